@@ -1,0 +1,70 @@
+// Entry to the data-access library: one DataEngine per process, whose environment 0 opens every
+// connection.
+#ifndef VANTREL_DATAACCESS_DATA_ENGINE_H_
+#define VANTREL_DATAACCESS_DATA_ENGINE_H_
+
+#include <QString>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "dataaccess/data_objects.h"
+
+namespace dataaccess {
+
+// How OpenConnection may involve the user when the connect string lacks something.
+enum PromptMode : int32_t {
+  kPromptComplete = 0,          // ask only when something is missing
+  kPromptNever = 1,             // never ask; fail instead
+  kPromptAlways = 2,            // always show the connection dialog
+  kPromptCompleteRequired = 3,  // ask only for what is required, nothing optional
+};
+
+class DataEnvironment {
+ public:
+  // Opens a database and reads its whole catalog.
+  //
+  // `connect_string` says how to reach the database:
+  //   "sqlite:PATH" or a bare PATH     an SQLite file
+  // When `connect_string` is empty, `name` is taken as the connect string. When both are given,
+  // the connect string decides, so that OpenConnection(c.DatabaseName(), p, r, c.ConnectString())
+  // reopens the database of any connection c.
+  //
+  // Every database is opened read-only, whatever `read_only` says: nothing the library does
+  // can change or create a database. No prompt is installed yet, so no mode ever asks the user;
+  // what is missing fails with kNoDatabaseGiven. `options` is reserved and must be 0.
+  //
+  // Throws component::Error: 53 (file not found), 75 (file cannot be read), or one of
+  // dataaccess/errors.h. The description names the database.
+  std::unique_ptr<DataConnection> OpenConnection(const QString& name,
+                                                 int32_t prompt = kPromptComplete,
+                                                 bool read_only = false,
+                                                 const QString& connect_string = QString(),
+                                                 int32_t options = 0) const;
+};
+
+class EnvironmentCollection {
+ public:
+  EnvironmentCollection();
+  int32_t Count() const { return static_cast<int32_t>(environments_.size()); }
+  // Throws 9 (subscript out of range) for an index other than 0.
+  DataEnvironment& Item(int32_t index) const;
+
+ private:
+  std::vector<std::unique_ptr<DataEnvironment>> environments_;
+};
+
+class DataEngine {
+ public:
+  // The process's engine, created on first use and kept until the process ends.
+  static DataEngine& Instance();
+  EnvironmentCollection& Environments() { return environments_; }
+
+ private:
+  DataEngine() = default;
+  EnvironmentCollection environments_;
+};
+
+}  // namespace dataaccess
+
+#endif  // VANTREL_DATAACCESS_DATA_ENGINE_H_

@@ -1,0 +1,85 @@
+// The data-access object model: the program's only view of a database.
+//
+// A DataConnection owns everything reachable from it. References and pointers returned by
+// Tables(), Columns(), Item() and the enumerators stay valid until the connection is destroyed;
+// Close() ends the session with the database but does not free them. Every member may throw
+// component::Error; the numbers are listed in dataaccess/errors.h. An empty database is not an
+// error: its TableCollection simply enumerates nothing.
+//
+// The interfaces are abstract so that tests can substitute objects that fail on any chosen call.
+#ifndef VANTREL_DATAACCESS_DATA_OBJECTS_H_
+#define VANTREL_DATAACCESS_DATA_OBJECTS_H_
+
+#include <QString>
+#include <cstdint>
+#include <memory>
+
+namespace dataaccess {
+
+// Walks a collection once, in the library's order. Next() returns nullptr after the last item
+// and throws component::Error when the collection cannot be read further.
+template <class T>
+class Enumerator {
+ public:
+  virtual ~Enumerator() = default;
+  virtual T* Next() = 0;
+};
+
+// One column of a table or view. The meaning of DataType, Size and Attributes is defined once
+// for every engine in dataaccess/type_kinds.h, so equal values mean equal definitions.
+class DataColumn {
+ public:
+  virtual ~DataColumn() = default;
+  virtual QString Name() const = 0;
+  virtual int32_t DataType() const = 0;
+  virtual int32_t Size() const = 0;
+  virtual int16_t OrdinalPosition() const = 0;  // 1 for the first column
+  virtual bool Required() const = 0;            // NOT NULL
+  virtual int32_t Attributes() const = 0;       // bit set of ColumnAttribute
+  virtual bool AllowZeroLength() const = 0;
+};
+
+class ColumnCollection {
+ public:
+  virtual ~ColumnCollection() = default;
+  // Columns in their ordinal order.
+  virtual std::unique_ptr<Enumerator<DataColumn>> Enumerate() const = 0;
+  virtual int32_t Count() const = 0;
+  // The column of that name: an exact match first, otherwise one that differs only in the letter
+  // case of ASCII letters. Throws kItemNotFound when there is none.
+  virtual DataColumn& Item(const QString& name) const = 0;
+};
+
+// A user's table or view; the engine's own tables are never listed.
+class DataTable {
+ public:
+  virtual ~DataTable() = default;
+  virtual QString Name() const = 0;
+  virtual ColumnCollection& Columns() const = 0;
+};
+
+class TableCollection {
+ public:
+  virtual ~TableCollection() = default;
+  virtual std::unique_ptr<Enumerator<DataTable>> Enumerate() const = 0;
+  // Same matching rule as ColumnCollection::Item; throws kItemNotFound when there is none.
+  virtual DataTable& Item(const QString& name) const = 0;
+};
+
+class DataConnection {
+ public:
+  virtual ~DataConnection() = default;
+  // How to reach the database again: passing ConnectString() and DatabaseName() back to
+  // DataEnvironment::OpenConnection opens the same database.
+  virtual QString ConnectString() const = 0;
+  // A short name for reports: a file's base name, or the server's name of the database.
+  virtual QString DatabaseName() const = 0;
+  // Throws kConnectionClosed after Close().
+  virtual TableCollection& Tables() const = 0;
+  // Ends the session. Closing twice is not an error.
+  virtual void Close() = 0;
+};
+
+}  // namespace dataaccess
+
+#endif  // VANTREL_DATAACCESS_DATA_OBJECTS_H_

@@ -1,0 +1,242 @@
+#include "dataaccess/sqlite/sqlite_driver.h"
+
+#include <sqlite3.h>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <optional>
+
+#include "dataaccess/errors.h"
+#include "dataaccess/sqlite/sqlite_file_check.h"
+#include "platform/component/error.h"
+
+namespace dataaccess {
+namespace {
+
+constexpr int kBusyTimeoutMs = 2000;
+
+// Every user table and view with its columns, in creation order, in one pass. Hidden columns of
+// virtual tables (hidden = 1) are not columns a user declared; generated ones are 2 and 3.
+constexpr char kCatalogQuery[] = R"sql(
+SELECT m.name, p.name, p.type, p."notnull", p.pk, p.hidden,
+       CASE WHEN p.pk = 1 AND upper(p.type) = 'INTEGER' AND m.type = 'table'
+            THEN m.sql LIKE '%without%rowid%' ELSE 0 END
+FROM sqlite_schema AS m JOIN pragma_table_xinfo(m.name, 'main') AS p
+WHERE m.type IN ('table', 'view') AND m.name NOT LIKE 'sqlite\_%' ESCAPE '\'
+ORDER BY m.rowid, p.cid)sql";
+
+// The slow path for a catalog that the one query cannot read as a whole (a view over a dropped
+// table, a virtual table whose module is not loaded): tables first, then each one's columns.
+constexpr char kTableListQuery[] = R"sql(
+SELECT name, type = 'table' AND sql LIKE '%without%rowid%' FROM sqlite_schema
+WHERE type IN ('table', 'view') AND name NOT LIKE 'sqlite\_%' ESCAPE '\' ORDER BY rowid)sql";
+constexpr char kColumnQuery[] = R"sql(
+SELECT NULL, name, type, "notnull", pk, hidden,
+       CASE WHEN pk = 1 AND upper(type) = 'INTEGER' THEN ?2 ELSE 0 END
+FROM pragma_table_xinfo(?1, 'main') ORDER BY cid)sql";
+
+class Database {
+ public:
+  explicit Database(QString path) : path_(std::move(path)) {
+    const int rc = sqlite3_open_v2(QFile::encodeName(path_).constData(), &db_,
+                                   SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (rc != SQLITE_OK) Raise(rc);
+    sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+  }
+  ~Database() { sqlite3_close_v2(db_); }
+  Database(const Database&) = delete;
+  Database& operator=(const Database&) = delete;
+
+  sqlite3* handle() const { return db_; }
+
+  // Turns an SQLite result code into the error a user can act on.
+  [[noreturn]] void Raise(int rc) const {
+    const QString detail = db_ ? QString::fromUtf8(sqlite3_errmsg(db_))
+                               : QString::fromUtf8(sqlite3_errstr(rc));
+    switch (rc & 0xFF) {
+      case SQLITE_BUSY:
+      case SQLITE_LOCKED:
+        throw component::Error(kDatabaseLocked, ErrorSource(),
+                               QStringLiteral("'%1' is locked by another program (%2); try again "
+                                              "when it has finished writing")
+                                   .arg(path_, detail));
+      case SQLITE_NOTADB:
+        throw component::Error(kNotADatabase, ErrorSource(),
+                               QStringLiteral("'%1' is not an SQLite database").arg(path_));
+      case SQLITE_CORRUPT:
+        throw component::Error(kDatabaseDamaged, ErrorSource(),
+                               QStringLiteral("'%1' is damaged: %2").arg(path_, detail));
+      case SQLITE_CANTOPEN:
+      case SQLITE_PERM:
+      case SQLITE_AUTH:
+        throw component::Error(component::kPathFileAccessError, ErrorSource(),
+                               QStringLiteral("Cannot open '%1': %2").arg(path_, detail));
+      default:
+        throw component::Error(kCatalogUnreadable, ErrorSource(),
+                               QStringLiteral("Cannot read the tables of '%1': %2")
+                                   .arg(path_, detail));
+    }
+  }
+
+ private:
+  QString path_;
+  sqlite3* db_ = nullptr;
+};
+
+class Statement {
+ public:
+  Statement(const Database& db, const char* sql) : db_(db) {
+    const int rc = sqlite3_prepare_v2(db.handle(), sql, -1, &stmt_, nullptr);
+    if (rc != SQLITE_OK) db.Raise(rc);
+  }
+  ~Statement() { sqlite3_finalize(stmt_); }
+  Statement(const Statement&) = delete;
+  Statement& operator=(const Statement&) = delete;
+
+  void Bind(int index, const QString& text) {
+    const QByteArray utf8 = text.toUtf8();
+    sqlite3_bind_text(stmt_, index, utf8.constData(), static_cast<int>(utf8.size()),
+                      SQLITE_TRANSIENT);
+  }
+  void Bind(int index, int value) { sqlite3_bind_int(stmt_, index, value); }
+
+  // True while there is a row; throws on failure.
+  bool Step() {
+    const int rc = sqlite3_step(stmt_);
+    if (rc == SQLITE_ROW) return true;
+    if (rc == SQLITE_DONE) return false;
+    db_.Raise(rc);
+  }
+  int Int(int column) const { return sqlite3_column_int(stmt_, column); }
+  QString Text(int column) const {
+    const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
+    return QString::fromUtf8(bytes, sqlite3_column_bytes(stmt_, column));
+  }
+
+ private:
+  const Database& db_;
+  sqlite3_stmt* stmt_ = nullptr;
+};
+
+// Collects one table's rows of the catalog queries (columns 1 to 6) into its column list.
+class TableFiller {
+ public:
+  explicit TableFiller(CatalogTable& table) : table_(table) {}
+
+  void AddRow(const Statement& row) {
+    if (row.Int(5) == 1) return;  // a virtual table's hidden column
+    ColumnDefinition column;
+    column.name = row.Text(1);
+    const QString declared = row.Text(2);
+    column.type = ClassifyDeclaredType(declared);
+    column.ordinal_position = static_cast<int16_t>(++ordinal_);
+    column.required = row.Int(3) != 0;
+    if (row.Int(5) >= 2) column.type.attributes |= kGenerated;
+    if (row.Int(4) > 0) {
+      ++primary_key_columns_;
+      if (row.Int(4) == 1 && declared.compare(u"INTEGER", Qt::CaseInsensitive) == 0 &&
+          row.Int(6) == 0) {
+        rowid_alias_ = static_cast<int>(pending_.size());
+      }
+    }
+    pending_.push_back(std::move(column));
+  }
+
+  // An INTEGER column that is the whole primary key of a rowid table is the rowid itself:
+  // SQLite numbers it and it can never be NULL.
+  void Finish() {
+    if (primary_key_columns_ == 1 && rowid_alias_ >= 0) {
+      ColumnDefinition& alias = pending_[static_cast<size_t>(rowid_alias_)];
+      alias.type.attributes |= kAutoIncrement;
+      alias.required = true;
+    }
+    for (ColumnDefinition& column : pending_) table_.MutableColumns().Add(std::move(column));
+  }
+
+ private:
+  CatalogTable& table_;
+  std::vector<ColumnDefinition> pending_;
+  int ordinal_ = 0;
+  int primary_key_columns_ = 0;
+  int rowid_alias_ = -1;
+};
+
+bool ReadWholeCatalog(const Database& db, CatalogTables& tables) {
+  QString current_name;
+  std::optional<TableFiller> filler;
+  try {
+    Statement query(db, kCatalogQuery);
+    while (query.Step()) {
+      QString name = query.Text(0);
+      if (!filler || name != current_name) {
+        if (filler) filler->Finish();
+        current_name = name;
+        filler.emplace(tables.AddTable(std::move(name)));
+      }
+      filler->AddRow(query);
+    }
+  } catch (const component::Error& error) {
+    if (error.number() == kCatalogUnreadable) return false;
+    throw;
+  }
+  if (filler) filler->Finish();
+  return true;
+}
+
+void ReadCatalogTableByTable(const Database& db, CatalogTables& tables) {
+  std::vector<std::pair<QString, int>> names;
+  Statement list(db, kTableListQuery);
+  while (list.Step()) names.emplace_back(list.Text(0), list.Int(1));
+  tables.Reserve(names.size());
+  for (const auto& [name, without_rowid] : names) {
+    TableFiller filler(tables.AddTable(name));
+    try {
+      Statement columns(db, kColumnQuery);
+      columns.Bind(1, name);
+      columns.Bind(2, without_rowid);
+      while (columns.Step()) filler.AddRow(columns);
+      filler.Finish();
+    } catch (const component::Error& error) {
+      // A view whose definition no longer resolves has no columns to compare; the table is
+      // still listed so that its presence is compared.
+      if (error.number() != kCatalogUnreadable) throw;
+    }
+  }
+}
+
+QString PathOf(const ConnectRequest& request) {
+  QString path = request.connect_string.trimmed();
+  if (path.startsWith(u"sqlite:", Qt::CaseInsensitive)) path = path.mid(7);
+  if (path.startsWith(u"//")) path = path.mid(2);  // sqlite://relative or sqlite:///absolute
+  return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+}
+
+}  // namespace
+
+bool SqliteDriver::Accepts(const ConnectRequest& request) const {
+  static const QRegularExpression other_scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]*://"));
+  const QString text = request.connect_string.trimmed();
+  if (text.startsWith(u"sqlite:", Qt::CaseInsensitive)) return true;
+  if (text.startsWith(u"ODBC;", Qt::CaseInsensitive)) return false;
+  return !other_scheme.match(text).hasMatch();
+}
+
+std::unique_ptr<CatalogConnection> SqliteDriver::Open(const ConnectRequest& request) const {
+  const QString path = PathOf(request);
+  CheckSqliteFile(path);
+  Database db(path);
+  auto connection = std::make_unique<CatalogConnection>(QStringLiteral("sqlite:") + path,
+                                                        QFileInfo(path).completeBaseName());
+  // The read runs in one transaction so that both queries of the slow path see one state.
+  sqlite3_exec(db.handle(), "BEGIN", nullptr, nullptr, nullptr);
+  if (!ReadWholeCatalog(db, connection->MutableTables())) {
+    connection = std::make_unique<CatalogConnection>(QStringLiteral("sqlite:") + path,
+                                                     QFileInfo(path).completeBaseName());
+    ReadCatalogTableByTable(db, connection->MutableTables());
+  }
+  sqlite3_exec(db.handle(), "COMMIT", nullptr, nullptr, nullptr);
+  return connection;
+}
+
+}  // namespace dataaccess

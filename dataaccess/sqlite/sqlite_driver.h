@@ -1,0 +1,24 @@
+// The SQLite driver, the library's embedded default: opens a database file strictly read-only
+// and reads its catalog in one query.
+//
+// Accepts "sqlite:PATH" and any bare path; it declines strings that carry another URI scheme
+// ("postgresql://…") or an ODBC prefix, so a mistyped server address is not taken for a file.
+// A relative PATH is resolved against the working directory, and the connection reports
+// "sqlite:" + the absolute path as its ConnectString and the file's name without its last
+// extension as its DatabaseName.
+#ifndef VANTREL_DATAACCESS_SQLITE_SQLITE_DRIVER_H_
+#define VANTREL_DATAACCESS_SQLITE_SQLITE_DRIVER_H_
+
+#include "dataaccess/driver.h"
+
+namespace dataaccess {
+
+class SqliteDriver final : public Driver {
+ public:
+  bool Accepts(const ConnectRequest& request) const override;
+  std::unique_ptr<CatalogConnection> Open(const ConnectRequest& request) const override;
+};
+
+}  // namespace dataaccess
+
+#endif  // VANTREL_DATAACCESS_SQLITE_SQLITE_DRIVER_H_

@@ -1,0 +1,70 @@
+#include "dataaccess/sqlite/sqlite_file_check.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <cstdint>
+
+#include "dataaccess/errors.h"
+#include "platform/component/error.h"
+
+namespace dataaccess {
+namespace {
+
+constexpr qint64 kHeaderSize = 100;
+constexpr char kMagic[] = "SQLite format 3";  // followed by a NUL: 16 bytes in all
+
+uint32_t BigEndian(const QByteArray& bytes, int offset, int width) {
+  uint32_t value = 0;
+  for (int i = 0; i < width; ++i) value = (value << 8) | static_cast<uint8_t>(bytes[offset + i]);
+  return value;
+}
+
+[[noreturn]] void Fail(int32_t number, const QString& text) {
+  throw component::Error(number, ErrorSource(), text);
+}
+
+}  // namespace
+
+void CheckSqliteFile(const QString& path) {
+  const QFileInfo info(path);
+  if (!info.exists()) {
+    Fail(component::kFileNotFound, QStringLiteral("File not found: '%1'").arg(path));
+  }
+  if (info.isDir()) {
+    Fail(kNotADatabase, QStringLiteral("'%1' is a folder, not an SQLite database file").arg(path));
+  }
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) {
+    Fail(component::kPathFileAccessError,
+         QStringLiteral("Cannot read '%1': %2").arg(path, file.errorString()));
+  }
+  const qint64 file_size = file.size();
+  if (file_size == 0) {
+    Fail(kNotADatabase, QStringLiteral("'%1' is empty, not an SQLite database").arg(path));
+  }
+  const QByteArray header = file.read(kHeaderSize);
+  if (header.size() < static_cast<qsizetype>(sizeof kMagic) ||
+      !header.startsWith(QByteArray(kMagic, sizeof kMagic))) {
+    Fail(kNotADatabase, QStringLiteral("'%1' is not an SQLite database").arg(path));
+  }
+  if (header.size() < kHeaderSize) {
+    Fail(kDatabaseDamaged,
+         QStringLiteral("'%1' is damaged: the file ends inside its header").arg(path));
+  }
+  // The page count in the header is only trustworthy when the change counter at 24 matches the
+  // "version valid for" number at 92 (older writers left it stale).
+  const uint32_t raw_page_size = BigEndian(header, 16, 2);
+  const qint64 page_size = raw_page_size == 1 ? 65536 : raw_page_size;
+  const bool page_count_valid = BigEndian(header, 24, 4) == BigEndian(header, 92, 4);
+  const qint64 page_count = BigEndian(header, 28, 4);
+  if (page_count_valid && page_count > 0 && page_size * page_count > file_size) {
+    Fail(kDatabaseDamaged,
+         QStringLiteral("'%1' is damaged: the file is shorter than its header says (%2 of %3 "
+                        "bytes); it may have been truncated by an interrupted copy")
+             .arg(path)
+             .arg(file_size)
+             .arg(page_size * page_count));
+  }
+}
+
+}  // namespace dataaccess

@@ -1,0 +1,255 @@
+#include "dataaccess/type_kinds.h"
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+
+namespace dataaccess {
+namespace {
+
+struct KnownType {
+  TypeKind kind;
+  int32_t size;  // the Size when the declaration carries no parameters
+};
+
+const QHash<QString, KnownType>& KnownTypes() {
+  static const QHash<QString, KnownType> table = {
+      {"BOOLEAN", {kBoolean, 1}},
+      {"BOOL", {kBoolean, 1}},
+      {"TINYINT", {kInteger, 1}},
+      {"INT1", {kInteger, 1}},
+      {"SMALLINT", {kInteger, 2}},
+      {"INT2", {kInteger, 2}},
+      {"SMALLSERIAL", {kInteger, 2}},
+      {"SERIAL2", {kInteger, 2}},
+      {"MEDIUMINT", {kInteger, 3}},
+      {"INT3", {kInteger, 3}},
+      {"INT", {kInteger, 4}},
+      {"INTEGER", {kInteger, 4}},
+      {"INT4", {kInteger, 4}},
+      {"SERIAL", {kInteger, 4}},
+      {"SERIAL4", {kInteger, 4}},
+      {"BIGINT", {kInteger, 8}},
+      {"INT8", {kInteger, 8}},
+      {"BIG INT", {kInteger, 8}},
+      {"BIGSERIAL", {kInteger, 8}},
+      {"SERIAL8", {kInteger, 8}},
+      {"DECIMAL", {kDecimal, 0}},
+      {"NUMERIC", {kDecimal, 0}},
+      {"DEC", {kDecimal, 0}},
+      {"FIXED", {kDecimal, 0}},
+      {"REAL", {kFloat, 4}},
+      {"FLOAT4", {kFloat, 4}},
+      {"FLOAT", {kFloat, 8}},
+      {"FLOAT8", {kFloat, 8}},
+      {"DOUBLE", {kFloat, 8}},
+      {"DOUBLE PRECISION", {kFloat, 8}},
+      {"CHAR", {kChar, 1}},
+      {"CHARACTER", {kChar, 1}},
+      {"NCHAR", {kChar, 1}},
+      {"BPCHAR", {kChar, 1}},
+      {"NATIONAL CHAR", {kChar, 1}},
+      {"NATIONAL CHARACTER", {kChar, 1}},
+      {"NATIVE CHARACTER", {kChar, 1}},
+      {"VARCHAR", {kVarChar, 0}},
+      {"CHARACTER VARYING", {kVarChar, 0}},
+      {"CHAR VARYING", {kVarChar, 0}},
+      {"NVARCHAR", {kVarChar, 0}},
+      {"VARCHAR2", {kVarChar, 0}},
+      {"NVARCHAR2", {kVarChar, 0}},
+      {"VARYING CHARACTER", {kVarChar, 0}},
+      {"NATIONAL VARCHAR", {kVarChar, 0}},
+      {"NATIONAL CHARACTER VARYING", {kVarChar, 0}},
+      {"NATIONAL CHAR VARYING", {kVarChar, 0}},
+      {"TEXT", {kText, 0}},
+      {"CLOB", {kText, 0}},
+      {"NTEXT", {kText, 0}},
+      {"TINYTEXT", {kText, 255}},
+      {"MEDIUMTEXT", {kText, 16777215}},
+      {"LONGTEXT", {kText, 0}},
+      {"BINARY", {kBinary, 1}},
+      {"VARBINARY", {kVarBinary, 0}},
+      {"BINARY VARYING", {kVarBinary, 0}},
+      {"BLOB", {kBlob, 0}},
+      {"BYTEA", {kBlob, 0}},
+      {"IMAGE", {kBlob, 0}},
+      {"TINYBLOB", {kBlob, 255}},
+      {"MEDIUMBLOB", {kBlob, 16777215}},
+      {"LONGBLOB", {kBlob, 0}},
+      {"DATE", {kDate, 4}},
+      {"TIME", {kTime, 8}},
+      {"TIME WITHOUT TIME ZONE", {kTime, 8}},
+      {"TIMETZ", {kTimeTz, 12}},
+      {"TIME WITH TIME ZONE", {kTimeTz, 12}},
+      {"TIMESTAMP", {kTimestamp, 8}},
+      {"DATETIME", {kTimestamp, 8}},
+      {"SMALLDATETIME", {kTimestamp, 8}},
+      {"TIMESTAMP WITHOUT TIME ZONE", {kTimestamp, 8}},
+      {"TIMESTAMPTZ", {kTimestampTz, 8}},
+      {"TIMESTAMP WITH TIME ZONE", {kTimestampTz, 8}},
+      {"DATETIMEOFFSET", {kTimestampTz, 8}},
+      {"UUID", {kUuid, 16}},
+      {"UNIQUEIDENTIFIER", {kUuid, 16}},
+      {"JSON", {kJson, 0}},
+      {"MONEY", {kMoney, 8}},
+      {"CURRENCY", {kMoney, 8}},
+      {"SMALLMONEY", {kMoney, 4}},
+      {"BIT", {kBit, 1}},
+      {"VARBIT", {kVarBit, 0}},
+      {"BIT VARYING", {kVarBit, 0}},
+      {"XML", {kXml, 0}},
+      {"ENUM", {kEnum, 0}},
+      {"SET", {kSet, 0}},
+      {"YEAR", {kYear, 1}},
+  };
+  return table;
+}
+
+// 32-bit FNV-1a over UTF-16 code units: stable across runs and machines.
+uint32_t StableHash(QStringView text) {
+  uint32_t hash = 2166136261u;
+  for (QChar c : text) {
+    hash ^= c.unicode();
+    hash *= 16777619u;
+  }
+  return hash;
+}
+
+int32_t PositiveHash(QStringView text) { return static_cast<int32_t>(StableHash(text) & 0x7FFFFFFF); }
+
+// The declaration split into its name (upper case, single spaces, modifiers removed) and the text
+// between its first pair of parentheses, which keeps its letter case (enum values).
+struct SplitDeclaration {
+  QString base;
+  QString parameters;
+  bool has_parameters = false;
+  bool is_unsigned = false;
+};
+
+SplitDeclaration Split(QStringView declared) {
+  SplitDeclaration out;
+  QString outside;
+  qsizetype open = -1;
+  qsizetype depth = 0;
+  QChar quote;
+  for (qsizetype i = 0; i < declared.size(); ++i) {
+    const QChar c = declared[i];
+    if (!quote.isNull()) {
+      if (c == quote) quote = QChar();
+      continue;
+    }
+    if (depth > 0 && (c == u'\'' || c == u'"')) {
+      quote = c;
+    } else if (c == u'(') {
+      if (depth++ == 0 && open < 0) open = i;
+    } else if (c == u')' && depth > 0) {
+      if (--depth == 0 && !out.has_parameters) {
+        out.parameters = declared.mid(open + 1, i - open - 1).trimmed().toString();
+        out.has_parameters = true;
+      }
+      continue;
+    }
+    if (depth == 0 && c != u'(') outside += c;
+  }
+  QStringList words = outside.toUpper().simplified().split(u' ', Qt::SkipEmptyParts);
+  QStringList kept;
+  for (const QString& word : words) {
+    if (word == u"UNSIGNED") {
+      out.is_unsigned = true;
+    } else if (word != u"SIGNED" && word != u"ZEROFILL") {
+      kept.append(word);
+    }
+  }
+  out.base = kept.join(u' ');
+  return out;
+}
+
+QList<int> IntegerParameters(const QString& parameters) {
+  QList<int> values;
+  for (const QString& part : parameters.split(u',')) {
+    bool ok = false;
+    const int value = part.trimmed().toInt(&ok);
+    if (!ok) return {};
+    values.append(value);
+  }
+  return values;
+}
+
+int32_t SizeOf(TypeKind kind, int32_t default_size, const SplitDeclaration& d) {
+  const QList<int> numbers = d.has_parameters ? IntegerParameters(d.parameters) : QList<int>{};
+  switch (kind) {
+    case kDecimal:
+      if (numbers.isEmpty()) return 0;
+      return numbers[0] * 65536 + (numbers.size() > 1 ? (numbers[1] & 0xFFFF) : 0);
+    case kFloat:
+      if (d.base == u"FLOAT" && numbers.size() == 1) return numbers[0] <= 24 ? 4 : 8;
+      if (d.base == u"FLOAT" && numbers.size() == 2) return 4;
+      return default_size;
+    case kChar:
+    case kVarChar:
+    case kBinary:
+    case kVarBinary:
+    case kBit:
+    case kVarBit:
+      return numbers.size() == 1 ? numbers[0] : default_size;
+    case kEnum:
+    case kSet:
+      return PositiveHash(d.parameters);
+    default:
+      return default_size;
+  }
+}
+
+int32_t AttributesOf(int32_t kind) {
+  switch (kind) {
+    case kVarChar:
+    case kText:
+    case kVarBinary:
+    case kBlob:
+    case kJson:
+    case kXml:
+    case kVarBit:
+    case kEnum:
+    case kSet:
+      return kVariableLength;
+    case kUntyped:
+      return 0;
+    default:
+      return kind >= kOtherBase ? 0 : kFixedLength;
+  }
+}
+
+bool AllowsZeroLength(int32_t kind) {
+  return kind == kVarChar || kind == kText || kind == kVarBinary || kind == kBlob ||
+         kind == kUntyped;
+}
+
+}  // namespace
+
+ColumnType ClassifyDeclaredType(QStringView declared) {
+  const SplitDeclaration d = Split(declared);
+  ColumnType type;
+  if (d.base.isEmpty() && !d.has_parameters) {
+    type.data_type = kUntyped;
+  } else if (auto it = KnownTypes().constFind(d.base); it != KnownTypes().cend()) {
+    type.data_type = it->kind;
+    type.size = SizeOf(it->kind, it->size, d);
+  } else if (d.base.startsWith(u"INTERVAL")) {
+    type.data_type = kInterval;
+    type.size = 16;
+  } else {
+    type.data_type = kOtherBase | static_cast<int32_t>(StableHash(d.base) & 0x3FFFFFFF);
+    const QList<int> numbers = IntegerParameters(d.parameters);
+    if (numbers.size() == 1) {
+      type.size = numbers[0];
+    } else if (d.has_parameters) {
+      type.size = PositiveHash(d.parameters);
+    }
+  }
+  type.attributes = AttributesOf(type.data_type);
+  if (d.is_unsigned) type.attributes |= kUnsigned;
+  type.allow_zero_length = AllowsZeroLength(type.data_type);
+  return type;
+}
+
+}  // namespace dataaccess

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, testing and the demo need; skips apt when all are present.
+set -euo pipefail
+packages=(
+  cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
+  qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql libqt6sql6-mysql libqt6sql6-odbc
+  libsqlite3-dev sqlite3 libpq-dev postgresql-15 postgresql-client-15
+  mariadb-server mariadb-client libmariadb-dev unixodbc unixodbc-dev odbc-postgresql
+  xvfb x11-apps time
+)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo apt-get update
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends \
+    -o DPkg::Lock::Timeout=300 "${missing[@]}"
+fi

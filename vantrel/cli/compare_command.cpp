@@ -1,0 +1,112 @@
+#include "vantrel/cli/compare_command.h"
+
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "dataaccess/connect_string_mask.h"
+#include "vantrel/cli/progress_line.h"
+#include "vantrel/core/comparison_run.h"
+
+namespace vantrel::cli {
+namespace {
+
+constexpr char kDescription[] =
+    "Compares the structure of two databases and prints every difference: tables and fields\n"
+    "that exist on one side only, fields whose definitions differ, and tables whose number of\n"
+    "fields differs. Nothing is ever written to either database.";
+
+constexpr char kCompareFooter[] =
+    "Databases:\n"
+    "  An SQLite file: its path, or sqlite:PATH. The file is opened read-only.\n"
+    "\n"
+    "Exit status:\n"
+    "  0  no differences (the report is empty)\n"
+    "  1  differences found\n"
+    "  2  error: a database could not be opened, or the command line is wrong\n"
+    "\n"
+    "When standard error is a terminal, the table and field being compared are shown there.";
+
+struct CompareOptions {
+  std::string primary;
+  std::string secondary;
+  std::string name1;
+  std::string name2;
+  bool crlf = false;
+};
+
+DataSource SourceFrom(const std::string& argument, const std::string& display_name) {
+  const QString text = QString::fromLocal8Bit(argument);
+  DataSource source;
+  // The argument as typed, less any password, names the database in the report.
+  source.display_name = display_name.empty() ? dataaccess::MaskPasswords(text)
+                                             : QString::fromLocal8Bit(display_name);
+  source.connect_string = text;
+  return source;
+}
+
+void PrintReport(const QString& report, bool crlf) {
+  QString text = report;
+  if (!crlf) text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  const QByteArray bytes = text.toUtf8();
+  std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
+  std::fflush(stdout);
+}
+
+int RunCompare(const CompareOptions& options) {
+  const DataSource primary = SourceFrom(options.primary, options.name1);
+  const DataSource secondary = SourceFrom(options.secondary, options.name2);
+  std::unique_ptr<TextResultsView> view;
+  if (isatty(STDERR_FILENO)) {
+    view = std::make_unique<ProgressLineView>(stderr);
+  } else {
+    view = std::make_unique<TextResultsView>();
+  }
+  try {
+    RunComparison(primary, secondary, *view);
+  } catch (const SideError& error) {
+    view.reset();  // erases the progress line before the message
+    const bool is_primary = error.side() == Side::kPrimary;
+    const QString which = is_primary ? QStringLiteral("primary") : QStringLiteral("secondary");
+    const QString argument = dataaccess::MaskPasswords(
+        QString::fromLocal8Bit(is_primary ? options.primary : options.secondary));
+    std::fprintf(stderr, "vantrel-cli: cannot open the %s database '%s': %s (error %d)\n",
+                 which.toUtf8().constData(), argument.toUtf8().constData(),
+                 error.description().toUtf8().constData(), error.number());
+    return kFailed;
+  }
+  const QString report = view->Text();
+  view.reset();
+  PrintReport(report, options.crlf);
+  return ReportIsBlank(report) ? kNoDifferences : kDifferencesFound;
+}
+
+}  // namespace
+
+int RunCommandLine(int argc, char** argv) {
+  CLI::App app(kDescription, "vantrel-cli");
+  app.require_subcommand(1);
+  CompareOptions options;
+  CLI::App* compare = app.add_subcommand("compare", "Compare two databases and print the report");
+  compare->footer(kCompareFooter);
+  compare->add_option("--name1", options.name1,
+                      "Name the report gives the primary database (default: PRIMARY as typed)");
+  compare->add_option("--name2", options.name2,
+                      "Name the report gives the secondary database (default: SECONDARY as typed)");
+  compare->add_flag("--crlf", options.crlf,
+                    "End lines with CR LF, exactly as the results box holds the report");
+  compare->add_option("PRIMARY", options.primary, "The primary database")->required();
+  compare->add_option("SECONDARY", options.secondary, "The secondary database")->required();
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& error) {
+    const int status = app.exit(error);
+    return status == 0 ? kNoDifferences : kFailed;
+  }
+  return RunCompare(options);
+}
+
+}  // namespace vantrel::cli

@@ -1,0 +1,185 @@
+#include "vantrel/core/compare_tables.h"
+
+#include <exception>
+#include <memory>
+
+namespace vantrel {
+namespace {
+
+using dataaccess::DataColumn;
+using dataaccess::DataConnection;
+using dataaccess::DataTable;
+
+const QString kLineBreaks = QStringLiteral("\r\n\r\n");
+
+// Runs one step of the walk. An error abandons that step only; returns whether it completed.
+template <class Step>
+bool Guarded(Step&& step) noexcept {
+  try {
+    step();
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+// True when the two reads give different values, or when either read fails.
+template <class ReadMatched, class ReadCurrent>
+bool Differs(ReadMatched&& read_matched, ReadCurrent&& read_current) noexcept {
+  try {
+    return read_matched() != read_current();
+  } catch (const std::exception&) {
+    return true;
+  }
+}
+
+class TableWalk {
+ public:
+  TableWalk(DataConnection& driving, const QString& driving_name, DataConnection& other,
+            const QString& other_name, ResultsView& view)
+      : driving_(driving), dn_(driving_name), other_(other), on_(other_name), view_(view) {}
+
+  void Run() {
+    std::unique_ptr<dataaccess::Enumerator<DataTable>> tables;
+    if (Guarded([&] { tables = driving_.Tables().Enumerate(); })) {
+      for (;;) {
+        DataTable* table = nullptr;
+        if (!Guarded([&] { table = tables->Next(); }) || table == nullptr) break;
+        WalkTable(*table);
+      }
+    }
+    Guarded([&] { view_.SetTableCaption(QString()); });
+    Guarded([&] { view_.SetFieldCaption(QString()); });
+  }
+
+ private:
+  void WalkTable(DataTable& table) {
+    QString t;
+    if (!Guarded([&] { t = table.Name(); })) return;
+    Guarded([&] { view_.SetTableCaption(t); });
+    Guarded([&] { view_.RepaintTableCaption(); });
+
+    DataTable* matched = nullptr;
+    Guarded([&] { matched = &other_.Tables().Item(t); });
+    if (matched == nullptr) {
+      AppendMissingTable(t);
+      return;
+    }
+    WalkFields(table, t, *matched);
+
+    // A table found only under another letter case is compared field by field, but its field
+    // count is not; an unreadable matched name cannot prove the exact match.
+    bool exact_match = false;
+    Guarded([&] { exact_match = matched->Name() == t; });
+    if (exact_match && Differs([&] { return matched->Columns().Count(); },
+                               [&] { return table.Columns().Count(); })) {
+      AppendFieldCount(t, *matched);
+    }
+  }
+
+  void WalkFields(DataTable& table, const QString& t, DataTable& matched) {
+    std::unique_ptr<dataaccess::Enumerator<DataColumn>> fields;
+    if (!Guarded([&] { fields = table.Columns().Enumerate(); })) return;
+    for (;;) {
+      DataColumn* field = nullptr;
+      if (!Guarded([&] { field = fields->Next(); }) || field == nullptr) return;
+      CompareField(*field, t, matched);
+    }
+  }
+
+  void CompareField(DataColumn& field, const QString& t, DataTable& matched) {
+    QString f;
+    if (!Guarded([&] { f = field.Name(); })) return;
+    Guarded([&] { view_.SetFieldCaption(f); });
+    Guarded([&] { view_.RepaintFieldCaption(); });
+
+    DataColumn* match = nullptr;
+    Guarded([&] { match = &matched.Columns().Item(f); });
+    if (match == nullptr) {
+      AppendMissingField(f, t, matched);
+      return;
+    }
+    QString list;
+    const auto check = [&](auto&& read_matched, auto&& read_current, const char* label) {
+      if (Differs(read_matched, read_current)) list += QLatin1String(label);
+    };
+    check([&] { return match->AllowZeroLength(); }, [&] { return field.AllowZeroLength(); },
+          "Allow Zero Length, ");
+    check([&] { return match->Attributes(); }, [&] { return field.Attributes(); }, "Attributes, ");
+    check([&] { return match->OrdinalPosition(); }, [&] { return field.OrdinalPosition(); },
+          "Ordinal Position, ");
+    check([&] { return match->Required(); }, [&] { return field.Required(); }, "Required, ");
+    check([&] { return match->Size(); }, [&] { return field.Size(); }, "Size, ");
+    check([&] { return match->DataType(); }, [&] { return field.DataType(); }, "Data Type, ");
+
+    list = list.trimmed();
+    list.chop(1);  // the comma after the last label
+    if (!list.isEmpty()) AppendDifferingField(f, t, matched, list);
+  }
+
+  // Appends one piece of a paragraph; a piece whose text cannot be built is left out.
+  template <class Piece>
+  void Append(Piece&& piece) {
+    Guarded([&] { view_.AppendText(piece()); });
+  }
+  void EndParagraph() {
+    Guarded([&] { view_.RepaintText(); });
+  }
+
+  QString DD() const { return driving_.DatabaseName(); }
+  QString OD() const { return other_.DatabaseName(); }
+
+  void AppendMissingTable(const QString& t) {
+    Append([&] { return "Table: '" + t + "' exists in "; });
+    Append([&] { return "database '" + dn_ + "." + DD() + "'"; });
+    Append([&] { return QStringLiteral(", but not in '"); });
+    Append([&] { return on_ + "." + OD() + "'" + kLineBreaks; });
+    EndParagraph();
+  }
+
+  void AppendMissingField(const QString& f, const QString& t, DataTable& matched) {
+    Append([&] { return "Field: '" + f + "' exists in "; });
+    Append([&] { return "table '" + dn_ + "." + DD() + "."; });
+    Append([&] { return t + "', but not in '"; });
+    Append([&] { return on_ + "." + OD() + "."; });
+    Append([&] { return matched.Name() + "'" + kLineBreaks; });
+    EndParagraph();
+  }
+
+  void AppendDifferingField(const QString& f, const QString& t, DataTable& matched,
+                            const QString& list) {
+    Append([&] { return "Field: '" + f + "' in "; });
+    Append([&] { return "table '" + dn_ + "." + DD() + "."; });
+    Append([&] { return t + "', and "; });
+    Append([&] { return on_ + "." + OD() + "."; });
+    Append([&] { return matched.Name(); });
+    Append([&] { return QStringLiteral(" differ in the following ways. ["); });
+    Append([&] { return list + "]" + kLineBreaks; });
+    EndParagraph();
+  }
+
+  void AppendFieldCount(const QString& t, DataTable& matched) {
+    Append([&] { return "Table: '" + dn_ + "." + DD() + "."; });
+    Append([&] { return t + "', and '"; });
+    Append([&] { return on_ + "." + OD() + "."; });
+    Append([&] { return matched.Name(); });
+    Append([&] { return QStringLiteral("' differ in the following ways. ["); });
+    Append([&] { return "Number of Fields]" + kLineBreaks; });
+    EndParagraph();
+  }
+
+  DataConnection& driving_;
+  const QString& dn_;
+  DataConnection& other_;
+  const QString& on_;
+  ResultsView& view_;
+};
+
+}  // namespace
+
+void CompareTables(DataConnection& driving, const QString& driving_name, DataConnection& other,
+                   const QString& other_name, ResultsView& view) noexcept {
+  TableWalk(driving, driving_name, other, other_name, view).Run();
+}
+
+}  // namespace vantrel
