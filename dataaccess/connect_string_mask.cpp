@@ -12,9 +12,12 @@ QString MaskPasswords(const QString& connect_string) {
   static const QRegularExpression query_password(QStringLiteral("([?&]password=)[^&]*"),
                                                  QRegularExpression::CaseInsensitiveOption);
   QString masked = connect_string;
-  masked.replace(uri_password, QStringLiteral("\\1***@"));
-  masked.replace(query_password, QStringLiteral("\\1***"));
-  masked.replace(keyword_password, QStringLiteral("\\1***"));
+  if (masked.contains(QStringLiteral("://"))) {
+    masked.replace(uri_password, QStringLiteral("\\1***@"));
+    masked.replace(query_password, QStringLiteral("\\1***"));
+  } else {
+    masked.replace(keyword_password, QStringLiteral("\\1***"));
+  }
   return masked;
 }
 

@@ -115,7 +115,9 @@ uint32_t StableHash(QStringView text) {
   return hash;
 }
 
-int32_t PositiveHash(QStringView text) { return static_cast<int32_t>(StableHash(text) & 0x7FFFFFFF); }
+int32_t PositiveHash(QStringView text) {
+  return static_cast<int32_t>(StableHash(text) & 0x7FFFFFFF);
+}
 
 // The declaration split into its name (upper case, single spaces, modifiers removed) and the text
 // between its first pair of parentheses, which keeps its letter case (enum values).

@@ -10,19 +10,25 @@
 //  kBoolean          1  BOOLEAN BOOL                                           1
 //  kInteger          2  TINYINT INT1 | SMALLINT INT2 SMALLSERIAL SERIAL2 |      byte width: 1 | 2 |
 //                       MEDIUMINT INT3 | INT INTEGER INT4 SERIAL SERIAL4 |     3 | 4 | 8; a display
-//                       BIGINT INT8 BIG INT BIGSERIAL SERIAL8                  width (INT(11)) is ignored
-//  kDecimal          3  DECIMAL NUMERIC DEC FIXED                              precision * 65536 + scale
-//                                                                              (0 when not declared)
+//                       BIGINT INT8 BIG INT BIGSERIAL SERIAL8                  width (INT(11)) is
+//                       ignored
+//  kDecimal          3  DECIMAL NUMERIC DEC FIXED                              precision * 65536 +
+//  scale
+//                                                                              (0 when not
+//                                                                              declared)
 //  kFloat            4  REAL FLOAT4 | FLOAT FLOAT8 DOUBLE DOUBLE PRECISION;    4 | 8
 //                       FLOAT(p) is 4 for p <= 24, else 8
-//  kChar             5  CHAR CHARACTER NCHAR BPCHAR NATIONAL CHAR[ACTER]       declared length (1 if none)
-//  kVarChar          6  VARCHAR CHARACTER VARYING CHAR VARYING NVARCHAR        declared length (0 if none)
+//  kChar             5  CHAR CHARACTER NCHAR BPCHAR NATIONAL CHAR[ACTER]       declared length (1
+//  if none) kVarChar          6  VARCHAR CHARACTER VARYING CHAR VARYING NVARCHAR        declared
+//  length (0 if none)
 //                       VARCHAR2 NVARCHAR2 VARYING CHARACTER NATIONAL VARCHAR
-//  kText             7  TEXT CLOB NTEXT TINYTEXT MEDIUMTEXT LONGTEXT           0, except TINYTEXT 255,
+//  kText             7  TEXT CLOB NTEXT TINYTEXT MEDIUMTEXT LONGTEXT           0, except TINYTEXT
+//  255,
 //                                                                              MEDIUMTEXT 16777215
-//  kBinary           8  BINARY                                                 declared length (1 if none)
-//  kVarBinary        9  VARBINARY BINARY VARYING                               declared length (0 if none)
-//  kBlob            10  BLOB BYTEA IMAGE TINYBLOB MEDIUMBLOB LONGBLOB          0, except TINYBLOB 255,
+//  kBinary           8  BINARY                                                 declared length (1
+//  if none) kVarBinary        9  VARBINARY BINARY VARYING                               declared
+//  length (0 if none) kBlob            10  BLOB BYTEA IMAGE TINYBLOB MEDIUMBLOB LONGBLOB 0, except
+//  TINYBLOB 255,
 //                                                                              MEDIUMBLOB 16777215
 //  kDate            11  DATE                                                   4
 //  kTime            12  TIME, TIME WITHOUT TIME ZONE                           8
@@ -34,16 +40,17 @@
 //  kUuid            17  UUID UNIQUEIDENTIFIER                                  16
 //  kJson            18  JSON                                                   0
 //  kMoney           19  MONEY CURRENCY | SMALLMONEY                            8 | 4
-//  kBit             20  BIT                                                    declared length (1 if none)
-//  kVarBit          21  VARBIT BIT VARYING                                     declared length (0 if none)
-//  kXml             22  XML                                                    0
-//  kEnum            23  ENUM(...)                                              hash of the value list
-//  kSet             24  SET(...)                                               hash of the value list
-//  kYear            25  YEAR                                                   1
+//  kBit             20  BIT                                                    declared length (1
+//  if none) kVarBit          21  VARBIT BIT VARYING                                     declared
+//  length (0 if none) kXml             22  XML                                                    0
+//  kEnum            23  ENUM(...)                                              hash of the value
+//  list kSet             24  SET(...)                                               hash of the
+//  value list kYear            25  YEAR                                                   1
 //  kUntyped         26  no declared type at all                                0
-//  other   0x40000000+  any other name: the code is a hash of the name, so     the declared length, or a
-//                       two columns share it only when their types are         hash of the parameters
-//                       spelled alike (inet and cidr differ)
+//  other   0x40000000+  any other name: the code is a hash of the name, so     the declared length,
+//  or a
+//                       two columns share it only when their types are         hash of the
+//                       parameters spelled alike (inet and cidr differ)
 //
 // The fractional-seconds precision of time types is not compared: engines disagree on its
 // default. Type arrays ("integer[]") count as other names.

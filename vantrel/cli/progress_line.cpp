@@ -13,7 +13,8 @@ ProgressLineView::~ProgressLineView() { Erase(); }
 
 void ProgressLineView::Draw() {
   if (drawn_ && since_draw_.elapsed() < kRedrawIntervalMs) return;
-  QString line = QStringLiteral("Searching Table: %1  Field: %2").arg(table_caption(), field_caption());
+  QString line =
+      QStringLiteral("Searching Table: %1  Field: %2").arg(table_caption(), field_caption());
   if (line.size() > kMaxLineChars) line = line.left(kMaxLineChars - 3) + QStringLiteral("...");
   std::fprintf(terminal_, "\r\033[K%s", line.toUtf8().constData());
   std::fflush(terminal_);

@@ -1,0 +1,180 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStringList>
+
+#include "dataaccess/data_engine.h"
+#include "dataaccess/errors.h"
+#include "dataaccess/tests/qstring_printer.h"
+#include "dataaccess/tests/sqlite_test_file.h"
+#include "dataaccess/type_kinds.h"
+#include "platform/component/error.h"
+
+namespace dataaccess {
+namespace {
+
+using testing::SqliteTestFolder;
+
+std::unique_ptr<DataConnection> Open(const QString& name, const QString& connect = QString()) {
+  return DataEngine::Instance().Environments().Item(0).OpenConnection(name, kPromptCompleteRequired,
+                                                                      true, connect);
+}
+
+QStringList TableNames(const DataConnection& connection) {
+  QStringList names;
+  auto tables = connection.Tables().Enumerate();
+  while (DataTable* table = tables->Next()) names.append(table->Name());
+  return names;
+}
+
+QStringList ColumnNames(const DataTable& table) {
+  QStringList names;
+  auto columns = table.Columns().Enumerate();
+  while (DataColumn* column = columns->Next()) names.append(column->Name());
+  return names;
+}
+
+constexpr char kShop[] = R"sql(
+  CREATE TABLE Zeta (id INTEGER PRIMARY KEY AUTOINCREMENT, note TEXT);
+  CREATE TABLE Alpha (code CHAR(3) NOT NULL, amount NUMERIC(10,2), untyped,
+                      twice INTEGER GENERATED ALWAYS AS (amount * 2) VIRTUAL);
+  CREATE TABLE Pairs (a INTEGER, b INTEGER, PRIMARY KEY (a, b));
+  CREATE TABLE Words (w INTEGER PRIMARY KEY, t TEXT) WITHOUT ROWID;
+  CREATE VIEW AlphaCodes AS SELECT code FROM Alpha;
+  CREATE INDEX AlphaByCode ON Alpha(code);
+  ANALYZE;
+)sql";
+
+TEST(SqliteDriverTest, ListsUserTablesAndViewsInCreationOrderWithoutInternals) {
+  SqliteTestFolder folder;
+  auto connection = Open(folder.CreateDatabase("shop.db", kShop));
+  // sqlite_sequence (AUTOINCREMENT) and sqlite_stat1 (ANALYZE) are the engine's own.
+  EXPECT_EQ(TableNames(*connection),
+            QStringList({"Zeta", "Alpha", "Pairs", "Words", "AlphaCodes"}));
+  EXPECT_EQ(ColumnNames(connection->Tables().Item("Alpha")),
+            QStringList({"code", "amount", "untyped", "twice"}));
+  EXPECT_EQ(connection->DatabaseName(), "shop");
+}
+
+TEST(SqliteDriverTest, ReadsColumnProperties) {
+  SqliteTestFolder folder;
+  auto connection = Open(folder.CreateDatabase("shop.db", kShop));
+  TableCollection& tables = connection->Tables();
+
+  DataColumn& id = tables.Item("Zeta").Columns().Item("id");
+  EXPECT_EQ(id.DataType(), kInteger);
+  EXPECT_EQ(id.Attributes(), kFixedLength | kAutoIncrement);
+  EXPECT_TRUE(id.Required()) << "a rowid alias can never be NULL";
+  EXPECT_EQ(id.OrdinalPosition(), 1);
+
+  DataColumn& code = tables.Item("Alpha").Columns().Item("code");
+  EXPECT_EQ(code.DataType(), kChar);
+  EXPECT_EQ(code.Size(), 3);
+  EXPECT_TRUE(code.Required());
+  EXPECT_FALSE(code.AllowZeroLength());
+
+  DataColumn& amount = tables.Item("Alpha").Columns().Item("amount");
+  EXPECT_EQ(amount.Size(), 10 * 65536 + 2);
+  EXPECT_EQ(amount.OrdinalPosition(), 2);
+  EXPECT_FALSE(amount.Required());
+
+  EXPECT_EQ(tables.Item("Alpha").Columns().Item("untyped").DataType(), kUntyped);
+  DataColumn& twice = tables.Item("Alpha").Columns().Item("twice");
+  EXPECT_EQ(twice.Attributes() & kGenerated, kGenerated);
+  EXPECT_EQ(twice.OrdinalPosition(), 4);
+
+  // Neither a compound key nor a WITHOUT ROWID table has a rowid alias.
+  EXPECT_EQ(tables.Item("Pairs").Columns().Item("a").Attributes() & kAutoIncrement, 0);
+  EXPECT_EQ(tables.Item("Words").Columns().Item("w").Attributes() & kAutoIncrement, 0);
+  EXPECT_EQ(tables.Item("AlphaCodes").Columns().Count(), 1);
+}
+
+TEST(SqliteDriverTest, LookupPrefersExactNameThenIgnoresAsciiCaseOnly) {
+  SqliteTestFolder folder;
+  auto connection = Open(folder.CreateDatabase("names.db", R"sql(
+    CREATE TABLE "Straße" ("Größe" INTEGER, "größe2" TEXT);
+    CREATE TABLE "Mixed" (Id INTEGER);
+    CREATE TABLE "MIXED2" (x INTEGER);
+  )sql"));
+  TableCollection& tables = connection->Tables();
+  EXPECT_EQ(tables.Item("mixed").Name(), "Mixed");
+  EXPECT_EQ(tables.Item("Straße").Name(), "Straße");
+  EXPECT_EQ(tables.Item("STRAßE").Name(), "Straße");
+  // SQLite folds ASCII letters only: ß/ẞ and Ö/ö are different names.
+  EXPECT_THROW(tables.Item("STRASSE"), component::Error);
+  EXPECT_THROW(tables.Item("Straẞe"), component::Error);
+  ColumnCollection& columns = tables.Item("Straße").Columns();
+  EXPECT_EQ(columns.Item("GRößE").Name(), "Größe");
+  EXPECT_THROW(columns.Item("GRÖßE"), component::Error) << "Ö and ö are different letters here";
+  try {
+    columns.Item("Gröẞe");
+    ADD_FAILURE() << "a lookup of a missing column must fail";
+  } catch (const component::Error& error) {
+    EXPECT_EQ(error.number(), kItemNotFound);
+    EXPECT_TRUE(error.description().contains("Gröẞe")) << error.what();
+  }
+}
+
+TEST(SqliteDriverTest, ConnectStringAndDatabaseNameReopenTheSameFile) {
+  SqliteTestFolder folder;
+  const QString path = folder.CreateDatabase("Sales Data.v2.db", "CREATE TABLE t (x INTEGER);");
+  const QString relative = QDir::current().relativeFilePath(path);
+  for (const QString& form : {path, "sqlite:" + path, relative, "sqlite:" + relative}) {
+    auto first = Open(QString(), form);
+    EXPECT_EQ(first->DatabaseName(), "Sales Data.v2") << form.toStdString();
+    EXPECT_EQ(first->ConnectString(), "sqlite:" + QFileInfo(path).absoluteFilePath());
+    auto again = Open(first->DatabaseName(), first->ConnectString());
+    EXPECT_EQ(TableNames(*again), QStringList({"t"}));
+  }
+  // A name alone is a path too.
+  EXPECT_EQ(TableNames(*Open(path)), QStringList({"t"}));
+}
+
+TEST(SqliteDriverTest, AViewThatNoLongerResolvesKeepsTheRestOfTheCatalog) {
+  SqliteTestFolder folder;
+  auto connection = Open(folder.CreateDatabase("broken.db", R"sql(
+    CREATE TABLE gone (x INTEGER);
+    CREATE VIEW orphan AS SELECT x FROM gone;
+    CREATE TABLE kept (y TEXT NOT NULL, z REAL);
+    DROP TABLE gone;
+  )sql"));
+  EXPECT_EQ(TableNames(*connection), QStringList({"orphan", "kept"}));
+  EXPECT_EQ(connection->Tables().Item("orphan").Columns().Count(), 0);
+  EXPECT_EQ(ColumnNames(connection->Tables().Item("kept")), QStringList({"y", "z"}));
+  EXPECT_TRUE(connection->Tables().Item("kept").Columns().Item("y").Required());
+}
+
+TEST(SqliteDriverTest, AnEmptyDatabaseHasNoTables) {
+  SqliteTestFolder folder;
+  auto connection = Open(folder.CreateDatabase("empty.db", "PRAGMA user_version = 7;"));
+  EXPECT_TRUE(TableNames(*connection).isEmpty());
+}
+
+TEST(SqliteDriverTest, ClosedConnectionRefusesTables) {
+  SqliteTestFolder folder;
+  auto connection = Open(folder.CreateDatabase("c.db", "CREATE TABLE t (x);"));
+  connection->Close();
+  connection->Close();
+  try {
+    connection->Tables();
+    ADD_FAILURE() << "Tables() after Close() must fail";
+  } catch (const component::Error& error) {
+    EXPECT_EQ(error.number(), kConnectionClosed);
+  }
+}
+
+TEST(SqliteDriverTest, EnvironmentZeroIsTheOnlyEnvironment) {
+  EnvironmentCollection& environments = DataEngine::Instance().Environments();
+  EXPECT_EQ(environments.Count(), 1);
+  EXPECT_EQ(&environments.Item(0), &DataEngine::Instance().Environments().Item(0));
+  try {
+    environments.Item(1);
+    ADD_FAILURE() << "only environment 0 exists";
+  } catch (const component::Error& error) {
+    EXPECT_EQ(error.number(), component::kSubscriptOutOfRange);
+  }
+}
+
+}  // namespace
+}  // namespace dataaccess

@@ -1,0 +1,26 @@
+// Builds real SQLite database files from SQL text for tests, in a folder removed afterwards.
+#ifndef VANTREL_DATAACCESS_TESTS_SQLITE_TEST_FILE_H_
+#define VANTREL_DATAACCESS_TESTS_SQLITE_TEST_FILE_H_
+
+#include <QByteArray>
+#include <QString>
+#include <QTemporaryDir>
+
+namespace dataaccess::testing {
+
+class SqliteTestFolder {
+ public:
+  SqliteTestFolder();
+  // Creates `file_name` in the folder from `sql` and returns its path; fails the test on error.
+  QString CreateDatabase(const QString& file_name, const char* sql);
+  QString PathOf(const QString& file_name) const { return dir_.filePath(file_name); }
+
+ private:
+  QTemporaryDir dir_;
+};
+
+QByteArray ReadAll(const QString& path);
+
+}  // namespace dataaccess::testing
+
+#endif  // VANTREL_DATAACCESS_TESTS_SQLITE_TEST_FILE_H_

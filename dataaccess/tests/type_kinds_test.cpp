@@ -1,0 +1,132 @@
+#include "dataaccess/type_kinds.h"
+
+#include <gtest/gtest.h>
+
+#include <QString>
+#include <vector>
+
+namespace dataaccess {
+namespace {
+
+bool operator==(const ColumnType& a, const ColumnType& b) {
+  return a.data_type == b.data_type && a.size == b.size && a.attributes == b.attributes &&
+         a.allow_zero_length == b.allow_zero_length;
+}
+
+std::string Describe(const ColumnType& t) {
+  return QStringLiteral("{kind %1, size %2, attributes %3, zero-length %4}")
+      .arg(t.data_type)
+      .arg(t.size)
+      .arg(t.attributes)
+      .arg(t.allow_zero_length)
+      .toStdString();
+}
+
+// Spellings that must classify alike, whichever engine wrote them.
+TEST(TypeKindsTest, AliasesCompareEqual) {
+  const std::vector<std::vector<const char*>> groups = {
+      {"INT", "INTEGER", "int4", "int", "Integer", "INT(11)", "serial"},
+      {"BIGINT", "int8", "bigint(20)", "BIG INT", "bigserial"},
+      {"SMALLINT", "int2", "smallserial"},
+      {"VARCHAR(20)", "character varying(20)", "NVARCHAR(20)", "varchar2( 20 )",
+       "VARYING CHARACTER(20)", "char varying(20)"},
+      {"CHAR(3)", "character(3)", "bpchar(3)", "NCHAR(3)", "NATIVE CHARACTER(3)"},
+      {"CHAR", "character", "char(1)"},
+      {"NUMERIC(10,2)", "decimal(10, 2)", "DEC(10,2)"},
+      {"REAL", "float4", "FLOAT(24)"},
+      {"DOUBLE", "DOUBLE PRECISION", "float8", "FLOAT", "float(53)"},
+      {"TIMESTAMP", "timestamp without time zone", "DATETIME", "timestamp(3)"},
+      {"timestamptz", "timestamp with time zone", "TIMESTAMP(6) WITH TIME ZONE"},
+      {"TEXT", "clob", "text"},
+      {"BLOB", "bytea"},
+      {"BOOLEAN", "bool"},
+      {"bit varying(5)", "varbit(5)"},
+      {"interval", "interval year to month", "INTERVAL(3)"},
+  };
+  for (const auto& group : groups) {
+    const ColumnType first = ClassifyDeclaredType(QString::fromUtf8(group[0]));
+    for (const char* spelling : group) {
+      EXPECT_TRUE(ClassifyDeclaredType(QString::fromUtf8(spelling)) == first)
+          << spelling << " " << Describe(ClassifyDeclaredType(QString::fromUtf8(spelling)))
+          << " vs " << group[0] << " " << Describe(first);
+    }
+  }
+}
+
+// Each pair names a change a user must see: the kind or the Size differs.
+TEST(TypeKindsTest, DifferentDefinitionsDiffer) {
+  const std::vector<std::pair<const char*, const char*>> pairs = {
+      {"INT", "BIGINT"},
+      {"INT", "MEDIUMINT"},
+      {"VARCHAR(20)", "VARCHAR(21)"},
+      {"VARCHAR(20)", "CHAR(20)"},
+      {"VARCHAR", "TEXT"},
+      {"NUMERIC(10,2)", "NUMERIC(12,2)"},
+      {"NUMERIC(10,2)", "NUMERIC(10,3)"},
+      {"NUMERIC(10,2)", "NUMERIC"},
+      {"REAL", "DOUBLE"},
+      {"TIMESTAMP", "TIMESTAMPTZ"},
+      {"TIME", "TIME WITH TIME ZONE"},
+      {"inet", "cidr"},
+      {"geometry(Point)", "geometry(Polygon)"},
+      {"ENUM('a','b')", "ENUM('a','c')"},
+      {"ENUM('a','b')", "ENUM('A','b')"},
+      {"ENUM('a','b')", "SET('a','b')"},
+      {"", "TEXT"},
+      {"BLOB", "TEXT"},
+      {"UUID", "CHAR(16)"},
+      {"INT UNSIGNED", "INT"},
+      {"integer[]", "integer"},
+  };
+  for (const auto& [a, b] : pairs) {
+    const ColumnType ta = ClassifyDeclaredType(QString::fromUtf8(a));
+    const ColumnType tb = ClassifyDeclaredType(QString::fromUtf8(b));
+    EXPECT_FALSE(ta == tb) << a << " and " << b << " both " << Describe(ta);
+  }
+}
+
+TEST(TypeKindsTest, SizesFollowTheDocumentedTable) {
+  struct Row {
+    const char* declared;
+    int32_t kind;
+    int32_t size;
+    int32_t attributes;
+    bool zero_length;
+  };
+  const std::vector<Row> rows = {
+      {"VARCHAR(50)", kVarChar, 50, kVariableLength, true},
+      {"VARCHAR", kVarChar, 0, kVariableLength, true},
+      {"CHAR(10)", kChar, 10, kFixedLength, false},
+      {"INTEGER", kInteger, 4, kFixedLength, false},
+      {"tinyint(1) unsigned zerofill", kInteger, 1, kFixedLength | kUnsigned, false},
+      {"NUMERIC(10,2)", kDecimal, 10 * 65536 + 2, kFixedLength, false},
+      {"numeric(5,-2)", kDecimal, 5 * 65536 + 0xFFFE, kFixedLength, false},
+      {"DATE", kDate, 4, kFixedLength, false},
+      {"", kUntyped, 0, 0, true},
+      {"  ", kUntyped, 0, 0, true},
+      {"BLOB", kBlob, 0, kVariableLength, true},
+      {"MEDIUMTEXT", kText, 16777215, kVariableLength, true},
+      {"bit(8)", kBit, 8, kFixedLength, false},
+  };
+  for (const Row& row : rows) {
+    const ColumnType t = ClassifyDeclaredType(QString::fromUtf8(row.declared));
+    EXPECT_EQ(t.data_type, row.kind) << row.declared;
+    EXPECT_EQ(t.size, row.size) << row.declared;
+    EXPECT_EQ(t.attributes, row.attributes) << row.declared;
+    EXPECT_EQ(t.allow_zero_length, row.zero_length) << row.declared;
+  }
+}
+
+TEST(TypeKindsTest, UnknownNamesGetAStableCodeInTheOtherRange) {
+  const ColumnType a = ClassifyDeclaredType(u"inet");
+  EXPECT_GE(a.data_type, kOtherBase);
+  EXPECT_EQ(ClassifyDeclaredType(u"INET").data_type, a.data_type);
+  EXPECT_NE(ClassifyDeclaredType(u"cidr").data_type, a.data_type);
+  EXPECT_EQ(ClassifyDeclaredType(u"varchar(20) unsigned").data_type, kVarChar);
+  // Parentheses inside quoted enum values do not end the parameter list.
+  EXPECT_NE(ClassifyDeclaredType(u"ENUM('a)', 'b')").size,
+            ClassifyDeclaredType(u"ENUM('a)', 'c')").size);
+}
+
+}  // namespace
+}  // namespace dataaccess

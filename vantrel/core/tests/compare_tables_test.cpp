@@ -1,0 +1,171 @@
+// The comparison of real SQLite databases, both ways, as a run makes it. Each case compares the
+// whole report text.
+#include <gtest/gtest.h>
+
+#include <QFile>
+
+#include "dataaccess/errors.h"
+#include "dataaccess/tests/qstring_printer.h"
+#include "dataaccess/tests/sqlite_test_file.h"
+#include "vantrel/core/comparison_run.h"
+
+namespace vantrel {
+namespace {
+
+using dataaccess::testing::ReadAll;
+using dataaccess::testing::SqliteTestFolder;
+
+class CompareTablesTest : public ::testing::Test {
+ protected:
+  // Builds P.db and S.db from the SQL texts and compares them as "Prim" and "Sec".
+  QString Report(const char* primary_sql, const char* secondary_sql) {
+    primary_ = folder_.CreateDatabase("P.db", primary_sql);
+    secondary_ = folder_.CreateDatabase("S.db", secondary_sql);
+    RunComparison({"Prim", "", primary_}, {"Sec", "", secondary_}, view_);
+    return view_.Text();
+  }
+
+  SqliteTestFolder folder_;
+  QString primary_;
+  QString secondary_;
+  TextResultsView view_;
+};
+
+QByteArray SampleSql(const char* file) {
+  QFile sql(QStringLiteral(VANTREL_SOURCE_DIR "/samples/") + file);
+  EXPECT_TRUE(sql.open(QIODevice::ReadOnly)) << file;
+  return sql.readAll();
+}
+
+TEST_F(CompareTablesTest, TheSampleDatabasesGiveTheSixParagraphsOfTheSalesExample) {
+  const QString sales = folder_.CreateDatabase("SALES.db", SampleSql("sales.sql").constData());
+  const QString test =
+      folder_.CreateDatabase("SALESTEST.db", SampleSql("salestest.sql").constData());
+  RunComparison({"Sales Live", "", sales}, {"Sales Test", "", test}, view_);
+  EXPECT_EQ(
+      view_.Text(),
+      "Field: 'Name' in table 'Sales Live.SALES.Customers', and Sales Test.SALESTEST.Customers "
+      "differ in the following ways. [Required, Size]\r\n\r\n"
+      "Field: 'Phone' exists in table 'Sales Live.SALES.Customers', but not in "
+      "'Sales Test.SALESTEST.Customers'\r\n\r\n"
+      "Table: 'Sales Live.SALES.Customers', and 'Sales Test.SALESTEST.Customers' differ in "
+      "the following ways. [Number of Fields]\r\n\r\n"
+      "Table: 'Orders' exists in database 'Sales Live.SALES', but not in "
+      "'Sales Test.SALESTEST'\r\n\r\n"
+      "Field: 'Name' in table 'Sales Test.SALESTEST.Customers', and Sales Live.SALES.Customers "
+      "differ in the following ways. [Required, Size]\r\n\r\n"
+      "Table: 'Sales Test.SALESTEST.Customers', and 'Sales Live.SALES.Customers' differ in "
+      "the following ways. [Number of Fields]\r\n\r\n");
+  EXPECT_FALSE(ReportIsBlank(view_.Text()));
+}
+
+TEST_F(CompareTablesTest, IdenticalDatabasesAndEmptyOnesGiveNoReport) {
+  const char* schema =
+      "CREATE TABLE a (x INTEGER PRIMARY KEY, y VARCHAR(5) NOT NULL);"
+      "CREATE VIEW v AS SELECT y FROM a;";
+  EXPECT_EQ(Report(schema, schema), "");
+  EXPECT_TRUE(ReportIsBlank(view_.Text()));
+  EXPECT_EQ(view_.table_caption(), "");
+  EXPECT_EQ(view_.field_caption(), "");
+  EXPECT_EQ(Report("PRAGMA user_version = 1;", "PRAGMA user_version = 2;"), "");
+  // A database compared with itself.
+  RunComparison({"Same", "", primary_}, {"Same", "", primary_}, view_);
+  EXPECT_EQ(view_.Text(), "");
+}
+
+TEST_F(CompareTablesTest, FieldMissingInTheMiddleShiftsTheOrdinalsAfterIt) {
+  EXPECT_EQ(Report("CREATE TABLE t (a INT, b INT, c INT, d INT);",
+                   "CREATE TABLE t (a INT, c INT, d INT);"),
+            "Field: 'b' exists in table 'Prim.P.t', but not in 'Sec.S.t'\r\n\r\n"
+            "Field: 'c' in table 'Prim.P.t', and Sec.S.t differ in the following ways. "
+            "[Ordinal Position]\r\n\r\n"
+            "Field: 'd' in table 'Prim.P.t', and Sec.S.t differ in the following ways. "
+            "[Ordinal Position]\r\n\r\n"
+            "Table: 'Prim.P.t', and 'Sec.S.t' differ in the following ways. "
+            "[Number of Fields]\r\n\r\n"
+            "Field: 'c' in table 'Sec.S.t', and Prim.P.t differ in the following ways. "
+            "[Ordinal Position]\r\n\r\n"
+            "Field: 'd' in table 'Sec.S.t', and Prim.P.t differ in the following ways. "
+            "[Ordinal Position]\r\n\r\n"
+            "Table: 'Sec.S.t', and 'Prim.P.t' differ in the following ways. "
+            "[Number of Fields]\r\n\r\n");
+}
+
+TEST_F(CompareTablesTest, AllSixPropertiesAreListedInTheirFixedOrder) {
+  const QString report = Report("CREATE TABLE t (x VARCHAR(10), pad INT);",
+                                "CREATE TABLE t (pad INT, x INTEGER NOT NULL);");
+  EXPECT_TRUE(report.startsWith(
+      "Field: 'x' in table 'Prim.P.t', and Sec.S.t differ in the following ways. "
+      "[Allow Zero Length, Attributes, Ordinal Position, Required, Size, Data Type]\r\n\r\n"))
+      << report.toStdString();
+}
+
+TEST_F(CompareTablesTest, DataTypeAloneDiffersOncePerWalk) {
+  EXPECT_EQ(Report("CREATE TABLE t (a INT, b INT);", "CREATE TABLE t (a INT, b REAL);"),
+            "Field: 'b' in table 'Prim.P.t', and Sec.S.t differ in the following ways. "
+            "[Data Type]\r\n\r\n"
+            "Field: 'b' in table 'Sec.S.t', and Prim.P.t differ in the following ways. "
+            "[Data Type]\r\n\r\n");
+}
+
+TEST_F(CompareTablesTest, MissingFirstTableStandsAlone) {
+  EXPECT_EQ(Report("CREATE TABLE first (a INT); CREATE TABLE second (b INT);",
+                   "CREATE TABLE second (b INT);"),
+            "Table: 'first' exists in database 'Prim.P', but not in 'Sec.S'\r\n\r\n");
+}
+
+TEST_F(CompareTablesTest, TableFoundUnderOtherCaseIsComparedButNotCounted) {
+  EXPECT_EQ(
+      Report("CREATE TABLE Customers (id INT, name TEXT);", "CREATE TABLE CUSTOMERS (id BIGINT);"),
+      "Field: 'id' in table 'Prim.P.Customers', and Sec.S.CUSTOMERS differ in the following "
+      "ways. [Size]\r\n\r\n"
+      "Field: 'name' exists in table 'Prim.P.Customers', but not in 'Sec.S.CUSTOMERS'\r\n\r\n"
+      "Field: 'id' in table 'Sec.S.CUSTOMERS', and Prim.P.Customers differ in the following "
+      "ways. [Size]\r\n\r\n");
+}
+
+TEST_F(CompareTablesTest, RenamedFieldIsMissingOnBothSidesWithoutCountParagraph) {
+  EXPECT_EQ(Report("CREATE TABLE t (id INT, phone TEXT);", "CREATE TABLE t (id INT, tel TEXT);"),
+            "Field: 'phone' exists in table 'Prim.P.t', but not in 'Sec.S.t'\r\n\r\n"
+            "Field: 'tel' exists in table 'Sec.S.t', but not in 'Prim.P.t'\r\n\r\n");
+}
+
+TEST_F(CompareTablesTest, MoreFieldsOnTheOtherSideAreCountedHereAndNamedThere) {
+  EXPECT_EQ(Report("CREATE TABLE t (id INT);", "CREATE TABLE t (id INT, extra TEXT);"),
+            "Table: 'Prim.P.t', and 'Sec.S.t' differ in the following ways. "
+            "[Number of Fields]\r\n\r\n"
+            "Field: 'extra' exists in table 'Sec.S.t', but not in 'Prim.P.t'\r\n\r\n"
+            "Table: 'Sec.S.t', and 'Prim.P.t' differ in the following ways. "
+            "[Number of Fields]\r\n\r\n");
+}
+
+TEST_F(CompareTablesTest, ComparisonLeavesBothFilesByteForByte) {
+  const char* schema =
+      "CREATE TABLE t (id INTEGER PRIMARY KEY, v TEXT); INSERT INTO t VALUES (1, 'x');";
+  primary_ = folder_.CreateDatabase("P.db", schema);
+  secondary_ = folder_.CreateDatabase("S.db", "CREATE TABLE u (id INT);");
+  const QByteArray before_primary = ReadAll(primary_);
+  const QByteArray before_secondary = ReadAll(secondary_);
+  RunComparison({"Prim", "", primary_}, {"Sec", "", secondary_}, view_);
+  EXPECT_FALSE(view_.Text().isEmpty());
+  EXPECT_EQ(ReadAll(primary_), before_primary);
+  EXPECT_EQ(ReadAll(secondary_), before_secondary);
+  EXPECT_FALSE(QFile::exists(primary_ + "-journal"));
+  EXPECT_FALSE(QFile::exists(primary_ + "-wal"));
+}
+
+TEST_F(CompareTablesTest, SecondaryThatCannotOpenEndsTheRunWithItsSide) {
+  primary_ = folder_.CreateDatabase("P.db", "CREATE TABLE t (a INT);");
+  view_.AppendText("the last run's report");
+  try {
+    RunComparison({"Prim", "", primary_}, {"Sec", "", folder_.PathOf("gone.db")}, view_);
+    ADD_FAILURE() << "the run must fail";
+  } catch (const SideError& error) {
+    EXPECT_EQ(error.side(), Side::kSecondary);
+    EXPECT_EQ(error.number(), component::kFileNotFound);
+  }
+  EXPECT_EQ(view_.Text(), "") << "the report is emptied before anything is opened";
+}
+
+}  // namespace
+}  // namespace vantrel
