@@ -254,4 +254,10 @@ ColumnType ClassifyDeclaredType(QStringView declared) {
   return type;
 }
 
+ColumnType DeclaredTypeCache::Classify(const QString& declared) {
+  auto it = seen_.constFind(declared);
+  if (it == seen_.cend()) it = seen_.insert(declared, ClassifyDeclaredType(declared));
+  return *it;
+}
+
 }  // namespace dataaccess

@@ -70,6 +70,8 @@
 #ifndef VANTREL_DATAACCESS_TYPE_KINDS_H_
 #define VANTREL_DATAACCESS_TYPE_KINDS_H_
 
+#include <QHash>
+#include <QString>
 #include <QStringView>
 #include <cstdint>
 
@@ -123,6 +125,16 @@ struct ColumnType {
 // Maps a declared type in any engine's spelling ("varchar(20)", "INT(11) UNSIGNED",
 // "timestamp(3) with time zone", "numeric(10,2)", "") onto the table above. Never fails.
 ColumnType ClassifyDeclaredType(QStringView declared);
+
+// ClassifyDeclaredType with a memory of the spellings it has seen: a catalog repeats a few dozen
+// spellings over its columns, and classifying each column anew would cost more than reading it.
+class DeclaredTypeCache {
+ public:
+  ColumnType Classify(const QString& declared);
+
+ private:
+  QHash<QString, ColumnType> seen_;
+};
 
 }  // namespace dataaccess
 

@@ -70,6 +70,8 @@ class CatalogTables final : public TableCollection {
   // next AddTable call; pointers handed out by Item and Enumerate stay valid once filling ends.
   CatalogTable& AddTable(QString name);
   void Reserve(size_t count);
+  // True when a table of exactly this name was added.
+  bool Contains(const QString& name) const { return index_.FindExact(name) >= 0; }
   std::unique_ptr<Enumerator<DataTable>> Enumerate() const override;
   DataTable& Item(const QString& name) const override;
 

@@ -17,6 +17,8 @@ class NameIndex {
   void Add(const QString& name, int32_t position);
   // The position of `name`, or -1.
   int32_t Find(const QString& name) const;
+  // The position of exactly `name`, or -1.
+  int32_t FindExact(const QString& name) const { return exact_.value(name, -1); }
 
  private:
   QHash<QString, int32_t> exact_;

@@ -16,15 +16,16 @@ namespace {
 
 constexpr int kBusyTimeoutMs = 2000;
 
-// Every user table and view with its columns, in creation order, in one pass. Hidden columns of
-// virtual tables (hidden = 1) are not columns a user declared; generated ones are 2 and 3.
+// Every user table and view with its columns, in one pass. The join scans sqlite_schema in rowid
+// (creation) order and each table's columns in cid order, so a table's rows arrive together
+// without the cost of sorting them. Hidden columns of virtual tables (hidden = 1) are not
+// columns a user declared; generated ones are 2 and 3.
 constexpr char kCatalogQuery[] = R"sql(
 SELECT m.name, p.name, p.type, p."notnull", p.pk, p.hidden,
        CASE WHEN p.pk = 1 AND upper(p.type) = 'INTEGER' AND m.type = 'table'
             THEN m.sql LIKE '%without%rowid%' ELSE 0 END
 FROM sqlite_schema AS m JOIN pragma_table_xinfo(m.name, 'main') AS p
-WHERE m.type IN ('table', 'view') AND m.name NOT LIKE 'sqlite\_%' ESCAPE '\'
-ORDER BY m.rowid, p.cid)sql";
+WHERE m.type IN ('table', 'view') AND m.name NOT LIKE 'sqlite\_%' ESCAPE '\')sql";
 
 // The slow path for a catalog that the one query cannot read as a whole (a view over a dropped
 // table, a virtual table whose module is not loaded): tables first, then each one's columns.
@@ -109,6 +110,10 @@ class Statement {
     db_.Raise(rc);
   }
   int Int(int column) const { return sqlite3_column_int(stmt_, column); }
+  QByteArrayView Utf8(int column) const {
+    const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
+    return QByteArrayView(bytes, sqlite3_column_bytes(stmt_, column));
+  }
   QString Text(int column) const {
     const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
     return QString::fromUtf8(bytes, sqlite3_column_bytes(stmt_, column));
@@ -122,14 +127,14 @@ class Statement {
 // Collects one table's rows of the catalog queries (columns 1 to 6) into its column list.
 class TableFiller {
  public:
-  explicit TableFiller(CatalogTable& table) : table_(table) {}
+  TableFiller(CatalogTable& table, DeclaredTypeCache& types) : table_(table), types_(types) {}
 
   void AddRow(const Statement& row) {
     if (row.Int(5) == 1) return;  // a virtual table's hidden column
     ColumnDefinition column;
     column.name = row.Text(1);
     const QString declared = row.Text(2);
-    column.type = ClassifyDeclaredType(declared);
+    column.type = types_.Classify(declared);
     column.ordinal_position = static_cast<int16_t>(++ordinal_);
     column.required = row.Int(3) != 0;
     if (row.Int(5) >= 2) column.type.attributes |= kGenerated;
@@ -156,23 +161,28 @@ class TableFiller {
 
  private:
   CatalogTable& table_;
+  DeclaredTypeCache& types_;
   std::vector<ColumnDefinition> pending_;
   int ordinal_ = 0;
   int primary_key_columns_ = 0;
   int rowid_alias_ = -1;
 };
 
+// Returns false when the catalog cannot be read in one pass; `tables` is then to be discarded.
 bool ReadWholeCatalog(const Database& db, CatalogTables& tables) {
-  QString current_name;
+  QByteArray current_name;
+  DeclaredTypeCache types;
   std::optional<TableFiller> filler;
   try {
     Statement query(db, kCatalogQuery);
     while (query.Step()) {
-      QString name = query.Text(0);
+      const QByteArrayView name = query.Utf8(0);
       if (!filler || name != current_name) {
         if (filler) filler->Finish();
-        current_name = name;
-        filler.emplace(tables.AddTable(std::move(name)));
+        current_name = name.toByteArray();
+        const QString table_name = QString::fromUtf8(name);
+        if (tables.Contains(table_name)) return false;  // rows of one table did not arrive together
+        filler.emplace(tables.AddTable(table_name), types);
       }
       filler->AddRow(query);
     }
@@ -189,8 +199,9 @@ void ReadCatalogTableByTable(const Database& db, CatalogTables& tables) {
   Statement list(db, kTableListQuery);
   while (list.Step()) names.emplace_back(list.Text(0), list.Int(1));
   tables.Reserve(names.size());
+  DeclaredTypeCache types;
   for (const auto& [name, without_rowid] : names) {
-    TableFiller filler(tables.AddTable(name));
+    TableFiller filler(tables.AddTable(name), types);
     try {
       Statement columns(db, kColumnQuery);
       columns.Bind(1, name);
