@@ -95,8 +95,8 @@ QString FormatGeneralDate(Date value) {
       locale.toString(QTime(0, 0).addSecs(static_cast<int>(seconds)),
                       WithoutTimeZone(locale.timeFormat(QLocale::LongFormat)));
   if (days == 0) return time_text;
-  const QString date_text = locale.toString(ZeroDate().addDays(days),
-                                            WithFullYear(locale.dateFormat(QLocale::ShortFormat)));
+  QString date_text = locale.toString(ZeroDate().addDays(days),
+                                      WithFullYear(locale.dateFormat(QLocale::ShortFormat)));
   if (seconds == 0) return date_text;
   return date_text + u' ' + time_text;
 }

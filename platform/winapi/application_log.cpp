@@ -125,7 +125,7 @@ LogDestination WriteApplicationLog(const QString& target, const QString& source,
 QString DefaultLogFolder(const QString& application) {
   QString state = qEnvironmentVariable("XDG_STATE_HOME");
   if (!QDir::isAbsolutePath(state)) state = QDir::homePath() + QStringLiteral("/.local/state");
-  const QString folder = QDir(state).filePath(application);
+  QString folder = QDir(state).filePath(application);
   if (QDir(folder).exists()) return folder;
   if (!QDir().mkpath(folder)) return QString();
   QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);

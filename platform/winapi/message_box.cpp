@@ -59,7 +59,7 @@ void ShowMessageBox(const MessageBoxRequest& request) {
 }
 
 QString ProgramTitle() {
-  const QString name = QCoreApplication::applicationName();
+  QString name = QCoreApplication::applicationName();
   if (!name.isEmpty()) return name;
   return QFileInfo(QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget()).fileName();
 }
