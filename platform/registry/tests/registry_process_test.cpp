@@ -90,6 +90,40 @@ TEST_F(RegistryProcessTest, WriterKilledMidWriteLeavesTheOldFile) {
             QStringList());
 }
 
+TEST_F(RegistryProcessTest, ReadersNeverSeeATornFileWhileAWriterIsKilledAtAnyMoment) {
+  for (int round = 0; round < 3; ++round) {
+    const pid_t writer = ::fork();
+    if (writer == 0) {
+      try {
+        RegistryAccess store = Store();
+        for (int i = 0;; ++i) {
+          store.WriteValue(kUserRoot, QStringLiteral("Race\\"), QStringLiteral("Counter"),
+                           QString::number(i));
+          store.WriteValue(kUserRoot, QStringLiteral("Race\\"),
+                           QStringLiteral("Bulk%1").arg(i % 50), QString(2000 + i % 977, u'b'));
+        }
+      } catch (...) {
+      }
+      ::_exit(3);
+    }
+    // Every read while the writer runs, and after it is killed, finds a whole store.
+    int last = -1;
+    int status = 0;
+    try {
+      while (last < 20 * (round + 1) && ::waitpid(writer, &status, WNOHANG) == 0) {
+        const QString counter = Read(QStringLiteral("Counter"));
+        if (counter != QStringLiteral("<missing>")) last = counter.toInt();
+      }
+    } catch (const component::Error& error) {
+      ADD_FAILURE() << error.what();
+    }
+    ::kill(writer, SIGKILL);
+    ::waitpid(writer, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the writer stopped by itself";
+    EXPECT_GE(Read(QStringLiteral("Counter")).toInt(), last);
+  }
+}
+
 TEST_F(RegistryProcessTest, TwoWritersRacingLoseNoWrite) {
   constexpr int kWritesEach = 60;
   pid_t writers[2];
