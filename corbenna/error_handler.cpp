@@ -42,8 +42,12 @@ QString ErrorHandler::LogName() const {
 }
 
 QString ErrorHandler::LogTarget() const {
-  const QString folder =
-      strings_->IsBlank(app_path_) ? winapi::DefaultLogFolder(LogName()) : app_path_;
+  QString folder = app_path_;
+  if (strings_->IsBlank(folder)) {
+    folder = winapi::DefaultLogFolder(LogName());
+    // No state folder to be had: no file at all rather than one in the root folder.
+    if (folder.isEmpty()) return QString();
+  }
   return folder + QDir::separator() + LogName() + QStringLiteral(".log");
 }
 

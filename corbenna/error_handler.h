@@ -57,7 +57,8 @@ class ErrorHandler : public _ErrorHandler {
   void SetAppTitle(const QString& value) override { app_title_ = value; }
   QString AppTitle() const override { return app_title_; }
 
-  // The log file LogError writes to when no system log runs, by the rules above.
+  // The log file LogError writes to when no system log runs, by the rules above; empty when
+  // AppPath is blank and no state folder can be created (the entry then goes to standard error).
   QString LogTarget() const;
 
   // LogError(ModuleName, RoutineName, ErrNumber, ErrDescription[, Comments]); the four

@@ -92,6 +92,21 @@ TEST_F(ErrorHandlerTest, BlankFolderAndNameLogToTheUsersStateFolder) {
   EXPECT_TRUE(Log(expected).contains(QStringLiteral("Routine: R\r\n")));
 }
 
+TEST_F(ErrorHandlerTest, NoStateFolderMeansNoFileInTheRootFolder) {
+  // A state folder below a file cannot be created.
+  QFile blocker(dir_.filePath(QStringLiteral("file")));
+  ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+  blocker.close();
+  qputenv("XDG_STATE_HOME", QFile::encodeName(blocker.fileName()));
+  const QString target = handler_.LogTarget();
+  handler_.SetDisplayErrors(true);
+  handler_.LogError(QStringLiteral("M"), QStringLiteral("R"), 5, QStringLiteral("D"));
+  qunsetenv("XDG_STATE_HOME");
+  EXPECT_EQ(target, "");
+  EXPECT_FALSE(QFile::exists(QStringLiteral("/corbenna_tests.log")));
+  EXPECT_EQ(boxes_->shown().size(), 1u);
+}
+
 TEST_F(ErrorHandlerTest, BoxIsShownEvenWhenTheLogCannotBeWritten) {
   handler_.SetAppPath(dir_.filePath(QStringLiteral("no/such/folder")));
   handler_.SetDisplayErrors(true);
