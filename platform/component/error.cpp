@@ -16,6 +16,8 @@ QString StandardDescription(int32_t number) {
       return QStringLiteral("Subscript out of range");
     case kTypeMismatch:
       return QStringLiteral("Type mismatch");
+    case kErrorLoadingLibrary:
+      return QStringLiteral("Error in loading DLL");
     case kFileNotFound:
       return QStringLiteral("File not found");
     case kFileAlreadyOpen:
@@ -32,6 +34,8 @@ QString StandardDescription(int32_t number) {
       return QStringLiteral("Object variable or With block variable not set");
     case kInvalidUseOfNull:
       return QStringLiteral("Invalid use of Null");
+    case kObjectRequired:
+      return QStringLiteral("Object required");
     case kCannotCreateObject:
       return QStringLiteral("Component can't create object");
     case kObjectDoesNotSupportMember:

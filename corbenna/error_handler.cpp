@@ -1,0 +1,134 @@
+#include "corbenna/error_handler.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include "corbenna/error_record.h"
+#include "platform/component/class_factory.h"
+#include "platform/component/member_table.h"
+#include "platform/winapi/application_log.h"
+#include "platform/winapi/message_box.h"
+
+namespace corbenna {
+namespace {
+
+using component::Arguments;
+using component::InvokeKind;
+using component::Variant;
+
+const component::ClassRegistrar kRegistrar(ErrorHandler::ClassInfo(),
+                                           [] { return std::make_shared<ErrorHandler>(); });
+
+QString ExecutableName() {
+  const QString name =
+      QFileInfo(QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget()).completeBaseName();
+  return name.isEmpty() ? QStringLiteral("application") : name;
+}
+
+}  // namespace
+
+ErrorHandler::ErrorHandler() : strings_(std::make_unique<StringHandler>()) {}
+ErrorHandler::~ErrorHandler() = default;
+
+const component::ClassIdentity& ErrorHandler::ClassInfo() {
+  static const component::ClassIdentity identity{
+      QStringLiteral("corbenna.ErrorHandler"), QUuid("{61BDD1EA-D895-11D2-A28C-00105A1B541E}"),
+      QStringLiteral("_ErrorHandler"), QUuid("{24B1844A-F2B6-11D2-A2DB-00105A1B541E}")};
+  return identity;
+}
+
+QString ErrorHandler::LogName() const {
+  return strings_->IsBlank(app_exe_name_) ? ExecutableName() : app_exe_name_;
+}
+
+QString ErrorHandler::LogTarget() const {
+  QString folder = app_path_;
+  if (strings_->IsBlank(folder)) {
+    folder = winapi::DefaultLogFolder(LogName());
+    // No state folder to be had: no file at all rather than one in the root folder.
+    if (folder.isEmpty()) return QString();
+  }
+  return folder + QDir::separator() + LogName() + QStringLiteral(".log");
+}
+
+void ErrorHandler::LogError(const QString& ModuleName, const QString& RoutineName,
+                            int32_t ErrNumber, const QString& ErrDescription,
+                            const QString& Comments) {
+  // Every step runs whatever the one before it did; nothing reaches the caller.
+  QString record;
+  try {
+    record = ComposeErrorRecord(
+        {app_title_, ModuleName, RoutineName, ErrNumber, ErrDescription, Comments}, *strings_);
+  } catch (...) {
+  }
+  try {
+    winapi::WriteApplicationLog(LogTarget(), LogName(), record, winapi::LogEntryType::kError);
+  } catch (...) {
+  }
+  if (!display_errors_) return;
+  try {
+    winapi::ShowMessageBox({CriticalErrorBoxText(record),
+                            app_title_ + QStringLiteral(" - Critical Error"),
+                            winapi::MessageIcon::kCritical});
+  } catch (...) {
+  }
+}
+
+Variant ErrorHandler::Invoke(const QString& member, InvokeKind kind,
+                             const std::vector<Variant>& arguments) {
+  static const component::MemberTable<ErrorHandler> table{
+      {"LogError", InvokeKind::kMethod,
+       [](ErrorHandler& self, const Arguments& a) -> Variant {
+         a.ExpectCount(4, 5);
+         self.LogError(a.Text(0), a.Text(1), a.Long(2), a.Text(3), a.OptionalText(4));
+         return Variant();
+       }},
+      {"DisplayErrors", InvokeKind::kPropertyPut,
+       [](ErrorHandler& self, const Arguments& a) -> Variant {
+         a.ExpectCount(1, 1);
+         self.SetDisplayErrors(a.Boolean(0));
+         return Variant();
+       }},
+      {"DisplayErrors", InvokeKind::kPropertyGet,
+       [](ErrorHandler& self, const Arguments& a) -> Variant {
+         a.ExpectCount(0, 0);
+         return self.DisplayErrors();
+       }},
+      {"AppExeName", InvokeKind::kPropertyPut,
+       [](ErrorHandler& self, const Arguments& a) -> Variant {
+         a.ExpectCount(1, 1);
+         self.SetAppExeName(a.Text(0));
+         return Variant();
+       }},
+      {"AppExeName", InvokeKind::kPropertyGet,
+       [](ErrorHandler& self, const Arguments& a) -> Variant {
+         a.ExpectCount(0, 0);
+         return self.AppExeName();
+       }},
+      {"AppPath", InvokeKind::kPropertyPut,
+       [](ErrorHandler& self, const Arguments& a) -> Variant {
+         a.ExpectCount(1, 1);
+         self.SetAppPath(a.Text(0));
+         return Variant();
+       }},
+      {"AppPath", InvokeKind::kPropertyGet,
+       [](ErrorHandler& self, const Arguments& a) -> Variant {
+         a.ExpectCount(0, 0);
+         return self.AppPath();
+       }},
+      {"AppTitle", InvokeKind::kPropertyPut,
+       [](ErrorHandler& self, const Arguments& a) -> Variant {
+         a.ExpectCount(1, 1);
+         self.SetAppTitle(a.Text(0));
+         return Variant();
+       }},
+      {"AppTitle", InvokeKind::kPropertyGet,
+       [](ErrorHandler& self, const Arguments& a) -> Variant {
+         a.ExpectCount(0, 0);
+         return self.AppTitle();
+       }},
+  };
+  return table.Invoke(*this, member, kind, arguments);
+}
+
+}  // namespace corbenna

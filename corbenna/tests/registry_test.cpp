@@ -1,0 +1,155 @@
+#include "corbenna/registry.h"
+
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+#include <atomic>
+#include <thread>
+
+#include "corbenna/registry_access_provider.h"
+#include "platform/component/error.h"
+
+namespace corbenna {
+namespace {
+
+using component::Variant;
+
+constexpr ParentRegistryKey kUser = ParentRegistryKey::HKEYCurrentUser;
+constexpr ParentRegistryKey kMachine = ParentRegistryKey::HKEYLocalMachine;
+const QString kBase = QStringLiteral("SOFTWARE\\Kelvo\\Vantrel\\DataSources\\");
+
+// A store that fails on demand: raises from ReadValue, or refuses writes through its flag.
+class FaultyStore : public registry::RegistryAccess {
+ public:
+  FaultyStore(registry::StoreLocations locations, bool raise_on_read, bool refuse_writes)
+      : registry::RegistryAccess(std::move(locations), [] { return false; }),
+        raise_on_read_(raise_on_read),
+        refuse_writes_(refuse_writes) {}
+  bool ReadValue(int32_t root, const QString& key_path, const QString& value_name,
+                 QString* value) override {
+    if (raise_on_read_) {
+      throw component::Error(75, QStringLiteral("FaultyStore"), QStringLiteral("disk went away"));
+    }
+    return registry::RegistryAccess::ReadValue(root, key_path, value_name, value);
+  }
+  bool WriteValue(int32_t root, const QString& key_path, const QString& value_name,
+                  const QString& value) override {
+    if (refuse_writes_) return false;
+    return registry::RegistryAccess::WriteValue(root, key_path, value_name, value);
+  }
+
+ private:
+  bool raise_on_read_;
+  bool refuse_writes_;
+};
+
+class RegistryTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(dir_.isValid());
+    UseStore(false, false);
+  }
+  void TearDown() override { SetRegistryAccessMaker(nullptr); }
+  void UseStore(bool raise_on_read, bool refuse_writes) {
+    const registry::StoreLocations locations{dir_.filePath(QStringLiteral("user.json")),
+                                             dir_.filePath(QStringLiteral("machine.json"))};
+    SetRegistryAccessMaker([=, this] {
+      ++made_;
+      return std::make_unique<FaultyStore>(locations, raise_on_read, refuse_writes);
+    });
+  }
+
+  QTemporaryDir dir_;
+  std::atomic<int> made_{0};
+  Registry registry_;
+};
+
+TEST_F(RegistryTest, BlankOrMissingValuesReadAsTheDefault) {
+  EXPECT_EQ(registry_.GetSettingPro(kUser, kBase, QStringLiteral("Missing")), "");
+  EXPECT_EQ(registry_.GetSettingPro(kUser, kBase, QStringLiteral("Missing"), "dflt"), "dflt");
+  EXPECT_EQ(registry_.SaveSettingPro(kUser, kBase, QStringLiteral("Empty"), QString()), "");
+  EXPECT_EQ(registry_.GetSettingPro(kUser, kBase, QStringLiteral("Empty"), "dflt"), "dflt");
+  registry_.SaveSettingPro(kUser, kBase, QStringLiteral("Spaces"), QStringLiteral("   "));
+  EXPECT_EQ(registry_.GetSettingPro(kUser, kBase, QStringLiteral("Spaces"), "dflt"), "dflt");
+  registry_.SaveSettingPro(kUser, kBase, QStringLiteral("Padded"), QStringLiteral(" a "));
+  EXPECT_EQ(registry_.GetSettingPro(kUser, kBase, QStringLiteral("Padded"), "dflt"), " a ");
+  registry_.SaveSettingPro(kUser, kBase, QStringLiteral("Tab"), QStringLiteral("\t"));
+  EXPECT_EQ(registry_.GetSettingPro(kUser, kBase, QStringLiteral("Tab"), "dflt"), "\t");
+}
+
+TEST_F(RegistryTest, WriteBelowANewPathCreatesItAndMeetsTheRead) {
+  const QString key = kBase + QStringLiteral("My Source\\");
+  registry_.SaveSettingPro(kUser, key, QStringLiteral("ConnectionString"),
+                           QStringLiteral("Driver=x;Pwd='p=1;'"));
+  EXPECT_EQ(registry_.GetSettingPro(kUser, key.chopped(1), QStringLiteral("ConnectionString")),
+            "Driver=x;Pwd='p=1;'");
+  // The parent key doesn't see its child's value.
+  EXPECT_EQ(registry_.GetSettingPro(kUser, kBase, QStringLiteral("ConnectionString"), "none"),
+            "none");
+}
+
+TEST_F(RegistryTest, ReadFailureIsRaisedAgainUnchangedNotDefaulted) {
+  UseStore(true, false);
+  try {
+    registry_.GetSettingPro(kUser, kBase, QStringLiteral("DataSourceList"), "dflt");
+    ADD_FAILURE() << "no error";
+  } catch (const component::Error& error) {
+    EXPECT_EQ(error.number(), 75);
+    EXPECT_EQ(error.source(), "FaultyStore");
+    EXPECT_EQ(error.description(), "disk went away");
+  }
+}
+
+TEST_F(RegistryTest, WriteRefusedThroughTheFlagStillGivesEmptyText) {
+  UseStore(false, true);
+  EXPECT_EQ(registry_.SaveSettingPro(kUser, kBase, QStringLiteral("V"), QStringLiteral("x")), "");
+  EXPECT_EQ(registry_.GetSettingPro(kUser, kBase, QStringLiteral("V"), "dflt"), "dflt");
+}
+
+TEST_F(RegistryTest, StoreErrorsOfAWriteReachTheCaller) {
+  try {
+    registry_.SaveSettingPro(kMachine, kBase, QStringLiteral("V"), QStringLiteral("x"));
+    ADD_FAILURE() << "a non-privileged machine write was accepted";
+  } catch (const component::Error& error) {
+    EXPECT_EQ(error.number(), component::kPermissionDenied);
+  }
+}
+
+TEST_F(RegistryTest, OneStorePerThreadSharedByItsObjects) {
+  Registry other;
+  registry_.GetSettingPro(kUser, kBase, QStringLiteral("A"));
+  other.SaveSettingPro(kUser, kBase, QStringLiteral("A"), QStringLiteral("from other"));
+  EXPECT_EQ(made_, 1);
+  std::thread([&] {
+    EXPECT_EQ(Registry().GetSettingPro(kUser, kBase, QStringLiteral("A")), "from other");
+  }).join();
+  EXPECT_EQ(made_, 2);
+}
+
+TEST_F(RegistryTest, ByNameAndBySlotGiveTheSameResult) {
+  const Variant user(static_cast<int32_t>(kUser));
+  EXPECT_EQ(registry_
+                .Call(QStringLiteral("SaveSettingPro"),
+                      {user, Variant(kBase), Variant("PrimaryDatabase"), Variant("Sales")})
+                .AsText(),
+            "");
+  EXPECT_EQ(
+      registry_
+          .Call(QStringLiteral("GetSettingPro"), {user, Variant(kBase), Variant("PrimaryDatabase")})
+          .AsText(),
+      registry_.GetSettingPro(kUser, kBase, QStringLiteral("PrimaryDatabase")));
+  EXPECT_EQ(registry_
+                .Call(QStringLiteral("GetSettingPro"),
+                      {user, Variant(kBase), Variant("Missing"), Variant("d")})
+                .AsText(),
+            "d");
+  try {
+    registry_.Call(QStringLiteral("GetSettingPro"), {user, Variant(kBase)});
+    ADD_FAILURE() << "two arguments accepted";
+  } catch (const component::Error& error) {
+    EXPECT_EQ(error.number(), component::kWrongNumberOfArguments);
+  }
+}
+
+}  // namespace
+}  // namespace corbenna

@@ -1,0 +1,34 @@
+// WinAPI: the name of the user who runs the program. Holds no state; never throws.
+//
+// Created by name as "corbenna.WinAPI" or by its class identifier.
+#ifndef VANTREL_CORBENNA_WIN_API_H_
+#define VANTREL_CORBENNA_WIN_API_H_
+
+#include <QString>
+
+#include "platform/component/dispatch.h"
+
+namespace corbenna {
+
+class _WinAPI : public component::Dispatch {
+ public:
+  // The user name, read through a 255-character buffer: empty text when the platform call fails,
+  // and so for a name longer than 254 characters.
+  virtual QString GetUserName() = 0;
+};
+
+class WinAPI : public _WinAPI {
+ public:
+  static const component::ClassIdentity& ClassInfo();
+  const component::ClassIdentity& Identity() const override { return ClassInfo(); }
+
+  QString GetUserName() override;
+
+  // GetUserName().
+  component::Variant Invoke(const QString& member, component::InvokeKind kind,
+                            const std::vector<component::Variant>& arguments) override;
+};
+
+}  // namespace corbenna
+
+#endif  // VANTREL_CORBENNA_WIN_API_H_

@@ -1,0 +1,70 @@
+// The one road by which library code shows a message box to the user.
+//
+// Library code calls ShowMessageBox; what the user sees depends on the presenter installed in
+// the process: by default one line on standard error (a program without a window), a modal
+// message box once the windowed program installs its presenter, and a RecordingPresenter in
+// tests. ShowMessageBox returns when the presenter has shown the box (for a modal box, when the
+// user has closed it).
+#ifndef VANTREL_PLATFORM_WINAPI_MESSAGE_BOX_H_
+#define VANTREL_PLATFORM_WINAPI_MESSAGE_BOX_H_
+
+#include <QString>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+namespace winapi {
+
+enum class MessageIcon { kNone, kCritical, kQuestion, kExclamation, kInformation };
+
+// A box with one OK button.
+struct MessageBoxRequest {
+  QString text;
+  QString caption;  // empty: the program's own title, as the platform does
+  MessageIcon icon = MessageIcon::kNone;
+};
+
+class MessagePresenter {
+ public:
+  virtual ~MessagePresenter();
+  // Shows the box and returns once it is closed. May throw; callers decide whether that matters.
+  virtual void Show(const MessageBoxRequest& request) = 0;
+};
+
+// "caption: text" on one line of standard error, line breaks shown as " | ".
+class StandardErrorPresenter : public MessagePresenter {
+ public:
+  void Show(const MessageBoxRequest& request) override;
+};
+
+// Keeps every request, for tests. Thread-safe.
+class RecordingPresenter : public MessagePresenter {
+ public:
+  void Show(const MessageBoxRequest& request) override;
+  std::vector<MessageBoxRequest> shown() const;
+
+ private:
+  mutable std::mutex mutex_;
+  std::vector<MessageBoxRequest> shown_;
+};
+
+// Installs the presenter for the whole process; nullptr restores the standard-error one.
+void SetMessagePresenter(std::shared_ptr<MessagePresenter> presenter);
+// Shows the box through the installed presenter.
+void ShowMessageBox(const MessageBoxRequest& request);
+
+// Installs a presenter for the life of the object, then restores the standard-error one.
+class ScopedMessagePresenter {
+ public:
+  explicit ScopedMessagePresenter(std::shared_ptr<MessagePresenter> presenter) {
+    SetMessagePresenter(std::move(presenter));
+  }
+  ~ScopedMessagePresenter() { SetMessagePresenter(nullptr); }
+};
+
+// The program's own title: the application name when one is set, else the executable's name.
+QString ProgramTitle();
+
+}  // namespace winapi
+
+#endif  // VANTREL_PLATFORM_WINAPI_MESSAGE_BOX_H_
