@@ -81,7 +81,13 @@ int RunCompare(const CompareOptions& options) {
   const QString report = view->Text();
   view.reset();
   PrintReport(report, options.crlf);
-  return ReportIsBlank(report) ? kNoDifferences : kDifferencesFound;
+  try {
+    return ReportIsBlank(report) ? kNoDifferences : kDifferencesFound;
+  } catch (const component::Error& error) {
+    std::fprintf(stderr, "vantrel-cli: %s (error %d)\n", error.description().toUtf8().constData(),
+                 error.number());
+    return kFailed;
+  }
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include "vantrel/core/comparison_run.h"
 
+#include "corbenna/string_handler.h"
 #include "dataaccess/data_engine.h"
+#include "platform/component/class_factory.h"
 #include "vantrel/core/compare_tables.h"
 
 namespace vantrel {
@@ -38,10 +40,11 @@ void RunComparison(const DataSource& primary, const DataSource& secondary, Resul
 }
 
 bool ReportIsBlank(const QString& report) {
-  for (QChar c : report) {
-    if (c != u' ') return false;
-  }
-  return true;
+  // The program's one StringHandler, created on first use and kept until the process ends.
+  static const std::shared_ptr<corbenna::_StringHandler> strings =
+      std::dynamic_pointer_cast<corbenna::_StringHandler>(
+          component::CreateObject(QStringLiteral("corbenna.StringHandler")));
+  return strings->IsBlank(report);
 }
 
 }  // namespace vantrel

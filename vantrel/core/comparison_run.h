@@ -35,7 +35,8 @@ class SideError : public component::Error {
 // opened if the primary failed, and an open primary is released without being walked.
 void RunComparison(const DataSource& primary, const DataSource& secondary, ResultsView& view);
 
-// True when the report holds nothing but spaces: no differences were found.
+// True when the report holds nothing but spaces: no differences were found. Throws
+// component::Error when the string library cannot be created.
 bool ReportIsBlank(const QString& report);
 
 }  // namespace vantrel
