@@ -123,6 +123,8 @@ bool ConnectWithin(MYSQL* mysql, const UriParts& parts, bool* timed_out) {
     }
     status = mysql_real_connect_cont(&result, mysql, events);
   }
+  // The library's own timeouts end the attempt as a lost connection.
+  if (!result && Clock::now() >= deadline) *timed_out = true;
   return result != nullptr;
 }
 
@@ -175,7 +177,8 @@ MysqlConnection OpenMysqlSession(const ConnectRequest& request) {
     throw component::Error(kConnectFailed, ErrorSource(),
                            QStringLiteral("Out of memory while connecting to MySQL"));
   }
-  const unsigned timeout = static_cast<unsigned>(parts.connect_timeout);
+  // The deadline of ConnectWithin decides; the library's timeout is only a backstop.
+  const unsigned timeout = static_cast<unsigned>(parts.connect_timeout + 2);
   mysql_optionsv(mysql.get(), MYSQL_OPT_CONNECT_TIMEOUT, &timeout);
   mysql_optionsv(mysql.get(), MYSQL_READ_DEFAULT_GROUP, parts.option_group.constData());
   if (!parts.option_file.isEmpty()) {

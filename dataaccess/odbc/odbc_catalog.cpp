@@ -59,6 +59,28 @@ class Statement {
     }
   }
 
+  // The 1-based number of the result column of that name, or 0 when there is none.
+  SQLUSMALLINT ColumnNamed(QStringView wanted) const {
+    SQLSMALLINT count = 0;
+    SQLNumResultCols(handle_, &count);
+    for (SQLUSMALLINT i = 1; i <= static_cast<SQLUSMALLINT>(count); ++i) {
+      SQLWCHAR name[128] = {};
+      SQLSMALLINT length = 0;
+      SQLSMALLINT type = 0;
+      SQLULEN size = 0;
+      SQLSMALLINT digits = 0;
+      SQLSMALLINT nullable = 0;
+      if (!Succeeded(
+              SQLDescribeColW(handle_, i, name, 128, &length, &type, &size, &digits, &nullable))) {
+        continue;
+      }
+      const QString text = QString::fromUtf16(reinterpret_cast<const char16_t*>(name),
+                                              std::min<SQLSMALLINT>(length, 127));
+      if (text.compare(wanted, Qt::CaseInsensitive) == 0) return i;
+    }
+    return 0;
+  }
+
   // An integer column of the current row, or `missing` when it is NULL.
   long Integer(SQLUSMALLINT column, long missing) const {
     SQLINTEGER value = 0;
@@ -123,26 +145,26 @@ ColumnType ClassifyOdbcType(const OdbcTypeRow& row) {
   if (lower == u"serial" || lower == u"serial4") declared = QStringLiteral("integer");
   if (lower == u"bigserial" || lower == u"serial8") declared = QStringLiteral("bigint");
   if (lower == u"smallserial" || lower == u"serial2") declared = QStringLiteral("smallint");
-  if (!declared.contains(u'(')) {
-    switch (row.data_type) {
-      case SQL_CHAR:
-      case SQL_VARCHAR:
-      case SQL_WCHAR:
-      case SQL_WVARCHAR:
-      case SQL_BINARY:
-      case SQL_VARBINARY:
-        if (row.column_size > 0) declared += QStringLiteral("(%1)").arg(row.column_size);
-        break;
-      case SQL_DECIMAL:
-      case SQL_NUMERIC:
-        if (row.column_size > 0) {
-          declared +=
-              QStringLiteral("(%1,%2)").arg(row.column_size).arg(std::max(row.decimal_digits, 0));
-        }
-        break;
-      default:
-        break;
-    }
+  if (declared.contains(u'(') || !row.has_modifier) return ClassifyDeclaredType(declared);
+  // Only the kinds whose Size is a declared length or precision take one from the driver; the
+  // length a driver reports for, say, an inet column is a display width.
+  switch (ClassifyDeclaredType(declared).data_type) {
+    case kChar:
+    case kVarChar:
+    case kBinary:
+    case kVarBinary:
+    case kBit:
+    case kVarBit:
+      if (row.column_size > 0) declared += QStringLiteral("(%1)").arg(row.column_size);
+      break;
+    case kDecimal:
+      if (row.column_size > 0) {
+        declared +=
+            QStringLiteral("(%1,%2)").arg(row.column_size).arg(std::max(row.decimal_digits, 0));
+      }
+      break;
+    default:
+      break;
   }
   return ClassifyDeclaredType(declared);
 }
@@ -166,6 +188,10 @@ void ReadOdbcCatalog(const OdbcSession& session, const QString& target, CatalogT
     Statement statement(session, target);
     statement.Check(
         SQLColumnsW(statement.handle(), nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0));
+    // Drivers may add columns after the standard 18; psqlODBC's say whether a column numbers
+    // itself and whether its type was declared with a length or precision at all.
+    const SQLUSMALLINT auto_increment_column = statement.ColumnNamed(u"AUTO_INCREMENT");
+    const SQLUSMALLINT modifier_column = statement.ColumnNamed(u"TYPMOD");
     while (statement.Fetch()) {
       // SQLGetData must read the columns in ascending order.
       const QString schema = statement.Text(2);
@@ -182,9 +208,12 @@ void ReadOdbcCatalog(const OdbcSession& session, const QString& target, CatalogT
       pending.column.required = statement.Integer(11, SQL_NULLABLE_UNKNOWN) == SQL_NO_NULLS;
       const QString column_default = statement.Text(13);
       pending.ordinal = statement.Integer(17, 0);
+      const bool numbered =
+          auto_increment_column > 0 && statement.Integer(auto_increment_column, 0) == 1;
+      if (modifier_column > 0) type.has_modifier = statement.Integer(modifier_column, -1) != -1;
       pending.column.type = ClassifyOdbcType(type);
       const QString type_name = type.type_name.toLower();
-      if (type_name.contains(u"serial") || type_name.endsWith(u" identity") ||
+      if (numbered || type_name.contains(u"serial") || type_name.endsWith(u" identity") ||
           column_default.startsWith(u"nextval(", Qt::CaseInsensitive)) {
         pending.column.type.attributes |= kAutoIncrement;
       }

@@ -20,15 +20,16 @@ void ReadOdbcCatalog(const OdbcSession& session, const QString& target, CatalogT
 
 // What one SQLColumns row says of a column's type.
 struct OdbcTypeRow {
-  QString type_name;        // TYPE_NAME, the data source's own spelling
-  int data_type = 0;        // DATA_TYPE, the ODBC SQL type
-  long column_size = -1;    // COLUMN_SIZE, -1 when NULL
-  int decimal_digits = -1;  // DECIMAL_DIGITS, -1 when NULL
+  QString type_name;         // TYPE_NAME, the data source's own spelling
+  int data_type = 0;         // DATA_TYPE, the ODBC SQL type
+  long column_size = -1;     // COLUMN_SIZE, -1 when NULL
+  int decimal_digits = -1;   // DECIMAL_DIGITS, -1 when NULL
+  bool has_modifier = true;  // false when the driver says no length or precision was declared
 };
 
-// The type of a column: the data source's type name with the length or precision the ODBC type
-// carries, mapped through ClassifyDeclaredType. Serial type names count as integers; the
-// auto-increment bit is left to the caller.
+// The type of a column: the data source's type name, with the length or precision the driver
+// reports for the kinds whose Size is one, mapped through ClassifyDeclaredType. Serial type names
+// count as integers; the auto-increment bit is left to the caller.
 ColumnType ClassifyOdbcType(const OdbcTypeRow& row);
 
 }  // namespace dataaccess

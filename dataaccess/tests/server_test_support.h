@@ -9,8 +9,14 @@
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <ostream>
 
 #include "dataaccess/data_objects.h"
+
+// Readable names in assertion messages.
+inline void PrintTo(const QString& text, std::ostream* out) {
+  *out << '"' << text.toStdString() << '"';
+}
 
 namespace dataaccess::testing {
 
@@ -44,6 +50,10 @@ QString MysqlUri(const QString& database);
 void RunPostgres(const QString& database, const QStringList& statements);
 void RunMysql(const QStringList& statements);
 
+// A schema that exercises every catalog feature: schemas, views, every type family, serial,
+// identity and generated columns, a dropped column, names with quotes, spaces and non-ASCII.
+QStringList PostgresSampleSchema();
+
 // Drops `database` if it exists and creates it empty.
 void RecreatePostgresDatabase(const QString& database);
 void RecreateMysqlDatabase(const QString& database);
@@ -55,6 +65,9 @@ std::unique_ptr<DataConnection> Open(const QString& name, const QString& connect
 QStringList TableNames(const DataConnection& connection);
 // Column names of a table in enumeration order.
 QStringList ColumnNames(const DataConnection& connection, const QString& table);
+
+// Every way the catalogs of `a` and `b` differ, one line each ("T.C: DataType 2 vs 4").
+QStringList CatalogDifferences(const DataConnection& a, const DataConnection& b);
 
 // A TCP port on 127.0.0.1 that accepts connections into its backlog and never answers, for as
 // long as the object lives; and a port where nothing listens.
