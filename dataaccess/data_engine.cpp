@@ -1,13 +1,14 @@
 #include "dataaccess/data_engine.h"
 
+#include "dataaccess/connect_string_mask.h"
 #include "dataaccess/driver.h"
 #include "dataaccess/errors.h"
 #include "platform/component/error.h"
 
 namespace dataaccess {
 
-std::unique_ptr<DataConnection> DataEnvironment::OpenConnection(const QString& name,
-                                                                int32_t prompt, bool /*read_only*/,
+std::unique_ptr<DataConnection> DataEnvironment::OpenConnection(const QString& name, int32_t prompt,
+                                                                bool /*read_only*/,
                                                                 const QString& connect_string,
                                                                 int32_t /*options*/) const {
   ConnectRequest request{name, connect_string.trimmed().isEmpty() ? name : connect_string, prompt};
@@ -21,7 +22,7 @@ std::unique_ptr<DataConnection> DataEnvironment::OpenConnection(const QString& n
   }
   throw component::Error(kUnknownConnectString, ErrorSource(),
                          QStringLiteral("No driver understands the connect string '%1'")
-                             .arg(request.connect_string));
+                             .arg(MaskPasswords(request.connect_string)));
 }
 
 EnvironmentCollection::EnvironmentCollection() {
