@@ -205,6 +205,15 @@ TEST_F(MysqlDriverTest, ConnectStringAndDatabaseNameReopenTheDatabase) {
   EXPECT_EQ(Open(named->DatabaseName(), named->ConnectString())->DatabaseName(), kDatabase);
 }
 
+TEST_F(MysqlDriverTest, ReachesTheServerThroughItsUnixSocket) {
+  const QString uri =
+      QStringLiteral("mysql://vantrel:%1@localhost/%2?socket=%3")
+          .arg(ServerFact("MARIADB_PASSWORD"), kDatabase, ServerFact("MARIADB_SOCKET"));
+  const auto connection = Open(QString(), uri);
+  EXPECT_EQ(connection->DatabaseName(), kDatabase);
+  EXPECT_TRUE(TableNames(*connection).contains("alpha"));
+}
+
 TEST_F(MysqlDriverTest, PasswordFromAnOptionFileStaysOutOfTheConnectString) {
   QTemporaryDir dir;
   const QString path = dir.filePath("my.cnf");

@@ -212,6 +212,14 @@ TEST_F(PostgresDriverTest, ConnectStringAndDatabaseNameReopenTheDatabase) {
   EXPECT_EQ(Open(named->DatabaseName(), named->ConnectString())->DatabaseName(), kDatabase);
 }
 
+TEST_F(PostgresDriverTest, ReachesTheServerThroughItsUnixSocket) {
+  const auto connection =
+      Open(QString(), QStringLiteral("host=%1 port=%2 user=postgres dbname=%3")
+                          .arg(ServerFact("PG_SOCKET_DIR"), ServerFact("PG_PORT"), kDatabase));
+  EXPECT_EQ(connection->DatabaseName(), kDatabase);
+  EXPECT_EQ(Open(QString(), connection->ConnectString())->DatabaseName(), kDatabase);
+}
+
 TEST_F(PostgresDriverTest, PasswordFromThePasswordFileStaysOutOfTheConnectString) {
   QTemporaryDir dir;
   const QString path = dir.filePath("pgpass");
