@@ -205,6 +205,25 @@ TEST_F(MysqlDriverTest, ConnectStringAndDatabaseNameReopenTheDatabase) {
   EXPECT_EQ(Open(named->DatabaseName(), named->ConnectString())->DatabaseName(), kDatabase);
 }
 
+TEST_F(MysqlDriverTest, PasswordFromTheUsersOptionFile) {
+  QTemporaryDir home;
+  QFile file(home.filePath(".my.cnf"));
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(QStringLiteral("[client]\nuser=vantrel\npassword=%1\n")
+                 .arg(ServerFact("MARIADB_PASSWORD"))
+                 .toUtf8());
+  file.close();
+  const QByteArray saved_home = qgetenv("HOME");
+  qputenv("HOME", QFile::encodeName(home.path()));
+  const QString uri =
+      QStringLiteral("mysql://127.0.0.1:%1/%2").arg(ServerFact("MARIADB_PORT"), kDatabase);
+  std::unique_ptr<DataConnection> connection;
+  EXPECT_NO_THROW(connection = Open(QString(), uri));
+  qputenv("HOME", saved_home);
+  ASSERT_TRUE(connection);
+  EXPECT_EQ(connection->ConnectString(), uri);
+}
+
 TEST_F(MysqlDriverTest, ReachesTheServerThroughItsUnixSocket) {
   const QString uri =
       QStringLiteral("mysql://vantrel:%1@localhost/%2?socket=%3")
