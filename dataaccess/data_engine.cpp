@@ -7,8 +7,8 @@
 
 namespace dataaccess {
 
-std::unique_ptr<DataConnection> DataEnvironment::OpenConnection(const QString& name, int32_t prompt,
-                                                                bool /*read_only*/,
+std::unique_ptr<DataConnection> DataEnvironment::OpenConnection(const QString& name,
+                                                                int32_t prompt, bool /*read_only*/,
                                                                 const QString& connect_string,
                                                                 int32_t /*options*/) const {
   ConnectRequest request{name, connect_string.trimmed().isEmpty() ? name : connect_string, prompt};

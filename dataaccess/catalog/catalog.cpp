@@ -23,9 +23,8 @@ class VectorEnumerator final : public Enumerator<Interface> {
 };
 
 [[noreturn]] void ThrowNotFound(const QString& what, const QString& name) {
-  throw component::Error(
-      kItemNotFound, ErrorSource(),
-      QStringLiteral("Item not found in this collection: %1 '%2'").arg(what, name));
+  throw component::Error(kItemNotFound, ErrorSource(),
+                         QStringLiteral("Item not found in this collection: %1 '%2'").arg(what, name));
 }
 
 }  // namespace

@@ -52,8 +52,8 @@ class Database {
 
   // Turns an SQLite result code into the error a user can act on.
   [[noreturn]] void Raise(int rc) const {
-    const QString detail =
-        db_ ? QString::fromUtf8(sqlite3_errmsg(db_)) : QString::fromUtf8(sqlite3_errstr(rc));
+    const QString detail = db_ ? QString::fromUtf8(sqlite3_errmsg(db_))
+                               : QString::fromUtf8(sqlite3_errstr(rc));
     switch (rc & 0xFF) {
       case SQLITE_BUSY:
       case SQLITE_LOCKED:
@@ -73,9 +73,9 @@ class Database {
         throw component::Error(component::kPathFileAccessError, ErrorSource(),
                                QStringLiteral("Cannot open '%1': %2").arg(path_, detail));
       default:
-        throw component::Error(
-            kCatalogUnreadable, ErrorSource(),
-            QStringLiteral("Cannot read the tables of '%1': %2").arg(path_, detail));
+        throw component::Error(kCatalogUnreadable, ErrorSource(),
+                               QStringLiteral("Cannot read the tables of '%1': %2")
+                                   .arg(path_, detail));
     }
   }
 

@@ -51,8 +51,8 @@ DataSource SourceFrom(const std::string& argument, const std::string& display_na
   const QString text = QString::fromLocal8Bit(argument);
   DataSource source;
   // The argument as typed, less any password, names the database in the report.
-  source.display_name =
-      display_name.empty() ? dataaccess::MaskPasswords(text) : QString::fromLocal8Bit(display_name);
+  source.display_name = display_name.empty() ? dataaccess::MaskPasswords(text)
+                                             : QString::fromLocal8Bit(display_name);
   source.connect_string = text;
   return source;
 }
