@@ -25,17 +25,24 @@ class DataEnvironment {
   // Opens a database and reads its whole catalog.
   //
   // `connect_string` says how to reach the database:
-  //   "sqlite:PATH" or a bare PATH     an SQLite file
+  //   "sqlite:PATH" or a bare PATH                 an SQLite file
+  //   "postgresql://…", "host=… dbname=…"          PostgreSQL (postgres/postgres_session.h)
+  //   "mysql://…", "mariadb://…"                   MySQL or MariaDB (mysql/mysql_session.h)
+  //   "ODBC;DSN=…", "DSN=…", "DRIVER={…};…"        an ODBC data source (odbc/odbc_session.h)
   // When `connect_string` is empty, `name` is taken as the connect string. When both are given,
-  // the connect string decides, so that OpenConnection(c.DatabaseName(), p, r, c.ConnectString())
-  // reopens the database of any connection c.
+  // the connect string decides how to reach the server, and for a server engine a non-empty
+  // `name` names the database on it. Either way OpenConnection(c.DatabaseName(), p, r,
+  // c.ConnectString()) reopens the database of any connection c, and so does c.ConnectString()
+  // alone.
   //
   // Every database is opened read-only, whatever `read_only` says: nothing the library does
   // can change or create a database. No prompt is installed yet, so no mode ever asks the user;
   // what is missing fails with kNoDatabaseGiven. `options` is reserved and must be 0.
   //
   // Throws component::Error: 53 (file not found), 75 (file cannot be read), or one of
-  // dataaccess/errors.h. The description names the database.
+  // dataaccess/errors.h (servers: kConnectFailed, kConnectTimeout, kLoginFailed,
+  // kUnknownDatabase, kDriverMissing, kUnknownConnectString). The description names the
+  // database and never holds a password.
   std::unique_ptr<DataConnection> OpenConnection(const QString& name,
                                                  int32_t prompt = kPromptComplete,
                                                  bool read_only = false,

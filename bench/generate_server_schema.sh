@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Writes to standard output the SQL that creates one benchmark database's tables: TABLES tables
+# of 5 to 30 columns each (about 17.5 on average), always the same for the same arguments.
+#
+#   generate_server_schema.sh pg|mysql a|b [TABLES]
+#
+# Variant b differs from variant a in 2% of the tables: every 50th table, in turn, is missing,
+# has one column more, or has a column of another length.
+# PostgreSQL tables are created in transactions of 500 tables (one transaction for all would
+# need more locks than a default server has); MySQL commits every DDL statement anyway.
+set -euo pipefail
+dialect=${1:?pg or mysql}
+variant=${2:?a or b}
+tables=${3:-10000}
+case "$dialect" in pg | mysql) ;; *) echo "unknown dialect $dialect" >&2; exit 2 ;; esac
+case "$variant" in a | b) ;; *) echo "unknown variant $variant" >&2; exit 2 ;; esac
+
+awk -v dialect="$dialect" -v variant="$variant" -v tables="$tables" '
+BEGIN {
+  if (dialect == "pg") {
+    split("integer|varchar(40)|numeric(12,2)|text|timestamp|bigint|boolean|date|real|char(8)", types, "|")
+    begin = "BEGIN;"; commit = "COMMIT;"
+  } else {
+    split("INT|VARCHAR(40)|DECIMAL(12,2)|TEXT|DATETIME|BIGINT|TINYINT|DATE|FLOAT|CHAR(8)", types, "|")
+    begin = ""; commit = ""
+  }
+  for (t = 1; t <= tables; t++) {
+    if ((t - 1) % 500 == 0 && begin != "") print begin
+    columns = 5 + (t * 7919) % 26
+    change = (variant == "b" && t % 50 == 0) ? (t / 50) % 3 : -1
+    if (change != 0) {
+      line = sprintf("CREATE TABLE t%05d (id %s NOT NULL PRIMARY KEY", t, types[1])
+      for (c = 2; c <= columns; c++) {
+        type = types[1 + (t + c) % 10]
+        if (change == 2 && c == 2) type = (dialect == "pg") ? "varchar(80)" : "VARCHAR(80)"
+        line = line sprintf(", c%02d %s", c, type)
+      }
+      if (change == 1) line = line sprintf(", extra %s", types[2])
+      print line ");"
+    }
+    if (t % 500 == 0 && commit != "") print commit
+  }
+  if (tables % 500 != 0 && commit != "") print commit
+}'

@@ -1,0 +1,124 @@
+#include "dataaccess/mysql/mysql_catalog.h"
+
+#include <QHash>
+#include <QRegularExpression>
+#include <algorithm>
+#include <cstdlib>
+#include <vector>
+
+#include "dataaccess/catalog/server_catalog_builder.h"
+#include "dataaccess/errors.h"
+#include "platform/component/error.h"
+
+namespace dataaccess {
+namespace {
+
+constexpr char kTablesQuery[] =
+    "SELECT TABLE_NAME, TABLE_TYPE = 'VIEW' FROM information_schema.TABLES "
+    "WHERE TABLE_SCHEMA = DATABASE() AND TABLE_TYPE IN ('BASE TABLE', 'VIEW', 'SYSTEM VERSIONED')";
+// Unordered: sorting on the server costs more than putting each table's columns in order here.
+constexpr char kColumnsQuery[] =
+    "SELECT TABLE_NAME, COLUMN_NAME, COLUMN_TYPE, IS_NULLABLE = 'NO', EXTRA, ORDINAL_POSITION "
+    "FROM information_schema.COLUMNS WHERE TABLE_SCHEMA = DATABASE()";
+
+struct ResultDeleter {
+  void operator()(MYSQL_RES* result) const { mysql_free_result(result); }
+};
+using Result = std::unique_ptr<MYSQL_RES, ResultDeleter>;
+
+[[noreturn]] void ThrowUnreadable(MYSQL* mysql, const QString& target) {
+  throw component::Error(kCatalogUnreadable, ErrorSource(),
+                         QStringLiteral("Cannot read the tables of '%1': %2")
+                             .arg(target, QString::fromUtf8(mysql_error(mysql))));
+}
+
+// Streams the rows instead of holding the whole result twice.
+Result Run(MYSQL* mysql, const char* sql, const QString& target) {
+  if (mysql_query(mysql, sql) != 0) ThrowUnreadable(mysql, target);
+  Result result(mysql_use_result(mysql));
+  if (!result) ThrowUnreadable(mysql, target);
+  return result;
+}
+
+QString Text(MYSQL_ROW row, const unsigned long* lengths, int column) {
+  return row[column] ? QString::fromUtf8(row[column], static_cast<qsizetype>(lengths[column]))
+                     : QString();
+}
+
+struct NumberedColumn {
+  unsigned long ordinal;
+  ServerColumn column;
+};
+
+struct TableEntry {
+  QString name;
+  bool is_view = false;
+};
+
+}  // namespace
+
+ColumnType ClassifyMysqlType(const QString& column_type) {
+  static const QRegularExpression plain_float(QStringLiteral("^\\s*float\\b(?!\\s*\\()"),
+                                              QRegularExpression::CaseInsensitiveOption);
+  QString declared = column_type;
+  declared.replace(plain_float, QStringLiteral("real"));
+  return ClassifyDeclaredType(declared);
+}
+
+void ReadMysqlCatalog(MYSQL* mysql, const QString& target, CatalogTables& tables) {
+  std::vector<TableEntry> entries;
+  {
+    Result result = Run(mysql, kTablesQuery, target);
+    while (MYSQL_ROW row = mysql_fetch_row(result.get())) {
+      const unsigned long* lengths = mysql_fetch_lengths(result.get());
+      entries.push_back({Text(row, lengths, 0), row[1] && row[1][0] == '1'});
+    }
+    if (mysql_errno(mysql) != 0) ThrowUnreadable(mysql, target);
+  }
+  QHash<QString, std::vector<NumberedColumn>> columns_of;
+  DeclaredTypeCache types(&ClassifyMysqlType);
+  {
+    QByteArray current_table;
+    std::vector<NumberedColumn>* current = nullptr;
+    Result result = Run(mysql, kColumnsQuery, target);
+    while (MYSQL_ROW row = mysql_fetch_row(result.get())) {
+      const unsigned long* lengths = mysql_fetch_lengths(result.get());
+      ServerColumn column;
+      column.name = Text(row, lengths, 1);
+      column.type = types.Classify(Text(row, lengths, 2));
+      column.required = row[3] && row[3][0] == '1';
+      const QString extra = Text(row, lengths, 4).toUpper();
+      if (extra.contains(u"AUTO_INCREMENT")) column.type.attributes |= kAutoIncrement;
+      if (extra.contains(u"GENERATED") || extra.contains(u"VIRTUAL") ||
+          extra.contains(u"PERSISTENT")) {
+        column.type.attributes |= kGenerated;
+      }
+      // Rows of one table usually follow each other; look the table up once per run of rows.
+      const QByteArrayView table(row[0], static_cast<qsizetype>(lengths[0]));
+      if (!current || table != current_table) {
+        current_table = table.toByteArray();
+        current = &columns_of[QString::fromUtf8(current_table)];
+      }
+      current->push_back({std::strtoul(row[5] ? row[5] : "0", nullptr, 10), std::move(column)});
+    }
+    if (mysql_errno(mysql) != 0) ThrowUnreadable(mysql, target);
+  }
+  std::sort(entries.begin(), entries.end(),
+            [](const TableEntry& a, const TableEntry& b) { return a.name < b.name; });
+  tables.Reserve(entries.size());
+  ServerCatalogBuilder builder(tables, QString());
+  for (const TableEntry& entry : entries) {
+    builder.AddTable(QString(), entry.name);
+    std::vector<NumberedColumn>& columns = columns_of[entry.name];
+    std::sort(columns.begin(), columns.end(), [](const NumberedColumn& a, const NumberedColumn& b) {
+      return a.ordinal < b.ordinal;
+    });
+    for (NumberedColumn& numbered : columns) {
+      // A view's NOT NULL is inferred, not declared; other engines never report one.
+      if (entry.is_view) numbered.column.required = false;
+      builder.AddColumn(std::move(numbered.column));
+    }
+  }
+}
+
+}  // namespace dataaccess

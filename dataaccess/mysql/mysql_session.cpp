@@ -1,0 +1,225 @@
+#include "dataaccess/mysql/mysql_session.h"
+
+#include <errmsg.h>
+#include <mysqld_error.h>
+#include <poll.h>
+
+#include <QRegularExpression>
+#include <QUrl>
+#include <QUrlQuery>
+#include <chrono>
+
+#include "dataaccess/connect_string_mask.h"
+#include "dataaccess/errors.h"
+#include "platform/component/error.h"
+
+namespace dataaccess {
+namespace {
+
+constexpr int kDefaultConnectTimeoutSeconds = 5;
+
+struct UriParts {
+  QByteArray host;
+  QByteArray user;
+  QByteArray password;
+  QByteArray database;
+  QByteArray socket;
+  QByteArray option_file;
+  QByteArray option_group = "client";
+  unsigned port = 0;
+  bool has_user = false;
+  bool has_password = false;
+  bool has_database = false;
+  int connect_timeout = kDefaultConnectTimeoutSeconds;
+};
+
+[[noreturn]] void ThrowBadUri(const QString& connect_string, const QString& why) {
+  throw component::Error(kUnknownConnectString, ErrorSource(),
+                         QStringLiteral("Cannot read the MySQL connect string '%1': %2")
+                             .arg(MaskPasswords(connect_string), why));
+}
+
+QString DatabaseOfPath(const QUrl& url) {
+  QString path = url.path(QUrl::FullyDecoded);
+  if (path.startsWith(u'/')) path.remove(0, 1);
+  return path;
+}
+
+UriParts ParseUri(const QString& connect_string) {
+  const QUrl url(connect_string.trimmed(), QUrl::StrictMode);
+  if (!url.isValid()) ThrowBadUri(connect_string, url.errorString());
+  UriParts parts;
+  parts.host = url.host(QUrl::FullyDecoded).toUtf8();
+  if (url.port() > 0) parts.port = static_cast<unsigned>(url.port());
+  parts.has_user = !url.userName().isEmpty();
+  parts.user = url.userName(QUrl::FullyDecoded).toUtf8();
+  parts.has_password = !url.password(QUrl::FullyEncoded).isNull();
+  parts.password = url.password(QUrl::FullyDecoded).toUtf8();
+  const QString database = DatabaseOfPath(url);
+  parts.has_database = !database.isEmpty();
+  parts.database = database.toUtf8();
+  const QUrlQuery query(url);
+  for (const auto& [key, value] : query.queryItems(QUrl::FullyDecoded)) {
+    if (key == u"socket") {
+      parts.socket = value.toUtf8();
+    } else if (key == u"option-file") {
+      parts.option_file = value.toUtf8();
+    } else if (key == u"option-group") {
+      parts.option_group = value.toUtf8();
+    } else if (key == u"connect-timeout") {
+      bool ok = false;
+      parts.connect_timeout = value.toInt(&ok);
+      if (!ok || parts.connect_timeout <= 0) ThrowBadUri(connect_string, "bad connect-timeout");
+    } else {
+      ThrowBadUri(connect_string, QStringLiteral("unknown option '%1'").arg(key));
+    }
+  }
+  return parts;
+}
+
+bool NameOverridesDatabase(const ConnectRequest& request) {
+  return !request.name.trimmed().isEmpty() && request.name != request.connect_string;
+}
+
+// Connects with the non-blocking calls so that the whole handshake, not only the TCP connect,
+// is bounded: a server that accepts the connection and never greets would otherwise hold a
+// blocking connect for as long as the read timeout, which must stay unbounded for the catalog
+// query of a large database.
+bool ConnectWithin(MYSQL* mysql, const UriParts& parts, bool* timed_out) {
+  using Clock = std::chrono::steady_clock;
+  const auto deadline = Clock::now() + std::chrono::seconds(parts.connect_timeout);
+  MYSQL* result = nullptr;
+  int status = mysql_real_connect_start(
+      &result, mysql, parts.host.isEmpty() ? nullptr : parts.host.constData(),
+      parts.has_user ? parts.user.constData() : nullptr,
+      parts.has_password ? parts.password.constData() : nullptr,
+      parts.database.isEmpty() ? nullptr : parts.database.constData(), parts.port,
+      parts.socket.isEmpty() ? nullptr : parts.socket.constData(), 0);
+  while (status != 0) {
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    if (left <= 0) {
+      *timed_out = true;
+      return false;
+    }
+    pollfd descriptor{mysql_get_socket(mysql), 0, 0};
+    if (status & MYSQL_WAIT_READ) descriptor.events |= POLLIN;
+    if (status & MYSQL_WAIT_WRITE) descriptor.events |= POLLOUT;
+    if (status & MYSQL_WAIT_EXCEPT) descriptor.events |= POLLPRI;
+    int wait = static_cast<int>(left);
+    if (status & MYSQL_WAIT_TIMEOUT) {
+      wait = std::min<int>(wait, static_cast<int>(mysql_get_timeout_value_ms(mysql)));
+    }
+    const int ready = poll(&descriptor, 1, wait);
+    int events = 0;
+    if (ready > 0) {
+      if (descriptor.revents & (POLLIN | POLLERR | POLLHUP)) events |= MYSQL_WAIT_READ;
+      if (descriptor.revents & (POLLOUT | POLLERR | POLLHUP)) events |= MYSQL_WAIT_WRITE;
+      if (descriptor.revents & POLLPRI) events |= MYSQL_WAIT_EXCEPT;
+    } else if (ready == 0 && (status & MYSQL_WAIT_TIMEOUT)) {
+      events = MYSQL_WAIT_TIMEOUT;
+    } else {
+      continue;
+    }
+    status = mysql_real_connect_cont(&result, mysql, events);
+  }
+  // The library's own timeouts end the attempt as a lost connection.
+  if (!result && Clock::now() >= deadline) *timed_out = true;
+  return result != nullptr;
+}
+
+[[noreturn]] void ThrowConnectFailure(MYSQL* mysql, const QString& target, bool timed_out) {
+  if (timed_out) {
+    throw component::Error(
+        kConnectTimeout, ErrorSource(),
+        QStringLiteral("The MySQL server for '%1' did not answer in time").arg(target));
+  }
+  const unsigned code = mysql_errno(mysql);
+  const QString detail = QString::fromUtf8(mysql_error(mysql));
+  switch (code) {
+    case ER_ACCESS_DENIED_ERROR:
+    case ER_DBACCESS_DENIED_ERROR:
+    case ER_ACCESS_DENIED_NO_PASSWORD_ERROR:
+      throw component::Error(kLoginFailed, ErrorSource(),
+                             QStringLiteral("The MySQL server refused the login for '%1' (wrong "
+                                            "user name or password?): %2")
+                                 .arg(target, detail));
+    case ER_BAD_DB_ERROR:
+      throw component::Error(
+          kUnknownDatabase, ErrorSource(),
+          QStringLiteral("The MySQL server has no such database ('%1'): %2").arg(target, detail));
+    default:
+      throw component::Error(
+          kConnectFailed, ErrorSource(),
+          QStringLiteral("Cannot connect to the MySQL server for '%1': %2").arg(target, detail));
+  }
+}
+
+}  // namespace
+
+bool IsMysqlConnectString(const QString& connect_string) {
+  static const QRegularExpression uri(QStringLiteral("^(mysql|mariadb)://"),
+                                      QRegularExpression::CaseInsensitiveOption);
+  return uri.match(connect_string.trimmed()).hasMatch();
+}
+
+MysqlConnection OpenMysqlSession(const ConnectRequest& request) {
+  UriParts parts = ParseUri(request.connect_string);
+  if (NameOverridesDatabase(request)) {
+    parts.database = request.name.trimmed().toUtf8();
+    parts.has_database = true;
+  }
+  QString target = MaskPasswords(request.connect_string.trimmed());
+  if (NameOverridesDatabase(request)) target += QStringLiteral(", database ") + request.name;
+
+  MysqlConnection mysql(mysql_init(nullptr));
+  if (!mysql) {
+    throw component::Error(kConnectFailed, ErrorSource(),
+                           QStringLiteral("Out of memory while connecting to MySQL"));
+  }
+  // The deadline of ConnectWithin decides; the library's timeout is only a backstop.
+  const unsigned timeout = static_cast<unsigned>(parts.connect_timeout + 2);
+  mysql_optionsv(mysql.get(), MYSQL_OPT_CONNECT_TIMEOUT, &timeout);
+  mysql_optionsv(mysql.get(), MYSQL_READ_DEFAULT_GROUP, parts.option_group.constData());
+  if (!parts.option_file.isEmpty()) {
+    mysql_optionsv(mysql.get(), MYSQL_READ_DEFAULT_FILE, parts.option_file.constData());
+  }
+  mysql_optionsv(mysql.get(), MYSQL_SET_CHARSET_NAME, "utf8mb4");
+  mysql_optionsv(mysql.get(), MYSQL_OPT_NONBLOCK, nullptr);
+  bool timed_out = false;
+  if (!ConnectWithin(mysql.get(), parts, &timed_out)) {
+    ThrowConnectFailure(mysql.get(), target, timed_out);
+  }
+  if (mysql_query(mysql.get(), "SET SESSION TRANSACTION READ ONLY") != 0) {
+    throw component::Error(kConnectFailed, ErrorSource(),
+                           QStringLiteral("Cannot make the session on '%1' read-only: %2")
+                               .arg(target, QString::fromUtf8(mysql_error(mysql.get()))));
+  }
+  if (MysqlDatabaseName(mysql.get()).isEmpty()) {
+    throw component::Error(kNoDatabaseGiven, ErrorSource(),
+                           QStringLiteral("'%1' names no database: give one after the server, "
+                                          "as in mysql://host/DATABASE")
+                               .arg(target));
+  }
+  return mysql;
+}
+
+QString MysqlDatabaseName(MYSQL* mysql) {
+  QString name;
+  if (mysql_query(mysql, "SELECT DATABASE()") != 0) return name;
+  MYSQL_RES* result = mysql_store_result(mysql);
+  if (!result) return name;
+  if (MYSQL_ROW row = mysql_fetch_row(result); row && row[0]) name = QString::fromUtf8(row[0]);
+  mysql_free_result(result);
+  return name;
+}
+
+QString MysqlReopenString(const ConnectRequest& request, const QString& database) {
+  const QString given = request.connect_string.trimmed();
+  QUrl url(given, QUrl::StrictMode);
+  if (DatabaseOfPath(url) == database) return given;
+  url.setPath(u'/' + database, QUrl::DecodedMode);
+  return url.toString(QUrl::FullyEncoded);
+}
+
+}  // namespace dataaccess

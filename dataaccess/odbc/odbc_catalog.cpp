@@ -1,0 +1,236 @@
+#include "dataaccess/odbc/odbc_catalog.h"
+
+#include <QHash>
+#include <QSet>
+#include <algorithm>
+#include <vector>
+
+#include "dataaccess/catalog/server_catalog_builder.h"
+#include "dataaccess/errors.h"
+#include "platform/component/error.h"
+
+namespace dataaccess {
+namespace {
+
+bool Succeeded(SQLRETURN rc) { return rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO; }
+
+class Statement {
+ public:
+  Statement(const OdbcSession& session, const QString& target) : target_(target) {
+    if (!Succeeded(SQLAllocHandle(SQL_HANDLE_STMT, session.connection(), &handle_))) {
+      throw component::Error(kCatalogUnreadable, ErrorSource(),
+                             QStringLiteral("Cannot read the tables of '%1'").arg(target));
+    }
+  }
+  ~Statement() { SQLFreeHandle(SQL_HANDLE_STMT, handle_); }
+  Statement(const Statement&) = delete;
+  Statement& operator=(const Statement&) = delete;
+
+  SQLHSTMT handle() const { return handle_; }
+
+  void Check(SQLRETURN rc) const {
+    if (Succeeded(rc)) return;
+    throw component::Error(kCatalogUnreadable, ErrorSource(),
+                           QStringLiteral("Cannot read the tables of '%1': %2")
+                               .arg(target_, OdbcDiagnostics(SQL_HANDLE_STMT, handle_)));
+  }
+
+  bool Fetch() const {
+    const SQLRETURN rc = SQLFetch(handle_);
+    if (rc == SQL_NO_DATA) return false;
+    Check(rc);
+    return true;
+  }
+
+  // A text column of the current row; NULL reads as empty.
+  QString Text(SQLUSMALLINT column) const {
+    QString value;
+    SQLWCHAR buffer[256];
+    for (;;) {
+      SQLLEN length = 0;
+      const SQLRETURN rc =
+          SQLGetData(handle_, column, SQL_C_WCHAR, buffer, sizeof(buffer), &length);
+      if (rc == SQL_NO_DATA || length == SQL_NULL_DATA) return value;
+      Check(rc);
+      const qsizetype room = static_cast<qsizetype>(sizeof(buffer) / sizeof(SQLWCHAR)) - 1;
+      const qsizetype units = length == SQL_NO_TOTAL ? room : std::min<qsizetype>(length / 2, room);
+      value += QString::fromUtf16(reinterpret_cast<const char16_t*>(buffer), units);
+      if (rc == SQL_SUCCESS) return value;
+    }
+  }
+
+  // The 1-based number of the result column of that name, or 0 when there is none.
+  SQLUSMALLINT ColumnNamed(QStringView wanted) const {
+    SQLSMALLINT count = 0;
+    SQLNumResultCols(handle_, &count);
+    for (SQLUSMALLINT i = 1; i <= static_cast<SQLUSMALLINT>(count); ++i) {
+      SQLWCHAR name[128] = {};
+      SQLSMALLINT length = 0;
+      SQLSMALLINT type = 0;
+      SQLULEN size = 0;
+      SQLSMALLINT digits = 0;
+      SQLSMALLINT nullable = 0;
+      if (!Succeeded(
+              SQLDescribeColW(handle_, i, name, 128, &length, &type, &size, &digits, &nullable))) {
+        continue;
+      }
+      const QString text = QString::fromUtf16(reinterpret_cast<const char16_t*>(name),
+                                              std::min<SQLSMALLINT>(length, 127));
+      if (text.compare(wanted, Qt::CaseInsensitive) == 0) return i;
+    }
+    return 0;
+  }
+
+  // An integer column of the current row, or `missing` when it is NULL.
+  long Integer(SQLUSMALLINT column, long missing) const {
+    SQLINTEGER value = 0;
+    SQLLEN indicator = 0;
+    Check(SQLGetData(handle_, column, SQL_C_SLONG, &value, sizeof(value), &indicator));
+    return indicator == SQL_NULL_DATA ? missing : value;
+  }
+
+ private:
+  QString target_;
+  SQLHSTMT handle_ = SQL_NULL_HSTMT;
+};
+
+bool IsEngineSchema(const QString& schema) {
+  static const QSet<QString> engine = {"information_schema", "pg_catalog", "sys",     "mysql",
+                                       "performance_schema", "guest",      "db_owner"};
+  const QString folded = schema.toLower();
+  return engine.contains(folded) || folded.startsWith(u"pg_toast") ||
+         folded.startsWith(u"pg_temp_") || folded.startsWith(u"db_");
+}
+
+// SQLTables' TABLE_TYPE values that hold a user's data or a view of it.
+bool IsUserTableType(const QString& type) {
+  const QString upper = type.toUpper();
+  if (upper.startsWith(u"SYSTEM") || upper.contains(u"TEMPORARY")) return false;
+  return upper.contains(u"TABLE") || upper.contains(u"VIEW");
+}
+
+QString DefaultSchema(const OdbcSession& session) {
+  const QString dbms = session.Info(SQL_DBMS_NAME);
+  QString schema;
+  if (dbms.contains(u"PostgreSQL", Qt::CaseInsensitive)) {
+    schema = session.QueryText(QStringLiteral("SELECT coalesce(current_schema(), 'public')"));
+  } else if (dbms.contains(u"SQL Server", Qt::CaseInsensitive)) {
+    schema = session.QueryText(QStringLiteral("SELECT SCHEMA_NAME()"));
+  }
+  return schema.isEmpty() ? session.Info(SQL_USER_NAME) : schema;
+}
+
+struct TableKey {
+  QString schema;
+  QString name;
+  bool operator<(const TableKey& other) const {
+    return schema != other.schema ? schema < other.schema : name < other.name;
+  }
+};
+
+struct PendingColumn {
+  long ordinal;
+  ServerColumn column;
+};
+
+QString Key(const QString& schema, const QString& table) { return schema + QChar(0) + table; }
+
+}  // namespace
+
+ColumnType ClassifyOdbcType(const OdbcTypeRow& row) {
+  QString declared = row.type_name.trimmed();
+  const QString lower = declared.toLower();
+  // SQL Server reports an identity column's type as "int identity".
+  if (lower.endsWith(u" identity")) declared.chop(9);
+  if (lower == u"serial" || lower == u"serial4") declared = QStringLiteral("integer");
+  if (lower == u"bigserial" || lower == u"serial8") declared = QStringLiteral("bigint");
+  if (lower == u"smallserial" || lower == u"serial2") declared = QStringLiteral("smallint");
+  if (declared.contains(u'(') || !row.has_modifier) return ClassifyDeclaredType(declared);
+  // Only the kinds whose Size is a declared length or precision take one from the driver; the
+  // length a driver reports for, say, an inet column is a display width.
+  switch (ClassifyDeclaredType(declared).data_type) {
+    case kChar:
+    case kVarChar:
+    case kBinary:
+    case kVarBinary:
+    case kBit:
+    case kVarBit:
+      if (row.column_size > 0) declared += QStringLiteral("(%1)").arg(row.column_size);
+      break;
+    case kDecimal:
+      if (row.column_size > 0) {
+        declared +=
+            QStringLiteral("(%1,%2)").arg(row.column_size).arg(std::max(row.decimal_digits, 0));
+      }
+      break;
+    default:
+      break;
+  }
+  return ClassifyDeclaredType(declared);
+}
+
+void ReadOdbcCatalog(const OdbcSession& session, const QString& target, CatalogTables& tables) {
+  const QString default_schema = DefaultSchema(session);
+  std::vector<TableKey> keys;
+  QSet<QString> known;
+  {
+    Statement statement(session, target);
+    statement.Check(SQLTablesW(statement.handle(), nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0));
+    while (statement.Fetch()) {
+      TableKey key{statement.Text(2), statement.Text(3)};
+      if (IsEngineSchema(key.schema) || !IsUserTableType(statement.Text(4))) continue;
+      known.insert(Key(key.schema, key.name));
+      keys.push_back(std::move(key));
+    }
+  }
+  QHash<QString, std::vector<PendingColumn>> columns_of;
+  {
+    Statement statement(session, target);
+    statement.Check(
+        SQLColumnsW(statement.handle(), nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0));
+    // Drivers may add columns after the standard 18; psqlODBC's say whether a column numbers
+    // itself and whether its type was declared with a length or precision at all.
+    const SQLUSMALLINT auto_increment_column = statement.ColumnNamed(u"AUTO_INCREMENT");
+    const SQLUSMALLINT modifier_column = statement.ColumnNamed(u"TYPMOD");
+    while (statement.Fetch()) {
+      // SQLGetData must read the columns in ascending order.
+      const QString schema = statement.Text(2);
+      const QString table = statement.Text(3);
+      const QString key = Key(schema, table);
+      if (!known.contains(key)) continue;
+      PendingColumn pending;
+      pending.column.name = statement.Text(4);
+      OdbcTypeRow type;
+      type.data_type = static_cast<int>(statement.Integer(5, 0));
+      type.type_name = statement.Text(6);
+      type.column_size = statement.Integer(7, -1);
+      type.decimal_digits = static_cast<int>(statement.Integer(9, -1));
+      pending.column.required = statement.Integer(11, SQL_NULLABLE_UNKNOWN) == SQL_NO_NULLS;
+      const QString column_default = statement.Text(13);
+      pending.ordinal = statement.Integer(17, 0);
+      const bool numbered =
+          auto_increment_column > 0 && statement.Integer(auto_increment_column, 0) == 1;
+      if (modifier_column > 0) type.has_modifier = statement.Integer(modifier_column, -1) != -1;
+      pending.column.type = ClassifyOdbcType(type);
+      const QString type_name = type.type_name.toLower();
+      if (numbered || type_name.contains(u"serial") || type_name.endsWith(u" identity") ||
+          column_default.startsWith(u"nextval(", Qt::CaseInsensitive)) {
+        pending.column.type.attributes |= kAutoIncrement;
+      }
+      columns_of[key].push_back(std::move(pending));
+    }
+  }
+  std::sort(keys.begin(), keys.end());
+  tables.Reserve(keys.size());
+  ServerCatalogBuilder builder(tables, default_schema);
+  for (const TableKey& key : keys) {
+    builder.AddTable(key.schema, key.name);
+    std::vector<PendingColumn>& columns = columns_of[Key(key.schema, key.name)];
+    std::stable_sort(
+        columns.begin(), columns.end(),
+        [](const PendingColumn& a, const PendingColumn& b) { return a.ordinal < b.ordinal; });
+    for (PendingColumn& pending : columns) builder.AddColumn(std::move(pending.column));
+  }
+}
+
+}  // namespace dataaccess

@@ -1,0 +1,37 @@
+// Reads every table, view and column an ODBC session sees with two catalog functions (SQLTables
+// and SQLColumns over all schemas), never one call per table.
+#ifndef VANTREL_DATAACCESS_ODBC_ODBC_CATALOG_H_
+#define VANTREL_DATAACCESS_ODBC_ODBC_CATALOG_H_
+
+#include <QString>
+
+#include "dataaccess/catalog/catalog.h"
+#include "dataaccess/odbc/odbc_session.h"
+#include "dataaccess/type_kinds.h"
+
+namespace dataaccess {
+
+// Fills `tables`, sorted by schema and name, leaving out the engines' own schemas
+// (information_schema, pg_catalog, pg_toast, sys, mysql, performance_schema). The default schema
+// is the engine's current one where the engine can say (PostgreSQL, SQL Server, MySQL),
+// otherwise the one named like the user. `target` names the source in error descriptions.
+// Throws kCatalogUnreadable when a catalog function fails.
+void ReadOdbcCatalog(const OdbcSession& session, const QString& target, CatalogTables& tables);
+
+// What one SQLColumns row says of a column's type.
+struct OdbcTypeRow {
+  QString type_name;         // TYPE_NAME, the data source's own spelling
+  int data_type = 0;         // DATA_TYPE, the ODBC SQL type
+  long column_size = -1;     // COLUMN_SIZE, -1 when NULL
+  int decimal_digits = -1;   // DECIMAL_DIGITS, -1 when NULL
+  bool has_modifier = true;  // false when the driver says no length or precision was declared
+};
+
+// The type of a column: the data source's type name, with the length or precision the driver
+// reports for the kinds whose Size is one, mapped through ClassifyDeclaredType. Serial type names
+// count as integers; the auto-increment bit is left to the caller.
+ColumnType ClassifyOdbcType(const OdbcTypeRow& row);
+
+}  // namespace dataaccess
+
+#endif  // VANTREL_DATAACCESS_ODBC_ODBC_CATALOG_H_

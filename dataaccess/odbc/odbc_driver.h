@@ -1,0 +1,19 @@
+// The ODBC driver: accepts ODBC connection strings (see odbc_session.h), opens a read-only
+// session through unixODBC, reads the catalog with the ODBC catalog functions and disconnects at
+// once. DatabaseName is the data source's current database.
+#ifndef VANTREL_DATAACCESS_ODBC_ODBC_DRIVER_H_
+#define VANTREL_DATAACCESS_ODBC_ODBC_DRIVER_H_
+
+#include "dataaccess/driver.h"
+
+namespace dataaccess {
+
+class OdbcDriver final : public Driver {
+ public:
+  bool Accepts(const ConnectRequest& request) const override;
+  std::unique_ptr<CatalogConnection> Open(const ConnectRequest& request) const override;
+};
+
+}  // namespace dataaccess
+
+#endif  // VANTREL_DATAACCESS_ODBC_ODBC_DRIVER_H_

@@ -1,0 +1,120 @@
+#include "dataaccess/postgres/postgres_catalog.h"
+
+#include <QHash>
+#include <algorithm>
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+#include "dataaccess/catalog/server_catalog_builder.h"
+#include "dataaccess/errors.h"
+#include "platform/component/error.h"
+
+namespace dataaccess {
+namespace {
+
+// Both queries run in one read-only snapshot.
+constexpr char kBegin[] = "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY";
+constexpr char kDefaultSchema[] = "SELECT coalesce(current_schema(), 'public')";
+
+// One row per live column; a table without columns gives one row with a NULL column. The rows
+// come unsorted: sorting 170,000 rows on the server spills to disk and costs more than sorting
+// the tables here. A column numbers itself when it is an identity column or a serial: a nextval()
+// default on a sequence that belongs to the column.
+constexpr char kColumnsQuery[] = R"sql(
+SELECT c.oid, n.nspname, c.relname, a.attnum, a.attname, format_type(a.atttypid, a.atttypmod),
+       a.attnotnull,
+       a.attidentity <> '' OR (d.adbin IS NOT NULL
+         AND pg_get_expr(d.adbin, d.adrelid) LIKE 'nextval(%'
+         AND EXISTS (SELECT 1 FROM pg_depend dep JOIN pg_class sq ON sq.oid = dep.objid
+                     WHERE dep.classid = 'pg_class'::regclass AND dep.refclassid = 'pg_class'::regclass
+                       AND dep.refobjid = c.oid AND dep.refobjsubid = a.attnum
+                       AND dep.deptype = 'a' AND sq.relkind = 'S')),
+       a.attgenerated <> ''
+FROM pg_class c
+JOIN pg_namespace n ON n.oid = c.relnamespace
+LEFT JOIN pg_attribute a ON a.attrelid = c.oid AND a.attnum > 0 AND NOT a.attisdropped
+LEFT JOIN pg_attrdef d ON d.adrelid = a.attrelid AND d.adnum = a.attnum
+WHERE c.relkind IN ('r', 'p', 'v', 'm', 'f')
+  AND n.nspname NOT IN ('pg_catalog', 'information_schema')
+  AND n.nspname NOT LIKE 'pg\_toast%' AND n.nspname NOT LIKE 'pg\_temp\_%')sql";
+
+struct ResultDeleter {
+  void operator()(PGresult* result) const { PQclear(result); }
+};
+using Result = std::unique_ptr<PGresult, ResultDeleter>;
+
+Result Run(PGconn* conn, const char* sql, const QString& target) {
+  Result result(PQexec(conn, sql));
+  const ExecStatusType status = result ? PQresultStatus(result.get()) : PGRES_FATAL_ERROR;
+  if (status != PGRES_TUPLES_OK && status != PGRES_COMMAND_OK) {
+    throw component::Error(kCatalogUnreadable, ErrorSource(),
+                           QStringLiteral("Cannot read the tables of '%1': %2")
+                               .arg(target, QString::fromUtf8(PQerrorMessage(conn)).trimmed()));
+  }
+  return result;
+}
+
+QString Text(PGresult* result, int row, int column) {
+  return QString::fromUtf8(PQgetvalue(result, row, column), PQgetlength(result, row, column));
+}
+
+// One table's names and the result rows of its columns, as (attnum, row) pairs.
+struct TableRows {
+  QString schema;
+  QString name;
+  std::vector<std::pair<int, int>> columns;
+};
+
+bool Flag(PGresult* result, int row, int column) {
+  return PQgetvalue(result, row, column)[0] == 't';
+}
+
+}  // namespace
+
+void ReadPostgresCatalog(PGconn* conn, const QString& target, CatalogTables& tables) {
+  Run(conn, kBegin, target);
+  const Result schema = Run(conn, kDefaultSchema, target);
+  const Result rows = Run(conn, kColumnsQuery, target);
+  Run(conn, "COMMIT", target);
+
+  // Columns: oid 0, nspname 1, relname 2, attnum 3, attname 4, type 5, notnull 6, numbered 7,
+  // generated 8.
+  PGresult* r = rows.get();
+  const int count = PQntuples(r);
+  std::vector<TableRows> found;
+  QHash<uint, size_t> slot_of;
+  for (int i = 0; i < count; ++i) {
+    const uint oid = static_cast<uint>(std::strtoul(PQgetvalue(r, i, 0), nullptr, 10));
+    auto it = slot_of.constFind(oid);
+    if (it == slot_of.cend()) {
+      it = slot_of.insert(oid, found.size());
+      found.push_back({Text(r, i, 1), Text(r, i, 2), {}});
+    }
+    if (!PQgetisnull(r, i, 4)) {
+      found[*it].columns.emplace_back(std::atoi(PQgetvalue(r, i, 3)), i);
+    }
+  }
+  std::sort(found.begin(), found.end(), [](const TableRows& a, const TableRows& b) {
+    return a.schema != b.schema ? a.schema < b.schema : a.name < b.name;
+  });
+
+  tables.Reserve(found.size());
+  ServerCatalogBuilder builder(tables, Text(schema.get(), 0, 0));
+  DeclaredTypeCache types([](const QString& declared) { return ClassifyDeclaredType(declared); });
+  for (TableRows& table : found) {
+    builder.AddTable(table.schema, table.name);
+    std::sort(table.columns.begin(), table.columns.end());
+    for (const auto& [attnum, i] : table.columns) {
+      ServerColumn column;
+      column.name = Text(r, i, 4);
+      column.type = types.Classify(Text(r, i, 5));
+      column.required = Flag(r, i, 6);
+      if (Flag(r, i, 7)) column.type.attributes |= kAutoIncrement;
+      if (Flag(r, i, 8)) column.type.attributes |= kGenerated;
+      builder.AddColumn(std::move(column));
+    }
+  }
+}
+
+}  // namespace dataaccess

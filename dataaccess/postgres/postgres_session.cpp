@@ -1,0 +1,166 @@
+#include "dataaccess/postgres/postgres_session.h"
+
+#include <QByteArray>
+#include <QRegularExpression>
+#include <QStringList>
+#include <vector>
+
+#include "dataaccess/connect_string_mask.h"
+#include "dataaccess/errors.h"
+#include "platform/component/error.h"
+
+namespace dataaccess {
+namespace {
+
+constexpr char kDefaultConnectTimeout[] = "5";
+constexpr char kReadOnlyOption[] = "-c default_transaction_read_only=on";
+
+struct ConninfoDeleter {
+  void operator()(PQconninfoOption* options) const { PQconninfoFree(options); }
+};
+using Conninfo = std::unique_ptr<PQconninfoOption, ConninfoDeleter>;
+
+// The parameters the connect string itself sets; throws kUnknownConnectString when libpq cannot
+// read it.
+Conninfo ParseConnectString(const QString& connect_string) {
+  char* message = nullptr;
+  Conninfo options(PQconninfoParse(connect_string.trimmed().toUtf8().constData(), &message));
+  if (!options) {
+    const QString detail = message ? QString::fromUtf8(message).trimmed() : QString();
+    PQfreemem(message);
+    throw component::Error(kUnknownConnectString, ErrorSource(),
+                           QStringLiteral("Cannot read the PostgreSQL connect string '%1': %2")
+                               .arg(MaskPasswords(connect_string), detail));
+  }
+  return options;
+}
+
+QString ValueOf(const PQconninfoOption* options, const char* keyword) {
+  for (const PQconninfoOption* o = options; o && o->keyword; ++o) {
+    if (qstrcmp(o->keyword, keyword) == 0 && o->val) return QString::fromUtf8(o->val);
+  }
+  return QString();
+}
+
+bool NameOverridesDatabase(const ConnectRequest& request) {
+  return !request.name.trimmed().isEmpty() && request.name != request.connect_string;
+}
+
+// libpq reports connection failures as text only; the server's part of it is in the server's
+// message language, which a freshly created cluster keeps in English.
+int32_t ClassifyConnectFailure(const QString& message) {
+  static const QRegularExpression login(
+      QStringLiteral("password authentication failed|no password supplied|authentication "
+                     "failed|role \".*\" does not exist|no pg_hba\\.conf entry|password is "
+                     "required|peer authentication"),
+      QRegularExpression::CaseInsensitiveOption);
+  static const QRegularExpression database(QStringLiteral("database \".*\" does not exist"),
+                                           QRegularExpression::CaseInsensitiveOption);
+  static const QRegularExpression timeout(QStringLiteral("timeout expired"),
+                                          QRegularExpression::CaseInsensitiveOption);
+  if (database.match(message).hasMatch()) return kUnknownDatabase;
+  if (login.match(message).hasMatch()) return kLoginFailed;
+  if (timeout.match(message).hasMatch()) return kConnectTimeout;
+  return kConnectFailed;
+}
+
+QString DescribeFailure(int32_t number, const QString& target, const QString& detail) {
+  switch (number) {
+    case kLoginFailed:
+      return QStringLiteral(
+                 "The PostgreSQL server refused the login for '%1' (wrong user name "
+                 "or password?): %2")
+          .arg(target, detail);
+    case kUnknownDatabase:
+      return QStringLiteral("The PostgreSQL server has no such database ('%1'): %2")
+          .arg(target, detail);
+    case kConnectTimeout:
+      return QStringLiteral("The PostgreSQL server for '%1' did not answer in time: %2")
+          .arg(target, detail);
+    default:
+      return QStringLiteral("Cannot connect to the PostgreSQL server for '%1': %2")
+          .arg(target, detail);
+  }
+}
+
+QString QuoteValue(const QString& value) {
+  QString quoted = value;
+  quoted.replace(u'\\', QStringLiteral("\\\\"));
+  quoted.replace(u'\'', QStringLiteral("\\'"));
+  return u'\'' + quoted + u'\'';
+}
+
+}  // namespace
+
+bool IsPostgresConnectString(const QString& connect_string) {
+  static const QRegularExpression uri(QStringLiteral("^postgres(ql)?://"),
+                                      QRegularExpression::CaseInsensitiveOption);
+  static const QRegularExpression keywords(QStringLiteral("^[A-Za-z_]+\\s*="));
+  const QString text = connect_string.trimmed();
+  if (uri.match(text).hasMatch()) return true;
+  if (!keywords.match(text).hasMatch()) return false;
+  char* message = nullptr;
+  PQconninfoOption* options = PQconninfoParse(text.toUtf8().constData(), &message);
+  PQfreemem(message);
+  if (!options) return false;
+  PQconninfoFree(options);
+  return true;
+}
+
+PgConnection OpenPostgresSession(const ConnectRequest& request) {
+  const Conninfo given = ParseConnectString(request.connect_string);
+  QString options = ValueOf(given.get(), "options");
+  if (options.isEmpty()) options = qEnvironmentVariable("PGOPTIONS");
+  options = (options + u' ' + QLatin1String(kReadOnlyOption)).trimmed();
+
+  // Later entries override what the expanded connect string sets, earlier ones only fill gaps.
+  std::vector<std::pair<QByteArray, QByteArray>> parameters = {
+      {"connect_timeout", kDefaultConnectTimeout},
+      {"fallback_application_name", "vantrel"},
+      {"dbname", request.connect_string.trimmed().toUtf8()},
+      {"options", options.toUtf8()},
+  };
+  if (NameOverridesDatabase(request)) parameters.push_back({"dbname", request.name.toUtf8()});
+  std::vector<const char*> keywords;
+  std::vector<const char*> values;
+  for (const auto& [keyword, value] : parameters) {
+    keywords.push_back(keyword.constData());
+    values.push_back(value.constData());
+  }
+  keywords.push_back(nullptr);
+  values.push_back(nullptr);
+
+  PgConnection conn(PQconnectdbParams(keywords.data(), values.data(), 1));
+  if (!conn) {
+    throw component::Error(kConnectFailed, ErrorSource(),
+                           QStringLiteral("Out of memory while connecting to PostgreSQL"));
+  }
+  if (PQstatus(conn.get()) != CONNECTION_OK) {
+    const QString detail = QString::fromUtf8(PQerrorMessage(conn.get())).simplified();
+    const int32_t number = ClassifyConnectFailure(detail);
+    QString target = MaskPasswords(request.connect_string.trimmed());
+    if (NameOverridesDatabase(request)) target += QStringLiteral(", database ") + request.name;
+    throw component::Error(number, ErrorSource(), DescribeFailure(number, target, detail));
+  }
+  PQsetClientEncoding(conn.get(), "UTF8");
+  return conn;
+}
+
+QString PostgresReopenString(const ConnectRequest& request, PGconn* conn) {
+  const QString database = QString::fromUtf8(PQdb(conn));
+  const Conninfo given = ParseConnectString(request.connect_string);
+  if (ValueOf(given.get(), "dbname") == database) return request.connect_string.trimmed();
+  QStringList parts;
+  bool has_database = false;
+  for (const PQconninfoOption* o = given.get(); o->keyword; ++o) {
+    if (!o->val) continue;
+    const bool is_database = qstrcmp(o->keyword, "dbname") == 0;
+    has_database |= is_database;
+    parts.append(QString::fromUtf8(o->keyword) + u'=' +
+                 QuoteValue(is_database ? database : QString::fromUtf8(o->val)));
+  }
+  if (!has_database) parts.append(QStringLiteral("dbname=") + QuoteValue(database));
+  return parts.join(u' ');
+}
+
+}  // namespace dataaccess

@@ -1,0 +1,44 @@
+// Opening a read-only session on a PostgreSQL server with libpq.
+//
+// A connect string is a libpq URI ("postgresql://user@host:5432/db?sslmode=disable") or a libpq
+// keyword string ("host=db.example.org dbname=sales user=ann"). Everything libpq offers applies:
+// environment variables (PGHOST, PGUSER...), service files and passwords kept in ~/.pgpass, so
+// that a connect string need not hold a password.
+#ifndef VANTREL_DATAACCESS_POSTGRES_POSTGRES_SESSION_H_
+#define VANTREL_DATAACCESS_POSTGRES_POSTGRES_SESSION_H_
+
+#include <libpq-fe.h>
+
+#include <QString>
+#include <memory>
+
+#include "dataaccess/driver.h"
+
+namespace dataaccess {
+
+struct PgConnDeleter {
+  void operator()(PGconn* conn) const { PQfinish(conn); }
+};
+using PgConnection = std::unique_ptr<PGconn, PgConnDeleter>;
+
+// True when `connect_string` is a PostgreSQL URI or a string of libpq keywords.
+bool IsPostgresConnectString(const QString& connect_string);
+
+// Connects as `request` says: `request.name`, when given and not the connect string itself,
+// names the database and overrides the one of the connect string. The session is read-only at
+// the server (default_transaction_read_only), and connecting gives up after 5 seconds unless the
+// connect string sets connect_timeout.
+//
+// Throws component::Error: kUnknownConnectString (the string cannot be parsed), kLoginFailed
+// (credentials refused or missing), kUnknownDatabase, kConnectTimeout, kConnectFailed (anything
+// else that keeps the session from opening). Descriptions never hold a password.
+PgConnection OpenPostgresSession(const ConnectRequest& request);
+
+// The connect string that reopens the database `conn` is open on: `request`'s own connect
+// string when it already names that database, otherwise its parameters with dbname replaced.
+// Holds a password only when the request's connect string held one.
+QString PostgresReopenString(const ConnectRequest& request, PGconn* conn);
+
+}  // namespace dataaccess
+
+#endif  // VANTREL_DATAACCESS_POSTGRES_POSTGRES_SESSION_H_

@@ -1,0 +1,88 @@
+// What the server tests share: the facts scripts/test-servers.sh wrote about the servers it
+// started, administration sessions that create the databases under test, and a check that skips
+// a test on a machine without the server (or fails it in CI, where the servers must run).
+#ifndef VANTREL_DATAACCESS_TESTS_SERVER_TEST_SUPPORT_H_
+#define VANTREL_DATAACCESS_TESTS_SERVER_TEST_SUPPORT_H_
+
+#include <gtest/gtest.h>
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <ostream>
+
+#include "dataaccess/data_objects.h"
+
+// Readable names in assertion messages.
+inline void PrintTo(const QString& text, std::ostream* out) {
+  *out << '"' << text.toStdString() << '"';
+}
+
+namespace dataaccess::testing {
+
+// The KEY=VALUE lines of the state file named by VANTREL_TEST_SERVERS (ctest sets it), or of
+// the default state file of the build tree.
+QString ServerFact(const QString& key);
+
+// Empty when the engine's server runs; otherwise why not. `engine` is PG, MARIADB or ODBC.
+QString ServerProblem(const QString& engine);
+
+// Points unixODBC at the configuration the script wrote; call before any ODBC call.
+void UseTestOdbcConfiguration();
+
+#define VANTREL_REQUIRE_SERVER(engine)                                                          \
+  do {                                                                                          \
+    const QString problem = ::dataaccess::testing::ServerProblem(engine);                       \
+    if (!problem.isEmpty()) {                                                                   \
+      if (qEnvironmentVariable("CI") == u"true") {                                              \
+        FAIL() << "the " << engine << " test server is not running: " << problem.toStdString(); \
+      }                                                                                         \
+      GTEST_SKIP() << "no " << engine << " test server: " << problem.toStdString();             \
+    }                                                                                           \
+  } while (false)
+
+// URIs that reach the test servers as their test users, with the password, on `database`.
+QString PostgresUri(const QString& database);
+QString MysqlUri(const QString& database);
+
+// Runs SQL statements as the servers' superusers; fails the test on an error. `database` empty
+// means the server's default database.
+void RunPostgres(const QString& database, const QStringList& statements);
+void RunMysql(const QStringList& statements);
+
+// A schema that exercises every catalog feature: schemas, views, every type family, serial,
+// identity and generated columns, a dropped column, names with quotes, spaces and non-ASCII.
+QStringList PostgresSampleSchema();
+
+// Drops `database` if it exists and creates it empty.
+void RecreatePostgresDatabase(const QString& database);
+void RecreateMysqlDatabase(const QString& database);
+
+// Opens through DataEngine (read-only, no prompt).
+std::unique_ptr<DataConnection> Open(const QString& name, const QString& connect_string);
+
+// Table names in enumeration order.
+QStringList TableNames(const DataConnection& connection);
+// Column names of a table in enumeration order.
+QStringList ColumnNames(const DataConnection& connection, const QString& table);
+
+// Every way the catalogs of `a` and `b` differ, one line each ("T.C: DataType 2 vs 4").
+QStringList CatalogDifferences(const DataConnection& a, const DataConnection& b);
+
+// A TCP port on 127.0.0.1 that accepts connections into its backlog and never answers, for as
+// long as the object lives; and a port where nothing listens.
+class SilentPort {
+ public:
+  SilentPort();
+  ~SilentPort();
+  int port() const { return port_; }
+
+ private:
+  int socket_ = -1;
+  int port_ = 0;
+};
+int ClosedPort();
+
+}  // namespace dataaccess::testing
+
+#endif  // VANTREL_DATAACCESS_TESTS_SERVER_TEST_SUPPORT_H_
