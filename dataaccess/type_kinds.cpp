@@ -256,7 +256,7 @@ ColumnType ClassifyDeclaredType(QStringView declared) {
 
 ColumnType DeclaredTypeCache::Classify(const QString& declared) {
   auto it = seen_.constFind(declared);
-  if (it == seen_.cend()) it = seen_.insert(declared, ClassifyDeclaredType(declared));
+  if (it == seen_.cend()) it = seen_.insert(declared, classify_(declared));
   return *it;
 }
 

@@ -128,11 +128,20 @@ ColumnType ClassifyDeclaredType(QStringView declared);
 
 // ClassifyDeclaredType with a memory of the spellings it has seen: a catalog repeats a few dozen
 // spellings over its columns, and classifying each column anew would cost more than reading it.
+// A driver whose engine spells some types its own way passes a classifier that translates them
+// first.
 class DeclaredTypeCache {
  public:
+  using Classifier = ColumnType (*)(const QString& declared);
+  explicit DeclaredTypeCache(Classifier classify = &ClassifyDeclaredSpelling)
+      : classify_(classify) {}
   ColumnType Classify(const QString& declared);
 
  private:
+  static ColumnType ClassifyDeclaredSpelling(const QString& declared) {
+    return ClassifyDeclaredType(declared);
+  }
+  Classifier classify_;
   QHash<QString, ColumnType> seen_;
 };
 

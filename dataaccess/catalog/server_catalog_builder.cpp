@@ -2,12 +2,6 @@
 
 namespace dataaccess {
 
-ColumnType DeclaredTypeCache::Classify(const QString& declared) {
-  auto it = known_.constFind(declared);
-  if (it == known_.cend()) it = known_.insert(declared, classify_(declared));
-  return *it;
-}
-
 QString ServerCatalogBuilder::TableName(const QString& schema, const QString& table) const {
   if (schema.isEmpty() || schema == default_schema_) return table;
   return schema + u'.' + table;

@@ -7,7 +7,6 @@
 #ifndef VANTREL_DATAACCESS_CATALOG_SERVER_CATALOG_BUILDER_H_
 #define VANTREL_DATAACCESS_CATALOG_SERVER_CATALOG_BUILDER_H_
 
-#include <QHash>
 #include <QString>
 
 #include "dataaccess/catalog/catalog.h"
@@ -19,19 +18,6 @@ struct ServerColumn {
   QString name;
   ColumnType type;
   bool required = false;
-};
-
-// Classifies declared types once per spelling: a large catalog repeats a few hundred spellings
-// over and over, and classifying is the costliest step of reading a row.
-class DeclaredTypeCache {
- public:
-  using Classifier = ColumnType (*)(const QString& declared);
-  explicit DeclaredTypeCache(Classifier classify) : classify_(classify) {}
-  ColumnType Classify(const QString& declared);
-
- private:
-  Classifier classify_;
-  QHash<QString, ColumnType> known_;
 };
 
 class ServerCatalogBuilder {

@@ -101,7 +101,7 @@ void ReadPostgresCatalog(PGconn* conn, const QString& target, CatalogTables& tab
 
   tables.Reserve(found.size());
   ServerCatalogBuilder builder(tables, Text(schema.get(), 0, 0));
-  DeclaredTypeCache types([](const QString& declared) { return ClassifyDeclaredType(declared); });
+  DeclaredTypeCache types;
   for (TableRows& table : found) {
     builder.AddTable(table.schema, table.name);
     std::sort(table.columns.begin(), table.columns.end());
