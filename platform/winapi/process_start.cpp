@@ -1,0 +1,12 @@
+#include "platform/winapi/process_start.h"
+
+#include <QProcess>
+
+namespace winapi {
+
+bool StartProcess(const QString& program, const QStringList& arguments) {
+  if (program.isEmpty()) return false;
+  return QProcess::startDetached(program, arguments);
+}
+
+}  // namespace winapi

@@ -1,0 +1,21 @@
+#include "platform/winapi/system_folder.h"
+
+#include <QDir>
+#include <QtGlobal>
+
+namespace winapi {
+
+QString GetSystemDirectory() {
+  QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+  // Relative values are invalid by the base-directory rules and must be ignored.
+  if (!QDir::isAbsolutePath(config)) {
+    const QString home = qEnvironmentVariable("HOME");
+    if (!QDir::isAbsolutePath(home)) return QString();
+    config = home + QStringLiteral("/.config");
+  }
+  const QString folder = QDir::cleanPath(config + QStringLiteral("/kelvo"));
+  if (!QDir().mkpath(folder)) return QString();
+  return folder;
+}
+
+}  // namespace winapi

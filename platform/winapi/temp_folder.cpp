@@ -1,0 +1,14 @@
+#include "platform/winapi/temp_folder.h"
+
+#include <QtGlobal>
+
+namespace winapi {
+
+QString GetTempPath() {
+  QString folder = qEnvironmentVariable("TMPDIR");
+  if (folder.isEmpty()) folder = QStringLiteral("/tmp");
+  if (!folder.endsWith(u'/')) folder += u'/';
+  return folder;
+}
+
+}  // namespace winapi
