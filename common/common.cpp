@@ -13,6 +13,7 @@
 #include "platform/component/class_factory.h"
 #include "platform/component/error.h"
 #include "platform/component/member_table.h"
+#include "platform/component/space_trim.h"
 #include "platform/winapi/associated_program.h"
 #include "platform/winapi/beep.h"
 #include "platform/winapi/process_start.h"
@@ -33,20 +34,12 @@ constexpr int kFieldWidth = 255;
 constexpr int kProfileBufferSize = 255;
 constexpr qsizetype kLargestTerminatorPosition = 32767;  // a 16-bit signed position
 
-QString TrimSpaces(const QString& text) {
-  qsizetype first = 0;
-  qsizetype end = text.size();
-  while (first < end && text[first] == u' ') ++first;
-  while (end > first && text[end - 1] == u' ') --end;
-  return text.mid(first, end - first);
-}
-
 QString WithoutTrailingSpaces(QString text) {
   while (text.endsWith(u' ')) text.chop(1);
   return text;
 }
 
-bool IsBlankText(const QString& text) { return TrimSpaces(text).isEmpty(); }
+bool IsBlankText(const QString& text) { return component::TrimSpaces(text).isEmpty(); }
 
 // `text` as a field of exactly kFieldWidth characters.
 QString Field(const QString& text) { return text.left(kFieldWidth).leftJustified(kFieldWidth); }
@@ -94,8 +87,8 @@ class common final : public _common {
   QString GetValueINI(const QString& sSection, const QString& sKey,
                       const QString& sFileName) override {
     try {
-      return TrimSpaces(winapi::GetPrivateProfileString(sSection, sKey, QString(),
-                                                        kProfileBufferSize, sFileName));
+      return component::TrimSpaces(winapi::GetPrivateProfileString(sSection, sKey, QString(),
+                                                                   kProfileBufferSize, sFileName));
     } catch (...) {
       winapi::Beep();
       return QString();
@@ -111,7 +104,7 @@ class common final : public _common {
   }
 
   void AddDirSep(QString& sPathName) override {
-    const QString trimmed = TrimSpaces(sPathName);
+    const QString trimmed = component::TrimSpaces(sPathName);
     if (!trimmed.endsWith(u'/') && !trimmed.endsWith(u'\\')) {
       sPathName = WithoutTrailingSpaces(sPathName) + u'/';
     }
@@ -190,7 +183,7 @@ void common::DisplayURL(const QString& sURL) {
   std::optional<winapi::AssociatedProgram> browser;
   try {
     browser = FindBrowser(LibraryFolder(), temp_file);
-    if (browser) browser->program = TrimSpaces(browser->program);
+    if (browser) browser->program = component::TrimSpaces(browser->program);
   } catch (...) {
     browser.reset();
   }

@@ -13,6 +13,7 @@
 #include "platform/component/class_factory.h"
 #include "platform/component/error.h"
 #include "platform/component/member_table.h"
+#include "platform/component/space_trim.h"
 
 namespace lumifex {
 namespace {
@@ -33,14 +34,6 @@ const char kWarning[] =
     "of this program, or any portion of it, may result in severe civil\r\n"
     "and criminal penalties, and will be prosecuted to the maximum\r\n"
     "extent possible under the law.\r\n";
-
-QString TrimSpaces(const QString& text) {
-  qsizetype first = 0;
-  qsizetype end = text.size();
-  while (first < end && text[first] == u' ') ++first;
-  while (end > first && text[end - 1] == u' ') --end;
-  return text.mid(first, end - first);
-}
 
 // The named family where the system has it, else the closest of the same kind.
 QFont FontOf(const QStringList& families, qreal points) {
@@ -160,7 +153,7 @@ Variant AboutControl::Invoke(const QString& member, InvokeKind kind,
 
 void AboutControl::SetAppExeName(const QString& sAppExeName) {
   // Kept for the host's own use; visible to diagnostics as a property, never on screen.
-  setProperty("AppExeName", TrimSpaces(sAppExeName));
+  setProperty("AppExeName", component::TrimSpaces(sAppExeName));
 }
 
 void AboutControl::SetProductName(const QString& sProductName) {
