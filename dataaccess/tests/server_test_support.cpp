@@ -139,25 +139,6 @@ void RecreateMysqlDatabase(const QString& database) {
             QStringLiteral("CREATE DATABASE `%1`").arg(quoted)});
 }
 
-std::unique_ptr<DataConnection> Open(const QString& name, const QString& connect_string) {
-  return DataEngine::Instance().Environments().Item(0).OpenConnection(name, kPromptNever, true,
-                                                                      connect_string);
-}
-
-QStringList TableNames(const DataConnection& connection) {
-  QStringList names;
-  auto tables = connection.Tables().Enumerate();
-  while (DataTable* table = tables->Next()) names.append(table->Name());
-  return names;
-}
-
-QStringList ColumnNames(const DataConnection& connection, const QString& table) {
-  QStringList names;
-  auto columns = connection.Tables().Item(table).Columns().Enumerate();
-  while (DataColumn* column = columns->Next()) names.append(column->Name());
-  return names;
-}
-
 QStringList CatalogDifferences(const DataConnection& a, const DataConnection& b) {
   QStringList differences;
   const QStringList a_tables = TableNames(a);

@@ -9,14 +9,9 @@
 #include <QString>
 #include <QStringList>
 #include <memory>
-#include <ostream>
 
 #include "dataaccess/data_objects.h"
-
-// Readable names in assertion messages.
-inline void PrintTo(const QString& text, std::ostream* out) {
-  *out << '"' << text.toStdString() << '"';
-}
+#include "dataaccess/tests/catalog_reading.h"
 
 namespace dataaccess::testing {
 
@@ -57,14 +52,6 @@ QStringList PostgresSampleSchema();
 // Drops `database` if it exists and creates it empty.
 void RecreatePostgresDatabase(const QString& database);
 void RecreateMysqlDatabase(const QString& database);
-
-// Opens through DataEngine (read-only, no prompt).
-std::unique_ptr<DataConnection> Open(const QString& name, const QString& connect_string);
-
-// Table names in enumeration order.
-QStringList TableNames(const DataConnection& connection);
-// Column names of a table in enumeration order.
-QStringList ColumnNames(const DataConnection& connection, const QString& table);
 
 // Every way the catalogs of `a` and `b` differ, one line each ("T.C: DataType 2 vs 4").
 QStringList CatalogDifferences(const DataConnection& a, const DataConnection& b);

@@ -6,7 +6,7 @@
 
 #include "dataaccess/data_engine.h"
 #include "dataaccess/errors.h"
-#include "dataaccess/tests/qstring_printer.h"
+#include "dataaccess/tests/catalog_reading.h"
 #include "dataaccess/tests/sqlite_test_file.h"
 #include "dataaccess/type_kinds.h"
 #include "platform/component/error.h"
@@ -14,26 +14,10 @@
 namespace dataaccess {
 namespace {
 
+using testing::ColumnNames;
+using testing::Open;
 using testing::SqliteTestFolder;
-
-std::unique_ptr<DataConnection> Open(const QString& name, const QString& connect = QString()) {
-  return DataEngine::Instance().Environments().Item(0).OpenConnection(name, kPromptCompleteRequired,
-                                                                      true, connect);
-}
-
-QStringList TableNames(const DataConnection& connection) {
-  QStringList names;
-  auto tables = connection.Tables().Enumerate();
-  while (DataTable* table = tables->Next()) names.append(table->Name());
-  return names;
-}
-
-QStringList ColumnNames(const DataTable& table) {
-  QStringList names;
-  auto columns = table.Columns().Enumerate();
-  while (DataColumn* column = columns->Next()) names.append(column->Name());
-  return names;
-}
+using testing::TableNames;
 
 constexpr char kShop[] = R"sql(
   CREATE TABLE Zeta (id INTEGER PRIMARY KEY AUTOINCREMENT, note TEXT);
@@ -48,18 +32,17 @@ constexpr char kShop[] = R"sql(
 
 TEST(SqliteDriverTest, ListsUserTablesAndViewsInCreationOrderWithoutInternals) {
   SqliteTestFolder folder;
-  auto connection = Open(folder.CreateDatabase("shop.db", kShop));
+  auto connection = Open(QString(), folder.CreateDatabase("shop.db", kShop));
   // sqlite_sequence (AUTOINCREMENT) and sqlite_stat1 (ANALYZE) are the engine's own.
   EXPECT_EQ(TableNames(*connection),
             QStringList({"Zeta", "Alpha", "Pairs", "Words", "AlphaCodes"}));
-  EXPECT_EQ(ColumnNames(connection->Tables().Item("Alpha")),
-            QStringList({"code", "amount", "untyped", "twice"}));
+  EXPECT_EQ(ColumnNames(*connection, "Alpha"), QStringList({"code", "amount", "untyped", "twice"}));
   EXPECT_EQ(connection->DatabaseName(), "shop");
 }
 
 TEST(SqliteDriverTest, ReadsColumnProperties) {
   SqliteTestFolder folder;
-  auto connection = Open(folder.CreateDatabase("shop.db", kShop));
+  auto connection = Open(QString(), folder.CreateDatabase("shop.db", kShop));
   TableCollection& tables = connection->Tables();
 
   DataColumn& id = tables.Item("Zeta").Columns().Item("id");
@@ -92,7 +75,7 @@ TEST(SqliteDriverTest, ReadsColumnProperties) {
 
 TEST(SqliteDriverTest, LookupPrefersExactNameThenIgnoresAsciiCaseOnly) {
   SqliteTestFolder folder;
-  auto connection = Open(folder.CreateDatabase("names.db", R"sql(
+  auto connection = Open(QString(), folder.CreateDatabase("names.db", R"sql(
     CREATE TABLE "Straße" ("Größe" INTEGER, "größe2" TEXT);
     CREATE TABLE "Mixed" (Id INTEGER);
     CREATE TABLE "MIXED2" (x INTEGER);
@@ -128,12 +111,12 @@ TEST(SqliteDriverTest, ConnectStringAndDatabaseNameReopenTheSameFile) {
     EXPECT_EQ(TableNames(*again), QStringList({"t"}));
   }
   // A name alone is a path too.
-  EXPECT_EQ(TableNames(*Open(path)), QStringList({"t"}));
+  EXPECT_EQ(TableNames(*Open(path, QString())), QStringList({"t"}));
 }
 
 TEST(SqliteDriverTest, AViewThatNoLongerResolvesKeepsTheRestOfTheCatalog) {
   SqliteTestFolder folder;
-  auto connection = Open(folder.CreateDatabase("broken.db", R"sql(
+  auto connection = Open(QString(), folder.CreateDatabase("broken.db", R"sql(
     CREATE TABLE gone (x INTEGER);
     CREATE VIEW orphan AS SELECT x FROM gone;
     CREATE TABLE kept (y TEXT NOT NULL, z REAL);
@@ -141,19 +124,19 @@ TEST(SqliteDriverTest, AViewThatNoLongerResolvesKeepsTheRestOfTheCatalog) {
   )sql"));
   EXPECT_EQ(TableNames(*connection), QStringList({"orphan", "kept"}));
   EXPECT_EQ(connection->Tables().Item("orphan").Columns().Count(), 0);
-  EXPECT_EQ(ColumnNames(connection->Tables().Item("kept")), QStringList({"y", "z"}));
+  EXPECT_EQ(ColumnNames(*connection, "kept"), QStringList({"y", "z"}));
   EXPECT_TRUE(connection->Tables().Item("kept").Columns().Item("y").Required());
 }
 
 TEST(SqliteDriverTest, AnEmptyDatabaseHasNoTables) {
   SqliteTestFolder folder;
-  auto connection = Open(folder.CreateDatabase("empty.db", "PRAGMA user_version = 7;"));
+  auto connection = Open(QString(), folder.CreateDatabase("empty.db", "PRAGMA user_version = 7;"));
   EXPECT_TRUE(TableNames(*connection).isEmpty());
 }
 
 TEST(SqliteDriverTest, ClosedConnectionRefusesTables) {
   SqliteTestFolder folder;
-  auto connection = Open(folder.CreateDatabase("c.db", "CREATE TABLE t (x);"));
+  auto connection = Open(QString(), folder.CreateDatabase("c.db", "CREATE TABLE t (x);"));
   connection->Close();
   connection->Close();
   try {

@@ -1,0 +1,28 @@
+// Opening databases and reading their catalogs in tests, the same way for every engine.
+#ifndef VANTREL_DATAACCESS_TESTS_CATALOG_READING_H_
+#define VANTREL_DATAACCESS_TESTS_CATALOG_READING_H_
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+#include "dataaccess/data_objects.h"
+#include "dataaccess/tests/qstring_printer.h"
+#include "platform/component/error.h"
+
+namespace dataaccess::testing {
+
+// Opens through DataEngine (read-only, never prompting).
+std::unique_ptr<DataConnection> Open(const QString& name, const QString& connect_string);
+
+// The error that opening raises; fails the test (and returns error 0) when the database opens.
+component::Error OpenFailure(const QString& name, const QString& connect_string);
+
+// Table names in enumeration order.
+QStringList TableNames(const DataConnection& connection);
+// Column names of a table in enumeration order.
+QStringList ColumnNames(const DataConnection& connection, const QString& table);
+
+}  // namespace dataaccess::testing
+
+#endif  // VANTREL_DATAACCESS_TESTS_CATALOG_READING_H_
