@@ -215,7 +215,7 @@ QString MysqlDatabaseName(MYSQL* mysql) {
 }
 
 QString MysqlReopenString(const ConnectRequest& request, const QString& database) {
-  const QString given = request.connect_string.trimmed();
+  QString given = request.connect_string.trimmed();
   QUrl url(given, QUrl::StrictMode);
   if (DatabaseOfPath(url) == database) return given;
   url.setPath(u'/' + database, QUrl::DecodedMode);

@@ -129,7 +129,7 @@ struct TableKey {
 };
 
 struct PendingColumn {
-  long ordinal;
+  long ordinal = 0;
   ServerColumn column;
 };
 

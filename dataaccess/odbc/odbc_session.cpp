@@ -159,7 +159,7 @@ QString OdbcSession::CurrentDatabase() const {
   if (Succeeded(SQLGetConnectAttrW(connection_, SQL_ATTR_CURRENT_CATALOG, buffer, sizeof(buffer),
                                    &length))) {
     const qsizetype units = std::min<qsizetype>(length / 2, 511);
-    const QString name = QString::fromUtf16(reinterpret_cast<const char16_t*>(buffer), units);
+    QString name = QString::fromUtf16(reinterpret_cast<const char16_t*>(buffer), units);
     if (!name.isEmpty()) return name;
   }
   return Info(SQL_DATABASE_NAME);
@@ -168,8 +168,7 @@ QString OdbcSession::CurrentDatabase() const {
 bool OdbcSession::Execute(const QString& sql, QString* message) const {
   SQLHSTMT statement = SQL_NULL_HSTMT;
   if (!Succeeded(SQLAllocHandle(SQL_HANDLE_STMT, connection_, &statement))) return false;
-  QString text = sql;
-  const SQLRETURN rc = SQLExecDirectW(statement, Wide(text), SQL_NTS);
+  const SQLRETURN rc = SQLExecDirectW(statement, Wide(sql), SQL_NTS);
   const bool ok = Succeeded(rc) || rc == SQL_NO_DATA;
   if (!ok && message) *message = OdbcDiagnostics(SQL_HANDLE_STMT, statement);
   SQLFreeHandle(SQL_HANDLE_STMT, statement);
@@ -179,9 +178,8 @@ bool OdbcSession::Execute(const QString& sql, QString* message) const {
 QString OdbcSession::QueryText(const QString& sql) const {
   SQLHSTMT statement = SQL_NULL_HSTMT;
   if (!Succeeded(SQLAllocHandle(SQL_HANDLE_STMT, connection_, &statement))) return {};
-  QString text = sql;
   QString value;
-  if (Succeeded(SQLExecDirectW(statement, Wide(text), SQL_NTS)) && Succeeded(SQLFetch(statement))) {
+  if (Succeeded(SQLExecDirectW(statement, Wide(sql), SQL_NTS)) && Succeeded(SQLFetch(statement))) {
     SQLWCHAR buffer[512] = {};
     SQLLEN length = 0;
     if (Succeeded(SQLGetData(statement, 1, SQL_C_WCHAR, buffer, sizeof(buffer), &length)) &&
@@ -201,7 +199,7 @@ bool IsOdbcConnectString(const QString& connect_string) {
 }
 
 QString OdbcConnectionString(const QString& connect_string, const QString& database) {
-  const QString text = StripPrefix(connect_string);
+  QString text = StripPrefix(connect_string);
   if (database.isEmpty()) return text;
   QStringList pairs;
   for (const QString& pair : SplitPairs(text)) {

@@ -91,7 +91,7 @@ QString FormatGeneralDate(Date value) {
   int64_t seconds = 0;
   SplitSerial(value, &days, &seconds);
   const QLocale locale;
-  const QString time_text =
+  QString time_text =
       locale.toString(QTime(0, 0).addSecs(static_cast<int>(seconds)),
                       WithoutTimeZone(locale.timeFormat(QLocale::LongFormat)));
   if (days == 0) return time_text;

@@ -35,7 +35,7 @@ QString DefaultDesktopEntry(const QString& mime_type) {
   }
   if (query.exitStatus() != QProcess::NormalExit || query.exitCode() != 0) return QString();
   const QString answer = QString::fromLocal8Bit(query.readAllStandardOutput());
-  const QString entry = answer.section(u'\n', 0, 0).trimmed();
+  QString entry = answer.section(u'\n', 0, 0).trimmed();
   // A desktop file ID is a plain file name; anything else is no answer.
   if (!entry.endsWith(QStringLiteral(".desktop")) || entry.contains(u'/')) return QString();
   return entry;

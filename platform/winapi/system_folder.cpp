@@ -13,7 +13,7 @@ QString GetSystemDirectory() {
     if (!QDir::isAbsolutePath(home)) return QString();
     config = home + QStringLiteral("/.config");
   }
-  const QString folder = QDir::cleanPath(config + QStringLiteral("/kelvo"));
+  QString folder = QDir::cleanPath(config + QStringLiteral("/kelvo"));
   if (!QDir().mkpath(folder)) return QString();
   return folder;
 }
