@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QUrl>
 #include <optional>
 
 #include "dataaccess/errors.h"
@@ -39,9 +40,14 @@ FROM pragma_table_xinfo(?1, 'main') ORDER BY cid)sql";
 
 class Database {
  public:
-  explicit Database(QString path) : path_(std::move(path)) {
-    const int rc = sqlite3_open_v2(QFile::encodeName(path_).constData(), &db_,
-                                   SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
+  // An immutable database is read without locks and without the shared-memory file that
+  // write-ahead logging otherwise creates beside it.
+  Database(QString path, bool immutable) : path_(std::move(path)) {
+    const QByteArray name = immutable ? QUrl::fromLocalFile(path_).toEncoded() + "?immutable=1"
+                                      : QFile::encodeName(path_);
+    const int rc =
+        sqlite3_open_v2(name.constData(), &db_,
+                        SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_URI, nullptr);
     if (rc != SQLITE_OK) Raise(rc);
     sqlite3_busy_timeout(db_, kBusyTimeoutMs);
   }
@@ -235,8 +241,12 @@ bool SqliteDriver::Accepts(const ConnectRequest& request) const {
 
 std::unique_ptr<CatalogConnection> SqliteDriver::Open(const ConnectRequest& request) const {
   const QString path = PathOf(request);
-  CheckSqliteFile(path);
-  Database db(path);
+  // A write-ahead-logged database opened read-only makes SQLite create its -wal and -shm files,
+  // unless they exist already. Without a -wal file every change is in the database file itself
+  // and no other program has it open, so it can be read as immutable and nothing is created.
+  const SqliteFileFacts facts = CheckSqliteFile(path);
+  const bool immutable = facts.wal_mode && !QFileInfo::exists(path + QStringLiteral("-wal"));
+  Database db(path, immutable);
   auto connection = std::make_unique<CatalogConnection>(QStringLiteral("sqlite:") + path,
                                                         QFileInfo(path).completeBaseName());
   // The read runs in one transaction so that both queries of the slow path see one state.

@@ -25,7 +25,7 @@ uint32_t BigEndian(const QByteArray& bytes, int offset, int width) {
 
 }  // namespace
 
-void CheckSqliteFile(const QString& path) {
+SqliteFileFacts CheckSqliteFile(const QString& path) {
   const QFileInfo info(path);
   if (!info.exists()) {
     Fail(component::kFileNotFound, QStringLiteral("File not found: '%1'").arg(path));
@@ -65,6 +65,8 @@ void CheckSqliteFile(const QString& path) {
              .arg(file_size)
              .arg(page_size * page_count));
   }
+  // Bytes 18 and 19 are the read and write versions: 2 for write-ahead logging.
+  return SqliteFileFacts{header[18] == 2 || header[19] == 2};
 }
 
 }  // namespace dataaccess

@@ -8,9 +8,14 @@
 
 namespace dataaccess {
 
+// What the header says of a file that passed the checks.
+struct SqliteFileFacts {
+  bool wal_mode = false;  // the database keeps its recent changes in a -wal file beside it
+};
+
 // Throws component::Error (53, 75, kNotADatabase or kDatabaseDamaged) naming `path` when the
-// file cannot be an intact SQLite database; returns normally otherwise.
-void CheckSqliteFile(const QString& path);
+// file cannot be an intact SQLite database; returns what its header says otherwise.
+SqliteFileFacts CheckSqliteFile(const QString& path);
 
 }  // namespace dataaccess
 

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStringList>
 
@@ -126,6 +128,29 @@ TEST(SqliteDriverTest, AViewThatNoLongerResolvesKeepsTheRestOfTheCatalog) {
   EXPECT_EQ(connection->Tables().Item("orphan").Columns().Count(), 0);
   EXPECT_EQ(ColumnNames(*connection, "kept"), QStringList({"y", "z"}));
   EXPECT_TRUE(connection->Tables().Item("kept").Columns().Item("y").Required());
+}
+
+TEST(SqliteDriverTest, WriteAheadLoggedDatabaseIsReadWithoutCreatingFiles) {
+  SqliteTestFolder folder;
+  const QString path =
+      folder.CreateDatabase("wal.db", "PRAGMA journal_mode = WAL; CREATE TABLE t (x INTEGER);");
+  const QByteArray before = testing::ReadAll(path);
+  EXPECT_EQ(TableNames(*Open(QString(), path)), QStringList({"t"}));
+  EXPECT_EQ(QDir(folder.PathOf("")).entryList(QDir::Files), QStringList({"wal.db"}));
+  EXPECT_EQ(testing::ReadAll(path), before);
+}
+
+TEST(SqliteDriverTest, WriteAheadLoggedChangesNotYetInTheFileAreSeen) {
+  SqliteTestFolder folder;
+  const QString path =
+      folder.CreateDatabase("live.db", "PRAGMA journal_mode = WAL; CREATE TABLE t (x INTEGER);");
+  sqlite3* writer = nullptr;
+  ASSERT_EQ(sqlite3_open(QFile::encodeName(path).constData(), &writer), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(writer, "PRAGMA wal_autocheckpoint = 0; CREATE TABLE u (y TEXT);", nullptr,
+                         nullptr, nullptr),
+            SQLITE_OK);
+  EXPECT_EQ(TableNames(*Open(QString(), path)), QStringList({"t", "u"}));
+  sqlite3_close(writer);
 }
 
 TEST(SqliteDriverTest, AnEmptyDatabaseHasNoTables) {
