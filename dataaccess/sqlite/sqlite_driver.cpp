@@ -61,6 +61,15 @@ class Database {
   [[noreturn]] void Raise(int rc) const {
     const QString detail =
         db_ ? QString::fromUtf8(sqlite3_errmsg(db_)) : QString::fromUtf8(sqlite3_errstr(rc));
+    const int extended = db_ ? sqlite3_extended_errcode(db_) : rc;
+    if (extended == SQLITE_READONLY_ROLLBACK) {
+      throw component::Error(
+          kCatalogUnreadable, ErrorSource(),
+          QStringLiteral("'%1' holds an unfinished transaction of a program that stopped while "
+                         "writing (its -journal file); open it once with a program that may write "
+                         "to it, such as sqlite3, so that SQLite rolls the transaction back")
+              .arg(path_));
+    }
     switch (rc & 0xFF) {
       case SQLITE_BUSY:
       case SQLITE_LOCKED:

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
@@ -113,6 +115,33 @@ TEST(SqliteBadInputTest, DatabaseLockedByAWriterSaysSo) {
   EXPECT_TRUE(error.description().contains("locked")) << error.what();
   sqlite3_exec(writer, "ROLLBACK;", nullptr, nullptr, nullptr);
   sqlite3_close(writer);
+}
+
+TEST(SqliteBadInputTest, UnfinishedTransactionOfACrashedWriterSaysWhatToDo) {
+  SqliteTestFolder folder;
+  const QString path = folder.CreateDatabase("crashed.db", R"sql(
+    CREATE TABLE t (x TEXT);
+    WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 2000)
+    INSERT INTO t SELECT hex(randomblob(300)) FROM n;
+  )sql");
+  // A writer that dies in the middle of a transaction whose pages already spilled to the file.
+  const pid_t writer = fork();
+  ASSERT_GE(writer, 0);
+  if (writer == 0) {
+    sqlite3* db = nullptr;
+    sqlite3_open(QFile::encodeName(path).constData(), &db);
+    sqlite3_exec(db, "PRAGMA cache_size = 5; BEGIN; UPDATE t SET x = x || x;", nullptr, nullptr,
+                 nullptr);
+    _exit(0);
+  }
+  int status = 0;
+  waitpid(writer, &status, 0);
+  ASSERT_TRUE(QFile::exists(path + "-journal"));
+  const QByteArray before = ReadAll(path);
+  const component::Error error = OpenFailure(QString(), path);
+  EXPECT_EQ(error.number(), kCatalogUnreadable) << error.what();
+  EXPECT_TRUE(error.description().contains("unfinished transaction")) << error.what();
+  EXPECT_EQ(ReadAll(path), before) << "only a writer may roll the transaction back";
 }
 
 TEST(SqliteBadInputTest, AwkwardPathsAndIdentifiersWork) {
