@@ -9,10 +9,13 @@
 #include "common/common.h"
 #include "platform/component/class_factory.h"
 #include "platform/component/error.h"
+#include "platform/component/tests/test_helpers.h"
 #include "platform/winapi/tests/scoped_environment.h"
 
 namespace halcyra {
 namespace {
+
+using component::testing::ErrorThrownBy;
 
 using component::Error;
 using component::Variant;
@@ -22,15 +25,6 @@ std::shared_ptr<_common> NewCommon() {
       component::CreateObject(QStringLiteral("{779884D7-FD16-11D2-A2FA-00105A1B541E}")));
   EXPECT_NE(object, nullptr);
   return object;
-}
-
-Error ErrorThrownBy(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const Error& error) {
-    return error;
-  }
-  return Error(0, QString(), QStringLiteral("nothing thrown"));
 }
 
 TEST(PathHelpersTest, AddDirSepAddsOneSeparatorUnlessOneCloses) {

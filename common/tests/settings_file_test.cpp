@@ -11,10 +11,16 @@
 #include "common/ss_constants.h"
 #include "platform/component/class_factory.h"
 #include "platform/component/error.h"
+#include "platform/component/tests/test_helpers.h"
 #include "platform/winapi/tests/scoped_environment.h"
 
 namespace halcyra {
 namespace {
+
+using component::testing::FileContents;
+using component::testing::WriteFileContents;
+
+using component::testing::ErrorThrownBy;
 
 using component::Error;
 using component::Variant;
@@ -29,26 +35,10 @@ class SettingsFileTest : public ::testing::Test {
     system_folder_ = config_.path() + "/kelvo/";
   }
 
-  static QByteArray Contents(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-  }
-  static void Put(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-  }
   void PointTo(const QString& app, const QString& folder) {
     QDir().mkpath(system_folder_);
-    Put(system_folder_ + app + ".dat", "[ScreenSaver]\nPath=" + folder.toUtf8() + "\n");
-  }
-  static Error ErrorThrownBy(const std::function<void()>& action) {
-    try {
-      action();
-    } catch (const Error& error) {
-      return error;
-    }
-    return Error(0, QString(), QStringLiteral("nothing thrown"));
+    WriteFileContents(system_folder_ + app + ".dat",
+                      "[ScreenSaver]\nPath=" + folder.toUtf8() + "\n");
   }
 
   QTemporaryDir config_;
@@ -62,9 +52,9 @@ TEST_F(SettingsFileTest, FirstSaveCreatesPointerFileAndSettingLandsInSystemFolde
   EXPECT_TRUE(QDir(system_folder_).isEmpty()) << "reading creates no file";
 
   common_->SaveScrSetting("vantrel", "RunTime", "OffLine", "1");
-  EXPECT_EQ(Contents(system_folder_ + "vantrel.dat"),
+  EXPECT_EQ(FileContents(system_folder_ + "vantrel.dat"),
             "[ScreenSaver]\nPath=" + system_folder_.toUtf8() + "\n");
-  EXPECT_EQ(Contents(system_folder_ + "vantrel.ini"),
+  EXPECT_EQ(FileContents(system_folder_ + "vantrel.ini"),
             "[RunTime]\nOffLine=1" + QByteArray(254, ' ') + "\n");
   EXPECT_EQ(common_->GetScrSetting("vantrel", "RunTime", "OffLine", "0"), "1");
 
@@ -125,7 +115,7 @@ TEST_F(SettingsFileTest, UrlKeysOfRunTimeResolveAgainstTheSettingsFolder) {
 TEST_F(SettingsFileTest, ValuesAreStoredCutTo255AndReadBackWithAtMost254) {
   const QString long_value = QString(200, u'a') + QString(100, u'b');
   common_->SaveScrSetting("app", "S", "Long", long_value);
-  const QByteArray stored = Contents(system_folder_ + "app.ini");
+  const QByteArray stored = FileContents(system_folder_ + "app.ini");
   EXPECT_TRUE(stored.contains("Long=" + long_value.left(255).toUtf8() + "\n"));
   EXPECT_EQ(common_->GetScrSetting("app", "S", "Long", ""), long_value.left(254));
 
@@ -138,7 +128,7 @@ TEST_F(SettingsFileTest, ValuesAreStoredCutTo255AndReadBackWithAtMost254) {
 TEST_F(SettingsFileTest, KeysThatDifferOnlyInCaseAreOneSetting) {
   common_->SaveScrSetting("app", "RunTime", "CloseOnKey", "1");
   common_->SaveScrSetting("app", "RUNTIME", "CLOSEONKEY", "0");
-  const QByteArray stored = Contents(system_folder_ + "app.ini");
+  const QByteArray stored = FileContents(system_folder_ + "app.ini");
   EXPECT_EQ(stored.count("="), 1) << stored.constData();
   EXPECT_EQ(common_->GetScrSetting("app", "runtime", "closeonkey", "-"), "0");
 }
@@ -153,10 +143,10 @@ TEST_F(SettingsFileTest, PointerFileThatCannotBeWrittenFailsOnceWithoutLooping) 
 
   // A pointer file that is no text is never overwritten.
   const QByteArray binary("[ScreenSaver]\nPath=\0\n", 21);
-  Put(system_folder_ + "binary.dat", binary);
+  WriteFileContents(system_folder_ + "binary.dat", binary);
   error = ErrorThrownBy([&] { common_->SaveScrSetting("binary", "S", "K", "v"); });
   EXPECT_EQ(error.number(), component::kPathFileAccessError);
-  EXPECT_EQ(Contents(system_folder_ + "binary.dat"), binary);
+  EXPECT_EQ(FileContents(system_folder_ + "binary.dat"), binary);
   EXPECT_EQ(common_->GetScrSetting("binary", "S", "K", "d"), "d");
 }
 
@@ -175,7 +165,7 @@ TEST_F(SettingsFileTest, SettingsFileThatCannotBeWrittenIsReported) {
 
 TEST_F(SettingsFileTest, GetValueIniTrimsAndTreatsMissingAsEmpty) {
   const QString ini = config_.path() + "/plain.ini";
-  Put(ini, "[Main]\nName=   padded value   \n");
+  WriteFileContents(ini, "[Main]\nName=   padded value   \n");
   EXPECT_EQ(common_->GetValueINI("main", "NAME", ini), "padded value");
   EXPECT_EQ(common_->GetValueINI("Main", "Missing", ini), "");
   EXPECT_EQ(common_->GetValueINI("Main", "Name", config_.path() + "/none.ini"), "");

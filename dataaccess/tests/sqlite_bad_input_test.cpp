@@ -12,19 +12,16 @@
 #include "dataaccess/tests/catalog_reading.h"
 #include "dataaccess/tests/sqlite_test_file.h"
 #include "platform/component/error.h"
+#include "platform/component/tests/test_helpers.h"
 
 namespace dataaccess {
 namespace {
 
-using testing::OpenFailure;
-using testing::ReadAll;
-using testing::SqliteTestFolder;
+using component::testing::FileContents;
+using component::testing::WriteFileContents;
 
-void WriteFile(const QString& path, const QByteArray& bytes) {
-  QFile file(path);
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-  file.write(bytes);
-}
+using testing::OpenFailure;
+using testing::SqliteTestFolder;
 
 // A database whose schema spans several pages, so that damage past page 1 can be made.
 QString ManyTables(SqliteTestFolder& folder, const QString& name) {
@@ -67,12 +64,12 @@ TEST(SqliteBadInputTest, FilesThatAreNotDatabasesSayWhatTheyAre) {
   };
   for (const Case& c : cases) {
     const QString path = folder.PathOf(c.file);
-    WriteFile(path, c.content);
+    WriteFileContents(path, c.content);
     const component::Error error = OpenFailure(QString(), path);
     EXPECT_EQ(error.number(), c.number) << c.file << ": " << error.what();
     EXPECT_TRUE(error.description().contains(c.says)) << error.what();
     EXPECT_TRUE(error.description().contains(path)) << error.what();
-    EXPECT_EQ(ReadAll(path), c.content) << c.file << " must not be changed";
+    EXPECT_EQ(FileContents(path), c.content) << c.file << " must not be changed";
   }
   const component::Error folder_error = OpenFailure(QString(), folder.PathOf(""));
   EXPECT_EQ(folder_error.number(), kNotADatabase);
@@ -82,9 +79,9 @@ TEST(SqliteBadInputTest, FilesThatAreNotDatabasesSayWhatTheyAre) {
 TEST(SqliteBadInputTest, TruncatedDatabaseIsDamaged) {
   SqliteTestFolder folder;
   const QString path = ManyTables(folder, "cut.db");
-  const QByteArray whole = ReadAll(path);
+  const QByteArray whole = FileContents(path);
   ASSERT_GT(whole.size(), 4 * 512);
-  WriteFile(path, whole.left(whole.size() / 2));
+  WriteFileContents(path, whole.left(whole.size() / 2));
   const component::Error error = OpenFailure(QString(), path);
   EXPECT_EQ(error.number(), kDatabaseDamaged) << error.what();
   EXPECT_TRUE(error.description().contains("truncated")) << error.what();
@@ -93,13 +90,13 @@ TEST(SqliteBadInputTest, TruncatedDatabaseIsDamaged) {
 TEST(SqliteBadInputTest, OverwrittenSchemaPageIsDamaged) {
   SqliteTestFolder folder;
   const QString path = ManyTables(folder, "scribbled.db");
-  QByteArray bytes = ReadAll(path);
+  QByteArray bytes = FileContents(path);
   bytes.replace(100, 412, QByteArray(412, '\xA5'));  // the schema's root page, past the header
-  WriteFile(path, bytes);
+  WriteFileContents(path, bytes);
   const component::Error error = OpenFailure(QString(), path);
   EXPECT_EQ(error.number(), kDatabaseDamaged) << error.what();
   EXPECT_TRUE(error.description().contains(path)) << error.what();
-  EXPECT_EQ(ReadAll(path), bytes);
+  EXPECT_EQ(FileContents(path), bytes);
 }
 
 TEST(SqliteBadInputTest, DatabaseLockedByAWriterSaysSo) {
@@ -137,11 +134,11 @@ TEST(SqliteBadInputTest, UnfinishedTransactionOfACrashedWriterSaysWhatToDo) {
   int status = 0;
   waitpid(writer, &status, 0);
   ASSERT_TRUE(QFile::exists(path + "-journal"));
-  const QByteArray before = ReadAll(path);
+  const QByteArray before = FileContents(path);
   const component::Error error = OpenFailure(QString(), path);
   EXPECT_EQ(error.number(), kCatalogUnreadable) << error.what();
   EXPECT_TRUE(error.description().contains("unfinished transaction")) << error.what();
-  EXPECT_EQ(ReadAll(path), before) << "only a writer may roll the transaction back";
+  EXPECT_EQ(FileContents(path), before) << "only a writer may roll the transaction back";
 }
 
 TEST(SqliteBadInputTest, AwkwardPathsAndIdentifiersWork) {

@@ -12,9 +12,12 @@
 #include "dataaccess/tests/sqlite_test_file.h"
 #include "dataaccess/type_kinds.h"
 #include "platform/component/error.h"
+#include "platform/component/tests/test_helpers.h"
 
 namespace dataaccess {
 namespace {
+
+using component::testing::FileContents;
 
 using testing::ColumnNames;
 using testing::Open;
@@ -134,10 +137,10 @@ TEST(SqliteDriverTest, WriteAheadLoggedDatabaseIsReadWithoutCreatingFiles) {
   SqliteTestFolder folder;
   const QString path =
       folder.CreateDatabase("wal.db", "PRAGMA journal_mode = WAL; CREATE TABLE t (x INTEGER);");
-  const QByteArray before = testing::ReadAll(path);
+  const QByteArray before = FileContents(path);
   EXPECT_EQ(TableNames(*Open(QString(), path)), QStringList({"t"}));
   EXPECT_EQ(QDir(folder.PathOf("")).entryList(QDir::Files), QStringList({"wal.db"}));
-  EXPECT_EQ(testing::ReadAll(path), before);
+  EXPECT_EQ(FileContents(path), before);
 }
 
 TEST(SqliteDriverTest, WriteAheadLoggedChangesNotYetInTheFileAreSeen) {

@@ -21,10 +21,4 @@ QString SqliteTestFolder::CreateDatabase(const QString& file_name, const char* s
   return path;
 }
 
-QByteArray ReadAll(const QString& path) {
-  QFile file(path);
-  EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
-  return file.readAll();
-}
-
 }  // namespace dataaccess::testing

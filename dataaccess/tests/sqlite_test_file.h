@@ -2,7 +2,6 @@
 #ifndef VANTREL_DATAACCESS_TESTS_SQLITE_TEST_FILE_H_
 #define VANTREL_DATAACCESS_TESTS_SQLITE_TEST_FILE_H_
 
-#include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -18,8 +17,6 @@ class SqliteTestFolder {
  private:
   QTemporaryDir dir_;
 };
-
-QByteArray ReadAll(const QString& path);
 
 }  // namespace dataaccess::testing
 

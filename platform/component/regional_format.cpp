@@ -91,9 +91,8 @@ QString FormatGeneralDate(Date value) {
   int64_t seconds = 0;
   SplitSerial(value, &days, &seconds);
   const QLocale locale;
-  QString time_text =
-      locale.toString(QTime(0, 0).addSecs(static_cast<int>(seconds)),
-                      WithoutTimeZone(locale.timeFormat(QLocale::LongFormat)));
+  QString time_text = locale.toString(QTime(0, 0).addSecs(static_cast<int>(seconds)),
+                                      WithoutTimeZone(locale.timeFormat(QLocale::LongFormat)));
   if (days == 0) return time_text;
   QString date_text = locale.toString(ZeroDate().addDays(days),
                                       WithFullYear(locale.dateFormat(QLocale::ShortFormat)));

@@ -13,9 +13,12 @@
 #include "common/tests/fake_desktop.h"
 #include "platform/component/class_factory.h"
 #include "platform/component/error.h"
+#include "platform/component/tests/test_helpers.h"
 
 namespace lumifex {
 namespace {
+
+using component::testing::ErrorThrownBy;
 
 using component::Variant;
 
@@ -44,15 +47,6 @@ struct Control {
   QWidget* widget = nullptr;
   std::shared_ptr<_About> about;
 };
-
-component::Error ErrorThrownBy(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const component::Error& error) {
-    return error;
-  }
-  return component::Error(0, QString(), QStringLiteral("nothing thrown"));
-}
 
 TEST(AboutTest, CreatedFromThePluginWithTheDesignLayout) {
   Control control;

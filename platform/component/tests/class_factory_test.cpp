@@ -10,9 +10,12 @@
 #include "platform/component/error.h"
 #include "platform/component/member_table.h"
 #include "platform/component/tests/echo.h"
+#include "platform/component/tests/test_helpers.h"
 
 namespace component {
 namespace {
+
+using testing::ErrorThrownBy;
 
 // Points the library search at `folder` for the life of the object.
 class ScopedSearchPath {
@@ -22,15 +25,6 @@ class ScopedSearchPath {
   }
   ~ScopedSearchPath() { unsetenv("VANTREL_COMPONENT_PATH"); }
 };
-
-Error ErrorThrownBy(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const Error& error) {
-    return error;
-  }
-  return Error(0, QString(), QStringLiteral("nothing thrown"));
-}
 
 TEST(ClassFactoryTest, LoadsTheLibraryOnDemandAndCallsBySlotAndByName) {
   ScopedSearchPath path(QStringLiteral(TEST_PLUGIN_FOLDER));

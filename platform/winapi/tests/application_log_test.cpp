@@ -12,15 +12,14 @@
 #include <QTemporaryDir>
 #include <cstring>
 
+#include "platform/component/tests/test_helpers.h"
+
 namespace winapi {
 namespace {
 
-const QString kRecord = QStringLiteral("Line one\r\n\r\nÜmlaut line\r\n\r\n");
+using component::testing::FileContents;
 
-QByteArray ReadAll(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+const QString kRecord = QStringLiteral("Line one\r\n\r\nÜmlaut line\r\n\r\n");
 
 class ApplicationLogTest : public ::testing::Test {
  protected:
@@ -39,7 +38,7 @@ TEST_F(ApplicationLogTest, FileEntriesWrapTheUnchangedRecordAndAppend) {
   EXPECT_EQ(WriteApplicationLog(target, QStringLiteral("app"), QStringLiteral("second"),
                                 LogEntryType::kError),
             LogDestination::kFile);
-  const QString text = QString::fromUtf8(ReadAll(target));
+  const QString text = QString::fromUtf8(FileContents(target));
   static const QRegularExpression kLayout(
       QStringLiteral("^--- \\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3}(Z|[+-]\\d\\d:\\d\\d) "
                      "Error app\\[%1\\] ---\\n")

@@ -6,8 +6,13 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "platform/component/tests/test_helpers.h"
+
 namespace winapi {
 namespace {
+
+using component::testing::FileContents;
+using component::testing::WriteFileContents;
 
 class ProfileFileTest : public ::testing::Test {
  protected:
@@ -15,15 +20,6 @@ class ProfileFileTest : public ::testing::Test {
 
   QString Path(const QString& name) const { return QDir(folder_.path()).filePath(name); }
 
-  static QByteArray Contents(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-  }
-  static void Put(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-  }
   static QString Read(const QString& section, const QString& key, const QString& path) {
     return GetPrivateProfileString(section, key, QStringLiteral("<default>"), 255, path);
   }
@@ -37,25 +33,27 @@ TEST_F(ProfileFileTest, FirstWriteCreatesFileAndSectionAndLaterWritesKeepTheRest
   EXPECT_FALSE(QFile::exists(path)) << "reading must not create the file";
 
   ASSERT_TRUE(WritePrivateProfileString("RunTime", "HelpURL", "help.htm", path));
-  EXPECT_EQ(Contents(path), "[RunTime]\nHelpURL=help.htm\n");
+  EXPECT_EQ(FileContents(path), "[RunTime]\nHelpURL=help.htm\n");
 
   ASSERT_TRUE(WritePrivateProfileString("RunTime", "AboutURL", " about.htm ", path));
   ASSERT_TRUE(WritePrivateProfileString("Other", "Key", "x", path));
   ASSERT_TRUE(WritePrivateProfileString("RunTime", "HelpURL", "new.htm", path));
-  EXPECT_EQ(Contents(path), "[RunTime]\nHelpURL=new.htm\nAboutURL= about.htm \n\n[Other]\nKey=x\n");
+  EXPECT_EQ(FileContents(path),
+            "[RunTime]\nHelpURL=new.htm\nAboutURL= about.htm \n\n[Other]\nKey=x\n");
   EXPECT_EQ(Read("RunTime", "AboutURL", path), " about.htm ") << "values come back as stored";
 }
 
 TEST_F(ProfileFileTest, SectionAndKeyNamesIgnoreLetterCaseAndSurroundingSpaces) {
   const QString path = Path(QStringLiteral("case.ini"));
-  Put(path,
+  WriteFileContents(
+      path,
       "; comment\r\n[ RunTime ]\r\n  AboutURL = a\r\nnot a key line\r\n[Next]\r\nAboutURL=b\r\n");
   EXPECT_EQ(Read("runtime", "ABOUTURL", path), " a");
   EXPECT_EQ(Read("NEXT", "abouturl", path), "b");
   EXPECT_EQ(Read("RunTime", "not a key line", path), "<default>");
 
   ASSERT_TRUE(WritePrivateProfileString("RUNTIME", "abouturl", "c", path));
-  EXPECT_EQ(Contents(path),
+  EXPECT_EQ(FileContents(path),
             "; comment\n[ RunTime ]\nabouturl=c\nnot a key line\n[Next]\nAboutURL=b\n");
 }
 
@@ -85,10 +83,10 @@ TEST_F(ProfileFileTest, FileThatIsNoTextReadsAsMissingAndIsNeverOverwritten) {
   };
   for (const auto& c : cases) {
     const QString path = Path(QString::fromLatin1(c.name));
-    Put(path, c.bytes);
+    WriteFileContents(path, c.bytes);
     EXPECT_EQ(Read("S", "K", path), "<default>") << c.name;
     EXPECT_FALSE(WritePrivateProfileString("S", "K", "new", path)) << c.name;
-    EXPECT_EQ(Contents(path), c.bytes) << c.name;
+    EXPECT_EQ(FileContents(path), c.bytes) << c.name;
   }
 
   const QString folder_in_the_way = Path(QStringLiteral("folder.ini"));
@@ -100,7 +98,7 @@ TEST_F(ProfileFileTest, FileThatIsNoTextReadsAsMissingAndIsNeverOverwritten) {
 
 TEST_F(ProfileFileTest, WriteThatCannotHappenLeavesEverythingAsItWas) {
   const QString path = Path(QStringLiteral("lines.ini"));
-  Put(path, "[S]\nK=old\n");
+  WriteFileContents(path, "[S]\nK=old\n");
   const struct {
     const char* section;
     const char* key;
@@ -114,7 +112,7 @@ TEST_F(ProfileFileTest, WriteThatCannotHappenLeavesEverythingAsItWas) {
     EXPECT_FALSE(WritePrivateProfileString(r.section, r.key, r.value, path))
         << r.section << "/" << r.key << "/" << r.value;
   }
-  EXPECT_EQ(Contents(path), "[S]\nK=old\n");
+  EXPECT_EQ(FileContents(path), "[S]\nK=old\n");
 
   EXPECT_FALSE(WritePrivateProfileString("S", "K", "v", Path(QStringLiteral("no/such/x.ini"))));
   EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("no"))));

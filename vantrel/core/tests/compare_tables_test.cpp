@@ -7,12 +7,14 @@
 #include "dataaccess/errors.h"
 #include "dataaccess/tests/qstring_printer.h"
 #include "dataaccess/tests/sqlite_test_file.h"
+#include "platform/component/tests/test_helpers.h"
 #include "vantrel/core/comparison_run.h"
 
 namespace vantrel {
 namespace {
 
-using dataaccess::testing::ReadAll;
+using component::testing::FileContents;
+
 using dataaccess::testing::SqliteTestFolder;
 
 class CompareTablesTest : public ::testing::Test {
@@ -144,12 +146,12 @@ TEST_F(CompareTablesTest, ComparisonLeavesBothFilesByteForByte) {
       "CREATE TABLE t (id INTEGER PRIMARY KEY, v TEXT); INSERT INTO t VALUES (1, 'x');";
   primary_ = folder_.CreateDatabase("P.db", schema);
   secondary_ = folder_.CreateDatabase("S.db", "CREATE TABLE u (id INT);");
-  const QByteArray before_primary = ReadAll(primary_);
-  const QByteArray before_secondary = ReadAll(secondary_);
+  const QByteArray before_primary = FileContents(primary_);
+  const QByteArray before_secondary = FileContents(secondary_);
   RunComparison({"Prim", "", primary_}, {"Sec", "", secondary_}, view_);
   EXPECT_FALSE(view_.Text().isEmpty());
-  EXPECT_EQ(ReadAll(primary_), before_primary);
-  EXPECT_EQ(ReadAll(secondary_), before_secondary);
+  EXPECT_EQ(FileContents(primary_), before_primary);
+  EXPECT_EQ(FileContents(secondary_), before_secondary);
   EXPECT_FALSE(QFile::exists(primary_ + "-journal"));
   EXPECT_FALSE(QFile::exists(primary_ + "-wal"));
 }
