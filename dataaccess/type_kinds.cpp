@@ -187,17 +187,11 @@ int32_t SizeOf(TypeKind kind, int32_t default_size, const SplitDeclaration& d) {
       if (d.base == u"FLOAT" && numbers.size() == 1) return numbers[0] <= 24 ? 4 : 8;
       if (d.base == u"FLOAT" && numbers.size() == 2) return 4;
       return default_size;
-    case kChar:
-    case kVarChar:
-    case kBinary:
-    case kVarBinary:
-    case kBit:
-    case kVarBit:
-      return numbers.size() == 1 ? numbers[0] : default_size;
     case kEnum:
     case kSet:
       return PositiveHash(d.parameters);
     default:
+      if (TakesDeclaredLength(kind) && numbers.size() == 1) return numbers[0];
       return default_size;
   }
 }
@@ -227,6 +221,11 @@ bool AllowsZeroLength(int32_t kind) {
 }
 
 }  // namespace
+
+bool TakesDeclaredLength(int32_t kind) {
+  return kind == kChar || kind == kVarChar || kind == kBinary || kind == kVarBinary ||
+         kind == kBit || kind == kVarBit;
+}
 
 ColumnType ClassifyDeclaredType(QStringView declared) {
   const SplitDeclaration d = Split(declared);

@@ -122,6 +122,10 @@ struct ColumnType {
   bool allow_zero_length = true;
 };
 
+// True for the kinds whose Size is the declared length: char, varchar, binary, varbinary, bit
+// and varbit.
+bool TakesDeclaredLength(int32_t kind);
+
 // Maps a declared type in any engine's spelling ("varchar(20)", "INT(11) UNSIGNED",
 // "timestamp(3) with time zone", "numeric(10,2)", "") onto the table above. Never fails.
 ColumnType ClassifyDeclaredType(QStringView declared);

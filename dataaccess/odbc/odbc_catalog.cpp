@@ -148,23 +148,11 @@ ColumnType ClassifyOdbcType(const OdbcTypeRow& row) {
   if (declared.contains(u'(') || !row.has_modifier) return ClassifyDeclaredType(declared);
   // Only the kinds whose Size is a declared length or precision take one from the driver; the
   // length a driver reports for, say, an inet column is a display width.
-  switch (ClassifyDeclaredType(declared).data_type) {
-    case kChar:
-    case kVarChar:
-    case kBinary:
-    case kVarBinary:
-    case kBit:
-    case kVarBit:
-      if (row.column_size > 0) declared += QStringLiteral("(%1)").arg(row.column_size);
-      break;
-    case kDecimal:
-      if (row.column_size > 0) {
-        declared +=
-            QStringLiteral("(%1,%2)").arg(row.column_size).arg(std::max(row.decimal_digits, 0));
-      }
-      break;
-    default:
-      break;
+  const int32_t kind = ClassifyDeclaredType(declared).data_type;
+  if (TakesDeclaredLength(kind) && row.column_size > 0) {
+    declared += QStringLiteral("(%1)").arg(row.column_size);
+  } else if (kind == kDecimal && row.column_size > 0) {
+    declared += QStringLiteral("(%1,%2)").arg(row.column_size).arg(std::max(row.decimal_digits, 0));
   }
   return ClassifyDeclaredType(declared);
 }
