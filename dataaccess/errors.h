@@ -18,11 +18,12 @@ enum DataAccessError : int32_t {
   kCatalogUnreadable = 3105,     // the catalog query failed for another reason
   kNoDatabaseGiven = 3106,       // neither a name nor a connect string says what to open
   kUnknownConnectString = 3107,  // the connect string has a form no driver understands
-  kConnectFailed = 3110,         // a server could not be reached
-  kLoginFailed = 3111,           // a server refused the credentials
-  kUnknownDatabase = 3112,       // the server has no database of that name
-  kConnectTimeout = 3113,        // a server did not answer in time
-  kDriverMissing = 3114,         // the client library or driver for the engine is not installed
+  kPromptCancelled = 3108,  // the user cancelled the connection prompt, or nobody could be asked
+  kConnectFailed = 3110,    // a server could not be reached
+  kLoginFailed = 3111,      // a server refused the credentials
+  kUnknownDatabase = 3112,  // the server has no database of that name
+  kConnectTimeout = 3113,   // a server did not answer in time
+  kDriverMissing = 3114,    // the client library or driver for the engine is not installed
 };
 
 // The source text that errors of the data-access library carry.
