@@ -8,12 +8,12 @@
 #include <QPointer>
 #include <memory>
 
-#include "common/lumifex/twips.h"
 #include "common/lumifex/url_box.h"
 #include "platform/component/class_factory.h"
 #include "platform/component/error.h"
 #include "platform/component/member_table.h"
 #include "platform/component/space_trim.h"
+#include "platform/winapi/twips.h"
 
 namespace lumifex {
 namespace {
@@ -21,6 +21,8 @@ namespace {
 using component::Arguments;
 using component::InvokeKind;
 using component::Variant;
+using winapi::PixelRect;
+using winapi::Pixels;
 
 // Shown until the host sets ProductName and ProductURL.
 const char kPlaceholderName[] = "Product Name";

@@ -1,17 +1,24 @@
 #include "vantrel/core/comparison_run.h"
 
-#include "corbenna/string_handler.h"
 #include "dataaccess/data_engine.h"
-#include "platform/component/class_factory.h"
 #include "vantrel/core/compare_tables.h"
+#include "vantrel/core/program_objects.h"
 
 namespace vantrel {
 namespace {
 
-std::unique_ptr<dataaccess::DataConnection> Open(const DataSource& source, Side side) {
+struct OpenSide {
+  QString display_name;
+  std::unique_ptr<dataaccess::DataConnection> connection;
+};
+
+OpenSide Open(const SourceLookup& lookup, Side side) {
   try {
-    return dataaccess::DataEngine::Instance().Environments().Item(0).OpenConnection(
-        source.database_name, dataaccess::kPromptCompleteRequired, true, source.connect_string);
+    const DataSource source = lookup();
+    return {source.display_name,
+            dataaccess::DataEngine::Instance().Environments().Item(0).OpenConnection(
+                source.database_name, dataaccess::kPromptCompleteRequired, true,
+                source.connect_string)};
   } catch (const component::Error& error) {
     throw SideError(side, error);
   }
@@ -27,24 +34,24 @@ void Close(dataaccess::DataConnection& connection, Side side) {
 
 }  // namespace
 
-void RunComparison(const DataSource& primary, const DataSource& secondary, ResultsView& view) {
+void RunComparison(const SourceLookup& primary, const SourceLookup& secondary, ResultsView& view,
+                   const std::function<void()>& before_close) {
   view.ClearText();
-  auto primary_connection = Open(primary, Side::kPrimary);
-  auto secondary_connection = Open(secondary, Side::kSecondary);
-  CompareTables(*primary_connection, primary.display_name, *secondary_connection,
-                secondary.display_name, view);
-  CompareTables(*secondary_connection, secondary.display_name, *primary_connection,
-                primary.display_name, view);
-  Close(*primary_connection, Side::kPrimary);
-  Close(*secondary_connection, Side::kSecondary);
+  const OpenSide first = Open(primary, Side::kPrimary);
+  const OpenSide second = Open(secondary, Side::kSecondary);
+  CompareTables(*first.connection, first.display_name, *second.connection, second.display_name,
+                view);
+  CompareTables(*second.connection, second.display_name, *first.connection, first.display_name,
+                view);
+  if (before_close) before_close();
+  Close(*first.connection, Side::kPrimary);
+  Close(*second.connection, Side::kSecondary);
 }
 
-bool ReportIsBlank(const QString& report) {
-  // The program's one StringHandler, created on first use and kept until the process ends.
-  static const std::shared_ptr<corbenna::_StringHandler> strings =
-      std::dynamic_pointer_cast<corbenna::_StringHandler>(
-          component::CreateObject(QStringLiteral("corbenna.StringHandler")));
-  return strings->IsBlank(report);
+void RunComparison(const DataSource& primary, const DataSource& secondary, ResultsView& view) {
+  RunComparison([&] { return primary; }, [&] { return secondary; }, view);
 }
+
+bool ReportIsBlank(const QString& report) { return ProgramStrings().IsBlank(report); }
 
 }  // namespace vantrel

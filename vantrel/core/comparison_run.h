@@ -5,6 +5,7 @@
 #define VANTREL_VANTREL_CORE_COMPARISON_RUN_H_
 
 #include <QString>
+#include <functional>
 
 #include "platform/component/error.h"
 #include "vantrel/core/results_view.h"
@@ -30,9 +31,23 @@ class SideError : public component::Error {
   Side side_;
 };
 
-// Empties the view, opens the primary and then the secondary (read-only), walks both ways and
-// closes both. Throws SideError when a database cannot be opened; the secondary is then never
-// opened if the primary failed, and an open primary is released without being walked.
+// Where one side's data source comes from: called when the run reaches that side, so that a
+// side is looked up only after the other one was opened. May throw component::Error.
+using SourceLookup = std::function<DataSource()>;
+
+// The one sequence of a comparison, shared by the window and the command line: empties the
+// view, looks up and opens the primary, then the secondary (read-only, prompt mode 3), walks the
+// primary against the secondary and back, calls `before_close` (if any) while both connections
+// are still open, and closes the primary, then the secondary.
+//
+// A failure to look up, open or close a side throws SideError for that side; the secondary is
+// then never looked up or opened if the primary failed, and an open connection is released
+// without being walked or closed. What `before_close` throws reaches the caller unchanged, with
+// both connections released unclosed. Whatever the walk appended stays in the view.
+void RunComparison(const SourceLookup& primary, const SourceLookup& secondary, ResultsView& view,
+                   const std::function<void()>& before_close = {});
+
+// The same, for data sources known in advance.
 void RunComparison(const DataSource& primary, const DataSource& secondary, ResultsView& view);
 
 // True when the report holds nothing but spaces: no differences were found. Throws

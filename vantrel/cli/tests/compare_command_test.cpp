@@ -1,6 +1,7 @@
 // vantrel-cli as users and CI pipelines run it: a real process, its output and exit status.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <cstdio>
@@ -18,8 +19,17 @@ struct Result {
   QByteArray err;
 };
 
+// Every run keeps its stored data sources in one folder of the test's own, never the user's.
+const QTemporaryDir& ConfigFolder() {
+  static const QTemporaryDir folder;
+  return folder;
+}
+
 Result RunCli(const QStringList& arguments) {
   QProcess process;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert(QStringLiteral("XDG_CONFIG_HOME"), ConfigFolder().path());
+  process.setProcessEnvironment(environment);
   process.start(QStringLiteral(VANTREL_CLI), arguments);
   EXPECT_TRUE(process.waitForFinished(60000)) << arguments.join(' ').toStdString();
   EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
@@ -108,6 +118,41 @@ TEST(CompareCommandTest, UsageErrorsExitTwoAndHelpExitsZero) {
   EXPECT_EQ(help.exit_code, 0);
   EXPECT_TRUE(help.out.contains("--name1")) << help.out.toStdString();
   EXPECT_TRUE(help.out.contains("Exit status")) << help.out.toStdString();
+}
+
+// The same store the window's Data Source Manager keeps, driven from the command line.
+TEST(SourcesCommandTest, ManagesTheStoreAndCompareFindsStoredNames) {
+  dataaccess::testing::SqliteTestFolder folder;
+  // A file whose path is spelled like a stored name: the stored name wins.
+  QFile::copy(kSales, folder.PathOf("Live"));
+  const QString previous_folder = QDir::currentPath();
+  QDir::setCurrent(folder.PathOf(""));
+  const struct {
+    QStringList arguments;
+    int exit_code;
+    const char* out;  // nullptr: not looked at
+  } steps[] = {
+      {{"sources", "list"}, 0, ""},
+      {{"sources", "add", "Live", kSalesTest}, 0, ""},
+      {{"sources", "add", "PG", "postgresql://ann:s3cret@db/x", "sales"}, 0, ""},
+      {{"sources", "list"}, 0, "Live\nPG\n"},
+      {{"sources", "show", "PG"},
+       0,
+       "Display name:      PG\nConnection string: postgresql://ann:***@db/x\n"
+       "Database name:     sales\n"},
+      {{"sources", "show", "nobody"}, 2, ""},
+      {{"compare", "Live", kSalesTest}, 0, ""},  // Live is SALESTEST, not the file ./Live
+      {{"compare", "./Live", kSalesTest}, 1, nullptr},
+      {{"sources", "delete", "pg"}, 0, ""},
+      {{"sources", "list"}, 0, "Live\n"},
+      {{"--version"}, 0, "1.0.16\n"},
+  };
+  for (const auto& step : steps) {
+    const Result result = RunCli(step.arguments);
+    EXPECT_EQ(result.exit_code, step.exit_code) << step.arguments.join(' ').toStdString();
+    if (step.out) EXPECT_EQ(result.out, step.out) << step.arguments.join(' ').toStdString();
+  }
+  QDir::setCurrent(previous_folder);
 }
 
 TEST(ProgressLineTest, DrawsOnOneLineAndErasesItAtTheEnd) {

@@ -1,10 +1,10 @@
 // Twips: 1440 to the inch, 15 to a pixel at 96 dots per inch.
-#ifndef VANTREL_COMMON_LUMIFEX_TWIPS_H_
-#define VANTREL_COMMON_LUMIFEX_TWIPS_H_
+#ifndef VANTREL_PLATFORM_WINAPI_TWIPS_H_
+#define VANTREL_PLATFORM_WINAPI_TWIPS_H_
 
 #include <QRect>
 
-namespace lumifex {
+namespace winapi {
 
 constexpr int kTwipsPerPixel = 15;
 
@@ -14,6 +14,6 @@ constexpr QRect PixelRect(int left, int top, int width, int height) {
   return QRect(Pixels(left), Pixels(top), Pixels(width), Pixels(height));
 }
 
-}  // namespace lumifex
+}  // namespace winapi
 
-#endif  // VANTREL_COMMON_LUMIFEX_TWIPS_H_
+#endif  // VANTREL_PLATFORM_WINAPI_TWIPS_H_

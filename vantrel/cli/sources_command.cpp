@@ -1,0 +1,115 @@
+#include "vantrel/cli/sources_command.h"
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "dataaccess/connect_string_mask.h"
+#include "platform/component/error.h"
+#include "vantrel/cli/compare_command.h"
+#include "vantrel/core/data_source_store.h"
+
+namespace vantrel::cli {
+namespace {
+
+struct SourcesOptions {
+  std::string name;
+  std::string connect_string;
+  std::string database_name;
+};
+
+void PrintLine(const QString& text) {
+  std::fputs(text.toUtf8().constData(), stdout);
+  std::fputc('\n', stdout);
+}
+
+int Failed(const QString& what, const component::Error& error) {
+  std::fprintf(stderr, "vantrel-cli: %s: %s (error %d)\n", what.toUtf8().constData(),
+               error.description().toUtf8().constData(), error.number());
+  return kFailed;
+}
+
+int List() {
+  try {
+    for (const QString& name : *ProgramDataSources().GetDataSourceNames()) PrintLine(name);
+    return kNoDifferences;
+  } catch (const component::Error& error) {
+    return Failed(QStringLiteral("cannot read the data sources"), error);
+  }
+}
+
+int Add(const SourcesOptions& options) {
+  const QString name = QString::fromLocal8Bit(options.name);
+  try {
+    ProgramDataSources().AddDataSource(name, QString::fromLocal8Bit(options.connect_string),
+                                       QString::fromLocal8Bit(options.database_name));
+    return kNoDifferences;
+  } catch (const component::Error& error) {
+    return Failed(QStringLiteral("cannot add the data source '%1'").arg(name), error);
+  }
+}
+
+int Delete(const SourcesOptions& options) {
+  const QString name = QString::fromLocal8Bit(options.name);
+  if (ProgramDataSources().DeleteDataSource(name)) return kNoDifferences;
+  std::fprintf(stderr,
+               "vantrel-cli: cannot delete the data source '%s': the list of data sources "
+               "could not be read or written; it was left as it was\n",
+               name.toUtf8().constData());
+  return kFailed;
+}
+
+int Show(const SourcesOptions& options) {
+  const QString name = QString::fromLocal8Bit(options.name);
+  try {
+    DataSourceStore& store = ProgramDataSources();
+    if (!store.IsListed(name)) {
+      std::fprintf(stderr, "vantrel-cli: there is no data source '%s'\n",
+                   name.toUtf8().constData());
+      return kFailed;
+    }
+    PrintLine(QStringLiteral("Display name:      ") + name);
+    PrintLine(QStringLiteral("Connection string: ") +
+              dataaccess::MaskPasswords(store.ReadConnectionString(name)));
+    PrintLine(QStringLiteral("Database name:     ") + store.ReadDatabaseName(name));
+    return kNoDifferences;
+  } catch (const component::Error& error) {
+    return Failed(QStringLiteral("cannot read the data source '%1'").arg(name), error);
+  }
+}
+
+}  // namespace
+
+void AddSourcesCommand(CLI::App& app, std::function<int()>* run) {
+  auto options = std::make_shared<SourcesOptions>();
+  CLI::App* sources = app.add_subcommand(
+      "sources", "List, add, delete and show the stored data sources (those of the window)");
+  sources->require_subcommand(1);
+  sources->footer(
+      "The data sources are kept per user in $XDG_CONFIG_HOME/vantrel/registry.json (or\n"
+      "~/.config/vantrel/). Names are listed in the order they were added; adding a name that\n"
+      "is listed already lists it again and replaces its values. A name cannot contain a comma.");
+
+  sources->add_subcommand("list", "Print the display names, one a line, in stored order")
+      ->callback([run] { *run = List; });
+
+  CLI::App* add = sources->add_subcommand("add", "Add a data source");
+  add->add_option("NAME", options->name, "Display name")->required();
+  add->add_option("CONNECT-STRING", options->connect_string,
+                  "How to reach the database (see 'compare --help'), stored as typed")
+      ->required();
+  add->add_option("DATABASE-NAME", options->database_name,
+                  "The database on a server, overriding the connect string's");
+  add->callback([run, options] { *run = [options] { return Add(*options); }; });
+
+  CLI::App* remove = sources->add_subcommand(
+      "delete", "Delete every listed data source of that name, ignoring letter case");
+  remove->add_option("NAME", options->name, "Display name")->required();
+  remove->callback([run, options] { *run = [options] { return Delete(*options); }; });
+
+  CLI::App* show = sources->add_subcommand("show", "Print a data source, its password masked");
+  show->add_option("NAME", options->name, "Display name")->required();
+  show->callback([run, options] { *run = [options] { return Show(*options); }; });
+}
+
+}  // namespace vantrel::cli
