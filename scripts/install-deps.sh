@@ -6,6 +6,7 @@ packages=(
   qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql libqt6sql6-mysql libqt6sql6-odbc
   libsqlite3-dev sqlite3 libpq-dev postgresql-15 postgresql-client-15
   mariadb-server mariadb-client libmariadb-dev unixodbc unixodbc-dev odbc-postgresql
+  qtkeychain-qt6-dev qt6-svg-dev libqt6svg6 desktop-file-utils dbus gnome-keyring
   xvfb x11-apps time
 )
 missing=()

@@ -6,6 +6,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <algorithm>
 #include <memory>
 
 #include "common/lumifex/url_box.h"
@@ -83,6 +84,9 @@ AboutControl::AboutControl(QWidget* parent) : QWidget(parent) {
   lblAbout0_ =
       SelfSizingLabel(this, "lblAbout_0", QStringLiteral("Version:"), 120, 600, ArialFont());
   lblProductVersion_ = SelfSizingLabel(this, "lblProductVersion", QString(), 840, 600, ArialFont());
+  // A font wider than the design's would put the caption under the version: keep them apart.
+  lblProductVersion_->move(std::max(lblProductVersion_->x(), lblAbout0_->geometry().right() + 4),
+                           lblProductVersion_->y());
   lblAbout2_ =
       SelfSizingLabel(this, "lblAbout_2", QString::fromUtf8(kNotice), 120, 840, ArialFont());
 

@@ -1,0 +1,87 @@
+// Takes screenshots of the program's windows as a user sees them, on the current display:
+// the main window before and after a run, the run's summary box, the Data Source Manager, the
+// connection prompt (file and server pages) and the About window.
+//
+//   screenshots OUTPUT_FOLDER PRIMARY_FILE SECONDARY_FILE
+//
+// Keeps its data sources in a temporary XDG_CONFIG_HOME, never the user's.
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QPushButton>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <cstdio>
+#include <functional>
+
+#include "vantrel/core/data_source_store.h"
+#include "vantrel/desktop/about_dialog.h"
+#include "vantrel/desktop/connection_dialog.h"
+#include "vantrel/desktop/data_source_dialog.h"
+#include "vantrel/desktop/main_window.h"
+
+namespace {
+
+QString output;
+
+void Settle() {
+  for (int i = 0; i < 20; ++i) QApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
+void Shoot(const char* name) {
+  Settle();
+  const QString path = QDir(output).filePath(QString::fromLatin1(name) + ".png");
+  QGuiApplication::primaryScreen()->grabWindow(0).save(path);
+  std::printf("%s\n", path.toLocal8Bit().constData());
+}
+
+// Shoots the modal window `open` shows, then closes it.
+void ShootModal(const char* name, const std::function<void()>& open) {
+  QTimer::singleShot(300, [name] {
+    Shoot(name);
+    if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+  });
+  open();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 4) {
+    std::fprintf(stderr, "usage: screenshots OUTPUT_FOLDER PRIMARY_FILE SECONDARY_FILE\n");
+    return 2;
+  }
+  QTemporaryDir config;
+  qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+  QApplication app(argc, argv);
+  output = QString::fromLocal8Bit(argv[1]);
+  QDir().mkpath(output);
+  vantrel::ProgramDataSources().AddDataSource("Sales Live", QString::fromLocal8Bit(argv[2]), {});
+  vantrel::ProgramDataSources().AddDataSource("Sales Test", QString::fromLocal8Bit(argv[3]), {});
+
+  vantrel::desktop::MainWindow window;
+  window.show();
+  window.findChild<QComboBox*>("cboPrimaryDatabase")->setCurrentText("Sales Live");
+  window.findChild<QComboBox*>("cboSecondaryDatabase")->setCurrentText("Sales Test");
+  Shoot("1-main-before-run");
+  ShootModal("2-run-summary", [&] { window.CompareDatabases(); });
+  Shoot("3-main-after-run");
+  ShootModal("4-data-source-manager", [] {
+    vantrel::desktop::DataSourceDialog dialog;
+    dialog.exec();
+  });
+  ShootModal("5-prompt-file", [] {
+    vantrel::desktop::ConnectionDialog dialog({"sales-dsn", "reporting"});
+    dialog.exec();
+  });
+  ShootModal("6-prompt-server", [] {
+    vantrel::desktop::ConnectionDialog dialog({"sales-dsn", "reporting"});
+    dialog.findChild<QComboBox*>("engine")->setCurrentIndex(1);
+    dialog.exec();
+  });
+  ShootModal("7-about", [&] { window.mnuHelpSub_Click(2); });
+  window.resize(900, 600);
+  Shoot("8-main-enlarged");
+  return 0;
+}

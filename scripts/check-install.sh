@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs the build into a temporary prefix and checks what a desktop user gets: both programs,
+# the component libraries where the class factory looks for them, a valid desktop entry and the
+# icon; the installed programs must run from there. Usage: check-install.sh BUILD_DIR
+set -euo pipefail
+build=${1:?usage: check-install.sh BUILD_DIR}
+prefix=$(mktemp -d)
+trap 'rm -rf "$prefix"' EXIT
+cmake --install "$build" --prefix "$prefix" >/dev/null
+status=0
+for file in bin/vantrel bin/vantrel-cli lib/vantrel/libcorbenna.so lib/vantrel/libhalcyra.so \
+  lib/vantrel/liblumifex.so share/applications/vantrel.desktop \
+  share/icons/hicolor/scalable/apps/vantrel.svg; do
+  [ -e "$prefix/$file" ] || { echo "not installed: $file"; status=1; }
+done
+desktop-file-validate "$prefix/share/applications/vantrel.desktop" || status=1
+version=$("$prefix/bin/vantrel-cli" --version) || status=1
+[ "$version" = "$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")" ] ||
+  { echo "installed vantrel-cli --version says '$version'"; status=1; }
+exit $status

@@ -1,0 +1,345 @@
+#include "vantrel/desktop/main_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QResizeEvent>
+#include <QScreen>
+#include <QStyle>
+#include <QTextCursor>
+#include <QToolBar>
+
+#include "common/product_page.h"
+#include "platform/component/class_factory.h"
+#include "platform/winapi/twips.h"
+#include "vantrel/core/comparison_run.h"
+#include "vantrel/core/data_source_store.h"
+#include "vantrel/core/program_identity.h"
+#include "vantrel/core/program_objects.h"
+#include "vantrel/desktop/about_dialog.h"
+#include "vantrel/desktop/data_source_dialog.h"
+#include "vantrel/desktop/results_box_view.h"
+#include "vantrel/desktop/text_fit.h"
+#include "vantrel/desktop/unhandled_error.h"
+#include "vantrel/desktop/widget_lists.h"
+
+namespace vantrel::desktop {
+namespace {
+
+using winapi::Pixels;
+
+// The design, in twips.
+constexpr int kClientWidth = 6795;
+constexpr int kClientHeight = 4470;
+constexpr int kToolBarHeight = 660;
+constexpr int kResultsTop = 2160;
+
+const QString kSelectionsKey = DataSourcesKeyPath();
+const QString kPrimaryValue = QStringLiteral("PrimaryDatabase");
+const QString kSecondaryValue = QStringLiteral("SecondaryDatabase");
+constexpr auto kUser = corbenna::ParentRegistryKey::HKEYCurrentUser;
+
+// Runs each step of a load or resize on its own: a step that fails is skipped, silently.
+template <class Step>
+void Skipping(Step step) {
+  try {
+    step();
+  } catch (...) {
+  }
+}
+
+// Makes the list show the item of that text, or no selection when it has none.
+void SelectText(QComboBox* list, const QString& text) {
+  list->setCurrentIndex(
+      text.isEmpty() ? -1 : list->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive));
+}
+
+corbenna::_Registry& Registry() { return ProgramRegistry(); }
+
+void LogRunFailure(int32_t number, const QString& description) {
+  try {
+    ProgramErrorHandler().LogError(QStringLiteral("frmVantrel"), QStringLiteral("CompareDatabases"),
+                                   number, description, QString());
+  } catch (...) {  // the log's own library failed: nowhere left to report it
+  }
+}
+
+}  // namespace
+
+// The window's client area below the toolbar. The design places controls relative to the whole
+// client area, toolbar included, so Place() moves them up by the toolbar's height.
+class MainWindow::ClientArea : public QWidget {
+ public:
+  explicit ClientArea(MainWindow* window) : QWidget(window), window_(window) {}
+
+  void Place(QWidget* widget, int left, int top, int width, int height) {
+    widget->setGeometry(Pixels(left), Pixels(top - kToolBarHeight), Pixels(width), Pixels(height));
+  }
+
+ protected:
+  void resizeEvent(QResizeEvent* /*event*/) override { window_->Form_Resize(); }
+
+ private:
+  MainWindow* window_;
+};
+
+MainWindow::MainWindow() {
+  setObjectName(QStringLiteral("frmVantrel"));
+  setWindowTitle(ProgramTitle());
+  setWindowIcon(QIcon(QStringLiteral(":/vantrel/vantrel.svg")));
+  createActions();
+  createMenus();
+  createToolBar();
+  createControls();
+  view_ = std::make_unique<ResultsBoxView>(txtResults_, lblTableName_, lblField_);
+  Form_Load();
+
+  resize(Pixels(kClientWidth), menuBar()->sizeHint().height() + Pixels(kClientHeight));
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    setGeometry(
+        QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(), screen->availableGeometry()));
+  }
+  txtResults_->setFocus();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::createActions() {
+  runAction_ = new QAction(tr("&Run"), this);
+  connect(runAction_, &QAction::triggered, this, [this] { mnuFileSub_Click(1); });
+  exitAction_ = new QAction(tr("&Exit"), this);
+  connect(exitAction_, &QAction::triggered, this, [this] { mnuFileSub_Click(3); });
+  dataSourcesAction_ = new QAction(tr("&Data Sources"), this);
+  connect(dataSourcesAction_, &QAction::triggered, this, [this] { mnuEditSub_Click(0); });
+  onlineAction_ = new QAction(tr("Vantrel On-line"), this);
+  connect(onlineAction_, &QAction::triggered, this, [this] { mnuHelpSub_Click(0); });
+  aboutAction_ = new QAction(tr("&About Vantrel"), this);
+  connect(aboutAction_, &QAction::triggered, this, [this] { mnuHelpSub_Click(2); });
+
+  tbEditDataSources_ = new QAction(QIcon(QStringLiteral(":/vantrel/data-sources.svg")),
+                                   tr("Edit Data Sources"), this);
+  connect(tbEditDataSources_, &QAction::triggered, this, [this] { tbDBDiff_ButtonClick(1); });
+  tbRun_ = new QAction(QIcon(QStringLiteral(":/vantrel/run-search.svg")), tr("Run"), this);
+  connect(tbRun_, &QAction::triggered, this, [this] { tbDBDiff_ButtonClick(2); });
+}
+
+void MainWindow::createMenus() {
+  QMenu* file = menuBar()->addMenu(tr("&File"));
+  file->addAction(runAction_);
+  file->addSeparator();
+  file->addAction(exitAction_);
+  QMenu* edit = menuBar()->addMenu(tr("&Edit"));
+  edit->addAction(dataSourcesAction_);
+  QMenu* help = menuBar()->addMenu(tr("&Help"));
+  help->addAction(onlineAction_);
+  help->addSeparator();
+  help->addAction(aboutAction_);
+}
+
+void MainWindow::createToolBar() {
+  tbDBDiff_ = new QToolBar(tr("Toolbar"), this);
+  tbDBDiff_->setObjectName(QStringLiteral("tbDBDiff"));
+  tbDBDiff_->setMovable(false);
+  tbDBDiff_->setFloatable(false);
+  tbDBDiff_->setToolButtonStyle(Qt::ToolButtonIconOnly);
+  tbDBDiff_->setIconSize(QSize(32, 32));
+  tbDBDiff_->setFixedHeight(Pixels(kToolBarHeight));
+  tbDBDiff_->setContextMenuPolicy(Qt::PreventContextMenu);
+  tbDBDiff_->addAction(tbEditDataSources_);
+  tbDBDiff_->addAction(tbRun_);
+  for (QAction* action : tbDBDiff_->actions()) {
+    if (QWidget* button = tbDBDiff_->widgetForAction(action)) button->setFixedSize(39, 38);
+  }
+  addToolBar(Qt::TopToolBarArea, tbDBDiff_);
+}
+
+void MainWindow::createControls() {
+  client_ = new ClientArea(this);
+  setCentralWidget(client_);
+
+  const struct {
+    const char* caption;
+    int top;
+  } captions[] = {{"Primary Database:", 720},
+                  {"Secondary Database:", 1080},
+                  {"Searching Table:", 1440},
+                  {"Searching Field:", 1800}};
+  QList<QLabel*> lblTableDefDif;
+  for (int index = 0; index < 4; ++index) {
+    auto* label = new QLabel(tr(captions[index].caption), client_);
+    label->setObjectName(QStringLiteral("lblTableDefDif%1").arg(index));
+    client_->Place(label, 120, captions[index].top, 1290, 195);
+    label->adjustSize();
+    lblTableDefDif.append(label);
+  }
+
+  cboPrimaryDatabase_ = new QComboBox(client_);
+  cboPrimaryDatabase_->setObjectName(QStringLiteral("cboPrimaryDatabase"));
+  client_->Place(cboPrimaryDatabase_, 1800, 720, 4815, 315);
+  cboSecondaryDatabase_ = new QComboBox(client_);
+  cboSecondaryDatabase_->setObjectName(QStringLiteral("cboSecondaryDatabase"));
+  client_->Place(cboSecondaryDatabase_, 1800, 1080, 4815, 315);
+
+  lblTableName_ = new QLabel(client_);
+  lblTableName_->setObjectName(QStringLiteral("lblTableName"));
+  client_->Place(lblTableName_, 1800, 1440, 4755, 195);
+  lblField_ = new QLabel(client_);
+  lblField_->setObjectName(QStringLiteral("lblField"));
+  client_->Place(lblField_, 1800, 1800, 4695, 255);
+  lblField_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+  KeepFieldsRightOfCaptions(lblTableDefDif,
+                            {cboPrimaryDatabase_, cboSecondaryDatabase_, lblTableName_, lblField_});
+
+  txtResults_ = new QPlainTextEdit(client_);
+  txtResults_->setObjectName(QStringLiteral("txtResults"));
+  txtResults_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  txtResults_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  txtResults_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  client_->Place(txtResults_, 120, kResultsTop, 6555, 2175);
+
+  // Focus order: the results box first, then the lists, then the toolbar.
+  setTabOrder(txtResults_, cboPrimaryDatabase_);
+  setTabOrder(cboPrimaryDatabase_, cboSecondaryDatabase_);
+  setTabOrder(cboSecondaryDatabase_, tbDBDiff_);
+}
+
+void MainWindow::Form_Load() {
+  Skipping([&] {
+    ComboBoxList list(cboPrimaryDatabase_);
+    ProgramDataSources().FillDataSourceList(list);
+  });
+  Skipping([&] {
+    ComboBoxList list(cboSecondaryDatabase_);
+    ProgramDataSources().FillDataSourceList(list);
+  });
+  Skipping([&] {
+    SelectText(cboPrimaryDatabase_, Registry().GetSettingPro(kUser, kSelectionsKey, kPrimaryValue));
+  });
+  Skipping([&] {
+    SelectText(cboSecondaryDatabase_,
+               Registry().GetSettingPro(kUser, kSelectionsKey, kSecondaryValue));
+  });
+}
+
+void MainWindow::Form_Resize() {
+  // The client area is the toolbar and the area below it.
+  const int client_width = client_->width();
+  const int client_height = client_->height() + tbDBDiff_->height();
+  const int top = Pixels(kResultsTop);
+  Skipping([&] { txtResults_->resize(client_width, txtResults_->height()); });
+  Skipping([&] { txtResults_->move(0, txtResults_->y()); });
+  // A client area lower than the box's top (a minimised window) leaves the box's height alone.
+  Skipping([&] {
+    if (client_height - top >= 0) txtResults_->resize(txtResults_->width(), client_height - top);
+  });
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  RunHandler(this, [this] { Form_Unload(); });
+  event->accept();  // closing is never cancelled
+}
+
+void MainWindow::Form_Unload() {
+  Registry().SaveSettingPro(kUser, kSelectionsKey, kPrimaryValue,
+                            cboPrimaryDatabase_->currentText());
+  Registry().SaveSettingPro(kUser, kSelectionsKey, kSecondaryValue,
+                            cboSecondaryDatabase_->currentText());
+}
+
+void MainWindow::mnuFileSub_Click(int index) {
+  switch (index) {
+    case 1:
+      CompareDatabases();
+      break;
+    case 3:
+      // Ends the program without closing the window, so the selections are not stored.
+      QCoreApplication::exit(0);
+      break;
+    default:
+      break;
+  }
+}
+
+void MainWindow::mnuEditSub_Click(int index) {
+  if (index == 0) RunHandler(this, [this] { DataSourceCommand(); });
+}
+
+void MainWindow::mnuHelpSub_Click(int index) {
+  RunHandler(this, [this, index] {
+    if (index == 0) {
+      // The program's one utility object, created on first use and kept.
+      static const std::shared_ptr<component::Dispatch> common =
+          component::CreateObject(QStringLiteral("halcyra.common"));
+      common->Call(QStringLiteral("DisplayURL"),
+                   {component::Variant(halcyra::ProductPageAddress())});
+    } else if (index == 2) {
+      ShowAbout();
+    }
+  });
+}
+
+void MainWindow::tbDBDiff_ButtonClick(int index) {
+  switch (index) {
+    case 1:
+      mnuEditSub_Click(0);
+      break;
+    case 2:
+      mnuFileSub_Click(1);
+      break;
+    default:
+      break;
+  }
+}
+
+void MainWindow::DataSourceCommand() {
+  {
+    DataSourceDialog dialog(this);
+    dialog.exec();
+  }
+  ComboBoxList primary(cboPrimaryDatabase_);
+  ProgramDataSources().FillDataSourceList(primary);
+  ComboBoxList secondary(cboSecondaryDatabase_);
+  ProgramDataSources().FillDataSourceList(secondary);
+}
+
+void MainWindow::ShowAbout() {
+  AboutDialog about(this);
+  about.setWindowTitle(tr("About"));
+  about.exec();
+}
+
+void MainWindow::CompareDatabases() {
+  QCoreApplication::processEvents();
+  setCursor(Qt::WaitCursor);
+  const QString primary = cboPrimaryDatabase_->currentText();
+  const QString secondary = cboSecondaryDatabase_->currentText();
+  try {
+    RunComparison([&] { return ProgramDataSources().Lookup(primary); },
+                  [&] { return ProgramDataSources().Lookup(secondary); }, *view_,
+                  [this] { ShowSummary(); });
+  } catch (const component::Error& error) {
+    LogRunFailure(error.number(), error.description());
+  } catch (const std::bad_alloc&) {
+    LogRunFailure(component::kOutOfMemory, component::StandardDescription(component::kOutOfMemory));
+  }
+  view_->Flush();
+  unsetCursor();
+}
+
+void MainWindow::ShowSummary() {
+  view_->Flush();
+  // The report is read from its start.
+  txtResults_->moveCursor(QTextCursor::Start);
+  const bool blank = ReportIsBlank(view_->Text());
+  QMessageBox box(QMessageBox::Information, tr("Database Comparison Complete"),
+                  blank ? tr("No differences found.") : tr("Database differences where found."),
+                  QMessageBox::Ok, this);
+  box.exec();
+}
+
+}  // namespace vantrel::desktop

@@ -1,0 +1,80 @@
+// frmVantrel, the program's main window: the two data source lists, the commands that compare
+// them and manage them, and the results box that a comparison writes its report into.
+//
+// Positions and sizes are the window's design in twips, at 15 to a pixel; Qt's device-independent
+// pixels scale them for the screen's device pixel ratio. Only the results box moves or resizes.
+//
+// The two selections are stored in the registry when the window closes and put back when it is
+// created; File > Exit ends the program without storing them.
+#ifndef VANTREL_VANTREL_DESKTOP_MAIN_WINDOW_H_
+#define VANTREL_VANTREL_DESKTOP_MAIN_WINDOW_H_
+
+#include <QMainWindow>
+#include <memory>
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QPlainTextEdit;
+class QToolBar;
+
+namespace vantrel::desktop {
+
+class ResultsBoxView;
+
+class MainWindow : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  // Creates the window and loads it (fills the lists, puts back the stored selections).
+  MainWindow();
+  ~MainWindow() override;
+
+  // A whole comparison run of the two selected data sources. Never throws: a failure is logged
+  // through the program's ErrorHandler, with no summary box.
+  void CompareDatabases();
+
+  // The menu and toolbar handlers, by item index. Errors they pass on are shown in a box.
+  void mnuFileSub_Click(int index);
+  void mnuEditSub_Click(int index);
+  void mnuHelpSub_Click(int index);
+  void tbDBDiff_ButtonClick(int index);
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  class ClientArea;
+
+  void createActions();
+  void createMenus();
+  void createToolBar();
+  void createControls();
+  void Form_Load();
+  void Form_Resize();
+  void Form_Unload();
+  void DataSourceCommand();
+  void ShowAbout();
+  void ShowSummary();
+
+  QAction* runAction_ = nullptr;
+  QAction* exitAction_ = nullptr;
+  QAction* dataSourcesAction_ = nullptr;
+  QAction* onlineAction_ = nullptr;
+  QAction* aboutAction_ = nullptr;
+  QAction* tbEditDataSources_ = nullptr;
+  QAction* tbRun_ = nullptr;
+
+  QToolBar* tbDBDiff_ = nullptr;
+  ClientArea* client_ = nullptr;
+  QComboBox* cboPrimaryDatabase_ = nullptr;
+  QComboBox* cboSecondaryDatabase_ = nullptr;
+  QLabel* lblTableName_ = nullptr;
+  QLabel* lblField_ = nullptr;
+  QPlainTextEdit* txtResults_ = nullptr;
+  std::unique_ptr<ResultsBoxView> view_;
+};
+
+}  // namespace vantrel::desktop
+
+#endif  // VANTREL_VANTREL_DESKTOP_MAIN_WINDOW_H_

@@ -1,0 +1,116 @@
+// The Data Source Manager and the About window on Qt's offscreen platform.
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+
+#include "dataaccess/connection_prompter.h"
+#include "dataaccess/tests/qstring_printer.h"
+#include "vantrel/core/data_source_store.h"
+#include "vantrel/desktop/about_dialog.h"
+#include "vantrel/desktop/data_source_dialog.h"
+#include "vantrel/desktop/main_window.h"
+#include "vantrel/desktop/tests/desktop_test_support.h"
+
+namespace vantrel::desktop {
+namespace {
+
+using testing::DesktopTest;
+
+QStringList Items(const QListWidget* list) {
+  QStringList items;
+  for (int i = 0; i < list->count(); ++i) items.append(list->item(i)->text());
+  return items;
+}
+
+class DataSourceDialogTest : public DesktopTest {
+ protected:
+  QLineEdit* Box(const char* name) { return dialog_.findChild<QLineEdit*>(QLatin1String(name)); }
+  void Click(const char* name) { dialog_.findChild<QPushButton*>(QLatin1String(name))->click(); }
+  QListWidget* List() { return dialog_.findChild<QListWidget*>(QStringLiteral("lstDataSources")); }
+
+  DataSourceDialog dialog_;
+};
+
+TEST_F(DataSourceDialogTest, AddAndDeleteWriteAtOnceAndLeaveNothingSelected) {
+  EXPECT_EQ(dialog_.windowTitle(), "Data Source Manager");
+  EXPECT_EQ(dialog_.focusWidget(), List());
+  const struct {
+    const char* button;
+    const char* display_name;  // typed before Add; the list row selected before Delete
+    QStringList list_after;
+  } steps[] = {
+      {"cmdAddDataSource", "", {}},  // an empty name in an empty store shows nothing
+      {"cmdAddDataSource", " Live ", {"Live"}},
+      {"cmdAddDataSource", "Test", {"Live", "Test"}},
+      {"cmdAddDataSource", "", {"Live", "Test", ""}},  // now an empty line
+      {"cmdAddDataSource", "Live", {"Live", "Test", "", "Live"}},
+      {"cmdDeleteDataSource", nullptr, {"Live", "Test", "Live"}},  // nothing selected
+      {"cmdDeleteDataSource", "Live", {"Test"}},                   // both lines go
+  };
+  for (const auto& step : steps) {
+    if (QLatin1String(step.button) == QLatin1String("cmdAddDataSource")) {
+      Box("txtDisplayName")->setText(QString::fromUtf8(step.display_name));
+      Box("txtConnectionString")->setText(QStringLiteral("sqlite:/x.db"));
+    } else if (step.display_name) {
+      List()->setCurrentItem(List()->findItems(step.display_name, Qt::MatchExactly).front());
+    }
+    Click(step.button);
+    EXPECT_EQ(Items(List()), step.list_after) << step.button << " " << step.display_name;
+    EXPECT_TRUE(List()->selectedItems().isEmpty()) << step.button;
+    EXPECT_EQ(Items(List()), ProgramDataSources().GetDataSourceNames()->items());
+  }
+  EXPECT_EQ(Box("txtDisplayName")->text(), "Live") << "the boxes keep what was typed";
+}
+
+// Stands for the user at the connection prompt.
+class AnsweringPrompter : public dataaccess::ConnectionPrompter {
+ public:
+  explicit AnsweringPrompter(std::optional<dataaccess::ConnectionChoice> answer)
+      : answer_(std::move(answer)) {}
+  std::optional<dataaccess::ConnectionChoice> ChooseConnection() override { return answer_; }
+  std::optional<QString> AskPassword(const dataaccess::PasswordRequest&) override {
+    return std::nullopt;
+  }
+
+ private:
+  std::optional<dataaccess::ConnectionChoice> answer_;
+};
+
+TEST_F(DataSourceDialogTest, ThePromptFillsTheBoxesAndACancelLeavesThemAlone) {
+  Box("txtConnectionString")->setText("typed");
+  Box("txtDatabaseName")->setText("typed too");
+  dataaccess::SetConnectionPrompter(std::make_shared<AnsweringPrompter>(std::nullopt));
+  Click("cmdOpenDataSource");
+  EXPECT_EQ(Box("txtConnectionString")->text(), "typed");
+  EXPECT_EQ(Box("txtDatabaseName")->text(), "typed too");
+
+  const QString sales = QStringLiteral(VANTREL_SAMPLES_DIR "/SALES.db");
+  dataaccess::SetConnectionPrompter(
+      std::make_shared<AnsweringPrompter>(dataaccess::ConnectionChoice{sales, {}, {}}));
+  Click("cmdOpenDataSource");
+  dataaccess::SetConnectionPrompter(nullptr);
+  EXPECT_EQ(Box("txtConnectionString")->text(), "sqlite:" + sales);
+  EXPECT_EQ(Box("txtDatabaseName")->text(), "SALES");
+  EXPECT_EQ(Box("txtDisplayName")->text(), "") << "the prompt never names the source";
+}
+
+TEST_F(DesktopTest, AboutShowsTheProgramsNameAndVersionEachTimeItOpens) {
+  MainWindow window;
+  QStringList seen;
+  const auto read_and_close = [&](QWidget* dialog) {
+    ASSERT_EQ(dialog->objectName(), "frmAbout");
+    seen.append(dialog->windowTitle());
+    for (const char* label : {"lblProductName", "lblProductVersion"}) {
+      seen.append(dialog->findChild<QLabel*>(QLatin1String(label))->text());
+    }
+    dialog->close();
+  };
+  for (int time = 0; time < 2; ++time) {
+    testing::RunThroughModals([&] { window.mnuHelpSub_Click(2); }, read_and_close);
+  }
+  EXPECT_EQ(seen, QStringList({"About", "Vantrel", "1.0.16", "About", "Vantrel", "1.0.16"}));
+}
+
+}  // namespace
+}  // namespace vantrel::desktop

@@ -1,0 +1,225 @@
+// The main window on Qt's offscreen platform, over real SQLite data sources chosen by name.
+#include "vantrel/desktop/main_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QToolBar>
+
+#include "dataaccess/tests/qstring_printer.h"
+#include "vantrel/core/data_source_store.h"
+#include "vantrel/core/program_objects.h"
+#include "vantrel/desktop/tests/desktop_test_support.h"
+
+namespace vantrel::desktop {
+namespace {
+
+using testing::DesktopTest;
+using testing::RunThroughModals;
+
+const QString kSales = QStringLiteral(VANTREL_SAMPLES_DIR "/SALES.db");
+const QString kSalesTest = QStringLiteral(VANTREL_SAMPLES_DIR "/SALESTEST.db");
+constexpr auto kUser = corbenna::ParentRegistryKey::HKEYCurrentUser;
+
+constexpr char kSalesReport[] =
+    "Field: 'Name' in table 'Sales Live.SALES.Customers', and Sales Test.SALESTEST.Customers "
+    "differ in the following ways. [Required, Size]\n\n"
+    "Field: 'Phone' exists in table 'Sales Live.SALES.Customers', but not in "
+    "'Sales Test.SALESTEST.Customers'\n\n"
+    "Table: 'Sales Live.SALES.Customers', and 'Sales Test.SALESTEST.Customers' differ in the "
+    "following ways. [Number of Fields]\n\n"
+    "Table: 'Orders' exists in database 'Sales Live.SALES', but not in 'Sales Test.SALESTEST'\n\n"
+    "Field: 'Name' in table 'Sales Test.SALESTEST.Customers', and Sales Live.SALES.Customers "
+    "differ in the following ways. [Required, Size]\n\n"
+    "Table: 'Sales Test.SALESTEST.Customers', and 'Sales Live.SALES.Customers' differ in the "
+    "following ways. [Number of Fields]\n\n";
+
+template <class Widget>
+Widget* Child(const QWidget& window, const char* name) {
+  auto* widget = window.findChild<Widget*>(QLatin1String(name));
+  EXPECT_NE(widget, nullptr) << name;
+  return widget;
+}
+
+QAction* MenuItem(const QWidget& window, const QString& caption) {
+  for (QAction* action : window.findChildren<QAction*>()) {
+    if (action->text() == caption) return action;
+  }
+  ADD_FAILURE() << "no menu item " << caption.toStdString();
+  return nullptr;
+}
+
+QAction* ToolbarButton(const QWidget& window, int index) {
+  return Child<QToolBar>(window, "tbDBDiff")->actions().at(index - 1);
+}
+
+QStringList Items(const QComboBox* list) {
+  QStringList items;
+  for (int i = 0; i < list->count(); ++i) items.append(list->itemText(i));
+  return items;
+}
+
+QString Stored(const char* value) {
+  return ProgramRegistry().GetSettingPro(kUser, DataSourcesKeyPath(), QString::fromLatin1(value));
+}
+
+void Store(const char* value, const QString& text) {
+  ProgramRegistry().SaveSettingPro(kUser, DataSourcesKeyPath(), QString::fromLatin1(value), text);
+}
+
+class MainWindowTest : public DesktopTest {
+ protected:
+  void SetUp() override {
+    DesktopTest::SetUp();
+    ProgramDataSources().AddDataSource(QStringLiteral("Sales Live"), kSales, QString());
+    ProgramDataSources().AddDataSource(QStringLiteral("Sales Test"), kSalesTest, QString());
+  }
+};
+
+TEST_F(DesktopTest, FirstStartWithNothingStoredShowsEmptyListsAndFocusesTheResults) {
+  MainWindow window;
+  EXPECT_EQ(window.windowTitle(), "Vantrel");
+  for (const char* name : {"cboPrimaryDatabase", "cboSecondaryDatabase"}) {
+    EXPECT_EQ(Child<QComboBox>(window, name)->count(), 0) << name;
+    EXPECT_EQ(Child<QComboBox>(window, name)->currentIndex(), -1) << name;
+  }
+  EXPECT_EQ(Child<QPlainTextEdit>(window, "txtResults")->toPlainText(), "");
+  EXPECT_EQ(window.focusWidget(), Child<QPlainTextEdit>(window, "txtResults"));
+}
+
+TEST_F(MainWindowTest, StoredSelectionsComeBackOnlyWhereTheSourceStillExists) {
+  const struct {
+    const char* primary;
+    const char* secondary;
+    const char* shown_primary;
+    const char* shown_secondary;
+  } cases[] = {
+      {"Sales Live", "Sales Test", "Sales Live", "Sales Test"},
+      {"Sales Live", "Deleted Since", "Sales Live", ""},
+      {"", "Sales Test", "", "Sales Test"},
+      {"Sales Test", "Sales Test", "Sales Test", "Sales Test"},
+      {"sales live", "Sales Test", "", "Sales Test"},  // the name must match exactly
+  };
+  for (const auto& c : cases) {
+    Store("PrimaryDatabase", QString::fromUtf8(c.primary));
+    Store("SecondaryDatabase", QString::fromUtf8(c.secondary));
+    MainWindow window;
+    const QComboBox* primary = Child<QComboBox>(window, "cboPrimaryDatabase");
+    EXPECT_EQ(Items(primary), QStringList({"Sales Live", "Sales Test"}));
+    EXPECT_EQ(primary->currentText(), c.shown_primary) << c.primary;
+    EXPECT_EQ(Child<QComboBox>(window, "cboSecondaryDatabase")->currentText(), c.shown_secondary)
+        << c.secondary;
+  }
+}
+
+TEST_F(MainWindowTest, ClosingStoresTheSelectionsButFileExitDoesNot) {
+  {
+    MainWindow window;
+    Child<QComboBox>(window, "cboPrimaryDatabase")->setCurrentIndex(1);
+    window.close();
+  }
+  EXPECT_EQ(Stored("PrimaryDatabase"), "Sales Test");
+  EXPECT_EQ(Stored("SecondaryDatabase"), "") << "nothing selected stores empty text";
+
+  MainWindow window;
+  Child<QComboBox>(window, "cboPrimaryDatabase")->setCurrentIndex(0);
+  Child<QComboBox>(window, "cboSecondaryDatabase")->setCurrentIndex(0);
+  QTimer::singleShot(0, MenuItem(window, "&Exit"), &QAction::trigger);
+  EXPECT_EQ(QApplication::exec(), 0);
+  EXPECT_EQ(Stored("PrimaryDatabase"), "Sales Test");
+  EXPECT_EQ(Stored("SecondaryDatabase"), "");
+}
+
+TEST_F(MainWindowTest, RunReportsEveryDifferenceAndTheToolbarRunsTheSame) {
+  MainWindow window;
+  Child<QComboBox>(window, "cboPrimaryDatabase")->setCurrentText("Sales Live");
+  Child<QComboBox>(window, "cboSecondaryDatabase")->setCurrentText("Sales Test");
+  auto boxes = RunThroughModals([&] { MenuItem(window, "&Run")->trigger(); });
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].title, "Database Comparison Complete");
+  EXPECT_EQ(boxes[0].text, "Database differences where found.");
+  EXPECT_EQ(boxes[0].icon, QMessageBox::Information);
+  EXPECT_TRUE(boxes[0].busy_pointer) << "the pointer stays busy until the box is closed";
+  EXPECT_EQ(window.cursor().shape(), Qt::ArrowCursor);
+  EXPECT_EQ(Child<QPlainTextEdit>(window, "txtResults")->toPlainText(), kSalesReport);
+
+  // The same source on both sides, from toolbar button 2: the first report is gone.
+  Child<QComboBox>(window, "cboSecondaryDatabase")->setCurrentText("Sales Live");
+  boxes = RunThroughModals([&] { ToolbarButton(window, 2)->trigger(); });
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].title, "Database Comparison Complete");
+  EXPECT_EQ(boxes[0].text, "No differences found.");
+  EXPECT_EQ(Child<QPlainTextEdit>(window, "txtResults")->toPlainText(), "");
+}
+
+TEST_F(MainWindowTest, ARunThatCannotOpenASideIsLoggedWithoutSummary) {
+  ProgramDataSources().AddDataSource(QStringLiteral("Gone"), kSales + "-missing", QString());
+  MainWindow window;
+  Child<QComboBox>(window, "cboPrimaryDatabase")->setCurrentText("Sales Live");
+  Child<QComboBox>(window, "cboSecondaryDatabase")->setCurrentText("Sales Test");
+  RunThroughModals([&] { window.CompareDatabases(); });
+
+  Child<QComboBox>(window, "cboSecondaryDatabase")->setCurrentText("Gone");
+  const auto boxes = RunThroughModals([&] { window.CompareDatabases(); });
+  EXPECT_TRUE(boxes.empty()) << boxes.front().text.toStdString();
+  EXPECT_EQ(Child<QPlainTextEdit>(window, "txtResults")->toPlainText(), "");
+  EXPECT_EQ(window.cursor().shape(), Qt::ArrowCursor);
+  const QString log = testing::LoggedText();
+  for (const char* expected : {"frmVantrel", "CompareDatabases", "53", "SALES.db-missing"}) {
+    EXPECT_TRUE(log.contains(QLatin1String(expected))) << expected << " in " << log.toStdString();
+  }
+
+  // The program goes on: the next run works.
+  Child<QComboBox>(window, "cboSecondaryDatabase")->setCurrentText("Sales Test");
+  EXPECT_EQ(RunThroughModals([&] { window.CompareDatabases(); }).size(), 1u);
+  EXPECT_EQ(Child<QPlainTextEdit>(window, "txtResults")->toPlainText(), kSalesReport);
+}
+
+TEST_F(DesktopTest, OnlyTheResultsBoxFollowsTheWindowsSize) {
+  MainWindow window;
+  window.show();
+  const auto* results = Child<QPlainTextEdit>(window, "txtResults");
+  const QWidget* client = window.centralWidget();
+  const QRect primary = Child<QComboBox>(window, "cboPrimaryDatabase")->geometry();
+
+  window.resize(900, 700);
+  QApplication::processEvents();
+  EXPECT_EQ(results->geometry().left(), 0);
+  EXPECT_EQ(results->width(), client->width());
+  EXPECT_EQ(results->geometry().bottom(), client->height() - 1);
+  EXPECT_EQ(Child<QComboBox>(window, "cboPrimaryDatabase")->geometry(), primary);
+
+  // A client area lower than the box's top leaves the box's height as it was.
+  const int height = results->height();
+  window.resize(900, 80);
+  QApplication::processEvents();
+  EXPECT_EQ(results->height(), height);
+  EXPECT_EQ(results->width(), client->width());
+}
+
+TEST_F(MainWindowTest, AfterTheDataSourceManagerBothListsHoldEverySourceAndNoSelection) {
+  Store("PrimaryDatabase", "Sales Live");
+  MainWindow window;
+  Child<QComboBox>(window, "cboSecondaryDatabase")->setCurrentText("Sales Test");
+  const auto add_and_close = [](QWidget* dialog) {
+    Child<QLineEdit>(*dialog, "txtDisplayName")->setText("Third");
+    Child<QPushButton>(*dialog, "cmdAddDataSource")->click();
+    Child<QPushButton>(*dialog, "cmdClose")->click();
+  };
+  RunThroughModals([&] { ToolbarButton(window, 1)->trigger(); }, add_and_close);
+  for (const char* name : {"cboPrimaryDatabase", "cboSecondaryDatabase"}) {
+    const QComboBox* list = Child<QComboBox>(window, name);
+    EXPECT_EQ(Items(list), QStringList({"Sales Live", "Sales Test", "Third"})) << name;
+    EXPECT_EQ(list->currentIndex(), -1) << name;
+  }
+  EXPECT_EQ(Stored("PrimaryDatabase"), "Sales Live") << "the stored selection is not touched";
+}
+
+}  // namespace
+}  // namespace vantrel::desktop
