@@ -41,18 +41,18 @@ class ConnectionDialog : public QDialog {
   void BrowseForFile();
   void UpdateOk();
 
-  QComboBox* engine_;
-  QStackedWidget* pages_;
-  QLineEdit* file_;
-  QLineEdit* host_;
-  QSpinBox* port_;
-  QLineEdit* database_;
-  QLineEdit* user_;
-  QLineEdit* password_;
-  QCheckBox* keep_;
-  QListWidget* odbc_sources_;
-  QLineEdit* odbc_user_;
-  QLineEdit* odbc_password_;
+  QComboBox* engine_ = nullptr;
+  QStackedWidget* pages_ = nullptr;
+  QLineEdit* file_ = nullptr;
+  QLineEdit* host_ = nullptr;
+  QSpinBox* port_ = nullptr;
+  QLineEdit* database_ = nullptr;
+  QLineEdit* user_ = nullptr;
+  QLineEdit* password_ = nullptr;
+  QCheckBox* keep_ = nullptr;
+  QListWidget* odbc_sources_ = nullptr;
+  QLineEdit* odbc_user_ = nullptr;
+  QLineEdit* odbc_password_ = nullptr;
   QPushButton* ok_ = nullptr;
 };
 
