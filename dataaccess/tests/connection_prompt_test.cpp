@@ -1,8 +1,7 @@
 // OpenConnection asking the installed prompter: for a password the real servers demand, and for
-// the database to open when none is named. The scripted prompter stands in for the user.
+// the database to open when none is named.
 #include <QFile>
 #include <QTemporaryDir>
-#include <vector>
 
 #include "dataaccess/connection_prompter.h"
 #include "dataaccess/data_engine.h"
@@ -17,19 +16,18 @@ const QString kDatabase = QStringLiteral("vt_prompt");
 constexpr char kWrong[] = "Wr0ng-Typed";
 constexpr char kRight[] = "right";  // stands for the server's real password
 
+// Stands in for the user: answers from a script and records what it was asked.
 class ScriptedPrompter final : public ConnectionPrompter {
  public:
   std::optional<ConnectionChoice> ChooseConnection() override {
     ++choose_calls;
     return choice;
   }
-  std::optional<QString> AskPassword(const PasswordRequest& request) override {
-    asked.push_back(request);
-    if (answers.isEmpty()) {
-      ADD_FAILURE() << "asked for a password more often than the script answers";
-      return std::nullopt;
-    }
-    const QString answer = answers.takeFirst();
+  std::optional<QString> AskPassword(const PasswordRequest& r) override {
+    asked.append(QStringLiteral("%1 %2@%3:%4/%5 %6%7")
+                     .arg(r.engine, r.user, r.host, QString::number(r.port), r.database, r.target,
+                          r.retry ? QStringLiteral(" retry") : QString()));
+    const QString answer = answers.isEmpty() ? QString() : answers.takeFirst();
     if (answer.isNull()) return std::nullopt;
     return answer;
   }
@@ -37,7 +35,7 @@ class ScriptedPrompter final : public ConnectionPrompter {
   std::optional<ConnectionChoice> choice;
   int choose_calls = 0;
   QStringList answers;  // a null QString: the user cancels
-  std::vector<PasswordRequest> asked;
+  QStringList asked;    // "ENGINE USER@HOST:PORT/DATABASE TARGET[ retry]" per question
 };
 
 struct Outcome {
@@ -46,11 +44,11 @@ struct Outcome {
   std::unique_ptr<DataConnection> connection;
 };
 
-Outcome OpenWith(int32_t mode, const QString& name, const QString& connect_string) {
+Outcome OpenWith(int32_t mode, const QString& connect_string) {
   Outcome outcome;
   try {
     outcome.connection = DataEngine::Instance().Environments().Item(0).OpenConnection(
-        name, mode, true, connect_string);
+        QString(), mode, true, connect_string);
   } catch (const component::Error& error) {
     outcome.error = error.number();
     outcome.description = error.description();
@@ -66,141 +64,81 @@ class ConnectionPromptTest : public ::testing::Test {
   std::shared_ptr<ScriptedPrompter> prompter_ = std::make_shared<ScriptedPrompter>();
 };
 
-// A server reached without a password, and what the prompt must be told about it.
-struct PasswordServer {
-  const char* engine_fact = nullptr;
-  QString uri;
-  QString password;
-  PasswordRequest expected;
-};
-
-enum class ServerKind { kPostgres, kMysql, kMysqlUserFromOptionFile };
-
 class PasswordPromptTest : public ConnectionPromptTest,
-                           public ::testing::WithParamInterface<ServerKind> {
- protected:
-  PasswordServer Server() {
-    PasswordServer server;
-    server.expected.host = QStringLiteral("127.0.0.1");
-    server.expected.database = kDatabase;
-    if (GetParam() == ServerKind::kPostgres) {
-      server.engine_fact = "PG";
-      server.uri = QStringLiteral("postgresql://postgres@127.0.0.1:%1/%2")
-                       .arg(ServerFact("PG_PORT"), kDatabase);
-      server.password = ServerFact("PG_PASSWORD");
-      server.expected.engine = QStringLiteral("PostgreSQL");
-      server.expected.user = QStringLiteral("postgres");
-      server.expected.port = ServerFact("PG_PORT").toInt();
-    } else {
-      // An option file of the test's own keeps a user's ~/.my.cnf from supplying a password.
-      const QString option_file = dir_.filePath("my.cnf");
-      QFile file(option_file);
-      EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-      const bool user_in_file = GetParam() == ServerKind::kMysqlUserFromOptionFile;
-      if (user_in_file) file.write("[client]\nuser=vantrel\n");
-      file.close();
-      server.engine_fact = "MARIADB";
-      const QString user = user_in_file ? QString() : QStringLiteral("vantrel@");
-      server.uri = QStringLiteral("mysql://%1:%2/%3?option-file=%4")
-                       .arg(user + "127.0.0.1", ServerFact("MARIADB_PORT"), kDatabase, option_file);
-      server.password = ServerFact("MARIADB_PASSWORD");
-      server.expected.engine = QStringLiteral("MySQL");
-      server.expected.user = QStringLiteral("vantrel");
-      server.expected.port = ServerFact("MARIADB_PORT").toInt();
-    }
-    server.expected.target = server.uri;
-    return server;
-  }
-
-  QTemporaryDir dir_;
-};
+                           public ::testing::WithParamInterface<const char*> {};
 
 TEST_P(PasswordPromptTest, AsksWhenTheServerWantsAPasswordAndRetriesARefusedOne) {
-  const PasswordServer server = Server();
-  VANTREL_REQUIRE_SERVER(server.engine_fact);
-  static bool created[3] = {};
-  if (!created[static_cast<int>(GetParam())]) {
-    if (GetParam() == ServerKind::kPostgres) {
-      RecreatePostgresDatabase(kDatabase);
-    } else {
-      RecreateMysqlDatabase(kDatabase);
-    }
-    created[static_cast<int>(GetParam())] = true;
+  const bool postgres = qstrcmp(GetParam(), "Postgres") == 0;
+  const char* server = postgres ? "PG" : "MARIADB";
+  VANTREL_REQUIRE_SERVER(server);
+  QTemporaryDir dir;
+  QString uri;
+  QString password;
+  QString asked;  // what every question must say
+  if (postgres) {
+    RecreatePostgresDatabase(kDatabase);
+    uri = QStringLiteral("postgresql://postgres@127.0.0.1:%1/%2")
+              .arg(ServerFact("PG_PORT"), kDatabase);
+    password = ServerFact("PG_PASSWORD");
+    asked = QStringLiteral("PostgreSQL postgres@127.0.0.1:%1/%2 %3")
+                .arg(ServerFact("PG_PORT"), kDatabase, uri);
+  } else {
+    RecreateMysqlDatabase(kDatabase);
+    // An option file of the test's own keeps a user's ~/.my.cnf from supplying a password.
+    const bool user_in_file = qstrcmp(GetParam(), "MysqlUserFromOptionFile") == 0;
+    QFile file(dir.filePath("my.cnf"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(user_in_file ? "[client]\nuser=vantrel\n" : "");
+    file.close();
+    const QString user_and_host = QString(user_in_file ? "" : "vantrel@") + "127.0.0.1";
+    uri = QStringLiteral("mysql://%1:%2/%3?option-file=%4")
+              .arg(user_and_host, ServerFact("MARIADB_PORT"), kDatabase, file.fileName());
+    password = ServerFact("MARIADB_PASSWORD");
+    asked = QStringLiteral("MySQL vantrel@127.0.0.1:%1/%2 %3")
+                .arg(ServerFact("MARIADB_PORT"), kDatabase, uri);
   }
   struct Case {
     const char* what = nullptr;
     int32_t mode = 0;
     bool installed = false;
-    std::vector<const char*> answers;  // kRight, kWrong, or nullptr to cancel
+    QStringList answers;  // kRight, kWrong, or a null QString to cancel
     int32_t error = 0;
-    std::vector<bool> retries;  // one per question asked
+    int questions = 0;  // the first asked plainly, the others with retry set
   };
   const Case cases[] = {
-      {"right answer", kPromptComplete, true, {kRight}, 0, {false}},
-      {"wrong, then right", kPromptCompleteRequired, true, {kWrong, kRight}, 0, {false, true}},
-      {"three wrong answers",
-       kPromptAlways,
-       true,
-       {kWrong, kWrong, kWrong, kRight},
-       kLoginFailed,
-       {false, true, true}},
-      {"empty answer counts as refused", kPromptComplete, true, {"", kRight}, 0, {false, true}},
-      {"cancelled", kPromptComplete, true, {nullptr}, kPromptCancelled, {false}},
-      {"never prompt", kPromptNever, true, {}, kLoginFailed, {}},
-      {"no prompter", kPromptComplete, false, {}, kLoginFailed, {}},
+      {"right answer", kPromptComplete, true, {kRight}, 0, 1},
+      {"wrong, then right", kPromptCompleteRequired, true, {kWrong, kRight}, 0, 2},
+      {"three wrong", kPromptAlways, true, {kWrong, kWrong, kWrong, kRight}, kLoginFailed, 3},
+      {"empty answer is refused", kPromptComplete, true, {"", kRight}, 0, 2},
+      {"cancelled", kPromptComplete, true, {QString()}, kPromptCancelled, 1},
+      {"never prompt", kPromptNever, true, {}, kLoginFailed, 0},
+      {"no prompter", kPromptComplete, false, {}, kLoginFailed, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     prompter_->asked.clear();
-    prompter_->answers.clear();
-    for (const char* answer : c.answers) {
-      if (answer == nullptr) {
-        prompter_->answers.append(QString());
-      } else {
-        prompter_->answers.append(answer == kRight ? server.password : QString::fromUtf8(answer));
-      }
+    prompter_->answers = c.answers;
+    for (QString& answer : prompter_->answers) {
+      if (answer == kRight) answer = password;
     }
     SetConnectionPrompter(c.installed ? prompter_ : nullptr);
 
-    const Outcome outcome = OpenWith(c.mode, QString(), server.uri);
+    const Outcome outcome = OpenWith(c.mode, uri);
 
     EXPECT_EQ(outcome.error, c.error) << outcome.description.toStdString();
-    ASSERT_EQ(prompter_->asked.size(), c.retries.size());
-    for (size_t i = 0; i < c.retries.size(); ++i) {
-      const PasswordRequest& asked = prompter_->asked[i];
-      EXPECT_EQ(asked.retry, c.retries[i]) << "question " << i;
-      EXPECT_EQ(asked.engine, server.expected.engine);
-      EXPECT_EQ(asked.user, server.expected.user);
-      EXPECT_EQ(asked.host, server.expected.host);
-      EXPECT_EQ(asked.port, server.expected.port);
-      EXPECT_EQ(asked.database, server.expected.database);
-      EXPECT_EQ(asked.target, server.expected.target);
-    }
-    EXPECT_FALSE(outcome.description.contains(kWrong));
-    EXPECT_FALSE(outcome.description.contains(server.password));
+    QStringList questions;
+    for (int i = 0; i < c.questions; ++i) questions.append(asked + (i > 0 ? " retry" : ""));
+    EXPECT_EQ(prompter_->asked, questions);
+    EXPECT_FALSE(outcome.description.contains(kWrong) || outcome.description.contains(password));
     if (outcome.connection) {
-      EXPECT_EQ(outcome.connection->DatabaseName(), kDatabase);
-      EXPECT_EQ(outcome.connection->ConnectString(), server.uri);
+      EXPECT_EQ(outcome.connection->ConnectString(), uri);
     }
   }
-}
-
-std::string ServerKindName(const ::testing::TestParamInfo<ServerKind>& info) {
-  switch (info.param) {
-    case ServerKind::kPostgres:
-      return "Postgres";
-    case ServerKind::kMysql:
-      return "Mysql";
-    case ServerKind::kMysqlUserFromOptionFile:
-      return "MysqlUserFromOptionFile";
-  }
-  return "Unknown";
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, PasswordPromptTest,
-                         ::testing::Values(ServerKind::kPostgres, ServerKind::kMysql,
-                                           ServerKind::kMysqlUserFromOptionFile),
-                         ServerKindName);
+                         ::testing::Values("Postgres", "Mysql", "MysqlUserFromOptionFile"),
+                         [](const auto& info) { return std::string(info.param); });
 
 TEST_F(ConnectionPromptTest, ChoosesTheDatabaseOnlyWhenNoneIsNamedAndTheModeAllows) {
   SqliteTestFolder dir;
@@ -228,7 +166,7 @@ TEST_F(ConnectionPromptTest, ChoosesTheDatabaseOnlyWhenNoneIsNamedAndTheModeAllo
     prompter_->choose_calls = 0;
     SetConnectionPrompter(c.installed ? prompter_ : nullptr);
 
-    const Outcome outcome = OpenWith(c.mode, QString(), QString());
+    const Outcome outcome = OpenWith(c.mode, QString());
 
     EXPECT_EQ(outcome.error, c.error) << outcome.description.toStdString();
     EXPECT_EQ(prompter_->choose_calls, c.choose_calls);
@@ -240,20 +178,19 @@ TEST_F(ConnectionPromptTest, ChoosesTheDatabaseOnlyWhenNoneIsNamedAndTheModeAllo
 
 TEST_F(ConnectionPromptTest, AChosenPasswordServesThatOpenOnly) {
   VANTREL_REQUIRE_SERVER("PG");
+  RecreatePostgresDatabase(kDatabase);
   const QString uri =
       QStringLiteral("postgresql://postgres@127.0.0.1:%1/postgres").arg(ServerFact("PG_PORT"));
   prompter_->choice = ConnectionChoice{uri, kDatabase, ServerFact("PG_PASSWORD")};
-  RecreatePostgresDatabase(kDatabase);
 
-  const Outcome chosen = OpenWith(kPromptComplete, QString(), QString());
+  const Outcome chosen = OpenWith(kPromptComplete, QString());
 
   ASSERT_EQ(chosen.error, 0) << chosen.description.toStdString();
   EXPECT_TRUE(prompter_->asked.empty());
   EXPECT_EQ(chosen.connection->DatabaseName(), kDatabase);
   EXPECT_FALSE(chosen.connection->ConnectString().contains(ServerFact("PG_PASSWORD")));
   // Reopening from what the connection kept needs the password again.
-  EXPECT_EQ(OpenWith(kPromptNever, QString(), chosen.connection->ConnectString()).error,
-            kLoginFailed);
+  EXPECT_EQ(OpenWith(kPromptNever, chosen.connection->ConnectString()).error, kLoginFailed);
 }
 
 }  // namespace

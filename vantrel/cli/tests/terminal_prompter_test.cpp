@@ -24,20 +24,13 @@ QString UriWithoutPassword() {
       .arg(ServerFact("PG_PORT"), kDatabase);
 }
 
-TEST(TerminalPrompterTest, PromptNamesWhatTheRequestTells) {
-  const struct {
-    PasswordRequest request;
-    const char* prompt = nullptr;
-  } cases[] = {
-      {{"PostgreSQL", "ann", "db.example.org", 5433, "sales", "", false},
-       "Password for ann@db.example.org:5433/sales (PostgreSQL): "},
-      {{"MySQL", "", "localhost", 0, "", "", true}, "Password for localhost (MySQL): "},
-      {{"", "ann", "", 3306, "sales", "", false}, "Password for ann/sales: "},
-      {{}, "Password: "},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(vantrel::cli::PasswordPromptText(c.request), QString(c.prompt));
-  }
+TEST(TerminalPrompterTest, PromptLeavesOutWhatTheRequestLeavesEmpty) {
+  // The full form is what the terminal test below expects.
+  EXPECT_EQ(vantrel::cli::PasswordPromptText({"MySQL", "", "localhost", 0, "", "", true}),
+            "Password for localhost (MySQL): ");
+  EXPECT_EQ(vantrel::cli::PasswordPromptText({"", "ann", "", 3306, "sales", "", false}),
+            "Password for ann/sales: ");
+  EXPECT_EQ(vantrel::cli::PasswordPromptText({}), "Password: ");
 }
 
 class TerminalPromptTest : public ::testing::Test {
