@@ -1,22 +1,46 @@
 #include "dataaccess/data_engine.h"
 
+#include <optional>
+
 #include "dataaccess/connect_string_mask.h"
+#include "dataaccess/connection_prompter.h"
 #include "dataaccess/driver.h"
 #include "dataaccess/errors.h"
 #include "platform/component/error.h"
 
 namespace dataaccess {
 
+namespace {
+
+[[noreturn]] void ThrowNoDatabaseGiven() {
+  throw component::Error(
+      kNoDatabaseGiven, ErrorSource(),
+      QStringLiteral("No database was given: name a database file or give a connect string"));
+}
+
+// The database the user picks in the connection prompt, when the mode lets OpenConnection ask.
+ConnectRequest ChosenInPrompt(int32_t prompt) {
+  const std::shared_ptr<ConnectionPrompter> prompter = InstalledConnectionPrompter();
+  if (!prompter || (prompt != kPromptComplete && prompt != kPromptAlways)) ThrowNoDatabaseGiven();
+  std::optional<ConnectionChoice> choice = prompter->ChooseConnection();
+  if (!choice) {
+    throw component::Error(kPromptCancelled, ErrorSource(),
+                           QStringLiteral("The connection prompt was cancelled"));
+  }
+  ConnectRequest request{choice->database_name, choice->connect_string, prompt, choice->password};
+  if (request.connect_string.trimmed().isEmpty()) request.connect_string = request.name;
+  if (request.connect_string.trimmed().isEmpty()) ThrowNoDatabaseGiven();
+  return request;
+}
+
+}  // namespace
+
 std::unique_ptr<DataConnection> DataEnvironment::OpenConnection(const QString& name, int32_t prompt,
                                                                 bool /*read_only*/,
                                                                 const QString& connect_string,
                                                                 int32_t /*options*/) const {
   ConnectRequest request{name, connect_string.trimmed().isEmpty() ? name : connect_string, prompt};
-  if (request.connect_string.trimmed().isEmpty()) {
-    throw component::Error(
-        kNoDatabaseGiven, ErrorSource(),
-        QStringLiteral("No database was given: name a database file or give a connect string"));
-  }
+  if (request.connect_string.trimmed().isEmpty()) request = ChosenInPrompt(prompt);
   for (const Driver* driver : AllDrivers()) {
     if (driver->Accepts(request)) return driver->Open(request);
   }

@@ -36,13 +36,21 @@ class DataEnvironment {
   // alone.
   //
   // Every database is opened read-only, whatever `read_only` says: nothing the library does
-  // can change or create a database. No prompt is installed yet, so no mode ever asks the user;
-  // what is missing fails with kNoDatabaseGiven. `options` is reserved and must be 0.
+  // can change or create a database. `options` is reserved and must be 0.
+  //
+  // `prompt` says whether the installed ConnectionPrompter (connection_prompter.h) may be asked,
+  // on the calling thread, for what is missing. With neither a connect string nor a name,
+  // kPromptComplete and kPromptAlways ask it to choose a database and open the choice (its
+  // password for this open only); the other modes, or no prompter, fail with kNoDatabaseGiven.
+  // When a PostgreSQL or MySQL server wants a password that nothing supplied, kPromptComplete,
+  // kPromptAlways and kPromptCompleteRequired ask for it, up to three times while the server
+  // refuses it; kPromptNever, or no prompter, fails with kLoginFailed. A password typed there never
+  // becomes part of the connection's ConnectString().
   //
   // Throws component::Error: 53 (file not found), 75 (file cannot be read), or one of
   // dataaccess/errors.h (servers: kConnectFailed, kConnectTimeout, kLoginFailed,
-  // kUnknownDatabase, kDriverMissing, kUnknownConnectString). The description names the
-  // database and never holds a password.
+  // kUnknownDatabase, kDriverMissing, kUnknownConnectString; the prompt: kPromptCancelled). The
+  // description names the database and never holds a password.
   std::unique_ptr<DataConnection> OpenConnection(const QString& name,
                                                  int32_t prompt = kPromptComplete,
                                                  bool read_only = false,

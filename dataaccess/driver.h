@@ -15,6 +15,9 @@ struct ConnectRequest {
   QString name;            // as passed to OpenConnection
   QString connect_string;  // the connect string, or `name` when none was passed
   int32_t prompt = 0;
+  // A password the user gave through the prompter, for this connection only: drivers pass it to
+  // the server and never write it into a connect string or a message. Empty when none was given.
+  QString password{};
 };
 
 class Driver {

@@ -8,9 +8,11 @@
 #include <QUrl>
 #include <QUrlQuery>
 #include <chrono>
+#include <optional>
 
 #include "dataaccess/connect_string_mask.h"
 #include "dataaccess/errors.h"
+#include "dataaccess/password_prompt.h"
 #include "platform/component/error.h"
 
 namespace dataaccess {
@@ -81,18 +83,44 @@ bool NameOverridesDatabase(const ConnectRequest& request) {
   return !request.name.trimmed().isEmpty() && request.name != request.connect_string;
 }
 
+MysqlConnection NewHandle(const UriParts& parts) {
+  MysqlConnection mysql(mysql_init(nullptr));
+  if (!mysql) {
+    throw component::Error(kConnectFailed, ErrorSource(),
+                           QStringLiteral("Out of memory while connecting to MySQL"));
+  }
+  // The deadline of ConnectWithin decides; the library's timeout is only a backstop.
+  const unsigned timeout = static_cast<unsigned>(parts.connect_timeout + 2);
+  mysql_optionsv(mysql.get(), MYSQL_OPT_CONNECT_TIMEOUT, &timeout);
+  mysql_optionsv(mysql.get(), MYSQL_READ_DEFAULT_GROUP, parts.option_group.constData());
+  if (!parts.option_file.isEmpty()) {
+    mysql_optionsv(mysql.get(), MYSQL_READ_DEFAULT_FILE, parts.option_file.constData());
+  }
+  mysql_optionsv(mysql.get(), MYSQL_SET_CHARSET_NAME, "utf8mb4");
+  mysql_optionsv(mysql.get(), MYSQL_OPT_NONBLOCK, nullptr);
+  return mysql;
+}
+
 // Connects with the non-blocking calls so that the whole handshake, not only the TCP connect,
 // is bounded: a server that accepts the connection and never greets would otherwise hold a
 // blocking connect for as long as the read timeout, which must stay unbounded for the catalog
 // query of a large database.
-bool ConnectWithin(MYSQL* mysql, const UriParts& parts, bool* timed_out) {
+bool ConnectWithin(MYSQL* mysql, const UriParts& parts, const QString& typed_password,
+                   bool* timed_out) {
   using Clock = std::chrono::steady_clock;
+  // A password in the URI wins; without one, nullptr lets the option files supply it.
+  const QByteArray typed = typed_password.toUtf8();
+  const char* password = nullptr;
+  if (parts.has_password) {
+    password = parts.password.constData();
+  } else if (!typed.isEmpty()) {
+    password = typed.constData();
+  }
   const auto deadline = Clock::now() + std::chrono::seconds(parts.connect_timeout);
   MYSQL* result = nullptr;
   int status = mysql_real_connect_start(
       &result, mysql, parts.host.isEmpty() ? nullptr : parts.host.constData(),
-      parts.has_user ? parts.user.constData() : nullptr,
-      parts.has_password ? parts.password.constData() : nullptr,
+      parts.has_user ? parts.user.constData() : nullptr, password,
       parts.database.isEmpty() ? nullptr : parts.database.constData(), parts.port,
       parts.socket.isEmpty() ? nullptr : parts.socket.constData(), 0);
   while (status != 0) {
@@ -128,9 +156,9 @@ bool ConnectWithin(MYSQL* mysql, const UriParts& parts, bool* timed_out) {
   return result != nullptr;
 }
 
-[[noreturn]] void ThrowConnectFailure(MYSQL* mysql, const QString& target, bool timed_out) {
+component::Error ConnectFailure(MYSQL* mysql, const QString& target, bool timed_out) {
   if (timed_out) {
-    throw component::Error(
+    return component::Error(
         kConnectTimeout, ErrorSource(),
         QStringLiteral("The MySQL server for '%1' did not answer in time").arg(target));
   }
@@ -140,19 +168,43 @@ bool ConnectWithin(MYSQL* mysql, const UriParts& parts, bool* timed_out) {
     case ER_ACCESS_DENIED_ERROR:
     case ER_DBACCESS_DENIED_ERROR:
     case ER_ACCESS_DENIED_NO_PASSWORD_ERROR:
-      throw component::Error(kLoginFailed, ErrorSource(),
-                             QStringLiteral("The MySQL server refused the login for '%1' (wrong "
-                                            "user name or password?): %2")
-                                 .arg(target, detail));
+      return component::Error(kLoginFailed, ErrorSource(),
+                              QStringLiteral("The MySQL server refused the login for '%1' (wrong "
+                                             "user name or password?): %2")
+                                  .arg(target, detail));
     case ER_BAD_DB_ERROR:
-      throw component::Error(
+      return component::Error(
           kUnknownDatabase, ErrorSource(),
           QStringLiteral("The MySQL server has no such database ('%1'): %2").arg(target, detail));
     default:
-      throw component::Error(
+      return component::Error(
           kConnectFailed, ErrorSource(),
           QStringLiteral("Cannot connect to the MySQL server for '%1': %2").arg(target, detail));
   }
+}
+
+// What the password prompt needs when the server denied access for want of the right password;
+// throws every other failure. The server's denial ("Access denied for user 'ann'@'host' (using
+// password: NO)") names the user the client library sent, which may come from an option file,
+// and says whether any password was sent at all.
+std::optional<PasswordFailure> LoginFailure(MYSQL* mysql, const UriParts& parts,
+                                            const QString& target, bool timed_out) {
+  static const QRegularExpression denied(
+      QStringLiteral("^Access denied for user '(.*)'@'[^']*' \\(using password: (YES|NO)\\)"));
+  component::Error error = ConnectFailure(mysql, target, timed_out);
+  const QRegularExpressionMatch match = denied.match(QString::fromUtf8(mysql_error(mysql)));
+  if (timed_out || mysql_errno(mysql) != ER_ACCESS_DENIED_ERROR || !match.hasMatch()) throw error;
+  PasswordRequest who;
+  who.engine = QStringLiteral("MySQL");
+  who.user = parts.has_user ? QString::fromUtf8(parts.user) : match.captured(1);
+  // The client library reaches localhost, the host it takes when none is given, through the
+  // Unix socket, and every other host over TCP; only TCP has a port.
+  const bool over_tcp = !parts.host.isEmpty() && parts.host != "localhost";
+  who.host = parts.host.isEmpty() ? QStringLiteral("localhost") : QString::fromUtf8(parts.host);
+  who.port = over_tcp ? static_cast<int32_t>(mysql->port) : 0;
+  who.database = QString::fromUtf8(parts.database);
+  who.target = target;
+  return PasswordFailure{match.captured(2) == u"NO", who, error};
 }
 
 }  // namespace
@@ -172,24 +224,15 @@ MysqlConnection OpenMysqlSession(const ConnectRequest& request) {
   QString target = MaskPasswords(request.connect_string.trimmed());
   if (NameOverridesDatabase(request)) target += QStringLiteral(", database ") + request.name;
 
-  MysqlConnection mysql(mysql_init(nullptr));
-  if (!mysql) {
-    throw component::Error(kConnectFailed, ErrorSource(),
-                           QStringLiteral("Out of memory while connecting to MySQL"));
-  }
-  // The deadline of ConnectWithin decides; the library's timeout is only a backstop.
-  const unsigned timeout = static_cast<unsigned>(parts.connect_timeout + 2);
-  mysql_optionsv(mysql.get(), MYSQL_OPT_CONNECT_TIMEOUT, &timeout);
-  mysql_optionsv(mysql.get(), MYSQL_READ_DEFAULT_GROUP, parts.option_group.constData());
-  if (!parts.option_file.isEmpty()) {
-    mysql_optionsv(mysql.get(), MYSQL_READ_DEFAULT_FILE, parts.option_file.constData());
-  }
-  mysql_optionsv(mysql.get(), MYSQL_SET_CHARSET_NAME, "utf8mb4");
-  mysql_optionsv(mysql.get(), MYSQL_OPT_NONBLOCK, nullptr);
-  bool timed_out = false;
-  if (!ConnectWithin(mysql.get(), parts, &timed_out)) {
-    ThrowConnectFailure(mysql.get(), target, timed_out);
-  }
+  MysqlConnection mysql;
+  OpenAskingForPassword(request, [&](const ConnectRequest& attempt) {
+    // A failed handle is not reused: every attempt starts from a fresh one.
+    mysql = NewHandle(parts);
+    bool timed_out = false;
+    return ConnectWithin(mysql.get(), parts, attempt.password, &timed_out)
+               ? std::nullopt
+               : LoginFailure(mysql.get(), parts, target, timed_out);
+  });
   if (mysql_query(mysql.get(), "SET SESSION TRANSACTION READ ONLY") != 0) {
     throw component::Error(kConnectFailed, ErrorSource(),
                            QStringLiteral("Cannot make the session on '%1' read-only: %2")

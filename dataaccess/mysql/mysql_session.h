@@ -31,11 +31,14 @@ bool IsMysqlConnectString(const QString& connect_string);
 // Connects as `request` says (`request.name`, when given and not the connect string itself,
 // names the database instead of the URI's path), in utf8mb4, and makes every transaction of the
 // session read-only. Connecting, including the server's greeting and the login, gives up after
-// the connect timeout. The session must name a database.
+// the connect timeout. The session must name a database. `request.password` is the password for
+// this session only when the URI holds none. When the server denies access and no password was
+// sent (none in the URI nor the option files), the installed prompter is asked as
+// dataaccess/password_prompt.h says.
 //
 // Throws component::Error: kUnknownConnectString (not a URI of this form), kLoginFailed,
-// kUnknownDatabase, kNoDatabaseGiven, kConnectTimeout, kConnectFailed. Descriptions never hold
-// a password.
+// kPromptCancelled, kUnknownDatabase, kNoDatabaseGiven, kConnectTimeout, kConnectFailed.
+// Descriptions never hold a password.
 MysqlConnection OpenMysqlSession(const ConnectRequest& request);
 
 // The database the session is open on.

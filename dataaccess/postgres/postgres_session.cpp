@@ -3,10 +3,12 @@
 #include <QByteArray>
 #include <QRegularExpression>
 #include <QStringList>
+#include <optional>
 #include <vector>
 
 #include "dataaccess/connect_string_mask.h"
 #include "dataaccess/errors.h"
+#include "dataaccess/password_prompt.h"
 #include "platform/component/error.h"
 
 namespace dataaccess {
@@ -90,6 +92,54 @@ QString QuoteValue(const QString& value) {
   return u'\'' + quoted + u'\'';
 }
 
+// One connection attempt; the result may hold a failed connection, never nullptr.
+PgConnection Connect(const ConnectRequest& request, const QByteArray& options) {
+  // Later entries override what the expanded connect string sets, earlier ones only fill gaps.
+  std::vector<std::pair<QByteArray, QByteArray>> parameters = {
+      {"connect_timeout", kDefaultConnectTimeout},
+      {"fallback_application_name", "vantrel"},
+      {"dbname", request.connect_string.trimmed().toUtf8()},
+      {"options", options},
+  };
+  if (NameOverridesDatabase(request)) parameters.push_back({"dbname", request.name.toUtf8()});
+  if (!request.password.isEmpty()) parameters.push_back({"password", request.password.toUtf8()});
+  std::vector<const char*> keywords;
+  std::vector<const char*> values;
+  for (const auto& [keyword, value] : parameters) {
+    keywords.push_back(keyword.constData());
+    values.push_back(value.constData());
+  }
+  keywords.push_back(nullptr);
+  values.push_back(nullptr);
+
+  PgConnection conn(PQconnectdbParams(keywords.data(), values.data(), 1));
+  if (!conn) {
+    throw component::Error(kConnectFailed, ErrorSource(),
+                           QStringLiteral("Out of memory while connecting to PostgreSQL"));
+  }
+  return conn;
+}
+
+// Nothing when `conn` is open; what the password prompt needs when the server wanted a password
+// or refused the one given. Throws for every other failure.
+std::optional<PasswordFailure> LoginFailure(PGconn* conn, const QString& target) {
+  if (PQstatus(conn) == CONNECTION_OK) return std::nullopt;
+  const QString detail = QString::fromUtf8(PQerrorMessage(conn)).simplified();
+  const int32_t number = ClassifyConnectFailure(detail);
+  component::Error error(number, ErrorSource(), DescribeFailure(number, target, detail));
+  const bool missing = PQconnectionNeedsPassword(conn) != 0;
+  if (!missing && (number != kLoginFailed || PQconnectionUsedPassword(conn) == 0)) throw error;
+  // libpq keeps the parameters of the host it tried last on a failed connection.
+  PasswordRequest who;
+  who.engine = QStringLiteral("PostgreSQL");
+  who.user = QString::fromUtf8(PQuser(conn));
+  who.host = QString::fromUtf8(PQhost(conn));
+  who.port = QByteArray(PQport(conn)).toInt();
+  who.database = QString::fromUtf8(PQdb(conn));
+  who.target = target;
+  return PasswordFailure{missing, who, error};
+}
+
 }  // namespace
 
 bool IsPostgresConnectString(const QString& connect_string) {
@@ -112,36 +162,14 @@ PgConnection OpenPostgresSession(const ConnectRequest& request) {
   QString options = ValueOf(given.get(), "options");
   if (options.isEmpty()) options = qEnvironmentVariable("PGOPTIONS");
   options = (options + u' ' + QLatin1String(kReadOnlyOption)).trimmed();
+  QString target = MaskPasswords(request.connect_string.trimmed());
+  if (NameOverridesDatabase(request)) target += QStringLiteral(", database ") + request.name;
 
-  // Later entries override what the expanded connect string sets, earlier ones only fill gaps.
-  std::vector<std::pair<QByteArray, QByteArray>> parameters = {
-      {"connect_timeout", kDefaultConnectTimeout},
-      {"fallback_application_name", "vantrel"},
-      {"dbname", request.connect_string.trimmed().toUtf8()},
-      {"options", options.toUtf8()},
-  };
-  if (NameOverridesDatabase(request)) parameters.push_back({"dbname", request.name.toUtf8()});
-  std::vector<const char*> keywords;
-  std::vector<const char*> values;
-  for (const auto& [keyword, value] : parameters) {
-    keywords.push_back(keyword.constData());
-    values.push_back(value.constData());
-  }
-  keywords.push_back(nullptr);
-  values.push_back(nullptr);
-
-  PgConnection conn(PQconnectdbParams(keywords.data(), values.data(), 1));
-  if (!conn) {
-    throw component::Error(kConnectFailed, ErrorSource(),
-                           QStringLiteral("Out of memory while connecting to PostgreSQL"));
-  }
-  if (PQstatus(conn.get()) != CONNECTION_OK) {
-    const QString detail = QString::fromUtf8(PQerrorMessage(conn.get())).simplified();
-    const int32_t number = ClassifyConnectFailure(detail);
-    QString target = MaskPasswords(request.connect_string.trimmed());
-    if (NameOverridesDatabase(request)) target += QStringLiteral(", database ") + request.name;
-    throw component::Error(number, ErrorSource(), DescribeFailure(number, target, detail));
-  }
+  PgConnection conn;
+  OpenAskingForPassword(request, [&](const ConnectRequest& attempt) {
+    conn = Connect(attempt, options.toUtf8());
+    return LoginFailure(conn.get(), target);
+  });
   PQsetClientEncoding(conn.get(), "UTF8");
   return conn;
 }

@@ -27,11 +27,14 @@ bool IsPostgresConnectString(const QString& connect_string);
 // Connects as `request` says: `request.name`, when given and not the connect string itself,
 // names the database and overrides the one of the connect string. The session is read-only at
 // the server (default_transaction_read_only), and connecting gives up after 5 seconds unless the
-// connect string sets connect_timeout.
+// connect string sets connect_timeout. `request.password`, when given, is the password for this
+// session only. When the server wants a password and libpq has none, the installed prompter is
+// asked as dataaccess/password_prompt.h says.
 //
 // Throws component::Error: kUnknownConnectString (the string cannot be parsed), kLoginFailed
-// (credentials refused or missing), kUnknownDatabase, kConnectTimeout, kConnectFailed (anything
-// else that keeps the session from opening). Descriptions never hold a password.
+// (credentials refused or missing), kPromptCancelled (the prompter gave no password),
+// kUnknownDatabase, kConnectTimeout, kConnectFailed (anything else that keeps the session from
+// opening). Descriptions never hold a password.
 PgConnection OpenPostgresSession(const ConnectRequest& request);
 
 // The connect string that reopens the database `conn` is open on: `request`'s own connect

@@ -1,9 +1,13 @@
 #include <sql.h>
 #include <sqlext.h>
 
+#include <QFile>
+#include <QTemporaryDir>
+
 #include "dataaccess/errors.h"
 #include "dataaccess/odbc/odbc_catalog.h"
 #include "dataaccess/odbc/odbc_session.h"
+#include "dataaccess/odbc_sources.h"
 #include "dataaccess/tests/server_test_support.h"
 #include "platform/component/error.h"
 
@@ -129,6 +133,26 @@ TEST(OdbcTypeTest, AddsTheLengthOrPrecisionTheOdbcTypeCarries) {
   EXPECT_EQ(ClassifyOdbcType({"inet", SQL_VARCHAR, 50, -1}).size, 0);
   EXPECT_EQ(ClassifyOdbcType({"varchar", SQL_VARCHAR, 255, -1, false}).size, 0);
   EXPECT_EQ(ClassifyOdbcType({"numeric", SQL_NUMERIC, 28, 6, false}).size, 0);
+}
+
+TEST(OdbcDataSourcesTest, ListsUserThenSystemSourcesEachNameOnce) {
+  QTemporaryDir dir;
+  const auto write = [&](const QString& name, const QByteArray& text) {
+    QFile file(dir.filePath(name));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(text);
+  };
+  write("user.ini", "[mine]\nDriver=x\n[shared]\nDriver=x\n");
+  write("odbc.ini", "[shared]\nDriver=x\n[everyone]\nDriver=x\n");
+  write("odbcinst.ini", "");
+  const QByteArray saved_ini = qgetenv("ODBCINI");
+  const QByteArray saved_sysini = qgetenv("ODBCSYSINI");
+  qputenv("ODBCINI", QFile::encodeName(dir.filePath("user.ini")));
+  qputenv("ODBCSYSINI", QFile::encodeName(dir.path()));
+  const QStringList names = OdbcDataSourceNames();
+  qputenv("ODBCINI", saved_ini);
+  qputenv("ODBCSYSINI", saved_sysini);
+  EXPECT_EQ(names, QStringList({"mine", "shared", "everyone"}));
 }
 
 }  // namespace

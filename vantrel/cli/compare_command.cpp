@@ -38,6 +38,8 @@ constexpr char kCompareFooter[] =
     "  ODBC: ODBC;DSN=NAME;UID=USER;PWD=PASSWORD, or any ODBC connection string\n"
     "    (DSN=..., DRIVER={...};SERVER=...;DATABASE=...), through unixODBC.\n"
     "  A server that does not answer fails after 5 seconds. Passwords are never printed.\n"
+    "  When a PostgreSQL or MySQL server wants a password that nothing supplied and standard\n"
+    "  input is a terminal, it is asked for there (three tries); otherwise opening fails.\n"
     "\n"
     "Exit status:\n"
     "  0  no differences (the report is empty)\n"
