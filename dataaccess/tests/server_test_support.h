@@ -25,15 +25,15 @@ QString ServerProblem(const QString& engine);
 // Points unixODBC at the configuration the script wrote; call before any ODBC call.
 void UseTestOdbcConfiguration();
 
-#define VANTREL_REQUIRE_SERVER(engine)                                                          \
-  do {                                                                                          \
-    const QString problem = ::dataaccess::testing::ServerProblem(engine);                       \
-    if (!problem.isEmpty()) {                                                                   \
-      if (qEnvironmentVariable("CI") == u"true") {                                              \
-        FAIL() << "the " << engine << " test server is not running: " << problem.toStdString(); \
-      }                                                                                         \
-      GTEST_SKIP() << "no " << engine << " test server: " << problem.toStdString();             \
-    }                                                                                           \
+#define VANTREL_REQUIRE_SERVER(engine)                                                            \
+  do {                                                                                            \
+    const QString problem = ::dataaccess::testing::ServerProblem((engine));                       \
+    if (!problem.isEmpty()) {                                                                     \
+      if (qEnvironmentVariable("CI") == u"true") {                                                \
+        FAIL() << "the " << (engine) << " test server is not running: " << problem.toStdString(); \
+      }                                                                                           \
+      GTEST_SKIP() << "no " << (engine) << " test server: " << problem.toStdString();             \
+    }                                                                                             \
   } while (false)
 
 // URIs that reach the test servers as their test users, with the password, on `database`.
