@@ -9,6 +9,7 @@
 #include "dataaccess/tests/qstring_printer.h"
 #include "dataaccess/tests/sqlite_test_file.h"
 #include "vantrel/cli/progress_line.h"
+#include "vantrel/core/tests/sales_report.h"
 
 namespace vantrel::cli {
 namespace {
@@ -36,21 +37,10 @@ Result RunCli(const QStringList& arguments) {
   return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
 }
 
+using vantrel::testing::kSalesReport;
+
 const QString kSales = QStringLiteral(VANTREL_SAMPLES_DIR "/SALES.db");
 const QString kSalesTest = QStringLiteral(VANTREL_SAMPLES_DIR "/SALESTEST.db");
-
-constexpr char kSalesReport[] =
-    "Field: 'Name' in table 'Sales Live.SALES.Customers', and Sales Test.SALESTEST.Customers "
-    "differ in the following ways. [Required, Size]\n\n"
-    "Field: 'Phone' exists in table 'Sales Live.SALES.Customers', but not in "
-    "'Sales Test.SALESTEST.Customers'\n\n"
-    "Table: 'Sales Live.SALES.Customers', and 'Sales Test.SALESTEST.Customers' differ in the "
-    "following ways. [Number of Fields]\n\n"
-    "Table: 'Orders' exists in database 'Sales Live.SALES', but not in 'Sales Test.SALESTEST'\n\n"
-    "Field: 'Name' in table 'Sales Test.SALESTEST.Customers', and Sales Live.SALES.Customers "
-    "differ in the following ways. [Required, Size]\n\n"
-    "Table: 'Sales Test.SALESTEST.Customers', and 'Sales Live.SALES.Customers' differ in the "
-    "following ways. [Number of Fields]\n\n";
 
 TEST(CompareCommandTest, DemoPrintsTheSalesReportAndSaysDifferencesWereFound) {
   const Result result =

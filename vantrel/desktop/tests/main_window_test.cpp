@@ -15,6 +15,7 @@
 #include "dataaccess/tests/qstring_printer.h"
 #include "vantrel/core/data_source_store.h"
 #include "vantrel/core/program_objects.h"
+#include "vantrel/core/tests/sales_report.h"
 #include "vantrel/desktop/tests/desktop_test_support.h"
 
 namespace vantrel::desktop {
@@ -23,22 +24,11 @@ namespace {
 using testing::DesktopTest;
 using testing::RunThroughModals;
 
+using vantrel::testing::kSalesReport;
+
 const QString kSales = QStringLiteral(VANTREL_SAMPLES_DIR "/SALES.db");
 const QString kSalesTest = QStringLiteral(VANTREL_SAMPLES_DIR "/SALESTEST.db");
 constexpr auto kUser = corbenna::ParentRegistryKey::HKEYCurrentUser;
-
-constexpr char kSalesReport[] =
-    "Field: 'Name' in table 'Sales Live.SALES.Customers', and Sales Test.SALESTEST.Customers "
-    "differ in the following ways. [Required, Size]\n\n"
-    "Field: 'Phone' exists in table 'Sales Live.SALES.Customers', but not in "
-    "'Sales Test.SALESTEST.Customers'\n\n"
-    "Table: 'Sales Live.SALES.Customers', and 'Sales Test.SALESTEST.Customers' differ in the "
-    "following ways. [Number of Fields]\n\n"
-    "Table: 'Orders' exists in database 'Sales Live.SALES', but not in 'Sales Test.SALESTEST'\n\n"
-    "Field: 'Name' in table 'Sales Test.SALESTEST.Customers', and Sales Live.SALES.Customers "
-    "differ in the following ways. [Required, Size]\n\n"
-    "Table: 'Sales Test.SALESTEST.Customers', and 'Sales Live.SALES.Customers' differ in the "
-    "following ways. [Number of Fields]\n\n";
 
 template <class Widget>
 Widget* Child(const QWidget& window, const char* name) {
