@@ -21,9 +21,12 @@ void Run(QKeychain::Job& job) {
 }  // namespace
 
 QString KeyringKey(const dataaccess::PasswordRequest& server) {
+  // The MySQL client reaches localhost through its Unix socket, where no port applies: the port
+  // typed in the prompt and the one the library reports at a run must not tell them apart.
+  const bool socket = server.engine == u"MySQL" && server.host == u"localhost";
   return QStringLiteral("%1 %2@%3:%4/%5")
       .arg(server.engine, server.user, server.host)
-      .arg(server.port)
+      .arg(socket ? 0 : server.port)
       .arg(server.database);
 }
 

@@ -71,6 +71,20 @@ TEST_F(KeyringTest, AKeptPasswordIsUsedWithoutAskingUntilTheServerRefusesIt) {
   EXPECT_EQ(ReadKeyringPassword(other), std::nullopt) << "kept per database";
 }
 
+// The prompt knows the port the user typed; at a run the library reports MySQL's localhost
+// connections, which go through the socket, with port 0. Both must find the same entry.
+TEST(KeyringKeyTest, APasswordKeptInThePromptIsFoundAtTheRun) {
+  dataaccess::PasswordRequest typed = Server();
+  typed.engine = QStringLiteral("MySQL");
+  typed.host = QStringLiteral("localhost");
+  typed.port = 3306;
+  dataaccess::PasswordRequest at_run = typed;
+  at_run.port = 0;
+  EXPECT_EQ(KeyringKey(typed), KeyringKey(at_run));
+  typed.host = at_run.host = QStringLiteral("db.example");
+  EXPECT_NE(KeyringKey(typed), KeyringKey(at_run)) << "over TCP the port tells servers apart";
+}
+
 TEST(NoKeyringTest, ThePromptSaysThePasswordWasNotKeptAndStillUsesIt) {
   if (!qEnvironmentVariableIsEmpty("VANTREL_TEST_KEYRING")) GTEST_SKIP() << "a keyring runs";
   QtConnectionPrompter prompter;
