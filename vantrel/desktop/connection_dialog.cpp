@@ -72,8 +72,8 @@ ConnectionDialog::ConnectionDialog(const QStringList& odbc_sources, QWidget* par
   layout->addWidget(buttons);
 
   connect(engine_, &QComboBox::currentIndexChanged, this, &ConnectionDialog::EngineChanged);
+  setMinimumWidth(440);
   EngineChanged(kSqlite);
-  resize(440, sizeHint().height());
 }
 
 QWidget* ConnectionDialog::MakeFilePage() {
@@ -87,8 +87,10 @@ QWidget* ConnectionDialog::MakeFilePage() {
   auto* row = new QHBoxLayout;
   row->addWidget(file_);
   row->addWidget(browse);
+  auto* caption = new QLabel(tr("&File:"), page);
+  caption->setBuddy(file_);
   auto* form = new QFormLayout(page);
-  form->addRow(tr("&File:"), row);
+  form->addRow(caption, row);
   return page;
 }
 
@@ -141,6 +143,14 @@ QWidget* ConnectionDialog::MakeOdbcPage() {
 
 void ConnectionDialog::EngineChanged(int engine) {
   pages_->setCurrentIndex(engine == kSqlite ? 0 : engine == kOdbc ? 2 : 1);
+  // The dialog takes the height of the page shown, not of the tallest one.
+  for (int index = 0; index < pages_->count(); ++index) {
+    const auto policy =
+        index == pages_->currentIndex() ? QSizePolicy::Preferred : QSizePolicy::Ignored;
+    pages_->widget(index)->setSizePolicy(policy, policy);
+  }
+  pages_->adjustSize();
+  adjustSize();
   if (engine == kPostgres || engine == kMysql) {
     port_->setValue(engine == kPostgres ? kPostgresPort : kMysqlPort);
   }
