@@ -56,13 +56,16 @@ QString LibraryFolder() {
 // Creates or empties the file and writes the marker line; false when it could not. Refuses to
 // follow a link, so a link planted under the fixed name in a shared folder is not written
 // through.
+// Writes the marker file; true when this call created or replaced it, whether or not its line
+// could be written (a full disk), so that the caller removes it in every such case.
 bool WriteMarkerFile(const QString& path) {
   const int fd = open(QFile::encodeName(path).constData(),
                       O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
   if (fd < 0) return false;
   static constexpr char kLine[] = "<HTML>Display URL</HTML>\n";
-  const bool written = write(fd, kLine, sizeof kLine - 1) == static_cast<ssize_t>(sizeof kLine - 1);
-  return close(fd) == 0 && written;
+  (void)!write(fd, kLine, sizeof kLine - 1);
+  close(fd);
+  return true;
 }
 
 class common final : public _common {
@@ -175,9 +178,9 @@ void common::DisplayURL(const QString& sURL) {
     temp_file = GetTempDir() + QStringLiteral("displurl.htm");
   } catch (...) {
   }
-  bool written = false;
+  bool created = false;
   try {
-    written = !temp_file.isEmpty() && WriteMarkerFile(temp_file);
+    created = !temp_file.isEmpty() && WriteMarkerFile(temp_file);
   } catch (...) {
   }
   std::optional<winapi::AssociatedProgram> browser;
@@ -193,8 +196,8 @@ void common::DisplayURL(const QString& sURL) {
     }
   } catch (...) {
   }
-  // Only the file written here is removed: a file or link of another owner stays.
-  if (written) QFile::remove(temp_file);
+  // Only the file created here is removed: a file or link of another owner stays.
+  if (created) QFile::remove(temp_file);
 }
 
 void common::SaveScrSetting(const QString& sAppExeName, const QString& sSection,

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 #include <QDir>
 #include <QFile>
+#include <csignal>
 #include <memory>
 
 #include "common/common.h"
@@ -43,6 +46,21 @@ TEST_F(DisplayUrlTest, WithoutAssociatedProgramNothingStartsAndNoFileRemains) {
   const std::vector<QStringList> runs = desktop_.WaitForRuns(1);
   ASSERT_EQ(runs.size(), 1u);
   EXPECT_EQ(runs[0], QStringList({"https://second.test/"}));
+  EXPECT_FALSE(QFile::exists(TempFile()));
+}
+
+// A full disk, made real: a file size limit of zero lets the file be created but not written.
+TEST_F(DisplayUrlTest, AFileCreatedButNotWrittenIsRemovedToo) {
+  desktop_.AssociateNothing();
+  rlimit saved{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+  const auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit none = saved;
+  none.rlim_cur = 0;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &none), 0);
+  common_->DisplayURL("https://full.test/");
+  setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, old_handler);
   EXPECT_FALSE(QFile::exists(TempFile()));
 }
 

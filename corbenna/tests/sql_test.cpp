@@ -59,6 +59,12 @@ TEST_F(SqlTest, SupportedKindsGiveTheirLiterals) {
       {Variant(date), "'3/9/2024 2:05:06 PM'"},
       {Variant(component::DateFromParts(QDate(2024, 3, 10), QTime(0, 0))), "'3/10/2024'"},
       {Variant(component::Date{0.75}), "'6:00:00 PM'"},
+      // Before the zero date the fraction counts forward from midnight; rounding up to the next
+      // midnight moves to the following day, on either side of it.
+      {Variant(component::Date{-2.5}), "'12/28/1899 12:00:00 PM'"},
+      {Variant(component::Date{-1.9999999}), "'12:00:00 AM'"},  // the zero date itself
+      {Variant(component::Date{-0.9999999}), "'12/31/1899'"},
+      {Variant(component::Date{1.9999999}), "'1/1/1900'"},
       {Variant("Smith"), "'Smith'"},
       {Variant(""), "''"},
       {Variant("O'Brien"), "'O''Brien'"},

@@ -18,7 +18,9 @@ QLocale NumberLocale() {
   return locale;
 }
 
-// Whole days and seconds after midnight, rounded to the second with the carry applied.
+// Whole days and seconds after midnight, rounded to the second with the carry applied. Before
+// the zero date too the fraction counts forward from that day's midnight, so a time that rounds
+// up to the next midnight is always the following day: one day later, on either side of zero.
 void SplitSerial(Date value, int64_t* days, int64_t* seconds) {
   double whole = std::trunc(value.serial);
   double fraction = std::fabs(value.serial - whole);
@@ -26,7 +28,7 @@ void SplitSerial(Date value, int64_t* days, int64_t* seconds) {
   *seconds = std::llround(fraction * kSecondsPerDay);
   if (*seconds >= static_cast<int64_t>(kSecondsPerDay)) {
     *seconds -= static_cast<int64_t>(kSecondsPerDay);
-    *days += value.serial < 0 ? -1 : 1;
+    *days += 1;
   }
 }
 

@@ -64,13 +64,12 @@ bool SendToSystemLog(const QString& source, const QString& record, LogEntryType 
   std::memcpy(address.sun_path, path.constData(), static_cast<size_t>(path.size()));
   const int fd = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
   if (fd < 0) return false;
-  const QByteArray message = QStringLiteral("<%1>%2 %3[%4]: ")
-                                 .arg(LOG_USER | Severity(type))
-                                 .arg(SyslogTimestamp(QDateTime::currentDateTime()))
-                                 .arg(source)
-                                 .arg(::getpid())
-                                 .toUtf8() +
-                             record.toUtf8();
+  // Concatenated, never chained through placeholders: a '%1' inside the source or the record
+  // would otherwise be replaced by the values that follow it.
+  const QByteArray message = (u'<' + QString::number(LOG_USER | Severity(type)) + u'>' +
+                              SyslogTimestamp(QDateTime::currentDateTime()) + u' ' + source + u'[' +
+                              QString::number(::getpid()) + QStringLiteral("]: ") + record)
+                                 .toUtf8();
   const bool sent =
       ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
       ::send(fd, message.constData(), static_cast<size_t>(message.size()), MSG_NOSIGNAL) ==
@@ -103,10 +102,9 @@ QString SystemLogSocket() {
 
 QByteArray FileEntry(const QString& timestamp, const QString& source, const QString& record,
                      LogEntryType type) {
-  return QStringLiteral("--- %1 %2 %3[%4] ---\n%5\n--- end of entry ---\n")
-      .arg(timestamp, TypeName(type), source)
-      .arg(::getpid())
-      .arg(record)
+  return (QStringLiteral("--- ") + timestamp + u' ' + TypeName(type) + u' ' + source + u'[' +
+          QString::number(::getpid()) + QStringLiteral("] ---\n") + record +
+          QStringLiteral("\n--- end of entry ---\n"))
       .toUtf8();
 }
 

@@ -49,6 +49,12 @@ TEST_F(ApplicationLogTest, FileEntriesWrapTheUnchangedRecordAndAppend) {
   EXPECT_TRUE(entries[0].endsWith(QStringLiteral("---\n") + kRecord + u'\n'));
   EXPECT_TRUE(entries[1].endsWith(QStringLiteral("---\nsecond\n")));
   EXPECT_EQ(entries[2], "");
+
+  // Placeholders in the source or the record are text like any other.
+  const QByteArray odd = FileEntry(QStringLiteral("T"), QStringLiteral("app%1"),
+                                   QStringLiteral("50%2 off %5"), LogEntryType::kError);
+  EXPECT_EQ(odd, "--- T Error app%1[" + QByteArray::number(::getpid()) +
+                     "] ---\n50%2 off %5\n--- end of entry ---\n");
 }
 
 TEST_F(ApplicationLogTest, UnwritableTargetFallsBackToStandardError) {
@@ -69,8 +75,9 @@ TEST_F(ApplicationLogTest, RunningSystemLogReceivesTheRecordAsOneMessage) {
   SetSystemLogSocket(QFile::decodeName(path));
 
   const QString target = dir_.filePath(QStringLiteral("app.log"));
-  EXPECT_EQ(WriteApplicationLog(target, QStringLiteral("vantrel"), kRecord, LogEntryType::kError),
-            LogDestination::kSystemLog);
+  EXPECT_EQ(
+      WriteApplicationLog(target, QStringLiteral("vantrel"), kRecord + "%1", LogEntryType::kError),
+      LogDestination::kSystemLog);
   char buffer[4096];
   const ssize_t got = ::recv(fd, buffer, sizeof buffer, MSG_DONTWAIT);
   ::close(fd);
@@ -80,7 +87,7 @@ TEST_F(ApplicationLogTest, RunningSystemLogReceivesTheRecordAsOneMessage) {
       QStringLiteral("^<11>[A-Z][a-z]{2} [ \\d]\\d \\d\\d:\\d\\d:\\d\\d vantrel\\[%1\\]: ")
           .arg(::getpid()));
   EXPECT_TRUE(kHeader.match(message).hasMatch()) << message.toStdString();
-  EXPECT_TRUE(message.endsWith(kRecord));
+  EXPECT_TRUE(message.endsWith(kRecord + "%1")) << message.toStdString();
   EXPECT_FALSE(QFile::exists(target));  // nothing went to the file
 }
 
