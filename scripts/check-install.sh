@@ -9,7 +9,7 @@ trap 'rm -rf "$prefix"' EXIT
 cmake --install "$build" --prefix "$prefix" >/dev/null
 status=0
 for file in bin/vantrel bin/vantrel-cli lib/vantrel/libcorbenna.so lib/vantrel/libhalcyra.so \
-  lib/vantrel/liblumifex.so share/applications/vantrel.desktop \
+  lib/vantrel/liblumifex.so lib/vantrel/libvantrel_widgets.so share/applications/vantrel.desktop \
   share/icons/hicolor/scalable/apps/vantrel.svg; do
   [ -e "$prefix/$file" ] || { echo "not installed: $file"; status=1; }
 done

@@ -2,8 +2,12 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QThread>
 #include <cstdio>
 #include <utility>
+
+#include "platform/component/class_factory.h"
+#include "platform/component/error.h"
 
 namespace winapi {
 namespace {
@@ -11,6 +15,25 @@ namespace {
 std::mutex presenter_mutex;
 std::shared_ptr<MessagePresenter>& Installed() {
   static std::shared_ptr<MessagePresenter> presenter;
+  return presenter;
+}
+
+// In a host with a QApplication, on its GUI thread: the widget presenter of libvantrel_widgets.so,
+// loaded on first use. Elsewhere, or when it cannot be loaded: nullptr.
+std::shared_ptr<MessagePresenter> WidgetPresenter() {
+  const QCoreApplication* application = QCoreApplication::instance();
+  if (!application || !application->inherits("QApplication") ||
+      QThread::currentThread() != application->thread()) {
+    return nullptr;
+  }
+  static std::shared_ptr<MessagePresenter> presenter;  // used on the GUI thread only
+  if (!presenter) {
+    try {
+      presenter = std::dynamic_pointer_cast<MessagePresenter>(
+          component::CreateObject(QStringLiteral("vantrel_widgets.MessagePresenter")));
+    } catch (const component::Error&) {
+    }
+  }
   return presenter;
 }
 
@@ -50,6 +73,7 @@ void ShowMessageBox(const MessageBoxRequest& request) {
     std::lock_guard lock(presenter_mutex);
     presenter = Installed();
   }
+  if (!presenter) presenter = WidgetPresenter();
   // Shown outside the lock: a modal box runs an event loop that may show another.
   if (presenter) {
     presenter->Show(request);

@@ -1,10 +1,10 @@
 // The one road by which library code shows a message box to the user.
 //
 // Library code calls ShowMessageBox; what the user sees depends on the presenter installed in
-// the process: by default one line on standard error (a program without a window), a modal
-// message box once the windowed program installs its presenter, and a RecordingPresenter in
-// tests. ShowMessageBox returns when the presenter has shown the box (for a modal box, when the
-// user has closed it).
+// the process, and without one on the host: in a host that runs a QApplication, a modal Qt
+// message box (from libvantrel_widgets.so, loaded on first use on the GUI thread); elsewhere one
+// line on standard error. Tests install a RecordingPresenter. ShowMessageBox returns when the
+// presenter has shown the box (for a modal box, when the user has closed it).
 #ifndef VANTREL_PLATFORM_WINAPI_MESSAGE_BOX_H_
 #define VANTREL_PLATFORM_WINAPI_MESSAGE_BOX_H_
 
@@ -48,12 +48,12 @@ class RecordingPresenter : public MessagePresenter {
   std::vector<MessageBoxRequest> shown_;
 };
 
-// Installs the presenter for the whole process; nullptr restores the standard-error one.
+// Installs the presenter for the whole process; nullptr restores the default one.
 void SetMessagePresenter(std::shared_ptr<MessagePresenter> presenter);
 // Shows the box through the installed presenter.
 void ShowMessageBox(const MessageBoxRequest& request);
 
-// Installs a presenter for the life of the object, then restores the standard-error one.
+// Installs a presenter for the life of the object, then restores the default one.
 class ScopedMessagePresenter {
  public:
   explicit ScopedMessagePresenter(std::shared_ptr<MessagePresenter> presenter) {

@@ -4,6 +4,7 @@
 #include <QListWidget>
 #include <QPushButton>
 
+#include "corbenna/error_handler.h"
 #include "dataaccess/connection_prompter.h"
 #include "dataaccess/tests/qstring_printer.h"
 #include "vantrel/core/data_source_store.h"
@@ -110,6 +111,20 @@ TEST_F(DesktopTest, AboutShowsTheProgramsNameAndVersionEachTimeItOpens) {
     testing::RunThroughModals([&] { window.mnuHelpSub_Click(2); }, read_and_close);
   }
   EXPECT_EQ(seen, QStringList({"About", "Vantrel", "1.0.16", "About", "Vantrel", "1.0.16"}));
+}
+
+TEST_F(DesktopTest, LibraryMessageBoxesAreModalDialogsInAWindowedHost) {
+  corbenna::ErrorHandler handler;
+  handler.SetDisplayErrors(true);
+  handler.SetAppTitle(QStringLiteral("Vantrel"));
+  const auto boxes = testing::RunThroughModals([&] {
+    handler.LogError(QStringLiteral("frmTest"), QStringLiteral("Routine"), 5,
+                     QStringLiteral("Invalid procedure call"));
+  });
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].title, "Vantrel - Critical Error");
+  EXPECT_EQ(boxes[0].icon, QMessageBox::Critical);
+  EXPECT_TRUE(boxes[0].text.contains("Invalid procedure call")) << boxes[0].text.toStdString();
 }
 
 }  // namespace
