@@ -1,8 +1,13 @@
 #include "dataaccess/sqlite/sqlite_file_check.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QFile>
-#include <QFileInfo>
+#include <cerrno>
 #include <cstdint>
+#include <cstring>
 
 #include "dataaccess/errors.h"
 #include "platform/component/error.h"
@@ -19,6 +24,16 @@ uint32_t BigEndian(const QByteArray& bytes, int offset, int width) {
   return value;
 }
 
+// What a path that is not a regular file is, in a user's words.
+QString KindOf(mode_t mode) {
+  if (S_ISDIR(mode)) return QStringLiteral("a folder");
+  if (S_ISFIFO(mode)) return QStringLiteral("a named pipe (FIFO)");
+  if (S_ISCHR(mode)) return QStringLiteral("a character device");
+  if (S_ISBLK(mode)) return QStringLiteral("a block device");
+  if (S_ISSOCK(mode)) return QStringLiteral("a socket");
+  return QStringLiteral("not a regular file");
+}
+
 [[noreturn]] void Fail(int32_t number, const QString& text) {
   throw component::Error(number, ErrorSource(), text);
 }
@@ -26,17 +41,32 @@ uint32_t BigEndian(const QByteArray& bytes, int offset, int width) {
 }  // namespace
 
 SqliteFileFacts CheckSqliteFile(const QString& path) {
-  const QFileInfo info(path);
-  if (!info.exists()) {
-    Fail(component::kFileNotFound, QStringLiteral("File not found: '%1'").arg(path));
-  }
-  if (info.isDir()) {
-    Fail(kNotADatabase, QStringLiteral("'%1' is a folder, not an SQLite database file").arg(path));
-  }
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) {
+  const QByteArray name = QFile::encodeName(path);
+  struct stat facts {};
+  if (::stat(name.constData(), &facts) != 0) {
+    if (errno == ENOENT || errno == ENOTDIR) {
+      Fail(component::kFileNotFound, QStringLiteral("File not found: '%1'").arg(path));
+    }
     Fail(component::kPathFileAccessError,
-         QStringLiteral("Cannot read '%1': %2").arg(path, file.errorString()));
+         QStringLiteral("Cannot read '%1': %2").arg(path, QString::fromLocal8Bit(strerror(errno))));
+  }
+  if (!S_ISREG(facts.st_mode)) {
+    Fail(
+        kNotADatabase,
+        QStringLiteral("'%1' is %2, not an SQLite database file").arg(path, KindOf(facts.st_mode)));
+  }
+  // Never blocks, even if the path was replaced by a pipe since: the open does not wait for a
+  // writer, and what was opened is checked again.
+  const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    Fail(component::kPathFileAccessError,
+         QStringLiteral("Cannot read '%1': %2").arg(path, QString::fromLocal8Bit(strerror(errno))));
+  }
+  QFile file;
+  if (::fstat(fd, &facts) != 0 || !S_ISREG(facts.st_mode) ||
+      !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+    ::close(fd);
+    Fail(kNotADatabase, QStringLiteral("'%1' changed while it was read").arg(path));
   }
   const qint64 file_size = file.size();
   if (file_size == 0) {

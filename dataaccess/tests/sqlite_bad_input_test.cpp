@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <sys/wait.h>
@@ -71,9 +73,30 @@ TEST(SqliteBadInputTest, FilesThatAreNotDatabasesSayWhatTheyAre) {
     EXPECT_TRUE(error.description().contains(path)) << error.what();
     EXPECT_EQ(FileContents(path), c.content) << c.file << " must not be changed";
   }
-  const component::Error folder_error = OpenFailure(QString(), folder.PathOf(""));
-  EXPECT_EQ(folder_error.number(), kNotADatabase);
-  EXPECT_TRUE(folder_error.description().contains("folder")) << folder_error.what();
+}
+
+// A pipe would block the open for ever, a device would be read as if it were a file.
+TEST(SqliteBadInputTest, WhatIsNotARegularFileSaysWhatItIsAtOnce) {
+  SqliteTestFolder folder;
+  const QString fifo = folder.PathOf("pipe.db");
+  ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+  const QString link = folder.PathOf("link-to-pipe.db");
+  ASSERT_TRUE(QFile::link(fifo, link));
+  const struct {
+    QString path;
+    const char* says;
+  } cases[] = {
+      {folder.PathOf(""), "is a folder"},
+      {fifo, "is a named pipe (FIFO)"},
+      {link, "is a named pipe (FIFO)"},
+      {QStringLiteral("/dev/zero"), "is a character device"},
+      {QStringLiteral("/dev/urandom"), "is a character device"},
+  };
+  for (const auto& c : cases) {
+    const component::Error error = OpenFailure(QString(), c.path);
+    EXPECT_EQ(error.number(), kNotADatabase) << c.path.toStdString();
+    EXPECT_TRUE(error.description().contains(c.says)) << error.what();
+  }
 }
 
 TEST(SqliteBadInputTest, TruncatedDatabaseIsDamaged) {
