@@ -42,7 +42,13 @@ std::unique_ptr<DataConnection> DataEnvironment::OpenConnection(const QString& n
   ConnectRequest request{name, connect_string.trimmed().isEmpty() ? name : connect_string, prompt};
   if (request.connect_string.trimmed().isEmpty()) request = ChosenInPrompt(prompt);
   for (const Driver* driver : AllDrivers()) {
-    if (driver->Accepts(request)) return driver->Open(request);
+    if (!driver->Accepts(request)) continue;
+    try {
+      return driver->Open(request);
+    } catch (const component::Error& error) {
+      // The last guard: whatever a driver or its client library said, no password leaves.
+      throw component::Error(error.number(), error.source(), MaskPasswords(error.description()));
+    }
   }
   throw component::Error(kUnknownConnectString, ErrorSource(),
                          QStringLiteral("No driver understands the connect string '%1'")

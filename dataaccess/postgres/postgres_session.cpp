@@ -28,11 +28,15 @@ Conninfo ParseConnectString(const QString& connect_string) {
   char* message = nullptr;
   Conninfo options(PQconninfoParse(connect_string.trimmed().toUtf8().constData(), &message));
   if (!options) {
-    const QString detail = message ? QString::fromUtf8(message).trimmed() : QString();
+    // libpq quotes the offending piece, which may be a password: the message keeps only what
+    // is outside quotes, and the string itself is not repeated.
+    static const QRegularExpression quoted(QStringLiteral("\\s*\"[^\"]*\"|\\s*'[^']*'"));
+    QString detail = message ? QString::fromUtf8(message).trimmed() : QString();
     PQfreemem(message);
-    throw component::Error(kUnknownConnectString, ErrorSource(),
-                           QStringLiteral("Cannot read the PostgreSQL connect string '%1': %2")
-                               .arg(MaskPasswords(connect_string), detail));
+    detail.remove(quoted);
+    throw component::Error(
+        kUnknownConnectString, ErrorSource(),
+        QStringLiteral("Cannot read the PostgreSQL connect string (%1)").arg(detail));
   }
   return options;
 }
@@ -42,6 +46,18 @@ QString ValueOf(const PQconninfoOption* options, const char* keyword) {
     if (qstrcmp(o->keyword, keyword) == 0 && o->val) return QString::fromUtf8(o->val);
   }
   return QString();
+}
+
+bool IsLibpqKeyword(const QString& word) {
+  static const QStringList keywords = [] {
+    QStringList list;
+    const Conninfo defaults(PQconndefaults());
+    for (const PQconninfoOption* o = defaults.get(); o && o->keyword; ++o) {
+      list.append(QString::fromLatin1(o->keyword));
+    }
+    return list;
+  }();
+  return keywords.contains(word);
 }
 
 bool NameOverridesDatabase(const ConnectRequest& request) {
@@ -145,16 +161,13 @@ std::optional<PasswordFailure> LoginFailure(PGconn* conn, const QString& target)
 bool IsPostgresConnectString(const QString& connect_string) {
   static const QRegularExpression uri(QStringLiteral("^postgres(ql)?://"),
                                       QRegularExpression::CaseInsensitiveOption);
-  static const QRegularExpression keywords(QStringLiteral("^[A-Za-z_]+\\s*="));
+  static const QRegularExpression first_keyword(QStringLiteral("^([A-Za-z_]+)\\s*="));
   const QString text = connect_string.trimmed();
   if (uri.match(text).hasMatch()) return true;
-  if (!keywords.match(text).hasMatch()) return false;
-  char* message = nullptr;
-  PQconninfoOption* options = PQconninfoParse(text.toUtf8().constData(), &message);
-  PQfreemem(message);
-  if (!options) return false;
-  PQconninfoFree(options);
-  return true;
+  // A keyword string is libpq's when it starts with one of libpq's keywords, even if it cannot
+  // be parsed: it then fails as a PostgreSQL string instead of being taken for a file name.
+  const QRegularExpressionMatch match = first_keyword.match(text);
+  return match.hasMatch() && IsLibpqKeyword(match.captured(1));
 }
 
 PgConnection OpenPostgresSession(const ConnectRequest& request) {
