@@ -13,6 +13,7 @@
 #include "vantrel/core/comparison_run.h"
 #include "vantrel/core/data_source_store.h"
 #include "vantrel/core/program_identity.h"
+#include "vantrel/core/visible_text.h"
 
 namespace vantrel::cli {
 namespace {
@@ -95,11 +96,11 @@ int RunCompare(const CompareOptions& options) {
     view.reset();  // erases the progress line before the message
     const bool is_primary = error.side() == Side::kPrimary;
     const QString which = is_primary ? QStringLiteral("primary") : QStringLiteral("secondary");
-    const QString argument = dataaccess::MaskPasswords(
-        QString::fromLocal8Bit(is_primary ? options.primary : options.secondary));
+    const QString argument = VisibleText(dataaccess::MaskPasswords(
+        QString::fromLocal8Bit(is_primary ? options.primary : options.secondary)));
     std::fprintf(stderr, "vantrel-cli: cannot open the %s database '%s': %s (error %d)\n",
                  which.toUtf8().constData(), argument.toUtf8().constData(),
-                 error.description().toUtf8().constData(), error.number());
+                 VisibleText(error.description()).toUtf8().constData(), error.number());
     return kFailed;
   }
   const QString report = view->Text();

@@ -8,6 +8,7 @@
 #include "platform/component/error.h"
 #include "vantrel/cli/compare_command.h"
 #include "vantrel/core/data_source_store.h"
+#include "vantrel/core/visible_text.h"
 
 namespace vantrel::cli {
 namespace {
@@ -24,8 +25,8 @@ void PrintLine(const QString& text) {
 }
 
 int Failed(const QString& what, const component::Error& error) {
-  std::fprintf(stderr, "vantrel-cli: %s: %s (error %d)\n", what.toUtf8().constData(),
-               error.description().toUtf8().constData(), error.number());
+  std::fprintf(stderr, "vantrel-cli: %s: %s (error %d)\n", VisibleText(what).toUtf8().constData(),
+               VisibleText(error.description()).toUtf8().constData(), error.number());
   return kFailed;
 }
 

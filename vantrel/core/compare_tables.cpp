@@ -1,5 +1,7 @@
 #include "vantrel/core/compare_tables.h"
 
+#include "vantrel/core/visible_text.h"
+
 #include <exception>
 #include <memory>
 
@@ -37,7 +39,11 @@ class TableWalk {
  public:
   TableWalk(DataConnection& driving, const QString& driving_name, DataConnection& other,
             const QString& other_name, ResultsView& view)
-      : driving_(driving), dn_(driving_name), other_(other), on_(other_name), view_(view) {}
+      : driving_(driving),
+        dn_(VisibleText(driving_name)),
+        other_(other),
+        on_(VisibleText(other_name)),
+        view_(view) {}
 
   void Run() {
     std::unique_ptr<dataaccess::Enumerator<DataTable>> tables;
@@ -56,7 +62,7 @@ class TableWalk {
   void WalkTable(DataTable& table) {
     QString t;
     if (!Guarded([&] { t = table.Name(); })) return;
-    Guarded([&] { view_.SetTableCaption(t); });
+    Guarded([&] { view_.SetTableCaption(VisibleText(t)); });
     Guarded([&] { view_.RepaintTableCaption(); });
 
     DataTable* matched = nullptr;
@@ -90,7 +96,7 @@ class TableWalk {
   void CompareField(DataColumn& field, const QString& t, DataTable& matched) {
     QString f;
     if (!Guarded([&] { f = field.Name(); })) return;
-    Guarded([&] { view_.SetFieldCaption(f); });
+    Guarded([&] { view_.SetFieldCaption(VisibleText(f)); });
     Guarded([&] { view_.RepaintFieldCaption(); });
 
     DataColumn* match = nullptr;
@@ -126,11 +132,11 @@ class TableWalk {
     Guarded([&] { view_.RepaintText(); });
   }
 
-  QString DD() const { return driving_.DatabaseName(); }
-  QString OD() const { return other_.DatabaseName(); }
+  QString DD() const { return VisibleText(driving_.DatabaseName()); }
+  QString OD() const { return VisibleText(other_.DatabaseName()); }
 
   void AppendMissingTable(const QString& t) {
-    Append([&] { return "Table: '" + t + "' exists in "; });
+    Append([&] { return "Table: '" + VisibleText(t) + "' exists in "; });
     Append([&] { return "database '" + dn_ + "." + DD() + "'"; });
     Append([&] { return QStringLiteral(", but not in '"); });
     Append([&] { return on_ + "." + OD() + "'" + kLineBreaks; });
@@ -138,21 +144,21 @@ class TableWalk {
   }
 
   void AppendMissingField(const QString& f, const QString& t, DataTable& matched) {
-    Append([&] { return "Field: '" + f + "' exists in "; });
+    Append([&] { return "Field: '" + VisibleText(f) + "' exists in "; });
     Append([&] { return "table '" + dn_ + "." + DD() + "."; });
-    Append([&] { return t + "', but not in '"; });
+    Append([&] { return VisibleText(t) + "', but not in '"; });
     Append([&] { return on_ + "." + OD() + "."; });
-    Append([&] { return matched.Name() + "'" + kLineBreaks; });
+    Append([&] { return VisibleText(matched.Name()) + "'" + kLineBreaks; });
     EndParagraph();
   }
 
   void AppendDifferingField(const QString& f, const QString& t, DataTable& matched,
                             const QString& list) {
-    Append([&] { return "Field: '" + f + "' in "; });
+    Append([&] { return "Field: '" + VisibleText(f) + "' in "; });
     Append([&] { return "table '" + dn_ + "." + DD() + "."; });
-    Append([&] { return t + "', and "; });
+    Append([&] { return VisibleText(t) + "', and "; });
     Append([&] { return on_ + "." + OD() + "."; });
-    Append([&] { return matched.Name(); });
+    Append([&] { return VisibleText(matched.Name()); });
     Append([&] { return QStringLiteral(" differ in the following ways. ["); });
     Append([&] { return list + "]" + kLineBreaks; });
     EndParagraph();
@@ -160,18 +166,18 @@ class TableWalk {
 
   void AppendFieldCount(const QString& t, DataTable& matched) {
     Append([&] { return "Table: '" + dn_ + "." + DD() + "."; });
-    Append([&] { return t + "', and '"; });
+    Append([&] { return VisibleText(t) + "', and '"; });
     Append([&] { return on_ + "." + OD() + "."; });
-    Append([&] { return matched.Name(); });
+    Append([&] { return VisibleText(matched.Name()); });
     Append([&] { return QStringLiteral("' differ in the following ways. ["); });
     Append([&] { return "Number of Fields]" + kLineBreaks; });
     EndParagraph();
   }
 
   DataConnection& driving_;
-  const QString& dn_;
+  const QString dn_;
   DataConnection& other_;
-  const QString& on_;
+  const QString on_;
   ResultsView& view_;
 };
 

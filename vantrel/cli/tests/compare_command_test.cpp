@@ -92,6 +92,10 @@ TEST(CompareCommandTest, AnUnopenableDatabaseIsOneLineOnStandardErrorAndExitTwo)
   EXPECT_TRUE(not_db.err.startsWith("vantrel-cli: cannot open the primary database"))
       << not_db.err.toStdString();
   EXPECT_TRUE(not_db.err.contains("is not an SQLite database")) << not_db.err.toStdString();
+
+  const Result newline = RunCli({"compare", kSales, folder.PathOf("two\nlines\x1b[2J.db")});
+  EXPECT_EQ(newline.err.count('\n'), 1) << newline.err.toStdString();
+  EXPECT_TRUE(newline.err.contains("two\\nlines\\e[2J.db")) << newline.err.toStdString();
 }
 
 TEST(CompareCommandTest, PasswordsInArgumentsNeverReachTheOutput) {

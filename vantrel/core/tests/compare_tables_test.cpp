@@ -116,6 +116,24 @@ TEST_F(CompareTablesTest, MissingFirstTableStandsAlone) {
             "Table: 'first' exists in database 'Prim.P', but not in 'Sec.S'\r\n\r\n");
 }
 
+// A name that holds a paragraph break or a terminal control cannot forge a paragraph or move
+// the cursor: every control character is shown escaped, every break comes from the report.
+TEST_F(CompareTablesTest, NamesCannotForgeParagraphsOrControlTheTerminal) {
+  EXPECT_EQ(Report("CREATE TABLE \"audit' exists in database 'P.Live', but not in "
+                   "'S.Test'\r\n\r\nTable: 'Payroll\" (a INT);"
+                   "CREATE TABLE t (\"it's\" INT, \"x\x1b[2J\x1b]0;title\x07\" INT);",
+                   "CREATE TABLE t (\"it's\" INT);"),
+            "Table: 'audit' exists in database 'P.Live', but not in 'S.Test'\\r\\n\\r\\nTable: "
+            "'Payroll' exists in database 'Prim.P', but not in 'Sec.S'\r\n\r\n"
+            "Field: 'x\\e[2J\\e]0;title\\u{0007}' exists in table 'Prim.P.t', but not in "
+            "'Sec.S.t'\r\n\r\n"
+            "Table: 'Prim.P.t', and 'Sec.S.t' differ in the following ways. [Number of "
+            "Fields]\r\n\r\n"
+            "Table: 'Sec.S.t', and 'Prim.P.t' differ in the following ways. [Number of "
+            "Fields]\r\n\r\n");
+  EXPECT_EQ(view_.table_caption().contains(u'\x1b'), false);
+}
+
 TEST_F(CompareTablesTest, TableFoundUnderOtherCaseIsComparedButNotCounted) {
   EXPECT_EQ(
       Report("CREATE TABLE Customers (id INT, name TEXT);", "CREATE TABLE CUSTOMERS (id BIGINT);"),
