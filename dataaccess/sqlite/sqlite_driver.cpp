@@ -24,14 +24,17 @@ constexpr int kBusyTimeoutMs = 2000;
 constexpr char kCatalogQuery[] = R"sql(
 SELECT m.name, p.name, p.type, p."notnull", p.pk, p.hidden,
        CASE WHEN p.pk = 1 AND upper(p.type) = 'INTEGER' AND m.type = 'table'
-            THEN m.sql LIKE '%without%rowid%' ELSE 0 END
+            THEN (SELECT l.wr FROM pragma_table_list(m.name) AS l WHERE l.schema = 'main')
+            ELSE 0 END
 FROM sqlite_schema AS m JOIN pragma_table_xinfo(m.name, 'main') AS p
 WHERE m.type IN ('table', 'view') AND m.name NOT LIKE 'sqlite\_%' ESCAPE '\')sql";
 
 // The slow path for a catalog that the one query cannot read as a whole (a view over a dropped
 // table, a virtual table whose module is not loaded): tables first, then each one's columns.
 constexpr char kTableListQuery[] = R"sql(
-SELECT name, type = 'table' AND sql LIKE '%without%rowid%' FROM sqlite_schema
+SELECT name,
+       type = 'table' AND (SELECT l.wr FROM pragma_table_list(name) AS l WHERE l.schema = 'main')
+FROM sqlite_schema
 WHERE type IN ('table', 'view') AND name NOT LIKE 'sqlite\_%' ESCAPE '\' ORDER BY rowid)sql";
 constexpr char kColumnQuery[] = R"sql(
 SELECT NULL, name, type, "notnull", pk, hidden,

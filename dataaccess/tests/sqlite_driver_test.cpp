@@ -30,6 +30,8 @@ constexpr char kShop[] = R"sql(
                       twice INTEGER GENERATED ALWAYS AS (amount * 2) VIRTUAL);
   CREATE TABLE Pairs (a INTEGER, b INTEGER, PRIMARY KEY (a, b));
   CREATE TABLE Words (w INTEGER PRIMARY KEY, t TEXT) WITHOUT ROWID;
+  CREATE TABLE items_without_tax (id INTEGER PRIMARY KEY, legacy_rowid INT,
+                                  note TEXT DEFAULT 'without rowid') /* not without rowid */;
   CREATE VIEW AlphaCodes AS SELECT code FROM Alpha;
   CREATE INDEX AlphaByCode ON Alpha(code);
   ANALYZE;
@@ -40,7 +42,7 @@ TEST(SqliteDriverTest, ListsUserTablesAndViewsInCreationOrderWithoutInternals) {
   auto connection = Open(QString(), folder.CreateDatabase("shop.db", kShop));
   // sqlite_sequence (AUTOINCREMENT) and sqlite_stat1 (ANALYZE) are the engine's own.
   EXPECT_EQ(TableNames(*connection),
-            QStringList({"Zeta", "Alpha", "Pairs", "Words", "AlphaCodes"}));
+            QStringList({"Zeta", "Alpha", "Pairs", "Words", "items_without_tax", "AlphaCodes"}));
   EXPECT_EQ(ColumnNames(*connection, "Alpha"), QStringList({"code", "amount", "untyped", "twice"}));
   EXPECT_EQ(connection->DatabaseName(), "shop");
 }
@@ -75,6 +77,10 @@ TEST(SqliteDriverTest, ReadsColumnProperties) {
   // Neither a compound key nor a WITHOUT ROWID table has a rowid alias.
   EXPECT_EQ(tables.Item("Pairs").Columns().Item("a").Attributes() & kAutoIncrement, 0);
   EXPECT_EQ(tables.Item("Words").Columns().Item("w").Attributes() & kAutoIncrement, 0);
+  // The words in a name, a default or a comment do not make a table WITHOUT ROWID.
+  DataColumn& item_id = tables.Item("items_without_tax").Columns().Item("id");
+  EXPECT_EQ(item_id.Attributes(), id.Attributes());
+  EXPECT_EQ(item_id.Required(), id.Required());
   EXPECT_EQ(tables.Item("AlphaCodes").Columns().Count(), 1);
 }
 
