@@ -8,6 +8,7 @@
 #include <QUrl>
 #include <optional>
 
+#include "dataaccess/catalog/name_bytes.h"
 #include "dataaccess/errors.h"
 #include "dataaccess/sqlite/sqlite_file_check.h"
 #include "platform/component/error.h"
@@ -113,9 +114,8 @@ class Statement {
   Statement(const Statement&) = delete;
   Statement& operator=(const Statement&) = delete;
 
-  void Bind(int index, const QString& text) {
-    const QByteArray utf8 = text.toUtf8();
-    sqlite3_bind_text(stmt_, index, utf8.constData(), static_cast<int>(utf8.size()),
+  void Bind(int index, const QByteArray& bytes) {
+    sqlite3_bind_text(stmt_, index, bytes.constData(), static_cast<int>(bytes.size()),
                       SQLITE_TRANSIENT);
   }
   void Bind(int index, int value) { sqlite3_bind_int(stmt_, index, value); }
@@ -150,7 +150,7 @@ class TableFiller {
   void AddRow(const Statement& row) {
     if (row.Int(5) == 1) return;  // a virtual table's hidden column
     ColumnDefinition column;
-    column.name = row.Text(1);
+    column.name = NameFromBytes(row.Utf8(1));
     const QString declared = row.Text(2);
     column.type = types_.Classify(declared);
     column.ordinal_position = static_cast<int16_t>(++ordinal_);
@@ -198,7 +198,7 @@ bool ReadWholeCatalog(const Database& db, CatalogTables& tables) {
       if (!filler || name != current_name) {
         if (filler) filler->Finish();
         current_name = name.toByteArray();
-        const QString table_name = QString::fromUtf8(name);
+        const QString table_name = NameFromBytes(name);
         if (tables.Contains(table_name)) return false;  // rows of one table did not arrive together
         filler.emplace(tables.AddTable(table_name), types);
       }
@@ -215,14 +215,14 @@ bool ReadWholeCatalog(const Database& db, CatalogTables& tables) {
 void ReadCatalogTableByTable(const Database& db, CatalogTables& tables) {
   std::vector<std::pair<QString, int>> names;
   Statement list(db, kTableListQuery);
-  while (list.Step()) names.emplace_back(list.Text(0), list.Int(1));
+  while (list.Step()) names.emplace_back(NameFromBytes(list.Utf8(0)), list.Int(1));
   tables.Reserve(names.size());
   DeclaredTypeCache types;
   for (const auto& [name, without_rowid] : names) {
     TableFiller filler(tables.AddTable(name), types);
     try {
       Statement columns(db, kColumnQuery);
-      columns.Bind(1, name);
+      columns.Bind(1, NameToBytes(name));
       columns.Bind(2, without_rowid);
       while (columns.Step()) filler.AddRow(columns);
       filler.Finish();

@@ -3,22 +3,37 @@
 namespace vantrel {
 namespace {
 
-bool NeedsEscape(char16_t c) {
+bool IsControl(char16_t c) {
   return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029 || c == 0x200E ||
          c == 0x200F || (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
+}
+
+// A UTF-16 unit at `i` that is a surrogate without its partner: a byte that was not UTF-8 in a
+// name read from the engine (dataaccess/catalog/name_bytes.h), or broken text.
+bool IsLoneSurrogate(const QString& text, qsizetype i) {
+  const QChar c = text.at(i);
+  if (c.isHighSurrogate()) return i + 1 >= text.size() || !text.at(i + 1).isLowSurrogate();
+  if (c.isLowSurrogate()) return i == 0 || !text.at(i - 1).isHighSurrogate();
+  return false;
+}
+
+bool NeedsEscape(const QString& text, qsizetype i) {
+  return IsControl(text.at(i).unicode()) || IsLoneSurrogate(text, i);
 }
 
 }  // namespace
 
 QString VisibleText(const QString& text) {
   qsizetype first = 0;
-  while (first < text.size() && !NeedsEscape(text.at(first).unicode())) ++first;
+  while (first < text.size() && !NeedsEscape(text, first)) ++first;
   if (first == text.size()) return text;  // the common case: nothing to change
   QString visible = text.left(first);
   for (qsizetype i = first; i < text.size(); ++i) {
     const char16_t c = text.at(i).unicode();
-    if (!NeedsEscape(c)) {
+    if (!NeedsEscape(text, i)) {
       visible += QChar(c);
+    } else if (c >= 0xDC80 && c <= 0xDCFF) {  // a byte that was not UTF-8
+      visible += QStringLiteral("\\x%1").arg(static_cast<int>(c & 0xFF), 2, 16, QLatin1Char('0'));
     } else if (c == u'\n') {
       visible += QStringLiteral("\\n");
     } else if (c == u'\r') {

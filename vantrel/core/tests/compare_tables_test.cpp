@@ -134,6 +134,14 @@ TEST_F(CompareTablesTest, NamesCannotForgeParagraphsOrControlTheTerminal) {
   EXPECT_EQ(view_.table_caption().contains(u'\x1b'), false);
 }
 
+// SQLite keeps names that are not UTF-8; two different byte strings stay two names.
+TEST_F(CompareTablesTest, NamesThatAreNotUtf8StayApart) {
+  EXPECT_EQ(Report("CREATE TABLE \"bad\xff\" (a INT, \"c\xe9\" INT);"
+                   "CREATE TABLE \"bad\xfe\" (a INT);",
+                   "CREATE TABLE \"bad\xff\" (a INT, \"c\xe9\" INT);"),
+            "Table: 'bad\\xfe' exists in database 'Prim.P', but not in 'Sec.S'\r\n\r\n");
+}
+
 TEST_F(CompareTablesTest, TableFoundUnderOtherCaseIsComparedButNotCounted) {
   EXPECT_EQ(
       Report("CREATE TABLE Customers (id INT, name TEXT);", "CREATE TABLE CUSTOMERS (id BIGINT);"),

@@ -1,0 +1,21 @@
+// Names as an engine stores them, in bytes, and as the library holds them, in QString.
+//
+// SQLite keeps whatever bytes a program gave it, valid UTF-8 or not. Decoding invalid bytes to
+// U+FFFD would make "bad\xff" and "bad\xfe" one name, so a byte that is not part of valid UTF-8
+// is kept as the lone surrogate U+DC00 + byte instead: two different byte strings always give
+// two different names, and NameToBytes gives back the bytes exactly.
+#ifndef VANTREL_DATAACCESS_CATALOG_NAME_BYTES_H_
+#define VANTREL_DATAACCESS_CATALOG_NAME_BYTES_H_
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+
+namespace dataaccess {
+
+QString NameFromBytes(QByteArrayView bytes);
+QByteArray NameToBytes(const QString& name);
+
+}  // namespace dataaccess
+
+#endif  // VANTREL_DATAACCESS_CATALOG_NAME_BYTES_H_
