@@ -2,9 +2,22 @@
 
 namespace dataaccess {
 
+namespace {
+
+// A part of a qualified name that could be mistaken for two parts, or for a quoted part, is
+// quoted as SQL quotes identifiers; every other part is written as it is.
+QString NamePart(const QString& part) {
+  if (!part.contains(u'.') && !part.startsWith(u'"')) return part;
+  QString quoted = part;
+  quoted.replace(u'"', QStringLiteral("\"\""));
+  return u'"' + quoted + u'"';
+}
+
+}  // namespace
+
 QString ServerCatalogBuilder::TableName(const QString& schema, const QString& table) const {
-  if (schema.isEmpty() || schema == default_schema_) return table;
-  return schema + u'.' + table;
+  if (schema.isEmpty() || schema == default_schema_) return NamePart(table);
+  return NamePart(schema) + u'.' + NamePart(table);
 }
 
 void ServerCatalogBuilder::AddTable(const QString& schema, const QString& table) {

@@ -2,8 +2,11 @@
 // row with no column for a table that has none), sorted by schema, table and column position.
 //
 // Tables of the default schema keep their plain names; tables of any other schema are named
-// "schema.table". Columns are numbered 1, 2, ... in the order they arrive, so gaps that an
-// engine leaves in its own numbering (dropped columns) do not show.
+// "schema.table". A schema or table name that holds a '.' or starts with '"' is written in double
+// quotes, inner quotes doubled, so that the table "sales.orders" of the default schema
+// ("\"sales.orders\"") and the table orders of the schema sales (sales.orders) never share a name.
+// Columns are numbered 1, 2, ... in the order they arrive, so gaps that an engine leaves in its own
+// numbering (dropped columns) do not show.
 #ifndef VANTREL_DATAACCESS_CATALOG_SERVER_CATALOG_BUILDER_H_
 #define VANTREL_DATAACCESS_CATALOG_SERVER_CATALOG_BUILDER_H_
 

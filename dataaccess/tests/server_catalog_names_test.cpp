@@ -1,0 +1,32 @@
+// The names tables of server schemas get in the catalog, and so in the report.
+#include <gtest/gtest.h>
+
+#include "dataaccess/catalog/server_catalog_builder.h"
+#include "dataaccess/tests/qstring_printer.h"
+
+namespace dataaccess {
+namespace {
+
+TEST(ServerCatalogNamesTest, QualifiedNamesNeverCollide) {
+  CatalogTables tables;
+  const ServerCatalogBuilder builder(tables, QStringLiteral("public"));
+  const struct {
+    const char* schema;
+    const char* table;
+    const char* name;
+  } rows[] = {
+      {"public", "orders", "orders"},
+      {"sales", "orders", "sales.orders"},
+      {"public", "sales.orders", "\"sales.orders\""},
+      {"sales.eu", "orders", "\"sales.eu\".orders"},
+      {"sales", "eu.orders", "sales.\"eu.orders\""},
+      {"public", "\"quoted\"", "\"\"\"quoted\"\"\""},
+      {"public", "it's", "it's"},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(builder.TableName(row.schema, row.table), row.name) << row.schema << " " << row.table;
+  }
+}
+
+}  // namespace
+}  // namespace dataaccess
