@@ -2,9 +2,14 @@
 
 #include <sqlite3.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QThread>
 #include <QUrl>
 #include <optional>
 
@@ -44,16 +49,25 @@ FROM pragma_table_xinfo(?1, 'main') ORDER BY cid)sql";
 
 class Database {
  public:
-  // An immutable database is read without locks and without the shared-memory file that
-  // write-ahead logging otherwise creates beside it.
-  Database(QString path, bool immutable) : path_(std::move(path)) {
-    const QByteArray name = immutable ? QUrl::fromLocalFile(path_).toEncoded() + "?immutable=1"
-                                      : QFile::encodeName(path_);
+  // A database in rollback-journal mode is read as any reader reads it, under a shared lock.
+  //
+  // A write-ahead-logged one would make SQLite create its -shm file (and a -wal file) beside the
+  // user's database, or fail in a read-only folder. It is read instead through the VFS that takes
+  // no locks, in exclusive locking mode, where SQLite keeps the WAL index in heap memory: the
+  // latest committed state, -wal included, and no file created or touched. Without locks a
+  // writer may change the files during the read; the caller checks for that (FileStamp) and
+  // reads again.
+  Database(QString path, bool wal_snapshot) : path_(std::move(path)) {
+    const QByteArray name = wal_snapshot ? QUrl::fromLocalFile(path_).toEncoded() + "?vfs=unix-none"
+                                         : QFile::encodeName(path_);
     const int rc =
         sqlite3_open_v2(name.constData(), &db_,
                         SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_URI, nullptr);
     if (rc != SQLITE_OK) Raise(rc);
     sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+    if (wal_snapshot) {
+      sqlite3_exec(db_, "PRAGMA locking_mode = EXCLUSIVE", nullptr, nullptr, nullptr);
+    }
   }
   ~Database() { sqlite3_close_v2(db_); }
   Database(const Database&) = delete;
@@ -241,6 +255,49 @@ QString PathOf(const ConnectRequest& request) {
   return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
 }
 
+std::unique_ptr<CatalogConnection> ReadCatalog(const QString& path, bool wal_snapshot) {
+  Database db(path, wal_snapshot);
+  auto connection = std::make_unique<CatalogConnection>(QStringLiteral("sqlite:") + path,
+                                                        QFileInfo(path).completeBaseName());
+  // The read runs in one transaction so that both queries of the slow path see one state.
+  sqlite3_exec(db.handle(), "BEGIN", nullptr, nullptr, nullptr);
+  if (!ReadWholeCatalog(db, connection->MutableTables())) {
+    connection = std::make_unique<CatalogConnection>(QStringLiteral("sqlite:") + path,
+                                                     QFileInfo(path).completeBaseName());
+    ReadCatalogTableByTable(db, connection->MutableTables());
+  }
+  sqlite3_exec(db.handle(), "COMMIT", nullptr, nullptr, nullptr);
+  return connection;
+}
+
+// What changes when a writer commits to or checkpoints a write-ahead-logged database: the size
+// and modification time of the database and its -wal file, and the -wal header (whose salts
+// change when the log starts over).
+QByteArray FileStamp(const QString& path) {
+  QByteArray stamp;
+  for (const QString& file : {path, path + QStringLiteral("-wal")}) {
+    const QByteArray name = QFile::encodeName(file);
+    struct stat facts {};
+    if (::stat(name.constData(), &facts) == 0 && S_ISREG(facts.st_mode)) {
+      stamp += QByteArray::number(static_cast<qint64>(facts.st_size)) + ':' +
+               QByteArray::number(static_cast<qint64>(facts.st_mtim.tv_sec)) + '.' +
+               QByteArray::number(static_cast<qint64>(facts.st_mtim.tv_nsec)) + ';';
+      // Never blocks: only a regular file is read, and opened without waiting.
+      const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+      if (fd >= 0) {
+        char header[100];
+        const ssize_t got = ::read(fd, header, sizeof header);
+        if (got > 0) stamp.append(header, got);
+        ::close(fd);
+      }
+    }
+    stamp += '|';
+  }
+  return stamp;
+}
+
+constexpr int kReadAttempts = 10;
+
 }  // namespace
 
 bool SqliteDriver::Accepts(const ConnectRequest& request) const {
@@ -253,23 +310,27 @@ bool SqliteDriver::Accepts(const ConnectRequest& request) const {
 
 std::unique_ptr<CatalogConnection> SqliteDriver::Open(const ConnectRequest& request) const {
   const QString path = PathOf(request);
-  // A write-ahead-logged database opened read-only makes SQLite create its -wal and -shm files,
-  // unless they exist already. Without a -wal file every change is in the database file itself
-  // and no other program has it open, so it can be read as immutable and nothing is created.
-  const SqliteFileFacts facts = CheckSqliteFile(path);
-  const bool immutable = facts.wal_mode && !QFileInfo::exists(path + QStringLiteral("-wal"));
-  Database db(path, immutable);
-  auto connection = std::make_unique<CatalogConnection>(QStringLiteral("sqlite:") + path,
-                                                        QFileInfo(path).completeBaseName());
-  // The read runs in one transaction so that both queries of the slow path see one state.
-  sqlite3_exec(db.handle(), "BEGIN", nullptr, nullptr, nullptr);
-  if (!ReadWholeCatalog(db, connection->MutableTables())) {
-    connection = std::make_unique<CatalogConnection>(QStringLiteral("sqlite:") + path,
-                                                     QFileInfo(path).completeBaseName());
-    ReadCatalogTableByTable(db, connection->MutableTables());
+  // A writer may change the file while it is checked or read: a failure counts as the file's own
+  // only when nothing changed meanwhile, and a write-ahead-logged database, read without locks,
+  // is kept only when no writer changed it during the read. Otherwise it is read again.
+  for (int attempt = 1;; ++attempt) {
+    const QByteArray before = FileStamp(path);
+    try {
+      if (!CheckSqliteFile(path).wal_mode) return ReadCatalog(path, false);
+      auto connection = ReadCatalog(path, true);
+      if (FileStamp(path) == before) return connection;
+    } catch (const component::Error&) {
+      if (FileStamp(path) == before) throw;
+    }
+    if (attempt == kReadAttempts) break;
+    QThread::msleep(static_cast<unsigned long>(10 * attempt));
   }
-  sqlite3_exec(db.handle(), "COMMIT", nullptr, nullptr, nullptr);
-  return connection;
+  throw component::Error(
+      kDatabaseLocked, ErrorSource(),
+      QStringLiteral("'%1' kept changing while its tables were read (%2 tries); try again when "
+                     "the program writing to it has finished")
+          .arg(path)
+          .arg(kReadAttempts));
 }
 
 }  // namespace dataaccess
