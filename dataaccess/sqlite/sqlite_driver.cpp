@@ -25,12 +25,15 @@ constexpr int kBusyTimeoutMs = 2000;
 
 // Every user table and view with its columns, in one pass. The join scans sqlite_schema in rowid
 // (creation) order and each table's columns in cid order, so a table's rows arrive together
-// without the cost of sorting them. Hidden columns of virtual tables (hidden = 1) are not
-// columns a user declared; generated ones are 2 and 3.
+// without the cost of sorting them. An INTEGER primary key is no rowid alias when SQLite keeps
+// an index of origin 'pk' for it: in a WITHOUT ROWID table, and for INTEGER PRIMARY KEY DESC.
+// SQLite says so itself; the CREATE text could hold the words anywhere (pragma_table_list would
+// say it too, but scans every table at each call). Hidden columns of virtual tables (hidden = 1)
+// are not columns a user declared; generated ones are 2 and 3.
 constexpr char kCatalogQuery[] = R"sql(
 SELECT m.name, p.name, p.type, p."notnull", p.pk, p.hidden,
        CASE WHEN p.pk = 1 AND upper(p.type) = 'INTEGER' AND m.type = 'table'
-            THEN (SELECT l.wr FROM pragma_table_list(m.name) AS l WHERE l.schema = 'main')
+            THEN EXISTS (SELECT 1 FROM pragma_index_list(m.name, 'main') WHERE origin = 'pk')
             ELSE 0 END
 FROM sqlite_schema AS m JOIN pragma_table_xinfo(m.name, 'main') AS p
 WHERE m.type IN ('table', 'view') AND m.name NOT LIKE 'sqlite\_%' ESCAPE '\')sql";
@@ -39,7 +42,7 @@ WHERE m.type IN ('table', 'view') AND m.name NOT LIKE 'sqlite\_%' ESCAPE '\')sql
 // table, a virtual table whose module is not loaded): tables first, then each one's columns.
 constexpr char kTableListQuery[] = R"sql(
 SELECT name,
-       type = 'table' AND (SELECT l.wr FROM pragma_table_list(name) AS l WHERE l.schema = 'main')
+       type = 'table' AND EXISTS (SELECT 1 FROM pragma_index_list(name, 'main') WHERE origin = 'pk')
 FROM sqlite_schema
 WHERE type IN ('table', 'view') AND name NOT LIKE 'sqlite\_%' ESCAPE '\' ORDER BY rowid)sql";
 constexpr char kColumnQuery[] = R"sql(

@@ -32,6 +32,7 @@ constexpr char kShop[] = R"sql(
                       twice INTEGER GENERATED ALWAYS AS (amount * 2) VIRTUAL);
   CREATE TABLE Pairs (a INTEGER, b INTEGER, PRIMARY KEY (a, b));
   CREATE TABLE Words (w INTEGER PRIMARY KEY, t TEXT) WITHOUT ROWID;
+  CREATE TABLE Countdown (n INTEGER PRIMARY KEY DESC);
   CREATE TABLE items_without_tax (id INTEGER PRIMARY KEY, legacy_rowid INT,
                                   note TEXT DEFAULT 'without rowid') /* not without rowid */;
   CREATE VIEW AlphaCodes AS SELECT code FROM Alpha;
@@ -43,8 +44,8 @@ TEST(SqliteDriverTest, ListsUserTablesAndViewsInCreationOrderWithoutInternals) {
   SqliteTestFolder folder;
   auto connection = Open(QString(), folder.CreateDatabase("shop.db", kShop));
   // sqlite_sequence (AUTOINCREMENT) and sqlite_stat1 (ANALYZE) are the engine's own.
-  EXPECT_EQ(TableNames(*connection),
-            QStringList({"Zeta", "Alpha", "Pairs", "Words", "items_without_tax", "AlphaCodes"}));
+  EXPECT_EQ(TableNames(*connection), QStringList({"Zeta", "Alpha", "Pairs", "Words", "Countdown",
+                                                  "items_without_tax", "AlphaCodes"}));
   EXPECT_EQ(ColumnNames(*connection, "Alpha"), QStringList({"code", "amount", "untyped", "twice"}));
   EXPECT_EQ(connection->DatabaseName(), "shop");
 }
@@ -76,9 +77,10 @@ TEST(SqliteDriverTest, ReadsColumnProperties) {
   EXPECT_EQ(twice.Attributes() & kGenerated, kGenerated);
   EXPECT_EQ(twice.OrdinalPosition(), 4);
 
-  // Neither a compound key nor a WITHOUT ROWID table has a rowid alias.
+  // Neither a compound key, a WITHOUT ROWID table nor a descending key has a rowid alias.
   EXPECT_EQ(tables.Item("Pairs").Columns().Item("a").Attributes() & kAutoIncrement, 0);
   EXPECT_EQ(tables.Item("Words").Columns().Item("w").Attributes() & kAutoIncrement, 0);
+  EXPECT_EQ(tables.Item("Countdown").Columns().Item("n").Attributes() & kAutoIncrement, 0);
   // The words in a name, a default or a comment do not make a table WITHOUT ROWID.
   DataColumn& item_id = tables.Item("items_without_tax").Columns().Item("id");
   EXPECT_EQ(item_id.Attributes(), id.Attributes());
