@@ -1,7 +1,6 @@
 #include "dataaccess/mysql/mysql_catalog.h"
 
 #include <QHash>
-#include <QRegularExpression>
 #include <algorithm>
 #include <cstdlib>
 #include <vector>
@@ -20,7 +19,6 @@ constexpr char kTablesQuery[] =
 constexpr char kColumnsQuery[] =
     "SELECT TABLE_NAME, COLUMN_NAME, COLUMN_TYPE, IS_NULLABLE = 'NO', EXTRA, ORDINAL_POSITION "
     "FROM information_schema.COLUMNS WHERE TABLE_SCHEMA = DATABASE()";
-
 struct ResultDeleter {
   void operator()(MYSQL_RES* result) const { mysql_free_result(result); }
 };
@@ -57,14 +55,6 @@ struct TableEntry {
 
 }  // namespace
 
-ColumnType ClassifyMysqlType(const QString& column_type) {
-  static const QRegularExpression plain_float(QStringLiteral("^\\s*float\\b(?!\\s*\\()"),
-                                              QRegularExpression::CaseInsensitiveOption);
-  QString declared = column_type;
-  declared.replace(plain_float, QStringLiteral("real"));
-  return ClassifyDeclaredType(declared);
-}
-
 void ReadMysqlCatalog(MYSQL* mysql, const QString& target, CatalogTables& tables) {
   std::vector<TableEntry> entries;
   {
@@ -76,7 +66,7 @@ void ReadMysqlCatalog(MYSQL* mysql, const QString& target, CatalogTables& tables
     if (mysql_errno(mysql) != 0) ThrowUnreadable(mysql, target);
   }
   QHash<QString, std::vector<NumberedColumn>> columns_of;
-  DeclaredTypeCache types(&ClassifyMysqlType);
+  DeclaredTypeCache types(TypeDialect::kMysql);
   {
     QByteArray current_table;
     std::vector<NumberedColumn>* current = nullptr;
@@ -88,7 +78,7 @@ void ReadMysqlCatalog(MYSQL* mysql, const QString& target, CatalogTables& tables
       column.type = types.Classify(Text(row, lengths, 2));
       column.required = row[3] && row[3][0] == '1';
       const QString extra = Text(row, lengths, 4).toUpper();
-      if (extra.contains(u"AUTO_INCREMENT")) column.type.attributes |= kAutoIncrement;
+      if (extra.contains(u"AUTO_INCREMENT")) column.type = AutoNumbered(column.type);
       if (extra.contains(u"GENERATED") || extra.contains(u"VIRTUAL") ||
           extra.contains(u"PERSISTENT")) {
         column.type.attributes |= kGenerated;

@@ -8,7 +8,6 @@
 #include <QString>
 
 #include "dataaccess/catalog/catalog.h"
-#include "dataaccess/type_kinds.h"
 
 namespace dataaccess {
 
@@ -18,10 +17,6 @@ namespace dataaccess {
 // each other's tables. `target` names the database in error descriptions.
 // Throws kCatalogUnreadable when a query fails.
 void ReadMysqlCatalog(MYSQL* mysql, const QString& target, CatalogTables& tables);
-
-// The type of a column from its COLUMN_TYPE ("int(10) unsigned", "float", "enum('a','b')").
-// A plain FLOAT is single precision on these engines.
-ColumnType ClassifyMysqlType(const QString& column_type);
 
 }  // namespace dataaccess
 

@@ -101,7 +101,7 @@ void ReadPostgresCatalog(PGconn* conn, const QString& target, CatalogTables& tab
 
   tables.Reserve(found.size());
   ServerCatalogBuilder builder(tables, Text(schema.get(), 0, 0));
-  DeclaredTypeCache types;
+  DeclaredTypeCache types(TypeDialect::kPostgres);
   for (TableRows& table : found) {
     builder.AddTable(table.schema, table.name);
     std::sort(table.columns.begin(), table.columns.end());
@@ -110,7 +110,7 @@ void ReadPostgresCatalog(PGconn* conn, const QString& target, CatalogTables& tab
       column.name = Text(r, i, 4);
       column.type = types.Classify(Text(r, i, 5));
       column.required = Flag(r, i, 6);
-      if (Flag(r, i, 7)) column.type.attributes |= kAutoIncrement;
+      if (Flag(r, i, 7)) column.type = AutoNumbered(column.type);
       if (Flag(r, i, 8)) column.type.attributes |= kGenerated;
       builder.AddColumn(std::move(column));
     }

@@ -168,7 +168,7 @@ class TableFiller {
   void Finish() {
     if (primary_key_columns_ == 1 && rowid_alias_ >= 0) {
       ColumnDefinition& alias = pending_[static_cast<size_t>(rowid_alias_)];
-      alias.type.attributes |= kAutoIncrement;
+      alias.type = AutoNumbered(alias.type);
       alias.required = true;
     }
     for (ColumnDefinition& column : pending_) table_.MutableColumns().Add(std::move(column));
@@ -186,7 +186,7 @@ class TableFiller {
 // Returns false when the catalog cannot be read in one pass; `tables` is then to be discarded.
 bool ReadWholeCatalog(const Database& db, CatalogTables& tables) {
   QByteArray current_name;
-  DeclaredTypeCache types;
+  DeclaredTypeCache types(TypeDialect::kSqlite);
   std::optional<TableFiller> filler;
   try {
     Statement query(db, kCatalogQuery);
@@ -214,7 +214,7 @@ void ReadCatalogTableByTable(const Database& db, CatalogTables& tables) {
   Statement list(db, kTableListQuery);
   while (list.Step()) names.emplace_back(list.Text(0), list.Int(1));
   tables.Reserve(names.size());
-  DeclaredTypeCache types;
+  DeclaredTypeCache types(TypeDialect::kSqlite);
   for (const auto& [name, without_rowid] : names) {
     TableFiller filler(tables.AddTable(name), types);
     try {

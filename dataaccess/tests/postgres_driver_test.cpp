@@ -65,10 +65,10 @@ TEST_F(PostgresDriverTest, MapsEveryTypeFamilyOntoTheSharedTable) {
   ExpectKind(c.Item("c_text"), kText, 0);
   ExpectKind(c.Item("c_bytea"), kBlob, 0);
   ExpectKind(c.Item("c_date"), kDate, 4);
-  ExpectKind(c.Item("c_time"), kTime, 8);
-  ExpectKind(c.Item("c_timetz"), kTimeTz, 12);
-  ExpectKind(c.Item("c_ts"), kTimestamp, 8);
-  ExpectKind(c.Item("c_tstz"), kTimestampTz, 8);
+  ExpectKind(c.Item("c_time"), kTime, 6);
+  ExpectKind(c.Item("c_timetz"), kTimeTz, 6);
+  ExpectKind(c.Item("c_ts"), kTimestamp, 3);
+  ExpectKind(c.Item("c_tstz"), kTimestampTz, 6);
   ExpectKind(c.Item("c_interval"), kInterval, 16);
   ExpectKind(c.Item("c_uuid"), kUuid, 16);
   ExpectKind(c.Item("c_json"), kJson, 0);
@@ -105,8 +105,8 @@ TEST_F(PostgresDriverTest, MarksSerialIdentityAndGeneratedColumns) {
     EXPECT_TRUE(c.Item(numbered).Attributes() & kAutoIncrement) << numbered;
     EXPECT_TRUE(c.Item(numbered).Required()) << numbered;
   }
-  ExpectKind(c.Item("s"), kInteger, 4);
-  ExpectKind(c.Item("bs"), kInteger, 8);
+  ExpectKind(c.Item("s"), kInteger, 0);
+  ExpectKind(c.Item("bs"), kInteger, 0);
   // A default taken from a sequence the column does not own is only a default.
   EXPECT_FALSE(c.Item("shared").Attributes() & kAutoIncrement);
   EXPECT_EQ(c.Item("g").Attributes(), kFixedLength | kGenerated);

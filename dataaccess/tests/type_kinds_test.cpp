@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "dataaccess/tests/qstring_printer.h"
+
 #include <QString>
 #include <vector>
 
@@ -35,7 +37,7 @@ TEST(TypeKindsTest, AliasesCompareEqual) {
       {"NUMERIC(10,2)", "decimal(10, 2)", "DEC(10,2)"},
       {"REAL", "float4", "FLOAT(24)"},
       {"DOUBLE", "DOUBLE PRECISION", "float8", "FLOAT", "float(53)"},
-      {"TIMESTAMP", "timestamp without time zone", "DATETIME", "timestamp(3)"},
+      {"TIMESTAMP", "timestamp without time zone", "DATETIME", "timestamp(6)"},
       {"timestamptz", "timestamp with time zone", "TIMESTAMP(6) WITH TIME ZONE"},
       {"TEXT", "clob", "text"},
       {"BLOB", "bytea"},
@@ -66,6 +68,7 @@ TEST(TypeKindsTest, DifferentDefinitionsDiffer) {
       {"NUMERIC(10,2)", "NUMERIC"},
       {"REAL", "DOUBLE"},
       {"TIMESTAMP", "TIMESTAMPTZ"},
+      {"TIMESTAMP", "TIMESTAMP(3)"},
       {"TIME", "TIME WITH TIME ZONE"},
       {"inet", "cidr"},
       {"geometry(Point)", "geometry(Polygon)"},
@@ -85,8 +88,10 @@ TEST(TypeKindsTest, DifferentDefinitionsDiffer) {
   }
 }
 
-TEST(TypeKindsTest, SizesFollowTheDocumentedTable) {
+TEST(TypeKindsTest, SizesFollowTheDocumentedTableAndTheEnginesRules) {
+  using enum TypeDialect;
   struct Row {
+    TypeDialect dialect;
     const char* declared;
     int32_t kind;
     int32_t size;
@@ -94,27 +99,55 @@ TEST(TypeKindsTest, SizesFollowTheDocumentedTable) {
     bool zero_length;
   };
   const std::vector<Row> rows = {
-      {"VARCHAR(50)", kVarChar, 50, kVariableLength, true},
-      {"VARCHAR", kVarChar, 0, kVariableLength, true},
-      {"CHAR(10)", kChar, 10, kFixedLength, false},
-      {"INTEGER", kInteger, 4, kFixedLength, false},
-      {"tinyint(1) unsigned zerofill", kInteger, 1, kFixedLength | kUnsigned, false},
-      {"NUMERIC(10,2)", kDecimal, 10 * 65536 + 2, kFixedLength, false},
-      {"numeric(5,-2)", kDecimal, 5 * 65536 + 0xFFFE, kFixedLength, false},
-      {"DATE", kDate, 4, kFixedLength, false},
-      {"", kUntyped, 0, 0, true},
-      {"  ", kUntyped, 0, 0, true},
-      {"BLOB", kBlob, 0, kVariableLength, true},
-      {"MEDIUMTEXT", kText, 16777215, kVariableLength, true},
-      {"bit(8)", kBit, 8, kFixedLength, false},
+      {kOther, "VARCHAR(50)", kVarChar, 50, kVariableLength, true},
+      {kOther, "VARCHAR", kVarChar, 0, kVariableLength, true},
+      {kOther, "CHAR(10)", kChar, 10, kFixedLength, false},
+      {kOther, "INTEGER", kInteger, 4, kFixedLength, false},
+      {kOther, "tinyint(1) unsigned zerofill", kInteger, 1, kFixedLength | kUnsigned, false},
+      {kOther, "NUMERIC(10,2)", kDecimal, 10 * 65536 + 2, kFixedLength, false},
+      {kOther, "numeric(5,-2)", kDecimal, 5 * 65536 + 0xFFFE, kFixedLength, false},
+      {kOther, "DATE", kDate, 4, kFixedLength, false},
+      {kOther, "", kUntyped, 0, 0, true},
+      {kOther, "  ", kUntyped, 0, 0, true},
+      {kOther, "BLOB", kBlob, 0, kVariableLength, true},
+      {kOther, "TEXT", kText, 0, kVariableLength, true},
+      {kOther, "MEDIUMTEXT", kText, 16777215, kVariableLength, true},
+      {kOther, "bit(8)", kBit, 8, kFixedLength, false},
+      {kSqlite, "REAL", kFloat, 8, kFixedLength, false},
+      {kSqlite, "FLOAT(10)", kFloat, 8, kFixedLength, false},
+      {kSqlite, "INTEGER UNSIGNED", kInteger, 4, kFixedLength, false},
+      {kSqlite, "DATETIME", kTimestamp, 6, kFixedLength, false},
+      {kSqlite, "TIME(0)", kTime, 6, kFixedLength, false},
+      {kPostgres, "timestamp without time zone", kTimestamp, 6, kFixedLength, false},
+      {kPostgres, "time(3) with time zone", kTimeTz, 3, kFixedLength, false},
+      {kPostgres, "real", kFloat, 4, kFixedLength, false},
+      {kMysql, "datetime", kTimestamp, 0, kFixedLength, false},
+      {kMysql, "time(6)", kTime, 6, kFixedLength, false},
+      {kMysql, "float", kFloat, 4, kFixedLength, false},
+      {kMysql, "float unsigned", kFloat, 4, kFixedLength | kUnsigned, false},
+      {kMysql, "float(7,3)", kFloat, 4, kFixedLength, false},
+      {kMysql, "double", kFloat, 8, kFixedLength, false},
+      {kMysql, "tinyint(1)", kBoolean, 1, kFixedLength, false},
+      {kMysql, "tinyint(1) unsigned", kInteger, 1, kFixedLength | kUnsigned, false},
+      {kMysql, "tinyint(1) zerofill", kInteger, 1, kFixedLength, false},
+      {kMysql, "tinyint(4)", kInteger, 1, kFixedLength, false},
+      {kMysql, "text", kText, 65535, kVariableLength, true},
+      {kMysql, "blob", kBlob, 65535, kVariableLength, true},
+      {kMysql, "longtext", kText, 0, kVariableLength, true},
   };
   for (const Row& row : rows) {
-    const ColumnType t = ClassifyDeclaredType(QString::fromUtf8(row.declared));
-    EXPECT_EQ(t.data_type, row.kind) << row.declared;
-    EXPECT_EQ(t.size, row.size) << row.declared;
-    EXPECT_EQ(t.attributes, row.attributes) << row.declared;
-    EXPECT_EQ(t.allow_zero_length, row.zero_length) << row.declared;
+    const ColumnType t = ClassifyDeclaredType(QString::fromUtf8(row.declared), row.dialect);
+    EXPECT_TRUE((t == ColumnType{row.kind, row.size, row.attributes, row.zero_length}))
+        << row.declared << " in dialect " << static_cast<int>(row.dialect) << ": " << Describe(t);
   }
+}
+
+// A column the engine numbers compares by kind, whatever its width.
+TEST(TypeKindsTest, CatalogFactsAdjustTheType) {
+  const ColumnType key = AutoNumbered(ClassifyDeclaredType(u"INTEGER"));
+  EXPECT_TRUE(key == AutoNumbered(ClassifyDeclaredType(u"bigint"))) << Describe(key);
+  EXPECT_TRUE(key == (ColumnType{kInteger, 0, kFixedLength | kAutoIncrement, false}));
+  EXPECT_EQ(AutoNumbered(ClassifyDeclaredType(u"NUMERIC(10)")).size, 10 * 65536);
 }
 
 TEST(TypeKindsTest, UnknownNamesGetAStableCodeInTheOtherRange) {

@@ -24,7 +24,8 @@ const QStringList kSqliteSchema = {
 QStringList PostgresSchema(const QString& name_type) {
   return {
       "CREATE TABLE customers (id serial PRIMARY KEY, name " + name_type +
-          " NOT NULL, balance numeric(10,2), notes text, born date, rating real, photo bytea, "
+          " NOT NULL, balance numeric(10,2), notes text, born date, rating double precision, "
+          "photo bytea, "
           "updated timestamp)",
       "CREATE TABLE orders (order_id serial PRIMARY KEY, customer_id integer NOT NULL, "
       "amount numeric(12,2), code char(4), qty smallint, total bigint)",
@@ -34,8 +35,8 @@ QStringList PostgresSchema(const QString& name_type) {
 
 const QStringList kMysqlSchema = {
     "CREATE TABLE vt_cross.customers (id INT AUTO_INCREMENT PRIMARY KEY, name VARCHAR(50) NOT "
-    "NULL, balance DECIMAL(10,2), notes TEXT, born DATE, rating FLOAT, photo BLOB, "
-    "updated DATETIME)",
+    "NULL, balance DECIMAL(10,2), notes LONGTEXT, born DATE, rating DOUBLE, photo LONGBLOB, "
+    "updated DATETIME(6))",
     "CREATE TABLE vt_cross.orders (order_id INT AUTO_INCREMENT PRIMARY KEY, customer_id INT NOT "
     "NULL, amount DECIMAL(12,2), code CHAR(4), qty SMALLINT, total BIGINT)",
     "CREATE VIEW vt_cross.big_orders AS SELECT order_id, amount FROM vt_cross.orders "
