@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
+#include <utility>
 
 namespace dataaccess {
 namespace {
@@ -119,6 +120,42 @@ int32_t PositiveHash(QStringView text) {
   return static_cast<int32_t>(StableHash(text) & 0x7FFFFFFF);
 }
 
+// Each label followed by U+FFFF, a code unit that no text holds.
+int32_t LabelsHash(const QStringList& labels) {
+  QString joined;
+  for (const QString& label : labels) joined += label + QChar(0xFFFF);
+  return PositiveHash(joined);
+}
+
+// The labels of an ENUM(...) or SET(...) parameter list, unquoted. Quotes inside a label are
+// doubled; MySQL's catalog also escapes a backslash with a backslash.
+QStringList Labels(QStringView parameters, bool backslash_escapes) {
+  QStringList labels;
+  QString label;
+  QChar quote;
+  for (qsizetype i = 0; i < parameters.size(); ++i) {
+    const QChar c = parameters[i];
+    if (quote.isNull()) {
+      if (c == u'\'' || c == u'"') {
+        quote = c;
+      } else if (c == u',') {
+        labels.append(std::exchange(label, QString()));
+      } else if (!c.isSpace()) {
+        label += c;
+      }
+    } else if (i + 1 < parameters.size() &&
+               ((backslash_escapes && c == u'\\') || (c == quote && parameters[i + 1] == quote))) {
+      label += parameters[++i];  // an escaped or doubled character
+    } else if (c == quote) {
+      quote = QChar();
+    } else {
+      label += c;
+    }
+  }
+  labels.append(label);
+  return labels;
+}
+
 // The declaration split into its name (upper case, single spaces, modifiers removed) and the text
 // between its first pair of parentheses, which keeps its letter case (enum values).
 struct SplitDeclaration {
@@ -198,7 +235,7 @@ int32_t SizeOf(TypeKind kind, int32_t default_size, const SplitDeclaration& d,
       return default_size;
     case kEnum:
     case kSet:
-      return PositiveHash(d.parameters);
+      return LabelsHash(Labels(d.parameters, dialect == TypeDialect::kMysql));
     default:
       if (IsTimeKind(kind)) {
         if (dialect == TypeDialect::kSqlite) return 6;
@@ -279,6 +316,15 @@ ColumnType ClassifyDeclaredType(QStringView declared, TypeDialect dialect) {
 ColumnType AutoNumbered(ColumnType type) {
   type.attributes |= kAutoIncrement;
   if (type.data_type == kInteger) type.size = 0;
+  return type;
+}
+
+ColumnType EnumType(const QStringList& labels) {
+  return {kEnum, LabelsHash(labels), AttributesOf(kEnum), AllowsZeroLength(kEnum)};
+}
+
+ColumnType WithTypeLength(ColumnType type, int typlen) {
+  if (type.data_type >= kOtherBase) type.attributes |= typlen > 0 ? kFixedLength : kVariableLength;
   return type;
 }
 

@@ -42,14 +42,17 @@
 //  kBit           20  BIT                                          declared length, 1 if none
 //  kVarBit        21  VARBIT BIT VARYING                           declared length, 0 if none
 //  kXml           22  XML                                          0
-//  kEnum          23  ENUM(...)                                    hash of the value list
-//  kSet           24  SET(...)                                     hash of the value list
+//  kEnum          23  ENUM(...)                                    hash of the labels, in order
+//  kSet           24  SET(...)                                     hash of the labels, in order
 //  kYear          25  YEAR                                         1
 //  kUntyped       26  no declared type at all                      0
 //  other  0x40000000+ any other name: the code is a hash of the    the declared length, or a
 //                     name, so two columns share it only when      hash of the parameters
 //                     their types are spelled alike (inet and
 //                     cidr differ); type arrays ("integer[]") too
+//
+// Enumeration labels are compared unquoted: ENUM('a', 'b'), enum('a','b') and a PostgreSQL enum
+// type of the labels a, b are the same type; the labels' order and letter case count.
 //
 // Attribute bits (DataColumn::Attributes):
 //   kFixedLength    0x0001  a fixed-width kind: boolean, integer, decimal, float, char, binary,
@@ -59,7 +62,7 @@
 //                           an SQLite rowid alias); set by the drivers, not by the type
 //   kGenerated      0x0020  a generated (computed) column; set by the drivers
 //   kUnsigned       0x0100  an UNSIGNED integer or decimal
-// A type of another name has neither length bit.
+// A type of another name has neither length bit, except on PostgreSQL, see below.
 //
 // AllowZeroLength is true for the kinds that can hold an empty value distinct from NULL and
 // store it as such: varchar, text, varbinary, blob and untyped; false for every other kind
@@ -95,6 +98,10 @@
 //   double): Size 4.
 // - MySQL/MariaDB TEXT and BLOB hold at most 65,535 bytes: Size 65535, beside TINYTEXT 255 and
 //   MEDIUMTEXT 16777215 (LONGTEXT and LONGBLOB, up to 4 GB, count as unlimited: 0).
+// - PostgreSQL enum types (EnumType): kEnum of their labels in pg_enum's order, so the same
+//   labels compare equal with a MySQL ENUM.
+// - PostgreSQL types of other names take their length bit from pg_type.typlen (WithTypeLength):
+//   a positive byte count is kFixedLength, -1 (varlena) and -2 (C string) kVariableLength.
 #ifndef VANTREL_DATAACCESS_TYPE_KINDS_H_
 #define VANTREL_DATAACCESS_TYPE_KINDS_H_
 
@@ -169,6 +176,13 @@ ColumnType ClassifyDeclaredType(QStringView declared, TypeDialect dialect = Type
 
 // `type` as a column the engine numbers itself: kAutoIncrement, and Size 0 for an integer.
 ColumnType AutoNumbered(ColumnType type);
+
+// A PostgreSQL enum type of these labels, in their order.
+ColumnType EnumType(const QStringList& labels);
+
+// `type` with the length bit that PostgreSQL's pg_type.typlen gives, when it is a type of
+// another name; any other type is returned as it is.
+ColumnType WithTypeLength(ColumnType type, int typlen);
 
 // ClassifyDeclaredType with a memory of the spellings it has seen: a catalog repeats a few dozen
 // spellings over its columns, and classifying each column anew would cost more than reading it.

@@ -13,14 +13,15 @@
 namespace dataaccess {
 namespace {
 
-// Both queries run in one read-only snapshot.
+// The queries run in one read-only snapshot.
 constexpr char kBegin[] = "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY";
 constexpr char kDefaultSchema[] = "SELECT coalesce(current_schema(), 'public')";
 
 // One row per live column; a table without columns gives one row with a NULL column. The rows
 // come unsorted: sorting 170,000 rows on the server spills to disk and costs more than sorting
 // the tables here. A column numbers itself when it is an identity column or a serial: a nextval()
-// default on a sequence that belongs to the column.
+// default on a sequence that belongs to the column. The type's oid finds an enum's labels; its
+// length says whether a type of another name is stored fixed or variable.
 constexpr char kColumnsQuery[] = R"sql(
 SELECT c.oid, n.nspname, c.relname, a.attnum, a.attname, format_type(a.atttypid, a.atttypmod),
        a.attnotnull,
@@ -30,14 +31,17 @@ SELECT c.oid, n.nspname, c.relname, a.attnum, a.attname, format_type(a.atttypid,
                      WHERE dep.classid = 'pg_class'::regclass AND dep.refclassid = 'pg_class'::regclass
                        AND dep.refobjid = c.oid AND dep.refobjsubid = a.attnum
                        AND dep.deptype = 'a' AND sq.relkind = 'S')),
-       a.attgenerated <> ''
+       a.attgenerated <> '', a.atttypid, t.typlen
 FROM pg_class c
 JOIN pg_namespace n ON n.oid = c.relnamespace
 LEFT JOIN pg_attribute a ON a.attrelid = c.oid AND a.attnum > 0 AND NOT a.attisdropped
 LEFT JOIN pg_attrdef d ON d.adrelid = a.attrelid AND d.adnum = a.attnum
+LEFT JOIN pg_type t ON t.oid = a.atttypid
 WHERE c.relkind IN ('r', 'p', 'v', 'm', 'f')
   AND n.nspname NOT IN ('pg_catalog', 'information_schema')
   AND n.nspname NOT LIKE 'pg\_toast%' AND n.nspname NOT LIKE 'pg\_temp\_%')sql";
+constexpr char kEnumsQuery[] =
+    "SELECT enumtypid, enumlabel FROM pg_enum ORDER BY enumtypid, enumsortorder";
 
 struct ResultDeleter {
   void operator()(PGresult* result) const { PQclear(result); }
@@ -70,22 +74,36 @@ bool Flag(PGresult* result, int row, int column) {
   return PQgetvalue(result, row, column)[0] == 't';
 }
 
+uint Oid(PGresult* result, int row, int column) {
+  return static_cast<uint>(std::strtoul(PQgetvalue(result, row, column), nullptr, 10));
+}
+
+// The enum types of the database by oid.
+QHash<uint, ColumnType> EnumTypes(PGresult* result) {
+  QHash<uint, QStringList> labels;
+  for (int i = 0; i < PQntuples(result); ++i) labels[Oid(result, i, 0)].append(Text(result, i, 1));
+  QHash<uint, ColumnType> types;
+  for (auto it = labels.cbegin(); it != labels.cend(); ++it) types.insert(it.key(), EnumType(*it));
+  return types;
+}
+
 }  // namespace
 
 void ReadPostgresCatalog(PGconn* conn, const QString& target, CatalogTables& tables) {
   Run(conn, kBegin, target);
   const Result schema = Run(conn, kDefaultSchema, target);
   const Result rows = Run(conn, kColumnsQuery, target);
+  const QHash<uint, ColumnType> enums = EnumTypes(Run(conn, kEnumsQuery, target).get());
   Run(conn, "COMMIT", target);
 
   // Columns: oid 0, nspname 1, relname 2, attnum 3, attname 4, type 5, notnull 6, numbered 7,
-  // generated 8.
+  // generated 8, type oid 9, type length 10.
   PGresult* r = rows.get();
   const int count = PQntuples(r);
   std::vector<TableRows> found;
   QHash<uint, size_t> slot_of;
   for (int i = 0; i < count; ++i) {
-    const uint oid = static_cast<uint>(std::strtoul(PQgetvalue(r, i, 0), nullptr, 10));
+    const uint oid = Oid(r, i, 0);
     auto it = slot_of.constFind(oid);
     if (it == slot_of.cend()) {
       it = slot_of.insert(oid, found.size());
@@ -108,7 +126,10 @@ void ReadPostgresCatalog(PGconn* conn, const QString& target, CatalogTables& tab
     for (const auto& [attnum, i] : table.columns) {
       ServerColumn column;
       column.name = Text(r, i, 4);
-      column.type = types.Classify(Text(r, i, 5));
+      const auto enum_type = enums.constFind(Oid(r, i, 9));
+      column.type = enum_type != enums.cend() ? *enum_type
+                                              : WithTypeLength(types.Classify(Text(r, i, 5)),
+                                                               std::atoi(PQgetvalue(r, i, 10)));
       column.required = Flag(r, i, 6);
       if (Flag(r, i, 7)) column.type = AutoNumbered(column.type);
       if (Flag(r, i, 8)) column.type.attributes |= kGenerated;

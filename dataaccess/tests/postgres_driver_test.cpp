@@ -22,7 +22,9 @@ class PostgresDriverTest : public ::testing::Test {
     static bool created = false;
     if (created) return;
     RecreatePostgresDatabase(kDatabase);
-    RunPostgres(kDatabase, PostgresSampleSchema());
+    RunPostgres(kDatabase, PostgresSampleSchema() +
+                               QStringList{"CREATE TYPE mood AS ENUM ('sad', 'ok')",
+                                           "CREATE TABLE pg_only (c_mood mood, c_mac macaddr)"});
     created = true;
   }
 
@@ -34,10 +36,10 @@ class PostgresDriverTest : public ::testing::Test {
 
 TEST_F(PostgresDriverTest, ReadsTablesAndViewsOfEverySchemaButTheEngines) {
   const auto connection = Open(QString(), PostgresUri(kDatabase));
-  EXPECT_EQ(
-      TableNames(*connection),
-      QStringList({"Schéma X.Ünïcode tablé", "other.gamma", "Mixed Case \"Quoted\" Tëst", "alpha",
-                   "beta", "dropped", "empty_table", "families", "numbering", "v_alpha"}));
+  EXPECT_EQ(TableNames(*connection),
+            QStringList({"Schéma X.Ünïcode tablé", "other.gamma", "Mixed Case \"Quoted\" Tëst",
+                         "alpha", "beta", "dropped", "empty_table", "families", "numbering",
+                         "pg_only", "v_alpha"}));
   EXPECT_EQ(ColumnNames(*connection, "v_alpha"), QStringList({"id", "name"}));
   EXPECT_EQ(connection->Tables().Item("empty_table").Columns().Count(), 0);
   const DataColumn& name = connection->Tables().Item("ALPHA").Columns().Item("Name");
@@ -77,11 +79,15 @@ TEST_F(PostgresDriverTest, MapsEveryTypeFamilyOntoTheSharedTable) {
   ExpectKind(c.Item("c_varbit"), kVarBit, 8);
   ExpectKind(c.Item("c_xml"), kXml, 0);
   EXPECT_GE(c.Item("c_inet").DataType(), kOtherBase);
+  EXPECT_EQ(c.Item("c_inet").Attributes(), kVariableLength);
   EXPECT_NE(c.Item("c_arr").DataType(), kInteger);
   EXPECT_TRUE(c.Item("c_text").AllowZeroLength());
   EXPECT_FALSE(c.Item("c_char").AllowZeroLength());
   EXPECT_EQ(c.Item("c_varchar").Attributes(), kVariableLength);
   EXPECT_EQ(c.Item("c_int").Attributes(), kFixedLength);
+  const ColumnCollection& own = connection->Tables().Item("pg_only").Columns();
+  ExpectKind(own.Item("c_mood"), kEnum, EnumType({"sad", "ok"}).size);
+  EXPECT_EQ(own.Item("c_mac").Attributes(), kFixedLength);
 }
 
 TEST_F(PostgresDriverTest, AliasesCompareEqualAndPrecisionsDiffer) {
