@@ -1,6 +1,7 @@
 #include "dataaccess/type_kinds.h"
 
 #include <QHash>
+#include <QRegularExpression>
 #include <QString>
 #include <QStringList>
 #include <utility>
@@ -325,6 +326,40 @@ ColumnType EnumType(const QStringList& labels) {
 
 ColumnType WithTypeLength(ColumnType type, int typlen) {
   if (type.data_type >= kOtherBase) type.attributes |= typlen > 0 ? kFixedLength : kVariableLength;
+  return type;
+}
+
+QString JsonCheckedColumn(QStringView condition) {
+  static const QRegularExpression pattern = [] {
+    // A column name as SQLite or MariaDB may quote it: "x", `x`, [x] or bare.
+    const QString name =
+        QString::fromLatin1(R"re((?:"(?:[^"]|"")+"|`(?:[^`]|``)+`|\[[^\]]+\]|[^\s()"'`\[\]]+))re");
+    const QString text =
+        QString::fromLatin1(R"re(^[\s(]*(?:(?<before>%1)\s+IS\s+NULL[\s)]*OR[\s(]*)?)re"
+                            R"re(JSON_VALID\s*\(\s*(?<name>%1)\s*\))re"
+                            R"re((?:[\s)]*OR[\s(]*(?<after>%1)\s+IS\s+NULL)?[\s)]*$)re");
+    return QRegularExpression(text.arg(name), QRegularExpression::CaseInsensitiveOption);
+  }();
+  const QRegularExpressionMatch match = pattern.match(condition);
+  if (!match.hasMatch()) return {};
+  const auto unquoted = [](QStringView name) {
+    const QChar open = name.isEmpty() ? QChar() : name.front();
+    if (open != u'"' && open != u'`' && open != u'[') return name.toString();
+    QString inner = name.mid(1, name.size() - 2).toString();
+    if (open != u'[') inner.replace(QString(2, open), QString(open));
+    return inner;
+  };
+  QString column = unquoted(match.capturedView(u"name"));
+  for (const QStringView other : {match.capturedView(u"before"), match.capturedView(u"after")}) {
+    if (!other.isEmpty() && unquoted(other).compare(column, Qt::CaseInsensitive) != 0) return {};
+  }
+  return column;
+}
+
+ColumnType AsJson(ColumnType type) {
+  if (type.data_type != kText) return type;
+  type.data_type = kJson;
+  type.allow_zero_length = AllowsZeroLength(kJson);
   return type;
 }
 

@@ -37,7 +37,8 @@
 //                     DATETIMEOFFSET
 //  kInterval      16  INTERVAL (with any field list)               16
 //  kUuid          17  UUID UNIQUEIDENTIFIER                        16
-//  kJson          18  JSON                                         0
+//  kJson          18  JSON                                         0; JSON kept as text has the
+//                                                                  text's Size, see below
 //  kMoney         19  MONEY CURRENCY | SMALLMONEY                  8 | 4
 //  kBit           20  BIT                                          declared length, 1 if none
 //  kVarBit        21  VARBIT BIT VARYING                           declared length, 0 if none
@@ -98,6 +99,11 @@
 //   double): Size 4.
 // - MySQL/MariaDB TEXT and BLOB hold at most 65,535 bytes: Size 65535, beside TINYTEXT 255 and
 //   MEDIUMTEXT 16777215 (LONGTEXT and LONGBLOB, up to 4 GB, count as unlimited: 0).
+// - JSON kept as text (JsonCheckedColumn, AsJson). MariaDB stores a JSON column as LONGTEXT with
+//   CHECK (json_valid(column)), and SQLite, which has no JSON type, is given TEXT with the same
+//   check. A kText column held by exactly that check is kJson, of its text's Size. The check may
+//   add "OR column IS NULL", which changes nothing (a CHECK passes on NULL); any other condition
+//   makes it an ordinary text.
 // - PostgreSQL enum types (EnumType): kEnum of their labels in pg_enum's order, so the same
 //   labels compare equal with a MySQL ENUM.
 // - PostgreSQL types of other names take their length bit from pg_type.typlen (WithTypeLength):
@@ -183,6 +189,13 @@ ColumnType EnumType(const QStringList& labels);
 // `type` with the length bit that PostgreSQL's pg_type.typlen gives, when it is a type of
 // another name; any other type is returned as it is.
 ColumnType WithTypeLength(ColumnType type, int typlen);
+
+// The column that a CHECK constraint's condition holds to JSON, unquoted: "doc" for
+// json_valid(`doc`) or (JSON_VALID("doc") OR "doc" IS NULL); empty for any other condition.
+QString JsonCheckedColumn(QStringView condition);
+
+// `type` as a JSON document of its Size when it is a text; any other type as it is.
+ColumnType AsJson(ColumnType type);
 
 // ClassifyDeclaredType with a memory of the spellings it has seen: a catalog repeats a few dozen
 // spellings over its columns, and classifying each column anew would cost more than reading it.

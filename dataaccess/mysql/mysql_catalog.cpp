@@ -19,6 +19,11 @@ constexpr char kTablesQuery[] =
 constexpr char kColumnsQuery[] =
     "SELECT TABLE_NAME, COLUMN_NAME, COLUMN_TYPE, IS_NULLABLE = 'NO', EXTRA, ORDINAL_POSITION "
     "FROM information_schema.COLUMNS WHERE TABLE_SCHEMA = DATABASE()";
+// MariaDB keeps a JSON column as LONGTEXT with a json_valid() check; MySQL has a JSON type.
+constexpr char kJsonChecksQuery[] =
+    "SELECT TABLE_NAME, CHECK_CLAUSE FROM information_schema.CHECK_CONSTRAINTS "
+    "WHERE CONSTRAINT_SCHEMA = DATABASE() AND CHECK_CLAUSE LIKE '%json_valid%'";
+
 struct ResultDeleter {
   void operator()(MYSQL_RES* result) const { mysql_free_result(result); }
 };
@@ -53,6 +58,25 @@ struct TableEntry {
   bool is_view = false;
 };
 
+// The JSON-checked columns of each table, read from CHECK_CONSTRAINTS, which MariaDB has from
+// 10.2.22 and 10.3.10 on.
+QHash<QString, QStringList> JsonCheckedColumns(MYSQL* mysql, const QString& target) {
+  QHash<QString, QStringList> columns;
+  const unsigned long version = mysql_get_server_version(mysql);
+  if (!QByteArrayView(mysql_get_server_info(mysql)).contains("MariaDB") || version < 100222 ||
+      (version >= 100300 && version < 100310)) {
+    return columns;
+  }
+  Result result = Run(mysql, kJsonChecksQuery, target);
+  while (MYSQL_ROW row = mysql_fetch_row(result.get())) {
+    const unsigned long* lengths = mysql_fetch_lengths(result.get());
+    const QString column = JsonCheckedColumn(Text(row, lengths, 1));
+    if (!column.isEmpty()) columns[Text(row, lengths, 0)].append(column);
+  }
+  if (mysql_errno(mysql) != 0) ThrowUnreadable(mysql, target);
+  return columns;
+}
+
 }  // namespace
 
 void ReadMysqlCatalog(MYSQL* mysql, const QString& target, CatalogTables& tables) {
@@ -65,6 +89,7 @@ void ReadMysqlCatalog(MYSQL* mysql, const QString& target, CatalogTables& tables
     }
     if (mysql_errno(mysql) != 0) ThrowUnreadable(mysql, target);
   }
+  const QHash<QString, QStringList> json_columns = JsonCheckedColumns(mysql, target);
   QHash<QString, std::vector<NumberedColumn>> columns_of;
   DeclaredTypeCache types(TypeDialect::kMysql);
   {
@@ -100,12 +125,16 @@ void ReadMysqlCatalog(MYSQL* mysql, const QString& target, CatalogTables& tables
   for (const TableEntry& entry : entries) {
     builder.AddTable(QString(), entry.name);
     std::vector<NumberedColumn>& columns = columns_of[entry.name];
+    const QStringList json = json_columns.value(entry.name);
     std::sort(columns.begin(), columns.end(), [](const NumberedColumn& a, const NumberedColumn& b) {
       return a.ordinal < b.ordinal;
     });
     for (NumberedColumn& numbered : columns) {
       // A view's NOT NULL is inferred, not declared; other engines never report one.
       if (entry.is_view) numbered.column.required = false;
+      if (json.contains(numbered.column.name, Qt::CaseInsensitive)) {
+        numbered.column.type = AsJson(numbered.column.type);
+      }
       builder.AddColumn(std::move(numbered.column));
     }
   }

@@ -37,7 +37,7 @@ class MysqlDriverTest : public ::testing::Test {
         "c_mediumtext MEDIUMTEXT, c_longtext LONGTEXT, c_binary BINARY(4), "
         "c_varbinary VARBINARY(9), c_blob BLOB, c_date DATE, c_time TIME, c_datetime DATETIME(3), "
         "c_timestamp TIMESTAMP NULL, c_year YEAR, c_bit BIT(4), c_enum ENUM('a','b'), "
-        "c_enum2 ENUM('a','c'), c_set SET('x','y'), c_bool BOOLEAN)",
+        "c_enum2 ENUM('a','c'), c_set SET('x','y'), c_bool BOOLEAN, c_json JSON)",
         "CREATE TABLE numbering (id BIGINT AUTO_INCREMENT PRIMARY KEY, base INT, "
         "g INT AS (base * 2) VIRTUAL, s INT AS (base * 3) PERSISTENT)",
         "CREATE TABLE dropped (a INT, b INT, c INT, d INT)",
@@ -95,6 +95,7 @@ TEST_F(MysqlDriverTest, MapsEveryTypeFamilyOntoTheSharedTable) {
   EXPECT_NE(c.Item("c_enum").Size(), c.Item("c_enum2").Size());
   EXPECT_EQ(c.Item("c_set").DataType(), kSet);
   ExpectKind(c.Item("c_bool"), kBoolean, 1);
+  ExpectKind(c.Item("c_json"), kJson, 0);
   EXPECT_TRUE(c.Item("c_varchar").AllowZeroLength());
   EXPECT_FALSE(c.Item("c_char").AllowZeroLength());
 }

@@ -147,17 +147,40 @@ TEST(TypeKindsTest, SizesFollowTheDocumentedTableAndTheEnginesRules) {
   }
 }
 
-// Catalog facts beyond the spelling: a column the engine numbers, and the storage PostgreSQL
-// gives a type of another name.
+// Catalog facts beyond the spelling: a column the engine numbers, a text held to JSON by a
+// check, and the storage PostgreSQL gives a type of another name.
 TEST(TypeKindsTest, CatalogFactsAdjustTheType) {
   const ColumnType key = AutoNumbered(ClassifyDeclaredType(u"INTEGER"));
   EXPECT_TRUE(key == AutoNumbered(ClassifyDeclaredType(u"bigint"))) << Describe(key);
   EXPECT_TRUE(key == (ColumnType{kInteger, 0, kFixedLength | kAutoIncrement, false}));
   EXPECT_EQ(AutoNumbered(ClassifyDeclaredType(u"NUMERIC(10)")).size, 10 * 65536);
+  const ColumnType json = AsJson(ClassifyDeclaredType(u"longtext", TypeDialect::kMysql));
+  EXPECT_TRUE(json == ClassifyDeclaredType(u"JSON")) << Describe(json);
+  EXPECT_EQ(AsJson(ClassifyDeclaredType(u"text", TypeDialect::kMysql)).size, 65535);
+  EXPECT_TRUE(AsJson(ClassifyDeclaredType(u"VARCHAR(9)")) == ClassifyDeclaredType(u"VARCHAR(9)"));
   EXPECT_EQ(WithTypeLength(ClassifyDeclaredType(u"inet"), -1).attributes, kVariableLength);
   EXPECT_EQ(WithTypeLength(ClassifyDeclaredType(u"macaddr"), 6).attributes, kFixedLength);
   EXPECT_EQ(WithTypeLength(ClassifyDeclaredType(u"text"), -1).attributes, kVariableLength);
   EXPECT_EQ(WithTypeLength(ClassifyDeclaredType(u"uuid"), -1).attributes, kFixedLength);
+}
+
+TEST(TypeKindsTest, OnlyAJsonValidCheckOfOneColumnMakesItJson) {
+  const std::vector<std::pair<const char*, const char*>> rows = {
+      {"json_valid(`doc`)", "doc"},
+      {"(JSON_VALID(\"doc\") OR \"doc\" IS NULL)", "doc"},
+      {"doc IS NULL OR json_valid([doc])", "doc"},
+      {"((json_valid(\"a \"\"b\"\"\")))", "a \"b\""},
+      {"json_valid(`doc`) or `DOC` is null", "doc"},
+      {"json_valid(doc) OR other IS NULL", ""},
+      {"json_valid(doc) AND length(doc) < 10", ""},
+      {"NOT json_valid(doc)", ""},
+      {"json_valid(doc, 1)", ""},
+      {"`doc` > 10", ""},
+  };
+  for (const auto& [condition, column] : rows) {
+    EXPECT_EQ(JsonCheckedColumn(QString::fromUtf8(condition)), QString::fromUtf8(column))
+        << condition;
+  }
 }
 
 TEST(TypeKindsTest, UnknownNamesGetAStableCodeInTheOtherRange) {
