@@ -90,20 +90,6 @@ TEST_F(PostgresDriverTest, MapsEveryTypeFamilyOntoTheSharedTable) {
   EXPECT_EQ(own.Item("c_mac").Attributes(), kFixedLength);
 }
 
-TEST_F(PostgresDriverTest, AliasesCompareEqualAndPrecisionsDiffer) {
-  const auto connection = Open(QString(), PostgresUri(kDatabase));
-  const ColumnCollection& c = connection->Tables().Item("beta").Columns();
-  for (const char* alias : {"b", "c"}) {
-    EXPECT_EQ(c.Item(alias).DataType(), c.Item("a").DataType());
-    EXPECT_EQ(c.Item(alias).Size(), c.Item("a").Size());
-    EXPECT_EQ(c.Item(alias).Attributes(), c.Item("a").Attributes());
-  }
-  EXPECT_EQ(c.Item("d").DataType(), c.Item("e").DataType());
-  EXPECT_EQ(c.Item("d").Size(), c.Item("e").Size());
-  EXPECT_EQ(c.Item("f").DataType(), c.Item("g").DataType());
-  EXPECT_NE(c.Item("f").Size(), c.Item("g").Size());
-}
-
 TEST_F(PostgresDriverTest, MarksSerialIdentityAndGeneratedColumns) {
   const auto connection = Open(QString(), PostgresUri(kDatabase));
   const ColumnCollection& c = connection->Tables().Item("numbering").Columns();
