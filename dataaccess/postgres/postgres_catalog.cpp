@@ -20,8 +20,7 @@ constexpr char kDefaultSchema[] = "SELECT coalesce(current_schema(), 'public')";
 // One row per live column; a table without columns gives one row with a NULL column. The rows
 // come unsorted: sorting 170,000 rows on the server spills to disk and costs more than sorting
 // the tables here. A column numbers itself when it is an identity column or a serial: a nextval()
-// default on a sequence that belongs to the column. The type's oid finds an enum's labels; its
-// length says whether a type of another name is stored fixed or variable.
+// default on a sequence that belongs to the column. The type's oid finds it in kTypesQuery.
 constexpr char kColumnsQuery[] = R"sql(
 SELECT c.oid, n.nspname, c.relname, a.attnum, a.attname, format_type(a.atttypid, a.atttypmod),
        a.attnotnull,
@@ -31,17 +30,20 @@ SELECT c.oid, n.nspname, c.relname, a.attnum, a.attname, format_type(a.atttypid,
                      WHERE dep.classid = 'pg_class'::regclass AND dep.refclassid = 'pg_class'::regclass
                        AND dep.refobjid = c.oid AND dep.refobjsubid = a.attnum
                        AND dep.deptype = 'a' AND sq.relkind = 'S')),
-       a.attgenerated <> '', a.atttypid, t.typlen
+       a.attgenerated <> '', a.atttypid
 FROM pg_class c
 JOIN pg_namespace n ON n.oid = c.relnamespace
 LEFT JOIN pg_attribute a ON a.attrelid = c.oid AND a.attnum > 0 AND NOT a.attisdropped
 LEFT JOIN pg_attrdef d ON d.adrelid = a.attrelid AND d.adnum = a.attnum
-LEFT JOIN pg_type t ON t.oid = a.atttypid
 WHERE c.relkind IN ('r', 'p', 'v', 'm', 'f')
   AND n.nspname NOT IN ('pg_catalog', 'information_schema')
   AND n.nspname NOT LIKE 'pg\_toast%' AND n.nspname NOT LIKE 'pg\_temp\_%')sql";
-constexpr char kEnumsQuery[] =
-    "SELECT enumtypid, enumlabel FROM pg_enum ORDER BY enumtypid, enumsortorder";
+// The types stored in a fixed number of bytes, an enum type once per label in the labels' order;
+// every other type is stored with a variable length (typlen -1 or -2). One pass over pg_type
+// costs less than joining it to every column.
+constexpr char kTypesQuery[] = R"sql(
+SELECT t.oid, t.typlen, e.enumlabel FROM pg_type t LEFT JOIN pg_enum e ON e.enumtypid = t.oid
+WHERE t.typlen > 0 ORDER BY t.oid, e.enumsortorder)sql";
 
 struct ResultDeleter {
   void operator()(PGresult* result) const { PQclear(result); }
@@ -78,12 +80,23 @@ uint Oid(PGresult* result, int row, int column) {
   return static_cast<uint>(std::strtoul(PQgetvalue(result, row, column), nullptr, 10));
 }
 
-// The enum types of the database by oid.
-QHash<uint, ColumnType> EnumTypes(PGresult* result) {
+// What kTypesQuery says, by type oid.
+struct StoredTypes {
+  QHash<uint, int> fixed_lengths;
+  QHash<uint, ColumnType> enums;
+};
+
+StoredTypes ReadStoredTypes(PGresult* result) {
+  StoredTypes types;
   QHash<uint, QStringList> labels;
-  for (int i = 0; i < PQntuples(result); ++i) labels[Oid(result, i, 0)].append(Text(result, i, 1));
-  QHash<uint, ColumnType> types;
-  for (auto it = labels.cbegin(); it != labels.cend(); ++it) types.insert(it.key(), EnumType(*it));
+  for (int i = 0; i < PQntuples(result); ++i) {
+    const uint oid = Oid(result, i, 0);
+    types.fixed_lengths.insert(oid, std::atoi(PQgetvalue(result, i, 1)));
+    if (!PQgetisnull(result, i, 2)) labels[oid].append(Text(result, i, 2));
+  }
+  for (auto it = labels.cbegin(); it != labels.cend(); ++it) {
+    types.enums.insert(it.key(), EnumType(*it));
+  }
   return types;
 }
 
@@ -93,11 +106,11 @@ void ReadPostgresCatalog(PGconn* conn, const QString& target, CatalogTables& tab
   Run(conn, kBegin, target);
   const Result schema = Run(conn, kDefaultSchema, target);
   const Result rows = Run(conn, kColumnsQuery, target);
-  const QHash<uint, ColumnType> enums = EnumTypes(Run(conn, kEnumsQuery, target).get());
+  const StoredTypes stored = ReadStoredTypes(Run(conn, kTypesQuery, target).get());
   Run(conn, "COMMIT", target);
 
   // Columns: oid 0, nspname 1, relname 2, attnum 3, attname 4, type 5, notnull 6, numbered 7,
-  // generated 8, type oid 9, type length 10.
+  // generated 8, type oid 9.
   PGresult* r = rows.get();
   const int count = PQntuples(r);
   std::vector<TableRows> found;
@@ -126,10 +139,12 @@ void ReadPostgresCatalog(PGconn* conn, const QString& target, CatalogTables& tab
     for (const auto& [attnum, i] : table.columns) {
       ServerColumn column;
       column.name = Text(r, i, 4);
-      const auto enum_type = enums.constFind(Oid(r, i, 9));
-      column.type = enum_type != enums.cend() ? *enum_type
-                                              : WithTypeLength(types.Classify(Text(r, i, 5)),
-                                                               std::atoi(PQgetvalue(r, i, 10)));
+      const uint type_oid = Oid(r, i, 9);
+      const auto enum_type = stored.enums.constFind(type_oid);
+      column.type = enum_type != stored.enums.cend()
+                        ? *enum_type
+                        : WithTypeLength(types.Classify(Text(r, i, 5)),
+                                         stored.fixed_lengths.value(type_oid, -1));
       column.required = Flag(r, i, 6);
       if (Flag(r, i, 7)) column.type = AutoNumbered(column.type);
       if (Flag(r, i, 8)) column.type.attributes |= kGenerated;
