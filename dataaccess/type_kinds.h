@@ -99,11 +99,12 @@
 //   double): Size 4.
 // - MySQL/MariaDB TEXT and BLOB hold at most 65,535 bytes: Size 65535, beside TINYTEXT 255 and
 //   MEDIUMTEXT 16777215 (LONGTEXT and LONGBLOB, up to 4 GB, count as unlimited: 0).
-// - JSON kept as text (JsonCheckedColumn, AsJson). MariaDB stores a JSON column as LONGTEXT with
-//   CHECK (json_valid(column)), and SQLite, which has no JSON type, is given TEXT with the same
-//   check. A kText column held by exactly that check is kJson, of its text's Size. The check may
-//   add "OR column IS NULL", which changes nothing (a CHECK passes on NULL); any other condition
-//   makes it an ordinary text.
+// - JSON kept as text (JsonCheckedColumn, AsJson). MariaDB stores a JSON column as LONGTEXT
+//   COLLATE utf8mb4_bin with CHECK (json_valid(column)), and SQLite, which has no JSON type, is
+//   given TEXT with the same check. A kText column held by exactly that check is kJson, of its
+//   text's Size. The check may add "OR column IS NULL", which changes nothing (a CHECK passes on
+//   NULL); any other condition makes it an ordinary text. MariaDB opens a table to list its
+//   checks, so they are read only where a text has a binary collation, as JSON's has.
 // - PostgreSQL enum types (EnumType): kEnum of their labels in pg_enum's order, so the same
 //   labels compare equal with a MySQL ENUM.
 // - PostgreSQL types of other names take their length bit from pg_type.typlen (WithTypeLength):

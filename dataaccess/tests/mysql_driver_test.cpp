@@ -42,6 +42,7 @@ class MysqlDriverTest : public ::testing::Test {
         "CREATE TABLE dropped (a INT, b INT, c INT, d INT)",
         "ALTER TABLE dropped DROP COLUMN b",
         "CREATE TABLE `Mixed Case \"Quoted\" Tëst` (`Spalte Größe` INT, `lower` INT, `UPPER` INT)",
+        "CREATE TABLE `it's` (`do\"c` JSON)",
     });
     created = true;
   }
@@ -54,8 +55,9 @@ class MysqlDriverTest : public ::testing::Test {
 
 TEST_F(MysqlDriverTest, ReadsTheTablesAndViewsOfTheConnectedDatabaseOnly) {
   const auto connection = Open(QString(), MysqlUri(kDatabase));
-  EXPECT_EQ(TableNames(*connection), QStringList({"Mixed Case \"Quoted\" Tëst", "alpha", "beta",
-                                                  "dropped", "families", "numbering", "v_alpha"}));
+  EXPECT_EQ(TableNames(*connection),
+            QStringList({"Mixed Case \"Quoted\" Tëst", "alpha", "beta", "dropped", "families",
+                         "it's", "numbering", "v_alpha"}));
   EXPECT_EQ(ColumnNames(*connection, "v_alpha"), QStringList({"id", "name"}));
   EXPECT_TRUE(connection->Tables().Item("alpha").Columns().Item("name").Required());
   // A view's NOT NULL is the engine's inference; no other engine reports one.
@@ -120,6 +122,7 @@ TEST_F(MysqlDriverTest, KeepsQuotesSpacesCaseAndNonAsciiLettersOfNames) {
   const DataTable& table = connection->Tables().Item("Mixed Case \"Quoted\" Tëst");
   EXPECT_EQ(table.Columns().Item("Spalte Größe").OrdinalPosition(), 1);
   EXPECT_EQ(table.Columns().Item("UPPER").Name(), "UPPER");
+  EXPECT_EQ(connection->Tables().Item("it's").Columns().Item("do\"c").DataType(), kJson);
 }
 
 TEST_F(MysqlDriverTest, SessionIsReadOnlyAtTheServer) {
