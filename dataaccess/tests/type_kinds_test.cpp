@@ -121,13 +121,11 @@ TEST(TypeKindsTest, SizesFollowTheDocumentedTableAndTheEnginesRules) {
       {kSqlite, "TIME(0)", kTime, 6, kFixedLength, false},
       {kPostgres, "timestamp without time zone", kTimestamp, 6, kFixedLength, false},
       {kPostgres, "time(3) with time zone", kTimeTz, 3, kFixedLength, false},
-      {kPostgres, "real", kFloat, 4, kFixedLength, false},
       {kMysql, "datetime", kTimestamp, 0, kFixedLength, false},
       {kMysql, "time(6)", kTime, 6, kFixedLength, false},
       {kMysql, "float", kFloat, 4, kFixedLength, false},
       {kMysql, "float unsigned", kFloat, 4, kFixedLength | kUnsigned, false},
       {kMysql, "float(7,3)", kFloat, 4, kFixedLength, false},
-      {kMysql, "double", kFloat, 8, kFixedLength, false},
       {kMysql, "tinyint(1)", kBoolean, 1, kFixedLength, false},
       {kMysql, "tinyint(1) unsigned", kInteger, 1, kFixedLength | kUnsigned, false},
       {kMysql, "tinyint(1) zerofill", kInteger, 1, kFixedLength, false},
@@ -160,7 +158,6 @@ TEST(TypeKindsTest, CatalogFactsAdjustTheType) {
   EXPECT_TRUE(AsJson(ClassifyDeclaredType(u"VARCHAR(9)")) == ClassifyDeclaredType(u"VARCHAR(9)"));
   EXPECT_EQ(WithTypeLength(ClassifyDeclaredType(u"inet"), -1).attributes, kVariableLength);
   EXPECT_EQ(WithTypeLength(ClassifyDeclaredType(u"macaddr"), 6).attributes, kFixedLength);
-  EXPECT_EQ(WithTypeLength(ClassifyDeclaredType(u"text"), -1).attributes, kVariableLength);
   EXPECT_EQ(WithTypeLength(ClassifyDeclaredType(u"uuid"), -1).attributes, kFixedLength);
 }
 

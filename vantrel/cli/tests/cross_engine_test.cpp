@@ -3,14 +3,12 @@
 // and the report's verdict on it: equal, or the properties that differ because the engines would
 // store a value differently. Every database also compares empty with itself and with a copy
 // built again from the same statements.
-#include <sqlite3.h>
-
 #include <QProcess>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 #include <vector>
 
 #include "dataaccess/tests/server_test_support.h"
+#include "dataaccess/tests/sqlite_test_file.h"
 
 namespace dataaccess::testing {
 namespace {
@@ -54,18 +52,8 @@ class CrossEngineTest : public ::testing::Test {
       statements.append(QStringLiteral("CREATE TABLE %1 (c %2)").arg(TableOf(i), rows[i].*side));
     }
     switch (engine) {
-      case Engine::kSqlite: {
-        QString path = dir_.filePath(name + ".db");
-        sqlite3* db = nullptr;
-        EXPECT_EQ(sqlite3_open(path.toUtf8().constData(), &db), SQLITE_OK);
-        for (const QString& sql : statements) {
-          EXPECT_EQ(sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr),
-                    SQLITE_OK)
-              << sql.toStdString() << ": " << sqlite3_errmsg(db);
-        }
-        sqlite3_close(db);
-        return path;
-      }
+      case Engine::kSqlite:
+        return sqlite_.CreateDatabase(name + ".db", statements.join(";\n").toUtf8().constData());
       case Engine::kPostgres:
         statements.prepend("CREATE TYPE mood AS ENUM ('new', 'paid', 'shipped')");
         RecreatePostgresDatabase(name);
@@ -115,7 +103,7 @@ class CrossEngineTest : public ::testing::Test {
     EXPECT_EQ(result.status, differing > 0 ? 1 : 0);
   }
 
-  QTemporaryDir dir_;
+  SqliteTestFolder sqlite_;
 };
 
 TEST_F(CrossEngineTest, SqliteAgainstPostgres) {
