@@ -1,15 +1,17 @@
 #include "dataaccess/type_kinds.h"
 
 #include <QHash>
+#include <QRegularExpression>
 #include <QString>
 #include <QStringList>
+#include <utility>
 
 namespace dataaccess {
 namespace {
 
 struct KnownType {
   TypeKind kind;
-  int32_t size;  // the Size when the declaration carries no parameters
+  int32_t size;  // the Size when the declaration carries no parameters, unless a dialect differs
 };
 
 const QHash<QString, KnownType>& KnownTypes() {
@@ -77,17 +79,17 @@ const QHash<QString, KnownType>& KnownTypes() {
       {"MEDIUMBLOB", {kBlob, 16777215}},
       {"LONGBLOB", {kBlob, 0}},
       {"DATE", {kDate, 4}},
-      {"TIME", {kTime, 8}},
-      {"TIME WITHOUT TIME ZONE", {kTime, 8}},
-      {"TIMETZ", {kTimeTz, 12}},
-      {"TIME WITH TIME ZONE", {kTimeTz, 12}},
-      {"TIMESTAMP", {kTimestamp, 8}},
-      {"DATETIME", {kTimestamp, 8}},
-      {"SMALLDATETIME", {kTimestamp, 8}},
-      {"TIMESTAMP WITHOUT TIME ZONE", {kTimestamp, 8}},
-      {"TIMESTAMPTZ", {kTimestampTz, 8}},
-      {"TIMESTAMP WITH TIME ZONE", {kTimestampTz, 8}},
-      {"DATETIMEOFFSET", {kTimestampTz, 8}},
+      {"TIME", {kTime, 6}},
+      {"TIME WITHOUT TIME ZONE", {kTime, 6}},
+      {"TIMETZ", {kTimeTz, 6}},
+      {"TIME WITH TIME ZONE", {kTimeTz, 6}},
+      {"TIMESTAMP", {kTimestamp, 6}},
+      {"DATETIME", {kTimestamp, 6}},
+      {"SMALLDATETIME", {kTimestamp, 0}},
+      {"TIMESTAMP WITHOUT TIME ZONE", {kTimestamp, 6}},
+      {"TIMESTAMPTZ", {kTimestampTz, 6}},
+      {"TIMESTAMP WITH TIME ZONE", {kTimestampTz, 6}},
+      {"DATETIMEOFFSET", {kTimestampTz, 6}},
       {"UUID", {kUuid, 16}},
       {"UNIQUEIDENTIFIER", {kUuid, 16}},
       {"JSON", {kJson, 0}},
@@ -119,6 +121,42 @@ int32_t PositiveHash(QStringView text) {
   return static_cast<int32_t>(StableHash(text) & 0x7FFFFFFF);
 }
 
+// Each label followed by U+FFFF, a code unit that no text holds.
+int32_t LabelsHash(const QStringList& labels) {
+  QString joined;
+  for (const QString& label : labels) joined += label + QChar(0xFFFF);
+  return PositiveHash(joined);
+}
+
+// The labels of an ENUM(...) or SET(...) parameter list, unquoted. Quotes inside a label are
+// doubled; MySQL's catalog also escapes a backslash with a backslash.
+QStringList Labels(QStringView parameters, bool backslash_escapes) {
+  QStringList labels;
+  QString label;
+  QChar quote;
+  for (qsizetype i = 0; i < parameters.size(); ++i) {
+    const QChar c = parameters[i];
+    if (quote.isNull()) {
+      if (c == u'\'' || c == u'"') {
+        quote = c;
+      } else if (c == u',') {
+        labels.append(std::exchange(label, QString()));
+      } else if (!c.isSpace()) {
+        label += c;
+      }
+    } else if (i + 1 < parameters.size() &&
+               ((backslash_escapes && c == u'\\') || (c == quote && parameters[i + 1] == quote))) {
+      label += parameters[++i];  // an escaped or doubled character
+    } else if (c == quote) {
+      quote = QChar();
+    } else {
+      label += c;
+    }
+  }
+  labels.append(label);
+  return labels;
+}
+
 // The declaration split into its name (upper case, single spaces, modifiers removed) and the text
 // between its first pair of parentheses, which keeps its letter case (enum values).
 struct SplitDeclaration {
@@ -126,6 +164,7 @@ struct SplitDeclaration {
   QString parameters;
   bool has_parameters = false;
   bool is_unsigned = false;
+  bool is_zerofill = false;
 };
 
 SplitDeclaration Split(QStringView declared) {
@@ -158,7 +197,9 @@ SplitDeclaration Split(QStringView declared) {
   for (const QString& word : words) {
     if (word == u"UNSIGNED") {
       out.is_unsigned = true;
-    } else if (word != u"SIGNED" && word != u"ZEROFILL") {
+    } else if (word == u"ZEROFILL") {
+      out.is_zerofill = true;
+    } else if (word != u"SIGNED") {
       kept.append(word);
     }
   }
@@ -177,20 +218,31 @@ QList<int> IntegerParameters(const QString& parameters) {
   return values;
 }
 
-int32_t SizeOf(TypeKind kind, int32_t default_size, const SplitDeclaration& d) {
+int32_t SizeOf(TypeKind kind, int32_t default_size, const SplitDeclaration& d,
+               TypeDialect dialect) {
   const QList<int> numbers = d.has_parameters ? IntegerParameters(d.parameters) : QList<int>{};
   switch (kind) {
     case kDecimal:
       if (numbers.isEmpty()) return 0;
       return numbers[0] * 65536 + (numbers.size() > 1 ? (numbers[1] & 0xFFFF) : 0);
     case kFloat:
+      if (dialect == TypeDialect::kSqlite) return 8;
       if (d.base == u"FLOAT" && numbers.size() == 1) return numbers[0] <= 24 ? 4 : 8;
-      if (d.base == u"FLOAT" && numbers.size() == 2) return 4;
+      if (d.base == u"FLOAT" && (numbers.size() == 2 || dialect == TypeDialect::kMysql)) return 4;
+      return default_size;
+    case kText:
+    case kBlob:
+      if (dialect == TypeDialect::kMysql && (d.base == u"TEXT" || d.base == u"BLOB")) return 65535;
       return default_size;
     case kEnum:
     case kSet:
-      return PositiveHash(d.parameters);
+      return LabelsHash(Labels(d.parameters, dialect == TypeDialect::kMysql));
     default:
+      if (IsTimeKind(kind)) {
+        if (dialect == TypeDialect::kSqlite) return 6;
+        if (numbers.size() == 1) return numbers[0];
+        return dialect == TypeDialect::kMysql ? 0 : default_size;
+      }
       if (TakesDeclaredLength(kind) && numbers.size() == 1) return numbers[0];
       return default_size;
   }
@@ -227,14 +279,23 @@ bool TakesDeclaredLength(int32_t kind) {
          kind == kBit || kind == kVarBit;
 }
 
-ColumnType ClassifyDeclaredType(QStringView declared) {
+bool IsTimeKind(int32_t kind) {
+  return kind == kTime || kind == kTimeTz || kind == kTimestamp || kind == kTimestampTz;
+}
+
+ColumnType ClassifyDeclaredType(QStringView declared, TypeDialect dialect) {
   const SplitDeclaration d = Split(declared);
   ColumnType type;
   if (d.base.isEmpty() && !d.has_parameters) {
     type.data_type = kUntyped;
   } else if (auto it = KnownTypes().constFind(d.base); it != KnownTypes().cend()) {
     type.data_type = it->kind;
-    type.size = SizeOf(it->kind, it->size, d);
+    type.size = SizeOf(it->kind, it->size, d, dialect);
+    if (dialect == TypeDialect::kMysql && d.base == u"TINYINT" && d.parameters == u"1" &&
+        !d.is_unsigned && !d.is_zerofill) {
+      type.data_type = kBoolean;
+      type.size = 1;
+    }
   } else if (d.base.startsWith(u"INTERVAL")) {
     type.data_type = kInterval;
     type.size = 16;
@@ -248,14 +309,63 @@ ColumnType ClassifyDeclaredType(QStringView declared) {
     }
   }
   type.attributes = AttributesOf(type.data_type);
-  if (d.is_unsigned) type.attributes |= kUnsigned;
+  if (d.is_unsigned && dialect != TypeDialect::kSqlite) type.attributes |= kUnsigned;
   type.allow_zero_length = AllowsZeroLength(type.data_type);
+  return type;
+}
+
+ColumnType AutoNumbered(ColumnType type) {
+  type.attributes |= kAutoIncrement;
+  if (type.data_type == kInteger) type.size = 0;
+  return type;
+}
+
+ColumnType EnumType(const QStringList& labels) {
+  return {kEnum, LabelsHash(labels), AttributesOf(kEnum), AllowsZeroLength(kEnum)};
+}
+
+ColumnType WithTypeLength(ColumnType type, int typlen) {
+  if (type.data_type >= kOtherBase) type.attributes |= typlen > 0 ? kFixedLength : kVariableLength;
+  return type;
+}
+
+QString JsonCheckedColumn(QStringView condition) {
+  static const QRegularExpression pattern = [] {
+    // A column name as SQLite or MariaDB may quote it: "x", `x`, [x] or bare.
+    const QString name =
+        QString::fromLatin1(R"re((?:"(?:[^"]|"")+"|`(?:[^`]|``)+`|\[[^\]]+\]|[^\s()"'`\[\]]+))re");
+    const QString text =
+        QString::fromLatin1(R"re(^[\s(]*(?:(?<before>%1)\s+IS\s+NULL[\s)]*OR[\s(]*)?)re"
+                            R"re(JSON_VALID\s*\(\s*(?<name>%1)\s*\))re"
+                            R"re((?:[\s)]*OR[\s(]*(?<after>%1)\s+IS\s+NULL)?[\s)]*$)re");
+    return QRegularExpression(text.arg(name), QRegularExpression::CaseInsensitiveOption);
+  }();
+  const QRegularExpressionMatch match = pattern.match(condition);
+  if (!match.hasMatch()) return {};
+  const auto unquoted = [](QStringView name) {
+    const QChar open = name.isEmpty() ? QChar() : name.front();
+    if (open != u'"' && open != u'`' && open != u'[') return name.toString();
+    QString inner = name.mid(1, name.size() - 2).toString();
+    if (open != u'[') inner.replace(QString(2, open), QString(open));
+    return inner;
+  };
+  QString column = unquoted(match.capturedView(u"name"));
+  for (const QStringView other : {match.capturedView(u"before"), match.capturedView(u"after")}) {
+    if (!other.isEmpty() && unquoted(other).compare(column, Qt::CaseInsensitive) != 0) return {};
+  }
+  return column;
+}
+
+ColumnType AsJson(ColumnType type) {
+  if (type.data_type != kText) return type;
+  type.data_type = kJson;
+  type.allow_zero_length = AllowsZeroLength(kJson);
   return type;
 }
 
 ColumnType DeclaredTypeCache::Classify(const QString& declared) {
   auto it = seen_.constFind(declared);
-  if (it == seen_.cend()) it = seen_.insert(declared, classify_(declared));
+  if (it == seen_.cend()) it = seen_.insert(declared, ClassifyDeclaredType(declared, dialect_));
   return *it;
 }
 

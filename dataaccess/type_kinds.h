@@ -6,54 +6,54 @@
 // kInteger of Size 4; VARCHAR(20) and character varying(20) are both kVarChar of Size 20), while
 // different kinds always differ.
 //
-//  kind           code  spellings (case-insensitive)                           Size
-//  kBoolean          1  BOOLEAN BOOL                                           1
-//  kInteger          2  TINYINT INT1 | SMALLINT INT2 SMALLSERIAL SERIAL2 |      byte width: 1 | 2 |
-//                       MEDIUMINT INT3 | INT INTEGER INT4 SERIAL SERIAL4 |     3 | 4 | 8; a display
-//                       BIGINT INT8 BIG INT BIGSERIAL SERIAL8                  width (INT(11)) is
-//                       ignored
-//  kDecimal          3  DECIMAL NUMERIC DEC FIXED                              precision * 65536 +
-//  scale
-//                                                                              (0 when not
-//                                                                              declared)
-//  kFloat            4  REAL FLOAT4 | FLOAT FLOAT8 DOUBLE DOUBLE PRECISION;    4 | 8
-//                       FLOAT(p) is 4 for p <= 24, else 8
-//  kChar             5  CHAR CHARACTER NCHAR BPCHAR NATIONAL CHAR[ACTER]       declared length (1
-//  if none) kVarChar          6  VARCHAR CHARACTER VARYING CHAR VARYING NVARCHAR        declared
-//  length (0 if none)
-//                       VARCHAR2 NVARCHAR2 VARYING CHARACTER NATIONAL VARCHAR
-//  kText             7  TEXT CLOB NTEXT TINYTEXT MEDIUMTEXT LONGTEXT           0, except TINYTEXT
-//  255,
-//                                                                              MEDIUMTEXT 16777215
-//  kBinary           8  BINARY                                                 declared length (1
-//  if none) kVarBinary        9  VARBINARY BINARY VARYING                               declared
-//  length (0 if none) kBlob            10  BLOB BYTEA IMAGE TINYBLOB MEDIUMBLOB LONGBLOB 0, except
-//  TINYBLOB 255,
-//                                                                              MEDIUMBLOB 16777215
-//  kDate            11  DATE                                                   4
-//  kTime            12  TIME, TIME WITHOUT TIME ZONE                           8
-//  kTimeTz          13  TIMETZ TIME WITH TIME ZONE                             12
-//  kTimestamp       14  TIMESTAMP DATETIME SMALLDATETIME                       8
-//                       TIMESTAMP WITHOUT TIME ZONE
-//  kTimestampTz     15  TIMESTAMPTZ TIMESTAMP WITH TIME ZONE DATETIMEOFFSET    8
-//  kInterval        16  INTERVAL (with any field list)                         16
-//  kUuid            17  UUID UNIQUEIDENTIFIER                                  16
-//  kJson            18  JSON                                                   0
-//  kMoney           19  MONEY CURRENCY | SMALLMONEY                            8 | 4
-//  kBit             20  BIT                                                    declared length (1
-//  if none) kVarBit          21  VARBIT BIT VARYING                                     declared
-//  length (0 if none) kXml             22  XML                                                    0
-//  kEnum            23  ENUM(...)                                              hash of the value
-//  list kSet             24  SET(...)                                               hash of the
-//  value list kYear            25  YEAR                                                   1
-//  kUntyped         26  no declared type at all                                0
-//  other   0x40000000+  any other name: the code is a hash of the name, so     the declared length,
-//  or a
-//                       two columns share it only when their types are         hash of the
-//                       parameters spelled alike (inet and cidr differ)
+//  kind         code  spellings (case-insensitive)                 Size
+//  kBoolean        1  BOOLEAN BOOL                                 1
+//  kInteger        2  TINYINT INT1 | SMALLINT INT2 SMALLSERIAL     byte width 1 | 2 | 3 | 4 | 8
+//                     SERIAL2 | MEDIUMINT INT3 | INT INTEGER INT4  (a display width, INT(11), is
+//                     SERIAL SERIAL4 | BIGINT INT8 BIG INT         ignored); 0 when the engine
+//                     BIGSERIAL SERIAL8                            numbers the column, see below
+//  kDecimal        3  DECIMAL NUMERIC DEC FIXED                    precision * 65536 + scale, 0
+//                                                                  when not declared
+//  kFloat          4  REAL FLOAT4 | FLOAT FLOAT8 DOUBLE            4 | 8; FLOAT(p) is 4 for
+//                     DOUBLE PRECISION                             p <= 24, else 8
+//  kChar           5  CHAR CHARACTER NCHAR BPCHAR                  declared length, 1 if none
+//                     NATIONAL CHAR[ACTER]
+//  kVarChar        6  VARCHAR CHARACTER VARYING CHAR VARYING       declared length, 0 if none
+//                     NVARCHAR VARCHAR2 NVARCHAR2
+//                     VARYING CHARACTER NATIONAL VARCHAR
+//  kText           7  TEXT CLOB NTEXT TINYTEXT MEDIUMTEXT          0 (no limit), except TINYTEXT
+//                     LONGTEXT                                     255, MEDIUMTEXT 16777215
+//  kBinary         8  BINARY                                       declared length, 1 if none
+//  kVarBinary      9  VARBINARY BINARY VARYING                     declared length, 0 if none
+//  kBlob          10  BLOB BYTEA IMAGE TINYBLOB MEDIUMBLOB         0 (no limit), except TINYBLOB
+//                     LONGBLOB                                     255, MEDIUMBLOB 16777215
+//  kDate          11  DATE                                         4
+//  kTime          12  TIME, TIME WITHOUT TIME ZONE                 fractional-second digits kept:
+//  kTimeTz        13  TIMETZ TIME WITH TIME ZONE                   the declared precision
+//  kTimestamp     14  TIMESTAMP DATETIME SMALLDATETIME             (TIMESTAMP(3) is 3), else the
+//                     TIMESTAMP WITHOUT TIME ZONE                  engine's default, see below
+//                                                                  (SMALLDATETIME: 0)
+//  kTimestampTz   15  TIMESTAMPTZ TIMESTAMP WITH TIME ZONE
+//                     DATETIMEOFFSET
+//  kInterval      16  INTERVAL (with any field list)               16
+//  kUuid          17  UUID UNIQUEIDENTIFIER                        16
+//  kJson          18  JSON                                         0; JSON kept as text has the
+//                                                                  text's Size, see below
+//  kMoney         19  MONEY CURRENCY | SMALLMONEY                  8 | 4
+//  kBit           20  BIT                                          declared length, 1 if none
+//  kVarBit        21  VARBIT BIT VARYING                           declared length, 0 if none
+//  kXml           22  XML                                          0
+//  kEnum          23  ENUM(...)                                    hash of the labels, in order
+//  kSet           24  SET(...)                                     hash of the labels, in order
+//  kYear          25  YEAR                                         1
+//  kUntyped       26  no declared type at all                      0
+//  other  0x40000000+ any other name: the code is a hash of the    the declared length, or a
+//                     name, so two columns share it only when      hash of the parameters
+//                     their types are spelled alike (inet and
+//                     cidr differ); type arrays ("integer[]") too
 //
-// The fractional-seconds precision of time types is not compared: engines disagree on its
-// default. Type arrays ("integer[]") count as other names.
+// Enumeration labels are compared unquoted: ENUM('a', 'b'), enum('a','b') and a PostgreSQL enum
+// type of the labels a, b are the same type; the labels' order and letter case count.
 //
 // Attribute bits (DataColumn::Attributes):
 //   kFixedLength    0x0001  a fixed-width kind: boolean, integer, decimal, float, char, binary,
@@ -63,15 +63,58 @@
 //                           an SQLite rowid alias); set by the drivers, not by the type
 //   kGenerated      0x0020  a generated (computed) column; set by the drivers
 //   kUnsigned       0x0100  an UNSIGNED integer or decimal
+// A type of another name has neither length bit, except on PostgreSQL, see below.
 //
 // AllowZeroLength is true for the kinds that can hold an empty value distinct from NULL and
 // store it as such: varchar, text, varbinary, blob and untyped; false for every other kind
 // (fixed-length char pads the empty text).
+//
+// What the spelling alone does not say. Each catalog reader classifies with its engine's
+// TypeDialect and applies the catalog facts below, so that a column compares as what it holds:
+// equal where every engine stores the same values, different where one would store a value
+// differently.
+//
+// - Columns the engine numbers (AutoNumbered). An SQLite INTEGER PRIMARY KEY is the table's
+//   rowid, which holds any 64-bit integer whatever the declaration says, so SQLite cannot tell
+//   whether the application meant a 32- or a 64-bit key; the same model gets a serial, an
+//   identity or an AUTO_INCREMENT column of either width on the other engines. An integer
+//   column the engine numbers therefore has Size 0 on every engine: an auto key compares equal
+//   with an auto key of any width. The width of such keys is not compared, also within one
+//   engine (serial against bigserial), while an auto key against a plain integer still differs.
+// - SQLite floating point. Every declared type of REAL affinity (REAL, FLOAT, DOUBLE, ...) stores
+//   an 8-byte IEEE double: Size 8. PostgreSQL real and MySQL FLOAT keep 4 bytes and differ.
+// - SQLite UNSIGNED. SQLite keeps the words of a declared type but not their meaning: an
+//   INTEGER UNSIGNED column stores negative values. kUnsigned is never set on SQLite.
+// - SQLite fractional seconds. SQLite stores a date and time as the text or number it is given,
+//   every digit kept, whatever precision is declared: time kinds are Size 6, the microseconds
+//   that the server engines keep at most.
+// - PostgreSQL fractional seconds. time and timestamp without a precision keep microseconds: 6.
+// - MySQL/MariaDB fractional seconds. DATETIME, TIME and TIMESTAMP without a precision keep
+//   whole seconds (the server drops .123456): 0. A precision the engine's default equals is the
+//   same type as none (timestamp(6) is timestamp on PostgreSQL, datetime(0) is datetime).
+// - MySQL/MariaDB tinyint(1). The server keeps BOOL and BOOLEAN as tinyint(1), and its catalog
+//   says only that: a signed tinyint(1) without ZEROFILL is kBoolean. With UNSIGNED or ZEROFILL,
+//   or another display width, it is an integer: BOOLEAN never becomes one of those.
+// - MySQL/MariaDB FLOAT without digits is the 4-byte single precision (PostgreSQL's float is a
+//   double): Size 4.
+// - MySQL/MariaDB TEXT and BLOB hold at most 65,535 bytes: Size 65535, beside TINYTEXT 255 and
+//   MEDIUMTEXT 16777215 (LONGTEXT and LONGBLOB, up to 4 GB, count as unlimited: 0).
+// - JSON kept as text (JsonCheckedColumn, AsJson). MariaDB stores a JSON column as LONGTEXT
+//   COLLATE utf8mb4_bin with CHECK (json_valid(column)), and SQLite, which has no JSON type, is
+//   given TEXT with the same check. A kText column held by exactly that check is kJson, of its
+//   text's Size. The check may add "OR column IS NULL", which changes nothing (a CHECK passes on
+//   NULL); any other condition makes it an ordinary text. MariaDB opens a table to list its
+//   checks, so they are read only where a text has a binary collation, as JSON's has.
+// - PostgreSQL enum types (EnumType): kEnum of their labels in pg_enum's order, so the same
+//   labels compare equal with a MySQL ENUM.
+// - PostgreSQL types of other names take their length bit from pg_type.typlen (WithTypeLength):
+//   a positive byte count is kFixedLength, -1 (varlena) and -2 (C string) kVariableLength.
 #ifndef VANTREL_DATAACCESS_TYPE_KINDS_H_
 #define VANTREL_DATAACCESS_TYPE_KINDS_H_
 
 #include <QHash>
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 #include <cstdint>
 
@@ -126,26 +169,44 @@ struct ColumnType {
 // and varbit.
 bool TakesDeclaredLength(int32_t kind);
 
-// Maps a declared type in any engine's spelling ("varchar(20)", "INT(11) UNSIGNED",
+// True for the time kinds, whose Size is the fractional-second digits they keep: time, timetz,
+// timestamp and timestamptz.
+bool IsTimeKind(int32_t kind);
+
+// The engine whose catalog spelled a type; the rules above that name an engine follow it.
+// kOther applies the table alone, with the fractional-seconds default of PostgreSQL.
+enum class TypeDialect { kOther, kSqlite, kPostgres, kMysql };
+
+// Maps a declared type in an engine's spelling ("varchar(20)", "INT(11) UNSIGNED",
 // "timestamp(3) with time zone", "numeric(10,2)", "") onto the table above. Never fails.
-ColumnType ClassifyDeclaredType(QStringView declared);
+ColumnType ClassifyDeclaredType(QStringView declared, TypeDialect dialect = TypeDialect::kOther);
+
+// `type` as a column the engine numbers itself: kAutoIncrement, and Size 0 for an integer.
+ColumnType AutoNumbered(ColumnType type);
+
+// A PostgreSQL enum type of these labels, in their order.
+ColumnType EnumType(const QStringList& labels);
+
+// `type` with the length bit that PostgreSQL's pg_type.typlen gives, when it is a type of
+// another name; any other type is returned as it is.
+ColumnType WithTypeLength(ColumnType type, int typlen);
+
+// The column that a CHECK constraint's condition holds to JSON, unquoted: "doc" for
+// json_valid(`doc`) or (JSON_VALID("doc") OR "doc" IS NULL); empty for any other condition.
+QString JsonCheckedColumn(QStringView condition);
+
+// `type` as a JSON document of its Size when it is a text; any other type as it is.
+ColumnType AsJson(ColumnType type);
 
 // ClassifyDeclaredType with a memory of the spellings it has seen: a catalog repeats a few dozen
 // spellings over its columns, and classifying each column anew would cost more than reading it.
-// A driver whose engine spells some types its own way passes a classifier that translates them
-// first.
 class DeclaredTypeCache {
  public:
-  using Classifier = ColumnType (*)(const QString& declared);
-  explicit DeclaredTypeCache(Classifier classify = &ClassifyDeclaredSpelling)
-      : classify_(classify) {}
+  explicit DeclaredTypeCache(TypeDialect dialect = TypeDialect::kOther) : dialect_(dialect) {}
   ColumnType Classify(const QString& declared);
 
  private:
-  static ColumnType ClassifyDeclaredSpelling(const QString& declared) {
-    return ClassifyDeclaredType(declared);
-  }
-  Classifier classify_;
+  TypeDialect dialect_;
   QHash<QString, ColumnType> seen_;
 };
 

@@ -1,7 +1,7 @@
 #include "dataaccess/mysql/mysql_catalog.h"
 
 #include <QHash>
-#include <QRegularExpression>
+#include <QSet>
 #include <algorithm>
 #include <cstdlib>
 #include <vector>
@@ -18,8 +18,15 @@ constexpr char kTablesQuery[] =
     "WHERE TABLE_SCHEMA = DATABASE() AND TABLE_TYPE IN ('BASE TABLE', 'VIEW', 'SYSTEM VERSIONED')";
 // Unordered: sorting on the server costs more than putting each table's columns in order here.
 constexpr char kColumnsQuery[] =
-    "SELECT TABLE_NAME, COLUMN_NAME, COLUMN_TYPE, IS_NULLABLE = 'NO', EXTRA, ORDINAL_POSITION "
-    "FROM information_schema.COLUMNS WHERE TABLE_SCHEMA = DATABASE()";
+    "SELECT TABLE_NAME, COLUMN_NAME, COLUMN_TYPE, IS_NULLABLE = 'NO', EXTRA, ORDINAL_POSITION, "
+    "COLLATION_NAME LIKE '%\\_bin' FROM information_schema.COLUMNS WHERE TABLE_SCHEMA = DATABASE()";
+// MariaDB keeps a JSON column as LONGTEXT COLLATE utf8mb4_bin with a json_valid() check (MySQL
+// has a JSON type). Reading a table's checks opens the table, about a millisecond each, so only
+// the tables named (those with a binary-collated text) are read; MariaDB filters on the names
+// before it opens a table.
+constexpr char kJsonChecksQuery[] =
+    "SELECT TABLE_NAME, CHECK_CLAUSE FROM information_schema.CHECK_CONSTRAINTS "
+    "WHERE CONSTRAINT_SCHEMA = DATABASE() AND CHECK_CLAUSE LIKE '%json_valid%' AND TABLE_NAME IN ";
 
 struct ResultDeleter {
   void operator()(MYSQL_RES* result) const { mysql_free_result(result); }
@@ -55,15 +62,39 @@ struct TableEntry {
   bool is_view = false;
 };
 
-}  // namespace
-
-ColumnType ClassifyMysqlType(const QString& column_type) {
-  static const QRegularExpression plain_float(QStringLiteral("^\\s*float\\b(?!\\s*\\()"),
-                                              QRegularExpression::CaseInsensitiveOption);
-  QString declared = column_type;
-  declared.replace(plain_float, QStringLiteral("real"));
-  return ClassifyDeclaredType(declared);
+// The JSON-checked columns of each of `tables`, read from CHECK_CONSTRAINTS, which MariaDB has
+// from 10.2.22 and 10.3.10 on.
+QHash<QString, QStringList> JsonCheckedColumns(MYSQL* mysql, const QString& target,
+                                               const QSet<QString>& tables) {
+  QHash<QString, QStringList> columns;
+  const unsigned long version = mysql_get_server_version(mysql);
+  if (tables.isEmpty() || !QByteArrayView(mysql_get_server_info(mysql)).contains("MariaDB") ||
+      version < 100222 || (version >= 100300 && version < 100310)) {
+    return columns;
+  }
+  QByteArray sql = kJsonChecksQuery;
+  QByteArray escaped;
+  const char* separator = "('";
+  for (const QString& table : tables) {
+    const QByteArray name = table.toUtf8();
+    escaped.resize(name.size() * 2 + 1);
+    escaped.resize(static_cast<qsizetype>(mysql_real_escape_string(
+        mysql, escaped.data(), name.constData(), static_cast<unsigned long>(name.size()))));
+    sql += separator + escaped + '\'';
+    separator = ", '";
+  }
+  sql += ')';
+  Result result = Run(mysql, sql.constData(), target);
+  while (MYSQL_ROW row = mysql_fetch_row(result.get())) {
+    const unsigned long* lengths = mysql_fetch_lengths(result.get());
+    const QString column = JsonCheckedColumn(Text(row, lengths, 1));
+    if (!column.isEmpty()) columns[Text(row, lengths, 0)].append(column);
+  }
+  if (mysql_errno(mysql) != 0) ThrowUnreadable(mysql, target);
+  return columns;
 }
+
+}  // namespace
 
 void ReadMysqlCatalog(MYSQL* mysql, const QString& target, CatalogTables& tables) {
   std::vector<TableEntry> entries;
@@ -76,9 +107,11 @@ void ReadMysqlCatalog(MYSQL* mysql, const QString& target, CatalogTables& tables
     if (mysql_errno(mysql) != 0) ThrowUnreadable(mysql, target);
   }
   QHash<QString, std::vector<NumberedColumn>> columns_of;
-  DeclaredTypeCache types(&ClassifyMysqlType);
+  QSet<QString> binary_text_tables;
+  DeclaredTypeCache types(TypeDialect::kMysql);
   {
     QByteArray current_table;
+    QString current_name;
     std::vector<NumberedColumn>* current = nullptr;
     Result result = Run(mysql, kColumnsQuery, target);
     while (MYSQL_ROW row = mysql_fetch_row(result.get())) {
@@ -88,7 +121,7 @@ void ReadMysqlCatalog(MYSQL* mysql, const QString& target, CatalogTables& tables
       column.type = types.Classify(Text(row, lengths, 2));
       column.required = row[3] && row[3][0] == '1';
       const QString extra = Text(row, lengths, 4).toUpper();
-      if (extra.contains(u"AUTO_INCREMENT")) column.type.attributes |= kAutoIncrement;
+      if (extra.contains(u"AUTO_INCREMENT")) column.type = AutoNumbered(column.type);
       if (extra.contains(u"GENERATED") || extra.contains(u"VIRTUAL") ||
           extra.contains(u"PERSISTENT")) {
         column.type.attributes |= kGenerated;
@@ -97,12 +130,18 @@ void ReadMysqlCatalog(MYSQL* mysql, const QString& target, CatalogTables& tables
       const QByteArrayView table(row[0], static_cast<qsizetype>(lengths[0]));
       if (!current || table != current_table) {
         current_table = table.toByteArray();
-        current = &columns_of[QString::fromUtf8(current_table)];
+        current_name = QString::fromUtf8(current_table);
+        current = &columns_of[current_name];
+      }
+      if (row[6] && row[6][0] == '1' && column.type.data_type == kText) {
+        binary_text_tables.insert(current_name);
       }
       current->push_back({std::strtoul(row[5] ? row[5] : "0", nullptr, 10), std::move(column)});
     }
     if (mysql_errno(mysql) != 0) ThrowUnreadable(mysql, target);
   }
+  const QHash<QString, QStringList> json_columns =
+      JsonCheckedColumns(mysql, target, binary_text_tables);
   std::sort(entries.begin(), entries.end(),
             [](const TableEntry& a, const TableEntry& b) { return a.name < b.name; });
   tables.Reserve(entries.size());
@@ -110,12 +149,16 @@ void ReadMysqlCatalog(MYSQL* mysql, const QString& target, CatalogTables& tables
   for (const TableEntry& entry : entries) {
     builder.AddTable(QString(), entry.name);
     std::vector<NumberedColumn>& columns = columns_of[entry.name];
+    const QStringList json = json_columns.value(entry.name);
     std::sort(columns.begin(), columns.end(), [](const NumberedColumn& a, const NumberedColumn& b) {
       return a.ordinal < b.ordinal;
     });
     for (NumberedColumn& numbered : columns) {
       // A view's NOT NULL is inferred, not declared; other engines never report one.
       if (entry.is_view) numbered.column.required = false;
+      if (json.contains(numbered.column.name, Qt::CaseInsensitive)) {
+        numbered.column.type = AsJson(numbered.column.type);
+      }
       builder.AddColumn(std::move(numbered.column));
     }
   }

@@ -1,5 +1,5 @@
 // Reads every table, view and column of the database a MySQL or MariaDB session is open on, in
-// two information_schema queries.
+// two information_schema queries (and, on MariaDB, a third for the checks that make a text JSON).
 #ifndef VANTREL_DATAACCESS_MYSQL_MYSQL_CATALOG_H_
 #define VANTREL_DATAACCESS_MYSQL_MYSQL_CATALOG_H_
 
@@ -8,7 +8,6 @@
 #include <QString>
 
 #include "dataaccess/catalog/catalog.h"
-#include "dataaccess/type_kinds.h"
 
 namespace dataaccess {
 
@@ -18,10 +17,6 @@ namespace dataaccess {
 // each other's tables. `target` names the database in error descriptions.
 // Throws kCatalogUnreadable when a query fails.
 void ReadMysqlCatalog(MYSQL* mysql, const QString& target, CatalogTables& tables);
-
-// The type of a column from its COLUMN_TYPE ("int(10) unsigned", "float", "enum('a','b')").
-// A plain FLOAT is single precision on these engines.
-ColumnType ClassifyMysqlType(const QString& column_type);
 
 }  // namespace dataaccess
 

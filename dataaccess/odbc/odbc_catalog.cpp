@@ -137,7 +137,7 @@ QString Key(const QString& schema, const QString& table) { return schema + QChar
 
 }  // namespace
 
-ColumnType ClassifyOdbcType(const OdbcTypeRow& row) {
+ColumnType ClassifyOdbcType(const OdbcTypeRow& row, TypeDialect dialect) {
   QString declared = row.type_name.trimmed();
   const QString lower = declared.toLower();
   // SQL Server reports an identity column's type as "int identity".
@@ -145,20 +145,34 @@ ColumnType ClassifyOdbcType(const OdbcTypeRow& row) {
   if (lower == u"serial" || lower == u"serial4") declared = QStringLiteral("integer");
   if (lower == u"bigserial" || lower == u"serial8") declared = QStringLiteral("bigint");
   if (lower == u"smallserial" || lower == u"serial2") declared = QStringLiteral("smallint");
-  if (declared.contains(u'(') || !row.has_modifier) return ClassifyDeclaredType(declared);
+  if (declared.contains(u'(')) return ClassifyDeclaredType(declared, dialect);
   // Only the kinds whose Size is a declared length or precision take one from the driver; the
-  // length a driver reports for, say, an inet column is a display width.
-  const int32_t kind = ClassifyDeclaredType(declared).data_type;
-  if (TakesDeclaredLength(kind) && row.column_size > 0) {
+  // length a driver reports for, say, an inet column is a display width. DECIMAL_DIGITS of a
+  // time kind is the precision in effect, declared or the engine's default.
+  const int32_t kind = ClassifyDeclaredType(declared, dialect).data_type;
+  if (IsTimeKind(kind)) {
+    if (row.decimal_digits >= 0) declared += QStringLiteral("(%1)").arg(row.decimal_digits);
+  } else if (row.has_modifier && TakesDeclaredLength(kind) && row.column_size > 0) {
     declared += QStringLiteral("(%1)").arg(row.column_size);
-  } else if (kind == kDecimal && row.column_size > 0) {
+  } else if (row.has_modifier && kind == kDecimal && row.column_size > 0) {
     declared += QStringLiteral("(%1,%2)").arg(row.column_size).arg(std::max(row.decimal_digits, 0));
   }
-  return ClassifyDeclaredType(declared);
+  return ClassifyDeclaredType(declared, dialect);
+}
+
+TypeDialect DialectOfDbms(const QString& dbms_name) {
+  if (dbms_name.contains(u"PostgreSQL", Qt::CaseInsensitive)) return TypeDialect::kPostgres;
+  if (dbms_name.contains(u"MySQL", Qt::CaseInsensitive) ||
+      dbms_name.contains(u"MariaDB", Qt::CaseInsensitive)) {
+    return TypeDialect::kMysql;
+  }
+  if (dbms_name.contains(u"SQLite", Qt::CaseInsensitive)) return TypeDialect::kSqlite;
+  return TypeDialect::kOther;
 }
 
 void ReadOdbcCatalog(const OdbcSession& session, const QString& target, CatalogTables& tables) {
   const QString default_schema = DefaultSchema(session);
+  const TypeDialect dialect = DialectOfDbms(session.Info(SQL_DBMS_NAME));
   std::vector<TableKey> keys;
   QSet<QString> known;
   {
@@ -199,11 +213,11 @@ void ReadOdbcCatalog(const OdbcSession& session, const QString& target, CatalogT
       const bool numbered =
           auto_increment_column > 0 && statement.Integer(auto_increment_column, 0) == 1;
       if (modifier_column > 0) type.has_modifier = statement.Integer(modifier_column, -1) != -1;
-      pending.column.type = ClassifyOdbcType(type);
+      pending.column.type = ClassifyOdbcType(type, dialect);
       const QString type_name = type.type_name.toLower();
       if (numbered || type_name.contains(u"serial") || type_name.endsWith(u" identity") ||
           column_default.startsWith(u"nextval(", Qt::CaseInsensitive)) {
-        pending.column.type.attributes |= kAutoIncrement;
+        pending.column.type = AutoNumbered(pending.column.type);
       }
       columns_of[key].push_back(std::move(pending));
     }

@@ -28,9 +28,13 @@ struct OdbcTypeRow {
 };
 
 // The type of a column: the data source's type name, with the length or precision the driver
-// reports for the kinds whose Size is one, mapped through ClassifyDeclaredType. Serial type names
-// count as integers; the auto-increment bit is left to the caller.
-ColumnType ClassifyOdbcType(const OdbcTypeRow& row);
+// reports for the kinds whose Size is one and the fractional-second digits of time kinds, mapped
+// through ClassifyDeclaredType in the engine's dialect. Serial type names count as integers; the
+// auto-increment bit is left to the caller.
+ColumnType ClassifyOdbcType(const OdbcTypeRow& row, TypeDialect dialect = TypeDialect::kOther);
+
+// The dialect of the engine behind a data source, from its SQL_DBMS_NAME.
+TypeDialect DialectOfDbms(const QString& dbms_name);
 
 }  // namespace dataaccess
 

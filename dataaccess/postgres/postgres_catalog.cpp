@@ -13,14 +13,14 @@
 namespace dataaccess {
 namespace {
 
-// Both queries run in one read-only snapshot.
+// The queries run in one read-only snapshot.
 constexpr char kBegin[] = "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY";
 constexpr char kDefaultSchema[] = "SELECT coalesce(current_schema(), 'public')";
 
 // One row per live column; a table without columns gives one row with a NULL column. The rows
 // come unsorted: sorting 170,000 rows on the server spills to disk and costs more than sorting
 // the tables here. A column numbers itself when it is an identity column or a serial: a nextval()
-// default on a sequence that belongs to the column.
+// default on a sequence that belongs to the column. The type's oid finds it in kTypesQuery.
 constexpr char kColumnsQuery[] = R"sql(
 SELECT c.oid, n.nspname, c.relname, a.attnum, a.attname, format_type(a.atttypid, a.atttypmod),
        a.attnotnull,
@@ -30,7 +30,7 @@ SELECT c.oid, n.nspname, c.relname, a.attnum, a.attname, format_type(a.atttypid,
                      WHERE dep.classid = 'pg_class'::regclass AND dep.refclassid = 'pg_class'::regclass
                        AND dep.refobjid = c.oid AND dep.refobjsubid = a.attnum
                        AND dep.deptype = 'a' AND sq.relkind = 'S')),
-       a.attgenerated <> ''
+       a.attgenerated <> '', a.atttypid
 FROM pg_class c
 JOIN pg_namespace n ON n.oid = c.relnamespace
 LEFT JOIN pg_attribute a ON a.attrelid = c.oid AND a.attnum > 0 AND NOT a.attisdropped
@@ -38,6 +38,12 @@ LEFT JOIN pg_attrdef d ON d.adrelid = a.attrelid AND d.adnum = a.attnum
 WHERE c.relkind IN ('r', 'p', 'v', 'm', 'f')
   AND n.nspname NOT IN ('pg_catalog', 'information_schema')
   AND n.nspname NOT LIKE 'pg\_toast%' AND n.nspname NOT LIKE 'pg\_temp\_%')sql";
+// The types stored in a fixed number of bytes, an enum type once per label in the labels' order;
+// every other type is stored with a variable length (typlen -1 or -2). One pass over pg_type
+// costs less than joining it to every column.
+constexpr char kTypesQuery[] = R"sql(
+SELECT t.oid, t.typlen, e.enumlabel FROM pg_type t LEFT JOIN pg_enum e ON e.enumtypid = t.oid
+WHERE t.typlen > 0 ORDER BY t.oid, e.enumsortorder)sql";
 
 struct ResultDeleter {
   void operator()(PGresult* result) const { PQclear(result); }
@@ -70,22 +76,47 @@ bool Flag(PGresult* result, int row, int column) {
   return PQgetvalue(result, row, column)[0] == 't';
 }
 
+uint Oid(PGresult* result, int row, int column) {
+  return static_cast<uint>(std::strtoul(PQgetvalue(result, row, column), nullptr, 10));
+}
+
+// What kTypesQuery says, by type oid.
+struct StoredTypes {
+  QHash<uint, int> fixed_lengths;
+  QHash<uint, ColumnType> enums;
+};
+
+StoredTypes ReadStoredTypes(PGresult* result) {
+  StoredTypes types;
+  QHash<uint, QStringList> labels;
+  for (int i = 0; i < PQntuples(result); ++i) {
+    const uint oid = Oid(result, i, 0);
+    types.fixed_lengths.insert(oid, std::atoi(PQgetvalue(result, i, 1)));
+    if (!PQgetisnull(result, i, 2)) labels[oid].append(Text(result, i, 2));
+  }
+  for (auto it = labels.cbegin(); it != labels.cend(); ++it) {
+    types.enums.insert(it.key(), EnumType(*it));
+  }
+  return types;
+}
+
 }  // namespace
 
 void ReadPostgresCatalog(PGconn* conn, const QString& target, CatalogTables& tables) {
   Run(conn, kBegin, target);
   const Result schema = Run(conn, kDefaultSchema, target);
   const Result rows = Run(conn, kColumnsQuery, target);
+  const StoredTypes stored = ReadStoredTypes(Run(conn, kTypesQuery, target).get());
   Run(conn, "COMMIT", target);
 
   // Columns: oid 0, nspname 1, relname 2, attnum 3, attname 4, type 5, notnull 6, numbered 7,
-  // generated 8.
+  // generated 8, type oid 9.
   PGresult* r = rows.get();
   const int count = PQntuples(r);
   std::vector<TableRows> found;
   QHash<uint, size_t> slot_of;
   for (int i = 0; i < count; ++i) {
-    const uint oid = static_cast<uint>(std::strtoul(PQgetvalue(r, i, 0), nullptr, 10));
+    const uint oid = Oid(r, i, 0);
     auto it = slot_of.constFind(oid);
     if (it == slot_of.cend()) {
       it = slot_of.insert(oid, found.size());
@@ -101,16 +132,21 @@ void ReadPostgresCatalog(PGconn* conn, const QString& target, CatalogTables& tab
 
   tables.Reserve(found.size());
   ServerCatalogBuilder builder(tables, Text(schema.get(), 0, 0));
-  DeclaredTypeCache types;
+  DeclaredTypeCache types(TypeDialect::kPostgres);
   for (TableRows& table : found) {
     builder.AddTable(table.schema, table.name);
     std::sort(table.columns.begin(), table.columns.end());
     for (const auto& [attnum, i] : table.columns) {
       ServerColumn column;
       column.name = Text(r, i, 4);
-      column.type = types.Classify(Text(r, i, 5));
+      const uint type_oid = Oid(r, i, 9);
+      const auto enum_type = stored.enums.constFind(type_oid);
+      column.type = enum_type != stored.enums.cend()
+                        ? *enum_type
+                        : WithTypeLength(types.Classify(Text(r, i, 5)),
+                                         stored.fixed_lengths.value(type_oid, -1));
       column.required = Flag(r, i, 6);
-      if (Flag(r, i, 7)) column.type.attributes |= kAutoIncrement;
+      if (Flag(r, i, 7)) column.type = AutoNumbered(column.type);
       if (Flag(r, i, 8)) column.type.attributes |= kGenerated;
       builder.AddColumn(std::move(column));
     }

@@ -29,12 +29,14 @@ constexpr int kBusyTimeoutMs = 2000;
 // an index of origin 'pk' for it: in a WITHOUT ROWID table, and for INTEGER PRIMARY KEY DESC.
 // SQLite says so itself; the CREATE text could hold the words anywhere (pragma_table_list would
 // say it too, but scans every table at each call). Hidden columns of virtual tables (hidden = 1)
-// are not columns a user declared; generated ones are 2 and 3.
+// are not columns a user declared; generated ones are 2 and 3. The table's SQL comes with its
+// first column when it may hold a json_valid() check.
 constexpr char kCatalogQuery[] = R"sql(
 SELECT m.name, p.name, p.type, p."notnull", p.pk, p.hidden,
        CASE WHEN p.pk = 1 AND upper(p.type) = 'INTEGER' AND m.type = 'table'
             THEN EXISTS (SELECT 1 FROM pragma_index_list(m.name, 'main') WHERE origin = 'pk')
-            ELSE 0 END
+            ELSE 0 END,
+       CASE WHEN p.cid = 0 AND m.sql LIKE '%json\_valid%' ESCAPE '\' THEN m.sql END
 FROM sqlite_schema AS m JOIN pragma_table_xinfo(m.name, 'main') AS p
 WHERE m.type IN ('table', 'view') AND m.name NOT LIKE 'sqlite\_%' ESCAPE '\')sql";
 
@@ -42,13 +44,66 @@ WHERE m.type IN ('table', 'view') AND m.name NOT LIKE 'sqlite\_%' ESCAPE '\')sql
 // table, a virtual table whose module is not loaded): tables first, then each one's columns.
 constexpr char kTableListQuery[] = R"sql(
 SELECT name,
-       type = 'table' AND EXISTS (SELECT 1 FROM pragma_index_list(name, 'main') WHERE origin = 'pk')
+       type = 'table' AND EXISTS (SELECT 1 FROM pragma_index_list(name, 'main') WHERE origin = 'pk'),
+       sql
 FROM sqlite_schema
 WHERE type IN ('table', 'view') AND name NOT LIKE 'sqlite\_%' ESCAPE '\' ORDER BY rowid)sql";
 constexpr char kColumnQuery[] = R"sql(
 SELECT NULL, name, type, "notnull", pk, hidden,
-       CASE WHEN pk = 1 AND upper(type) = 'INTEGER' THEN ?2 ELSE 0 END
+       CASE WHEN pk = 1 AND upper(type) = 'INTEGER' THEN ?2 ELSE 0 END,
+       CASE WHEN cid = 0 THEN ?3 END
 FROM pragma_table_xinfo(?1, 'main') ORDER BY cid)sql";
+
+// Where `text` continues after the quoted name or string, comment or other character at `at`.
+qsizetype SkipToken(QStringView text, qsizetype at) {
+  const QChar c = text[at];
+  if (text.mid(at, 2) == u"--") {
+    const qsizetype end = text.indexOf(u'\n', at);
+    return end < 0 ? text.size() : end + 1;
+  }
+  if (text.mid(at, 2) == u"/*") {
+    const qsizetype end = text.indexOf(u"*/", at + 2);
+    return end < 0 ? text.size() : end + 2;
+  }
+  if (c != u'\'' && c != u'"' && c != u'`' && c != u'[') return at + 1;
+  const QChar close = c == u'[' ? QChar(u']') : c;
+  for (qsizetype i = at + 1; i < text.size(); ++i) {
+    if (text[i] != close) continue;
+    if (close == u']' || i + 1 == text.size() || text[i + 1] != close) return i + 1;
+    ++i;  // a doubled quote
+  }
+  return text.size();
+}
+
+// The conditions of the CHECK constraints, column and table ones alike, of a CREATE TABLE
+// statement as sqlite_schema keeps it.
+QStringList CheckConditions(QStringView sql) {
+  QStringList conditions;
+  const auto is_word = [](QChar c) { return c.isLetterOrNumber() || c == u'_' || c == u'$'; };
+  for (qsizetype i = 0; i < sql.size();) {
+    if (sql.mid(i, 5).compare(u"CHECK", Qt::CaseInsensitive) != 0 ||
+        (i > 0 && is_word(sql[i - 1])) || (i + 5 < sql.size() && is_word(sql[i + 5]))) {
+      i = SkipToken(sql, i);
+      continue;
+    }
+    qsizetype open = i + 5;
+    while (open < sql.size() && sql[open].isSpace()) ++open;
+    if (open == sql.size() || sql[open] != u'(') {
+      i = open;
+      continue;
+    }
+    int depth = 0;
+    qsizetype end = open;
+    while (end < sql.size()) {
+      if (sql[end] == u'(') ++depth;
+      if (sql[end] == u')' && --depth == 0) break;
+      end = SkipToken(sql, end);
+    }
+    conditions.append(sql.mid(open + 1, end - open - 1).toString());
+    i = end + 1;
+  }
+  return conditions;
+}
 
 class Database {
  public:
@@ -145,6 +200,7 @@ class Statement {
     db_.Raise(rc);
   }
   int Int(int column) const { return sqlite3_column_int(stmt_, column); }
+  bool IsNull(int column) const { return sqlite3_column_type(stmt_, column) == SQLITE_NULL; }
   QByteArrayView Utf8(int column) const {
     const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
     return QByteArrayView(bytes, sqlite3_column_bytes(stmt_, column));
@@ -159,12 +215,18 @@ class Statement {
   sqlite3_stmt* stmt_ = nullptr;
 };
 
-// Collects one table's rows of the catalog queries (columns 1 to 6) into its column list.
+// Collects one table's rows of the catalog queries (columns 1 to 7) into its column list.
 class TableFiller {
  public:
   TableFiller(CatalogTable& table, DeclaredTypeCache& types) : table_(table), types_(types) {}
 
   void AddRow(const Statement& row) {
+    if (!row.IsNull(7)) {
+      for (const QString& condition : CheckConditions(row.Text(7))) {
+        const QString column = JsonCheckedColumn(condition);
+        if (!column.isEmpty()) json_columns_.append(column);
+      }
+    }
     if (row.Int(5) == 1) return;  // a virtual table's hidden column
     ColumnDefinition column;
     column.name = NameFromBytes(row.Utf8(1));
@@ -184,20 +246,27 @@ class TableFiller {
   }
 
   // An INTEGER column that is the whole primary key of a rowid table is the rowid itself:
-  // SQLite numbers it and it can never be NULL.
+  // SQLite numbers it and it can never be NULL. A text column that a CHECK holds to
+  // json_valid() is a JSON document.
   void Finish() {
     if (primary_key_columns_ == 1 && rowid_alias_ >= 0) {
       ColumnDefinition& alias = pending_[static_cast<size_t>(rowid_alias_)];
-      alias.type.attributes |= kAutoIncrement;
+      alias.type = AutoNumbered(alias.type);
       alias.required = true;
     }
-    for (ColumnDefinition& column : pending_) table_.MutableColumns().Add(std::move(column));
+    for (ColumnDefinition& column : pending_) {
+      if (json_columns_.contains(column.name, Qt::CaseInsensitive)) {
+        column.type = AsJson(column.type);
+      }
+      table_.MutableColumns().Add(std::move(column));
+    }
   }
 
  private:
   CatalogTable& table_;
   DeclaredTypeCache& types_;
   std::vector<ColumnDefinition> pending_;
+  QStringList json_columns_;
   int ordinal_ = 0;
   int primary_key_columns_ = 0;
   int rowid_alias_ = -1;
@@ -206,7 +275,7 @@ class TableFiller {
 // Returns false when the catalog cannot be read in one pass; `tables` is then to be discarded.
 bool ReadWholeCatalog(const Database& db, CatalogTables& tables) {
   QByteArray current_name;
-  DeclaredTypeCache types;
+  DeclaredTypeCache types(TypeDialect::kSqlite);
   std::optional<TableFiller> filler;
   try {
     Statement query(db, kCatalogQuery);
@@ -230,17 +299,25 @@ bool ReadWholeCatalog(const Database& db, CatalogTables& tables) {
 }
 
 void ReadCatalogTableByTable(const Database& db, CatalogTables& tables) {
-  std::vector<std::pair<QString, int>> names;
+  struct Listed {
+    QString name;
+    int without_rowid = 0;
+    QString sql;
+  };
+  std::vector<Listed> listed;
   Statement list(db, kTableListQuery);
-  while (list.Step()) names.emplace_back(NameFromBytes(list.Utf8(0)), list.Int(1));
-  tables.Reserve(names.size());
-  DeclaredTypeCache types;
-  for (const auto& [name, without_rowid] : names) {
-    TableFiller filler(tables.AddTable(name), types);
+  while (list.Step()) {
+    listed.push_back({NameFromBytes(list.Utf8(0)), list.Int(1), list.Text(2)});
+  }
+  tables.Reserve(listed.size());
+  DeclaredTypeCache types(TypeDialect::kSqlite);
+  for (const Listed& table : listed) {
+    TableFiller filler(tables.AddTable(table.name), types);
     try {
       Statement columns(db, kColumnQuery);
-      columns.Bind(1, NameToBytes(name));
-      columns.Bind(2, without_rowid);
+      columns.Bind(1, NameToBytes(table.name));
+      columns.Bind(2, table.without_rowid);
+      columns.Bind(3, table.sql.toUtf8());
       while (columns.Step()) filler.AddRow(columns);
       filler.Finish();
     } catch (const component::Error& error) {

@@ -39,11 +39,13 @@ TEST_F(OdbcDriverTest, ReadsTheSameCatalogAsThePostgresDriver) {
   const auto through_odbc = Open(QString(), Dsn(kDatabase));
   const auto direct = Open(QString(), PostgresUri(kDatabase));
   // What the ODBC catalog functions cannot tell: generated columns, whether a sequence default
-  // belongs to its column, and psqlODBC's spelling of arrays and bit varying lengths.
+  // belongs to its column, how PostgreSQL stores a type the table does not know, and psqlODBC's
+  // spelling of arrays and bit varying lengths.
   EXPECT_EQ(
       CatalogDifferences(*direct, *through_odbc),
-      QStringList({"families.c_varbit: Size 8 vs 4",
+      QStringList({"families.c_varbit: Size 8 vs 4", "families.c_inet: Attributes 2 vs 0",
                    "families.c_arr: DataType 1442451717 vs 2079207697",
+                   "families.c_arr: Attributes 2 vs 0", "numbering.shared: Size 4 vs 0",
                    "numbering.shared: Attributes 1 vs 17", "numbering.g: Attributes 33 vs 1"}));
   EXPECT_TRUE(TableNames(*through_odbc).contains("Schéma X.Ünïcode tablé"));
 }
@@ -129,6 +131,10 @@ TEST(OdbcTypeTest, AddsTheLengthOrPrecisionTheOdbcTypeCarries) {
   EXPECT_EQ(ClassifyOdbcType({"int identity", SQL_INTEGER, 10, 0}).data_type, kInteger);
   EXPECT_EQ(ClassifyOdbcType({"serial", SQL_INTEGER, 10, 0}).size, 4);
   EXPECT_EQ(ClassifyOdbcType({"int4", SQL_INTEGER, 10, 0}).size, 4);
+  // A time kind's DECIMAL_DIGITS is the precision in effect, declared or not.
+  EXPECT_EQ(ClassifyOdbcType({"timestamptz", SQL_TYPE_TIMESTAMP, 23, 3}).size, 3);
+  EXPECT_EQ(ClassifyOdbcType({"datetime", SQL_TYPE_TIMESTAMP, 26, 6}, TypeDialect::kMysql).size, 6);
+  EXPECT_EQ(DialectOfDbms("MariaDB"), TypeDialect::kMysql);
   // A display width is no declared length.
   EXPECT_EQ(ClassifyOdbcType({"inet", SQL_VARCHAR, 50, -1}).size, 0);
   EXPECT_EQ(ClassifyOdbcType({"varchar", SQL_VARCHAR, 255, -1, false}).size, 0);

@@ -35,6 +35,9 @@ constexpr char kShop[] = R"sql(
   CREATE TABLE Countdown (n INTEGER PRIMARY KEY DESC);
   CREATE TABLE items_without_tax (id INTEGER PRIMARY KEY, legacy_rowid INT,
                                   note TEXT DEFAULT 'without rowid') /* not without rowid */;
+  CREATE TABLE Docs (a text CHECK (json_valid(a)), "b c" TEXT, d text /* CHECK (json_valid(d)) */
+                     CHECK (json_valid(d) AND d <> '[]'), e varchar(9) CHECK (json_valid(e)),
+                     "check" REAL, CHECK ((JSON_VALID("b c") OR "b c" IS NULL)));
   CREATE VIEW AlphaCodes AS SELECT code FROM Alpha;
   CREATE INDEX AlphaByCode ON Alpha(code);
   ANALYZE;
@@ -45,7 +48,7 @@ TEST(SqliteDriverTest, ListsUserTablesAndViewsInCreationOrderWithoutInternals) {
   auto connection = Open(QString(), folder.CreateDatabase("shop.db", kShop));
   // sqlite_sequence (AUTOINCREMENT) and sqlite_stat1 (ANALYZE) are the engine's own.
   EXPECT_EQ(TableNames(*connection), QStringList({"Zeta", "Alpha", "Pairs", "Words", "Countdown",
-                                                  "items_without_tax", "AlphaCodes"}));
+                                                  "items_without_tax", "Docs", "AlphaCodes"}));
   EXPECT_EQ(ColumnNames(*connection, "Alpha"), QStringList({"code", "amount", "untyped", "twice"}));
   EXPECT_EQ(connection->DatabaseName(), "shop");
 }
@@ -86,6 +89,15 @@ TEST(SqliteDriverTest, ReadsColumnProperties) {
   EXPECT_EQ(item_id.Attributes(), id.Attributes());
   EXPECT_EQ(item_id.Required(), id.Required());
   EXPECT_EQ(tables.Item("AlphaCodes").Columns().Count(), 1);
+
+  // A text held by a json_valid() check of its own is JSON; a comment or a wider check is not.
+  ColumnCollection& docs = tables.Item("Docs").Columns();
+  EXPECT_EQ(ColumnNames(*connection, "Docs"), QStringList({"a", "b c", "d", "e", "check"}));
+  for (const auto& [name, kind] : std::vector<std::pair<const char*, int32_t>>{
+           {"a", kJson}, {"b c", kJson}, {"d", kText}, {"e", kVarChar}}) {
+    EXPECT_EQ(docs.Item(name).DataType(), kind) << name;
+  }
+  EXPECT_EQ(docs.Item("check").Size(), 8) << "SQLite stores every REAL as a double";
 }
 
 TEST(SqliteDriverTest, LookupPrefersExactNameThenIgnoresAsciiCaseOnly) {
@@ -134,13 +146,14 @@ TEST(SqliteDriverTest, AViewThatNoLongerResolvesKeepsTheRestOfTheCatalog) {
   auto connection = Open(QString(), folder.CreateDatabase("broken.db", R"sql(
     CREATE TABLE gone (x INTEGER);
     CREATE VIEW orphan AS SELECT x FROM gone;
-    CREATE TABLE kept (y TEXT NOT NULL, z REAL);
+    CREATE TABLE kept (y TEXT NOT NULL CHECK (json_valid(y)), z REAL);
     DROP TABLE gone;
   )sql"));
   EXPECT_EQ(TableNames(*connection), QStringList({"orphan", "kept"}));
   EXPECT_EQ(connection->Tables().Item("orphan").Columns().Count(), 0);
   EXPECT_EQ(ColumnNames(*connection, "kept"), QStringList({"y", "z"}));
   EXPECT_TRUE(connection->Tables().Item("kept").Columns().Item("y").Required());
+  EXPECT_EQ(connection->Tables().Item("kept").Columns().Item("y").DataType(), kJson);
 }
 
 // Every committed table is seen, -wal included, and no file beside the database is created or

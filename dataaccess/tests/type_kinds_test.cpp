@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "dataaccess/tests/qstring_printer.h"
+
 #include <QString>
 #include <vector>
 
@@ -35,7 +37,7 @@ TEST(TypeKindsTest, AliasesCompareEqual) {
       {"NUMERIC(10,2)", "decimal(10, 2)", "DEC(10,2)"},
       {"REAL", "float4", "FLOAT(24)"},
       {"DOUBLE", "DOUBLE PRECISION", "float8", "FLOAT", "float(53)"},
-      {"TIMESTAMP", "timestamp without time zone", "DATETIME", "timestamp(3)"},
+      {"TIMESTAMP", "timestamp without time zone", "DATETIME", "timestamp(6)"},
       {"timestamptz", "timestamp with time zone", "TIMESTAMP(6) WITH TIME ZONE"},
       {"TEXT", "clob", "text"},
       {"BLOB", "bytea"},
@@ -66,12 +68,14 @@ TEST(TypeKindsTest, DifferentDefinitionsDiffer) {
       {"NUMERIC(10,2)", "NUMERIC"},
       {"REAL", "DOUBLE"},
       {"TIMESTAMP", "TIMESTAMPTZ"},
+      {"TIMESTAMP", "TIMESTAMP(3)"},
       {"TIME", "TIME WITH TIME ZONE"},
       {"inet", "cidr"},
       {"geometry(Point)", "geometry(Polygon)"},
       {"ENUM('a','b')", "ENUM('a','c')"},
       {"ENUM('a','b')", "ENUM('A','b')"},
       {"ENUM('a','b')", "SET('a','b')"},
+      {"ENUM('a,b')", "ENUM('a','b')"},
       {"", "TEXT"},
       {"BLOB", "TEXT"},
       {"UUID", "CHAR(16)"},
@@ -85,8 +89,10 @@ TEST(TypeKindsTest, DifferentDefinitionsDiffer) {
   }
 }
 
-TEST(TypeKindsTest, SizesFollowTheDocumentedTable) {
+TEST(TypeKindsTest, SizesFollowTheDocumentedTableAndTheEnginesRules) {
+  using enum TypeDialect;
   struct Row {
+    TypeDialect dialect;
     const char* declared;
     int32_t kind;
     int32_t size;
@@ -94,26 +100,83 @@ TEST(TypeKindsTest, SizesFollowTheDocumentedTable) {
     bool zero_length;
   };
   const std::vector<Row> rows = {
-      {"VARCHAR(50)", kVarChar, 50, kVariableLength, true},
-      {"VARCHAR", kVarChar, 0, kVariableLength, true},
-      {"CHAR(10)", kChar, 10, kFixedLength, false},
-      {"INTEGER", kInteger, 4, kFixedLength, false},
-      {"tinyint(1) unsigned zerofill", kInteger, 1, kFixedLength | kUnsigned, false},
-      {"NUMERIC(10,2)", kDecimal, 10 * 65536 + 2, kFixedLength, false},
-      {"numeric(5,-2)", kDecimal, 5 * 65536 + 0xFFFE, kFixedLength, false},
-      {"DATE", kDate, 4, kFixedLength, false},
-      {"", kUntyped, 0, 0, true},
-      {"  ", kUntyped, 0, 0, true},
-      {"BLOB", kBlob, 0, kVariableLength, true},
-      {"MEDIUMTEXT", kText, 16777215, kVariableLength, true},
-      {"bit(8)", kBit, 8, kFixedLength, false},
+      {kOther, "VARCHAR(50)", kVarChar, 50, kVariableLength, true},
+      {kOther, "VARCHAR", kVarChar, 0, kVariableLength, true},
+      {kOther, "CHAR(10)", kChar, 10, kFixedLength, false},
+      {kOther, "INTEGER", kInteger, 4, kFixedLength, false},
+      {kOther, "tinyint(1) unsigned zerofill", kInteger, 1, kFixedLength | kUnsigned, false},
+      {kOther, "NUMERIC(10,2)", kDecimal, 10 * 65536 + 2, kFixedLength, false},
+      {kOther, "numeric(5,-2)", kDecimal, 5 * 65536 + 0xFFFE, kFixedLength, false},
+      {kOther, "DATE", kDate, 4, kFixedLength, false},
+      {kOther, "", kUntyped, 0, 0, true},
+      {kOther, "  ", kUntyped, 0, 0, true},
+      {kOther, "BLOB", kBlob, 0, kVariableLength, true},
+      {kOther, "TEXT", kText, 0, kVariableLength, true},
+      {kOther, "MEDIUMTEXT", kText, 16777215, kVariableLength, true},
+      {kOther, "bit(8)", kBit, 8, kFixedLength, false},
+      {kSqlite, "REAL", kFloat, 8, kFixedLength, false},
+      {kSqlite, "FLOAT(10)", kFloat, 8, kFixedLength, false},
+      {kSqlite, "INTEGER UNSIGNED", kInteger, 4, kFixedLength, false},
+      {kSqlite, "DATETIME", kTimestamp, 6, kFixedLength, false},
+      {kSqlite, "TIME(0)", kTime, 6, kFixedLength, false},
+      {kPostgres, "timestamp without time zone", kTimestamp, 6, kFixedLength, false},
+      {kPostgres, "time(3) with time zone", kTimeTz, 3, kFixedLength, false},
+      {kMysql, "datetime", kTimestamp, 0, kFixedLength, false},
+      {kMysql, "time(6)", kTime, 6, kFixedLength, false},
+      {kMysql, "float", kFloat, 4, kFixedLength, false},
+      {kMysql, "float unsigned", kFloat, 4, kFixedLength | kUnsigned, false},
+      {kMysql, "float(7,3)", kFloat, 4, kFixedLength, false},
+      {kMysql, "tinyint(1)", kBoolean, 1, kFixedLength, false},
+      {kMysql, "tinyint(1) unsigned", kInteger, 1, kFixedLength | kUnsigned, false},
+      {kMysql, "tinyint(1) zerofill", kInteger, 1, kFixedLength, false},
+      {kMysql, "tinyint(4)", kInteger, 1, kFixedLength, false},
+      {kMysql, "text", kText, 65535, kVariableLength, true},
+      {kMysql, "blob", kBlob, 65535, kVariableLength, true},
+      {kMysql, "longtext", kText, 0, kVariableLength, true},
+      {kMysql, "enum('a','it''s','b\\\\c')", kEnum, EnumType({"a", "it's", "b\\c"}).size,
+       kVariableLength, false},
+      {kOther, "ENUM( 'a' , \"it's\", 'b\\c' )", kEnum, EnumType({"a", "it's", "b\\c"}).size,
+       kVariableLength, false},
   };
   for (const Row& row : rows) {
-    const ColumnType t = ClassifyDeclaredType(QString::fromUtf8(row.declared));
-    EXPECT_EQ(t.data_type, row.kind) << row.declared;
-    EXPECT_EQ(t.size, row.size) << row.declared;
-    EXPECT_EQ(t.attributes, row.attributes) << row.declared;
-    EXPECT_EQ(t.allow_zero_length, row.zero_length) << row.declared;
+    const ColumnType t = ClassifyDeclaredType(QString::fromUtf8(row.declared), row.dialect);
+    EXPECT_TRUE((t == ColumnType{row.kind, row.size, row.attributes, row.zero_length}))
+        << row.declared << " in dialect " << static_cast<int>(row.dialect) << ": " << Describe(t);
+  }
+}
+
+// Catalog facts beyond the spelling: a column the engine numbers, a text held to JSON by a
+// check, and the storage PostgreSQL gives a type of another name.
+TEST(TypeKindsTest, CatalogFactsAdjustTheType) {
+  const ColumnType key = AutoNumbered(ClassifyDeclaredType(u"INTEGER"));
+  EXPECT_TRUE(key == AutoNumbered(ClassifyDeclaredType(u"bigint"))) << Describe(key);
+  EXPECT_TRUE(key == (ColumnType{kInteger, 0, kFixedLength | kAutoIncrement, false}));
+  EXPECT_EQ(AutoNumbered(ClassifyDeclaredType(u"NUMERIC(10)")).size, 10 * 65536);
+  const ColumnType json = AsJson(ClassifyDeclaredType(u"longtext", TypeDialect::kMysql));
+  EXPECT_TRUE(json == ClassifyDeclaredType(u"JSON")) << Describe(json);
+  EXPECT_EQ(AsJson(ClassifyDeclaredType(u"text", TypeDialect::kMysql)).size, 65535);
+  EXPECT_TRUE(AsJson(ClassifyDeclaredType(u"VARCHAR(9)")) == ClassifyDeclaredType(u"VARCHAR(9)"));
+  EXPECT_EQ(WithTypeLength(ClassifyDeclaredType(u"inet"), -1).attributes, kVariableLength);
+  EXPECT_EQ(WithTypeLength(ClassifyDeclaredType(u"macaddr"), 6).attributes, kFixedLength);
+  EXPECT_EQ(WithTypeLength(ClassifyDeclaredType(u"uuid"), -1).attributes, kFixedLength);
+}
+
+TEST(TypeKindsTest, OnlyAJsonValidCheckOfOneColumnMakesItJson) {
+  const std::vector<std::pair<const char*, const char*>> rows = {
+      {"json_valid(`doc`)", "doc"},
+      {"(JSON_VALID(\"doc\") OR \"doc\" IS NULL)", "doc"},
+      {"doc IS NULL OR json_valid([doc])", "doc"},
+      {"((json_valid(\"a \"\"b\"\"\")))", "a \"b\""},
+      {"json_valid(`doc`) or `DOC` is null", "doc"},
+      {"json_valid(doc) OR other IS NULL", ""},
+      {"json_valid(doc) AND length(doc) < 10", ""},
+      {"NOT json_valid(doc)", ""},
+      {"json_valid(doc, 1)", ""},
+      {"`doc` > 10", ""},
+  };
+  for (const auto& [condition, column] : rows) {
+    EXPECT_EQ(JsonCheckedColumn(QString::fromUtf8(condition)), QString::fromUtf8(column))
+        << condition;
   }
 }
 
@@ -124,8 +187,7 @@ TEST(TypeKindsTest, UnknownNamesGetAStableCodeInTheOtherRange) {
   EXPECT_NE(ClassifyDeclaredType(u"cidr").data_type, a.data_type);
   EXPECT_EQ(ClassifyDeclaredType(u"varchar(20) unsigned").data_type, kVarChar);
   // Parentheses inside quoted enum values do not end the parameter list.
-  EXPECT_NE(ClassifyDeclaredType(u"ENUM('a)', 'b')").size,
-            ClassifyDeclaredType(u"ENUM('a)', 'c')").size);
+  EXPECT_EQ(ClassifyDeclaredType(u"ENUM('a)', 'b')").size, EnumType({"a)", "b"}).size);
 }
 
 }  // namespace

@@ -103,7 +103,7 @@ TEST_F(CompareTablesTest, AllSixPropertiesAreListedInTheirFixedOrder) {
 }
 
 TEST_F(CompareTablesTest, DataTypeAloneDiffersOncePerWalk) {
-  EXPECT_EQ(Report("CREATE TABLE t (a INT, b INT);", "CREATE TABLE t (a INT, b REAL);"),
+  EXPECT_EQ(Report("CREATE TABLE t (a INT, b BIGINT);", "CREATE TABLE t (a INT, b REAL);"),
             "Field: 'b' in table 'Prim.P.t', and Sec.S.t differ in the following ways. "
             "[Data Type]\r\n\r\n"
             "Field: 'b' in table 'Sec.S.t', and Prim.P.t differ in the following ways. "
