@@ -99,8 +99,9 @@ QString CutToBuffer(const QString& text, int buffer_size) {
 }
 
 bool StorableInOneLine(const QString& section, const QString& key, const QString& value) {
+  // A NUL would make the whole file unreadable (it is then no text, see ReadLines).
   const auto has_break = [](const QString& text) {
-    return text.contains(u'\n') || text.contains(u'\r');
+    return text.contains(u'\n') || text.contains(u'\r') || text.contains(QChar(0));
   };
   if (has_break(section) || has_break(key) || has_break(value)) return false;
   const QString section_name = section.trimmed();

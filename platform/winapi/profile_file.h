@@ -37,8 +37,8 @@ QString GetPrivateProfileString(const QString& section, const QString& key,
 // else adds it at the end of the section, adding the section at the end of the file (and
 // creating the file) when missing. The folder must exist. Returns false, and leaves the file as
 // it was, when the file cannot be written, when an existing file is unreadable, or when a name or
-// the value cannot be stored in one line (a line break anywhere, an empty name, a section name
-// with ']', a key name with '=' or starting with '[' or ';'). Never throws.
+// the value cannot be stored in one line (a line break or a NUL anywhere, an empty name, a
+// section name with ']', a key name with '=' or starting with '[' or ';'). Never throws.
 bool WritePrivateProfileString(const QString& section, const QString& key, const QString& value,
                                const QString& file_name);
 
