@@ -28,9 +28,9 @@ QString StripPrefix(const QString& connect_string) {
   return text;
 }
 
-// KEY=VALUE pairs split at the semicolons outside braced values. As the driver manager reads
-// them (and as Braced writes them), a value that opens with '{' runs to the next '}' that is not
-// doubled, "}}" standing for '}'; braces do not nest, and a '{' further on in a value is an
+// KEY=VALUE pairs split at the semicolons outside braced values. As ODBC connection strings
+// have them (and as Braced writes them), a value that opens with '{' runs to the next '}' that is
+// not doubled, "}}" standing for '}'; braces do not nest, and a '{' further on in a value is an
 // ordinary character. Counting braces instead let "{a{b}" swallow every pair after it.
 QStringList SplitPairs(const QString& text) {
   QStringList pairs;
