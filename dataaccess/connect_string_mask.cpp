@@ -33,16 +33,21 @@ QString MaskUriPasswords(QString text) {
 
 QString MaskPasswords(const QString& text) {
   // A keyword whose name holds "password" or "pwd", then its value: quoted or braced, followed
-  // by whatever runs on up to the next keyword, a ';', '&' or '#', a quote, or the end.
+  // by whatever runs on up to the next keyword, a ';', '&' or '#', a quote, or the end. An escape
+  // takes any character, a line break too, and a backslash that ends the text stands for itself:
+  // were either left unmatched, the whole value would be left unmasked.
   static const QRegularExpression keyword(
       QStringLiteral("(\\b[A-Za-z_]*(?:password|pwd)[A-Za-z_]*\\s*=\\s*)"
                      "(?:\\{(?:[^}]|\\}\\})*\\}|'(?:[^'\\\\]|\\\\.)*'|\"(?:[^\"\\\\]|\\\\.)*\")*"
-                     "(?:\\\\.|[^;&#'\"\\\\])*?"
+                     "(?:\\\\.?|[^;&#'\"\\\\])*?"
                      "(?=[\\s;&]+[A-Za-z_][A-Za-z0-9_.-]*\\s*=|[;&#'\"]|$)"),
-      QRegularExpression::CaseInsensitiveOption);
+      QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
   QString masked = MaskUriPasswords(text);
   masked.replace(keyword, QStringLiteral("\\1***"));
-  return masked;
+  // A hidden value may have held what ended a URI's authority early (a '?', '#' or space), so
+  // that the authority now runs on to a later '@': URIs are masked once more, and masking the
+  // result again changes nothing.
+  return MaskUriPasswords(masked);
 }
 
 }  // namespace dataaccess

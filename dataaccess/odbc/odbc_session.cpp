@@ -28,19 +28,38 @@ QString StripPrefix(const QString& connect_string) {
   return text;
 }
 
-// KEY=VALUE pairs split at the semicolons outside braces.
+// KEY=VALUE pairs split at the semicolons outside braced values. As ODBC connection strings
+// have them (and as Braced writes them), a value that opens with '{' runs to the next '}' that is
+// not doubled, "}}" standing for '}'; braces do not nest, and a '{' further on in a value is an
+// ordinary character. Counting braces instead let "{a{b}" swallow every pair after it.
 QStringList SplitPairs(const QString& text) {
   QStringList pairs;
   QString current;
-  int depth = 0;
-  for (QChar c : text) {
-    if (c == u'{') ++depth;
-    if (c == u'}' && depth > 0) --depth;
-    if (c == u';' && depth == 0) {
+  bool in_key = true;        // before the pair's first '='
+  bool value_start = false;  // after it, with nothing but spaces since
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const QChar c = text.at(i);
+    if (c == u';') {
       if (!current.trimmed().isEmpty()) pairs.append(current.trimmed());
       current.clear();
-    } else {
-      current += c;
+      in_key = true;
+      value_start = false;
+      continue;
+    }
+    current += c;
+    if (in_key) {
+      in_key = c != u'=';
+      value_start = !in_key;
+    } else if (value_start && c == u'{') {
+      value_start = false;
+      for (++i; i < text.size(); ++i) {
+        current += text.at(i);
+        if (text.at(i) != u'}') continue;
+        if (i + 1 >= text.size() || text.at(i + 1) != u'}') break;
+        current += text.at(++i);
+      }
+    } else if (!c.isSpace()) {
+      value_start = false;
     }
   }
   if (!current.trimmed().isEmpty()) pairs.append(current.trimmed());

@@ -14,7 +14,7 @@ std::unique_ptr<CatalogConnection> PostgresDriver::Open(const ConnectRequest& re
   PgConnection session = OpenPostgresSession(request);
   const QString database = QString::fromUtf8(PQdb(session.get()));
   auto connection =
-      std::make_unique<CatalogConnection>(PostgresReopenString(request, session.get()), database);
+      std::make_unique<CatalogConnection>(PostgresReopenString(request, database), database);
   ReadPostgresCatalog(session.get(), MaskPasswords(connection->ConnectString()),
                       connection->MutableTables());
   return connection;

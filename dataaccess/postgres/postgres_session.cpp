@@ -187,8 +187,7 @@ PgConnection OpenPostgresSession(const ConnectRequest& request) {
   return conn;
 }
 
-QString PostgresReopenString(const ConnectRequest& request, PGconn* conn) {
-  const QString database = QString::fromUtf8(PQdb(conn));
+QString PostgresReopenString(const ConnectRequest& request, const QString& database) {
   const Conninfo given = ParseConnectString(request.connect_string);
   if (ValueOf(given.get(), "dbname") == database) return request.connect_string.trimmed();
   QStringList parts;

@@ -37,10 +37,11 @@ bool IsPostgresConnectString(const QString& connect_string);
 // opening). Descriptions never hold a password.
 PgConnection OpenPostgresSession(const ConnectRequest& request);
 
-// The connect string that reopens the database `conn` is open on: `request`'s own connect
-// string when it already names that database, otherwise its parameters with dbname replaced.
-// Holds a password only when the request's connect string held one.
-QString PostgresReopenString(const ConnectRequest& request, PGconn* conn);
+// The connect string that reopens `database` (the one a session is open on): `request`'s own
+// connect string when it already names that database, otherwise its parameters with dbname
+// replaced. Holds a password only when the request's connect string held one. Throws
+// kUnknownConnectString when libpq cannot read the request's connect string.
+QString PostgresReopenString(const ConnectRequest& request, const QString& database);
 
 }  // namespace dataaccess
 

@@ -32,9 +32,14 @@ TEST(ConnectStringMaskTest, HidesEveryFormOfPassword) {
       {"from mysql://a:b@h/x and postgres://c:d@i/y",
        "from mysql://a:***@h/x and postgres://c:***@i/y"},
       {"passfile=/home/ann/.pgpass dbname=d", "passfile=/home/ann/.pgpass dbname=d"},
+      {"host=h password=secret\\", "host=h password=***"},
+      {"password='se\\\ncret' user=u", "password=*** user=u"},
+      {"a://u:p@h/x&password=s?t;@h2", "a://u:***@h2"},
   };
   for (const auto& [input, expected] : rows) {
-    EXPECT_EQ(MaskPasswords(QString::fromUtf8(input)), QString::fromUtf8(expected)) << input;
+    const QString masked = MaskPasswords(QString::fromUtf8(input));
+    EXPECT_EQ(masked, QString::fromUtf8(expected)) << input;
+    EXPECT_EQ(MaskPasswords(masked), masked) << input;
   }
 }
 

@@ -31,6 +31,16 @@ std::optional<QString> FindName(const QJsonObject& object, const QString& name) 
   return std::nullopt;
 }
 
+// The stored spelling of the key `normalized`. A file edited by hand may spell a key path with
+// extra backslashes (A\\B\ for A\B); the key it names is found all the same.
+std::optional<QString> FindKey(const QJsonObject& keys, const QString& normalized) {
+  if (keys.contains(normalized)) return normalized;
+  for (auto it = keys.begin(); it != keys.end(); ++it) {
+    if (NormalizeKeyPath(it.key()).compare(normalized, Qt::CaseInsensitive) == 0) return it.key();
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 QString NormalizeKeyPath(const QString& key_path) {
@@ -71,7 +81,7 @@ QByteArray StoreDocument::Serialize() const {
 
 std::optional<QString> StoreDocument::Value(const QString& key_path,
                                             const QString& value_name) const {
-  const std::optional<QString> key = FindName(keys_, NormalizeKeyPath(key_path));
+  const std::optional<QString> key = FindKey(keys_, NormalizeKeyPath(key_path));
   if (!key) return std::nullopt;
   const QJsonObject values = keys_.value(*key).toObject();
   const std::optional<QString> name = FindName(values, value_name);
@@ -82,7 +92,7 @@ std::optional<QString> StoreDocument::Value(const QString& key_path,
 void StoreDocument::SetValue(const QString& key_path, const QString& value_name,
                              const QString& value) {
   const QString normalized = NormalizeKeyPath(key_path);
-  const QString key = FindName(keys_, normalized).value_or(normalized);
+  const QString key = FindKey(keys_, normalized).value_or(normalized);
   QJsonObject values = keys_.value(key).toObject();
   values.insert(FindName(values, value_name).value_or(value_name), value);
   keys_.insert(key, values);

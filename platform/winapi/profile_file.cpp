@@ -15,6 +15,7 @@ namespace {
 struct ProfileLines {
   QStringList lines;
   bool unreadable = false;
+  bool byte_order_mark = false;  // the file starts with one, and a write keeps it
 };
 
 ProfileLines ReadLines(const QString& file_name) {
@@ -31,17 +32,23 @@ ProfileLines ReadLines(const QString& file_name) {
     result.unreadable = true;
     return result;
   }
-  QStringDecoder decoder(QStringDecoder::Utf8);
+  // The decoder leaves a byte order mark in the text, so that exactly one is taken off here and
+  // put back by a write: a file that starts with several would otherwise lose one at every write,
+  // and the line behind them could turn into a section.
+  QStringDecoder decoder(QStringDecoder::Utf8, QStringConverter::Flag::ConvertInitialBom);
   QString text = decoder.decode(bytes);
   if (decoder.hasError()) {
     result.unreadable = true;
     return result;
   }
-  if (text.startsWith(QChar(0xFEFF))) text.remove(0, 1);
+  result.byte_order_mark = text.startsWith(QChar(0xFEFF));
+  if (result.byte_order_mark) text.remove(0, 1);
   result.lines = text.split(u'\n');
   if (!result.lines.isEmpty() && result.lines.last().isEmpty()) result.lines.removeLast();
+  // Every CR at the end of a line belongs to its line end. Were one of "\r\r\n" kept in the
+  // line, the next write (which ends lines with "\n") would drop it from the key's value.
   for (QString& line : result.lines) {
-    if (line.endsWith(u'\r')) line.chop(1);
+    while (line.endsWith(u'\r')) line.chop(1);
   }
   return result;
 }
@@ -99,8 +106,9 @@ QString CutToBuffer(const QString& text, int buffer_size) {
 }
 
 bool StorableInOneLine(const QString& section, const QString& key, const QString& value) {
+  // A NUL would make the whole file unreadable (it is then no text, see ReadLines).
   const auto has_break = [](const QString& text) {
-    return text.contains(u'\n') || text.contains(u'\r');
+    return text.contains(u'\n') || text.contains(u'\r') || text.contains(QChar(0));
   };
   if (has_break(section) || has_break(key) || has_break(value)) return false;
   const QString section_name = section.trimmed();
@@ -155,7 +163,8 @@ bool WritePrivateProfileString(const QString& section, const QString& key, const
 
   QSaveFile out(file_name);
   if (!out.open(QIODevice::WriteOnly)) return false;
-  const QByteArray bytes = (file.lines.join(u'\n') + u'\n').toUtf8();
+  const QString mark = file.byte_order_mark ? QString(QChar(0xFEFF)) : QString();
+  const QByteArray bytes = (mark + file.lines.join(u'\n') + u'\n').toUtf8();
   if (out.write(bytes) != bytes.size()) {
     out.cancelWriting();
     return false;

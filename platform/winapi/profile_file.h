@@ -6,10 +6,11 @@
 // that start with ';' and lines that are neither a section nor a key line are ignored, and kept
 // as they are when the file is written.
 //
-// Text. A profile file is UTF-8 (the system code page here), with "\n" or "\r\n" line ends. A
-// file that cannot be read (a folder, no permission) or is no text (it holds a NUL byte or bytes
-// that are not UTF-8) is treated as missing when read, and is never replaced by a write, so that
-// a file this code does not understand is not lost.
+// Text. A profile file is UTF-8 (the system code page here), with "\n" or "\r\n" line ends, and
+// may start with a byte order mark, which a write keeps. A file that cannot be read (a folder, no
+// permission) or is no text (it holds a NUL byte or bytes that are not UTF-8) is treated as missing
+// when read, and is never replaced by a write, so that a file this code does not understand is not
+// lost.
 //
 // Where this differs from the original platform: values are returned as stored, without removing
 // spaces or quotes around them; lengths count UTF-16 characters, not bytes; a write replaces the
@@ -37,8 +38,8 @@ QString GetPrivateProfileString(const QString& section, const QString& key,
 // else adds it at the end of the section, adding the section at the end of the file (and
 // creating the file) when missing. The folder must exist. Returns false, and leaves the file as
 // it was, when the file cannot be written, when an existing file is unreadable, or when a name or
-// the value cannot be stored in one line (a line break anywhere, an empty name, a section name
-// with ']', a key name with '=' or starting with '[' or ';'). Never throws.
+// the value cannot be stored in one line (a line break or a NUL anywhere, an empty name, a
+// section name with ']', a key name with '=' or starting with '[' or ';'). Never throws.
 bool WritePrivateProfileString(const QString& section, const QString& key, const QString& value,
                                const QString& file_name);
 

@@ -32,7 +32,11 @@ int Failed(const QString& what, const component::Error& error) {
 
 int List() {
   try {
-    for (const QString& name : *ProgramDataSources().GetDataSourceNames()) PrintLine(name);
+    // Held by name: in a range-for over "*GetDataSourceNames()" the owning pointer is a temporary
+    // that is gone before the loop reads the collection.
+    const std::unique_ptr<corbenna::TextCollection> names =
+        ProgramDataSources().GetDataSourceNames();
+    for (const QString& name : *names) PrintLine(name);
     return kNoDifferences;
   } catch (const component::Error& error) {
     return Failed(QStringLiteral("cannot read the data sources"), error);
