@@ -4,7 +4,7 @@
 
 #include "dataaccess/connect_string_mask.h"
 #include "dataaccess/connection_prompter.h"
-#include "dataaccess/driver.h"
+#include "dataaccess/drivers/driver.h"
 #include "dataaccess/errors.h"
 #include "platform/component/error.h"
 

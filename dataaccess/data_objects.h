@@ -26,7 +26,7 @@ class Enumerator {
 };
 
 // One column of a table or view. The meaning of DataType, Size and Attributes is defined once
-// for every engine in dataaccess/type_kinds.h, so equal values mean equal definitions.
+// for every engine in dataaccess/catalog/type_kinds.h, so equal values mean equal definitions.
 class DataColumn {
  public:
   virtual ~DataColumn() = default;

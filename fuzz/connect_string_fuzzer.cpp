@@ -18,7 +18,7 @@
 #include <map>
 
 #include "dataaccess/data_engine.h"
-#include "dataaccess/driver.h"
+#include "dataaccess/drivers/driver.h"
 #include "dataaccess/mysql/mysql_session.h"
 #include "dataaccess/odbc/odbc_session.h"
 #include "dataaccess/postgres/postgres_session.h"

@@ -10,7 +10,7 @@
 
 #include "dataaccess/catalog/name_index.h"
 #include "dataaccess/data_objects.h"
-#include "dataaccess/type_kinds.h"
+#include "dataaccess/catalog/type_kinds.h"
 
 namespace dataaccess {
 

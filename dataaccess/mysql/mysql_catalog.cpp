@@ -2,13 +2,11 @@
 
 #include <QHash>
 #include <QSet>
-#include <algorithm>
 #include <cstdlib>
-#include <vector>
+#include <optional>
 
-#include "dataaccess/catalog/server_catalog_builder.h"
-#include "dataaccess/errors.h"
-#include "platform/component/error.h"
+#include "dataaccess/server/catalog_rows.h"
+#include "dataaccess/server/server_connect.h"
 
 namespace dataaccess {
 namespace {
@@ -16,7 +14,6 @@ namespace {
 constexpr char kTablesQuery[] =
     "SELECT TABLE_NAME, TABLE_TYPE = 'VIEW' FROM information_schema.TABLES "
     "WHERE TABLE_SCHEMA = DATABASE() AND TABLE_TYPE IN ('BASE TABLE', 'VIEW', 'SYSTEM VERSIONED')";
-// Unordered: sorting on the server costs more than putting each table's columns in order here.
 constexpr char kColumnsQuery[] =
     "SELECT TABLE_NAME, COLUMN_NAME, COLUMN_TYPE, IS_NULLABLE = 'NO', EXTRA, ORDINAL_POSITION, "
     "COLLATION_NAME LIKE '%\\_bin' FROM information_schema.COLUMNS WHERE TABLE_SCHEMA = DATABASE()";
@@ -34,9 +31,7 @@ struct ResultDeleter {
 using Result = std::unique_ptr<MYSQL_RES, ResultDeleter>;
 
 [[noreturn]] void ThrowUnreadable(MYSQL* mysql, const QString& target) {
-  throw component::Error(kCatalogUnreadable, ErrorSource(),
-                         QStringLiteral("Cannot read the tables of '%1': %2")
-                             .arg(target, QString::fromUtf8(mysql_error(mysql))));
+  throw CatalogUnreadableError(target, QString::fromUtf8(mysql_error(mysql)));
 }
 
 // Streams the rows instead of holding the whole result twice.
@@ -51,16 +46,6 @@ QString Text(MYSQL_ROW row, const unsigned long* lengths, int column) {
   return row[column] ? QString::fromUtf8(row[column], static_cast<qsizetype>(lengths[column]))
                      : QString();
 }
-
-struct NumberedColumn {
-  unsigned long ordinal;
-  ServerColumn column;
-};
-
-struct TableEntry {
-  QString name;
-  bool is_view = false;
-};
 
 // The JSON-checked columns of each of `tables`, read from CHECK_CONSTRAINTS, which MariaDB has
 // from 10.2.22 and 10.3.10 on.
@@ -97,25 +82,35 @@ QHash<QString, QStringList> JsonCheckedColumns(MYSQL* mysql, const QString& targ
 }  // namespace
 
 void ReadMysqlCatalog(MYSQL* mysql, const QString& target, CatalogTables& tables) {
-  std::vector<TableEntry> entries;
+  CatalogRows<QString> rows;
+  QSet<QString> views;
   {
     Result result = Run(mysql, kTablesQuery, target);
     while (MYSQL_ROW row = mysql_fetch_row(result.get())) {
       const unsigned long* lengths = mysql_fetch_lengths(result.get());
-      entries.push_back({Text(row, lengths, 0), row[1] && row[1][0] == '1'});
+      const QString name = Text(row, lengths, 0);
+      rows.AddTable(name, QString(), name);
+      if (row[1] && row[1][0] == '1') views.insert(name);
     }
     if (mysql_errno(mysql) != 0) ThrowUnreadable(mysql, target);
   }
-  QHash<QString, std::vector<NumberedColumn>> columns_of;
   QSet<QString> binary_text_tables;
   DeclaredTypeCache types(TypeDialect::kMysql);
   {
     QByteArray current_table;
     QString current_name;
-    std::vector<NumberedColumn>* current = nullptr;
+    std::optional<size_t> current;
     Result result = Run(mysql, kColumnsQuery, target);
     while (MYSQL_ROW row = mysql_fetch_row(result.get())) {
       const unsigned long* lengths = mysql_fetch_lengths(result.get());
+      // Rows of one table usually follow each other; look the table up once per run of rows.
+      const QByteArrayView table(row[0], static_cast<qsizetype>(lengths[0]));
+      if (current_name.isNull() || table != current_table) {
+        current_table = table.toByteArray();
+        current_name = QString::fromUtf8(current_table);
+        current = rows.Find(current_name);
+      }
+      if (!current) continue;
       ServerColumn column;
       column.name = Text(row, lengths, 1);
       column.type = types.Classify(Text(row, lengths, 2));
@@ -126,42 +121,23 @@ void ReadMysqlCatalog(MYSQL* mysql, const QString& target, CatalogTables& tables
           extra.contains(u"PERSISTENT")) {
         column.type.attributes |= kGenerated;
       }
-      // Rows of one table usually follow each other; look the table up once per run of rows.
-      const QByteArrayView table(row[0], static_cast<qsizetype>(lengths[0]));
-      if (!current || table != current_table) {
-        current_table = table.toByteArray();
-        current_name = QString::fromUtf8(current_table);
-        current = &columns_of[current_name];
-      }
       if (row[6] && row[6][0] == '1' && column.type.data_type == kText) {
         binary_text_tables.insert(current_name);
       }
-      current->push_back({std::strtoul(row[5] ? row[5] : "0", nullptr, 10), std::move(column)});
+      rows.AddColumn(*current, std::strtol(row[5] ? row[5] : "0", nullptr, 10), std::move(column));
     }
     if (mysql_errno(mysql) != 0) ThrowUnreadable(mysql, target);
   }
   const QHash<QString, QStringList> json_columns =
       JsonCheckedColumns(mysql, target, binary_text_tables);
-  std::sort(entries.begin(), entries.end(),
-            [](const TableEntry& a, const TableEntry& b) { return a.name < b.name; });
-  tables.Reserve(entries.size());
-  ServerCatalogBuilder builder(tables, QString());
-  for (const TableEntry& entry : entries) {
-    builder.AddTable(QString(), entry.name);
-    std::vector<NumberedColumn>& columns = columns_of[entry.name];
-    const QStringList json = json_columns.value(entry.name);
-    std::sort(columns.begin(), columns.end(), [](const NumberedColumn& a, const NumberedColumn& b) {
-      return a.ordinal < b.ordinal;
-    });
-    for (NumberedColumn& numbered : columns) {
-      // A view's NOT NULL is inferred, not declared; other engines never report one.
-      if (entry.is_view) numbered.column.required = false;
-      if (json.contains(numbered.column.name, Qt::CaseInsensitive)) {
-        numbered.column.type = AsJson(numbered.column.type);
-      }
-      builder.AddColumn(std::move(numbered.column));
+  rows.Fill(tables, QString(), [&](const QString&, const QString& table, ServerColumn& column) {
+    // A view's NOT NULL is inferred, not declared; other engines never report one.
+    if (views.contains(table)) column.required = false;
+    const auto json = json_columns.constFind(table);
+    if (json != json_columns.cend() && json->contains(column.name, Qt::CaseInsensitive)) {
+      column.type = AsJson(column.type);
     }
-  }
+  });
 }
 
 }  // namespace dataaccess

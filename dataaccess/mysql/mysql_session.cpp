@@ -12,7 +12,8 @@
 
 #include "dataaccess/connect_string_mask.h"
 #include "dataaccess/errors.h"
-#include "dataaccess/password_prompt.h"
+#include "dataaccess/server/password_prompt.h"
+#include "dataaccess/server/server_connect.h"
 #include "platform/component/error.h"
 
 namespace dataaccess {
@@ -77,10 +78,6 @@ UriParts ParseUri(const QString& connect_string) {
     }
   }
   return parts;
-}
-
-bool NameOverridesDatabase(const ConnectRequest& request) {
-  return !request.name.trimmed().isEmpty() && request.name != request.connect_string;
 }
 
 MysqlConnection NewHandle(const UriParts& parts) {
@@ -157,30 +154,20 @@ bool ConnectWithin(MYSQL* mysql, const UriParts& parts, const QString& typed_pas
 }
 
 component::Error ConnectFailure(MYSQL* mysql, const QString& target, bool timed_out) {
-  if (timed_out) {
-    return component::Error(
-        kConnectTimeout, ErrorSource(),
-        QStringLiteral("The MySQL server for '%1' did not answer in time").arg(target));
-  }
-  const unsigned code = mysql_errno(mysql);
-  const QString detail = QString::fromUtf8(mysql_error(mysql));
-  switch (code) {
+  const QString server = QStringLiteral("MySQL server");
+  if (timed_out) return ConnectError(kConnectTimeout, server, target, QString());
+  int32_t number = kConnectFailed;
+  switch (mysql_errno(mysql)) {
     case ER_ACCESS_DENIED_ERROR:
     case ER_DBACCESS_DENIED_ERROR:
     case ER_ACCESS_DENIED_NO_PASSWORD_ERROR:
-      return component::Error(kLoginFailed, ErrorSource(),
-                              QStringLiteral("The MySQL server refused the login for '%1' (wrong "
-                                             "user name or password?): %2")
-                                  .arg(target, detail));
+      number = kLoginFailed;
+      break;
     case ER_BAD_DB_ERROR:
-      return component::Error(
-          kUnknownDatabase, ErrorSource(),
-          QStringLiteral("The MySQL server has no such database ('%1'): %2").arg(target, detail));
-    default:
-      return component::Error(
-          kConnectFailed, ErrorSource(),
-          QStringLiteral("Cannot connect to the MySQL server for '%1': %2").arg(target, detail));
+      number = kUnknownDatabase;
+      break;
   }
+  return ConnectError(number, server, target, QString::fromUtf8(mysql_error(mysql)));
 }
 
 // What the password prompt needs when the server denied access for want of the right password;
@@ -221,8 +208,7 @@ MysqlConnection OpenMysqlSession(const ConnectRequest& request) {
     parts.database = request.name.trimmed().toUtf8();
     parts.has_database = true;
   }
-  QString target = MaskPasswords(request.connect_string.trimmed());
-  if (NameOverridesDatabase(request)) target += QStringLiteral(", database ") + request.name;
+  const QString target = ConnectTarget(request);
 
   MysqlConnection mysql;
   OpenAskingForPassword(request, [&](const ConnectRequest& attempt) {
@@ -234,9 +220,7 @@ MysqlConnection OpenMysqlSession(const ConnectRequest& request) {
                : LoginFailure(mysql.get(), parts, target, timed_out);
   });
   if (mysql_query(mysql.get(), "SET SESSION TRANSACTION READ ONLY") != 0) {
-    throw component::Error(kConnectFailed, ErrorSource(),
-                           QStringLiteral("Cannot make the session on '%1' read-only: %2")
-                               .arg(target, QString::fromUtf8(mysql_error(mysql.get()))));
+    throw ReadOnlyError(target, QString::fromUtf8(mysql_error(mysql.get())));
   }
   if (MysqlDatabaseName(mysql.get()).isEmpty()) {
     throw component::Error(kNoDatabaseGiven, ErrorSource(),

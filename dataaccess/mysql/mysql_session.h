@@ -16,7 +16,7 @@
 #include <QString>
 #include <memory>
 
-#include "dataaccess/driver.h"
+#include "dataaccess/drivers/driver.h"
 
 namespace dataaccess {
 
@@ -34,7 +34,7 @@ bool IsMysqlConnectString(const QString& connect_string);
 // the connect timeout. The session must name a database. `request.password` is the password for
 // this session only when the URI holds none. When the server denies access and no password was
 // sent (none in the URI nor the option files), the installed prompter is asked as
-// dataaccess/password_prompt.h says.
+// dataaccess/server/password_prompt.h says.
 //
 // Throws component::Error: kUnknownConnectString (not a URI of this form), kLoginFailed,
 // kPromptCancelled, kUnknownDatabase, kNoDatabaseGiven, kConnectTimeout, kConnectFailed.

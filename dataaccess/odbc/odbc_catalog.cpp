@@ -1,13 +1,12 @@
 #include "dataaccess/odbc/odbc_catalog.h"
 
-#include <QHash>
 #include <QSet>
 #include <algorithm>
+#include <optional>
 #include <vector>
 
-#include "dataaccess/catalog/server_catalog_builder.h"
-#include "dataaccess/errors.h"
-#include "platform/component/error.h"
+#include "dataaccess/server/catalog_rows.h"
+#include "dataaccess/server/server_connect.h"
 
 namespace dataaccess {
 namespace {
@@ -18,8 +17,7 @@ class Statement {
  public:
   Statement(const OdbcSession& session, const QString& target) : target_(target) {
     if (!Succeeded(SQLAllocHandle(SQL_HANDLE_STMT, session.connection(), &handle_))) {
-      throw component::Error(kCatalogUnreadable, ErrorSource(),
-                             QStringLiteral("Cannot read the tables of '%1'").arg(target));
+      throw CatalogUnreadableError(target, QString());
     }
   }
   ~Statement() { SQLFreeHandle(SQL_HANDLE_STMT, handle_); }
@@ -30,9 +28,7 @@ class Statement {
 
   void Check(SQLRETURN rc) const {
     if (Succeeded(rc)) return;
-    throw component::Error(kCatalogUnreadable, ErrorSource(),
-                           QStringLiteral("Cannot read the tables of '%1': %2")
-                               .arg(target_, OdbcDiagnostics(SQL_HANDLE_STMT, handle_)));
+    throw CatalogUnreadableError(target_, OdbcDiagnostics(SQL_HANDLE_STMT, handle_));
   }
 
   bool Fetch() const {
@@ -120,19 +116,6 @@ QString DefaultSchema(const OdbcSession& session) {
   return schema.isEmpty() ? session.Info(SQL_USER_NAME) : schema;
 }
 
-struct TableKey {
-  QString schema;
-  QString name;
-  bool operator<(const TableKey& other) const {
-    return schema != other.schema ? schema < other.schema : name < other.name;
-  }
-};
-
-struct PendingColumn {
-  long ordinal = 0;
-  ServerColumn column;
-};
-
 QString Key(const QString& schema, const QString& table) { return schema + QChar(0) + table; }
 
 }  // namespace
@@ -173,19 +156,18 @@ TypeDialect DialectOfDbms(const QString& dbms_name) {
 void ReadOdbcCatalog(const OdbcSession& session, const QString& target, CatalogTables& tables) {
   const QString default_schema = DefaultSchema(session);
   const TypeDialect dialect = DialectOfDbms(session.Info(SQL_DBMS_NAME));
-  std::vector<TableKey> keys;
-  QSet<QString> known;
+  CatalogRows<QString> rows;
   {
     Statement statement(session, target);
     statement.Check(SQLTablesW(statement.handle(), nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0));
     while (statement.Fetch()) {
-      TableKey key{statement.Text(2), statement.Text(3)};
-      if (IsEngineSchema(key.schema) || !IsUserTableType(statement.Text(4))) continue;
-      known.insert(Key(key.schema, key.name));
-      keys.push_back(std::move(key));
+      QString schema = statement.Text(2);
+      QString name = statement.Text(3);
+      if (IsEngineSchema(schema) || !IsUserTableType(statement.Text(4))) continue;
+      const QString key = Key(schema, name);
+      rows.AddTable(key, std::move(schema), std::move(name));
     }
   }
-  QHash<QString, std::vector<PendingColumn>> columns_of;
   {
     Statement statement(session, target);
     statement.Check(
@@ -197,42 +179,32 @@ void ReadOdbcCatalog(const OdbcSession& session, const QString& target, CatalogT
     while (statement.Fetch()) {
       // SQLGetData must read the columns in ascending order.
       const QString schema = statement.Text(2);
-      const QString table = statement.Text(3);
-      const QString key = Key(schema, table);
-      if (!known.contains(key)) continue;
-      PendingColumn pending;
-      pending.column.name = statement.Text(4);
+      const QString table_name = statement.Text(3);
+      const std::optional<size_t> table = rows.Find(Key(schema, table_name));
+      if (!table) continue;
+      ServerColumn column;
+      column.name = statement.Text(4);
       OdbcTypeRow type;
       type.data_type = static_cast<int>(statement.Integer(5, 0));
       type.type_name = statement.Text(6);
       type.column_size = statement.Integer(7, -1);
       type.decimal_digits = static_cast<int>(statement.Integer(9, -1));
-      pending.column.required = statement.Integer(11, SQL_NULLABLE_UNKNOWN) == SQL_NO_NULLS;
+      column.required = statement.Integer(11, SQL_NULLABLE_UNKNOWN) == SQL_NO_NULLS;
       const QString column_default = statement.Text(13);
-      pending.ordinal = statement.Integer(17, 0);
+      const long ordinal = statement.Integer(17, 0);
       const bool numbered =
           auto_increment_column > 0 && statement.Integer(auto_increment_column, 0) == 1;
       if (modifier_column > 0) type.has_modifier = statement.Integer(modifier_column, -1) != -1;
-      pending.column.type = ClassifyOdbcType(type, dialect);
+      column.type = ClassifyOdbcType(type, dialect);
       const QString type_name = type.type_name.toLower();
       if (numbered || type_name.contains(u"serial") || type_name.endsWith(u" identity") ||
           column_default.startsWith(u"nextval(", Qt::CaseInsensitive)) {
-        pending.column.type = AutoNumbered(pending.column.type);
+        column.type = AutoNumbered(column.type);
       }
-      columns_of[key].push_back(std::move(pending));
+      rows.AddColumn(*table, ordinal, std::move(column));
     }
   }
-  std::sort(keys.begin(), keys.end());
-  tables.Reserve(keys.size());
-  ServerCatalogBuilder builder(tables, default_schema);
-  for (const TableKey& key : keys) {
-    builder.AddTable(key.schema, key.name);
-    std::vector<PendingColumn>& columns = columns_of[Key(key.schema, key.name)];
-    std::stable_sort(
-        columns.begin(), columns.end(),
-        [](const PendingColumn& a, const PendingColumn& b) { return a.ordinal < b.ordinal; });
-    for (PendingColumn& pending : columns) builder.AddColumn(std::move(pending.column));
-  }
+  rows.Fill(tables, default_schema);
 }
 
 }  // namespace dataaccess

@@ -7,7 +7,7 @@
 
 #include "dataaccess/catalog/catalog.h"
 #include "dataaccess/odbc/odbc_session.h"
-#include "dataaccess/type_kinds.h"
+#include "dataaccess/catalog/type_kinds.h"
 
 namespace dataaccess {
 

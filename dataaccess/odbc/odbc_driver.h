@@ -4,14 +4,17 @@
 #ifndef VANTREL_DATAACCESS_ODBC_ODBC_DRIVER_H_
 #define VANTREL_DATAACCESS_ODBC_ODBC_DRIVER_H_
 
-#include "dataaccess/driver.h"
+#include "dataaccess/server/server_driver.h"
 
 namespace dataaccess {
 
-class OdbcDriver final : public Driver {
+class OdbcDriver final : public ServerDriver {
  public:
   bool Accepts(const ConnectRequest& request) const override;
-  std::unique_ptr<CatalogConnection> Open(const ConnectRequest& request) const override;
+
+ protected:
+  std::unique_ptr<ServerSession> Connect(const ConnectRequest& request) const override;
+  QString ReopenString(const ConnectRequest& request, const QString& database) const override;
 };
 
 }  // namespace dataaccess

@@ -6,6 +6,7 @@
 
 #include "dataaccess/connect_string_mask.h"
 #include "dataaccess/errors.h"
+#include "dataaccess/server/server_connect.h"
 #include "platform/component/error.h"
 
 static_assert(sizeof(SQLWCHAR) == sizeof(char16_t), "unixODBC must use UTF-16 SQLWCHAR");
@@ -68,10 +69,6 @@ QStringList SplitPairs(const QString& text) {
 
 QString KeyOf(const QString& pair) { return pair.section(u'=', 0, 0).trimmed().toUpper(); }
 
-bool NameOverridesDatabase(const ConnectRequest& request) {
-  return !request.name.trimmed().isEmpty() && request.name != request.connect_string;
-}
-
 QString Braced(const QString& value) {
   if (!value.contains(u';') && !value.contains(u'{') && !value.contains(u'}') &&
       value.trimmed() == value) {
@@ -99,27 +96,14 @@ int32_t ClassifyFailure(const QString& state, const QString& message) {
   return kConnectFailed;
 }
 
-QString DescribeFailure(int32_t number, const QString& target, const QString& detail) {
-  switch (number) {
-    case kDriverMissing:
-      return QStringLiteral(
-                 "No ODBC data source or driver for '%1' (check the DSN or DRIVER "
-                 "name and the unixODBC configuration): %2")
-          .arg(target, detail);
-    case kLoginFailed:
-      return QStringLiteral(
-                 "The ODBC data source refused the login for '%1' (wrong user name or "
-                 "password?): %2")
-          .arg(target, detail);
-    case kUnknownDatabase:
-      return QStringLiteral("The ODBC data source has no such database ('%1'): %2")
-          .arg(target, detail);
-    case kConnectTimeout:
-      return QStringLiteral("The ODBC data source '%1' did not answer in time: %2")
-          .arg(target, detail);
-    default:
-      return QStringLiteral("Cannot connect to the ODBC data source '%1': %2").arg(target, detail);
+component::Error Failure(int32_t number, const QString& target, const QString& detail) {
+  if (number != kDriverMissing) {
+    return ConnectError(number, QStringLiteral("ODBC data source"), target, detail);
   }
+  return component::Error(number, ErrorSource(),
+                          QStringLiteral("No ODBC data source or driver for '%1' (check the DSN "
+                                         "or DRIVER name and the unixODBC configuration): %2")
+                              .arg(target, detail));
 }
 
 }  // namespace
@@ -231,8 +215,7 @@ QString OdbcConnectionString(const QString& connect_string, const QString& datab
 
 std::unique_ptr<OdbcSession> OpenOdbcSession(const ConnectRequest& request) {
   const QString database = NameOverridesDatabase(request) ? request.name.trimmed() : QString();
-  QString target = MaskPasswords(request.connect_string.trimmed());
-  if (!database.isEmpty()) target += QStringLiteral(", database ") + database;
+  const QString target = ConnectTarget(request);
 
   auto session = std::make_unique<OdbcSession>();
   SQLSetConnectAttr(session->connection(), SQL_ATTR_LOGIN_TIMEOUT,
@@ -250,9 +233,7 @@ std::unique_ptr<OdbcSession> OpenOdbcSession(const ConnectRequest& request) {
     const QString detail =
         MaskPasswords(OdbcDiagnostics(SQL_HANDLE_DBC, session->connection(), &state));
     const int32_t number = ClassifyFailure(state, detail);
-    throw component::Error(
-        number, ErrorSource(),
-        DescribeFailure(number, target, QStringLiteral("[%1] %2").arg(state, detail)));
+    throw Failure(number, target, QStringLiteral("[%1] %2").arg(state, detail));
   }
   session->set_connected();
 
@@ -268,9 +249,7 @@ std::unique_ptr<OdbcSession> OpenOdbcSession(const ConnectRequest& request) {
   }
   QString message;
   if (!sql.isEmpty() && !session->Execute(sql, &message)) {
-    throw component::Error(
-        kConnectFailed, ErrorSource(),
-        QStringLiteral("Cannot make the session on '%1' read-only: %2").arg(target, message));
+    throw ReadOnlyError(target, message);
   }
   return session;
 }

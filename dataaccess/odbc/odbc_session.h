@@ -13,7 +13,7 @@
 #include <QString>
 #include <memory>
 
-#include "dataaccess/driver.h"
+#include "dataaccess/drivers/driver.h"
 
 namespace dataaccess {
 

@@ -1,14 +1,12 @@
 #include "dataaccess/postgres/postgres_catalog.h"
 
 #include <QHash>
-#include <algorithm>
 #include <cstdlib>
 #include <memory>
-#include <vector>
+#include <optional>
 
-#include "dataaccess/catalog/server_catalog_builder.h"
-#include "dataaccess/errors.h"
-#include "platform/component/error.h"
+#include "dataaccess/server/catalog_rows.h"
+#include "dataaccess/server/server_connect.h"
 
 namespace dataaccess {
 namespace {
@@ -17,9 +15,8 @@ namespace {
 constexpr char kBegin[] = "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY";
 constexpr char kDefaultSchema[] = "SELECT coalesce(current_schema(), 'public')";
 
-// One row per live column; a table without columns gives one row with a NULL column. The rows
-// come unsorted: sorting 170,000 rows on the server spills to disk and costs more than sorting
-// the tables here. A column numbers itself when it is an identity column or a serial: a nextval()
+// One row per live column, unsorted; a table without columns gives one row with a NULL column. A
+// column numbers itself when it is an identity column or a serial: a nextval()
 // default on a sequence that belongs to the column. The type's oid finds it in kTypesQuery.
 constexpr char kColumnsQuery[] = R"sql(
 SELECT c.oid, n.nspname, c.relname, a.attnum, a.attname, format_type(a.atttypid, a.atttypmod),
@@ -54,9 +51,7 @@ Result Run(PGconn* conn, const char* sql, const QString& target) {
   Result result(PQexec(conn, sql));
   const ExecStatusType status = result ? PQresultStatus(result.get()) : PGRES_FATAL_ERROR;
   if (status != PGRES_TUPLES_OK && status != PGRES_COMMAND_OK) {
-    throw component::Error(kCatalogUnreadable, ErrorSource(),
-                           QStringLiteral("Cannot read the tables of '%1': %2")
-                               .arg(target, QString::fromUtf8(PQerrorMessage(conn)).trimmed()));
+    throw CatalogUnreadableError(target, QString::fromUtf8(PQerrorMessage(conn)).trimmed());
   }
   return result;
 }
@@ -64,13 +59,6 @@ Result Run(PGconn* conn, const char* sql, const QString& target) {
 QString Text(PGresult* result, int row, int column) {
   return QString::fromUtf8(PQgetvalue(result, row, column), PQgetlength(result, row, column));
 }
-
-// One table's names and the result rows of its columns, as (attnum, row) pairs.
-struct TableRows {
-  QString schema;
-  QString name;
-  std::vector<std::pair<int, int>> columns;
-};
 
 bool Flag(PGresult* result, int row, int column) {
   return PQgetvalue(result, row, column)[0] == 't';
@@ -112,45 +100,27 @@ void ReadPostgresCatalog(PGconn* conn, const QString& target, CatalogTables& tab
   // Columns: oid 0, nspname 1, relname 2, attnum 3, attname 4, type 5, notnull 6, numbered 7,
   // generated 8, type oid 9.
   PGresult* r = rows.get();
-  const int count = PQntuples(r);
-  std::vector<TableRows> found;
-  QHash<uint, size_t> slot_of;
-  for (int i = 0; i < count; ++i) {
-    const uint oid = Oid(r, i, 0);
-    auto it = slot_of.constFind(oid);
-    if (it == slot_of.cend()) {
-      it = slot_of.insert(oid, found.size());
-      found.push_back({Text(r, i, 1), Text(r, i, 2), {}});
-    }
-    if (!PQgetisnull(r, i, 4)) {
-      found[*it].columns.emplace_back(std::atoi(PQgetvalue(r, i, 3)), i);
-    }
-  }
-  std::sort(found.begin(), found.end(), [](const TableRows& a, const TableRows& b) {
-    return a.schema != b.schema ? a.schema < b.schema : a.name < b.name;
-  });
-
-  tables.Reserve(found.size());
-  ServerCatalogBuilder builder(tables, Text(schema.get(), 0, 0));
+  CatalogRows<uint> found;
   DeclaredTypeCache types(TypeDialect::kPostgres);
-  for (TableRows& table : found) {
-    builder.AddTable(table.schema, table.name);
-    std::sort(table.columns.begin(), table.columns.end());
-    for (const auto& [attnum, i] : table.columns) {
-      ServerColumn column;
-      column.name = Text(r, i, 4);
-      const uint type_oid = Oid(r, i, 9);
-      const auto enum_type = stored.enums.constFind(type_oid);
-      column.type = enum_type != stored.enums.cend()
-                        ? *enum_type
-                        : WithTypeLength(types.Classify(Text(r, i, 5)),
-                                         stored.fixed_lengths.value(type_oid, -1));
-      column.required = Flag(r, i, 6);
-      if (Flag(r, i, 7)) column.type = AutoNumbered(column.type);
-      if (Flag(r, i, 8)) column.type.attributes |= kGenerated;
-      builder.AddColumn(std::move(column));
-    }
+  for (int i = 0; i < PQntuples(r); ++i) {
+    const uint oid = Oid(r, i, 0);
+    std::optional<size_t> table = found.Find(oid);
+    if (!table) table = found.AddTable(oid, Text(r, i, 1), Text(r, i, 2));
+    if (PQgetisnull(r, i, 4)) continue;
+    ServerColumn column;
+    column.name = Text(r, i, 4);
+    const uint type_oid = Oid(r, i, 9);
+    const auto enum_type = stored.enums.constFind(type_oid);
+    column.type = enum_type != stored.enums.cend()
+                      ? *enum_type
+                      : WithTypeLength(types.Classify(Text(r, i, 5)),
+                                       stored.fixed_lengths.value(type_oid, -1));
+    column.required = Flag(r, i, 6);
+    if (Flag(r, i, 7)) column.type = AutoNumbered(column.type);
+    if (Flag(r, i, 8)) column.type.attributes |= kGenerated;
+    found.AddColumn(*table, std::atol(PQgetvalue(r, i, 3)), std::move(column));
   }
+  found.Fill(tables, Text(schema.get(), 0, 0));
 }
 
 }  // namespace dataaccess

@@ -1,23 +1,35 @@
 #include "dataaccess/postgres/postgres_driver.h"
 
-#include "dataaccess/connect_string_mask.h"
 #include "dataaccess/postgres/postgres_catalog.h"
 #include "dataaccess/postgres/postgres_session.h"
 
 namespace dataaccess {
+namespace {
+
+class PostgresSession final : public ServerSession {
+ public:
+  explicit PostgresSession(PgConnection conn) : conn_(std::move(conn)) {}
+  QString DatabaseName() const override { return QString::fromUtf8(PQdb(conn_.get())); }
+  void ReadCatalog(const QString& target, CatalogTables& tables) const override {
+    ReadPostgresCatalog(conn_.get(), target, tables);
+  }
+
+ private:
+  PgConnection conn_;
+};
+
+}  // namespace
 
 bool PostgresDriver::Accepts(const ConnectRequest& request) const {
   return IsPostgresConnectString(request.connect_string);
 }
 
-std::unique_ptr<CatalogConnection> PostgresDriver::Open(const ConnectRequest& request) const {
-  PgConnection session = OpenPostgresSession(request);
-  const QString database = QString::fromUtf8(PQdb(session.get()));
-  auto connection =
-      std::make_unique<CatalogConnection>(PostgresReopenString(request, database), database);
-  ReadPostgresCatalog(session.get(), MaskPasswords(connection->ConnectString()),
-                      connection->MutableTables());
-  return connection;
+std::unique_ptr<ServerSession> PostgresDriver::Connect(const ConnectRequest& request) const {
+  return std::make_unique<PostgresSession>(OpenPostgresSession(request));
+}
+
+QString PostgresDriver::ReopenString(const ConnectRequest& request, const QString& database) const {
+  return PostgresReopenString(request, database);
 }
 
 }  // namespace dataaccess

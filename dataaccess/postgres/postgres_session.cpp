@@ -6,9 +6,9 @@
 #include <optional>
 #include <vector>
 
-#include "dataaccess/connect_string_mask.h"
 #include "dataaccess/errors.h"
-#include "dataaccess/password_prompt.h"
+#include "dataaccess/server/password_prompt.h"
+#include "dataaccess/server/server_connect.h"
 #include "platform/component/error.h"
 
 namespace dataaccess {
@@ -60,10 +60,6 @@ bool IsLibpqKeyword(const QString& word) {
   return keywords.contains(word);
 }
 
-bool NameOverridesDatabase(const ConnectRequest& request) {
-  return !request.name.trimmed().isEmpty() && request.name != request.connect_string;
-}
-
 // libpq reports connection failures as text only; the server's part of it is in the server's
 // message language, which a freshly created cluster keeps in English.
 int32_t ClassifyConnectFailure(const QString& message) {
@@ -80,25 +76,6 @@ int32_t ClassifyConnectFailure(const QString& message) {
   if (login.match(message).hasMatch()) return kLoginFailed;
   if (timeout.match(message).hasMatch()) return kConnectTimeout;
   return kConnectFailed;
-}
-
-QString DescribeFailure(int32_t number, const QString& target, const QString& detail) {
-  switch (number) {
-    case kLoginFailed:
-      return QStringLiteral(
-                 "The PostgreSQL server refused the login for '%1' (wrong user name "
-                 "or password?): %2")
-          .arg(target, detail);
-    case kUnknownDatabase:
-      return QStringLiteral("The PostgreSQL server has no such database ('%1'): %2")
-          .arg(target, detail);
-    case kConnectTimeout:
-      return QStringLiteral("The PostgreSQL server for '%1' did not answer in time: %2")
-          .arg(target, detail);
-    default:
-      return QStringLiteral("Cannot connect to the PostgreSQL server for '%1': %2")
-          .arg(target, detail);
-  }
 }
 
 QString QuoteValue(const QString& value) {
@@ -142,7 +119,8 @@ std::optional<PasswordFailure> LoginFailure(PGconn* conn, const QString& target)
   if (PQstatus(conn) == CONNECTION_OK) return std::nullopt;
   const QString detail = QString::fromUtf8(PQerrorMessage(conn)).simplified();
   const int32_t number = ClassifyConnectFailure(detail);
-  component::Error error(number, ErrorSource(), DescribeFailure(number, target, detail));
+  component::Error error =
+      ConnectError(number, QStringLiteral("PostgreSQL server"), target, detail);
   const bool missing = PQconnectionNeedsPassword(conn) != 0;
   if (!missing && (number != kLoginFailed || PQconnectionUsedPassword(conn) == 0)) throw error;
   // libpq keeps the parameters of the host it tried last on a failed connection.
@@ -175,8 +153,7 @@ PgConnection OpenPostgresSession(const ConnectRequest& request) {
   QString options = ValueOf(given.get(), "options");
   if (options.isEmpty()) options = qEnvironmentVariable("PGOPTIONS");
   options = (options + u' ' + QLatin1String(kReadOnlyOption)).trimmed();
-  QString target = MaskPasswords(request.connect_string.trimmed());
-  if (NameOverridesDatabase(request)) target += QStringLiteral(", database ") + request.name;
+  const QString target = ConnectTarget(request);
 
   PgConnection conn;
   OpenAskingForPassword(request, [&](const ConnectRequest& attempt) {

@@ -12,7 +12,7 @@
 #include <QString>
 #include <memory>
 
-#include "dataaccess/driver.h"
+#include "dataaccess/drivers/driver.h"
 
 namespace dataaccess {
 
@@ -29,7 +29,7 @@ bool IsPostgresConnectString(const QString& connect_string);
 // the server (default_transaction_read_only), and connecting gives up after 5 seconds unless the
 // connect string sets connect_timeout. `request.password`, when given, is the password for this
 // session only. When the server wants a password and libpq has none, the installed prompter is
-// asked as dataaccess/password_prompt.h says.
+// asked as dataaccess/server/password_prompt.h says.
 //
 // Throws component::Error: kUnknownConnectString (the string cannot be parsed), kLoginFailed
 // (credentials refused or missing), kPromptCancelled (the prompter gave no password),

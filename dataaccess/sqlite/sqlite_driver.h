@@ -9,7 +9,7 @@
 #ifndef VANTREL_DATAACCESS_SQLITE_SQLITE_DRIVER_H_
 #define VANTREL_DATAACCESS_SQLITE_SQLITE_DRIVER_H_
 
-#include "dataaccess/driver.h"
+#include "dataaccess/drivers/driver.h"
 
 namespace dataaccess {
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "dataaccess/tests/qstring_printer.h"
+#include "testing/testutil.h"
 
 namespace dataaccess {
 namespace {

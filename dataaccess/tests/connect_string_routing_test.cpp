@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "dataaccess/data_engine.h"
-#include "dataaccess/driver.h"
+#include "dataaccess/drivers/driver.h"
 #include "dataaccess/errors.h"
 #include "dataaccess/mysql/mysql_driver.h"
 #include "dataaccess/odbc/odbc_driver.h"

@@ -6,8 +6,8 @@
 #include "dataaccess/connection_prompter.h"
 #include "dataaccess/data_engine.h"
 #include "dataaccess/errors.h"
-#include "dataaccess/tests/server_test_support.h"
-#include "dataaccess/tests/sqlite_test_file.h"
+#include "testing/server_test_support.h"
+#include "testing/sqlite_test_file.h"
 
 namespace dataaccess::testing {
 namespace {

@@ -11,10 +11,10 @@
 
 #include "dataaccess/data_engine.h"
 #include "dataaccess/errors.h"
-#include "dataaccess/tests/catalog_reading.h"
-#include "dataaccess/tests/sqlite_test_file.h"
 #include "platform/component/error.h"
-#include "platform/component/tests/test_helpers.h"
+#include "testing/catalog_reading.h"
+#include "testing/sqlite_test_file.h"
+#include "testing/testutil.h"
 
 namespace dataaccess {
 namespace {

@@ -1,8 +1,8 @@
-#include "dataaccess/type_kinds.h"
+#include "dataaccess/catalog/type_kinds.h"
 
 #include <gtest/gtest.h>
 
-#include "dataaccess/tests/qstring_printer.h"
+#include "testing/testutil.h"
 
 #include <QString>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "dataaccess/password_prompt.h"
+#include "dataaccess/server/password_prompt.h"
 
 #include "dataaccess/data_engine.h"
 #include "dataaccess/errors.h"

@@ -1,13 +1,13 @@
 // Asking the installed prompter for a password when a server wants one, shared by the server
 // drivers. Internal to the library.
-#ifndef VANTREL_DATAACCESS_PASSWORD_PROMPT_H_
-#define VANTREL_DATAACCESS_PASSWORD_PROMPT_H_
+#ifndef VANTREL_DATAACCESS_SERVER_PASSWORD_PROMPT_H_
+#define VANTREL_DATAACCESS_SERVER_PASSWORD_PROMPT_H_
 
 #include <functional>
 #include <optional>
 
 #include "dataaccess/connection_prompter.h"
-#include "dataaccess/driver.h"
+#include "dataaccess/drivers/driver.h"
 #include "platform/component/error.h"
 
 namespace dataaccess {
@@ -41,4 +41,4 @@ void OpenAskingForPassword(const ConnectRequest& request, const LoginAttempt& at
 
 }  // namespace dataaccess
 
-#endif  // VANTREL_DATAACCESS_PASSWORD_PROMPT_H_
+#endif  // VANTREL_DATAACCESS_SERVER_PASSWORD_PROMPT_H_

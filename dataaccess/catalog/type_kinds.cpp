@@ -1,4 +1,4 @@
-#include "dataaccess/type_kinds.h"
+#include "dataaccess/catalog/type_kinds.h"
 
 #include <QHash>
 #include <QRegularExpression>

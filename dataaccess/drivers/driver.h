@@ -1,7 +1,7 @@
 // What one engine's driver offers the library. Drivers are internal: callers go through
 // DataEnvironment::OpenConnection, which picks the first driver that accepts the request.
-#ifndef VANTREL_DATAACCESS_DRIVER_H_
-#define VANTREL_DATAACCESS_DRIVER_H_
+#ifndef VANTREL_DATAACCESS_DRIVERS_DRIVER_H_
+#define VANTREL_DATAACCESS_DRIVERS_DRIVER_H_
 
 #include <QString>
 #include <memory>
@@ -34,4 +34,4 @@ const std::vector<const Driver*>& AllDrivers();
 
 }  // namespace dataaccess
 
-#endif  // VANTREL_DATAACCESS_DRIVER_H_
+#endif  // VANTREL_DATAACCESS_DRIVERS_DRIVER_H_

@@ -1,4 +1,4 @@
-#include "dataaccess/driver.h"
+#include "dataaccess/drivers/driver.h"
 #include "dataaccess/mysql/mysql_driver.h"
 #include "dataaccess/odbc/odbc_driver.h"
 #include "dataaccess/postgres/postgres_driver.h"

@@ -6,6 +6,7 @@
 // kInteger of Size 4; VARCHAR(20) and character varying(20) are both kVarChar of Size 20), while
 // different kinds always differ.
 //
+// clang-format off
 //  kind         code  spellings (case-insensitive)                 Size
 //  kBoolean        1  BOOLEAN BOOL                                 1
 //  kInteger        2  TINYINT INT1 | SMALLINT INT2 SMALLSERIAL     byte width 1 | 2 | 3 | 4 | 8
@@ -52,6 +53,7 @@
 //                     their types are spelled alike (inet and
 //                     cidr differ); type arrays ("integer[]") too
 //
+// clang-format on
 // Enumeration labels are compared unquoted: ENUM('a', 'b'), enum('a','b') and a PostgreSQL enum
 // type of the labels a, b are the same type; the labels' order and letter case count.
 //
@@ -109,8 +111,8 @@
 //   labels compare equal with a MySQL ENUM.
 // - PostgreSQL types of other names take their length bit from pg_type.typlen (WithTypeLength):
 //   a positive byte count is kFixedLength, -1 (varlena) and -2 (C string) kVariableLength.
-#ifndef VANTREL_DATAACCESS_TYPE_KINDS_H_
-#define VANTREL_DATAACCESS_TYPE_KINDS_H_
+#ifndef VANTREL_DATAACCESS_CATALOG_TYPE_KINDS_H_
+#define VANTREL_DATAACCESS_CATALOG_TYPE_KINDS_H_
 
 #include <QHash>
 #include <QString>
@@ -212,4 +214,4 @@ class DeclaredTypeCache {
 
 }  // namespace dataaccess
 
-#endif  // VANTREL_DATAACCESS_TYPE_KINDS_H_
+#endif  // VANTREL_DATAACCESS_CATALOG_TYPE_KINDS_H_

@@ -1,0 +1,565 @@
+// The cases every server engine must pass, one data row per engine; what only one engine has
+// follows, each case named with its engine.
+#include <libpq-fe.h>
+#include <mysql.h>
+#include <sql.h>
+#include <sqlext.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <functional>
+#include <set>
+#include <vector>
+
+#include "dataaccess/catalog/type_kinds.h"
+#include "dataaccess/errors.h"
+#include "dataaccess/mysql/mysql_session.h"
+#include "dataaccess/odbc/odbc_catalog.h"
+#include "dataaccess/odbc/odbc_session.h"
+#include "dataaccess/postgres/postgres_session.h"
+#include "testing/server_test_support.h"
+#include "testing/testutil.h"
+
+namespace dataaccess::testing {
+namespace {
+
+const QString kPgDatabase = QStringLiteral("vt_pg_catalog");
+const QString kMyDatabase = QStringLiteral("vt_my_catalog");
+const QString kMyOtherDatabase = QStringLiteral("vt_my_other");
+const QString kOdbcDatabase = QStringLiteral("vt_odbc_catalog");
+
+struct Kind {
+  const char* column;
+  int32_t data_type;
+  int32_t size;
+};
+
+// The families table of PostgresSampleSchema, which the ODBC row reads through psqlODBC too.
+const std::vector<Kind> kPostgresFamilies = {
+    {"c_bool", kBoolean, 1},
+    {"c_small", kInteger, 2},
+    {"c_int", kInteger, 4},
+    {"c_big", kInteger, 8},
+    {"c_num", kDecimal, 8 * 65536 + 3},
+    {"c_numplain", kDecimal, 0},
+    {"c_real", kFloat, 4},
+    {"c_double", kFloat, 8},
+    {"c_char", kChar, 5},
+    {"c_varchar", kVarChar, 30},
+    {"c_varchar_free", kVarChar, 0},
+    {"c_text", kText, 0},
+    {"c_bytea", kBlob, 0},
+    {"c_date", kDate, 4},
+    {"c_time", kTime, 6},
+    {"c_timetz", kTimeTz, 6},
+    {"c_ts", kTimestamp, 3},
+    {"c_tstz", kTimestampTz, 6},
+    {"c_interval", kInterval, 16},
+    {"c_uuid", kUuid, 16},
+    {"c_json", kJson, 0},
+    {"c_money", kMoney, 8},
+    {"c_bit", kBit, 4},
+    {"c_xml", kXml, 0},
+};
+
+const QStringList kPostgresTables = {"Schéma X.Ünïcode tablé",
+                                     "other.gamma",
+                                     "Mixed Case \"Quoted\" Tëst",
+                                     "alpha",
+                                     "beta",
+                                     "dropped",
+                                     "empty_table",
+                                     "families",
+                                     "numbering",
+                                     "v_alpha"};
+
+// One engine as the shared cases see it.
+struct Engine {
+  const char* name;    // the test name's suffix
+  const char* server;  // as VANTREL_REQUIRE_SERVER knows it
+  std::function<void()> create;
+  std::function<QString(const QString& database)> connect_string;
+  QString database;
+  QString other_database;  // another database on the same server
+  QStringList tables;
+  std::vector<Kind> families;
+  // Connect strings to the test database with the password given.
+  std::function<QStringList(const QString& password)> with_password;
+  // A connect string to 127.0.0.1:port with the password "pw", and how that password reads in it.
+  std::function<QString(int port)> at_port;
+  QString password_text;
+  // Runs `sql` in a session of the engine's own and returns what the refusal says.
+  std::function<QString(const QString& connect_string, const char* sql)> refusal;
+  QString read_only_refusal;
+  QString password_fact;
+};
+
+void CreatePostgres() {
+  RecreatePostgresDatabase(kPgDatabase);
+  RunPostgres(kPgDatabase, PostgresSampleSchema() +
+                               QStringList{"CREATE TYPE mood AS ENUM ('sad', 'ok')",
+                                           "CREATE TABLE pg_only (c_mood mood, c_mac macaddr)"});
+}
+
+void CreateMysql() {
+  RecreateMysqlDatabase(kMyDatabase);
+  RecreateMysqlDatabase(kMyOtherDatabase);
+  RunMysql({
+      "CREATE TABLE vt_my_other.elsewhere (x INT)",
+      "USE vt_my_catalog",
+      "CREATE TABLE alpha (id INT AUTO_INCREMENT PRIMARY KEY, name VARCHAR(40) NOT NULL, "
+      "price DECIMAL(10,2), note TEXT)",
+      "CREATE TABLE beta (a INT)",
+      "CREATE VIEW v_alpha AS SELECT id, name FROM alpha",
+      "CREATE TABLE families (c_tiny TINYINT, c_small SMALLINT, c_medium MEDIUMINT, c_int INT, "
+      "c_big BIGINT, c_uint INT UNSIGNED, c_dec DECIMAL(8,3), c_float FLOAT, c_double DOUBLE, "
+      "c_char CHAR(5), c_varchar VARCHAR(30), c_text TEXT, c_tinytext TINYTEXT, "
+      "c_mediumtext MEDIUMTEXT, c_longtext LONGTEXT, c_binary BINARY(4), "
+      "c_varbinary VARBINARY(9), c_blob BLOB, c_date DATE, c_time TIME, c_datetime DATETIME(3), "
+      "c_timestamp TIMESTAMP NULL, c_year YEAR, c_bit BIT(4), c_enum ENUM('a','b'), "
+      "c_enum2 ENUM('a','c'), c_set SET('x','y'), c_bool BOOLEAN, c_json JSON)",
+      "CREATE TABLE numbering (id BIGINT AUTO_INCREMENT PRIMARY KEY, base INT, "
+      "g INT AS (base * 2) VIRTUAL, s INT AS (base * 3) PERSISTENT)",
+      "CREATE TABLE dropped (a INT, b INT, c INT, d INT)",
+      "ALTER TABLE dropped DROP COLUMN b",
+      "CREATE TABLE `Mixed Case \"Quoted\" Tëst` (`Spalte Größe` INT, `lower` INT, `UPPER` INT)",
+      "CREATE TABLE `it's` (`do\"c` JSON)",
+  });
+}
+
+void CreateOdbc() {
+  RecreatePostgresDatabase(kOdbcDatabase);
+  RunPostgres(kOdbcDatabase, PostgresSampleSchema());
+}
+
+QString OdbcDsn(const QString& database, const QString& password) {
+  return QStringLiteral("ODBC;DSN=%1;UID=postgres;PWD=%2;Database=%3")
+      .arg(ServerFact("ODBC_DSN"), password, database);
+}
+
+Engine Postgres() {
+  Engine e;
+  e.name = "PostgreSQL";
+  e.server = "PG";
+  e.create = CreatePostgres;
+  e.connect_string = PostgresUri;
+  e.database = kPgDatabase;
+  e.other_database = QStringLiteral("postgres");
+  e.tables = kPostgresTables;
+  e.tables.insert(e.tables.indexOf("numbering") + 1, "pg_only");
+  e.families = kPostgresFamilies;
+  e.families.push_back({"c_varbit", kVarBit, 8});
+  e.with_password = [](const QString& password) {
+    const QString port = ServerFact("PG_PORT");
+    return QStringList{
+        QStringLiteral("postgresql://postgres:%1@127.0.0.1:%2/%3").arg(password, port, kPgDatabase),
+        QStringLiteral("host=127.0.0.1 port=%2 user=postgres password=%1 dbname=%3")
+            .arg(password, port, kPgDatabase)};
+  };
+  e.at_port = [](int port) {
+    return QStringLiteral("host=127.0.0.1 port=%1 user=postgres password=pw dbname=x").arg(port);
+  };
+  e.password_text = QStringLiteral("password=pw");
+  e.refusal = [](const QString& connect_string, const char* sql) {
+    const PgConnection session = OpenPostgresSession({QString(), connect_string});
+    PGresult* result = PQexec(session.get(), sql);
+    QString state = QString::fromUtf8(PQresultErrorField(result, PG_DIAG_SQLSTATE));
+    PQclear(result);
+    return state;
+  };
+  e.read_only_refusal = QStringLiteral("25006");
+  e.password_fact = QStringLiteral("PG_PASSWORD");
+  return e;
+}
+
+Engine Mariadb() {
+  Engine e;
+  e.name = "MariaDB";
+  e.server = "MARIADB";
+  e.create = CreateMysql;
+  e.connect_string = MysqlUri;
+  e.database = kMyDatabase;
+  e.other_database = kMyOtherDatabase;
+  e.tables = QStringList{"Mixed Case \"Quoted\" Tëst",
+                         "alpha",
+                         "beta",
+                         "dropped",
+                         "families",
+                         "it's",
+                         "numbering",
+                         "v_alpha"};
+  e.families = {
+      {"c_tiny", kInteger, 1},
+      {"c_small", kInteger, 2},
+      {"c_medium", kInteger, 3},
+      {"c_int", kInteger, 4},
+      {"c_big", kInteger, 8},
+      {"c_uint", kInteger, 4},
+      {"c_dec", kDecimal, 8 * 65536 + 3},
+      {"c_float", kFloat, 4},
+      {"c_double", kFloat, 8},
+      {"c_char", kChar, 5},
+      {"c_varchar", kVarChar, 30},
+      {"c_text", kText, 65535},
+      {"c_tinytext", kText, 255},
+      {"c_mediumtext", kText, 16777215},
+      {"c_longtext", kText, 0},
+      {"c_binary", kBinary, 4},
+      {"c_varbinary", kVarBinary, 9},
+      {"c_blob", kBlob, 65535},
+      {"c_date", kDate, 4},
+      {"c_time", kTime, 0},
+      {"c_datetime", kTimestamp, 3},
+      {"c_timestamp", kTimestamp, 0},
+      {"c_year", kYear, 1},
+      {"c_bit", kBit, 4},
+      {"c_bool", kBoolean, 1},
+      {"c_json", kJson, 0},
+  };
+  e.with_password = [](const QString& password) {
+    return QStringList{QStringLiteral("mysql://vantrel:%1@127.0.0.1:%2/%3")
+                           .arg(password, ServerFact("MARIADB_PORT"), kMyDatabase)};
+  };
+  e.at_port = [](int port) { return QStringLiteral("mariadb://u:pw@127.0.0.1:%1/x").arg(port); };
+  e.password_text = QStringLiteral(":pw@");
+  e.refusal = [](const QString& connect_string, const char* sql) {
+    const MysqlConnection session = OpenMysqlSession({QString(), connect_string});
+    return mysql_query(session.get(), sql) == 0 ? QString()
+                                                : QString::number(mysql_errno(session.get()));
+  };
+  e.read_only_refusal = QStringLiteral("1792");
+  e.password_fact = QStringLiteral("MARIADB_PASSWORD");
+  return e;
+}
+
+Engine Odbc() {
+  Engine e;
+  e.name = "ODBC";
+  e.server = "ODBC";
+  e.create = CreateOdbc;
+  e.connect_string = [](const QString& database) {
+    return OdbcDsn(database, ServerFact("PG_PASSWORD"));
+  };
+  e.database = kOdbcDatabase;
+  e.other_database = QStringLiteral("postgres");
+  e.tables = kPostgresTables;
+  e.families = kPostgresFamilies;
+  e.with_password = [](const QString& password) {
+    return QStringList{OdbcDsn(kOdbcDatabase, password)};
+  };
+  e.at_port = [](int port) {
+    return QStringLiteral(
+               "DRIVER={PostgreSQL Unicode};Servername=127.0.0.1;Port=%1;UID=u;PWD=pw;Database=x")
+        .arg(port);
+  };
+  e.password_text = QStringLiteral("PWD=pw");
+  e.refusal = [](const QString& connect_string, const char* sql) {
+    const auto session = OpenOdbcSession({QString(), connect_string});
+    QString message;
+    return session->Execute(QString::fromUtf8(sql), &message) ? QString() : message;
+  };
+  e.read_only_refusal = QStringLiteral("read-only");
+  e.password_fact = QStringLiteral("PG_PASSWORD");
+  return e;
+}
+
+// Creates the engine's test databases the first time a case needs them.
+void CreateOnce(const Engine& engine) {
+  static std::set<std::string> created;
+  if (created.insert(engine.name).second) engine.create();
+}
+
+class ServerDriverTest : public ::testing::TestWithParam<Engine> {
+ protected:
+  void SetUp() override {
+    VANTREL_REQUIRE_SERVER(GetParam().server);
+    UseTestOdbcConfiguration();
+    CreateOnce(GetParam());
+  }
+  QString Uri() const { return GetParam().connect_string(GetParam().database); }
+};
+
+TEST_P(ServerDriverTest, ReadsTheTablesAndViewsOfTheDatabase) {
+  const auto connection = Open(QString(), Uri());
+  EXPECT_EQ(TableNames(*connection), GetParam().tables);
+  EXPECT_EQ(ColumnNames(*connection, "v_alpha"), QStringList({"id", "name"}));
+  const DataColumn& name = connection->Tables().Item("ALPHA").Columns().Item("Name");
+  EXPECT_TRUE(name.Required());
+  EXPECT_EQ(name.OrdinalPosition(), 2);
+  // A view's NOT NULL is at most the engine's inference: never reported.
+  EXPECT_FALSE(connection->Tables().Item("v_alpha").Columns().Item("name").Required());
+}
+
+TEST_P(ServerDriverTest, MapsEveryTypeFamilyOntoTheSharedTable) {
+  const auto connection = Open(QString(), Uri());
+  const ColumnCollection& columns = connection->Tables().Item("families").Columns();
+  for (const Kind& kind : GetParam().families) {
+    const DataColumn& column = columns.Item(kind.column);
+    EXPECT_EQ(column.DataType(), kind.data_type) << kind.column;
+    EXPECT_EQ(column.Size(), kind.size) << kind.column;
+  }
+  EXPECT_TRUE(columns.Item("c_varchar").AllowZeroLength());
+  EXPECT_FALSE(columns.Item("c_char").AllowZeroLength());
+  EXPECT_EQ(columns.Item("c_varchar").Attributes(), kVariableLength);
+  EXPECT_EQ(columns.Item("c_int").Attributes(), kFixedLength);
+}
+
+TEST_P(ServerDriverTest, NumbersColumnsWithoutTheGapsOfDroppedOnes) {
+  const auto connection = Open(QString(), Uri());
+  EXPECT_EQ(ColumnNames(*connection, "dropped"), QStringList({"a", "c", "d"}));
+  const ColumnCollection& c = connection->Tables().Item("dropped").Columns();
+  EXPECT_EQ(c.Item("c").OrdinalPosition(), 2);
+  EXPECT_EQ(c.Item("d").OrdinalPosition(), 3);
+}
+
+TEST_P(ServerDriverTest, KeepsQuotesSpacesCaseAndNonAsciiLettersOfNames) {
+  const auto connection = Open(QString(), Uri());
+  const DataTable& table = connection->Tables().Item("Mixed Case \"Quoted\" Tëst");
+  EXPECT_EQ(table.Columns().Item("Spalte Größe").OrdinalPosition(), 1);
+  EXPECT_EQ(table.Columns().Item("UPPER").Name(), "UPPER");
+}
+
+TEST_P(ServerDriverTest, SessionIsReadOnlyAtTheServer) {
+  for (const char* sql : {"INSERT INTO beta (a) VALUES (1)", "CREATE TABLE intruder (a int)"}) {
+    const QString refusal = GetParam().refusal(Uri(), sql);
+    EXPECT_TRUE(refusal.contains(GetParam().read_only_refusal))
+        << sql << ": " << refusal.toStdString();
+  }
+}
+
+TEST_P(ServerDriverTest, WrongPasswordSaysSoWithoutPrintingIt) {
+  for (const QString& connect_string : GetParam().with_password("Wr0ng-Secret")) {
+    const component::Error error = OpenFailure(QString(), connect_string);
+    EXPECT_EQ(error.number(), kLoginFailed) << error.what();
+    EXPECT_TRUE(error.description().contains("password")) << error.what();
+    EXPECT_FALSE(error.description().contains("Wr0ng-Secret")) << error.what();
+  }
+}
+
+TEST_P(ServerDriverTest, UnknownDatabaseSaysSo) {
+  const component::Error error =
+      OpenFailure(QString(), GetParam().connect_string("no_such_database"));
+  EXPECT_EQ(error.number(), kUnknownDatabase) << error.what();
+  EXPECT_TRUE(error.description().contains("no_such_database")) << error.what();
+  EXPECT_FALSE(error.description().contains(ServerFact(GetParam().password_fact))) << error.what();
+}
+
+TEST_P(ServerDriverTest, ClosedAndSilentPortsFail) {
+  {
+    const component::Error error = OpenFailure(QString(), GetParam().at_port(ClosedPort()));
+    EXPECT_EQ(error.number(), kConnectFailed) << error.what();
+  }
+  SilentPort silent;
+  const component::Error error = OpenFailure(QString(), GetParam().at_port(silent.port()));
+  EXPECT_EQ(error.number(), kConnectTimeout) << error.what();
+  EXPECT_FALSE(error.description().contains(GetParam().password_text)) << error.what();
+}
+
+TEST_P(ServerDriverTest, ConnectStringAndDatabaseNameReopenTheDatabase) {
+  const QString database = GetParam().database;
+  const auto direct = Open(QString(), Uri());
+  EXPECT_EQ(direct->DatabaseName(), database);
+  const auto again = Open(direct->DatabaseName(), direct->ConnectString());
+  EXPECT_EQ(again->DatabaseName(), database);
+  EXPECT_EQ(TableNames(*again), TableNames(*direct));
+
+  // A name given beside the connect string names the database on the server.
+  const auto named = Open(database, GetParam().connect_string(GetParam().other_database));
+  EXPECT_EQ(named->DatabaseName(), database);
+  EXPECT_EQ(TableNames(*named), TableNames(*direct));
+  EXPECT_EQ(Open(QString(), named->ConnectString())->DatabaseName(), database);
+  EXPECT_EQ(Open(named->DatabaseName(), named->ConnectString())->DatabaseName(), database);
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, ServerDriverTest,
+                         ::testing::Values(Postgres(), Mariadb(), Odbc()),
+                         [](const ::testing::TestParamInfo<Engine>& info) {
+                           return std::string(info.param.name);
+                         });
+
+// What one engine alone has, on the databases of the engine's row.
+template <Engine (*Row)()>
+class OneEngineTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    engine_ = Row();
+    VANTREL_REQUIRE_SERVER(engine_.server);
+    UseTestOdbcConfiguration();
+    CreateOnce(engine_);
+  }
+  QString Uri() const { return engine_.connect_string(engine_.database); }
+  Engine engine_;
+};
+using PostgresDriverTest = OneEngineTest<Postgres>;
+using MysqlDriverTest = OneEngineTest<Mariadb>;
+using OdbcDriverTest = OneEngineTest<Odbc>;
+
+TEST_F(PostgresDriverTest, PostgresReadsEverySchemaButTheEngines) {
+  const auto connection = Open(QString(), Uri());
+  EXPECT_EQ(connection->Tables().Item("empty_table").Columns().Count(), 0);
+  EXPECT_THROW(connection->Tables().Item("gamma"), component::Error);
+  EXPECT_THROW(connection->Tables().Item("pg_class"), component::Error);
+  EXPECT_EQ(connection->Tables().Item("Schéma X.Ünïcode tablé").Columns().Count(), 1);
+}
+
+TEST_F(PostgresDriverTest, PostgresTypesOfOtherNamesEnumsAndArrays) {
+  const auto connection = Open(QString(), Uri());
+  const ColumnCollection& c = connection->Tables().Item("families").Columns();
+  EXPECT_GE(c.Item("c_inet").DataType(), kOtherBase);
+  EXPECT_EQ(c.Item("c_inet").Attributes(), kVariableLength);
+  EXPECT_NE(c.Item("c_arr").DataType(), kInteger);
+  const ColumnCollection& own = connection->Tables().Item("pg_only").Columns();
+  EXPECT_EQ(own.Item("c_mood").DataType(), kEnum);
+  EXPECT_EQ(own.Item("c_mood").Size(), EnumType({"sad", "ok"}).size);
+  EXPECT_EQ(own.Item("c_mac").Attributes(), kFixedLength);
+}
+
+TEST_F(PostgresDriverTest, PostgresMarksSerialIdentityAndGeneratedColumns) {
+  const auto connection = Open(QString(), Uri());
+  const ColumnCollection& c = connection->Tables().Item("numbering").Columns();
+  for (const char* numbered : {"s", "bs", "ia", "ib"}) {
+    EXPECT_TRUE(c.Item(numbered).Attributes() & kAutoIncrement) << numbered;
+    EXPECT_TRUE(c.Item(numbered).Required()) << numbered;
+    EXPECT_EQ(c.Item(numbered).Size(), 0) << numbered;
+  }
+  // A default taken from a sequence the column does not own is only a default.
+  EXPECT_FALSE(c.Item("shared").Attributes() & kAutoIncrement);
+  EXPECT_EQ(c.Item("g").Attributes(), kFixedLength | kGenerated);
+  EXPECT_TRUE(connection->Tables().Item("alpha").Columns().Item("id").Attributes() &
+              kAutoIncrement);
+}
+
+TEST_F(PostgresDriverTest, PostgresFirstSchemaOfTheSearchPathIsTheDefault) {
+  const auto connection = Open(QString(), Uri() + "?options=-c%20search_path%3Dother,public");
+  const QStringList names = TableNames(*connection);
+  EXPECT_TRUE(names.contains("gamma"));
+  EXPECT_TRUE(names.contains("public.alpha"));
+  EXPECT_FALSE(names.contains("alpha"));
+}
+
+TEST_F(PostgresDriverTest, PostgresReachesTheServerThroughItsUnixSocket) {
+  const auto connection =
+      Open(QString(), QStringLiteral("host=%1 port=%2 user=postgres dbname=%3")
+                          .arg(ServerFact("PG_SOCKET_DIR"), ServerFact("PG_PORT"), kPgDatabase));
+  EXPECT_EQ(connection->DatabaseName(), kPgDatabase);
+  EXPECT_EQ(Open(QString(), connection->ConnectString())->DatabaseName(), kPgDatabase);
+}
+
+TEST_F(PostgresDriverTest, PostgresPasswordFromThePasswordFileStaysOutOfTheConnectString) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath("pgpass");
+  component::testing::WriteFileContents(path,
+                                        QStringLiteral("127.0.0.1:%1:*:postgres:%2\n")
+                                            .arg(ServerFact("PG_PORT"), ServerFact("PG_PASSWORD"))
+                                            .toUtf8());
+  QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+  component::testing::ScopedEnvironment environment;
+  environment.Set("PGPASSFILE", QFile::encodeName(path).toStdString());
+  const QString uri =
+      QStringLiteral("postgresql://postgres@127.0.0.1:%1/postgres").arg(ServerFact("PG_PORT"));
+  const auto connection = Open(kPgDatabase, uri);
+  EXPECT_EQ(connection->DatabaseName(), kPgDatabase);
+  EXPECT_FALSE(connection->ConnectString().contains(ServerFact("PG_PASSWORD")));
+  EXPECT_TRUE(connection->ConnectString().contains(kPgDatabase));
+}
+
+TEST_F(MysqlDriverTest, MysqlReadsOnlyTheConnectedDatabaseAndItsOwnTypes) {
+  const auto connection = Open(QString(), Uri());
+  EXPECT_FALSE(TableNames(*connection).contains("elsewhere"));
+  EXPECT_EQ(connection->Tables().Item("it's").Columns().Item("do\"c").DataType(), kJson);
+  const ColumnCollection& c = connection->Tables().Item("families").Columns();
+  EXPECT_EQ(c.Item("c_uint").Attributes(), kFixedLength | kUnsigned);
+  EXPECT_EQ(c.Item("c_enum").DataType(), kEnum);
+  EXPECT_NE(c.Item("c_enum").Size(), c.Item("c_enum2").Size());
+  EXPECT_EQ(c.Item("c_set").DataType(), kSet);
+}
+
+TEST_F(MysqlDriverTest, MysqlMarksAutoIncrementAndGeneratedColumns) {
+  const auto connection = Open(QString(), Uri());
+  const ColumnCollection& c = connection->Tables().Item("numbering").Columns();
+  EXPECT_EQ(c.Item("id").Size(), 0);
+  EXPECT_EQ(c.Item("id").Attributes(), kFixedLength | kAutoIncrement);
+  EXPECT_TRUE(c.Item("id").Required());
+  EXPECT_EQ(c.Item("g").Attributes(), kFixedLength | kGenerated);
+  EXPECT_EQ(c.Item("s").Attributes(), kFixedLength | kGenerated);
+}
+
+TEST_F(MysqlDriverTest, MysqlRefusesEveryKindOfWrite) {
+  const MysqlConnection session = OpenMysqlSession({QString(), Uri()});
+  for (const char* sql : {"UPDATE alpha SET name = 'x'", "DELETE FROM alpha"}) {
+    EXPECT_NE(mysql_query(session.get(), sql), 0) << sql;
+    EXPECT_EQ(mysql_errno(session.get()), 1792u) << sql << ": " << mysql_error(session.get());
+  }
+}
+
+TEST_F(MysqlDriverTest, MysqlPasswordFromTheUsersOptionFile) {
+  QTemporaryDir home;
+  component::testing::WriteFileContents(home.filePath(".my.cnf"),
+                                        QStringLiteral("[client]\nuser=vantrel\npassword=%1\n")
+                                            .arg(ServerFact("MARIADB_PASSWORD"))
+                                            .toUtf8());
+  component::testing::ScopedEnvironment environment;
+  environment.Set("HOME", QFile::encodeName(home.path()).toStdString());
+  const QString uri =
+      QStringLiteral("mysql://127.0.0.1:%1/%2").arg(ServerFact("MARIADB_PORT"), kMyDatabase);
+  std::unique_ptr<DataConnection> connection;
+  EXPECT_NO_THROW(connection = Open(QString(), uri));
+  ASSERT_TRUE(connection);
+  EXPECT_EQ(connection->ConnectString(), uri);
+}
+
+TEST_F(MysqlDriverTest, MysqlReachesTheServerThroughItsUnixSocket) {
+  const QString uri =
+      QStringLiteral("mysql://vantrel:%1@localhost/%2?socket=%3")
+          .arg(ServerFact("MARIADB_PASSWORD"), kMyDatabase, ServerFact("MARIADB_SOCKET"));
+  const auto connection = Open(QString(), uri);
+  EXPECT_EQ(connection->DatabaseName(), kMyDatabase);
+  EXPECT_TRUE(TableNames(*connection).contains("alpha"));
+}
+
+TEST_F(MysqlDriverTest, MysqlPasswordFromAnOptionFileStaysOutOfTheConnectString) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath("my.cnf");
+  component::testing::WriteFileContents(
+      path, QStringLiteral("[client]\npassword=%1\n").arg(ServerFact("MARIADB_PASSWORD")).toUtf8());
+  const QString uri = QStringLiteral("mysql://vantrel@127.0.0.1:%1/%2?option-file=%3")
+                          .arg(ServerFact("MARIADB_PORT"), kMyOtherDatabase, path);
+  const auto connection = Open(kMyDatabase, uri);
+  EXPECT_EQ(connection->DatabaseName(), kMyDatabase);
+  EXPECT_FALSE(connection->ConnectString().contains(ServerFact("MARIADB_PASSWORD")));
+  EXPECT_EQ(Open(QString(), connection->ConnectString())->DatabaseName(), kMyDatabase);
+}
+
+TEST_F(OdbcDriverTest, OdbcReadsTheSameCatalogAsThePostgresDriver) {
+  const auto through_odbc = Open(QString(), Uri());
+  const auto direct = Open(QString(), PostgresUri(kOdbcDatabase));
+  // What the ODBC catalog functions cannot tell: generated columns, whether a sequence default
+  // belongs to its column, how PostgreSQL stores a type the table does not know, and psqlODBC's
+  // spelling of arrays and bit varying lengths.
+  EXPECT_EQ(
+      CatalogDifferences(*direct, *through_odbc),
+      QStringList({"families.c_varbit: Size 8 vs 4", "families.c_inet: Attributes 2 vs 0",
+                   "families.c_arr: DataType 1442451717 vs 2079207697",
+                   "families.c_arr: Attributes 2 vs 0", "numbering.shared: Size 4 vs 0",
+                   "numbering.shared: Attributes 1 vs 17", "numbering.g: Attributes 33 vs 1"}));
+}
+
+TEST_F(OdbcDriverTest, OdbcAcceptsConnectionStringsWithoutPrefixOrDsn) {
+  const QString driver_form =
+      QStringLiteral(
+          "DRIVER={PostgreSQL Unicode};Servername=127.0.0.1;Port=%1;UID=postgres;"
+          "PWD=%2;Database=%3")
+          .arg(ServerFact("PG_PORT"), ServerFact("PG_PASSWORD"), kOdbcDatabase);
+  const auto connection = Open(QString(), driver_form);
+  EXPECT_EQ(connection->DatabaseName(), kOdbcDatabase);
+  EXPECT_TRUE(TableNames(*connection).contains("alpha"));
+}
+
+TEST_F(OdbcDriverTest, OdbcUnknownDsnSaysSo) {
+  const component::Error error = OpenFailure(QString(), "ODBC;DSN=no_such_dsn;PWD=Wr0ng-Secret");
+  EXPECT_EQ(error.number(), kDriverMissing) << error.what();
+  EXPECT_FALSE(error.description().contains("Wr0ng-Secret")) << error.what();
+}
+
+}  // namespace
+}  // namespace dataaccess::testing
