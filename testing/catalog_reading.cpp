@@ -1,4 +1,4 @@
-#include "dataaccess/tests/catalog_reading.h"
+#include "testing/catalog_reading.h"
 
 #include <gtest/gtest.h>
 

@@ -1,14 +1,14 @@
 // Opening databases and reading their catalogs in tests, the same way for every engine.
-#ifndef VANTREL_DATAACCESS_TESTS_CATALOG_READING_H_
-#define VANTREL_DATAACCESS_TESTS_CATALOG_READING_H_
+#ifndef VANTREL_TESTING_CATALOG_READING_H_
+#define VANTREL_TESTING_CATALOG_READING_H_
 
 #include <QString>
 #include <QStringList>
 #include <memory>
 
 #include "dataaccess/data_objects.h"
-#include "dataaccess/tests/qstring_printer.h"
 #include "platform/component/error.h"
+#include "testing/testutil.h"
 
 namespace dataaccess::testing {
 
@@ -25,4 +25,4 @@ QStringList ColumnNames(const DataConnection& connection, const QString& table);
 
 }  // namespace dataaccess::testing
 
-#endif  // VANTREL_DATAACCESS_TESTS_CATALOG_READING_H_
+#endif  // VANTREL_TESTING_CATALOG_READING_H_

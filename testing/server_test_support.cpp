@@ -1,4 +1,4 @@
-#include "dataaccess/tests/server_test_support.h"
+#include "testing/server_test_support.h"
 
 #include <arpa/inet.h>
 #include <libpq-fe.h>

@@ -1,8 +1,8 @@
 // What the server tests share: the facts scripts/test-servers.sh wrote about the servers it
 // started, administration sessions that create the databases under test, and a check that skips
 // a test on a machine without the server (or fails it in CI, where the servers must run).
-#ifndef VANTREL_DATAACCESS_TESTS_SERVER_TEST_SUPPORT_H_
-#define VANTREL_DATAACCESS_TESTS_SERVER_TEST_SUPPORT_H_
+#ifndef VANTREL_TESTING_SERVER_TEST_SUPPORT_H_
+#define VANTREL_TESTING_SERVER_TEST_SUPPORT_H_
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 #include <memory>
 
 #include "dataaccess/data_objects.h"
-#include "dataaccess/tests/catalog_reading.h"
+#include "testing/catalog_reading.h"
 
 namespace dataaccess::testing {
 
@@ -72,4 +72,4 @@ int ClosedPort();
 
 }  // namespace dataaccess::testing
 
-#endif  // VANTREL_DATAACCESS_TESTS_SERVER_TEST_SUPPORT_H_
+#endif  // VANTREL_TESTING_SERVER_TEST_SUPPORT_H_

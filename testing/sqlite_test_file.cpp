@@ -1,4 +1,4 @@
-#include "dataaccess/tests/sqlite_test_file.h"
+#include "testing/sqlite_test_file.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>

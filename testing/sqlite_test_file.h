@@ -1,6 +1,6 @@
 // Builds real SQLite database files from SQL text for tests, in a folder removed afterwards.
-#ifndef VANTREL_DATAACCESS_TESTS_SQLITE_TEST_FILE_H_
-#define VANTREL_DATAACCESS_TESTS_SQLITE_TEST_FILE_H_
+#ifndef VANTREL_TESTING_SQLITE_TEST_FILE_H_
+#define VANTREL_TESTING_SQLITE_TEST_FILE_H_
 
 #include <QString>
 #include <QTemporaryDir>
@@ -20,4 +20,4 @@ class SqliteTestFolder {
 
 }  // namespace dataaccess::testing
 
-#endif  // VANTREL_DATAACCESS_TESTS_SQLITE_TEST_FILE_H_
+#endif  // VANTREL_TESTING_SQLITE_TEST_FILE_H_

@@ -1,14 +1,21 @@
-// Small helpers that tests across the tree share: catching the error an action raises, and
-// reading and writing whole files.
-#ifndef VANTREL_PLATFORM_COMPONENT_TESTS_TEST_HELPERS_H_
-#define VANTREL_PLATFORM_COMPONENT_TESTS_TEST_HELPERS_H_
+// Small helpers that tests across the tree share: catching the error an action raises, reading
+// and writing whole files, setting environment variables for a while, and printing QString
+// values in failure messages.
+#ifndef VANTREL_TESTING_TESTUTIL_H_
+#define VANTREL_TESTING_TESTUTIL_H_
 
 #include <gtest/gtest.h>
 
 #include <QByteArray>
 #include <QFile>
 #include <QString>
+#include <cstdlib>
 #include <functional>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/component/error.h"
 
@@ -38,6 +45,45 @@ inline void WriteFileContents(const QString& path, const QByteArray& bytes) {
   file.write(bytes);
 }
 
+// Sets environment variables for the life of the object and puts the old values back after.
+class ScopedEnvironment {
+ public:
+  ScopedEnvironment() = default;
+  ScopedEnvironment(const ScopedEnvironment&) = delete;
+  ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+  ~ScopedEnvironment() {
+    for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
+      if (it->second) {
+        setenv(it->first.c_str(), it->second->c_str(), 1);
+      } else {
+        unsetenv(it->first.c_str());
+      }
+    }
+  }
+
+  void Set(const std::string& name, const std::string& value) {
+    Save(name);
+    setenv(name.c_str(), value.c_str(), 1);
+  }
+  void Unset(const std::string& name) {
+    Save(name);
+    unsetenv(name.c_str());
+  }
+
+ private:
+  void Save(const std::string& name) {
+    const char* old = std::getenv(name.c_str());
+    saved_.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
+  }
+
+  std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+};
+
 }  // namespace component::testing
 
-#endif  // VANTREL_PLATFORM_COMPONENT_TESTS_TEST_HELPERS_H_
+// Lets GoogleTest print QString values in failure messages as text.
+inline void PrintTo(const QString& text, std::ostream* out) {
+  *out << '"' << text.toStdString() << '"';
+}
+
+#endif  // VANTREL_TESTING_TESTUTIL_H_

@@ -18,7 +18,7 @@
 #include <QThread>
 #include <vector>
 
-#include "platform/winapi/tests/scoped_environment.h"
+#include "testing/testutil.h"
 
 namespace halcyra_test {
 
@@ -109,7 +109,7 @@ class FakeDesktop {
   }
 
   QTemporaryDir root_;
-  winapi_test::ScopedEnvironment environment_;
+  component::testing::ScopedEnvironment environment_;
 };
 
 }  // namespace halcyra_test

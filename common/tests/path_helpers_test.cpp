@@ -9,8 +9,7 @@
 #include "common/common.h"
 #include "platform/component/class_factory.h"
 #include "platform/component/error.h"
-#include "platform/component/tests/test_helpers.h"
-#include "platform/winapi/tests/scoped_environment.h"
+#include "testing/testutil.h"
 
 namespace halcyra {
 namespace {
@@ -99,7 +98,7 @@ TEST(PathHelpersTest, ShortPathOfMissingPathIsError53) {
 TEST(PathHelpersTest, FoldersComeFromTheEnvironmentAndEndInSeparator) {
   QTemporaryDir config;
   ASSERT_TRUE(config.isValid());
-  winapi_test::ScopedEnvironment environment;
+  component::testing::ScopedEnvironment environment;
   environment.Set("XDG_CONFIG_HOME", QFile::encodeName(config.path()).toStdString());
   environment.Set("TMPDIR", "/some/tmp");
   std::shared_ptr<_common> common = NewCommon();

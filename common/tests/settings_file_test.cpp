@@ -11,8 +11,7 @@
 #include "common/ss_constants.h"
 #include "platform/component/class_factory.h"
 #include "platform/component/error.h"
-#include "platform/component/tests/test_helpers.h"
-#include "platform/winapi/tests/scoped_environment.h"
+#include "testing/testutil.h"
 
 namespace halcyra {
 namespace {
@@ -42,7 +41,7 @@ class SettingsFileTest : public ::testing::Test {
   }
 
   QTemporaryDir config_;
-  winapi_test::ScopedEnvironment environment_;
+  component::testing::ScopedEnvironment environment_;
   std::shared_ptr<_common> common_;
   QString system_folder_;
 };

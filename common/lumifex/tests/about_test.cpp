@@ -15,7 +15,7 @@
 #include "common/tests/fake_desktop.h"
 #include "platform/component/class_factory.h"
 #include "platform/component/error.h"
-#include "platform/component/tests/test_helpers.h"
+#include "testing/testutil.h"
 
 namespace lumifex {
 namespace {

@@ -10,7 +10,7 @@
 #include "platform/component/error.h"
 #include "platform/component/member_table.h"
 #include "platform/component/tests/echo.h"
-#include "platform/component/tests/test_helpers.h"
+#include "testing/testutil.h"
 
 namespace component {
 namespace {

@@ -12,7 +12,7 @@
 #include <QTemporaryDir>
 #include <cstring>
 
-#include "platform/component/tests/test_helpers.h"
+#include "testing/testutil.h"
 
 namespace winapi {
 namespace {

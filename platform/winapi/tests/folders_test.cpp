@@ -7,12 +7,12 @@
 #include "platform/winapi/short_path.h"
 #include "platform/winapi/system_folder.h"
 #include "platform/winapi/temp_folder.h"
-#include "platform/winapi/tests/scoped_environment.h"
+#include "testing/testutil.h"
 
 namespace winapi {
 namespace {
 
-using winapi_test::ScopedEnvironment;
+using component::testing::ScopedEnvironment;
 
 TEST(FoldersTest, TempPathFollowsTmpdirAndEndsInSeparator) {
   ScopedEnvironment environment;
@@ -33,25 +33,25 @@ TEST(FoldersTest, SystemDirectoryIsCreatedInTheUsersConfigurationFolder) {
   ScopedEnvironment environment;
   environment.Set("XDG_CONFIG_HOME", QFile::encodeName(config.path()).toStdString());
   environment.Set("HOME", QFile::encodeName(home.path()).toStdString());
-  const QString folder = GetSystemDirectory();
+  const QString folder = GetSystemDirectory("kelvo");
   EXPECT_EQ(folder, config.path() + "/kelvo");
   EXPECT_TRUE(QFileInfo(folder).isDir());
 
   // A relative XDG_CONFIG_HOME is ignored for ~/.config.
   environment.Set("XDG_CONFIG_HOME", "relative/config");
-  EXPECT_EQ(GetSystemDirectory(), home.path() + "/.config/kelvo");
+  EXPECT_EQ(GetSystemDirectory("kelvo"), home.path() + "/.config/kelvo");
   EXPECT_TRUE(QFileInfo(home.path() + "/.config/kelvo").isDir());
 
   environment.Unset("XDG_CONFIG_HOME");
   environment.Unset("HOME");
-  EXPECT_EQ(GetSystemDirectory(), "");
+  EXPECT_EQ(GetSystemDirectory("kelvo"), "");
 
   // A file where the folder should be: it cannot be created.
   QFile blocker(QDir(config.path()).filePath("blocked"));
   ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
   blocker.close();
   environment.Set("XDG_CONFIG_HOME", QFile::encodeName(blocker.fileName()).toStdString());
-  EXPECT_EQ(GetSystemDirectory(), "");
+  EXPECT_EQ(GetSystemDirectory("kelvo"), "");
 }
 
 TEST(FoldersTest, ShortPathOfAnExistingPathIsItsAbsolutePath) {

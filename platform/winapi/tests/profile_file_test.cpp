@@ -6,7 +6,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "platform/component/tests/test_helpers.h"
+#include "testing/testutil.h"
 
 namespace winapi {
 namespace {

@@ -6,8 +6,8 @@
 #include <QTemporaryDir>
 #include <cstdio>
 
-#include "dataaccess/tests/qstring_printer.h"
-#include "dataaccess/tests/sqlite_test_file.h"
+#include "testing/testutil.h"
+#include "testing/sqlite_test_file.h"
 #include "vantrel/cli/progress_line.h"
 #include "vantrel/core/tests/sales_report.h"
 

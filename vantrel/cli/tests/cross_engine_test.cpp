@@ -7,8 +7,8 @@
 #include <QRegularExpression>
 #include <vector>
 
-#include "dataaccess/tests/server_test_support.h"
-#include "dataaccess/tests/sqlite_test_file.h"
+#include "testing/server_test_support.h"
+#include "testing/sqlite_test_file.h"
 
 namespace dataaccess::testing {
 namespace {

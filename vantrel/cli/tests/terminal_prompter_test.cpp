@@ -10,8 +10,8 @@
 #include <QDeadlineTimer>
 #include <QProcess>
 
-#include "dataaccess/tests/server_test_support.h"
-#include "dataaccess/tests/sqlite_test_file.h"
+#include "testing/server_test_support.h"
+#include "testing/sqlite_test_file.h"
 #include "vantrel/cli/terminal_prompter.h"
 
 namespace dataaccess::testing {

@@ -2,7 +2,7 @@
 // call and the whole report is compared.
 #include <gtest/gtest.h>
 
-#include "dataaccess/tests/qstring_printer.h"
+#include "testing/testutil.h"
 #include "vantrel/core/compare_tables.h"
 #include "vantrel/core/tests/fake_database.h"
 

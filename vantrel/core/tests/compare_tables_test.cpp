@@ -5,9 +5,8 @@
 #include <QFile>
 
 #include "dataaccess/errors.h"
-#include "dataaccess/tests/qstring_printer.h"
-#include "dataaccess/tests/sqlite_test_file.h"
-#include "platform/component/tests/test_helpers.h"
+#include "testing/testutil.h"
+#include "testing/sqlite_test_file.h"
 #include "vantrel/core/comparison_run.h"
 
 namespace vantrel {

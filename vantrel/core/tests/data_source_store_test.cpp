@@ -7,7 +7,7 @@
 #include <QTemporaryDir>
 #include <stdexcept>
 
-#include "dataaccess/tests/qstring_printer.h"
+#include "testing/testutil.h"
 #include "platform/component/error.h"
 #include "vantrel/core/program_objects.h"
 

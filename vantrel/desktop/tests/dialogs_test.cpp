@@ -6,7 +6,7 @@
 
 #include "corbenna/error_handler.h"
 #include "dataaccess/connection_prompter.h"
-#include "dataaccess/tests/qstring_printer.h"
+#include "testing/testutil.h"
 #include "vantrel/core/data_source_store.h"
 #include "vantrel/desktop/about_dialog.h"
 #include "vantrel/desktop/data_source_dialog.h"

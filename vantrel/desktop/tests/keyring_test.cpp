@@ -5,7 +5,7 @@
 #include <QDialog>
 #include <QLineEdit>
 
-#include "dataaccess/tests/qstring_printer.h"
+#include "testing/testutil.h"
 #include "vantrel/desktop/keyring.h"
 #include "vantrel/desktop/qt_connection_prompter.h"
 #include "vantrel/desktop/tests/desktop_test_support.h"

@@ -12,7 +12,7 @@
 #include <QTimer>
 #include <QToolBar>
 
-#include "dataaccess/tests/qstring_printer.h"
+#include "testing/testutil.h"
 #include "vantrel/core/data_source_store.h"
 #include "vantrel/core/program_objects.h"
 #include "vantrel/core/tests/sales_report.h"
