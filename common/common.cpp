@@ -30,6 +30,8 @@ using component::Error;
 using component::InvokeKind;
 using component::Variant;
 
+// The vendor's folder in the user's configuration folder, where settings pointer files live.
+const QString kVendorFolder = QStringLiteral("kelvo");
 constexpr int kFieldWidth = 255;
 constexpr int kProfileBufferSize = 255;
 constexpr qsizetype kLargestTerminatorPosition = 32767;  // a 16-bit signed position
@@ -99,7 +101,7 @@ class common final : public _common {
   }
 
   QString GetWindowsSysDir() override {
-    const QString folder = winapi::GetSystemDirectory();
+    const QString folder = winapi::GetSystemDirectory(kVendorFolder);
     if (folder.size() < 1) return QString();
     QString result = StripTerminator(folder);
     AddDirSep(result);

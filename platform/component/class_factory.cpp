@@ -26,8 +26,7 @@ struct Entry {
 struct Registry {
   std::mutex mutex;
   std::vector<Entry> entries;
-  QStringList library_names{QStringLiteral("corbenna"), QStringLiteral("halcyra"),
-                            QStringLiteral("lumifex")};
+  QStringList library_names;  // what programs and libraries declare, see AddComponentLibraryName
 };
 
 Registry& TheRegistry() {

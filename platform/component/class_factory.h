@@ -57,6 +57,7 @@ std::shared_ptr<Dispatch> CreateObject(const QString& name_or_class_id);
 bool IsClassRegistered(const QString& name_or_class_id);
 
 // The libraries tried when an unknown class identifier is created, without "lib" and ".so".
+// The list starts empty: a program declares the component libraries it ships.
 QStringList ComponentLibraryNames();
 // Adds a library to that list.
 void AddComponentLibraryName(const QString& name);

@@ -5,7 +5,7 @@
 
 namespace winapi {
 
-QString GetSystemDirectory() {
+QString GetSystemDirectory(const QString& vendor_folder) {
   QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
   // Relative values are invalid by the base-directory rules and must be ignored.
   if (!QDir::isAbsolutePath(config)) {
@@ -13,7 +13,7 @@ QString GetSystemDirectory() {
     if (!QDir::isAbsolutePath(home)) return QString();
     config = home + QStringLiteral("/.config");
   }
-  QString folder = QDir::cleanPath(config + QStringLiteral("/kelvo"));
+  QString folder = QDir::cleanPath(config + u'/' + vendor_folder);
   if (!QDir().mkpath(folder)) return QString();
   return folder;
 }

@@ -1,9 +1,9 @@
 // The "system folder": the folder that holds the settings pointer files of applications.
 //
 // The original platform keeps them in its machine-wide system folder, which only an
-// administrator may write. Here it is a per-user folder, "kelvo" in the user's configuration
-// folder ($XDG_CONFIG_HOME when it is an absolute path, else ~/.config), so that saving a
-// setting needs no special rights and one user's settings never touch another's.
+// administrator may write. Here it is a per-user folder of the vendor's, named by the caller, in
+// the user's configuration folder ($XDG_CONFIG_HOME when it is an absolute path, else ~/.config),
+// so that saving a setting needs no special rights and one user's settings never touch another's.
 #ifndef VANTREL_PLATFORM_WINAPI_SYSTEM_FOLDER_H_
 #define VANTREL_PLATFORM_WINAPI_SYSTEM_FOLDER_H_
 
@@ -13,7 +13,7 @@ namespace winapi {
 
 // The folder, without a closing "/", created (with its parents) when missing; "" when there is
 // no configuration folder ($HOME unset too) or it cannot be created. Never throws.
-QString GetSystemDirectory();
+QString GetSystemDirectory(const QString& vendor_folder);
 
 }  // namespace winapi
 

@@ -24,6 +24,12 @@ Interface& Kept(const char* class_name) {
 
 }  // namespace
 
+void DeclareComponentLibraries() {
+  for (const char* library : {"corbenna", "halcyra", "lumifex"}) {
+    component::AddComponentLibraryName(QString::fromLatin1(library));
+  }
+}
+
 corbenna::_Registry& ProgramRegistry() { return Kept<corbenna::_Registry>("corbenna.Registry"); }
 
 corbenna::_StringHandler& ProgramStrings() {

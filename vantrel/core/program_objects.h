@@ -13,6 +13,10 @@
 
 namespace vantrel {
 
+// Tells the component layer which component libraries the program ships, so that a class can be
+// created by its identifier as well as by its name. Call once at start-up.
+void DeclareComponentLibraries();
+
 corbenna::_Registry& ProgramRegistry();
 corbenna::_StringHandler& ProgramStrings();
 // Created on first use with its properties at their defaults: it logs and shows no box.

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "vantrel/core/program_identity.h"
+#include "vantrel/core/program_objects.h"
 #include "vantrel/desktop/main_window.h"
 #include "vantrel/desktop/qt_connection_prompter.h"
 
@@ -12,6 +13,7 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(vantrel::ProgramTitle());
   QApplication::setApplicationVersion(vantrel::VersionText());
   QGuiApplication::setDesktopFileName(QStringLiteral("vantrel"));
+  vantrel::DeclareComponentLibraries();
   // Connection prompts become dialogs of this program. Library message boxes are modal dialogs
   // in any host with a QApplication, without installing anything.
   vantrel::desktop::InstallQtConnectionPrompter();
