@@ -2,12 +2,11 @@
 # Installs the Debian packages that building, testing and the demo need; skips apt when all are present.
 set -euo pipefail
 packages=(
-  cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
-  qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql libqt6sql6-mysql libqt6sql6-odbc
+  cmake ninja-build g++ pkg-config libgtest-dev libcli11-dev qt6-base-dev
   libsqlite3-dev sqlite3 libpq-dev postgresql-15 postgresql-client-15
   mariadb-server mariadb-client libmariadb-dev unixodbc unixodbc-dev odbc-postgresql
   qtkeychain-qt6-dev qt6-svg-dev libqt6svg6 desktop-file-utils dbus gnome-keyring
-  xvfb x11-apps time clang-14 libclang-rt-14-dev llvm-14
+  xvfb time clang-14 libclang-rt-14-dev llvm-14
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -40,9 +40,9 @@ class TableWalk {
   TableWalk(DataConnection& driving, const QString& driving_name, DataConnection& other,
             const QString& other_name, ResultsView& view)
       : driving_(driving),
-        dn_(VisibleText(driving_name)),
+        driving_source_(VisibleText(driving_name)),
         other_(other),
-        on_(VisibleText(other_name)),
+        other_source_(VisibleText(other_name)),
         view_(view) {}
 
   void Run() {
@@ -60,49 +60,49 @@ class TableWalk {
 
  private:
   void WalkTable(DataTable& table) {
-    QString t;
-    if (!Guarded([&] { t = table.Name(); })) return;
-    Guarded([&] { view_.SetTableCaption(VisibleText(t)); });
+    QString table_name;
+    if (!Guarded([&] { table_name = table.Name(); })) return;
+    Guarded([&] { view_.SetTableCaption(VisibleText(table_name)); });
     Guarded([&] { view_.RepaintTableCaption(); });
 
     DataTable* matched = nullptr;
-    Guarded([&] { matched = &other_.Tables().Item(t); });
+    Guarded([&] { matched = &other_.Tables().Item(table_name); });
     if (matched == nullptr) {
-      AppendMissingTable(t);
+      AppendMissingTable(table_name);
       return;
     }
-    WalkFields(table, t, *matched);
+    WalkFields(table, table_name, *matched);
 
     // A table found only under another letter case is compared field by field, but its field
     // count is not; an unreadable matched name cannot prove the exact match.
     bool exact_match = false;
-    Guarded([&] { exact_match = matched->Name() == t; });
+    Guarded([&] { exact_match = matched->Name() == table_name; });
     if (exact_match && Differs([&] { return matched->Columns().Count(); },
                                [&] { return table.Columns().Count(); })) {
-      AppendFieldCount(t, *matched);
+      AppendFieldCount(table_name, *matched);
     }
   }
 
-  void WalkFields(DataTable& table, const QString& t, DataTable& matched) {
+  void WalkFields(DataTable& table, const QString& table_name, DataTable& matched) {
     std::unique_ptr<dataaccess::Enumerator<DataColumn>> fields;
     if (!Guarded([&] { fields = table.Columns().Enumerate(); })) return;
     for (;;) {
       DataColumn* field = nullptr;
       if (!Guarded([&] { field = fields->Next(); }) || field == nullptr) return;
-      CompareField(*field, t, matched);
+      CompareField(*field, table_name, matched);
     }
   }
 
-  void CompareField(DataColumn& field, const QString& t, DataTable& matched) {
-    QString f;
-    if (!Guarded([&] { f = field.Name(); })) return;
-    Guarded([&] { view_.SetFieldCaption(VisibleText(f)); });
+  void CompareField(DataColumn& field, const QString& table_name, DataTable& matched) {
+    QString field_name;
+    if (!Guarded([&] { field_name = field.Name(); })) return;
+    Guarded([&] { view_.SetFieldCaption(VisibleText(field_name)); });
     Guarded([&] { view_.RepaintFieldCaption(); });
 
     DataColumn* match = nullptr;
-    Guarded([&] { match = &matched.Columns().Item(f); });
+    Guarded([&] { match = &matched.Columns().Item(field_name); });
     if (match == nullptr) {
-      AppendMissingField(f, t, matched);
+      AppendMissingField(field_name, table_name, matched);
       return;
     }
     QString list;
@@ -120,7 +120,7 @@ class TableWalk {
 
     list = list.trimmed();
     list.chop(1);  // the comma after the last label
-    if (!list.isEmpty()) AppendDifferingField(f, t, matched, list);
+    if (!list.isEmpty()) AppendDifferingField(field_name, table_name, matched, list);
   }
 
   // Appends one piece of a paragraph; a piece whose text cannot be built is left out.
@@ -132,42 +132,43 @@ class TableWalk {
     Guarded([&] { view_.RepaintText(); });
   }
 
-  QString DD() const { return VisibleText(driving_.DatabaseName()); }
-  QString OD() const { return VisibleText(other_.DatabaseName()); }
+  QString DrivingDatabase() const { return VisibleText(driving_.DatabaseName()); }
+  QString OtherDatabase() const { return VisibleText(other_.DatabaseName()); }
 
-  void AppendMissingTable(const QString& t) {
-    Append([&] { return "Table: '" + VisibleText(t) + "' exists in "; });
-    Append([&] { return "database '" + dn_ + "." + DD() + "'"; });
+  void AppendMissingTable(const QString& table_name) {
+    Append([&] { return "Table: '" + VisibleText(table_name) + "' exists in "; });
+    Append([&] { return "database '" + driving_source_ + "." + DrivingDatabase() + "'"; });
     Append([&] { return QStringLiteral(", but not in '"); });
-    Append([&] { return on_ + "." + OD() + "'" + kLineBreaks; });
+    Append([&] { return other_source_ + "." + OtherDatabase() + "'" + kLineBreaks; });
     EndParagraph();
   }
 
-  void AppendMissingField(const QString& f, const QString& t, DataTable& matched) {
-    Append([&] { return "Field: '" + VisibleText(f) + "' exists in "; });
-    Append([&] { return "table '" + dn_ + "." + DD() + "."; });
-    Append([&] { return VisibleText(t) + "', but not in '"; });
-    Append([&] { return on_ + "." + OD() + "."; });
+  void AppendMissingField(const QString& field_name, const QString& table_name,
+                          DataTable& matched) {
+    Append([&] { return "Field: '" + VisibleText(field_name) + "' exists in "; });
+    Append([&] { return "table '" + driving_source_ + "." + DrivingDatabase() + "."; });
+    Append([&] { return VisibleText(table_name) + "', but not in '"; });
+    Append([&] { return other_source_ + "." + OtherDatabase() + "."; });
     Append([&] { return VisibleText(matched.Name()) + "'" + kLineBreaks; });
     EndParagraph();
   }
 
-  void AppendDifferingField(const QString& f, const QString& t, DataTable& matched,
-                            const QString& list) {
-    Append([&] { return "Field: '" + VisibleText(f) + "' in "; });
-    Append([&] { return "table '" + dn_ + "." + DD() + "."; });
-    Append([&] { return VisibleText(t) + "', and "; });
-    Append([&] { return on_ + "." + OD() + "."; });
+  void AppendDifferingField(const QString& field_name, const QString& table_name,
+                            DataTable& matched, const QString& list) {
+    Append([&] { return "Field: '" + VisibleText(field_name) + "' in "; });
+    Append([&] { return "table '" + driving_source_ + "." + DrivingDatabase() + "."; });
+    Append([&] { return VisibleText(table_name) + "', and "; });
+    Append([&] { return other_source_ + "." + OtherDatabase() + "."; });
     Append([&] { return VisibleText(matched.Name()); });
     Append([&] { return QStringLiteral(" differ in the following ways. ["); });
     Append([&] { return list + "]" + kLineBreaks; });
     EndParagraph();
   }
 
-  void AppendFieldCount(const QString& t, DataTable& matched) {
-    Append([&] { return "Table: '" + dn_ + "." + DD() + "."; });
-    Append([&] { return VisibleText(t) + "', and '"; });
-    Append([&] { return on_ + "." + OD() + "."; });
+  void AppendFieldCount(const QString& table_name, DataTable& matched) {
+    Append([&] { return "Table: '" + driving_source_ + "." + DrivingDatabase() + "."; });
+    Append([&] { return VisibleText(table_name) + "', and '"; });
+    Append([&] { return other_source_ + "." + OtherDatabase() + "."; });
     Append([&] { return VisibleText(matched.Name()); });
     Append([&] { return QStringLiteral("' differ in the following ways. ["); });
     Append([&] { return "Number of Fields]" + kLineBreaks; });
@@ -175,9 +176,9 @@ class TableWalk {
   }
 
   DataConnection& driving_;
-  const QString dn_;
+  const QString driving_source_;
   DataConnection& other_;
-  const QString on_;
+  const QString other_source_;
   ResultsView& view_;
 };
 
