@@ -76,6 +76,7 @@ void ErrorHandler::LogError(const QString& ModuleName, const QString& RoutineNam
 
 Variant ErrorHandler::Invoke(const QString& member, InvokeKind kind,
                              const std::vector<Variant>& arguments) {
+  using P = component::Properties<ErrorHandler>;
   static const component::MemberTable<ErrorHandler> table{
       {"LogError", InvokeKind::kMethod,
        [](ErrorHandler& self, const Arguments& a) -> Variant {
@@ -83,50 +84,14 @@ Variant ErrorHandler::Invoke(const QString& member, InvokeKind kind,
          self.LogError(a.Text(0), a.Text(1), a.Long(2), a.Text(3), a.OptionalText(4));
          return Variant();
        }},
-      {"DisplayErrors", InvokeKind::kPropertyPut,
-       [](ErrorHandler& self, const Arguments& a) -> Variant {
-         a.ExpectCount(1, 1);
-         self.SetDisplayErrors(a.Boolean(0));
-         return Variant();
-       }},
-      {"DisplayErrors", InvokeKind::kPropertyGet,
-       [](ErrorHandler& self, const Arguments& a) -> Variant {
-         a.ExpectCount(0, 0);
-         return self.DisplayErrors();
-       }},
-      {"AppExeName", InvokeKind::kPropertyPut,
-       [](ErrorHandler& self, const Arguments& a) -> Variant {
-         a.ExpectCount(1, 1);
-         self.SetAppExeName(a.Text(0));
-         return Variant();
-       }},
-      {"AppExeName", InvokeKind::kPropertyGet,
-       [](ErrorHandler& self, const Arguments& a) -> Variant {
-         a.ExpectCount(0, 0);
-         return self.AppExeName();
-       }},
-      {"AppPath", InvokeKind::kPropertyPut,
-       [](ErrorHandler& self, const Arguments& a) -> Variant {
-         a.ExpectCount(1, 1);
-         self.SetAppPath(a.Text(0));
-         return Variant();
-       }},
-      {"AppPath", InvokeKind::kPropertyGet,
-       [](ErrorHandler& self, const Arguments& a) -> Variant {
-         a.ExpectCount(0, 0);
-         return self.AppPath();
-       }},
-      {"AppTitle", InvokeKind::kPropertyPut,
-       [](ErrorHandler& self, const Arguments& a) -> Variant {
-         a.ExpectCount(1, 1);
-         self.SetAppTitle(a.Text(0));
-         return Variant();
-       }},
-      {"AppTitle", InvokeKind::kPropertyGet,
-       [](ErrorHandler& self, const Arguments& a) -> Variant {
-         a.ExpectCount(0, 0);
-         return self.AppTitle();
-       }},
+      {"DisplayErrors", InvokeKind::kPropertyPut, &P::Put<&ErrorHandler::SetDisplayErrors>},
+      {"DisplayErrors", InvokeKind::kPropertyGet, &P::Get<&ErrorHandler::DisplayErrors>},
+      {"AppExeName", InvokeKind::kPropertyPut, &P::Put<&ErrorHandler::SetAppExeName>},
+      {"AppExeName", InvokeKind::kPropertyGet, &P::Get<&ErrorHandler::AppExeName>},
+      {"AppPath", InvokeKind::kPropertyPut, &P::Put<&ErrorHandler::SetAppPath>},
+      {"AppPath", InvokeKind::kPropertyGet, &P::Get<&ErrorHandler::AppPath>},
+      {"AppTitle", InvokeKind::kPropertyPut, &P::Put<&ErrorHandler::SetAppTitle>},
+      {"AppTitle", InvokeKind::kPropertyGet, &P::Get<&ErrorHandler::AppTitle>},
   };
   return table.Invoke(*this, member, kind, arguments);
 }

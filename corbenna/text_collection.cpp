@@ -25,12 +25,9 @@ QString TextCollection::Item(int32_t index) const {
 
 Variant TextCollection::Invoke(const QString& member, InvokeKind kind,
                                const std::vector<Variant>& arguments) {
+  using P = component::Properties<TextCollection>;
   static const component::MemberTable<TextCollection> table{
-      {"Count", InvokeKind::kPropertyGet,
-       [](TextCollection& self, const Arguments& a) -> Variant {
-         a.ExpectCount(0, 0);
-         return self.Count();
-       }},
+      {"Count", InvokeKind::kPropertyGet, &P::Get<&TextCollection::Count>},
       {"Item", InvokeKind::kMethod,
        [](TextCollection& self, const Arguments& a) -> Variant {
          a.ExpectCount(1, 1);

@@ -128,31 +128,12 @@ const component::ClassIdentity& AboutControl::ClassInfo() {
 
 Variant AboutControl::Invoke(const QString& member, InvokeKind kind,
                              const std::vector<Variant>& arguments) {
+  using P = component::Properties<AboutControl>;
   static const component::MemberTable<AboutControl> table{
-      {"AppExeName", InvokeKind::kPropertyPut,
-       [](AboutControl& self, const Arguments& a) -> Variant {
-         a.ExpectCount(1, 1);
-         self.SetAppExeName(a.Text(0));
-         return Variant();
-       }},
-      {"ProductName", InvokeKind::kPropertyPut,
-       [](AboutControl& self, const Arguments& a) -> Variant {
-         a.ExpectCount(1, 1);
-         self.SetProductName(a.Text(0));
-         return Variant();
-       }},
-      {"ProductURL", InvokeKind::kPropertyPut,
-       [](AboutControl& self, const Arguments& a) -> Variant {
-         a.ExpectCount(1, 1);
-         self.SetProductURL(a.Text(0));
-         return Variant();
-       }},
-      {"ProductVersion", InvokeKind::kPropertyPut,
-       [](AboutControl& self, const Arguments& a) -> Variant {
-         a.ExpectCount(1, 1);
-         self.SetProductVersion(a.Text(0));
-         return Variant();
-       }},
+      {"AppExeName", InvokeKind::kPropertyPut, &P::Put<&AboutControl::SetAppExeName>},
+      {"ProductName", InvokeKind::kPropertyPut, &P::Put<&AboutControl::SetProductName>},
+      {"ProductURL", InvokeKind::kPropertyPut, &P::Put<&AboutControl::SetProductURL>},
+      {"ProductVersion", InvokeKind::kPropertyPut, &P::Put<&AboutControl::SetProductVersion>},
   };
   return table.Invoke(*this, member, kind, arguments);
 }

@@ -9,6 +9,7 @@
 
 #include <QString>
 #include <initializer_list>
+#include <type_traits>
 #include <vector>
 
 #include "platform/component/arguments.h"
@@ -47,6 +48,32 @@ class MemberTable {
   }
 
   std::vector<Member> members_;
+};
+
+// Handlers for a property that a getter and a setter of the class carry, for rows such as
+//   using P = Properties<AboutControl>;
+//   {"ProductName", InvokeKind::kPropertyGet, &P::Get<&AboutControl::ProductName>},
+//   {"ProductName", InvokeKind::kPropertyPut, &P::Put<&AboutControl::SetProductName>},
+// A setter takes a bool or a text.
+template <class T>
+struct Properties {
+  template <auto Getter>
+  static Variant Get(T& self, const Arguments& arguments) {
+    arguments.ExpectCount(0, 0);
+    return Variant((self.*Getter)());
+  }
+
+  template <auto Setter>
+  static Variant Put(T& self, const Arguments& arguments) {
+    arguments.ExpectCount(1, 1);
+    if constexpr (std::is_invocable_v<decltype(Setter), T&, bool> &&
+                  !std::is_invocable_v<decltype(Setter), T&, QString>) {
+      (self.*Setter)(arguments.Boolean(0));
+    } else {
+      (self.*Setter)(arguments.Text(0));
+    }
+    return Variant();
+  }
 };
 
 }  // namespace component
