@@ -1,4 +1,5 @@
-// Connect strings may hold passwords; every message that quotes one goes through this.
+// Connect strings may hold passwords; every message that quotes one goes through this. A pure
+// function of its text: any thread may call it.
 #ifndef VANTREL_DATAACCESS_CONNECT_STRING_MASK_H_
 #define VANTREL_DATAACCESS_CONNECT_STRING_MASK_H_
 

@@ -1,5 +1,9 @@
 // Entry to the data-access library: one DataEngine per process, whose environment 0 opens every
 // connection.
+//
+// Threads: call the library from one thread at a time, normally the program's main thread; the
+// installed ConnectionPrompter is called on that thread. The library may use worker threads of
+// its own while a call runs, and none is left running when the call returns.
 #ifndef VANTREL_DATAACCESS_DATA_ENGINE_H_
 #define VANTREL_DATAACCESS_DATA_ENGINE_H_
 

@@ -7,6 +7,9 @@
 // error: its TableCollection simply enumerates nothing.
 //
 // The interfaces are abstract so that tests can substitute objects that fail on any chosen call.
+//
+// Threads: a connection and everything reachable from it may be used from one thread at a time;
+// separate connections are independent.
 #ifndef VANTREL_DATAACCESS_DATA_OBJECTS_H_
 #define VANTREL_DATAACCESS_DATA_OBJECTS_H_
 

@@ -1,6 +1,6 @@
 // Error numbers raised by the data-access library, besides the standard ones of
 // platform/component/error.h (53 for a database file that does not exist, 75 for one that
-// cannot be read). Every description names the database it is about.
+// cannot be read). Every description names the database it is about. Constants only: any thread.
 #ifndef VANTREL_DATAACCESS_ERRORS_H_
 #define VANTREL_DATAACCESS_ERRORS_H_
 

@@ -1,4 +1,5 @@
-// The ODBC data sources a user can pick from, for a connection dialog's list.
+// The ODBC data sources a user can pick from, for a connection dialog's list. Any thread may call
+// it; it reads unixODBC's configuration afresh each time.
 #ifndef VANTREL_DATAACCESS_ODBC_SOURCES_H_
 #define VANTREL_DATAACCESS_ODBC_SOURCES_H_
 

@@ -232,10 +232,14 @@ MysqlConnection OpenMysqlSession(const ConnectRequest& request) {
 }
 
 QString MysqlDatabaseName(MYSQL* mysql) {
+  MYSQL_RES* result = nullptr;
+  if (mysql_query(mysql, "SELECT DATABASE()") != 0 || !(result = mysql_store_result(mysql))) {
+    throw component::Error(
+        kConnectFailed, ErrorSource(),
+        QStringLiteral("Cannot ask the MySQL server which database the session is on: %1")
+            .arg(QString::fromUtf8(mysql_error(mysql))));
+  }
   QString name;
-  if (mysql_query(mysql, "SELECT DATABASE()") != 0) return name;
-  MYSQL_RES* result = mysql_store_result(mysql);
-  if (!result) return name;
   if (MYSQL_ROW row = mysql_fetch_row(result); row && row[0]) name = QString::fromUtf8(row[0]);
   mysql_free_result(result);
   return name;

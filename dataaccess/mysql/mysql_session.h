@@ -41,7 +41,8 @@ bool IsMysqlConnectString(const QString& connect_string);
 // Descriptions never hold a password.
 MysqlConnection OpenMysqlSession(const ConnectRequest& request);
 
-// The database the session is open on.
+// The database the session is open on; empty when it is on none. Throws kConnectFailed when the
+// server cannot be asked.
 QString MysqlDatabaseName(MYSQL* mysql);
 
 // The connect string that reopens `database`: the request's own when its path names that
