@@ -23,6 +23,8 @@ struct ConnectRequest {
 class Driver {
  public:
   virtual ~Driver() = default;
+  // The engine's name, as messages and tests call it.
+  virtual QString Name() const = 0;
   // True when the connect string is of this driver's form.
   virtual bool Accepts(const ConnectRequest& request) const = 0;
   // Opens the database read-only, reads its whole catalog and ends the session.

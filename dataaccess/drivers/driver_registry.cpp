@@ -7,9 +7,9 @@
 namespace dataaccess {
 
 const std::vector<const Driver*>& AllDrivers() {
-  static const PostgresDriver postgres;
-  static const MysqlDriver mysql;
-  static const OdbcDriver odbc;
+  static const ServerDriver postgres(PostgresEngine());
+  static const ServerDriver mysql(MysqlEngine());
+  static const ServerDriver odbc(OdbcEngine());
   static const SqliteDriver sqlite;
   static const std::vector<const Driver*> drivers = {&postgres, &mysql, &odbc, &sqlite};
   return drivers;

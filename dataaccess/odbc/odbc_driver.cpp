@@ -6,31 +6,21 @@
 namespace dataaccess {
 namespace {
 
-class OdbcServerSession final : public ServerSession {
- public:
-  explicit OdbcServerSession(std::unique_ptr<OdbcSession> session) : session_(std::move(session)) {}
-  QString DatabaseName() const override { return session_->CurrentDatabase(); }
-  void ReadCatalog(const QString& target, CatalogTables& tables) const override {
-    ReadOdbcCatalog(*session_, target, tables);
-  }
-
- private:
-  std::unique_ptr<OdbcSession> session_;
-};
-
-}  // namespace
-
-bool OdbcDriver::Accepts(const ConnectRequest& request) const {
-  return IsOdbcConnectString(request.connect_string);
-}
-
-std::unique_ptr<ServerSession> OdbcDriver::Connect(const ConnectRequest& request) const {
-  return std::make_unique<OdbcServerSession>(OpenOdbcSession(request));
+ServerSession Connect(const ConnectRequest& request) {
+  std::shared_ptr<OdbcSession> session = OpenOdbcSession(request);
+  return {[session] { return session->CurrentDatabase(); },
+          [session](const QString& target, CatalogTables& tables) {
+            ReadOdbcCatalog(*session, target, tables);
+          }};
 }
 
 // The session stays on the database the request names, so the request says how to reopen it.
-QString OdbcDriver::ReopenString(const ConnectRequest& request, const QString&) const {
+QString ReopenString(const ConnectRequest& request, const QString&) {
   return OdbcReopenString(request);
 }
+
+}  // namespace
+
+ServerEngine OdbcEngine() { return {"ODBC", IsOdbcConnectString, Connect, ReopenString}; }
 
 }  // namespace dataaccess

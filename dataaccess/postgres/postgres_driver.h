@@ -8,14 +8,7 @@
 
 namespace dataaccess {
 
-class PostgresDriver final : public ServerDriver {
- public:
-  bool Accepts(const ConnectRequest& request) const override;
-
- protected:
-  std::unique_ptr<ServerSession> Connect(const ConnectRequest& request) const override;
-  QString ReopenString(const ConnectRequest& request, const QString& database) const override;
-};
+ServerEngine PostgresEngine();
 
 }  // namespace dataaccess
 

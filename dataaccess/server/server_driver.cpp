@@ -5,10 +5,11 @@
 namespace dataaccess {
 
 std::unique_ptr<CatalogConnection> ServerDriver::Open(const ConnectRequest& request) const {
-  const std::unique_ptr<ServerSession> session = Connect(request);
-  const QString database = session->DatabaseName();
-  auto connection = std::make_unique<CatalogConnection>(ReopenString(request, database), database);
-  session->ReadCatalog(MaskPasswords(connection->ConnectString()), connection->MutableTables());
+  const ServerSession session = engine_.connect(request);
+  const QString database = session.database_name();
+  auto connection =
+      std::make_unique<CatalogConnection>(engine_.reopen_string(request, database), database);
+  session.read_catalog(MaskPasswords(connection->ConnectString()), connection->MutableTables());
   return connection;
 }
 

@@ -1,10 +1,10 @@
 // The driver of every server engine: connect, ask the session which database it is on, read the
-// catalog, end the session. An engine supplies only how to connect and how to reach the same
-// database again.
+// catalog, end the session. An engine supplies only the functions of a ServerEngine.
 #ifndef VANTREL_DATAACCESS_SERVER_SERVER_DRIVER_H_
 #define VANTREL_DATAACCESS_SERVER_SERVER_DRIVER_H_
 
 #include <QString>
+#include <functional>
 #include <memory>
 
 #include "dataaccess/catalog/catalog.h"
@@ -12,26 +12,38 @@
 
 namespace dataaccess {
 
-// A logged-in, read-only session; destroying it ends the session.
-class ServerSession {
- public:
-  virtual ~ServerSession() = default;
+// A logged-in, read-only session. The functions share the engine's handle; the session ends
+// when the last copy of them is destroyed.
+struct ServerSession {
   // The database the session is open on.
-  virtual QString DatabaseName() const = 0;
+  std::function<QString()> database_name;
   // Reads the whole catalog into `tables`; `target` names the database in error descriptions.
   // Throws kCatalogUnreadable.
-  virtual void ReadCatalog(const QString& target, CatalogTables& tables) const = 0;
+  std::function<void(const QString& target, CatalogTables& tables)> read_catalog;
 };
 
-class ServerDriver : public Driver {
- public:
-  std::unique_ptr<CatalogConnection> Open(const ConnectRequest& request) const final;
-
- protected:
+// What is truly one engine's own.
+struct ServerEngine {
+  const char* name;
+  // True when the connect string is of the engine's form.
+  bool (*accepts)(const QString& connect_string);
   // Logs in as the engine's session functions say; throws their connect errors.
-  virtual std::unique_ptr<ServerSession> Connect(const ConnectRequest& request) const = 0;
+  ServerSession (*connect)(const ConnectRequest& request);
   // The connect string that reopens `database`, the one the session is open on.
-  virtual QString ReopenString(const ConnectRequest& request, const QString& database) const = 0;
+  QString (*reopen_string)(const ConnectRequest& request, const QString& database);
+};
+
+class ServerDriver final : public Driver {
+ public:
+  explicit ServerDriver(const ServerEngine& engine) : engine_(engine) {}
+  QString Name() const override { return QString::fromLatin1(engine_.name); }
+  bool Accepts(const ConnectRequest& request) const override {
+    return engine_.accepts(request.connect_string);
+  }
+  std::unique_ptr<CatalogConnection> Open(const ConnectRequest& request) const override;
+
+ private:
+  ServerEngine engine_;
 };
 
 }  // namespace dataaccess

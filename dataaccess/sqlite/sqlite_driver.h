@@ -15,6 +15,7 @@ namespace dataaccess {
 
 class SqliteDriver final : public Driver {
  public:
+  QString Name() const override { return QStringLiteral("SQLite"); }
   bool Accepts(const ConnectRequest& request) const override;
   std::unique_ptr<CatalogConnection> Open(const ConnectRequest& request) const override;
 };
