@@ -94,6 +94,9 @@ struct Engine {
   QString password_fact;
 };
 
+// Names the row in test listings.
+void PrintTo(const Engine& engine, std::ostream* out) { *out << engine.name; }
+
 void CreatePostgres() {
   RecreatePostgresDatabase(kPgDatabase);
   RunPostgres(kPgDatabase, PostgresSampleSchema() +
