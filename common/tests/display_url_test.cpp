@@ -11,6 +11,7 @@
 #include "common/tests/fake_desktop.h"
 #include "platform/component/class_factory.h"
 #include "platform/component/error.h"
+#include "testing/testutil.h"
 
 namespace halcyra {
 namespace {
@@ -93,34 +94,27 @@ TEST_F(DisplayUrlTest, AddressThatLooksLikeAnOptionIsNotHandedOver) {
 TEST_F(DisplayUrlTest, LinkUnderTheTemporaryNameIsNotWrittenThroughNorRemoved) {
   desktop_.AssociateBrowser();
   const QString victim = desktop_.Path("victim.txt");
-  {
-    QFile file(victim);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("keep me");
-  }
+  component::testing::WriteFileContents(victim, "keep me");
   ASSERT_TRUE(QFile::link(victim, TempFile()));
   common_->DisplayURL("https://linked.test/");
   desktop_.WaitForRuns(1);
-  QFile file(victim);
-  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-  EXPECT_EQ(file.readAll(), "keep me");
+  EXPECT_EQ(component::testing::FileContents(victim), "keep me");
   EXPECT_TRUE(QFileInfo(TempFile()).isSymLink());
 }
 
 TEST_F(DisplayUrlTest, FindExecutableGivesTheAbsolutePathOfTheAssociatedProgram) {
   desktop_.AssociateBrowser();
   const QString page = desktop_.Path("page.htm");
-  QFile(page).open(QIODevice::WriteOnly);
+  component::testing::WriteFileContents(page, "");
   EXPECT_EQ(common_->APIFindExecutable(desktop_.Path(""), "page.htm"), desktop_.BrowserPath());
   EXPECT_EQ(common_->Call("APIFindExecutable", {component::Variant("/"), component::Variant(page)})
                 .AsText(),
             desktop_.BrowserPath());
-  try {
-    common_->APIFindExecutable(desktop_.Path(""), "missing.htm");
-    ADD_FAILURE() << "a missing file has no program";
-  } catch (const component::Error& error) {
-    EXPECT_EQ(error.number(), component::kFileNotFound);
-  }
+  EXPECT_EQ(component::testing::ErrorThrownBy([&] {
+              common_->APIFindExecutable(desktop_.Path(""), "missing.htm");
+            }).number(),
+            component::kFileNotFound)
+      << "a missing file has no program";
 }
 
 }  // namespace

@@ -53,9 +53,10 @@ class FakeDesktop {
 
   // Makes `exec` the command of the default application for every type.
   void AssociateBrowser(const QString& exec = QStringLiteral("fakebrowser %u")) {
-    WriteFile(Path("data/applications/fakebrowser.desktop"),
-              "[Desktop Entry]\nType=Application\nName=Fake\nExec=" + exec + "\n");
-    WriteFile(Path("log/answer"), "fakebrowser.desktop\n");
+    component::testing::WriteFileContents(
+        Path("data/applications/fakebrowser.desktop"),
+        "[Desktop Entry]\nType=Application\nName=Fake\nExec=" + exec.toUtf8() + "\n");
+    component::testing::WriteFileContents(Path("log/answer"), "fakebrowser.desktop\n");
   }
   void AssociateNothing() { QFile::remove(Path("log/answer")); }
 
@@ -97,13 +98,8 @@ class FakeDesktop {
  private:
   static std::string Local(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
-  static void WriteFile(const QString& path, const QString& text) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
-    file.write(text.toUtf8());
-  }
   static void WriteScript(const QString& path, const QString& body) {
-    WriteFile(path, "#!/bin/sh\n" + body);
+    component::testing::WriteFileContents(path, "#!/bin/sh\n" + body.toUtf8());
     QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::ExeOwner |
                                     QFileDevice::ExeGroup | QFileDevice::ExeOther);
   }

@@ -88,27 +88,25 @@ TEST_F(SettingsFileTest, SettingLandsInTheFolderThePointerNames) {
 
 TEST_F(SettingsFileTest, UrlKeysOfRunTimeResolveAgainstTheSettingsFolder) {
   common_->SaveScrSetting("app", "Other", "Anything", "x");  // creates the pointer
-  const QString ini = system_folder_ + "app.ini";
-  EXPECT_EQ(common_->GetScrSetting("app", "RunTime", "HelpURL", "help.htm"),
-            system_folder_ + "help.htm");
-  EXPECT_EQ(common_->GetScrSetting("app", "RunTime", "HelpURL", "https://x.test/help"),
-            "https://x.test/help");
-  EXPECT_EQ(common_->GetScrSetting("app", "RunTime", "AboutURL", ""), "");
+  const auto get = [&](const char* section, const char* key, const char* default_value) {
+    return common_->GetScrSetting("app", section, key, default_value);
+  };
+  EXPECT_EQ(get("RunTime", "HelpURL", "help.htm"), system_folder_ + "help.htm");
+  EXPECT_EQ(get("RunTime", "HelpURL", "https://x.test/help"), "https://x.test/help");
+  EXPECT_EQ(get("RunTime", "AboutURL", ""), "");
 
   common_->SaveScrSetting("app", "RunTime", "AboutURL", "C:\\docs\\about.htm");
   common_->SaveScrSetting("app", "RunTime", "StartUpURL", "start.htm");
   common_->SaveScrSetting("app", "RunTime", "PreviewURL", "   ");
-  EXPECT_EQ(common_->GetScrSetting("app", "RunTime", "AboutURL", "d.htm"), "C:\\docs\\about.htm");
-  EXPECT_EQ(common_->GetScrSetting("app", "RunTime", "StartUpURL", "d.htm"),
-            system_folder_ + "start.htm");
-  EXPECT_EQ(common_->GetScrSetting("app", "RunTime", "PreviewURL", "p.htm"),
-            system_folder_ + "p.htm");
+  EXPECT_EQ(get("RunTime", "AboutURL", "d.htm"), "C:\\docs\\about.htm");
+  EXPECT_EQ(get("RunTime", "StartUpURL", "d.htm"), system_folder_ + "start.htm");
+  EXPECT_EQ(get("RunTime", "PreviewURL", "p.htm"), system_folder_ + "p.htm");
 
   // Only the exact spellings resolve; the lookup itself still ignores case.
-  EXPECT_EQ(common_->GetScrSetting("app", "RunTime", "startupurl", "d.htm"), "start.htm");
-  EXPECT_EQ(common_->GetScrSetting("app", "runtime", "StartUpURL", "d.htm"), "start.htm");
-  EXPECT_EQ(common_->GetScrSetting("app", "runtime", "HelpURL", "h.htm"), "h.htm");
-  EXPECT_EQ(common_->GetScrSetting("app", "Other", "HelpURL", "h.htm"), "h.htm");
+  EXPECT_EQ(get("RunTime", "startupurl", "d.htm"), "start.htm");
+  EXPECT_EQ(get("runtime", "StartUpURL", "d.htm"), "start.htm");
+  EXPECT_EQ(get("runtime", "HelpURL", "h.htm"), "h.htm");
+  EXPECT_EQ(get("Other", "HelpURL", "h.htm"), "h.htm");
 }
 
 TEST_F(SettingsFileTest, ValuesAreStoredCutTo255AndReadBackWithAtMost254) {
@@ -209,7 +207,6 @@ TEST(SSConstantsTest, NamesAndDefaultsBySlotAndByName) {
     EXPECT_EQ(object->Get(QString::fromLatin1(e.name)).AsText(), e.value) << e.name;
   }
   EXPECT_EQ(constants->SettingsKeyHelpURL(), "HelpURL");
-  EXPECT_EQ(constants->SettingsKeyStartupURLDefault(), ProductPageAddress());
   EXPECT_TRUE(ProductPageAddress().contains(u'/'));
   EXPECT_THROW(object->Put("SettingsKeyHelpURL", Variant("x")), Error) << "read-only";
 }

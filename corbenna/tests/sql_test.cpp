@@ -10,6 +10,7 @@
 #include "platform/component/regional_format.h"
 #include "platform/component/variant_array.h"
 #include "platform/winapi/message_box.h"
+#include "testing/testutil.h"
 
 namespace corbenna {
 namespace {
@@ -155,15 +156,12 @@ TEST_F(SqlTest, OtherErrorsAreRaisedAgainUnchanged) {
       {Variant("not an array"), component::kTypeMismatch},
   };
   for (const auto& c : cases) {
-    try {
-      sql_.GetWhereClauseAnd(c.argument);
-      ADD_FAILURE() << "no error for case " << c.number;
-    } catch (const component::Error& error) {
-      // Number, source and description of the conversion that failed inside.
-      EXPECT_EQ(error.number(), c.number);
-      EXPECT_EQ(error.source(), "Variant");
-      EXPECT_EQ(error.description(), component::StandardDescription(c.number));
-    }
+    const component::Error error =
+        component::testing::ErrorThrownBy([&] { sql_.GetWhereClauseAnd(c.argument); });
+    // Number, source and description of the conversion that failed inside.
+    EXPECT_EQ(error.number(), c.number) << "case " << c.number << ": " << error.what();
+    EXPECT_EQ(error.source(), "Variant");
+    EXPECT_EQ(error.description(), component::StandardDescription(c.number));
   }
 }
 

@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include "platform/component/error.h"
+#include "testing/testutil.h"
 
 namespace corbenna {
 namespace {
 
 using component::Variant;
+using component::testing::ErrorThrownBy;
 
 struct BlankCase {
   QString text;
@@ -78,19 +80,14 @@ TEST(StringHandlerTest, CollectionByNameCountsFromOne) {
   EXPECT_EQ(items->Call(QStringLiteral("Item"), {Variant(2)}).AsText(), "");
   EXPECT_EQ(items->Call(QStringLiteral("Item"), {Variant(3)}).AsText(), "B");
   for (int bad : {0, 4}) {
-    try {
-      items->Call(QStringLiteral("Item"), {Variant(bad)});
-      ADD_FAILURE() << "item " << bad;
-    } catch (const component::Error& error) {
-      EXPECT_EQ(error.number(), component::kSubscriptOutOfRange);
-    }
+    EXPECT_EQ(ErrorThrownBy([&] { items->Call(QStringLiteral("Item"), {Variant(bad)}); }).number(),
+              component::kSubscriptOutOfRange)
+        << "item " << bad;
   }
-  try {
-    strings.Call(QStringLiteral("ParseString"), {Variant("A")});
-    ADD_FAILURE() << "one argument accepted";
-  } catch (const component::Error& error) {
-    EXPECT_EQ(error.number(), component::kWrongNumberOfArguments);
-  }
+  EXPECT_EQ(
+      ErrorThrownBy([&] { strings.Call(QStringLiteral("ParseString"), {Variant("A")}); }).number(),
+      component::kWrongNumberOfArguments)
+      << "one argument accepted";
 }
 
 }  // namespace

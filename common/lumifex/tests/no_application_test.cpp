@@ -3,19 +3,17 @@
 
 #include "platform/component/class_factory.h"
 #include "platform/component/error.h"
+#include "testing/testutil.h"
 
 namespace lumifex {
 namespace {
 
 TEST(NoApplicationTest, CreatingTheControlFailsWith429) {
-  try {
-    component::CreateObject(QStringLiteral("LUMIFEX.About"));
-    ADD_FAILURE() << "created without a QApplication";
-  } catch (const component::Error& error) {
-    EXPECT_EQ(error.number(), component::kCannotCreateObject);
-    EXPECT_EQ(error.source(), "LUMIFEX.About");
-    EXPECT_TRUE(error.description().contains("QApplication")) << error.what();
-  }
+  const component::Error error = component::testing::ErrorThrownBy(
+      [] { component::CreateObject(QStringLiteral("LUMIFEX.About")); });
+  EXPECT_EQ(error.number(), component::kCannotCreateObject) << error.what();
+  EXPECT_EQ(error.source(), "LUMIFEX.About");
+  EXPECT_TRUE(error.description().contains("QApplication")) << error.what();
 }
 
 }  // namespace

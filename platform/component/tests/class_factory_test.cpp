@@ -18,12 +18,10 @@ namespace {
 using testing::ErrorThrownBy;
 
 // Points the library search at `folder` for the life of the object.
-class ScopedSearchPath {
- public:
+struct ScopedSearchPath : testing::ScopedEnvironment {
   explicit ScopedSearchPath(const QString& folder) {
-    setenv("VANTREL_COMPONENT_PATH", QFile::encodeName(folder).constData(), 1);
+    Set("VANTREL_COMPONENT_PATH", QFile::encodeName(folder).toStdString());
   }
-  ~ScopedSearchPath() { unsetenv("VANTREL_COMPONENT_PATH"); }
 };
 
 TEST(ClassFactoryTest, LoadsTheLibraryOnDemandAndCallsBySlotAndByName) {
@@ -69,34 +67,32 @@ TEST(ClassFactoryTest, WrongCallsGiveNumberedErrors) {
 
 TEST(ClassFactoryTest, MissingLibraryOrClassIsErrorNotCrash) {
   ScopedSearchPath path(QStringLiteral(TEST_PLUGIN_FOLDER));
-  const Error no_library = ErrorThrownBy([] { CreateObject(QStringLiteral("LUMIFEXX.About")); });
-  EXPECT_EQ(no_library.number(), kCannotCreateObject);
-  EXPECT_TRUE(no_library.description().contains("liblumifexx.so")) << no_library.what();
-
-  const Error not_registered =
-      ErrorThrownBy([] { CreateObject(QStringLiteral("TESTPLUG.Missing")); });
-  EXPECT_EQ(not_registered.number(), kCannotCreateObject);
-  EXPECT_TRUE(not_registered.description().contains("TESTPLUG.Missing"));
-
-  EXPECT_EQ(ErrorThrownBy([] { CreateObject(QStringLiteral("NoDotName")); }).number(),
-            kCannotCreateObject);
-  EXPECT_EQ(ErrorThrownBy([] {
-              CreateObject(QStringLiteral("{11111111-2222-3333-4444-555555555555}"));
-            }).number(),
-            kCannotCreateObject);
+  const struct {
+    const char* name;
+    const char* named_in_description;
+  } cases[] = {
+      {"LUMIFEXX.About", "liblumifexx.so"},      // no such library
+      {"TESTPLUG.Missing", "TESTPLUG.Missing"},  // the library lacks the class
+      {"NoDotName", ""},
+      {"{11111111-2222-3333-4444-555555555555}", ""},  // an identifier nobody registered
+  };
+  for (const auto& c : cases) {
+    const Error error = ErrorThrownBy([&] { CreateObject(QString::fromLatin1(c.name)); });
+    EXPECT_EQ(error.number(), kCannotCreateObject) << c.name;
+    EXPECT_TRUE(error.description().contains(QString::fromLatin1(c.named_in_description)))
+        << c.name << ": " << error.what();
+  }
 }
 
 TEST(ClassFactoryTest, LibraryThatCannotLoadGivesError48) {
   QTemporaryDir folder;
   ASSERT_TRUE(folder.isValid());
-  QFile broken(QDir(folder.path()).filePath(QStringLiteral("libbroken.so")));
-  ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
-  broken.write("not a shared library");
-  broken.close();
+  const QString broken = QDir(folder.path()).filePath(QStringLiteral("libbroken.so"));
+  testing::WriteFileContents(broken, "not a shared library");
   ScopedSearchPath path(folder.path());
   const Error error = ErrorThrownBy([] { CreateObject(QStringLiteral("BROKEN.Thing")); });
   EXPECT_EQ(error.number(), kErrorLoadingLibrary);
-  EXPECT_TRUE(error.description().contains(broken.fileName())) << error.what();
+  EXPECT_TRUE(error.description().contains(broken)) << error.what();
 }
 
 TEST(ClassFactoryTest, FirstRegistrationWins) {

@@ -9,18 +9,12 @@
 #include "platform/component/error.h"
 #include "platform/component/regional_format.h"
 #include "platform/component/variant_array.h"
+#include "testing/testutil.h"
 
 namespace component {
 namespace {
 
-int32_t NumberThrownBy(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const Error& error) {
-    return error.number();
-  }
-  return 0;
-}
+using testing::ErrorThrownBy;
 
 class VariantTest : public ::testing::Test {
  protected:
@@ -44,7 +38,7 @@ TEST_F(VariantTest, EachConstructorGivesItsKind) {
   EXPECT_EQ(Variant(ErrorCode{5}).kind(), VariantKind::kError);
   EXPECT_EQ(Variant(std::shared_ptr<Dispatch>()).kind(), VariantKind::kObject);
   EXPECT_EQ(Variant(VariantArray()).kind(), VariantKind::kArray);
-  EXPECT_EQ(NumberThrownBy([] { Variant(42).AsText(); }), kTypeMismatch);
+  EXPECT_EQ(ErrorThrownBy([] { Variant(42).AsText(); }).number(), kTypeMismatch);
 }
 
 TEST_F(VariantTest, TextConversionFollowsThePlatformRules) {
@@ -59,9 +53,10 @@ TEST_F(VariantTest, TextConversionFollowsThePlatformRules) {
   EXPECT_EQ(Variant(Decimal{5, 3}).ToText(), "0.005");
   EXPECT_EQ(Variant(ErrorCode{5}).ToText(), "Error 5");
   EXPECT_EQ(Variant::Null().JoinedText(), "");
-  EXPECT_EQ(NumberThrownBy([] { Variant::Null().ToText(); }), kInvalidUseOfNull);
-  EXPECT_EQ(NumberThrownBy([] { Variant(VariantArray()).JoinedText(); }), kTypeMismatch);
-  EXPECT_EQ(NumberThrownBy([] { Variant(std::shared_ptr<Dispatch>()).ToText(); }), kTypeMismatch);
+  EXPECT_EQ(ErrorThrownBy([] { Variant::Null().ToText(); }).number(), kInvalidUseOfNull);
+  EXPECT_EQ(ErrorThrownBy([] { Variant(VariantArray()).JoinedText(); }).number(), kTypeMismatch);
+  EXPECT_EQ(ErrorThrownBy([] { Variant(std::shared_ptr<Dispatch>()).ToText(); }).number(),
+            kTypeMismatch);
 }
 
 TEST_F(VariantTest, NumbersFollowTheDefaultLocale) {
@@ -76,9 +71,9 @@ TEST_F(VariantTest, NumericConversionsRoundHalfToEvenAndCheckRange) {
   EXPECT_EQ(Variant(" 17 ").ToLong(), 17);
   EXPECT_EQ(Variant(true).ToLong(), -1);
   EXPECT_EQ(Variant().ToLong(), 0);
-  EXPECT_EQ(NumberThrownBy([] { Variant(3e9).ToLong(); }), kOverflow);
-  EXPECT_EQ(NumberThrownBy([] { Variant("abc").ToLong(); }), kTypeMismatch);
-  EXPECT_EQ(NumberThrownBy([] { Variant::Null().ToBoolean(); }), kInvalidUseOfNull);
+  EXPECT_EQ(ErrorThrownBy([] { Variant(3e9).ToLong(); }).number(), kOverflow);
+  EXPECT_EQ(ErrorThrownBy([] { Variant("abc").ToLong(); }).number(), kTypeMismatch);
+  EXPECT_EQ(ErrorThrownBy([] { Variant::Null().ToBoolean(); }).number(), kInvalidUseOfNull);
   EXPECT_TRUE(Variant("true").ToBoolean());
   EXPECT_FALSE(Variant(0.0).ToBoolean());
 }
@@ -98,16 +93,16 @@ TEST_F(VariantTest, GeneralDateShowsDateTimeOrBoth) {
 
 TEST(VariantArrayTest, BoundsAndIndicesAreChecked) {
   const VariantArray never_dimensioned;
-  EXPECT_EQ(NumberThrownBy([&] { never_dimensioned.LowerBound(); }), kSubscriptOutOfRange);
-  EXPECT_EQ(NumberThrownBy([&] { never_dimensioned.At({0}); }), kSubscriptOutOfRange);
+  EXPECT_EQ(ErrorThrownBy([&] { never_dimensioned.LowerBound(); }).number(), kSubscriptOutOfRange);
+  EXPECT_EQ(ErrorThrownBy([&] { never_dimensioned.At({0}); }).number(), kSubscriptOutOfRange);
 
   const VariantArray list = VariantArray::OfValues(5, {Variant("a"), Variant("b")});
   EXPECT_EQ(list.LowerBound(), 5);
   EXPECT_EQ(list.UpperBound(), 6);
   EXPECT_EQ(list.At({6}).AsText(), "b");
-  EXPECT_EQ(NumberThrownBy([&] { list.At({4}); }), kSubscriptOutOfRange);
-  EXPECT_EQ(NumberThrownBy([&] { list.At({7}); }), kSubscriptOutOfRange);
-  EXPECT_EQ(NumberThrownBy([&] { list.UpperBound(2); }), kSubscriptOutOfRange);
+  EXPECT_EQ(ErrorThrownBy([&] { list.At({4}); }).number(), kSubscriptOutOfRange);
+  EXPECT_EQ(ErrorThrownBy([&] { list.At({7}); }).number(), kSubscriptOutOfRange);
+  EXPECT_EQ(ErrorThrownBy([&] { list.UpperBound(2); }).number(), kSubscriptOutOfRange);
 
   VariantArray grid({{1, 2}, {-1, 3}});
   grid.At({2, 1}) = Variant(21);
@@ -115,7 +110,8 @@ TEST(VariantArrayTest, BoundsAndIndicesAreChecked) {
   EXPECT_EQ(grid.UpperBound(2), 1);
   EXPECT_EQ(grid.At({2, 1}).AsLong(), 21);
   EXPECT_TRUE(grid.At({1, 1}).IsEmpty());
-  EXPECT_EQ(NumberThrownBy([&] { grid.At({1}); }), kSubscriptOutOfRange);  // too few indices
+  EXPECT_EQ(ErrorThrownBy([&] { grid.At({1}); }).number(),
+            kSubscriptOutOfRange);  // too few indices
 
   const VariantArray empty = VariantArray::OfValues(0, {});
   EXPECT_EQ(empty.UpperBound(), -1);

@@ -11,9 +11,13 @@
 
 #include "platform/component/error.h"
 #include "platform/registry/registry_errors.h"
+#include "testing/testutil.h"
 
 namespace registry {
 namespace {
+
+using component::testing::ErrorThrownBy;
+using component::testing::FileContents;
 
 class RegistryAccessTest : public ::testing::Test {
  protected:
@@ -22,18 +26,6 @@ class RegistryAccessTest : public ::testing::Test {
   RegistryAccess Store(bool privileged = false, WriteFunction write = SystemWrite()) const {
     return RegistryAccess(
         {UserFile(), MachineFile()}, [privileged] { return privileged; }, std::move(write));
-  }
-  static QByteArray Bytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-  }
-  static component::Error ErrorOf(const std::function<void()>& action) {
-    try {
-      action();
-    } catch (const component::Error& error) {
-      return error;
-    }
-    return component::Error(0, QString(), QStringLiteral("nothing thrown"));
   }
 
   QTemporaryDir dir_;
@@ -81,26 +73,22 @@ TEST_F(RegistryAccessTest, KeyPathsMeetWithOrWithoutClosingBackslashAndChildrenA
                    QStringLiteral("DataSourceList"), QStringLiteral("A,B"));
   store.WriteValue(kUserRoot, QStringLiteral("SOFTWARE\\Kelvo\\Vantrel\\DataSources\\A\\"),
                    QStringLiteral("DataSourceList"), QStringLiteral("child"));
-  QString read;
-  ASSERT_TRUE(store.ReadValue(kUserRoot, QStringLiteral("SOFTWARE\\Kelvo\\Vantrel\\DataSources"),
-                              QStringLiteral("DataSourceList"), &read));
-  EXPECT_EQ(read, "A,B");
-  ASSERT_TRUE(store.ReadValue(kUserRoot, QStringLiteral("software\\kelvo\\vantrel\\datasources\\"),
-                              QStringLiteral("datasourcelist"), &read));
-  EXPECT_EQ(read, "A,B");  // letter case doesn't matter, as in the platform's registry
-  ASSERT_TRUE(store.ReadValue(kUserRoot, QStringLiteral("SOFTWARE\\Kelvo\\Vantrel\\DataSources\\A"),
-                              QStringLiteral("DataSourceList"), &read));
-  EXPECT_EQ(read, "child");
-  // The other root, a missing key and a missing value are not found, and not errors.
-  read = QStringLiteral("untouched");
-  EXPECT_FALSE(store.ReadValue(kMachineRoot, QStringLiteral("SOFTWARE\\Kelvo\\Vantrel\\"),
-                               QStringLiteral("DataSourceList"), &read));
-  EXPECT_FALSE(store.ReadValue(kUserRoot, QStringLiteral("SOFTWARE\\Kelvo\\"),
-                               QStringLiteral("DataSourceList"), &read));
-  EXPECT_FALSE(store.ReadValue(kUserRoot, QStringLiteral("SOFTWARE\\Kelvo\\Vantrel\\DataSources"),
-                               QStringLiteral("Other"), &read));
-  EXPECT_EQ(read, "untouched");
-  EXPECT_EQ(ErrorOf([&] { store.ReadValue(0x80000003, "A", "B", &read); }).number(),
+  // What a read finds; a value missing in any way is not found, is no error, and leaves the
+  // caller's text untouched.
+  const auto read = [&store](int32_t root, const char* key, const char* name) {
+    QString value = QStringLiteral("untouched");
+    return store.ReadValue(root, key, name, &value) ? value : "<not found, " + value + ">";
+  };
+  EXPECT_EQ(read(kUserRoot, "SOFTWARE\\Kelvo\\Vantrel\\DataSources", "DataSourceList"), "A,B");
+  // Letter case doesn't matter, as in the platform's registry.
+  EXPECT_EQ(read(kUserRoot, "software\\kelvo\\vantrel\\datasources\\", "datasourcelist"), "A,B");
+  EXPECT_EQ(read(kUserRoot, "SOFTWARE\\Kelvo\\Vantrel\\DataSources\\A", "DataSourceList"), "child");
+  const QString not_found = QStringLiteral("<not found, untouched>");
+  EXPECT_EQ(read(kMachineRoot, "SOFTWARE\\Kelvo\\Vantrel\\", "DataSourceList"), not_found);
+  EXPECT_EQ(read(kUserRoot, "SOFTWARE\\Kelvo\\", "DataSourceList"), not_found);
+  EXPECT_EQ(read(kUserRoot, "SOFTWARE\\Kelvo\\Vantrel\\DataSources", "Other"), not_found);
+  QString value;
+  EXPECT_EQ(ErrorThrownBy([&] { store.ReadValue(0x80000003, "A", "B", &value); }).number(),
             component::kInvalidProcedureCall);
 }
 
@@ -125,26 +113,23 @@ TEST_F(RegistryAccessTest, DamagedFileIsReportedByNameAndNeverOverwritten) {
         QByteArray("{\"format\": \"vantrel-registry-1\", \"keys\": "
                    "{\"K\": {\"V\": 5}}}"),
         QByteArray()}) {
-    QFile file(UserFile());
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(damage);
-    file.close();
+    component::testing::WriteFileContents(UserFile(), damage);
     RegistryAccess store = Store();
     QString read;
-    const component::Error on_read = ErrorOf(
+    const component::Error on_read = ErrorThrownBy(
         [&] { store.ReadValue(kUserRoot, QStringLiteral("K"), QStringLiteral("V"), &read); });
     EXPECT_EQ(on_read.number(), kStoreDamaged) << damage.constData();
     EXPECT_TRUE(on_read.description().contains(UserFile())) << on_read.what();
-    const component::Error on_write = ErrorOf(
+    const component::Error on_write = ErrorThrownBy(
         [&] { store.WriteValue(kUserRoot, QStringLiteral("K"), QStringLiteral("V"), "new"); });
     EXPECT_EQ(on_write.number(), kStoreDamaged);
-    EXPECT_EQ(Bytes(UserFile()), damage);
+    EXPECT_EQ(FileContents(UserFile()), damage);
   }
 }
 
 TEST_F(RegistryAccessTest, FullDiskLeavesTheOldFileAndNoLeftovers) {
   Store().WriteValue(kUserRoot, QStringLiteral("K"), QStringLiteral("V"), QStringLiteral("old"));
-  const QByteArray before = Bytes(UserFile());
+  const QByteArray before = FileContents(UserFile());
   // Half of the new file gets written, then the disk is full.
   int calls = 0;
   RegistryAccess full = Store(false, [&calls](int fd, const void* data, size_t size) -> ssize_t {
@@ -152,11 +137,11 @@ TEST_F(RegistryAccessTest, FullDiskLeavesTheOldFileAndNoLeftovers) {
     errno = ENOSPC;
     return -1;
   });
-  const component::Error error =
-      ErrorOf([&] { full.WriteValue(kUserRoot, QStringLiteral("K"), QStringLiteral("V"), "new"); });
+  const component::Error error = ErrorThrownBy(
+      [&] { full.WriteValue(kUserRoot, QStringLiteral("K"), QStringLiteral("V"), "new"); });
   EXPECT_EQ(error.number(), component::kDiskFull);
   EXPECT_TRUE(error.description().contains(UserFile()));
-  EXPECT_EQ(Bytes(UserFile()), before);
+  EXPECT_EQ(FileContents(UserFile()), before);
   EXPECT_EQ(QDir(QFileInfo(UserFile()).absolutePath())
                 .entryList({QStringLiteral("*.tmp-*")}, QDir::Files)
                 .size(),
@@ -164,7 +149,7 @@ TEST_F(RegistryAccessTest, FullDiskLeavesTheOldFileAndNoLeftovers) {
 }
 
 TEST_F(RegistryAccessTest, MachineRootIsWrittenOnlyByPrivilegedCallers) {
-  const component::Error refused = ErrorOf([&] {
+  const component::Error refused = ErrorThrownBy([&] {
     Store(false).WriteValue(kMachineRoot, QStringLiteral("K"), QStringLiteral("V"), "x");
   });
   EXPECT_EQ(refused.number(), component::kPermissionDenied);
@@ -182,17 +167,12 @@ TEST_F(RegistryAccessTest, MachineRootIsWrittenOnlyByPrivilegedCallers) {
 }
 
 TEST(DefaultStoreLocationsTest, UserFileFollowsXdgConfigHome) {
-  const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
-  qputenv("XDG_CONFIG_HOME", "/tmp/somewhere");
+  component::testing::ScopedEnvironment environment;
+  environment.Set("XDG_CONFIG_HOME", "/tmp/somewhere");
   EXPECT_EQ(DefaultStoreLocations().user_file, "/tmp/somewhere/vantrel/registry.json");
-  qputenv("XDG_CONFIG_HOME", "relative/ignored");
+  environment.Set("XDG_CONFIG_HOME", "relative/ignored");
   EXPECT_EQ(DefaultStoreLocations().user_file,
             QDir::homePath() + QStringLiteral("/.config/vantrel/registry.json"));
-  if (saved.isNull()) {
-    qunsetenv("XDG_CONFIG_HOME");
-  } else {
-    qputenv("XDG_CONFIG_HOME", saved);
-  }
   EXPECT_EQ(DefaultStoreLocations().machine_file, "/etc/vantrel/registry.json");
 }
 

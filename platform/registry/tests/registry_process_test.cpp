@@ -12,6 +12,7 @@
 
 #include "platform/component/error.h"
 #include "platform/registry/registry_access.h"
+#include "testing/testutil.h"
 
 namespace registry {
 namespace {
@@ -58,10 +59,7 @@ class RegistryProcessTest : public ::testing::Test {
 TEST_F(RegistryProcessTest, WriterKilledMidWriteLeavesTheOldFile) {
   ASSERT_TRUE(Store().WriteValue(kUserRoot, QStringLiteral("Race\\"), QStringLiteral("Value"),
                                  QStringLiteral("old")));
-  QFile before_file(Locations().user_file);
-  ASSERT_TRUE(before_file.open(QIODevice::ReadOnly));
-  const QByteArray before = before_file.readAll();
-  before_file.close();
+  const QByteArray before = component::testing::FileContents(Locations().user_file);
 
   for (int cut : {0, 1, 7, 40}) {
     const int status = RunChild([&] {
@@ -76,9 +74,7 @@ TEST_F(RegistryProcessTest, WriterKilledMidWriteLeavesTheOldFile) {
       return 0;
     });
     ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "cut " << cut;
-    QFile after(Locations().user_file);
-    ASSERT_TRUE(after.open(QIODevice::ReadOnly));
-    EXPECT_EQ(after.readAll(), before) << "cut " << cut;
+    EXPECT_EQ(component::testing::FileContents(Locations().user_file), before) << "cut " << cut;
     EXPECT_EQ(Read(QStringLiteral("Value")), "old");
   }
   // The dead writers' lock went with them, and their leftovers go with the next write.

@@ -47,10 +47,9 @@ TEST(FoldersTest, SystemDirectoryIsCreatedInTheUsersConfigurationFolder) {
   EXPECT_EQ(GetSystemDirectory("kelvo"), "");
 
   // A file where the folder should be: it cannot be created.
-  QFile blocker(QDir(config.path()).filePath("blocked"));
-  ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-  blocker.close();
-  environment.Set("XDG_CONFIG_HOME", QFile::encodeName(blocker.fileName()).toStdString());
+  const QString blocker = QDir(config.path()).filePath("blocked");
+  component::testing::WriteFileContents(blocker, "");
+  environment.Set("XDG_CONFIG_HOME", QFile::encodeName(blocker).toStdString());
   EXPECT_EQ(GetSystemDirectory("kelvo"), "");
 }
 
@@ -58,7 +57,7 @@ TEST(FoldersTest, ShortPathOfAnExistingPathIsItsAbsolutePath) {
   QTemporaryDir folder;
   ASSERT_TRUE(folder.isValid());
   const QString file = QDir(folder.path()).filePath("a file.txt");
-  QFile(file).open(QIODevice::WriteOnly);
+  component::testing::WriteFileContents(file, "");
   ASSERT_TRUE(QDir(folder.path()).mkdir("sub"));
   EXPECT_EQ(GetShortPathName(file), file);
   EXPECT_EQ(GetShortPathName(folder.path() + "/./sub/../a file.txt"), file);
