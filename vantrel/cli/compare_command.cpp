@@ -4,8 +4,10 @@
 
 #include <CLI/CLI.hpp>
 #include <cstdio>
+#include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "dataaccess/connect_string_mask.h"
 #include "vantrel/cli/progress_line.h"
@@ -42,6 +44,21 @@ constexpr char kCompareFooter[] =
     "  When a PostgreSQL or MySQL server wants a password that nothing supplied and standard\n"
     "  input is a terminal, it is asked for there (three tries); otherwise opening fails.\n"
     "\n"
+    "Leaving things out (each option may be given more than once):\n"
+    "  --include GLOB    compare only the tables whose name matches a GLOB; the report keeps\n"
+    "                    its order and wording, without the paragraphs of the other tables\n"
+    "  --exclude GLOB    compare every table but those whose name matches a GLOB\n"
+    "  --ignore PROPERTY never report PROPERTY as differing: allow-zero-length, attributes,\n"
+    "                    ordinal-position, required, size or data-type. A field that differs\n"
+    "                    only in ignored properties gets no paragraph; in the others the\n"
+    "                    ignored names are left out of the [list]. 'ordinal-position' compares\n"
+    "                    tables whose columns were added in another order.\n"
+    "  Table names are matched as the report shows them (schema.table outside the default\n"
+    "  schema), letter case counting; '*' also matches '.'. A table found on the other side\n"
+    "  under another letter case matches when either of its names does.\n"
+    "  --quiet           print no report; only the exit status says whether there were\n"
+    "                    differences\n"
+    "\n"
     "Exit status:\n"
     "  0  no differences (the report is empty)\n"
     "  1  differences found\n"
@@ -55,7 +72,34 @@ struct CompareOptions {
   std::string name1;
   std::string name2;
   bool crlf = false;
+  bool quiet = false;
+  std::vector<std::string> include;
+  std::vector<std::string> exclude;
+  std::vector<std::string> ignore;
 };
+
+// The report's properties by the names --ignore takes.
+const std::map<std::string, int>& IgnorableProperties() {
+  static const std::map<std::string, int> names = {
+      {"allow-zero-length", kAllowZeroLengthProperty},
+      {"attributes", kAttributesProperty},
+      {"ordinal-position", kOrdinalPositionProperty},
+      {"required", kRequiredProperty},
+      {"size", kSizeProperty},
+      {"data-type", kDataTypeProperty},
+  };
+  return names;
+}
+
+WalkOptions WalkOptionsOf(const CompareOptions& options) {
+  WalkOptions walk;
+  for (const std::string& glob : options.include) walk.include.append(QString::fromLocal8Bit(glob));
+  for (const std::string& glob : options.exclude) walk.exclude.append(QString::fromLocal8Bit(glob));
+  for (const std::string& name : options.ignore) {
+    walk.ignored_properties |= IgnorableProperties().at(name);
+  }
+  return walk;
+}
 
 // A stored data source of that display name, else the argument as a connect string.
 DataSource SourceFrom(const std::string& argument, const std::string& display_name) {
@@ -84,14 +128,15 @@ void PrintReport(const QString& report, bool crlf) {
 
 int RunCompare(const CompareOptions& options) {
   std::unique_ptr<TextResultsView> view;
-  if (isatty(STDERR_FILENO)) {
+  if (isatty(STDERR_FILENO) && !options.quiet) {
     view = std::make_unique<ProgressLineView>(stderr);
   } else {
     view = std::make_unique<TextResultsView>();
   }
   try {
     RunComparison([&] { return SourceFrom(options.primary, options.name1); },
-                  [&] { return SourceFrom(options.secondary, options.name2); }, *view);
+                  [&] { return SourceFrom(options.secondary, options.name2); }, *view, {},
+                  WalkOptionsOf(options));
   } catch (const SideError& error) {
     view.reset();  // erases the progress line before the message
     const bool is_primary = error.side() == Side::kPrimary;
@@ -105,7 +150,7 @@ int RunCompare(const CompareOptions& options) {
   }
   const QString report = view->Text();
   view.reset();
-  PrintReport(report, options.crlf);
+  if (!options.quiet) PrintReport(report, options.crlf);
   try {
     return ReportIsBlank(report) ? kNoDifferences : kDifferencesFound;
   } catch (const component::Error& error) {
@@ -132,6 +177,16 @@ int RunCommandLine(int argc, char** argv) {
                       "Name the report gives the secondary database (default: SECONDARY as typed)");
   compare->add_flag("--crlf", options.crlf,
                     "End lines with CR LF, exactly as the results box holds the report");
+  compare->add_option("--include", options.include, "Compare only the tables matching GLOB")
+      ->type_name("GLOB");
+  compare->add_option("--exclude", options.exclude, "Leave out the tables matching GLOB")
+      ->type_name("GLOB");
+  std::vector<std::string> property_names;
+  for (const auto& [name, bit] : IgnorableProperties()) property_names.push_back(name);
+  compare->add_option("--ignore", options.ignore, "Never report PROPERTY as differing")
+      ->type_name("PROPERTY")
+      ->check(CLI::IsMember(property_names));
+  compare->add_flag("--quiet,-q", options.quiet, "Print no report, only set the exit status");
   compare->add_option("PRIMARY", options.primary, "The primary data source or database")
       ->required();
   compare->add_option("SECONDARY", options.secondary, "The secondary data source or database")

@@ -2,6 +2,8 @@
 
 #include "vantrel/core/visible_text.h"
 
+#include <fnmatch.h>
+
 #include <exception>
 #include <memory>
 
@@ -35,15 +37,33 @@ bool Differs(ReadMatched&& read_matched, ReadCurrent&& read_current) noexcept {
   }
 }
 
+bool MatchesAny(const QStringList& patterns, const QString& name) {
+  const QByteArray text = name.toUtf8();
+  for (const QString& pattern : patterns) {
+    if (fnmatch(pattern.toUtf8().constData(), text.constData(), 0) == 0) return true;
+  }
+  return false;
+}
+
+// Whether a table is compared, given its name and, when found, its name on the other side.
+bool Selected(const WalkOptions& options, const QString& name, const QString& matched_name) {
+  const auto matches = [&](const QStringList& patterns) {
+    return MatchesAny(patterns, name) ||
+           (!matched_name.isNull() && MatchesAny(patterns, matched_name));
+  };
+  return (options.include.isEmpty() || matches(options.include)) && !matches(options.exclude);
+}
+
 class TableWalk {
  public:
   TableWalk(DataConnection& driving, const QString& driving_name, DataConnection& other,
-            const QString& other_name, ResultsView& view)
+            const QString& other_name, ResultsView& view, const WalkOptions& options)
       : driving_(driving),
         driving_source_(VisibleText(driving_name)),
         other_(other),
         other_source_(VisibleText(other_name)),
-        view_(view) {}
+        view_(view),
+        options_(options) {}
 
   void Run() {
     std::unique_ptr<dataaccess::Enumerator<DataTable>> tables;
@@ -62,11 +82,16 @@ class TableWalk {
   void WalkTable(DataTable& table) {
     QString table_name;
     if (!Guarded([&] { table_name = table.Name(); })) return;
+    DataTable* matched = nullptr;
+    Guarded([&] { matched = &other_.Tables().Item(table_name); });
+    if (options_.include.size() + options_.exclude.size() > 0) {
+      QString matched_name;
+      if (matched) Guarded([&] { matched_name = matched->Name(); });
+      if (!Selected(options_, table_name, matched_name)) return;
+    }
     Guarded([&] { view_.SetTableCaption(VisibleText(table_name)); });
     Guarded([&] { view_.RepaintTableCaption(); });
 
-    DataTable* matched = nullptr;
-    Guarded([&] { matched = &other_.Tables().Item(table_name); });
     if (matched == nullptr) {
       AppendMissingTable(table_name);
       return;
@@ -106,17 +131,29 @@ class TableWalk {
       return;
     }
     QString list;
-    const auto check = [&](auto&& read_matched, auto&& read_current, const char* label) {
-      if (Differs(read_matched, read_current)) list += QLatin1String(label);
+    const auto check = [&](int property, auto&& read_matched, auto&& read_current,
+                           const char* label) {
+      if ((options_.ignored_properties & property) == 0 && Differs(read_matched, read_current)) {
+        list += QLatin1String(label);
+      }
     };
-    check([&] { return match->AllowZeroLength(); }, [&] { return field.AllowZeroLength(); },
-          "Allow Zero Length, ");
-    check([&] { return match->Attributes(); }, [&] { return field.Attributes(); }, "Attributes, ");
-    check([&] { return match->OrdinalPosition(); }, [&] { return field.OrdinalPosition(); },
-          "Ordinal Position, ");
-    check([&] { return match->Required(); }, [&] { return field.Required(); }, "Required, ");
-    check([&] { return match->Size(); }, [&] { return field.Size(); }, "Size, ");
-    check([&] { return match->DataType(); }, [&] { return field.DataType(); }, "Data Type, ");
+    check(
+        kAllowZeroLengthProperty, [&] { return match->AllowZeroLength(); },
+        [&] { return field.AllowZeroLength(); }, "Allow Zero Length, ");
+    check(
+        kAttributesProperty, [&] { return match->Attributes(); },
+        [&] { return field.Attributes(); }, "Attributes, ");
+    check(
+        kOrdinalPositionProperty, [&] { return match->OrdinalPosition(); },
+        [&] { return field.OrdinalPosition(); }, "Ordinal Position, ");
+    check(
+        kRequiredProperty, [&] { return match->Required(); }, [&] { return field.Required(); },
+        "Required, ");
+    check(
+        kSizeProperty, [&] { return match->Size(); }, [&] { return field.Size(); }, "Size, ");
+    check(
+        kDataTypeProperty, [&] { return match->DataType(); }, [&] { return field.DataType(); },
+        "Data Type, ");
 
     list = list.trimmed();
     list.chop(1);  // the comma after the last label
@@ -180,13 +217,15 @@ class TableWalk {
   DataConnection& other_;
   const QString other_source_;
   ResultsView& view_;
+  const WalkOptions& options_;
 };
 
 }  // namespace
 
 void CompareTables(DataConnection& driving, const QString& driving_name, DataConnection& other,
-                   const QString& other_name, ResultsView& view) noexcept {
-  TableWalk(driving, driving_name, other, other_name, view).Run();
+                   const QString& other_name, ResultsView& view,
+                   const WalkOptions& options) noexcept {
+  TableWalk(driving, driving_name, other, other_name, view, options).Run();
 }
 
 }  // namespace vantrel

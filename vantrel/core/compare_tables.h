@@ -4,11 +4,36 @@
 #define VANTREL_VANTREL_CORE_COMPARE_TABLES_H_
 
 #include <QString>
+#include <QStringList>
 
 #include "dataaccess/data_objects.h"
 #include "vantrel/core/results_view.h"
 
 namespace vantrel {
+
+// The six compared properties of a field, in the order a report lists them.
+enum ComparedProperty : int {
+  kAllowZeroLengthProperty = 1 << 0,
+  kAttributesProperty = 1 << 1,
+  kOrdinalPositionProperty = 1 << 2,
+  kRequiredProperty = 1 << 3,
+  kSizeProperty = 1 << 4,
+  kDataTypeProperty = 1 << 5,
+};
+
+// What a walk leaves out; by default nothing, and the report is the full one. Left-out tables
+// and properties are simply not compared: every other paragraph reads as it would without them.
+struct WalkOptions {
+  // Patterns in the shell's form (*, ?, [...]; '*' also matches '.') on table names as the
+  // report shows them ("schema.table" outside the default schema), case-sensitive. A table is
+  // compared when it matches one of `include` (or `include` is empty) and none of `exclude`. A
+  // table found on the other side under another letter case counts as matching when either of
+  // its two names does.
+  QStringList include;
+  QStringList exclude;
+  // ComparedProperty bits never reported as differing.
+  int ignored_properties = 0;
+};
 
 // Walks `driving` against `other`. The display names are the names under which the user chose
 // each database; the report qualifies them with each connection's DatabaseName.
@@ -18,8 +43,8 @@ namespace vantrel {
 // read on either side counts as different; a piece of a paragraph that cannot be built is left
 // out; what cannot be enumerated, or whose name cannot be read, is not compared.
 void CompareTables(dataaccess::DataConnection& driving, const QString& driving_name,
-                   dataaccess::DataConnection& other, const QString& other_name,
-                   ResultsView& view) noexcept;
+                   dataaccess::DataConnection& other, const QString& other_name, ResultsView& view,
+                   const WalkOptions& options = {}) noexcept;
 
 }  // namespace vantrel
 

@@ -35,21 +35,22 @@ void Close(dataaccess::DataConnection& connection, Side side) {
 }  // namespace
 
 void RunComparison(const SourceLookup& primary, const SourceLookup& secondary, ResultsView& view,
-                   const std::function<void()>& before_close) {
+                   const std::function<void()>& before_close, const WalkOptions& options) {
   view.ClearText();
   const OpenSide first = Open(primary, Side::kPrimary);
   const OpenSide second = Open(secondary, Side::kSecondary);
   CompareTables(*first.connection, first.display_name, *second.connection, second.display_name,
-                view);
+                view, options);
   CompareTables(*second.connection, second.display_name, *first.connection, first.display_name,
-                view);
+                view, options);
   if (before_close) before_close();
   Close(*first.connection, Side::kPrimary);
   Close(*second.connection, Side::kSecondary);
 }
 
-void RunComparison(const DataSource& primary, const DataSource& secondary, ResultsView& view) {
-  RunComparison([&] { return primary; }, [&] { return secondary; }, view);
+void RunComparison(const DataSource& primary, const DataSource& secondary, ResultsView& view,
+                   const WalkOptions& options) {
+  RunComparison([&] { return primary; }, [&] { return secondary; }, view, {}, options);
 }
 
 bool ReportIsBlank(const QString& report) { return ProgramStrings().IsBlank(report); }

@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "platform/component/error.h"
+#include "vantrel/core/compare_tables.h"
 #include "vantrel/core/results_view.h"
 
 namespace vantrel {
@@ -43,12 +44,14 @@ using SourceLookup = std::function<DataSource()>;
 // A failure to look up, open or close a side throws SideError for that side; the secondary is
 // then never looked up or opened if the primary failed, and an open connection is released
 // without being walked or closed. What `before_close` throws reaches the caller unchanged, with
-// both connections released unclosed. Whatever the walk appended stays in the view.
+// both connections released unclosed. Whatever the walk appended stays in the view. `options`
+// leave tables and properties out of both walks.
 void RunComparison(const SourceLookup& primary, const SourceLookup& secondary, ResultsView& view,
-                   const std::function<void()>& before_close = {});
+                   const std::function<void()>& before_close = {}, const WalkOptions& options = {});
 
 // The same, for data sources known in advance.
-void RunComparison(const DataSource& primary, const DataSource& secondary, ResultsView& view);
+void RunComparison(const DataSource& primary, const DataSource& secondary, ResultsView& view,
+                   const WalkOptions& options = {});
 
 // True when the report holds nothing but spaces: no differences were found. Throws
 // component::Error when the string library cannot be created.

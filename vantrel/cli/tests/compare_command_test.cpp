@@ -6,8 +6,8 @@
 #include <QTemporaryDir>
 #include <cstdio>
 
-#include "testing/testutil.h"
 #include "testing/sqlite_test_file.h"
+#include "testing/testutil.h"
 #include "vantrel/cli/progress_line.h"
 #include "vantrel/core/tests/sales_report.h"
 
@@ -58,6 +58,26 @@ TEST(CompareCommandTest, NoDifferencesExitsZeroWithEmptyOutput) {
   const Result result = RunCli({"compare", kSales, "sqlite:" + kSales});
   EXPECT_EQ(result.exit_code, 0);
   EXPECT_EQ(result.out, "");
+}
+
+// --quiet keeps the exit status and prints nothing; leaving out every difference is no drift.
+TEST(CompareCommandTest, QuietAndFiltersDecideTheExitStatus) {
+  const struct {
+    QStringList options;
+    int exit_code;
+  } cases[] = {
+      {{"--quiet"}, 1},
+      {{"-q", "--exclude", "*"}, 0},
+      {{"-q", "--include", "Orders", "--include", "Customers"}, 1},
+      {{"-q", "--exclude", "Customers", "--exclude", "Orders"}, 0},
+      {{"-q", "--ignore", "sizes"}, 2},
+  };
+  for (const auto& c : cases) {
+    const Result result =
+        RunCli(QStringList{"compare"} + c.options + QStringList{kSales, kSalesTest});
+    EXPECT_EQ(result.exit_code, c.exit_code) << c.options.join(' ').toStdString();
+    EXPECT_EQ(result.out, "") << c.options.join(' ').toStdString();
+  }
 }
 
 TEST(CompareCommandTest, DefaultNamesAreTheArgumentsAsTyped) {

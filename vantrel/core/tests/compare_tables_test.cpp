@@ -5,8 +5,8 @@
 #include <QFile>
 
 #include "dataaccess/errors.h"
-#include "testing/testutil.h"
 #include "testing/sqlite_test_file.h"
+#include "testing/testutil.h"
 #include "vantrel/core/comparison_run.h"
 
 namespace vantrel {
@@ -164,6 +164,62 @@ TEST_F(CompareTablesTest, MoreFieldsOnTheOtherSideAreCountedHereAndNamedThere) {
             "Field: 'extra' exists in table 'Sec.S.t', but not in 'Prim.P.t'\r\n\r\n"
             "Table: 'Sec.S.t', and 'Prim.P.t' differ in the following ways. "
             "[Number of Fields]\r\n\r\n");
+}
+
+// Each option leaves out its tables or properties and nothing else; the case-only rename
+// (Orders, orders) is one table to the filters, and '*' reaches across the dot of a qualified name.
+TEST_F(CompareTablesTest, FiltersAndIgnoredPropertiesLeaveOutOnlyTheirParagraphs) {
+  const QString qty =
+      "Field: 'qty' in table 'Prim.P.Orders', and Sec.S.orders differ in the "
+      "following ways. [Ordinal Position, Required]\r\n\r\n";
+  const QString qty_back =
+      "Field: 'qty' in table 'Sec.S.orders', and Prim.P.Orders differ in "
+      "the following ways. [Ordinal Position, Required]\r\n\r\n";
+  const QString a =
+      "Field: 'a' in table 'Prim.P.sales.orders', and Sec.S.sales.orders differ in "
+      "the following ways. [Size]\r\n\r\n";
+  const QString a_back =
+      "Field: 'a' in table 'Sec.S.sales.orders', and Prim.P.sales.orders "
+      "differ in the following ways. [Size]\r\n\r\n";
+  const QString note =
+      "Field: 'note' in table 'Prim.P.Orders', and Sec.S.orders differ in the "
+      "following ways. [Ordinal Position]\r\n\r\n";
+  const QString note_back =
+      "Field: 'note' in table 'Sec.S.orders', and Prim.P.Orders differ in "
+      "the following ways. [Ordinal Position]\r\n\r\n";
+  const QString required_only = "differ in the following ways. [Required]\r\n\r\n";
+  const struct {
+    const char* what;
+    WalkOptions options;
+    QString report;
+  } cases[] = {
+      {"exclude Orders", {{}, {"Orders"}, 0}, a + a_back},
+      {"exclude orders, the other side's name", {{}, {"orders"}, 0}, a + a_back},
+      {"include sales.*", {{"sales.*"}, {}, 0}, a + a_back},
+      {"include *orders minus sales.*",
+       {{"*orders"}, {"sales.*"}, 0},
+       qty + note + note_back + qty_back},
+      {"exclude *", {{}, {"*"}, 0}, ""},
+      {"ignore ordinal position",
+       {{}, {}, kOrdinalPositionProperty},
+       "Field: 'qty' in table 'Prim.P.Orders', and Sec.S.orders " + required_only + a +
+           "Field: 'qty' in table 'Sec.S.orders', and Prim.P.Orders " + required_only + a_back},
+      {"ignore ordinal position, required and size, on sales.orders only",
+       {{"sales.orders"}, {}, kOrdinalPositionProperty | kRequiredProperty | kSizeProperty},
+       ""},
+  };
+  const QString primary =
+      folder_.CreateDatabase("P.db",
+                             "CREATE TABLE Orders (id INT, qty INT NOT NULL, note TEXT);"
+                             "CREATE TABLE \"sales.orders\" (a INT);");
+  const QString secondary =
+      folder_.CreateDatabase("S.db",
+                             "CREATE TABLE orders (id INT, note TEXT, qty INT);"
+                             "CREATE TABLE \"sales.orders\" (a BIGINT);");
+  for (const auto& c : cases) {
+    RunComparison({"Prim", "", primary}, {"Sec", "", secondary}, view_, c.options);
+    EXPECT_EQ(view_.Text(), c.report) << c.what;
+  }
 }
 
 TEST_F(CompareTablesTest, ComparisonLeavesBothFilesByteForByte) {
