@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "dataaccess/connect_string_mask.h"
+#include "vantrel/cli/json_report.h"
 #include "vantrel/cli/progress_line.h"
 #include "vantrel/cli/sources_command.h"
 #include "vantrel/core/comparison_run.h"
@@ -59,6 +60,12 @@ constexpr char kCompareFooter[] =
     "  --quiet           print no report; only the exit status says whether there were\n"
     "                    differences\n"
     "\n"
+    "--format json prints one JSON document instead of the report: \"differences\" holds one\n"
+    "object per paragraph, in the report's order, with its \"kind\" (table-missing,\n"
+    "field-missing, field-properties, field-count), the \"side\" whose walk found it, the\n"
+    "\"table\", \"other_table\" and \"field\" names and, for differing properties, each\n"
+    "property's \"primary\" and \"secondary\" value; \"summary\" counts them by kind.\n"
+    "\n"
     "Exit status:\n"
     "  0  no differences (the report is empty)\n"
     "  1  differences found\n"
@@ -73,6 +80,7 @@ struct CompareOptions {
   std::string name2;
   bool crlf = false;
   bool quiet = false;
+  std::string format = "text";
   std::vector<std::string> include;
   std::vector<std::string> exclude;
   std::vector<std::string> ignore;
@@ -133,10 +141,20 @@ int RunCompare(const CompareOptions& options) {
   } else {
     view = std::make_unique<TextResultsView>();
   }
+  JsonReport json;
+  WalkOptions walk = WalkOptionsOf(options);
+  if (options.format == "json") walk.observer = &json;
+  QString primary_name;
+  QString secondary_name;
+  const auto lookup = [](const std::string& argument, const std::string& name, QString* shown) {
+    DataSource source = SourceFrom(argument, name);
+    *shown = source.display_name;
+    return source;
+  };
   try {
-    RunComparison([&] { return SourceFrom(options.primary, options.name1); },
-                  [&] { return SourceFrom(options.secondary, options.name2); }, *view, {},
-                  WalkOptionsOf(options));
+    RunComparison([&] { return lookup(options.primary, options.name1, &primary_name); },
+                  [&] { return lookup(options.secondary, options.name2, &secondary_name); }, *view,
+                  {}, walk);
   } catch (const SideError& error) {
     view.reset();  // erases the progress line before the message
     const bool is_primary = error.side() == Side::kPrimary;
@@ -150,7 +168,14 @@ int RunCompare(const CompareOptions& options) {
   }
   const QString report = view->Text();
   view.reset();
-  if (!options.quiet) PrintReport(report, options.crlf);
+  if (options.quiet) {
+  } else if (walk.observer) {
+    const QByteArray document = json.Document(primary_name, secondary_name);
+    std::fwrite(document.constData(), 1, static_cast<size_t>(document.size()), stdout);
+    std::fflush(stdout);
+  } else {
+    PrintReport(report, options.crlf);
+  }
   try {
     return ReportIsBlank(report) ? kNoDifferences : kDifferencesFound;
   } catch (const component::Error& error) {
@@ -186,6 +211,11 @@ int RunCommandLine(int argc, char** argv) {
   compare->add_option("--ignore", options.ignore, "Never report PROPERTY as differing")
       ->type_name("PROPERTY")
       ->check(CLI::IsMember(property_names));
+  compare
+      ->add_option("--format", options.format,
+                   "text (the report as the window shows it) or json (one document, see "
+                   "below)")
+      ->check(CLI::IsMember({"text", "json"}));
   compare->add_flag("--quiet,-q", options.quiet, "Print no report, only set the exit status");
   compare->add_option("PRIMARY", options.primary, "The primary data source or database")
       ->required();

@@ -94,6 +94,7 @@ class TableWalk {
 
     if (matched == nullptr) {
       AppendMissingTable(table_name);
+      Tell({Difference::Kind::kTableMissing, table_name, {}, {}, {}, {}, {}});
       return;
     }
     WalkFields(table, table_name, *matched);
@@ -105,6 +106,15 @@ class TableWalk {
     if (exact_match && Differs([&] { return matched->Columns().Count(); },
                                [&] { return table.Columns().Count(); })) {
       AppendFieldCount(table_name, *matched);
+      if (options_.observer) {
+        Tell({Difference::Kind::kFieldCount,
+              table_name,
+              MatchedName(*matched),
+              {},
+              {},
+              Read([&] { return table.Columns().Count(); }),
+              Read([&] { return matched->Columns().Count(); })});
+      }
     }
   }
 
@@ -128,13 +138,26 @@ class TableWalk {
     Guarded([&] { match = &matched.Columns().Item(field_name); });
     if (match == nullptr) {
       AppendMissingField(field_name, table_name, matched);
+      Tell({Difference::Kind::kFieldMissing,
+            table_name,
+            MatchedName(matched),
+            field_name,
+            {},
+            {},
+            {}});
       return;
     }
     QString list;
+    std::vector<Difference::Property> properties;
     const auto check = [&](int property, auto&& read_matched, auto&& read_current,
                            const char* label) {
       if ((options_.ignored_properties & property) == 0 && Differs(read_matched, read_current)) {
         list += QLatin1String(label);
+        if (options_.observer) {
+          QString name = QLatin1String(label);
+          name.chop(2);  // ", "
+          properties.push_back({name, Read(read_current), Read(read_matched)});
+        }
       }
     };
     check(
@@ -157,7 +180,15 @@ class TableWalk {
 
     list = list.trimmed();
     list.chop(1);  // the comma after the last label
-    if (!list.isEmpty()) AppendDifferingField(field_name, table_name, matched, list);
+    if (list.isEmpty()) return;
+    AppendDifferingField(field_name, table_name, matched, list);
+    Tell({Difference::Kind::kFieldProperties,
+          table_name,
+          MatchedName(matched),
+          field_name,
+          std::move(properties),
+          {},
+          {}});
   }
 
   // Appends one piece of a paragraph; a piece whose text cannot be built is left out.
@@ -167,6 +198,24 @@ class TableWalk {
   }
   void EndParagraph() {
     Guarded([&] { view_.RepaintText(); });
+  }
+
+  void Tell(const Difference& difference) {
+    if (options_.observer) Guarded([&] { options_.observer->Found(difference); });
+  }
+  // A value read for the observer; invalid when the read fails.
+  template <class ReadValue>
+  static QVariant Read(ReadValue&& read) noexcept {
+    try {
+      return QVariant::fromValue(read());
+    } catch (const std::exception&) {
+      return QVariant();
+    }
+  }
+  static QString MatchedName(const DataTable& matched) {
+    QString name;
+    Guarded([&] { name = matched.Name(); });
+    return name;
   }
 
   QString DrivingDatabase() const { return VisibleText(driving_.DatabaseName()); }

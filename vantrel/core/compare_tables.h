@@ -5,6 +5,8 @@
 
 #include <QString>
 #include <QStringList>
+#include <QVariant>
+#include <vector>
 
 #include "dataaccess/data_objects.h"
 #include "vantrel/core/results_view.h"
@@ -21,6 +23,38 @@ enum ComparedProperty : int {
   kDataTypeProperty = 1 << 5,
 };
 
+// One paragraph of the report as data, for machine-readable reports. Names are as the database
+// gives them (not escaped for display); "driving" is the side the walk starts from.
+struct Difference {
+  enum class Kind {
+    kTableMissing,     // `table` exists on the driving side only
+    kFieldMissing,     // `field` of `table` exists on the driving side only
+    kFieldProperties,  // `field` differs in `properties`
+    kFieldCount,       // `table` has `driving_count` fields, `other_table` `other_count`
+  };
+  struct Property {
+    QString name;            // as the report's [list] calls it
+    QVariant driving_value;  // invalid when it could not be read
+    QVariant other_value;
+  };
+  Kind kind = Kind::kTableMissing;
+  QString table;
+  QString other_table;  // the matched table's name; empty for kTableMissing
+  QString field;
+  std::vector<Property> properties;
+  QVariant driving_count;
+  QVariant other_count;
+  // Set by a run: whether the driving side is the primary database.
+  bool driving_is_primary = true;
+};
+
+// Told of every paragraph the walk appends, in the report's order, besides the text.
+class DifferenceObserver {
+ public:
+  virtual ~DifferenceObserver() = default;
+  virtual void Found(const Difference& difference) = 0;
+};
+
 // What a walk leaves out; by default nothing, and the report is the full one. Left-out tables
 // and properties are simply not compared: every other paragraph reads as it would without them.
 struct WalkOptions {
@@ -33,6 +67,8 @@ struct WalkOptions {
   QStringList exclude;
   // ComparedProperty bits never reported as differing.
   int ignored_properties = 0;
+  // Told of each paragraph as data; may be null. Must not throw.
+  DifferenceObserver* observer = nullptr;
 };
 
 // Walks `driving` against `other`. The display names are the names under which the user chose

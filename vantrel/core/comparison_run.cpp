@@ -32,6 +32,28 @@ void Close(dataaccess::DataConnection& connection, Side side) {
   }
 }
 
+// Passes the walk's differences on, saying which side the walk started from.
+class SideObserver final : public DifferenceObserver {
+ public:
+  SideObserver(DifferenceObserver* inner, bool primary) : inner_(inner), primary_(primary) {}
+  void Found(const Difference& difference) override {
+    Difference told = difference;
+    told.driving_is_primary = primary_;
+    inner_->Found(told);
+  }
+
+ private:
+  DifferenceObserver* inner_;
+  bool primary_;
+};
+
+// The options of one of the two walks.
+WalkOptions WalkFrom(const WalkOptions& options, SideObserver* observer) {
+  WalkOptions walk = options;
+  if (options.observer) walk.observer = observer;
+  return walk;
+}
+
 }  // namespace
 
 void RunComparison(const SourceLookup& primary, const SourceLookup& secondary, ResultsView& view,
@@ -39,10 +61,12 @@ void RunComparison(const SourceLookup& primary, const SourceLookup& secondary, R
   view.ClearText();
   const OpenSide first = Open(primary, Side::kPrimary);
   const OpenSide second = Open(secondary, Side::kSecondary);
+  SideObserver from_primary(options.observer, true);
+  SideObserver from_secondary(options.observer, false);
   CompareTables(*first.connection, first.display_name, *second.connection, second.display_name,
-                view, options);
+                view, WalkFrom(options, &from_primary));
   CompareTables(*second.connection, second.display_name, *first.connection, first.display_name,
-                view, options);
+                view, WalkFrom(options, &from_secondary));
   if (before_close) before_close();
   Close(*first.connection, Side::kPrimary);
   Close(*second.connection, Side::kSecondary);

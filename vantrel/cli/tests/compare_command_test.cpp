@@ -2,6 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <cstdio>
@@ -58,6 +61,48 @@ TEST(CompareCommandTest, NoDifferencesExitsZeroWithEmptyOutput) {
   const Result result = RunCli({"compare", kSales, "sqlite:" + kSales});
   EXPECT_EQ(result.exit_code, 0);
   EXPECT_EQ(result.out, "");
+}
+
+// Each object of the JSON document says what its paragraph of the text report says.
+TEST(CompareCommandTest, JsonHasOneObjectPerParagraphOfTheTextReport) {
+  for (const QStringList& options :
+       {QStringList{}, QStringList{"--ignore", "size"}, QStringList{"--exclude", "Orders"}}) {
+    const QStringList pair = options + QStringList{kSales, kSalesTest};
+    const Result text = RunCli(QStringList{"compare"} + pair);
+    const Result json = RunCli(QStringList{"compare", "--format", "json"} + pair);
+    EXPECT_EQ(json.exit_code, text.exit_code);
+    const QJsonObject document = QJsonDocument::fromJson(json.out).object();
+    const QJsonArray differences = document["differences"].toArray();
+    QStringList paragraphs = QString::fromUtf8(text.out).split("\n\n", Qt::SkipEmptyParts);
+    ASSERT_EQ(differences.size(), paragraphs.size()) << json.out.toStdString();
+    EXPECT_EQ(document["summary"].toObject()["differences"].toInt(), paragraphs.size());
+    for (qsizetype i = 0; i < paragraphs.size(); ++i) {
+      const QJsonObject d = differences[i].toObject();
+      const QString kind = d["kind"].toString();
+      const QString& paragraph = paragraphs[i];
+      QString expected;
+      if (kind == "table-missing") {
+        expected = "Table: '" + d["table"].toString() + "' exists in";
+      } else if (kind == "field-missing") {
+        expected = "Field: '" + d["field"].toString() + "' exists in table";
+      } else if (kind == "field-count") {
+        expected = "[Number of Fields]";
+        EXPECT_NE(d["primary"], d["secondary"]) << paragraph.toStdString();
+      } else {
+        QStringList names;
+        for (const QJsonValue& property : d["properties"].toArray()) {
+          names.append(property["name"].toString());
+          EXPECT_NE(property["primary"], property["secondary"]) << paragraph.toStdString();
+        }
+        expected = "Field: '" + d["field"].toString() + "' in table";
+        EXPECT_TRUE(paragraph.endsWith("[" + names.join(", ") + "]")) << paragraph.toStdString();
+      }
+      EXPECT_TRUE(paragraph.contains(expected))
+          << paragraph.toStdString() << " / " << expected.toStdString();
+      const QString side = d["side"].toString() == "primary" ? kSales : kSalesTest;
+      EXPECT_TRUE(paragraph.contains("'" + side + ".")) << paragraph.toStdString();
+    }
+  }
 }
 
 // --quiet keeps the exit status and prints nothing; leaving out every difference is no drift.

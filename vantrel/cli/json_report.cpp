@@ -1,0 +1,80 @@
+#include "vantrel/cli/json_report.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace vantrel::cli {
+namespace {
+
+QString KindName(Difference::Kind kind) {
+  switch (kind) {
+    case Difference::Kind::kTableMissing:
+      return QStringLiteral("table-missing");
+    case Difference::Kind::kFieldMissing:
+      return QStringLiteral("field-missing");
+    case Difference::Kind::kFieldProperties:
+      return QStringLiteral("field-properties");
+    case Difference::Kind::kFieldCount:
+      return QStringLiteral("field-count");
+  }
+  return QString();
+}
+
+// `driving` and `other` as the primary's and the secondary's values.
+void PutBySide(QJsonObject& object, const Difference& difference, const QVariant& driving,
+               const QVariant& other) {
+  const bool primary = difference.driving_is_primary;
+  object.insert(QStringLiteral("primary"), QJsonValue::fromVariant(primary ? driving : other));
+  object.insert(QStringLiteral("secondary"), QJsonValue::fromVariant(primary ? other : driving));
+}
+
+}  // namespace
+
+void JsonReport::Found(const Difference& difference) {
+  const QString kind = KindName(difference.kind);
+  QJsonObject object{
+      {QStringLiteral("kind"), kind},
+      {QStringLiteral("side"),
+       difference.driving_is_primary ? QStringLiteral("primary") : QStringLiteral("secondary")},
+      {QStringLiteral("table"), difference.table},
+  };
+  if (difference.kind != Difference::Kind::kTableMissing) {
+    object.insert(QStringLiteral("other_table"), difference.other_table);
+  }
+  if (!difference.field.isNull()) object.insert(QStringLiteral("field"), difference.field);
+  if (difference.kind == Difference::Kind::kFieldProperties) {
+    QJsonArray properties;
+    for (const Difference::Property& property : difference.properties) {
+      QJsonObject entry{{QStringLiteral("name"), property.name}};
+      PutBySide(entry, difference, property.driving_value, property.other_value);
+      properties.append(entry);
+    }
+    object.insert(QStringLiteral("properties"), properties);
+  }
+  if (difference.kind == Difference::Kind::kFieldCount) {
+    PutBySide(object, difference, difference.driving_count, difference.other_count);
+  }
+  differences_.append(object);
+  ++counts_[kind];
+}
+
+QByteArray JsonReport::Document(const QString& primary_name, const QString& secondary_name) const {
+  QJsonObject summary{{QStringLiteral("differences"), differences_.size()}};
+  for (Difference::Kind kind :
+       {Difference::Kind::kTableMissing, Difference::Kind::kFieldMissing,
+        Difference::Kind::kFieldProperties, Difference::Kind::kFieldCount}) {
+    const auto count = counts_.find(KindName(kind));
+    summary.insert(KindName(kind), count == counts_.end() ? 0 : count->second);
+  }
+  const QJsonObject document{
+      {QStringLiteral("format"), QStringLiteral("vantrel-comparison")},
+      {QStringLiteral("version"), 1},
+      {QStringLiteral("primary"), primary_name},
+      {QStringLiteral("secondary"), secondary_name},
+      {QStringLiteral("differences"), differences_},
+      {QStringLiteral("summary"), summary},
+  };
+  return QJsonDocument(document).toJson(QJsonDocument::Indented);
+}
+
+}  // namespace vantrel::cli

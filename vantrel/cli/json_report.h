@@ -1,0 +1,46 @@
+// The report as one JSON document, for `vantrel-cli compare --format json`:
+//
+//   {"format": "vantrel-comparison", "version": 1,
+//    "primary": "Sales Live", "secondary": "Sales Test",
+//    "differences": [
+//      {"kind": "field-properties", "side": "primary", "table": "Customers",
+//       "other_table": "Customers", "field": "Name",
+//       "properties": [{"name": "Size", "primary": 50, "secondary": 40}]},
+//      {"kind": "field-missing", "side": "primary", "table": "Customers",
+//       "other_table": "Customers", "field": "Phone"},
+//      {"kind": "field-count", "side": "primary", "table": "Customers",
+//       "other_table": "Customers", "primary": 5, "secondary": 4},
+//      {"kind": "table-missing", "side": "primary", "table": "Orders"}],
+//    "summary": {"differences": 4, "table-missing": 1, "field-missing": 1,
+//                "field-properties": 1, "field-count": 1}}
+//
+// Keys are written in alphabetical order. One object per paragraph of the text report, in its
+// order. "side" is the database the walk
+// that found it started from: where a missing table or field exists. A value that could not be
+// read is null. Names are as the databases give them.
+#ifndef VANTREL_VANTREL_CLI_JSON_REPORT_H_
+#define VANTREL_VANTREL_CLI_JSON_REPORT_H_
+
+#include <QByteArray>
+#include <QJsonArray>
+#include <QString>
+#include <map>
+
+#include "vantrel/core/compare_tables.h"
+
+namespace vantrel::cli {
+
+class JsonReport final : public DifferenceObserver {
+ public:
+  void Found(const Difference& difference) override;
+  // The whole document, indented, with a final line break.
+  QByteArray Document(const QString& primary_name, const QString& secondary_name) const;
+
+ private:
+  QJsonArray differences_;
+  std::map<QString, int> counts_;
+};
+
+}  // namespace vantrel::cli
+
+#endif  // VANTREL_VANTREL_CLI_JSON_REPORT_H_
