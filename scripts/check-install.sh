@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the build into a temporary prefix and checks what a desktop user gets: both programs,
-# the component libraries where the class factory looks for them, a valid desktop entry and the
-# icon; the installed programs must run from there. Usage: check-install.sh BUILD_DIR
+# the component libraries where the class factory looks for them, a valid desktop entry, the
+# icon and the manual page; the installed programs must run from there. Usage: check-install.sh BUILD_DIR
 set -euo pipefail
 build=${1:?usage: check-install.sh BUILD_DIR}
 prefix=$(mktemp -d)
@@ -10,10 +10,13 @@ cmake --install "$build" --prefix "$prefix" >/dev/null
 status=0
 for file in bin/vantrel bin/vantrel-cli lib/vantrel/libcorbenna.so lib/vantrel/libhalcyra.so \
   lib/vantrel/liblumifex.so lib/vantrel/libvantrel_widgets.so share/applications/vantrel.desktop \
-  share/icons/hicolor/scalable/apps/vantrel.svg; do
+  share/icons/hicolor/scalable/apps/vantrel.svg share/man/man1/vantrel-cli.1; do
   [ -e "$prefix/$file" ] || { echo "not installed: $file"; status=1; }
 done
 desktop-file-validate "$prefix/share/applications/vantrel.desktop" || status=1
+# The manual page renders without a warning from groff.
+warnings=$(groff -man -Tutf8 -ww "$prefix/share/man/man1/vantrel-cli.1" 2>&1 >/dev/null)
+[ -z "$warnings" ] || { echo "vantrel-cli.1: $warnings"; status=1; }
 version=$("$prefix/bin/vantrel-cli" --version) || status=1
 [ "$version" = "$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")" ] ||
   { echo "installed vantrel-cli --version says '$version'"; status=1; }
