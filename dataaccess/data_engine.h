@@ -20,6 +20,15 @@ enum PromptMode : int32_t {
   kPromptCompleteRequired = 3,  // ask only for what is required, nothing optional
 };
 
+// An open that has reached its database and reads the catalog on a worker thread.
+class PendingConnection {
+ public:
+  virtual ~PendingConnection() = default;
+  // Waits for the read and returns the connection. Throws what the read threw, as
+  // OpenConnection would have. Call once.
+  virtual std::unique_ptr<DataConnection> Take() = 0;
+};
+
 class DataEnvironment {
  public:
   // Opens a database and reads its whole catalog.
@@ -56,6 +65,16 @@ class DataEnvironment {
                                                  bool read_only = false,
                                                  const QString& connect_string = QString(),
                                                  int32_t options = 0) const;
+
+  // OpenConnection in two steps: reaches the database on the calling thread (where the prompter
+  // is asked, as OpenConnection says) and throws as it would when the database cannot be
+  // reached or refuses the login; then reads the catalog on a worker thread while the caller
+  // goes on. Destroying the result waits for the read and discards the connection.
+  std::unique_ptr<PendingConnection> BeginOpenConnection(const QString& name,
+                                                         int32_t prompt = kPromptComplete,
+                                                         bool read_only = false,
+                                                         const QString& connect_string = QString(),
+                                                         int32_t options = 0) const;
 };
 
 class EnvironmentCollection {

@@ -10,14 +10,17 @@ bool MysqlDriver::Accepts(const ConnectRequest& request) const {
   return IsMysqlConnectString(request.connect_string);
 }
 
-std::unique_ptr<CatalogConnection> MysqlDriver::Open(const ConnectRequest& request) const {
+CatalogRead MysqlDriver::Connect(const ConnectRequest& request) const {
   MysqlConnection session = OpenMysqlSession(request);
   const QString database = MysqlDatabaseName(session.get());
   auto connection =
       std::make_unique<CatalogConnection>(MysqlReopenString(request, database), database);
-  ReadMysqlCatalog(session.get(), MaskPasswords(connection->ConnectString()),
-                   connection->MutableTables());
-  return connection;
+  return CatalogRead([session = std::move(session), connection = std::move(connection)]() mutable {
+    ReadMysqlCatalog(session.get(), MaskPasswords(connection->ConnectString()),
+                     connection->MutableTables());
+    session.reset();
+    return std::move(connection);
+  });
 }
 
 }  // namespace dataaccess

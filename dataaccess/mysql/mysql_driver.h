@@ -11,7 +11,7 @@ namespace dataaccess {
 class MysqlDriver final : public Driver {
  public:
   bool Accepts(const ConnectRequest& request) const override;
-  std::unique_ptr<CatalogConnection> Open(const ConnectRequest& request) const override;
+  CatalogRead Connect(const ConnectRequest& request) const override;
 };
 
 }  // namespace dataaccess

@@ -10,13 +10,16 @@ bool OdbcDriver::Accepts(const ConnectRequest& request) const {
   return IsOdbcConnectString(request.connect_string);
 }
 
-std::unique_ptr<CatalogConnection> OdbcDriver::Open(const ConnectRequest& request) const {
-  const std::unique_ptr<OdbcSession> session = OpenOdbcSession(request);
+CatalogRead OdbcDriver::Connect(const ConnectRequest& request) const {
+  std::unique_ptr<OdbcSession> session = OpenOdbcSession(request);
   auto connection =
       std::make_unique<CatalogConnection>(OdbcReopenString(request), session->CurrentDatabase());
-  ReadOdbcCatalog(*session, MaskPasswords(connection->ConnectString()),
-                  connection->MutableTables());
-  return connection;
+  return CatalogRead([session = std::move(session), connection = std::move(connection)]() mutable {
+    ReadOdbcCatalog(*session, MaskPasswords(connection->ConnectString()),
+                    connection->MutableTables());
+    session.reset();
+    return std::move(connection);
+  });
 }
 
 }  // namespace dataaccess

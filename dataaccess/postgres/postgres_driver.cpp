@@ -10,14 +10,17 @@ bool PostgresDriver::Accepts(const ConnectRequest& request) const {
   return IsPostgresConnectString(request.connect_string);
 }
 
-std::unique_ptr<CatalogConnection> PostgresDriver::Open(const ConnectRequest& request) const {
+CatalogRead PostgresDriver::Connect(const ConnectRequest& request) const {
   PgConnection session = OpenPostgresSession(request);
   const QString database = QString::fromUtf8(PQdb(session.get()));
   auto connection =
       std::make_unique<CatalogConnection>(PostgresReopenString(request, database), database);
-  ReadPostgresCatalog(session.get(), MaskPasswords(connection->ConnectString()),
-                      connection->MutableTables());
-  return connection;
+  return CatalogRead([session = std::move(session), connection = std::move(connection)]() mutable {
+    ReadPostgresCatalog(session.get(), MaskPasswords(connection->ConnectString()),
+                        connection->MutableTables());
+    session.reset();
+    return std::move(connection);
+  });
 }
 
 }  // namespace dataaccess

@@ -388,8 +388,9 @@ bool SqliteDriver::Accepts(const ConnectRequest& request) const {
   return !other_scheme.match(text).hasMatch();
 }
 
-std::unique_ptr<CatalogConnection> SqliteDriver::Open(const ConnectRequest& request) const {
-  const QString path = PathOf(request);
+namespace {
+
+std::unique_ptr<CatalogConnection> ReadWithRetries(const QString& path) {
   // A writer may change the file while it is checked or read: a failure counts as the file's own
   // only when nothing changed meanwhile, and a write-ahead-logged database, read without locks,
   // is kept only when no writer changed it during the read. Otherwise it is read again.
@@ -411,6 +412,22 @@ std::unique_ptr<CatalogConnection> SqliteDriver::Open(const ConnectRequest& requ
                      "the program writing to it has finished")
           .arg(path)
           .arg(kReadAttempts));
+}
+
+}  // namespace
+
+CatalogRead SqliteDriver::Connect(const ConnectRequest& request) const {
+  const QString path = PathOf(request);
+  // A file that is missing or no database fails here, on the calling thread, before anything
+  // else is opened. Should the check fail, the whole read runs here too, so that its retries
+  // decide whether the failure is the file's own or a writer's doing.
+  try {
+    CheckSqliteFile(path);
+  } catch (const component::Error&) {
+    return CatalogRead(
+        [connection = ReadWithRetries(path)]() mutable { return std::move(connection); });
+  }
+  return CatalogRead([path] { return ReadWithRetries(path); });
 }
 
 }  // namespace dataaccess
