@@ -27,13 +27,19 @@ constexpr int kBusyTimeoutMs = 2000;
 // (creation) order and each table's columns in cid order, so a table's rows arrive together
 // without the cost of sorting them. An INTEGER primary key is no rowid alias when SQLite keeps
 // an index of origin 'pk' for it: in a WITHOUT ROWID table, and for INTEGER PRIMARY KEY DESC.
-// SQLite says so itself; the CREATE text could hold the words anywhere (pragma_table_list would
-// say it too, but scans every table at each call). Hidden columns of virtual tables (hidden = 1)
-// are not columns a user declared; generated ones are 2 and 3. The table's SQL comes with its
-// first column when it may hold a json_valid() check.
+// SQLite says so itself; the CREATE text could hold the words anywhere. Each pragma call looks
+// its table up by name, which costs SQLite more the more tables there are, so the index list is
+// only asked of the tables that can have such an index: those that have an automatic index (an
+// index row without SQL) and the WITHOUT ROWID ones, both listed once in `keyed`. Hidden columns
+// of virtual tables (hidden = 1) are not columns a user declared; generated ones are 2 and 3.
+// The table's SQL comes with its first column when it may hold a json_valid() check.
 constexpr char kCatalogQuery[] = R"sql(
+WITH keyed AS MATERIALIZED (
+  SELECT tbl_name FROM sqlite_schema WHERE type = 'index' AND sql IS NULL
+  UNION SELECT name FROM pragma_table_list WHERE schema = 'main' AND wr)
 SELECT m.name, p.name, p.type, p."notnull", p.pk, p.hidden,
        CASE WHEN p.pk = 1 AND upper(p.type) = 'INTEGER' AND m.type = 'table'
+                 AND m.name IN keyed
             THEN EXISTS (SELECT 1 FROM pragma_index_list(m.name, 'main') WHERE origin = 'pk')
             ELSE 0 END,
        CASE WHEN p.cid = 0 AND m.sql LIKE '%json\_valid%' ESCAPE '\' THEN m.sql END
