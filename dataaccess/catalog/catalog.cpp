@@ -60,8 +60,8 @@ class CatalogStore {
       column_chunks_.emplace_back().reserve(kColumnChunk);
     }
     const QStringView name = AddName(definition.name);
-    column_chunks_.back().emplace_back(name, FoldedHash(name), Intern(definition.type),
-                                       definition.ordinal_position, definition.required);
+    column_chunks_.back().emplace_back(name, Intern(definition.type), definition.ordinal_position,
+                                       definition.required);
     ++column_count_;
   }
 
@@ -125,15 +125,14 @@ std::unique_ptr<Enumerator<DataColumn>> CatalogColumns::Enumerate() const {
 }
 
 DataColumn& CatalogColumns::Item(const QString& name) const {
-  const uint32_t hash = FoldedHash(name);
   const uint32_t end = first_ + count_;
   for (uint32_t i = first_; i < end; ++i) {
     CatalogColumn& column = store_->Column(i);
-    if (column.FoldedHash() == hash && column.NameView() == name) return column;
+    if (column.NameView() == name) return column;
   }
   for (uint32_t i = first_; i < end; ++i) {
     CatalogColumn& column = store_->Column(i);
-    if (column.FoldedHash() == hash && EqualFolded(column.NameView(), name)) return column;
+    if (EqualFolded(column.NameView(), name)) return column;
   }
   ThrowNotFound(QStringLiteral("column"), name);
 }

@@ -30,11 +30,9 @@ class CatalogStore;
 // every column of the same type, and no allocation of its own.
 class CatalogColumn final : public DataColumn {
  public:
-  CatalogColumn(QStringView name, uint32_t folded_hash, const ColumnType* type,
-                int16_t ordinal_position, bool required)
+  CatalogColumn(QStringView name, const ColumnType* type, int16_t ordinal_position, bool required)
       : name_(name.data()),
         name_size_(static_cast<uint32_t>(name.size())),
-        folded_hash_(folded_hash),
         type_(type),
         ordinal_position_(ordinal_position),
         required_(required) {}
@@ -47,19 +45,18 @@ class CatalogColumn final : public DataColumn {
   bool AllowZeroLength() const override { return type_->allow_zero_length; }
 
   QStringView NameView() const { return QStringView(name_, name_size_); }
-  uint32_t FoldedHash() const { return folded_hash_; }
 
  private:
   const QChar* name_;
-  uint32_t name_size_;
-  uint32_t folded_hash_;
   const ColumnType* type_;
+  uint32_t name_size_;
   int16_t ordinal_position_;
   bool required_;
 };
+static_assert(sizeof(CatalogColumn) <= 32, "a column record stays small: there are many");
 
-// One table's columns: a run of consecutive columns in the catalog's store. Columns keep a hash
-// of their folded name instead of a hash table per table: ten thousand small tables would
+// One table's columns: a run of consecutive columns in the catalog's store. A lookup compares
+// the names of the run instead of using a hash table per table: ten thousand small tables would
 // otherwise spend more memory on empty buckets than on names.
 class CatalogColumns final : public ColumnCollection {
  public:

@@ -283,7 +283,8 @@ TEST_F(CompareTablesTest, ThePrimaryThatCannotBeReachedKeepsTheSecondaryUncontac
 // True while this process holds a descriptor open on `path`.
 bool HoldsOpen(const QString& path) {
   const QString wanted = QFileInfo(path).canonicalFilePath();
-  for (const QFileInfo& fd : QDir(QStringLiteral("/proc/self/fd")).entryInfoList(QDir::System)) {
+  for (const QFileInfo& fd :
+       QDir(QStringLiteral("/proc/self/fd")).entryInfoList(QDir::AllEntries | QDir::System)) {
     if (fd.symLinkTarget() == wanted) return true;
   }
   return false;
@@ -299,6 +300,11 @@ TEST_F(CompareTablesTest, ACatalogThatFailsToReadIsItsSidesOpenFailureAndGivesNo
   QByteArray bytes = FileContents(damaged);
   bytes.replace(100, 412, QByteArray(412, '\xA5'));
   WriteFileContents(damaged, bytes);
+  {
+    QFile held(good);
+    ASSERT_TRUE(held.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(HoldsOpen(good)) << "the check sees a file this process holds";
+  }
   struct Case {
     QString primary;
     QString secondary;
