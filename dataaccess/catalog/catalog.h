@@ -32,8 +32,8 @@ class CatalogColumn final : public DataColumn {
  public:
   CatalogColumn(QStringView name, const ColumnType* type, int16_t ordinal_position, bool required)
       : name_(name.data()),
-        name_size_(static_cast<uint32_t>(name.size())),
         type_(type),
+        name_size_(static_cast<uint32_t>(name.size())),
         ordinal_position_(ordinal_position),
         required_(required) {}
   QString Name() const override { return NameView().toString(); }
