@@ -1,8 +1,16 @@
 #!/usr/bin/env bash
-# Compares two generated SQLite databases of TABLES tables (default 10000, about 170,000
-# columns) that differ in about 2% of their tables, and prints the wall time and peak memory of
+# Compares two generated SQLite databases of TABLES tables (about 17.5 columns each) that differ
+# in about 2% of their tables, and prints the median wall time and the peak memory of
 # `vantrel-cli compare` beside the time the sqlite3 shell needs to read both catalogs with one
-# query each. Run from the project root after building: bash bench/catalog_bench.sh [TABLES...]
+# query each, one after the other (the sequential floor), measured in the same run.
+#
+#   bash bench/catalog_bench.sh [TABLES...] [RUNS=n]   # default 1000 10000, RUNS=5
+#   bash bench/catalog_bench.sh --scale [TABLES...]    # default 12500 25000 50000, RUNS=3
+#
+# --scale compares one database with itself (as a user checking a copy would), to show how time
+# and memory grow with the number of tables; the floor is then the shell reading it twice.
+# Generating 50,000 tables takes the shell several minutes: SQLite's own schema handling grows
+# faster than linearly in the number of tables. Run from the project root after building.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cli=build/bin/vantrel-cli
@@ -10,27 +18,60 @@ cli=build/bin/vantrel-cli
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
+scale=0
+runs=
+sizes=()
+for arg in "$@"; do
+  case "$arg" in
+    --scale) scale=1 ;;
+    RUNS=*) runs=${arg#RUNS=} ;;
+    *) sizes+=("$arg") ;;
+  esac
+done
+if [ $scale = 1 ]; then
+  [ ${#sizes[@]} -gt 0 ] || sizes=(12500 25000 50000)
+  runs=${runs:-3}
+else
+  [ ${#sizes[@]} -gt 0 ] || sizes=(1000 10000)
+  runs=${runs:-5}
+fi
+
 catalog_query="SELECT m.name, p.* FROM sqlite_schema m JOIN pragma_table_info(m.name) p
                WHERE m.type IN ('table','view')"
 
-seconds() { /usr/bin/time -f '%e' -o "$work/t" "$@" >/dev/null 2>&1 || true; tail -n 1 "$work/t"; }
+median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
-printf '%8s %9s %14s %14s %12s %8s %12s\n' tables columns catalog_read_s vantrel_cli_s ratio peak_MB report_lines
-sizes=("$@")
-[ ${#sizes[@]} -gt 0 ] || sizes=(1000 10000)
+printf '%8s %9s %6s %16s %14s %8s %10s %12s %12s\n' tables columns runs sequential_floor_s \
+  vantrel_cli_s ratio peak_MB floor_peak_MB report_lines
 for tables in "${sizes[@]}"; do
+  rm -f "$work"/v*.db
   for variant in 0 1; do
-    rm -f "$work/v$variant.db"
+    [ $scale = 1 ] && [ $variant = 1 ] && continue
     awk -v TABLES="$tables" -v VARIANT=$variant -v SEED=7 -f bench/generate_schema.awk |
       sqlite3 "$work/v$variant.db"
   done
+  second=$work/v1.db
+  [ $scale = 1 ] && second=$work/v0.db
   columns=$(sqlite3 "$work/v0.db" "SELECT count(*) FROM ($catalog_query)")
   # Warm the page cache once so that both sides read from memory.
-  cat "$work/v0.db" "$work/v1.db" >/dev/null
-  read_s=$(seconds bash -c "sqlite3 '$work/v0.db' \"$catalog_query\" && sqlite3 '$work/v1.db' \"$catalog_query\"")
-  /usr/bin/time -f '%e %M' -o "$work/cli" "$cli" compare "$work/v0.db" "$work/v1.db" >"$work/report" || true
-  read -r cli_s peak_kb < <(tail -n 1 "$work/cli")  # time(1) may first note the exit status
-  ratio=$(awk -v a="$cli_s" -v b="$read_s" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }')
-  printf '%8s %9s %14s %14s %12s %8d %12s\n' "$tables" "$columns" "$read_s" "$cli_s" "$ratio" \
-    $((peak_kb / 1024)) "$(grep -c . "$work/report")"
+  cat "$work/v0.db" "$second" >/dev/null
+  floors=() clis=() peak_kb=0 floor_kb=0
+  for _ in $(seq 1 "$runs"); do
+    /usr/bin/time -f '%e %M' -o "$work/floor" bash -c \
+      "sqlite3 '$work/v0.db' \"\$0\" >/dev/null && sqlite3 '$second' \"\$0\" >/dev/null" \
+      "$catalog_query"
+    read -r s kb < <(tail -n 1 "$work/floor")
+    floors+=("$s")
+    [ "$kb" -gt "$floor_kb" ] && floor_kb=$kb
+    /usr/bin/time -f '%e %M' -o "$work/cli" "$cli" compare "$work/v0.db" "$second" \
+      >"$work/report" || true
+    read -r s kb < <(tail -n 1 "$work/cli")  # time(1) may first note the exit status
+    clis+=("$s")
+    [ "$kb" -gt "$peak_kb" ] && peak_kb=$kb
+  done
+  floor_s=$(printf '%s\n' "${floors[@]}" | median)
+  cli_s=$(printf '%s\n' "${clis[@]}" | median)
+  ratio=$(awk -v a="$cli_s" -v b="$floor_s" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }')
+  printf '%8s %9s %6s %16s %14s %8s %10d %12d %12s\n' "$tables" "$columns" "$runs" "$floor_s" \
+    "$cli_s" "$ratio" $((peak_kb / 1024)) $((floor_kb / 1024)) "$(grep -c . "$work/report" || true)"
 done

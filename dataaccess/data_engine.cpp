@@ -1,5 +1,6 @@
 #include "dataaccess/data_engine.h"
 
+#include <future>
 #include <optional>
 
 #include "dataaccess/connect_string_mask.h"
@@ -33,26 +34,61 @@ ConnectRequest ChosenInPrompt(int32_t prompt) {
   return request;
 }
 
+// The last guard: whatever a driver or its client library said, no password leaves.
+[[noreturn]] void ThrowMasked(const component::Error& error) {
+  throw component::Error(error.number(), error.source(), MaskPasswords(error.description()));
+}
+
+CatalogRead Connect(const QString& name, int32_t prompt, const QString& connect_string) {
+  ConnectRequest request{name, connect_string.trimmed().isEmpty() ? name : connect_string, prompt};
+  if (request.connect_string.trimmed().isEmpty()) request = ChosenInPrompt(prompt);
+  for (const Driver* driver : AllDrivers()) {
+    if (!driver->Accepts(request)) continue;
+    try {
+      return driver->Connect(request);
+    } catch (const component::Error& error) {
+      ThrowMasked(error);
+    }
+  }
+  throw component::Error(kUnknownConnectString, ErrorSource(),
+                         QStringLiteral("No driver understands the connect string '%1'")
+                             .arg(MaskPasswords(request.connect_string)));
+}
+
+std::unique_ptr<DataConnection> Read(CatalogRead& read) {
+  try {
+    return read();
+  } catch (const component::Error& error) {
+    ThrowMasked(error);
+  }
+}
+
+class WorkerRead final : public PendingConnection {
+ public:
+  explicit WorkerRead(CatalogRead read)
+      : read_(std::async(std::launch::async,
+                         [read = std::move(read)]() mutable { return Read(read); })) {}
+  // The future of std::async waits for the read when it is destroyed.
+  std::unique_ptr<DataConnection> Take() override { return read_.get(); }
+
+ private:
+  std::future<std::unique_ptr<DataConnection>> read_;
+};
+
 }  // namespace
 
 std::unique_ptr<DataConnection> DataEnvironment::OpenConnection(const QString& name, int32_t prompt,
                                                                 bool /*read_only*/,
                                                                 const QString& connect_string,
                                                                 int32_t /*options*/) const {
-  ConnectRequest request{name, connect_string.trimmed().isEmpty() ? name : connect_string, prompt};
-  if (request.connect_string.trimmed().isEmpty()) request = ChosenInPrompt(prompt);
-  for (const Driver* driver : AllDrivers()) {
-    if (!driver->Accepts(request)) continue;
-    try {
-      return driver->Open(request);
-    } catch (const component::Error& error) {
-      // The last guard: whatever a driver or its client library said, no password leaves.
-      throw component::Error(error.number(), error.source(), MaskPasswords(error.description()));
-    }
-  }
-  throw component::Error(kUnknownConnectString, ErrorSource(),
-                         QStringLiteral("No driver understands the connect string '%1'")
-                             .arg(MaskPasswords(request.connect_string)));
+  CatalogRead read = Connect(name, prompt, connect_string);
+  return Read(read);
+}
+
+std::unique_ptr<PendingConnection> DataEnvironment::BeginOpenConnection(
+    const QString& name, int32_t prompt, bool /*read_only*/, const QString& connect_string,
+    int32_t /*options*/) const {
+  return std::make_unique<WorkerRead>(Connect(name, prompt, connect_string));
 }
 
 EnvironmentCollection::EnvironmentCollection() {

@@ -2,8 +2,9 @@
 // connection.
 //
 // Threads: call the library from one thread at a time, normally the program's main thread; the
-// installed ConnectionPrompter is called on that thread. The library may use worker threads of
-// its own while a call runs, and none is left running when the call returns.
+// installed ConnectionPrompter is called on that thread. BeginOpenConnection reads a catalog on a
+// worker thread of the library's own until PendingConnection::Take returns it; nothing else
+// leaves a thread running after a call returns.
 #ifndef VANTREL_DATAACCESS_DATA_ENGINE_H_
 #define VANTREL_DATAACCESS_DATA_ENGINE_H_
 
@@ -22,6 +23,15 @@ enum PromptMode : int32_t {
   kPromptNever = 1,             // never ask; fail instead
   kPromptAlways = 2,            // always show the connection dialog
   kPromptCompleteRequired = 3,  // ask only for what is required, nothing optional
+};
+
+// An open that has reached its database and reads the catalog on a worker thread.
+class PendingConnection {
+ public:
+  virtual ~PendingConnection() = default;
+  // Waits for the read and returns the connection. Throws what the read threw, as
+  // OpenConnection would have. Call once.
+  virtual std::unique_ptr<DataConnection> Take() = 0;
 };
 
 class DataEnvironment {
@@ -60,6 +70,16 @@ class DataEnvironment {
                                                  bool read_only = false,
                                                  const QString& connect_string = QString(),
                                                  int32_t options = 0) const;
+
+  // OpenConnection in two steps: reaches the database on the calling thread (where the prompter
+  // is asked, as OpenConnection says) and throws as it would when the database cannot be
+  // reached or refuses the login; then reads the catalog on a worker thread while the caller
+  // goes on. Destroying the result waits for the read and discards the connection.
+  std::unique_ptr<PendingConnection> BeginOpenConnection(const QString& name,
+                                                         int32_t prompt = kPromptComplete,
+                                                         bool read_only = false,
+                                                         const QString& connect_string = QString(),
+                                                         int32_t options = 0) const;
 };
 
 class EnvironmentCollection {

@@ -1,6 +1,8 @@
 #include "dataaccess/catalog/catalog.h"
 
-#include <QHashFunctions>
+#include <algorithm>
+#include <stdexcept>
+#include <unordered_set>
 
 #include "dataaccess/errors.h"
 #include "platform/component/error.h"
@@ -8,67 +10,149 @@
 namespace dataaccess {
 namespace {
 
-template <class Interface, class Concrete>
-class VectorEnumerator final : public Enumerator<Interface> {
- public:
-  explicit VectorEnumerator(const std::vector<Concrete>& items) : items_(items) {}
-  Interface* Next() override {
-    if (next_ >= items_.size()) return nullptr;
-    return const_cast<Concrete*>(&items_[next_++]);
-  }
-
- private:
-  const std::vector<Concrete>& items_;
-  size_t next_ = 0;
-};
-
 [[noreturn]] void ThrowNotFound(const QString& what, const QString& name) {
   throw component::Error(
       kItemNotFound, ErrorSource(),
       QStringLiteral("Item not found in this collection: %1 '%2'").arg(what, name));
 }
 
+struct TypeHash {
+  size_t operator()(const ColumnType& t) const {
+    return (static_cast<size_t>(static_cast<uint32_t>(t.data_type)) * 1000003u) ^
+           (static_cast<size_t>(static_cast<uint32_t>(t.size)) * 8191u) ^
+           (static_cast<size_t>(static_cast<uint32_t>(t.attributes)) << 1) ^
+           static_cast<size_t>(t.allow_zero_length);
+  }
+};
+struct TypeEqual {
+  bool operator()(const ColumnType& a, const ColumnType& b) const {
+    return a.data_type == b.data_type && a.size == b.size && a.attributes == b.attributes &&
+           a.allow_zero_length == b.allow_zero_length;
+  }
+};
+
+}  // namespace
+
+// Everything the tables of one catalog share: the characters of every name, one copy of each
+// distinct column type, and the columns. All three grow in chunks that never move, so the views
+// and pointers handed out stay valid while more is added.
+class CatalogStore {
+ public:
+  QStringView AddName(QStringView name) {
+    const size_t size = static_cast<size_t>(name.size());
+    if (name_chunks_.empty() || name_used_ + size > name_capacity_) {
+      name_capacity_ = std::max(kNameChunk, size);
+      name_chunks_.push_back(std::make_unique<QChar[]>(name_capacity_));
+      name_used_ = 0;
+    }
+    QChar* at = name_chunks_.back().get() + name_used_;
+    std::copy(name.begin(), name.end(), at);
+    name_used_ += size;
+    return QStringView(at, name.size());
+  }
+
+  const ColumnType* Intern(const ColumnType& type) { return &*types_.insert(type).first; }
+
+  uint32_t ColumnCount() const { return column_count_; }
+
+  void AddColumn(const ColumnDefinition& definition) {
+    if (column_chunks_.empty() || column_chunks_.back().size() == kColumnChunk) {
+      column_chunks_.emplace_back().reserve(kColumnChunk);
+    }
+    const QStringView name = AddName(definition.name);
+    column_chunks_.back().emplace_back(name, Intern(definition.type), definition.ordinal_position,
+                                       definition.required);
+    ++column_count_;
+  }
+
+  CatalogColumn& Column(uint32_t index) const {
+    return const_cast<CatalogColumn&>(column_chunks_[index / kColumnChunk][index % kColumnChunk]);
+  }
+
+ private:
+  static constexpr size_t kNameChunk = 32768;
+  static constexpr size_t kColumnChunk = 4096;
+
+  std::vector<std::unique_ptr<QChar[]>> name_chunks_;
+  size_t name_used_ = 0;
+  size_t name_capacity_ = 0;
+  std::unordered_set<ColumnType, TypeHash, TypeEqual> types_;  // nodes never move
+  std::vector<std::vector<CatalogColumn>> column_chunks_;      // each reserved once, never moves
+  uint32_t column_count_ = 0;
+};
+
+namespace {
+
+class ColumnEnumerator final : public Enumerator<DataColumn> {
+ public:
+  ColumnEnumerator(const CatalogStore& store, uint32_t first, uint32_t end)
+      : store_(store), next_(first), end_(end) {}
+  DataColumn* Next() override { return next_ < end_ ? &store_.Column(next_++) : nullptr; }
+
+ private:
+  const CatalogStore& store_;
+  uint32_t next_;
+  uint32_t end_;
+};
+
+class TableEnumerator final : public Enumerator<DataTable> {
+ public:
+  explicit TableEnumerator(const std::vector<CatalogTable>& tables) : tables_(tables) {}
+  DataTable* Next() override {
+    if (next_ >= tables_.size()) return nullptr;
+    return const_cast<CatalogTable*>(&tables_[next_++]);
+  }
+
+ private:
+  const std::vector<CatalogTable>& tables_;
+  size_t next_ = 0;
+};
+
 }  // namespace
 
 void CatalogColumns::Add(ColumnDefinition definition) {
-  exact_hashes_.push_back(qHash(definition.name));
-  folded_hashes_.push_back(qHash(FoldAsciiCase(definition.name)));
-  columns_.emplace_back(std::move(definition));
+  if (count_ == 0) {
+    first_ = store_->ColumnCount();
+  } else if (first_ + count_ != store_->ColumnCount()) {
+    throw std::logic_error("the columns of a table must be added together");
+  }
+  store_->AddColumn(definition);
+  ++count_;
 }
 
 std::unique_ptr<Enumerator<DataColumn>> CatalogColumns::Enumerate() const {
-  return std::make_unique<VectorEnumerator<DataColumn, CatalogColumn>>(columns_);
+  return std::make_unique<ColumnEnumerator>(*store_, first_, first_ + count_);
 }
 
 DataColumn& CatalogColumns::Item(const QString& name) const {
-  const size_t exact = qHash(name);
-  for (size_t i = 0; i < columns_.size(); ++i) {
-    if (exact_hashes_[i] == exact && columns_[i].Name() == name) {
-      return const_cast<CatalogColumn&>(columns_[i]);
-    }
+  const uint32_t end = first_ + count_;
+  for (uint32_t i = first_; i < end; ++i) {
+    CatalogColumn& column = store_->Column(i);
+    if (column.NameView() == name) return column;
   }
-  const QString folded_name = FoldAsciiCase(name);
-  const size_t folded = qHash(folded_name);
-  for (size_t i = 0; i < columns_.size(); ++i) {
-    if (folded_hashes_[i] == folded && FoldAsciiCase(columns_[i].Name()) == folded_name) {
-      return const_cast<CatalogColumn&>(columns_[i]);
-    }
+  for (uint32_t i = first_; i < end; ++i) {
+    CatalogColumn& column = store_->Column(i);
+    if (EqualFolded(column.NameView(), name)) return column;
   }
   ThrowNotFound(QStringLiteral("column"), name);
 }
 
-CatalogTable& CatalogTables::AddTable(QString name) {
-  index_.Add(name, static_cast<int32_t>(tables_.size()));
-  return tables_.emplace_back(std::move(name));
+CatalogTables::CatalogTables() : store_(std::make_unique<CatalogStore>()) {}
+CatalogTables::~CatalogTables() = default;
+
+CatalogTable& CatalogTables::AddTable(const QString& name) {
+  const QStringView stored = store_->AddName(name);
+  index_.Add(stored, static_cast<int32_t>(tables_.size()));
+  return tables_.emplace_back(store_.get(), stored);
 }
 
 void CatalogTables::Reserve(size_t count) {
   tables_.reserve(count);
-  index_.Reserve(static_cast<qsizetype>(count));
+  index_.Reserve(count);
 }
 
 std::unique_ptr<Enumerator<DataTable>> CatalogTables::Enumerate() const {
-  return std::make_unique<VectorEnumerator<DataTable, CatalogTable>>(tables_);
+  return std::make_unique<TableEnumerator>(tables_);
 }
 
 DataTable& CatalogTables::Item(const QString& name) const {

@@ -5,7 +5,9 @@
 #define VANTREL_DATAACCESS_CATALOG_CATALOG_H_
 
 #include <QString>
+#include <QStringView>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "dataaccess/catalog/name_index.h"
@@ -22,53 +24,78 @@ struct ColumnDefinition {
   bool required = false;
 };
 
+class CatalogStore;
+
+// A column as the catalog keeps it: its name in the catalog's name buffer, its type shared with
+// every column of the same type, and no allocation of its own.
 class CatalogColumn final : public DataColumn {
  public:
-  explicit CatalogColumn(ColumnDefinition definition) : d_(std::move(definition)) {}
-  QString Name() const override { return d_.name; }
-  int32_t DataType() const override { return d_.type.data_type; }
-  int32_t Size() const override { return d_.type.size; }
-  int16_t OrdinalPosition() const override { return d_.ordinal_position; }
-  bool Required() const override { return d_.required; }
-  int32_t Attributes() const override { return d_.type.attributes; }
-  bool AllowZeroLength() const override { return d_.type.allow_zero_length; }
+  CatalogColumn(QStringView name, const ColumnType* type, int16_t ordinal_position, bool required)
+      : name_(name.data()),
+        type_(type),
+        name_size_(static_cast<uint32_t>(name.size())),
+        ordinal_position_(ordinal_position),
+        required_(required) {}
+  QString Name() const override { return NameView().toString(); }
+  int32_t DataType() const override { return type_->data_type; }
+  int32_t Size() const override { return type_->size; }
+  int16_t OrdinalPosition() const override { return ordinal_position_; }
+  bool Required() const override { return required_; }
+  int32_t Attributes() const override { return type_->attributes; }
+  bool AllowZeroLength() const override { return type_->allow_zero_length; }
+
+  QStringView NameView() const { return QStringView(name_, name_size_); }
 
  private:
-  ColumnDefinition d_;
+  const QChar* name_;
+  const ColumnType* type_;
+  uint32_t name_size_;
+  int16_t ordinal_position_;
+  bool required_;
 };
+static_assert(sizeof(CatalogColumn) <= 32, "a column record stays small: there are many");
 
-// Columns keep a hash of each name beside it instead of a hash table per table: ten thousand
-// small tables would otherwise spend more memory on empty buckets than on names.
+// One table's columns: a run of consecutive columns in the catalog's store. A lookup compares
+// the names of the run instead of using a hash table per table: ten thousand small tables would
+// otherwise spend more memory on empty buckets than on names.
 class CatalogColumns final : public ColumnCollection {
  public:
+  explicit CatalogColumns(CatalogStore* store) : store_(store) {}
+  // Adds a column after the others. The columns of one table are added together: adding to a
+  // table after columns of a later table were added throws std::logic_error.
   void Add(ColumnDefinition definition);
   std::unique_ptr<Enumerator<DataColumn>> Enumerate() const override;
-  int32_t Count() const override { return static_cast<int32_t>(columns_.size()); }
+  int32_t Count() const override { return static_cast<int32_t>(count_); }
   DataColumn& Item(const QString& name) const override;
 
  private:
-  std::vector<CatalogColumn> columns_;
-  std::vector<size_t> exact_hashes_;
-  std::vector<size_t> folded_hashes_;
+  CatalogStore* store_;
+  uint32_t first_ = 0;
+  uint32_t count_ = 0;
 };
 
 class CatalogTable final : public DataTable {
  public:
-  explicit CatalogTable(QString name) : name_(std::move(name)) {}
-  QString Name() const override { return name_; }
+  CatalogTable(CatalogStore* store, QStringView name) : name_(name), columns_(store) {}
+  QString Name() const override { return name_.toString(); }
   ColumnCollection& Columns() const override { return columns_; }
   CatalogColumns& MutableColumns() { return columns_; }
 
  private:
-  QString name_;
+  QStringView name_;  // in the store's name buffer
   mutable CatalogColumns columns_;
 };
 
 class CatalogTables final : public TableCollection {
  public:
+  CatalogTables();
+  ~CatalogTables() override;
+  CatalogTables(const CatalogTables&) = delete;
+  CatalogTables& operator=(const CatalogTables&) = delete;
+
   // Adds a table and returns it for its columns. The returned reference stays valid until the
   // next AddTable call; pointers handed out by Item and Enumerate stay valid once filling ends.
-  CatalogTable& AddTable(QString name);
+  CatalogTable& AddTable(const QString& name);
   void Reserve(size_t count);
   // True when a table of exactly this name was added.
   bool Contains(const QString& name) const { return index_.FindExact(name) >= 0; }
@@ -76,6 +103,7 @@ class CatalogTables final : public TableCollection {
   DataTable& Item(const QString& name) const override;
 
  private:
+  std::unique_ptr<CatalogStore> store_;
   std::vector<CatalogTable> tables_;
   NameIndex index_;
 };

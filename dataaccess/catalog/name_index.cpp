@@ -1,6 +1,31 @@
 #include "dataaccess/catalog/name_index.h"
 
 namespace dataaccess {
+namespace {
+
+constexpr char16_t Folded(char16_t c) {
+  return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + (u'a' - u'A')) : c;
+}
+
+}  // namespace
+
+uint32_t FoldedHash(QStringView name) {
+  // 64-bit FNV-1a over the folded UTF-16 units, folded to 32 bits.
+  uint64_t hash = 14695981039346656037ull;
+  for (const QChar c : name) {
+    hash ^= Folded(c.unicode());
+    hash *= 1099511628211ull;
+  }
+  return static_cast<uint32_t>(hash ^ (hash >> 32));
+}
+
+bool EqualFolded(QStringView a, QStringView b) {
+  if (a.size() != b.size()) return false;
+  for (qsizetype i = 0; i < a.size(); ++i) {
+    if (Folded(a[i].unicode()) != Folded(b[i].unicode())) return false;
+  }
+  return true;
+}
 
 QString FoldAsciiCase(const QString& name) {
   qsizetype first_upper = -1;
@@ -14,27 +39,65 @@ QString FoldAsciiCase(const QString& name) {
   if (first_upper < 0) return name;  // shares the text: no copy for names already folded
   QString folded = name;
   for (qsizetype i = first_upper; i < folded.size(); ++i) {
-    const char16_t c = folded[i].unicode();
-    if (c >= u'A' && c <= u'Z') folded[i] = QChar(c + (u'a' - u'A'));
+    folded[i] = QChar(Folded(folded[i].unicode()));
   }
   return folded;
 }
 
-void NameIndex::Reserve(qsizetype count) {
-  exact_.reserve(count);
-  folded_.reserve(count);
+void NameIndex::Reserve(size_t count) {
+  size_t wanted = 16;
+  while (wanted < 2 * count) wanted *= 2;
+  if (wanted > slots_.size()) Grow(wanted);
 }
 
-void NameIndex::Add(const QString& name, int32_t position) {
-  if (!exact_.contains(name)) exact_.insert(name, position);
-  const QString folded = FoldAsciiCase(name);
-  if (!folded_.contains(folded)) folded_.insert(folded, position);
+void NameIndex::Grow(size_t wanted) {
+  std::vector<Slot> old = std::move(slots_);
+  slots_.assign(wanted, Slot{});
+  for (const Slot& slot : old) {
+    if (slot.position >= 0) Place(slot);
+  }
 }
 
-int32_t NameIndex::Find(const QString& name) const {
-  if (auto it = exact_.constFind(name); it != exact_.cend()) return *it;
-  if (auto it = folded_.constFind(FoldAsciiCase(name)); it != folded_.cend()) return *it;
+void NameIndex::Place(const Slot& slot) {
+  const size_t mask = slots_.size() - 1;
+  size_t i = slot.hash & mask;
+  while (slots_[i].position >= 0) i = (i + 1) & mask;
+  slots_[i] = slot;
+}
+
+void NameIndex::Add(QStringView name, int32_t position) {
+  if (FindExact(name) >= 0) return;
+  if (2 * (count_ + 1) > slots_.size()) Grow(slots_.empty() ? 16 : 2 * slots_.size());
+  Place({name.data(), static_cast<uint32_t>(name.size()), FoldedHash(name), position});
+  ++count_;
+}
+
+int32_t NameIndex::FindExact(QStringView name) const {
+  if (slots_.empty()) return -1;
+  const uint32_t hash = FoldedHash(name);
+  const size_t mask = slots_.size() - 1;
+  for (size_t i = hash & mask; slots_[i].position >= 0; i = (i + 1) & mask) {
+    const Slot& slot = slots_[i];
+    if (slot.hash == hash && QStringView(slot.name, slot.size) == name) return slot.position;
+  }
   return -1;
+}
+
+int32_t NameIndex::Find(QStringView name) const {
+  if (slots_.empty()) return -1;
+  const uint32_t hash = FoldedHash(name);
+  const size_t mask = slots_.size() - 1;
+  int32_t folded = -1;
+  for (size_t i = hash & mask; slots_[i].position >= 0; i = (i + 1) & mask) {
+    const Slot& slot = slots_[i];
+    if (slot.hash != hash) continue;
+    const QStringView candidate(slot.name, slot.size);
+    if (candidate == name) return slot.position;
+    if ((folded < 0 || slot.position < folded) && EqualFolded(candidate, name)) {
+      folded = slot.position;
+    }
+  }
+  return folded;
 }
 
 }  // namespace dataaccess

@@ -20,6 +20,28 @@ struct ConnectRequest {
   QString password{};
 };
 
+// What is left of an open once the driver has reached the database: reading its catalog. Runs
+// once, on any one thread; it owns whatever session the driver opened and ends it.
+class CatalogRead {
+ public:
+  template <class Read>
+  explicit CatalogRead(Read read) : read_(std::make_unique<Holder<Read>>(std::move(read))) {}
+  std::unique_ptr<CatalogConnection> operator()() { return read_->Run(); }
+
+ private:
+  struct Base {
+    virtual ~Base() = default;
+    virtual std::unique_ptr<CatalogConnection> Run() = 0;
+  };
+  template <class Read>
+  struct Holder final : Base {
+    explicit Holder(Read r) : read(std::move(r)) {}
+    std::unique_ptr<CatalogConnection> Run() override { return read(); }
+    Read read;
+  };
+  std::unique_ptr<Base> read_;
+};
+
 class Driver {
  public:
   virtual ~Driver() = default;
@@ -27,8 +49,15 @@ class Driver {
   virtual QString Name() const = 0;
   // True when the connect string is of this driver's form.
   virtual bool Accepts(const ConnectRequest& request) const = 0;
-  // Opens the database read-only, reads its whole catalog and ends the session.
-  virtual std::unique_ptr<CatalogConnection> Open(const ConnectRequest& request) const = 0;
+  // Reaches the database read-only on the calling thread, asking the installed prompter for a
+  // password there when needed, and throws what keeps it from being reached (missing file,
+  // refused connection or login). The returned read takes the whole catalog and ends the
+  // session; it may run on another thread.
+  virtual CatalogRead Connect(const ConnectRequest& request) const = 0;
+  // Connect, then the read, on the calling thread.
+  std::unique_ptr<CatalogConnection> Open(const ConnectRequest& request) const {
+    return Connect(request)();
+  }
 };
 
 // Every driver, most specific first; the last one accepts any request.

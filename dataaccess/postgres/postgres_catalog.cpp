@@ -1,6 +1,8 @@
 #include "dataaccess/postgres/postgres_catalog.h"
 
 #include <QHash>
+#include <QPair>
+#include <QSet>
 #include <cstdlib>
 #include <memory>
 #include <optional>
@@ -11,23 +13,19 @@
 namespace dataaccess {
 namespace {
 
-// The queries run in one read-only snapshot.
-constexpr char kBegin[] = "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY";
+// The queries run in one read-only snapshot, without JIT compilation: compiling the catalog
+// query costs the server more than it saves on a few hundred thousand rows.
+constexpr char kBegin[] = "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY; SET LOCAL jit = off";
 constexpr char kDefaultSchema[] = "SELECT coalesce(current_schema(), 'public')";
 
-// One row per live column, unsorted; a table without columns gives one row with a NULL column. A
-// column numbers itself when it is an identity column or a serial: a nextval()
-// default on a sequence that belongs to the column. The type's oid finds it in kTypesQuery.
+// One row per live column, unsorted (see catalog_rows.h); a table without columns gives one row
+// with a NULL column. A column numbers itself when it is an identity column or a serial: a
+// nextval() default on a sequence that belongs to the column (kOwnedQuery). The type's oid finds it
+// in kTypesQuery.
 constexpr char kColumnsQuery[] = R"sql(
 SELECT c.oid, n.nspname, c.relname, a.attnum, a.attname, format_type(a.atttypid, a.atttypmod),
-       a.attnotnull,
-       a.attidentity <> '' OR (d.adbin IS NOT NULL
-         AND pg_get_expr(d.adbin, d.adrelid) LIKE 'nextval(%'
-         AND EXISTS (SELECT 1 FROM pg_depend dep JOIN pg_class sq ON sq.oid = dep.objid
-                     WHERE dep.classid = 'pg_class'::regclass AND dep.refclassid = 'pg_class'::regclass
-                       AND dep.refobjid = c.oid AND dep.refobjsubid = a.attnum
-                       AND dep.deptype = 'a' AND sq.relkind = 'S')),
-       a.attgenerated <> '', a.atttypid
+       a.attnotnull, a.attidentity <> '', a.attgenerated <> '', a.atttypid,
+       d.adbin IS NOT NULL AND pg_get_expr(d.adbin, d.adrelid) LIKE 'nextval(%'
 FROM pg_class c
 JOIN pg_namespace n ON n.oid = c.relnamespace
 LEFT JOIN pg_attribute a ON a.attrelid = c.oid AND a.attnum > 0 AND NOT a.attisdropped
@@ -35,6 +33,13 @@ LEFT JOIN pg_attrdef d ON d.adrelid = a.attrelid AND d.adnum = a.attnum
 WHERE c.relkind IN ('r', 'p', 'v', 'm', 'f')
   AND n.nspname NOT IN ('pg_catalog', 'information_schema')
   AND n.nspname NOT LIKE 'pg\_toast%' AND n.nspname NOT LIKE 'pg\_temp\_%')sql";
+// The columns that own a sequence, read once: a lookup in pg_depend for every column, or a join
+// the planner may repeat for every table, costs the server more than this one pass.
+constexpr char kOwnedQuery[] = R"sql(
+SELECT dep.refobjid, dep.refobjsubid
+FROM pg_depend dep JOIN pg_class sq ON sq.oid = dep.objid
+WHERE dep.classid = 'pg_class'::regclass AND dep.refclassid = 'pg_class'::regclass
+  AND dep.deptype = 'a' AND sq.relkind = 'S')sql";
 // The types stored in a fixed number of bytes, an enum type once per label in the labels' order;
 // every other type is stored with a variable length (typlen -1 or -2). One pass over pg_type
 // costs less than joining it to every column.
@@ -94,11 +99,18 @@ void ReadPostgresCatalog(PGconn* conn, const QString& target, CatalogTables& tab
   Run(conn, kBegin, target);
   const Result schema = Run(conn, kDefaultSchema, target);
   const Result rows = Run(conn, kColumnsQuery, target);
+  QSet<QPair<uint, int>> owners;
+  {
+    const Result owned = Run(conn, kOwnedQuery, target);
+    for (int i = 0; i < PQntuples(owned.get()); ++i) {
+      owners.insert({Oid(owned.get(), i, 0), std::atoi(PQgetvalue(owned.get(), i, 1))});
+    }
+  }
   const StoredTypes stored = ReadStoredTypes(Run(conn, kTypesQuery, target).get());
   Run(conn, "COMMIT", target);
 
-  // Columns: oid 0, nspname 1, relname 2, attnum 3, attname 4, type 5, notnull 6, numbered 7,
-  // generated 8, type oid 9.
+  // Columns: oid 0, nspname 1, relname 2, attnum 3, attname 4, type 5, notnull 6, identity 7,
+  // generated 8, type oid 9, nextval default 10.
   PGresult* r = rows.get();
   CatalogRows<uint> found;
   DeclaredTypeCache types(TypeDialect::kPostgres);
@@ -107,6 +119,7 @@ void ReadPostgresCatalog(PGconn* conn, const QString& target, CatalogTables& tab
     std::optional<size_t> table = found.Find(oid);
     if (!table) table = found.AddTable(oid, Text(r, i, 1), Text(r, i, 2));
     if (PQgetisnull(r, i, 4)) continue;
+    const int attnum = std::atoi(PQgetvalue(r, i, 3));
     ServerColumn column;
     column.name = Text(r, i, 4);
     const uint type_oid = Oid(r, i, 9);
@@ -116,9 +129,11 @@ void ReadPostgresCatalog(PGconn* conn, const QString& target, CatalogTables& tab
                       : WithTypeLength(types.Classify(Text(r, i, 5)),
                                        stored.fixed_lengths.value(type_oid, -1));
     column.required = Flag(r, i, 6);
-    if (Flag(r, i, 7)) column.type = AutoNumbered(column.type);
+    if (Flag(r, i, 7) || (Flag(r, i, 10) && owners.contains({oid, attnum}))) {
+      column.type = AutoNumbered(column.type);
+    }
     if (Flag(r, i, 8)) column.type.attributes |= kGenerated;
-    found.AddColumn(*table, std::atol(PQgetvalue(r, i, 3)), std::move(column));
+    found.AddColumn(*table, attnum, std::move(column));
   }
   found.Fill(tables, Text(schema.get(), 0, 0));
 }

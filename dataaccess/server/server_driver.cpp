@@ -4,13 +4,16 @@
 
 namespace dataaccess {
 
-std::unique_ptr<CatalogConnection> ServerDriver::Open(const ConnectRequest& request) const {
-  const ServerSession session = engine_.connect(request);
+CatalogRead ServerDriver::Connect(const ConnectRequest& request) const {
+  ServerSession session = engine_.connect(request);
   const QString database = session.database_name();
   auto connection =
       std::make_unique<CatalogConnection>(engine_.reopen_string(request, database), database);
-  session.read_catalog(MaskPasswords(connection->ConnectString()), connection->MutableTables());
-  return connection;
+  return CatalogRead([session = std::move(session), connection = std::move(connection)]() mutable {
+    session.read_catalog(MaskPasswords(connection->ConnectString()), connection->MutableTables());
+    session = ServerSession();  // ends the session as soon as the catalog is read
+    return std::move(connection);
+  });
 }
 
 }  // namespace dataaccess

@@ -1,5 +1,6 @@
-// The driver of every server engine: connect, ask the session which database it is on, read the
-// catalog, end the session. An engine supplies only the functions of a ServerEngine.
+// The driver of every server engine: connect and ask the session which database it is on (on the
+// calling thread), then read the catalog and end the session (in the returned read). An engine
+// supplies only the functions of a ServerEngine.
 #ifndef VANTREL_DATAACCESS_SERVER_SERVER_DRIVER_H_
 #define VANTREL_DATAACCESS_SERVER_SERVER_DRIVER_H_
 
@@ -40,7 +41,7 @@ class ServerDriver final : public Driver {
   bool Accepts(const ConnectRequest& request) const override {
     return engine_.accepts(request.connect_string);
   }
-  std::unique_ptr<CatalogConnection> Open(const ConnectRequest& request) const override;
+  CatalogRead Connect(const ConnectRequest& request) const override;
 
  private:
   ServerEngine engine_;

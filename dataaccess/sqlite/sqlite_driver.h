@@ -17,7 +17,7 @@ class SqliteDriver final : public Driver {
  public:
   QString Name() const override { return QStringLiteral("SQLite"); }
   bool Accepts(const ConnectRequest& request) const override;
-  std::unique_ptr<CatalogConnection> Open(const ConnectRequest& request) const override;
+  CatalogRead Connect(const ConnectRequest& request) const override;
 };
 
 }  // namespace dataaccess

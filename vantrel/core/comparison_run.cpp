@@ -12,13 +12,27 @@ struct OpenSide {
   std::unique_ptr<dataaccess::DataConnection> connection;
 };
 
-OpenSide Open(const SourceLookup& lookup, Side side) {
+// A side whose database was reached and whose catalog is being read on a worker thread.
+struct PendingSide {
+  QString display_name;
+  std::unique_ptr<dataaccess::PendingConnection> read;
+};
+
+PendingSide Begin(const SourceLookup& lookup, Side side) {
   try {
     const DataSource source = lookup();
     return {source.display_name,
-            dataaccess::DataEngine::Instance().Environments().Item(0).OpenConnection(
+            dataaccess::DataEngine::Instance().Environments().Item(0).BeginOpenConnection(
                 source.database_name, dataaccess::kPromptCompleteRequired, true,
                 source.connect_string)};
+  } catch (const component::Error& error) {
+    throw SideError(side, error);
+  }
+}
+
+OpenSide Finish(PendingSide& pending, Side side) {
+  try {
+    return {pending.display_name, pending.read->Take()};
   } catch (const component::Error& error) {
     throw SideError(side, error);
   }
@@ -59,8 +73,12 @@ WalkOptions WalkFrom(const WalkOptions& options, SideObserver* observer) {
 void RunComparison(const SourceLookup& primary, const SourceLookup& secondary, ResultsView& view,
                    const std::function<void()>& before_close, const WalkOptions& options) {
   view.ClearText();
-  const OpenSide first = Open(primary, Side::kPrimary);
-  const OpenSide second = Open(secondary, Side::kSecondary);
+  // The secondary is reached only once the primary was, and its catalog is read while the
+  // primary's still is. Either read's failure is its side's open failure, before any walk.
+  PendingSide first_read = Begin(primary, Side::kPrimary);
+  PendingSide second_read = Begin(secondary, Side::kSecondary);
+  const OpenSide first = Finish(first_read, Side::kPrimary);
+  const OpenSide second = Finish(second_read, Side::kSecondary);
   SideObserver from_primary(options.observer, true);
   SideObserver from_secondary(options.observer, false);
   CompareTables(*first.connection, first.display_name, *second.connection, second.display_name,

@@ -37,15 +37,19 @@ class SideError : public component::Error {
 using SourceLookup = std::function<DataSource()>;
 
 // The one sequence of a comparison, shared by the window and the command line: empties the
-// view, looks up and opens the primary, then the secondary (read-only, prompt mode 3), walks the
-// primary against the secondary and back, calls `before_close` (if any) while both connections
-// are still open, and closes the primary, then the secondary.
+// view, looks up and reaches the primary, then the secondary (read-only, prompt mode 3, any
+// prompt on the calling thread), waits for both catalogs, which the library reads at the same
+// time on worker threads, walks the primary against the secondary and back, calls
+// `before_close` (if any) while both connections are still open, and closes the primary, then
+// the secondary.
 //
-// A failure to look up, open or close a side throws SideError for that side; the secondary is
-// then never looked up or opened if the primary failed, and an open connection is released
-// without being walked or closed. What `before_close` throws reaches the caller unchanged, with
-// both connections released unclosed. Whatever the walk appended stays in the view. `options`
-// leave tables and properties out of both walks.
+// A failure to look up, open or close a side throws SideError for that side. The secondary is
+// never looked up or contacted when the primary could not be reached or refused the login. A
+// failure to read either catalog is that side's open failure (the primary's when both fail),
+// thrown before anything is walked; an open connection is then released without being walked
+// or closed. What `before_close` throws reaches the caller unchanged, with both connections
+// released unclosed. Whatever the walk appended stays in the view. `options` leave tables and
+// properties out of both walks.
 void RunComparison(const SourceLookup& primary, const SourceLookup& secondary, ResultsView& view,
                    const std::function<void()>& before_close = {}, const WalkOptions& options = {});
 

@@ -2,7 +2,16 @@
 // whole report text.
 #include <gtest/gtest.h>
 
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <atomic>
+#include <thread>
 
 #include "dataaccess/errors.h"
 #include "testing/sqlite_test_file.h"
@@ -13,6 +22,7 @@ namespace vantrel {
 namespace {
 
 using component::testing::FileContents;
+using component::testing::WriteFileContents;
 
 using dataaccess::testing::SqliteTestFolder;
 
@@ -248,6 +258,131 @@ TEST_F(CompareTablesTest, SecondaryThatCannotOpenEndsTheRunWithItsSide) {
     EXPECT_EQ(error.number(), component::kFileNotFound);
   }
   EXPECT_EQ(view_.Text(), "") << "the report is emptied before anything is opened";
+}
+
+// A port on 127.0.0.1 that accepts connections, counts them and closes each at once, so that a
+// client gives up quickly.
+class CountingListener {
+ public:
+  CountingListener() {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    EXPECT_EQ(bind(fd_, reinterpret_cast<sockaddr*>(&address), length), 0);
+    EXPECT_EQ(listen(fd_, 16), 0);
+    getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length);
+    port_ = ntohs(address.sin_port);
+    thread_ = std::thread([this] {
+      while (!stop_) {
+        pollfd waiting{fd_, POLLIN, 0};
+        if (poll(&waiting, 1, 20) <= 0) continue;
+        const int client = accept(fd_, nullptr, nullptr);
+        if (client < 0) continue;
+        ++connections_;
+        close(client);
+      }
+    });
+  }
+  ~CountingListener() {
+    stop_ = true;
+    thread_.join();
+    close(fd_);
+  }
+  int port() const { return port_; }
+  int connections() const { return connections_; }
+
+ private:
+  int fd_ = socket(AF_INET, SOCK_STREAM, 0);
+  int port_ = 0;
+  std::atomic<bool> stop_{false};
+  std::atomic<int> connections_{0};
+  std::thread thread_;
+};
+
+// A loopback port that nothing listens on.
+int ClosedPort() {
+  CountingListener taken;
+  return taken.port();
+}
+
+QString PostgresAt(int port) {
+  return QStringLiteral("postgresql://vantrel@127.0.0.1:%1/db?connect_timeout=2&sslmode=disable")
+      .arg(port);
+}
+
+TEST_F(CompareTablesTest, ThePrimaryThatCannotBeReachedKeepsTheSecondaryUncontacted) {
+  const QString good = folder_.CreateDatabase("P.db", "CREATE TABLE t (a INT);");
+  struct Case {
+    QString primary;
+    Side failing;
+    bool secondary_contacted;
+  };
+  const Case cases[] = {
+      {folder_.PathOf("gone.db"), Side::kPrimary, false},
+      {PostgresAt(ClosedPort()), Side::kPrimary, false},
+      {good, Side::kSecondary, true},  // the listener does count a contact
+  };
+  for (const Case& c : cases) {
+    CountingListener secondary;
+    try {
+      RunComparison({"Prim", "", c.primary}, {"Sec", "", PostgresAt(secondary.port())}, view_);
+      ADD_FAILURE() << "the run must fail: " << c.primary.toStdString();
+    } catch (const SideError& error) {
+      EXPECT_EQ(error.side(), c.failing) << c.primary.toStdString() << ": " << error.what();
+    }
+    EXPECT_EQ(secondary.connections() > 0, c.secondary_contacted) << c.primary.toStdString();
+  }
+}
+
+// True while this process holds a descriptor open on `path`.
+bool HoldsOpen(const QString& path) {
+  const QString wanted = QFileInfo(path).canonicalFilePath();
+  for (const QFileInfo& fd :
+       QDir(QStringLiteral("/proc/self/fd")).entryInfoList(QDir::AllEntries | QDir::System)) {
+    if (fd.symLinkTarget() == wanted) return true;
+  }
+  return false;
+}
+
+TEST_F(CompareTablesTest, ACatalogThatFailsToReadIsItsSidesOpenFailureAndGivesNoReport) {
+  QByteArray sql;
+  for (int i = 0; i < 40; ++i)
+    sql += "CREATE TABLE t" + QByteArray::number(i) + " (a INT, b TEXT);";
+  const QString good = folder_.CreateDatabase("good.db", sql.constData());
+  // The header passes every check made before the read; the schema's root page does not.
+  const QString damaged = folder_.CreateDatabase("damaged.db", sql.constData());
+  QByteArray bytes = FileContents(damaged);
+  bytes.replace(100, 412, QByteArray(412, '\xA5'));
+  WriteFileContents(damaged, bytes);
+  {
+    QFile held(good);
+    ASSERT_TRUE(held.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(HoldsOpen(good)) << "the check sees a file this process holds";
+  }
+  struct Case {
+    QString primary;
+    QString secondary;
+    Side failing;
+  };
+  const Case cases[] = {
+      {damaged, good, Side::kPrimary},
+      {good, damaged, Side::kSecondary},
+      {damaged, damaged, Side::kPrimary},
+  };
+  for (const Case& c : cases) {
+    view_.AppendText("the last run's report");
+    try {
+      RunComparison({"Prim", "", c.primary}, {"Sec", "", c.secondary}, view_);
+      ADD_FAILURE() << "the run must fail";
+    } catch (const SideError& error) {
+      EXPECT_EQ(error.side(), c.failing) << error.what();
+      EXPECT_EQ(error.number(), dataaccess::kDatabaseDamaged) << error.what();
+    }
+    EXPECT_EQ(view_.Text(), "");
+    EXPECT_FALSE(HoldsOpen(good)) << "the side that was read is released";
+    EXPECT_FALSE(HoldsOpen(damaged));
+  }
 }
 
 }  // namespace
