@@ -93,12 +93,32 @@ StoredTypes ReadStoredTypes(PGresult* result) {
   return types;
 }
 
+// Runs `sql` and hands each row to `row` as it arrives (libpq's single-row mode), so that the
+// whole result of a large catalog is never held at once.
+template <class Row>
+void ForEachRow(PGconn* conn, const char* sql, const QString& target, Row&& row) {
+  const auto failed = [&] {
+    return CatalogUnreadableError(target, QString::fromUtf8(PQerrorMessage(conn)).trimmed());
+  };
+  if (PQsendQuery(conn, sql) == 0 || PQsetSingleRowMode(conn) == 0) throw failed();
+  bool ok = true;
+  while (PGresult* raw = PQgetResult(conn)) {
+    const Result result(raw);
+    const ExecStatusType status = PQresultStatus(raw);
+    if (status == PGRES_SINGLE_TUPLE && ok) {
+      row(raw);
+    } else if (status != PGRES_TUPLES_OK && status != PGRES_SINGLE_TUPLE) {
+      ok = false;  // the rest of the results are read, so that the connection stays usable
+    }
+  }
+  if (!ok) throw failed();
+}
+
 }  // namespace
 
 void ReadPostgresCatalog(PGconn* conn, const QString& target, CatalogTables& tables) {
   Run(conn, kBegin, target);
   const Result schema = Run(conn, kDefaultSchema, target);
-  const Result rows = Run(conn, kColumnsQuery, target);
   QSet<QPair<uint, int>> owners;
   {
     const Result owned = Run(conn, kOwnedQuery, target);
@@ -107,34 +127,33 @@ void ReadPostgresCatalog(PGconn* conn, const QString& target, CatalogTables& tab
     }
   }
   const StoredTypes stored = ReadStoredTypes(Run(conn, kTypesQuery, target).get());
-  Run(conn, "COMMIT", target);
 
   // Columns: oid 0, nspname 1, relname 2, attnum 3, attname 4, type 5, notnull 6, identity 7,
   // generated 8, type oid 9, nextval default 10.
-  PGresult* r = rows.get();
   CatalogRows<uint> found;
   DeclaredTypeCache types(TypeDialect::kPostgres);
-  for (int i = 0; i < PQntuples(r); ++i) {
-    const uint oid = Oid(r, i, 0);
+  ForEachRow(conn, kColumnsQuery, target, [&](PGresult* r) {
+    const uint oid = Oid(r, 0, 0);
     std::optional<size_t> table = found.Find(oid);
-    if (!table) table = found.AddTable(oid, Text(r, i, 1), Text(r, i, 2));
-    if (PQgetisnull(r, i, 4)) continue;
-    const int attnum = std::atoi(PQgetvalue(r, i, 3));
+    if (!table) table = found.AddTable(oid, Text(r, 0, 1), Text(r, 0, 2));
+    if (PQgetisnull(r, 0, 4)) return;
+    const int attnum = std::atoi(PQgetvalue(r, 0, 3));
     ServerColumn column;
-    column.name = Text(r, i, 4);
-    const uint type_oid = Oid(r, i, 9);
+    column.name = Text(r, 0, 4);
+    const uint type_oid = Oid(r, 0, 9);
     const auto enum_type = stored.enums.constFind(type_oid);
     column.type = enum_type != stored.enums.cend()
                       ? *enum_type
-                      : WithTypeLength(types.Classify(Text(r, i, 5)),
+                      : WithTypeLength(types.Classify(Text(r, 0, 5)),
                                        stored.fixed_lengths.value(type_oid, -1));
-    column.required = Flag(r, i, 6);
-    if (Flag(r, i, 7) || (Flag(r, i, 10) && owners.contains({oid, attnum}))) {
+    column.required = Flag(r, 0, 6);
+    if (Flag(r, 0, 7) || (Flag(r, 0, 10) && owners.contains({oid, attnum}))) {
       column.type = AutoNumbered(column.type);
     }
-    if (Flag(r, i, 8)) column.type.attributes |= kGenerated;
+    if (Flag(r, 0, 8)) column.type.attributes |= kGenerated;
     found.AddColumn(*table, attnum, std::move(column));
-  }
+  });
+  Run(conn, "COMMIT", target);
   found.Fill(tables, Text(schema.get(), 0, 0));
 }
 
