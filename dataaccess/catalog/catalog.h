@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "dataaccess/catalog/name_index.h"
-#include "dataaccess/data_objects.h"
 #include "dataaccess/catalog/type_kinds.h"
+#include "dataaccess/data_objects.h"
 
 namespace dataaccess {
 

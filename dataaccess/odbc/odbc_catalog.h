@@ -6,8 +6,8 @@
 #include <QString>
 
 #include "dataaccess/catalog/catalog.h"
-#include "dataaccess/odbc/odbc_session.h"
 #include "dataaccess/catalog/type_kinds.h"
+#include "dataaccess/odbc/odbc_session.h"
 
 namespace dataaccess {
 

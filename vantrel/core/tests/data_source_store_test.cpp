@@ -7,8 +7,8 @@
 #include <QTemporaryDir>
 #include <stdexcept>
 
-#include "testing/testutil.h"
 #include "platform/component/error.h"
+#include "testing/testutil.h"
 #include "vantrel/core/program_objects.h"
 
 namespace vantrel {
