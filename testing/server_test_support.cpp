@@ -4,6 +4,7 @@
 #include <libpq-fe.h>
 #include <mysql.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -203,6 +204,34 @@ int ClosedPort() {
   getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
   close(fd);
   return ntohs(address.sin_port);
+}
+
+CountingPort::CountingPort() {
+  socket_ = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof(address);
+  EXPECT_EQ(bind(socket_, reinterpret_cast<sockaddr*>(&address), length), 0);
+  EXPECT_EQ(listen(socket_, 16), 0);
+  getsockname(socket_, reinterpret_cast<sockaddr*>(&address), &length);
+  port_ = ntohs(address.sin_port);
+  thread_ = std::thread([this] {
+    while (!stop_) {
+      pollfd waiting{socket_, POLLIN, 0};
+      if (poll(&waiting, 1, 20) <= 0) continue;
+      const int client = accept(socket_, nullptr, nullptr);
+      if (client < 0) continue;
+      ++connections_;
+      close(client);
+    }
+  });
+}
+
+CountingPort::~CountingPort() {
+  stop_ = true;
+  thread_.join();
+  close(socket_);
 }
 
 }  // namespace dataaccess::testing

@@ -8,7 +8,9 @@
 
 #include <QString>
 #include <QStringList>
+#include <atomic>
 #include <memory>
+#include <thread>
 
 #include "dataaccess/data_objects.h"
 #include "testing/catalog_reading.h"
@@ -69,6 +71,23 @@ class SilentPort {
   int port_ = 0;
 };
 int ClosedPort();
+
+// A TCP port on 127.0.0.1 that accepts connections, counts them and closes each at once, so that
+// a client gives up quickly: whether a database was contacted at all.
+class CountingPort {
+ public:
+  CountingPort();
+  ~CountingPort();
+  int port() const { return port_; }
+  int connections() const { return connections_; }
+
+ private:
+  int socket_ = -1;
+  int port_ = 0;
+  std::atomic<bool> stop_{false};
+  std::atomic<int> connections_{0};
+  std::thread thread_;
+};
 
 }  // namespace dataaccess::testing
 

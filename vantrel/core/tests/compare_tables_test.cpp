@@ -2,18 +2,12 @@
 // whole report text.
 #include <gtest/gtest.h>
 
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <atomic>
-#include <thread>
 
 #include "dataaccess/errors.h"
+#include "testing/server_test_support.h"
 #include "testing/sqlite_test_file.h"
 #include "testing/testutil.h"
 #include "vantrel/core/comparison_run.h"
@@ -24,6 +18,8 @@ namespace {
 using component::testing::FileContents;
 using component::testing::WriteFileContents;
 
+using dataaccess::testing::ClosedPort;
+using dataaccess::testing::CountingPort;
 using dataaccess::testing::SqliteTestFolder;
 
 class CompareTablesTest : public ::testing::Test {
@@ -260,52 +256,6 @@ TEST_F(CompareTablesTest, SecondaryThatCannotOpenEndsTheRunWithItsSide) {
   EXPECT_EQ(view_.Text(), "") << "the report is emptied before anything is opened";
 }
 
-// A port on 127.0.0.1 that accepts connections, counts them and closes each at once, so that a
-// client gives up quickly.
-class CountingListener {
- public:
-  CountingListener() {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    EXPECT_EQ(bind(fd_, reinterpret_cast<sockaddr*>(&address), length), 0);
-    EXPECT_EQ(listen(fd_, 16), 0);
-    getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length);
-    port_ = ntohs(address.sin_port);
-    thread_ = std::thread([this] {
-      while (!stop_) {
-        pollfd waiting{fd_, POLLIN, 0};
-        if (poll(&waiting, 1, 20) <= 0) continue;
-        const int client = accept(fd_, nullptr, nullptr);
-        if (client < 0) continue;
-        ++connections_;
-        close(client);
-      }
-    });
-  }
-  ~CountingListener() {
-    stop_ = true;
-    thread_.join();
-    close(fd_);
-  }
-  int port() const { return port_; }
-  int connections() const { return connections_; }
-
- private:
-  int fd_ = socket(AF_INET, SOCK_STREAM, 0);
-  int port_ = 0;
-  std::atomic<bool> stop_{false};
-  std::atomic<int> connections_{0};
-  std::thread thread_;
-};
-
-// A loopback port that nothing listens on.
-int ClosedPort() {
-  CountingListener taken;
-  return taken.port();
-}
-
 QString PostgresAt(int port) {
   return QStringLiteral("postgresql://vantrel@127.0.0.1:%1/db?connect_timeout=2&sslmode=disable")
       .arg(port);
@@ -324,7 +274,7 @@ TEST_F(CompareTablesTest, ThePrimaryThatCannotBeReachedKeepsTheSecondaryUncontac
       {good, Side::kSecondary, true},  // the listener does count a contact
   };
   for (const Case& c : cases) {
-    CountingListener secondary;
+    CountingPort secondary;
     try {
       RunComparison({"Prim", "", c.primary}, {"Sec", "", PostgresAt(secondary.port())}, view_);
       ADD_FAILURE() << "the run must fail: " << c.primary.toStdString();
