@@ -12,9 +12,17 @@
 #include <utility>
 #include <vector>
 
-#include "dataaccess/catalog/server_catalog_builder.h"
+#include "dataaccess/catalog/catalog.h"
+#include "dataaccess/server/server_table_name.h"
 
 namespace dataaccess {
+
+// What a catalog row says of one column, before numbering.
+struct ServerColumn {
+  QString name;
+  ColumnType type;
+  bool required = false;
+};
 
 // `Key` is whatever identifies a table in the engine's rows (an oid, a name).
 template <class Key>
@@ -43,20 +51,24 @@ class CatalogRows {
     tables_[table].columns.emplace_back(position, std::move(column));
   }
 
-  // Fills `tables` sorted by schema and table name, each table's columns by position.
+  // Fills `tables` sorted by schema and table name (ServerTableName), each table's columns by
+  // position and numbered 1, 2, ... so that gaps an engine leaves in its own numbering (dropped
+  // columns) do not show.
   void Fill(CatalogTables& tables, const QString& default_schema, const Adjust& adjust = {}) {
     std::sort(tables_.begin(), tables_.end(), [](const Table& a, const Table& b) {
       return a.schema != b.schema ? a.schema < b.schema : a.name < b.name;
     });
     tables.Reserve(tables_.size());
-    ServerCatalogBuilder builder(tables, default_schema);
     for (Table& table : tables_) {
-      builder.AddTable(table.schema, table.name);
+      CatalogColumns& columns =
+          tables.AddTable(ServerTableName(default_schema, table.schema, table.name))
+              .MutableColumns();
       std::stable_sort(table.columns.begin(), table.columns.end(),
                        [](const auto& a, const auto& b) { return a.first < b.first; });
+      int16_t ordinal = 0;
       for (auto& [position, column] : table.columns) {
         if (adjust) adjust(table.schema, table.name, column);
-        builder.AddColumn(std::move(column));
+        columns.Add({std::move(column.name), column.type, ++ordinal, column.required});
       }
     }
   }
