@@ -17,17 +17,20 @@ namespace {
 }
 
 struct TypeHash {
-  size_t operator()(const ColumnType& t) const {
+  size_t operator()(const StoredType& stored) const {
+    const ColumnType& t = stored.type;
     return (static_cast<size_t>(static_cast<uint32_t>(t.data_type)) * 1000003u) ^
            (static_cast<size_t>(static_cast<uint32_t>(t.size)) * 8191u) ^
            (static_cast<size_t>(static_cast<uint32_t>(t.attributes)) << 1) ^
-           static_cast<size_t>(t.allow_zero_length);
+           static_cast<size_t>(t.allow_zero_length) ^ (qHash(stored.declared) << 7);
   }
 };
 struct TypeEqual {
-  bool operator()(const ColumnType& a, const ColumnType& b) const {
+  bool operator()(const StoredType& x, const StoredType& y) const {
+    const ColumnType& a = x.type;
+    const ColumnType& b = y.type;
     return a.data_type == b.data_type && a.size == b.size && a.attributes == b.attributes &&
-           a.allow_zero_length == b.allow_zero_length;
+           a.allow_zero_length == b.allow_zero_length && x.declared == y.declared;
   }
 };
 
@@ -51,7 +54,9 @@ class CatalogStore {
     return QStringView(at, name.size());
   }
 
-  const ColumnType* Intern(const ColumnType& type) { return &*types_.insert(type).first; }
+  const StoredType* Intern(const ColumnType& type, const QString& declared) {
+    return &*types_.insert(StoredType{type, declared}).first;
+  }
 
   uint32_t ColumnCount() const { return column_count_; }
 
@@ -60,8 +65,8 @@ class CatalogStore {
       column_chunks_.emplace_back().reserve(kColumnChunk);
     }
     const QStringView name = AddName(definition.name);
-    column_chunks_.back().emplace_back(name, Intern(definition.type), definition.ordinal_position,
-                                       definition.required);
+    column_chunks_.back().emplace_back(name, Intern(definition.type, definition.declared_type),
+                                       definition.ordinal_position, definition.required);
     ++column_count_;
   }
 
@@ -76,7 +81,7 @@ class CatalogStore {
   std::vector<std::unique_ptr<QChar[]>> name_chunks_;
   size_t name_used_ = 0;
   size_t name_capacity_ = 0;
-  std::unordered_set<ColumnType, TypeHash, TypeEqual> types_;  // nodes never move
+  std::unordered_set<StoredType, TypeHash, TypeEqual> types_;  // nodes never move
   std::vector<std::vector<CatalogColumn>> column_chunks_;      // each reserved once, never moves
   uint32_t column_count_ = 0;
 };

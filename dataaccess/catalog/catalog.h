@@ -22,6 +22,14 @@ struct ColumnDefinition {
   ColumnType type;
   int16_t ordinal_position = 0;
   bool required = false;
+  QString declared_type{};  // as the engine spells it: "varchar(20)", "INT(11) UNSIGNED"
+};
+
+// A column type as the catalog keeps it: its meaning, and the spelling it was declared with.
+// Columns of the same type and spelling share one.
+struct StoredType {
+  ColumnType type;
+  QString declared;
 };
 
 class CatalogStore;
@@ -30,25 +38,27 @@ class CatalogStore;
 // every column of the same type, and no allocation of its own.
 class CatalogColumn final : public DataColumn {
  public:
-  CatalogColumn(QStringView name, const ColumnType* type, int16_t ordinal_position, bool required)
+  CatalogColumn(QStringView name, const StoredType* type, int16_t ordinal_position, bool required)
       : name_(name.data()),
         type_(type),
         name_size_(static_cast<uint32_t>(name.size())),
         ordinal_position_(ordinal_position),
         required_(required) {}
   QString Name() const override { return NameView().toString(); }
-  int32_t DataType() const override { return type_->data_type; }
-  int32_t Size() const override { return type_->size; }
+  int32_t DataType() const override { return type_->type.data_type; }
+  int32_t Size() const override { return type_->type.size; }
   int16_t OrdinalPosition() const override { return ordinal_position_; }
   bool Required() const override { return required_; }
-  int32_t Attributes() const override { return type_->attributes; }
-  bool AllowZeroLength() const override { return type_->allow_zero_length; }
+  int32_t Attributes() const override { return type_->type.attributes; }
+  bool AllowZeroLength() const override { return type_->type.allow_zero_length; }
 
   QStringView NameView() const { return QStringView(name_, name_size_); }
+  // The type as the engine spelled it; empty when the driver had no spelling to give.
+  const QString& DeclaredType() const { return type_->declared; }
 
  private:
   const QChar* name_;
-  const ColumnType* type_;
+  const StoredType* type_;
   uint32_t name_size_;
   int16_t ordinal_position_;
   bool required_;
@@ -120,6 +130,8 @@ class CatalogConnection final : public DataConnection {
   void Close() override { closed_ = true; }
 
   CatalogTables& MutableTables() { return tables_; }
+  // For a driver that learns the name only while reading the catalog.
+  void SetDatabaseName(QString name) { database_name_ = std::move(name); }
 
  private:
   QString connect_string_;

@@ -363,9 +363,10 @@ ColumnType AsJson(ColumnType type) {
   return type;
 }
 
-ColumnType DeclaredTypeCache::Classify(const QString& declared) {
+ColumnType DeclaredTypeCache::Classify(const QString& declared, QString* spelling) {
   auto it = seen_.constFind(declared);
   if (it == seen_.cend()) it = seen_.insert(declared, ClassifyDeclaredType(declared, dialect_));
+  if (spelling) *spelling = it.key();
   return *it;
 }
 

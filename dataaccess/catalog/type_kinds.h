@@ -205,7 +205,9 @@ ColumnType AsJson(ColumnType type);
 class DeclaredTypeCache {
  public:
   explicit DeclaredTypeCache(TypeDialect dialect = TypeDialect::kOther) : dialect_(dialect) {}
-  ColumnType Classify(const QString& declared);
+  // When `spelling` is given, it is set to the cached copy of `declared`, which columns of the
+  // same spelling then share instead of each keeping its own.
+  ColumnType Classify(const QString& declared, QString* spelling = nullptr);
 
  private:
   TypeDialect dialect_;

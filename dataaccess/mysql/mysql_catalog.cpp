@@ -113,7 +113,7 @@ void ReadMysqlCatalog(MYSQL* mysql, const QString& target, CatalogTables& tables
       if (!current) continue;
       ServerColumn column;
       column.name = Text(row, lengths, 1);
-      column.type = types.Classify(Text(row, lengths, 2));
+      column.type = types.Classify(Text(row, lengths, 2), &column.declared_type);
       column.required = row[3] && row[3][0] == '1';
       const QString extra = Text(row, lengths, 4).toUpper();
       if (extra.contains(u"AUTO_INCREMENT")) column.type = AutoNumbered(column.type);

@@ -196,6 +196,7 @@ void ReadOdbcCatalog(const OdbcSession& session, const QString& target, CatalogT
           auto_increment_column > 0 && statement.Integer(auto_increment_column, 0) == 1;
       if (modifier_column > 0) type.has_modifier = statement.Integer(modifier_column, -1) != -1;
       column.type = ClassifyOdbcType(type, dialect);
+      column.declared_type = type.type_name;
       const QString type_name = type.type_name.toLower();
       if (numbered || type_name.contains(u"serial") || type_name.endsWith(u" identity") ||
           column_default.startsWith(u"nextval(", Qt::CaseInsensitive)) {

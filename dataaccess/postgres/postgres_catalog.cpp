@@ -141,11 +141,11 @@ void ReadPostgresCatalog(PGconn* conn, const QString& target, CatalogTables& tab
     ServerColumn column;
     column.name = Text(r, 0, 4);
     const uint type_oid = Oid(r, 0, 9);
+    const ColumnType declared = types.Classify(Text(r, 0, 5), &column.declared_type);
     const auto enum_type = stored.enums.constFind(type_oid);
     column.type = enum_type != stored.enums.cend()
                       ? *enum_type
-                      : WithTypeLength(types.Classify(Text(r, 0, 5)),
-                                       stored.fixed_lengths.value(type_oid, -1));
+                      : WithTypeLength(declared, stored.fixed_lengths.value(type_oid, -1));
     column.required = Flag(r, 0, 6);
     if (Flag(r, 0, 7) || (Flag(r, 0, 10) && owners.contains({oid, attnum}))) {
       column.type = AutoNumbered(column.type);

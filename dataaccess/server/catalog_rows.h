@@ -22,6 +22,7 @@ struct ServerColumn {
   QString name;
   ColumnType type;
   bool required = false;
+  QString declared_type{};
 };
 
 // `Key` is whatever identifies a table in the engine's rows (an oid, a name).
@@ -68,7 +69,8 @@ class CatalogRows {
       int16_t ordinal = 0;
       for (auto& [position, column] : table.columns) {
         if (adjust) adjust(table.schema, table.name, column);
-        columns.Add({std::move(column.name), column.type, ++ordinal, column.required});
+        columns.Add({std::move(column.name), column.type, ++ordinal, column.required,
+                     std::move(column.declared_type)});
       }
     }
   }

@@ -242,7 +242,7 @@ class TableFiller {
     ColumnDefinition column;
     column.name = NameFromBytes(row.Utf8(1));
     const QString declared = row.Text(2);
-    column.type = types_.Classify(declared);
+    column.type = types_.Classify(declared, &column.declared_type);
     column.ordinal_position = static_cast<int16_t>(++ordinal_);
     column.required = row.Int(3) != 0;
     if (row.Int(5) >= 2) column.type.attributes |= kGenerated;
