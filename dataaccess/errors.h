@@ -13,7 +13,7 @@ enum DataAccessError : int32_t {
   kItemNotFound = 3100,          // Item(name) found no table or column of that name
   kConnectionClosed = 3101,      // the connection was used after Close()
   kNotADatabase = 3102,          // the file exists but is not a database of the engine
-  kDatabaseDamaged = 3103,       // the file is a database, but damaged or truncated
+  kDatabaseDamaged = 3103,       // the file is a database or snapshot, but damaged or truncated
   kDatabaseLocked = 3104,        // another program holds a lock that stops reading
   kCatalogUnreadable = 3105,     // the catalog query failed for another reason
   kNoDatabaseGiven = 3106,       // neither a name nor a connect string says what to open
@@ -24,6 +24,8 @@ enum DataAccessError : int32_t {
   kUnknownDatabase = 3112,  // the server has no database of that name
   kConnectTimeout = 3113,   // a server did not answer in time
   kDriverMissing = 3114,    // the client library or driver for the engine is not installed
+  kSnapshotTooNew = 3115,   // a snapshot file of a format version this build cannot read
+  kNameNotUnicode = 3116,   // a name holds bytes that are not UTF-8: a snapshot cannot keep it
 };
 
 // The source text that errors of the data-access library carry.

@@ -12,6 +12,8 @@
 #include "dataaccess/connect_string_mask.h"
 #include "vantrel/cli/json_report.h"
 #include "vantrel/cli/progress_line.h"
+#include "vantrel/cli/snapshot_command.h"
+#include "vantrel/cli/source_argument.h"
 #include "vantrel/cli/sources_command.h"
 #include "vantrel/core/comparison_run.h"
 #include "vantrel/core/data_source_store.h"
@@ -109,23 +111,6 @@ WalkOptions WalkOptionsOf(const CompareOptions& options) {
   return walk;
 }
 
-// A stored data source of that display name, else the argument as a connect string.
-DataSource SourceFrom(const std::string& argument, const std::string& display_name) {
-  const QString text = QString::fromLocal8Bit(argument);
-  DataSourceStore& store = ProgramDataSources();
-  if (store.IsListed(text)) {
-    DataSource source = store.Lookup(text);
-    if (!display_name.empty()) source.display_name = QString::fromLocal8Bit(display_name);
-    return source;
-  }
-  DataSource source;
-  // The argument as typed, less any password, names the database in the report.
-  source.display_name =
-      display_name.empty() ? dataaccess::MaskPasswords(text) : QString::fromLocal8Bit(display_name);
-  source.connect_string = text;
-  return source;
-}
-
 void PrintReport(const QString& report, bool crlf) {
   QString text = report;
   if (!crlf) text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -147,7 +132,7 @@ int RunCompare(const CompareOptions& options) {
   QString primary_name;
   QString secondary_name;
   const auto lookup = [](const std::string& argument, const std::string& name, QString* shown) {
-    DataSource source = SourceFrom(argument, name);
+    DataSource source = SourceFromArgument(argument, name);
     *shown = source.display_name;
     return source;
   };
@@ -193,6 +178,7 @@ int RunCommandLine(int argc, char** argv) {
   app.require_subcommand(1);
   std::function<int()> run;
   AddSourcesCommand(app, &run);
+  AddSnapshotCommand(app, &run);
   CompareOptions options;
   CLI::App* compare = app.add_subcommand("compare", "Compare two databases and print the report");
   compare->footer(kCompareFooter);

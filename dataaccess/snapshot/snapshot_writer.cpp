@@ -1,0 +1,133 @@
+// Writes snapshots one column per line, so that a snapshot kept in version control shows a
+// changed column as one changed line.
+#include <QByteArray>
+#include <QString>
+
+#include "dataaccess/catalog/catalog.h"
+#include "dataaccess/errors.h"
+#include "dataaccess/snapshot.h"
+#include "platform/component/error.h"
+
+namespace dataaccess {
+namespace {
+
+constexpr qsizetype kFlushSize = 1 << 16;
+
+// A JSON string of `text`, characters outside ASCII as UTF-8. A lone surrogate stands for a name
+// byte that was not UTF-8 (catalog/name_bytes.h); JSON has no way to keep such a byte, and a
+// replacement would make the snapshot name another table than the database does, so it is
+// refused.
+void AppendString(QByteArray& out, QStringView text) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  out.append('"');
+  qsizetype plain_from = 0;
+  const auto flush_plain = [&](qsizetype to) {
+    if (to > plain_from) out.append(text.mid(plain_from, to - plain_from).toUtf8());
+  };
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const char16_t c = text[i].unicode();
+    const bool paired = QChar::isHighSurrogate(c) && i + 1 < text.size() &&
+                        QChar::isLowSurrogate(text[i + 1].unicode());
+    if (paired) {
+      ++i;
+      continue;
+    }
+    if (QChar::isSurrogate(c)) {
+      throw component::Error(
+          kNameNotUnicode, ErrorSource(),
+          QStringLiteral("The name '%1' holds bytes that are not UTF-8, which a snapshot cannot "
+                         "keep")
+              .arg(QString::fromUtf8(text.toUtf8())));
+    }
+    if (c >= 0x20 && c != u'"' && c != u'\\') continue;
+    flush_plain(i);
+    plain_from = i + 1;
+    if (c == u'"' || c == u'\\') {
+      out.append('\\').append(static_cast<char>(c));
+    } else if (c == u'\n') {
+      out.append("\\n");
+    } else if (c == u'\t') {
+      out.append("\\t");
+    } else {
+      out.append("\\u");
+      for (int shift = 12; shift >= 0; shift -= 4) out.append(kHex[(c >> shift) & 0xf]);
+    }
+  }
+  flush_plain(text.size());
+  out.append('"');
+}
+
+void AppendColumn(QByteArray& out, const DataColumn& column) {
+  const auto* stored = dynamic_cast<const CatalogColumn*>(&column);
+  out.append("{\"name\": ");
+  if (stored) {
+    AppendString(out, stored->NameView());
+  } else {
+    AppendString(out, column.Name());
+  }
+  out.append(", \"declared_type\": ");
+  AppendString(out, stored ? QStringView(stored->DeclaredType()) : QStringView());
+  out.append(", \"data_type\": ").append(QByteArray::number(column.DataType()));
+  out.append(", \"size\": ").append(QByteArray::number(column.Size()));
+  out.append(", \"ordinal_position\": ").append(QByteArray::number(column.OrdinalPosition()));
+  out.append(", \"required\": ").append(column.Required() ? "true" : "false");
+  out.append(", \"attributes\": ").append(QByteArray::number(column.Attributes()));
+  out.append(", \"allow_zero_length\": ").append(column.AllowZeroLength() ? "true" : "false");
+  out.append('}');
+}
+
+class ChunkedOutput {
+ public:
+  explicit ChunkedOutput(QIODevice& device) : device_(device) { buffer_.reserve(kFlushSize * 2); }
+  QByteArray& buffer() { return buffer_; }
+  void FlushWhenFull() {
+    if (buffer_.size() >= kFlushSize) Flush();
+  }
+  void Flush() {
+    if (device_.write(buffer_) != buffer_.size()) {
+      throw component::Error(
+          component::kPathFileAccessError, ErrorSource(),
+          QStringLiteral("Cannot write the snapshot: %1").arg(device_.errorString()));
+    }
+    buffer_.clear();
+  }
+
+ private:
+  QIODevice& device_;
+  QByteArray buffer_;
+};
+
+}  // namespace
+
+void WriteSnapshot(const DataConnection& connection, QIODevice& device) {
+  ChunkedOutput output(device);
+  QByteArray& out = output.buffer();
+  out.append("{\n  \"format\": \"vantrel-snapshot\",\n  \"version\": ");
+  out.append(QByteArray::number(kSnapshotFormatVersion));
+  out.append(",\n  \"database\": ");
+  AppendString(out, connection.DatabaseName());
+  out.append(",\n  \"tables\": [");
+  const auto tables = connection.Tables().Enumerate();
+  const char* table_separator = "\n";
+  while (const DataTable* table = tables->Next()) {
+    out.append(table_separator).append("    {\n      \"name\": ");
+    table_separator = ",\n";
+    AppendString(out, table->Name());
+    out.append(",\n      \"columns\": [");
+    const auto columns = table->Columns().Enumerate();
+    const char* column_separator = "\n        ";
+    bool any_column = false;
+    while (const DataColumn* column = columns->Next()) {
+      out.append(column_separator);
+      column_separator = ",\n        ";
+      any_column = true;
+      AppendColumn(out, *column);
+      output.FlushWhenFull();
+    }
+    out.append(any_column ? "\n      ]\n    }" : "]\n    }");
+  }
+  out.append(table_separator[0] == ',' ? "\n  ]\n}\n" : "]\n}\n");
+  output.Flush();
+}
+
+}  // namespace dataaccess

@@ -1,0 +1,108 @@
+#include "vantrel/cli/snapshot_command.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "dataaccess/connect_string_mask.h"
+#include "dataaccess/data_engine.h"
+#include "dataaccess/snapshot.h"
+#include "platform/component/error.h"
+#include "vantrel/cli/compare_command.h"
+#include "vantrel/cli/source_argument.h"
+#include "vantrel/core/visible_text.h"
+
+namespace vantrel::cli {
+namespace {
+
+constexpr char kSnapshotFooter[] =
+    "DATABASE is a stored data source or a database, as 'compare --help' lists them.\n"
+    "\n"
+    "The snapshot holds every table and view with its columns: each column's name, its type\n"
+    "as the engine spells it, and the properties the report compares. Nothing else of the\n"
+    "database (no rows) is kept. It is a JSON file of one column a line, made to be kept in\n"
+    "version control; its format is versioned and described in the manual page.\n"
+    "\n"
+    "A snapshot is then a database like any other: 'vantrel-cli compare live.db\n"
+    "schema.json' compares a database with the snapshot (the path alone is enough, or\n"
+    "snapshot:PATH), and so do the stored data sources and the window.\n"
+    "\n"
+    "The file is replaced only once the whole snapshot is written; on failure an existing\n"
+    "file is left as it was.\n"
+    "\n"
+    "Exit status:\n"
+    "  0  the snapshot was written\n"
+    "  2  error: the database could not be read, or the file could not be written";
+
+struct SnapshotOptions {
+  std::string database;
+  std::string output;
+};
+
+int Failed(const char* what, const QString& about, const component::Error& error) {
+  std::fprintf(stderr, "vantrel-cli: %s '%s': %s (error %d)\n", what,
+               VisibleText(about).toUtf8().constData(),
+               VisibleText(error.description()).toUtf8().constData(), error.number());
+  return kFailed;
+}
+
+int RunSnapshot(const SnapshotOptions& options) {
+  const DataSource source = SourceFromArgument(options.database);
+  const QString shown = dataaccess::MaskPasswords(QString::fromLocal8Bit(options.database));
+  std::unique_ptr<dataaccess::DataConnection> connection;
+  try {
+    connection = dataaccess::DataEngine::Instance().Environments().Item(0).OpenConnection(
+        source.database_name, dataaccess::kPromptCompleteRequired, true, source.connect_string);
+  } catch (const component::Error& error) {
+    return Failed("cannot open the database", shown, error);
+  }
+  const bool to_stdout = options.output.empty() || options.output == "-";
+  const QString output = QString::fromLocal8Bit(options.output);
+  try {
+    if (to_stdout) {
+      QFile out;
+      if (!out.open(stdout, QIODevice::WriteOnly)) {
+        throw component::Error(component::kPathFileAccessError, QStringLiteral("vantrel-cli"),
+                               out.errorString());
+      }
+      dataaccess::WriteSnapshot(*connection, out);
+      out.flush();
+    } else {
+      // Written beside the target and renamed over it at the end: a snapshot kept in version
+      // control is never left half written.
+      QSaveFile out(output);
+      if (!out.open(QIODevice::WriteOnly)) {
+        return Failed("cannot write the snapshot to", output,
+                      component::Error(component::kPathFileAccessError,
+                                       QStringLiteral("vantrel-cli"), out.errorString()));
+      }
+      dataaccess::WriteSnapshot(*connection, out);
+      if (!out.commit()) {
+        return Failed("cannot write the snapshot to", output,
+                      component::Error(component::kPathFileAccessError,
+                                       QStringLiteral("vantrel-cli"), out.errorString()));
+      }
+    }
+  } catch (const component::Error& error) {
+    return Failed("cannot take a snapshot of", shown, error);
+  }
+  connection->Close();
+  return kNoDifferences;
+}
+
+}  // namespace
+
+void AddSnapshotCommand(CLI::App& app, std::function<int()>* run) {
+  auto options = std::make_shared<SnapshotOptions>();
+  CLI::App* snapshot =
+      app.add_subcommand("snapshot", "Write a database's tables and columns to a snapshot file");
+  snapshot->footer(kSnapshotFooter);
+  snapshot->add_option("DATABASE", options->database, "The data source or database")->required();
+  snapshot->add_option("-o,--output", options->output, "Write to FILE instead of standard output")
+      ->type_name("FILE");
+  snapshot->callback([run, options] { *run = [options] { return RunSnapshot(*options); }; });
+}
+
+}  // namespace vantrel::cli
