@@ -69,7 +69,8 @@ struct Scalar {
 // failure and stops the parse; fields it does not know are skipped, whatever they hold.
 class SnapshotHandler final : public nlohmann::json_sax<Json> {
  public:
-  explicit SnapshotHandler(CatalogTables& tables) : tables_(tables) {}
+  SnapshotHandler(CatalogTables& tables, uint64_t file_size)
+      : tables_(tables), file_size_(file_size) {}
 
   bool null() override { return OnScalar({Scalar::kNull}); }
   bool boolean(bool value) override { return OnScalar({Scalar::kBoolean, 0, value}); }
@@ -97,7 +98,7 @@ class SnapshotHandler final : public nlohmann::json_sax<Json> {
     return true;
   }
 
-  bool parse_error(std::size_t, const std::string&,
+  bool parse_error(std::size_t position, const std::string&,
                    const nlohmann::detail::exception& error) override {
     // "[json.exception.parse_error.101] parse error at line 3, column 5: syntax error ..."
     std::string text = error.what();
@@ -105,7 +106,8 @@ class SnapshotHandler final : public nlohmann::json_sax<Json> {
     if (at != std::string::npos) text = text.substr(at + 15);
     const size_t colon = text.find(": ");
     const QString place = QString::fromStdString(text.substr(0, colon));
-    if (text.find("unexpected end of input") != std::string::npos) {
+    // Cut off inside a token, the parser complains about the token; the position tells.
+    if (position >= file_size_ || text.find("unexpected end of input") != std::string::npos) {
       return Fail(kDatabaseDamaged,
                   QStringLiteral("the file ends too early, as if truncated (%1)").arg(place));
     }
@@ -415,6 +417,7 @@ class SnapshotHandler final : public nlohmann::json_sax<Json> {
   }
 
   CatalogTables& tables_;
+  uint64_t file_size_;
   Level level_ = Level::kDocument;
   int skip_depth_ = 0;
   std::string key_;
@@ -474,7 +477,7 @@ std::unique_ptr<CatalogConnection> ReadSnapshot(const QString& path) {
 
   auto connection =
       std::make_unique<CatalogConnection>(QStringLiteral("snapshot:") + path, QString());
-  SnapshotHandler handler(connection->MutableTables());
+  SnapshotHandler handler(connection->MutableTables(), static_cast<uint64_t>(facts.st_size));
   Json::sax_parse(in, &handler);
   if (in.bad()) ThrowFileError(path);
   if (const auto failure = handler.Outcome()) {

@@ -1,0 +1,233 @@
+// Snapshot files: what survives the round trip through one, how a snapshot is recognised, and
+// how a broken, foreign or newer file fails.
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QDir>
+#include <QFileInfo>
+
+#include "dataaccess/data_engine.h"
+#include "dataaccess/drivers/driver.h"
+#include "dataaccess/errors.h"
+#include "dataaccess/snapshot.h"
+#include "testing/catalog_reading.h"
+#include "testing/sqlite_test_file.h"
+#include "testing/testutil.h"
+
+namespace dataaccess {
+namespace {
+
+using component::testing::FileContents;
+using component::testing::WriteFileContents;
+using testing::Open;
+using testing::OpenFailure;
+using testing::SqliteTestFolder;
+
+// Quoted, escaped and non-ASCII names (one outside the BMP), every kind of column the SQLite
+// reader derives something for, a view, and a table without rowid.
+constexpr char kVariedSchema[] = R"sql(
+CREATE TABLE "Order ""Lines""" (id INTEGER PRIMARY KEY, qty SMALLINT NOT NULL,
+  price NUMERIC(10, 2), doc TEXT CHECK (json_valid(doc)), made TIMESTAMP);
+CREATE TABLE "Größe	\" (k VARCHAR(20), v BLOB, w, "😀" INT UNSIGNED);
+CREATE TABLE keyed (k INTEGER PRIMARY KEY DESC, g INT GENERATED ALWAYS AS (k + 1)) ;
+CREATE TABLE pairs (a TEXT, b TEXT, PRIMARY KEY (a, b)) WITHOUT ROWID;
+CREATE VIEW totals AS SELECT id, price FROM "Order ""Lines""";
+)sql";
+
+QByteArray SnapshotOf(const DataConnection& connection) {
+  QBuffer buffer;
+  buffer.open(QIODevice::WriteOnly);
+  WriteSnapshot(connection, buffer);
+  return buffer.data();
+}
+
+// Every compared property of every column, one line each, in enumeration order.
+QStringList Properties(const DataConnection& connection) {
+  QStringList lines;
+  const auto tables = connection.Tables().Enumerate();
+  while (const DataTable* table = tables->Next()) {
+    const auto columns = table->Columns().Enumerate();
+    while (const DataColumn* c = columns->Next()) {
+      lines << QStringLiteral("%1.%2 %3 %4 %5 %6 %7 %8")
+                   .arg(table->Name(), c->Name())
+                   .arg(c->DataType())
+                   .arg(c->Size())
+                   .arg(c->OrdinalPosition())
+                   .arg(c->Required())
+                   .arg(c->Attributes())
+                   .arg(c->AllowZeroLength());
+    }
+  }
+  return lines;
+}
+
+TEST(SnapshotTest, ASnapshotOpensAsTheDatabaseItWasTakenFrom) {
+  SqliteTestFolder folder;
+  const QString database = folder.CreateDatabase("shop.db", kVariedSchema);
+  const auto source = Open(QString(), database);
+  const QByteArray snapshot = SnapshotOf(*source);
+  EXPECT_TRUE(snapshot.contains(R"x("declared_type": "NUMERIC(10, 2)")x")) << snapshot.constData();
+  const QString path = folder.PathOf("shop.json");
+  WriteFileContents(path, snapshot);
+
+  const auto copy = Open(QString(), path);
+  EXPECT_EQ(Properties(*copy), Properties(*source));
+  EXPECT_EQ(copy->DatabaseName(), "shop");
+  EXPECT_EQ(copy->ConnectString(), "snapshot:" + path);
+  // Declared types survive too: the snapshot of the snapshot is the same file.
+  EXPECT_EQ(SnapshotOf(*copy), snapshot);
+  // Both ways of reopening a connection reach the same snapshot.
+  EXPECT_EQ(Properties(*Open(copy->DatabaseName(), copy->ConnectString())), Properties(*source));
+  EXPECT_EQ(Properties(*Open(QString(), copy->ConnectString())), Properties(*source));
+
+  // An empty database is an empty snapshot, not an error.
+  const auto empty =
+      Open(QString(), folder.CreateDatabase("empty.db", "CREATE TABLE t (a); DROP TABLE t;"));
+  WriteFileContents(folder.PathOf("empty.json"), SnapshotOf(*empty));
+  EXPECT_TRUE(Properties(*Open(QString(), folder.PathOf("empty.json"))).isEmpty());
+}
+
+TEST(SnapshotTest, AFileIsTakenForASnapshotByItsContentNotItsName) {
+  SqliteTestFolder folder;
+  const QString database = folder.CreateDatabase("really sqlite.json", "CREATE TABLE t (a INT);");
+  const QString snapshot = folder.PathOf("schema.db");
+  WriteFileContents(snapshot, SnapshotOf(*Open(QString(), database)));
+  const auto driver_for = [](const QString& connect_string) {
+    const ConnectRequest request{QString(), connect_string, kPromptNever};
+    for (const Driver* driver : AllDrivers()) {
+      if (driver->Accepts(request)) return driver->Name();
+    }
+    return QString();
+  };
+  EXPECT_EQ(driver_for(database), "SQLite");
+  EXPECT_EQ(driver_for(snapshot), "snapshot");
+  EXPECT_EQ(driver_for("snapshot:" + snapshot), "snapshot");
+  EXPECT_EQ(driver_for("sqlite:" + snapshot), "SQLite");
+  EXPECT_EQ(Open(QString(), snapshot)->ConnectString(), "snapshot:" + snapshot);
+  // Named as a snapshot but missing: the snapshot driver's own "file not found".
+  EXPECT_EQ(OpenFailure(QString(), "snapshot:" + folder.PathOf("gone.json")).number(),
+            component::kFileNotFound);
+}
+
+TEST(SnapshotTest, WhatASnapshotCannotKeepFailsTheWriteNotTheRead) {
+  SqliteTestFolder folder;
+  const QString database = folder.CreateDatabase("t.db", "CREATE TABLE t (a INT);");
+  // A name of bytes that are not UTF-8: JSON has no way to hold them.
+  const QByteArray sql = "CREATE TABLE \"bad\xff\" (a INT);";
+  const QString odd = folder.CreateDatabase("odd.db", sql.constData());
+  const auto odd_connection = Open(QString(), odd);
+  EXPECT_EQ(component::testing::ErrorThrownBy([&] { SnapshotOf(*odd_connection); }).number(),
+            kNameNotUnicode);
+
+  const auto connection = Open(QString(), database);
+  QBuffer refusing;
+  refusing.open(QIODevice::ReadOnly);
+  const component::Error error =
+      component::testing::ErrorThrownBy([&] { WriteSnapshot(*connection, refusing); });
+  EXPECT_EQ(error.number(), component::kPathFileAccessError) << error.what();
+}
+
+// A valid snapshot of two tables, to break in the cases below.
+constexpr char kGood[] = R"({
+  "format": "vantrel-snapshot",
+  "version": 1,
+  "database": "shop",
+  "tables": [
+    {"name": "a", "columns": [
+      {"name": "x", "declared_type": "INT", "data_type": 2, "size": 4, "ordinal_position": 1, "required": true, "attributes": 1, "allow_zero_length": false}]},
+    {"name": "b", "columns": []}
+  ]
+}
+)";
+
+QByteArray Replaced(const char* before, const char* after) {
+  QByteArray text(kGood);
+  EXPECT_TRUE(text.contains(before)) << before;
+  return text.replace(before, after);
+}
+
+TEST(SnapshotTest, BrokenForeignAndNewerFilesFailWithOneErrorThatSaysWhy) {
+  SqliteTestFolder folder;
+  const QByteArray deep = QByteArray(10000, '[') + QByteArray(10000, ']');
+  const struct {
+    const char* name;
+    QByteArray content;
+    int32_t number;
+    const char* says;
+  } cases[] = {
+      {"another format", Replaced("vantrel-snapshot", "other-tool"), kNotADatabase,
+       "is not a Vantrel snapshot"},
+      {"other json", R"({"name": "package", "tables": 3})", kNotADatabase,
+       "is not a Vantrel snapshot"},
+      {"nested array", deep, kNotADatabase, "is not a Vantrel snapshot"},
+      {"newer version", Replaced("\"version\": 1", "\"version\": 2"), kSnapshotTooNew,
+       "format version 2"},
+      {"version as text", Replaced("\"version\": 1", "\"version\": \"1\""), kDatabaseDamaged,
+       "\"version\" should be a whole number"},
+      {"size as text", Replaced("\"size\": 4", "\"size\": \"4\""), kDatabaseDamaged,
+       "table 1 (\"a\"), column 1 (\"x\"), \"size\" should be a whole number"},
+      {"flag as number", Replaced("\"required\": true", "\"required\": 1"), kDatabaseDamaged,
+       "\"required\" should be true or false"},
+      {"position too large", Replaced("\"ordinal_position\": 1", "\"ordinal_position\": 40000"),
+       kDatabaseDamaged, "\"ordinal_position\" is out of range (-32768 to 32767)"},
+      {"fraction", Replaced("\"data_type\": 2", "\"data_type\": 2.5"), kDatabaseDamaged,
+       "\"data_type\" should be a whole number"},
+      {"missing field", Replaced("\"declared_type\": \"INT\", ", ""), kDatabaseDamaged,
+       "\"declared_type\" is missing"},
+      {"tables not an array", Replaced("\"tables\": [", "\"tables\": {\"t\": ["), kDatabaseDamaged,
+       "\"tables\" should be an array"},
+      {"table listed twice", Replaced("\"name\": \"b\"", "\"name\": \"a\""), kDatabaseDamaged,
+       "table 2 (\"a\") is listed twice"},
+      {"no database name", Replaced("\"database\": \"shop\",", ""), kDatabaseDamaged,
+       "\"database\" is missing"},
+      {"more after the end", QByteArray(kGood) + "{}", kDatabaseDamaged, "not well-formed JSON"},
+      {"name not UTF-8", Replaced("\"name\": \"b\"", "\"name\": \"b\xff\""), kDatabaseDamaged,
+       "not well-formed JSON"},
+      {"deep inside",
+       Replaced("\"tables\"", ("\"x\": " + deep.left(9000) + ", \"tables\"").constData()),
+       kDatabaseDamaged, "not well-formed JSON"},
+  };
+  for (const auto& c : cases) {
+    const QString path = folder.PathOf(QStringLiteral("%1.json").arg(c.name));
+    WriteFileContents(path, c.content);
+    const component::Error error = OpenFailure(QString(), path);
+    EXPECT_EQ(error.number(), c.number) << c.name << ": " << error.what();
+    EXPECT_TRUE(error.description().contains(c.says)) << c.name << ": " << error.what();
+    EXPECT_TRUE(error.description().startsWith("'" + path + "'")) << c.name << ": " << error.what();
+  }
+}
+
+TEST(SnapshotTest, ATruncatedSnapshotNeverOpensAsPartOfOne) {
+  SqliteTestFolder folder;
+  const QByteArray good(kGood);
+  const qsizetype marker_end = good.indexOf("vantrel-snapshot\"") + 17;
+  const QString path = folder.PathOf("cut.json");
+  for (qsizetype cut = 1; cut < good.size() - 2; cut += 5) {
+    WriteFileContents(path, good.left(cut));
+    const component::Error error = OpenFailure(QString(), path);
+    if (cut < marker_end) {
+      EXPECT_EQ(error.number(), kNotADatabase) << "cut at " << cut << ": " << error.what();
+    } else {
+      EXPECT_EQ(error.number(), kDatabaseDamaged) << "cut at " << cut << ": " << error.what();
+      EXPECT_TRUE(error.description().contains("ends too early")) << cut << ": " << error.what();
+    }
+  }
+}
+
+TEST(SnapshotTest, FieldsMayComeInAnyOrderAndUnknownOnesAreSkipped) {
+  SqliteTestFolder folder;
+  const QString path = folder.PathOf("edited.json");
+  const QByteArray deep = QByteArray(10000, '[') + QByteArray(10000, ']');
+  WriteFileContents(path, "{\"deep\": " + deep +
+                              R"x(, "tables": [{"columns": [{"allow_zero_length": true, "size": 9,
+    "note": {"any": [1, 2, {"deep": null}]}, "required": false, "name": "y", "attributes": 2,
+    "ordinal_position": 1, "data_type": 6, "declared_type": "varchar(9)"}], "name": "t",
+    "comment": "kept by hand"}], "database": "hand", "version": 1,
+    "format": "vantrel-snapshot", "written_by": ["someone"]})x");
+  const auto connection = Open(QString(), path);
+  EXPECT_EQ(Properties(*connection), QStringList{"t.y 6 9 1 0 2 1"});
+  EXPECT_EQ(connection->DatabaseName(), "hand");
+}
+
+}  // namespace
+}  // namespace dataaccess
