@@ -35,4 +35,23 @@ QStringList ColumnNames(const DataConnection& connection, const QString& table) 
   return names;
 }
 
+QStringList ColumnProperties(const DataConnection& connection) {
+  QStringList lines;
+  const auto tables = connection.Tables().Enumerate();
+  while (const DataTable* table = tables->Next()) {
+    const auto columns = table->Columns().Enumerate();
+    while (const DataColumn* c = columns->Next()) {
+      lines << QStringLiteral("%1.%2 %3 %4 %5 %6 %7 %8")
+                   .arg(table->Name(), c->Name())
+                   .arg(c->DataType())
+                   .arg(c->Size())
+                   .arg(c->OrdinalPosition())
+                   .arg(c->Required())
+                   .arg(c->Attributes())
+                   .arg(c->AllowZeroLength());
+    }
+  }
+  return lines;
+}
+
 }  // namespace dataaccess::testing

@@ -22,6 +22,9 @@ component::Error OpenFailure(const QString& name, const QString& connect_string)
 QStringList TableNames(const DataConnection& connection);
 // Column names of a table in enumeration order.
 QStringList ColumnNames(const DataConnection& connection, const QString& table);
+// Every compared property of every column, a line each ("table.column type size position
+// required attributes zero-length"), in enumeration order.
+QStringList ColumnProperties(const DataConnection& connection);
 
 }  // namespace dataaccess::testing
 

@@ -17,6 +17,7 @@
 #include "dataaccess/odbc/odbc_catalog.h"
 #include "dataaccess/odbc/odbc_session.h"
 #include "dataaccess/postgres/postgres_session.h"
+#include "dataaccess/snapshot.h"
 #include "testing/server_test_support.h"
 #include "testing/testutil.h"
 
@@ -92,6 +93,7 @@ struct Engine {
   std::function<QString(const QString& connect_string, const char* sql)> refusal;
   QString read_only_refusal;
   QString password_fact;
+  QString varchar_spelling;  // how the catalog spells c_varchar's declared type
 };
 
 // Names the row in test listings.
@@ -172,6 +174,7 @@ Engine Postgres() {
   };
   e.read_only_refusal = QStringLiteral("25006");
   e.password_fact = QStringLiteral("PG_PASSWORD");
+  e.varchar_spelling = QStringLiteral("character varying(30)");
   return e;
 }
 
@@ -232,6 +235,7 @@ Engine Mariadb() {
   };
   e.read_only_refusal = QStringLiteral("1792");
   e.password_fact = QStringLiteral("MARIADB_PASSWORD");
+  e.varchar_spelling = QStringLiteral("varchar(30)");
   return e;
 }
 
@@ -263,6 +267,7 @@ Engine Odbc() {
   };
   e.read_only_refusal = QStringLiteral("read-only");
   e.password_fact = QStringLiteral("PG_PASSWORD");
+  e.varchar_spelling = QStringLiteral("varchar");
   return e;
 }
 
@@ -372,6 +377,25 @@ TEST_P(ServerDriverTest, ConnectStringAndDatabaseNameReopenTheDatabase) {
   EXPECT_EQ(TableNames(*named), TableNames(*direct));
   EXPECT_EQ(Open(QString(), named->ConnectString())->DatabaseName(), database);
   EXPECT_EQ(Open(named->DatabaseName(), named->ConnectString())->DatabaseName(), database);
+}
+
+TEST_P(ServerDriverTest, ASnapshotHoldsTheWholeCatalogInTheEnginesSpelling) {
+  const auto source = Open(QString(), Uri());
+  QTemporaryDir folder;
+  const QString path = folder.filePath("snapshot.json");
+  {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    WriteSnapshot(*source, file);
+  }
+  const auto copy = Open(QString(), path);
+  EXPECT_EQ(ColumnProperties(*copy), ColumnProperties(*source));
+  EXPECT_EQ(copy->DatabaseName(), source->DatabaseName());
+  const QByteArray text = component::testing::FileContents(path);
+  EXPECT_FALSE(text.contains(R"("declared_type": "")")) << text.constData();
+  EXPECT_TRUE(text.contains(R"({"name": "c_varchar", "declared_type": ")" +
+                            GetParam().varchar_spelling.toUtf8() + '"'))
+      << text.constData();
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, ServerDriverTest,

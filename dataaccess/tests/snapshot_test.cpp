@@ -19,6 +19,7 @@ namespace {
 
 using component::testing::FileContents;
 using component::testing::WriteFileContents;
+using testing::ColumnProperties;
 using testing::Open;
 using testing::OpenFailure;
 using testing::SqliteTestFolder;
@@ -41,26 +42,6 @@ QByteArray SnapshotOf(const DataConnection& connection) {
   return buffer.data();
 }
 
-// Every compared property of every column, one line each, in enumeration order.
-QStringList Properties(const DataConnection& connection) {
-  QStringList lines;
-  const auto tables = connection.Tables().Enumerate();
-  while (const DataTable* table = tables->Next()) {
-    const auto columns = table->Columns().Enumerate();
-    while (const DataColumn* c = columns->Next()) {
-      lines << QStringLiteral("%1.%2 %3 %4 %5 %6 %7 %8")
-                   .arg(table->Name(), c->Name())
-                   .arg(c->DataType())
-                   .arg(c->Size())
-                   .arg(c->OrdinalPosition())
-                   .arg(c->Required())
-                   .arg(c->Attributes())
-                   .arg(c->AllowZeroLength());
-    }
-  }
-  return lines;
-}
-
 TEST(SnapshotTest, ASnapshotOpensAsTheDatabaseItWasTakenFrom) {
   SqliteTestFolder folder;
   const QString database = folder.CreateDatabase("shop.db", kVariedSchema);
@@ -71,20 +52,21 @@ TEST(SnapshotTest, ASnapshotOpensAsTheDatabaseItWasTakenFrom) {
   WriteFileContents(path, snapshot);
 
   const auto copy = Open(QString(), path);
-  EXPECT_EQ(Properties(*copy), Properties(*source));
+  EXPECT_EQ(ColumnProperties(*copy), ColumnProperties(*source));
   EXPECT_EQ(copy->DatabaseName(), "shop");
   EXPECT_EQ(copy->ConnectString(), "snapshot:" + path);
   // Declared types survive too: the snapshot of the snapshot is the same file.
   EXPECT_EQ(SnapshotOf(*copy), snapshot);
   // Both ways of reopening a connection reach the same snapshot.
-  EXPECT_EQ(Properties(*Open(copy->DatabaseName(), copy->ConnectString())), Properties(*source));
-  EXPECT_EQ(Properties(*Open(QString(), copy->ConnectString())), Properties(*source));
+  EXPECT_EQ(ColumnProperties(*Open(copy->DatabaseName(), copy->ConnectString())),
+            ColumnProperties(*source));
+  EXPECT_EQ(ColumnProperties(*Open(QString(), copy->ConnectString())), ColumnProperties(*source));
 
   // An empty database is an empty snapshot, not an error.
   const auto empty =
       Open(QString(), folder.CreateDatabase("empty.db", "CREATE TABLE t (a); DROP TABLE t;"));
   WriteFileContents(folder.PathOf("empty.json"), SnapshotOf(*empty));
-  EXPECT_TRUE(Properties(*Open(QString(), folder.PathOf("empty.json"))).isEmpty());
+  EXPECT_TRUE(ColumnProperties(*Open(QString(), folder.PathOf("empty.json"))).isEmpty());
 }
 
 TEST(SnapshotTest, AFileIsTakenForASnapshotByItsContentNotItsName) {
@@ -225,7 +207,7 @@ TEST(SnapshotTest, FieldsMayComeInAnyOrderAndUnknownOnesAreSkipped) {
     "comment": "kept by hand"}], "database": "hand", "version": 1,
     "format": "vantrel-snapshot", "written_by": ["someone"]})x");
   const auto connection = Open(QString(), path);
-  EXPECT_EQ(Properties(*connection), QStringList{"t.y 6 9 1 0 2 1"});
+  EXPECT_EQ(ColumnProperties(*connection), QStringList{"t.y 6 9 1 0 2 1"});
   EXPECT_EQ(connection->DatabaseName(), "hand");
 }
 
