@@ -179,6 +179,40 @@ TEST(CompareCommandTest, UsageErrorsExitTwoAndHelpExitsZero) {
   EXPECT_TRUE(help.out.contains("Exit status")) << help.out.toStdString();
 }
 
+TEST(SnapshotCommandTest, ASnapshotStandsInForItsDatabaseAndAFailedOneKeepsTheOldFile) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath("sales.json");
+  const Result to_stdout = RunCli({"snapshot", kSales});
+  EXPECT_EQ(to_stdout.exit_code, 0) << to_stdout.err.toStdString();
+  EXPECT_EQ(RunCli({"snapshot", kSales, "-o", path}).exit_code, 0);
+  EXPECT_EQ(component::testing::FileContents(path), to_stdout.out);
+
+  const Result report =
+      RunCli({"compare", "--name1", "Sales Live", "--name2", "Sales Test", path, kSalesTest});
+  EXPECT_EQ(report.exit_code, 1);
+  EXPECT_EQ(report.out, QByteArray(kSalesReport));
+  EXPECT_EQ(RunCli({"compare", kSales, "snapshot:" + path}).exit_code, 0);
+  ASSERT_EQ(RunCli({"sources", "add", "Kept", path}).exit_code, 0);
+  EXPECT_EQ(RunCli({"compare", "Kept", kSales}).exit_code, 0);
+  EXPECT_EQ(RunCli({"sources", "delete", "Kept"}).exit_code, 0);
+
+  for (const QString& unopenable : {dir.filePath("missing.db"), kSalesTest}) {
+    const QString target = unopenable == kSalesTest ? dir.filePath("no/such/folder.json") : path;
+    const Result failed = RunCli({"snapshot", unopenable, "-o", target});
+    EXPECT_EQ(failed.exit_code, 2);
+    EXPECT_EQ(failed.err.count('\n'), 1) << failed.err.toStdString();
+    EXPECT_EQ(component::testing::FileContents(path), to_stdout.out);
+  }
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"sales.json"});
+
+  component::testing::WriteFileContents(path, to_stdout.out.left(to_stdout.out.size() / 2));
+  const Result damaged = RunCli({"compare", kSales, path});
+  EXPECT_EQ(damaged.exit_code, 2);
+  EXPECT_EQ(damaged.out, "");
+  EXPECT_TRUE(damaged.err.contains("is a damaged snapshot: the file ends too early"))
+      << damaged.err.toStdString();
+}
+
 // The same store the window's Data Source Manager keeps, driven from the command line.
 TEST(SourcesCommandTest, ManagesTheStoreAndCompareFindsStoredNames) {
   dataaccess::testing::SqliteTestFolder folder;
