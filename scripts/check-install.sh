@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the build into a temporary prefix and checks what a desktop user gets: both programs,
 # the component libraries where the class factory looks for them, a valid desktop entry, the
-# icon and the manual page; the installed programs must run from there. Usage: check-install.sh BUILD_DIR
+# icon, the manual page and the snapshot format's documents; the installed programs must run
+# from there. Usage: check-install.sh BUILD_DIR
 set -euo pipefail
 build=${1:?usage: check-install.sh BUILD_DIR}
 prefix=$(mktemp -d)
@@ -10,7 +11,8 @@ cmake --install "$build" --prefix "$prefix" >/dev/null
 status=0
 for file in bin/vantrel bin/vantrel-cli lib/vantrel/libcorbenna.so lib/vantrel/libhalcyra.so \
   lib/vantrel/liblumifex.so lib/vantrel/libvantrel_widgets.so share/applications/vantrel.desktop \
-  share/icons/hicolor/scalable/apps/vantrel.svg share/man/man1/vantrel-cli.1; do
+  share/icons/hicolor/scalable/apps/vantrel.svg share/man/man1/vantrel-cli.1 \
+  share/doc/Vantrel/snapshot-format.md share/doc/Vantrel/snapshot.schema.json; do
   [ -e "$prefix/$file" ] || { echo "not installed: $file"; status=1; }
 done
 desktop-file-validate "$prefix/share/applications/vantrel.desktop" || status=1
