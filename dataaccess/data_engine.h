@@ -40,6 +40,8 @@ class DataEnvironment {
   //
   // `connect_string` says how to reach the database:
   //   "sqlite:PATH" or a bare PATH                 an SQLite file
+  //   "snapshot:PATH", or a bare PATH of a file    a snapshot (snapshot.h)
+  //     that starts as JSON
   //   "postgresql://…", "host=… dbname=…"          PostgreSQL (postgres/postgres_session.h)
   //   "mysql://…", "mariadb://…"                   MySQL or MariaDB (mysql/mysql_session.h)
   //   "ODBC;DSN=…", "DSN=…", "DRIVER={…};…"        an ODBC data source (odbc/odbc_session.h)

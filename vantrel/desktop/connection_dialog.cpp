@@ -52,7 +52,8 @@ ConnectionDialog::ConnectionDialog(const QStringList& odbc_sources, QWidget* par
 
   engine_ = new QComboBox(this);
   engine_->setObjectName(QStringLiteral("engine"));
-  engine_->addItems({tr("SQLite file"), tr("PostgreSQL"), tr("MySQL or MariaDB"), tr("ODBC")});
+  engine_->addItems(
+      {tr("SQLite file or snapshot"), tr("PostgreSQL"), tr("MySQL or MariaDB"), tr("ODBC")});
   pages_ = new QStackedWidget(this);
   pages_->addWidget(MakeFilePage());
   pages_->addWidget(MakeServerPage());
@@ -159,8 +160,9 @@ void ConnectionDialog::EngineChanged(int engine) {
 
 void ConnectionDialog::BrowseForFile() {
   const QString chosen = QFileDialog::getOpenFileName(
-      this, tr("Open an SQLite Database"), QFileInfo(file_->text()).absolutePath(),
-      tr("SQLite databases (*.db *.sqlite *.sqlite3 *.db3);;All files (*)"));
+      this, tr("Open an SQLite Database or a Snapshot"), QFileInfo(file_->text()).absolutePath(),
+      tr("Databases and snapshots (*.db *.sqlite *.sqlite3 *.db3 *.json);;"
+         "SQLite databases (*.db *.sqlite *.sqlite3 *.db3);;Snapshots (*.json);;All files (*)"));
   if (!chosen.isEmpty()) file_->setText(QDir::toNativeSeparators(chosen));
 }
 

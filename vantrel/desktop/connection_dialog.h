@@ -1,5 +1,6 @@
-// The connection prompt: the user picks an engine and describes a database (an SQLite file; a
-// server's host, port, database, user and password; or one of unixODBC's data sources).
+// The connection prompt: the user picks an engine and describes a database (an SQLite file or a
+// snapshot; a server's host, port, database, user and password; or one of unixODBC's data
+// sources).
 #ifndef VANTREL_VANTREL_DESKTOP_CONNECTION_DIALOG_H_
 #define VANTREL_VANTREL_DESKTOP_CONNECTION_DIALOG_H_
 

@@ -9,9 +9,12 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QToolBar>
 
+#include "dataaccess/data_engine.h"
+#include "dataaccess/snapshot.h"
 #include "testing/testutil.h"
 #include "vantrel/core/data_source_store.h"
 #include "vantrel/core/program_objects.h"
@@ -146,6 +149,27 @@ TEST_F(MainWindowTest, RunReportsEveryDifferenceAndTheToolbarRunsTheSame) {
   EXPECT_EQ(boxes[0].title, "Database Comparison Complete");
   EXPECT_EQ(boxes[0].text, "No differences found.");
   EXPECT_EQ(Child<QPlainTextEdit>(window, "txtResults")->toPlainText(), "");
+}
+
+TEST_F(MainWindowTest, AStoredSnapshotStandsInForItsDatabase) {
+  QTemporaryDir folder;
+  const QString snapshot = folder.filePath("sales.json");
+  {
+    QFile file(snapshot);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    dataaccess::WriteSnapshot(
+        *dataaccess::DataEngine::Instance().Environments().Item(0).OpenConnection(
+            QString(), dataaccess::kPromptNever, true, kSales),
+        file);
+  }
+  ProgramDataSources().AddDataSource(QStringLiteral("Sales Live"), snapshot, QString());
+  MainWindow window;
+  Child<QComboBox>(window, "cboPrimaryDatabase")->setCurrentText("Sales Live");
+  Child<QComboBox>(window, "cboSecondaryDatabase")->setCurrentText("Sales Test");
+  const auto boxes = RunThroughModals([&] { MenuItem(window, "&Run")->trigger(); });
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, "Database differences where found.");
+  EXPECT_EQ(Child<QPlainTextEdit>(window, "txtResults")->toPlainText(), kSalesReport);
 }
 
 TEST_F(MainWindowTest, ARunThatCannotOpenASideIsLoggedWithoutSummary) {
