@@ -81,7 +81,7 @@ QWidget* ConnectionDialog::MakeFilePage() {
   auto* page = new QWidget(this);
   file_ = new QLineEdit(page);
   file_->setObjectName(QStringLiteral("file"));
-  file_->setPlaceholderText(tr("Path of an SQLite database file"));
+  file_->setPlaceholderText(tr("Path of an SQLite database or a snapshot"));
   auto* browse = new QPushButton(tr("&Browse..."), page);
   connect(browse, &QPushButton::clicked, this, &ConnectionDialog::BrowseForFile);
   connect(file_, &QLineEdit::textChanged, this, &ConnectionDialog::UpdateOk);
