@@ -59,7 +59,7 @@ constexpr FieldName kColumnFields[] = {
 
 // One scalar of the document, as the SAX events give it.
 struct Scalar {
-  enum Kind { kNull, kBoolean, kInteger, kOutOfRange, kFloat, kString } kind;
+  enum Kind { kNull, kBoolean, kInteger, kOutOfRange, kFloat, kString } kind = kNull;
   int64_t integer = 0;
   bool boolean = false;
   const std::string* text = nullptr;
