@@ -10,7 +10,9 @@ trap 'rm -rf "$prefix"' EXIT
 cmake --install "$build" --prefix "$prefix" >/dev/null
 status=0
 for file in bin/vantrel bin/vantrel-cli lib/vantrel/libcorbenna.so lib/vantrel/libhalcyra.so \
-  lib/vantrel/liblumifex.so lib/vantrel/libvantrel_widgets.so share/applications/vantrel.desktop \
+  lib/vantrel/liblumifex.so lib/vantrel/libvantrel_widgets.so lib/vantrel/libvantrel_dataaccess.so \
+  lib/vantrel/libvantrel_postgres.so lib/vantrel/libvantrel_mysql.so lib/vantrel/libvantrel_odbc.so \
+  share/applications/vantrel.desktop \
   share/icons/hicolor/scalable/apps/vantrel.svg share/man/man1/vantrel-cli.1 \
   share/doc/Vantrel/snapshot-format.md share/doc/Vantrel/snapshot.schema.json; do
   [ -e "$prefix/$file" ] || { echo "not installed: $file"; status=1; }

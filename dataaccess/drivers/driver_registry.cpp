@@ -1,20 +1,65 @@
+#include <QRegularExpression>
+
 #include "dataaccess/drivers/driver.h"
-#include "dataaccess/mysql/mysql_driver.h"
-#include "dataaccess/odbc/odbc_driver.h"
-#include "dataaccess/postgres/postgres_driver.h"
+#include "dataaccess/drivers/engine_library.h"
+#include "dataaccess/odbc_sources.h"
 #include "dataaccess/snapshot/snapshot_driver.h"
 #include "dataaccess/sqlite/sqlite_driver.h"
+#include "platform/component/error.h"
 
 namespace dataaccess {
+namespace {
+
+bool Matches(const QRegularExpression& form, const QString& connect_string) {
+  return form.match(connect_string.trimmed()).hasMatch();
+}
+
+// A URI of libpq's, or a string that starts like a keyword string; libpq's own list of keywords
+// decides the rest.
+bool MightBePostgres(const QString& connect_string) {
+  static const QRegularExpression form(QStringLiteral("^(postgres(ql)?://|[A-Za-z_]+\\s*=)"),
+                                       QRegularExpression::CaseInsensitiveOption);
+  return Matches(form, connect_string);
+}
+
+bool MightBeMysql(const QString& connect_string) {
+  static const QRegularExpression form(QStringLiteral("^(mysql|mariadb)://"),
+                                       QRegularExpression::CaseInsensitiveOption);
+  return Matches(form, connect_string);
+}
+
+bool MightBeOdbc(const QString& connect_string) {
+  static const QRegularExpression form(QStringLiteral("^(ODBC;|(DSN|DRIVER|FILEDSN)\\s*=)"),
+                                       QRegularExpression::CaseInsensitiveOption);
+  return Matches(form, connect_string);
+}
+
+}  // namespace
+
+const EngineLibrary kOdbcLibrary = {"ODBC", "libvantrel_odbc.so", "vantrel_odbc_engine"};
 
 const std::vector<const Driver*>& AllDrivers() {
-  static const ServerDriver postgres(PostgresEngine());
-  static const ServerDriver mysql(MysqlEngine());
-  static const ServerDriver odbc(OdbcEngine());
+  static const EngineLibraryDriver postgres(
+      {"PostgreSQL", "libvantrel_postgres.so", "vantrel_postgres_engine"}, MightBePostgres);
+  static const EngineLibraryDriver mysql({"MySQL", "libvantrel_mysql.so", "vantrel_mysql_engine"},
+                                         MightBeMysql);
+  static const EngineLibraryDriver odbc(kOdbcLibrary, MightBeOdbc);
   static const SnapshotDriver snapshot;
   static const SqliteDriver sqlite;
   static const std::vector<const Driver*> drivers = {&postgres, &mysql, &odbc, &snapshot, &sqlite};
   return drivers;
+}
+
+QStringList OdbcDataSourceNames() {
+  try {
+    using Names = void (*)(QStringList*);
+    QStringList names;
+    reinterpret_cast<Names>(ResolveInEngineLibrary(kOdbcLibrary, "vantrel_odbc_data_source_names"))(
+        &names);
+    return names;
+  } catch (const component::Error&) {
+    return {};  // no driver manager: no data sources to offer
+  }
 }
 
 }  // namespace dataaccess

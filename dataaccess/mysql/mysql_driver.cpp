@@ -19,3 +19,10 @@ ServerSession Connect(const ConnectRequest& request) {
 ServerEngine MysqlEngine() { return {"MySQL", IsMysqlConnectString, Connect, MysqlReopenString}; }
 
 }  // namespace dataaccess
+
+// What the data-access library looks up when it loads this engine's library.
+extern "C" __attribute__((visibility("default"))) const dataaccess::ServerEngine*
+vantrel_mysql_engine() {
+  static const dataaccess::ServerEngine engine = dataaccess::MysqlEngine();
+  return &engine;
+}

@@ -2,6 +2,7 @@
 
 #include "dataaccess/odbc/odbc_catalog.h"
 #include "dataaccess/odbc/odbc_session.h"
+#include "dataaccess/odbc/odbc_sources_reader.h"
 
 namespace dataaccess {
 namespace {
@@ -24,3 +25,15 @@ QString ReopenString(const ConnectRequest& request, const QString&) {
 ServerEngine OdbcEngine() { return {"ODBC", IsOdbcConnectString, Connect, ReopenString}; }
 
 }  // namespace dataaccess
+
+// What the data-access library looks up when it loads this engine's library.
+extern "C" __attribute__((visibility("default"))) const dataaccess::ServerEngine*
+vantrel_odbc_engine() {
+  static const dataaccess::ServerEngine engine = dataaccess::OdbcEngine();
+  return &engine;
+}
+
+extern "C" __attribute__((visibility("default"))) void vantrel_odbc_data_source_names(
+    QStringList* names) {
+  *names = dataaccess::ReadOdbcDataSourceNames();
+}

@@ -1,4 +1,4 @@
-#include "dataaccess/odbc_sources.h"
+#include "dataaccess/odbc/odbc_sources_reader.h"
 
 #include <sql.h>
 #include <sqlext.h>
@@ -16,7 +16,7 @@ constexpr SQLSMALLINT kTextCapacity = 256;
 
 }  // namespace
 
-QStringList OdbcDataSourceNames() {
+QStringList ReadOdbcDataSourceNames() {
   QStringList names;
   SQLHENV environment = SQL_NULL_HENV;
   if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &environment))) return names;

@@ -21,3 +21,10 @@ ServerEngine PostgresEngine() {
 }
 
 }  // namespace dataaccess
+
+// What the data-access library looks up when it loads this engine's library.
+extern "C" __attribute__((visibility("default"))) const dataaccess::ServerEngine*
+vantrel_postgres_engine() {
+  static const dataaccess::ServerEngine engine = dataaccess::PostgresEngine();
+  return &engine;
+}

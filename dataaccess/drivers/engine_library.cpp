@@ -1,0 +1,67 @@
+#include "dataaccess/drivers/engine_library.h"
+
+#include <dlfcn.h>
+
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <mutex>
+
+#include "dataaccess/errors.h"
+#include "platform/component/error.h"
+
+namespace dataaccess {
+namespace {
+
+// The folder of the data-access library itself, where the engine libraries are built and
+// installed beside it.
+QString OwnFolder() {
+  Dl_info info{};
+  if (dladdr(reinterpret_cast<void*>(&ResolveInEngineLibrary), &info) == 0 || !info.dli_fname) {
+    return QString();
+  }
+  return QFileInfo(QString::fromLocal8Bit(info.dli_fname)).absolutePath();
+}
+
+}  // namespace
+
+void* ResolveInEngineLibrary(const EngineLibrary& library, const char* symbol) {
+  static std::mutex mutex;
+  static QHash<QString, void*> handles;  // loaded once, kept for the life of the process
+  const std::lock_guard<std::mutex> lock(mutex);
+  const QString path = OwnFolder() + u'/' + QLatin1String(library.file);
+  void*& handle = handles[path];
+  QString failure;
+  if (!handle) {
+    handle = dlopen(QFile::encodeName(path).constData(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle) failure = QString::fromLocal8Bit(dlerror());
+  }
+  void* address = handle ? dlsym(handle, symbol) : nullptr;
+  if (handle && !address) failure = QString::fromLocal8Bit(dlerror());
+  if (!address) {
+    throw component::Error(kDriverMissing, ErrorSource(),
+                           QStringLiteral("Vantrel's %1 driver cannot be loaded from '%2': %3")
+                               .arg(QLatin1String(library.engine), path, failure));
+  }
+  return address;
+}
+
+const ServerEngine& EngineLibraryDriver::Engine() const {
+  using Entry = const ServerEngine* (*)();
+  return *reinterpret_cast<Entry>(ResolveInEngineLibrary(library_, library_.entry))();
+}
+
+bool EngineLibraryDriver::Accepts(const ConnectRequest& request) const {
+  if (!might_accept_(request.connect_string)) return false;
+  try {
+    return Engine().accepts(request.connect_string);
+  } catch (const component::Error&) {
+    return true;  // Connect then says that the driver is missing
+  }
+}
+
+CatalogRead EngineLibraryDriver::Connect(const ConnectRequest& request) const {
+  return ServerDriver(Engine()).Connect(request);
+}
+
+}  // namespace dataaccess
