@@ -40,6 +40,8 @@ catalog_query="SELECT m.name, p.* FROM sqlite_schema m JOIN pragma_table_info(m.
                WHERE m.type IN ('table','view')"
 
 median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+# Wall seconds, to the millisecond, since a `date +%s%N` reading (time(1) gives hundredths only).
+seconds_since() { awk -v a="$1" -v b="$(date +%s%N)" 'BEGIN { printf "%.3f", (b - a) / 1e9 }'; }
 
 printf '%8s %9s %6s %16s %14s %8s %10s %12s %12s\n' tables columns runs sequential_floor_s \
   vantrel_cli_s ratio peak_MB floor_peak_MB report_lines
@@ -57,16 +59,18 @@ for tables in "${sizes[@]}"; do
   cat "$work/v0.db" "$second" >/dev/null
   floors=() clis=() peak_kb=0 floor_kb=0
   for _ in $(seq 1 "$runs"); do
-    /usr/bin/time -f '%e %M' -o "$work/floor" bash -c \
+    start=$(date +%s%N)
+    /usr/bin/time -f '%M' -o "$work/floor" bash -c \
       "sqlite3 '$work/v0.db' \"\$0\" >/dev/null && sqlite3 '$second' \"\$0\" >/dev/null" \
       "$catalog_query"
-    read -r s kb < <(tail -n 1 "$work/floor")
-    floors+=("$s")
+    floors+=("$(seconds_since "$start")")
+    kb=$(tail -n 1 "$work/floor")
     [ "$kb" -gt "$floor_kb" ] && floor_kb=$kb
-    /usr/bin/time -f '%e %M' -o "$work/cli" "$cli" compare "$work/v0.db" "$second" \
+    start=$(date +%s%N)
+    /usr/bin/time -f '%M' -o "$work/cli" "$cli" compare "$work/v0.db" "$second" \
       >"$work/report" || true
-    read -r s kb < <(tail -n 1 "$work/cli")  # time(1) may first note the exit status
-    clis+=("$s")
+    clis+=("$(seconds_since "$start")")
+    kb=$(tail -n 1 "$work/cli")  # time(1) may first note the exit status
     [ "$kb" -gt "$peak_kb" ] && peak_kb=$kb
   done
   floor_s=$(printf '%s\n' "${floors[@]}" | median)
