@@ -54,6 +54,20 @@ class CatalogStore {
     return QStringView(at, name.size());
   }
 
+  // `name` in Latin-1, one byte a character; only for names whose characters all have one.
+  QLatin1StringView AddLatin1Name(QStringView name) {
+    const size_t size = static_cast<size_t>(name.size());
+    if (byte_chunks_.empty() || byte_used_ + size > byte_capacity_) {
+      byte_capacity_ = std::max(kByteChunk, size);
+      byte_chunks_.push_back(std::make_unique<char[]>(byte_capacity_));
+      byte_used_ = 0;
+    }
+    char* at = byte_chunks_.back().get() + byte_used_;
+    std::transform(name.begin(), name.end(), at, [](QChar c) { return char(c.unicode()); });
+    byte_used_ += size;
+    return QLatin1StringView(at, name.size());
+  }
+
   const StoredType* Intern(const ColumnType& type, const QString& declared) {
     return &*types_.insert(StoredType{type, declared}).first;
   }
@@ -64,9 +78,15 @@ class CatalogStore {
     if (column_chunks_.empty() || column_chunks_.back().size() == kColumnChunk) {
       column_chunks_.emplace_back().reserve(kColumnChunk);
     }
-    const QStringView name = AddName(definition.name);
-    column_chunks_.back().emplace_back(name, Intern(definition.type, definition.declared_type),
-                                       definition.ordinal_position, definition.required);
+    const StoredType* type = Intern(definition.type, definition.declared_type);
+    const QString& name = definition.name;
+    if (std::all_of(name.begin(), name.end(), [](QChar c) { return c.unicode() < 0x100; })) {
+      column_chunks_.back().emplace_back(AddLatin1Name(name), type, definition.ordinal_position,
+                                         definition.required);
+    } else {
+      column_chunks_.back().emplace_back(AddName(name), type, definition.ordinal_position,
+                                         definition.required);
+    }
     ++column_count_;
   }
 
@@ -76,11 +96,15 @@ class CatalogStore {
 
  private:
   static constexpr size_t kNameChunk = 32768;
+  static constexpr size_t kByteChunk = 65536;
   static constexpr size_t kColumnChunk = 4096;
 
   std::vector<std::unique_ptr<QChar[]>> name_chunks_;
   size_t name_used_ = 0;
   size_t name_capacity_ = 0;
+  std::vector<std::unique_ptr<char[]>> byte_chunks_;
+  size_t byte_used_ = 0;
+  size_t byte_capacity_ = 0;
   std::unordered_set<StoredType, TypeHash, TypeEqual> types_;  // nodes never move
   std::vector<std::vector<CatalogColumn>> column_chunks_;      // each reserved once, never moves
   uint32_t column_count_ = 0;
@@ -137,7 +161,9 @@ DataColumn& CatalogColumns::Item(const QString& name) const {
   }
   for (uint32_t i = first_; i < end; ++i) {
     CatalogColumn& column = store_->Column(i);
-    if (EqualFolded(column.NameView(), name)) return column;
+    if (column.NameView().size() == name.size() && EqualFolded(column.Name(), name)) {
+      return column;
+    }
   }
   ThrowNotFound(QStringLiteral("column"), name);
 }

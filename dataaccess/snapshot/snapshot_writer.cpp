@@ -60,11 +60,7 @@ void AppendString(QByteArray& out, QStringView text) {
 void AppendColumn(QByteArray& out, const DataColumn& column) {
   const auto* stored = dynamic_cast<const CatalogColumn*>(&column);
   out.append("{\"name\": ");
-  if (stored) {
-    AppendString(out, stored->NameView());
-  } else {
-    AppendString(out, column.Name());
-  }
+  AppendString(out, column.Name());
   out.append(", \"declared_type\": ");
   AppendString(out, stored ? QStringView(stored->DeclaredType()) : QStringView());
   out.append(", \"data_type\": ").append(QByteArray::number(column.DataType()));
