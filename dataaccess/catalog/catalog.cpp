@@ -139,7 +139,7 @@ class TableEnumerator final : public Enumerator<DataTable> {
 
 }  // namespace
 
-void CatalogColumns::Add(ColumnDefinition definition) {
+void CatalogColumns::Add(const ColumnDefinition& definition) {
   if (count_ == 0) {
     first_ = store_->ColumnCount();
   } else if (first_ + count_ != store_->ColumnCount()) {

@@ -83,7 +83,7 @@ class CatalogColumns final : public ColumnCollection {
   explicit CatalogColumns(CatalogStore* store) : store_(store) {}
   // Adds a column after the others. The columns of one table are added together: adding to a
   // table after columns of a later table were added throws std::logic_error.
-  void Add(ColumnDefinition definition);
+  void Add(const ColumnDefinition& definition);
   std::unique_ptr<Enumerator<DataColumn>> Enumerate() const override;
   int32_t Count() const override { return static_cast<int32_t>(count_); }
   DataColumn& Item(const QString& name) const override;
