@@ -34,6 +34,18 @@ struct TypeEqual {
   }
 };
 
+// A column's record in the name buffer: a unit of flags and length, a unit holding the ordinal
+// position, then the name. Its characters follow as Latin-1 bytes, two to a unit, when they all
+// have one (most names are ASCII). A length of kLongName or more is kLongName in the first unit
+// and the length in two units after the position.
+constexpr char16_t kLatin1Flag = 0x8000;
+constexpr char16_t kRequiredFlag = 0x4000;
+constexpr char16_t kLongName = 0x3FFF;
+
+bool IsLatin1(QStringView name) {
+  return std::all_of(name.begin(), name.end(), [](QChar c) { return c.unicode() < 0x100; });
+}
+
 }  // namespace
 
 // Everything the tables of one catalog share: the characters of every name, one copy of each
@@ -42,34 +54,9 @@ struct TypeEqual {
 class CatalogStore {
  public:
   QStringView AddName(QStringView name) {
-    const size_t size = static_cast<size_t>(name.size());
-    if (name_chunks_.empty() || name_used_ + size > name_capacity_) {
-      name_capacity_ = std::max(kNameChunk, size);
-      name_chunks_.push_back(std::make_unique<QChar[]>(name_capacity_));
-      name_used_ = 0;
-    }
-    QChar* at = name_chunks_.back().get() + name_used_;
-    std::copy(name.begin(), name.end(), at);
-    name_used_ += size;
+    char16_t* at = Allocate(static_cast<size_t>(name.size()));
+    std::copy(name.utf16(), name.utf16() + name.size(), at);
     return QStringView(at, name.size());
-  }
-
-  // `name` in Latin-1, one byte a character; only for names whose characters all have one.
-  QLatin1StringView AddLatin1Name(QStringView name) {
-    const size_t size = static_cast<size_t>(name.size());
-    if (byte_chunks_.empty() || byte_used_ + size > byte_capacity_) {
-      byte_capacity_ = std::max(kByteChunk, size);
-      byte_chunks_.push_back(std::make_unique<char[]>(byte_capacity_));
-      byte_used_ = 0;
-    }
-    char* at = byte_chunks_.back().get() + byte_used_;
-    std::transform(name.begin(), name.end(), at, [](QChar c) { return char(c.unicode()); });
-    byte_used_ += size;
-    return QLatin1StringView(at, name.size());
-  }
-
-  const StoredType* Intern(const ColumnType& type, const QString& declared) {
-    return &*types_.insert(StoredType{type, declared}).first;
   }
 
   uint32_t ColumnCount() const { return column_count_; }
@@ -78,15 +65,9 @@ class CatalogStore {
     if (column_chunks_.empty() || column_chunks_.back().size() == kColumnChunk) {
       column_chunks_.emplace_back().reserve(kColumnChunk);
     }
-    const StoredType* type = Intern(definition.type, definition.declared_type);
-    const QString& name = definition.name;
-    if (std::all_of(name.begin(), name.end(), [](QChar c) { return c.unicode() < 0x100; })) {
-      column_chunks_.back().emplace_back(AddLatin1Name(name), type, definition.ordinal_position,
-                                         definition.required);
-    } else {
-      column_chunks_.back().emplace_back(AddName(name), type, definition.ordinal_position,
-                                         definition.required);
-    }
+    const StoredType* type =
+        &*types_.insert(StoredType{definition.type, definition.declared_type}).first;
+    column_chunks_.back().emplace_back(Encode(definition), type);
     ++column_count_;
   }
 
@@ -95,20 +76,68 @@ class CatalogStore {
   }
 
  private:
-  static constexpr size_t kNameChunk = 32768;
-  static constexpr size_t kByteChunk = 65536;
+  static constexpr size_t kNameChunk = 32768;  // units
   static constexpr size_t kColumnChunk = 4096;
 
-  std::vector<std::unique_ptr<QChar[]>> name_chunks_;
+  const char16_t* Encode(const ColumnDefinition& definition) {
+    const QStringView name = definition.name;
+    const bool latin1 = IsLatin1(name);
+    const size_t size = static_cast<size_t>(name.size());
+    const bool long_name = size >= kLongName;
+    const size_t header = long_name ? 4 : 2;
+    char16_t* at = Allocate(header + (latin1 ? (size + 1) / 2 : size));
+    at[0] = static_cast<char16_t>((latin1 ? kLatin1Flag : 0) |
+                                  (definition.required ? kRequiredFlag : 0) |
+                                  (long_name ? kLongName : size));
+    at[1] = static_cast<char16_t>(definition.ordinal_position);
+    if (long_name) {
+      at[2] = static_cast<char16_t>(size & 0xFFFF);
+      at[3] = static_cast<char16_t>(size >> 16);
+    }
+    if (latin1) {
+      std::transform(name.begin(), name.end(), reinterpret_cast<char*>(at + header),
+                     [](QChar c) { return static_cast<char>(c.unicode()); });
+    } else {
+      std::copy(name.utf16(), name.utf16() + size, at + header);
+    }
+    return at;
+  }
+
+  char16_t* Allocate(size_t units) {
+    if (name_chunks_.empty() || name_used_ + units > name_capacity_) {
+      name_capacity_ = std::max(kNameChunk, units);
+      name_chunks_.push_back(std::make_unique<char16_t[]>(name_capacity_));
+      name_used_ = 0;
+    }
+    char16_t* at = name_chunks_.back().get() + name_used_;
+    name_used_ += units;
+    return at;
+  }
+
+  std::vector<std::unique_ptr<char16_t[]>> name_chunks_;
   size_t name_used_ = 0;
   size_t name_capacity_ = 0;
-  std::vector<std::unique_ptr<char[]>> byte_chunks_;
-  size_t byte_used_ = 0;
-  size_t byte_capacity_ = 0;
   std::unordered_set<StoredType, TypeHash, TypeEqual> types_;  // nodes never move
   std::vector<std::vector<CatalogColumn>> column_chunks_;      // each reserved once, never moves
   uint32_t column_count_ = 0;
 };
+
+QAnyStringView CatalogColumn::NameView() const {
+  qsizetype size = stored_[0] & kLongName;
+  const char16_t* characters = stored_ + 2;
+  if (size == kLongName) {
+    size = static_cast<qsizetype>(stored_[2]) | (static_cast<qsizetype>(stored_[3]) << 16);
+    characters = stored_ + 4;
+  }
+  if (stored_[0] & kLatin1Flag) {
+    return QLatin1StringView(reinterpret_cast<const char*>(characters), size);
+  }
+  return QStringView(characters, size);
+}
+
+int16_t CatalogColumn::OrdinalPosition() const { return static_cast<int16_t>(stored_[1]); }
+
+bool CatalogColumn::Required() const { return (stored_[0] & kRequiredFlag) != 0; }
 
 namespace {
 

@@ -126,6 +126,45 @@ TEST(SqliteDriverTest, LookupPrefersExactNameThenIgnoresAsciiCaseOnly) {
   }
 }
 
+// The catalog keeps Latin-1 names a byte a character and long names with a longer header before
+// them: every name, position and NOT NULL must read back whole, by enumeration and by lookup.
+TEST(SqliteDriverTest, ColumnNamesOfAnyLengthAndAlphabetReadBackWhole) {
+  const QString names[] = {
+      "a",
+      "ab",
+      "é",
+      "\u0133",
+      "\U0001F600x",
+      QString(32766, u'x'),
+      QString(32767, u'y'),
+      QString(70001, u'z'),
+      QString(32767, QChar(0x0133)),
+      QString(40000, QChar(0xE9)),
+  };
+  // Every second column is NOT NULL.
+  QStringList definitions;
+  for (const QString& name : names) {
+    definitions << '"' + name + (definitions.size() % 2 ? "\" NOT NULL" : "\"");
+  }
+  const QString sql = "CREATE TABLE t (" + definitions.join(", ") + ")";
+  SqliteTestFolder folder;
+  auto connection = Open(QString(), folder.CreateDatabase("long.db", sql.toUtf8().constData()));
+  EXPECT_EQ(ColumnNames(*connection, "t"), QStringList(std::begin(names), std::end(names)));
+  ColumnCollection& columns = connection->Tables().Item("t").Columns();
+  int16_t position = 0;
+  for (const QString& name : names) {
+    const std::string label = (name.left(3) + QString::number(name.size())).toStdString();
+    ++position;
+    const DataColumn& column = columns.Item(name);
+    EXPECT_EQ(column.Name(), name) << label;
+    EXPECT_EQ(column.OrdinalPosition(), position) << label;
+    EXPECT_EQ(column.Required(), position % 2 == 0) << label;
+    if (name.front().unicode() < 0x80) {
+      EXPECT_EQ(columns.Item(name.toUpper()).Name(), name) << label << " in capitals";
+    }
+  }
+}
+
 TEST(SqliteDriverTest, ConnectStringAndDatabaseNameReopenTheSameFile) {
   SqliteTestFolder folder;
   const QString path = folder.CreateDatabase("Sales Data.v2.db", "CREATE TABLE t (x INTEGER);");
