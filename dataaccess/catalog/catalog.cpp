@@ -16,24 +16,6 @@ namespace {
       QStringLiteral("Item not found in this collection: %1 '%2'").arg(what, name));
 }
 
-struct TypeHash {
-  size_t operator()(const StoredType& stored) const {
-    const ColumnType& t = stored.type;
-    return (static_cast<size_t>(static_cast<uint32_t>(t.data_type)) * 1000003u) ^
-           (static_cast<size_t>(static_cast<uint32_t>(t.size)) * 8191u) ^
-           (static_cast<size_t>(static_cast<uint32_t>(t.attributes)) << 1) ^
-           static_cast<size_t>(t.allow_zero_length) ^ (qHash(stored.declared) << 7);
-  }
-};
-struct TypeEqual {
-  bool operator()(const StoredType& x, const StoredType& y) const {
-    const ColumnType& a = x.type;
-    const ColumnType& b = y.type;
-    return a.data_type == b.data_type && a.size == b.size && a.attributes == b.attributes &&
-           a.allow_zero_length == b.allow_zero_length && x.declared == y.declared;
-  }
-};
-
 // A column's record in the name buffer: a unit of flags and length, a unit holding the ordinal
 // position, then the name. Its characters follow as Latin-1 bytes, two to a unit, when they all
 // have one (most names are ASCII). A length of kLongName or more is kLongName in the first unit
@@ -117,10 +99,25 @@ class CatalogStore {
   std::vector<std::unique_ptr<char16_t[]>> name_chunks_;
   size_t name_used_ = 0;
   size_t name_capacity_ = 0;
-  std::unordered_set<StoredType, TypeHash, TypeEqual> types_;  // nodes never move
-  std::vector<std::vector<CatalogColumn>> column_chunks_;      // each reserved once, never moves
+  std::unordered_set<StoredType, StoredTypeHash, StoredTypeEqual> types_;  // nodes never move
+  std::vector<std::vector<CatalogColumn>> column_chunks_;  // each reserved once, never moves
   uint32_t column_count_ = 0;
 };
+
+size_t StoredTypeHash::operator()(const StoredType& stored) const {
+  const ColumnType& t = stored.type;
+  return (static_cast<size_t>(static_cast<uint32_t>(t.data_type)) * 1000003u) ^
+         (static_cast<size_t>(static_cast<uint32_t>(t.size)) * 8191u) ^
+         (static_cast<size_t>(static_cast<uint32_t>(t.attributes)) << 1) ^
+         static_cast<size_t>(t.allow_zero_length) ^ (qHash(stored.declared) << 7);
+}
+
+bool StoredTypeEqual::operator()(const StoredType& x, const StoredType& y) const {
+  const ColumnType& a = x.type;
+  const ColumnType& b = y.type;
+  return a.data_type == b.data_type && a.size == b.size && a.attributes == b.attributes &&
+         a.allow_zero_length == b.allow_zero_length && x.declared == y.declared;
+}
 
 QAnyStringView CatalogColumn::NameView() const {
   qsizetype size = stored_[0] & kLongName;

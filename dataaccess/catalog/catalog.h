@@ -32,6 +32,12 @@ struct StoredType {
   ColumnType type;
   QString declared;
 };
+struct StoredTypeHash {
+  size_t operator()(const StoredType& stored) const;
+};
+struct StoredTypeEqual {
+  bool operator()(const StoredType& x, const StoredType& y) const;
+};
 
 class CatalogStore;
 

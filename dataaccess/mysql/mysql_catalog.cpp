@@ -134,7 +134,7 @@ void ReadMysqlCatalog(MYSQL* mysql, const QString& target, CatalogTables& tables
   }
   const QHash<QString, QStringList> json_columns =
       JsonCheckedColumns(mysql, target, binary_text_tables);
-  rows.Fill(tables, QString(), [&](const QString&, const QString& table, ServerColumn& column) {
+  rows.Fill(tables, QString(), [&](const QString&, const QString& table, ColumnDefinition& column) {
     // A view's NOT NULL is inferred, not declared; other engines never report one.
     if (views.contains(table)) column.required = false;
     const auto json = json_columns.constFind(table);

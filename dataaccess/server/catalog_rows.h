@@ -1,19 +1,22 @@
 // Collects a server's catalog rows in the order the server sends them and fills a CatalogTables
 // in the library's order. The servers' catalog queries are left unsorted: sorting 170,000 rows on
 // the server spills to disk and costs more than sorting each table's few columns here.
+//
+// Until the catalog is filled, a column is held in 20 bytes (its name in one shared buffer, its
+// type shared with the columns of the same type), not as a ServerColumn: a large catalog is
+// held twice at the end of a read, once here and once in the catalog.
 #ifndef VANTREL_DATAACCESS_SERVER_CATALOG_ROWS_H_
 #define VANTREL_DATAACCESS_SERVER_CATALOG_ROWS_H_
 
 #include <QHash>
 #include <QString>
-#include <algorithm>
+#include <cstdint>
 #include <functional>
 #include <optional>
-#include <utility>
+#include <unordered_map>
 #include <vector>
 
 #include "dataaccess/catalog/catalog.h"
-#include "dataaccess/server/server_table_name.h"
 
 namespace dataaccess {
 
@@ -25,12 +28,41 @@ struct ServerColumn {
   QString declared_type{};
 };
 
+// The part of CatalogRows that does not depend on how the engine identifies its tables.
+class StagedCatalog {
+ public:
+  // Called for each column just before it is added, with the table's schema and name.
+  using Adjust =
+      std::function<void(const QString& schema, const QString& table, ColumnDefinition&)>;
+
+  size_t AddTable(QString schema, QString name);
+  void AddColumn(size_t table, long position, const ServerColumn& column);
+  void Fill(CatalogTables& tables, const QString& default_schema, const Adjust& adjust);
+
+ private:
+  struct Column {
+    int32_t position;
+    uint32_t name_offset;  // in names_
+    uint32_t name_size;
+    uint32_t type;  // in types_
+    bool required;
+  };
+  struct Table {
+    QString schema;
+    QString name;
+    std::vector<Column> columns;
+  };
+  std::vector<Table> tables_;
+  std::u16string names_;
+  std::vector<StoredType> types_;
+  std::unordered_map<StoredType, uint32_t, StoredTypeHash, StoredTypeEqual> type_numbers_;
+};
+
 // `Key` is whatever identifies a table in the engine's rows (an oid, a name).
 template <class Key>
 class CatalogRows {
  public:
-  // Called for each column just before it is added, with the table's schema and name.
-  using Adjust = std::function<void(const QString& schema, const QString& table, ServerColumn&)>;
+  using Adjust = StagedCatalog::Adjust;
 
   // The table's slot, or nothing when no table of that key was added.
   std::optional<size_t> Find(const Key& key) const {
@@ -42,46 +74,25 @@ class CatalogRows {
   // Adds a table once; a key seen before keeps its first names.
   size_t AddTable(const Key& key, QString schema, QString name) {
     if (const auto slot = Find(key)) return *slot;
-    slots_.insert(key, tables_.size());
-    tables_.push_back({std::move(schema), std::move(name), {}});
-    return tables_.size() - 1;
+    const size_t slot = staged_.AddTable(std::move(schema), std::move(name));
+    slots_.insert(key, slot);
+    return slot;
   }
 
   // `position` is the engine's own column number; only the order it gives counts.
-  void AddColumn(size_t table, long position, ServerColumn column) {
-    tables_[table].columns.emplace_back(position, std::move(column));
+  void AddColumn(size_t table, long position, const ServerColumn& column) {
+    staged_.AddColumn(table, position, column);
   }
 
   // Fills `tables` sorted by schema and table name (ServerTableName), each table's columns by
   // position and numbered 1, 2, ... so that gaps an engine leaves in its own numbering (dropped
   // columns) do not show.
   void Fill(CatalogTables& tables, const QString& default_schema, const Adjust& adjust = {}) {
-    std::sort(tables_.begin(), tables_.end(), [](const Table& a, const Table& b) {
-      return a.schema != b.schema ? a.schema < b.schema : a.name < b.name;
-    });
-    tables.Reserve(tables_.size());
-    for (Table& table : tables_) {
-      CatalogColumns& columns =
-          tables.AddTable(ServerTableName(default_schema, table.schema, table.name))
-              .MutableColumns();
-      std::stable_sort(table.columns.begin(), table.columns.end(),
-                       [](const auto& a, const auto& b) { return a.first < b.first; });
-      int16_t ordinal = 0;
-      for (auto& [position, column] : table.columns) {
-        if (adjust) adjust(table.schema, table.name, column);
-        columns.Add({std::move(column.name), column.type, ++ordinal, column.required,
-                     std::move(column.declared_type)});
-      }
-    }
+    staged_.Fill(tables, default_schema, adjust);
   }
 
  private:
-  struct Table {
-    QString schema;
-    QString name;
-    std::vector<std::pair<long, ServerColumn>> columns;
-  };
-  std::vector<Table> tables_;
+  StagedCatalog staged_;
   QHash<Key, size_t> slots_;
 };
 
