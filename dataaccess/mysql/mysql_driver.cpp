@@ -7,8 +7,9 @@ namespace dataaccess {
 namespace {
 
 ServerSession Connect(const ConnectRequest& request) {
-  auto mysql = std::make_shared<MysqlConnection>(OpenMysqlSession(request));
-  return {[mysql] { return MysqlDatabaseName(mysql->get()); },
+  QString database;
+  auto mysql = std::make_shared<MysqlConnection>(OpenMysqlSession(request, &database));
+  return {[database] { return database; },
           [mysql](const QString& target, CatalogTables& tables) {
             ReadMysqlCatalog(mysql->get(), target, tables);
           }};

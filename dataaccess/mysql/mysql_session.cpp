@@ -202,7 +202,7 @@ bool IsMysqlConnectString(const QString& connect_string) {
   return uri.match(connect_string.trimmed()).hasMatch();
 }
 
-MysqlConnection OpenMysqlSession(const ConnectRequest& request) {
+MysqlConnection OpenMysqlSession(const ConnectRequest& request, QString* database_name) {
   UriParts parts = ParseUri(request.connect_string);
   if (NameOverridesDatabase(request)) {
     parts.database = request.name.trimmed().toUtf8();
@@ -222,12 +222,14 @@ MysqlConnection OpenMysqlSession(const ConnectRequest& request) {
   if (mysql_query(mysql.get(), "SET SESSION TRANSACTION READ ONLY") != 0) {
     throw ReadOnlyError(target, QString::fromUtf8(mysql_error(mysql.get())));
   }
-  if (MysqlDatabaseName(mysql.get()).isEmpty()) {
+  const QString database = MysqlDatabaseName(mysql.get());
+  if (database.isEmpty()) {
     throw component::Error(kNoDatabaseGiven, ErrorSource(),
                            QStringLiteral("'%1' names no database: give one after the server, "
                                           "as in mysql://host/DATABASE")
                                .arg(target));
   }
+  if (database_name) *database_name = database;
   return mysql;
 }
 

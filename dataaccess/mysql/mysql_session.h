@@ -39,7 +39,8 @@ bool IsMysqlConnectString(const QString& connect_string);
 // Throws component::Error: kUnknownConnectString (not a URI of this form), kLoginFailed,
 // kPromptCancelled, kUnknownDatabase, kNoDatabaseGiven, kConnectTimeout, kConnectFailed.
 // Descriptions never hold a password.
-MysqlConnection OpenMysqlSession(const ConnectRequest& request);
+// `database_name`, when given, receives the database the session is open on.
+MysqlConnection OpenMysqlSession(const ConnectRequest& request, QString* database_name = nullptr);
 
 // The database the session is open on; empty when it is on none. Throws kConnectFailed when the
 // server cannot be asked.
