@@ -187,9 +187,7 @@ DataColumn& CatalogColumns::Item(const QString& name) const {
   }
   for (uint32_t i = first_; i < end; ++i) {
     CatalogColumn& column = store_->Column(i);
-    if (column.NameView().size() == name.size() && EqualFolded(column.Name(), name)) {
-      return column;
-    }
+    if (EqualFolded(column.NameView(), name)) return column;
   }
   ThrowNotFound(QStringLiteral("column"), name);
 }

@@ -1,10 +1,22 @@
 #include "dataaccess/catalog/name_index.h"
 
+#include <type_traits>
+
 namespace dataaccess {
 namespace {
 
 constexpr char16_t Folded(char16_t c) {
   return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + (u'a' - u'A')) : c;
+}
+
+// `View` is QStringView or QLatin1StringView: both index to characters with unicode().
+template <class View>
+bool EqualFoldedUnits(View a, QStringView b) {
+  if (a.size() != b.size()) return false;
+  for (qsizetype i = 0; i < a.size(); ++i) {
+    if (Folded(a[i].unicode()) != Folded(b[i].unicode())) return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -19,12 +31,17 @@ uint32_t FoldedHash(QStringView name) {
   return static_cast<uint32_t>(hash ^ (hash >> 32));
 }
 
-bool EqualFolded(QStringView a, QStringView b) {
-  if (a.size() != b.size()) return false;
-  for (qsizetype i = 0; i < a.size(); ++i) {
-    if (Folded(a[i].unicode()) != Folded(b[i].unicode())) return false;
-  }
-  return true;
+bool EqualFolded(QStringView a, QStringView b) { return EqualFoldedUnits(a, b); }
+
+bool EqualFolded(QAnyStringView a, QStringView b) {
+  return a.visit([b](auto view) {
+    if constexpr (std::is_same_v<decltype(view), QStringView> ||
+                  std::is_same_v<decltype(view), QLatin1StringView>) {
+      return EqualFoldedUnits(view, b);
+    } else {
+      return EqualFoldedUnits(QStringView(view.toString()), b);  // UTF-8: decoded first
+    }
+  });
 }
 
 QString FoldAsciiCase(const QString& name) {

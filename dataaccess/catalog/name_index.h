@@ -8,6 +8,7 @@
 #ifndef VANTREL_DATAACCESS_CATALOG_NAME_INDEX_H_
 #define VANTREL_DATAACCESS_CATALOG_NAME_INDEX_H_
 
+#include <QAnyStringView>
 #include <QString>
 #include <QStringView>
 #include <cstdint>
@@ -44,6 +45,8 @@ class NameIndex {
 uint32_t FoldedHash(QStringView name);
 // True when `a` and `b` differ at most in the letter case of ASCII letters.
 bool EqualFolded(QStringView a, QStringView b);
+// The same for a name kept in any encoding; allocates nothing unless `a` is UTF-8.
+bool EqualFolded(QAnyStringView a, QStringView b);
 
 // `name` with ASCII letters in lower case; other characters unchanged.
 QString FoldAsciiCase(const QString& name);
