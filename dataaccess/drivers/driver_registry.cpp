@@ -36,13 +36,15 @@ bool MightBeOdbc(const QString& connect_string) {
 
 }  // namespace
 
-const EngineLibrary kOdbcLibrary = {"ODBC", "libvantrel_odbc.so", "vantrel_odbc_engine"};
+const EngineLibrary kOdbcLibrary = {"ODBC", "libvantrel_odbc.so", "vantrel_odbc_engine",
+                                    "unixodbc"};
 
 const std::vector<const Driver*>& AllDrivers() {
   static const EngineLibraryDriver postgres(
-      {"PostgreSQL", "libvantrel_postgres.so", "vantrel_postgres_engine"}, MightBePostgres);
-  static const EngineLibraryDriver mysql({"MySQL", "libvantrel_mysql.so", "vantrel_mysql_engine"},
-                                         MightBeMysql);
+      {"PostgreSQL", "libvantrel_postgres.so", "vantrel_postgres_engine", "libpq5"},
+      MightBePostgres);
+  static const EngineLibraryDriver mysql(
+      {"MySQL", "libvantrel_mysql.so", "vantrel_mysql_engine", "libmariadb3"}, MightBeMysql);
   static const EngineLibraryDriver odbc(kOdbcLibrary, MightBeOdbc);
   static const SnapshotDriver snapshot;
   static const SqliteDriver sqlite;

@@ -39,9 +39,14 @@ void* ResolveInEngineLibrary(const EngineLibrary& library, const char* symbol) {
   void* address = handle ? dlsym(handle, symbol) : nullptr;
   if (handle && !address) failure = QString::fromLocal8Bit(dlerror());
   if (!address) {
-    throw component::Error(kDriverMissing, ErrorSource(),
-                           QStringLiteral("Vantrel's %1 driver cannot be loaded from '%2': %3")
-                               .arg(QLatin1String(library.engine), path, failure));
+    // The usual cause is a missing client library, which dlerror names; a missing file of
+    // Vantrel's own means an incomplete installation.
+    throw component::Error(
+        kDriverMissing, ErrorSource(),
+        QStringLiteral("Vantrel's %1 driver cannot be loaded from '%2': %3. Install the %1 "
+                       "client library (on Debian: apt-get install %4), or reinstall Vantrel "
+                       "if that file is missing")
+            .arg(QLatin1String(library.engine), path, failure, QLatin1String(library.client)));
   }
   return address;
 }

@@ -19,6 +19,7 @@ struct EngineLibrary {
   const char* engine;  // as messages name it: "PostgreSQL"
   const char* file;    // "libvantrel_postgres.so"
   const char* entry;   // "vantrel_postgres_engine"
+  const char* client;  // the Debian package of the engine's client library: "libpq5"
 };
 
 // The address of `symbol` in the engine's library, loading it on first use; throws

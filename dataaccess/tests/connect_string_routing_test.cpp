@@ -4,6 +4,7 @@
 
 #include "dataaccess/data_engine.h"
 #include "dataaccess/drivers/driver.h"
+#include "dataaccess/drivers/engine_library.h"
 #include "dataaccess/errors.h"
 #include "platform/component/error.h"
 
@@ -65,6 +66,19 @@ TEST(ConnectStringRoutingTest, UnusableStringsFailWithoutShowingThePassword) {
       EXPECT_EQ(error.number(), c.number) << error.what();
       EXPECT_FALSE(error.description().contains("S3cret")) << error.what();
     }
+  }
+}
+
+// An engine library that cannot be loaded is a missing driver, and the message says what to do.
+TEST(ConnectStringRoutingTest, AnEngineLibraryThatCannotLoadSaysWhatToInstall) {
+  const EngineLibrary absent = {"PostgreSQL", "libvantrel_absent.so", "entry", "libpq5"};
+  try {
+    ResolveInEngineLibrary(absent, absent.entry);
+    ADD_FAILURE() << "a library that is not there must not load";
+  } catch (const component::Error& error) {
+    EXPECT_EQ(error.number(), kDriverMissing);
+    EXPECT_TRUE(error.description().contains("libvantrel_absent.so")) << error.what();
+    EXPECT_TRUE(error.description().contains("apt-get install libpq5")) << error.what();
   }
 }
 
