@@ -1,6 +1,7 @@
 #include "dataaccess/catalog/catalog.h"
 
 #include <algorithm>
+#include <atomic>
 #include <stdexcept>
 #include <unordered_set>
 
@@ -180,11 +181,20 @@ std::unique_ptr<Enumerator<DataColumn>> CatalogColumns::Enumerate() const {
 }
 
 DataColumn& CatalogColumns::Item(const QString& name) const {
-  const uint32_t end = first_ + count_;
-  for (uint32_t i = first_; i < end; ++i) {
-    CatalogColumn& column = store_->Column(i);
-    if (column.NameView() == name) return column;
+  // An exact name wins over a folded one, wherever each stands: every column is tried exactly
+  // before any is tried folded.
+  std::atomic_ref<uint32_t> next(next_lookup_);
+  uint32_t offset = next.load(std::memory_order_relaxed);
+  if (offset >= count_) offset = 0;
+  for (uint32_t tried = 0; tried < count_; ++tried) {
+    CatalogColumn& column = store_->Column(first_ + offset);
+    if (++offset == count_) offset = 0;
+    if (column.NameView() == name) {
+      next.store(offset, std::memory_order_relaxed);
+      return column;
+    }
   }
+  const uint32_t end = first_ + count_;
   for (uint32_t i = first_; i < end; ++i) {
     CatalogColumn& column = store_->Column(i);
     if (EqualFolded(column.NameView(), name)) return column;

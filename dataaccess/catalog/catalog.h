@@ -83,6 +83,11 @@ class CatalogColumns final : public ColumnCollection {
   CatalogStore* store_;
   uint32_t first_ = 0;
   uint32_t count_ = 0;
+  // Where the next lookup starts, relative to first_: just after the column the last one found.
+  // A comparison looks the columns up in the order the other database lists them, which is
+  // mostly this table's order too, so most lookups compare one name. Read and written through
+  // std::atomic_ref, so that lookups from several threads stay well defined.
+  mutable uint32_t next_lookup_ = 0;
 };
 
 class CatalogTable final : public DataTable {

@@ -106,6 +106,7 @@ TEST(SqliteDriverTest, LookupPrefersExactNameThenIgnoresAsciiCaseOnly) {
     CREATE TABLE "Straße" ("Größe" INTEGER, "größe2" TEXT);
     CREATE TABLE "Mixed" (Id INTEGER);
     CREATE TABLE "MIXED2" (x INTEGER);
+    CREATE TABLE "abc" (a INTEGER, b INTEGER, c INTEGER);
   )sql"));
   TableCollection& tables = connection->Tables();
   EXPECT_EQ(tables.Item("mixed").Name(), "Mixed");
@@ -123,6 +124,14 @@ TEST(SqliteDriverTest, LookupPrefersExactNameThenIgnoresAsciiCaseOnly) {
   } catch (const component::Error& error) {
     EXPECT_EQ(error.number(), kItemNotFound);
     EXPECT_TRUE(error.description().contains("Gröẞe")) << error.what();
+  }
+  // Lookups in any order, repeated, folded and after a miss: each finds its own column.
+  ColumnCollection& abc = tables.Item("abc").Columns();
+  for (const char* name : {"c", "a", "b", "b", "C", "a", "c", "c", "b", "A"}) {
+    EXPECT_EQ(abc.Item(name).Name(), QString(name).toLower()) << name;
+    if (*name == 'a') {
+      EXPECT_THROW(abc.Item("d"), component::Error);
+    }
   }
 }
 
