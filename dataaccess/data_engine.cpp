@@ -102,6 +102,10 @@ DataEnvironment& EnvironmentCollection::Item(int32_t index) const {
   return *environments_[static_cast<size_t>(index)];
 }
 
+void PrepareToConnect(const QString& connect_string) {
+  for (const Driver* driver : AllDrivers()) driver->Prepare(connect_string.trimmed());
+}
+
 DataEngine& DataEngine::Instance() {
   static DataEngine engine;
   return engine;

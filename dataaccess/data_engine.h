@@ -106,6 +106,12 @@ class DataEngine {
   EnvironmentCollection environments_;
 };
 
+// Starts, on another thread, the set-up that opening `connect_string` would otherwise begin
+// with: loading the server engine's client library takes several milliseconds, which can overlap
+// the caller's own start-up. Does nothing for files, snapshots and strings no engine takes.
+// Never throws: a library that cannot be loaded is reported by the open that needs it.
+void PrepareToConnect(const QString& connect_string);
+
 }  // namespace dataaccess
 
 #endif  // VANTREL_DATAACCESS_DATA_ENGINE_H_

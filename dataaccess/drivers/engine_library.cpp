@@ -5,7 +5,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <future>
 #include <mutex>
+#include <vector>
 
 #include "dataaccess/errors.h"
 #include "platform/component/error.h"
@@ -23,32 +25,73 @@ QString OwnFolder() {
   return QFileInfo(QString::fromLocal8Bit(info.dli_fname)).absolutePath();
 }
 
+// The engine libraries loaded so far, kept for the life of the process, and the loads started
+// ahead of need.
+class LoadedEngines {
+ public:
+  static LoadedEngines& Instance() {
+    static LoadedEngines loaded;
+    return loaded;
+  }
+  // A load ahead that is still running when the process ends finishes first: it uses the handles.
+  ~LoadedEngines() {
+    const std::lock_guard<std::mutex> lock(ahead_mutex_);
+    for (std::future<void>& load : ahead_) load.wait();
+  }
+
+  void* Resolve(const EngineLibrary& library, const char* symbol) {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    const QString path = OwnFolder() + u'/' + QLatin1String(library.file);
+    void*& handle = handles_[path];
+    QString failure;
+    if (!handle) {
+      handle = dlopen(QFile::encodeName(path).constData(), RTLD_NOW | RTLD_LOCAL);
+      if (!handle) failure = QString::fromLocal8Bit(dlerror());
+    }
+    void* address = handle ? dlsym(handle, symbol) : nullptr;
+    if (handle && !address) failure = QString::fromLocal8Bit(dlerror());
+    if (!address) {
+      // The usual cause is a missing client library, which dlerror names; a missing file of
+      // Vantrel's own means an incomplete installation.
+      throw component::Error(
+          kDriverMissing, ErrorSource(),
+          QStringLiteral("Vantrel's %1 driver cannot be loaded from '%2': %3. Install the %1 "
+                         "client library (on Debian: apt-get install %4), or reinstall Vantrel "
+                         "if that file is missing")
+              .arg(QLatin1String(library.engine), path, failure, QLatin1String(library.client)));
+    }
+    return address;
+  }
+
+  void LoadAhead(const EngineLibrary& library) {
+    const std::lock_guard<std::mutex> lock(ahead_mutex_);
+    ahead_.push_back(std::async(std::launch::async, [this, library] {
+      try {
+        using Entry = const ServerEngine* (*)();
+        reinterpret_cast<Entry>(Resolve(library, library.entry))();
+      } catch (const component::Error&) {
+        // The connection that needs the library reports it.
+      }
+    }));
+  }
+
+ private:
+  LoadedEngines() = default;
+
+  std::mutex mutex_;
+  QHash<QString, void*> handles_;
+  std::mutex ahead_mutex_;
+  std::vector<std::future<void>> ahead_;
+};
+
 }  // namespace
 
 void* ResolveInEngineLibrary(const EngineLibrary& library, const char* symbol) {
-  static std::mutex mutex;
-  static QHash<QString, void*> handles;  // loaded once, kept for the life of the process
-  const std::lock_guard<std::mutex> lock(mutex);
-  const QString path = OwnFolder() + u'/' + QLatin1String(library.file);
-  void*& handle = handles[path];
-  QString failure;
-  if (!handle) {
-    handle = dlopen(QFile::encodeName(path).constData(), RTLD_NOW | RTLD_LOCAL);
-    if (!handle) failure = QString::fromLocal8Bit(dlerror());
-  }
-  void* address = handle ? dlsym(handle, symbol) : nullptr;
-  if (handle && !address) failure = QString::fromLocal8Bit(dlerror());
-  if (!address) {
-    // The usual cause is a missing client library, which dlerror names; a missing file of
-    // Vantrel's own means an incomplete installation.
-    throw component::Error(
-        kDriverMissing, ErrorSource(),
-        QStringLiteral("Vantrel's %1 driver cannot be loaded from '%2': %3. Install the %1 "
-                       "client library (on Debian: apt-get install %4), or reinstall Vantrel "
-                       "if that file is missing")
-            .arg(QLatin1String(library.engine), path, failure, QLatin1String(library.client)));
-  }
-  return address;
+  return LoadedEngines::Instance().Resolve(library, symbol);
+}
+
+void LoadEngineLibraryAhead(const EngineLibrary& library) {
+  LoadedEngines::Instance().LoadAhead(library);
 }
 
 const ServerEngine& EngineLibraryDriver::Engine() const {
@@ -63,6 +106,10 @@ bool EngineLibraryDriver::Accepts(const ConnectRequest& request) const {
   } catch (const component::Error&) {
     return true;  // Connect then says that the driver is missing
   }
+}
+
+void EngineLibraryDriver::Prepare(const QString& connect_string) const {
+  if (might_accept_(connect_string)) LoadEngineLibraryAhead(library_);
 }
 
 CatalogRead EngineLibraryDriver::Connect(const ConnectRequest& request) const {

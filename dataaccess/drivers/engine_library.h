@@ -26,6 +26,11 @@ struct EngineLibrary {
 // kDriverMissing naming the engine and the library when it cannot be loaded. Thread-safe.
 void* ResolveInEngineLibrary(const EngineLibrary& library, const char* symbol);
 
+// Loads the engine's library and runs its entry on another thread, so that the load overlaps
+// whatever the caller does next; a later ResolveInEngineLibrary waits for it. A library that
+// cannot be loaded is left for ResolveInEngineLibrary to report.
+void LoadEngineLibraryAhead(const EngineLibrary& library);
+
 // A server engine's driver that loads the engine's library only when needed. `might_accept` is a
 // cheap test of the connect string's form that needs no client library; the engine's own test
 // decides when it passes.
@@ -35,6 +40,7 @@ class EngineLibraryDriver final : public Driver {
       : library_(library), might_accept_(might_accept) {}
   QString Name() const override { return QString::fromLatin1(library_.engine); }
   bool Accepts(const ConnectRequest& request) const override;
+  void Prepare(const QString& connect_string) const override;
   CatalogRead Connect(const ConnectRequest& request) const override;
 
  private:

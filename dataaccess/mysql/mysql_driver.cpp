@@ -24,6 +24,11 @@ ServerEngine MysqlEngine() { return {"MySQL", IsMysqlConnectString, Connect, Mys
 // What the data-access library looks up when it loads this engine's library.
 extern "C" __attribute__((visibility("default"))) const dataaccess::ServerEngine*
 vantrel_mysql_engine() {
-  static const dataaccess::ServerEngine engine = dataaccess::MysqlEngine();
+  static const dataaccess::ServerEngine engine = [] {
+    // Once, when the library is loaded: the client library sets up TLS and reads its defaults
+    // here, the slow part of a first mysql_init, and a load ahead of need then covers it too.
+    mysql_library_init(0, nullptr, nullptr);
+    return dataaccess::MysqlEngine();
+  }();
   return &engine;
 }

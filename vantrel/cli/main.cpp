@@ -2,11 +2,15 @@
 #include <memory>
 
 #include "dataaccess/connection_prompter.h"
+#include "dataaccess/data_engine.h"
 #include "vantrel/cli/compare_command.h"
 #include "vantrel/cli/terminal_prompter.h"
 #include "vantrel/core/program_objects.h"
 
 int main(int argc, char** argv) {
+  // A server's client library loads on another thread while the application starts and the
+  // arguments are parsed. An argument that only looks like a connect string costs that load.
+  for (int i = 1; i < argc; ++i) dataaccess::PrepareToConnect(QString::fromLocal8Bit(argv[i]));
   // A core application, never a GUI one: the command line must run where there is no display.
   QCoreApplication app(argc, argv);
   QCoreApplication::setApplicationName(QStringLiteral("vantrel-cli"));
