@@ -5,8 +5,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <algorithm>
 #include <future>
 #include <mutex>
+#include <string>
+#include <system_error>
 #include <vector>
 
 #include "dataaccess/errors.h"
@@ -65,14 +68,21 @@ class LoadedEngines {
 
   void LoadAhead(const EngineLibrary& library) {
     const std::lock_guard<std::mutex> lock(ahead_mutex_);
-    ahead_.push_back(std::async(std::launch::async, [this, library] {
-      try {
-        using Entry = const ServerEngine* (*)();
-        reinterpret_cast<Entry>(Resolve(library, library.entry))();
-      } catch (const component::Error&) {
-        // The connection that needs the library reports it.
-      }
-    }));
+    const std::string file = library.file;
+    if (std::find(ahead_files_.begin(), ahead_files_.end(), file) != ahead_files_.end()) return;
+    try {
+      ahead_.push_back(std::async(std::launch::async, [this, library] {
+        try {
+          using Entry = const ServerEngine* (*)();
+          reinterpret_cast<Entry>(Resolve(library, library.entry))();
+        } catch (const component::Error&) {
+          // The connection that needs the library reports it.
+        }
+      }));
+      ahead_files_.push_back(file);
+    } catch (const std::system_error&) {
+      // No thread to spare: the library loads when a connection needs it.
+    }
   }
 
  private:
@@ -82,6 +92,7 @@ class LoadedEngines {
   QHash<QString, void*> handles_;
   std::mutex ahead_mutex_;
   std::vector<std::future<void>> ahead_;
+  std::vector<std::string> ahead_files_;
 };
 
 }  // namespace
