@@ -194,6 +194,22 @@ std::optional<PasswordFailure> LoginFailure(MYSQL* mysql, const UriParts& parts,
   return PasswordFailure{match.captured(2) == u"NO", who, error};
 }
 
+// The database the session is open on; empty when it is on none. Throws kConnectFailed when the
+// server cannot be asked.
+QString MysqlDatabaseName(MYSQL* mysql) {
+  MYSQL_RES* result = nullptr;
+  if (mysql_query(mysql, "SELECT DATABASE()") != 0 || !(result = mysql_store_result(mysql))) {
+    throw component::Error(
+        kConnectFailed, ErrorSource(),
+        QStringLiteral("Cannot ask the MySQL server which database the session is on: %1")
+            .arg(QString::fromUtf8(mysql_error(mysql))));
+  }
+  QString name;
+  if (MYSQL_ROW row = mysql_fetch_row(result); row && row[0]) name = QString::fromUtf8(row[0]);
+  mysql_free_result(result);
+  return name;
+}
+
 }  // namespace
 
 bool IsMysqlConnectString(const QString& connect_string) {
@@ -231,20 +247,6 @@ MysqlConnection OpenMysqlSession(const ConnectRequest& request, QString* databas
   }
   if (database_name) *database_name = database;
   return mysql;
-}
-
-QString MysqlDatabaseName(MYSQL* mysql) {
-  MYSQL_RES* result = nullptr;
-  if (mysql_query(mysql, "SELECT DATABASE()") != 0 || !(result = mysql_store_result(mysql))) {
-    throw component::Error(
-        kConnectFailed, ErrorSource(),
-        QStringLiteral("Cannot ask the MySQL server which database the session is on: %1")
-            .arg(QString::fromUtf8(mysql_error(mysql))));
-  }
-  QString name;
-  if (MYSQL_ROW row = mysql_fetch_row(result); row && row[0]) name = QString::fromUtf8(row[0]);
-  mysql_free_result(result);
-  return name;
 }
 
 QString MysqlReopenString(const ConnectRequest& request, const QString& database) {

@@ -42,10 +42,6 @@ bool IsMysqlConnectString(const QString& connect_string);
 // `database_name`, when given, receives the database the session is open on.
 MysqlConnection OpenMysqlSession(const ConnectRequest& request, QString* database_name = nullptr);
 
-// The database the session is open on; empty when it is on none. Throws kConnectFailed when the
-// server cannot be asked.
-QString MysqlDatabaseName(MYSQL* mysql);
-
 // The connect string that reopens `database`: the request's own when its path names that
 // database, otherwise the same URI with the path replaced. Holds a password only when the
 // request's connect string held one.
