@@ -12,6 +12,7 @@ size_t StagedCatalog::AddTable(QString schema, QString name) {
 }
 
 void StagedCatalog::AddColumn(size_t table, long position, const ServerColumn& column) {
+  if (tables_[table].dropped) return;
   const auto [it, added] = type_numbers_.try_emplace(StoredType{column.type, column.declared_type},
                                                      static_cast<uint32_t>(types_.size()));
   if (added) types_.push_back(it->first);
@@ -23,6 +24,11 @@ void StagedCatalog::AddColumn(size_t table, long position, const ServerColumn& c
                                     column.required});
 }
 
+void StagedCatalog::Drop(size_t table) {
+  tables_[table].dropped = true;
+  std::vector<Column>().swap(tables_[table].columns);
+}
+
 void StagedCatalog::Fill(CatalogTables& tables, const QString& default_schema,
                          const Adjust& adjust) {
   std::sort(tables_.begin(), tables_.end(), [](const Table& a, const Table& b) {
@@ -31,6 +37,7 @@ void StagedCatalog::Fill(CatalogTables& tables, const QString& default_schema,
   tables.Reserve(tables_.size());
   ColumnDefinition definition;  // reused: its name keeps its buffer from column to column
   for (Table& table : tables_) {
+    if (table.dropped) continue;
     CatalogColumns& columns =
         tables.AddTable(ServerTableName(default_schema, table.schema, table.name)).MutableColumns();
     std::stable_sort(table.columns.begin(), table.columns.end(),

@@ -37,6 +37,8 @@ class StagedCatalog {
 
   size_t AddTable(QString schema, QString name);
   void AddColumn(size_t table, long position, const ServerColumn& column);
+  // Leaves the table and its columns out of the catalog.
+  void Drop(size_t table);
   void Fill(CatalogTables& tables, const QString& default_schema, const Adjust& adjust);
 
  private:
@@ -51,6 +53,7 @@ class StagedCatalog {
     QString schema;
     QString name;
     std::vector<Column> columns;
+    bool dropped = false;
   };
   std::vector<Table> tables_;
   std::u16string names_;
@@ -77,6 +80,14 @@ class CatalogRows {
     const size_t slot = staged_.AddTable(std::move(schema), std::move(name));
     slots_.insert(key, slot);
     return slot;
+  }
+
+  // Leaves out every table added so far whose key `keep` refuses.
+  template <class Keep>
+  void DropUnless(Keep&& keep) {
+    for (auto it = slots_.cbegin(); it != slots_.cend(); ++it) {
+      if (!keep(it.key())) staged_.Drop(*it);
+    }
   }
 
   // `position` is the engine's own column number; only the order it gives counts.
