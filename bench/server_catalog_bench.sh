@@ -12,9 +12,10 @@
 #               vantrel-cli compare of the same databases through the ODBC driver, when installed
 #   MariaDB:    vantrel-cli compare; one mariadb query per database on information_schema, one
 #               after the other (the sequential floor)
-# Each command runs RUNS times; the table shows the median wall time and the largest peak
-# memory, and each engine's line ends with vantrel-cli's median over the floor's median of the
-# same run. Needs vantrel-cli built in build/ and the packages of scripts/install-deps.sh.
+# Each command runs RUNS times, vantrel-cli and its floor in turn; the table shows the median wall
+# time and the largest peak memory, and each engine's line ends with vantrel-cli's median over the
+# floor's median of the same run. Needs vantrel-cli built in build/ and the packages of
+# scripts/install-deps.sh.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 sizes=()
@@ -58,27 +59,58 @@ my_query() {
     FROM information_schema.COLUMNS WHERE TABLE_SCHEMA = '$1' ORDER BY TABLE_NAME, ORDINAL_POSITION"
 }
 
+# run_once COMMAND...: runs the command once under time(1); sets run_wall (seconds) and run_kb
+# (peak resident memory).
+run_once() {
+  local log=$work/time.log start
+  start=$(date +%s%N)  # time(1) gives hundredths only: too coarse at 1,000 tables
+  /usr/bin/time -v -o "$log" "$@" >"$work/out" 2>"$work/err" || {
+    # vantrel-cli exits 1 when it finds differences, which it must here.
+    grep -q "Exit status: 1" "$log" || { cat "$work/err" >&2; exit 1; }
+  }
+  run_wall=$(awk -v a="$start" -v b="$(date +%s%N)" 'BEGIN { printf "%.3f", (b - a) / 1e9 }')
+  run_kb=$(sed -n 's/.*Maximum resident set size (kbytes): //p' "$log")
+}
+
+# row LABEL PEAK_KB WALL...: prints one table row (median wall time, peak memory, every run) and
+# sets last_median.
+row() {
+  local label=$1 peak=$2
+  shift 2
+  last_median=$(printf '%s\n' "$@" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }')
+  printf '| %-58s | %8s s | %8d MB | %s |\n' "$label" "$last_median" $((peak / 1024)) "$*"
+}
+
 # measure LABEL COMMAND...: runs the command RUNS times, prints one table row.
 measure() {
-  local label=$1
+  local label=$1 walls=() peak=0
   shift
-  local walls=() peak=0 log=$work/time.log
   for _ in $(seq 1 "$runs"); do
-    local start wall rss
-    start=$(date +%s%N)  # time(1) gives hundredths only: too coarse at 1,000 tables
-    /usr/bin/time -v -o "$log" "$@" >"$work/out" 2>"$work/err" || {
-      # vantrel-cli exits 1 when it finds differences, which it must here.
-      grep -q "Exit status: 1" "$log" || { cat "$work/err" >&2; exit 1; }
-    }
-    wall=$(awk -v a="$start" -v b="$(date +%s%N)" 'BEGIN { printf "%.3f", (b - a) / 1e9 }')
-    rss=$(sed -n 's/.*Maximum resident set size (kbytes): //p' "$log")
-    walls+=("$wall")
-    [ "$rss" -gt "$peak" ] && peak=$rss
+    run_once "$@"
+    walls+=("$run_wall")
+    [ "$run_kb" -gt "$peak" ] && peak=$run_kb
   done
-  local median
-  median=$(printf '%s\n' "${walls[@]}" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }')
-  printf '| %-58s | %8s s | %8d MB | %s |\n' "$label" "$median" $((peak / 1024)) "${walls[*]}"
-  last_median=$median
+  row "$label" "$peak" "${walls[@]}"
+}
+
+# measure_pair LABEL_A COMMAND_A LABEL_B COMMAND_B: the commands are the names of arrays. Runs
+# them in turn, RUNS times each, so that both meet the machine in the same state, and prints a
+# row for each; sets median_a and median_b.
+measure_pair() {
+  local -n command_a=$2 command_b=$4
+  local walls_a=() walls_b=() peak_a=0 peak_b=0
+  for _ in $(seq 1 "$runs"); do
+    run_once "${command_a[@]}"
+    walls_a+=("$run_wall")
+    [ "$run_kb" -gt "$peak_a" ] && peak_a=$run_kb
+    run_once "${command_b[@]}"
+    walls_b+=("$run_wall")
+    [ "$run_kb" -gt "$peak_b" ] && peak_b=$run_kb
+  done
+  row "$1" "$peak_a" "${walls_a[@]}"
+  median_a=$last_median
+  row "$3" "$peak_b" "${walls_b[@]}"
+  median_b=$last_median
 }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }'; }
 
@@ -105,21 +137,24 @@ for tables in "${sizes[@]}"; do
   echo
   printf '| %-58s | %10s | %11s | %s |\n' "command ($runs runs)" "median" "peak memory" "wall times (s)"
   printf '| %s | %s | %s | %s |\n' "---" "---" "---" "---"
-  measure "vantrel-cli compare, PostgreSQL" "$cli" compare "$(pg_uri bench_${tables}_a)" "$(pg_uri bench_${tables}_b)"
-  pg_cli=$last_median
-  measure "psql, one pg_class/pg_attribute query per database" bash -c \
-    "${psql_base[*]} -d bench_${tables}_a -At -c \"\$0\" >/dev/null && ${psql_base[*]} -d bench_${tables}_b -At -c \"\$0\" >/dev/null" "$pg_query"
-  pg_floor=$last_median
+  pg_cli_command=("$cli" compare "$(pg_uri bench_${tables}_a)" "$(pg_uri bench_${tables}_b)")
+  pg_floor_command=(bash -c
+    "${psql_base[*]} -d bench_${tables}_a -At -c \"\$0\" >/dev/null && ${psql_base[*]} -d bench_${tables}_b -At -c \"\$0\" >/dev/null" "$pg_query")
+  measure_pair "vantrel-cli compare, PostgreSQL" pg_cli_command \
+    "psql, one pg_class/pg_attribute query per database" pg_floor_command
+  pg_cli=$median_a
+  pg_floor=$median_b
   measure "pg_dump -s of both databases" bash -c \
     "pg_dump -s -h 127.0.0.1 -p $pg_port -U postgres bench_${tables}_a >/dev/null && pg_dump -s -h 127.0.0.1 -p $pg_port -U postgres bench_${tables}_b >/dev/null"
   if [ "$(fact ODBC_STATUS)" = ok ]; then
     measure "vantrel-cli compare, PostgreSQL through ODBC (psqlODBC)" "$cli" compare \
       "$(odbc_pg bench_${tables}_a)" "$(odbc_pg bench_${tables}_b)"
   fi
-  measure "vantrel-cli compare, MariaDB" "$cli" compare "$(my_uri bench_${tables}_a)" "$(my_uri bench_${tables}_b)"
-  my_cli=$last_median
-  measure "mariadb, one information_schema query per database" bash -c \
-    "${mariadb_base[*]} -N -e \"$(my_query bench_${tables}_a)\" >/dev/null && ${mariadb_base[*]} -N -e \"$(my_query bench_${tables}_b)\" >/dev/null"
+  my_cli_command=("$cli" compare "$(my_uri bench_${tables}_a)" "$(my_uri bench_${tables}_b)")
+  my_floor_command=(bash -c
+    "${mariadb_base[*]} -N -e \"$(my_query bench_${tables}_a)\" >/dev/null && ${mariadb_base[*]} -N -e \"$(my_query bench_${tables}_b)\" >/dev/null")
+  measure_pair "vantrel-cli compare, MariaDB" my_cli_command \
+    "mariadb, one information_schema query per database" my_floor_command
   echo
-  echo "$tables tables: vantrel-cli / sequential floor: PostgreSQL $(ratio "$pg_cli" "$pg_floor"), MariaDB $(ratio "$my_cli" "$last_median")"
+  echo "$tables tables: vantrel-cli / sequential floor: PostgreSQL $(ratio "$pg_cli" "$pg_floor"), MariaDB $(ratio "$median_a" "$median_b")"
 done
