@@ -110,12 +110,10 @@ void CreateMysql() {
   RecreateMysqlDatabase(kMyDatabase);
   RecreateMysqlDatabase(kMyOtherDatabase);
   RunMysql({
-      "CREATE TABLE vt_my_other.elsewhere (x INT)",
-      "USE vt_my_catalog",
+      "CREATE TABLE vt_my_other.elsewhere (x INT)", "USE vt_my_catalog",
       "CREATE TABLE alpha (id INT AUTO_INCREMENT PRIMARY KEY, name VARCHAR(40) NOT NULL, "
       "price DECIMAL(10,2), note TEXT)",
-      "CREATE TABLE beta (a INT)",
-      "CREATE VIEW v_alpha AS SELECT id, name FROM alpha",
+      "CREATE TABLE beta (a INT)", "CREATE VIEW v_alpha AS SELECT id, name FROM alpha",
       "CREATE TABLE families (c_tiny TINYINT, c_small SMALLINT, c_medium MEDIUMINT, c_int INT, "
       "c_big BIGINT, c_uint INT UNSIGNED, c_dec DECIMAL(8,3), c_float FLOAT, c_double DOUBLE, "
       "c_char CHAR(5), c_varchar VARCHAR(30), c_text TEXT, c_tinytext TINYTEXT, "
@@ -125,8 +123,7 @@ void CreateMysql() {
       "c_enum2 ENUM('a','c'), c_set SET('x','y'), c_bool BOOLEAN, c_json JSON)",
       "CREATE TABLE numbering (id BIGINT AUTO_INCREMENT PRIMARY KEY, base INT, "
       "g INT AS (base * 2) VIRTUAL, s INT AS (base * 3) PERSISTENT)",
-      "CREATE TABLE dropped (a INT, b INT, c INT, d INT)",
-      "ALTER TABLE dropped DROP COLUMN b",
+      "CREATE TABLE dropped (a INT, b INT, c INT, d INT)", "ALTER TABLE dropped DROP COLUMN b",
       "CREATE TABLE `Mixed Case \"Quoted\" Tëst` (`Spalte Größe` INT, `lower` INT, `UPPER` INT)",
       "CREATE TABLE `it's` (`do\"c` JSON)",
       "CREATE SEQUENCE order_numbers",  // MariaDB lists it among the tables; it is not one
