@@ -5,12 +5,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <algorithm>
 #include <future>
+#include <map>
 #include <mutex>
 #include <string>
 #include <system_error>
-#include <vector>
 
 #include "dataaccess/errors.h"
 #include "platform/component/error.h"
@@ -39,7 +38,7 @@ class LoadedEngines {
   // A load ahead that is still running when the process ends finishes first: it uses the handles.
   ~LoadedEngines() {
     const std::lock_guard<std::mutex> lock(ahead_mutex_);
-    for (std::future<void>& load : ahead_) load.wait();
+    for (auto& entry : ahead_) entry.second.wait();
   }
 
   void* Resolve(const EngineLibrary& library, const char* symbol) {
@@ -66,20 +65,24 @@ class LoadedEngines {
     return address;
   }
 
+  // The engine the library's entry returns; throws as Resolve does.
+  const ServerEngine& Engine(const EngineLibrary& library) {
+    using Entry = const ServerEngine* (*)();
+    return *reinterpret_cast<Entry>(Resolve(library, library.entry))();
+  }
+
   void LoadAhead(const EngineLibrary& library) {
     const std::lock_guard<std::mutex> lock(ahead_mutex_);
-    const std::string file = library.file;
-    if (std::find(ahead_files_.begin(), ahead_files_.end(), file) != ahead_files_.end()) return;
+    if (ahead_.count(library.file) != 0) return;
+    const auto load = [this, library] {
+      try {
+        Engine(library);
+      } catch (const component::Error&) {
+        // The connection that needs the library reports it.
+      }
+    };
     try {
-      ahead_.push_back(std::async(std::launch::async, [this, library] {
-        try {
-          using Entry = const ServerEngine* (*)();
-          reinterpret_cast<Entry>(Resolve(library, library.entry))();
-        } catch (const component::Error&) {
-          // The connection that needs the library reports it.
-        }
-      }));
-      ahead_files_.push_back(file);
+      ahead_.emplace(library.file, std::async(std::launch::async, load));
     } catch (const std::system_error&) {
       // No thread to spare: the library loads when a connection needs it.
     }
@@ -91,8 +94,7 @@ class LoadedEngines {
   std::mutex mutex_;
   QHash<QString, void*> handles_;
   std::mutex ahead_mutex_;
-  std::vector<std::future<void>> ahead_;
-  std::vector<std::string> ahead_files_;
+  std::map<std::string, std::future<void>> ahead_;  // by library file
 };
 
 }  // namespace
@@ -106,8 +108,7 @@ void LoadEngineLibraryAhead(const EngineLibrary& library) {
 }
 
 const ServerEngine& EngineLibraryDriver::Engine() const {
-  using Entry = const ServerEngine* (*)();
-  return *reinterpret_cast<Entry>(ResolveInEngineLibrary(library_, library_.entry))();
+  return LoadedEngines::Instance().Engine(library_);
 }
 
 bool EngineLibraryDriver::Accepts(const ConnectRequest& request) const {
