@@ -1,12 +1,16 @@
 #include "dataaccess/postgres/postgres_catalog.h"
 
+#include <QByteArray>
 #include <QHash>
 #include <QPair>
 #include <QSet>
+#include <QStringList>
 #include <cstdlib>
 #include <memory>
 #include <optional>
+#include <vector>
 
+#include "dataaccess/postgres/postgres_copy.h"
 #include "dataaccess/server/catalog_rows.h"
 #include "dataaccess/server/server_connect.h"
 
@@ -25,12 +29,13 @@ constexpr char kBegin[] =
 constexpr char kDefaultSchema[] = "SELECT coalesce(current_schema(), 'public')";
 
 // One row per live column, unsorted (see catalog_rows.h); a table without columns gives one row
-// with a NULL column. A column numbers itself when it is an identity column or a serial: a
-// nextval() default on a sequence that belongs to the column (kOwnedQuery). The type's oid finds it
-// in kTypesQuery.
-constexpr char kColumnsQuery[] = R"sql(
-SELECT c.oid, n.nspname, c.relname, a.attnum, a.attname, format_type(a.atttypid, a.atttypmod),
-       a.attnotnull, a.attidentity <> '', a.attgenerated <> '', a.atttypid,
+// with a NULL column. A column's type comes as its oid and modifier: format_type() costs the
+// server less once per distinct pair (kTypesQuery) than on every row. A column numbers itself
+// when it is an identity column or a serial: a nextval() default on a sequence that belongs to
+// the column (kOwnedQuery).
+constexpr char kColumnsQuery[] = R"sql(COPY (
+SELECT c.oid, n.nspname, c.relname, a.attnum, a.attname, a.atttypid, a.atttypmod,
+       a.attnotnull, a.attidentity <> '', a.attgenerated <> '',
        d.adbin IS NOT NULL AND pg_get_expr(d.adbin, d.adrelid) LIKE 'nextval(%'
 FROM pg_class c
 JOIN pg_namespace n ON n.oid = c.relnamespace
@@ -38,28 +43,35 @@ LEFT JOIN pg_attribute a ON a.attrelid = c.oid AND a.attnum > 0 AND NOT a.attisd
 LEFT JOIN pg_attrdef d ON d.adrelid = a.attrelid AND d.adnum = a.attnum
 WHERE c.relkind IN ('r', 'p', 'v', 'm', 'f')
   AND n.nspname NOT IN ('pg_catalog', 'information_schema')
-  AND n.nspname NOT LIKE 'pg\_toast%' AND n.nspname NOT LIKE 'pg\_temp\_%')sql";
-// The columns that own a sequence, read once: a lookup in pg_depend for every column, or a join
-// the planner may repeat for every table, costs the server more than this one pass.
+  AND n.nspname NOT LIKE 'pg\_toast%' AND n.nspname NOT LIKE 'pg\_temp\_%') TO STDOUT)sql";
+constexpr size_t kColumnsQueryFields = 11;
+
+// The columns that own a sequence: each sequence's automatic dependency on its column. Starting
+// from pg_sequence reads a few index entries per sequence, where scanning pg_class or pg_depend
+// costs the server a pass over every table.
 constexpr char kOwnedQuery[] = R"sql(
 SELECT dep.refobjid, dep.refobjsubid
-FROM pg_depend dep JOIN pg_class sq ON sq.oid = dep.objid
-WHERE dep.classid = 'pg_class'::regclass AND dep.refclassid = 'pg_class'::regclass
-  AND dep.deptype = 'a' AND sq.relkind = 'S')sql";
-// The types stored in a fixed number of bytes, an enum type once per label in the labels' order;
-// every other type is stored with a variable length (typlen -1 or -2). One pass over pg_type
-// costs less than joining it to every column.
+FROM pg_sequence s
+JOIN pg_depend dep ON dep.classid = 'pg_class'::regclass AND dep.objid = s.seqrelid
+WHERE dep.refclassid = 'pg_class'::regclass AND dep.deptype = 'a')sql";
+
+// Each distinct type of the columns, given as arrays of oids ($1) and modifiers ($2) pair by
+// pair: its spelling, its length in bytes (typlen; -1 or -2 for a variable length) and, for an
+// enum type, one row per label in the labels' order.
 constexpr char kTypesQuery[] = R"sql(
-SELECT t.oid, t.typlen, e.enumlabel FROM pg_type t LEFT JOIN pg_enum e ON e.enumtypid = t.oid
-WHERE t.typlen > 0 ORDER BY t.oid, e.enumsortorder)sql";
+SELECT u.oid, u.typmod, format_type(u.oid, u.typmod), t.typlen, e.enumlabel
+FROM unnest($1::oid[], $2::int4[]) AS u(oid, typmod)
+JOIN pg_type t ON t.oid = u.oid
+LEFT JOIN pg_enum e ON e.enumtypid = u.oid
+ORDER BY 1, 2, e.enumsortorder)sql";
 
 struct ResultDeleter {
   void operator()(PGresult* result) const { PQclear(result); }
 };
 using Result = std::unique_ptr<PGresult, ResultDeleter>;
 
-Result Run(PGconn* conn, const char* sql, const QString& target) {
-  Result result(PQexec(conn, sql));
+Result Checked(PGconn* conn, PGresult* raw, const QString& target) {
+  Result result(raw);
   const ExecStatusType status = result ? PQresultStatus(result.get()) : PGRES_FATAL_ERROR;
   if (status != PGRES_TUPLES_OK && status != PGRES_COMMAND_OK) {
     throw CatalogUnreadableError(target, QString::fromUtf8(PQerrorMessage(conn)).trimmed());
@@ -67,57 +79,111 @@ Result Run(PGconn* conn, const char* sql, const QString& target) {
   return result;
 }
 
-QString Text(PGresult* result, int row, int column) {
-  return QString::fromUtf8(PQgetvalue(result, row, column), PQgetlength(result, row, column));
+Result Run(PGconn* conn, const char* sql, const QString& target) {
+  return Checked(conn, PQexec(conn, sql), target);
 }
 
-bool Flag(PGresult* result, int row, int column) {
-  return PQgetvalue(result, row, column)[0] == 't';
+QString Text(PGresult* result, int row, int column) {
+  return QString::fromUtf8(PQgetvalue(result, row, column), PQgetlength(result, row, column));
 }
 
 uint Oid(PGresult* result, int row, int column) {
   return static_cast<uint>(std::strtoul(PQgetvalue(result, row, column), nullptr, 10));
 }
 
-// What kTypesQuery says, by type oid.
-struct StoredTypes {
-  QHash<uint, int> fixed_lengths;
-  QHash<uint, ColumnType> enums;
-};
-
-StoredTypes ReadStoredTypes(PGresult* result) {
-  StoredTypes types;
-  QHash<uint, QStringList> labels;
-  for (int i = 0; i < PQntuples(result); ++i) {
-    const uint oid = Oid(result, i, 0);
-    types.fixed_lengths.insert(oid, std::atoi(PQgetvalue(result, i, 1)));
-    if (!PQgetisnull(result, i, 2)) labels[oid].append(Text(result, i, 2));
-  }
-  for (auto it = labels.cbegin(); it != labels.cend(); ++it) {
-    types.enums.insert(it.key(), EnumType(*it));
-  }
-  return types;
+QString Text(const CopyTextRow& row, size_t field) {
+  const std::string_view text = row.Field(field);
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-// Runs `sql` and hands each row to `row` as it arrives (libpq's single-row mode), so that the
-// whole result of a large catalog is never held at once.
-template <class Row>
-void ForEachRow(PGconn* conn, const char* sql, const QString& target, Row&& row) {
-  const auto failed = [&] {
-    return CatalogUnreadableError(target, QString::fromUtf8(PQerrorMessage(conn)).trimmed());
-  };
-  if (PQsendQuery(conn, sql) == 0 || PQsetSingleRowMode(conn) == 0) throw failed();
-  bool ok = true;
-  while (PGresult* raw = PQgetResult(conn)) {
-    const Result result(raw);
-    const ExecStatusType status = PQresultStatus(raw);
-    if (status == PGRES_SINGLE_TUPLE && ok) {
-      row(raw);
-    } else if (status != PGRES_TUPLES_OK && status != PGRES_SINGLE_TUPLE) {
-      ok = false;  // the rest of the results are read, so that the connection stays usable
+bool Flag(const CopyTextRow& row, size_t field) { return row.Field(field) == "t"; }
+
+uint Oid(const CopyTextRow& row, size_t field) {
+  uint value = 0;
+  for (const char digit : row.Field(field)) value = value * 10 + static_cast<uint>(digit - '0');
+  return value;
+}
+
+int Int(const CopyTextRow& row, size_t field) {
+  const std::string_view text = row.Field(field);
+  const bool negative = !text.empty() && text.front() == '-';
+  int value = 0;
+  for (const char digit : text.substr(negative ? 1 : 0)) value = value * 10 + (digit - '0');
+  return negative ? -value : value;
+}
+
+// Until kTypesQuery has answered, a column's type is staged as a key: the type's oid in
+// data_type, its modifier in size and, in attributes, kAutoIncrement and kGenerated as the
+// column's row says.
+using TypeKey = QPair<uint, int>;
+
+ColumnType StagedKey(uint oid, int typmod, int32_t attributes) {
+  ColumnType key;
+  key.data_type = static_cast<int32_t>(oid);
+  key.size = typmod;
+  key.attributes = attributes;
+  return key;
+}
+
+TypeKey KeyOf(const ColumnType& staged) {
+  return {static_cast<uint>(staged.data_type), staged.size};
+}
+
+// What kTypesQuery says of one type.
+struct TypeFacts {
+  QString spelling;
+  int typlen = -1;
+  QStringList enum_labels;
+};
+
+QHash<TypeKey, TypeFacts> ReadTypeFacts(PGconn* conn, const QString& target,
+                                        const std::vector<StoredType>& staged) {
+  QSet<TypeKey> asked;
+  QByteArray oids = "{";
+  QByteArray typmods = "{";
+  for (const StoredType& type : staged) {
+    const TypeKey key = KeyOf(type.type);
+    if (asked.contains(key)) continue;
+    asked.insert(key);
+    if (asked.size() > 1) {
+      oids += ',';
+      typmods += ',';
     }
+    oids += QByteArray::number(key.first);
+    typmods += QByteArray::number(key.second);
   }
-  if (!ok) throw failed();
+  oids += '}';
+  typmods += '}';
+  const char* const values[] = {oids.constData(), typmods.constData()};
+  const Result result = Checked(
+      conn, PQexecParams(conn, kTypesQuery, 2, nullptr, values, nullptr, nullptr, 0), target);
+  QHash<TypeKey, TypeFacts> facts;
+  for (int i = 0; i < PQntuples(result.get()); ++i) {
+    TypeFacts& type = facts[{Oid(result.get(), i, 0), std::atoi(PQgetvalue(result.get(), i, 1))}];
+    type.spelling = Text(result.get(), i, 2);
+    type.typlen = std::atoi(PQgetvalue(result.get(), i, 3));
+    if (!PQgetisnull(result.get(), i, 4)) type.enum_labels.append(Text(result.get(), i, 4));
+  }
+  return facts;
+}
+
+// Replaces each staged key by the column type it stands for.
+void ResolveTypes(PGconn* conn, const QString& target, CatalogRows<uint>& found) {
+  std::vector<StoredType> types = found.Types();
+  if (types.empty()) return;
+  const QHash<TypeKey, TypeFacts> facts = ReadTypeFacts(conn, target, types);
+  for (StoredType& type : types) {
+    const int32_t attributes = type.type.attributes;
+    const TypeFacts fact = facts.value(KeyOf(type.type));
+    type.declared = fact.spelling;
+    type.type = !fact.enum_labels.isEmpty()
+                    ? EnumType(fact.enum_labels)
+                    : WithTypeLength(ClassifyDeclaredType(fact.spelling, TypeDialect::kPostgres),
+                                     fact.typlen > 0 ? fact.typlen : -1);
+    if (attributes & kAutoIncrement) type.type = AutoNumbered(type.type);
+    type.type.attributes |= attributes & kGenerated;
+  }
+  found.ReplaceTypes(std::move(types));
 }
 
 }  // namespace
@@ -132,33 +198,28 @@ void ReadPostgresCatalog(PGconn* conn, const QString& target, CatalogTables& tab
       owners.insert({Oid(owned.get(), i, 0), std::atoi(PQgetvalue(owned.get(), i, 1))});
     }
   }
-  const StoredTypes stored = ReadStoredTypes(Run(conn, kTypesQuery, target).get());
 
-  // Columns: oid 0, nspname 1, relname 2, attnum 3, attname 4, type 5, notnull 6, identity 7,
-  // generated 8, type oid 9, nextval default 10.
+  // Columns: oid 0, nspname 1, relname 2, attnum 3, attname 4, type oid 5, type modifier 6,
+  // notnull 7, identity 8, generated 9, nextval default 10.
   CatalogRows<uint> found;
-  DeclaredTypeCache types(TypeDialect::kPostgres);
-  ForEachRow(conn, kColumnsQuery, target, [&](PGresult* r) {
-    const uint oid = Oid(r, 0, 0);
+  ForEachCopyRow(conn, kColumnsQuery, target, kColumnsQueryFields, [&](const CopyTextRow& r) {
+    const uint oid = Oid(r, 0);
     std::optional<size_t> table = found.Find(oid);
-    if (!table) table = found.AddTable(oid, Text(r, 0, 1), Text(r, 0, 2));
-    if (PQgetisnull(r, 0, 4)) return;
-    const int attnum = std::atoi(PQgetvalue(r, 0, 3));
-    ServerColumn column;
-    column.name = Text(r, 0, 4);
-    const uint type_oid = Oid(r, 0, 9);
-    const ColumnType declared = types.Classify(Text(r, 0, 5), &column.declared_type);
-    const auto enum_type = stored.enums.constFind(type_oid);
-    column.type = enum_type != stored.enums.cend()
-                      ? *enum_type
-                      : WithTypeLength(declared, stored.fixed_lengths.value(type_oid, -1));
-    column.required = Flag(r, 0, 6);
-    if (Flag(r, 0, 7) || (Flag(r, 0, 10) && owners.contains({oid, attnum}))) {
-      column.type = AutoNumbered(column.type);
+    if (!table) table = found.AddTable(oid, Text(r, 1), Text(r, 2));
+    if (r.IsNull(4)) return;
+    const int attnum = Int(r, 3);
+    int32_t attributes = 0;
+    if (Flag(r, 8) || (Flag(r, 10) && owners.contains({oid, attnum}))) {
+      attributes |= kAutoIncrement;
     }
-    if (Flag(r, 0, 8)) column.type.attributes |= kGenerated;
-    found.AddColumn(*table, attnum, std::move(column));
+    if (Flag(r, 9)) attributes |= kGenerated;
+    ServerColumn column;
+    column.name = Text(r, 4);
+    column.type = StagedKey(Oid(r, 5), Int(r, 6), attributes);
+    column.required = Flag(r, 7);
+    found.AddColumn(*table, attnum, column);
   });
+  ResolveTypes(conn, target, found);
   Run(conn, "COMMIT", target);
   found.Fill(tables, Text(schema.get(), 0, 0));
 }

@@ -1,4 +1,5 @@
-// Reads every table, view and column of a PostgreSQL database in two queries.
+// Reads every table, view and column of a PostgreSQL database: one COPY of every column, and
+// small queries for what the columns name (sequence owners, types).
 #ifndef VANTREL_DATAACCESS_POSTGRES_POSTGRES_CATALOG_H_
 #define VANTREL_DATAACCESS_POSTGRES_POSTGRES_CATALOG_H_
 

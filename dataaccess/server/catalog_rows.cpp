@@ -1,6 +1,7 @@
 #include "dataaccess/server/catalog_rows.h"
 
 #include <algorithm>
+#include <cassert>
 
 #include "dataaccess/server/server_table_name.h"
 
@@ -27,6 +28,15 @@ void StagedCatalog::AddColumn(size_t table, long position, const ServerColumn& c
 void StagedCatalog::Drop(size_t table) {
   tables_[table].dropped = true;
   std::vector<Column>().swap(tables_[table].columns);
+}
+
+void StagedCatalog::ReplaceTypes(std::vector<StoredType> types) {
+  assert(types.size() == types_.size());
+  types_ = std::move(types);
+  type_numbers_.clear();
+  for (uint32_t number = 0; number < types_.size(); ++number) {
+    type_numbers_.try_emplace(types_[number], number);  // two keys may stand for one type
+  }
 }
 
 void StagedCatalog::Fill(CatalogTables& tables, const QString& default_schema,

@@ -39,6 +39,10 @@ class StagedCatalog {
   void AddColumn(size_t table, long position, const ServerColumn& column);
   // Leaves the table and its columns out of the catalog.
   void Drop(size_t table);
+  // The distinct types of the columns added so far, in the order they were first added.
+  const std::vector<StoredType>& Types() const { return types_; }
+  // Replaces Types() by `types`, one for one, for the columns added so far.
+  void ReplaceTypes(std::vector<StoredType> types);
   void Fill(CatalogTables& tables, const QString& default_schema, const Adjust& adjust);
 
  private:
@@ -89,6 +93,11 @@ class CatalogRows {
       if (!keep(it.key())) staged_.Drop(*it);
     }
   }
+
+  // A reader whose rows name a column's type only by a key of its own adds the key as the
+  // column's type, then replaces each distinct key (Types) by the type it stands for before Fill.
+  const std::vector<StoredType>& Types() const { return staged_.Types(); }
+  void ReplaceTypes(std::vector<StoredType> types) { staged_.ReplaceTypes(std::move(types)); }
 
   // `position` is the engine's own column number; only the order it gives counts.
   void AddColumn(size_t table, long position, const ServerColumn& column) {

@@ -16,6 +16,7 @@
 #include "dataaccess/mysql/mysql_session.h"
 #include "dataaccess/odbc/odbc_catalog.h"
 #include "dataaccess/odbc/odbc_session.h"
+#include "dataaccess/postgres/postgres_copy.h"
 #include "dataaccess/postgres/postgres_session.h"
 #include "dataaccess/snapshot.h"
 #include "testing/server_test_support.h"
@@ -103,7 +104,8 @@ void CreatePostgres() {
   RecreatePostgresDatabase(kPgDatabase);
   RunPostgres(kPgDatabase, PostgresSampleSchema() +
                                QStringList{"CREATE TYPE mood AS ENUM ('sad', 'ok')",
-                                           "CREATE TABLE pg_only (c_mood mood, c_mac macaddr)"});
+                                           "CREATE TABLE pg_only (c_mood mood, c_mac macaddr, "
+                                           "\"tab\tback\\slash\nline\" int)"});
 }
 
 void CreateMysql() {
@@ -442,6 +444,8 @@ TEST_F(PostgresDriverTest, PostgresTypesOfOtherNamesEnumsAndArrays) {
   EXPECT_EQ(own.Item("c_mood").DataType(), kEnum);
   EXPECT_EQ(own.Item("c_mood").Size(), EnumType({"sad", "ok"}).size);
   EXPECT_EQ(own.Item("c_mac").Attributes(), kFixedLength);
+  // The catalog arrives in COPY's text format, which escapes these three.
+  EXPECT_EQ(own.Item("tab\tback\\slash\nline").DataType(), kInteger);
 }
 
 TEST_F(PostgresDriverTest, PostgresMarksSerialIdentityAndGeneratedColumns) {
@@ -457,6 +461,42 @@ TEST_F(PostgresDriverTest, PostgresMarksSerialIdentityAndGeneratedColumns) {
   EXPECT_EQ(c.Item("g").Attributes(), kFixedLength | kGenerated);
   EXPECT_TRUE(connection->Tables().Item("alpha").Columns().Item("id").Attributes() &
               kAutoIncrement);
+}
+
+// The failures a catalog read in COPY's format can meet on the way; after each, the connection
+// must still answer.
+TEST_F(PostgresDriverTest, PostgresCopyThatFailsThrowsAndLeavesTheConnectionUsable) {
+  const QByteArray info = QStringLiteral("host=%1 port=%2 user=postgres dbname=%3")
+                              .arg(ServerFact("PG_SOCKET_DIR"), ServerFact("PG_PORT"), kPgDatabase)
+                              .toUtf8();
+  PGconn* conn = PQconnectdb(info.constData());
+  ASSERT_EQ(PQstatus(conn), CONNECTION_OK) << PQerrorMessage(conn);
+  const struct {
+    const char* sql;
+    const char* description;
+  } rows[] = {
+      // rows arrive before the server fails
+      {"COPY (SELECT g, 1 / (3 - g) FROM generate_series(1, 5) g) TO STDOUT", "division by zero"},
+      {"COPY (SELECT 1, 2, 3) TO STDOUT", "did not have the 2 fields"},
+      {"COPY (SELECT * FROM no_such_table) TO STDOUT", "no_such_table"},
+      {"SELECT 1, 2", "did not send the catalog"},  // not a COPY: no rows are read
+  };
+  for (const auto& row : rows) {
+    int rows_read = 0;
+    try {
+      ForEachCopyRow(conn, row.sql, kPgDatabase, 2, [&](const CopyTextRow&) { ++rows_read; });
+      ADD_FAILURE() << row.sql << ": no failure";
+    } catch (const component::Error& error) {
+      EXPECT_EQ(error.number(), kCatalogUnreadable) << row.sql;
+      EXPECT_TRUE(QString(error.what()).contains(row.description))
+          << row.sql << ": " << error.what();
+    }
+    EXPECT_LE(rows_read, 2) << row.sql;
+    PGresult* next = PQexec(conn, "SELECT 1");
+    EXPECT_EQ(PQresultStatus(next), PGRES_TUPLES_OK) << row.sql << ": " << PQerrorMessage(conn);
+    PQclear(next);
+  }
+  PQfinish(conn);
 }
 
 TEST_F(PostgresDriverTest, PostgresFirstSchemaOfTheSearchPathIsTheDefault) {
