@@ -95,6 +95,11 @@ QHash<QString, bool> TableKinds(MYSQL* mysql, const QString& target) {
   return kinds;
 }
 
+QByteArrayView Bytes(MYSQL_ROW row, const unsigned long* lengths, int column) {
+  return row[column] ? QByteArrayView(row[column], static_cast<qsizetype>(lengths[column]))
+                     : QByteArrayView();
+}
+
 // Stages the column rows of every table the query lists; returns the tables that have a text
 // column in a binary collation.
 QSet<QString> StageColumns(MYSQL* mysql, const QString& target, CatalogRows<QString>& rows) {
@@ -107,7 +112,7 @@ QSet<QString> StageColumns(MYSQL* mysql, const QString& target, CatalogRows<QStr
   while (MYSQL_ROW row = mysql_fetch_row(result.get())) {
     const unsigned long* lengths = mysql_fetch_lengths(result.get());
     // Rows of one table usually follow each other; look the table up once per run of rows.
-    const QByteArrayView table(row[0], static_cast<qsizetype>(lengths[0]));
+    const QByteArrayView table = Bytes(row, lengths, 0);
     if (current_name.isNull() || table != current_table) {
       current_table = table.toByteArray();
       current_name = QString::fromUtf8(current_table);
@@ -117,12 +122,9 @@ QSet<QString> StageColumns(MYSQL* mysql, const QString& target, CatalogRows<QStr
     column.name = Text(row, lengths, 1);
     column.type = types.Classify(Text(row, lengths, 2), &column.declared_type);
     column.required = row[3] && row[3][0] == '1';
-    const QString extra = Text(row, lengths, 4).toUpper();
-    if (extra.contains(u"AUTO_INCREMENT")) column.type = AutoNumbered(column.type);
-    if (extra.contains(u"GENERATED") || extra.contains(u"VIRTUAL") ||
-        extra.contains(u"PERSISTENT")) {
-      column.type.attributes |= kGenerated;
-    }
+    const int32_t extra = ExtraAttributes(Bytes(row, lengths, 4));
+    if (extra & kAutoIncrement) column.type = AutoNumbered(column.type);
+    column.type.attributes |= extra & kGenerated;
     if (row[6] && row[6][0] == '1' && column.type.data_type == kText) {
       binary_text_tables.insert(current_name);
     }
@@ -133,6 +135,21 @@ QSet<QString> StageColumns(MYSQL* mysql, const QString& target, CatalogRows<QStr
 }
 
 }  // namespace
+
+int32_t ExtraAttributes(QByteArrayView extra) {
+  int32_t attributes = 0;
+  const auto is = [](QLatin1StringView word, const char* name) {
+    return word.compare(QLatin1StringView(name), Qt::CaseInsensitive) == 0;
+  };
+  for (const QLatin1StringView word : QLatin1StringView(extra).tokenize(u' ')) {
+    if (is(word, "AUTO_INCREMENT")) attributes |= kAutoIncrement;
+    if (is(word, "VIRTUAL") || is(word, "STORED") || is(word, "PERSISTENT") ||
+        is(word, "GENERATED")) {
+      attributes |= kGenerated;
+    }
+  }
+  return attributes;
+}
 
 void ReadMysqlCatalog(MYSQL* mysql, const QString& target, CatalogTables& tables) {
   // Two reads of information_schema.COLUMNS at the same time on one server contend inside it: at

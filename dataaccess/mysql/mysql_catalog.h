@@ -1,11 +1,13 @@
 // Reads every table, view and column of the database a MySQL or MariaDB session is open on, in
-// two information_schema queries (and, on MariaDB, a third for the checks that make a text JSON).
+// two statements (and, on MariaDB, a third for the checks that make a text JSON).
 #ifndef VANTREL_DATAACCESS_MYSQL_MYSQL_CATALOG_H_
 #define VANTREL_DATAACCESS_MYSQL_MYSQL_CATALOG_H_
 
 #include <mysql.h>
 
+#include <QByteArrayView>
 #include <QString>
+#include <cstdint>
 
 #include "dataaccess/catalog/catalog.h"
 
@@ -17,6 +19,11 @@ namespace dataaccess {
 // each other's tables. `target` names the database in error descriptions.
 // Throws kCatalogUnreadable when a query fails.
 void ReadMysqlCatalog(MYSQL* mysql, const QString& target, CatalogTables& tables);
+
+// kAutoIncrement and kGenerated as information_schema.COLUMNS.EXTRA gives them, in any case:
+// "auto_increment"; "VIRTUAL GENERATED", "STORED GENERATED" or, on older MariaDB, "PERSISTENT".
+// MySQL's DEFAULT_GENERATED marks a default that is an expression, not a generated column.
+int32_t ExtraAttributes(QByteArrayView extra);
 
 }  // namespace dataaccess
 
