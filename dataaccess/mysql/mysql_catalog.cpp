@@ -43,9 +43,14 @@ Result Run(MYSQL* mysql, const char* sql, const QString& target) {
   return result;
 }
 
+// A field's bytes; null for NULL.
+QByteArrayView Bytes(MYSQL_ROW row, const unsigned long* lengths, int column) {
+  return row[column] ? QByteArrayView(row[column], static_cast<qsizetype>(lengths[column]))
+                     : QByteArrayView();
+}
+
 QString Text(MYSQL_ROW row, const unsigned long* lengths, int column) {
-  return row[column] ? QString::fromUtf8(row[column], static_cast<qsizetype>(lengths[column]))
-                     : QString();
+  return row[column] ? QString::fromUtf8(Bytes(row, lengths, column)) : QString();
 }
 
 // The JSON-checked columns of each of `tables`, read from CHECK_CONSTRAINTS, which MariaDB has
@@ -87,17 +92,12 @@ QHash<QString, bool> TableKinds(MYSQL* mysql, const QString& target) {
   Result result = Run(mysql, kTablesQuery, target);
   while (MYSQL_ROW row = mysql_fetch_row(result.get())) {
     const unsigned long* lengths = mysql_fetch_lengths(result.get());
-    const QByteArrayView type(row[1], row[1] ? static_cast<qsizetype>(lengths[1]) : 0);
+    const QByteArrayView type = Bytes(row, lengths, 1);
     if (type != "BASE TABLE" && type != "VIEW" && type != "SYSTEM VERSIONED") continue;
     kinds.insert(Text(row, lengths, 0), type == "VIEW");
   }
   if (mysql_errno(mysql) != 0) ThrowUnreadable(mysql, target);
   return kinds;
-}
-
-QByteArrayView Bytes(MYSQL_ROW row, const unsigned long* lengths, int column) {
-  return row[column] ? QByteArrayView(row[column], static_cast<qsizetype>(lengths[column]))
-                     : QByteArrayView();
 }
 
 // Stages the column rows of every table the query lists; returns the tables that have a text

@@ -5,12 +5,14 @@
 #include <QPair>
 #include <QSet>
 #include <QStringList>
+#include <charconv>
 #include <cstdlib>
 #include <memory>
 #include <optional>
 #include <vector>
 
 #include "dataaccess/postgres/postgres_copy.h"
+#include "dataaccess/postgres/postgres_session.h"
 #include "dataaccess/server/catalog_rows.h"
 #include "dataaccess/server/server_connect.h"
 
@@ -65,13 +67,8 @@ JOIN pg_type t ON t.oid = u.oid
 LEFT JOIN pg_enum e ON e.enumtypid = u.oid
 ORDER BY 1, 2, e.enumsortorder)sql";
 
-struct ResultDeleter {
-  void operator()(PGresult* result) const { PQclear(result); }
-};
-using Result = std::unique_ptr<PGresult, ResultDeleter>;
-
-Result Checked(PGconn* conn, PGresult* raw, const QString& target) {
-  Result result(raw);
+PgResult Checked(PGconn* conn, PGresult* raw, const QString& target) {
+  PgResult result(raw);
   const ExecStatusType status = result ? PQresultStatus(result.get()) : PGRES_FATAL_ERROR;
   if (status != PGRES_TUPLES_OK && status != PGRES_COMMAND_OK) {
     throw CatalogUnreadableError(target, QString::fromUtf8(PQerrorMessage(conn)).trimmed());
@@ -79,7 +76,7 @@ Result Checked(PGconn* conn, PGresult* raw, const QString& target) {
   return result;
 }
 
-Result Run(PGconn* conn, const char* sql, const QString& target) {
+PgResult Run(PGconn* conn, const char* sql, const QString& target) {
   return Checked(conn, PQexec(conn, sql), target);
 }
 
@@ -98,19 +95,17 @@ QString Text(const CopyTextRow& row, size_t field) {
 
 bool Flag(const CopyTextRow& row, size_t field) { return row.Field(field) == "t"; }
 
-uint Oid(const CopyTextRow& row, size_t field) {
-  uint value = 0;
-  for (const char digit : row.Field(field)) value = value * 10 + static_cast<uint>(digit - '0');
+// A number field; 0 for NULL.
+template <class Number>
+Number Parsed(const CopyTextRow& row, size_t field) {
+  const std::string_view text = row.Field(field);
+  Number value = 0;
+  std::from_chars(text.data(), text.data() + text.size(), value);
   return value;
 }
 
-int Int(const CopyTextRow& row, size_t field) {
-  const std::string_view text = row.Field(field);
-  const bool negative = !text.empty() && text.front() == '-';
-  int value = 0;
-  for (const char digit : text.substr(negative ? 1 : 0)) value = value * 10 + (digit - '0');
-  return negative ? -value : value;
-}
+uint Oid(const CopyTextRow& row, size_t field) { return Parsed<uint>(row, field); }
+int Int(const CopyTextRow& row, size_t field) { return Parsed<int>(row, field); }
 
 // Until kTypesQuery has answered, a column's type is staged as a key: the type's oid in
 // data_type, its modifier in size and, in attributes, kAutoIncrement and kGenerated as the
@@ -155,7 +150,7 @@ QHash<TypeKey, TypeFacts> ReadTypeFacts(PGconn* conn, const QString& target,
   oids += '}';
   typmods += '}';
   const char* const values[] = {oids.constData(), typmods.constData()};
-  const Result result = Checked(
+  const PgResult result = Checked(
       conn, PQexecParams(conn, kTypesQuery, 2, nullptr, values, nullptr, nullptr, 0), target);
   QHash<TypeKey, TypeFacts> facts;
   for (int i = 0; i < PQntuples(result.get()); ++i) {
@@ -190,10 +185,10 @@ void ResolveTypes(PGconn* conn, const QString& target, CatalogRows<uint>& found)
 
 void ReadPostgresCatalog(PGconn* conn, const QString& target, CatalogTables& tables) {
   Run(conn, kBegin, target);
-  const Result schema = Run(conn, kDefaultSchema, target);
+  const PgResult schema = Run(conn, kDefaultSchema, target);
   QSet<QPair<uint, int>> owners;
   {
-    const Result owned = Run(conn, kOwnedQuery, target);
+    const PgResult owned = Run(conn, kOwnedQuery, target);
     for (int i = 0; i < PQntuples(owned.get()); ++i) {
       owners.insert({Oid(owned.get(), i, 0), std::atoi(PQgetvalue(owned.get(), i, 1))});
     }

@@ -3,6 +3,7 @@
 #include <memory>
 #include <optional>
 
+#include "dataaccess/postgres/postgres_session.h"
 #include "dataaccess/server/server_connect.h"
 
 namespace dataaccess {
@@ -57,9 +58,6 @@ char Unescape(const char*& in, const char* end) {
 struct Freemem {
   void operator()(char* buffer) const { PQfreemem(buffer); }
 };
-struct ResultDeleter {
-  void operator()(PGresult* result) const { PQclear(result); }
-};
 
 }  // namespace
 
@@ -96,7 +94,7 @@ void ForEachCopyRow(PGconn* conn, const char* copy_query, const QString& target,
     return message.isEmpty() ? QStringLiteral("the server did not send the catalog") : message;
   };
   {
-    const std::unique_ptr<PGresult, ResultDeleter> started(PQexec(conn, copy_query));
+    const PgResult started(PQexec(conn, copy_query));
     if (!started || PQresultStatus(started.get()) != PGRES_COPY_OUT) {
       throw CatalogUnreadableError(target, server_failure());
     }
@@ -116,7 +114,7 @@ void ForEachCopyRow(PGconn* conn, const char* copy_query, const QString& target,
   }
   if (length == -2 && !failure) failure = server_failure();
   while (PGresult* raw = PQgetResult(conn)) {
-    const std::unique_ptr<PGresult, ResultDeleter> result(raw);
+    const PgResult result(raw);
     if (PQresultStatus(raw) != PGRES_COMMAND_OK && !failure) failure = server_failure();
   }
   if (failure) throw CatalogUnreadableError(target, *failure);

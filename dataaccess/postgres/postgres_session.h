@@ -21,6 +21,11 @@ struct PgConnDeleter {
 };
 using PgConnection = std::unique_ptr<PGconn, PgConnDeleter>;
 
+struct PgResultDeleter {
+  void operator()(PGresult* result) const { PQclear(result); }
+};
+using PgResult = std::unique_ptr<PGresult, PgResultDeleter>;
+
 // True when `connect_string` is a PostgreSQL URI or a string of libpq keywords.
 bool IsPostgresConnectString(const QString& connect_string);
 
