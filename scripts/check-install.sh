@@ -2,7 +2,8 @@
 # Installs the build into a temporary prefix and checks what a desktop user gets: both programs,
 # the component libraries where the class factory looks for them, a valid desktop entry, the
 # icon, the manual page and the snapshot format's documents; the installed programs must run
-# from there. Usage: check-install.sh BUILD_DIR
+# from there, and neither they nor the build tree's may look for libraries in the current folder.
+# Usage: check-install.sh BUILD_DIR
 set -euo pipefail
 build=${1:?usage: check-install.sh BUILD_DIR}
 prefix=$(mktemp -d)
@@ -16,6 +17,14 @@ for file in bin/vantrel bin/vantrel-cli lib/vantrel/libcorbenna.so lib/vantrel/l
   share/icons/hicolor/scalable/apps/vantrel.svg share/man/man1/vantrel-cli.1 \
   share/doc/Vantrel/snapshot-format.md share/doc/Vantrel/snapshot.schema.json; do
   [ -e "$prefix/$file" ] || { echo "not installed: $file"; status=1; }
+done
+# An empty entry in a run-time search path makes the loader look in the current directory, so a
+# program started there would load any library of the same name it finds.
+for file in "$build"/bin/* "$build"/lib/*.so "$prefix"/bin/* "$prefix"/lib/vantrel/*.so; do
+  runpath=$(readelf -d "$file" | sed -n 's/.*(RUNPATH).*\[\(.*\)\]$/\1/p')
+  case ":$runpath:" in
+    *::*) [ -z "$runpath" ] || { echo "$file searches the current directory: '$runpath'"; status=1; } ;;
+  esac
 done
 desktop-file-validate "$prefix/share/applications/vantrel.desktop" || status=1
 # The manual page renders without a warning from groff.
