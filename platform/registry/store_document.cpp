@@ -22,6 +22,16 @@ component::Error Damaged(const QString& path, const QString& why) {
                               .arg(path, why));
 }
 
+// The object built afresh, name by name. Qt 6.4's JSON parser can leave an object's names in an
+// order its own lookups do not expect (seen with names holding characters from U+0080 to U+009F
+// beside other non-ASCII ones): such a name is listed but not found. Inserting each name again
+// puts it where lookups search.
+QJsonObject Reinserted(const QJsonObject& parsed) {
+  QJsonObject object;
+  for (auto it = parsed.begin(); it != parsed.end(); ++it) object.insert(it.key(), it.value());
+  return object;
+}
+
 // The stored spelling of `name` among the object's names, matched without regard to case.
 std::optional<QString> FindName(const QJsonObject& object, const QString& name) {
   if (object.contains(name)) return name;
@@ -59,8 +69,8 @@ StoreDocument StoreDocument::Parse(const QByteArray& bytes, const QString& path)
     throw Damaged(path, QStringLiteral("not a registry store of format %1").arg(kFormat));
   }
   StoreDocument store;
-  store.keys_ = root.value(kKeysKey).toObject();
-  for (auto key = store.keys_.begin(); key != store.keys_.end(); ++key) {
+  const QJsonObject keys = root.value(kKeysKey).toObject();
+  for (auto key = keys.begin(); key != keys.end(); ++key) {
     if (!key.value().isObject()) throw Damaged(path, QStringLiteral("key %1").arg(key.key()));
     const QJsonObject values = key.value().toObject();
     for (auto value = values.begin(); value != values.end(); ++value) {
@@ -68,6 +78,7 @@ StoreDocument StoreDocument::Parse(const QByteArray& bytes, const QString& path)
         throw Damaged(path, QStringLiteral("value %1 of key %2").arg(value.key(), key.key()));
       }
     }
+    store.keys_.insert(key.key(), Reinserted(values));
   }
   return store;
 }

@@ -127,6 +127,24 @@ TEST_F(RegistryAccessTest, DamagedFileIsReportedByNameAndNeverOverwritten) {
   }
 }
 
+// Names holding characters from U+0080 to U+009F once came back from the file in an order that
+// lookups missed, so one of these two keys was not found.
+TEST_F(RegistryAccessTest, EveryKeyOfAFileIsFoundWhateverItsCharacters) {
+  QDir().mkpath(QFileInfo(UserFile()).absolutePath());
+  component::testing::WriteFileContents(
+      UserFile(), QByteArray("{\"format\": \"vantrel-registry-1\", \"keys\": {"
+                             "\"SOFTWARE\xc2\x9fKeales \": {\"V\": \"one\"}, "
+                             "\"SOFTWARE\xc3\x82\\\\Saivces\": {\"V\": \"two\"}}}"));
+  RegistryAccess store = Store();
+  for (const auto& [key, expected] :
+       {std::pair{QStringLiteral("SOFTWARE\u009fKeales "), QStringLiteral("one")},
+        std::pair{QStringLiteral("SOFTWARE\u00c2\\Saivces"), QStringLiteral("two")}}) {
+    QString read;
+    EXPECT_TRUE(store.ReadValue(kUserRoot, key, QStringLiteral("V"), &read)) << key.toStdString();
+    EXPECT_EQ(read, expected) << key.toStdString();
+  }
+}
+
 TEST_F(RegistryAccessTest, FullDiskLeavesTheOldFileAndNoLeftovers) {
   Store().WriteValue(kUserRoot, QStringLiteral("K"), QStringLiteral("V"), QStringLiteral("old"));
   const QByteArray before = FileContents(UserFile());
