@@ -22,9 +22,10 @@ done
 # program started there would load any library of the same name it finds.
 for file in "$build"/bin/* "$build"/lib/*.so "$prefix"/bin/* "$prefix"/lib/vantrel/*.so; do
   runpath=$(readelf -d "$file" | sed -n 's/.*(RUNPATH).*\[\(.*\)\]$/\1/p')
-  case ":$runpath:" in
-    *::*) [ -z "$runpath" ] || { echo "$file searches the current directory: '$runpath'"; status=1; } ;;
-  esac
+  if [ -n "$runpath" ] && [[ ":$runpath:" == *::* ]]; then
+    echo "$file searches the current directory: '$runpath'"
+    status=1
+  fi
 done
 desktop-file-validate "$prefix/share/applications/vantrel.desktop" || status=1
 # The manual page renders without a warning from groff.
