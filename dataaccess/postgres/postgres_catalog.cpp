@@ -184,6 +184,14 @@ void ResolveTypes(PGconn* conn, const QString& target, CatalogRows<uint>& found)
 }  // namespace
 
 void ReadPostgresCatalog(PGconn* conn, const QString& target, CatalogTables& tables) {
+  // pg_attribute.attgenerated, which kColumnsQuery reads, came with PostgreSQL 12.
+  if (const int version = PQserverVersion(conn); version > 0 && version < 120000) {
+    throw CatalogUnreadableError(
+        target, QStringLiteral("the server runs PostgreSQL %1.%2; Vantrel reads PostgreSQL 12 "
+                               "or later: compare a copy of the database on a newer server")
+                    .arg(version / 10000)
+                    .arg(version >= 100000 ? version % 10000 : version / 100 % 100));
+  }
   Run(conn, kBegin, target);
   const PgResult schema = Run(conn, kDefaultSchema, target);
   QSet<QPair<uint, int>> owners;

@@ -55,6 +55,10 @@ char Unescape(const char*& in, const char* end) {
   }
 }
 
+// What a user can do about a reply this reader does not understand.
+const QString kReport =
+    QStringLiteral("please report this, with what SELECT version() says on the server");
+
 struct Freemem {
   void operator()(char* buffer) const { PQfreemem(buffer); }
 };
@@ -91,7 +95,9 @@ void ForEachCopyRow(PGconn* conn, const char* copy_query, const QString& target,
   std::optional<QString> failure;
   const auto server_failure = [&] {
     const QString message = QString::fromUtf8(PQerrorMessage(conn)).trimmed();
-    return message.isEmpty() ? QStringLiteral("the server did not send the catalog") : message;
+    return message.isEmpty()
+               ? QStringLiteral("the server did not send the catalog; %1").arg(kReport)
+               : message;
   };
   {
     const PgResult started(PQexec(conn, copy_query));
@@ -109,7 +115,9 @@ void ForEachCopyRow(PGconn* conn, const char* copy_query, const QString& target,
     if (parsed.Parse(line, static_cast<size_t>(length), fields)) {
       row(parsed);
     } else {
-      failure = QStringLiteral("a catalog row did not have the %1 fields asked for").arg(fields);
+      failure = QStringLiteral("a catalog row did not have the %1 fields asked for; %2")
+                    .arg(fields)
+                    .arg(kReport);
     }
   }
   if (length == -2 && !failure) failure = server_failure();
