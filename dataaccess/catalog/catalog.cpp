@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <unordered_set>
 
+#include "dataaccess/catalog/chunked_storage.h"
 #include "dataaccess/errors.h"
 #include "platform/component/error.h"
 
@@ -42,26 +43,22 @@ class CatalogStore {
     return QStringView(at, name.size());
   }
 
-  uint32_t ColumnCount() const { return column_count_; }
+  // Before the first column is added.
+  void ReserveColumns(size_t count) { columns_.Reserve(count); }
+
+  uint32_t ColumnCount() const { return static_cast<uint32_t>(columns_.size()); }
 
   void AddColumn(const ColumnDefinition& definition) {
-    if (column_chunks_.empty() || column_chunks_.back().size() == kColumnChunk) {
-      column_chunks_.emplace_back().reserve(kColumnChunk);
-    }
     const StoredType* type =
         &*types_.insert(StoredType{definition.type, definition.declared_type}).first;
-    column_chunks_.back().emplace_back(Encode(definition), type);
-    ++column_count_;
+    columns_.emplace_back(Encode(definition), type);
   }
 
   CatalogColumn& Column(uint32_t index) const {
-    return const_cast<CatalogColumn&>(column_chunks_[index / kColumnChunk][index % kColumnChunk]);
+    return const_cast<CatalogColumn&>(columns_[index]);
   }
 
  private:
-  static constexpr size_t kNameChunk = 32768;  // units
-  static constexpr size_t kColumnChunk = 4096;
-
   const char16_t* Encode(const ColumnDefinition& definition) {
     const QStringView name = definition.name;
     const bool latin1 = IsLatin1(name);
@@ -86,23 +83,13 @@ class CatalogStore {
     return at;
   }
 
-  char16_t* Allocate(size_t units) {
-    if (name_chunks_.empty() || name_used_ + units > name_capacity_) {
-      name_capacity_ = std::max(kNameChunk, units);
-      name_chunks_.push_back(std::make_unique<char16_t[]>(name_capacity_));
-      name_used_ = 0;
-    }
-    char16_t* at = name_chunks_.back().get() + name_used_;
-    name_used_ += units;
-    return at;
-  }
+  char16_t* Allocate(size_t units) { return names_.Allocate(units); }
 
-  std::vector<std::unique_ptr<char16_t[]>> name_chunks_;
-  size_t name_used_ = 0;
-  size_t name_capacity_ = 0;
+  // A catalog lives as long as its connection: only columns reserved up front, which are sure to
+  // fill their pages, get huge ones.
+  ChunkedArena<char16_t, HugePages::kNever> names_;
   std::unordered_set<StoredType, StoredTypeHash, StoredTypeEqual> types_;  // nodes never move
-  std::vector<std::vector<CatalogColumn>> column_chunks_;  // each reserved once, never moves
-  uint32_t column_count_ = 0;
+  ChunkedVector<CatalogColumn, HugePages::kNever> columns_;
 };
 
 size_t StoredTypeHash::operator()(const StoredType& stored) const {
@@ -211,8 +198,9 @@ CatalogTable& CatalogTables::AddTable(const QString& name) {
   return tables_.emplace_back(store_.get(), stored);
 }
 
-void CatalogTables::Reserve(size_t count) {
+void CatalogTables::Reserve(size_t count, size_t columns) {
   tables_.reserve(count);
+  store_->ReserveColumns(columns);
   index_.Reserve(count);
 }
 

@@ -112,7 +112,8 @@ class CatalogTables final : public TableCollection {
   // Adds a table and returns it for its columns. The returned reference stays valid until the
   // next AddTable call; pointers handed out by Item and Enumerate stay valid once filling ends.
   CatalogTable& AddTable(const QString& name);
-  void Reserve(size_t count);
+  // Makes room for `count` tables and, when the reader knows it, `columns` columns in all.
+  void Reserve(size_t count, size_t columns = 0);
   // True when a table of exactly this name was added.
   bool Contains(const QString& name) const { return index_.FindExact(name) >= 0; }
   std::unique_ptr<Enumerator<DataTable>> Enumerate() const override;

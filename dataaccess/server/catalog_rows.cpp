@@ -8,27 +8,31 @@
 namespace dataaccess {
 
 size_t StagedCatalog::AddTable(QString schema, QString name) {
-  tables_.push_back({std::move(schema), std::move(name), {}});
+  tables_.push_back({.schema = std::move(schema), .name = std::move(name)});
   return tables_.size() - 1;
 }
 
 void StagedCatalog::AddColumn(size_t table, long position, const ServerColumn& column) {
-  if (tables_[table].dropped) return;
+  Table& owner = tables_[table];
+  if (owner.dropped) return;
   const auto [it, added] = type_numbers_.try_emplace(StoredType{column.type, column.declared_type},
                                                      static_cast<uint32_t>(types_.size()));
   if (added) types_.push_back(it->first);
-  const uint32_t offset = static_cast<uint32_t>(names_.size());
-  names_.append(reinterpret_cast<const char16_t*>(column.name.constData()),
-                static_cast<size_t>(column.name.size()));
-  tables_[table].columns.push_back({static_cast<int32_t>(position), offset,
-                                    static_cast<uint32_t>(column.name.size()), it->second,
-                                    column.required});
+  const auto size = static_cast<size_t>(column.name.size());
+  char16_t* name = names_.Allocate(size);
+  std::copy_n(reinterpret_cast<const char16_t*>(column.name.constData()), size, name);
+  const auto number = static_cast<uint32_t>(columns_.size());
+  columns_.emplace_back(Column{name, static_cast<uint32_t>(size), static_cast<int32_t>(position),
+                               it->second, kNoColumn, column.required});
+  if (owner.count++ == 0) {
+    owner.first = number;
+  } else {
+    columns_[owner.last].next = number;
+  }
+  owner.last = number;
 }
 
-void StagedCatalog::Drop(size_t table) {
-  tables_[table].dropped = true;
-  std::vector<Column>().swap(tables_[table].columns);
-}
+void StagedCatalog::Drop(size_t table) { tables_[table].dropped = true; }
 
 void StagedCatalog::ReplaceTypes(std::vector<StoredType> types) {
   assert(types.size() == types_.size());
@@ -44,27 +48,37 @@ void StagedCatalog::Fill(CatalogTables& tables, const QString& default_schema,
   std::sort(tables_.begin(), tables_.end(), [](const Table& a, const Table& b) {
     return a.schema != b.schema ? a.schema < b.schema : a.name < b.name;
   });
-  tables.Reserve(tables_.size());
+  size_t columns = 0;
+  for (const Table& table : tables_) columns += table.dropped ? 0 : table.count;
+  tables.Reserve(tables_.size(), columns);
   ColumnDefinition definition;  // reused: its name keeps its buffer from column to column
-  for (Table& table : tables_) {
+  std::vector<const Column*> in_order;
+  for (const Table& table : tables_) {
     if (table.dropped) continue;
     CatalogColumns& columns =
         tables.AddTable(ServerTableName(default_schema, table.schema, table.name)).MutableColumns();
-    std::stable_sort(table.columns.begin(), table.columns.end(),
-                     [](const Column& a, const Column& b) { return a.position < b.position; });
+    in_order.clear();
+    for (uint32_t at = table.first; at != kNoColumn; at = columns_[at].next) {
+      in_order.push_back(&columns_[at]);
+    }
+    const auto by_position = [](const Column* a, const Column* b) {
+      return a->position < b->position;
+    };
+    if (!std::is_sorted(in_order.begin(), in_order.end(), by_position)) {
+      std::stable_sort(in_order.begin(), in_order.end(), by_position);
+    }
     int16_t ordinal = 0;
-    for (const Column& column : table.columns) {
-      definition.name.setUnicode(reinterpret_cast<const QChar*>(names_.data() + column.name_offset),
-                                 column.name_size);
-      const StoredType& type = types_[column.type];
+    for (const Column* column : in_order) {
+      definition.name.setUnicode(reinterpret_cast<const QChar*>(column->name),
+                                 static_cast<qsizetype>(column->name_size));
+      const StoredType& type = types_[column->type];
       definition.type = type.type;
       definition.declared_type = type.declared;
       definition.ordinal_position = ++ordinal;
-      definition.required = column.required;
+      definition.required = column->required;
       if (adjust) adjust(table.schema, table.name, definition);
       columns.Add(definition);
     }
-    std::vector<Column>().swap(table.columns);  // what is in the catalog need not be kept here
   }
 }
 

@@ -2,9 +2,9 @@
 // in the library's order. The servers' catalog queries are left unsorted: sorting 170,000 rows on
 // the server spills to disk and costs more than sorting each table's few columns here.
 //
-// Until the catalog is filled, a column is held in 20 bytes (its name in one shared buffer, its
-// type shared with the columns of the same type), not as a ServerColumn: a large catalog is
-// held twice at the end of a read, once here and once in the catalog.
+// Until the catalog is filled, a column is held in 32 bytes (its name in shared chunks, its type
+// shared with the columns of the same type), not as a ServerColumn: a large catalog is held
+// twice at the end of a read, once here and once in the catalog.
 #ifndef VANTREL_DATAACCESS_SERVER_CATALOG_ROWS_H_
 #define VANTREL_DATAACCESS_SERVER_CATALOG_ROWS_H_
 
@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "dataaccess/catalog/catalog.h"
+#include "dataaccess/catalog/chunked_storage.h"
 
 namespace dataaccess {
 
@@ -46,21 +47,29 @@ class StagedCatalog {
   void Fill(CatalogTables& tables, const QString& default_schema, const Adjust& adjust);
 
  private:
+  static constexpr uint32_t kNoColumn = UINT32_MAX;
   struct Column {
-    int32_t position;
-    uint32_t name_offset;  // in names_
+    const char16_t* name;  // in names_
     uint32_t name_size;
+    int32_t position;
     uint32_t type;  // in types_
+    uint32_t next;  // the next column added to the same table, or kNoColumn
     bool required;
   };
+  // A table's columns are chained in the order they were added, wherever they stand in
+  // columns_: a server may interleave the rows of its tables.
   struct Table {
     QString schema;
     QString name;
-    std::vector<Column> columns;
+    uint32_t first = kNoColumn;
+    uint32_t last = kNoColumn;
+    uint32_t count = 0;
     bool dropped = false;
   };
   std::vector<Table> tables_;
-  std::u16string names_;
+  // Dropped once the catalog is filled, so a huge page left part empty costs nothing for long.
+  ChunkedVector<Column, HugePages::kPastFirstChunk> columns_;
+  ChunkedArena<char16_t, HugePages::kPastFirstChunk> names_;
   std::vector<StoredType> types_;
   std::unordered_map<StoredType, uint32_t, StoredTypeHash, StoredTypeEqual> type_numbers_;
 };

@@ -1,0 +1,95 @@
+// A server's catalog rows, in whatever order they come, make the catalog the walk expects.
+#include <gtest/gtest.h>
+
+#include "dataaccess/server/catalog_rows.h"
+
+namespace dataaccess {
+namespace {
+
+ServerColumn Column(const QString& name, int32_t data_type, bool required = false) {
+  ServerColumn column;
+  column.name = name;
+  column.type.data_type = data_type;
+  column.required = required;
+  return column;
+}
+
+// "name:ordinal:type:required" for each column of the table, in catalog order.
+QStringList Described(const DataTable& table) {
+  QStringList described;
+  auto columns = table.Columns().Enumerate();
+  while (DataColumn* column = columns->Next()) {
+    described << QStringLiteral("%1:%2:%3:%4")
+                     .arg(column->Name().left(8))
+                     .arg(column->OrdinalPosition())
+                     .arg(column->DataType())
+                     .arg(column->Required() ? 1 : 0);
+  }
+  return described;
+}
+
+TEST(CatalogRowsTest, InterleavedUnsortedRowsFillTheCatalogInOrder) {
+  CatalogRows<QString> rows;
+  const size_t b = rows.AddTable("b", {}, "b");
+  const size_t a = rows.AddTable("a", {}, "a");
+  const size_t gone = rows.AddTable("gone", {}, "gone");
+  rows.AddTable("empty", {}, "empty");
+  const QString long_name(20000, u'x');  // past the short length field of a stored name
+  rows.AddColumn(b, 7, Column("late", kText));
+  rows.AddColumn(a, 2, Column("naïve", kInteger, true));
+  rows.AddColumn(gone, 1, Column("value", kInteger));
+  rows.AddColumn(b, 3, Column("名前", kText, true));
+  rows.AddColumn(rows.AddTable("a", {}, "ignored"), 1, Column(long_name, kFloat));
+  rows.AddColumn(b, 3, Column("same", kInteger));  // an equal position keeps the order added
+  rows.DropUnless([](const QString& table) { return table != "gone"; });
+  CatalogTables tables;
+  rows.Fill(tables, {});
+
+  const struct {
+    const char* table = nullptr;
+    QStringList columns;
+  } expected[] = {
+      {"a", {"xxxxxxxx:1:4:0", "naïve:2:2:1"}},
+      {"b", {"名前:1:7:1", "same:2:2:0", "late:3:7:0"}},
+      {"empty", {}},
+  };
+  QStringList order;
+  auto enumerated = tables.Enumerate();
+  while (DataTable* table = enumerated->Next()) order << table->Name();
+  EXPECT_EQ(order, QStringList({"a", "b", "empty"}));
+  for (const auto& table : expected) {
+    EXPECT_EQ(Described(tables.Item(table.table)), table.columns) << table.table;
+  }
+  EXPECT_EQ(tables.Item("a").Columns().Item(long_name).Name().size(), long_name.size());
+}
+
+TEST(CatalogRowsTest, ColumnsPastEveryChunkBoundaryKeepTheirPlace) {
+  // More columns than the staged rows' first chunk and a huge page of the catalog each hold.
+  constexpr int kColumns = 100000;
+  CatalogRows<QString> rows;
+  const size_t big = rows.AddTable("big", {}, "big");
+  const size_t small = rows.AddTable("small", {}, "small");
+  for (int i = kColumns; i >= 1; --i) {
+    rows.AddColumn(big, i, Column(QString::number(i), i % 2 ? kInteger : kText, i % 3 == 0));
+    if (i % 10000 == 0) rows.AddColumn(small, i, Column(QString::number(i), kInteger));
+  }
+  CatalogTables tables;
+  rows.Fill(tables, {});
+  ColumnCollection& columns = tables.Item("big").Columns();
+  ASSERT_EQ(columns.Count(), kColumns);
+  auto enumerated = columns.Enumerate();
+  for (int i = 1; i <= kColumns; ++i) {
+    DataColumn* column = enumerated->Next();
+    ASSERT_NE(column, nullptr) << i;
+    ASSERT_EQ(column->Name(), QString::number(i));
+    ASSERT_EQ(column->OrdinalPosition(), static_cast<int16_t>(i)) << i;
+    ASSERT_EQ(column->DataType(), i % 2 ? kInteger : kText) << i;
+    ASSERT_EQ(column->Required(), i % 3 == 0) << i;
+  }
+  EXPECT_EQ(enumerated->Next(), nullptr);
+  EXPECT_EQ(Described(tables.Item("small")).size(), 10);
+  EXPECT_EQ(columns.Item("99999").Name(), "99999");
+}
+
+}  // namespace
+}  // namespace dataaccess
