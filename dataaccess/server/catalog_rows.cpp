@@ -8,7 +8,7 @@
 namespace dataaccess {
 
 size_t StagedCatalog::AddTable(QString schema, QString name) {
-  tables_.push_back({.schema = std::move(schema), .name = std::move(name)});
+  tables_.emplace_back(Table{.schema = std::move(schema), .name = std::move(name)});
   return tables_.size() - 1;
 }
 
@@ -45,16 +45,22 @@ void StagedCatalog::ReplaceTypes(std::vector<StoredType> types) {
 
 void StagedCatalog::Fill(CatalogTables& tables, const QString& default_schema,
                          const Adjust& adjust) {
-  std::sort(tables_.begin(), tables_.end(), [](const Table& a, const Table& b) {
-    return a.schema != b.schema ? a.schema < b.schema : a.name < b.name;
+  std::vector<const Table*> sorted;
+  sorted.reserve(tables_.size());
+  size_t column_count = 0;
+  for (size_t i = 0; i < tables_.size(); ++i) {
+    if (tables_[i].dropped) continue;
+    sorted.push_back(&tables_[i]);
+    column_count += tables_[i].count;
+  }
+  std::sort(sorted.begin(), sorted.end(), [](const Table* a, const Table* b) {
+    return a->schema != b->schema ? a->schema < b->schema : a->name < b->name;
   });
-  size_t columns = 0;
-  for (const Table& table : tables_) columns += table.dropped ? 0 : table.count;
-  tables.Reserve(tables_.size(), columns);
+  tables.Reserve(sorted.size(), column_count);
   ColumnDefinition definition;  // reused: its name keeps its buffer from column to column
   std::vector<const Column*> in_order;
-  for (const Table& table : tables_) {
-    if (table.dropped) continue;
+  for (const Table* staged : sorted) {
+    const Table& table = *staged;
     CatalogColumns& columns =
         tables.AddTable(ServerTableName(default_schema, table.schema, table.name)).MutableColumns();
     in_order.clear();

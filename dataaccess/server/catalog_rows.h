@@ -66,7 +66,7 @@ class StagedCatalog {
     uint32_t count = 0;
     bool dropped = false;
   };
-  std::vector<Table> tables_;
+  ChunkedVector<Table, HugePages::kPastFirstChunk> tables_;
   // Dropped once the catalog is filled, so a huge page left part empty costs nothing for long.
   ChunkedVector<Column, HugePages::kPastFirstChunk> columns_;
   ChunkedArena<char16_t, HugePages::kPastFirstChunk> names_;
