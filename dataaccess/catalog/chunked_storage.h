@@ -29,7 +29,7 @@ constexpr size_t ChunkBytes(HugePages huge) {
   return huge == HugePages::kNever ? size_t{64} << 10 : kHugePageBytes;
 }
 constexpr size_t FirstChunkBytes(HugePages huge) {
-  return huge == HugePages::kNever ? size_t{64} << 10 : size_t{256} << 10;
+  return huge == HugePages::kNever ? size_t{64} << 10 : size_t{1} << 20;
 }
 
 // One chunk of raw memory, released when it goes.

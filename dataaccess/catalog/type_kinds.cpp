@@ -370,4 +370,16 @@ ColumnType DeclaredTypeCache::Classify(const QString& declared, QString* spellin
   return *it;
 }
 
+ColumnType DeclaredTypeCache::Classify(QByteArrayView utf8, QString* spelling) {
+  const std::string_view key(utf8.data(), static_cast<size_t>(utf8.size()));
+  auto it = seen_utf8_.find(key);
+  if (it == seen_utf8_.end()) {
+    Seen seen;
+    seen.type = Classify(QString::fromUtf8(utf8), &seen.spelling);
+    it = seen_utf8_.emplace(std::string(key), std::move(seen)).first;
+  }
+  if (spelling) *spelling = it->second.spelling;
+  return it->second.type;
+}
+
 }  // namespace dataaccess

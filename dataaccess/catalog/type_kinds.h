@@ -114,11 +114,16 @@
 #ifndef VANTREL_DATAACCESS_CATALOG_TYPE_KINDS_H_
 #define VANTREL_DATAACCESS_CATALOG_TYPE_KINDS_H_
 
+#include <QByteArrayView>
 #include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
 #include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
 
 namespace dataaccess {
 
@@ -208,10 +213,22 @@ class DeclaredTypeCache {
   // When `spelling` is given, it is set to the cached copy of `declared`, which columns of the
   // same spelling then share instead of each keeping its own.
   ColumnType Classify(const QString& declared, QString* spelling = nullptr);
+  // The same for a spelling in UTF-8, as servers send it: one seen before is found by its bytes,
+  // without being converted to text again.
+  ColumnType Classify(QByteArrayView utf8, QString* spelling = nullptr);
 
  private:
+  struct BytesHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view bytes) const { return std::hash<std::string_view>()(bytes); }
+  };
+  struct Seen {
+    ColumnType type;
+    QString spelling;
+  };
   TypeDialect dialect_;
   QHash<QString, ColumnType> seen_;
+  std::unordered_map<std::string, Seen, BytesHash, std::equal_to<>> seen_utf8_;
 };
 
 }  // namespace dataaccess

@@ -108,6 +108,7 @@ QSet<QString> StageColumns(MYSQL* mysql, const QString& target, CatalogRows<QStr
   QByteArray current_table;
   QString current_name;
   size_t current = 0;
+  ServerColumn column;  // reused: its name keeps its buffer from row to row
   Result result = Run(mysql, kColumnsQuery, target);
   while (MYSQL_ROW row = mysql_fetch_row(result.get())) {
     const unsigned long* lengths = mysql_fetch_lengths(result.get());
@@ -118,9 +119,8 @@ QSet<QString> StageColumns(MYSQL* mysql, const QString& target, CatalogRows<QStr
       current_name = QString::fromUtf8(current_table);
       current = rows.AddTable(current_name, QString(), current_name);
     }
-    ServerColumn column;
-    column.name = Text(row, lengths, 1);
-    column.type = types.Classify(Text(row, lengths, 2), &column.declared_type);
+    AssignUtf8(column.name, Bytes(row, lengths, 1));
+    column.type = types.Classify(Bytes(row, lengths, 2), &column.declared_type);
     column.required = row[3] && row[3][0] == '1';
     const int32_t extra = ExtraAttributes(Bytes(row, lengths, 4));
     if (extra & kAutoIncrement) column.type = AutoNumbered(column.type);
@@ -177,13 +177,21 @@ void ReadMysqlCatalog(MYSQL* mysql, const QString& target, CatalogTables& tables
   }
   const QHash<QString, QStringList> json_columns =
       JsonCheckedColumns(mysql, target, json_candidates);
+  // Fill passes the columns of one table together, with the same name: the table's facts are
+  // looked up once per table, not once per column.
+  const QString* adjusted_table = nullptr;
+  bool view = false;
+  const QStringList* json = nullptr;
   rows.Fill(tables, QString(), [&](const QString&, const QString& table, ColumnDefinition& column) {
-    // A view's NOT NULL is inferred, not declared; other engines never report one.
-    if (kinds.value(table)) column.required = false;
-    const auto json = json_columns.constFind(table);
-    if (json != json_columns.cend() && json->contains(column.name, Qt::CaseInsensitive)) {
-      column.type = AsJson(column.type);
+    if (&table != adjusted_table) {
+      adjusted_table = &table;
+      view = kinds.value(table);
+      const auto found = json_columns.constFind(table);
+      json = found == json_columns.cend() ? nullptr : &*found;
     }
+    // A view's NOT NULL is inferred, not declared; other engines never report one.
+    if (view) column.required = false;
+    if (json && json->contains(column.name, Qt::CaseInsensitive)) column.type = AsJson(column.type);
   });
 }
 

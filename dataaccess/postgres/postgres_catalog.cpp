@@ -205,6 +205,7 @@ void ReadPostgresCatalog(PGconn* conn, const QString& target, CatalogTables& tab
   // Columns: oid 0, nspname 1, relname 2, attnum 3, attname 4, type oid 5, type modifier 6,
   // notnull 7, identity 8, generated 9, nextval default 10.
   CatalogRows<uint> found;
+  ServerColumn column;  // reused: its name keeps its buffer from row to row
   ForEachCopyRow(conn, kColumnsQuery, target, kColumnsQueryFields, [&](const CopyTextRow& r) {
     const uint oid = Oid(r, 0);
     std::optional<size_t> table = found.Find(oid);
@@ -216,8 +217,8 @@ void ReadPostgresCatalog(PGconn* conn, const QString& target, CatalogTables& tab
       attributes |= kAutoIncrement;
     }
     if (Flag(r, 9)) attributes |= kGenerated;
-    ServerColumn column;
-    column.name = Text(r, 4);
+    const std::string_view name = r.Field(4);
+    AssignUtf8(column.name, QByteArrayView(name.data(), static_cast<qsizetype>(name.size())));
     column.type = StagedKey(Oid(r, 5), Int(r, 6), attributes);
     column.required = Flag(r, 7);
     found.AddColumn(*table, attnum, column);

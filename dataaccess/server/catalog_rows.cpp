@@ -1,11 +1,19 @@
 #include "dataaccess/server/catalog_rows.h"
 
+#include <QStringDecoder>
 #include <algorithm>
 #include <cassert>
 
 #include "dataaccess/server/server_table_name.h"
 
 namespace dataaccess {
+
+void AssignUtf8(QString& text, QByteArrayView bytes) {
+  text.resize(bytes.size());  // never fewer UTF-8 bytes than UTF-16 units
+  QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+  const QChar* end = decoder.appendToBuffer(text.data(), bytes);
+  text.truncate(end - text.constData());
+}
 
 size_t StagedCatalog::AddTable(QString schema, QString name) {
   tables_.emplace_back(Table{.schema = std::move(schema), .name = std::move(name)});

@@ -8,6 +8,7 @@
 #ifndef VANTREL_DATAACCESS_SERVER_CATALOG_ROWS_H_
 #define VANTREL_DATAACCESS_SERVER_CATALOG_ROWS_H_
 
+#include <QByteArrayView>
 #include <QHash>
 #include <QString>
 #include <cstdint>
@@ -29,10 +30,15 @@ struct ServerColumn {
   QString declared_type{};
 };
 
+// Sets `text` to the UTF-8 `bytes` in the buffer it already has: a reader that decodes every
+// row's column name into one ServerColumn allocates nothing per row.
+void AssignUtf8(QString& text, QByteArrayView bytes);
+
 // The part of CatalogRows that does not depend on how the engine identifies its tables.
 class StagedCatalog {
  public:
-  // Called for each column just before it is added, with the table's schema and name.
+  // Called for each column just before it is added, with the table's schema and name. The
+  // columns of a table come one after the other, all with the same `table` object.
   using Adjust =
       std::function<void(const QString& schema, const QString& table, ColumnDefinition&)>;
 

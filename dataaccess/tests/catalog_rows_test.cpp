@@ -91,5 +91,24 @@ TEST(CatalogRowsTest, ColumnsPastEveryChunkBoundaryKeepTheirPlace) {
   EXPECT_EQ(columns.Item("99999").Name(), "99999");
 }
 
+TEST(CatalogRowsTest, NamesDecodedInPlaceReadAsFromUtf8) {
+  // One buffer reused for every name, longer and shorter ones in turn, as a reader uses it.
+  const QByteArray names[] = {"a_much_longer_column_name",
+                              "id",
+                              "",
+                              "naïve",
+                              "名前",
+                              "\xF0\x9F\x98\x80 emoji",
+                              "cut\xE5\x90",
+                              "bad\xFF"
+                              "byte",
+                              "x"};
+  QString reused;
+  for (const QByteArray& bytes : names) {
+    AssignUtf8(reused, bytes);
+    EXPECT_EQ(reused, QString::fromUtf8(bytes)) << bytes.toHex().constData();
+  }
+}
+
 }  // namespace
 }  // namespace dataaccess
