@@ -2,11 +2,11 @@
 //
 // Both containers grow in chunks that are allocated once and never move: what was handed out
 // stays valid while more is added, and growing copies nothing. Filling a large catalog page by
-// page costs a page fault per 4 KB, which on a virtual machine is as much as a third of a whole
-// read; a transparent huge page costs one fault per 2 MB. A huge page is resident as a whole as
-// soon as any of it is touched, though, so huge pages back only what is sure to be filled (a
-// reserved count) or what is allowed to waste up to 2 MB (storage of a read that is dropped when
-// the read ends).
+// page costs a page fault per 4 KB, which on a virtual machine took a quarter of a reading
+// client's time; a transparent huge page costs one fault per 2 MB. A huge page is resident as a
+// whole as soon as any of it is touched, though, so huge pages back only what is sure to be
+// filled (a reserved count) or what is allowed to waste up to 2 MB (storage of a read that is
+// dropped when the read ends).
 #ifndef VANTREL_DATAACCESS_CATALOG_CHUNKED_STORAGE_H_
 #define VANTREL_DATAACCESS_CATALOG_CHUNKED_STORAGE_H_
 
