@@ -48,9 +48,10 @@ class CatalogStore {
 
   uint32_t ColumnCount() const { return static_cast<uint32_t>(columns_.size()); }
 
-  void AddColumn(const ColumnDefinition& definition) {
-    const StoredType* type =
-        &*types_.insert(StoredType{definition.type, definition.declared_type}).first;
+  const StoredType* Intern(const StoredType& type) { return &*types_.insert(type).first; }
+
+  void AddColumn(const ColumnDefinition& definition, const StoredType* type) {
+    if (!type) type = Intern(StoredType{definition.type, definition.declared_type});
     columns_.emplace_back(Encode(definition), type);
   }
 
@@ -101,10 +102,7 @@ size_t StoredTypeHash::operator()(const StoredType& stored) const {
 }
 
 bool StoredTypeEqual::operator()(const StoredType& x, const StoredType& y) const {
-  const ColumnType& a = x.type;
-  const ColumnType& b = y.type;
-  return a.data_type == b.data_type && a.size == b.size && a.attributes == b.attributes &&
-         a.allow_zero_length == b.allow_zero_length && x.declared == y.declared;
+  return x.type == y.type && x.declared == y.declared;
 }
 
 QAnyStringView CatalogColumn::NameView() const {
@@ -153,13 +151,13 @@ class TableEnumerator final : public Enumerator<DataTable> {
 
 }  // namespace
 
-void CatalogColumns::Add(const ColumnDefinition& definition) {
+void CatalogColumns::Add(const ColumnDefinition& definition, const StoredType* type) {
   if (count_ == 0) {
     first_ = store_->ColumnCount();
   } else if (first_ + count_ != store_->ColumnCount()) {
     throw std::logic_error("the columns of a table must be added together");
   }
-  store_->AddColumn(definition);
+  store_->AddColumn(definition, type);
   ++count_;
 }
 
@@ -203,6 +201,8 @@ void CatalogTables::Reserve(size_t count, size_t columns) {
   store_->ReserveColumns(columns);
   index_.Reserve(count);
 }
+
+const StoredType* CatalogTables::InternType(const StoredType& type) { return store_->Intern(type); }
 
 std::unique_ptr<Enumerator<DataTable>> CatalogTables::Enumerate() const {
   return std::make_unique<TableEnumerator>(tables_);

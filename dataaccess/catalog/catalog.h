@@ -73,8 +73,10 @@ class CatalogColumns final : public ColumnCollection {
  public:
   explicit CatalogColumns(CatalogStore* store) : store_(store) {}
   // Adds a column after the others. The columns of one table are added together: adding to a
-  // table after columns of a later table were added throws std::logic_error.
-  void Add(const ColumnDefinition& definition);
+  // table after columns of a later table were added throws std::logic_error. `type`, when given,
+  // is the catalog's own copy of the definition's type and spelling (CatalogTables::InternType),
+  // which spares looking them up for every column.
+  void Add(const ColumnDefinition& definition, const StoredType* type = nullptr);
   std::unique_ptr<Enumerator<DataColumn>> Enumerate() const override;
   int32_t Count() const override { return static_cast<int32_t>(count_); }
   DataColumn& Item(const QString& name) const override;
@@ -114,6 +116,8 @@ class CatalogTables final : public TableCollection {
   CatalogTable& AddTable(const QString& name);
   // Makes room for `count` tables and, when the reader knows it, `columns` columns in all.
   void Reserve(size_t count, size_t columns = 0);
+  // The catalog's copy of `type`, shared by every column of that type and spelling.
+  const StoredType* InternType(const StoredType& type);
   // True when a table of exactly this name was added.
   bool Contains(const QString& name) const { return index_.FindExact(name) >= 0; }
   std::unique_ptr<Enumerator<DataTable>> Enumerate() const override;

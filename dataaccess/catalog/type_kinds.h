@@ -170,6 +170,8 @@ struct ColumnType {
   int32_t size = 0;
   int32_t attributes = 0;
   bool allow_zero_length = true;
+
+  friend bool operator==(const ColumnType&, const ColumnType&) = default;
 };
 
 // True for the kinds whose Size is the declared length: char, varchar, binary, varbinary, bit

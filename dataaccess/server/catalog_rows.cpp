@@ -67,6 +67,7 @@ void StagedCatalog::Fill(CatalogTables& tables, const QString& default_schema,
   tables.Reserve(sorted.size(), column_count);
   ColumnDefinition definition;  // reused: its name keeps its buffer from column to column
   std::vector<const Column*> in_order;
+  std::vector<const StoredType*> interned(types_.size(), nullptr);  // by staged type number
   for (const Table* staged : sorted) {
     const Table& table = *staged;
     CatalogColumns& columns =
@@ -91,7 +92,13 @@ void StagedCatalog::Fill(CatalogTables& tables, const QString& default_schema,
       definition.ordinal_position = ++ordinal;
       definition.required = column->required;
       if (adjust) adjust(table.schema, table.name, definition);
-      columns.Add(definition);
+      if (definition.type == type.type && definition.declared_type.isSharedWith(type.declared)) {
+        const StoredType*& known = interned[column->type];
+        if (!known) known = tables.InternType(type);
+        columns.Add(definition, known);
+      } else {
+        columns.Add(definition);  // adjusted: a type of its own
+      }
     }
   }
 }

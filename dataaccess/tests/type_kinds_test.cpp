@@ -10,11 +10,6 @@
 namespace dataaccess {
 namespace {
 
-bool operator==(const ColumnType& a, const ColumnType& b) {
-  return a.data_type == b.data_type && a.size == b.size && a.attributes == b.attributes &&
-         a.allow_zero_length == b.allow_zero_length;
-}
-
 std::string Describe(const ColumnType& t) {
   return QStringLiteral("{kind %1, size %2, attributes %3, zero-length %4}")
       .arg(t.data_type)
