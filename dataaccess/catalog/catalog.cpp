@@ -38,7 +38,7 @@ bool IsLatin1(QStringView name) {
 class CatalogStore {
  public:
   QStringView AddName(QStringView name) {
-    char16_t* at = Allocate(static_cast<size_t>(name.size()));
+    char16_t* at = names_.Allocate(static_cast<size_t>(name.size()));
     std::copy(name.utf16(), name.utf16() + name.size(), at);
     return QStringView(at, name.size());
   }
@@ -66,7 +66,7 @@ class CatalogStore {
     const size_t size = static_cast<size_t>(name.size());
     const bool long_name = size >= kLongName;
     const size_t header = long_name ? 4 : 2;
-    char16_t* at = Allocate(header + (latin1 ? (size + 1) / 2 : size));
+    char16_t* at = names_.Allocate(header + (latin1 ? (size + 1) / 2 : size));
     at[0] = static_cast<char16_t>((latin1 ? kLatin1Flag : 0) |
                                   (definition.required ? kRequiredFlag : 0) |
                                   (long_name ? kLongName : size));
@@ -83,8 +83,6 @@ class CatalogStore {
     }
     return at;
   }
-
-  char16_t* Allocate(size_t units) { return names_.Allocate(units); }
 
   // A catalog lives as long as its connection: only columns reserved up front, which are sure to
   // fill their pages, get huge ones.

@@ -374,9 +374,9 @@ ColumnType DeclaredTypeCache::Classify(QByteArrayView utf8, QString* spelling) {
   const std::string_view key(utf8.data(), static_cast<size_t>(utf8.size()));
   auto it = seen_utf8_.find(key);
   if (it == seen_utf8_.end()) {
-    Seen seen;
-    seen.type = Classify(QString::fromUtf8(utf8), &seen.spelling);
-    it = seen_utf8_.emplace(std::string(key), std::move(seen)).first;
+    QString spelling_seen = QString::fromUtf8(utf8);
+    const ColumnType type = ClassifyDeclaredType(spelling_seen, dialect_);
+    it = seen_utf8_.emplace(std::string(key), Seen{type, std::move(spelling_seen)}).first;
   }
   if (spelling) *spelling = it->second.spelling;
   return it->second.type;

@@ -217,8 +217,7 @@ void ReadPostgresCatalog(PGconn* conn, const QString& target, CatalogTables& tab
       attributes |= kAutoIncrement;
     }
     if (Flag(r, 9)) attributes |= kGenerated;
-    const std::string_view name = r.Field(4);
-    AssignUtf8(column.name, QByteArrayView(name.data(), static_cast<qsizetype>(name.size())));
+    AssignUtf8(column.name, r.Field(4));
     column.type = StagedKey(Oid(r, 5), Int(r, 6), attributes);
     column.required = Flag(r, 7);
     found.AddColumn(*table, attnum, column);
