@@ -1,5 +1,6 @@
-// Reads every table, view and column of the database a MySQL or MariaDB session is open on, in
-// two statements (and, on MariaDB, a third for the checks that make a text JSON).
+// Reads every table, view and column of the database a MySQL or MariaDB session is open on: the
+// columns, then the names and the types of what has no index, then, on MariaDB, the checks that
+// make a text JSON.
 #ifndef VANTREL_DATAACCESS_MYSQL_MYSQL_CATALOG_H_
 #define VANTREL_DATAACCESS_MYSQL_MYSQL_CATALOG_H_
 
