@@ -7,9 +7,12 @@
 #include "dataaccess/drivers/engine_library.h"
 #include "dataaccess/errors.h"
 #include "platform/component/error.h"
+#include "testing/testutil.h"
 
 namespace dataaccess {
 namespace {
+
+using component::testing::ErrorThrownBy;
 
 const Driver* DriverFor(const QString& connect_string) {
   const ConnectRequest request{QString(), connect_string, kPromptNever};
@@ -59,13 +62,10 @@ TEST(ConnectStringRoutingTest, UnusableStringsFailWithoutShowingThePassword) {
       {"host=h password='S3cret-X", kUnknownConnectString},
   };
   for (const auto& c : cases) {
-    try {
-      environment.OpenConnection(QString(), kPromptNever, true, c.connect_string);
-      ADD_FAILURE() << c.connect_string << " opened";
-    } catch (const component::Error& error) {
-      EXPECT_EQ(error.number(), c.number) << error.what();
-      EXPECT_FALSE(error.description().contains("S3cret")) << error.what();
-    }
+    const component::Error error = ErrorThrownBy(
+        [&] { environment.OpenConnection(QString(), kPromptNever, true, c.connect_string); });
+    EXPECT_EQ(error.number(), c.number) << c.connect_string << ": " << error.what();
+    EXPECT_FALSE(error.description().contains("S3cret")) << error.what();
   }
 }
 
@@ -74,14 +74,11 @@ TEST(ConnectStringRoutingTest, AnEngineLibraryThatCannotLoadSaysWhatToInstall) {
   const EngineLibrary absent = {"PostgreSQL", "libvantrel_absent.so", "entry", "libpq5"};
   // A load ahead of need that fails neither throws nor hides the failure from the real load.
   LoadEngineLibraryAhead(absent);
-  try {
-    ResolveInEngineLibrary(absent, absent.entry);
-    ADD_FAILURE() << "a library that is not there must not load";
-  } catch (const component::Error& error) {
-    EXPECT_EQ(error.number(), kDriverMissing);
-    EXPECT_TRUE(error.description().contains("libvantrel_absent.so")) << error.what();
-    EXPECT_TRUE(error.description().contains("apt-get install libpq5")) << error.what();
-  }
+  const component::Error error =
+      ErrorThrownBy([&] { ResolveInEngineLibrary(absent, absent.entry); });
+  EXPECT_EQ(error.number(), kDriverMissing);
+  EXPECT_TRUE(error.description().contains("libvantrel_absent.so")) << error.what();
+  EXPECT_TRUE(error.description().contains("apt-get install libpq5")) << error.what();
 }
 
 }  // namespace

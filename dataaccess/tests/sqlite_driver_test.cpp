@@ -19,6 +19,7 @@
 namespace dataaccess {
 namespace {
 
+using component::testing::ErrorThrownBy;
 using component::testing::FileContents;
 
 using testing::ColumnNames;
@@ -278,24 +279,14 @@ TEST(SqliteDriverTest, ClosedConnectionRefusesTables) {
   auto connection = Open(QString(), folder.CreateDatabase("c.db", "CREATE TABLE t (x);"));
   connection->Close();
   connection->Close();
-  try {
-    connection->Tables();
-    ADD_FAILURE() << "Tables() after Close() must fail";
-  } catch (const component::Error& error) {
-    EXPECT_EQ(error.number(), kConnectionClosed);
-  }
+  EXPECT_EQ(ErrorThrownBy([&] { connection->Tables(); }).number(), kConnectionClosed);
 }
 
 TEST(SqliteDriverTest, EnvironmentZeroIsTheOnlyEnvironment) {
   EnvironmentCollection& environments = DataEngine::Instance().Environments();
   EXPECT_EQ(environments.Count(), 1);
   EXPECT_EQ(&environments.Item(0), &DataEngine::Instance().Environments().Item(0));
-  try {
-    environments.Item(1);
-    ADD_FAILURE() << "only environment 0 exists";
-  } catch (const component::Error& error) {
-    EXPECT_EQ(error.number(), component::kSubscriptOutOfRange);
-  }
+  EXPECT_EQ(ErrorThrownBy([&] { environments.Item(1); }).number(), component::kSubscriptOutOfRange);
 }
 
 }  // namespace
