@@ -30,8 +30,9 @@ constexpr char kColumnsQuery[] =
     "COLLATION_NAME LIKE '%\\_bin', COLUMN_KEY <> '' "
     "FROM information_schema.COLUMNS WHERE TABLE_SCHEMA = DATABASE()";
 // MariaDB keeps a JSON column as LONGTEXT COLLATE utf8mb4_bin with a json_valid() check (MySQL
-// has a JSON type). Reading a table's checks opens the table, about a millisecond each, so only
-// the tables named (those with a binary-collated text) are read.
+// has a JSON type). Reading a table's checks opens the table, so only the tables named (those
+// with a binary-collated text) are read; at 1,000 names or more MariaDB reads every table's, about
+// 5 microseconds each on a warm server.
 constexpr char kJsonChecksQuery[] =
     "SELECT TABLE_NAME, CHECK_CLAUSE FROM information_schema.CHECK_CONSTRAINTS "
     "WHERE CONSTRAINT_SCHEMA = DATABASE() AND CHECK_CLAUSE LIKE '%json_valid%' AND TABLE_NAME IN ";
