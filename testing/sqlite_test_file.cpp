@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <sys/stat.h>
+
+#include <QCryptographicHash>
+#include <QDir>
 #include <QFile>
 
 namespace dataaccess::testing {
@@ -19,6 +23,33 @@ QString SqliteTestFolder::CreateDatabase(const QString& file_name, const char* s
   sqlite3_free(message);
   sqlite3_close(db);
   return path;
+}
+
+QStringList SqliteTestFolder::State() const {
+  QStringList lines;
+  const QDir folder(dir_.path());
+  for (const QString& name : folder.entryList(
+           QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name)) {
+    struct stat facts {};
+    const QByteArray path = QFile::encodeName(folder.filePath(name));
+    if (::lstat(path.constData(), &facts) != 0) continue;
+    QFile file(folder.filePath(name));
+    QByteArray digest = "-";
+    if (S_ISREG(facts.st_mode) && file.open(QIODevice::ReadOnly)) {
+      digest = QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256).toHex();
+    }
+    lines << QStringLiteral("%1 mode %2 inode %3 size %4 modified %5.%6 changed %7.%8 %9")
+                 .arg(name)
+                 .arg(facts.st_mode, 0, 8)
+                 .arg(facts.st_ino)
+                 .arg(facts.st_size)
+                 .arg(facts.st_mtim.tv_sec)
+                 .arg(facts.st_mtim.tv_nsec)
+                 .arg(facts.st_ctim.tv_sec)
+                 .arg(facts.st_ctim.tv_nsec)
+                 .arg(QString::fromLatin1(digest));
+  }
+  return lines;
 }
 
 }  // namespace dataaccess::testing

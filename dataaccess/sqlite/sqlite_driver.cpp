@@ -15,6 +15,7 @@
 
 #include "dataaccess/catalog/name_bytes.h"
 #include "dataaccess/errors.h"
+#include "dataaccess/sqlite/read_only_vfs.h"
 #include "dataaccess/sqlite/sqlite_file_check.h"
 #include "platform/component/error.h"
 
@@ -111,30 +112,51 @@ QStringList CheckConditions(QStringView sql) {
   return conditions;
 }
 
+// True when a -wal file stands beside the database (of any size, even empty or damaged).
+bool HasLog(const QString& path) {
+  struct stat facts {};
+  return ::lstat(QFile::encodeName(path + QStringLiteral("-wal")).constData(), &facts) == 0;
+}
+
 class Database {
  public:
+  // Nothing of the database is ever written, created or deleted: every file is opened through a
+  // file system that refuses to (read_only_vfs.h).
+  //
   // A database in rollback-journal mode is read as any reader reads it, under a shared lock.
   //
   // A write-ahead-logged one would make SQLite create its -shm file (and a -wal file) beside the
-  // user's database, or fail in a read-only folder. It is read instead through the VFS that takes
-  // no locks, in exclusive locking mode, where SQLite keeps the WAL index in heap memory: the
-  // latest committed state, -wal included, and no file created or touched. Without locks a
-  // writer may change the files during the read; the caller checks for that (FileStamp) and
-  // reads again.
+  // user's database, or fail in a read-only folder. With a -wal, it is read instead without
+  // locks, in exclusive locking mode, where SQLite keeps the WAL index in heap memory: the latest
+  // committed state, -wal included, and no file created or touched. Such a connection believes it
+  // is the database's last one and would checkpoint into the database and delete the -wal as it
+  // closes, under the feet of a writer that still has it open; it is told not to. Without a -wal
+  // there is no log to read: the database file alone is the committed state, read as immutable.
+  // Without locks a writer may change the files during the read; the caller checks for that
+  // (FileStamp) and reads again.
   Database(QString path, bool wal_snapshot) : path_(std::move(path)) {
     // SQLite counts every allocation under one process-wide mutex unless told not to; two
     // catalogs read at the same time would spend a fifth of their time waiting on it. This
     // works only before SQLite's first use in the process, and is harmless after.
     static const bool kNoMemoryStatistics = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0) == SQLITE_OK;
     (void)kNoMemoryStatistics;
-    const QByteArray name = wal_snapshot ? QUrl::fromLocalFile(path_).toEncoded() + "?vfs=unix-none"
-                                         : QFile::encodeName(path_);
+    const bool with_log = wal_snapshot && HasLog(path_);
+    QByteArray uri = "file:" + QFile::encodeName(path_).toPercentEncoding("/") + "?vfs=";
+    uri += ReadOnlyVfsName(!wal_snapshot);
+    if (wal_snapshot && !with_log) uri += "&immutable=1";
     const int rc =
-        sqlite3_open_v2(name.constData(), &db_,
+        sqlite3_open_v2(uri.constData(), &db_,
                         SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_URI, nullptr);
-    if (rc != SQLITE_OK) Raise(rc);
+    if (rc != SQLITE_OK) {
+      // A failed open still hands back a handle, which holds the message and must be closed.
+      const component::Error error = ErrorFor(rc);
+      sqlite3_close_v2(db_);
+      db_ = nullptr;
+      throw error;
+    }
     sqlite3_busy_timeout(db_, kBusyTimeoutMs);
-    if (wal_snapshot) {
+    if (with_log) {
+      sqlite3_db_config(db_, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
       sqlite3_exec(db_, "PRAGMA locking_mode = EXCLUSIVE", nullptr, nullptr, nullptr);
     }
   }
@@ -144,13 +166,15 @@ class Database {
 
   sqlite3* handle() const { return db_; }
 
+  [[noreturn]] void Raise(int rc) const { throw ErrorFor(rc); }
+
   // Turns an SQLite result code into the error a user can act on.
-  [[noreturn]] void Raise(int rc) const {
+  component::Error ErrorFor(int rc) const {
     const QString detail =
         db_ ? QString::fromUtf8(sqlite3_errmsg(db_)) : QString::fromUtf8(sqlite3_errstr(rc));
     const int extended = db_ ? sqlite3_extended_errcode(db_) : rc;
     if (extended == SQLITE_READONLY_ROLLBACK) {
-      throw component::Error(
+      return component::Error(
           kCatalogUnreadable, ErrorSource(),
           QStringLiteral("'%1' holds an unfinished transaction of a program that stopped while "
                          "writing (its -journal file); open it once with a program that may write "
@@ -160,23 +184,23 @@ class Database {
     switch (rc & 0xFF) {
       case SQLITE_BUSY:
       case SQLITE_LOCKED:
-        throw component::Error(kDatabaseLocked, ErrorSource(),
-                               QStringLiteral("'%1' is locked by another program (%2); try again "
-                                              "when it has finished writing")
-                                   .arg(path_, detail));
+        return component::Error(kDatabaseLocked, ErrorSource(),
+                                QStringLiteral("'%1' is locked by another program (%2); try again "
+                                               "when it has finished writing")
+                                    .arg(path_, detail));
       case SQLITE_NOTADB:
-        throw component::Error(kNotADatabase, ErrorSource(),
-                               QStringLiteral("'%1' is not an SQLite database").arg(path_));
+        return component::Error(kNotADatabase, ErrorSource(),
+                                QStringLiteral("'%1' is not an SQLite database").arg(path_));
       case SQLITE_CORRUPT:
-        throw component::Error(kDatabaseDamaged, ErrorSource(),
-                               QStringLiteral("'%1' is damaged: %2").arg(path_, detail));
+        return component::Error(kDatabaseDamaged, ErrorSource(),
+                                QStringLiteral("'%1' is damaged: %2").arg(path_, detail));
       case SQLITE_CANTOPEN:
       case SQLITE_PERM:
       case SQLITE_AUTH:
-        throw component::Error(component::kPathFileAccessError, ErrorSource(),
-                               QStringLiteral("Cannot open '%1': %2").arg(path_, detail));
+        return component::Error(component::kPathFileAccessError, ErrorSource(),
+                                QStringLiteral("Cannot open '%1': %2").arg(path_, detail));
       default:
-        throw component::Error(
+        return component::Error(
             kCatalogUnreadable, ErrorSource(),
             QStringLiteral("Cannot read the tables of '%1': %2").arg(path_, detail));
     }

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
@@ -20,12 +24,27 @@ namespace dataaccess {
 namespace {
 
 using component::testing::ErrorThrownBy;
-using component::testing::FileContents;
+using component::testing::WriteFileContents;
 
 using testing::ColumnNames;
 using testing::Open;
 using testing::SqliteTestFolder;
 using testing::TableNames;
+
+// Every read of these tests goes through Read(), which checks that the database's folder is left
+// exactly as it was: no file created, changed, replaced or deleted, -wal and -shm included.
+class SqliteDriverTest : public ::testing::Test {
+ protected:
+  std::unique_ptr<DataConnection> Read(const QString& connect_string,
+                                       const QString& name = QString()) {
+    const QStringList before = folder_.State();
+    std::unique_ptr<DataConnection> connection = Open(name, connect_string);
+    EXPECT_EQ(folder_.State(), before) << "reading " << connect_string.toStdString();
+    return connection;
+  }
+
+  SqliteTestFolder folder_;
+};
 
 constexpr char kShop[] = R"sql(
   CREATE TABLE Zeta (id INTEGER PRIMARY KEY AUTOINCREMENT, note TEXT);
@@ -44,9 +63,8 @@ constexpr char kShop[] = R"sql(
   ANALYZE;
 )sql";
 
-TEST(SqliteDriverTest, ListsUserTablesAndViewsInCreationOrderWithoutInternals) {
-  SqliteTestFolder folder;
-  auto connection = Open(QString(), folder.CreateDatabase("shop.db", kShop));
+TEST_F(SqliteDriverTest, ListsUserTablesAndViewsInCreationOrderWithoutInternals) {
+  auto connection = Read(folder_.CreateDatabase("shop.db", kShop));
   // sqlite_sequence (AUTOINCREMENT) and sqlite_stat1 (ANALYZE) are the engine's own.
   EXPECT_EQ(TableNames(*connection), QStringList({"Zeta", "Alpha", "Pairs", "Words", "Countdown",
                                                   "items_without_tax", "Docs", "AlphaCodes"}));
@@ -54,9 +72,8 @@ TEST(SqliteDriverTest, ListsUserTablesAndViewsInCreationOrderWithoutInternals) {
   EXPECT_EQ(connection->DatabaseName(), "shop");
 }
 
-TEST(SqliteDriverTest, ReadsColumnProperties) {
-  SqliteTestFolder folder;
-  auto connection = Open(QString(), folder.CreateDatabase("shop.db", kShop));
+TEST_F(SqliteDriverTest, ReadsColumnProperties) {
+  auto connection = Read(folder_.CreateDatabase("shop.db", kShop));
   TableCollection& tables = connection->Tables();
 
   DataColumn& id = tables.Item("Zeta").Columns().Item("id");
@@ -101,9 +118,8 @@ TEST(SqliteDriverTest, ReadsColumnProperties) {
   EXPECT_EQ(docs.Item("check").Size(), 8) << "SQLite stores every REAL as a double";
 }
 
-TEST(SqliteDriverTest, LookupPrefersExactNameThenIgnoresAsciiCaseOnly) {
-  SqliteTestFolder folder;
-  auto connection = Open(QString(), folder.CreateDatabase("names.db", R"sql(
+TEST_F(SqliteDriverTest, LookupPrefersExactNameThenIgnoresAsciiCaseOnly) {
+  auto connection = Read(folder_.CreateDatabase("names.db", R"sql(
     CREATE TABLE "Straße" ("Größe" INTEGER, "größe2" TEXT);
     CREATE TABLE "Mixed" (Id INTEGER);
     CREATE TABLE "MIXED2" (x INTEGER);
@@ -138,7 +154,7 @@ TEST(SqliteDriverTest, LookupPrefersExactNameThenIgnoresAsciiCaseOnly) {
 
 // The catalog keeps Latin-1 names a byte a character and long names with a longer header before
 // them: every name, position and NOT NULL must read back whole, by enumeration and by lookup.
-TEST(SqliteDriverTest, ColumnNamesOfAnyLengthAndAlphabetReadBackWhole) {
+TEST_F(SqliteDriverTest, ColumnNamesOfAnyLengthAndAlphabetReadBackWhole) {
   const QString names[] = {
       "a",
       "ab",
@@ -157,8 +173,7 @@ TEST(SqliteDriverTest, ColumnNamesOfAnyLengthAndAlphabetReadBackWhole) {
     definitions << '"' + name + (definitions.size() % 2 ? "\" NOT NULL" : "\"");
   }
   const QString sql = "CREATE TABLE t (" + definitions.join(", ") + ")";
-  SqliteTestFolder folder;
-  auto connection = Open(QString(), folder.CreateDatabase("long.db", sql.toUtf8().constData()));
+  auto connection = Read(folder_.CreateDatabase("long.db", sql.toUtf8().constData()));
   EXPECT_EQ(ColumnNames(*connection, "t"), QStringList(std::begin(names), std::end(names)));
   ColumnCollection& columns = connection->Tables().Item("t").Columns();
   int16_t position = 0;
@@ -175,24 +190,22 @@ TEST(SqliteDriverTest, ColumnNamesOfAnyLengthAndAlphabetReadBackWhole) {
   }
 }
 
-TEST(SqliteDriverTest, ConnectStringAndDatabaseNameReopenTheSameFile) {
-  SqliteTestFolder folder;
-  const QString path = folder.CreateDatabase("Sales Data.v2.db", "CREATE TABLE t (x INTEGER);");
+TEST_F(SqliteDriverTest, ConnectStringAndDatabaseNameReopenTheSameFile) {
+  const QString path = folder_.CreateDatabase("Sales Data.v2.db", "CREATE TABLE t (x INTEGER);");
   const QString relative = QDir::current().relativeFilePath(path);
   for (const QString& form : {path, "sqlite:" + path, relative, "sqlite:" + relative}) {
-    auto first = Open(QString(), form);
+    auto first = Read(form);
     EXPECT_EQ(first->DatabaseName(), "Sales Data.v2") << form.toStdString();
     EXPECT_EQ(first->ConnectString(), "sqlite:" + QFileInfo(path).absoluteFilePath());
-    auto again = Open(first->DatabaseName(), first->ConnectString());
+    auto again = Read(first->ConnectString(), first->DatabaseName());
     EXPECT_EQ(TableNames(*again), QStringList({"t"}));
   }
   // A name alone is a path too.
-  EXPECT_EQ(TableNames(*Open(path, QString())), QStringList({"t"}));
+  EXPECT_EQ(TableNames(*Read(QString(), path)), QStringList({"t"}));
 }
 
-TEST(SqliteDriverTest, AViewThatNoLongerResolvesKeepsTheRestOfTheCatalog) {
-  SqliteTestFolder folder;
-  auto connection = Open(QString(), folder.CreateDatabase("broken.db", R"sql(
+TEST_F(SqliteDriverTest, AViewThatNoLongerResolvesKeepsTheRestOfTheCatalog) {
+  auto connection = Read(folder_.CreateDatabase("broken.db", R"sql(
     CREATE TABLE gone (x INTEGER);
     CREATE VIEW orphan AS SELECT x FROM gone;
     CREATE TABLE kept (y TEXT NOT NULL CHECK (json_valid(y)), z REAL);
@@ -205,41 +218,142 @@ TEST(SqliteDriverTest, AViewThatNoLongerResolvesKeepsTheRestOfTheCatalog) {
   EXPECT_EQ(connection->Tables().Item("kept").Columns().Item("y").DataType(), kJson);
 }
 
-// Every committed table is seen, -wal included, and no file beside the database is created or
-// changed, whatever -wal and -shm files a writer left.
-TEST(SqliteDriverTest, WriteAheadLoggedDatabaseIsReadWithoutTouchingItsFiles) {
-  SqliteTestFolder folder;
+// Every committed table is seen, -wal included, whatever state a writer left the -wal and -shm
+// in, and whoever has them open (Read checks that no file changed).
+TEST_F(SqliteDriverTest, WriteAheadLoggedDatabaseIsReadInEveryStateOfItsFiles) {
   const QString path =
-      folder.CreateDatabase("live.db", "PRAGMA journal_mode = WAL; CREATE TABLE t (x INTEGER);");
-  const auto files = [&] { return QDir(folder.PathOf("")).entryList(QDir::Files); };
-  const auto contents = [&] {
-    QByteArray all;
-    for (const QString& file : files()) all += FileContents(folder.PathOf(file)) + '|';
-    return all;
-  };
-  EXPECT_EQ(TableNames(*Open(QString(), path)), QStringList({"t"}));
-  EXPECT_EQ(files(), QStringList({"live.db"}));
+      folder_.CreateDatabase("live.db", "PRAGMA journal_mode = WAL; CREATE TABLE t (x INTEGER);");
+  const auto files = [&] { return QDir(folder_.PathOf("")).entryList(QDir::Files); };
+  ASSERT_EQ(files(), QStringList({"live.db"}));
+  EXPECT_EQ(TableNames(*Read(path)), QStringList({"t"})) << "no -wal and no -shm";
 
-  sqlite3* writer = nullptr;
-  ASSERT_EQ(sqlite3_open(QFile::encodeName(path).constData(), &writer), SQLITE_OK);
-  ASSERT_EQ(sqlite3_exec(writer, "PRAGMA wal_autocheckpoint = 0; CREATE TABLE u (y TEXT);", nullptr,
-                         nullptr, nullptr),
-            SQLITE_OK);
-  const QStringList with_log = files();
-  EXPECT_EQ(with_log, QStringList({"live.db", "live.db-shm", "live.db-wal"}));
-  const QByteArray before = contents();
-  EXPECT_EQ(TableNames(*Open(QString(), path)), QStringList({"t", "u"}));
-  EXPECT_EQ(files(), with_log);
-  EXPECT_EQ(contents(), before) << "the -shm of the writer is not rewritten";
-  sqlite3_close(writer);
+  const QByteArray garbage = QByteArray("not a log at all ").repeated(300);
+  const struct {
+    const char* state;
+    QByteArray wal;
+    QByteArray shm;
+  } left_behind[] = {
+      {"an empty -wal", "", QByteArray()},
+      {"a -wal of garbage", garbage, QByteArray()},
+      {"an empty -wal and a -shm of garbage", "", garbage},
+  };
+  for (const auto& files_left : left_behind) {
+    WriteFileContents(path + "-wal", files_left.wal);
+    if (!files_left.shm.isEmpty()) WriteFileContents(path + "-shm", files_left.shm);
+    EXPECT_EQ(TableNames(*Read(path)), QStringList({"t"})) << files_left.state;
+    QFile::remove(path + "-wal");
+    QFile::remove(path + "-shm");
+  }
+
+  for (const char* writer_mode : {"NORMAL", "EXCLUSIVE"}) {
+    sqlite3* writer = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(path).constData(), &writer), SQLITE_OK);
+    const std::string sql = std::string("PRAGMA locking_mode = ") + writer_mode +
+                            "; PRAGMA wal_autocheckpoint = 0; CREATE TABLE u (y TEXT);";
+    ASSERT_EQ(sqlite3_exec(writer, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+    EXPECT_EQ(TableNames(*Read(path)), QStringList({"t", "u"})) << writer_mode << " writer";
+    ASSERT_EQ(sqlite3_exec(writer, "DROP TABLE u", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(writer);
+  }
+}
+
+// A writer keeps its connection while the database is read, and commits after the read. Its
+// -wal must still be the one every process sees, so that the commit survives the writer's crash.
+TEST_F(SqliteDriverTest, AWritersCommitAfterAReadSurvivesTheWritersCrash) {
+  const QString path =
+      folder_.CreateDatabase("live.db", "PRAGMA journal_mode = WAL; CREATE TABLE t (x INTEGER);");
+  int ready[2];
+  int go[2];
+  ASSERT_EQ(::pipe(ready), 0);
+  ASSERT_EQ(::pipe(go), 0);
+  const pid_t writer = ::fork();
+  ASSERT_GE(writer, 0);
+  if (writer == 0) {
+    // The writer: an emptied but open -wal, then one commit on the word, then nothing until it
+    // is killed, so that nothing but the -wal holds the commit.
+    sqlite3* db = nullptr;
+    char signal = 'r';
+    if (sqlite3_open(QFile::encodeName(path).constData(), &db) != SQLITE_OK ||
+        sqlite3_exec(db, "PRAGMA wal_autocheckpoint = 0; PRAGMA wal_checkpoint(TRUNCATE);", nullptr,
+                     nullptr, nullptr) != SQLITE_OK ||
+        ::write(ready[1], &signal, 1) != 1 || ::read(go[0], &signal, 1) != 1 ||
+        sqlite3_exec(db, "CREATE TABLE after_read (y TEXT)", nullptr, nullptr, nullptr) !=
+            SQLITE_OK) {
+      ::_exit(1);
+    }
+    signal = 'c';
+    if (::write(ready[1], &signal, 1) != 1) ::_exit(1);
+    for (;;) ::pause();
+  }
+  char signal = 0;
+  ASSERT_EQ(::read(ready[0], &signal, 1), 1);
+  ASSERT_EQ(signal, 'r');
+  EXPECT_EQ(TableNames(*Read(path)), QStringList({"t"}));
+  ASSERT_EQ(::write(go[1], "g", 1), 1);
+  ASSERT_EQ(::read(ready[0], &signal, 1), 1);
+  EXPECT_EQ(signal, 'c') << "the writer could not commit after the read";
+  ::kill(writer, SIGKILL);
+  int status = 0;
+  ::waitpid(writer, &status, 0);
+  for (int fd : {ready[0], ready[1], go[0], go[1]}) ::close(fd);
+  EXPECT_EQ(TableNames(*Read(path)), QStringList({"t", "after_read"}));
+}
+
+// A write-ahead-logged database with neither -wal nor -shm in a folder its reader may not write
+// to (read-only media, a package's data folder): nothing is missing, so it is read.
+TEST_F(SqliteDriverTest, AWriteAheadLoggedDatabaseInAReadOnlyFolderIsRead) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root, to read as another user";
+  const QString folder = folder_.PathOf("shelf");
+  ASSERT_TRUE(QDir().mkpath(folder));
+  const QString path = folder + "/live.db";
+  {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(path).constData(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, "PRAGMA journal_mode = WAL; CREATE TABLE t (x INTEGER);", nullptr,
+                           nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+  }
+  ASSERT_EQ(QDir(folder).entryList(QDir::Files), QStringList({"live.db"}));
+  ::chmod(QFile::encodeName(folder_.PathOf("")).constData(), 0755);
+  ::chmod(QFile::encodeName(folder).constData(), 0555);
+  ::chmod(QFile::encodeName(path).constData(), 0444);
+  const QStringList before = folder_.State();
+  int report[2];
+  ASSERT_EQ(::pipe(report), 0);
+  const pid_t reader = ::fork();
+  ASSERT_GE(reader, 0);
+  if (reader == 0) {
+    // As "nobody": a user who may read the folder but not write to it.
+    QByteArray said;
+    if (::setgid(65534) != 0 || ::setuid(65534) != 0) {
+      said = "could not become nobody";
+    } else {
+      try {
+        said = TableNames(*Open(QString(), path)).join(u',').toUtf8();
+      } catch (const component::Error& error) {
+        said = error.what();
+      }
+    }
+    ::write(report[1], said.constData(), static_cast<size_t>(said.size()));
+    ::_exit(0);
+  }
+  ::close(report[1]);
+  QByteArray said;
+  char buffer[512];
+  for (ssize_t got; (got = ::read(report[0], buffer, sizeof buffer)) > 0;) said.append(buffer, got);
+  ::close(report[0]);
+  ::waitpid(reader, nullptr, 0);
+  EXPECT_EQ(said.toStdString(), "t");
+  EXPECT_EQ(folder_.State(), before);
+  ::chmod(QFile::encodeName(folder).constData(), 0755);
 }
 
 // A writer that commits and checkpoints all the time: every read gives one of the states it
 // committed, never a damaged file.
-TEST(SqliteDriverTest, AWriterAtWorkNeverMakesAHealthyFileLookDamaged) {
-  SqliteTestFolder folder;
+TEST_F(SqliteDriverTest, AWriterAtWorkNeverMakesAHealthyFileLookDamaged) {
   const QString path =
-      folder.CreateDatabase("busy.db", "PRAGMA journal_mode = WAL; CREATE TABLE t (x INTEGER);");
+      folder_.CreateDatabase("busy.db", "PRAGMA journal_mode = WAL; CREATE TABLE t (x INTEGER);");
   std::atomic<bool> stop = false;
   std::thread writer([&] {
     // Each round opens, writes and closes, so that the -wal file comes and goes between reads.
@@ -256,6 +370,7 @@ TEST(SqliteDriverTest, AWriterAtWorkNeverMakesAHealthyFileLookDamaged) {
   });
   for (int read = 0; read < 200; ++read) {
     try {
+      // The writer changes the folder meanwhile: no check of it here.
       const QStringList names = TableNames(*Open(QString(), path));
       EXPECT_TRUE(names == QStringList({"t"}) || names == QStringList({"t", "u"}))
           << names.join(u',').toStdString();
@@ -268,21 +383,19 @@ TEST(SqliteDriverTest, AWriterAtWorkNeverMakesAHealthyFileLookDamaged) {
   writer.join();
 }
 
-TEST(SqliteDriverTest, AnEmptyDatabaseHasNoTables) {
-  SqliteTestFolder folder;
-  auto connection = Open(QString(), folder.CreateDatabase("empty.db", "PRAGMA user_version = 7;"));
+TEST_F(SqliteDriverTest, AnEmptyDatabaseHasNoTables) {
+  auto connection = Read(folder_.CreateDatabase("empty.db", "PRAGMA user_version = 7;"));
   EXPECT_TRUE(TableNames(*connection).isEmpty());
 }
 
-TEST(SqliteDriverTest, ClosedConnectionRefusesTables) {
-  SqliteTestFolder folder;
-  auto connection = Open(QString(), folder.CreateDatabase("c.db", "CREATE TABLE t (x);"));
+TEST_F(SqliteDriverTest, ClosedConnectionRefusesTables) {
+  auto connection = Read(folder_.CreateDatabase("c.db", "CREATE TABLE t (x);"));
   connection->Close();
   connection->Close();
   EXPECT_EQ(ErrorThrownBy([&] { connection->Tables(); }).number(), kConnectionClosed);
 }
 
-TEST(SqliteDriverTest, EnvironmentZeroIsTheOnlyEnvironment) {
+TEST_F(SqliteDriverTest, EnvironmentZeroIsTheOnlyEnvironment) {
   EnvironmentCollection& environments = DataEngine::Instance().Environments();
   EXPECT_EQ(environments.Count(), 1);
   EXPECT_EQ(&environments.Item(0), &DataEngine::Instance().Environments().Item(0));
