@@ -1,6 +1,7 @@
 // vantrel-cli as users and CI pipelines run it: a real process, its output and exit status.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -211,6 +212,41 @@ TEST(SnapshotCommandTest, ASnapshotStandsInForItsDatabaseAndAFailedOneKeepsTheOl
   EXPECT_EQ(damaged.out, "");
   EXPECT_TRUE(damaged.err.contains("is a damaged snapshot: the file ends too early"))
       << damaged.err.toStdString();
+}
+
+// A snapshot written over the database it was taken of would destroy the database: the output
+// is refused, by whatever name it reaches the database or a file SQLite keeps beside it.
+TEST(SnapshotCommandTest, NeverWritesOverTheDatabaseItReads) {
+  dataaccess::testing::SqliteTestFolder folder;
+  const QString live = folder.PathOf("live.db");
+  ASSERT_TRUE(QFile::copy(kSales, live));
+  QDir(folder.PathOf("")).mkdir("sub");
+  ASSERT_TRUE(QFile::link(live, folder.PathOf("link.db")));
+  ASSERT_TRUE(QFile::link(live + "-wal", folder.PathOf("link-to-wal")));
+  ASSERT_EQ(::link(QFile::encodeName(live).constData(),
+                   QFile::encodeName(folder.PathOf("hard.db")).constData()),
+            0);
+  const QStringList before = folder.State();
+  for (const auto& [database, output] : std::vector<std::pair<QString, QString>>{
+           {live, live},
+           {live, folder.PathOf("sub/../live.db")},
+           {live, folder.PathOf("link.db")},
+           {folder.PathOf("link.db"), live},
+           {live, folder.PathOf("hard.db")},
+           {"sqlite:" + live, live},
+           {live, live + "-wal"},
+           {live, live + "-journal"},
+           {live, folder.PathOf("link-to-wal")},
+       }) {
+    const Result refused = RunCli({"snapshot", database, "-o", output});
+    EXPECT_EQ(refused.exit_code, 2) << database.toStdString() << " -o " << output.toStdString();
+    EXPECT_EQ(refused.err.count('\n'), 1) << refused.err.toStdString();
+    EXPECT_TRUE(refused.err.contains("will not write the snapshot")) << refused.err.toStdString();
+    EXPECT_EQ(folder.State(), before) << database.toStdString() << " -o " << output.toStdString();
+  }
+  // Another file of the same folder is written as usual.
+  EXPECT_EQ(RunCli({"snapshot", live, "-o", folder.PathOf("live.json")}).exit_code, 0);
+  EXPECT_EQ(RunCli({"compare", live, folder.PathOf("live.json")}).exit_code, 0);
 }
 
 // The same store the window's Data Source Manager keeps, driven from the command line.
