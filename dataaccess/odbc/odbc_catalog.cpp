@@ -153,10 +153,131 @@ TypeDialect DialectOfDbms(const QString& dbms_name) {
   return TypeDialect::kOther;
 }
 
+namespace {
+
+// At most this many tables' columns are asked of the driver at once. Drivers answer SQLColumns
+// from a result they hold whole (psqlODBC builds it row by row, about 2.5 KB a column, whatever
+// its fetch options say): 10,000 tables in one call cost 440 MB. A batch of 500 tables costs a
+// few tens of MB, and one more catalog query of a few milliseconds.
+constexpr size_t kTablesPerColumnsCall = 500;
+
+// A table-name pattern for SQLColumns and the tables (keys) it was made for. Other tables the
+// pattern happens to match too (a driver that matches without regard to case) are not its own.
+struct ColumnsCall {
+  QString table_pattern;  // empty: every table
+  QSet<QString> tables;
+};
+
+struct ListedTable {
+  QString key;
+  QString name;
+};
+
+// Splits `tables` (all sharing the first `depth` characters of their names) into calls of at
+// most kTablesPerColumnsCall tables each, by the next character of their names, where the names
+// allow. `escape` is the driver's search-pattern escape.
+void SplitByPrefix(std::vector<ListedTable> tables, qsizetype depth, const QString& escape,
+                   std::vector<ColumnsCall>& calls) {
+  const auto pattern = [&](QStringView prefix, bool whole) {
+    QString text;
+    for (const QChar c : prefix) {
+      if (c == u'%' || c == u'_' || QStringView(escape) == QStringView(&c, 1)) text += escape;
+      text += c;
+    }
+    return whole ? text : text + u'%';
+  };
+  if (tables.size() <= kTablesPerColumnsCall) {
+    ColumnsCall call{pattern(QStringView(tables.front().name).left(depth), false), {}};
+    for (const ListedTable& table : tables) call.tables.insert(table.key);
+    calls.push_back(std::move(call));
+    return;
+  }
+  std::sort(tables.begin(), tables.end(),
+            [](const ListedTable& a, const ListedTable& b) { return a.name < b.name; });
+  size_t begin = 0;
+  while (begin < tables.size()) {
+    const QString& first = tables[begin].name;
+    // Names that end at the prefix are matched exactly; the rest by their next character.
+    // A character outside the Basic Multilingual Plane is two UTF-16 units, never split.
+    const bool ends = first.size() == depth;
+    const qsizetype width = !ends && first.at(depth).isHighSurrogate() ? 2 : 1;
+    const QStringView next = QStringView(first).mid(depth, width);
+    size_t end = begin + 1;
+    while (end < tables.size() &&
+           (ends ? tables[end].name.size() == depth
+                 : QStringView(tables[end].name).mid(depth, width) == next)) {
+      ++end;
+    }
+    std::vector<ListedTable> group(tables.begin() + static_cast<std::ptrdiff_t>(begin),
+                                   tables.begin() + static_cast<std::ptrdiff_t>(end));
+    if (ends) {
+      ColumnsCall call{pattern(first, true), {}};
+      for (const ListedTable& table : group) call.tables.insert(table.key);
+      calls.push_back(std::move(call));
+    } else {
+      SplitByPrefix(std::move(group), depth + width, escape, calls);
+    }
+    begin = end;
+  }
+}
+
+void ReadColumns(const OdbcSession& session, const QString& target, TypeDialect dialect,
+                 const ColumnsCall& call, CatalogRows<QString>& rows) {
+  Statement statement(session, target);
+  const std::u16string pattern = call.table_pattern.toStdU16String();
+  auto* table_pattern = call.table_pattern.isEmpty()
+                            ? nullptr
+                            : reinterpret_cast<SQLWCHAR*>(const_cast<char16_t*>(pattern.c_str()));
+  // With a table given, psqlODBC looks in the schemas of the search path alone unless the
+  // schema, too, is a pattern: every schema is asked for.
+  std::u16string every_schema = u"%";
+  auto* schema_pattern = table_pattern ? reinterpret_cast<SQLWCHAR*>(every_schema.data()) : nullptr;
+  statement.Check(SQLColumnsW(statement.handle(), nullptr, 0, schema_pattern,
+                              schema_pattern ? SQL_NTS : 0, table_pattern,
+                              table_pattern ? SQL_NTS : 0, nullptr, 0));
+  // Drivers may add columns after the standard 18; psqlODBC's say whether a column numbers
+  // itself and whether its type was declared with a length or precision at all.
+  const SQLUSMALLINT auto_increment_column = statement.ColumnNamed(u"AUTO_INCREMENT");
+  const SQLUSMALLINT modifier_column = statement.ColumnNamed(u"TYPMOD");
+  while (statement.Fetch()) {
+    // SQLGetData must read the columns in ascending order.
+    const QString schema = statement.Text(2);
+    const QString table_name = statement.Text(3);
+    const QString key = Key(schema, table_name);
+    if (!call.tables.isEmpty() && !call.tables.contains(key)) continue;
+    const std::optional<size_t> table = rows.Find(key);
+    if (!table) continue;
+    ServerColumn column;
+    column.name = statement.Text(4);
+    OdbcTypeRow type;
+    type.data_type = static_cast<int>(statement.Integer(5, 0));
+    type.type_name = statement.Text(6);
+    type.column_size = statement.Integer(7, -1);
+    type.decimal_digits = static_cast<int>(statement.Integer(9, -1));
+    column.required = statement.Integer(11, SQL_NULLABLE_UNKNOWN) == SQL_NO_NULLS;
+    const QString column_default = statement.Text(13);
+    const long ordinal = statement.Integer(17, 0);
+    const bool numbered =
+        auto_increment_column > 0 && statement.Integer(auto_increment_column, 0) == 1;
+    if (modifier_column > 0) type.has_modifier = statement.Integer(modifier_column, -1) != -1;
+    column.type = ClassifyOdbcType(type, dialect);
+    column.declared_type = type.type_name;
+    const QString type_name = type.type_name.toLower();
+    if (numbered || type_name.contains(u"serial") || type_name.endsWith(u" identity") ||
+        column_default.startsWith(u"nextval(", Qt::CaseInsensitive)) {
+      column.type = AutoNumbered(column.type);
+    }
+    rows.AddColumn(*table, ordinal, std::move(column));
+  }
+}
+
+}  // namespace
+
 void ReadOdbcCatalog(const OdbcSession& session, const QString& target, CatalogTables& tables) {
   const QString default_schema = DefaultSchema(session);
   const TypeDialect dialect = DialectOfDbms(session.Info(SQL_DBMS_NAME));
   CatalogRows<QString> rows;
+  std::vector<ListedTable> listed;
   {
     Statement statement(session, target);
     statement.Check(SQLTablesW(statement.handle(), nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0));
@@ -165,46 +286,20 @@ void ReadOdbcCatalog(const OdbcSession& session, const QString& target, CatalogT
       QString name = statement.Text(3);
       if (IsEngineSchema(schema) || !IsUserTableType(statement.Text(4))) continue;
       const QString key = Key(schema, name);
+      listed.push_back({key, name});
       rows.AddTable(key, std::move(schema), std::move(name));
     }
   }
-  {
-    Statement statement(session, target);
-    statement.Check(
-        SQLColumnsW(statement.handle(), nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0));
-    // Drivers may add columns after the standard 18; psqlODBC's say whether a column numbers
-    // itself and whether its type was declared with a length or precision at all.
-    const SQLUSMALLINT auto_increment_column = statement.ColumnNamed(u"AUTO_INCREMENT");
-    const SQLUSMALLINT modifier_column = statement.ColumnNamed(u"TYPMOD");
-    while (statement.Fetch()) {
-      // SQLGetData must read the columns in ascending order.
-      const QString schema = statement.Text(2);
-      const QString table_name = statement.Text(3);
-      const std::optional<size_t> table = rows.Find(Key(schema, table_name));
-      if (!table) continue;
-      ServerColumn column;
-      column.name = statement.Text(4);
-      OdbcTypeRow type;
-      type.data_type = static_cast<int>(statement.Integer(5, 0));
-      type.type_name = statement.Text(6);
-      type.column_size = statement.Integer(7, -1);
-      type.decimal_digits = static_cast<int>(statement.Integer(9, -1));
-      column.required = statement.Integer(11, SQL_NULLABLE_UNKNOWN) == SQL_NO_NULLS;
-      const QString column_default = statement.Text(13);
-      const long ordinal = statement.Integer(17, 0);
-      const bool numbered =
-          auto_increment_column > 0 && statement.Integer(auto_increment_column, 0) == 1;
-      if (modifier_column > 0) type.has_modifier = statement.Integer(modifier_column, -1) != -1;
-      column.type = ClassifyOdbcType(type, dialect);
-      column.declared_type = type.type_name;
-      const QString type_name = type.type_name.toLower();
-      if (numbered || type_name.contains(u"serial") || type_name.endsWith(u" identity") ||
-          column_default.startsWith(u"nextval(", Qt::CaseInsensitive)) {
-        column.type = AutoNumbered(column.type);
-      }
-      rows.AddColumn(*table, ordinal, std::move(column));
-    }
+  // A driver without a search-pattern escape cannot be asked for a part of its tables safely:
+  // it is asked for all at once.
+  const QString escape = session.Info(SQL_SEARCH_PATTERN_ESCAPE);
+  std::vector<ColumnsCall> calls;
+  if (listed.size() <= kTablesPerColumnsCall || escape.size() != 1) {
+    calls.push_back(ColumnsCall{});
+  } else {
+    SplitByPrefix(std::move(listed), 0, escape, calls);
   }
+  for (const ColumnsCall& call : calls) ReadColumns(session, target, dialect, call, rows);
   rows.Fill(tables, default_schema);
 }
 

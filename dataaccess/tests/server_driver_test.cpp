@@ -643,6 +643,31 @@ TEST_F(OdbcDriverTest, OdbcReadsTheSameCatalogAsThePostgresDriver) {
                    "numbering.shared: Attributes 1 vs 17", "numbering.g: Attributes 33 vs 1"}));
 }
 
+// A driver holds a catalog function's whole result, so that many tables are read in batches of
+// tables sharing the start of their names. Names that stop where a batch's prefix does, hold the
+// pattern characters '_' and '%', differ only in letter case, live in two schemas, or hold a
+// character of two UTF-16 units must each be read once, with their own columns.
+TEST_F(OdbcDriverTest, OdbcReadsAManyTableCatalogInBatchesMissingAndRepeatingNothing) {
+  const QString database = QStringLiteral("vt_odbc_many");
+  RecreatePostgresDatabase(database);
+  QStringList names = {"t", "t0", "t_1", "t%1", "T001", "t\U0001F600a", "t\U0001F600b"};
+  for (int i = 0; i < 1200; ++i) names << QStringLiteral("t%1").arg(i, 4, 10, QLatin1Char('0'));
+  QString sql = QStringLiteral("BEGIN; CREATE SCHEMA s2;");
+  for (qsizetype i = 0; i < names.size(); ++i) {
+    // The length of b tells each table's columns from every other table's.
+    const QString columns = QStringLiteral("(a integer, b varchar(%1))").arg(i + 1);
+    sql += QStringLiteral("CREATE TABLE \"%1\" %2;").arg(names[i], columns);
+    if (i % 100 == 0) sql += QStringLiteral("CREATE TABLE s2.\"%1\" %2;").arg(names[i], columns);
+  }
+  RunPostgres(database, {sql + "COMMIT;"});
+  const auto through_odbc = Open(QString(), OdbcDsn(database, ServerFact("PG_PASSWORD")));
+  const auto direct = Open(QString(), PostgresUri(database));
+  EXPECT_EQ(TableNames(*through_odbc).size(), names.size() + 13);
+  EXPECT_EQ(TableNames(*through_odbc), TableNames(*direct));
+  EXPECT_EQ(CatalogDifferences(*direct, *through_odbc), QStringList());
+  EXPECT_EQ(ColumnProperties(*through_odbc), ColumnProperties(*direct));
+}
+
 TEST_F(OdbcDriverTest, OdbcAcceptsConnectionStringsWithoutPrefixOrDsn) {
   const QString driver_form =
       QStringLiteral(
