@@ -55,7 +55,8 @@ int Failed(const char* what, const QString& about, const component::Error& error
 // The file a database of one file (SQLite, a snapshot) is read from, or empty text for a server.
 QString DatabaseFile(const dataaccess::DataConnection& connection) {
   const QString connect_string = connection.ConnectString();
-  for (const QString scheme : {QStringLiteral("sqlite:"), QStringLiteral("snapshot:")}) {
+  for (const QLatin1StringView scheme :
+       {QLatin1StringView("sqlite:"), QLatin1StringView("snapshot:")}) {
     if (connect_string.startsWith(scheme)) return connect_string.mid(scheme.size());
   }
   return QString();
