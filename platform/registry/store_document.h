@@ -40,6 +40,8 @@ class StoreDocument {
   std::optional<QString> Value(const QString& key_path, const QString& value_name) const;
   // Sets the value, creating the key.
   void SetValue(const QString& key_path, const QString& value_name, const QString& value);
+  // Removes the key with its values and every key below it; nothing when there is no such key.
+  void RemoveKey(const QString& key_path);
 
  private:
   QJsonObject keys_;
