@@ -49,10 +49,10 @@ int Failed(const char* what, const QString& about, const component::Error& error
 }
 
 int RunSnapshot(const SnapshotOptions& options) {
-  const DataSource source = SourceFromArgument(options.database);
   const QString shown = dataaccess::MaskPasswords(QString::fromLocal8Bit(options.database));
   std::unique_ptr<dataaccess::DataConnection> connection;
   try {
+    const DataSource source = SourceFromArgument(options.database);
     connection = dataaccess::DataEngine::Instance().Environments().Item(0).OpenConnection(
         source.database_name, dataaccess::kPromptCompleteRequired, true, source.connect_string);
   } catch (const component::Error& error) {
