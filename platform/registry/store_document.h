@@ -42,6 +42,8 @@ class StoreDocument {
   void SetValue(const QString& key_path, const QString& value_name, const QString& value);
   // Removes the key with its values and every key below it; nothing when there is no such key.
   void RemoveKey(const QString& key_path);
+  // Removes the value; nothing when the key or the value doesn't exist.
+  void RemoveValue(const QString& key_path, const QString& value_name);
 
  private:
   QJsonObject keys_;

@@ -40,9 +40,15 @@ QStringList ListedNames(const registry::StoreDocument& store, corbenna::_StringH
   return strings.ParseString(list, QStringLiteral(","))->items();
 }
 
-// Removes a listed name's key. The empty name's key would be the parent key itself.
+// Removes a listed name's key with its values. The empty name, which older versions listed, had
+// its key on the parent key itself: only its two values go.
 void RemoveSourceKey(registry::StoreDocument& store, const QString& name) {
-  if (!name.isEmpty()) store.RemoveKey(DataSourceKeyPath(name));
+  if (!name.isEmpty()) {
+    store.RemoveKey(DataSourceKeyPath(name));
+  } else {
+    store.RemoveValue(DataSourcesKeyPath(), kConnectionStringValue);
+    store.RemoveValue(DataSourcesKeyPath(), kDatabaseNameValue);
+  }
 }
 
 }  // namespace

@@ -63,7 +63,9 @@ QString DataSourceKeyPath(const QString& display_name);
 
 class DataSourceStore {
  public:
-  // Works through `registry` and `strings`, which must outlive the store.
+  // Reads through `registry` and `strings`, which must outlive the store. Adds and deletes go
+  // to the calling thread's RegistryAccess (corbenna/registry_access_provider.h), the store
+  // behind every Registry, whose Update makes each of them one write under the lock.
   DataSourceStore(corbenna::_Registry& registry, corbenna::_StringHandler& strings);
 
   // The listed display names in stored order, untrimmed; an empty collection when the list is

@@ -157,6 +157,23 @@ TEST_F(DataSourceStoreTest, NamesWithBackslashesKeepValuesOfTheirOwn) {
   EXPECT_EQ(store_.GetDataSourceNames()->items(), names);
 }
 
+// Older versions listed the empty name, with its values on the parent key.
+TEST_F(DataSourceStoreTest, DeletingTheEmptyNameRemovesItsValuesAndNothingElse) {
+  ASSERT_TRUE(QDir().mkpath(QFileInfo(StoreFile()).absolutePath()));
+  component::testing::WriteFileContents(StoreFile(), R"({"format": "vantrel-registry-1", "keys": {
+        "SOFTWARE\\Kelvo\\Vantrel\\DataSources": {"DataSourceList": "A,,B",
+          "ConnectionString": "postgresql://u:Secret1@h/d", "DatabaseName": "d",
+          "PrimaryDatabase": "A"},
+        "SOFTWARE\\Kelvo\\Vantrel\\DataSources\\A": {"ConnectionString": "sqlite:/a.db"}}})");
+  EXPECT_TRUE(store_.DeleteDataSource(QString()));
+  EXPECT_EQ(StoredList(), "A,B");
+  EXPECT_FALSE(component::testing::FileContents(StoreFile()).contains("Secret1"));
+  EXPECT_EQ(store_.ReadConnectionString(QStringLiteral("A")), "sqlite:/a.db");
+  EXPECT_EQ(ProgramRegistry().GetSettingPro(kUser, DataSourcesKeyPath(),
+                                            QStringLiteral("PrimaryDatabase")),
+            "A");
+}
+
 TEST_F(DataSourceStoreTest, ADamagedStoreIsNeverWritten) {
   ASSERT_TRUE(QDir().mkpath(QFileInfo(StoreFile()).absolutePath()));
   component::testing::WriteFileContents(StoreFile(), "{\"format\": \"vantrel-registry-1\", \"ke");
