@@ -65,6 +65,11 @@ std::optional<QString> DataSourceNameProblem(const QString& display_name) {
         c == QChar::ParagraphSeparator) {
       return QStringLiteral("it holds a control character or a line break");
     }
+    // A text that starts with it loses it when read (Qt's UTF-8 decoding takes it for a byte
+    // order mark), so a list starting with such a name would read back without it.
+    if (c == QChar::ByteOrderMark) {
+      return QStringLiteral("it holds U+FEFF, a byte order mark that reading may drop");
+    }
     if (c == QChar::ReplacementCharacter) {
       return QStringLiteral("it holds bytes that are not UTF-8 (or U+FFFD, which stands for them)");
     }

@@ -10,9 +10,10 @@
 // is refused (kBadDataSourceName, nothing written) when it is empty, holds a comma, a control
 // character (C0, DEL, C1) or a line or paragraph separator, starts or ends with white space, or
 // holds text that is not Unicode (U+FFFD, which is what a command-line argument's bytes that
-// are not UTF-8 become, or a lone surrogate). Names are kept exactly as given, never trimmed,
-// so that the name added is the name looked up. A list written by an older version may still
-// hold such names (an empty one among them); they are kept as they are until deleted.
+// are not UTF-8 become, or a lone surrogate) or a byte order mark (U+FEFF). Names are kept exactly
+// as given, never trimmed, so that the name added is the name looked up. A list written by an older
+// version may still hold such names (an empty one among them); they are kept as they are until
+// deleted.
 //
 // Two names equal but for letter case (by Unicode case folding, or by the collation of the
 // user's locale) are one data source: adding one replaces the other in its place in the list,

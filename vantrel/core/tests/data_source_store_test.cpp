@@ -118,6 +118,7 @@ TEST_F(DataSourceStoreTest, NamesTheListCannotKeepAreRefusedAndWriteNothing) {
       QStringLiteral("x\uFFFDy"),
       QString(QChar(0xD800)),
       QStringLiteral("\u00A0x"),
+      QStringLiteral("\uFEFFx"),
       QString(1, QChar(0)),
   };
   for (const QString& name : refused) {
