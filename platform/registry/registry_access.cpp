@@ -84,6 +84,10 @@ const QString& RegistryAccess::FileOf(int32_t root) const {
 
 void RegistryAccess::WriteValue(int32_t root, const QString& key_path, const QString& value_name,
                                 const QString& value) {
+  Update(root, [&](StoreDocument& store) { store.SetValue(key_path, value_name, value); });
+}
+
+void RegistryAccess::Update(int32_t root, const std::function<void(StoreDocument&)>& change) {
   const QString& path = FileOf(root);
   const bool machine = root == kMachineRoot;
   if (machine && !is_privileged_()) {
@@ -97,9 +101,13 @@ void RegistryAccess::WriteValue(int32_t root, const QString& key_path, const QSt
   const FileLock lock(path + QStringLiteral(".lock"), file_mode);
   // Re-read under the lock, so a write of another process since our last read is kept.
   StoreDocument store;
-  if (std::optional<QByteArray> bytes = ReadFile(path)) store = StoreDocument::Parse(*bytes, path);
-  store.SetValue(key_path, value_name, value);
-  ReplaceFileAtomically(path, store.Serialize(), file_mode, write_);
+  const std::optional<QByteArray> bytes = ReadFile(path);
+  if (bytes) store = StoreDocument::Parse(*bytes, path);
+  const QByteArray before = store.Serialize();
+  change(store);
+  const QByteArray after = store.Serialize();
+  if (after == before) return;
+  ReplaceFileAtomically(path, after, file_mode, write_);
 }
 
 bool RegistryAccess::ReadValue(int32_t root, const QString& key_path, const QString& value_name,

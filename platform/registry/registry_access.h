@@ -14,7 +14,9 @@
 //     leaves either the old file or the new one, never a torn or empty one;
 //   - writers of all processes take turns on a lock file beside the store ("registry.json.lock")
 //     and each re-reads the file under the lock, so two processes writing at the same time lose
-//     neither write;
+//     neither write; Update() makes a change that reads before it writes (a list extended, several
+//     values set together) one such write, so that no other writer comes between its read and
+//     its write and a crash leaves all of it or none;
 //   - a file that cannot be parsed raises kStoreDamaged naming the file, for reads and writes
 //     alike, and is never overwritten;
 //   - a value written is read back unchanged, whatever its text, also by a later process.
@@ -29,6 +31,7 @@
 #include <functional>
 
 #include "platform/registry/atomic_file.h"
+#include "platform/registry/store_document.h"
 
 namespace registry {
 
@@ -62,6 +65,13 @@ class RegistryAccess {
   // errors of the store file (kStoreDamaged, 61, 70, 75), each naming the file.
   virtual void WriteValue(int32_t root, const QString& key_path, const QString& value_name,
                           const QString& value);
+
+  // Reads the file of `root` under the writers' lock (an empty document when there is none),
+  // lets `change` edit it and replaces the file once with the result, still under the lock. A
+  // change that leaves the document as it was writes nothing; one that throws writes nothing
+  // and its error reaches the caller. Throws what WriteValue throws, a damaged file before
+  // `change` runs.
+  virtual void Update(int32_t root, const std::function<void(StoreDocument&)>& change);
 
   // Reads the value into `*value` and returns true; returns false (leaving `*value` alone) when
   // the file, the key or the value doesn't exist, which is not an error. Throws 5 for an unknown

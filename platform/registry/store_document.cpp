@@ -109,4 +109,28 @@ void StoreDocument::SetValue(const QString& key_path, const QString& value_name,
   keys_.insert(key, values);
 }
 
+void StoreDocument::RemoveValue(const QString& key_path, const QString& value_name) {
+  const std::optional<QString> key = FindKey(keys_, NormalizeKeyPath(key_path));
+  if (!key) return;
+  QJsonObject values = keys_.value(*key).toObject();
+  const std::optional<QString> name = FindName(values, value_name);
+  if (!name) return;
+  values.remove(*name);
+  keys_.insert(*key, values);
+}
+
+void StoreDocument::RemoveKey(const QString& key_path) {
+  const QString normalized = NormalizeKeyPath(key_path);
+  const QString below = normalized + u'\\';
+  for (auto it = keys_.begin(); it != keys_.end();) {
+    const QString key = NormalizeKeyPath(it.key());
+    if (key.compare(normalized, Qt::CaseInsensitive) == 0 ||
+        key.startsWith(below, Qt::CaseInsensitive)) {
+      it = keys_.erase(it);
+    } else {
+      ++it;
+    }
+  }
+}
+
 }  // namespace registry

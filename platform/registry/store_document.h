@@ -40,6 +40,10 @@ class StoreDocument {
   std::optional<QString> Value(const QString& key_path, const QString& value_name) const;
   // Sets the value, creating the key.
   void SetValue(const QString& key_path, const QString& value_name, const QString& value);
+  // Removes the key with its values and every key below it; nothing when there is no such key.
+  void RemoveKey(const QString& key_path);
+  // Removes the value; nothing when the key or the value doesn't exist.
+  void RemoveValue(const QString& key_path, const QString& value_name);
 
  private:
   QJsonObject keys_;

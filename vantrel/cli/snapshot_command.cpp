@@ -92,10 +92,10 @@ bool WouldReplace(const QString& output, const QString& database) {
 }
 
 int RunSnapshot(const SnapshotOptions& options) {
-  const DataSource source = SourceFromArgument(options.database);
   const QString shown = dataaccess::MaskPasswords(QString::fromLocal8Bit(options.database));
   std::unique_ptr<dataaccess::DataConnection> connection;
   try {
+    const DataSource source = SourceFromArgument(options.database);
     connection = dataaccess::DataEngine::Instance().Environments().Item(0).OpenConnection(
         source.database_name, dataaccess::kPromptCompleteRequired, true, source.connect_string);
   } catch (const component::Error& error) {

@@ -1,13 +1,25 @@
 #include "vantrel/cli/source_argument.h"
 
 #include "dataaccess/connect_string_mask.h"
+#include "platform/component/error.h"
 
 namespace vantrel::cli {
 
 DataSource SourceFromArgument(const std::string& argument, const std::string& display_name) {
   const QString text = QString::fromLocal8Bit(argument);
   DataSourceStore& store = ProgramDataSources();
-  if (store.IsListed(text)) {
+  bool listed = false;
+  try {
+    listed = store.IsListed(text);
+  } catch (const component::Error& error) {
+    // A stored name would win over a path of the same spelling, so without the list it is not
+    // known which of the two the argument means.
+    throw component::Error(error.number(), error.source(),
+                           QStringLiteral("the stored data sources could not be read to see "
+                                          "whether it is one of them: %1")
+                               .arg(error.description()));
+  }
+  if (listed) {
     DataSource source = store.Lookup(text);
     if (!display_name.empty()) source.display_name = QString::fromLocal8Bit(display_name);
     return source;

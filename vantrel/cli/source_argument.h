@@ -11,6 +11,8 @@ namespace vantrel::cli {
 
 // The data source `argument` names. `display_name`, when not empty, replaces the name it is
 // shown under; otherwise that is the stored display name, or the argument less any password.
+// Throws the store's errors, the description saying that the stored data sources could not be
+// read.
 DataSource SourceFromArgument(const std::string& argument, const std::string& display_name = {});
 
 }  // namespace vantrel::cli

@@ -50,18 +50,24 @@ int Add(const SourcesOptions& options) {
                                        QString::fromLocal8Bit(options.database_name));
     return kNoDifferences;
   } catch (const component::Error& error) {
+    // A refused name is named in the error's own description.
+    if (error.number() == kBadDataSourceName) {
+      return Failed(QStringLiteral("cannot add the data source"), error);
+    }
     return Failed(QStringLiteral("cannot add the data source '%1'").arg(name), error);
   }
 }
 
 int Delete(const SourcesOptions& options) {
   const QString name = QString::fromLocal8Bit(options.name);
-  if (ProgramDataSources().DeleteDataSource(name)) return kNoDifferences;
-  std::fprintf(stderr,
-               "vantrel-cli: cannot delete the data source '%s': the list of data sources "
-               "could not be read or written; it was left as it was\n",
-               name.toUtf8().constData());
-  return kFailed;
+  try {
+    ProgramDataSources().RemoveDataSource(name);
+    return kNoDifferences;
+  } catch (const component::Error& error) {
+    return Failed(QStringLiteral("cannot delete the data source '%1'; the store was left as it was")
+                      .arg(name),
+                  error);
+  }
 }
 
 int Show(const SourcesOptions& options) {
@@ -70,10 +76,10 @@ int Show(const SourcesOptions& options) {
     DataSourceStore& store = ProgramDataSources();
     if (!store.IsListed(name)) {
       std::fprintf(stderr, "vantrel-cli: there is no data source '%s'\n",
-                   name.toUtf8().constData());
+                   VisibleText(name).toUtf8().constData());
       return kFailed;
     }
-    PrintLine(QStringLiteral("Display name:      ") + name);
+    PrintLine(QStringLiteral("Display name:      ") + VisibleText(name));
     PrintLine(QStringLiteral("Connection string: ") +
               dataaccess::MaskPasswords(store.ReadConnectionString(name)));
     PrintLine(QStringLiteral("Database name:     ") + store.ReadDatabaseName(name));
@@ -92,8 +98,11 @@ void AddSourcesCommand(CLI::App& app, std::function<int()>* run) {
   sources->require_subcommand(1);
   sources->footer(
       "The data sources are kept per user in $XDG_CONFIG_HOME/vantrel/registry.json (or\n"
-      "~/.config/vantrel/). Names are listed in the order they were added; adding a name that\n"
-      "is listed already lists it again and replaces its values. A name cannot contain a comma.");
+      "~/.config/vantrel/). Names are listed in the order they were added. A name that differs\n"
+      "from a listed one only in letter case is the same data source: adding it replaces that\n"
+      "one, in its place. A name cannot be empty, contain a comma, a control character or a\n"
+      "line break, start or end with white space, or contain bytes that are not UTF-8.\n"
+      "Deleting a data source removes its stored values too.");
 
   sources->add_subcommand("list", "Print the display names, one a line, in stored order")
       ->callback([run] { *run = List; });

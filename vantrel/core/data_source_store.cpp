@@ -1,9 +1,14 @@
 #include "vantrel/core/data_source_store.h"
 
 #include <QCollator>
+#include <QStringList>
 
+#include "corbenna/registry_access_provider.h"
+#include "platform/component/error.h"
 #include "platform/component/space_trim.h"
+#include "platform/registry/registry_access.h"
 #include "vantrel/core/program_objects.h"
+#include "vantrel/core/visible_text.h"
 
 namespace vantrel {
 namespace {
@@ -15,17 +20,76 @@ const QString kListValue = QStringLiteral("DataSourceList");
 const QString kConnectionStringValue = QStringLiteral("ConnectionString");
 const QString kDatabaseNameValue = QStringLiteral("DatabaseName");
 
-// Equal as text without regard to case, by the rules of the user's locale.
-bool SameName(const QString& a, const QString& b) {
+// One data source: equal without regard to case, as key paths match (Unicode case folding), or
+// as the user's locale collates. The first alone keeps the keys apart; the second is how names
+// have always been deleted.
+bool SameSource(const QString& a, const QString& b) {
   static const QCollator collator = [] {
     QCollator c;
     c.setCaseSensitivity(Qt::CaseInsensitive);
     return c;
   }();
-  return collator.compare(a, b) == 0;
+  return a.compare(b, Qt::CaseInsensitive) == 0 || collator.compare(a, b) == 0;
+}
+
+bool SameKey(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
+
+// The list as stored in `store`, parsed as GetDataSourceNames parses it.
+QStringList ListedNames(const registry::StoreDocument& store, corbenna::_StringHandler& strings) {
+  const QString list = store.Value(DataSourcesKeyPath(), kListValue).value_or(QString());
+  return strings.ParseString(list, QStringLiteral(","))->items();
+}
+
+// Removes a listed name's key with its values. The empty name, which older versions listed, had
+// its key on the parent key itself: only its two values go.
+void RemoveSourceKey(registry::StoreDocument& store, const QString& name) {
+  if (!name.isEmpty()) {
+    store.RemoveKey(DataSourceKeyPath(name));
+  } else {
+    store.RemoveValue(DataSourcesKeyPath(), kConnectionStringValue);
+    store.RemoveValue(DataSourcesKeyPath(), kDatabaseNameValue);
+  }
 }
 
 }  // namespace
+
+std::optional<QString> DataSourceNameProblem(const QString& display_name) {
+  if (display_name.isEmpty()) return QStringLiteral("it is empty");
+  if (display_name.front().isSpace() || display_name.back().isSpace()) {
+    return QStringLiteral("it starts or ends with white space");
+  }
+  for (qsizetype i = 0; i < display_name.size(); ++i) {
+    const QChar c = display_name[i];
+    if (c == u',') return QStringLiteral("it holds a comma, which separates the listed names");
+    if (c.category() == QChar::Other_Control || c == QChar::LineSeparator ||
+        c == QChar::ParagraphSeparator) {
+      return QStringLiteral("it holds a control character or a line break");
+    }
+    // A text that starts with it loses it when read (Qt's UTF-8 decoding takes it for a byte
+    // order mark), so a list starting with such a name would read back without it.
+    if (c == QChar::ByteOrderMark) {
+      return QStringLiteral("it holds U+FEFF, a byte order mark that reading may drop");
+    }
+    if (c == QChar::ReplacementCharacter) {
+      return QStringLiteral("it holds bytes that are not UTF-8 (or U+FFFD, which stands for them)");
+    }
+    if (c.isHighSurrogate() && i + 1 < display_name.size() &&
+        display_name[i + 1].isLowSurrogate()) {
+      ++i;
+    } else if (c.isSurrogate()) {
+      return QStringLiteral("it holds a lone surrogate, which is no Unicode character");
+    }
+  }
+  return std::nullopt;
+}
+
+void CheckDataSourceName(const QString& display_name) {
+  const std::optional<QString> problem = DataSourceNameProblem(display_name);
+  if (!problem) return;
+  throw component::Error(kBadDataSourceName, DataSourceStoreErrorSource(),
+                         QStringLiteral("The data source name '%1' cannot be stored: %2")
+                             .arg(VisibleText(display_name), *problem));
+}
 
 QString DataSourcesKeyPath() { return QStringLiteral("SOFTWARE\\Kelvo\\Vantrel\\DataSources\\"); }
 
@@ -46,26 +110,46 @@ std::unique_ptr<corbenna::TextCollection> DataSourceStore::GetDataSourceNames() 
 
 void DataSourceStore::AddDataSource(const QString& display_name, const QString& connection_string,
                                     const QString& database_name) {
+  CheckDataSourceName(display_name);
+  const QString connection = TrimSpaces(connection_string);
+  const QString database = TrimSpaces(database_name);
+  corbenna::ThreadRegistryAccess().Update(registry::kUserRoot, [&](registry::StoreDocument& store) {
+    QStringList list;
+    bool placed = false;
+    for (const QString& listed : ListedNames(store, strings_)) {
+      if (!SameSource(listed, display_name)) {
+        list.append(listed);
+        continue;
+      }
+      if (!SameKey(listed, display_name)) RemoveSourceKey(store, listed);
+      if (!placed) list.append(display_name);
+      placed = true;
+    }
+    if (!placed) list.append(display_name);
+    store.SetValue(DataSourcesKeyPath(), kListValue, list.join(u','));
+    const QString key = DataSourceKeyPath(display_name);
+    store.SetValue(key, kConnectionStringValue, connection);
+    store.SetValue(key, kDatabaseNameValue, database);
+  });
+}
+
+void DataSourceStore::RemoveDataSource(const QString& display_name) {
   const QString name = TrimSpaces(display_name);
-  const auto names = GetDataSourceNames();
-  QString list;
-  for (const QString& listed : *names) list += listed + u',';
-  list += name;
-  WriteList(list);
-  const QString key = DataSourceKeyPath(name);
-  registry_.SaveSettingPro(kUser, key, kConnectionStringValue, TrimSpaces(connection_string));
-  registry_.SaveSettingPro(kUser, key, kDatabaseNameValue, TrimSpaces(database_name));
+  corbenna::ThreadRegistryAccess().Update(registry::kUserRoot, [&](registry::StoreDocument& store) {
+    QStringList kept;
+    QStringList dropped;
+    for (const QString& listed : ListedNames(store, strings_)) {
+      (SameSource(listed, name) ? dropped : kept).append(listed);
+    }
+    if (dropped.isEmpty()) return;
+    store.SetValue(DataSourcesKeyPath(), kListValue, kept.join(u','));
+    for (const QString& listed : dropped) RemoveSourceKey(store, listed);
+  });
 }
 
 bool DataSourceStore::DeleteDataSource(const QString& display_name) noexcept {
   try {
-    const QString name = TrimSpaces(display_name);
-    const auto names = GetDataSourceNames();
-    QStringList kept;
-    for (const QString& listed : *names) {
-      if (!SameName(listed, name)) kept.append(listed);
-    }
-    WriteList(kept.join(u','));
+    RemoveDataSource(display_name);
     return true;
   } catch (...) {
     return false;
@@ -96,10 +180,6 @@ DataSource DataSourceStore::Lookup(const QString& display_name) {
   source.database_name = ReadDatabaseName(display_name);
   source.connect_string = ReadConnectionString(display_name);
   return source;
-}
-
-void DataSourceStore::WriteList(const QString& list) {
-  registry_.SaveSettingPro(kUser, DataSourcesKeyPath(), kListValue, list);
 }
 
 DataSourceStore& ProgramDataSources() {

@@ -5,13 +5,28 @@
 //                                                SecondaryDatabase  last secondary selection
 //   SOFTWARE\Kelvo\Vantrel\DataSources\<key>\    ConnectionString, DatabaseName
 //
-// DataSourceList alone says which data sources exist; a data source's key stays behind when its
-// name is deleted. Names are listed in the order they were added, may be listed twice, and are
-// not quoted: a name with a comma reads back as two names.
+// DataSourceList alone says which data sources exist, listed in the order they were added.
+// Names are not quoted, so the store keeps only names that read back as one list item: a name
+// is refused (kBadDataSourceName, nothing written) when it is empty, holds a comma, a control
+// character (C0, DEL, C1) or a line or paragraph separator, starts or ends with white space, or
+// holds text that is not Unicode (U+FFFD, which is what a command-line argument's bytes that
+// are not UTF-8 become, or a lone surrogate) or a byte order mark (U+FEFF). Names are kept exactly
+// as given, never trimmed, so that the name added is the name looked up. A list written by an older
+// version may still hold such names (an empty one among them); they are kept as they are until
+// deleted.
+//
+// Two names equal but for letter case (by Unicode case folding, or by the collation of the
+// user's locale) are one data source: adding one replaces the other in its place in the list,
+// spelled as newly given, with its values. So each listed name has a key of its own and no two
+// names share one.
 //
 // <key> is the display name, except that a backslash is written "%5C" and a percent sign "%25".
 // The registry would otherwise take a backslash as a key separator, so that "\A" or "A\" reached
 // the key of A and overwrote its values; the escape keeps every name on a key of its own.
+//
+// Adding and deleting are each one write of the store file, under its writers' lock
+// (RegistryAccess::Update): the list and the source's key change together or not at all, and
+// two processes adding at once each keep their names.
 //
 // Every operation reads the registry afresh; nothing is cached. The window, the Data Source
 // Manager and the command line all go through this one module.
@@ -19,7 +34,9 @@
 #define VANTREL_VANTREL_CORE_DATA_SOURCE_STORE_H_
 
 #include <QString>
+#include <cstdint>
 #include <memory>
+#include <optional>
 
 #include "corbenna/registry.h"
 #include "corbenna/string_handler.h"
@@ -28,6 +45,19 @@
 
 namespace vantrel {
 
+enum DataSourceStoreError : int32_t {
+  kBadDataSourceName = 3210,  // a name the list cannot keep as one item (see above)
+};
+
+// The source text of the store's own errors.
+inline QString DataSourceStoreErrorSource() { return QStringLiteral("Vantrel.DataSources"); }
+
+// Why the store cannot keep `display_name` as given, or nullopt when it can.
+std::optional<QString> DataSourceNameProblem(const QString& display_name);
+// Throws kBadDataSourceName, its description naming the name with its control characters
+// shown as escapes (visible_text.h), when DataSourceNameProblem finds a problem.
+void CheckDataSourceName(const QString& display_name);
+
 // The key below which the list and the last selections live, closing backslash included.
 QString DataSourcesKeyPath();
 // The key of one data source's values, closing backslash included.
@@ -35,24 +65,29 @@ QString DataSourceKeyPath(const QString& display_name);
 
 class DataSourceStore {
  public:
-  // Works through `registry` and `strings`, which must outlive the store.
+  // Reads through `registry` and `strings`, which must outlive the store. Adds and deletes go
+  // to the calling thread's RegistryAccess (corbenna/registry_access_provider.h), the store
+  // behind every Registry, whose Update makes each of them one write under the lock.
   DataSourceStore(corbenna::_Registry& registry, corbenna::_StringHandler& strings);
 
   // The listed display names in stored order, untrimmed; an empty collection when the list is
   // missing or blank. Throws the registry's errors unchanged.
   std::unique_ptr<corbenna::TextCollection> GetDataSourceNames();
 
-  // Appends the display name to the list and stores the connection string and database name
-  // under its key, all three trimmed of spaces. No validation: an empty name or one already
-  // listed is listed (again) and its values overwritten. Throws the registry's errors; a failure
-  // after the list was written leaves the name listed with its old values or none.
+  // Lists the display name (replacing a listed name equal to it but for letter case, in its
+  // place) and stores the connection string and database name, trimmed of spaces, under its key,
+  // as one write of the store. Throws kBadDataSourceName for a name the store cannot keep (before
+  // anything is read or written) and the registry's errors; on any failure nothing is written.
   void AddDataSource(const QString& display_name, const QString& connection_string,
                      const QString& database_name);
 
-  // Drops every listed name equal to the trimmed display name, ignoring letter case as the
-  // user's locale does; an empty name drops the empty entries. Leaves the data source's key in
-  // place. Never throws. Returns false when the list could not be read or written: a list that
-  // cannot be read is never written, so a read failure can never empty the stored list.
+  // Drops every listed name equal to the trimmed display name, ignoring letter case as above;
+  // an empty name drops the empty entries. Removes the key of each dropped name with its values,
+  // in the same write. Writes nothing when no name is dropped. Throws the registry's errors; a
+  // list that cannot be read is never written, so a read failure can never empty it.
+  void RemoveDataSource(const QString& display_name);
+  // RemoveDataSource that never throws: returns false when the list could not be read or
+  // written, and it is then left as it was.
   bool DeleteDataSource(const QString& display_name) noexcept;
 
   // Clears the control and adds every listed name, in stored order. Throws the registry's and
@@ -70,8 +105,6 @@ class DataSourceStore {
   DataSource Lookup(const QString& display_name);
 
  private:
-  void WriteList(const QString& list);
-
   corbenna::_Registry& registry_;
   corbenna::_StringHandler& strings_;
 };

@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <unistd.h>
+
 #include <QDir>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -14,6 +16,7 @@
 #include "testing/testutil.h"
 #include "vantrel/cli/progress_line.h"
 #include "vantrel/core/tests/sales_report.h"
+#include "vantrel/core/visible_text.h"
 
 namespace vantrel::cli {
 namespace {
@@ -30,12 +33,21 @@ const QTemporaryDir& ConfigFolder() {
   return folder;
 }
 
-Result RunCli(const QStringList& arguments) {
+QString StoreFile() { return ConfigFolder().filePath(QStringLiteral("vantrel/registry.json")); }
+
+// `wrapper`, when given, is a program and its first arguments that run vantrel-cli (given as
+// the next argument) with `arguments`: a shell, or a change of user.
+Result RunCli(const QStringList& arguments, const QStringList& wrapper = {}) {
   QProcess process;
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
   environment.insert(QStringLiteral("XDG_CONFIG_HOME"), ConfigFolder().path());
   process.setProcessEnvironment(environment);
-  process.start(QStringLiteral(VANTREL_CLI), arguments);
+  if (wrapper.isEmpty()) {
+    process.start(QStringLiteral(VANTREL_CLI), arguments);
+  } else {
+    process.start(wrapper.front(),
+                  wrapper.mid(1) + QStringList{QStringLiteral(VANTREL_CLI)} + arguments);
+  }
   EXPECT_TRUE(process.waitForFinished(60000)) << arguments.join(' ').toStdString();
   EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
   return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
@@ -259,7 +271,8 @@ TEST(SourcesCommandTest, ManagesTheStoreAndCompareFindsStoredNames) {
   const struct {
     QStringList arguments;
     int exit_code;
-    const char* out;  // nullptr: not looked at
+    const char* out;       // nullptr: not looked at
+    const char* err = "";  // what the one line on standard error holds; nullptr: not looked at
   } steps[] = {
       {{"sources", "list"}, 0, ""},
       {{"sources", "add", "Live", kSalesTest}, 0, ""},
@@ -269,19 +282,137 @@ TEST(SourcesCommandTest, ManagesTheStoreAndCompareFindsStoredNames) {
        0,
        "Display name:      PG\nConnection string: postgresql://ann:***@db/x\n"
        "Database name:     sales\n"},
-      {{"sources", "show", "nobody"}, 2, ""},
+      {{"sources", "show", "nobody\x1b[2J"}, 2, "", "there is no data source 'nobody\\e[2J'"},
       {{"compare", "Live", kSalesTest}, 0, ""},  // Live is SALESTEST, not the file ./Live
       {{"compare", "./Live", kSalesTest}, 1, nullptr},
-      {{"sources", "delete", "pg"}, 0, ""},
+      {{"sources", "add", "a,b", kSales}, 2, "", "name 'a,b' cannot be stored: it holds a comma"},
+      {{"sources", "add", "", kSales}, 2, "", "name '' cannot be stored: it is empty"},
+      {{"sources", "add", " ", kSales}, 2, "", "it starts or ends with white space"},
+      {{"sources", "add", " Live ", kSales}, 2, "", "it starts or ends with white space"},
+      {{"sources", "add", "two\nlines\x1b[2J", kSales}, 2, "", "'two\\nlines\\e[2J' cannot"},
+      {{"sources", "list"}, 0, "Live\nPG\n"},
+      {{"sources", "add", "pg", kSales}, 0, ""},  // the same source as PG: replaced in place
+      {{"sources", "list"}, 0, "Live\npg\n"},
+      {{"compare", "pg", kSales}, 0, ""},
+      {{"sources", "delete", "PG"}, 0, ""},
       {{"sources", "list"}, 0, "Live\n"},
       {{"--version"}, 0, "1.0.16\n"},
   };
+  ASSERT_TRUE(QFile::remove(StoreFile()) || !QFile::exists(StoreFile()));
   for (const auto& step : steps) {
     const Result result = RunCli(step.arguments);
-    EXPECT_EQ(result.exit_code, step.exit_code) << step.arguments.join(' ').toStdString();
-    if (step.out) EXPECT_EQ(result.out, step.out) << step.arguments.join(' ').toStdString();
+    const std::string shown = VisibleText(step.arguments.join(' ')).toStdString();
+    EXPECT_EQ(result.exit_code, step.exit_code) << shown;
+    if (step.out) {
+      EXPECT_EQ(result.out, step.out) << shown;
+    }
+    if (step.err && *step.err == 0) {
+      EXPECT_EQ(result.err, "") << shown;
+    } else if (step.err) {
+      EXPECT_TRUE(result.err.contains(step.err)) << shown << ": " << result.err.toStdString();
+      EXPECT_EQ(result.err.count('\n'), 1) << shown << ": " << result.err.toStdString();
+      EXPECT_FALSE(result.err.contains('\x1b')) << shown;
+    }
   }
+  // Deleting took the password with the rest of the source's values.
+  EXPECT_FALSE(component::testing::FileContents(StoreFile()).contains("s3cret"));
+  // An argument's bytes that are not UTF-8 reach the program as U+FFFD; such a name would be
+  // listed apart from the key it was stored under.
+  const Result bytes =
+      RunCli({"sources", "add"},
+             {"sh", "-c", "exec \"$0\" \"$1\" \"$2\" \"$(printf 'x\\377')\" db.sqlite"});
+  EXPECT_EQ(bytes.exit_code, 2) << bytes.err.toStdString();
+  EXPECT_TRUE(bytes.err.contains("not UTF-8")) << bytes.err.toStdString();
+  EXPECT_EQ(RunCli({"sources", "list"}).out, "Live\n");
   QDir::setCurrent(previous_folder);
+  QFile::remove(StoreFile());
+}
+
+// Two users of the store adding at once: every name of both is kept.
+TEST(SourcesCommandTest, ConcurrentAddsKeepEveryName) {
+  constexpr int kEach = 200;
+  QFile::remove(StoreFile());
+  QList<QProcess*> adders;
+  QStringList expected;
+  for (const char* prefix : {"first", "second"}) {
+    auto* adder = new QProcess;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), ConfigFolder().path());
+    adder->setProcessEnvironment(environment);
+    adder->start("sh", {"-c",
+                        QStringLiteral("i=0; while [ $i -lt %1 ]; do i=$((i+1)); "
+                                       "\"$0\" sources add \"$1$i\" sqlite:/x.db || exit 1; done")
+                            .arg(kEach),
+                        QStringLiteral(VANTREL_CLI), QString::fromLatin1(prefix)});
+    for (int i = 1; i <= kEach; ++i) expected.append(QStringLiteral("%1%2").arg(prefix).arg(i));
+    adders.append(adder);
+  }
+  for (QProcess* adder : adders) {
+    EXPECT_TRUE(adder->waitForFinished(300000));
+    EXPECT_EQ(adder->exitCode(), 0) << adder->readAllStandardError().toStdString();
+    delete adder;
+  }
+  QStringList listed = QString::fromUtf8(RunCli({"sources", "list"}).out).split(u'\n');
+  listed.removeAll(QString());
+  EXPECT_EQ(listed.size(), 2 * kEach);
+  listed.sort();
+  expected.sort();
+  EXPECT_EQ(listed, expected);
+  QFile::remove(StoreFile());
+}
+
+// Every command that consults the store, over a store file it cannot read: one line naming the
+// file, exit 2, and the file left as it was.
+TEST(SourcesCommandTest, AnUnreadableStoreFailsEveryCommandWithOneLine) {
+  const QString folder = QFileInfo(StoreFile()).absolutePath();
+  const QString name = QStringLiteral("N\x1b[2J");
+  const QList<QStringList> commands = {
+      {"sources", "list"},         {"sources", "add", "N", kSales},
+      {"sources", "delete", name}, {"sources", "show", name},
+      {"snapshot", kSales},        {"compare", kSales, kSalesTest},
+  };
+  enum State { kDamaged, kEmpty, kUnreadable, kFolder };
+  for (const State state : {kDamaged, kEmpty, kUnreadable, kFolder}) {
+    QDir(folder).removeRecursively();
+    ASSERT_TRUE(QDir().mkpath(folder));
+    QStringList wrapper;
+    if (state == kFolder) {
+      ASSERT_TRUE(QDir().mkpath(StoreFile()));
+    } else {
+      component::testing::WriteFileContents(StoreFile(), state == kDamaged ? "{\"keys\": [" : "");
+    }
+    if (state == kUnreadable) {
+      QFile::setPermissions(StoreFile(), {});
+      // Root reads any file: the command runs as an ordinary user who owns the folder.
+      if (::geteuid() == 0) {
+        QFile::setPermissions(ConfigFolder().path(), QFile::ReadOwner | QFile::WriteOwner |
+                                                         QFile::ExeOwner | QFile::ExeOther);
+        ASSERT_EQ(::chown(QFile::encodeName(folder).constData(), 65534, 65534), 0);
+        wrapper = QStringList{"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
+      }
+    }
+    const QByteArray before = component::testing::FileContents(StoreFile());
+    for (const QStringList& command : commands) {
+      const std::string shown = QStringLiteral("state %1: %2")
+                                    .arg(state)
+                                    .arg(VisibleText(command.join(' ')))
+                                    .toStdString();
+      const Result result = RunCli(command, wrapper);
+      EXPECT_EQ(result.exit_code, 2) << shown;
+      EXPECT_EQ(result.out, "") << shown;
+      EXPECT_EQ(result.err.count('\n'), 1) << shown << ": " << result.err.toStdString();
+      EXPECT_TRUE(result.err.contains(StoreFile().toUtf8()))
+          << shown << ": " << result.err.toStdString();
+      EXPECT_FALSE(result.err.contains('\x1b')) << shown;
+      if (command.front() != "sources") {
+        EXPECT_TRUE(result.err.contains("stored data sources could not be read"))
+            << shown << ": " << result.err.toStdString();
+      }
+      EXPECT_EQ(component::testing::FileContents(StoreFile()), before) << shown;
+      EXPECT_EQ(QFileInfo(StoreFile()).isDir(), state == kFolder) << shown;
+    }
+  }
+  QDir(folder).removeRecursively();
 }
 
 TEST(ProgressLineTest, DrawsOnOneLineAndErasesItAtTheEnd) {

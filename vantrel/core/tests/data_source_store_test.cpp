@@ -1,15 +1,23 @@
 // The data source store over the real registry store, in a temporary configuration folder.
 #include "vantrel/core/data_source_store.h"
 
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <stdexcept>
 
+#include "corbenna/registry_access_provider.h"
 #include "platform/component/error.h"
+#include "platform/registry/registry_errors.h"
 #include "testing/testutil.h"
 #include "vantrel/core/program_objects.h"
+#include "vantrel/core/visible_text.h"
 
 namespace vantrel {
 namespace {
@@ -32,7 +40,8 @@ class DataSourceStoreTest : public ::testing::Test {
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(config_->path()));
   }
   static void TearDownTestSuite() { delete config_; }
-  void SetUp() override { QFile::remove(config_->filePath("vantrel/registry.json")); }
+  void SetUp() override { QFile::remove(StoreFile()); }
+  static QString StoreFile() { return config_->filePath("vantrel/registry.json"); }
 
   QString StoredList() {
     return ProgramRegistry().GetSettingPro(kUser, DataSourcesKeyPath(),
@@ -51,47 +60,90 @@ TEST_F(DataSourceStoreTest, AddAndDeleteKeepTheListAsStored) {
     const char* name;
     const char* list_after;
   } steps[] = {
-      {kDelete, "A", ""},      // deleting from an empty store writes the empty list
-      {kAdd, "A", "A"},        //
-      {kAdd, "  B  ", "A,B"},  // trimmed
-      {kAdd, "A", "A,B,A"},    // listed again, values overwritten
-      {kDelete, "a", "B"},     // every entry, without regard to case
-      {kDelete, "C", "B"},     // not listed: written back unchanged
-      {kAdd, "", "B,"},        // an empty name leaves a closing comma
-      {kDelete, "", "B"},      // an empty name drops the empty entries
+      {kDelete, "A", ""},  // deleting from an empty store writes nothing
+      {kAdd, "A", "A"},
+      {kAdd, "B", "A,B"},
+      {kAdd, "A", "A,B"},   // the same source: listed once, values replaced
+      {kAdd, "a", "a,B"},   // the same source in another case: replaced in its place
+      {kDelete, "A", "B"},  // every entry, without regard to case
+      {kDelete, "C", "B"},  // not listed: nothing changes
+      {kDelete, "", "B"},
       {kAdd, "Straße", "B,Straße"},
-      {kDelete, "STRASSE", "B,Straße"},  // different text, whatever its case
+      {kAdd, "STRASSE", "B,Straße,STRASSE"},  // different text, whatever its case
+      {kDelete, "STRASSE", "B,Straße"},
       {kDelete, "straße", "B"},
       {kDelete, "B", ""},
   };
   for (const auto& step : steps) {
     const QString name = QString::fromUtf8(step.name);
     if (step.action == kAdd) {
-      store_.AddDataSource(name, QStringLiteral(" sqlite:/%1.db ").arg(name.trimmed()),
-                           QStringLiteral("db ") + name.trimmed());
+      store_.AddDataSource(name, QStringLiteral(" sqlite:/%1.db ").arg(name),
+                           QStringLiteral("db ") + name);
+      EXPECT_EQ(store_.ReadConnectionString(name), "sqlite:/" + name + ".db") << step.name;
     } else {
       EXPECT_TRUE(store_.DeleteDataSource(name)) << step.name;
     }
     EXPECT_EQ(StoredList(), QString::fromUtf8(step.list_after))
         << (step.action == kAdd ? "add '" : "delete '") << step.name << "'";
   }
-  // Deleting left the values behind; adding again replaces them.
-  EXPECT_EQ(store_.ReadConnectionString(QStringLiteral("B")), "sqlite:/B.db");
+  // Deleting took every source's values with it.
+  EXPECT_FALSE(component::testing::FileContents(StoreFile()).contains("sqlite:/"))
+      << component::testing::FileContents(StoreFile()).toStdString();
   store_.AddDataSource(QStringLiteral("B"), QStringLiteral("sqlite:/new.db"), QString());
   EXPECT_EQ(store_.ReadConnectionString(QStringLiteral("B")), "sqlite:/new.db");
   EXPECT_EQ(store_.ReadDatabaseName(QStringLiteral("B")), "");
   EXPECT_EQ(store_.ReadConnectionString(QStringLiteral("never added")), "");
 }
 
+// Names the list cannot keep as one item (or whose key would differ from its listed spelling)
+// are refused before anything is written.
+TEST_F(DataSourceStoreTest, NamesTheListCannotKeepAreRefusedAndWriteNothing) {
+  store_.AddDataSource(QStringLiteral("Kept"), QStringLiteral("sqlite:/kept.db"), QString());
+  const QByteArray before = component::testing::FileContents(StoreFile());
+  const QString refused[] = {
+      "",
+      " ",
+      "\t",
+      "a,b",
+      ",",
+      "a\nb",
+      "a\rb",
+      " prod ",
+      "prod ",
+      " prod",
+      "x\x7f",
+      QStringLiteral("x\u0085"),
+      "x\x1b[2J",
+      QStringLiteral("x\u2028y"),
+      QStringLiteral("x\uFFFDy"),
+      QString(QChar(0xD800)),
+      QStringLiteral("\u00A0x"),
+      QStringLiteral("\uFEFFx"),
+      QString(1, QChar(0)),
+  };
+  for (const QString& name : refused) {
+    const component::Error error = component::testing::ErrorThrownBy(
+        [&] { store_.AddDataSource(name, QStringLiteral("sqlite:/x.db"), QString()); });
+    EXPECT_EQ(error.number(), kBadDataSourceName) << VisibleText(name).toStdString();
+    EXPECT_FALSE(error.description().contains(u'\n')) << error.what();
+    EXPECT_FALSE(error.description().contains(u'\x1b')) << error.what();
+    EXPECT_EQ(component::testing::FileContents(StoreFile()), before)
+        << VisibleText(name).toStdString();
+  }
+  for (const char* name : {"a b", "x;y", "Zoë", "日本"}) {
+    EXPECT_FALSE(DataSourceNameProblem(name).has_value()) << VisibleText(name).toStdString();
+  }
+}
+
 TEST_F(DataSourceStoreTest, FillListsTheNamesInStoredOrderAfterClearing) {
   RecordingList list;
   store_.FillDataSourceList(list);
   EXPECT_EQ(list.items, QStringList());
-  for (const char* name : {"Zed", "", "alpha", "Zed"}) {
+  for (const char* name : {"Zed", "alpha", "zed"}) {
     store_.AddDataSource(QString::fromUtf8(name), QString(), QString());
   }
   store_.FillDataSourceList(list);
-  EXPECT_EQ(list.items, QStringList({"Zed", "", "alpha", "Zed"}));
+  EXPECT_EQ(list.items, QStringList({"zed", "alpha"}));
 }
 
 // A backslash would otherwise make a key path of several levels: "\A" and "A\" would reach A's
@@ -106,29 +158,70 @@ TEST_F(DataSourceStoreTest, NamesWithBackslashesKeepValuesOfTheirOwn) {
   EXPECT_EQ(store_.GetDataSourceNames()->items(), names);
 }
 
-// Stands for a registry whose list cannot be read (a damaged store, a failing disk) while writes
-// would still go through: the delete must not write a list made from nothing.
-class UnreadableListRegistry : public corbenna::Registry {
- public:
-  QString GetSettingPro(corbenna::ParentRegistryKey, const QString&, const QString&,
-                        const QString&) override {
-    throw component::Error(3200, QStringLiteral("test"), QStringLiteral("damaged"));
-  }
-  QString SaveSettingPro(corbenna::ParentRegistryKey, const QString&, const QString& value_key,
-                         const QString& value) override {
-    writes.append(value_key + u'=' + value);
-    return QString();
-  }
-  QStringList writes;
-};
+// Older versions listed the empty name, with its values on the parent key.
+TEST_F(DataSourceStoreTest, DeletingTheEmptyNameRemovesItsValuesAndNothingElse) {
+  ASSERT_TRUE(QDir().mkpath(QFileInfo(StoreFile()).absolutePath()));
+  component::testing::WriteFileContents(StoreFile(), R"({"format": "vantrel-registry-1", "keys": {
+        "SOFTWARE\\Kelvo\\Vantrel\\DataSources": {"DataSourceList": "A,,B",
+          "ConnectionString": "postgresql://u:Secret1@h/d", "DatabaseName": "d",
+          "PrimaryDatabase": "A"},
+        "SOFTWARE\\Kelvo\\Vantrel\\DataSources\\A": {"ConnectionString": "sqlite:/a.db"}}})");
+  EXPECT_TRUE(store_.DeleteDataSource(QString()));
+  EXPECT_EQ(StoredList(), "A,B");
+  EXPECT_FALSE(component::testing::FileContents(StoreFile()).contains("Secret1"));
+  EXPECT_EQ(store_.ReadConnectionString(QStringLiteral("A")), "sqlite:/a.db");
+  EXPECT_EQ(ProgramRegistry().GetSettingPro(kUser, DataSourcesKeyPath(),
+                                            QStringLiteral("PrimaryDatabase")),
+            "A");
+}
 
-TEST_F(DataSourceStoreTest, DeleteNeverWritesAListItCouldNotRead) {
-  UnreadableListRegistry registry;
-  DataSourceStore store(registry, ProgramStrings());
-  EXPECT_FALSE(store.DeleteDataSource(QStringLiteral("A")));
-  EXPECT_EQ(registry.writes, QStringList());
-  EXPECT_THROW(store.AddDataSource(QStringLiteral("A"), QString(), QString()), component::Error);
-  EXPECT_EQ(registry.writes, QStringList());
+TEST_F(DataSourceStoreTest, ADamagedStoreIsNeverWritten) {
+  ASSERT_TRUE(QDir().mkpath(QFileInfo(StoreFile()).absolutePath()));
+  component::testing::WriteFileContents(StoreFile(), "{\"format\": \"vantrel-registry-1\", \"ke");
+  const QByteArray before = component::testing::FileContents(StoreFile());
+  EXPECT_FALSE(store_.DeleteDataSource(QStringLiteral("A")));
+  EXPECT_EQ(component::testing::ErrorThrownBy([&] {
+              store_.AddDataSource(QStringLiteral("A"), QString(), QString());
+            }).number(),
+            registry::kStoreDamaged);
+  EXPECT_EQ(component::testing::FileContents(StoreFile()), before);
+}
+
+// An add killed at any moment (here: at its n-th write of a file) leaves the source either
+// absent or listed with its values; never listed without them.
+TEST_F(DataSourceStoreTest, AnAddKilledAtAnyWriteLeavesTheSourceWholeOrAbsent) {
+  for (int killed_at = 1; killed_at <= 3; ++killed_at) {
+    QFile::remove(StoreFile());
+    store_.AddDataSource(QStringLiteral("Old"), QStringLiteral("sqlite:/old.db"), QString());
+    const pid_t child = ::fork();
+    if (child == 0) {
+      corbenna::SetRegistryAccessMaker([killed_at] {
+        auto writes = std::make_shared<int>(0);
+        return std::make_unique<registry::RegistryAccess>(
+            registry::DefaultStoreLocations(), registry::IsPrivilegedProcess,
+            [killed_at, writes](int fd, const void* data, size_t size) -> ssize_t {
+              if (++*writes == killed_at) ::kill(::getpid(), SIGKILL);
+              return ::write(fd, data, size);
+            });
+      });
+      try {
+        ProgramDataSources().AddDataSource(QStringLiteral("New"), QStringLiteral("sqlite:/new.db"),
+                                           QStringLiteral("db"));
+      } catch (...) {
+        ::_exit(98);
+      }
+      ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status) || (WIFEXITED(status) && WEXITSTATUS(status) == 0));
+    const bool listed = store_.IsListed(QStringLiteral("New"));
+    EXPECT_EQ(StoredList(), listed ? "Old,New" : "Old") << "killed at write " << killed_at;
+    EXPECT_EQ(store_.ReadConnectionString(QStringLiteral("New")), listed ? "sqlite:/new.db" : "")
+        << "killed at write " << killed_at;
+    EXPECT_EQ(store_.ReadDatabaseName(QStringLiteral("New")), listed ? "db" : "")
+        << "killed at write " << killed_at;
+  }
 }
 
 }  // namespace

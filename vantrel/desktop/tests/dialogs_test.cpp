@@ -36,32 +36,43 @@ class DataSourceDialogTest : public DesktopTest {
 TEST_F(DataSourceDialogTest, AddAndDeleteWriteAtOnceAndLeaveNothingSelected) {
   EXPECT_EQ(dialog_.windowTitle(), "Data Source Manager");
   EXPECT_EQ(dialog_.focusWidget(), List());
+  const QString store_file = testing::ConfigFolder() + QStringLiteral("/vantrel/registry.json");
   const struct {
     const char* button;
     const char* display_name;  // typed before Add; the list row selected before Delete
     QStringList list_after;
+    bool refused = false;  // the program's error box shows the store's refusal
   } steps[] = {
-      {"cmdAddDataSource", "", {}},  // an empty name in an empty store shows nothing
-      {"cmdAddDataSource", " Live ", {"Live"}},
+      {"cmdAddDataSource", "", {}, true},  // every box empty: refused, nothing written
+      {"cmdAddDataSource", " Live ", {}, true},
+      {"cmdAddDataSource", "Live", {"Live"}},
       {"cmdAddDataSource", "Test", {"Live", "Test"}},
-      {"cmdAddDataSource", "", {"Live", "Test", ""}},  // now an empty line
-      {"cmdAddDataSource", "Live", {"Live", "Test", "", "Live"}},
-      {"cmdDeleteDataSource", nullptr, {"Live", "Test", "Live"}},  // nothing selected
-      {"cmdDeleteDataSource", "Live", {"Test"}},                   // both lines go
+      {"cmdAddDataSource", "", {"Live", "Test"}, true},
+      {"cmdAddDataSource", "a,b", {"Live", "Test"}, true},
+      {"cmdAddDataSource", "LIVE", {"LIVE", "Test"}},      // the same source, replaced in its place
+      {"cmdDeleteDataSource", nullptr, {"LIVE", "Test"}},  // nothing selected
+      {"cmdDeleteDataSource", "LIVE", {"Test"}},
   };
   for (const auto& step : steps) {
-    if (QLatin1String(step.button) == QLatin1String("cmdAddDataSource")) {
+    const bool add = QLatin1String(step.button) == QLatin1String("cmdAddDataSource");
+    if (add) {
       Box("txtDisplayName")->setText(QString::fromUtf8(step.display_name));
-      Box("txtConnectionString")->setText(QStringLiteral("sqlite:/x.db"));
+      Box("txtConnectionString")->setText(*step.display_name ? QStringLiteral("sqlite:/x.db") : "");
     } else if (step.display_name) {
       List()->setCurrentItem(List()->findItems(step.display_name, Qt::MatchExactly).front());
     }
-    Click(step.button);
+    const QByteArray before = component::testing::FileContents(store_file);
+    const auto boxes = testing::RunThroughModals([&] { Click(step.button); });
+    ASSERT_EQ(boxes.size(), step.refused ? 1u : 0u) << step.button << " " << step.display_name;
+    if (step.refused) {
+      EXPECT_TRUE(boxes[0].text.contains("cannot be stored")) << boxes[0].text.toStdString();
+      EXPECT_EQ(component::testing::FileContents(store_file), before) << step.display_name;
+    }
     EXPECT_EQ(Items(List()), step.list_after) << step.button << " " << step.display_name;
     EXPECT_TRUE(List()->selectedItems().isEmpty()) << step.button;
     EXPECT_EQ(Items(List()), ProgramDataSources().GetDataSourceNames()->items());
   }
-  EXPECT_EQ(Box("txtDisplayName")->text(), "Live") << "the boxes keep what was typed";
+  EXPECT_EQ(Box("txtDisplayName")->text(), "LIVE") << "the boxes keep what was typed";
 }
 
 // Stands for the user at the connection prompt.
