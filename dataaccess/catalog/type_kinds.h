@@ -102,6 +102,9 @@
 //   says. The rule applies first; the spelling then picks the kind only within that affinity:
 //   BLOB SUB_TYPE TEXT is a text, POINT and INTERVAL are integers, an unknown name of NUMERIC
 //   affinity keeps its own kind.
+// - Views across engines: a view's column types are what its engine inferred, so across engines
+//   its columns compare by name, position and NOT NULL only (ComparesColumnTypes in
+//   comparison_rules.h, which holds the rules that need both sides of a comparison).
 // - MySQL/MariaDB TIMESTAMP is an instant, like PostgreSQL's timestamp with time zone: it is
 //   stored in UTC and converted by the session's time zone (DATETIME is not). It is kTimestampTz.
 // - SQLite floating point. Every declared type of REAL affinity (REAL, FLOAT, DOUBLE, ...) stores
