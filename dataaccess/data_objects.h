@@ -59,6 +59,9 @@ class DataTable {
   virtual ~DataTable() = default;
   virtual QString Name() const = 0;
   virtual ColumnCollection& Columns() const = 0;
+  // True for a view (or a materialized view): its columns' types are what the engine inferred
+  // from the view's query, not what a schema's author declared.
+  virtual bool IsView() const { return false; }
 };
 
 class TableCollection {
@@ -77,6 +80,10 @@ class DataConnection {
   virtual QString ConnectString() const = 0;
   // A short name for reports: a file's base name, or the server's name of the database.
   virtual QString DatabaseName() const = 0;
+  // The engine that defined the catalog ("sqlite", "postgresql", "mysql", or the name an ODBC
+  // driver gives its database system, in lower case); empty when unknown (a snapshot of a format
+  // that did not record it).
+  virtual QString Engine() const { return QString(); }
   // Throws kConnectionClosed after Close().
   virtual TableCollection& Tables() const = 0;
   // Ends the session. Closing twice is not an error.

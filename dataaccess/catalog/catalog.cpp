@@ -188,10 +188,10 @@ DataColumn& CatalogColumns::Item(const QString& name) const {
 CatalogTables::CatalogTables() : store_(std::make_unique<CatalogStore>()) {}
 CatalogTables::~CatalogTables() = default;
 
-CatalogTable& CatalogTables::AddTable(const QString& name) {
+CatalogTable& CatalogTables::AddTable(const QString& name, bool view) {
   const QStringView stored = store_->AddName(name);
   index_.Add(stored, static_cast<int32_t>(tables_.size()));
-  return tables_.emplace_back(store_.get(), stored);
+  return tables_.emplace_back(store_.get(), stored, view);
 }
 
 void CatalogTables::Reserve(size_t count, size_t columns) {

@@ -94,14 +94,17 @@ class CatalogColumns final : public ColumnCollection {
 
 class CatalogTable final : public DataTable {
  public:
-  CatalogTable(CatalogStore* store, QStringView name) : name_(name), columns_(store) {}
+  CatalogTable(CatalogStore* store, QStringView name, bool view)
+      : name_(name), columns_(store), view_(view) {}
   QString Name() const override { return name_.toString(); }
   ColumnCollection& Columns() const override { return columns_; }
+  bool IsView() const override { return view_; }
   CatalogColumns& MutableColumns() { return columns_; }
 
  private:
   QStringView name_;  // in the store's name buffer
   mutable CatalogColumns columns_;
+  bool view_;
 };
 
 class CatalogTables final : public TableCollection {
@@ -113,7 +116,7 @@ class CatalogTables final : public TableCollection {
 
   // Adds a table and returns it for its columns. The returned reference stays valid until the
   // next AddTable call; pointers handed out by Item and Enumerate stay valid once filling ends.
-  CatalogTable& AddTable(const QString& name);
+  CatalogTable& AddTable(const QString& name, bool view = false);
   // Makes room for `count` tables and, when the reader knows it, `columns` columns in all.
   void Reserve(size_t count, size_t columns = 0);
   // The catalog's copy of `type`, shared by every column of that type and spelling.
@@ -137,16 +140,19 @@ class CatalogConnection final : public DataConnection {
 
   QString ConnectString() const override { return connect_string_; }
   QString DatabaseName() const override { return database_name_; }
+  QString Engine() const override { return engine_; }
   TableCollection& Tables() const override;
   void Close() override { closed_ = true; }
 
   CatalogTables& MutableTables() { return tables_; }
   // For a driver that learns the name only while reading the catalog.
   void SetDatabaseName(QString name) { database_name_ = std::move(name); }
+  void SetEngine(QString engine) { engine_ = std::move(engine); }
 
  private:
   QString connect_string_;
   QString database_name_;
+  QString engine_;
   mutable CatalogTables tables_;
   bool closed_ = false;
 };

@@ -268,11 +268,25 @@ int32_t AttributesOf(int32_t kind) {
 }
 
 bool AllowsZeroLength(int32_t kind) {
-  return kind == kVarChar || kind == kText || kind == kVarBinary || kind == kBlob ||
+  return kind == kVarChar || kind == kText || kind == kVarBinary || kind == kBlob || kind == kSet ||
          kind == kUntyped;
 }
 
 }  // namespace
+
+QString EngineName(TypeDialect dialect) {
+  switch (dialect) {
+    case TypeDialect::kSqlite:
+      return QStringLiteral("sqlite");
+    case TypeDialect::kPostgres:
+      return QStringLiteral("postgresql");
+    case TypeDialect::kMysql:
+      return QStringLiteral("mysql");
+    case TypeDialect::kOther:
+      break;
+  }
+  return QString();
+}
 
 bool TakesDeclaredLength(int32_t kind) {
   return kind == kChar || kind == kVarChar || kind == kBinary || kind == kVarBinary ||
@@ -281,6 +295,52 @@ bool TakesDeclaredLength(int32_t kind) {
 
 bool IsTimeKind(int32_t kind) {
   return kind == kTime || kind == kTimeTz || kind == kTimestamp || kind == kTimestampTz;
+}
+
+// SQLite's affinity of a declared type, by the engine's documented rule: the first of these
+// that the name contains, in this order, decides.
+enum class Affinity { kInteger, kText, kBlob, kReal, kNumeric };
+
+Affinity SqliteAffinity(QStringView declared) {
+  const QString upper = declared.toString().toUpper();
+  if (upper.contains(u"INT")) return Affinity::kInteger;
+  if (upper.contains(u"CHAR") || upper.contains(u"CLOB") || upper.contains(u"TEXT")) {
+    return Affinity::kText;
+  }
+  if (upper.contains(u"BLOB") || upper.trimmed().isEmpty()) return Affinity::kBlob;
+  if (upper.contains(u"REAL") || upper.contains(u"FLOA") || upper.contains(u"DOUB")) {
+    return Affinity::kReal;
+  }
+  return Affinity::kNumeric;
+}
+
+// `type` as SQLite stores it: a spelling whose kind belongs to another affinity than the one
+// its name gives takes the affinity's own kind. NUMERIC affinity keeps what the spelling says.
+ColumnType WithinAffinity(ColumnType type, Affinity affinity) {
+  const auto family = [&](std::initializer_list<int32_t> kinds, int32_t kind, int32_t size) {
+    for (const int32_t allowed : kinds) {
+      if (type.data_type == allowed) return;
+    }
+    type.data_type = kind;
+    type.size = size;
+  };
+  switch (affinity) {
+    case Affinity::kInteger:
+      family({kInteger, kBoolean}, kInteger, 8);
+      break;
+    case Affinity::kText:
+      family({kChar, kVarChar, kText, kJson}, kText, 0);
+      break;
+    case Affinity::kBlob:
+      family({kBlob, kUntyped}, kBlob, 0);
+      break;
+    case Affinity::kReal:
+      family({kFloat}, kFloat, 8);
+      break;
+    case Affinity::kNumeric:
+      break;
+  }
+  return type;
 }
 
 ColumnType ClassifyDeclaredType(QStringView declared, TypeDialect dialect) {
@@ -308,14 +368,25 @@ ColumnType ClassifyDeclaredType(QStringView declared, TypeDialect dialect) {
       type.size = PositiveHash(d.parameters);
     }
   }
+  if (dialect == TypeDialect::kSqlite) type = WithinAffinity(type, SqliteAffinity(declared));
+  // A MySQL TIMESTAMP is an instant: kept in UTC and shown in the session's time zone.
+  if (dialect == TypeDialect::kMysql && type.data_type == kTimestamp && d.base == u"TIMESTAMP") {
+    type.data_type = kTimestampTz;
+  }
   type.attributes = AttributesOf(type.data_type);
   if (d.is_unsigned && dialect != TypeDialect::kSqlite) type.attributes |= kUnsigned;
-  type.allow_zero_length = AllowsZeroLength(type.data_type);
+  // An array holds the empty array, a value distinct from NULL, as a text holds ''.
+  type.allow_zero_length = AllowsZeroLength(type.data_type) || d.base.endsWith(u"[]");
   return type;
 }
 
 ColumnType AutoNumbered(ColumnType type) {
   type.attributes |= kAutoIncrement;
+  return type;
+}
+
+ColumnType RowidAlias(ColumnType type) {
+  type = AutoNumbered(type);
   if (type.data_type == kInteger) type.size = 0;
   return type;
 }

@@ -218,6 +218,7 @@ void ReadMysqlCatalog(MYSQL* mysql, const QString& target, CatalogTables& tables
   // sequence, or a table dropped after its columns were read) go.
   for (auto it = kinds.cbegin(); it != kinds.cend(); ++it) {
     rows.AddTable(it.key(), QString(), it.key());
+    if (it.value()) rows.MarkView(it.key());
   }
   rows.DropUnless([&](const QString& table) { return kinds.contains(table); });
   QSet<QString> json_candidates;

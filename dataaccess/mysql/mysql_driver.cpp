@@ -1,4 +1,5 @@
 #include "dataaccess/mysql/mysql_driver.h"
+#include "dataaccess/catalog/type_kinds.h"
 
 #include "dataaccess/mysql/mysql_catalog.h"
 #include "dataaccess/mysql/mysql_session.h"
@@ -12,7 +13,8 @@ ServerSession Connect(const ConnectRequest& request) {
   return {[database] { return database; },
           [mysql](const QString& target, CatalogTables& tables) {
             ReadMysqlCatalog(mysql->get(), target, tables);
-          }};
+          },
+          [] { return EngineName(TypeDialect::kMysql); }};
 }
 
 }  // namespace

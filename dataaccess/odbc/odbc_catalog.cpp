@@ -118,6 +118,13 @@ QString DefaultSchema(const OdbcSession& session) {
 
 QString Key(const QString& schema, const QString& table) { return schema + QChar(0) + table; }
 
+// A PostgreSQL default that numbers the column: nextval() of any sequence, in any cast.
+bool IsSequenceDefault(QStringView text) {
+  while (text.startsWith(u'(')) text = text.mid(1);
+  if (text.startsWith(u"pg_catalog.", Qt::CaseInsensitive)) text = text.mid(11);
+  return text.startsWith(u"nextval(", Qt::CaseInsensitive);
+}
+
 }  // namespace
 
 ColumnType ClassifyOdbcType(const OdbcTypeRow& row, TypeDialect dialect) {
@@ -264,7 +271,7 @@ void ReadColumns(const OdbcSession& session, const QString& target, TypeDialect 
     column.declared_type = type.type_name;
     const QString type_name = type.type_name.toLower();
     if (numbered || type_name.contains(u"serial") || type_name.endsWith(u" identity") ||
-        column_default.startsWith(u"nextval(", Qt::CaseInsensitive)) {
+        IsSequenceDefault(column_default)) {
       column.type = AutoNumbered(column.type);
     }
     rows.AddColumn(*table, ordinal, std::move(column));
@@ -284,10 +291,12 @@ void ReadOdbcCatalog(const OdbcSession& session, const QString& target, CatalogT
     while (statement.Fetch()) {
       QString schema = statement.Text(2);
       QString name = statement.Text(3);
-      if (IsEngineSchema(schema) || !IsUserTableType(statement.Text(4))) continue;
+      const QString type = statement.Text(4);
+      if (IsEngineSchema(schema) || !IsUserTableType(type)) continue;
       const QString key = Key(schema, name);
       listed.push_back({key, name});
       rows.AddTable(key, std::move(schema), std::move(name));
+      if (type.contains(u"VIEW", Qt::CaseInsensitive)) rows.MarkView(key);
     }
   }
   // A driver without a search-pattern escape cannot be asked for a part of its tables safely:

@@ -12,6 +12,12 @@ ServerSession Connect(const ConnectRequest& request) {
   return {[session] { return session->CurrentDatabase(); },
           [session](const QString& target, CatalogTables& tables) {
             ReadOdbcCatalog(*session, target, tables);
+          },
+          [session] {
+            // Types are read in the dialect of the database system behind the driver.
+            const QString dbms = session->Info(SQL_DBMS_NAME);
+            const QString engine = EngineName(DialectOfDbms(dbms));
+            return engine.isEmpty() ? dbms.toLower() : engine;
           }};
 }
 

@@ -33,12 +33,13 @@ constexpr char kDefaultSchema[] = "SELECT coalesce(current_schema(), 'public')";
 // One row per live column, unsorted (see catalog_rows.h); a table without columns gives one row
 // with a NULL column. A column's type comes as its oid and modifier: format_type() costs the
 // server less once per distinct pair (kTypesQuery) than on every row. A column numbers itself
-// when it is an identity column or a serial: a nextval() default on a sequence that belongs to
-// the column (kOwnedQuery).
+// when it is an identity column or its default is a nextval() call of any sequence, whatever
+// cast surrounds it: a serial, or a sequence a hand-written schema made for it.
 constexpr char kColumnsQuery[] = R"sql(COPY (
 SELECT c.oid, n.nspname, c.relname, a.attnum, a.attname, a.atttypid, a.atttypmod,
        a.attnotnull, a.attidentity <> '', a.attgenerated <> '',
-       d.adbin IS NOT NULL AND pg_get_expr(d.adbin, d.adrelid) LIKE 'nextval(%'
+       d.adbin IS NOT NULL AND pg_get_expr(d.adbin, d.adrelid) ~ '^\(*(pg_catalog\.)?nextval\(',
+       a.attidentity = 'a'
 FROM pg_class c
 JOIN pg_namespace n ON n.oid = c.relnamespace
 LEFT JOIN pg_attribute a ON a.attrelid = c.oid AND a.attnum > 0 AND NOT a.attisdropped
@@ -46,25 +47,27 @@ LEFT JOIN pg_attrdef d ON d.adrelid = a.attrelid AND d.adnum = a.attnum
 WHERE c.relkind IN ('r', 'p', 'v', 'm', 'f')
   AND n.nspname NOT IN ('pg_catalog', 'information_schema')
   AND n.nspname NOT LIKE 'pg\_toast%' AND n.nspname NOT LIKE 'pg\_temp\_%') TO STDOUT)sql";
-constexpr size_t kColumnsQueryFields = 11;
+constexpr size_t kColumnsQueryFields = 12;
 
-// The columns that own a sequence: each sequence's automatic dependency on its column. Starting
-// from pg_sequence reads a few index entries per sequence, where scanning pg_class or pg_depend
-// costs the server a pass over every table.
-constexpr char kOwnedQuery[] = R"sql(
-SELECT dep.refobjid, dep.refobjsubid
-FROM pg_sequence s
-JOIN pg_depend dep ON dep.classid = 'pg_class'::regclass AND dep.objid = s.seqrelid
-WHERE dep.refclassid = 'pg_class'::regclass AND dep.deptype = 'a')sql";
+// The views and materialized views, whose column types the engine inferred.
+constexpr char kViewsQuery[] = "SELECT oid FROM pg_class WHERE relkind IN ('v', 'm')";
 
 // Each distinct type of the columns, given as arrays of oids ($1) and modifiers ($2) pair by
-// pair: its spelling, its length in bytes (typlen; -1 or -2 for a variable length) and, for an
-// enum type, one row per label in the labels' order.
+// pair: its spelling; then, of the type it stores (a domain's base type, through domains over
+// domains), the spelling, the length in bytes (typlen; -1 or -2 for a variable length), whether
+// a domain on the way holds NOT NULL and, for an enum type, one row per label in order.
 constexpr char kTypesQuery[] = R"sql(
-SELECT u.oid, u.typmod, format_type(u.oid, u.typmod), t.typlen, e.enumlabel
-FROM unnest($1::oid[], $2::int4[]) AS u(oid, typmod)
-JOIN pg_type t ON t.oid = u.oid
-LEFT JOIN pg_enum e ON e.enumtypid = u.oid
+WITH RECURSIVE stored AS (
+  SELECT u.oid AS key_oid, u.typmod AS key_typmod, u.oid, u.typmod, false AS not_null
+  FROM unnest($1::oid[], $2::int4[]) AS u(oid, typmod)
+  UNION ALL
+  SELECT s.key_oid, s.key_typmod, t.typbasetype, t.typtypmod, s.not_null OR t.typnotnull
+  FROM stored s JOIN pg_type t ON t.oid = s.oid AND t.typtype = 'd')
+SELECT s.key_oid, s.key_typmod, format_type(s.key_oid, s.key_typmod),
+       format_type(s.oid, s.typmod), t.typlen, s.not_null, e.enumlabel
+FROM stored s
+JOIN pg_type t ON t.oid = s.oid AND t.typtype <> 'd'
+LEFT JOIN pg_enum e ON e.enumtypid = s.oid
 ORDER BY 1, 2, e.enumsortorder)sql";
 
 PgResult Checked(PGconn* conn, PGresult* raw, const QString& target) {
@@ -108,8 +111,8 @@ uint Oid(const CopyTextRow& row, size_t field) { return Parsed<uint>(row, field)
 int Int(const CopyTextRow& row, size_t field) { return Parsed<int>(row, field); }
 
 // Until kTypesQuery has answered, a column's type is staged as a key: the type's oid in
-// data_type, its modifier in size and, in attributes, kAutoIncrement and kGenerated as the
-// column's row says.
+// data_type, its modifier in size and, in attributes, kAutoIncrement, kAlwaysNumbered and
+// kGenerated as the column's row says.
 using TypeKey = QPair<uint, int>;
 
 ColumnType StagedKey(uint oid, int typmod, int32_t attributes) {
@@ -126,8 +129,10 @@ TypeKey KeyOf(const ColumnType& staged) {
 
 // What kTypesQuery says of one type.
 struct TypeFacts {
-  QString spelling;
+  QString spelling;         // as the column declares it (a domain's name)
+  QString stored_spelling;  // of the type it stores (a domain's base type)
   int typlen = -1;
+  bool not_null = false;  // a domain's NOT NULL
   QStringList enum_labels;
 };
 
@@ -156,29 +161,36 @@ QHash<TypeKey, TypeFacts> ReadTypeFacts(PGconn* conn, const QString& target,
   for (int i = 0; i < PQntuples(result.get()); ++i) {
     TypeFacts& type = facts[{Oid(result.get(), i, 0), std::atoi(PQgetvalue(result.get(), i, 1))}];
     type.spelling = Text(result.get(), i, 2);
-    type.typlen = std::atoi(PQgetvalue(result.get(), i, 3));
-    if (!PQgetisnull(result.get(), i, 4)) type.enum_labels.append(Text(result.get(), i, 4));
+    type.stored_spelling = Text(result.get(), i, 3);
+    type.typlen = std::atoi(PQgetvalue(result.get(), i, 4));
+    type.not_null = *PQgetvalue(result.get(), i, 5) == 't';
+    if (!PQgetisnull(result.get(), i, 6)) type.enum_labels.append(Text(result.get(), i, 6));
   }
   return facts;
 }
 
-// Replaces each staged key by the column type it stands for.
-void ResolveTypes(PGconn* conn, const QString& target, CatalogRows<uint>& found) {
+// Replaces each staged key by the column type it stands for; returns the spellings of the
+// domains that hold NOT NULL, which make their columns required.
+QSet<QString> ResolveTypes(PGconn* conn, const QString& target, CatalogRows<uint>& found) {
   std::vector<StoredType> types = found.Types();
-  if (types.empty()) return;
+  QSet<QString> not_null_domains;
+  if (types.empty()) return not_null_domains;
   const QHash<TypeKey, TypeFacts> facts = ReadTypeFacts(conn, target, types);
   for (StoredType& type : types) {
     const int32_t attributes = type.type.attributes;
     const TypeFacts fact = facts.value(KeyOf(type.type));
     type.declared = fact.spelling;
-    type.type = !fact.enum_labels.isEmpty()
-                    ? EnumType(fact.enum_labels)
-                    : WithTypeLength(ClassifyDeclaredType(fact.spelling, TypeDialect::kPostgres),
-                                     fact.typlen > 0 ? fact.typlen : -1);
+    type.type =
+        !fact.enum_labels.isEmpty()
+            ? EnumType(fact.enum_labels)
+            : WithTypeLength(ClassifyDeclaredType(fact.stored_spelling, TypeDialect::kPostgres),
+                             fact.typlen > 0 ? fact.typlen : -1);
     if (attributes & kAutoIncrement) type.type = AutoNumbered(type.type);
-    type.type.attributes |= attributes & kGenerated;
+    type.type.attributes |= attributes & (kGenerated | kAlwaysNumbered);
+    if (fact.not_null) not_null_domains.insert(fact.spelling);
   }
   found.ReplaceTypes(std::move(types));
+  return not_null_domains;
 }
 
 }  // namespace
@@ -194,16 +206,8 @@ void ReadPostgresCatalog(PGconn* conn, const QString& target, CatalogTables& tab
   }
   Run(conn, kBegin, target);
   const PgResult schema = Run(conn, kDefaultSchema, target);
-  QSet<QPair<uint, int>> owners;
-  {
-    const PgResult owned = Run(conn, kOwnedQuery, target);
-    for (int i = 0; i < PQntuples(owned.get()); ++i) {
-      owners.insert({Oid(owned.get(), i, 0), std::atoi(PQgetvalue(owned.get(), i, 1))});
-    }
-  }
-
   // Columns: oid 0, nspname 1, relname 2, attnum 3, attname 4, type oid 5, type modifier 6,
-  // notnull 7, identity 8, generated 9, nextval default 10.
+  // notnull 7, identity 8, generated 9, nextval default 10, identity always 11.
   CatalogRows<uint> found;
   ServerColumn column;  // reused: its name keeps its buffer from row to row
   ForEachCopyRow(conn, kColumnsQuery, target, kColumnsQueryFields, [&](const CopyTextRow& r) {
@@ -213,18 +217,27 @@ void ReadPostgresCatalog(PGconn* conn, const QString& target, CatalogTables& tab
     if (r.IsNull(4)) return;
     const int attnum = Int(r, 3);
     int32_t attributes = 0;
-    if (Flag(r, 8) || (Flag(r, 10) && owners.contains({oid, attnum}))) {
-      attributes |= kAutoIncrement;
-    }
+    if (Flag(r, 8) || Flag(r, 10)) attributes |= kAutoIncrement;
+    if (Flag(r, 11)) attributes |= kAlwaysNumbered;
     if (Flag(r, 9)) attributes |= kGenerated;
     AssignUtf8(column.name, r.Field(4));
     column.type = StagedKey(Oid(r, 5), Int(r, 6), attributes);
     column.required = Flag(r, 7);
     found.AddColumn(*table, attnum, column);
   });
-  ResolveTypes(conn, target, found);
+  const QSet<QString> not_null_domains = ResolveTypes(conn, target, found);
+  {
+    const PgResult views = Run(conn, kViewsQuery, target);
+    for (int i = 0; i < PQntuples(views.get()); ++i) found.MarkView(Oid(views.get(), i, 0));
+  }
   Run(conn, "COMMIT", target);
-  found.Fill(tables, Text(schema.get(), 0, 0));
+  StagedCatalog::Adjust adjust;
+  if (!not_null_domains.isEmpty()) {
+    adjust = [&](const QString&, const QString&, ColumnDefinition& column) {
+      if (not_null_domains.contains(column.declared_type)) column.required = true;
+    };
+  }
+  found.Fill(tables, Text(schema.get(), 0, 0), adjust);
 }
 
 }  // namespace dataaccess

@@ -1,4 +1,5 @@
 #include "dataaccess/postgres/postgres_driver.h"
+#include "dataaccess/catalog/type_kinds.h"
 
 #include "dataaccess/postgres/postgres_catalog.h"
 #include "dataaccess/postgres/postgres_session.h"
@@ -11,7 +12,8 @@ ServerSession Connect(const ConnectRequest& request) {
   return {[conn] { return QString::fromUtf8(PQdb(conn->get())); },
           [conn](const QString& target, CatalogTables& tables) {
             ReadPostgresCatalog(conn->get(), target, tables);
-          }};
+          },
+          [] { return EngineName(TypeDialect::kPostgres); }};
 }
 
 }  // namespace

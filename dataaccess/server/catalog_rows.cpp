@@ -71,7 +71,8 @@ void StagedCatalog::Fill(CatalogTables& tables, const QString& default_schema,
   for (const Table* staged : sorted) {
     const Table& table = *staged;
     CatalogColumns& columns =
-        tables.AddTable(ServerTableName(default_schema, table.schema, table.name)).MutableColumns();
+        tables.AddTable(ServerTableName(default_schema, table.schema, table.name), table.view)
+            .MutableColumns();
     in_order.clear();
     for (uint32_t at = table.first; at != kNoColumn; at = columns_[at].next) {
       in_order.push_back(&columns_[at]);

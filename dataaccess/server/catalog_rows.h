@@ -43,6 +43,8 @@ class StagedCatalog {
       std::function<void(const QString& schema, const QString& table, ColumnDefinition&)>;
 
   size_t AddTable(QString schema, QString name);
+  // Marks the table as a view.
+  void MarkView(size_t table) { tables_[table].view = true; }
   void AddColumn(size_t table, long position, const ServerColumn& column);
   // Leaves the table and its columns out of the catalog.
   void Drop(size_t table);
@@ -71,6 +73,7 @@ class StagedCatalog {
     uint32_t last = kNoColumn;
     uint32_t count = 0;
     bool dropped = false;
+    bool view = false;
   };
   ChunkedVector<Table, HugePages::kPastFirstChunk> tables_;
   // Dropped once the catalog is filled, so a huge page left part empty costs nothing for long.
@@ -99,6 +102,11 @@ class CatalogRows {
     const size_t slot = staged_.AddTable(std::move(schema), std::move(name));
     slots_.insert(key, slot);
     return slot;
+  }
+
+  // Marks the table of `key`, when one was added, as a view.
+  void MarkView(const Key& key) {
+    if (const auto slot = Find(key)) staged_.MarkView(*slot);
   }
 
   // Leaves out every table added so far whose key `keep` refuses.

@@ -9,6 +9,7 @@ CatalogRead ServerDriver::Connect(const ConnectRequest& request) const {
   const QString database = session.database_name();
   auto connection =
       std::make_unique<CatalogConnection>(engine_.reopen_string(request, database), database);
+  connection->SetEngine(session.engine());
   return CatalogRead([session = std::move(session), connection = std::move(connection)]() mutable {
     session.read_catalog(MaskPasswords(connection->ConnectString()), connection->MutableTables());
     session = ServerSession();  // ends the session as soon as the catalog is read

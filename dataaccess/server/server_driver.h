@@ -21,6 +21,8 @@ struct ServerSession {
   // Reads the whole catalog into `tables`; `target` names the database in error descriptions.
   // Throws kCatalogUnreadable.
   std::function<void(const QString& target, CatalogTables& tables)> read_catalog;
+  // The engine that defined the catalog, as DataConnection::Engine names it.
+  std::function<QString()> engine;
 };
 
 // What is truly one engine's own.

@@ -129,6 +129,7 @@ class SnapshotHandler final : public nlohmann::json_sax<Json> {
   }
 
   const QString& database() const { return database_; }
+  const QString& engine() const { return engine_; }
 
  private:
   enum class Level { kDocument, kRoot, kTables, kTable, kColumns, kColumn };
@@ -178,7 +179,7 @@ class SnapshotHandler final : public nlohmann::json_sax<Json> {
       case Level::kRoot:
         if (key_ == "format") return Fail(kNotADatabase, QString());
         if (key_ == "version") return WrongType("a whole number");
-        if (key_ == "database") return WrongType("a text");
+        if (key_ == "database" || key_ == "engine") return WrongType("a text");
         if (key_ != "tables") break;
         if (!array) return WrongType("an array of tables");
         if (tables_seen_)
@@ -192,6 +193,7 @@ class SnapshotHandler final : public nlohmann::json_sax<Json> {
                       QStringLiteral("table %1 should be an object").arg(table_count_ + 1));
         ++table_count_;
         table_name_ = QString();
+        table_is_view_ = false;
         columns_.clear();
         columns_seen_ = false;
         key_.clear();
@@ -199,6 +201,7 @@ class SnapshotHandler final : public nlohmann::json_sax<Json> {
         return true;
       case Level::kTable:
         if (key_ == "name") return WrongType("a text");
+        if (key_ == "view") return WrongType("true or false");
         if (key_ != "columns") break;
         if (!array) return WrongType("an array of columns");
         if (columns_seen_)
@@ -276,7 +279,7 @@ class SnapshotHandler final : public nlohmann::json_sax<Json> {
           kDatabaseDamaged,
           QStringLiteral("table %1 (\"%2\") is listed twice").arg(table_count_).arg(table_name_));
     }
-    CatalogColumns& columns = tables_.AddTable(table_name_).MutableColumns();
+    CatalogColumns& columns = tables_.AddTable(table_name_, table_is_view_).MutableColumns();
     for (ColumnDefinition& column : columns_) columns.Add(std::move(column));
     columns_.clear();
     level_ = Level::kTables;
@@ -341,6 +344,10 @@ class SnapshotHandler final : public nlohmann::json_sax<Json> {
           if (auto name = Text(value)) table_name_ = *name;
           return !failure_;
         }
+        if (key_ == "view") {
+          if (auto flag = Flag(value)) table_is_view_ = *flag;
+          return !failure_;
+        }
         if (key_ == "columns") return WrongType("an array of columns");
         return true;
       case Level::kColumns:
@@ -370,6 +377,8 @@ class SnapshotHandler final : public nlohmann::json_sax<Json> {
       if (const auto version = Whole(value, 1, kSnapshotFormatVersion)) version_ = *version;
     } else if (key_ == "database") {
       if (auto name = Text(value)) database_ = *name;
+    } else if (key_ == "engine") {
+      if (auto name = Text(value)) engine_ = *name;
     } else if (key_ == "tables") {
       return WrongType("an array of tables");
     }
@@ -425,8 +434,10 @@ class SnapshotHandler final : public nlohmann::json_sax<Json> {
   bool tables_seen_ = false;
   std::optional<int64_t> version_;
   QString database_;
+  QString engine_;
   int table_count_ = 0;
   QString table_name_;
+  bool table_is_view_ = false;
   bool columns_seen_ = false;
   std::vector<ColumnDefinition> columns_;
   ColumnDefinition column_;
@@ -487,6 +498,7 @@ std::unique_ptr<CatalogConnection> ReadSnapshot(const QString& path) {
                            QStringLiteral("'%1' %2%3").arg(path, damaged, failure->what));
   }
   connection->SetDatabaseName(handler.database());
+  connection->SetEngine(handler.engine());
   return connection;
 }
 

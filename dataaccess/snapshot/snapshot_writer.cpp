@@ -102,6 +102,10 @@ void WriteSnapshot(const DataConnection& connection, QIODevice& device) {
   out.append(QByteArray::number(kSnapshotFormatVersion));
   out.append(",\n  \"database\": ");
   AppendString(out, connection.DatabaseName());
+  if (const QString engine = connection.Engine(); !engine.isEmpty()) {
+    out.append(",\n  \"engine\": ");
+    AppendString(out, engine);
+  }
   out.append(",\n  \"tables\": [");
   const auto tables = connection.Tables().Enumerate();
   const char* table_separator = "\n";
@@ -109,6 +113,7 @@ void WriteSnapshot(const DataConnection& connection, QIODevice& device) {
     out.append(table_separator).append("    {\n      \"name\": ");
     table_separator = ",\n";
     AppendString(out, table->Name());
+    if (table->IsView()) out.append(",\n      \"view\": true");
     out.append(",\n      \"columns\": [");
     const auto columns = table->Columns().Enumerate();
     const char* column_separator = "\n        ";

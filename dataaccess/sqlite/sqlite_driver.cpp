@@ -43,7 +43,8 @@ SELECT m.name, p.name, p.type, p."notnull", p.pk, p.hidden,
                  AND m.name IN keyed
             THEN EXISTS (SELECT 1 FROM pragma_index_list(m.name, 'main') WHERE origin = 'pk')
             ELSE 0 END,
-       CASE WHEN p.cid = 0 AND m.sql LIKE '%json\_valid%' ESCAPE '\' THEN m.sql END
+       CASE WHEN p.cid = 0 AND m.sql LIKE '%json\_valid%' ESCAPE '\' THEN m.sql END,
+       m.type = 'view'
 FROM sqlite_schema AS m JOIN pragma_table_xinfo(m.name, 'main') AS p
 WHERE m.type IN ('table', 'view') AND m.name NOT LIKE 'sqlite\_%' ESCAPE '\')sql";
 
@@ -52,7 +53,7 @@ WHERE m.type IN ('table', 'view') AND m.name NOT LIKE 'sqlite\_%' ESCAPE '\')sql
 constexpr char kTableListQuery[] = R"sql(
 SELECT name,
        type = 'table' AND EXISTS (SELECT 1 FROM pragma_index_list(name, 'main') WHERE origin = 'pk'),
-       sql
+       sql, type = 'view'
 FROM sqlite_schema
 WHERE type IN ('table', 'view') AND name NOT LIKE 'sqlite\_%' ESCAPE '\' ORDER BY rowid)sql";
 constexpr char kColumnQuery[] = R"sql(
@@ -286,7 +287,7 @@ class TableFiller {
   void Finish() {
     if (primary_key_columns_ == 1 && rowid_alias_ >= 0) {
       ColumnDefinition& alias = pending_[static_cast<size_t>(rowid_alias_)];
-      alias.type = AutoNumbered(alias.type);
+      alias.type = RowidAlias(alias.type);
       alias.required = true;
     }
     for (ColumnDefinition& column : pending_) {
@@ -321,7 +322,7 @@ bool ReadWholeCatalog(const Database& db, CatalogTables& tables) {
         current_name = name.toByteArray();
         const QString table_name = NameFromBytes(name);
         if (tables.Contains(table_name)) return false;  // rows of one table did not arrive together
-        filler.emplace(tables.AddTable(table_name), types);
+        filler.emplace(tables.AddTable(table_name, query.Int(8) != 0), types);
       }
       filler->AddRow(query);
     }
@@ -338,16 +339,17 @@ void ReadCatalogTableByTable(const Database& db, CatalogTables& tables) {
     QString name;
     int without_rowid = 0;
     QString sql;
+    bool view = false;
   };
   std::vector<Listed> listed;
   Statement list(db, kTableListQuery);
   while (list.Step()) {
-    listed.push_back({NameFromBytes(list.Utf8(0)), list.Int(1), list.Text(2)});
+    listed.push_back({NameFromBytes(list.Utf8(0)), list.Int(1), list.Text(2), list.Int(3) != 0});
   }
   tables.Reserve(listed.size());
   DeclaredTypeCache types(TypeDialect::kSqlite);
   for (const Listed& table : listed) {
-    TableFiller filler(tables.AddTable(table.name), types);
+    TableFiller filler(tables.AddTable(table.name, table.view), types);
     try {
       Statement columns(db, kColumnQuery);
       columns.Bind(1, NameToBytes(table.name));
@@ -374,11 +376,13 @@ std::unique_ptr<CatalogConnection> ReadCatalog(const QString& path, bool wal_sna
   Database db(path, wal_snapshot);
   auto connection = std::make_unique<CatalogConnection>(QStringLiteral("sqlite:") + path,
                                                         QFileInfo(path).completeBaseName());
+  connection->SetEngine(EngineName(TypeDialect::kSqlite));
   // The read runs in one transaction so that both queries of the slow path see one state.
   sqlite3_exec(db.handle(), "BEGIN", nullptr, nullptr, nullptr);
   if (!ReadWholeCatalog(db, connection->MutableTables())) {
     connection = std::make_unique<CatalogConnection>(QStringLiteral("sqlite:") + path,
                                                      QFileInfo(path).completeBaseName());
+    connection->SetEngine(EngineName(TypeDialect::kSqlite));
     ReadCatalogTableByTable(db, connection->MutableTables());
   }
   sqlite3_exec(db.handle(), "COMMIT", nullptr, nullptr, nullptr);

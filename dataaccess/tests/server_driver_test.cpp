@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <functional>
 #include <set>
+#include <tuple>
 #include <vector>
 
 #include "dataaccess/catalog/type_kinds.h"
@@ -217,7 +218,7 @@ Engine Mariadb() {
       {"c_date", kDate, 4},
       {"c_time", kTime, 0},
       {"c_datetime", kTimestamp, 3},
-      {"c_timestamp", kTimestamp, 0},
+      {"c_timestamp", kTimestampTz, 0},  // an instant, as timestamptz is
       {"c_year", kYear, 1},
       {"c_bit", kBit, 4},
       {"c_bool", kBoolean, 1},
@@ -392,6 +393,19 @@ TEST_P(ServerDriverTest, ASnapshotHoldsTheWholeCatalogInTheEnginesSpelling) {
   const auto copy = Open(QString(), path);
   EXPECT_EQ(ColumnProperties(*copy), ColumnProperties(*source));
   EXPECT_EQ(copy->DatabaseName(), source->DatabaseName());
+  // Which tables are views, and the engine, decide how views compare: both are kept.
+  const auto views = [](const DataConnection& connection) {
+    QStringList names;
+    const auto tables = connection.Tables().Enumerate();
+    while (const DataTable* table = tables->Next()) {
+      if (table->IsView()) names << table->Name();
+    }
+    return names;
+  };
+  EXPECT_EQ(views(*source), QStringList({"v_alpha"}));
+  EXPECT_EQ(views(*copy), views(*source));
+  EXPECT_EQ(source->Engine(), std::string(GetParam().name) == "MariaDB" ? "mysql" : "postgresql");
+  EXPECT_EQ(copy->Engine(), source->Engine());
   const QByteArray text = component::testing::FileContents(path);
   EXPECT_FALSE(text.contains(R"("declared_type": "")")) << text.constData();
   EXPECT_TRUE(text.contains(R"({"name": "c_varchar", "declared_type": ")" +
@@ -447,13 +461,19 @@ TEST_F(PostgresDriverTest, PostgresTypesOfOtherNamesEnumsAndArrays) {
 TEST_F(PostgresDriverTest, PostgresMarksSerialIdentityAndGeneratedColumns) {
   const auto connection = Open(QString(), Uri());
   const ColumnCollection& c = connection->Tables().Item("numbering").Columns();
-  for (const char* numbered : {"s", "bs", "ia", "ib"}) {
+  // Numbered columns keep their width; only an identity GENERATED ALWAYS refuses given values.
+  // A nextval() default numbers the column whether or not the column owns the sequence.
+  for (const auto& [numbered, size, always] :
+       std::vector<std::tuple<const char*, int, bool>>{{"s", 4, false},
+                                                       {"bs", 8, false},
+                                                       {"ia", 4, true},
+                                                       {"ib", 8, false},
+                                                       {"shared", 4, false}}) {
     EXPECT_TRUE(c.Item(numbered).Attributes() & kAutoIncrement) << numbered;
+    EXPECT_EQ((c.Item(numbered).Attributes() & kAlwaysNumbered) != 0, always) << numbered;
     EXPECT_TRUE(c.Item(numbered).Required()) << numbered;
-    EXPECT_EQ(c.Item(numbered).Size(), 0) << numbered;
+    EXPECT_EQ(c.Item(numbered).Size(), size) << numbered;
   }
-  // A default taken from a sequence the column does not own is only a default.
-  EXPECT_FALSE(c.Item("shared").Attributes() & kAutoIncrement);
   EXPECT_EQ(c.Item("g").Attributes(), kFixedLength | kGenerated);
   EXPECT_TRUE(connection->Tables().Item("alpha").Columns().Item("id").Attributes() &
               kAutoIncrement);
@@ -543,7 +563,7 @@ TEST_F(MysqlDriverTest, MysqlReadsOnlyTheConnectedDatabaseAndItsOwnTypes) {
 TEST_F(MysqlDriverTest, MysqlMarksAutoIncrementAndGeneratedColumns) {
   const auto connection = Open(QString(), Uri());
   const ColumnCollection& c = connection->Tables().Item("numbering").Columns();
-  EXPECT_EQ(c.Item("id").Size(), 0);
+  EXPECT_EQ(c.Item("id").Size(), 8) << "a numbered key keeps its width";
   EXPECT_EQ(c.Item("id").Attributes(), kFixedLength | kAutoIncrement);
   EXPECT_TRUE(c.Item("id").Required());
   EXPECT_EQ(c.Item("g").Attributes(), kFixedLength | kGenerated);
@@ -632,15 +652,15 @@ TEST_F(MysqlDriverTest, MysqlPasswordFromAnOptionFileStaysOutOfTheConnectString)
 TEST_F(OdbcDriverTest, OdbcReadsTheSameCatalogAsThePostgresDriver) {
   const auto through_odbc = Open(QString(), Uri());
   const auto direct = Open(QString(), PostgresUri(kOdbcDatabase));
-  // What the ODBC catalog functions cannot tell: generated columns, whether a sequence default
-  // belongs to its column, how PostgreSQL stores a type the table does not know, and psqlODBC's
-  // spelling of arrays and bit varying lengths.
+  // What the ODBC catalog functions cannot tell: generated columns, whether an identity column
+  // refuses given values, how PostgreSQL stores a type the table does not know, and psqlODBC's
+  // spelling of arrays (so neither that an array allows the empty array) and bit varying lengths.
   EXPECT_EQ(
       CatalogDifferences(*direct, *through_odbc),
       QStringList({"families.c_varbit: Size 8 vs 4", "families.c_inet: Attributes 2 vs 0",
                    "families.c_arr: DataType 1442451717 vs 2079207697",
-                   "families.c_arr: Attributes 2 vs 0", "numbering.shared: Size 4 vs 0",
-                   "numbering.shared: Attributes 1 vs 17", "numbering.g: Attributes 33 vs 1"}));
+                   "families.c_arr: Attributes 2 vs 0", "families.c_arr: AllowZeroLength 1 vs 0",
+                   "numbering.ia: Attributes 81 vs 17", "numbering.g: Attributes 33 vs 1"}));
 }
 
 // A driver holds a catalog function's whole result, so that many tables are read in batches of

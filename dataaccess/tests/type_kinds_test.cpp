@@ -5,6 +5,7 @@
 #include "testing/testutil.h"
 
 #include <QString>
+#include <tuple>
 #include <vector>
 
 namespace dataaccess {
@@ -114,6 +115,20 @@ TEST(TypeKindsTest, SizesFollowTheDocumentedTableAndTheEnginesRules) {
       {kSqlite, "INTEGER UNSIGNED", kInteger, 4, kFixedLength, false},
       {kSqlite, "DATETIME", kTimestamp, 6, kFixedLength, false},
       {kSqlite, "TIME(0)", kTime, 6, kFixedLength, false},
+      // SQLite's affinity rule first, the spelling only within the affinity.
+      {kSqlite, "BLOB SUB_TYPE TEXT", kText, 0, kVariableLength, true},
+      {kSqlite, "LONG VARCHAR", kText, 0, kVariableLength, true},
+      {kSqlite, "VARCHAR(20)", kVarChar, 20, kVariableLength, true},
+      {kSqlite, "POINT", kInteger, 8, kFixedLength, false},
+      {kSqlite, "INTERVAL", kInteger, 8, kFixedLength, false},
+      {kSqlite, "FLOATING POINT", kInteger, 8, kFixedLength, false},
+      {kSqlite, "BLOB SUB_TYPE 0", kBlob, 0, kVariableLength, true},
+      {kSqlite, "DOUBLE FLOAT", kFloat, 8, kFixedLength, false},
+      {kSqlite, "REAL4", kFloat, 8, kFixedLength, false},
+      {kSqlite, "JSON", kJson, 0, kVariableLength, false},
+      {kSqlite, "BOOLEAN", kBoolean, 1, kFixedLength, false},
+      {kMysql, "timestamp", kTimestampTz, 0, kFixedLength, false},
+      {kMysql, "timestamp(3)", kTimestampTz, 3, kFixedLength, false},
       {kPostgres, "timestamp without time zone", kTimestamp, 6, kFixedLength, false},
       {kPostgres, "time(3) with time zone", kTimeTz, 3, kFixedLength, false},
       {kMysql, "datetime", kTimestamp, 0, kFixedLength, false},
@@ -143,10 +158,24 @@ TEST(TypeKindsTest, SizesFollowTheDocumentedTableAndTheEnginesRules) {
 // Catalog facts beyond the spelling: a column the engine numbers, a text held to JSON by a
 // check, and the storage PostgreSQL gives a type of another name.
 TEST(TypeKindsTest, CatalogFactsAdjustTheType) {
+  // A numbered key keeps its width; only SQLite's rowid alias has none of its own.
   const ColumnType key = AutoNumbered(ClassifyDeclaredType(u"INTEGER"));
-  EXPECT_TRUE(key == AutoNumbered(ClassifyDeclaredType(u"bigint"))) << Describe(key);
-  EXPECT_TRUE(key == (ColumnType{kInteger, 0, kFixedLength | kAutoIncrement, false}));
+  EXPECT_FALSE(key == AutoNumbered(ClassifyDeclaredType(u"bigint"))) << Describe(key);
+  EXPECT_TRUE(key == (ColumnType{kInteger, 4, kFixedLength | kAutoIncrement, false}));
+  EXPECT_TRUE(RowidAlias(ClassifyDeclaredType(u"INTEGER")) ==
+              (ColumnType{kInteger, 0, kFixedLength | kAutoIncrement, false}));
   EXPECT_EQ(AutoNumbered(ClassifyDeclaredType(u"NUMERIC(10)")).size, 10 * 65536);
+  // The empty set and the empty array are values distinct from NULL, as '' is for a text.
+  for (const auto& [declared, dialect, empty_allowed] :
+       std::vector<std::tuple<const char16_t*, TypeDialect, bool>>{
+           {u"set('a','b')", TypeDialect::kMysql, true},
+           {u"integer[]", TypeDialect::kPostgres, true},
+           {u"character varying(3)[]", TypeDialect::kPostgres, true},
+           {u"enum('a','b')", TypeDialect::kMysql, false},
+           {u"json", TypeDialect::kPostgres, false}}) {
+    EXPECT_EQ(ClassifyDeclaredType(declared, dialect).allow_zero_length, empty_allowed)
+        << QString::fromUtf16(declared).toStdString();
+  }
   const ColumnType json = AsJson(ClassifyDeclaredType(u"longtext", TypeDialect::kMysql));
   EXPECT_TRUE(json == ClassifyDeclaredType(u"JSON")) << Describe(json);
   EXPECT_EQ(AsJson(ClassifyDeclaredType(u"text", TypeDialect::kMysql)).size, 65535);

@@ -1,5 +1,6 @@
 #include "vantrel/core/compare_tables.h"
 
+#include "dataaccess/comparison_rules.h"
 #include "vantrel/core/visible_text.h"
 
 #include <fnmatch.h>
@@ -97,7 +98,12 @@ class TableWalk {
       Tell({Difference::Kind::kTableMissing, table_name, {}, {}, {}, {}, {}});
       return;
     }
-    WalkFields(table, table_name, *matched);
+    // Types are compared unless a rule says otherwise; a failed read keeps them compared.
+    bool compare_types = true;
+    Guarded([&] {
+      compare_types = dataaccess::ComparesColumnTypes(driving_, table, other_, *matched);
+    });
+    WalkFields(table, table_name, *matched, compare_types);
 
     // A table found only under another letter case is compared field by field, but its field
     // count is not; an unreadable matched name cannot prove the exact match.
@@ -118,17 +124,19 @@ class TableWalk {
     }
   }
 
-  void WalkFields(DataTable& table, const QString& table_name, DataTable& matched) {
+  void WalkFields(DataTable& table, const QString& table_name, DataTable& matched,
+                  bool compare_types) {
     std::unique_ptr<dataaccess::Enumerator<DataColumn>> fields;
     if (!Guarded([&] { fields = table.Columns().Enumerate(); })) return;
     for (;;) {
       DataColumn* field = nullptr;
       if (!Guarded([&] { field = fields->Next(); }) || field == nullptr) return;
-      CompareField(*field, table_name, matched);
+      CompareField(*field, table_name, matched, compare_types);
     }
   }
 
-  void CompareField(DataColumn& field, const QString& table_name, DataTable& matched) {
+  void CompareField(DataColumn& field, const QString& table_name, DataTable& matched,
+                    bool compare_types) {
     QString field_name;
     if (!Guarded([&] { field_name = field.Name(); })) return;
     Guarded([&] { view_.SetFieldCaption(VisibleText(field_name)); });
@@ -149,9 +157,14 @@ class TableWalk {
     }
     QString list;
     std::vector<Difference::Property> properties;
-    const auto check = [&](int property, auto&& read_matched, auto&& read_current,
-                           const char* label) {
-      if ((options_.ignored_properties & property) == 0 && Differs(read_matched, read_current)) {
+    // The properties that make up a column's type, left out where its type is not compared.
+    constexpr int kTypeProperties =
+        kAllowZeroLengthProperty | kAttributesProperty | kSizeProperty | kDataTypeProperty;
+    const int left_out = options_.ignored_properties | (compare_types ? 0 : kTypeProperties);
+    // Reports the property when `differs` says so and it is not left out.
+    const auto report = [&](int property, auto&& differs, auto&& read_matched, auto&& read_current,
+                            const char* label) {
+      if ((left_out & property) == 0 && differs()) {
         list += QLatin1String(label);
         if (options_.observer) {
           QString name = QLatin1String(label);
@@ -159,6 +172,13 @@ class TableWalk {
           properties.push_back({name, Read(read_current), Read(read_matched)});
         }
       }
+    };
+    // Most properties differ when their values do.
+    const auto check = [&](int property, auto&& read_matched, auto&& read_current,
+                           const char* label) {
+      report(
+          property, [&] { return Differs(read_matched, read_current); }, read_matched, read_current,
+          label);
     };
     check(
         kAllowZeroLengthProperty, [&] { return match->AllowZeroLength(); },
@@ -172,8 +192,13 @@ class TableWalk {
     check(
         kRequiredProperty, [&] { return match->Required(); }, [&] { return field.Required(); },
         "Required, ");
-    check(
-        kSizeProperty, [&] { return match->Size(); }, [&] { return field.Size(); }, "Size, ");
+    report(
+        kSizeProperty,
+        [&] {
+          return Differs([&] { return dataaccess::SizesMatch(*match, field); },
+                         [] { return true; });
+        },
+        [&] { return match->Size(); }, [&] { return field.Size(); }, "Size, ");
     check(
         kDataTypeProperty, [&] { return match->DataType(); }, [&] { return field.DataType(); },
         "Data Type, ");

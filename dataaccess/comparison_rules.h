@@ -1,0 +1,33 @@
+// The rules of the comparison that need both columns at once. Every other rule is in how a
+// driver reads a column (the type table of catalog/type_kinds.h, whose header states each rule
+// with its reason); a comparison compares the properties a driver gives, except where a rule
+// here says otherwise. Pure functions: any thread.
+#ifndef VANTREL_DATAACCESS_COMPARISON_RULES_H_
+#define VANTREL_DATAACCESS_COMPARISON_RULES_H_
+
+#include <cstdint>
+
+#include "dataaccess/data_objects.h"
+
+namespace dataaccess {
+
+// True when the two columns' Size properties say the same. An SQLite rowid alias (an integer
+// the engine numbers, of Size 0) holds any 64-bit integer, whatever its declaration: it matches
+// an engine-numbered integer of any width. Otherwise the sizes must be equal. Throws what the
+// columns' reads throw.
+bool SizesMatch(const DataColumn& a, const DataColumn& b);
+
+// True when the types of two matched tables' columns are compared (Allow Zero Length,
+// Attributes, Size and Data Type). A view's column types are what its engine inferred from the
+// view's query, not what the schema's author wrote, and engines infer differently (for
+// first_name || ' ' || last_name, SQLite gives no type, PostgreSQL text, MariaDB varchar(91)):
+// where either table is a view and the two databases are on different engines, the columns
+// compare by name, position and NOT NULL only. Within one engine, or where an engine is
+// unknown, they compare fully, so that a changed base column shows through its views. Throws
+// what the reads throw.
+bool ComparesColumnTypes(const DataConnection& a, const DataTable& table_a, const DataConnection& b,
+                         const DataTable& table_b);
+
+}  // namespace dataaccess
+
+#endif  // VANTREL_DATAACCESS_COMPARISON_RULES_H_
