@@ -1,7 +1,9 @@
 #include "dataaccess/server/password_prompt.h"
 
+#include "dataaccess/connect_string_mask.h"
 #include "dataaccess/data_engine.h"
 #include "dataaccess/errors.h"
+#include "dataaccess/server/server_connect.h"
 
 namespace dataaccess {
 namespace {
@@ -10,10 +12,24 @@ bool ModeAsksForPasswords(int32_t prompt) {
   return prompt == kPromptComplete || prompt == kPromptAlways || prompt == kPromptCompleteRequired;
 }
 
+// `attempt` with `request`, its failure or error scrubbed of the typed password's pieces: a
+// client library may quote a piece of it.
+std::optional<PasswordFailure> Scrubbed(const LoginAttempt& attempt,
+                                        const ConnectRequest& request) {
+  const QStringList pieces = PasswordPieces(QString(), request.password);
+  try {
+    std::optional<PasswordFailure> failure = attempt(request);
+    if (failure) failure->error = WithoutPasswordPieces(failure->error, pieces);
+    return failure;
+  } catch (const component::Error& error) {
+    throw WithoutPasswordPieces(error, pieces);
+  }
+}
+
 }  // namespace
 
 void OpenAskingForPassword(const ConnectRequest& request, const LoginAttempt& attempt) {
-  std::optional<PasswordFailure> failure = attempt(request);
+  std::optional<PasswordFailure> failure = Scrubbed(attempt, request);
   if (!failure) return;
   const std::shared_ptr<ConnectionPrompter> prompter = InstalledConnectionPrompter();
   if (!failure->password_missing || !ModeAsksForPasswords(request.prompt) || !prompter) {
@@ -31,7 +47,7 @@ void OpenAskingForPassword(const ConnectRequest& request, const LoginAttempt& at
               .arg(who.engine, who.target));
     }
     with_password.password = *password;
-    failure = attempt(with_password);
+    failure = Scrubbed(attempt, with_password);
     if (!failure) return;
   }
   throw failure->error;

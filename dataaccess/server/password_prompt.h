@@ -36,7 +36,8 @@ using LoginAttempt = std::function<std::optional<PasswordFailure>(const ConnectR
 // asked is not asked for again.
 //
 // Throws the last attempt's error when nobody is asked or the answers run out, and
-// kPromptCancelled when the prompter returns nothing.
+// kPromptCancelled when the prompter returns nothing. No error holds a piece of an answer
+// (PasswordPieces).
 void OpenAskingForPassword(const ConnectRequest& request, const LoginAttempt& attempt);
 
 }  // namespace dataaccess
