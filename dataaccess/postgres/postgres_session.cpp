@@ -100,6 +100,9 @@ PgConnection Connect(const ConnectRequest& request, const QByteArray& options) {
   values.push_back(nullptr);
 
   PgConnection conn(PQconnectdbParams(keywords.data(), values.data(), 1));
+  for (auto& [keyword, value] : parameters) {
+    if (keyword == "password") WipePassword(value);
+  }
   if (!conn) {
     throw component::Error(kConnectFailed, ErrorSource(),
                            QStringLiteral("Out of memory while connecting to PostgreSQL"));

@@ -1,5 +1,7 @@
 #include "dataaccess/server/password_prompt.h"
 
+#include <string.h>
+
 #include "dataaccess/connect_string_mask.h"
 #include "dataaccess/data_engine.h"
 #include "dataaccess/errors.h"
@@ -28,6 +30,16 @@ std::optional<PasswordFailure> Scrubbed(const LoginAttempt& attempt,
 
 }  // namespace
 
+void WipePassword(QString& password) noexcept {
+  if (password.isEmpty() || !password.isDetached()) return;
+  explicit_bzero(password.data(), static_cast<size_t>(password.size()) * sizeof(QChar));
+}
+
+void WipePassword(QByteArray& password) noexcept {
+  if (password.isEmpty() || !password.isDetached()) return;
+  explicit_bzero(password.data(), static_cast<size_t>(password.size()));
+}
+
 void OpenAskingForPassword(const ConnectRequest& request, const LoginAttempt& attempt) {
   std::optional<PasswordFailure> failure = Scrubbed(attempt, request);
   if (!failure) return;
@@ -36,17 +48,22 @@ void OpenAskingForPassword(const ConnectRequest& request, const LoginAttempt& at
     throw failure->error;
   }
   ConnectRequest with_password = request;
+  struct WipedWhenDone {
+    QString& password;
+    ~WipedWhenDone() { WipePassword(password); }
+  } wiped{with_password.password};
   for (int asked = 0; asked < kMaxPasswordAttempts; ++asked) {
     PasswordRequest who = failure->who;
     who.retry = asked > 0;
-    const std::optional<QString> password = prompter->AskPassword(who);
+    std::optional<QString> password = prompter->AskPassword(who);
     if (!password) {
       throw component::Error(
           kPromptCancelled, ErrorSource(),
           QStringLiteral("The %1 server for '%2' needs a password and none was given")
               .arg(who.engine, who.target));
     }
-    with_password.password = *password;
+    WipePassword(with_password.password);
+    with_password.password = std::move(*password);
     failure = Scrubbed(attempt, with_password);
     if (!failure) return;
   }
