@@ -1,6 +1,5 @@
 #include "dataaccess/connect_string_builder.h"
 
-#include <QUrl>
 #include <algorithm>
 
 namespace dataaccess {
@@ -25,7 +24,7 @@ QString Joined(const ConnectParameters& parameters, QString (*escape)(const QStr
 
 QString OdbcValue(const QString& value) {
   const bool plain = !value.isEmpty() && std::none_of(value.begin(), value.end(), [](QChar c) {
-    return c.isSpace() || QStringView(u";{}=").contains(c);
+    return c.isSpace() || QStringView(u";{}='\"").contains(c);
   });
   if (plain) return value;
   QString escaped = value;
@@ -55,11 +54,16 @@ QString UrlConnectString(const UrlConnectParts& parts) {
     if (!parts.password.isEmpty()) text += u':' + Encoded(parts.password);
     text += u'@';
   }
-  // A literal IPv6 address keeps its colons inside brackets; any other host is encoded.
-  if (parts.host.contains(u':') && QUrl(QStringLiteral("x://[%1]").arg(parts.host)).isValid()) {
+  // A literal IPv6 address keeps its colons inside brackets. Any other host has its ASCII
+  // encoded and the rest left as it is: QUrl takes an international host name only unencoded.
+  const bool ipv6 =
+      parts.host.contains(u':') && std::all_of(parts.host.begin(), parts.host.end(), [](QChar c) {
+        return c.isDigit() || QStringView(u"abcdefABCDEF:.").contains(c);
+      });
+  if (ipv6) {
     text += u'[' + parts.host + u']';
   } else {
-    text += Encoded(parts.host);
+    for (const QChar c : parts.host) text += c.unicode() < 0x80 ? Encoded(c) : QString(c);
   }
   if (parts.port > 0) text += u':' + QString::number(parts.port);
   text += u'/' + Encoded(parts.database);
