@@ -133,6 +133,7 @@ QWidget* ConnectionDialog::MakeOdbcPage() {
   odbc_sources_ = new QListWidget(page);
   odbc_sources_->setObjectName(QStringLiteral("odbcSources"));
   odbc_user_ = new QLineEdit(page);
+  odbc_user_->setObjectName(QStringLiteral("odbcUser"));
   odbc_password_ = PasswordBox(page);
   connect(odbc_sources_, &QListWidget::currentRowChanged, this, &ConnectionDialog::UpdateOk);
   connect(odbc_sources_, &QListWidget::itemDoubleClicked, this, &QDialog::accept);
