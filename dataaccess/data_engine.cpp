@@ -34,9 +34,11 @@ ConnectRequest ChosenInPrompt(int32_t prompt) {
   return request;
 }
 
-// The last guard: whatever a driver or its client library said, no password leaves.
-[[noreturn]] void ThrowMasked(const component::Error& error) {
-  throw component::Error(error.number(), error.source(), MaskPasswords(error.description()));
+// The last guard: whatever a driver or its client library said, no password, nor any piece of
+// one of `pieces` (the connection's passwords, PasswordPieces), leaves.
+[[noreturn]] void ThrowMasked(const component::Error& error, const QStringList& pieces) {
+  throw component::Error(error.number(), error.source(),
+                         MaskPasswords(ScrubPasswordPieces(error.description(), pieces)));
 }
 
 CatalogRead Connect(const QString& name, int32_t prompt, const QString& connect_string) {
@@ -44,10 +46,17 @@ CatalogRead Connect(const QString& name, int32_t prompt, const QString& connect_
   if (request.connect_string.trimmed().isEmpty()) request = ChosenInPrompt(prompt);
   for (const Driver* driver : AllDrivers()) {
     if (!driver->Accepts(request)) continue;
+    const QStringList pieces = PasswordPieces(request.connect_string, request.password);
     try {
-      return driver->Connect(request);
+      return CatalogRead([read = driver->Connect(request), pieces]() mutable {
+        try {
+          return read();
+        } catch (const component::Error& error) {
+          ThrowMasked(error, pieces);
+        }
+      });
     } catch (const component::Error& error) {
-      ThrowMasked(error);
+      ThrowMasked(error, pieces);
     }
   }
   throw component::Error(kUnknownConnectString, ErrorSource(),
@@ -55,19 +64,13 @@ CatalogRead Connect(const QString& name, int32_t prompt, const QString& connect_
                              .arg(MaskPasswords(request.connect_string)));
 }
 
-std::unique_ptr<DataConnection> Read(CatalogRead& read) {
-  try {
-    return read();
-  } catch (const component::Error& error) {
-    ThrowMasked(error);
-  }
-}
-
 class WorkerRead final : public PendingConnection {
  public:
   explicit WorkerRead(CatalogRead read)
       : read_(std::async(std::launch::async,
-                         [read = std::move(read)]() mutable { return Read(read); })) {}
+                         [read = std::move(read)]() mutable -> std::unique_ptr<DataConnection> {
+                           return read();
+                         })) {}
   // The future of std::async waits for the read when it is destroyed.
   std::unique_ptr<DataConnection> Take() override { return read_.get(); }
 
@@ -82,7 +85,7 @@ std::unique_ptr<DataConnection> DataEnvironment::OpenConnection(const QString& n
                                                                 const QString& connect_string,
                                                                 int32_t /*options*/) const {
   CatalogRead read = Connect(name, prompt, connect_string);
-  return Read(read);
+  return read();
 }
 
 std::unique_ptr<PendingConnection> DataEnvironment::BeginOpenConnection(

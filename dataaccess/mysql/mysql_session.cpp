@@ -106,7 +106,11 @@ bool ConnectWithin(MYSQL* mysql, const UriParts& parts, const QString& typed_pas
                    bool* timed_out) {
   using Clock = std::chrono::steady_clock;
   // A password in the URI wins; without one, nullptr lets the option files supply it.
-  const QByteArray typed = typed_password.toUtf8();
+  QByteArray typed = typed_password.toUtf8();
+  struct WipedWhenDone {
+    QByteArray& password;
+    ~WipedWhenDone() { WipePassword(password); }
+  } wiped{typed};
   const char* password = nullptr;
   if (parts.has_password) {
     password = parts.password.constData();

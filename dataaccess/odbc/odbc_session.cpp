@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <vector>
 
+#include "dataaccess/connect_string_builder.h"
 #include "dataaccess/connect_string_mask.h"
 #include "dataaccess/errors.h"
 #include "dataaccess/server/server_connect.h"
@@ -30,8 +31,8 @@ QString StripPrefix(const QString& connect_string) {
 }
 
 // KEY=VALUE pairs split at the semicolons outside braced values. As ODBC connection strings
-// have them (and as Braced writes them), a value that opens with '{' runs to the next '}' that is
-// not doubled, "}}" standing for '}'; braces do not nest, and a '{' further on in a value is an
+// have them (and as OdbcValue writes them), a value that opens with '{' runs to the next '}' that
+// is not doubled, "}}" standing for '}'; braces do not nest, and a '{' further on in a value is an
 // ordinary character. Counting braces instead let "{a{b}" swallow every pair after it.
 QStringList SplitPairs(const QString& text) {
   QStringList pairs;
@@ -68,16 +69,6 @@ QStringList SplitPairs(const QString& text) {
 }
 
 QString KeyOf(const QString& pair) { return pair.section(u'=', 0, 0).trimmed().toUpper(); }
-
-QString Braced(const QString& value) {
-  if (!value.contains(u';') && !value.contains(u'{') && !value.contains(u'}') &&
-      value.trimmed() == value) {
-    return value;
-  }
-  QString escaped = value;
-  escaped.replace(QStringLiteral("}"), QStringLiteral("}}"));
-  return u'{' + escaped + u'}';
-}
 
 int32_t ClassifyFailure(const QString& state, const QString& message) {
   static const QRegularExpression database(
@@ -209,7 +200,7 @@ QString OdbcConnectionString(const QString& connect_string, const QString& datab
     const QString key = KeyOf(pair);
     if (key != u"DATABASE" && key != u"DB") pairs.append(pair);
   }
-  pairs.append(QStringLiteral("DATABASE=") + Braced(database));
+  pairs.append(QStringLiteral("DATABASE=") + OdbcValue(database));
   return pairs.join(u';');
 }
 

@@ -6,6 +6,7 @@
 #include <optional>
 #include <vector>
 
+#include "dataaccess/connect_string_builder.h"
 #include "dataaccess/errors.h"
 #include "dataaccess/server/password_prompt.h"
 #include "dataaccess/server/server_connect.h"
@@ -78,13 +79,6 @@ int32_t ClassifyConnectFailure(const QString& message) {
   return kConnectFailed;
 }
 
-QString QuoteValue(const QString& value) {
-  QString quoted = value;
-  quoted.replace(u'\\', QStringLiteral("\\\\"));
-  quoted.replace(u'\'', QStringLiteral("\\'"));
-  return u'\'' + quoted + u'\'';
-}
-
 // One connection attempt; the result may hold a failed connection, never nullptr.
 PgConnection Connect(const ConnectRequest& request, const QByteArray& options) {
   // Later entries override what the expanded connect string sets, earlier ones only fill gaps.
@@ -106,6 +100,9 @@ PgConnection Connect(const ConnectRequest& request, const QByteArray& options) {
   values.push_back(nullptr);
 
   PgConnection conn(PQconnectdbParams(keywords.data(), values.data(), 1));
+  for (auto& [keyword, value] : parameters) {
+    if (keyword == "password") WipePassword(value);
+  }
   if (!conn) {
     throw component::Error(kConnectFailed, ErrorSource(),
                            QStringLiteral("Out of memory while connecting to PostgreSQL"));
@@ -174,9 +171,9 @@ QString PostgresReopenString(const ConnectRequest& request, const QString& datab
     const bool is_database = qstrcmp(o->keyword, "dbname") == 0;
     has_database |= is_database;
     parts.append(QString::fromUtf8(o->keyword) + u'=' +
-                 QuoteValue(is_database ? database : QString::fromUtf8(o->val)));
+                 LibpqValue(is_database ? database : QString::fromUtf8(o->val)));
   }
-  if (!has_database) parts.append(QStringLiteral("dbname=") + QuoteValue(database));
+  if (!has_database) parts.append(QStringLiteral("dbname=") + LibpqValue(database));
   return parts.join(u' ');
 }
 

@@ -24,6 +24,11 @@ struct PasswordFailure {
   component::Error error;  // what the open fails with when nobody is asked (kLoginFailed)
 };
 
+// Overwrites the characters of a password copy once it is no longer needed, where this copy is
+// their only holder (text shared with another holder is left to that holder).
+void WipePassword(QString& password) noexcept;
+void WipePassword(QByteArray& password) noexcept;
+
 // One attempt at logging in with `request` (its `password` possibly filled in by the prompter).
 // Returns nullopt once logged in, a PasswordFailure when the password is missing or wrong, and
 // throws for any other failure.
@@ -36,7 +41,8 @@ using LoginAttempt = std::function<std::optional<PasswordFailure>(const ConnectR
 // asked is not asked for again.
 //
 // Throws the last attempt's error when nobody is asked or the answers run out, and
-// kPromptCancelled when the prompter returns nothing.
+// kPromptCancelled when the prompter returns nothing. Every answer is wiped when it is done with,
+// and no error holds a piece of one (PasswordPieces).
 void OpenAskingForPassword(const ConnectRequest& request, const LoginAttempt& attempt);
 
 }  // namespace dataaccess

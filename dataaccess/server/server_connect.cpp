@@ -44,6 +44,11 @@ component::Error ReadOnlyError(const QString& target, const QString& detail) {
       QStringLiteral("Cannot make the session on '%1' read-only: %2").arg(target, detail));
 }
 
+component::Error WithoutPasswordPieces(const component::Error& error, const QStringList& pieces) {
+  return component::Error(error.number(), error.source(),
+                          ScrubPasswordPieces(error.description(), pieces));
+}
+
 component::Error CatalogUnreadableError(const QString& target, const QString& detail) {
   QString text = QStringLiteral("Cannot read the tables of '%1'").arg(target);
   if (!detail.isEmpty()) text += QStringLiteral(": ") + detail;

@@ -5,6 +5,7 @@
 #define VANTREL_DATAACCESS_SERVER_SERVER_CONNECT_H_
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 
 #include "dataaccess/drivers/driver.h"
@@ -28,6 +29,10 @@ component::Error ConnectError(int32_t number, const QString& server, const QStri
 
 // The session opened but could not be made read-only (kConnectFailed).
 component::Error ReadOnlyError(const QString& target, const QString& detail);
+
+// `error` with its description passed through ScrubPasswordPieces with `pieces`
+// (connect_string_mask.h).
+component::Error WithoutPasswordPieces(const component::Error& error, const QStringList& pieces);
 
 // A catalog query failed (kCatalogUnreadable).
 component::Error CatalogUnreadableError(const QString& target, const QString& detail);

@@ -2,6 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QRegularExpression>
+#include <QUrl>
+#include <functional>
+
+#include "dataaccess/connect_string_builder.h"
+#include "testing/connect_string_reader.h"
 #include "testing/testutil.h"
 
 namespace dataaccess {
@@ -40,6 +46,100 @@ TEST(ConnectStringMaskTest, HidesEveryFormOfPassword) {
     const QString masked = MaskPasswords(QString::fromUtf8(input));
     EXPECT_EQ(masked, QString::fromUtf8(expected)) << input;
     EXPECT_EQ(MaskPasswords(masked), masked) << input;
+  }
+}
+
+// Passwords holding what ends a part of a URI, a keyword string or an ODBC string; each piece
+// between those characters is one no masked text may show.
+const QStringList kHostilePasswords = {"Tq8?Lm3",      "Tq8#Lm3",      "Tq8'Lm3",  "Tq8 Lm3",
+                                       "Tq8@Lm3",      "Tq8/Lm3",      "Tq8:Lm3",  "Tq8;Lm3",
+                                       "Tq8&Lm3=Wv5",  "Tq8%Lm3%41x",  "Tq8\\Lm3", "Tq8}Lm3",
+                                       "Tq8\"Lm3'Wv5", "Tq8@Lm3/Wv5 x"};
+
+bool ShowsAPiece(const QString& text, const QString& password) {
+  static const QRegularExpression separators(QStringLiteral("[^A-Za-z0-9]+"));
+  const QStringList pieces = password.split(separators, Qt::SkipEmptyParts);
+  return std::any_of(pieces.begin(), pieces.end(), [&](const QString& piece) {
+    return piece.size() >= 3 && text.contains(piece);
+  });
+}
+
+TEST(ConnectStringMaskTest, HidesHostilePasswordsWholeInEveryFormAndMessage) {
+  // The URI forms are written unescaped, as a user types them: the password is whatever libpq
+  // or QUrl takes for it, or what the user meant.
+  const std::function<QString(const QString&)> forms[] = {
+      [](const QString& pw) { return "postgresql://ann:" + pw + "@db.example.org:5432/sales"; },
+      [](const QString& pw) { return "postgres://ann:" + pw + "@127.0.0.1/sales?sslmode=require"; },
+      [](const QString& pw) { return "mysql://ann:" + pw + "@127.0.0.1:3306/sales"; },
+      [](const QString& pw) { return "postgresql://db/sales?user=ann&password=" + pw; },
+      [](const QString& pw) { return "host=h password=" + LibpqValue(pw) + " user=ann"; },
+      [](const QString& pw) { return "ODBC;DSN=x;PWD=" + OdbcValue(pw) + ";UID=ann"; },
+      [](const QString& pw) { return "DSN=x;UID=ann;PWD=" + pw; },
+  };
+  for (const QString& password : kHostilePasswords) {
+    for (const auto& form : forms) {
+      const QString connect_string = form(password);
+      // In a URI's query an unescaped '&' starts a parameter of its own, for libpq as for QUrl.
+      if (connect_string.contains("?user=ann&password=" + password) && password.contains('&')) {
+        continue;
+      }
+      const QString message = "Cannot connect to the MySQL server for '" + connect_string +
+                              "': Access denied for user 'ann'@'localhost'";
+      for (const QString& text : {connect_string, message}) {
+        const QString masked = MaskPasswords(text);
+        EXPECT_FALSE(ShowsAPiece(masked, password))
+            << qPrintable(text) << "\n -> " << qPrintable(masked);
+        EXPECT_EQ(MaskPasswords(masked), masked) << qPrintable(text);
+      }
+      // What follows the connect string in a message stays readable.
+      EXPECT_TRUE(MaskPasswords(message).endsWith("'ann'@'localhost'")) << qPrintable(message);
+    }
+  }
+}
+
+TEST(ConnectStringBuilderTest, HostileValuesReadBackAsThemselvesWithNothingAdded) {
+  const QStringList values = {"a;UID=x",       "a=b",  "{a",  "a}",  "{a}}", "it's", "back\\slash",
+                              " spaced ",      "u@h",  "a/b", "a?b", "a#b",  "50%",  "Grüße ✓",
+                              "x' host='evil", "}}{{;"};
+  for (const QString& value : values) {
+    const QString password = "Kx9" + value + "Jw4";
+    const ConnectParameters odbc = {{"DSN", value}, {"UID", value}, {"PWD", password}};
+    const QString odbc_text = OdbcConnectString(odbc);
+    ASSERT_TRUE(odbc_text.startsWith("ODBC;")) << qPrintable(odbc_text);
+    EXPECT_EQ(testing::ReadOdbcAttributes(odbc_text.mid(5)), odbc)
+        << qPrintable(value) << ": " << qPrintable(odbc_text);
+
+    const QString keywords = LibpqKeywordString(
+        {{"host", "h"}, {"user", value}, {"password", password}, {"dbname", value}});
+    const std::map<QString, QString> want = {
+        {"host", "h"}, {"user", value}, {"password", password}, {"dbname", value}};
+    EXPECT_EQ(testing::ReadLibpqParameters(keywords), want)
+        << qPrintable(value) << ": " << qPrintable(keywords);
+
+    UrlConnectParts parts{"postgresql", value, password, "h", 5432, value, {{"sslmode", value}}};
+    const QString url = UrlConnectString(parts);
+    std::map<QString, QString> from_url = want;
+    from_url["port"] = "5432";
+    from_url["sslmode"] = value;
+    EXPECT_EQ(testing::ReadLibpqParameters(url), from_url)
+        << qPrintable(value) << ": " << qPrintable(url);
+    parts.scheme = "mysql";
+    parts.query.clear();
+    const QUrl mysql(UrlConnectString(parts), QUrl::StrictMode);
+    EXPECT_TRUE(mysql.isValid()) << qPrintable(value) << ": " << qPrintable(mysql.errorString());
+    EXPECT_EQ(
+        QStringList({mysql.userName(QUrl::FullyDecoded), mysql.password(QUrl::FullyDecoded),
+                     mysql.host(), QString::number(mysql.port()), mysql.path(QUrl::FullyDecoded)}),
+        QStringList({value, password, "h", "5432", '/' + value}))
+        << qPrintable(value) << ": " << qPrintable(mysql.toString());
+
+    // Masked, each string shows nothing of the password.
+    for (const QString& text : {odbc_text, keywords, url}) {
+      EXPECT_FALSE(MaskPasswords(text).contains("Kx9"))
+          << qPrintable(text) << " -> " << qPrintable(MaskPasswords(text));
+      EXPECT_FALSE(MaskPasswords(text).contains("Jw4"))
+          << qPrintable(text) << " -> " << qPrintable(MaskPasswords(text));
+    }
   }
 }
 

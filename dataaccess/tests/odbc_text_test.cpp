@@ -17,7 +17,7 @@ namespace {
 
 TEST(OdbcConnectionStringTest, ReplacesTheDatabaseKeywordAndKeepsBraces) {
   EXPECT_EQ(OdbcConnectionString("ODBC;DSN=a;DB=old;PWD={x;y}", "new db"),
-            "DSN=a;PWD={x;y};DATABASE=new db");
+            "DSN=a;PWD={x;y};DATABASE={new db}");
   EXPECT_EQ(OdbcConnectionString("DSN=a;Database=old", "semi;colon"),
             "DSN=a;DATABASE={semi;colon}");
   EXPECT_EQ(OdbcConnectionString("ODBC;DSN=a", QString()), "DSN=a");

@@ -337,12 +337,22 @@ TEST_P(ServerDriverTest, SessionIsReadOnlyAtTheServer) {
   }
 }
 
-TEST_P(ServerDriverTest, WrongPasswordSaysSoWithoutPrintingIt) {
-  for (const QString& connect_string : GetParam().with_password("Wr0ng-Secret")) {
-    const component::Error error = OpenFailure(QString(), connect_string);
-    EXPECT_EQ(error.number(), kLoginFailed) << error.what();
-    EXPECT_TRUE(error.description().contains("password")) << error.what();
-    EXPECT_FALSE(error.description().contains("Wr0ng-Secret")) << error.what();
+TEST_P(ServerDriverTest, WrongPasswordSaysSoWithoutPrintingAnyPieceOfIt) {
+  // Written unescaped, a password holding what ends a part of a URI is misread by the client
+  // library, which then quotes a piece of it as a host, port or user.
+  for (const QString password :
+       {"Wr0ngSecret", "Xq7Head@Tail9Zk", "Xq7Head/Tail9Zk", "Xq7Head?Tail9Zk", "Xq7Head#Tail9Zk",
+        "Xq7Head'Tail9Zk", "Xq7Head Tail9Zk", "Xq7Head:Tail9Zk@127.0.0.1"}) {
+    for (const QString& connect_string : GetParam().with_password(password)) {
+      const component::Error error = OpenFailure(QString(), connect_string);
+      for (const char* piece : {"Wr0ngSecret", "Xq7Head", "Tail9Zk"}) {
+        EXPECT_FALSE(error.description().contains(piece, Qt::CaseInsensitive))
+            << connect_string.toStdString() << "\n -> " << error.what();
+      }
+      if (password != "Wr0ngSecret") continue;
+      EXPECT_EQ(error.number(), kLoginFailed) << error.what();
+      EXPECT_TRUE(error.description().contains("password")) << error.what();
+    }
   }
 }
 

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <syslog.h>
 #include <unistd.h>
@@ -79,12 +80,17 @@ bool SendToSystemLog(const QString& source, const QString& record, LogEntryType 
 }
 
 bool AppendToFile(const QString& target, const QByteArray& entry) {
+  // Never through a symbolic link (ELOOP), and readable by the owner alone whether the file is
+  // created now or was there before: entries quote connect strings and descriptions.
   const int fd = ::open(QFile::encodeName(target).constData(),
-                        O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+                        O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY, 0600);
   if (fd < 0) return false;
+  struct stat status {};
+  bool written = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) &&
+                 ((status.st_mode & 07777) == 0600 || ::fchmod(fd, 0600) == 0);
   // One write, so that entries of concurrent writers don't interleave.
-  const bool written =
-      ::write(fd, entry.constData(), static_cast<size_t>(entry.size())) == entry.size();
+  written =
+      written && ::write(fd, entry.constData(), static_cast<size_t>(entry.size())) == entry.size();
   return ::close(fd) == 0 && written;
 }
 

@@ -8,7 +8,9 @@
 //        --- 2026-12-06T20:49:51.123+00:00 Error vantrel[1234] ---
 //        <the record, unchanged>
 //        --- end of entry ---
-//      creating the file if needed (but not its folder);
+//      creating the file if needed (but not its folder). The file is the owner's alone (0600,
+//      set on a file that was there with another mode too); a symbolic link, or anything but a
+//      regular file, in its place is refused rather than followed, and the entry goes on to 3;
 //   3. standard error, in the file's layout, so that an entry is never lost without a trace.
 // It throws nothing and returns where the entry went.
 #ifndef VANTREL_PLATFORM_WINAPI_APPLICATION_LOG_H_

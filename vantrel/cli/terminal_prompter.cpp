@@ -1,13 +1,15 @@
 #include "vantrel/cli/terminal_prompter.h"
 
 #include <fcntl.h>
+#include <string.h>
+#include <sys/prctl.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <array>
 #include <cerrno>
 #include <csignal>
-#include <string>
+#include <vector>
 
 namespace vantrel::cli {
 namespace {
@@ -89,20 +91,55 @@ class PromptOutput {
   int tty_;
 };
 
-// One line of standard input without its line end; nullopt at an end of file or an error
-// before the line ends.
-std::optional<std::string> ReadLine() {
-  std::string line;
+// The bytes of a typed password, wiped whenever they move and when they go.
+class WipedBuffer {
+ public:
+  WipedBuffer() { bytes_.reserve(256); }
+  ~WipedBuffer() { Wipe(); }
+  WipedBuffer(const WipedBuffer&) = delete;
+  WipedBuffer& operator=(const WipedBuffer&) = delete;
+
+  void Append(char c) {
+    if (bytes_.size() == bytes_.capacity()) {
+      // Grown by hand, so that the old storage is wiped before it is freed.
+      std::vector<char> larger;
+      larger.reserve(bytes_.capacity() * 2);
+      larger.assign(bytes_.begin(), bytes_.end());
+      Wipe();
+      bytes_.swap(larger);
+    }
+    bytes_.push_back(c);
+  }
+  void DropLast() {
+    explicit_bzero(&bytes_.back(), 1);
+    bytes_.pop_back();
+  }
+  bool empty() const { return bytes_.empty(); }
+  char back() const { return bytes_.back(); }
+  const char* data() const { return bytes_.data(); }
+  qsizetype size() const { return static_cast<qsizetype>(bytes_.size()); }
+
+ private:
+  void Wipe() {
+    if (bytes_.capacity() > 0) explicit_bzero(bytes_.data(), bytes_.capacity());
+  }
+  std::vector<char> bytes_;
+};
+
+// One line of standard input into `line`, without its line end; false at an end of file or an
+// error before the line ends.
+bool ReadLine(WipedBuffer* line) {
   for (;;) {
     char c = 0;
     const ssize_t n = read(STDIN_FILENO, &c, 1);
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return std::nullopt;
+    if (n <= 0) return false;
     if (c == '\n') break;
-    line.push_back(c);
+    line->Append(c);
+    explicit_bzero(&c, sizeof c);
   }
-  if (!line.empty() && line.back() == '\r') line.pop_back();
-  return line;
+  if (!line->empty() && line->back() == '\r') line->DropLast();
+  return true;
 }
 
 }  // namespace
@@ -115,16 +152,22 @@ std::optional<QString> TerminalPrompter::AskPassword(const dataaccess::PasswordR
   if (!isatty(STDIN_FILENO)) return std::nullopt;
   const PromptOutput output;
   if (request.retry) output.Write("The server refused the password.\n");
-  std::optional<std::string> line;
+  // Whatever is typed may be a password, and copies of it outlive this function where nothing
+  // here can wipe them: in the returned text, the client library's connection (libpq keeps its
+  // own until the connection ends) and freed memory. So from the first prompt on, the process
+  // can no longer be dumped, for the rest of its life.
+  prctl(PR_SET_DUMPABLE, 0, 0, 0, 0);
+  WipedBuffer line;
+  bool read = false;
   {
     // Echo goes off before the prompt shows, so nothing typed after it is ever echoed.
     const EchoOff echo_off(STDIN_FILENO);
     output.Write(PasswordPromptText(request).toLocal8Bit());
-    line = ReadLine();
+    read = ReadLine(&line);
   }
   output.Write("\n");
-  if (!line) return std::nullopt;
-  return QString::fromLocal8Bit(line->data(), static_cast<qsizetype>(line->size()));
+  if (!read) return std::nullopt;
+  return QString::fromLocal8Bit(line.data(), line.size());
 }
 
 QString PasswordPromptText(const dataaccess::PasswordRequest& request) {

@@ -16,9 +16,11 @@ class TerminalPrompter final : public dataaccess::ConnectionPrompter {
   std::optional<dataaccess::ConnectionChoice> ChooseConnection() override;
   // nullopt when standard input is not a terminal, or ends (or fails) before a line is read.
   // Otherwise writes PasswordPromptText to /dev/tty (standard error when that cannot be opened),
-  // reads one line from standard input with echo off and returns it without its line end. The
-  // terminal's settings are restored on every path, and before a SIGINT, SIGTERM, SIGHUP or
-  // SIGQUIT that arrives meanwhile takes its usual effect.
+  // reads one line from standard input with echo off and returns it without its line end. From
+  // the prompt on, the process is not dumpable (PR_SET_DUMPABLE 0) for the rest of its life, and
+  // the bytes read are wiped once the returned text holds them. The terminal's settings are
+  // restored on every path, and before a SIGINT, SIGTERM, SIGHUP or SIGQUIT that arrives
+  // meanwhile takes its usual effect.
   std::optional<QString> AskPassword(const dataaccess::PasswordRequest& request) override;
 };
 

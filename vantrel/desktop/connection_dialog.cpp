@@ -14,11 +14,12 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QStackedWidget>
-#include <QUrl>
 #include <QVBoxLayout>
 
 #include <pwd.h>
 #include <unistd.h>
+
+#include "dataaccess/connect_string_builder.h"
 
 namespace vantrel::desktop {
 namespace {
@@ -132,6 +133,7 @@ QWidget* ConnectionDialog::MakeOdbcPage() {
   odbc_sources_ = new QListWidget(page);
   odbc_sources_->setObjectName(QStringLiteral("odbcSources"));
   odbc_user_ = new QLineEdit(page);
+  odbc_user_->setObjectName(QStringLiteral("odbcUser"));
   odbc_password_ = PasswordBox(page);
   connect(odbc_sources_, &QListWidget::currentRowChanged, this, &ConnectionDialog::UpdateOk);
   connect(odbc_sources_, &QListWidget::itemDoubleClicked, this, &QDialog::accept);
@@ -189,17 +191,20 @@ dataaccess::ConnectionChoice ConnectionDialog::Choice() const {
   if (engine == kSqlite) {
     choice.connect_string = QFileInfo(file_->text().trimmed()).absoluteFilePath();
   } else if (engine == kOdbc) {
-    choice.connect_string = QStringLiteral("ODBC;DSN=") + odbc_sources_->currentItem()->text();
-    if (!odbc_user_->text().isEmpty()) choice.connect_string += ";UID=" + odbc_user_->text();
+    dataaccess::ConnectParameters attributes = {
+        {QStringLiteral("DSN"), odbc_sources_->currentItem()->text()}};
+    if (!odbc_user_->text().isEmpty())
+      attributes.append({QStringLiteral("UID"), odbc_user_->text()});
+    choice.connect_string = dataaccess::OdbcConnectString(attributes);
     choice.password = odbc_password_->text();
   } else {
-    QUrl url;
-    url.setScheme(engine == kPostgres ? QStringLiteral("postgresql") : QStringLiteral("mysql"));
-    url.setHost(host_->text().trimmed());
-    url.setPort(port_->value());
-    url.setUserName(user_->text().trimmed());
-    url.setPath(u'/' + database_->text().trimmed());
-    choice.connect_string = url.toString(QUrl::FullyEncoded);
+    dataaccess::UrlConnectParts url;
+    url.scheme = engine == kPostgres ? QStringLiteral("postgresql") : QStringLiteral("mysql");
+    url.host = host_->text().trimmed();
+    url.port = port_->value();
+    url.user = user_->text().trimmed();
+    url.database = database_->text().trimmed();
+    choice.connect_string = dataaccess::UrlConnectString(url);
     choice.database_name = database_->text().trimmed();
     choice.password = password_->text();
   }

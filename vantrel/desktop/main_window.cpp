@@ -20,6 +20,7 @@
 #include "vantrel/core/data_source_store.h"
 #include "vantrel/core/program_identity.h"
 #include "vantrel/core/program_objects.h"
+#include "vantrel/core/visible_text.h"
 #include "vantrel/desktop/about_dialog.h"
 #include "vantrel/desktop/data_source_dialog.h"
 #include "vantrel/desktop/results_box_view.h"
@@ -62,8 +63,10 @@ corbenna::_Registry& Registry() { return ProgramRegistry(); }
 
 void LogRunFailure(int32_t number, const QString& description) {
   try {
+    // Escaped as the report shows names: a description quotes connect strings and file names,
+    // whose line breaks would otherwise forge lines, or whole entries, of the log.
     ProgramErrorHandler().LogError(QStringLiteral("frmVantrel"), QStringLiteral("CompareDatabases"),
-                                   number, description, QString());
+                                   number, VisibleText(description), QString());
   } catch (...) {  // the log's own library failed: nowhere left to report it
   }
 }

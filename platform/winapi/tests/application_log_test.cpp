@@ -1,6 +1,7 @@
 #include "platform/winapi/application_log.h"
 
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -8,6 +9,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <cstring>
@@ -62,6 +64,38 @@ TEST_F(ApplicationLogTest, UnwritableTargetFallsBackToStandardError) {
   EXPECT_EQ(WriteApplicationLog(target, QStringLiteral("app"), kRecord, LogEntryType::kError),
             LogDestination::kStandardError);
   EXPECT_FALSE(QFile::exists(target));
+}
+
+TEST_F(ApplicationLogTest, TheFileIsTheOwnersAloneAndALinkInItsPlaceIsRefused) {
+  // Made now under the usual umask, or there before with another mode: 0600 after a write.
+  const QString fresh = dir_.filePath(QStringLiteral("fresh.log"));
+  const QString old = dir_.filePath(QStringLiteral("old.log"));
+  ASSERT_TRUE(QFile(old).open(QIODevice::WriteOnly));
+  ASSERT_EQ(::chmod(QFile::encodeName(old).constData(), 0644), 0);
+  const mode_t umask_before = ::umask(022);
+  for (const QString& target : {fresh, old}) {
+    EXPECT_EQ(WriteApplicationLog(target, QStringLiteral("app"), kRecord, LogEntryType::kError),
+              LogDestination::kFile);
+    struct stat status {};
+    ASSERT_EQ(::stat(QFile::encodeName(target).constData(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, 0600u) << target.toStdString();
+  }
+  ::umask(umask_before);
+
+  // A link named as the log, to a file or to nothing, is neither followed nor replaced.
+  const QString victim = dir_.filePath(QStringLiteral("victim"));
+  ASSERT_TRUE(QFile(victim).open(QIODevice::WriteOnly));
+  for (const QString& pointee : {victim, dir_.filePath(QStringLiteral("nothing"))}) {
+    const QString link = dir_.filePath(QStringLiteral("link.log"));
+    QFile::remove(link);
+    ASSERT_TRUE(QFile::link(pointee, link));
+    EXPECT_EQ(WriteApplicationLog(link, QStringLiteral("app"), kRecord, LogEntryType::kError),
+              LogDestination::kStandardError)
+        << pointee.toStdString();
+    EXPECT_EQ(QFileInfo(link).symLinkTarget(), pointee);
+  }
+  EXPECT_EQ(QFileInfo(victim).size(), 0);
+  EXPECT_FALSE(QFile::exists(dir_.filePath(QStringLiteral("nothing"))));
 }
 
 TEST_F(ApplicationLogTest, RunningSystemLogReceivesTheRecordAsOneMessage) {

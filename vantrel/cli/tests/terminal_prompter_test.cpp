@@ -3,12 +3,14 @@
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <QDeadlineTimer>
 #include <QProcess>
+#include <thread>
 
 #include "testing/server_test_support.h"
 #include "testing/sqlite_test_file.h"
@@ -31,6 +33,32 @@ TEST(TerminalPrompterTest, PromptLeavesOutWhatTheRequestLeavesEmpty) {
   EXPECT_EQ(vantrel::cli::PasswordPromptText({"", "ann", "", 3306, "sales", "", false}),
             "Password for ann/sales: ");
   EXPECT_EQ(vantrel::cli::PasswordPromptText({}), "Password: ");
+}
+
+TEST(TerminalPrompterTest, OnceAPasswordIsTypedTheProcessCannotBeDumped) {
+  int master = -1;
+  int terminal = -1;
+  ASSERT_EQ(openpty(&master, &terminal, nullptr, nullptr, nullptr), 0);
+  const int saved_input = dup(STDIN_FILENO);
+  ASSERT_EQ(dup2(terminal, STDIN_FILENO), STDIN_FILENO);
+  // Typed once echo is off: turning it off discards what was typed before.
+  std::thread typist([master] {
+    for (int tries = 0; tries < 1000; ++tries) {
+      termios now{};
+      if (tcgetattr(master, &now) == 0 && !(now.c_lflag & ECHO)) {
+        EXPECT_EQ(write(master, "Zq7 Head\n", 9), 9);
+        return;
+      }
+      usleep(10000);
+    }
+  });
+  EXPECT_EQ(prctl(PR_GET_DUMPABLE), 1);
+  const std::optional<QString> password = vantrel::cli::TerminalPrompter().AskPassword({});
+  typist.join();
+  dup2(saved_input, STDIN_FILENO);
+  for (const int fd : {saved_input, terminal, master}) close(fd);
+  EXPECT_EQ(password, QStringLiteral("Zq7 Head"));
+  EXPECT_EQ(prctl(PR_GET_DUMPABLE), 0) << "a core dump would hold the password";
 }
 
 class TerminalPromptTest : public ::testing::Test {

@@ -1,14 +1,18 @@
 // The Data Source Manager and the About window on Qt's offscreen platform.
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 
 #include "corbenna/error_handler.h"
+#include "dataaccess/connect_string_builder.h"
 #include "dataaccess/connection_prompter.h"
+#include "testing/connect_string_reader.h"
 #include "testing/testutil.h"
 #include "vantrel/core/data_source_store.h"
 #include "vantrel/desktop/about_dialog.h"
+#include "vantrel/desktop/connection_dialog.h"
 #include "vantrel/desktop/data_source_dialog.h"
 #include "vantrel/desktop/main_window.h"
 #include "vantrel/desktop/tests/desktop_test_support.h"
@@ -105,6 +109,32 @@ TEST_F(DataSourceDialogTest, ThePromptFillsTheBoxesAndACancelLeavesThemAlone) {
   EXPECT_EQ(Box("txtConnectionString")->text(), "sqlite:" + sales);
   EXPECT_EQ(Box("txtDatabaseName")->text(), "SALES");
   EXPECT_EQ(Box("txtDisplayName")->text(), "") << "the prompt never names the source";
+}
+
+TEST_F(DesktopTest, TheConnectionPromptWritesWhatIsTypedAsValuesThatAddNothing) {
+  const QString source = QStringLiteral("Sales;DRIVER={evil} x");
+  const QString user = QStringLiteral("ann;PWD=x@evil/db?sslmode=disable&y");
+  ConnectionDialog dialog({source});
+  const auto box = [&](const char* name) { return dialog.findChild<QLineEdit*>(name); };
+  dialog.findChild<QComboBox*>("engine")->setCurrentIndex(ConnectionDialog::kOdbc);
+  dialog.findChild<QListWidget*>("odbcSources")->setCurrentRow(0);
+  box("odbcUser")->setText(user);
+  const QString odbc = dialog.Choice().connect_string;
+  ASSERT_TRUE(odbc.startsWith("ODBC;")) << odbc.toStdString();
+  EXPECT_EQ(dataaccess::testing::ReadOdbcAttributes(odbc.mid(5)),
+            dataaccess::ConnectParameters({{"DSN", source}, {"UID", user}}))
+      << odbc.toStdString();
+
+  dialog.findChild<QComboBox*>("engine")->setCurrentIndex(ConnectionDialog::kPostgres);
+  box("host")->setText("db.example.org");
+  box("database")->setText("sales/x?sslmode=disable");
+  box("user")->setText(user);
+  const QString url = dialog.Choice().connect_string;
+  const std::map<QString, QString> expected = {{"host", "db.example.org"},
+                                               {"port", "5432"},
+                                               {"user", user},
+                                               {"dbname", "sales/x?sslmode=disable"}};
+  EXPECT_EQ(dataaccess::testing::ReadLibpqParameters(url), expected) << url.toStdString();
 }
 
 TEST_F(DesktopTest, AboutShowsTheProgramsNameAndVersionEachTimeItOpens) {

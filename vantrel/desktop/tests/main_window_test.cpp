@@ -173,7 +173,9 @@ TEST_F(MainWindowTest, AStoredSnapshotStandsInForItsDatabase) {
 }
 
 TEST_F(MainWindowTest, ARunThatCannotOpenASideIsLoggedWithoutSummary) {
-  ProgramDataSources().AddDataSource(QStringLiteral("Gone"), kSales + "-missing", QString());
+  // A line break in the connect string must not forge an entry of the log.
+  ProgramDataSources().AddDataSource(QStringLiteral("Gone"),
+                                     kSales + "-missing\n--- end of entry ---\nx", QString());
   MainWindow window;
   Child<QComboBox>(window, "cboPrimaryDatabase")->setCurrentText("Sales Live");
   Child<QComboBox>(window, "cboSecondaryDatabase")->setCurrentText("Sales Test");
@@ -185,7 +187,9 @@ TEST_F(MainWindowTest, ARunThatCannotOpenASideIsLoggedWithoutSummary) {
   EXPECT_EQ(Child<QPlainTextEdit>(window, "txtResults")->toPlainText(), "");
   EXPECT_EQ(window.cursor().shape(), Qt::ArrowCursor);
   const QString log = testing::LoggedText();
-  for (const char* expected : {"frmVantrel", "CompareDatabases", "53", "SALES.db-missing"}) {
+  EXPECT_EQ(log.split(u'\n').count(QStringLiteral("--- end of entry ---")), 1) << log.toStdString();
+  for (const char* expected :
+       {"frmVantrel", "CompareDatabases", "53", "SALES.db-missing\\n--- end of entry ---\\nx"}) {
     EXPECT_TRUE(log.contains(QLatin1String(expected))) << expected << " in " << log.toStdString();
   }
 
