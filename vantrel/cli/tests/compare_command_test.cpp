@@ -29,12 +29,13 @@ const QTemporaryDir& ConfigFolder() {
   return folder;
 }
 
-Result RunCli(const QStringList& arguments) {
+// `program` is the command line's own, or a shell that runs it.
+Result RunCli(const QStringList& arguments, const QString& program = VANTREL_CLI) {
   QProcess process;
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
   environment.insert(QStringLiteral("XDG_CONFIG_HOME"), ConfigFolder().path());
   process.setProcessEnvironment(environment);
-  process.start(QStringLiteral(VANTREL_CLI), arguments);
+  process.start(program, arguments);
   EXPECT_TRUE(process.waitForFinished(60000)) << arguments.join(' ').toStdString();
   EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
   return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
@@ -122,6 +123,52 @@ TEST(CompareCommandTest, QuietAndFiltersDecideTheExitStatus) {
         RunCli(QStringList{"compare"} + c.options + QStringList{kSales, kSalesTest});
     EXPECT_EQ(result.exit_code, c.exit_code) << c.options.join(' ').toStdString();
     EXPECT_EQ(result.out, "") << c.options.join(' ').toStdString();
+  }
+}
+
+// A pattern matches whole names by what they hold: a NUL inside a name does not end it, and a
+// name's bytes that are not UTF-8 are matched by the same bytes on the command line (passed
+// here through printf, as a shell user would). A pattern that matches no table on either side
+// is a mistake to report, never a silent pass.
+TEST(CompareCommandTest, PatternsMatchWholeNamesAndOneThatMatchesNothingFails) {
+  dataaccess::testing::SqliteTestFolder folder;
+  const QString primary = folder.CreateDatabase(
+      "nul.db",
+      "CREATE TABLE Cust (a INT); PRAGMA writable_schema = 1;"
+      "UPDATE sqlite_schema SET name = 'Cust' || char(0) || 'omers' WHERE name = 'Cust';");
+  const QString secondary =
+      folder.CreateDatabase("bytes.db", "CREATE TABLE \"bad\xff\" (a INT); CREATE TABLE kept (a);");
+  const struct {
+    QStringList options;  // each through printf
+    int exit_code;
+    const char* err;
+  } cases[] = {
+      {{"--include", "Cust"},
+       2,
+       "vantrel-cli: --include 'Cust' did not match any table in either database\n"},
+      {{"--include", "Cust?omers"}, 1, ""},
+      {{"--include", "Cust*"}, 1, ""},
+      {{"--include", "bad\\377"}, 1, ""},
+      {{"--include", "bad\\376"}, 2, nullptr},
+      {{"--include", "bad?", "--exclude", "kept"}, 1, ""},
+      {{"--exclude", "Custmers", "--include", "kept", "--include", "Ord*"},
+       2,
+       "vantrel-cli: --include 'Ord*', --exclude 'Custmers' did not match any table in either "
+       "database\n"},
+      {{"--exclude", "[bCk]*"}, 0, ""},
+  };
+  for (const auto& c : cases) {
+    const Result result =
+        RunCli(QStringList{"-c",
+                           "for a; do set -- \"$@\" \"$(printf -- \"$a\")\"; shift; done;"
+                           "exec \"$0\" compare -q \"$@\"",
+                           VANTREL_CLI, primary, secondary} +
+                   c.options,
+               "/bin/sh");
+    EXPECT_EQ(result.exit_code, c.exit_code) << c.options.join(' ').toStdString();
+    const QByteArray& err = result.err;
+    if (c.err) EXPECT_EQ(err, c.err) << c.options.join(' ').toStdString();
+    if (!c.err) EXPECT_EQ(err.count('\n'), 1) << err.toStdString();
   }
 }
 
