@@ -12,6 +12,7 @@
 #include <QTimer>
 
 #include "platform/winapi/application_log.h"
+#include "platform/winapi/runtime_folder.h"
 #include "vantrel/desktop/main_window.h"
 #include "vantrel/desktop/tests/desktop_test_support.h"
 
@@ -88,6 +89,7 @@ int main(int argc, char** argv) {
   }
   // Log entries take the file road, where the tests can read them.
   winapi::SetSystemLogSocket(home.filePath(QStringLiteral("no-system-log")));
+  winapi::PrepareRuntimeFolder();  // quiet during the build's test discovery too
   QApplication application(argc, argv);
   return RUN_ALL_TESTS();
 }
