@@ -128,17 +128,13 @@ class SnapshotText {
   }
 
   bool AtEnd() {
-    if (given_ < pending_.size() || Refill()) return false;
+    if (given_ < pending_.size() || Refill()) return false;  // Refill gives at least one
     reached_end_ = true;
     return true;
   }
-  char Current() {
-    AtEnd();
-    return given_ < pending_.size() ? pending_[given_] : '\0';
-  }
-  void Advance() {
-    if (!AtEnd()) ++given_;
-  }
+  // The parser reads a character only after asking whether the text has ended.
+  char Current() const { return pending_[given_]; }
+  void Advance() { ++given_; }
 
   int Peek() {
     if (next_ == filled_) {
@@ -172,30 +168,80 @@ class SnapshotText {
     given_ = 0;
     line_ = next_line_;
     column_ = next_column_;
-    consecutive_ = false;
-    const int c = Take();
+    consecutive_ = true;
+    int c = Peek();
     if (c == std::char_traits<char>::eof()) return false;
-    if (in_string_) {
-      if (escaped_) {
-        escaped_ = false;
-      } else if (c == '\\') {
-        escaped_ = true;
-      } else if (c == '"') {
-        in_string_ = false;
+    if (!in_string_ && IsBlank(c)) {
+      while (IsBlank(Peek())) {
+        size_t i = next_;
+        for (; i < filled_ && IsBlank(buffer_[i]); ++i) {
+          if (buffer_[i] == '\n') {
+            ++next_line_;
+            next_column_ = 1;
+          } else {
+            ++next_column_;
+          }
+        }
+        next_ = i;
       }
-      pending_ += static_cast<char>(c);
-    } else if (IsBlank(c)) {
-      while (IsBlank(Peek())) Take();
       pending_ += ' ';
-    } else if (c == '-' || (c >= '0' && c <= '9')) {
-      pending_ += static_cast<char>(c);
-      while (InNumber(Peek())) pending_ += static_cast<char>(Take());
-      consecutive_ = true;
-      ReplaceIfOverflowing();
-    } else {
-      in_string_ = c == '"';
-      pending_ += static_cast<char>(c);
+      consecutive_ = false;
+      return true;
     }
+    if (!in_string_ && (c == '-' || (c >= '0' && c <= '9'))) {
+      while (InNumber(Peek())) pending_ += static_cast<char>(Take());
+      ReplaceIfOverflowing();
+      return true;
+    }
+    // What passes unchanged, up to a line break, a run of blanks or a number to check outside
+    // strings, copied from the buffer a stretch at a time.
+    bool stop = false;
+    while (!stop && pending_.size() < 4096 && Peek() != std::char_traits<char>::eof()) {
+      const size_t start = next_;
+      size_t i = start;
+      for (; i < filled_; ++i) {
+        const char c = buffer_[i];
+        if (c == '\n') {
+          stop = true;
+          break;
+        }
+        if (in_string_) {
+          if (escaped_) {
+            escaped_ = false;
+          } else if (c == '\\') {
+            escaped_ = true;
+          } else if (c == '"') {
+            in_string_ = false;
+          }
+        } else if (IsBlank(c)) {
+          // One blank passes; a run of them is taken apart above.
+          if (i + 1 >= filled_ || IsBlank(buffer_[i + 1])) {
+            stop = true;
+            break;
+          }
+        } else if (c == '-' || (c >= '0' && c <= '9')) {
+          // A short number without exponent cannot overflow and passes; others are checked.
+          size_t end = i + 1;
+          while (end < filled_ && end - i < 40 && InNumber(buffer_[end])) ++end;
+          const bool checked = end == filled_ || end - i >= 40 ||
+                               std::find_if(buffer_.begin() + static_cast<std::ptrdiff_t>(i),
+                                            buffer_.begin() + static_cast<std::ptrdiff_t>(end),
+                                            [](char d) { return d == 'e' || d == 'E'; }) !=
+                                   buffer_.begin() + static_cast<std::ptrdiff_t>(end);
+          if (checked) {
+            stop = true;
+            break;
+          }
+          i = end - 1;
+        } else if (c == '"') {
+          in_string_ = true;
+        }
+      }
+      pending_.append(buffer_.data() + start, i - start);
+      next_column_ += static_cast<qsizetype>(i - start);
+      next_ = i;
+    }
+    if (pending_.empty()) pending_ += static_cast<char>(Take());  // a line break in a string
     return true;
   }
 
