@@ -417,6 +417,7 @@ void CompareTables(DataConnection& driving, const QString& driving_name, DataCon
 QStringList PatternsMatchingNoTable(const QStringList& patterns, DataConnection& first,
                                     DataConnection& second) noexcept {
   QStringList result;
+  if (patterns.isEmpty()) return result;
   Guarded([&] {
     std::vector<std::u32string> unmatched = GlobTexts(patterns);
     QStringList unmatched_patterns = patterns;
