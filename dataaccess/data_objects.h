@@ -13,6 +13,7 @@
 #ifndef VANTREL_DATAACCESS_DATA_OBJECTS_H_
 #define VANTREL_DATAACCESS_DATA_OBJECTS_H_
 
+#include <QByteArrayView>
 #include <QString>
 #include <cstdint>
 #include <memory>
@@ -89,6 +90,12 @@ class DataConnection {
   // Ends the session. Closing twice is not an error.
   virtual void Close() = 0;
 };
+
+// The name whose bytes are `bytes`, in the form Name() gives it: UTF-8 decoded, and each byte
+// that is not part of valid UTF-8 kept as the lone surrogate U+DC00 + byte, so that a name typed
+// as bytes (a command-line argument) equals the name of the table whose bytes it repeats.
+// Defined with its inverse in dataaccess/catalog/name_bytes.h.
+QString NameFromBytes(QByteArrayView bytes);
 
 }  // namespace dataaccess
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Starts and stops the database servers that the server tests and benchmarks use: a PostgreSQL 15
-# and a MariaDB server on 127.0.0.1, each on a free port in a temporary folder, and a unixODBC
+# and a MariaDB server on 127.0.0.1, each on a free port in a temporary folder that also holds
+# its temporary files (PostgreSQL keeps them in its data folder), and a unixODBC
 # configuration whose DSN reaches the PostgreSQL server.
 #
 #   test-servers.sh start STATE_FILE   start both servers; write their facts to STATE_FILE
@@ -118,20 +119,25 @@ start_mariadb() {
     return 1
   }
   command -v mariadb-install-db >/dev/null || { echo "mariadb-install-db is missing"; return 1; }
-  mkdir -p "$dir/mariadb"
+  # Its own temporary folder: in the shared one, another server's cleanup can delete the
+  # temporary tables of an information_schema read under it.
+  mkdir -p "$dir/mariadb/tmp"
+  chmod 700 "$dir/mariadb/tmp"
   if [ "$(id -u)" -eq 0 ]; then
     user_args=(--user=mysql)
-    chown mysql "$dir/mariadb"
+    chown mysql "$dir/mariadb" "$dir/mariadb/tmp"
   fi
   if ! mariadb-install-db --no-defaults "${user_args[@]}" --datadir="$dir/mariadb/data" \
-    --auth-root-authentication-method=normal --skip-test-db >"$dir/mariadb/install.log" 2>&1; then
+    --tmpdir="$dir/mariadb/tmp" --auth-root-authentication-method=normal --skip-test-db \
+    >"$dir/mariadb/install.log" 2>&1; then
     echo "mariadb-install-db failed: $(tail -n 1 "$dir/mariadb/install.log")"
     return 1
   fi
   for _ in 1 2 3 4 5; do
     port=$(free_port) || { echo "no free port"; return 1; }
     /usr/sbin/mariadbd --no-defaults "${user_args[@]}" --datadir="$dir/mariadb/data" \
-      --bind-address=127.0.0.1 --port="$port" --socket="$dir/mariadb/mariadbd.sock" \
+      --tmpdir="$dir/mariadb/tmp" --bind-address=127.0.0.1 --port="$port" \
+      --socket="$dir/mariadb/mariadbd.sock" \
       --pid-file="$dir/mariadb/mariadbd.pid" --skip-name-resolve \
       --innodb-flush-log-at-trx-commit=0 --innodb-doublewrite=0 \
       --character-set-server=utf8mb4 --collation-server=utf8mb4_unicode_ci \

@@ -224,7 +224,13 @@ int32_t SizeOf(TypeKind kind, int32_t default_size, const SplitDeclaration& d,
   switch (kind) {
     case kDecimal:
       if (numbers.isEmpty()) return 0;
-      return numbers[0] * 65536 + (numbers.size() > 1 ? (numbers[1] & 0xFFFF) : 0);
+      {
+        // In 32 bits, wrapping: SQLite takes any precision, and one of 32768 or more would
+        // overflow an int (its size is then negative).
+        const auto precision = static_cast<uint32_t>(numbers[0]);
+        const uint32_t scale = numbers.size() > 1 ? static_cast<uint32_t>(numbers[1]) & 0xFFFF : 0;
+        return static_cast<int32_t>(precision * 65536u + scale);
+      }
     case kFloat:
       if (dialect == TypeDialect::kSqlite) return 8;
       if (d.base == u"FLOAT" && numbers.size() == 1) return numbers[0] <= 24 ? 4 : 8;

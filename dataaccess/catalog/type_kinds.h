@@ -14,7 +14,9 @@
 //                     SERIAL SERIAL4 | BIGINT INT8 BIG INT         ignored); 0 for an SQLite
 //                     BIGSERIAL SERIAL8                            rowid alias, see below
 //  kDecimal        3  DECIMAL NUMERIC DEC FIXED                    precision * 65536 + scale, 0
-//                                                                  when not declared
+//                                                                  when not declared; in 32
+//                                                                  bits, wrapping (SQLite takes
+//                                                                  any precision)
 //  kFloat          4  REAL FLOAT4 | FLOAT FLOAT8 DOUBLE            4 | 8; FLOAT(p) is 4 for
 //                     DOUBLE PRECISION                             p <= 24, else 8
 //  kChar           5  CHAR CHARACTER NCHAR BPCHAR                  declared length, 1 if none

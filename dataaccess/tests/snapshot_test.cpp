@@ -85,6 +85,10 @@ TEST(SnapshotTest, AFileIsTakenForASnapshotByItsContentNotItsName) {
   EXPECT_EQ(driver_for(snapshot), "snapshot");
   EXPECT_EQ(driver_for("snapshot:" + snapshot), "snapshot");
   EXPECT_EQ(driver_for("sqlite:" + snapshot), "SQLite");
+  // However many blanks come first.
+  const QString indented = folder.PathOf("indented");
+  WriteFileContents(indented, QByteArray(100000, ' ') + FileContents(snapshot));
+  EXPECT_EQ(driver_for(indented), "snapshot");
   EXPECT_EQ(Open(QString(), snapshot)->ConnectString(), "snapshot:" + snapshot);
   // Named as a snapshot but missing: the snapshot driver's own "file not found".
   EXPECT_EQ(OpenFailure(QString(), "snapshot:" + folder.PathOf("gone.json")).number(),
@@ -131,12 +135,36 @@ QByteArray Replaced(const char* before, const char* after) {
 TEST(SnapshotTest, BrokenForeignAndNewerFilesFailWithOneErrorThatSaysWhy) {
   SqliteTestFolder folder;
   const QByteArray deep = QByteArray(10000, '[') + QByteArray(10000, ']');
+  const QByteArray digits(1000000, '7');
   const struct {
     const char* name;
     QByteArray content;
     int32_t number;
     const char* says;
   } cases[] = {
+      {"database twice",
+       Replaced("\"database\": \"shop\",", R"("database": "shop", "database": "x",)"),
+       kDatabaseDamaged, "\"database\" is given twice"},
+      {"version twice", Replaced("\"version\": 1,", R"("version": 1, "version": 1,)"),
+       kDatabaseDamaged, "\"version\" is given twice"},
+      {"format twice",
+       Replaced("\"version\": 1,", R"("format": "vantrel-snapshot", "version": 1,)"),
+       kDatabaseDamaged, "\"format\" is given twice"},
+      {"table name twice", Replaced("{\"name\": \"b\",", R"({"name": "b", "name": "c",)"),
+       kDatabaseDamaged, "table 2 (\"b\"), \"name\" is given twice"},
+      {"a million digits", Replaced("\"size\": 4", ("\"size\": " + digits).constData()),
+       kDatabaseDamaged, "\"size\" is out of range"},
+      {"beyond a double", Replaced("\"size\": 4", "\"size\": -1e400"), kDatabaseDamaged,
+       "\"size\" should be a whole number"},
+      {"a million digits, then a letter",
+       Replaced("\"size\": 4", ("\"note\": 0." + digits + "x, \"size\": 4").constData()),
+       kDatabaseDamaged,
+       "not well-formed JSON (line 7, column 1000071, near "
+       "'0.77777777777777777777777777777777777777...')"},
+      {"a long text, then a control character",
+       Replaced("\"shop\"", ("\"" + digits + "\x01\"").constData()), kDatabaseDamaged,
+       "not well-formed JSON (line 4, column 1000016, near "
+       "'\"777777777777777777777777777777777777777...')"},
       {"another format", Replaced("vantrel-snapshot", "other-tool"), kNotADatabase,
        "is not a Vantrel snapshot"},
       {"other json", R"({"name": "package", "tables": 3})", kNotADatabase,
@@ -176,6 +204,7 @@ TEST(SnapshotTest, BrokenForeignAndNewerFilesFailWithOneErrorThatSaysWhy) {
     EXPECT_EQ(error.number(), c.number) << c.name << ": " << error.what();
     EXPECT_TRUE(error.description().contains(c.says)) << c.name << ": " << error.what();
     EXPECT_TRUE(error.description().startsWith("'" + path + "'")) << c.name << ": " << error.what();
+    EXPECT_LT(error.description().size(), path.size() + 200) << c.name << ": " << error.what();
   }
 }
 
@@ -200,10 +229,12 @@ TEST(SnapshotTest, FieldsMayComeInAnyOrderAndUnknownOnesAreSkipped) {
   SqliteTestFolder folder;
   const QString path = folder.PathOf("edited.json");
   const QByteArray deep = QByteArray(10000, '[') + QByteArray(10000, ']');
-  WriteFileContents(path, "{\"deep\": " + deep +
+  const QByteArray huge = "[1e400, -1e400, 1e-400, " + QByteArray(1000000, '9') + ", 0." +
+                          QByteArray(1000000, '0') + "1e400]";
+  WriteFileContents(path, QByteArray(100000, '\n') + "{\"deep\": " + deep + ", \"huge\": " + huge +
                               R"x(, "tables": [{"columns": [{"allow_zero_length": true, "size": 9,
     "note": {"any": [1, 2, {"deep": null}]}, "required": false, "name": "y", "attributes": 2,
-    "ordinal_position": 1, "data_type": 6, "declared_type": "varchar(9)"}], "name": "t",
+    "ordinal_position": 1, "data_type": 6, "big": 1E+400, "declared_type": "varchar(9)"}], "name": "t",
     "comment": "kept by hand"}], "database": "hand", "version": 1,
     "format": "vantrel-snapshot", "written_by": ["someone"]})x");
   const auto connection = Open(QString(), path);

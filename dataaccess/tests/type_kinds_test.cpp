@@ -103,6 +103,8 @@ TEST(TypeKindsTest, SizesFollowTheDocumentedTableAndTheEnginesRules) {
       {kOther, "tinyint(1) unsigned zerofill", kInteger, 1, kFixedLength | kUnsigned, false},
       {kOther, "NUMERIC(10,2)", kDecimal, 10 * 65536 + 2, kFixedLength, false},
       {kOther, "numeric(5,-2)", kDecimal, 5 * 65536 + 0xFFFE, kFixedLength, false},
+      {kOther, "NUMERIC(40000,2)", kDecimal, int32_t(0x9C400002), kFixedLength, false},
+      {kOther, "NUMERIC(65537)", kDecimal, 65536, kFixedLength, false},
       {kOther, "DATE", kDate, 4, kFixedLength, false},
       {kOther, "", kUntyped, 0, 0, true},
       {kOther, "  ", kUntyped, 0, 0, true},

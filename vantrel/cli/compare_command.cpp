@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "dataaccess/connect_string_mask.h"
+#include "dataaccess/data_objects.h"
 #include "vantrel/cli/json_report.h"
 #include "vantrel/cli/progress_line.h"
 #include "vantrel/cli/snapshot_command.h"
@@ -59,7 +60,10 @@ constexpr char kCompareFooter[] =
     "                    tables whose columns were added in another order.\n"
     "  Table names are matched as the report shows them (schema.table outside the default\n"
     "  schema), letter case counting; '*' also matches '.'. A table found on the other side\n"
-    "  under another letter case matches when either of its names does.\n"
+    "  under another letter case matches when either of its names does. A GLOB that matches\n"
+    "  no table of either database is an error, so that a misspelt name fails a check instead\n"
+    "  of passing it. A GLOB matches whole names; bytes of a name that are not UTF-8 are\n"
+    "  matched by the same bytes in the GLOB.\n"
     "  --quiet           print no report; only the exit status says whether there were\n"
     "                    differences\n"
     "\n"
@@ -72,7 +76,8 @@ constexpr char kCompareFooter[] =
     "Exit status:\n"
     "  0  no differences (the report is empty)\n"
     "  1  differences found\n"
-    "  2  error: a database could not be opened, or the command line is wrong\n"
+    "  2  error: a database could not be opened, the command line is wrong, or a GLOB matched\n"
+    "     no table\n"
     "\n"
     "When standard error is a terminal, the table and field being compared are shown there.";
 
@@ -104,8 +109,13 @@ const std::map<std::string, int>& IgnorableProperties() {
 
 WalkOptions WalkOptionsOf(const CompareOptions& options) {
   WalkOptions walk;
-  for (const std::string& glob : options.include) walk.include.append(QString::fromLocal8Bit(glob));
-  for (const std::string& glob : options.exclude) walk.exclude.append(QString::fromLocal8Bit(glob));
+  // A pattern is the argument's bytes, so that a name's bytes that are not UTF-8 can be typed.
+  for (const std::string& glob : options.include) {
+    walk.include.append(dataaccess::NameFromBytes(QByteArrayView(glob)));
+  }
+  for (const std::string& glob : options.exclude) {
+    walk.exclude.append(dataaccess::NameFromBytes(QByteArrayView(glob)));
+  }
   for (const std::string& name : options.ignore) {
     walk.ignored_properties |= IgnorableProperties().at(name);
   }
@@ -150,6 +160,16 @@ int RunCompare(const CompareOptions& options) {
     std::fprintf(stderr, "vantrel-cli: cannot open the %s database '%s': %s (error %d)\n",
                  which.toUtf8().constData(), argument.toUtf8().constData(),
                  VisibleText(error.description()).toUtf8().constData(), error.number());
+    return kFailed;
+  } catch (const UnmatchedPatternsError& error) {
+    view.reset();
+    QStringList patterns;
+    for (const QString& glob : error.include())
+      patterns.append("--include '" + VisibleText(glob) + "'");
+    for (const QString& glob : error.exclude())
+      patterns.append("--exclude '" + VisibleText(glob) + "'");
+    std::fprintf(stderr, "vantrel-cli: %s did not match any table in either database\n",
+                 patterns.join(QStringLiteral(", ")).toUtf8().constData());
     return kFailed;
   }
   const QString report = view->Text();

@@ -3,10 +3,11 @@
 #include "dataaccess/comparison_rules.h"
 #include "vantrel/core/visible_text.h"
 
-#include <fnmatch.h>
-
 #include <exception>
 #include <memory>
+#include <optional>
+#include <string>
+#include <vector>
 
 namespace vantrel {
 namespace {
@@ -38,22 +39,149 @@ bool Differs(ReadMatched&& read_matched, ReadCurrent&& read_current) noexcept {
   }
 }
 
-bool MatchesAny(const QStringList& patterns, const QString& name) {
-  const QByteArray text = name.toUtf8();
-  for (const QString& pattern : patterns) {
-    if (fnmatch(pattern.toUtf8().constData(), text.constData(), 0) == 0) return true;
+// A name or pattern as the glob sees it: one element per character, where a lone surrogate (a
+// byte that was not UTF-8 in an engine's name, see data_objects.h) and U+0000 are characters
+// like any other, so that a name is matched whole, by what it holds, and never as a C string.
+std::u32string GlobText(const QString& text) {
+  std::u32string characters;
+  characters.reserve(static_cast<size_t>(text.size()));
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const QChar c = text.at(i);
+    if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+      characters += QChar::surrogateToUcs4(c, text.at(i + 1));
+      ++i;
+    } else {
+      characters += c.unicode();
+    }
+  }
+  return characters;
+}
+
+bool InClass(const std::u32string& name, char32_t c) {
+  const bool is_byte = c >= 0xDC80 && c <= 0xDCFF;  // a byte that was not UTF-8: in no class
+  if (is_byte) return false;
+  const auto is = [&](const char32_t* class_name) { return name == class_name; };
+  if (is(U"alpha")) return QChar::isLetter(c);
+  if (is(U"digit")) return c >= U'0' && c <= U'9';
+  if (is(U"alnum")) return QChar::isLetterOrNumber(c);
+  if (is(U"upper")) return QChar::isUpper(c);
+  if (is(U"lower")) return QChar::isLower(c);
+  if (is(U"space")) return QChar::isSpace(c);
+  if (is(U"punct")) return QChar::isPunct(c);
+  if (is(U"xdigit"))
+    return (c >= U'0' && c <= U'9') || (c >= U'a' && c <= U'f') || (c >= U'A' && c <= U'F');
+  return false;
+}
+
+// The bracket expression at pattern[start] ('['): whether it holds `c`, with `end` set past its
+// ']'; nothing when it has no ']', and the '[' then stands for itself, as in the shell.
+std::optional<bool> MatchBracket(const std::u32string& pattern, size_t start, char32_t c,
+                                 size_t* end) {
+  size_t p = start + 1;
+  const bool negated = p < pattern.size() && (pattern[p] == U'!' || pattern[p] == U'^');
+  if (negated) ++p;
+  bool found = false;
+  for (bool first = true; p < pattern.size(); first = false) {
+    char32_t low = pattern[p];
+    if (low == U']' && !first) {
+      *end = p + 1;
+      return found != negated;
+    }
+    if (low == U'[' && p + 1 < pattern.size() && pattern[p + 1] == U':') {
+      const size_t close = pattern.find(U":]", p + 2);
+      if (close != std::u32string::npos) {
+        found |= InClass(pattern.substr(p + 2, close - p - 2), c);
+        p = close + 2;
+        continue;
+      }
+    }
+    if (low == U'\\' && p + 1 < pattern.size()) low = pattern[++p];
+    ++p;
+    char32_t high = low;
+    if (p + 1 < pattern.size() && pattern[p] == U'-' && pattern[p + 1] != U']') {
+      high = pattern[p + 1];
+      p += 2;
+      if (high == U'\\' && p < pattern.size()) high = pattern[p++];
+    }
+    if (low <= c && c <= high) found = true;
+  }
+  return std::nullopt;
+}
+
+// The shell's patterns: '*' any run of characters, '?' any one, [...] one of a set, a backslash
+// takes the next character literally; '*' and '?' match '.', '/' and U+0000 too.
+bool GlobMatches(const std::u32string& pattern, const std::u32string& name) {
+  constexpr size_t kNone = std::u32string::npos;
+  size_t p = 0;
+  size_t n = 0;
+  size_t star = kNone;   // where the pattern resumes after the last '*'
+  size_t star_name = 0;  // how much of the name that '*' has taken so far
+  while (n < name.size()) {
+    if (p < pattern.size() && pattern[p] == U'*') {
+      star = ++p;
+      star_name = n;
+      continue;
+    }
+    if (p < pattern.size()) {
+      size_t next = p + 1;
+      bool same = false;
+      if (pattern[p] == U'?') {
+        same = true;
+      } else if (pattern[p] == U'[') {
+        const std::optional<bool> in_set = MatchBracket(pattern, p, name[n], &next);
+        same = in_set ? *in_set : name[n] == U'[';
+      } else if (pattern[p] == U'\\' && p + 1 < pattern.size()) {
+        same = name[n] == pattern[p + 1];
+        next = p + 2;
+      } else {
+        same = name[n] == pattern[p];
+      }
+      if (same) {
+        p = next;
+        ++n;
+        continue;
+      }
+    }
+    if (star == kNone) return false;
+    p = star;
+    n = ++star_name;
+  }
+  while (p < pattern.size() && pattern[p] == U'*') ++p;
+  return p == pattern.size();
+}
+
+std::vector<std::u32string> GlobTexts(const QStringList& patterns) {
+  std::vector<std::u32string> texts;
+  for (const QString& pattern : patterns) texts.push_back(GlobText(pattern));
+  return texts;
+}
+
+bool MatchesAny(const std::vector<std::u32string>& patterns, const QString& name) {
+  const std::u32string text = GlobText(name);
+  for (const std::u32string& pattern : patterns) {
+    if (GlobMatches(pattern, text)) return true;
   }
   return false;
 }
 
-// Whether a table is compared, given its name and, when found, its name on the other side.
-bool Selected(const WalkOptions& options, const QString& name, const QString& matched_name) {
-  const auto matches = [&](const QStringList& patterns) {
-    return MatchesAny(patterns, name) ||
-           (!matched_name.isNull() && MatchesAny(patterns, matched_name));
-  };
-  return (options.include.isEmpty() || matches(options.include)) && !matches(options.exclude);
-}
+// The include and exclude patterns of a walk, taken apart once.
+struct TableFilter {
+  explicit TableFilter(const WalkOptions& options)
+      : include(GlobTexts(options.include)), exclude(GlobTexts(options.exclude)) {}
+
+  bool IsEmpty() const { return include.empty() && exclude.empty(); }
+  // Whether a table is compared, given its name and, when found, its name on the other side.
+  bool Selects(const QString& name, const QString& matched_name) const {
+    const auto matches = [&](const std::vector<std::u32string>& patterns) {
+      return MatchesAny(patterns, name) ||
+             (!matched_name.isNull() && MatchesAny(patterns, matched_name));
+    };
+    return (include.empty() || matches(include)) && !matches(exclude);
+  }
+
+  std::vector<std::u32string> include;
+  std::vector<std::u32string> exclude;
+};
 
 class TableWalk {
  public:
@@ -64,7 +192,8 @@ class TableWalk {
         other_(other),
         other_source_(VisibleText(other_name)),
         view_(view),
-        options_(options) {}
+        options_(options),
+        filter_(options) {}
 
   void Run() {
     std::unique_ptr<dataaccess::Enumerator<DataTable>> tables;
@@ -85,10 +214,13 @@ class TableWalk {
     if (!Guarded([&] { table_name = table.Name(); })) return;
     DataTable* matched = nullptr;
     Guarded([&] { matched = &other_.Tables().Item(table_name); });
-    if (options_.include.size() + options_.exclude.size() > 0) {
+    if (!filter_.IsEmpty()) {
       QString matched_name;
       if (matched) Guarded([&] { matched_name = matched->Name(); });
-      if (!Selected(options_, table_name, matched_name)) return;
+      bool selected = false;
+      if (!Guarded([&] { selected = filter_.Selects(table_name, matched_name); }) || !selected) {
+        return;
+      }
     }
     Guarded([&] { view_.SetTableCaption(VisibleText(table_name)); });
     Guarded([&] { view_.RepaintTableCaption(); });
@@ -292,6 +424,7 @@ class TableWalk {
   const QString other_source_;
   ResultsView& view_;
   const WalkOptions& options_;
+  const TableFilter filter_;
 };
 
 }  // namespace
@@ -299,7 +432,41 @@ class TableWalk {
 void CompareTables(DataConnection& driving, const QString& driving_name, DataConnection& other,
                    const QString& other_name, ResultsView& view,
                    const WalkOptions& options) noexcept {
-  TableWalk(driving, driving_name, other, other_name, view, options).Run();
+  try {
+    TableWalk(driving, driving_name, other, other_name, view, options).Run();
+  } catch (const std::exception&) {
+    // Only taking the patterns apart can get here (out of memory): nothing was walked.
+  }
+}
+
+QStringList PatternsMatchingNoTable(const QStringList& patterns, DataConnection& first,
+                                    DataConnection& second) noexcept {
+  QStringList result;
+  if (patterns.isEmpty()) return result;
+  Guarded([&] {
+    std::vector<std::u32string> unmatched = GlobTexts(patterns);
+    QStringList unmatched_patterns = patterns;
+    for (DataConnection* side : {&first, &second}) {
+      std::unique_ptr<dataaccess::Enumerator<DataTable>> tables;
+      if (!Guarded([&] { tables = side->Tables().Enumerate(); })) return;
+      while (!unmatched.empty()) {
+        DataTable* table = nullptr;
+        if (!Guarded([&] { table = tables->Next(); })) return;
+        if (table == nullptr) break;
+        QString name;
+        if (!Guarded([&] { name = table->Name(); })) continue;
+        const std::u32string text = GlobText(name);
+        for (size_t i = unmatched.size(); i-- > 0;) {
+          if (GlobMatches(unmatched[i], text)) {
+            unmatched.erase(unmatched.begin() + static_cast<std::ptrdiff_t>(i));
+            unmatched_patterns.removeAt(static_cast<qsizetype>(i));
+          }
+        }
+      }
+    }
+    result = unmatched_patterns;
+  });
+  return result;
 }
 
 }  // namespace vantrel

@@ -59,10 +59,12 @@ class DifferenceObserver {
 // and properties are simply not compared: every other paragraph reads as it would without them.
 struct WalkOptions {
   // Patterns in the shell's form (*, ?, [...]; '*' also matches '.') on table names as the
-  // report shows them ("schema.table" outside the default schema), case-sensitive. A table is
-  // compared when it matches one of `include` (or `include` is empty) and none of `exclude`. A
-  // table found on the other side under another letter case counts as matching when either of
-  // its two names does.
+  // report shows them ("schema.table" outside the default schema), case-sensitive, matched on
+  // the whole name: a character U+0000 is matched like any other, and a byte that was not UTF-8
+  // (see dataaccess::NameFromBytes) by the same byte in a pattern built with NameFromBytes. A
+  // table is compared when it matches one of `include` (or `include` is empty) and none of
+  // `exclude`. A table found on the other side under another letter case counts as matching
+  // when either of its two names does.
   QStringList include;
   QStringList exclude;
   // ComparedProperty bits never reported as differing.
@@ -81,6 +83,13 @@ struct WalkOptions {
 void CompareTables(dataaccess::DataConnection& driving, const QString& driving_name,
                    dataaccess::DataConnection& other, const QString& other_name, ResultsView& view,
                    const WalkOptions& options = {}) noexcept;
+
+// The members of `patterns` (in the form of WalkOptions::include) that match no table name of
+// `first` or of `second`, in their order. Never throws: a table whose name cannot be read is
+// passed over, and when a catalog cannot be enumerated nothing is known to be unmatched and the
+// result is empty.
+QStringList PatternsMatchingNoTable(const QStringList& patterns, dataaccess::DataConnection& first,
+                                    dataaccess::DataConnection& second) noexcept;
 
 }  // namespace vantrel
 

@@ -70,6 +70,13 @@ WalkOptions WalkFrom(const WalkOptions& options, SideObserver* observer) {
 
 }  // namespace
 
+UnmatchedPatternsError::UnmatchedPatternsError(QStringList include, QStringList exclude)
+    : component::Error(component::kInvalidProcedureCall, QStringLiteral("Vantrel"),
+                       QStringLiteral("No table of either database matches '%1'")
+                           .arg((include + exclude).join(QStringLiteral("', '")))),
+      include_(std::move(include)),
+      exclude_(std::move(exclude)) {}
+
 void RunComparison(const SourceLookup& primary, const SourceLookup& secondary, ResultsView& view,
                    const std::function<void()>& before_close, const WalkOptions& options) {
   view.ClearText();
@@ -79,6 +86,13 @@ void RunComparison(const SourceLookup& primary, const SourceLookup& secondary, R
   PendingSide second_read = Begin(secondary, Side::kSecondary);
   const OpenSide first = Finish(first_read, Side::kPrimary);
   const OpenSide second = Finish(second_read, Side::kSecondary);
+  QStringList include =
+      PatternsMatchingNoTable(options.include, *first.connection, *second.connection);
+  QStringList exclude =
+      PatternsMatchingNoTable(options.exclude, *first.connection, *second.connection);
+  if (!include.isEmpty() || !exclude.isEmpty()) {
+    throw UnmatchedPatternsError(std::move(include), std::move(exclude));
+  }
   SideObserver from_primary(options.observer, true);
   SideObserver from_secondary(options.observer, false);
   CompareTables(*first.connection, first.display_name, *second.connection, second.display_name,

@@ -32,6 +32,20 @@ class SideError : public component::Error {
   Side side_;
 };
 
+// Thrown before any walk when patterns of the walk's options match no table name of either
+// database: a misspelt pattern would otherwise leave everything out and find no differences.
+class UnmatchedPatternsError : public component::Error {
+ public:
+  UnmatchedPatternsError(QStringList include, QStringList exclude);
+  // The patterns of WalkOptions::include and ::exclude that match nothing, in their order.
+  const QStringList& include() const { return include_; }
+  const QStringList& exclude() const { return exclude_; }
+
+ private:
+  QStringList include_;
+  QStringList exclude_;
+};
+
 // Where one side's data source comes from: called when the run reaches that side, so that a
 // side is looked up only after the other one was opened. May throw component::Error.
 using SourceLookup = std::function<DataSource()>;
@@ -47,9 +61,10 @@ using SourceLookup = std::function<DataSource()>;
 // never looked up or contacted when the primary could not be reached or refused the login. A
 // failure to read either catalog is that side's open failure (the primary's when both fail),
 // thrown before anything is walked; an open connection is then released without being walked
-// or closed. What `before_close` throws reaches the caller unchanged, with both connections
-// released unclosed. Whatever the walk appended stays in the view. `options` leave tables and
-// properties out of both walks.
+// or closed. So is UnmatchedPatternsError, once both catalogs are read, when a pattern of
+// `options` matches no table of either database. What `before_close` throws reaches the caller
+// unchanged, with both connections released unclosed. Whatever the walk appended stays in the view.
+// `options` leave tables and properties out of both walks.
 void RunComparison(const SourceLookup& primary, const SourceLookup& secondary, ResultsView& view,
                    const std::function<void()>& before_close = {}, const WalkOptions& options = {});
 

@@ -109,7 +109,8 @@ QWidget* ConnectionDialog::MakeServerPage() {
   user_->setObjectName(QStringLiteral("user"));
   password_ = PasswordBox(page);
   password_->setObjectName(QStringLiteral("password"));
-  password_->setPlaceholderText(tr("Optional: ~/.pgpass, ~/.my.cnf or the keyring"));
+  password_->setPlaceholderText(
+      tr("Optional: ~/.pgpass for PostgreSQL, ~/.my.cnf for MySQL, or the keyring"));
   keep_ = new QCheckBox(tr("&Keep the password in the desktop's keyring"), page);
   keep_->setObjectName(QStringLiteral("keep"));
   connect(database_, &QLineEdit::textChanged, this, &ConnectionDialog::UpdateOk);

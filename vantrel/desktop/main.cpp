@@ -3,12 +3,14 @@
 #include <QApplication>
 #include <memory>
 
+#include "platform/winapi/runtime_folder.h"
 #include "vantrel/core/program_identity.h"
 #include "vantrel/core/program_objects.h"
 #include "vantrel/desktop/main_window.h"
 #include "vantrel/desktop/qt_connection_prompter.h"
 
 int main(int argc, char** argv) {
+  winapi::PrepareRuntimeFolder();
   QApplication app(argc, argv);
   QApplication::setApplicationName(vantrel::ProgramTitle());
   QApplication::setApplicationVersion(vantrel::VersionText());

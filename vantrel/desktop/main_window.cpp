@@ -12,6 +12,7 @@
 #include <QStyle>
 #include <QTextCursor>
 #include <QToolBar>
+#include <array>
 
 #include "common/product_page.h"
 #include "platform/component/class_factory.h"
@@ -316,9 +317,36 @@ void MainWindow::ShowAbout() {
   about.exec();
 }
 
+// For the length of a run: the busy pointer, and no command that could start another run or
+// change the sources under it, since a password prompt or the summary box runs the event loop
+// while the run waits. Everything is put back however the run ends.
+class MainWindow::RunningGuard {
+ public:
+  explicit RunningGuard(MainWindow& window) : window_(window) {
+    window_.running_ = true;
+    for (QAction* command : Commands()) command->setEnabled(false);
+    window_.setCursor(Qt::WaitCursor);
+  }
+  ~RunningGuard() {
+    window_.unsetCursor();
+    for (QAction* command : Commands()) command->setEnabled(true);
+    window_.running_ = false;
+  }
+  RunningGuard(const RunningGuard&) = delete;
+  RunningGuard& operator=(const RunningGuard&) = delete;
+
+ private:
+  std::array<QAction*, 4> Commands() const {
+    return {window_.runAction_, window_.tbRun_, window_.dataSourcesAction_,
+            window_.tbEditDataSources_};
+  }
+  MainWindow& window_;
+};
+
 void MainWindow::CompareDatabases() {
+  if (running_) return;
   QCoreApplication::processEvents();
-  setCursor(Qt::WaitCursor);
+  const RunningGuard running(*this);
   const QString primary = cboPrimaryDatabase_->currentText();
   const QString secondary = cboSecondaryDatabase_->currentText();
   try {
@@ -331,7 +359,6 @@ void MainWindow::CompareDatabases() {
     LogRunFailure(component::kOutOfMemory, component::StandardDescription(component::kOutOfMemory));
   }
   view_->Flush();
-  unsetCursor();
 }
 
 void MainWindow::ShowSummary() {

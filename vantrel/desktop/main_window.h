@@ -31,7 +31,8 @@ class MainWindow : public QMainWindow {
   ~MainWindow() override;
 
   // A whole comparison run of the two selected data sources. Never throws: a failure is logged
-  // through the program's ErrorHandler, with no summary box.
+  // through the program's ErrorHandler, with no summary box. While it runs, the busy pointer
+  // shows and Run and the Data Source Manager are disabled; a call during a run does nothing.
   void CompareDatabases();
 
   // The menu and toolbar handlers, by item index. Errors they pass on are shown in a box.
@@ -45,6 +46,7 @@ class MainWindow : public QMainWindow {
 
  private:
   class ClientArea;
+  class RunningGuard;
 
   void createActions();
   void createMenus();
@@ -73,6 +75,7 @@ class MainWindow : public QMainWindow {
   QLabel* lblField_ = nullptr;
   QPlainTextEdit* txtResults_ = nullptr;
   std::unique_ptr<ResultsBoxView> view_;
+  bool running_ = false;  // a run is under way, waiting in a nested event loop or not
 };
 
 }  // namespace vantrel::desktop

@@ -1,9 +1,13 @@
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
+#include "platform/winapi/runtime_folder.h"
 #include "platform/winapi/short_path.h"
 #include "platform/winapi/system_folder.h"
 #include "platform/winapi/temp_folder.h"
@@ -51,6 +55,56 @@ TEST(FoldersTest, SystemDirectoryIsCreatedInTheUsersConfigurationFolder) {
   component::testing::WriteFileContents(blocker, "");
   environment.Set("XDG_CONFIG_HOME", QFile::encodeName(blocker).toStdString());
   EXPECT_EQ(GetSystemDirectory("kelvo"), "");
+}
+
+QStringList qt_warnings;
+
+// Without XDG_RUNTIME_DIR, Qt's own fallback folder is taken, and Qt then warns of nothing; a
+// folder there that is not this user's private one is left for Qt to complain about.
+TEST(FoldersTest, RuntimeFolderIsQtsFallbackWithoutItsWarning) {
+  QTemporaryDir temp;
+  ASSERT_TRUE(temp.isValid());
+  ScopedEnvironment environment;
+  environment.Set("TMPDIR", QFile::encodeName(temp.path()).toStdString());
+  const QString fallback = temp.path() + "/runtime-" + qEnvironmentVariable("USER", "root");
+  const auto previous = qInstallMessageHandler(
+      [](QtMsgType, const QMessageLogContext&, const QString& text) { qt_warnings.append(text); });
+  const struct {
+    const char* what;
+    const char* set;   // XDG_RUNTIME_DIR, or nullptr for unset
+    int existing;      // the mode of a folder already there, 0 for none, -1 for a link
+    QString prepared;  // what PrepareRuntimeFolder returns
+  } cases[] = {
+      {"set already", "/run/user/0", 0, ""},
+      {"first start", nullptr, 0, fallback},
+      {"next start", nullptr, 0700, fallback},
+      {"open to others", nullptr, 0755, ""},
+      {"a link", nullptr, -1, ""},
+  };
+  for (const auto& c : cases) {
+    QDir(fallback).removeRecursively();
+    QFile::remove(fallback);
+    if (c.existing > 0) {
+      ASSERT_TRUE(QDir().mkdir(fallback));
+      ASSERT_EQ(::chmod(QFile::encodeName(fallback).constData(), c.existing), 0);
+    } else if (c.existing < 0) {
+      ASSERT_TRUE(QDir().mkdir(temp.path() + "/elsewhere"));
+      ASSERT_TRUE(QFile::link(temp.path() + "/elsewhere", fallback));
+    }
+    if (c.set) environment.Set("XDG_RUNTIME_DIR", c.set);
+    if (!c.set) environment.Unset("XDG_RUNTIME_DIR");
+    qt_warnings.clear();
+    EXPECT_EQ(PrepareRuntimeFolder(), c.prepared) << c.what;
+    EXPECT_EQ(qEnvironmentVariable("XDG_RUNTIME_DIR"), c.set ? c.set : c.prepared) << c.what;
+    if (c.prepared.isEmpty()) continue;
+    struct stat facts {};
+    ASSERT_EQ(::stat(QFile::encodeName(fallback).constData(), &facts), 0);
+    EXPECT_EQ(facts.st_mode & 07777, 0700u) << c.what;
+    EXPECT_EQ(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation), fallback)
+        << c.what;
+    EXPECT_EQ(qt_warnings, QStringList()) << c.what;
+  }
+  qInstallMessageHandler(previous);
 }
 
 TEST(FoldersTest, ShortPathOfAnExistingPathIsItsAbsolutePath) {

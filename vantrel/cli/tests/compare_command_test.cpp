@@ -138,6 +138,49 @@ TEST(CompareCommandTest, QuietAndFiltersDecideTheExitStatus) {
   }
 }
 
+// A pattern matches whole names by what they hold: a NUL inside a name does not end it, and a
+// name's bytes that are not UTF-8 are matched by the same bytes on the command line (passed
+// here through printf, as a shell user would). A pattern that matches no table on either side
+// is a mistake to report, never a silent pass.
+TEST(CompareCommandTest, PatternsMatchWholeNamesAndOneThatMatchesNothingFails) {
+  dataaccess::testing::SqliteTestFolder folder;
+  const QString primary = folder.CreateDatabase(
+      "nul.db",
+      "CREATE TABLE Cust (a INT); PRAGMA writable_schema = 1;"
+      "UPDATE sqlite_schema SET name = 'Cust' || char(0) || 'omers' WHERE name = 'Cust';");
+  const QString secondary =
+      folder.CreateDatabase("bytes.db", "CREATE TABLE \"bad\xff\" (a INT); CREATE TABLE kept (a);");
+  const struct {
+    QStringList options;  // each through printf
+    int exit_code;
+    const char* err;
+  } cases[] = {
+      {{"--include", "Cust"},
+       2,
+       "vantrel-cli: --include 'Cust' did not match any table in either database\n"},
+      {{"--include", "Cust?omers"}, 1, ""},
+      {{"--include", "Cust*"}, 1, ""},
+      {{"--include", "bad\\377"}, 1, ""},
+      {{"--include", "bad\\376"}, 2, nullptr},
+      {{"--include", "bad?", "--exclude", "kept"}, 1, ""},
+      {{"--exclude", "Custmers", "--include", "kept", "--include", "Ord*"},
+       2,
+       "vantrel-cli: --include 'Ord*', --exclude 'Custmers' did not match any table in either "
+       "database\n"},
+      {{"--exclude", "[bCk]*"}, 0, ""},
+  };
+  for (const auto& c : cases) {
+    const Result result = RunCli(QStringList{primary, secondary} + c.options,
+                                 {"/bin/sh", "-c",
+                                  "for a; do set -- \"$@\" \"$(printf -- \"$a\")\"; shift; done;"
+                                  "exec \"$0\" compare -q \"$@\""});
+    EXPECT_EQ(result.exit_code, c.exit_code) << c.options.join(' ').toStdString();
+    const QByteArray& err = result.err;
+    if (c.err) EXPECT_EQ(err, c.err) << c.options.join(' ').toStdString();
+    if (!c.err) EXPECT_EQ(err.count('\n'), 1) << err.toStdString();
+  }
+}
+
 TEST(CompareCommandTest, DefaultNamesAreTheArgumentsAsTyped) {
   const Result result = RunCli({"compare", kSalesTest, kSales});
   EXPECT_EQ(result.exit_code, 1);

@@ -26,7 +26,8 @@ struct ShownBox {
   QString title;
   QString text;
   QMessageBox::Icon icon;
-  bool busy_pointer;  // the main window showed the busy pointer while the box was up
+  bool busy_pointer;      // the main window showed the busy pointer while the box was up
+  bool commands_enabled;  // any of its Run and Data Sources menu items and buttons was enabled
 };
 
 // Runs `action`; every message box that opens meanwhile is recorded and closed with OK, and

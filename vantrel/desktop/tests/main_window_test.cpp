@@ -139,7 +139,11 @@ TEST_F(MainWindowTest, RunReportsEveryDifferenceAndTheToolbarRunsTheSame) {
   EXPECT_EQ(boxes[0].text, "Database differences where found.");
   EXPECT_EQ(boxes[0].icon, QMessageBox::Information);
   EXPECT_TRUE(boxes[0].busy_pointer) << "the pointer stays busy until the box is closed";
+  EXPECT_FALSE(boxes[0].commands_enabled) << "no second run, or edit, under the box";
   EXPECT_EQ(window.cursor().shape(), Qt::ArrowCursor);
+  for (const QString caption : {"&Run", "Run", "&Data Sources", "Edit Data Sources"}) {
+    EXPECT_TRUE(MenuItem(window, caption)->isEnabled()) << caption.toStdString();
+  }
   EXPECT_EQ(Child<QPlainTextEdit>(window, "txtResults")->toPlainText(), kSalesReport);
 
   // The same source on both sides, from toolbar button 2: the first report is gone.

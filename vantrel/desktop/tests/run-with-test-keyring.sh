@@ -12,6 +12,9 @@ trap 'rm -rf "$home"' EXIT
 export HOME=$home XDG_DATA_HOME=$home/.local/share XDG_RUNTIME_DIR=$home/run VANTREL_TEST_KEYRING=1
 mkdir -p "$XDG_DATA_HOME" "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
-exec dbus-run-session -- sh -c \
+# Run, not exec: the EXIT trap above removes the temporary home once the session has ended.
+status=0
+dbus-run-session -- sh -c \
   'eval "$(printf vantrel-test | gnome-keyring-daemon --unlock --components=secrets --daemonize)"; exec "$@"' \
-  sh "$@"
+  sh "$@" || status=$?
+exit "$status"

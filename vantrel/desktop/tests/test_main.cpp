@@ -3,6 +3,7 @@
 // keyring lookups are pointed at folders of the run's own before anything reads them.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QDirIterator>
@@ -11,6 +12,7 @@
 #include <QTimer>
 
 #include "platform/winapi/application_log.h"
+#include "platform/winapi/runtime_folder.h"
 #include "vantrel/desktop/main_window.h"
 #include "vantrel/desktop/tests/desktop_test_support.h"
 
@@ -38,8 +40,15 @@ std::vector<ShownBox> RunThroughModals(const std::function<void()>& action,
     if (!modal) return;
     if (auto* box = qobject_cast<QMessageBox*>(modal)) {
       const auto* window = qobject_cast<MainWindow*>(box->parentWidget());
+      bool commands_enabled = false;
+      for (const QAction* action : window ? window->findChildren<QAction*>() : QList<QAction*>()) {
+        const QString text = action->text();
+        if (text.contains(QLatin1String("Run")) || text.contains(QLatin1String("Data Sources"))) {
+          commands_enabled |= action->isEnabled();
+        }
+      }
       shown.push_back({box->windowTitle(), box->text(), box->icon(),
-                       window && window->cursor().shape() == Qt::WaitCursor});
+                       window && window->cursor().shape() == Qt::WaitCursor, commands_enabled});
       box->done(QMessageBox::Ok);
     } else if (on_dialog) {
       on_dialog(modal);
@@ -80,6 +89,7 @@ int main(int argc, char** argv) {
   }
   // Log entries take the file road, where the tests can read them.
   winapi::SetSystemLogSocket(home.filePath(QStringLiteral("no-system-log")));
+  winapi::PrepareRuntimeFolder();  // quiet during the build's test discovery too
   QApplication application(argc, argv);
   return RUN_ALL_TESTS();
 }
