@@ -71,7 +71,9 @@ TEST(AboutTest, CreatedFromThePluginWithTheDesignLayout) {
   for (const auto& l : labels) {
     QLabel* label = control.Child<QLabel>(l.name);
     ASSERT_NE(label, nullptr);
-    if (!l.position.isNull()) EXPECT_EQ(label->pos(), l.position) << l.name;
+    if (!l.position.isNull()) {
+      EXPECT_EQ(label->pos(), l.position) << l.name;
+    }
     EXPECT_EQ(label->font().families().value(0), l.family) << l.name;
     EXPECT_DOUBLE_EQ(label->font().pointSizeF(), l.points) << l.name;
     EXPECT_FALSE(label->font().bold() || label->font().italic()) << l.name;

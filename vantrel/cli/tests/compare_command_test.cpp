@@ -176,8 +176,11 @@ TEST(CompareCommandTest, PatternsMatchWholeNamesAndOneThatMatchesNothingFails) {
                                   "exec \"$0\" compare -q \"$@\""});
     EXPECT_EQ(result.exit_code, c.exit_code) << c.options.join(' ').toStdString();
     const QByteArray& err = result.err;
-    if (c.err) EXPECT_EQ(err, c.err) << c.options.join(' ').toStdString();
-    if (!c.err) EXPECT_EQ(err.count('\n'), 1) << err.toStdString();
+    if (c.err) {
+      EXPECT_EQ(err, c.err) << c.options.join(' ').toStdString();
+    } else {
+      EXPECT_EQ(err.count('\n'), 1) << err.toStdString();
+    }
   }
 }
 
