@@ -58,7 +58,7 @@ in_root() { chroot "$root" env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root 
 
 say "apt install ./$name"
 cp "$deb" "$root/tmp/$name"
-in_root apt-get update -q >/dev/null
+in_root apt-get update -q >"$root/tmp/apt-update.log" 2>&1 || { cat "$root/tmp/apt-update.log"; exit 1; }
 in_root sh -c "cd /tmp && apt install -y ./$name" >"$root/tmp/apt.log" 2>&1 ||
   { cat "$root/tmp/apt.log"; exit 1; }
 grep -E '^[0-9]+ upgraded|^Setting up vantrel' "$root/tmp/apt.log"
