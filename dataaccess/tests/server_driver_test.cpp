@@ -570,6 +570,24 @@ TEST_F(MysqlDriverTest, MysqlReadsOnlyTheConnectedDatabaseAndItsOwnTypes) {
   EXPECT_EQ(c.Item("c_set").DataType(), kSet);
 }
 
+// The test server keeps its temporary tables in a folder of its own: in the machine's shared
+// temporary folder, another server's cleanup removed them under a running query.
+TEST_F(MysqlDriverTest, MysqlTestServerKeepsItsTemporaryFilesToItself) {
+  MYSQL* mysql = mysql_init(nullptr);
+  ASSERT_NE(mysql_real_connect(mysql, "127.0.0.1", "root", nullptr, nullptr,
+                               ServerFact("MARIADB_PORT").toUInt(), nullptr, 0),
+            nullptr)
+      << mysql_error(mysql);
+  ASSERT_EQ(mysql_query(mysql, "SELECT @@tmpdir"), 0) << mysql_error(mysql);
+  MYSQL_RES* result = mysql_store_result(mysql);
+  ASSERT_NE(result, nullptr);
+  const MYSQL_ROW row = mysql_fetch_row(result);
+  const QString folder = row && row[0] ? QString::fromUtf8(row[0]) : QString();
+  mysql_free_result(result);
+  mysql_close(mysql);
+  EXPECT_TRUE(folder.startsWith(ServerFact("SERVERS_DIR") + '/')) << folder.toStdString();
+}
+
 TEST_F(MysqlDriverTest, MysqlMarksAutoIncrementAndGeneratedColumns) {
   const auto connection = Open(QString(), Uri());
   const ColumnCollection& c = connection->Tables().Item("numbering").Columns();
