@@ -61,25 +61,14 @@ class CrossEngineTest : public ::testing::Test {
     for (size_t i = 0; i < rows.size(); ++i) {
       statements.append(QStringLiteral("CREATE TABLE %1 (c %2)").arg(TableOf(i), rows[i].*side));
     }
-    switch (engine) {
-      case Engine::kSqlite:
-        return sqlite_.CreateDatabase(name + ".db", statements.join(";\n").toUtf8().constData());
-      case Engine::kPostgres:
-        statements.prepend("CREATE TYPE mood AS ENUM ('new', 'paid', 'shipped')");
-        // What hand-written schemas use: a sequence of their own, and domains.
-        statements.prepend("CREATE SEQUENCE hand_made");
-        statements.prepend("CREATE DOMAIN year AS integer CHECK (VALUE BETWEEN 1901 AND 2155)");
-        statements.prepend("CREATE DOMAIN short_name AS varchar(20) NOT NULL");
-        RecreatePostgresDatabase(name);
-        RunPostgres(name, statements);
-        return PostgresUri(name);
-      case Engine::kMariadb:
-        statements.prepend("USE " + name);
-        RecreateMysqlDatabase(name);
-        RunMysql(statements);
-        return MysqlUri(name);
+    if (engine == Engine::kPostgres) {
+      statements.prepend("CREATE TYPE mood AS ENUM ('new', 'paid', 'shipped')");
+      // What hand-written schemas use: a sequence of their own, and domains.
+      statements.prepend("CREATE SEQUENCE hand_made");
+      statements.prepend("CREATE DOMAIN year AS integer CHECK (VALUE BETWEEN 1901 AND 2155)");
+      statements.prepend("CREATE DOMAIN short_name AS varchar(20) NOT NULL");
     }
-    return {};
+    return BuildFrom(engine, name, statements);
   }
 
   // Builds both sides and their copies, and checks the report row by row.
