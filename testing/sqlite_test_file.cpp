@@ -14,7 +14,7 @@ namespace dataaccess::testing {
 SqliteTestFolder::SqliteTestFolder() { EXPECT_TRUE(dir_.isValid()); }
 
 QString SqliteTestFolder::CreateDatabase(const QString& file_name, const char* sql) {
-  const QString path = PathOf(file_name);
+  QString path = PathOf(file_name);
   sqlite3* db = nullptr;
   EXPECT_EQ(sqlite3_open(QFile::encodeName(path).constData(), &db), SQLITE_OK);
   char* message = nullptr;

@@ -11,9 +11,10 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include "dataaccess/data_objects.h"  // NameFromBytes, public for command-line patterns
+
 namespace dataaccess {
 
-QString NameFromBytes(QByteArrayView bytes);
 QByteArray NameToBytes(const QString& name);
 
 }  // namespace dataaccess

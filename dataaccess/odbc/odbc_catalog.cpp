@@ -274,7 +274,7 @@ void ReadColumns(const OdbcSession& session, const QString& target, TypeDialect 
         IsSequenceDefault(column_default)) {
       column.type = AutoNumbered(column.type);
     }
-    rows.AddColumn(*table, ordinal, std::move(column));
+    rows.AddColumn(*table, ordinal, column);
   }
 }
 

@@ -531,7 +531,7 @@ class SnapshotHandler final : public nlohmann::json_sax<Json> {
           QStringLiteral("table %1 (\"%2\") is listed twice").arg(table_count_).arg(table_name_));
     }
     CatalogColumns& columns = tables_.AddTable(table_name_, table_is_view_).MutableColumns();
-    for (ColumnDefinition& column : columns_) columns.Add(std::move(column));
+    for (const ColumnDefinition& column : columns_) columns.Add(column);
     columns_.clear();
     level_ = Level::kTables;
     return true;
@@ -725,14 +725,15 @@ bool LooksLikeJson(const QString& path) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) return false;
   // Blanks are read through in pieces, however many come first.
-  QByteArray piece = file.read(64 * 1024);
+  constexpr qint64 kPieceSize = qint64{64} * 1024;
+  QByteArray piece = file.read(kPieceSize);
   if (piece.startsWith("\xEF\xBB\xBF")) piece.remove(0, 3);
   while (!piece.isEmpty()) {
     for (const char c : piece) {
       if (c == '{' || c == '[') return true;
       if (c != ' ' && c != '\t' && c != '\n' && c != '\r') return false;
     }
-    piece = file.read(64 * 1024);
+    piece = file.read(kPieceSize);
   }
   return false;
 }

@@ -294,7 +294,7 @@ class TableFiller {
       if (json_columns_.contains(column.name, Qt::CaseInsensitive)) {
         column.type = AsJson(column.type);
       }
-      table_.MutableColumns().Add(std::move(column));
+      table_.MutableColumns().Add(column);
     }
   }
 
@@ -443,7 +443,7 @@ std::unique_ptr<CatalogConnection> ReadWithRetries(const QString& path) {
       if (FileStamp(path) == before) throw;
     }
     if (attempt == kReadAttempts) break;
-    QThread::msleep(static_cast<unsigned long>(10 * attempt));
+    QThread::msleep(10UL * static_cast<unsigned long>(attempt));
   }
   throw component::Error(
       kDatabaseLocked, ErrorSource(),

@@ -23,7 +23,7 @@ QString UserName() {
 QString PrepareRuntimeFolder() noexcept {
   try {
     if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) return QString();
-    const QString folder = QDir::tempPath() + QStringLiteral("/runtime-") + UserName();
+    QString folder = QDir::tempPath() + QStringLiteral("/runtime-") + UserName();
     const QByteArray name = QFile::encodeName(folder);
     if (::mkdir(name.constData(), 0700) != 0 && errno != EEXIST) return QString();
     struct stat facts {};
