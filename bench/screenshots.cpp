@@ -1,6 +1,7 @@
 // Takes screenshots of the program's windows as a user sees them, on the current display:
-// the main window before and after a run, the run's summary box, the Data Source Manager, the
-// connection prompt (file and server pages) and the About window.
+// the main window before and after a run, the run's summary box, the Data Source Manager and
+// the error box of a name it cannot store, the connection prompt (file and server pages) and
+// the About window.
 //
 //   screenshots OUTPUT_FOLDER PRIMARY_FILE SECONDARY_FILE
 //
@@ -8,6 +9,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -15,6 +17,7 @@
 #include <cstdio>
 #include <functional>
 
+#include "platform/winapi/runtime_folder.h"
 #include "vantrel/core/data_source_store.h"
 #include "vantrel/desktop/about_dialog.h"
 #include "vantrel/desktop/connection_dialog.h"
@@ -54,6 +57,7 @@ int main(int argc, char** argv) {
   }
   QTemporaryDir config;
   qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+  winapi::PrepareRuntimeFolder();
   QApplication app(argc, argv);
   output = QString::fromLocal8Bit(argv[1]);
   QDir().mkpath(output);
@@ -69,6 +73,18 @@ int main(int argc, char** argv) {
   Shoot("3-main-after-run");
   ShootModal("4-data-source-manager", [] {
     vantrel::desktop::DataSourceDialog dialog;
+    dialog.exec();
+  });
+  // A name the list cannot keep: the program's error box says why, and nothing is added.
+  ShootModal("4b-data-source-refused-name", [] {
+    vantrel::desktop::DataSourceDialog dialog;
+    QTimer::singleShot(100, [&dialog] {
+      dialog.findChild<QLineEdit*>("txtDisplayName")->setText("Sales, Archive");
+      dialog.findChild<QLineEdit*>("txtConnectionString")->setText("archive.db");
+      dialog.findChild<QPushButton*>("cmdAddDataSource")->click();
+    });
+    QTimer::singleShot(700, [] { Shoot("4c-data-source-after-refusal"); });
+    QTimer::singleShot(900, [&dialog] { dialog.close(); });
     dialog.exec();
   });
   ShootModal("5-prompt-file", [] {

@@ -109,8 +109,6 @@ QWidget* ConnectionDialog::MakeServerPage() {
   user_->setObjectName(QStringLiteral("user"));
   password_ = PasswordBox(page);
   password_->setObjectName(QStringLiteral("password"));
-  password_->setPlaceholderText(
-      tr("Optional: ~/.pgpass for PostgreSQL, ~/.my.cnf for MySQL, or the keyring"));
   keep_ = new QCheckBox(tr("&Keep the password in the desktop's keyring"), page);
   keep_->setObjectName(QStringLiteral("keep"));
   connect(database_, &QLineEdit::textChanged, this, &ConnectionDialog::UpdateOk);
@@ -157,6 +155,9 @@ void ConnectionDialog::EngineChanged(int engine) {
   adjustSize();
   if (engine == kPostgres || engine == kMysql) {
     port_->setValue(engine == kPostgres ? kPostgresPort : kMysqlPort);
+    // Each client library reads its own password file.
+    password_->setPlaceholderText(engine == kPostgres ? tr("Optional: ~/.pgpass, or the keyring")
+                                                      : tr("Optional: ~/.my.cnf, or the keyring"));
   }
   UpdateOk();
 }

@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <tuple>
 
 #include "corbenna/error_handler.h"
 #include "dataaccess/connect_string_builder.h"
@@ -135,6 +136,20 @@ TEST_F(DesktopTest, TheConnectionPromptWritesWhatIsTypedAsValuesThatAddNothing) 
                                                {"user", user},
                                                {"dbname", "sales/x?sslmode=disable"}};
   EXPECT_EQ(dataaccess::testing::ReadLibpqParameters(url), expected) << url.toStdString();
+}
+
+// Each server page names the password file its own client library reads, and no other.
+TEST_F(DesktopTest, ThePasswordHintNamesTheEnginesOwnFile) {
+  ConnectionDialog dialog({});
+  auto* engine = dialog.findChild<QComboBox*>("engine");
+  for (const auto& [page, own, other] :
+       {std::tuple(ConnectionDialog::kPostgres, ".pgpass", ".my.cnf"),
+        std::tuple(ConnectionDialog::kMysql, ".my.cnf", ".pgpass")}) {
+    engine->setCurrentIndex(page);
+    const QString hint = dialog.findChild<QLineEdit*>("password")->placeholderText();
+    EXPECT_TRUE(hint.contains(own)) << hint.toStdString();
+    EXPECT_FALSE(hint.contains(other)) << hint.toStdString();
+  }
 }
 
 TEST_F(DesktopTest, AboutShowsTheProgramsNameAndVersionEachTimeItOpens) {
