@@ -18,6 +18,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "dataaccess/table_objects.h"
+
 namespace dataaccess {
 
 // Walks a collection once, in the library's order. Next() returns nullptr after the last item
@@ -63,6 +65,9 @@ class DataTable {
   // True for a view (or a materialized view): its columns' types are what the engine inferred
   // from the view's query, not what a schema's author declared.
   virtual bool IsView() const { return false; }
+  // The table's keys, indexes, foreign keys and checks; null when it has none or the source
+  // could not read them (DataConnection::ObjectKinds says which it could).
+  virtual const TableObjects* Objects() const { return nullptr; }
 };
 
 class TableCollection {
@@ -85,6 +90,8 @@ class DataConnection {
   // driver gives its database system, in lower case); empty when unknown (a snapshot of a format
   // that did not record it).
   virtual QString Engine() const { return QString(); }
+  // The ObjectKind bits of what this source could read of its tables besides their columns.
+  virtual int ObjectKinds() const { return 0; }
   // Throws kConnectionClosed after Close().
   virtual TableCollection& Tables() const = 0;
   // Ends the session. Closing twice is not an error.

@@ -185,6 +185,11 @@ DataColumn& CatalogColumns::Item(const QString& name) const {
   ThrowNotFound(QStringLiteral("column"), name);
 }
 
+TableObjects& CatalogTable::MutableObjects() {
+  if (!objects_) objects_ = std::make_unique<TableObjects>();
+  return *objects_;
+}
+
 CatalogTables::CatalogTables() : store_(std::make_unique<CatalogStore>()) {}
 CatalogTables::~CatalogTables() = default;
 
@@ -198,6 +203,11 @@ void CatalogTables::Reserve(size_t count, size_t columns) {
   tables_.reserve(count);
   store_->ReserveColumns(columns);
   index_.Reserve(count);
+}
+
+CatalogTable* CatalogTables::FindExact(const QString& name) {
+  const int32_t position = index_.FindExact(name);
+  return position < 0 ? nullptr : &tables_[static_cast<size_t>(position)];
 }
 
 const StoredType* CatalogTables::InternType(const StoredType& type) { return store_->Intern(type); }

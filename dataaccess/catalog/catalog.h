@@ -99,11 +99,16 @@ class CatalogTable final : public DataTable {
   QString Name() const override { return name_.toString(); }
   ColumnCollection& Columns() const override { return columns_; }
   bool IsView() const override { return view_; }
+  const TableObjects* Objects() const override { return objects_.get(); }
   CatalogColumns& MutableColumns() { return columns_; }
+  // The table's objects, made on first use: most tables of a catalog read without objects have
+  // none, and a pointer costs them 8 bytes where the lists would cost 80.
+  TableObjects& MutableObjects();
 
  private:
   QStringView name_;  // in the store's name buffer
   mutable CatalogColumns columns_;
+  std::unique_ptr<TableObjects> objects_;
   bool view_;
 };
 
@@ -123,6 +128,9 @@ class CatalogTables final : public TableCollection {
   const StoredType* InternType(const StoredType& type);
   // True when a table of exactly this name was added.
   bool Contains(const QString& name) const { return index_.FindExact(name) >= 0; }
+  // The table of exactly this name, for a reader that adds a table's objects after its columns;
+  // null when there is none.
+  CatalogTable* FindExact(const QString& name);
   std::unique_ptr<Enumerator<DataTable>> Enumerate() const override;
   DataTable& Item(const QString& name) const override;
 
@@ -141,6 +149,7 @@ class CatalogConnection final : public DataConnection {
   QString ConnectString() const override { return connect_string_; }
   QString DatabaseName() const override { return database_name_; }
   QString Engine() const override { return engine_; }
+  int ObjectKinds() const override { return object_kinds_; }
   TableCollection& Tables() const override;
   void Close() override { closed_ = true; }
 
@@ -148,12 +157,14 @@ class CatalogConnection final : public DataConnection {
   // For a driver that learns the name only while reading the catalog.
   void SetDatabaseName(QString name) { database_name_ = std::move(name); }
   void SetEngine(QString engine) { engine_ = std::move(engine); }
+  void SetObjectKinds(int kinds) { object_kinds_ = kinds; }
 
  private:
   QString connect_string_;
   QString database_name_;
   QString engine_;
   mutable CatalogTables tables_;
+  int object_kinds_ = 0;
   bool closed_ = false;
 };
 
