@@ -49,15 +49,34 @@ constexpr char kCompareFooter[] =
     "  When a PostgreSQL or MySQL server wants a password that nothing supplied and standard\n"
     "  input is a terminal, it is asked for there (three tries); otherwise opening fails.\n"
     "\n"
+    "What is compared (--objects LIST, names separated by commas):\n"
+    "  fields        the fields of every table found on both sides (the default)\n"
+    "  keys          primary keys\n"
+    "  indexes       indexes and unique constraints\n"
+    "  foreign-keys  foreign keys\n"
+    "  checks        check constraints\n"
+    "  all           all of these\n"
+    "  Tables that exist on one side only are always reported. Keys, indexes and foreign keys\n"
+    "  are matched by what they are (their columns, or expressions, in order; the referenced\n"
+    "  table and columns), never by name: a paragraph shows the name to help find the object,\n"
+    "  and --compare-names also reports objects that differ in name only. Spellings that mean\n"
+    "  the same are not differences: RESTRICT and NO ACTION (not deferrable), a UNIQUE\n"
+    "  constraint and a unique index, the index an engine makes for a key, quoting, case,\n"
+    "  parentheses and casts of literals in a check. When a database cannot tell a kind that\n"
+    "  was asked for (an ODBC source has no check constraints, an old snapshot no indexes),\n"
+    "  the report ends with a paragraph saying so; it does not change the exit status.\n"
+    "\n"
     "Leaving things out (each option may be given more than once):\n"
     "  --include GLOB    compare only the tables whose name matches a GLOB; the report keeps\n"
     "                    its order and wording, without the paragraphs of the other tables\n"
     "  --exclude GLOB    compare every table but those whose name matches a GLOB\n"
     "  --ignore PROPERTY never report PROPERTY as differing: allow-zero-length, attributes,\n"
-    "                    ordinal-position, required, size or data-type. A field that differs\n"
-    "                    only in ignored properties gets no paragraph; in the others the\n"
-    "                    ignored names are left out of the [list]. 'ordinal-position' compares\n"
-    "                    tables whose columns were added in another order.\n"
+    "                    ordinal-position, required, size or data-type of a field; columns of\n"
+    "                    a primary key; unique, sort-order or where of an index; on-delete,\n"
+    "                    on-update, deferrable or match of a foreign key. Something that\n"
+    "                    differs only in ignored properties gets no paragraph; in the others\n"
+    "                    the ignored names are left out of the [list]. 'ordinal-position'\n"
+    "                    compares tables whose columns were added in another order.\n"
     "  Table names are matched as the report shows them (schema.table outside the default\n"
     "  schema), letter case counting; '*' also matches '.'. A table found on the other side\n"
     "  under another letter case matches when either of its names does. A GLOB that matches\n"
@@ -69,9 +88,12 @@ constexpr char kCompareFooter[] =
     "\n"
     "--format json prints one JSON document instead of the report: \"differences\" holds one\n"
     "object per paragraph, in the report's order, with its \"kind\" (table-missing,\n"
-    "field-missing, field-properties, field-count), the \"side\" whose walk found it, the\n"
-    "\"table\", \"other_table\" and \"field\" names and, for differing properties, each\n"
-    "property's \"primary\" and \"secondary\" value; \"summary\" counts them by kind.\n"
+    "field-missing, field-properties, field-count, object-missing, object-properties), the\n"
+    "\"side\" whose walk found it, the \"table\", \"other_table\" and \"field\" names, for an\n"
+    "object its \"object_kind\" (primary-key, index, foreign-key, check), \"name\" and\n"
+    "\"definition\" on each side, and, for differing properties, each property's \"primary\"\n"
+    "and \"secondary\" value; \"summary\" counts them by kind; \"not_compared\" lists what a\n"
+    "side could not tell.\n"
     "\n"
     "Exit status:\n"
     "  0  no differences (the report is empty)\n"
@@ -92,7 +114,19 @@ struct CompareOptions {
   std::vector<std::string> include;
   std::vector<std::string> exclude;
   std::vector<std::string> ignore;
+  std::vector<std::string> objects;
+  bool compare_names = false;
 };
+
+// What --objects takes, as ComparedKind bits.
+const std::map<std::string, int>& ObjectChoices() {
+  static const std::map<std::string, int> names = {
+      {"fields", kCompareFields},   {"keys", kCompareKeys},
+      {"indexes", kCompareIndexes}, {"foreign-keys", kCompareForeignKeys},
+      {"checks", kCompareChecks},   {"all", kCompareAll},
+  };
+  return names;
+}
 
 // The report's properties by the names --ignore takes.
 const std::map<std::string, int>& IgnorableProperties() {
@@ -103,6 +137,14 @@ const std::map<std::string, int>& IgnorableProperties() {
       {"required", kRequiredProperty},
       {"size", kSizeProperty},
       {"data-type", kDataTypeProperty},
+      {"columns", kColumnsProperty},
+      {"unique", kUniqueProperty},
+      {"sort-order", kSortOrderProperty},
+      {"where", kWhereProperty},
+      {"on-delete", kOnDeleteProperty},
+      {"on-update", kOnUpdateProperty},
+      {"deferrable", kDeferrableProperty},
+      {"match", kMatchProperty},
   };
   return names;
 }
@@ -119,6 +161,11 @@ WalkOptions WalkOptionsOf(const CompareOptions& options) {
   for (const std::string& name : options.ignore) {
     walk.ignored_properties |= IgnorableProperties().at(name);
   }
+  if (!options.objects.empty()) {
+    walk.compared = 0;
+    for (const std::string& name : options.objects) walk.compared |= ObjectChoices().at(name);
+  }
+  walk.compare_names = options.compare_names;
   return walk;
 }
 
@@ -147,10 +194,11 @@ int RunCompare(const CompareOptions& options) {
     *shown = source.display_name;
     return source;
   };
+  ComparisonOutcome outcome;
   try {
-    RunComparison([&] { return lookup(options.primary, options.name1, &primary_name); },
-                  [&] { return lookup(options.secondary, options.name2, &secondary_name); }, *view,
-                  {}, walk);
+    outcome = RunComparison(
+        [&] { return lookup(options.primary, options.name1, &primary_name); },
+        [&] { return lookup(options.secondary, options.name2, &secondary_name); }, *view, {}, walk);
   } catch (const SideError& error) {
     view.reset();  // erases the progress line before the message
     const bool is_primary = error.side() == Side::kPrimary;
@@ -176,19 +224,13 @@ int RunCompare(const CompareOptions& options) {
   view.reset();
   if (options.quiet) {
   } else if (walk.observer) {
-    const QByteArray document = json.Document(primary_name, secondary_name);
+    const QByteArray document = json.Document(primary_name, secondary_name, outcome);
     std::fwrite(document.constData(), 1, static_cast<size_t>(document.size()), stdout);
     std::fflush(stdout);
   } else {
     PrintReport(report, options.crlf);
   }
-  try {
-    return ReportIsBlank(report) ? kNoDifferences : kDifferencesFound;
-  } catch (const component::Error& error) {
-    std::fprintf(stderr, "vantrel-cli: %s (error %d)\n", error.description().toUtf8().constData(),
-                 error.number());
-    return kFailed;
-  }
+  return outcome.differences == 0 ? kNoDifferences : kDifferencesFound;
 }
 
 }  // namespace
@@ -218,6 +260,16 @@ int RunCommandLine(int argc, char** argv) {
   compare->add_option("--ignore", options.ignore, "Never report PROPERTY as differing")
       ->type_name("PROPERTY")
       ->check(CLI::IsMember(property_names));
+  std::vector<std::string> object_names;
+  for (const auto& [name, bit] : ObjectChoices()) object_names.push_back(name);
+  compare
+      ->add_option("--objects", options.objects,
+                   "What to compare of the tables found on both sides (default: fields)")
+      ->type_name("LIST")
+      ->delimiter(',')
+      ->check(CLI::IsMember(object_names));
+  compare->add_flag("--compare-names", options.compare_names,
+                    "Also report keys, indexes, foreign keys and checks that differ only in name");
   compare
       ->add_option("--format", options.format,
                    "text (the report as the window shows it) or json (one document, see "

@@ -16,6 +16,10 @@ QString KindName(Difference::Kind kind) {
       return QStringLiteral("field-properties");
     case Difference::Kind::kFieldCount:
       return QStringLiteral("field-count");
+    case Difference::Kind::kObjectMissing:
+      return QStringLiteral("object-missing");
+    case Difference::Kind::kObjectProperties:
+      return QStringLiteral("object-properties");
   }
   return QString();
 }
@@ -42,7 +46,20 @@ void JsonReport::Found(const Difference& difference) {
     object.insert(QStringLiteral("other_table"), difference.other_table);
   }
   if (!difference.field.isNull()) object.insert(QStringLiteral("field"), difference.field);
-  if (difference.kind == Difference::Kind::kFieldProperties) {
+  const bool is_object = difference.kind == Difference::Kind::kObjectMissing ||
+                         difference.kind == Difference::Kind::kObjectProperties;
+  if (is_object) {
+    object.insert(QStringLiteral("object_kind"), difference.object_kind);
+    if (!difference.object_name.isEmpty()) {
+      object.insert(QStringLiteral("name"), difference.object_name);
+    }
+    QJsonObject definition;
+    PutBySide(definition, difference, difference.object,
+              difference.other_object.isNull() ? QVariant() : QVariant(difference.other_object));
+    object.insert(QStringLiteral("definition"), definition);
+  }
+  if (difference.kind == Difference::Kind::kFieldProperties ||
+      difference.kind == Difference::Kind::kObjectProperties) {
     QJsonArray properties;
     for (const Difference::Property& property : difference.properties) {
       QJsonObject entry{{QStringLiteral("name"), property.name}};
@@ -58,7 +75,8 @@ void JsonReport::Found(const Difference& difference) {
   ++counts_[kind];
 }
 
-QByteArray JsonReport::Document(const QString& primary_name, const QString& secondary_name) const {
+QByteArray JsonReport::Document(const QString& primary_name, const QString& secondary_name,
+                                const ComparisonOutcome& outcome) const {
   QJsonObject summary{{QStringLiteral("differences"), differences_.size()}};
   for (Difference::Kind kind :
        {Difference::Kind::kTableMissing, Difference::Kind::kFieldMissing,
@@ -66,7 +84,13 @@ QByteArray JsonReport::Document(const QString& primary_name, const QString& seco
     const auto count = counts_.find(KindName(kind));
     summary.insert(KindName(kind), count == counts_.end() ? 0 : count->second);
   }
-  const QJsonObject document{
+  // Kinds a default run never finds stay out of its summary, which keeps its earlier form.
+  for (Difference::Kind kind :
+       {Difference::Kind::kObjectMissing, Difference::Kind::kObjectProperties}) {
+    const auto count = counts_.find(KindName(kind));
+    if (count != counts_.end()) summary.insert(KindName(kind), count->second);
+  }
+  QJsonObject document{
       {QStringLiteral("format"), QStringLiteral("vantrel-comparison")},
       {QStringLiteral("version"), 1},
       {QStringLiteral("primary"), primary_name},
@@ -74,6 +98,16 @@ QByteArray JsonReport::Document(const QString& primary_name, const QString& seco
       {QStringLiteral("differences"), differences_},
       {QStringLiteral("summary"), summary},
   };
+  if (!outcome.not_compared.empty()) {
+    QJsonArray gaps;
+    for (const NotCompared& gap : outcome.not_compared) {
+      gaps.append(QJsonObject{
+          {QStringLiteral("side"),
+           gap.side == Side::kPrimary ? QStringLiteral("primary") : QStringLiteral("secondary")},
+          {QStringLiteral("what"), gap.what}});
+    }
+    document.insert(QStringLiteral("not_compared"), gaps);
+  }
   return QJsonDocument(document).toJson(QJsonDocument::Indented);
 }
 

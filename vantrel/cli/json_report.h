@@ -14,6 +14,16 @@
 //    "summary": {"differences": 4, "table-missing": 1, "field-missing": 1,
 //                "field-properties": 1, "field-count": 1}}
 //
+// With --objects, a key, index, foreign key or check adds
+//      {"kind": "object-properties", "side": "primary", "table": "Orders",
+//       "other_table": "Orders", "object_kind": "foreign-key", "name": "fk_customer",
+//       "definition": {"primary": "(CustomerId) REFERENCES Customers (Id)",
+//                      "secondary": "(CustomerId) REFERENCES Customers (Id)"},
+//       "properties": [{"name": "On Delete", "primary": "CASCADE", "secondary": "NO ACTION"}]}
+// ("object-missing" has a null definition on the side that lacks it), the summary counts them,
+// and "not_compared": [{"side": "secondary", "what": "check constraints"}] lists what a side
+// could not tell.
+//
 // Keys are written in alphabetical order. One object per paragraph of the text report, in its
 // order. "side" is the database the walk
 // that found it started from: where a missing table or field exists. A value that could not be
@@ -27,6 +37,7 @@
 #include <map>
 
 #include "vantrel/core/compare_tables.h"
+#include "vantrel/core/comparison_run.h"
 
 namespace vantrel::cli {
 
@@ -34,7 +45,8 @@ class JsonReport final : public DifferenceObserver {
  public:
   void Found(const Difference& difference) override;
   // The whole document, indented, with a final line break.
-  QByteArray Document(const QString& primary_name, const QString& secondary_name) const;
+  QByteArray Document(const QString& primary_name, const QString& secondary_name,
+                      const ComparisonOutcome& outcome = {}) const;
 
  private:
   QJsonArray differences_;

@@ -1,6 +1,7 @@
 #include "vantrel/core/compare_tables.h"
 
 #include "dataaccess/comparison_rules.h"
+#include "vantrel/core/comparable_objects.h"
 #include "vantrel/core/table_glob.h"
 #include "vantrel/core/visible_text.h"
 
@@ -84,7 +85,7 @@ class TableWalk {
         options_(options),
         filter_(options) {}
 
-  void Run() {
+  int Run() {
     std::unique_ptr<dataaccess::Enumerator<DataTable>> tables;
     if (Guarded([&] { tables = driving_.Tables().Enumerate(); })) {
       for (;;) {
@@ -95,6 +96,7 @@ class TableWalk {
     }
     Guarded([&] { view_.SetTableCaption(QString()); });
     Guarded([&] { view_.SetFieldCaption(QString()); });
+    return paragraphs_;
   }
 
  private:
@@ -116,7 +118,7 @@ class TableWalk {
 
     if (matched == nullptr) {
       AppendMissingTable(table_name);
-      Tell({Difference::Kind::kTableMissing, table_name, {}, {}, {}, {}, {}});
+      Tell(Paragraph(Difference::Kind::kTableMissing, table_name));
       return;
     }
     // Types are compared unless a rule says otherwise; a failed read keeps them compared.
@@ -124,8 +126,15 @@ class TableWalk {
     Guarded([&] {
       compare_types = dataaccess::ComparesColumnTypes(driving_, table, other_, *matched);
     });
-    WalkFields(table, table_name, *matched, compare_types);
+    if (options_.compared & kCompareFields) {
+      WalkFields(table, table_name, *matched, compare_types);
+      CompareFieldCount(table, table_name, *matched);
+    }
+    if (options_.compared & kCompareObjects) WalkObjects(table, table_name, *matched);
+  }
 
+  void CompareFieldCount(DataTable& table, const QString& table_name, DataTable& matched_table) {
+    DataTable* matched = &matched_table;
     // A table found only under another letter case is compared field by field, but its field
     // count is not; an unreadable matched name cannot prove the exact match.
     bool exact_match = false;
@@ -134,13 +143,11 @@ class TableWalk {
                                [&] { return table.Columns().Count(); })) {
       AppendFieldCount(table_name, *matched);
       if (options_.observer) {
-        Tell({Difference::Kind::kFieldCount,
-              table_name,
-              MatchedName(*matched),
-              {},
-              {},
-              Read([&] { return table.Columns().Count(); }),
-              Read([&] { return matched->Columns().Count(); })});
+        Difference difference =
+            Paragraph(Difference::Kind::kFieldCount, table_name, MatchedName(*matched));
+        difference.driving_count = Read([&] { return table.Columns().Count(); });
+        difference.other_count = Read([&] { return matched->Columns().Count(); });
+        Tell(difference);
       }
     }
   }
@@ -167,13 +174,8 @@ class TableWalk {
     Guarded([&] { match = &matched.Columns().Item(field_name); });
     if (match == nullptr) {
       AppendMissingField(field_name, table_name, matched);
-      Tell({Difference::Kind::kFieldMissing,
-            table_name,
-            MatchedName(matched),
-            field_name,
-            {},
-            {},
-            {}});
+      Tell(Paragraph(Difference::Kind::kFieldMissing, table_name, MatchedName(matched),
+                     field_name));
       return;
     }
     QString list;
@@ -228,13 +230,123 @@ class TableWalk {
     list.chop(1);  // the comma after the last label
     if (list.isEmpty()) return;
     AppendDifferingField(field_name, table_name, matched, list);
-    Tell({Difference::Kind::kFieldProperties,
-          table_name,
-          MatchedName(matched),
-          field_name,
-          std::move(properties),
-          {},
-          {}});
+    Difference difference = Paragraph(Difference::Kind::kFieldProperties, table_name,
+                                      MatchedName(matched), field_name);
+    difference.properties = std::move(properties);
+    Tell(difference);
+  }
+
+  // Each object of the table looked up on the other side by what it is; one paragraph for each
+  // missing there, and one for each found with other properties.
+  void WalkObjects(DataTable& table, const QString& table_name, DataTable& matched) {
+    std::vector<ComparableObject> objects;
+    std::vector<ComparableObject> others;
+    if (!Guarded([&] {
+          objects = ComparableObjects({driving_, table, other_, matched}, options_.compared,
+                                      options_.compare_names);
+          others = ComparableObjects({other_, matched, driving_, table}, options_.compared,
+                                     options_.compare_names);
+        })) {
+      return;
+    }
+    std::vector<bool> taken(others.size(), false);
+    for (const ComparableObject& object : objects) {
+      // The same object is the one of equal identity; of several, one that differs in nothing.
+      const ComparableObject* match = nullptr;
+      QString list;
+      std::vector<Difference::Property> properties;
+      for (size_t i = 0; i < others.size(); ++i) {
+        const ComparableObject& other = others[i];
+        if (taken[i] || other.compared_kind != object.compared_kind ||
+            other.identity != object.identity) {
+          continue;
+        }
+        QString other_list;
+        std::vector<Difference::Property> other_properties;
+        DifferingProperties(object, other, &other_list, &other_properties);
+        if (match == nullptr || (other_list.isEmpty() && !list.isEmpty())) {
+          match = &other;
+          list = other_list;
+          properties = std::move(other_properties);
+          if (list.isEmpty()) {
+            taken[i] = true;
+            break;
+          }
+        }
+      }
+      if (match == nullptr) {
+        if (object.engine_made) continue;
+        AppendMissingObject(object, table_name, matched);
+        Difference difference =
+            Paragraph(Difference::Kind::kObjectMissing, table_name, MatchedName(matched));
+        DescribeObject(difference, object, nullptr);
+        Tell(difference);
+        continue;
+      }
+      if (list.isEmpty()) continue;
+      AppendDifferingObject(object, table_name, matched, list);
+      Difference difference =
+          Paragraph(Difference::Kind::kObjectProperties, table_name, MatchedName(matched));
+      difference.properties = std::move(properties);
+      DescribeObject(difference, object, match);
+      Tell(difference);
+    }
+  }
+
+  // The labels of the properties in which `object` and `other` differ, as the report lists them.
+  void DifferingProperties(const ComparableObject& object, const ComparableObject& other,
+                           QString* list, std::vector<Difference::Property>* properties) const {
+    QStringList labels;
+    for (const ComparableObject::Property& property : object.properties) {
+      if ((options_.ignored_properties & property.bit) != 0) continue;
+      for (const ComparableObject::Property& counterpart : other.properties) {
+        if (counterpart.bit != property.bit || qstrcmp(counterpart.label, property.label) != 0) {
+          continue;
+        }
+        if (!SameProperty(property, counterpart)) {
+          labels.append(QLatin1String(property.label));
+          properties->push_back({QLatin1String(property.label), property.shown, counterpart.shown});
+        }
+      }
+    }
+    *list = labels.join(QStringLiteral(", "));
+  }
+
+  static void DescribeObject(Difference& difference, const ComparableObject& object,
+                             const ComparableObject* match) {
+    difference.object_kind = QLatin1String(object.kind);
+    difference.object = object.definition;
+    difference.object_name = object.name;
+    if (match) difference.other_object = match->definition;
+  }
+
+  // The object's definition, and the name it has on the driving side when it has one.
+  static QString ObjectTitle(const ComparableObject& object) {
+    QString title = QLatin1String(object.label) + ": '" + VisibleText(object.definition) + "'";
+    if (!object.name.isEmpty()) title += " (" + VisibleText(object.name) + ")";
+    return title;
+  }
+
+  void AppendMissingObject(const ComparableObject& object, const QString& table_name,
+                           DataTable& matched) {
+    Append([&] { return ObjectTitle(object) + " exists in "; });
+    Append([&] { return "table '" + driving_source_ + "." + DrivingDatabase() + "."; });
+    Append([&] { return VisibleText(table_name) + "', but not in '"; });
+    Append([&] { return other_source_ + "." + OtherDatabase() + "."; });
+    Append([&] { return VisibleText(matched.Name()) + "'" + kLineBreaks; });
+    EndParagraph();
+  }
+
+  void AppendDifferingObject(const ComparableObject& object, const QString& table_name,
+                             DataTable& matched, const QString& list) {
+    Append([&] { return ObjectTitle(object) + " in "; });
+    Append([&] { return "table '" + driving_source_ + "." + DrivingDatabase() + "."; });
+    Append([&] { return VisibleText(table_name) + "', and "; });
+    Append([&] { return other_source_ + "." + OtherDatabase() + "."; });
+    Append([&] { return VisibleText(matched.Name()); });
+    Append([&] { return QStringLiteral(" differ in the following ways. ["); });
+    Append([&] { return list + "]" + kLineBreaks; });
+    EndParagraph();
   }
 
   // Appends one piece of a paragraph; a piece whose text cannot be built is left out.
@@ -243,9 +355,19 @@ class TableWalk {
     Guarded([&] { view_.AppendText(piece()); });
   }
   void EndParagraph() {
+    ++paragraphs_;
     Guarded([&] { view_.RepaintText(); });
   }
 
+  static Difference Paragraph(Difference::Kind kind, const QString& table,
+                              const QString& other_table = {}, const QString& field = {}) {
+    Difference difference;
+    difference.kind = kind;
+    difference.table = table;
+    difference.other_table = other_table;
+    difference.field = field;
+    return difference;
+  }
   void Tell(const Difference& difference) {
     if (options_.observer) Guarded([&] { options_.observer->Found(difference); });
   }
@@ -314,17 +436,19 @@ class TableWalk {
   ResultsView& view_;
   const WalkOptions& options_;
   const TableFilter filter_;
+  int paragraphs_ = 0;
 };
 
 }  // namespace
 
-void CompareTables(DataConnection& driving, const QString& driving_name, DataConnection& other,
-                   const QString& other_name, ResultsView& view,
-                   const WalkOptions& options) noexcept {
+int CompareTables(DataConnection& driving, const QString& driving_name, DataConnection& other,
+                  const QString& other_name, ResultsView& view,
+                  const WalkOptions& options) noexcept {
   try {
-    TableWalk(driving, driving_name, other, other_name, view, options).Run();
+    return TableWalk(driving, driving_name, other, other_name, view, options).Run();
   } catch (const std::exception&) {
     // Only taking the patterns apart can get here (out of memory): nothing was walked.
+    return 0;
   }
 }
 

@@ -9,11 +9,13 @@
 #include <vector>
 
 #include "dataaccess/data_objects.h"
+#include "dataaccess/table_objects.h"
 #include "vantrel/core/results_view.h"
 
 namespace vantrel {
 
-// The six compared properties of a field, in the order a report lists them.
+// The six compared properties of a field, in the order a report lists them, and the compared
+// properties of keys, indexes and foreign keys.
 enum ComparedProperty : int {
   kAllowZeroLengthProperty = 1 << 0,
   kAttributesProperty = 1 << 1,
@@ -21,16 +23,37 @@ enum ComparedProperty : int {
   kRequiredProperty = 1 << 3,
   kSizeProperty = 1 << 4,
   kDataTypeProperty = 1 << 5,
+  kColumnsProperty = 1 << 6,    // a primary key's columns
+  kUniqueProperty = 1 << 7,     // an index
+  kSortOrderProperty = 1 << 8,  // an index's ascending and descending parts
+  kWhereProperty = 1 << 9,      // a partial index's predicate
+  kOnDeleteProperty = 1 << 10,  // a foreign key
+  kOnUpdateProperty = 1 << 11,
+  kDeferrableProperty = 1 << 12,
+  kMatchProperty = 1 << 13,
+};
+
+// What a walk compares besides tables: their fields, and the objects of dataaccess::ObjectKind.
+enum ComparedKind : int {
+  kCompareFields = 1 << 16,
+  kCompareKeys = dataaccess::kPrimaryKeys,
+  kCompareIndexes = dataaccess::kIndexes,
+  kCompareForeignKeys = dataaccess::kForeignKeys,
+  kCompareChecks = dataaccess::kChecks,
+  kCompareObjects = kCompareKeys | kCompareIndexes | kCompareForeignKeys | kCompareChecks,
+  kCompareAll = kCompareFields | kCompareObjects,
 };
 
 // One paragraph of the report as data, for machine-readable reports. Names are as the database
 // gives them (not escaped for display); "driving" is the side the walk starts from.
 struct Difference {
   enum class Kind {
-    kTableMissing,     // `table` exists on the driving side only
-    kFieldMissing,     // `field` of `table` exists on the driving side only
-    kFieldProperties,  // `field` differs in `properties`
-    kFieldCount,       // `table` has `driving_count` fields, `other_table` `other_count`
+    kTableMissing,      // `table` exists on the driving side only
+    kFieldMissing,      // `field` of `table` exists on the driving side only
+    kFieldProperties,   // `field` differs in `properties`
+    kFieldCount,        // `table` has `driving_count` fields, `other_table` `other_count`
+    kObjectMissing,     // `object` of `table` exists on the driving side only
+    kObjectProperties,  // `object` differs in `properties`
   };
   struct Property {
     QString name;            // as the report's [list] calls it
@@ -44,6 +67,12 @@ struct Difference {
   std::vector<Property> properties;
   QVariant driving_count;
   QVariant other_count;
+  // For an object: its kind ("primary-key", "index", "foreign-key", "check"), its definition
+  // and name on the driving side, and the matched object's definition (null when missing).
+  QString object_kind;
+  QString object;
+  QString object_name;
+  QString other_object;
   // Set by a run: whether the driving side is the primary database.
   bool driving_is_primary = true;
 };
@@ -69,6 +98,11 @@ struct WalkOptions {
   QStringList exclude;
   // ComparedProperty bits never reported as differing.
   int ignored_properties = 0;
+  // ComparedKind bits: what is compared of the tables found on both sides. Tables missing on
+  // one side are always reported.
+  int compared = kCompareFields;
+  // Whether objects that match by definition but are named differently are reported.
+  bool compare_names = false;
   // Told of each paragraph as data; may be null. Must not throw.
   DifferenceObserver* observer = nullptr;
 };
@@ -80,9 +114,10 @@ struct WalkOptions {
 // on. A failed lookup counts as a missing table or field; a property or count that cannot be
 // read on either side counts as different; a piece of a paragraph that cannot be built is left
 // out; what cannot be enumerated, or whose name cannot be read, is not compared.
-void CompareTables(dataaccess::DataConnection& driving, const QString& driving_name,
-                   dataaccess::DataConnection& other, const QString& other_name, ResultsView& view,
-                   const WalkOptions& options = {}) noexcept;
+// Returns the number of paragraphs found.
+int CompareTables(dataaccess::DataConnection& driving, const QString& driving_name,
+                  dataaccess::DataConnection& other, const QString& other_name, ResultsView& view,
+                  const WalkOptions& options = {}) noexcept;
 
 // The members of `patterns` (in the form of WalkOptions::include) that match no table name of
 // `first` or of `second`, in their order. Never throws: a table whose name cannot be read is

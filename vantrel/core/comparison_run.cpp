@@ -3,6 +3,9 @@
 #include "dataaccess/data_engine.h"
 #include "vantrel/core/compare_tables.h"
 #include "vantrel/core/program_objects.h"
+#include "vantrel/core/visible_text.h"
+
+#include <tuple>
 
 namespace vantrel {
 namespace {
@@ -68,7 +71,53 @@ WalkOptions WalkFrom(const WalkOptions& options, SideObserver* observer) {
   return walk;
 }
 
+const QString kLineBreaks = QStringLiteral("\r\n\r\n");
+
+void AppendNotCompared(ResultsView& view, const NotCompared& gap, const OpenSide& side) {
+  QString database;
+  try {
+    database = VisibleText(side.display_name) + "." + VisibleText(side.connection->DatabaseName());
+  } catch (const std::exception&) {
+    database = VisibleText(side.display_name);
+  }
+  try {
+    view.AppendText("Not compared: " + gap.what + ", which '" + database + "' cannot tell" +
+                    kLineBreaks);
+    view.RepaintText();
+  } catch (const std::exception&) {
+    // The outcome still says it; only the report's sentence is lost.
+  }
+}
+
 }  // namespace
+
+std::vector<QString> KindsNotTold(const dataaccess::DataConnection& side,
+                                  const dataaccess::DataConnection& other, int compared) noexcept {
+  std::vector<QString> kinds;
+  try {
+    const int told = side.ObjectKinds();
+    const struct {
+      int bit;
+      const char* what;
+    } rows[] = {{kCompareKeys, "primary keys"},
+                {kCompareIndexes, "indexes"},
+                {kCompareForeignKeys, "foreign keys"},
+                {kCompareChecks, "check constraints"}};
+    for (const auto& row : rows) {
+      if ((compared & row.bit) && !(told & row.bit)) kinds.emplace_back(QLatin1String(row.what));
+    }
+    // Deferrability matters only where the other side can tell it.
+    const int other_told = other.ObjectKinds();
+    if ((compared & kCompareForeignKeys) && (told & dataaccess::kForeignKeys) &&
+        (other_told & dataaccess::kForeignKeys) && !(told & dataaccess::kForeignKeyDeferrability) &&
+        (other_told & dataaccess::kForeignKeyDeferrability)) {
+      kinds.emplace_back(QStringLiteral("whether foreign keys are deferrable"));
+    }
+  } catch (const std::exception&) {
+    // A side that cannot say what it tells is taken to tell what it read.
+  }
+  return kinds;
+}
 
 UnmatchedPatternsError::UnmatchedPatternsError(QStringList include, QStringList exclude)
     : component::Error(component::kInvalidProcedureCall, QStringLiteral("Vantrel"),
@@ -77,8 +126,10 @@ UnmatchedPatternsError::UnmatchedPatternsError(QStringList include, QStringList 
       include_(std::move(include)),
       exclude_(std::move(exclude)) {}
 
-void RunComparison(const SourceLookup& primary, const SourceLookup& secondary, ResultsView& view,
-                   const std::function<void()>& before_close, const WalkOptions& options) {
+ComparisonOutcome RunComparison(const SourceLookup& primary, const SourceLookup& secondary,
+                                ResultsView& view,
+                                const std::function<void(const ComparisonOutcome&)>& before_close,
+                                const WalkOptions& options) {
   view.ClearText();
   // The secondary is reached only once the primary was, and its catalog is read while the
   // primary's still is. Either read's failure is its side's open failure, before any walk.
@@ -95,18 +146,28 @@ void RunComparison(const SourceLookup& primary, const SourceLookup& secondary, R
   }
   SideObserver from_primary(options.observer, true);
   SideObserver from_secondary(options.observer, false);
-  CompareTables(*first.connection, first.display_name, *second.connection, second.display_name,
-                view, WalkFrom(options, &from_primary));
-  CompareTables(*second.connection, second.display_name, *first.connection, first.display_name,
-                view, WalkFrom(options, &from_secondary));
-  if (before_close) before_close();
+  ComparisonOutcome outcome;
+  outcome.differences += CompareTables(*first.connection, first.display_name, *second.connection,
+                                       second.display_name, view, WalkFrom(options, &from_primary));
+  outcome.differences +=
+      CompareTables(*second.connection, second.display_name, *first.connection, first.display_name,
+                    view, WalkFrom(options, &from_secondary));
+  for (const auto& [side, open, other] : {std::tuple{Side::kPrimary, &first, &second},
+                                          std::tuple{Side::kSecondary, &second, &first}}) {
+    for (QString& what : KindsNotTold(*open->connection, *other->connection, options.compared)) {
+      outcome.not_compared.push_back({side, std::move(what)});
+      AppendNotCompared(view, outcome.not_compared.back(), *open);
+    }
+  }
+  if (before_close) before_close(outcome);
   Close(*first.connection, Side::kPrimary);
   Close(*second.connection, Side::kSecondary);
+  return outcome;
 }
 
-void RunComparison(const DataSource& primary, const DataSource& secondary, ResultsView& view,
-                   const WalkOptions& options) {
-  RunComparison([&] { return primary; }, [&] { return secondary; }, view, {}, options);
+ComparisonOutcome RunComparison(const DataSource& primary, const DataSource& secondary,
+                                ResultsView& view, const WalkOptions& options) {
+  return RunComparison([&] { return primary; }, [&] { return secondary; }, view, {}, options);
 }
 
 bool ReportIsBlank(const QString& report) { return ProgramStrings().IsBlank(report); }

@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <functional>
+#include <vector>
 
 #include "platform/component/error.h"
 #include "vantrel/core/compare_tables.h"
@@ -46,6 +47,20 @@ class UnmatchedPatternsError : public component::Error {
   QStringList exclude_;
 };
 
+// What a side could not tell of what a run was asked to compare: `what` is the kind in the
+// report's words ("check constraints").
+struct NotCompared {
+  Side side;
+  QString what;
+};
+
+// How a run ended: the number of difference paragraphs of both walks, and what was asked for
+// but not compared, which the report states after them without counting it as a difference.
+struct ComparisonOutcome {
+  int differences = 0;
+  std::vector<NotCompared> not_compared;
+};
+
 // Where one side's data source comes from: called when the run reaches that side, so that a
 // side is looked up only after the other one was opened. May throw component::Error.
 using SourceLookup = std::function<DataSource()>;
@@ -53,8 +68,9 @@ using SourceLookup = std::function<DataSource()>;
 // The one sequence of a comparison, shared by the window and the command line: empties the
 // view, looks up and reaches the primary, then the secondary (read-only, prompt mode 3, any
 // prompt on the calling thread), waits for both catalogs, which the library reads at the same
-// time on worker threads, walks the primary against the secondary and back, calls
-// `before_close` (if any) while both connections are still open, and closes the primary, then
+// time on worker threads, walks the primary against the secondary and back, appends one
+// paragraph for each kind of object asked for that a side cannot tell, calls `before_close` (if
+// any, with the outcome) while both connections are still open, and closes the primary, then
 // the secondary.
 //
 // A failure to look up, open or close a side throws SideError for that side. The secondary is
@@ -65,12 +81,19 @@ using SourceLookup = std::function<DataSource()>;
 // `options` matches no table of either database. What `before_close` throws reaches the caller
 // unchanged, with both connections released unclosed. Whatever the walk appended stays in the view.
 // `options` leave tables and properties out of both walks.
-void RunComparison(const SourceLookup& primary, const SourceLookup& secondary, ResultsView& view,
-                   const std::function<void()>& before_close = {}, const WalkOptions& options = {});
+ComparisonOutcome RunComparison(
+    const SourceLookup& primary, const SourceLookup& secondary, ResultsView& view,
+    const std::function<void(const ComparisonOutcome&)>& before_close = {},
+    const WalkOptions& options = {});
 
 // The same, for data sources known in advance.
-void RunComparison(const DataSource& primary, const DataSource& secondary, ResultsView& view,
-                   const WalkOptions& options = {});
+ComparisonOutcome RunComparison(const DataSource& primary, const DataSource& secondary,
+                                ResultsView& view, const WalkOptions& options = {});
+
+// The kinds of `compared` (ComparedKind bits) that `side` cannot tell while `other` is compared
+// with it, in the report's order. Never throws.
+std::vector<QString> KindsNotTold(const dataaccess::DataConnection& side,
+                                  const dataaccess::DataConnection& other, int compared) noexcept;
 
 // True when the report holds nothing but spaces: no differences were found. Throws
 // component::Error when the string library cannot be created.

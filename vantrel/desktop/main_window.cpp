@@ -43,6 +43,21 @@ constexpr int kResultsTop = 2160;
 const QString kSelectionsKey = DataSourcesKeyPath();
 const QString kPrimaryValue = QStringLiteral("PrimaryDatabase");
 const QString kSecondaryValue = QStringLiteral("SecondaryDatabase");
+// What a run compares, as the decimal ComparedKind bits; stored as soon as a choice changes.
+const QString kComparedValue = QStringLiteral("Compared");
+
+// The choices of Edit > Compare, in their order.
+struct CompareChoice {
+  const char* text;
+  int bit;
+};
+constexpr CompareChoice kCompareChoices[] = {
+    {QT_TRANSLATE_NOOP("vantrel::desktop::MainWindow", "&Fields"), kCompareFields},
+    {QT_TRANSLATE_NOOP("vantrel::desktop::MainWindow", "&Keys"), kCompareKeys},
+    {QT_TRANSLATE_NOOP("vantrel::desktop::MainWindow", "&Indexes"), kCompareIndexes},
+    {QT_TRANSLATE_NOOP("vantrel::desktop::MainWindow", "F&oreign Keys"), kCompareForeignKeys},
+    {QT_TRANSLATE_NOOP("vantrel::desktop::MainWindow", "&Checks"), kCompareChecks},
+};
 constexpr auto kUser = corbenna::ParentRegistryKey::HKEYCurrentUser;
 
 // Runs each step of a load or resize on its own: a step that fails is skipped, silently.
@@ -138,6 +153,17 @@ void MainWindow::createMenus() {
   file->addAction(exitAction_);
   QMenu* edit = menuBar()->addMenu(tr("&Edit"));
   edit->addAction(dataSourcesAction_);
+  // Appended after the commands the menu always had, which keep their places.
+  edit->addSeparator();
+  QMenu* compare = edit->addMenu(tr("&Compare"));
+  compare->setObjectName(QStringLiteral("mnuEditCompare"));
+  for (const CompareChoice& choice : kCompareChoices) {
+    QAction* action = compare->addAction(tr(choice.text));
+    action->setCheckable(true);
+    action->setData(choice.bit);
+    connect(action, &QAction::toggled, this, [this] { StoreComparedChoice(); });
+    compareActions_.push_back(action);
+  }
   QMenu* help = menuBar()->addMenu(tr("&Help"));
   help->addAction(onlineAction_);
   help->addSeparator();
@@ -227,6 +253,37 @@ void MainWindow::Form_Load() {
   Skipping([&] {
     SelectText(cboSecondaryDatabase_,
                Registry().GetSettingPro(kUser, kSelectionsKey, kSecondaryValue));
+  });
+  Skipping([&] {
+    bool stored = false;
+    const int compared =
+        Registry().GetSettingPro(kUser, kSelectionsKey, kComparedValue).toInt(&stored);
+    ShowComparedChoice(stored ? compared : kCompareFields);
+  });
+}
+
+int MainWindow::ComparedChoice() const {
+  int compared = 0;
+  for (const QAction* action : compareActions_) {
+    if (action->isChecked()) compared |= action->data().toInt();
+  }
+  return compared;
+}
+
+void MainWindow::ShowComparedChoice(int compared) {
+  loadingChoice_ = true;
+  for (QAction* action : compareActions_) {
+    action->setChecked((compared & action->data().toInt()) != 0);
+  }
+  loadingChoice_ = false;
+}
+
+void MainWindow::StoreComparedChoice() {
+  if (loadingChoice_) return;
+  // A choice that cannot be stored still holds for this session.
+  Skipping([&] {
+    Registry().SaveSettingPro(kUser, kSelectionsKey, kComparedValue,
+                              QString::number(ComparedChoice()));
   });
 }
 
@@ -349,10 +406,12 @@ void MainWindow::CompareDatabases() {
   const RunningGuard running(*this);
   const QString primary = cboPrimaryDatabase_->currentText();
   const QString secondary = cboSecondaryDatabase_->currentText();
+  WalkOptions options;
+  options.compared = ComparedChoice();
   try {
     RunComparison([&] { return ProgramDataSources().Lookup(primary); },
                   [&] { return ProgramDataSources().Lookup(secondary); }, *view_,
-                  [this] { ShowSummary(); });
+                  [this](const ComparisonOutcome& outcome) { ShowSummary(outcome); }, options);
   } catch (const component::Error& error) {
     LogRunFailure(error.number(), error.description());
   } catch (const std::bad_alloc&) {
@@ -361,11 +420,11 @@ void MainWindow::CompareDatabases() {
   view_->Flush();
 }
 
-void MainWindow::ShowSummary() {
+void MainWindow::ShowSummary(const ComparisonOutcome& outcome) {
   view_->Flush();
   // The report is read from its start.
   txtResults_->moveCursor(QTextCursor::Start);
-  const bool blank = ReportIsBlank(view_->Text());
+  const bool blank = outcome.differences == 0;
   QMessageBox box(QMessageBox::Information, tr("Database Comparison Complete"),
                   blank ? tr("No differences found.") : tr("Database differences where found."),
                   QMessageBox::Ok, this);

@@ -11,6 +11,9 @@
 
 #include <QMainWindow>
 #include <memory>
+#include <vector>
+
+#include "vantrel/core/comparison_run.h"
 
 class QAction;
 class QComboBox;
@@ -57,7 +60,11 @@ class MainWindow : public QMainWindow {
   void Form_Unload();
   void DataSourceCommand();
   void ShowAbout();
-  void ShowSummary();
+  void ShowSummary(const ComparisonOutcome& outcome);
+  // The ComparedKind bits checked in Edit > Compare; showing them; storing them for the user.
+  int ComparedChoice() const;
+  void ShowComparedChoice(int compared);
+  void StoreComparedChoice();
 
   QAction* runAction_ = nullptr;
   QAction* exitAction_ = nullptr;
@@ -66,6 +73,8 @@ class MainWindow : public QMainWindow {
   QAction* aboutAction_ = nullptr;
   QAction* tbEditDataSources_ = nullptr;
   QAction* tbRun_ = nullptr;
+  std::vector<QAction*> compareActions_;
+  bool loadingChoice_ = false;
 
   QToolBar* tbDBDiff_ = nullptr;
   ClientArea* client_ = nullptr;

@@ -1,0 +1,313 @@
+#include "dataaccess/object_rules.h"
+
+#include <QRegularExpression>
+#include <QStringList>
+#include <memory>
+#include <vector>
+
+#include "dataaccess/catalog/sql_tokens.h"
+#include "dataaccess/catalog/type_kinds.h"
+
+namespace dataaccess {
+namespace {
+
+// How tightly an operator binds, as far as removing parentheses needs to know: a group may lose
+// its parentheses when everything at its top level binds more tightly than what stands on
+// either side of it.
+enum Binding : int {
+  kOutside = 0,     // start, end, a comma, an enclosing parenthesis
+  kLogical = 1,     // AND, OR, NOT
+  kComparison = 2,  // = <> < <= > >= IS IN LIKE GLOB BETWEEN ...
+  kArithmetic = 3,  // every other operator
+  kSingle = 4,      // one operand, nothing to bind
+};
+
+struct Token {
+  enum Kind { kWord, kString, kNumber, kOther } kind;
+  QString text;
+};
+
+bool IsOneOf(const QString& word, std::initializer_list<const char*> words) {
+  for (const char* candidate : words) {
+    if (word == QLatin1String(candidate)) return true;
+  }
+  return false;
+}
+
+bool IsLogicalWord(const QString& word) { return IsOneOf(word, {"and", "or", "not"}); }
+
+bool IsComparisonWord(const QString& word) {
+  return IsOneOf(word, {"is", "in", "like", "ilike", "glob", "regexp", "match", "between", "escape",
+                        "isnull", "notnull", "similar"});
+}
+
+// Words that continue an expression rather than name a type or call a function.
+bool IsOperatorWord(const QString& word) {
+  return IsLogicalWord(word) || IsComparisonWord(word) ||
+         IsOneOf(word, {"case", "when", "then", "else", "end", "collate", "as", "distinct", "from",
+                        "null", "true", "false"});
+}
+
+Binding BindingOf(const Token& token) {
+  if (token.kind == Token::kWord) {
+    if (IsOneOf(token.text, {"case", "when", "then", "else", "end"})) return kOutside;
+    if (IsLogicalWord(token.text)) return kLogical;
+    if (IsComparisonWord(token.text)) return kComparison;
+    return kSingle;
+  }
+  if (token.kind != Token::kOther) return kSingle;
+  if (token.text == u',' || token.text == u'(' || token.text == u')') return kOutside;
+  if (IsOneOf(token.text, {"=", "<>", "<", "<=", ">", ">="})) return kComparison;
+  return kArithmetic;
+}
+
+bool IsNumericTypeWord(const QString& word) {
+  return IsOneOf(word, {"integer", "int", "int2", "int4", "int8", "smallint", "bigint", "numeric",
+                        "decimal", "real", "double", "float", "float4", "float8"});
+}
+
+std::vector<Token> Canonical(const std::vector<SqlToken>& tokens) {
+  std::vector<Token> result;
+  result.reserve(tokens.size());
+  for (const SqlToken& token : tokens) {
+    switch (token.kind) {
+      case SqlToken::Kind::kWord:
+      case SqlToken::Kind::kIdentifier:
+        result.push_back({Token::kWord, token.text.toLower()});
+        break;
+      case SqlToken::Kind::kString:
+        result.push_back({Token::kString, token.text});
+        break;
+      case SqlToken::Kind::kNumber:
+        result.push_back({Token::kNumber, token.text.toLower()});
+        break;
+      default: {
+        QString text = token.text;
+        if (text == QLatin1String("!=")) text = QStringLiteral("<>");
+        if (text == QLatin1String("==")) text = QStringLiteral("=");
+        result.push_back({Token::kOther, text});
+        break;
+      }
+    }
+  }
+  return result;
+}
+
+bool IsOpen(const Token& token) { return token.kind == Token::kOther && token.text == u'('; }
+bool IsClose(const Token& token) { return token.kind == Token::kOther && token.text == u')'; }
+
+// The index of the parenthesis closing the one at `open`, or -1.
+qsizetype Closing(const std::vector<Token>& tokens, qsizetype open) {
+  int depth = 0;
+  for (auto i = open; i < static_cast<qsizetype>(tokens.size()); ++i) {
+    if (IsOpen(tokens[static_cast<size_t>(i)])) ++depth;
+    if (IsClose(tokens[static_cast<size_t>(i)]) && --depth == 0) return i;
+  }
+  return -1;
+}
+
+// The loosest binding at the top level of tokens (first, last].
+Binding LoosestInside(const std::vector<Token>& tokens, qsizetype first, qsizetype last) {
+  if (last - first == 1) return kSingle;
+  Binding loosest = kSingle;
+  int depth = 0;
+  for (auto i = first; i < last; ++i) {
+    const Token& token = tokens[static_cast<size_t>(i)];
+    if (IsOpen(token)) ++depth;
+    if (IsClose(token)) --depth;
+    if (depth != 0 || IsOpen(token) || IsClose(token)) continue;
+    const Binding binding = BindingOf(token);
+    if (binding != kSingle && binding < loosest) loosest = binding == kOutside ? kLogical : binding;
+  }
+  // Operands side by side without an operator (CASE ... END, a type name): keep the group.
+  return loosest == kSingle ? kArithmetic : loosest;
+}
+
+Binding NeighbourBinding(const std::vector<Token>& tokens, qsizetype at) {
+  if (at < 0 || at >= static_cast<qsizetype>(tokens.size())) return kOutside;
+  return BindingOf(tokens[static_cast<size_t>(at)]);
+}
+
+// Removes one pair of parentheses that changes nothing; false when there is none.
+bool RemoveOneRedundantGroup(std::vector<Token>& tokens) {
+  for (qsizetype open = 0; open < static_cast<qsizetype>(tokens.size()); ++open) {
+    if (!IsOpen(tokens[static_cast<size_t>(open)])) continue;
+    // A function's or IN's arguments keep their parentheses.
+    if (open > 0) {
+      const Token& before = tokens[static_cast<size_t>(open - 1)];
+      if (before.kind == Token::kWord && !IsLogicalWord(before.text) &&
+          !IsOneOf(before.text,
+                   {"is", "like", "glob", "between", "when", "then", "else", "case", "escape"})) {
+        continue;
+      }
+    }
+    const qsizetype close = Closing(tokens, open);
+    if (close < 0) return false;
+    if (close == open + 1) continue;  // ()
+    const Binding inside = LoosestInside(tokens, open + 1, close);
+    const Binding before = NeighbourBinding(tokens, open - 1);
+    const Binding after = NeighbourBinding(tokens, close + 1);
+    if (inside > before && inside > after) {
+      tokens.erase(tokens.begin() + close);
+      tokens.erase(tokens.begin() + open);
+      return true;
+    }
+  }
+  return false;
+}
+
+// Removes casts of literals: 'a'::text, 0::integer, 'x'::character varying(20), CAST(1 AS int).
+// A string cast to a number type becomes that number.
+bool RemoveOneLiteralCast(std::vector<Token>& tokens) {
+  for (size_t i = 0; i + 2 < tokens.size(); ++i) {
+    const Token& literal = tokens[i];
+    if (literal.kind != Token::kString && literal.kind != Token::kNumber) continue;
+    if (tokens[i + 1].kind != Token::kOther || tokens[i + 1].text != QLatin1String("::")) continue;
+    size_t end = i + 2;
+    bool numeric = false;
+    while (end < tokens.size() && tokens[end].kind == Token::kWord &&
+           !IsOperatorWord(tokens[end].text)) {
+      numeric = numeric || IsNumericTypeWord(tokens[end].text);
+      ++end;
+    }
+    if (end == i + 2) continue;
+    if (end < tokens.size() && IsOpen(tokens[end])) {
+      const qsizetype close = Closing(tokens, static_cast<qsizetype>(end));
+      if (close < 0) continue;
+      end = static_cast<size_t>(close) + 1;
+    }
+    while (end + 1 < tokens.size() && tokens[end].text == u'[' && tokens[end + 1].text == u']') {
+      end += 2;
+    }
+    if (numeric && literal.kind == Token::kString) {
+      bool is_number = false;
+      literal.text.toDouble(&is_number);
+      if (is_number) tokens[i] = {Token::kNumber, literal.text.trimmed().toLower()};
+    }
+    tokens.erase(tokens.begin() + static_cast<qsizetype>(i) + 1,
+                 tokens.begin() + static_cast<qsizetype>(end));
+    return true;
+  }
+  // PostgreSQL shows its implicit conversion of a varchar column to text, status::text, where
+  // the other engines compare the column as it is: the text is the same.
+  for (size_t i = 0; i + 2 < tokens.size(); ++i) {
+    if (tokens[i].kind != Token::kWord || IsOperatorWord(tokens[i].text)) continue;
+    if (tokens[i + 1].kind != Token::kOther || tokens[i + 1].text != QLatin1String("::")) continue;
+    if (i > 0 && tokens[i - 1].kind == Token::kOther && tokens[i - 1].text == QLatin1String("::")) {
+      continue;  // a type name of an earlier cast
+    }
+    const QString& type = tokens[i + 2].text;
+    const bool varying = type == QLatin1String("character") && i + 3 < tokens.size() &&
+                         tokens[i + 3].text == QLatin1String("varying");
+    if (type != QLatin1String("text") && type != QLatin1String("varchar") && !varying) continue;
+    tokens.erase(tokens.begin() + static_cast<qsizetype>(i) + 1,
+                 tokens.begin() + static_cast<qsizetype>(i) + (varying ? 4 : 3));
+    return true;
+  }
+  // CAST ( literal AS type ... )
+  for (size_t i = 0; i + 4 < tokens.size(); ++i) {
+    if (tokens[i].kind != Token::kWord || tokens[i].text != QLatin1String("cast")) continue;
+    if (!IsOpen(tokens[i + 1])) continue;
+    const Token& literal = tokens[i + 2];
+    if (literal.kind != Token::kString && literal.kind != Token::kNumber) continue;
+    if (tokens[i + 3].kind != Token::kWord || tokens[i + 3].text != QLatin1String("as")) continue;
+    const qsizetype close = Closing(tokens, static_cast<qsizetype>(i + 1));
+    if (close < 0) continue;
+    Token kept = literal;
+    for (auto k = static_cast<qsizetype>(i) + 4; k < close; ++k) {
+      if (kept.kind == Token::kString && IsNumericTypeWord(tokens[static_cast<size_t>(k)].text)) {
+        bool is_number = false;
+        kept.text.toDouble(&is_number);
+        if (is_number) kept = {Token::kNumber, kept.text.trimmed().toLower()};
+      }
+    }
+    tokens.erase(tokens.begin() + static_cast<qsizetype>(i) + 1, tokens.begin() + close + 1);
+    tokens[i] = kept;
+    return true;
+  }
+  return false;
+}
+
+QString Joined(const std::vector<Token>& tokens) {
+  QString text;
+  for (const Token& token : tokens) {
+    if (!text.isEmpty()) text += u' ';
+    if (token.kind == Token::kString) {
+      QString quoted = token.text;
+      quoted.replace(u'\'', QLatin1String("''"));
+      text += u'\'' + quoted + u'\'';
+    } else {
+      text += token.text;
+    }
+  }
+  return text;
+}
+
+// "c >= 0" or "0 <= c" with any quoting and parentheses: the column's name, else empty.
+QString NonNegativeColumn(const QString& meaning) {
+  static const QRegularExpression pattern(
+      QStringLiteral(R"re(^(?:([^\s()]+) >= 0|0 <= ([^\s()]+))$)re"));
+  const QRegularExpressionMatch match = pattern.match(meaning);
+  if (!match.hasMatch()) return {};
+  return match.captured(1).isEmpty() ? match.captured(2) : match.captured(1);
+}
+
+}  // namespace
+
+QString ExpressionMeaning(QStringView expression) {
+  std::vector<Token> tokens;
+  try {
+    tokens = Canonical(SqlTokens(expression));
+  } catch (const SqlSyntaxError&) {
+    return expression.trimmed().toString();
+  }
+  // A literal cast may be parenthesised, (0)::numeric, and parentheses may wrap what a cast
+  // left, so the two steps repeat until neither finds anything.
+  for (bool changed = true; changed;) {
+    changed = RemoveOneRedundantGroup(tokens) || RemoveOneLiteralCast(tokens);
+  }
+  return Joined(tokens);
+}
+
+ReferentialAction EnforcedAction(ReferentialAction action, bool deferrable) {
+  if (action == ReferentialAction::kRestrict && !deferrable) return ReferentialAction::kNoAction;
+  return action;
+}
+
+bool CheckBelongsToColumn(const CheckDefinition& check, const DataTable& table,
+                          const DataTable* other) {
+  const QString json_column = JsonCheckedColumn(check.expression);
+  if (!json_column.isEmpty()) {
+    try {
+      return table.Columns().Item(json_column).DataType() == kJson;
+    } catch (const std::exception&) {
+      return false;
+    }
+  }
+  if (other == nullptr) return false;
+  const QString column = NonNegativeColumn(ExpressionMeaning(check.expression));
+  if (column.isEmpty()) return false;
+  try {
+    return (other->Columns().Item(column).Attributes() & kUnsigned) != 0;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+bool IsEngineMadeForeignKeyIndex(const IndexDefinition& index, const TableObjects& objects,
+                                 const QString& engine) {
+  if (engine != QLatin1String("mysql") || index.unique || !index.predicate.isEmpty()) return false;
+  QStringList columns;
+  for (const IndexPart& part : index.parts) {
+    if (part.column.isEmpty()) return false;
+    columns.append(part.column.toLower());
+  }
+  for (const ForeignKeyDefinition& key : objects.foreign_keys) {
+    QStringList key_columns;
+    for (const QString& column : key.columns) key_columns.append(column.toLower());
+    if (key_columns == columns) return true;
+  }
+  return false;
+}
+
+}  // namespace dataaccess

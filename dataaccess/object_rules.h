@@ -1,0 +1,70 @@
+// The rules by which two tables' keys, indexes, foreign keys and checks are the same, each with
+// its reason. Column types follow the type table (catalog/type_kinds.h); the rules that need
+// both columns at once are in comparison_rules.h; these are the rest.
+//
+// Objects are matched by what they are, never by name: engines and tools generate names
+// (sqlite_autoindex_Customers_1, customers_email_key, orders_ibfk_1), and two databases built
+// from one schema rarely share them. A name is compared only when a user asks for it.
+//
+//  1. Identity. A primary key is the table's one primary key. An index is its parts in order
+//     (columns by name without regard to letter case, expressions by ExpressionMeaning); a
+//     UNIQUE constraint is the unique index the engine makes for it, so a constraint on one
+//     side and a CREATE UNIQUE INDEX on the other are one object. A foreign key is its columns,
+//     the referenced table and the referenced columns. A check is its expression's meaning.
+//  2. Engine-made objects are not objects of their own: the index behind a primary key (the
+//     readers leave it out), and the index MySQL and MariaDB make for a foreign key's columns
+//     when no index starts with them (IsEngineMadeForeignKeyIndex): against another engine it
+//     stands for the index the other side may declare, and is not reported missing.
+//  3. RESTRICT and NO ACTION both refuse a change that leaves a row without its referenced
+//     row; they differ only in when the check runs, which matters only where the constraint is
+//     deferrable (EnforcedAction). MariaDB reports an action that was not given as RESTRICT.
+//  4. MATCH SIMPLE is what an engine that does not say (MATCH NONE, MySQL's default, SQLite's
+//     only behaviour) does; only MATCH FULL differs.
+//  5. Expressions (checks, partial-index predicates, index expressions) compare by meaning:
+//     identifier quoting and letter case, keyword case, whitespace and comments, parentheses
+//     that change nothing, casts of literals ('0'::integer is 0, 'a'::text is 'a'), the cast
+//     to text PostgreSQL shows where it compares a varchar column with text (status::text is
+//     status), and != for <> and == for = are spelling (ExpressionMeaning). Parentheses that
+//     group (a OR b) AND c are kept.
+//  6. A check the column's type already stands for is part of the column, not a check of its
+//     own: json_valid(c) (with or without "OR c IS NULL") on a column the type table counts as
+//     JSON, and, against a side where c is UNSIGNED, the "c >= 0" an ORM writes for an unsigned
+//     column on engines without UNSIGNED (CheckBelongsToColumn).
+//  7. A property a side cannot tell (a deferrable foreign key on MySQL and MariaDB, which
+//     cannot declare one) is not compared object by object; the report says once that it was
+//     not compared.
+//
+// Pure functions: any thread.
+#ifndef VANTREL_DATAACCESS_OBJECT_RULES_H_
+#define VANTREL_DATAACCESS_OBJECT_RULES_H_
+
+#include <QString>
+#include <QStringView>
+
+#include "dataaccess/data_objects.h"
+#include "dataaccess/table_objects.h"
+
+namespace dataaccess {
+
+// A canonical form of an SQL expression, for telling whether two expressions mean the same:
+// equal results mean equal meaning under rule 5. Not for display. An expression that cannot be
+// split into tokens is compared by its trimmed text.
+QString ExpressionMeaning(QStringView expression);
+
+// The action as it is enforced (rule 3).
+ReferentialAction EnforcedAction(ReferentialAction action, bool deferrable);
+
+// True when `check` of `table` is part of one of its columns under rule 6. `other` is the
+// matched table on the other side (null when there is none). Throws what the reads throw.
+bool CheckBelongsToColumn(const CheckDefinition& check, const DataTable& table,
+                          const DataTable* other);
+
+// True when `index` of a table whose objects are `objects`, on a MySQL or MariaDB side
+// (`engine`), is the one the engine made for a foreign key (rule 2): not unique, of columns only,
+// exactly the columns of one of the table's foreign keys.
+bool IsEngineMadeForeignKeyIndex(const IndexDefinition& index, const TableObjects& objects,
+                                 const QString& engine);
+
+}  // namespace dataaccess
+
+#endif  // VANTREL_DATAACCESS_OBJECT_RULES_H_

@@ -1,0 +1,102 @@
+#include "dataaccess/object_rules.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace dataaccess {
+namespace {
+
+// Each group holds spellings of one expression as different engines and tools write it: they
+// must mean the same.
+TEST(ObjectRulesTest, SpellingsOfOneExpressionMeanTheSame) {
+  const std::vector<std::vector<const char*>> groups = {
+      // PostgreSQL's pg_get_constraintdef, SQLite's text, MariaDB's CHECK_CLAUSE.
+      {"((price > (0)::numeric))", "price > 0", "`price` > 0", "\"Price\" > 0", "(price>0)",
+       "price > CAST(0 AS numeric)"},
+      {"((qty >= 0) AND (qty <= 100))", "qty >= 0 AND qty <= 100", "(`qty` >= 0 and `qty` <= 100)",
+       "qty>=0 /* lower */ AND -- upper\n qty<=100"},
+      {"((status)::text <> 'gone'::text)", "status != 'gone'", "`status` <> 'gone'"},
+      {"(a = 1)", "a == 1", "[a] = 1", "A = '1'::integer"},
+      {"lower((email)::text)", "lower(email::text)"},
+      {"json_valid(doc)", "JSON_VALID(`doc`)", "(json_valid(\"doc\"))"},
+      {"(NOT (deleted))", "NOT deleted"},
+      {"((a + b) > 0)", "a + b > 0"},
+      {"x IN (1, 2)", "(x IN (1,2))", "`x` in (1 , 2)"},
+  };
+  for (const auto& group : groups) {
+    const QString first = ExpressionMeaning(QString::fromUtf8(group.front()));
+    for (const char* spelling : group) {
+      EXPECT_EQ(ExpressionMeaning(QString::fromUtf8(spelling)), first)
+          << "'" << spelling << "' against '" << group.front() << "'";
+    }
+  }
+}
+
+// Pairs that look alike but mean something else: none may compare equal.
+TEST(ObjectRulesTest, DifferentExpressionsStayDifferent) {
+  const std::vector<std::pair<const char*, const char*>> pairs = {
+      {"price > 0", "price >= 0"},
+      {"(a OR b) AND c", "a OR (b AND c)"},
+      {"a - (b - c)", "a - b - c"},
+      {"a * (b + c)", "a * b + c"},
+      {"status <> 'Gone'", "status <> 'gone'"},
+      {"x IN (1, 2)", "x IN (1, 3)"},
+      {"'0'", "'00'"},
+      {"NOT (a AND b)", "NOT a AND b"},
+      {"-(a + b) > 0", "-a + b > 0"},
+  };
+  for (const auto& [a, b] : pairs) {
+    EXPECT_NE(ExpressionMeaning(QString::fromUtf8(a)), ExpressionMeaning(QString::fromUtf8(b)))
+        << "'" << a << "' against '" << b << "'";
+  }
+}
+
+// Text the tokenizer cannot split still compares, by its text.
+TEST(ObjectRulesTest, UnsplittableTextComparesByItsText) {
+  EXPECT_EQ(ExpressionMeaning(u" a = 'open "), QStringLiteral("a = 'open"));
+  EXPECT_NE(ExpressionMeaning(u"a = 'open"), ExpressionMeaning(u"a = 'opem"));
+}
+
+TEST(ObjectRulesTest, RestrictIsNoActionUnlessDeferrable) {
+  const struct {
+    ReferentialAction action;
+    bool deferrable;
+    ReferentialAction enforced;
+  } rows[] = {
+      {ReferentialAction::kRestrict, false, ReferentialAction::kNoAction},
+      {ReferentialAction::kRestrict, true, ReferentialAction::kRestrict},
+      {ReferentialAction::kNoAction, true, ReferentialAction::kNoAction},
+      {ReferentialAction::kCascade, false, ReferentialAction::kCascade},
+      {ReferentialAction::kSetNull, false, ReferentialAction::kSetNull},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(EnforcedAction(row.action, row.deferrable), row.enforced)
+        << static_cast<int>(row.action) << " deferrable " << row.deferrable;
+  }
+}
+
+TEST(ObjectRulesTest, OnlyMysqlsOwnForeignKeyIndexIsEngineMade) {
+  TableObjects objects;
+  objects.foreign_keys.push_back({QStringLiteral("fk"),
+                                  {QStringLiteral("CustomerId")},
+                                  QStringLiteral("Customers"),
+                                  {QStringLiteral("Id")}});
+  const auto index = [](QString column, bool unique) {
+    IndexDefinition definition;
+    definition.parts.push_back({std::move(column), {}, false});
+    definition.unique = unique;
+    return definition;
+  };
+  const QString mysql = QStringLiteral("mysql");
+  EXPECT_TRUE(
+      IsEngineMadeForeignKeyIndex(index(QStringLiteral("customerid"), false), objects, mysql));
+  EXPECT_FALSE(
+      IsEngineMadeForeignKeyIndex(index(QStringLiteral("CustomerId"), true), objects, mysql));
+  EXPECT_FALSE(IsEngineMadeForeignKeyIndex(index(QStringLiteral("Total"), false), objects, mysql));
+  EXPECT_FALSE(IsEngineMadeForeignKeyIndex(index(QStringLiteral("CustomerId"), false), objects,
+                                           QStringLiteral("postgresql")));
+}
+
+}  // namespace
+}  // namespace dataaccess

@@ -1,0 +1,193 @@
+#include "vantrel/core/comparable_objects.h"
+
+#include <QStringList>
+
+#include "dataaccess/object_rules.h"
+#include "vantrel/core/compare_tables.h"
+
+namespace vantrel {
+namespace {
+
+using dataaccess::CheckDefinition;
+using dataaccess::ForeignKeyDefinition;
+using dataaccess::IndexDefinition;
+using dataaccess::ReferentialAction;
+using dataaccess::TableObjects;
+
+QString ColumnList(const QStringList& columns) {
+  return u'(' + columns.join(QStringLiteral(", ")) + u')';
+}
+
+QString ColumnIdentity(const QStringList& columns) {
+  QStringList folded;
+  for (const QString& column : columns) folded.append(column.toLower());
+  return folded.join(u'\x1f');
+}
+
+QString ActionText(ReferentialAction action) {
+  switch (action) {
+    case ReferentialAction::kNoAction:
+      return QStringLiteral("NO ACTION");
+    case ReferentialAction::kRestrict:
+      return QStringLiteral("RESTRICT");
+    case ReferentialAction::kCascade:
+      return QStringLiteral("CASCADE");
+    case ReferentialAction::kSetNull:
+      return QStringLiteral("SET NULL");
+    case ReferentialAction::kSetDefault:
+      return QStringLiteral("SET DEFAULT");
+  }
+  return {};
+}
+
+QString DeferrableText(const ForeignKeyDefinition& key) {
+  if (!key.deferrable) return QStringLiteral("NOT DEFERRABLE");
+  return key.initially_deferred ? QStringLiteral("DEFERRABLE INITIALLY DEFERRED")
+                                : QStringLiteral("DEFERRABLE INITIALLY IMMEDIATE");
+}
+
+// An expression as the report shows it: the engine's text on one line.
+QString Shown(const QString& expression) { return expression.simplified(); }
+
+void AddName(ComparableObject& object, bool compare_names) {
+  if (compare_names) {
+    object.properties.push_back({0, "Name", object.name, object.name});
+  }
+}
+
+ComparableObject PrimaryKey(const dataaccess::PrimaryKeyDefinition& key, bool compare_names) {
+  ComparableObject object{
+      "Primary Key",           "primary-key", kCompareKeys, QStringLiteral("primary key"),
+      ColumnList(key.columns), key.name,      false,        {}};
+  object.properties.push_back({kColumnsProperty, "Columns", ColumnIdentity(key.columns),
+                               key.columns.join(QStringLiteral(", "))});
+  AddName(object, compare_names);
+  return object;
+}
+
+ComparableObject Index(const IndexDefinition& index, const TableObjects& objects,
+                       const QString& engine, const QString& other_engine, bool compare_names) {
+  QStringList identity;
+  QStringList shown;
+  QStringList order;
+  for (const dataaccess::IndexPart& part : index.parts) {
+    const bool column = !part.column.isEmpty();
+    identity.append(column ? QLatin1String("c:") + part.column.toLower()
+                           : QLatin1String("e:") + dataaccess::ExpressionMeaning(part.expression));
+    QString text = column ? part.column : Shown(part.expression);
+    if (part.descending) text += QLatin1String(" DESC");
+    shown.append(text);
+    order.append(part.descending ? QStringLiteral("DESC") : QStringLiteral("ASC"));
+  }
+  QString definition = u'(' + shown.join(QStringLiteral(", ")) + u')';
+  if (index.unique) definition.prepend(QLatin1String("UNIQUE "));
+  if (!index.predicate.isEmpty()) definition += QLatin1String(" WHERE ") + Shown(index.predicate);
+  ComparableObject object{
+      "Index",
+      "index",
+      kCompareIndexes,
+      identity.join(u'\x1f'),
+      definition,
+      index.name,
+      engine != other_engine && dataaccess::IsEngineMadeForeignKeyIndex(index, objects, engine),
+      {}};
+  const QString unique = index.unique ? QStringLiteral("UNIQUE") : QStringLiteral("NOT UNIQUE");
+  object.properties.push_back({kUniqueProperty, "Unique", unique, unique});
+  const QString sort_order = order.join(QStringLiteral(", "));
+  object.properties.push_back({kSortOrderProperty, "Sort Order", sort_order, sort_order});
+  object.properties.push_back({kWhereProperty, "Where",
+                               dataaccess::ExpressionMeaning(index.predicate),
+                               Shown(index.predicate)});
+  AddName(object, compare_names);
+  return object;
+}
+
+ComparableObject ForeignKey(const ForeignKeyDefinition& key, bool compare_deferrable,
+                            bool compare_names) {
+  QString definition =
+      ColumnList(key.columns) + QLatin1String(" REFERENCES ") + key.referenced_table;
+  if (!key.referenced_columns.isEmpty()) definition += u' ' + ColumnList(key.referenced_columns);
+  ComparableObject object{"Foreign Key",
+                          "foreign-key",
+                          kCompareForeignKeys,
+                          ColumnIdentity(key.columns) + u'\x1e' + key.referenced_table.toLower() +
+                              u'\x1e' + ColumnIdentity(key.referenced_columns),
+                          definition,
+                          key.name,
+                          false,
+                          {}};
+  const auto action = [&](int bit, const char* label, ReferentialAction value) {
+    object.properties.push_back({bit, label,
+                                 ActionText(dataaccess::EnforcedAction(value, key.deferrable)),
+                                 ActionText(value)});
+  };
+  action(kOnDeleteProperty, "On Delete", key.on_delete);
+  action(kOnUpdateProperty, "On Update", key.on_update);
+  if (compare_deferrable) {
+    const QString deferrable = DeferrableText(key);
+    object.properties.push_back({kDeferrableProperty, "Deferrable", deferrable, deferrable});
+  }
+  const QString match = key.match_full ? QStringLiteral("FULL") : QStringLiteral("SIMPLE");
+  object.properties.push_back({kMatchProperty, "Match", match, match});
+  AddName(object, compare_names);
+  return object;
+}
+
+ComparableObject Check(const CheckDefinition& check, bool compare_names) {
+  ComparableObject object{"Check",
+                          "check",
+                          kCompareChecks,
+                          dataaccess::ExpressionMeaning(check.expression),
+                          Shown(check.expression),
+                          check.name,
+                          false,
+                          {}};
+  AddName(object, compare_names);
+  return object;
+}
+
+// A name an engine made up rather than one a schema's author chose.
+bool IsGeneratedName(const QString& name) {
+  return name.isEmpty() || name.startsWith(QLatin1String("sqlite_autoindex_"));
+}
+
+}  // namespace
+
+std::vector<ComparableObject> ComparableObjects(const ObjectSides& sides, int compared,
+                                                bool compare_names) {
+  std::vector<ComparableObject> result;
+  const int both = sides.connection.ObjectKinds() & sides.other_connection.ObjectKinds();
+  const int kinds = compared & both;
+  const TableObjects* objects = sides.table.Objects();
+  if (objects == nullptr || kinds == 0) return result;
+  const QString engine = sides.connection.Engine();
+  const QString other_engine = sides.other_connection.Engine();
+  if ((kinds & kCompareKeys) && objects->primary_key) {
+    result.push_back(PrimaryKey(*objects->primary_key, compare_names));
+  }
+  if (kinds & kCompareIndexes) {
+    for (const IndexDefinition& index : objects->indexes) {
+      result.push_back(Index(index, *objects, engine, other_engine, compare_names));
+    }
+  }
+  if (kinds & kCompareForeignKeys) {
+    const bool deferrable = (both & dataaccess::kForeignKeyDeferrability) != 0;
+    for (const ForeignKeyDefinition& key : objects->foreign_keys) {
+      result.push_back(ForeignKey(key, deferrable, compare_names));
+    }
+  }
+  if (kinds & kCompareChecks) {
+    for (const CheckDefinition& check : objects->checks) {
+      if (dataaccess::CheckBelongsToColumn(check, sides.table, &sides.other_table)) continue;
+      result.push_back(Check(check, compare_names));
+    }
+  }
+  return result;
+}
+
+bool SameProperty(const ComparableObject::Property& a, const ComparableObject::Property& b) {
+  if (a.bit == 0 && (IsGeneratedName(a.compared) || IsGeneratedName(b.compared))) return true;
+  return a.compared == b.compared;
+}
+
+}  // namespace vantrel

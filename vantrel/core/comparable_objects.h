@@ -1,0 +1,52 @@
+// A table's keys, indexes, foreign keys and checks as the comparison walk sees them: each reduced
+// to what makes it the same object on both sides (its identity) and the properties compared
+// once it is matched, with the rules of dataaccess/object_rules.h applied.
+#ifndef VANTREL_VANTREL_CORE_COMPARABLE_OBJECTS_H_
+#define VANTREL_VANTREL_CORE_COMPARABLE_OBJECTS_H_
+
+#include <QString>
+#include <vector>
+
+#include "dataaccess/data_objects.h"
+
+namespace vantrel {
+
+struct ComparableObject {
+  struct Property {
+    int bit;            // ComparedProperty
+    const char* label;  // as the report's [list] names it
+    QString compared;   // equal on both sides when the property says the same
+    QString shown;      // the value as the engine gave it
+  };
+  const char* label;   // the paragraph's opening word: "Index"
+  const char* kind;    // the machine-readable kind: "index"
+  int compared_kind;   // the ComparedKind bit that asks for it
+  QString identity;    // equal on both sides for the same object, whatever its name
+  QString definition;  // how the report shows it: "UNIQUE (Email)"
+  QString name;        // empty where the engine gave none
+  // MySQL and MariaDB's own index for a foreign key: against another engine, not reported as
+  // missing on the other side.
+  bool engine_made = false;
+  std::vector<Property> properties;
+};
+
+// What a comparison of one table with its match on the other side needs to know of both sides.
+struct ObjectSides {
+  const dataaccess::DataConnection& connection;
+  const dataaccess::DataTable& table;
+  const dataaccess::DataConnection& other_connection;
+  const dataaccess::DataTable& other_table;
+};
+
+// The objects of `sides.table` of the ComparedKind bits `compared` (only the kinds both sides
+// can tell), in the order primary key, indexes, foreign keys, checks, each in the driver's order.
+// Names are compared only when `compare_names` is set. Throws what the reads throw.
+std::vector<ComparableObject> ComparableObjects(const ObjectSides& sides, int compared,
+                                                bool compare_names);
+
+// True when the two values of a property say the same.
+bool SameProperty(const ComparableObject::Property& a, const ComparableObject::Property& b);
+
+}  // namespace vantrel
+
+#endif  // VANTREL_VANTREL_CORE_COMPARABLE_OBJECTS_H_
