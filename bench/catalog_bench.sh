@@ -2,7 +2,9 @@
 # Compares two generated SQLite databases of TABLES tables (about 17.5 columns each) that differ
 # in about 2% of their tables, and prints the median wall time and the peak memory of
 # `vantrel-cli compare` beside the time the sqlite3 shell needs to read both catalogs with one
-# query each, one after the other (the sequential floor), measured in the same run.
+# query each, one after the other (the sequential floor), measured in the same run; and the same
+# comparison with --objects all (keys, indexes, foreign keys and checks besides the fields),
+# whose time and memory are given against the default comparison's.
 #
 #   bash bench/catalog_bench.sh [TABLES...] [RUNS=n]   # default 1000 10000, RUNS=5
 #   bash bench/catalog_bench.sh --scale [TABLES...]    # default 12500 25000 50000, RUNS=3
@@ -43,8 +45,9 @@ median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 # Wall seconds, to the millisecond, since a `date +%s%N` reading (time(1) gives hundredths only).
 seconds_since() { awk -v a="$1" -v b="$(date +%s%N)" 'BEGIN { printf "%.3f", (b - a) / 1e9 }'; }
 
-printf '%8s %9s %6s %16s %14s %8s %10s %12s %12s\n' tables columns runs sequential_floor_s \
-  vantrel_cli_s ratio peak_MB floor_peak_MB report_lines
+printf '%8s %9s %6s %16s %14s %8s %10s %12s %12s %10s %9s %10s %9s\n' tables columns runs \
+  sequential_floor_s vantrel_cli_s ratio peak_MB floor_peak_MB report_lines objects_s \
+  x_default objects_MB x_default
 for tables in "${sizes[@]}"; do
   rm -f "$work"/v*.db
   for variant in 0 1; do
@@ -57,7 +60,7 @@ for tables in "${sizes[@]}"; do
   columns=$(sqlite3 "$work/v0.db" "SELECT count(*) FROM ($catalog_query)")
   # Warm the page cache once so that both sides read from memory.
   cat "$work/v0.db" "$second" >/dev/null
-  floors=() clis=() peak_kb=0 floor_kb=0
+  floors=() clis=() objects=() peak_kb=0 floor_kb=0 objects_kb=0
   for _ in $(seq 1 "$runs"); do
     start=$(date +%s%N)
     /usr/bin/time -f '%M' -o "$work/floor" bash -c \
@@ -72,10 +75,21 @@ for tables in "${sizes[@]}"; do
     clis+=("$(seconds_since "$start")")
     kb=$(tail -n 1 "$work/cli")  # time(1) may first note the exit status
     [ "$kb" -gt "$peak_kb" ] && peak_kb=$kb
+    start=$(date +%s%N)
+    /usr/bin/time -f '%M' -o "$work/cli" "$cli" compare --objects all "$work/v0.db" "$second" \
+      >"$work/objects_report" || true
+    objects+=("$(seconds_since "$start")")
+    kb=$(tail -n 1 "$work/cli")
+    [ "$kb" -gt "$objects_kb" ] && objects_kb=$kb
   done
+  objects_s=$(printf '%s\n' "${objects[@]}" | median)
   floor_s=$(printf '%s\n' "${floors[@]}" | median)
   cli_s=$(printf '%s\n' "${clis[@]}" | median)
   ratio=$(awk -v a="$cli_s" -v b="$floor_s" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }')
-  printf '%8s %9s %6s %16s %14s %8s %10d %12d %12s\n' "$tables" "$columns" "$runs" "$floor_s" \
-    "$cli_s" "$ratio" $((peak_kb / 1024)) $((floor_kb / 1024)) "$(grep -c . "$work/report" || true)"
+  printf '%8s %9s %6s %16s %14s %8s %10d %12d %12s %10s %9s %10d %9s\n' "$tables" "$columns" \
+    "$runs" "$floor_s" "$cli_s" "$ratio" $((peak_kb / 1024)) $((floor_kb / 1024)) \
+    "$(grep -c . "$work/report" || true)" "$objects_s" \
+    "$(awk -v a="$objects_s" -v b="$cli_s" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }')" \
+    $((objects_kb / 1024)) \
+    "$(awk -v a="$objects_kb" -v b="$peak_kb" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }')"
 done

@@ -144,6 +144,9 @@ for tables in "${sizes[@]}"; do
     "psql, one pg_class/pg_attribute query per database" pg_floor_command
   pg_cli=$median_a
   pg_floor=$median_b
+  pg_objects_command=("$cli" compare --objects all "$(pg_uri bench_${tables}_a)" "$(pg_uri bench_${tables}_b)")
+  measure_pair "vantrel-cli compare --objects all, PostgreSQL" pg_objects_command \
+    "vantrel-cli compare, PostgreSQL (again)" pg_cli_command
   measure "pg_dump -s of both databases" bash -c \
     "pg_dump -s -h 127.0.0.1 -p $pg_port -U postgres bench_${tables}_a >/dev/null && pg_dump -s -h 127.0.0.1 -p $pg_port -U postgres bench_${tables}_b >/dev/null"
   if [ "$(fact ODBC_STATUS)" = ok ]; then
@@ -155,6 +158,11 @@ for tables in "${sizes[@]}"; do
     "${mariadb_base[*]} -N -e \"$(my_query bench_${tables}_a)\" >/dev/null && ${mariadb_base[*]} -N -e \"$(my_query bench_${tables}_b)\" >/dev/null")
   measure_pair "vantrel-cli compare, MariaDB" my_cli_command \
     "mariadb, one information_schema query per database" my_floor_command
+  my_cli=$median_a
+  my_floor=$median_b
+  my_objects_command=("$cli" compare --objects all "$(my_uri bench_${tables}_a)" "$(my_uri bench_${tables}_b)")
+  measure_pair "vantrel-cli compare --objects all, MariaDB" my_objects_command \
+    "vantrel-cli compare, MariaDB (again)" my_cli_command
   echo
-  echo "$tables tables: vantrel-cli / sequential floor: PostgreSQL $(ratio "$pg_cli" "$pg_floor"), MariaDB $(ratio "$median_a" "$median_b")"
+  echo "$tables tables: vantrel-cli / sequential floor: PostgreSQL $(ratio "$pg_cli" "$pg_floor"), MariaDB $(ratio "$my_cli" "$my_floor")"
 done

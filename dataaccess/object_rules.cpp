@@ -305,7 +305,14 @@ bool IsEngineMadeForeignKeyIndex(const IndexDefinition& index, const TableObject
   for (const ForeignKeyDefinition& key : objects.foreign_keys) {
     QStringList key_columns;
     for (const QString& column : key.columns) key_columns.append(column.toLower());
-    if (key_columns == columns) return true;
+    if (key_columns != columns) continue;
+    // The server names the index it makes after the constraint, or else after the key's first
+    // column; an index of another name was declared.
+    if (index.name.compare(key.name, Qt::CaseInsensitive) == 0) return true;
+    static const QRegularExpression numbered(QStringLiteral("_[0-9]+$"));
+    QString stem = index.name;
+    if (stem.compare(columns.front(), Qt::CaseInsensitive) != 0) stem.remove(numbered);
+    if (stem.compare(columns.front(), Qt::CaseInsensitive) == 0) return true;
   }
   return false;
 }

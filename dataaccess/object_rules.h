@@ -13,8 +13,9 @@
 //     the referenced table and the referenced columns. A check is its expression's meaning.
 //  2. Engine-made objects are not objects of their own: the index behind a primary key (the
 //     readers leave it out), and the index MySQL and MariaDB make for a foreign key's columns
-//     when no index starts with them (IsEngineMadeForeignKeyIndex): against another engine it
-//     stands for the index the other side may declare, and is not reported missing.
+//     when no index starts with them (IsEngineMadeForeignKeyIndex). That one is matched like any
+//     index (it stands for the index another engine's schema declares on those columns), but it
+//     is never reported missing: the foreign key it serves is what is missing, if anything.
 //  3. RESTRICT and NO ACTION both refuse a change that leaves a row without its referenced
 //     row; they differ only in when the check runs, which matters only where the constraint is
 //     deferrable (EnforcedAction). MariaDB reports an action that was not given as RESTRICT.
@@ -61,7 +62,8 @@ bool CheckBelongsToColumn(const CheckDefinition& check, const DataTable& table,
 
 // True when `index` of a table whose objects are `objects`, on a MySQL or MariaDB side
 // (`engine`), is the one the engine made for a foreign key (rule 2): not unique, of columns only,
-// exactly the columns of one of the table's foreign keys.
+// exactly the columns of one of the table's foreign keys, and named as the server names the
+// index it makes (after the constraint, or after the first column, perhaps numbered).
 bool IsEngineMadeForeignKeyIndex(const IndexDefinition& index, const TableObjects& objects,
                                  const QString& engine);
 

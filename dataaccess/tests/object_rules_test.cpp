@@ -82,8 +82,9 @@ TEST(ObjectRulesTest, OnlyMysqlsOwnForeignKeyIndexIsEngineMade) {
                                   {QStringLiteral("CustomerId")},
                                   QStringLiteral("Customers"),
                                   {QStringLiteral("Id")}});
-  const auto index = [](QString column, bool unique) {
+  const auto index = [](QString column, bool unique, QString name = QStringLiteral("CustomerId")) {
     IndexDefinition definition;
+    definition.name = std::move(name);
     definition.parts.push_back({std::move(column), {}, false});
     definition.unique = unique;
     return definition;
@@ -94,6 +95,15 @@ TEST(ObjectRulesTest, OnlyMysqlsOwnForeignKeyIndexIsEngineMade) {
   EXPECT_FALSE(
       IsEngineMadeForeignKeyIndex(index(QStringLiteral("CustomerId"), true), objects, mysql));
   EXPECT_FALSE(IsEngineMadeForeignKeyIndex(index(QStringLiteral("Total"), false), objects, mysql));
+  // Named after the constraint, or the column with a number: made by the server.
+  EXPECT_TRUE(IsEngineMadeForeignKeyIndex(
+      index(QStringLiteral("CustomerId"), false, QStringLiteral("fk")), objects, mysql));
+  EXPECT_TRUE(IsEngineMadeForeignKeyIndex(
+      index(QStringLiteral("CustomerId"), false, QStringLiteral("customerid_2")), objects, mysql));
+  // A name of the author's own: declared, and reported like any index.
+  EXPECT_FALSE(IsEngineMadeForeignKeyIndex(
+      index(QStringLiteral("CustomerId"), false, QStringLiteral("orders_by_customer")), objects,
+      mysql));
   EXPECT_FALSE(IsEngineMadeForeignKeyIndex(index(QStringLiteral("CustomerId"), false), objects,
                                            QStringLiteral("postgresql")));
 }

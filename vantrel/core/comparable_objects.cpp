@@ -66,7 +66,7 @@ ComparableObject PrimaryKey(const dataaccess::PrimaryKeyDefinition& key, bool co
 }
 
 ComparableObject Index(const IndexDefinition& index, const TableObjects& objects,
-                       const QString& engine, const QString& other_engine, bool compare_names) {
+                       const QString& engine, bool compare_names) {
   QStringList identity;
   QStringList shown;
   QStringList order;
@@ -82,15 +82,14 @@ ComparableObject Index(const IndexDefinition& index, const TableObjects& objects
   QString definition = u'(' + shown.join(QStringLiteral(", ")) + u')';
   if (index.unique) definition.prepend(QLatin1String("UNIQUE "));
   if (!index.predicate.isEmpty()) definition += QLatin1String(" WHERE ") + Shown(index.predicate);
-  ComparableObject object{
-      "Index",
-      "index",
-      kCompareIndexes,
-      identity.join(u'\x1f'),
-      definition,
-      index.name,
-      engine != other_engine && dataaccess::IsEngineMadeForeignKeyIndex(index, objects, engine),
-      {}};
+  ComparableObject object{"Index",
+                          "index",
+                          kCompareIndexes,
+                          identity.join(u'\x1f'),
+                          definition,
+                          index.name,
+                          dataaccess::IsEngineMadeForeignKeyIndex(index, objects, engine),
+                          {}};
   const QString unique = index.unique ? QStringLiteral("UNIQUE") : QStringLiteral("NOT UNIQUE");
   object.properties.push_back({kUniqueProperty, "Unique", unique, unique});
   const QString sort_order = order.join(QStringLiteral(", "));
@@ -161,13 +160,12 @@ std::vector<ComparableObject> ComparableObjects(const ObjectSides& sides, int co
   const TableObjects* objects = sides.table.Objects();
   if (objects == nullptr || kinds == 0) return result;
   const QString engine = sides.connection.Engine();
-  const QString other_engine = sides.other_connection.Engine();
   if ((kinds & kCompareKeys) && objects->primary_key) {
     result.push_back(PrimaryKey(*objects->primary_key, compare_names));
   }
   if (kinds & kCompareIndexes) {
     for (const IndexDefinition& index : objects->indexes) {
-      result.push_back(Index(index, *objects, engine, other_engine, compare_names));
+      result.push_back(Index(index, *objects, engine, compare_names));
     }
   }
   if (kinds & kCompareForeignKeys) {

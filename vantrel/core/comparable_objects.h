@@ -24,8 +24,7 @@ struct ComparableObject {
   QString identity;    // equal on both sides for the same object, whatever its name
   QString definition;  // how the report shows it: "UNIQUE (Email)"
   QString name;        // empty where the engine gave none
-  // MySQL and MariaDB's own index for a foreign key: against another engine, not reported as
-  // missing on the other side.
+  // MySQL and MariaDB's own index for a foreign key: never reported missing on the other side.
   bool engine_made = false;
   std::vector<Property> properties;
 };

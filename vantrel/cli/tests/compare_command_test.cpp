@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -136,6 +137,60 @@ TEST(CompareCommandTest, QuietAndFiltersDecideTheExitStatus) {
     EXPECT_EQ(result.exit_code, c.exit_code) << c.options.join(' ').toStdString();
     EXPECT_EQ(result.out, "") << c.options.join(' ').toStdString();
   }
+}
+
+// Objects are compared only when asked for; a name alone differs only with --compare-names;
+// what a side cannot tell (a snapshot of the first format holds no objects) is said in a
+// paragraph of its own and in the JSON, and never counts as a difference.
+TEST(CompareCommandTest, ObjectsAreComparedWhenAskedAndWhatASideCannotTellIsSaid) {
+  dataaccess::testing::SqliteTestFolder folder;
+  const QString a = folder.CreateDatabase("a.db",
+                                          "CREATE TABLE t (id INTEGER PRIMARY KEY, email TEXT);"
+                                          "CREATE INDEX by_email ON t (email)");
+  const QString b = folder.CreateDatabase("b.db",
+                                          "CREATE TABLE t (id INTEGER PRIMARY KEY, email TEXT);"
+                                          "CREATE INDEX t_email ON t (email)");
+  const QString old_snapshot = folder.PathOf(QStringLiteral("old.json"));
+  QFile file(old_snapshot);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(R"({"format": "vantrel-snapshot", "version": 1, "database": "b", "tables": [
+    {"name": "t", "columns": [
+      {"name": "id", "declared_type": "INTEGER", "data_type": 2, "size": 0, "ordinal_position": 1,
+       "required": true, "attributes": 17, "allow_zero_length": false},
+      {"name": "email", "declared_type": "TEXT", "data_type": 7, "size": 0, "ordinal_position": 2,
+       "required": false, "attributes": 2, "allow_zero_length": true}]}]})");
+  file.close();
+  const struct {
+    QStringList arguments;
+    int exit_code;
+    QString out;
+  } cases[] = {
+      {{"compare", "--objects", "all", a, b}, 0, ""},
+      {{"compare", a, "snapshot:" + old_snapshot}, 0, ""},
+      {{"compare", "--objects", "indexes", "--compare-names", a, b},
+       1,
+       "Index: '(email)' (by_email) in table 'A.a.t', and B.b.t differ in the following ways. "
+       "[Name]\n\n"
+       "Index: '(email)' (t_email) in table 'B.b.t', and A.a.t differ in the following ways. "
+       "[Name]\n\n"},
+      {{"compare", "--objects", "fields,checks,indexes", a, "snapshot:" + old_snapshot},
+       0,
+       "Not compared: indexes, which 'B.b' cannot tell\n\n"
+       "Not compared: check constraints, which 'B.b' cannot tell\n\n"},
+  };
+  for (const auto& c : cases) {
+    const Result result = RunCli(QStringList{c.arguments.front(), "--name1", "A", "--name2", "B"} +
+                                 c.arguments.mid(1));
+    EXPECT_EQ(result.exit_code, c.exit_code) << c.arguments.join(' ').toStdString();
+    EXPECT_EQ(QString::fromUtf8(result.out), c.out) << c.arguments.join(' ').toStdString();
+  }
+  const Result json =
+      RunCli({"compare", "--format", "json", "--objects", "checks", a, "snapshot:" + old_snapshot});
+  EXPECT_EQ(json.exit_code, 0);
+  const QJsonObject document = QJsonDocument::fromJson(json.out).object();
+  EXPECT_EQ(document.value("differences").toArray().size(), 0);
+  EXPECT_EQ(document.value("not_compared").toArray(),
+            QJsonArray({QJsonObject{{"side", "secondary"}, {"what", "check constraints"}}}));
 }
 
 // A pattern matches whole names by what they hold: a NUL inside a name does not end it, and a

@@ -1,0 +1,261 @@
+// End-to-end: vantrel-cli compares keys, indexes, foreign keys and checks within and across
+// engines. Each case is a pair of schemas for one table (and its parent) and the paragraphs the
+// comparison must find, in both directions; cases whose schemas mean the same must find nothing,
+// however the engines or their authors named and spelled them.
+#include <QProcess>
+#include <QRegularExpression>
+#include <tuple>
+#include <vector>
+
+#include "testing/server_test_support.h"
+#include "testing/sqlite_test_file.h"
+
+namespace dataaccess::testing {
+namespace {
+
+enum class Engine { kSqlite, kPostgres, kMariadb };
+
+const char* EngineName(Engine engine) {
+  switch (engine) {
+    case Engine::kSqlite:
+      return "SQLite";
+    case Engine::kPostgres:
+      return "PostgreSQL";
+    case Engine::kMariadb:
+      return "MariaDB";
+  }
+  return "";
+}
+
+// One case: the statements of side a and side b (%1 stands for the case's table, %1_p for its
+// parent, created on both sides), and what the report says, one entry per paragraph:
+// "a Index missing" for an index of a's table that b lacks, "b Foreign Key [On Delete]" for a
+// foreign key of b's that a has with another ON DELETE.
+struct Case {
+  const char* a;
+  const char* b;
+  std::vector<const char*> found;
+  bool partial_indexes = false;  // needs an engine with partial indexes (not MariaDB)
+  // b's foreign key has an index MariaDB made for it, which stands in for a's declared one:
+  // where b is MariaDB, nothing is found.
+  bool made_index_stands_in = false;
+};
+
+const std::vector<Case>& Cases() {
+  static const std::vector<Case> cases = {
+      // Indexes.
+      {"CREATE INDEX %1_ix ON %1 (email)", "", {"a Index missing"}},
+      {"CREATE INDEX %1_first ON %1 (email)", "CREATE INDEX %1_second ON %1 (email)", {}},
+      {"CREATE UNIQUE INDEX %1_ix ON %1 (email)", "CREATE UNIQUE INDEX %1_u ON %1 (email)", {}},
+      {"CREATE UNIQUE INDEX %1_ix ON %1 (email)",
+       "CREATE INDEX %1_ix ON %1 (email)",
+       {"a Index [Unique]", "b Index [Unique]"}},
+      {"CREATE INDEX %1_ix ON %1 (email, qty)",
+       "CREATE INDEX %1_ix ON %1 (qty, email)",
+       {"a Index missing", "b Index missing"}},
+      {"CREATE INDEX %1_ix ON %1 (email DESC)",
+       "CREATE INDEX %1_ix ON %1 (email)",
+       {"a Index [Sort Order]", "b Index [Sort Order]"}},
+      {"CREATE INDEX %1_ix ON %1 (email) WHERE qty > 0",
+       "CREATE INDEX %1_ix ON %1 (email) WHERE (qty > 0)",
+       {},
+       true},
+      {"CREATE INDEX %1_ix ON %1 (email) WHERE qty > 0",
+       "CREATE INDEX %1_ix ON %1 (email) WHERE qty > 1",
+       {"a Index [Where]", "b Index [Where]"},
+       true},
+      // Foreign keys.
+      {"ALTER TABLE %1 ADD FOREIGN KEY (parent) REFERENCES %1_p (id)",
+       "",
+       {"a Foreign Key missing"}},
+      {"ALTER TABLE %1 ADD CONSTRAINT %1_one FOREIGN KEY (parent) REFERENCES %1_p (id)",
+       "ALTER TABLE %1 ADD CONSTRAINT %1_two FOREIGN KEY (parent) REFERENCES %1_p (id)",
+       {}},
+      {"ALTER TABLE %1 ADD FOREIGN KEY (parent) REFERENCES %1_p (id) ON DELETE CASCADE",
+       "ALTER TABLE %1 ADD FOREIGN KEY (parent) REFERENCES %1_p (id)",
+       {"a Foreign Key [On Delete]", "b Foreign Key [On Delete]"}},
+      {"ALTER TABLE %1 ADD FOREIGN KEY (parent) REFERENCES %1_p (id) ON DELETE RESTRICT",
+       "ALTER TABLE %1 ADD FOREIGN KEY (parent) REFERENCES %1_p (id) ON DELETE NO ACTION",
+       {}},
+      {"ALTER TABLE %1 ADD FOREIGN KEY (parent) REFERENCES %1_p (id) ON UPDATE SET NULL",
+       "ALTER TABLE %1 ADD FOREIGN KEY (parent) REFERENCES %1_p (id)",
+       {"a Foreign Key [On Update]", "b Foreign Key [On Update]"}},
+      // A foreign key with an index declared for it on one side: the index is what differs.
+      {"ALTER TABLE %1 ADD FOREIGN KEY (parent) REFERENCES %1_p (id);"
+       "CREATE INDEX %1_by_parent ON %1 (parent)",
+       "ALTER TABLE %1 ADD FOREIGN KEY (parent) REFERENCES %1_p (id)",
+       {"a Index missing"},
+       false,
+       true},
+      // Checks.
+      {"ALTER TABLE %1 ADD CHECK (qty > 0)", "", {"a Check missing"}},
+      {"ALTER TABLE %1 ADD CONSTRAINT %1_c CHECK (qty > 0)",
+       "ALTER TABLE %1 ADD CONSTRAINT %1_positive CHECK ((qty)>0)",
+       {}},
+      {"ALTER TABLE %1 ADD CHECK (qty > 0 AND email <> '')",
+       "ALTER TABLE %1 ADD CHECK ((qty > 0) AND (email != ''))",
+       {}},
+      {"ALTER TABLE %1 ADD CHECK (qty > 0)",
+       "ALTER TABLE %1 ADD CHECK (qty >= 0)",
+       {"a Check missing", "b Check missing"}},
+  };
+  return cases;
+}
+
+QString TableOf(size_t i) { return QStringLiteral("o%1").arg(i + 1, 2, 10, QChar(u'0')); }
+
+struct CliResult {
+  int status = -1;
+  QString output;
+  QString errors;
+};
+
+CliResult Compare(const QString& primary, const QString& secondary, QStringList options) {
+  QProcess process;
+  process.start(QStringLiteral(VANTREL_CLI),
+                QStringList{"compare", "--name1", "a", "--name2", "b"} + options +
+                    QStringList{primary, secondary});
+  process.waitForFinished(120000);
+  return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+          QString::fromUtf8(process.readAllStandardError())};
+}
+
+class ObjectComparisonTest : public ::testing::TestWithParam<std::tuple<Engine, Engine>> {
+ protected:
+  static bool HasPartialIndexes(Engine engine) { return engine != Engine::kMariadb; }
+
+  // The statements of one side: every case's table and parent, then the case's own statements.
+  QStringList Statements(Engine engine, const char* Case::*side) {
+    QStringList statements;
+    for (size_t i = 0; i < Cases().size(); ++i) {
+      const Case& c = Cases()[i];
+      if (c.partial_indexes && !(HasPartialIndexes(std::get<0>(GetParam())) &&
+                                 HasPartialIndexes(std::get<1>(GetParam())))) {
+        continue;
+      }
+      const QString table = TableOf(i);
+      statements.append(
+          QStringLiteral("CREATE TABLE %1_p (id INTEGER NOT NULL PRIMARY KEY)").arg(table));
+      // SQLite cannot add a constraint to a table: its statements are folded into CREATE TABLE.
+      QString definition = QStringLiteral(
+          "CREATE TABLE %1 (id INTEGER NOT NULL PRIMARY KEY, email VARCHAR(50), qty INTEGER, "
+          "parent INTEGER");
+      QStringList later;
+      for (const QString& statement : QString::fromUtf8(c.*side).split(u';', Qt::SkipEmptyParts)) {
+        const QString text = statement.arg(table);
+        static const QRegularExpression add(QStringLiteral(R"(^ALTER TABLE \S+ ADD (.*)$)"));
+        const QRegularExpressionMatch m = add.match(text);
+        if (engine == Engine::kSqlite && m.hasMatch()) {
+          definition += ", " + m.captured(1);
+        } else {
+          later.append(text);
+        }
+      }
+      statements.append(definition + ")");
+      statements += later;
+    }
+    return statements;
+  }
+
+  QString Build(Engine engine, const QString& name, const char* Case::*side) {
+    QStringList statements = Statements(engine, side);
+    switch (engine) {
+      case Engine::kSqlite:
+        return sqlite_.CreateDatabase(name + ".db", statements.join(";\n").toUtf8().constData());
+      case Engine::kPostgres:
+        RecreatePostgresDatabase(name);
+        RunPostgres(name, statements);
+        return PostgresUri(name);
+      case Engine::kMariadb:
+        statements.prepend("USE " + name);
+        RecreateMysqlDatabase(name);
+        RunMysql(statements);
+        return MysqlUri(name);
+    }
+    return {};
+  }
+
+  void RequireServers() {
+    for (Engine engine : {std::get<0>(GetParam()), std::get<1>(GetParam())}) {
+      if (engine == Engine::kPostgres) VANTREL_REQUIRE_SERVER("PG");
+      if (engine == Engine::kMariadb) VANTREL_REQUIRE_SERVER("MYSQL");
+    }
+  }
+
+  SqliteTestFolder sqlite_;
+};
+
+TEST_P(ObjectComparisonTest, ReportsWhatDiffersAndNothingThatIsOnlySpelledDifferently) {
+  RequireServers();
+  if (HasFatalFailure()) return;
+  const auto [engine_a, engine_b] = GetParam();
+  const QString a = Build(engine_a, "vt_objects_a", &Case::a);
+  const QString b = Build(engine_b, "vt_objects_b", &Case::b);
+  const CliResult result = Compare(a, b, {"--objects", "keys,indexes,foreign-keys,checks"});
+  EXPECT_EQ(result.errors, QString());
+
+  static const QRegularExpression paragraph(
+      QStringLiteral(
+          R"re(^(Primary Key|Index|Foreign Key|Check): '.*?'(?: \(.*?\))? (?:exists in|in) )re"
+          R"re(table '(a|b)\.[^.]*\.(o\d\d)', (but not in|and) .*?(\[.*\])?$)re"),
+      QRegularExpression::MultilineOption);
+  QHash<QString, QStringList> found;
+  int paragraphs = 0;
+  for (const QRegularExpressionMatch& m : paragraph.globalMatch(result.output)) {
+    const QString what =
+        m.captured(4) == QLatin1String("and") ? m.captured(5) : QStringLiteral("missing");
+    found[m.captured(3)].append(m.captured(2) + " " + m.captured(1) + " " + what);
+    ++paragraphs;
+  }
+  int expected = 0;
+  for (size_t i = 0; i < Cases().size(); ++i) {
+    const Case& c = Cases()[i];
+    if (c.partial_indexes && !(HasPartialIndexes(engine_a) && HasPartialIndexes(engine_b))) {
+      continue;
+    }
+    QStringList wanted;
+    if (!(c.made_index_stands_in && engine_b == Engine::kMariadb)) {
+      for (const char* entry : c.found) wanted.append(QString::fromUtf8(entry));
+    }
+    QStringList got = found.value(TableOf(i));
+    got.sort();
+    wanted.sort();
+    EXPECT_EQ(got, wanted) << TableOf(i).toStdString() << ": '" << c.a << "' against '" << c.b
+                           << "'";
+    expected += static_cast<int>(wanted.size());
+  }
+  // Every paragraph is one of those above: nothing else was found.
+  EXPECT_EQ(result.output.count(QStringLiteral("\n\n")), paragraphs) << result.output.toStdString();
+  EXPECT_EQ(paragraphs, expected) << result.output.toStdString();
+  EXPECT_EQ(result.status, expected > 0 ? 1 : 0);
+
+  // A snapshot keeps every object: each side compares empty with its own.
+  for (const QString& side : {a, b}) {
+    const QString path = sqlite_.PathOf(QStringLiteral("objects.json"));
+    QProcess snapshot;
+    snapshot.start(QStringLiteral(VANTREL_CLI), {"snapshot", side, "-o", path});
+    snapshot.waitForFinished(120000);
+    ASSERT_EQ(snapshot.exitCode(), 0) << snapshot.readAllStandardError().toStdString();
+    const CliResult same = Compare(side, path, {"--objects", "all"});
+    EXPECT_EQ(same.output, QString()) << side.toStdString();
+    EXPECT_EQ(same.status, 0);
+  }
+}
+
+std::string PairName(const ::testing::TestParamInfo<std::tuple<Engine, Engine>>& info) {
+  return std::string(EngineName(std::get<0>(info.param))) + "_" +
+         EngineName(std::get<1>(info.param));
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, ObjectComparisonTest,
+                         ::testing::Values(std::tuple(Engine::kSqlite, Engine::kSqlite),
+                                           std::tuple(Engine::kPostgres, Engine::kPostgres),
+                                           std::tuple(Engine::kMariadb, Engine::kMariadb),
+                                           std::tuple(Engine::kSqlite, Engine::kPostgres),
+                                           std::tuple(Engine::kPostgres, Engine::kSqlite),
+                                           std::tuple(Engine::kSqlite, Engine::kMariadb),
+                                           std::tuple(Engine::kMariadb, Engine::kPostgres)),
+                         PairName);
+
+}  // namespace
+}  // namespace dataaccess::testing
