@@ -3,6 +3,7 @@
 #include <QRegularExpression>
 #include <QUrl>
 
+#include "dataaccess/connect_string_mask.h"
 #include "dataaccess/drivers/engine_library.h"
 #include "dataaccess/errors.h"
 #include "dataaccess/server/schema_parameter.h"
@@ -69,7 +70,14 @@ void ReadSchemaSet(const QString& server, const std::function<bool(const QString
   const auto entry = reinterpret_cast<ReadSchemaSetEntry>(
       mysql ? ResolveInEngineLibrary(kMysqlSetLibrary, "vantrel_mysql_read_schema_set")
             : ResolveInEngineLibrary(kPostgresSetLibrary, "vantrel_postgres_read_schema_set"));
-  entry(server, accepts, receiver);
+  // The last guard, as for every open: no password, nor a piece of one, leaves the library.
+  const QStringList pieces = PasswordPieces(server);
+  try {
+    entry(server, accepts, receiver);
+  } catch (const component::Error& error) {
+    throw component::Error(error.number(), error.source(),
+                           MaskPasswords(ScrubPasswordPieces(error.description(), pieces)));
+  }
 }
 
 }  // namespace dataaccess

@@ -4,6 +4,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include "dataaccess/data_engine.h"
 #include "testing/server_test_support.h"
 
 namespace dataaccess::testing {
@@ -81,6 +82,20 @@ TEST(FleetCheckTest, PostgresSchemasAreReadThroughOneSessionAndDriftsGroup) {
         << result.output.toStdString() << result.errors.toStdString();
   }
 
+  // A connection to a schema names it "DATABASE.SCHEMA" and reopens from what it says, also when
+  // the name overrides the database of another connect string.
+  for (const auto& [name, connect_string] :
+       {std::pair(QString(), database + "?schema=tenant_05"),
+        std::pair(QString("vt_fleet.tenant_05"), PostgresUri("postgres") + "?schema=tenant_05")}) {
+    const DataEnvironment& environment = DataEngine::Instance().Environments().Item(0);
+    const auto first = environment.OpenConnection(name, kPromptNever, true, connect_string);
+    const auto again = environment.OpenConnection(first->DatabaseName(), kPromptNever, true,
+                                                  first->ConnectString());
+    EXPECT_EQ(again->DatabaseName(), "vt_fleet.tenant_05") << connect_string.toStdString();
+    EXPECT_TRUE(CatalogDifferences(*first, *again).isEmpty()) << connect_string.toStdString();
+    EXPECT_EQ(again->Tables().Item("orders").Columns().Count(), 4);
+  }
+
   const QString sessions = "SELECT sessions FROM pg_stat_database WHERE datname = 'vt_fleet'";
   const int before = PostgresValue("postgres", sessions).toInt();
   const QString unreachable =
@@ -119,7 +134,9 @@ TEST(FleetCheckTest, PostgresSchemasAreReadThroughOneSessionAndDriftsGroup) {
   }
   EXPECT_TRUE(
       result.output.contains("\n2 targets differ the same way: tenant_05, tenant_12\n\n"
-                             "Table: '" + reference + ".vt_fleet.tenant_01.orders', and "
+                             "Table: '" +
+                             reference +
+                             ".vt_fleet.tenant_01.orders', and "
                              "'<target>.orders' differ"))
       << result.output.toStdString();
   EXPECT_TRUE(result.output.contains("\n1 target differs this way: tenant_20\n"));
