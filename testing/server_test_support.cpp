@@ -96,6 +96,40 @@ void RunMysql(const QStringList& statements) {
   mysql_close(mysql);
 }
 
+QString PostgresValue(const QString& database, const QString& sql) {
+  const QByteArray info = QStringLiteral("host=%1 port=%2 user=postgres dbname=%3")
+                              .arg(ServerFact("PG_SOCKET_DIR"), ServerFact("PG_PORT"), database)
+                              .toUtf8();
+  PGconn* conn = PQconnectdb(info.constData());
+  PGresult* result = PQexec(conn, sql.toUtf8().constData());
+  QString value;
+  if (PQresultStatus(result) == PGRES_TUPLES_OK && PQntuples(result) > 0) {
+    value = QString::fromUtf8(PQgetvalue(result, 0, 0));
+  } else {
+    ADD_FAILURE() << sql.toStdString() << ": " << PQerrorMessage(conn);
+  }
+  PQclear(result);
+  PQfinish(conn);
+  return value;
+}
+
+QString MysqlValue(const QString& sql) {
+  MYSQL* mysql = mysql_init(nullptr);
+  QString value;
+  if (mysql_real_connect(mysql, "127.0.0.1", "root", nullptr, nullptr,
+                         ServerFact("MARIADB_PORT").toUInt(), nullptr, 0) != nullptr &&
+      mysql_query(mysql, sql.toUtf8().constData()) == 0) {
+    if (MYSQL_RES* result = mysql_store_result(mysql)) {
+      if (MYSQL_ROW row = mysql_fetch_row(result)) value = QString::fromUtf8(row[0]);
+      mysql_free_result(result);
+    }
+  } else {
+    ADD_FAILURE() << sql.toStdString() << ": " << mysql_error(mysql);
+  }
+  mysql_close(mysql);
+  return value;
+}
+
 QStringList PostgresSampleSchema() {
   return {
       "CREATE SCHEMA other",

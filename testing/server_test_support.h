@@ -47,6 +47,11 @@ QString MysqlUri(const QString& database);
 void RunPostgres(const QString& database, const QStringList& statements);
 void RunMysql(const QStringList& statements);
 
+// The first value of the first row `sql` returns, as the superusers see it; fails the test on an
+// error. For counters kept at the server (sessions, connections).
+QString PostgresValue(const QString& database, const QString& sql);
+QString MysqlValue(const QString& sql);
+
 // A schema that exercises every catalog feature: schemas, views, every type family, serial,
 // identity and generated columns, a dropped column, names with quotes, spaces and non-ASCII.
 QStringList PostgresSampleSchema();

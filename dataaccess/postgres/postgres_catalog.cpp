@@ -29,6 +29,10 @@ constexpr char kBegin[] =
     "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY; SET LOCAL jit = off; "
     "SET LOCAL max_parallel_workers_per_gather = 0";
 constexpr char kDefaultSchema[] = "SELECT coalesce(current_schema(), 'public')";
+// Every schema but the engine's own, as kColumnsQuery leaves them out.
+constexpr char kSchemasQuery[] =
+    "SELECT nspname FROM pg_namespace WHERE nspname NOT IN ('pg_catalog', 'information_schema') "
+    "AND nspname NOT LIKE 'pg\\_toast%' AND nspname NOT LIKE 'pg\\_temp\\_%'";
 
 // One row per live column, unsorted (see catalog_rows.h); a table without columns gives one row
 // with a NULL column. A column's type comes as its oid and modifier: format_type() costs the
@@ -195,7 +199,19 @@ QSet<QString> ResolveTypes(PGconn* conn, const QString& target, CatalogRows<uint
 
 }  // namespace
 
-void ReadPostgresCatalog(PGconn* conn, const QString& target, CatalogTables& tables) {
+namespace {
+
+// What a read leaves for filling the catalogs.
+struct StagedRead {
+  CatalogRows<uint> found;
+  QString default_schema;
+  QSet<QString> not_null_domains;
+};
+
+// Stages every table of the schemas `schema_condition` (an SQL condition on n.nspname, or empty
+// for all) in one read-only snapshot.
+void Stage(PGconn* conn, const QString& target, const QByteArray& schema_condition,
+           StagedRead& read) {
   // pg_attribute.attgenerated, which kColumnsQuery reads, came with PostgreSQL 12.
   if (const int version = PQserverVersion(conn); version > 0 && version < 120000) {
     throw CatalogUnreadableError(
@@ -206,38 +222,76 @@ void ReadPostgresCatalog(PGconn* conn, const QString& target, CatalogTables& tab
   }
   Run(conn, kBegin, target);
   const PgResult schema = Run(conn, kDefaultSchema, target);
+  read.default_schema = Text(schema.get(), 0, 0);
+  QByteArray columns_query = kColumnsQuery;
+  if (!schema_condition.isEmpty()) {
+    columns_query.insert(columns_query.lastIndexOf(") TO STDOUT"), " AND " + schema_condition);
+  }
   // Columns: oid 0, nspname 1, relname 2, attnum 3, attname 4, type oid 5, type modifier 6,
   // notnull 7, identity 8, generated 9, nextval default 10, identity always 11.
-  CatalogRows<uint> found;
+  CatalogRows<uint>& found = read.found;
   ServerColumn column;  // reused: its name keeps its buffer from row to row
-  ForEachCopyRow(conn, kColumnsQuery, target, kColumnsQueryFields, [&](const CopyTextRow& r) {
-    const uint oid = Oid(r, 0);
-    std::optional<size_t> table = found.Find(oid);
-    if (!table) table = found.AddTable(oid, Text(r, 1), Text(r, 2));
-    if (r.IsNull(4)) return;
-    const int attnum = Int(r, 3);
-    int32_t attributes = 0;
-    if (Flag(r, 8) || Flag(r, 10)) attributes |= kAutoIncrement;
-    if (Flag(r, 11)) attributes |= kAlwaysNumbered;
-    if (Flag(r, 9)) attributes |= kGenerated;
-    AssignUtf8(column.name, r.Field(4));
-    column.type = StagedKey(Oid(r, 5), Int(r, 6), attributes);
-    column.required = Flag(r, 7);
-    found.AddColumn(*table, attnum, column);
-  });
-  const QSet<QString> not_null_domains = ResolveTypes(conn, target, found);
+  ForEachCopyRow(conn, columns_query.constData(), target, kColumnsQueryFields,
+                 [&](const CopyTextRow& r) {
+                   const uint oid = Oid(r, 0);
+                   std::optional<size_t> table = found.Find(oid);
+                   if (!table) table = found.AddTable(oid, Text(r, 1), Text(r, 2));
+                   if (r.IsNull(4)) return;
+                   const int attnum = Int(r, 3);
+                   int32_t attributes = 0;
+                   if (Flag(r, 8) || Flag(r, 10)) attributes |= kAutoIncrement;
+                   if (Flag(r, 11)) attributes |= kAlwaysNumbered;
+                   if (Flag(r, 9)) attributes |= kGenerated;
+                   AssignUtf8(column.name, r.Field(4));
+                   column.type = StagedKey(Oid(r, 5), Int(r, 6), attributes);
+                   column.required = Flag(r, 7);
+                   found.AddColumn(*table, attnum, column);
+                 });
+  read.not_null_domains = ResolveTypes(conn, target, found);
   {
     const PgResult views = Run(conn, kViewsQuery, target);
     for (int i = 0; i < PQntuples(views.get()); ++i) found.MarkView(Oid(views.get(), i, 0));
   }
   Run(conn, "COMMIT", target);
-  StagedCatalog::Adjust adjust;
-  if (!not_null_domains.isEmpty()) {
-    adjust = [&](const QString&, const QString&, ColumnDefinition& column) {
-      if (not_null_domains.contains(column.declared_type)) column.required = true;
-    };
+}
+
+StagedCatalog::Adjust NotNullDomains(const QSet<QString>& not_null_domains) {
+  if (not_null_domains.isEmpty()) return {};
+  return [&not_null_domains](const QString&, const QString&, ColumnDefinition& column) {
+    if (not_null_domains.contains(column.declared_type)) column.required = true;
+  };
+}
+
+}  // namespace
+
+void ReadPostgresCatalog(PGconn* conn, const QString& target, CatalogTables& tables) {
+  StagedRead read;
+  Stage(conn, target, {}, read);
+  read.found.Fill(tables, read.default_schema, NotNullDomains(read.not_null_domains));
+}
+
+QStringList PostgresSchemaNames(PGconn* conn, const QString& target) {
+  const PgResult result = Run(conn, kSchemasQuery, target);
+  QStringList names;
+  for (int i = 0; i < PQntuples(result.get()); ++i) names.append(Text(result.get(), i, 0));
+  return names;
+}
+
+void ReadPostgresSchemas(PGconn* conn, const QString& target, const QStringList& schemas,
+                         const StagedCatalog::SchemaFill& each) {
+  QByteArray condition = "n.nspname IN (";
+  for (qsizetype i = 0; i < schemas.size(); ++i) {
+    const QByteArray name = schemas[i].toUtf8();
+    char* literal = PQescapeLiteral(conn, name.constData(), static_cast<size_t>(name.size()));
+    if (!literal) throw CatalogUnreadableError(target, QString::fromUtf8(PQerrorMessage(conn)));
+    if (i > 0) condition += ", ";
+    condition += literal;
+    PQfreemem(literal);
   }
-  found.Fill(tables, Text(schema.get(), 0, 0), adjust);
+  condition += ')';
+  StagedRead read;
+  if (!schemas.isEmpty()) Stage(conn, target, condition, read);
+  read.found.FillSchemas(schemas, each, NotNullDomains(read.not_null_domains));
 }
 
 }  // namespace dataaccess

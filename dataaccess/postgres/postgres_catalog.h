@@ -6,8 +6,10 @@
 #include <libpq-fe.h>
 
 #include <QString>
+#include <QStringList>
 
 #include "dataaccess/catalog/catalog.h"
+#include "dataaccess/server/catalog_rows.h"
 
 namespace dataaccess {
 
@@ -17,6 +19,15 @@ namespace dataaccess {
 // is the default schema. `target` names the database in error descriptions.
 // Throws kCatalogUnreadable when a query fails.
 void ReadPostgresCatalog(PGconn* conn, const QString& target, CatalogTables& tables);
+
+// The schemas ReadPostgresCatalog would read, in the server's order.
+QStringList PostgresSchemaNames(PGconn* conn, const QString& target);
+
+// The same read over `schemas` only (sorted, without repeats), in one snapshot and one pass over
+// the catalog, split into one catalog per schema as StagedCatalog::FillSchemas says: each names
+// its tables as if its schema were the default one, without a prefix.
+void ReadPostgresSchemas(PGconn* conn, const QString& target, const QStringList& schemas,
+                         const StagedCatalog::SchemaFill& each);
 
 }  // namespace dataaccess
 

@@ -142,7 +142,9 @@ bool IsPostgresConnectString(const QString& connect_string) {
   // A keyword string is libpq's when it starts with one of libpq's keywords, even if it cannot
   // be parsed: it then fails as a PostgreSQL string instead of being taken for a file name.
   const QRegularExpressionMatch match = first_keyword.match(text);
-  return match.hasMatch() && IsLibpqKeyword(match.captured(1));
+  // "schema", which the driver takes out before libpq sees the string, may come first too.
+  return match.hasMatch() &&
+         (IsLibpqKeyword(match.captured(1)) || match.captured(1) == QLatin1String("schema"));
 }
 
 PgConnection OpenPostgresSession(const ConnectRequest& request) {

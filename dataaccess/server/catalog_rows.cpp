@@ -51,25 +51,49 @@ void StagedCatalog::ReplaceTypes(std::vector<StoredType> types) {
   }
 }
 
-void StagedCatalog::Fill(CatalogTables& tables, const QString& default_schema,
-                         const Adjust& adjust) {
+std::vector<const StagedCatalog::Table*> StagedCatalog::SortedTables() {
   std::vector<const Table*> sorted;
   sorted.reserve(tables_.size());
-  size_t column_count = 0;
   for (size_t i = 0; i < tables_.size(); ++i) {
-    if (tables_[i].dropped) continue;
-    sorted.push_back(&tables_[i]);
-    column_count += tables_[i].count;
+    if (!tables_[i].dropped) sorted.push_back(&tables_[i]);
   }
   std::sort(sorted.begin(), sorted.end(), [](const Table* a, const Table* b) {
     return a->schema != b->schema ? a->schema < b->schema : a->name < b->name;
   });
-  tables.Reserve(sorted.size(), column_count);
+  return sorted;
+}
+
+void StagedCatalog::Fill(CatalogTables& tables, const QString& default_schema,
+                         const Adjust& adjust) {
+  const std::vector<const Table*> sorted = SortedTables();
+  FillRun(tables, default_schema, sorted.data(), sorted.data() + sorted.size(), adjust);
+}
+
+void StagedCatalog::FillSchemas(const QStringList& schemas, const SchemaFill& each,
+                                const Adjust& adjust) {
+  const std::vector<const Table*> sorted = SortedTables();
+  const Table* const* at = sorted.data();
+  const Table* const* const end = at + sorted.size();
+  for (const QString& schema : schemas) {
+    while (at != end && (*at)->schema < schema) ++at;
+    const Table* const* run_end = at;
+    while (run_end != end && (*run_end)->schema == schema) ++run_end;
+    each(schema, [&](CatalogTables& tables) { FillRun(tables, schema, at, run_end, adjust); });
+    at = run_end;
+  }
+}
+
+void StagedCatalog::FillRun(CatalogTables& tables, const QString& default_schema,
+                            const Table* const* begin, const Table* const* end,
+                            const Adjust& adjust) {
+  size_t column_count = 0;
+  for (const Table* const* table = begin; table != end; ++table) column_count += (*table)->count;
+  tables.Reserve(static_cast<size_t>(end - begin), column_count);
   ColumnDefinition definition;  // reused: its name keeps its buffer from column to column
   std::vector<const Column*> in_order;
   std::vector<const StoredType*> interned(types_.size(), nullptr);  // by staged type number
-  for (const Table* staged : sorted) {
-    const Table& table = *staged;
+  for (const Table* const* staged = begin; staged != end; ++staged) {
+    const Table& table = **staged;
     CatalogColumns& columns =
         tables.AddTable(ServerTableName(default_schema, table.schema, table.name), table.view)
             .MutableColumns();

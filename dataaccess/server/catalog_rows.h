@@ -11,6 +11,7 @@
 #include <QByteArrayView>
 #include <QHash>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -53,6 +54,13 @@ class StagedCatalog {
   // Replaces Types() by `types`, one for one, for the columns added so far.
   void ReplaceTypes(std::vector<StoredType> types);
   void Fill(CatalogTables& tables, const QString& default_schema, const Adjust& adjust);
+  // Fills one catalog per schema of `schemas` (sorted, without repeats), in that order: `each`
+  // is called with the schema and a function that fills the catalog given to it with that
+  // schema's tables, named as in a catalog whose default schema it is. Tables of other schemas
+  // are left out.
+  using SchemaFill =
+      std::function<void(const QString& schema, const std::function<void(CatalogTables&)>& fill)>;
+  void FillSchemas(const QStringList& schemas, const SchemaFill& each, const Adjust& adjust);
 
  private:
   static constexpr uint32_t kNoColumn = UINT32_MAX;
@@ -75,6 +83,10 @@ class StagedCatalog {
     bool dropped = false;
     bool view = false;
   };
+  std::vector<const Table*> SortedTables();
+  void FillRun(CatalogTables& tables, const QString& default_schema, const Table* const* begin,
+               const Table* const* end, const Adjust& adjust);
+
   ChunkedVector<Table, HugePages::kPastFirstChunk> tables_;
   // Dropped once the catalog is filled, so a huge page left part empty costs nothing for long.
   ChunkedVector<Column, HugePages::kPastFirstChunk> columns_;
@@ -132,6 +144,10 @@ class CatalogRows {
   // columns) do not show.
   void Fill(CatalogTables& tables, const QString& default_schema, const Adjust& adjust = {}) {
     staged_.Fill(tables, default_schema, adjust);
+  }
+  void FillSchemas(const QStringList& schemas, const StagedCatalog::SchemaFill& each,
+                   const Adjust& adjust = {}) {
+    staged_.FillSchemas(schemas, each, adjust);
   }
 
  private:

@@ -6,6 +6,7 @@
 #include "dataaccess/drivers/driver.h"
 #include "dataaccess/drivers/engine_library.h"
 #include "dataaccess/errors.h"
+#include "dataaccess/schema_set.h"
 #include "platform/component/error.h"
 #include "testing/testutil.h"
 
@@ -38,6 +39,44 @@ TEST(ConnectStringRoutingTest, EachFormReachesItsDriver) {
   EXPECT_TRUE(TakenBy("ODBC", "DSN=sales;UID=ann"));
   EXPECT_TRUE(TakenBy("ODBC", "Driver={FreeTDS};Server=db;Database=sales"));
   EXPECT_TRUE(TakenBy("ODBC", "FILEDSN=/etc/sales.dsn"));
+}
+
+// A schema (PostgreSQL) or database (MySQL) named in a connect string, taken apart from the
+// server the string reaches, and put back by WithSchema.
+TEST(ConnectStringRoutingTest, TheSchemaOfAConnectStringIsKeptApartFromItsServer) {
+  const struct {
+    const char* given;
+    const char* server;  // null: no schema named
+    const char* schema;
+  } rows[] = {
+      {"postgresql://ann@db/sales?schema=tenant_17", "postgresql://ann@db/sales", "tenant_17"},
+      {"postgres://db/sales?sslmode=disable&schema=t%2A%20x&connect_timeout=3",
+       "postgres://db/sales?sslmode=disable&connect_timeout=3", "t* x"},
+      {"postgresql://ann:pa?schema=ss@db/sales?schema=x", "postgresql://ann:pa?schema=ss@db/sales",
+       "x"},
+      {"host=db dbname=sales schema = 'my \\'schema' password='a b'",
+       "host=db dbname=sales password='a b'", "my 'schema"},
+      {"schema=tenant_1 host=db", "host=db", "tenant_1"},
+      {"mysql://ann:pw@db:3307/tenant_%2A?socket=/s", "mysql://ann:pw@db:3307?socket=/s",
+       "tenant_*"},
+      {"postgresql://db/sales", nullptr, nullptr},
+      {"host=db dbname=sales", nullptr, nullptr},
+      {"mysql://db", nullptr, nullptr},
+      {"sales.db", nullptr, nullptr},
+  };
+  for (const auto& row : rows) {
+    const std::optional<SchemaReference> found = SchemaOfConnectString(row.given);
+    ASSERT_EQ(found.has_value(), row.server != nullptr) << row.given;
+    if (!found) continue;
+    EXPECT_EQ(found->server, row.server) << row.given;
+    EXPECT_EQ(found->schema, row.schema) << row.given;
+    const std::optional<SchemaReference> again =
+        SchemaOfConnectString(WithSchema(found->server, found->schema));
+    ASSERT_TRUE(again.has_value()) << row.given;
+    EXPECT_EQ(again->server, found->server) << row.given;
+    EXPECT_EQ(again->schema, found->schema) << row.given;
+  }
+  EXPECT_TRUE(TakenBy("PostgreSQL", "schema=tenant_1 host=db"));
 }
 
 TEST(ConnectStringRoutingTest, PathsStayWithSqlite) {

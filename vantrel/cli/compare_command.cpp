@@ -4,15 +4,16 @@
 
 #include <CLI/CLI.hpp>
 #include <cstdio>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "dataaccess/connect_string_mask.h"
 #include "dataaccess/data_objects.h"
+#include "vantrel/cli/check_command.h"
 #include "vantrel/cli/json_report.h"
 #include "vantrel/cli/progress_line.h"
+#include "vantrel/cli/report_options.h"
 #include "vantrel/cli/snapshot_command.h"
 #include "vantrel/cli/source_argument.h"
 #include "vantrel/cli/sources_command.h"
@@ -103,71 +104,14 @@ constexpr char kCompareFooter[] =
     "\n"
     "When standard error is a terminal, the table and field being compared are shown there.";
 
-struct CompareOptions {
+struct CompareOptions : ReportOptions {
   std::string primary;
   std::string secondary;
   std::string name1;
   std::string name2;
   bool crlf = false;
   bool quiet = false;
-  std::string format = "text";
-  std::vector<std::string> include;
-  std::vector<std::string> exclude;
-  std::vector<std::string> ignore;
-  std::vector<std::string> objects;
-  bool compare_names = false;
 };
-
-// What --objects takes, as ComparedKind bits.
-const std::map<std::string, int>& ObjectChoices() {
-  static const std::map<std::string, int> names = {
-      {"fields", kCompareFields},   {"keys", kCompareKeys},
-      {"indexes", kCompareIndexes}, {"foreign-keys", kCompareForeignKeys},
-      {"checks", kCompareChecks},   {"all", kCompareAll},
-  };
-  return names;
-}
-
-// The report's properties by the names --ignore takes.
-const std::map<std::string, int>& IgnorableProperties() {
-  static const std::map<std::string, int> names = {
-      {"allow-zero-length", kAllowZeroLengthProperty},
-      {"attributes", kAttributesProperty},
-      {"ordinal-position", kOrdinalPositionProperty},
-      {"required", kRequiredProperty},
-      {"size", kSizeProperty},
-      {"data-type", kDataTypeProperty},
-      {"columns", kColumnsProperty},
-      {"unique", kUniqueProperty},
-      {"sort-order", kSortOrderProperty},
-      {"where", kWhereProperty},
-      {"on-delete", kOnDeleteProperty},
-      {"on-update", kOnUpdateProperty},
-      {"deferrable", kDeferrableProperty},
-      {"match", kMatchProperty},
-  };
-  return names;
-}
-
-WalkOptions WalkOptionsOf(const CompareOptions& options) {
-  WalkOptions walk;
-  // A pattern is the argument's bytes, so that a name's bytes that are not UTF-8 can be typed.
-  for (const std::string& glob : options.include) {
-    walk.include.append(dataaccess::NameFromBytes(QByteArrayView(glob)));
-  }
-  for (const std::string& glob : options.exclude) {
-    walk.exclude.append(dataaccess::NameFromBytes(QByteArrayView(glob)));
-  }
-  for (const std::string& name : options.ignore) {
-    walk.ignored_properties |= IgnorableProperties().at(name);
-  }
-  if (!options.objects.empty()) {
-    walk.compared = 0;
-    for (const std::string& name : options.objects) walk.compared |= ObjectChoices().at(name);
-  }
-  walk.compare_names = options.compare_names;
-  return walk;
-}
 
 void PrintReport(const QString& report, bool crlf) {
   QString text = report;
@@ -242,6 +186,7 @@ int RunCommandLine(int argc, char** argv) {
   std::function<int()> run;
   AddSourcesCommand(app, &run);
   AddSnapshotCommand(app, &run);
+  AddCheckCommand(app, &run);
   CompareOptions options;
   CLI::App* compare = app.add_subcommand("compare", "Compare two databases and print the report");
   compare->footer(kCompareFooter);
@@ -251,30 +196,7 @@ int RunCommandLine(int argc, char** argv) {
                       "Name the report gives the secondary database (default: SECONDARY as typed)");
   compare->add_flag("--crlf", options.crlf,
                     "End lines with CR LF, exactly as the results box holds the report");
-  compare->add_option("--include", options.include, "Compare only the tables matching GLOB")
-      ->type_name("GLOB");
-  compare->add_option("--exclude", options.exclude, "Leave out the tables matching GLOB")
-      ->type_name("GLOB");
-  std::vector<std::string> property_names;
-  for (const auto& [name, bit] : IgnorableProperties()) property_names.push_back(name);
-  compare->add_option("--ignore", options.ignore, "Never report PROPERTY as differing")
-      ->type_name("PROPERTY")
-      ->check(CLI::IsMember(property_names));
-  std::vector<std::string> object_names;
-  for (const auto& [name, bit] : ObjectChoices()) object_names.push_back(name);
-  compare
-      ->add_option("--objects", options.objects,
-                   "What to compare of the tables found on both sides (default: fields)")
-      ->type_name("LIST")
-      ->delimiter(',')
-      ->check(CLI::IsMember(object_names));
-  compare->add_flag("--compare-names", options.compare_names,
-                    "Also report keys, indexes, foreign keys and checks that differ only in name");
-  compare
-      ->add_option("--format", options.format,
-                   "text (the report as the window shows it) or json (one document, see "
-                   "below)")
-      ->check(CLI::IsMember({"text", "json"}));
+  AddReportOptions(*compare, options);
   compare->add_flag("--quiet,-q", options.quiet, "Print no report, only set the exit status");
   compare->add_option("PRIMARY", options.primary, "The primary data source or database")
       ->required();

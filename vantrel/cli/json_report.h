@@ -47,6 +47,8 @@ class JsonReport final : public DifferenceObserver {
   // The whole document, indented, with a final line break.
   QByteArray Document(const QString& primary_name, const QString& secondary_name,
                       const ComparisonOutcome& outcome = {}) const;
+  // The "differences" of Document.
+  const QJsonArray& Differences() const { return differences_; }
 
  private:
   QJsonArray differences_;

@@ -7,14 +7,9 @@ constexpr qint64 kRedrawIntervalMs = 80;
 constexpr qsizetype kMaxLineChars = 76;
 }  // namespace
 
-ProgressLineView::ProgressLineView(FILE* terminal) : terminal_(terminal) {}
-
-ProgressLineView::~ProgressLineView() { Erase(); }
-
-void ProgressLineView::Draw() {
+void TerminalLine::Show(const QString& text) {
   if (drawn_ && since_draw_.elapsed() < kRedrawIntervalMs) return;
-  QString line =
-      QStringLiteral("Searching Table: %1  Field: %2").arg(table_caption(), field_caption());
+  QString line = text;
   if (line.size() > kMaxLineChars) line = line.left(kMaxLineChars - 3) + QStringLiteral("...");
   std::fprintf(terminal_, "\r\033[K%s", line.toUtf8().constData());
   std::fflush(terminal_);
@@ -22,11 +17,16 @@ void ProgressLineView::Draw() {
   since_draw_.start();
 }
 
-void ProgressLineView::Erase() {
+void TerminalLine::Erase() {
   if (!drawn_) return;
   std::fputs("\r\033[K", terminal_);
   std::fflush(terminal_);
   drawn_ = false;
+}
+
+void ProgressLineView::Draw() {
+  line_.Show(
+      QStringLiteral("Searching Table: %1  Field: %2").arg(table_caption(), field_caption()));
 }
 
 }  // namespace vantrel::cli

@@ -293,6 +293,81 @@ TEST(CompareCommandTest, UsageErrorsExitTwoAndHelpExitsZero) {
   EXPECT_TRUE(help.out.contains("Exit status")) << help.out.toStdString();
 }
 
+// A fleet of SQLite files: the lines in the order given, the groups, the reports on disk (each
+// what `compare` prints, none over an input), and the exit status of each mix.
+TEST(CheckCommandTest, FilesOfAFleetAreReportedGroupedAndWrittenOut) {
+  dataaccess::testing::SqliteTestFolder folder;
+  const char* const base = "CREATE TABLE a (x int, y text); CREATE TABLE b (z int);";
+  const QString reference = folder.CreateDatabase("ref.db", base);
+  const struct {
+    const char* file;
+    const char* drift;
+    const char* line;
+  } rows[] = {
+      {"same.db", "", "same.db: identical"},
+      {"b.db", "ALTER TABLE a ADD COLUMN w int;", "b.db: 3 differences"},
+      {"c.db", "ALTER TABLE a ADD COLUMN w int;", "c.db: 3 differences"},
+      {"d e.db", "DROP TABLE b;", "d e.db: 1 difference"},
+  };
+  QStringList targets;
+  QStringList expected;
+  for (const auto& row : rows) {
+    targets.append(folder.CreateDatabase(row.file, (QByteArray(base) + row.drift).constData()));
+    expected.append(row.line);
+  }
+  // The list names the last target and a missing file; the reports would be written over it.
+  const QString list = folder.PathOf("b.db.txt");
+  QFile file(list);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(("# the last two\n\n" + targets.takeLast() + "\n  " + folder.PathOf("gone.db") + "\n")
+                 .toUtf8());
+  file.close();
+  expected.append("gone.db: cannot be compared: File not found: '" + folder.PathOf("gone.db") +
+                  "' (error 53)");
+  const Result result = RunCli(QStringList{"check", "--reports", folder.PathOf(""), reference} +
+                               targets + QStringList{"--targets", list});
+  EXPECT_EQ(result.exit_code, 2) << result.err.toStdString();
+  const QStringList parts = QString::fromUtf8(result.out).split("\n\n");
+  EXPECT_EQ(parts[0].split(u'\n'), expected) << result.out.toStdString();
+  EXPECT_EQ(parts[1], "2 targets differ the same way: b.db, c.db") << result.out.toStdString();
+  EXPECT_TRUE(parts[2].startsWith("Table: '" + reference + ".ref.a', and '<target>.a' differ"))
+      << parts[2].toStdString();
+  EXPECT_TRUE(result.out.contains("\n\n1 target differs this way: d e.db\n\n"));
+  EXPECT_TRUE(
+      result.out.endsWith("\n\n5 targets: 1 identical, 3 differ, 1 could not be compared\n"))
+      << result.out.toStdString();
+  QFile kept(list);
+  ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(kept.readAll().startsWith("# the last two")) << "an input is never written over";
+  for (const auto& [report, target] :
+       {std::pair("b.db-2.txt", "b.db"), std::pair("c.db.txt", "c.db"),
+        std::pair("d_e.db.txt", "d e.db")}) {
+    QFile written(folder.PathOf(report));
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly)) << report;
+    EXPECT_EQ(written.readAll(),
+              RunCli({"compare", "--name2", target, reference, folder.PathOf(target)}).out);
+  }
+
+  // JSON, standard input as the list, and the exit status of each mix.
+  const Result json =
+      RunCli({folder.PathOf("b.db"), reference, folder.PathOf("same.db")},
+             {"/bin/sh", "-c",
+              "printf '%s\\n' \"$1\" | \"$0\" check --format json \"$2\" --targets - \"$3\""});
+  EXPECT_EQ(json.exit_code, 1) << json.err.toStdString();
+  const QJsonObject document = QJsonDocument::fromJson(json.out).object();
+  const QJsonArray checked = document["targets"].toArray();
+  ASSERT_EQ(checked.size(), 2) << json.out.toStdString();
+  EXPECT_EQ(checked[0].toObject()["status"].toString(), "identical");
+  EXPECT_EQ(checked[1].toObject()["name"].toString(), "b.db");
+  EXPECT_EQ(checked[1].toObject()["differences"].toArray().size(), 3);
+  EXPECT_EQ(document["summary"].toObject()["differs"].toInt(), 1);
+  const Result same = RunCli({"check", reference, folder.PathOf("same.db")});
+  EXPECT_EQ(same.exit_code, 0);
+  EXPECT_EQ(same.out,
+            "same.db: identical\n\n1 target: 1 identical, 0 differ, 0 could not be compared\n");
+  EXPECT_EQ(RunCli({"check", reference}).exit_code, 2) << "no targets";
+}
+
 TEST(SnapshotCommandTest, ASnapshotStandsInForItsDatabaseAndAFailedOneKeepsTheOldFile) {
   QTemporaryDir dir;
   const QString path = dir.filePath("sales.json");

@@ -1,0 +1,83 @@
+#include "dataaccess/schema_set.h"
+
+#include <QRegularExpression>
+#include <QUrl>
+
+#include "dataaccess/connect_string_mask.h"
+#include "dataaccess/drivers/engine_library.h"
+#include "dataaccess/errors.h"
+#include "dataaccess/server/schema_parameter.h"
+#include "platform/component/error.h"
+
+namespace dataaccess {
+namespace {
+
+// The entry each engine library exports for its schema sets.
+using ReadSchemaSetEntry = void (*)(const QString& server,
+                                    const std::function<bool(const QString&)>& accepts,
+                                    SchemaSetReceiver& receiver);
+
+const EngineLibrary kPostgresSetLibrary = {"PostgreSQL", "libvantrel_postgres.so",
+                                           "vantrel_postgres_engine", "libpq5"};
+const EngineLibrary kMysqlSetLibrary = {"MySQL", "libvantrel_mysql.so", "vantrel_mysql_engine",
+                                        "libmariadb3"};
+
+bool IsPostgres(const QString& text) {
+  static const QRegularExpression form(QStringLiteral("^(postgres(ql)?://|[A-Za-z_]+\\s*=)"),
+                                       QRegularExpression::CaseInsensitiveOption);
+  return form.match(text.trimmed()).hasMatch();
+}
+
+bool IsMysql(const QString& text) {
+  static const QRegularExpression form(QStringLiteral("^(mysql|mariadb)://"),
+                                       QRegularExpression::CaseInsensitiveOption);
+  return form.match(text.trimmed()).hasMatch();
+}
+
+}  // namespace
+
+std::optional<SchemaReference> SchemaOfConnectString(const QString& connect_string) {
+  if (IsMysql(connect_string)) {
+    QUrl url(connect_string.trimmed(), QUrl::TolerantMode);
+    if (!url.isValid()) return std::nullopt;
+    QString database = url.path(QUrl::FullyDecoded);
+    if (database.startsWith(u'/')) database.remove(0, 1);
+    if (database.isEmpty()) return std::nullopt;
+    url.setPath(QString());
+    return SchemaReference{url.toString(QUrl::FullyEncoded), database};
+  }
+  if (!IsPostgres(connect_string)) return std::nullopt;
+  PostgresSchemaSplit split = SplitPostgresSchema(connect_string);
+  if (!split.schema) return std::nullopt;
+  return SchemaReference{split.connect_string, *split.schema};
+}
+
+QString WithSchema(const QString& server, const QString& schema) {
+  if (!IsMysql(server)) return WithPostgresSchema(server, schema);
+  QUrl url(server.trimmed(), QUrl::TolerantMode);
+  url.setPath(u'/' + schema, QUrl::DecodedMode);
+  return url.toString(QUrl::FullyEncoded);
+}
+
+void ReadSchemaSet(const QString& server, const std::function<bool(const QString&)>& accepts,
+                   SchemaSetReceiver& receiver) {
+  const bool mysql = IsMysql(server);
+  if (!mysql && !IsPostgres(server)) {
+    throw component::Error(kUnknownConnectString, ErrorSource(),
+                           QStringLiteral("Only PostgreSQL schemas and MySQL or MariaDB "
+                                          "databases can be read as a set"));
+  }
+  const auto entry = reinterpret_cast<ReadSchemaSetEntry>(
+      mysql ? ResolveInEngineLibrary(kMysqlSetLibrary, "vantrel_mysql_read_schema_set")
+            : ResolveInEngineLibrary(kPostgresSetLibrary, "vantrel_postgres_read_schema_set"));
+  // The last guard, as for every open: no password, nor a piece of one, leaves the library.
+  const QStringList pieces = PasswordPieces(server);
+  try {
+    entry(server, accepts, receiver);
+  } catch (const component::Error& error) {
+    throw component::Error(error.number(), error.source(),
+                           MaskPasswords(ScrubPasswordPieces(error.description(), pieces)));
+  }
+}
+
+}  // namespace dataaccess

@@ -1,0 +1,90 @@
+#include "vantrel/cli/report_options.h"
+
+#include <map>
+
+#include "dataaccess/data_objects.h"
+
+namespace vantrel::cli {
+namespace {
+
+// The report's properties by the names --ignore takes.
+const std::map<std::string, int>& IgnorableProperties() {
+  static const std::map<std::string, int> names = {
+      {"allow-zero-length", kAllowZeroLengthProperty},
+      {"attributes", kAttributesProperty},
+      {"ordinal-position", kOrdinalPositionProperty},
+      {"required", kRequiredProperty},
+      {"size", kSizeProperty},
+      {"data-type", kDataTypeProperty},
+      {"columns", kColumnsProperty},
+      {"unique", kUniqueProperty},
+      {"sort-order", kSortOrderProperty},
+      {"where", kWhereProperty},
+      {"on-delete", kOnDeleteProperty},
+      {"on-update", kOnUpdateProperty},
+      {"deferrable", kDeferrableProperty},
+      {"match", kMatchProperty},
+  };
+  return names;
+}
+
+// What --objects takes, as ComparedKind bits.
+const std::map<std::string, int>& ObjectChoices() {
+  static const std::map<std::string, int> names = {
+      {"fields", kCompareFields},   {"keys", kCompareKeys},
+      {"indexes", kCompareIndexes}, {"foreign-keys", kCompareForeignKeys},
+      {"checks", kCompareChecks},   {"all", kCompareAll},
+  };
+  return names;
+}
+
+}  // namespace
+
+void AddReportOptions(CLI::App& command, ReportOptions& options) {
+  std::vector<std::string> object_names;
+  for (const auto& [name, bit] : ObjectChoices()) object_names.push_back(name);
+  command
+      .add_option("--objects", options.objects,
+                  "What to compare of the tables found on both sides (default: fields)")
+      ->type_name("LIST")
+      ->delimiter(',')
+      ->check(CLI::IsMember(object_names));
+  command.add_flag("--compare-names", options.compare_names,
+                   "Also report keys, indexes, foreign keys and checks that differ only in name");
+  command.add_option("--include", options.include, "Compare only the tables matching GLOB")
+      ->type_name("GLOB");
+  command.add_option("--exclude", options.exclude, "Leave out the tables matching GLOB")
+      ->type_name("GLOB");
+  std::vector<std::string> property_names;
+  for (const auto& [name, bit] : IgnorableProperties()) property_names.push_back(name);
+  command.add_option("--ignore", options.ignore, "Never report PROPERTY as differing")
+      ->type_name("PROPERTY")
+      ->check(CLI::IsMember(property_names));
+  command
+      .add_option("--format", options.format,
+                  "text (the report as the window shows it) or json (one document, see "
+                  "below)")
+      ->check(CLI::IsMember({"text", "json"}));
+}
+
+WalkOptions WalkOptionsOf(const ReportOptions& options) {
+  WalkOptions walk;
+  // A pattern is the argument's bytes, so that a name's bytes that are not UTF-8 can be typed.
+  for (const std::string& glob : options.include) {
+    walk.include.append(dataaccess::NameFromBytes(QByteArrayView(glob)));
+  }
+  for (const std::string& glob : options.exclude) {
+    walk.exclude.append(dataaccess::NameFromBytes(QByteArrayView(glob)));
+  }
+  for (const std::string& name : options.ignore) {
+    walk.ignored_properties |= IgnorableProperties().at(name);
+  }
+  if (!options.objects.empty()) {
+    walk.compared = 0;
+    for (const std::string& name : options.objects) walk.compared |= ObjectChoices().at(name);
+  }
+  walk.compare_names = options.compare_names;
+  return walk;
+}
+
+}  // namespace vantrel::cli

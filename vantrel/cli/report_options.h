@@ -1,0 +1,32 @@
+// The options that shape a report, shared by `compare` and `check` so that both take the same
+// ones with the same help.
+#ifndef VANTREL_VANTREL_CLI_REPORT_OPTIONS_H_
+#define VANTREL_VANTREL_CLI_REPORT_OPTIONS_H_
+
+#include <CLI/CLI.hpp>
+#include <string>
+#include <vector>
+
+#include "vantrel/core/compare_tables.h"
+
+namespace vantrel::cli {
+
+struct ReportOptions {
+  std::string format = "text";
+  std::vector<std::string> include;
+  std::vector<std::string> exclude;
+  std::vector<std::string> ignore;
+  std::vector<std::string> objects;
+  bool compare_names = false;
+};
+
+// Adds --objects, --compare-names, --include, --exclude, --ignore and --format to `command`,
+// writing to `options`, which must outlive the parse.
+void AddReportOptions(CLI::App& command, ReportOptions& options);
+
+// The walk the options ask for, without an observer.
+WalkOptions WalkOptionsOf(const ReportOptions& options);
+
+}  // namespace vantrel::cli
+
+#endif  // VANTREL_VANTREL_CLI_REPORT_OPTIONS_H_
