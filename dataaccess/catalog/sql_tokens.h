@@ -22,7 +22,7 @@ struct SqlToken {
     kBlob,        // x'0A': text as written
     kVariable,    // ?, ?1, :name, @name, $name: text as written
     kOperator,    // one operator or punctuation: ( ) , ; . = == <> != < <= > >= || + - * / % & |
-                  // << >> ~ :: and any other single character
+                  // << >> -> ->> ~ :: and any other single character
   };
   Kind kind = Kind::kWord;
   QString text;
