@@ -183,6 +183,8 @@ TEST_F(SqliteDriverTest, ReadsKeysIndexesForeignKeysAndChecks) {
     CREATE INDEX "expr idx" ON pairs (a COLLATE NOCASE, (b || c) DESC, abs(c) COLLATE BINARY ASC)
       WHERE c IS NOT NULL AND b <> 'x';
     CREATE TABLE plain (x, y CHECK (y IS NOT NULL) REFERENCES nowhere);
+    ALTER TABLE plain ADD COLUMN z REFERENCES orders DEFERRABLE INITIALLY DEFERRED;
+    CREATE TABLE bare (x, "check" TEXT DEFAULT 'CHECK (x)');
   )sql"));
   EXPECT_EQ(connection->ObjectKinds(), kAllObjectKinds);
   const std::vector<std::pair<const char*, const char*>> rows = {
@@ -208,7 +210,10 @@ TEST_F(SqliteDriverTest, ReadsKeysIndexesForeignKeysAndChecks) {
        "FK b,c -> Order Lines(order id,line) del no action upd restrict deferrable deferred; "
        "FK a -> Order Lines(order id,line) del no action upd no action; "
        "FK c -> orders(id) del no action upd no action deferrable"},
-      {"plain", "FK y -> nowhere() del no action upd no action; CK : y IS NOT NULL"},
+      {"plain",
+       "FK z -> orders(id) del no action upd no action deferrable deferred; "
+       "FK y -> nowhere() del no action upd no action; CK : y IS NOT NULL"},
+      {"bare", ""},
   };
   for (const auto& [table, expected] : rows) {
     EXPECT_EQ(Describe(connection->Tables().Item(table).Objects()), QString::fromUtf8(expected))
