@@ -11,9 +11,13 @@
 #include <QRegularExpression>
 #include <QThread>
 #include <QUrl>
+#include <algorithm>
 #include <optional>
+#include <tuple>
+#include <utility>
 
 #include "dataaccess/catalog/name_bytes.h"
+#include "dataaccess/catalog/sql_tokens.h"
 #include "dataaccess/errors.h"
 #include "dataaccess/sqlite/read_only_vfs.h"
 #include "dataaccess/sqlite/sqlite_file_check.h"
@@ -62,55 +66,138 @@ SELECT NULL, name, type, "notnull", pk, hidden,
        CASE WHEN cid = 0 THEN ?3 END
 FROM pragma_table_xinfo(?1, 'main') ORDER BY cid)sql";
 
-// Where `text` continues after the quoted name or string, comment or other character at `at`.
-qsizetype SkipToken(QStringView text, qsizetype at) {
-  const QChar c = text[at];
-  if (text.mid(at, 2) == u"--") {
-    const qsizetype end = text.indexOf(u'\n', at);
-    return end < 0 ? text.size() : end + 1;
-  }
-  if (text.mid(at, 2) == u"/*") {
-    const qsizetype end = text.indexOf(u"*/", at + 2);
-    return end < 0 ? text.size() : end + 2;
-  }
-  if (c != u'\'' && c != u'"' && c != u'`' && c != u'[') return at + 1;
-  const QChar close = c == u'[' ? QChar(u']') : c;
-  for (qsizetype i = at + 1; i < text.size(); ++i) {
-    if (text[i] != close) continue;
-    if (close == u']' || i + 1 == text.size() || text[i + 1] != close) return i + 1;
-    ++i;  // a doubled quote
-  }
-  return text.size();
+// The indexes of every table besides those behind primary keys, each index's key columns in
+// order. Driven by sqlite_schema's index rows, so that each pragma call looks up only tables
+// that have an index, and indexes come in creation order; the SQL text comes along only where
+// an expression or a WHERE clause must be taken out of it.
+constexpr char kIndexQuery[] = R"sql(
+SELECT s.tbl_name, s.name, l."unique", l.origin = 'u', x.cid, x.name, x."desc",
+       CASE WHEN l.partial OR x.cid = -2 THEN s.sql END, l.partial
+FROM sqlite_schema AS s JOIN pragma_index_list(s.tbl_name, 'main') AS l ON l.name = s.name
+     JOIN pragma_index_xinfo(s.name, 'main') AS x
+WHERE s.type = 'index' AND l.origin <> 'pk' AND x.key)sql";
+
+// Every foreign key, by table, id and column; only tables whose SQL names a parent are asked.
+constexpr char kForeignKeyQuery[] = R"sql(
+SELECT m.name, f.id, f."table", f."from", f."to", f.on_update, f.on_delete, f."match"
+FROM sqlite_schema AS m JOIN pragma_foreign_key_list(m.name, 'main') AS f
+WHERE m.type = 'table' AND m.sql LIKE '%references%')sql";
+
+// The tables whose SQL text may hold a CHECK constraint or a deferrable foreign key, which
+// SQLite keeps only there.
+constexpr char kTableTextQuery[] = R"sql(
+SELECT name, sql FROM sqlite_schema
+WHERE type = 'table' AND (sql LIKE '%check%' OR sql LIKE '%deferrable%'))sql";
+
+bool IsWord(const SqlToken& token, QStringView word) {
+  return token.kind == SqlToken::Kind::kWord && token.text.compare(word, Qt::CaseInsensitive) == 0;
+}
+bool IsOperator(const SqlToken& token, QStringView op) {
+  return token.kind == SqlToken::Kind::kOperator && token.text == op;
 }
 
-// The conditions of the CHECK constraints, column and table ones alike, of a CREATE TABLE
-// statement as sqlite_schema keeps it.
-QStringList CheckConditions(QStringView sql) {
-  QStringList conditions;
-  const auto is_word = [](QChar c) { return c.isLetterOrNumber() || c == u'_' || c == u'$'; };
-  for (qsizetype i = 0; i < sql.size();) {
-    if (sql.mid(i, 5).compare(u"CHECK", Qt::CaseInsensitive) != 0 ||
-        (i > 0 && is_word(sql[i - 1])) || (i + 5 < sql.size() && is_word(sql[i + 5]))) {
-      i = SkipToken(sql, i);
-      continue;
-    }
-    qsizetype open = i + 5;
-    while (open < sql.size() && sql[open].isSpace()) ++open;
-    if (open == sql.size() || sql[open] != u'(') {
-      i = open;
-      continue;
-    }
-    int depth = 0;
-    qsizetype end = open;
-    while (end < sql.size()) {
-      if (sql[end] == u'(') ++depth;
-      if (sql[end] == u')' && --depth == 0) break;
-      end = SkipToken(sql, end);
-    }
-    conditions.append(sql.mid(open + 1, end - open - 1).toString());
-    i = end + 1;
+// The index of the ")" that closes the "(" at `open`.
+size_t Closing(const std::vector<SqlToken>& tokens, size_t open) {
+  int depth = 0;
+  for (size_t i = open; i < tokens.size(); ++i) {
+    if (IsOperator(tokens[i], u"(")) ++depth;
+    if (IsOperator(tokens[i], u")") && --depth == 0) return i;
   }
-  return conditions;
+  throw SqlSyntaxError("unbalanced parentheses", tokens[open].offset);
+}
+
+// The text from the start of token `first` to the end of token `last`.
+QString Span(QStringView sql, const SqlToken& first, const SqlToken& last) {
+  return sql.mid(first.offset, last.offset + last.length - first.offset).trimmed().toString();
+}
+
+// What a CREATE TABLE text tells that no pragma does: its CHECK constraints, column and table
+// ones alike, and of each foreign key clause in textual order, whether it is DEFERRABLE and
+// INITIALLY DEFERRED. A virtual table's arguments are its module's, not constraints.
+struct TableText {
+  std::vector<CheckDefinition> checks;
+  std::vector<std::pair<bool, bool>> references;  // deferrable, initially deferred
+};
+
+TableText ReadTableText(QStringView sql) {
+  TableText found;
+  const std::vector<SqlToken> tokens = SqlTokens(sql);
+  if (tokens.size() < 2 || !IsWord(tokens[0], u"CREATE") || !IsWord(tokens[1], u"TABLE")) {
+    return found;
+  }
+  int depth = 0;
+  for (size_t i = 0; i < tokens.size(); ++i) {
+    const SqlToken& token = tokens[i];
+    if (IsOperator(token, u"(")) ++depth;
+    if (IsOperator(token, u")")) --depth;
+    if (depth != 1) continue;
+    if (IsWord(token, u"CHECK") && i + 1 < tokens.size() && IsOperator(tokens[i + 1], u"(")) {
+      const size_t close = Closing(tokens, i + 1);
+      CheckDefinition check;
+      if (i >= 2 && IsWord(tokens[i - 2], u"CONSTRAINT")) check.name = tokens[i - 1].text;
+      const qsizetype from = tokens[i + 1].offset + 1;
+      check.expression = sql.mid(from, tokens[close].offset - from).trimmed().toString();
+      found.checks.push_back(std::move(check));
+      i = close;
+    } else if (IsWord(token, u"REFERENCES")) {
+      // The clause ends at the next column or constraint, or at another REFERENCES.
+      std::pair<bool, bool> deferral{false, false};
+      int inner = 0;
+      for (size_t k = i + 1; k < tokens.size(); ++k) {
+        if (IsOperator(tokens[k], u"(")) ++inner;
+        if (IsOperator(tokens[k], u")") && --inner < 0) break;
+        if (inner > 0) continue;
+        if (IsOperator(tokens[k], u",") || IsWord(tokens[k], u"REFERENCES")) break;
+        if (IsWord(tokens[k], u"DEFERRABLE")) {
+          // SQLite defers only DEFERRABLE INITIALLY DEFERRED; NOT DEFERRABLE INITIALLY
+          // DEFERRED is immediate.
+          deferral.first = !IsWord(tokens[k - 1], u"NOT");
+          deferral.second = deferral.first && k + 2 < tokens.size() &&
+                            IsWord(tokens[k + 1], u"INITIALLY") &&
+                            IsWord(tokens[k + 2], u"DEFERRED");
+          break;
+        }
+      }
+      found.references.push_back(deferral);
+    }
+  }
+  return found;
+}
+
+// The key terms of a CREATE INDEX text, each without its ASC/DESC and COLLATE, and the text of
+// its WHERE clause (empty for a full index).
+struct IndexText {
+  QStringList terms;
+  QString predicate;
+};
+
+IndexText ReadIndexText(QStringView sql) {
+  const std::vector<SqlToken> tokens = SqlTokens(sql);
+  size_t open = 0;
+  while (open < tokens.size() && !IsOperator(tokens[open], u"(")) ++open;
+  if (open == tokens.size()) throw SqlSyntaxError("no column list", sql.size());
+  const size_t close = Closing(tokens, open);
+  IndexText found;
+  size_t first = open + 1;
+  int depth = 0;
+  for (size_t i = open + 1; i <= close; ++i) {
+    if (IsOperator(tokens[i], u"(")) ++depth;
+    if (IsOperator(tokens[i], u")")) --depth;
+    if (depth > 0 || (i < close && !IsOperator(tokens[i], u","))) continue;
+    size_t last = i;  // one past the term
+    if (last > first && (IsWord(tokens[last - 1], u"ASC") || IsWord(tokens[last - 1], u"DESC"))) {
+      --last;
+    }
+    if (last >= first + 2 && IsWord(tokens[last - 2], u"COLLATE")) last -= 2;
+    if (last == first) throw SqlSyntaxError("an empty index term", tokens[i].offset);
+    found.terms.append(Span(sql, tokens[first], tokens[last - 1]));
+    first = i + 1;
+  }
+  if (close + 1 < tokens.size() && IsWord(tokens[close + 1], u"WHERE") &&
+      close + 2 < tokens.size()) {
+    found.predicate = Span(sql, tokens[close + 2], tokens.back());
+  }
+  return found;
 }
 
 // True when a -wal file stands beside the database (of any size, even empty or damaged).
@@ -258,14 +345,19 @@ class TableFiller {
 
   void AddRow(const Statement& row) {
     if (!row.IsNull(7)) {
-      for (const QString& condition : CheckConditions(row.Text(7))) {
-        const QString column = JsonCheckedColumn(condition);
-        if (!column.isEmpty()) json_columns_.append(column);
+      try {
+        for (const CheckDefinition& check : ReadTableText(row.Text(7)).checks) {
+          const QString column = JsonCheckedColumn(check.expression);
+          if (!column.isEmpty()) json_columns_.append(column);
+        }
+      } catch (const SqlSyntaxError&) {
+        // The objects' pass reads the same text and fails the read with the reason.
       }
     }
     if (row.Int(5) == 1) return;  // a virtual table's hidden column
     ColumnDefinition column;
     column.name = NameFromBytes(row.Utf8(1));
+    if (row.Int(4) > 0) primary_key_.emplace_back(row.Int(4), column.name);
     const QString declared = row.Text(2);
     column.type = types_.Classify(declared, &column.declared_type);
     column.ordinal_position = static_cast<int16_t>(++ordinal_);
@@ -296,6 +388,11 @@ class TableFiller {
       }
       table_.MutableColumns().Add(column);
     }
+    if (!primary_key_.empty()) {
+      std::sort(primary_key_.begin(), primary_key_.end());
+      PrimaryKeyDefinition& key = table_.MutableObjects().primary_key.emplace();
+      for (const auto& [position, name] : primary_key_) key.columns.append(name);
+    }
   }
 
  private:
@@ -303,6 +400,7 @@ class TableFiller {
   DeclaredTypeCache& types_;
   std::vector<ColumnDefinition> pending_;
   QStringList json_columns_;
+  std::vector<std::pair<int, QString>> primary_key_;  // position in the key, column
   int ordinal_ = 0;
   int primary_key_columns_ = 0;
   int rowid_alias_ = -1;
@@ -365,6 +463,150 @@ void ReadCatalogTableByTable(const Database& db, CatalogTables& tables) {
   }
 }
 
+ReferentialAction ActionNamed(const QString& name) {
+  if (name == u"RESTRICT") return ReferentialAction::kRestrict;
+  if (name == u"CASCADE") return ReferentialAction::kCascade;
+  if (name == u"SET NULL") return ReferentialAction::kSetNull;
+  if (name == u"SET DEFAULT") return ReferentialAction::kSetDefault;
+  return ReferentialAction::kNoAction;  // "NO ACTION", also when the key names no action
+}
+
+// The primary keys were read with the columns; this reads the indexes, foreign keys and checks
+// of every table and returns the kinds of object it could tell.
+int ReadObjects(const Database& db, const QString& path, CatalogTables& tables) {
+  const auto unsplittable = [&path](const QString& what, const QString& name,
+                                    const SqlSyntaxError& error) {
+    return component::Error(
+        kCatalogUnreadable, ErrorSource(),
+        QStringLiteral("Cannot read the tables of '%1': the SQL text of %2 '%3' cannot be read "
+                       "(%4 at character %5)")
+            .arg(path, what, name, QString::fromUtf8(error.what()))
+            .arg(error.offset() + 1));
+  };
+  {
+    Statement query(db, kIndexQuery);
+    QByteArray current;
+    IndexDefinition* index = nullptr;
+    IndexText text;
+    while (query.Step()) {
+      const QByteArrayView name = query.Utf8(1);
+      if (!index || name != current) {
+        current = name.toByteArray();
+        CatalogTable* table = tables.FindExact(NameFromBytes(query.Utf8(0)));
+        index = nullptr;
+        if (!table) continue;  // the engine's own
+        text = {};
+        if (!query.IsNull(7)) {
+          try {
+            text = ReadIndexText(query.Text(7));
+          } catch (const SqlSyntaxError& error) {
+            throw unsplittable(QStringLiteral("index"), NameFromBytes(name), error);
+          }
+        }
+        index = &table->MutableObjects().indexes.emplace_back();
+        index->name = NameFromBytes(name);
+        index->unique = query.Int(2) != 0;
+        index->origin = query.Int(3) != 0 ? IndexDefinition::Origin::kUniqueConstraint
+                                          : IndexDefinition::Origin::kIndex;
+        if (query.Int(8) != 0) index->predicate = text.predicate;
+      }
+      if (!index) continue;
+      IndexPart& part = index->parts.emplace_back();
+      part.descending = query.Int(6) != 0;
+      if (query.Int(4) == -2) {
+        const qsizetype term = static_cast<qsizetype>(index->parts.size()) - 1;
+        if (term >= text.terms.size()) {
+          throw unsplittable(QStringLiteral("index"), index->name,
+                             SqlSyntaxError("fewer key terms than the index has", 0));
+        }
+        part.expression = text.terms[term];
+      } else {
+        // -1 is the rowid, named in the index as "rowid" (or an alias of it).
+        part.column = query.IsNull(5) ? QStringLiteral("rowid") : NameFromBytes(query.Utf8(5));
+      }
+    }
+  }
+  std::vector<std::pair<CatalogTable*, size_t>> implicit;  // keys naming no parent columns
+  // Foreign keys, in the pragma's order of id; SQLite numbers a table's keys from its last
+  // clause to its first.
+  {
+    Statement query(db, kForeignKeyQuery);
+    QByteArray current;
+    int current_id = -1;
+    ForeignKeyDefinition* key = nullptr;
+    CatalogTable* table = nullptr;
+    while (query.Step()) {
+      const QByteArrayView table_name = query.Utf8(0);
+      if (!key || table_name != current || query.Int(1) != current_id) {
+        current = table_name.toByteArray();
+        current_id = query.Int(1);
+        if (key && key->referenced_columns.isEmpty()) {
+          implicit.emplace_back(table, table->MutableObjects().foreign_keys.size() - 1);
+        }
+        table = tables.FindExact(NameFromBytes(table_name));
+        key = nullptr;
+        if (!table) continue;
+        key = &table->MutableObjects().foreign_keys.emplace_back();
+        // The parent as the REFERENCES clause spells it, which SQLite matches without case.
+        key->referenced_table = NameFromBytes(query.Utf8(2));
+        if (!tables.Contains(key->referenced_table)) {
+          try {
+            key->referenced_table = tables.Item(key->referenced_table).Name();
+          } catch (const component::Error&) {
+            // A parent that does not exist (SQLite allows it): named as written.
+          }
+        }
+        key->on_update = ActionNamed(query.Text(5));
+        key->on_delete = ActionNamed(query.Text(6));
+        key->match_full = query.Text(7).compare(u"FULL", Qt::CaseInsensitive) == 0;
+      }
+      if (!key) continue;
+      key->columns.append(NameFromBytes(query.Utf8(3)));
+      if (!query.IsNull(4)) key->referenced_columns.append(NameFromBytes(query.Utf8(4)));
+    }
+    if (key && key->referenced_columns.isEmpty()) {
+      implicit.emplace_back(table, table->MutableObjects().foreign_keys.size() - 1);
+    }
+  }
+  // A key that names no parent columns refers to the parent's primary key, when it has one.
+  for (const auto& [table, position] : implicit) {
+    ForeignKeyDefinition& key = table->MutableObjects().foreign_keys[position];
+    const CatalogTable* parent = tables.FindExact(key.referenced_table);
+    if (parent && parent->Objects() && parent->Objects()->primary_key) {
+      key.referenced_columns = parent->Objects()->primary_key->columns;
+    }
+  }
+  int kinds = kAllObjectKinds;
+  Statement query(db, kTableTextQuery);
+  while (query.Step()) {
+    CatalogTable* table = tables.FindExact(NameFromBytes(query.Utf8(0)));
+    if (!table) continue;
+    TableText text;
+    try {
+      text = ReadTableText(query.Text(1));
+    } catch (const SqlSyntaxError& error) {
+      throw unsplittable(QStringLiteral("table"), table->Name(), error);
+    }
+    if (text.checks.empty() && text.references.empty()) continue;
+    TableObjects& objects = table->MutableObjects();
+    objects.checks = std::move(text.checks);
+    std::vector<ForeignKeyDefinition>& keys = objects.foreign_keys;
+    if (text.references.size() != keys.size()) {
+      // Clauses the text reading could not match with the engine's keys: deferrability unknown.
+      const auto deferrable = [](const auto& clause) { return clause.first; };
+      if (std::any_of(text.references.begin(), text.references.end(), deferrable)) {
+        kinds &= ~kForeignKeyDeferrability;
+      }
+      continue;
+    }
+    for (size_t id = 0; id < keys.size(); ++id) {
+      std::tie(keys[id].deferrable, keys[id].initially_deferred) =
+          text.references[keys.size() - 1 - id];
+    }
+  }
+  return kinds;
+}
+
 QString PathOf(const ConnectRequest& request) {
   QString path = request.connect_string.trimmed();
   if (path.startsWith(u"sqlite:", Qt::CaseInsensitive)) path = path.mid(7);
@@ -385,6 +627,7 @@ std::unique_ptr<CatalogConnection> ReadCatalog(const QString& path, bool wal_sna
     connection->SetEngine(EngineName(TypeDialect::kSqlite));
     ReadCatalogTableByTable(db, connection->MutableTables());
   }
+  connection->SetObjectKinds(ReadObjects(db, path, connection->MutableTables()));
   sqlite3_exec(db.handle(), "COMMIT", nullptr, nullptr, nullptr);
   return connection;
 }

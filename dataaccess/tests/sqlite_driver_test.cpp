@@ -118,6 +118,123 @@ TEST_F(SqliteDriverTest, ReadsColumnProperties) {
   EXPECT_EQ(docs.Item("check").Size(), 8) << "SQLite stores every REAL as a double";
 }
 
+// A table's objects in one line, every field the comparison reads.
+QString Describe(const TableObjects* objects) {
+  if (!objects) return QString();
+  static const char* const kActions[] = {"no action", "restrict", "cascade", "set null",
+                                         "set default"};
+  QStringList parts;
+  if (objects->primary_key) parts << "PK " + objects->primary_key->columns.join(',');
+  for (const IndexDefinition& index : objects->indexes) {
+    QStringList keys;
+    for (const IndexPart& part : index.parts) {
+      keys << (part.column.isEmpty() ? "expr " + part.expression : part.column) +
+                  (part.descending ? " desc" : "");
+    }
+    parts << QStringLiteral("%1 %2%3: %4%5")
+                 .arg(index.origin == IndexDefinition::Origin::kUniqueConstraint ? "UQ" : "IX",
+                      index.name, index.unique ? " unique" : "", keys.join(", "),
+                      index.predicate.isEmpty() ? QString() : " where " + index.predicate);
+  }
+  for (const ForeignKeyDefinition& key : objects->foreign_keys) {
+    parts << QStringLiteral("FK %1 -> %2(%3) del %4 upd %5%6%7%8")
+                 .arg(key.columns.join(','), key.referenced_table, key.referenced_columns.join(','),
+                      kActions[int(key.on_delete)], kActions[int(key.on_update)],
+                      key.deferrable ? " deferrable" : "",
+                      key.initially_deferred ? " deferred" : "", key.match_full ? " full" : "");
+  }
+  for (const CheckDefinition& check : objects->checks) {
+    parts << "CK " + check.name + ": " + check.expression;
+  }
+  return parts.join("; ");
+}
+
+// Texts as people and ORMs write them; SQLite reports keys, indexes and foreign keys itself,
+// checks and deferral only in the text.
+TEST_F(SqliteDriverTest, ReadsKeysIndexesForeignKeysAndChecks) {
+  auto connection = Read(folder_.CreateDatabase("objects.db", R"sql(
+    CREATE TABLE "Order Lines" (
+      [order id] INTEGER NOT NULL REFERENCES orders /* the parent's key */ ON DELETE CASCADE,
+      `line` INTEGER CHECK (`line` > 0), -- numbered from 1, CHECK (line < 0) is no check
+      qty NUMERIC CONSTRAINT qty_positive CHECK ( (qty > 0) AND (qty < (10 * (100 + 1))) ),
+      note TEXT DEFAULT 'CHECK (no)' /* CHECK (nor this) */,
+      PRIMARY KEY ("order id", line),
+      CONSTRAINT "note length" CHECK (length(note) <= 200 OR note = ')'));
+    CREATE TABLE orders (id INTEGER PRIMARY KEY, customer TEXT UNIQUE, plain);
+    CREATE TABLE "shop_category" ("id" integer NOT NULL PRIMARY KEY AUTOINCREMENT, "title" varchar(50) NOT NULL);
+    CREATE TABLE "shop_product" ("id" integer NOT NULL PRIMARY KEY AUTOINCREMENT, "name" varchar(100) NOT NULL UNIQUE, "price" decimal NOT NULL CHECK ("price" >= 0), "category_id" bigint NULL REFERENCES "shop_category" ("id") DEFERRABLE INITIALLY DEFERRED, CONSTRAINT "price_lt_1000" CHECK ("price" < 1000));
+    CREATE INDEX "shop_product_category_id_9d0d7d8b" ON "shop_product" ("category_id");
+    CREATE UNIQUE INDEX "shop_product_name_lower" ON "shop_product" (LOWER("name")) WHERE "price" > 0;
+    CREATE TABLE users (
+    	id INTEGER NOT NULL, 
+    	email VARCHAR(120) NOT NULL, 
+    	manager_id INTEGER, 
+    	PRIMARY KEY (id), 
+    	UNIQUE (email), 
+    	FOREIGN KEY(manager_id) REFERENCES users (id) ON DELETE SET NULL
+    );
+    CREATE INDEX ix_users_email ON users (email DESC, id);
+    CREATE TABLE pairs (a TEXT, b TEXT, c INT REFERENCES Orders DEFERRABLE,
+      PRIMARY KEY (b, a),
+      FOREIGN KEY (a) REFERENCES "Order Lines" NOT DEFERRABLE INITIALLY DEFERRED,
+      FOREIGN KEY (b, c) REFERENCES "ORDER LINES"("order id", line) ON UPDATE RESTRICT
+        MATCH FULL DEFERRABLE INITIALLY DEFERRED,
+      UNIQUE (c, b)) WITHOUT ROWID;
+    CREATE INDEX "expr idx" ON pairs (a COLLATE NOCASE, (b || c) DESC, abs(c) COLLATE BINARY ASC)
+      WHERE c IS NOT NULL AND b <> 'x';
+    CREATE TABLE plain (x, y CHECK (y IS NOT NULL) REFERENCES nowhere);
+    ALTER TABLE plain ADD COLUMN z REFERENCES orders DEFERRABLE INITIALLY DEFERRED;
+    CREATE TABLE bare (x, "check" TEXT DEFAULT 'CHECK (x)');
+  )sql"));
+  EXPECT_EQ(connection->ObjectKinds(), kAllObjectKinds);
+  const std::vector<std::pair<const char*, const char*>> rows = {
+      {"Order Lines",
+       "PK order id,line; FK order id -> orders(id) del cascade upd no action; "
+       "CK : `line` > 0; CK qty_positive: (qty > 0) AND (qty < (10 * (100 + 1))); "
+       "CK note length: length(note) <= 200 OR note = ')'"},
+      {"orders", "PK id; UQ sqlite_autoindex_orders_1 unique: customer"},
+      {"shop_category", "PK id"},
+      {"shop_product",
+       "PK id; UQ sqlite_autoindex_shop_product_1 unique: name; "
+       "IX shop_product_category_id_9d0d7d8b: category_id; "
+       "IX shop_product_name_lower unique: expr LOWER(\"name\") where \"price\" > 0; "
+       "FK category_id -> shop_category(id) del no action upd no action deferrable deferred; "
+       "CK : \"price\" >= 0; CK price_lt_1000: \"price\" < 1000"},
+      {"users",
+       "PK id; UQ sqlite_autoindex_users_1 unique: email; IX ix_users_email: email desc, id; "
+       "FK manager_id -> users(id) del set null upd no action"},
+      // SQLite numbers foreign keys from the last clause; it ignores MATCH.
+      {"pairs",
+       "PK b,a; UQ sqlite_autoindex_pairs_2 unique: c, b; "
+       "IX expr idx: a, expr (b || c) desc, expr abs(c) where c IS NOT NULL AND b <> 'x'; "
+       "FK b,c -> Order Lines(order id,line) del no action upd restrict deferrable deferred; "
+       "FK a -> Order Lines(order id,line) del no action upd no action; "
+       "FK c -> orders(id) del no action upd no action deferrable"},
+      {"plain",
+       "FK z -> orders(id) del no action upd no action deferrable deferred; "
+       "FK y -> nowhere() del no action upd no action; CK : y IS NOT NULL"},
+      {"bare", ""},
+  };
+  for (const auto& [table, expected] : rows) {
+    EXPECT_EQ(Describe(connection->Tables().Item(table).Objects()), QString::fromUtf8(expected))
+        << table;
+  }
+}
+
+// A definition SQLite reads but the tokenizer cannot split fails the read instead of losing
+// the table's checks (SQLite lets a block comment run to the end of the text).
+TEST_F(SqliteDriverTest, ATableTextThatCannotBeSplitFailsTheRead) {
+  const QString path = folder_.CreateDatabase("open_comment.db", R"sql(
+    CREATE TABLE t (a INTEGER CHECK (a > 0));
+    PRAGMA writable_schema = ON;
+    UPDATE sqlite_schema SET sql = sql || ' /* open' WHERE name = 't';
+  )sql");
+  const component::Error error = ErrorThrownBy([&] { Read(path); });
+  EXPECT_EQ(error.number(), kCatalogUnreadable) << error.what();
+  EXPECT_TRUE(error.description().contains("'t'") && error.description().contains("comment"))
+      << error.what();
+}
+
 TEST_F(SqliteDriverTest, LookupPrefersExactNameThenIgnoresAsciiCaseOnly) {
   auto connection = Read(folder_.CreateDatabase("names.db", R"sql(
     CREATE TABLE "Straße" ("Größe" INTEGER, "größe2" TEXT);
@@ -216,6 +333,7 @@ TEST_F(SqliteDriverTest, AViewThatNoLongerResolvesKeepsTheRestOfTheCatalog) {
   EXPECT_EQ(ColumnNames(*connection, "kept"), QStringList({"y", "z"}));
   EXPECT_TRUE(connection->Tables().Item("kept").Columns().Item("y").Required());
   EXPECT_EQ(connection->Tables().Item("kept").Columns().Item("y").DataType(), kJson);
+  EXPECT_EQ(Describe(connection->Tables().Item("kept").Objects()), "CK : json_valid(y)");
 }
 
 // Every committed table is seen, -wal included, whatever state a writer left the -wal and -shm
