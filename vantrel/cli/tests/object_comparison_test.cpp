@@ -151,7 +151,7 @@ class ObjectComparisonTest : public ::testing::TestWithParam<std::tuple<Engine, 
           later.append(text);
         }
       }
-      statements.append(definition + ")");
+      statements.append(definition.arg(table) + ")");
       statements += later;
     }
     return statements;
