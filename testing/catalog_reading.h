@@ -25,6 +25,14 @@ QStringList ColumnNames(const DataConnection& connection, const QString& table);
 // Every compared property of every column, a line each ("table.column type size position
 // required attributes zero-length"), in enumeration order.
 QStringList ColumnProperties(const DataConnection& connection);
+// Every field of every table's objects, a line each, in enumeration order:
+//   "t: primary key NAME (a, b)"
+//   "t: index NAME unique (a, expression lower(b) desc) where PREDICATE constraint"
+//   "t: foreign key NAME (a) -> p (x) delete cascade update no action deferrable initially
+//    deferred match full"
+//   "t: check NAME (EXPRESSION)"
+// with the words of flags that are false, an empty predicate and the origin kIndex left out.
+QStringList ObjectProperties(const DataConnection& connection);
 
 }  // namespace dataaccess::testing
 

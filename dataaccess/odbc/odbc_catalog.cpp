@@ -7,6 +7,7 @@
 
 #include "dataaccess/server/catalog_rows.h"
 #include "dataaccess/server/server_connect.h"
+#include "dataaccess/server/server_table_name.h"
 
 namespace dataaccess {
 namespace {
@@ -29,6 +30,15 @@ class Statement {
   void Check(SQLRETURN rc) const {
     if (Succeeded(rc)) return;
     throw CatalogUnreadableError(target_, OdbcDiagnostics(SQL_HANDLE_STMT, handle_));
+  }
+
+  // Ends the current result so that the handle can run the next catalog function.
+  void Close() const { SQLFreeStmt(handle_, SQL_CLOSE); }
+
+  SQLSMALLINT ResultColumns() const {
+    SQLSMALLINT count = 0;
+    SQLNumResultCols(handle_, &count);
+    return count;
   }
 
   bool Fetch() const {
@@ -57,8 +67,7 @@ class Statement {
 
   // The 1-based number of the result column of that name, or 0 when there is none.
   SQLUSMALLINT ColumnNamed(QStringView wanted) const {
-    SQLSMALLINT count = 0;
-    SQLNumResultCols(handle_, &count);
+    const SQLSMALLINT count = ResultColumns();
     for (SQLUSMALLINT i = 1; i <= static_cast<SQLUSMALLINT>(count); ++i) {
       SQLWCHAR name[128] = {};
       SQLSMALLINT length = 0;
@@ -278,25 +287,252 @@ void ReadColumns(const OdbcSession& session, const QString& target, TypeDialect 
   }
 }
 
+// A table whose keys and indexes are asked for, named as SQLTables gave it.
+struct ObjectsTable {
+  QString catalog;
+  QString schema;
+  QString name;
+};
+
+// A name argument of a catalog function that is not a pattern: null when empty, which leaves
+// the catalog or schema to the driver (the current one, or none on a driver without them).
+class NameArgument {
+ public:
+  explicit NameArgument(const QString& text) : text_(text.toStdU16String()) {}
+  SQLWCHAR* data() { return text_.empty() ? nullptr : reinterpret_cast<SQLWCHAR*>(text_.data()); }
+  SQLSMALLINT length() const { return text_.empty() ? 0 : SQL_NTS; }
+
+ private:
+  std::u16string text_;
+};
+
+ReferentialAction ActionOfRule(long rule) {
+  switch (rule) {
+    case SQL_CASCADE:
+      return ReferentialAction::kCascade;
+    case SQL_RESTRICT:
+      return ReferentialAction::kRestrict;
+    case SQL_SET_NULL:
+      return ReferentialAction::kSetNull;
+    case SQL_SET_DEFAULT:
+      return ReferentialAction::kSetDefault;
+    default:
+      return ReferentialAction::kNoAction;
+  }
+}
+
+// Reads primary keys, indexes and foreign keys with the catalog functions ODBC has for them,
+// which take one table each: three calls a table, on one statement handle reused throughout.
+// ODBC has no function for check constraints, and SQLStatistics cannot tell a unique
+// constraint's index from a unique index (all are kIndex, as on MySQL).
+class ObjectReader {
+ public:
+  ObjectReader(const OdbcSession& session, const QString& target, QString default_schema)
+      : statement_(session, target), default_schema_(std::move(default_schema)) {
+    const auto supported = [&](SQLUSMALLINT function) {
+      SQLUSMALLINT yes = SQL_FALSE;
+      return Succeeded(SQLGetFunctions(session.connection(), function, &yes)) && yes == SQL_TRUE;
+    };
+    if (supported(SQL_API_SQLPRIMARYKEYS)) kinds_ |= kPrimaryKeys;
+    if (supported(SQL_API_SQLSTATISTICS)) kinds_ |= kIndexes;
+    if (supported(SQL_API_SQLFOREIGNKEYS)) kinds_ |= kForeignKeys;
+  }
+
+  // The kinds read. Whether a foreign key is deferrable counts as read only when the driver
+  // gave one of the three DEFERRABILITY values for every key: drivers of ODBC 2 have no such
+  // column, and some leave it NULL.
+  int Kinds() const {
+    const bool deferrability = foreign_key_rows_ > 0 && deferrability_known_;
+    return kinds_ | (deferrability ? kForeignKeyDeferrability : 0);
+  }
+
+  void Read(const ObjectsTable& table, CatalogTable& into) {
+    TableObjects objects;
+    if (kinds_ & kPrimaryKeys) objects.primary_key = PrimaryKey(table);
+    if (kinds_ & kIndexes) objects.indexes = Indexes(table, into, objects.primary_key);
+    if (kinds_ & kForeignKeys) objects.foreign_keys = ForeignKeys(table);
+    if (!objects.IsEmpty()) into.MutableObjects() = std::move(objects);
+  }
+
+ private:
+  std::optional<PrimaryKeyDefinition> PrimaryKey(const ObjectsTable& table) {
+    NameArgument catalog(table.catalog), schema(table.schema), name(table.name);
+    statement_.Check(SQLPrimaryKeysW(statement_.handle(), catalog.data(), catalog.length(),
+                                     schema.data(), schema.length(), name.data(), name.length()));
+    std::vector<std::pair<long, QString>> columns;
+    QString key_name;
+    while (statement_.Fetch()) {
+      QString column = statement_.Text(4);
+      const long sequence = statement_.Integer(5, 0);
+      key_name = statement_.Text(6);
+      columns.emplace_back(sequence, std::move(column));
+    }
+    statement_.Close();
+    if (columns.empty()) return std::nullopt;
+    std::stable_sort(columns.begin(), columns.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    PrimaryKeyDefinition key{key_name, {}};
+    for (auto& column : columns) key.columns.append(std::move(column.second));
+    return key;
+  }
+
+  std::vector<IndexDefinition> Indexes(const ObjectsTable& table, const CatalogTable& columns_of,
+                                       const std::optional<PrimaryKeyDefinition>& primary_key) {
+    NameArgument catalog(table.catalog), schema(table.schema), name(table.name);
+    statement_.Check(SQLStatisticsW(statement_.handle(), catalog.data(), catalog.length(),
+                                    schema.data(), schema.length(), name.data(), name.length(),
+                                    SQL_INDEX_ALL, SQL_QUICK));
+    const bool has_filter = statement_.ResultColumns() >= 13;
+    std::vector<IndexDefinition> indexes;
+    std::vector<std::vector<std::pair<long, IndexPart>>> parts;
+    QHash<QString, size_t> by_name;
+    while (statement_.Fetch()) {
+      const bool unique = statement_.Integer(4, SQL_TRUE) == SQL_FALSE;
+      QString index_name = statement_.Text(6);
+      if (statement_.Integer(7, SQL_TABLE_STAT) == SQL_TABLE_STAT) continue;
+      const long position = statement_.Integer(8, 0);
+      const QString key = statement_.Text(9);
+      const QString order = statement_.Text(10);
+      const QString filter = has_filter ? statement_.Text(13) : QString();
+      auto slot = by_name.constFind(index_name);
+      if (slot == by_name.cend()) {
+        IndexDefinition index;
+        index.name = index_name;
+        index.unique = unique;
+        index.predicate = filter;
+        slot = by_name.insert(std::move(index_name), indexes.size());
+        indexes.push_back(std::move(index));
+        parts.emplace_back();
+      }
+      IndexPart part;
+      // A key that names no column of the table is an expression, in the driver's spelling.
+      (IsColumn(columns_of, key) ? part.column : part.expression) = key;
+      part.descending = order.startsWith(u'D', Qt::CaseInsensitive);
+      parts[*slot].emplace_back(position, std::move(part));
+    }
+    statement_.Close();
+    for (size_t i = 0; i < indexes.size(); ++i) {
+      std::stable_sort(parts[i].begin(), parts[i].end(),
+                       [](const auto& a, const auto& b) { return a.first < b.first; });
+      for (auto& part : parts[i]) indexes[i].parts.push_back(std::move(part.second));
+    }
+    // The index behind the primary key: unique, on the key's columns in the key's order, and
+    // of the key's name where the driver names the key.
+    if (primary_key) {
+      const auto backing = std::find_if(indexes.begin(), indexes.end(), [&](const auto& index) {
+        if (!index.unique || index.parts.size() != size_t(primary_key->columns.size())) {
+          return false;
+        }
+        if (!primary_key->name.isEmpty() && index.name != primary_key->name) return false;
+        for (size_t i = 0; i < index.parts.size(); ++i) {
+          if (index.parts[i].column != primary_key->columns[qsizetype(i)]) return false;
+        }
+        return true;
+      });
+      if (backing != indexes.end()) indexes.erase(backing);
+    }
+    return indexes;
+  }
+
+  static bool IsColumn(const CatalogTable& table, const QString& name) {
+    const auto columns = table.Columns().Enumerate();
+    while (const DataColumn* column = columns->Next()) {
+      if (column->Name() == name) return true;
+    }
+    return false;
+  }
+
+  std::vector<ForeignKeyDefinition> ForeignKeys(const ObjectsTable& table) {
+    NameArgument catalog(table.catalog), schema(table.schema), name(table.name);
+    statement_.Check(SQLForeignKeysW(statement_.handle(), nullptr, 0, nullptr, 0, nullptr, 0,
+                                     catalog.data(), catalog.length(), schema.data(),
+                                     schema.length(), name.data(), name.length()));
+    const bool has_deferrability = statement_.ResultColumns() >= 14;
+    std::vector<ForeignKeyDefinition> keys;
+    std::vector<std::vector<std::pair<long, std::pair<QString, QString>>>> columns;
+    QHash<QString, size_t> by_name;
+    while (statement_.Fetch()) {
+      const QString referenced_schema = statement_.Text(2);
+      const QString referenced_table = statement_.Text(3);
+      QString referenced_column = statement_.Text(4);
+      QString column = statement_.Text(8);
+      const long sequence = statement_.Integer(9, 0);
+      const long update_rule = statement_.Integer(10, SQL_NO_ACTION);
+      const long delete_rule = statement_.Integer(11, SQL_NO_ACTION);
+      const QString key_name = statement_.Text(12);
+      const long deferrability = has_deferrability ? statement_.Integer(14, -1) : -1;
+      ++foreign_key_rows_;
+      // A key is its name and the table it references; a nameless one starts at KEY_SEQ 1.
+      const QString identity =
+          referenced_schema + QChar(0) + referenced_table + QChar(0) + key_name;
+      auto slot = by_name.constFind(identity);
+      if (slot == by_name.cend() || (key_name.isEmpty() && sequence <= 1)) {
+        ForeignKeyDefinition key;
+        key.name = key_name;
+        key.referenced_table =
+            ServerTableName(default_schema_, referenced_schema, referenced_table);
+        key.on_update = ActionOfRule(update_rule);
+        key.on_delete = ActionOfRule(delete_rule);
+        if (deferrability == SQL_INITIALLY_DEFERRED || deferrability == SQL_INITIALLY_IMMEDIATE ||
+            deferrability == SQL_NOT_DEFERRABLE) {
+          key.deferrable = deferrability != SQL_NOT_DEFERRABLE;
+          key.initially_deferred = deferrability == SQL_INITIALLY_DEFERRED;
+        } else {
+          deferrability_known_ = false;
+        }
+        slot = by_name.insert(identity, keys.size());
+        keys.push_back(std::move(key));
+        columns.emplace_back();
+      }
+      columns[*slot].emplace_back(sequence,
+                                  std::pair(std::move(column), std::move(referenced_column)));
+    }
+    statement_.Close();
+    for (size_t i = 0; i < keys.size(); ++i) {
+      std::stable_sort(columns[i].begin(), columns[i].end(),
+                       [](const auto& a, const auto& b) { return a.first < b.first; });
+      for (auto& pair : columns[i]) {
+        keys[i].columns.append(std::move(pair.second.first));
+        keys[i].referenced_columns.append(std::move(pair.second.second));
+      }
+    }
+    return keys;
+  }
+
+  Statement statement_;
+  QString default_schema_;
+  int kinds_ = 0;
+  long foreign_key_rows_ = 0;
+  bool deferrability_known_ = true;
+};
+
 }  // namespace
 
-void ReadOdbcCatalog(const OdbcSession& session, const QString& target, CatalogTables& tables) {
+int ReadOdbcCatalog(const OdbcSession& session, const QString& target, CatalogTables& tables) {
   const QString default_schema = DefaultSchema(session);
   const TypeDialect dialect = DialectOfDbms(session.Info(SQL_DBMS_NAME));
   CatalogRows<QString> rows;
   std::vector<ListedTable> listed;
+  std::vector<ObjectsTable> with_objects;
   {
     Statement statement(session, target);
     statement.Check(SQLTablesW(statement.handle(), nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0));
     while (statement.Fetch()) {
+      QString catalog = statement.Text(1);
       QString schema = statement.Text(2);
       QString name = statement.Text(3);
       const QString type = statement.Text(4);
       if (IsEngineSchema(schema) || !IsUserTableType(type)) continue;
       const QString key = Key(schema, name);
       listed.push_back({key, name});
-      rows.AddTable(key, std::move(schema), std::move(name));
-      if (type.contains(u"VIEW", Qt::CaseInsensitive)) rows.MarkView(key);
+      // Views have no keys or indexes of their own.
+      if (type.contains(u"VIEW", Qt::CaseInsensitive)) {
+        rows.AddTable(key, std::move(schema), std::move(name));
+        rows.MarkView(key);
+      } else {
+        with_objects.push_back({std::move(catalog), schema, name});
+        rows.AddTable(key, std::move(schema), std::move(name));
+      }
     }
   }
   // A driver without a search-pattern escape cannot be asked for a part of its tables safely:
@@ -310,6 +546,14 @@ void ReadOdbcCatalog(const OdbcSession& session, const QString& target, CatalogT
   }
   for (const ColumnsCall& call : calls) ReadColumns(session, target, dialect, call, rows);
   rows.Fill(tables, default_schema);
+  ObjectReader objects(session, target, default_schema);
+  for (const ObjectsTable& table : with_objects) {
+    // A table seen twice (a driver that lists it once per matching pattern) is read once.
+    CatalogTable* into =
+        tables.FindExact(ServerTableName(default_schema, table.schema, table.name));
+    if (into != nullptr && into->Objects() == nullptr) objects.Read(table, *into);
+  }
+  return objects.Kinds();
 }
 
 }  // namespace dataaccess

@@ -1,5 +1,6 @@
 // Reads every table, view and column an ODBC session sees with two catalog functions (SQLTables
-// and SQLColumns over all schemas), never one call per table.
+// and SQLColumns over all schemas), never one call per table; then each table's primary key,
+// indexes and foreign keys, which ODBC can only be asked for one table at a time.
 #ifndef VANTREL_DATAACCESS_ODBC_ODBC_CATALOG_H_
 #define VANTREL_DATAACCESS_ODBC_ODBC_CATALOG_H_
 
@@ -15,8 +16,9 @@ namespace dataaccess {
 // (information_schema, pg_catalog, pg_toast, sys, mysql, performance_schema). The default schema
 // is the engine's current one where the engine can say (PostgreSQL, SQL Server, MySQL),
 // otherwise the one named like the user. `target` names the source in error descriptions.
-// Throws kCatalogUnreadable when a catalog function fails.
-void ReadOdbcCatalog(const OdbcSession& session, const QString& target, CatalogTables& tables);
+// Returns the ObjectKind bits of what the driver could tell (never kChecks: ODBC has no catalog
+// function for them). Throws kCatalogUnreadable when a catalog function fails.
+int ReadOdbcCatalog(const OdbcSession& session, const QString& target, CatalogTables& tables);
 
 // What one SQLColumns row says of a column's type.
 struct OdbcTypeRow {

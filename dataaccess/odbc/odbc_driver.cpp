@@ -9,16 +9,18 @@ namespace {
 
 ServerSession Connect(const ConnectRequest& request) {
   std::shared_ptr<OdbcSession> session = OpenOdbcSession(request);
+  auto kinds = std::make_shared<int>(0);
   return {[session] { return session->CurrentDatabase(); },
-          [session](const QString& target, CatalogTables& tables) {
-            ReadOdbcCatalog(*session, target, tables);
+          [session, kinds](const QString& target, CatalogTables& tables) {
+            *kinds = ReadOdbcCatalog(*session, target, tables);
           },
           [session] {
             // Types are read in the dialect of the database system behind the driver.
             const QString dbms = session->Info(SQL_DBMS_NAME);
             const QString engine = EngineName(DialectOfDbms(dbms));
             return engine.isEmpty() ? dbms.toLower() : engine;
-          }};
+          },
+          [kinds] { return *kinds; }};
 }
 
 // The session stays on the database the request names, so the request says how to reopen it.

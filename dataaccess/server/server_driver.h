@@ -23,6 +23,8 @@ struct ServerSession {
   std::function<void(const QString& target, CatalogTables& tables)> read_catalog;
   // The engine that defined the catalog, as DataConnection::Engine names it.
   std::function<QString()> engine;
+  // Once the catalog is read: the ObjectKind bits of what the read could tell. Unset: none.
+  std::function<int()> object_kinds{};
 };
 
 // What is truly one engine's own.

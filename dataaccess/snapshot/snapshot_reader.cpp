@@ -17,11 +17,13 @@
 #include <limits>
 #include <nlohmann/json.hpp>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "dataaccess/errors.h"
 #include "dataaccess/snapshot.h"
+#include "dataaccess/snapshot/snapshot_words.h"
 #include "platform/component/error.h"
 
 namespace dataaccess {
@@ -63,6 +65,69 @@ constexpr FieldName kColumnFields[] = {
     {"attributes", kAttributes},
     {"allow_zero_length", kAllowZeroLength},
 };
+
+// The members of a table's objects. Each kind of object has its list; an object's members seen so
+// far are bits by their place in that list, and the name is always first.
+enum class MemberType { kText, kFlag, kNames, kParts, kAction, kOrigin };
+enum class MemberId {
+  kName,
+  kColumns,
+  kParts,
+  kUnique,
+  kPredicate,
+  kOrigin,
+  kColumn,
+  kExpression,
+  kDescending,
+  kReferencedTable,
+  kReferencedColumns,
+  kOnDelete,
+  kOnUpdate,
+  kDeferrable,
+  kInitiallyDeferred,
+  kMatchFull,
+};
+struct Member {
+  const char* text;
+  MemberId id;
+  MemberType type;
+  bool required;
+};
+constexpr Member kPrimaryKeyMembers[] = {
+    {"name", MemberId::kName, MemberType::kText, true},
+    {"columns", MemberId::kColumns, MemberType::kNames, true},
+};
+constexpr Member kIndexMembers[] = {
+    {"name", MemberId::kName, MemberType::kText, true},
+    {"parts", MemberId::kParts, MemberType::kParts, true},
+    {"unique", MemberId::kUnique, MemberType::kFlag, false},
+    {"predicate", MemberId::kPredicate, MemberType::kText, false},
+    {"origin", MemberId::kOrigin, MemberType::kOrigin, false},
+};
+// A part has a column or an expression, which FinishPart checks.
+constexpr Member kPartMembers[] = {
+    {"column", MemberId::kColumn, MemberType::kText, false},
+    {"expression", MemberId::kExpression, MemberType::kText, false},
+    {"descending", MemberId::kDescending, MemberType::kFlag, false},
+};
+constexpr Member kForeignKeyMembers[] = {
+    {"name", MemberId::kName, MemberType::kText, true},
+    {"columns", MemberId::kColumns, MemberType::kNames, true},
+    {"referenced_table", MemberId::kReferencedTable, MemberType::kText, true},
+    {"referenced_columns", MemberId::kReferencedColumns, MemberType::kNames, true},
+    {"on_delete", MemberId::kOnDelete, MemberType::kAction, true},
+    {"on_update", MemberId::kOnUpdate, MemberType::kAction, true},
+    {"deferrable", MemberId::kDeferrable, MemberType::kFlag, false},
+    {"initially_deferred", MemberId::kInitiallyDeferred, MemberType::kFlag, false},
+    {"match_full", MemberId::kMatchFull, MemberType::kFlag, false},
+};
+constexpr Member kCheckMembers[] = {
+    {"name", MemberId::kName, MemberType::kText, true},
+    {"expression", MemberId::kExpression, MemberType::kText, true},
+};
+
+// The members of a table that hold its objects, as bits of what was seen.
+constexpr const char* kTableObjectMembers[] = {"primary_key", "indexes", "foreign_keys", "checks"};
 
 // One scalar of the document, as the SAX events give it.
 struct Scalar {
@@ -376,14 +441,38 @@ class SnapshotHandler final : public nlohmann::json_sax<Json> {
       return Failure{kDatabaseDamaged, QStringLiteral("\"database\" is missing")};
     }
     if (!tables_seen_) return Failure{kDatabaseDamaged, QStringLiteral("\"tables\" is missing")};
+    if (*version_ >= 2 && !object_kinds_seen_) {
+      return Failure{kDatabaseDamaged, QStringLiteral("\"object_kinds\" is missing")};
+    }
     return std::nullopt;
   }
 
   const QString& database() const { return database_; }
   const QString& engine() const { return engine_; }
+  // A file of version 1 knows no objects, whatever it holds.
+  int object_kinds() const { return version_ && *version_ >= 2 ? object_kinds_ : 0; }
 
  private:
-  enum class Level { kDocument, kRoot, kTables, kTable, kColumns, kColumn };
+  // In the order of nesting from kTable on: Place() tells a table's parts by it.
+  enum class Level {
+    kDocument,
+    kRoot,
+    kObjectKinds,
+    kTables,
+    kTable,
+    kColumns,
+    kColumn,
+    kPrimaryKey,
+    kIndexes,
+    kIndex,
+    kParts,
+    kPart,
+    kForeignKeys,
+    kForeignKey,
+    kChecks,
+    kCheck,
+    kNames,  // the column names of a key, in the object at names_parent_
+  };
 
   static Failure Foreign() {
     return {kNotADatabase, QStringLiteral("is not a Vantrel snapshot: it lacks \"format\": \"%1\"")
@@ -400,7 +489,7 @@ class SnapshotHandler final : public nlohmann::json_sax<Json> {
   // "table 13 ("orders"), column 4: "size"": where the current key is, in words.
   QString Place() const {
     QString place;
-    if (level_ == Level::kTable || level_ == Level::kColumns || level_ == Level::kColumn) {
+    if (level_ >= Level::kTable) {
       place = QStringLiteral("table %1").arg(table_count_);
       if (!table_name_.isNull()) place += QStringLiteral(" (\"%1\")").arg(table_name_);
       place += QStringLiteral(", ");
@@ -410,6 +499,13 @@ class SnapshotHandler final : public nlohmann::json_sax<Json> {
       if (column_seen_ & kName) place += QStringLiteral(" (\"%1\")").arg(column_.name);
       place += QStringLiteral(", ");
     }
+    if (level_ > Level::kColumn && level_ != Level::kIndexes && level_ != Level::kForeignKeys &&
+        level_ != Level::kChecks) {
+      place += ObjectNoun();
+      if (!ObjectName().isEmpty()) place += QStringLiteral(" (\"%1\")").arg(ObjectName());
+      place += QStringLiteral(", ");
+    }
+    if (level_ == Level::kPart) place += QStringLiteral("part %1, ").arg(part_count_);
     return place + QStringLiteral("\"%1\"").arg(QString::fromStdString(key_));
   }
 
@@ -431,6 +527,14 @@ class SnapshotHandler final : public nlohmann::json_sax<Json> {
         if (key_ == "format") return Fail(kNotADatabase, QString());
         if (key_ == "version") return WrongType("a whole number");
         if (key_ == "database" || key_ == "engine") return WrongType("a text");
+        if (key_ == "object_kinds" && version_ != 1) {
+          if (!array) return WrongType("an array of object kinds");
+          if (object_kinds_seen_)
+            return Fail(kDatabaseDamaged, QStringLiteral("\"object_kinds\" is given twice"));
+          object_kinds_seen_ = true;
+          level_ = Level::kObjectKinds;
+          return true;
+        }
         if (key_ != "tables") break;
         if (!array) return WrongType("an array of tables");
         if (tables_seen_)
@@ -447,12 +551,15 @@ class SnapshotHandler final : public nlohmann::json_sax<Json> {
         table_is_view_ = false;
         columns_.clear();
         columns_seen_ = false;
+        objects_ = TableObjects();
+        table_members_seen_ = 0;
         key_.clear();
         level_ = Level::kTable;
         return true;
       case Level::kTable:
         if (key_ == "name") return WrongType("a text");
         if (key_ == "view") return WrongType("true or false");
+        if (const unsigned bit = TableObjectBit(); bit != 0) return OpenTableObjects(bit, array);
         if (key_ != "columns") break;
         if (!array) return WrongType("an array of columns");
         if (columns_seen_)
@@ -473,9 +580,336 @@ class SnapshotHandler final : public nlohmann::json_sax<Json> {
       case Level::kColumn:
         if (ColumnBit() != 0) return WrongType(ExpectedFor(ColumnBit()));
         break;
+      case Level::kObjectKinds:
+        key_ = "object_kinds";
+        return WrongType("an array of object kinds");
+      case Level::kIndexes:
+      case Level::kForeignKeys:
+      case Level::kChecks:
+      case Level::kParts:
+        if (array) return WrongListItem();
+        return OpenObject(level_ == Level::kIndexes       ? Level::kIndex
+                          : level_ == Level::kForeignKeys ? Level::kForeignKey
+                          : level_ == Level::kChecks      ? Level::kCheck
+                                                          : Level::kPart);
+      case Level::kNames:
+        return WrongType("an array of texts");
+      case Level::kPrimaryKey:
+      case Level::kIndex:
+      case Level::kPart:
+      case Level::kForeignKey:
+      case Level::kCheck:
+        if (const Member* member = CurrentMember()) {
+          if (!MarkSeen(*member)) return false;
+          if (array && member->type == MemberType::kNames) {
+            names_ = NamesOf(member->id);
+            names_parent_ = level_;
+            level_ = Level::kNames;
+            return true;
+          }
+          if (array && member->type == MemberType::kParts) {
+            part_count_ = 0;
+            level_ = Level::kParts;
+            return true;
+          }
+          return WrongType(Expectation(member->type));
+        }
+        break;
     }
     skip_depth_ = 1;  // a field this reader does not know
     return true;
+  }
+
+  // The member of the table at `bit` (of kTableObjectMembers) opens: an object for the primary
+  // key, an array for the others. A file of version 1 knows no such member and skips it.
+  bool OpenTableObjects(unsigned bit, bool array) {
+    if (version_ == 1) {
+      skip_depth_ = 1;
+      return true;
+    }
+    const bool key = bit == 1u;
+    if (array == key) return WrongType(key ? "an object" : ListExpectationOf(bit));
+    if (table_members_seen_ & bit)
+      return Fail(kDatabaseDamaged, Place() + QStringLiteral(" is given twice"));
+    table_members_seen_ |= bit;
+    object_count_ = 0;
+    if (key) return OpenObject(Level::kPrimaryKey);
+    level_ = bit == 2u ? Level::kIndexes : bit == 4u ? Level::kForeignKeys : Level::kChecks;
+    return true;
+  }
+
+  bool OpenObject(Level level) {
+    if (level == Level::kPart) {
+      part_ = IndexPart();
+      part_seen_ = 0;
+      ++part_count_;
+    } else {
+      primary_key_ = PrimaryKeyDefinition();
+      index_ = IndexDefinition();
+      foreign_key_ = ForeignKeyDefinition();
+      check_ = CheckDefinition();
+      object_seen_ = 0;
+      object_level_ = level;
+      ++object_count_;
+    }
+    key_.clear();
+    level_ = level;
+    return true;
+  }
+
+  unsigned TableObjectBit() const {
+    for (unsigned i = 0; i < std::size(kTableObjectMembers); ++i) {
+      if (key_ == kTableObjectMembers[i]) return 1u << i;
+    }
+    return 0;
+  }
+
+  static const char* ListExpectationOf(unsigned bit) {
+    return bit == 2u   ? "an array of index objects"
+           : bit == 4u ? "an array of foreign key objects"
+                       : "an array of check objects";
+  }
+  // An item of the list being read is not an object.
+  bool WrongListItem() {
+    key_ = level_ == Level::kParts         ? "parts"
+           : level_ == Level::kIndexes     ? "indexes"
+           : level_ == Level::kForeignKeys ? "foreign_keys"
+                                           : "checks";
+    return WrongType(ListExpectation());
+  }
+  const char* ListExpectation() const {
+    return level_ == Level::kParts ? "an array of part objects"
+                                   : ListExpectationOf(level_ == Level::kIndexes       ? 2u
+                                                       : level_ == Level::kForeignKeys ? 4u
+                                                                                       : 8u);
+  }
+  static const char* Expectation(MemberType type) {
+    switch (type) {
+      case MemberType::kText:
+      case MemberType::kAction:
+      case MemberType::kOrigin:
+        return "a text";
+      case MemberType::kFlag:
+        return "true or false";
+      case MemberType::kNames:
+        return "an array of texts";
+      case MemberType::kParts:
+        return "an array of part objects";
+    }
+    return "a text";
+  }
+
+  std::span<const Member> MembersOf(Level level) const {
+    switch (level) {
+      case Level::kPrimaryKey:
+        return kPrimaryKeyMembers;
+      case Level::kIndex:
+        return kIndexMembers;
+      case Level::kPart:
+        return kPartMembers;
+      case Level::kForeignKey:
+        return kForeignKeyMembers;
+      case Level::kCheck:
+        return kCheckMembers;
+      default:
+        return {};
+    }
+  }
+
+  // The member of the current object that key_ names; null for one this reader does not know.
+  const Member* CurrentMember() const {
+    for (const Member& member : MembersOf(level_)) {
+      if (key_ == member.text) return &member;
+    }
+    return nullptr;
+  }
+
+  // Records `member` of the current object as seen; fails when it was seen before.
+  bool MarkSeen(const Member& member) {
+    const std::span<const Member> members = MembersOf(level_);
+    const unsigned bit = 1u << (&member - members.data());
+    unsigned& seen = level_ == Level::kPart ? part_seen_ : object_seen_;
+    if (seen & bit) return Fail(kDatabaseDamaged, Place() + QStringLiteral(" is given twice"));
+    seen |= bit;
+    return true;
+  }
+
+  QString ObjectNoun() const {
+    switch (object_level_) {
+      case Level::kPrimaryKey:
+        return QStringLiteral("primary key");
+      case Level::kIndex:
+        return QStringLiteral("index %1").arg(object_count_);
+      case Level::kForeignKey:
+        return QStringLiteral("foreign key %1").arg(object_count_);
+      default:
+        return QStringLiteral("check %1").arg(object_count_);
+    }
+  }
+
+  const QString& ObjectName() const {
+    switch (object_level_) {
+      case Level::kPrimaryKey:
+        return primary_key_.name;
+      case Level::kIndex:
+        return index_.name;
+      case Level::kForeignKey:
+        return foreign_key_.name;
+      default:
+        return check_.name;
+    }
+  }
+
+  QStringList* NamesOf(MemberId id) {
+    if (id == MemberId::kReferencedColumns) return &foreign_key_.referenced_columns;
+    return level_ == Level::kPrimaryKey ? &primary_key_.columns : &foreign_key_.columns;
+  }
+
+  // Fails naming the first required member of the current object that did not come by.
+  bool RequireMembers() {
+    const std::span<const Member> members = MembersOf(level_);
+    const unsigned seen = level_ == Level::kPart ? part_seen_ : object_seen_;
+    for (size_t i = 0; i < members.size(); ++i) {
+      if (members[i].required && (seen & (1u << i)) == 0) {
+        key_ = members[i].text;
+        return Fail(kDatabaseDamaged, Place() + QStringLiteral(" is missing"));
+      }
+    }
+    return true;
+  }
+
+  bool FinishObject() {
+    if (!RequireMembers()) return false;
+    switch (level_) {
+      case Level::kPrimaryKey:
+        objects_.primary_key = std::move(primary_key_);
+        level_ = Level::kTable;
+        key_ = "primary_key";
+        return true;
+      case Level::kIndex:
+        objects_.indexes.push_back(std::move(index_));
+        level_ = Level::kIndexes;
+        return true;
+      case Level::kForeignKey:
+        objects_.foreign_keys.push_back(std::move(foreign_key_));
+        level_ = Level::kForeignKeys;
+        return true;
+      case Level::kCheck:
+        objects_.checks.push_back(std::move(check_));
+        level_ = Level::kChecks;
+        return true;
+      default:
+        break;
+    }
+    // A part: a column or an expression, not both.
+    const unsigned column_or_expression = part_seen_ & 3u;
+    if (column_or_expression == 0 || column_or_expression == 3u) {
+      key_ = column_or_expression == 0 ? "column" : "expression";
+      return Fail(
+          kDatabaseDamaged,
+          Place() + (column_or_expression == 0 ? QStringLiteral(" is missing (or \"expression\")")
+                                               : QStringLiteral(" is given with \"column\"")));
+    }
+    index_.parts.push_back(std::move(part_));
+    level_ = Level::kParts;
+    return true;
+  }
+
+  bool OnObjectScalar(const Scalar& value) {
+    const Member* member = CurrentMember();
+    if (member == nullptr) return true;
+    if (!MarkSeen(*member)) return false;
+    switch (member->type) {
+      case MemberType::kText:
+        if (auto text = Text(value)) SetText(member->id, std::move(*text));
+        break;
+      case MemberType::kFlag:
+        if (auto flag = Flag(value)) SetFlag(member->id, *flag);
+        break;
+      case MemberType::kAction:
+        if (const std::string* word = Word(value)) {
+          const auto action = ActionOfWord(*word);
+          if (!action) return UnknownWord(*word);
+          (member->id == MemberId::kOnDelete ? foreign_key_.on_delete : foreign_key_.on_update) =
+              *action;
+        }
+        break;
+      case MemberType::kOrigin:
+        if (const std::string* word = Word(value)) {
+          const auto origin = OriginOfWord(*word);
+          if (!origin) return UnknownWord(*word);
+          index_.origin = *origin;
+        }
+        break;
+      case MemberType::kNames:
+      case MemberType::kParts:
+        return WrongType(Expectation(member->type));
+    }
+    return !failure_;
+  }
+
+  void SetText(MemberId id, QString text) {
+    switch (id) {
+      case MemberId::kName:
+        (level_ == Level::kPrimaryKey ? primary_key_.name
+         : level_ == Level::kIndex    ? index_.name
+         : level_ == Level::kCheck    ? check_.name
+                                      : foreign_key_.name) = std::move(text);
+        break;
+      case MemberId::kPredicate:
+        index_.predicate = std::move(text);
+        break;
+      case MemberId::kColumn:
+        part_.column = std::move(text);
+        break;
+      case MemberId::kExpression:
+        (level_ == Level::kPart ? part_.expression : check_.expression) = std::move(text);
+        break;
+      case MemberId::kReferencedTable:
+        foreign_key_.referenced_table = std::move(text);
+        break;
+      default:
+        break;
+    }
+  }
+
+  void SetFlag(MemberId id, bool flag) {
+    switch (id) {
+      case MemberId::kUnique:
+        index_.unique = flag;
+        break;
+      case MemberId::kDescending:
+        part_.descending = flag;
+        break;
+      case MemberId::kDeferrable:
+        foreign_key_.deferrable = flag;
+        break;
+      case MemberId::kInitiallyDeferred:
+        foreign_key_.initially_deferred = flag;
+        break;
+      case MemberId::kMatchFull:
+        foreign_key_.match_full = flag;
+        break;
+      default:
+        break;
+    }
+  }
+
+  // The text of a word member, or null with the failure recorded.
+  const std::string* Word(const Scalar& value) {
+    if (value.kind != Scalar::kString) {
+      WrongType("a text");
+      return nullptr;
+    }
+    return value.text;
+  }
+
+  bool UnknownWord(const std::string& word) {
+    QString shown =
+        QString::fromUtf8(word.data(), static_cast<qsizetype>(std::min<size_t>(word.size(), 40)));
+    if (word.size() > 40) shown += QStringLiteral("...");
+    return Fail(kDatabaseDamaged,
+                QStringLiteral("%1 is not a word this version knows (\"%2\")").arg(Place(), shown));
   }
 
   bool OnClose() {
@@ -500,6 +934,31 @@ class SnapshotHandler final : public nlohmann::json_sax<Json> {
         return true;
       case Level::kColumn:
         return FinishColumn();
+      case Level::kObjectKinds:
+        level_ = Level::kRoot;
+        key_ = "object_kinds";
+        return true;
+      case Level::kIndexes:
+      case Level::kForeignKeys:
+      case Level::kChecks:
+        key_ = level_ == Level::kIndexes       ? "indexes"
+               : level_ == Level::kForeignKeys ? "foreign_keys"
+                                               : "checks";
+        level_ = Level::kTable;
+        return true;
+      case Level::kParts:
+        level_ = Level::kIndex;
+        key_ = "parts";
+        return true;
+      case Level::kNames:
+        level_ = names_parent_;
+        return true;
+      case Level::kPrimaryKey:
+      case Level::kIndex:
+      case Level::kPart:
+      case Level::kForeignKey:
+      case Level::kCheck:
+        return FinishObject();
     }
     return true;
   }
@@ -530,9 +989,11 @@ class SnapshotHandler final : public nlohmann::json_sax<Json> {
           kDatabaseDamaged,
           QStringLiteral("table %1 (\"%2\") is listed twice").arg(table_count_).arg(table_name_));
     }
-    CatalogColumns& columns = tables_.AddTable(table_name_, table_is_view_).MutableColumns();
+    CatalogTable& table = tables_.AddTable(table_name_, table_is_view_);
+    CatalogColumns& columns = table.MutableColumns();
     for (const ColumnDefinition& column : columns_) columns.Add(column);
     columns_.clear();
+    if (!objects_.IsEmpty()) table.MutableObjects() = std::move(objects_);
     level_ = Level::kTables;
     return true;
   }
@@ -602,12 +1063,37 @@ class SnapshotHandler final : public nlohmann::json_sax<Json> {
           return !failure_;
         }
         if (key_ == "columns") return WrongType("an array of columns");
+        if (const unsigned bit = TableObjectBit(); bit != 0 && version_ != 1) {
+          return WrongType(bit == 1u ? "an object" : ListExpectationOf(bit));
+        }
         return true;
       case Level::kColumns:
         key_ = "columns";
         return WrongType("an array of column objects");
       case Level::kColumn:
         return OnColumnScalar(value);
+      case Level::kObjectKinds: {
+        if (value.kind != Scalar::kString) return WrongType("an array of object kinds");
+        const auto kind = ObjectKindOfWord(*value.text);
+        if (!kind) return UnknownWord(*value.text);
+        object_kinds_ |= *kind;
+        return true;
+      }
+      case Level::kIndexes:
+      case Level::kForeignKeys:
+      case Level::kChecks:
+      case Level::kParts:
+        return WrongListItem();
+      case Level::kNames:
+        if (value.kind != Scalar::kString) return WrongType("an array of texts");
+        names_->append(QString::fromUtf8(value.text->data(), qsizetype(value.text->size())));
+        return true;
+      case Level::kPrimaryKey:
+      case Level::kIndex:
+      case Level::kPart:
+      case Level::kForeignKey:
+      case Level::kCheck:
+        return OnObjectScalar(value);
     }
     return true;
   }
@@ -641,6 +1127,8 @@ class SnapshotHandler final : public nlohmann::json_sax<Json> {
       if (auto name = Text(value)) engine_ = *name;
     } else if (key_ == "tables") {
       return WrongType("an array of tables");
+    } else if (key_ == "object_kinds" && version_ != 1) {
+      return WrongType("an array of object kinds");
     }
     return !failure_;
   }
@@ -703,6 +1191,23 @@ class SnapshotHandler final : public nlohmann::json_sax<Json> {
   std::vector<ColumnDefinition> columns_;
   ColumnDefinition column_;
   unsigned column_seen_ = 0;
+  bool object_kinds_seen_ = false;
+  int object_kinds_ = 0;
+  // The objects of the table being read, and the one object (and index part) being read.
+  TableObjects objects_;
+  unsigned table_members_seen_ = 0;  // bits of kTableObjectMembers
+  Level object_level_ = Level::kPrimaryKey;
+  int object_count_ = 0;
+  unsigned object_seen_ = 0;
+  PrimaryKeyDefinition primary_key_;
+  IndexDefinition index_;
+  ForeignKeyDefinition foreign_key_;
+  CheckDefinition check_;
+  int part_count_ = 0;
+  IndexPart part_;
+  unsigned part_seen_ = 0;
+  QStringList* names_ = nullptr;
+  Level names_parent_ = Level::kPrimaryKey;
   std::optional<Failure> failure_;
 };
 
@@ -767,6 +1272,7 @@ std::unique_ptr<CatalogConnection> ReadSnapshot(const QString& path) {
   }
   connection->SetDatabaseName(handler.database());
   connection->SetEngine(handler.engine());
+  connection->SetObjectKinds(handler.object_kinds());
   return connection;
 }
 

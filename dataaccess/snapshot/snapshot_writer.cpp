@@ -1,11 +1,12 @@
-// Writes snapshots one column per line, so that a snapshot kept in version control shows a
-// changed column as one changed line.
+// Writes snapshots one column, index, foreign key or check per line, so that a snapshot kept in
+// version control shows a changed one as one changed line.
 #include <QByteArray>
 #include <QString>
 
 #include "dataaccess/catalog/catalog.h"
 #include "dataaccess/errors.h"
 #include "dataaccess/snapshot.h"
+#include "dataaccess/snapshot/snapshot_words.h"
 #include "platform/component/error.h"
 
 namespace dataaccess {
@@ -72,6 +73,98 @@ void AppendColumn(QByteArray& out, const DataColumn& column) {
   out.append('}');
 }
 
+void AppendNames(QByteArray& out, const QStringList& names) {
+  out.append('[');
+  for (qsizetype i = 0; i < names.size(); ++i) {
+    if (i > 0) out.append(", ");
+    AppendString(out, names[i]);
+  }
+  out.append(']');
+}
+
+void AppendIndex(QByteArray& out, const IndexDefinition& index) {
+  out.append("{\"name\": ");
+  AppendString(out, index.name);
+  out.append(", \"parts\": [");
+  for (size_t i = 0; i < index.parts.size(); ++i) {
+    const IndexPart& part = index.parts[i];
+    out.append(i > 0 ? ", {" : "{");
+    if (part.column.isEmpty()) {
+      out.append("\"expression\": ");
+      AppendString(out, part.expression);
+    } else {
+      out.append("\"column\": ");
+      AppendString(out, part.column);
+    }
+    if (part.descending) out.append(", \"descending\": true");
+    out.append('}');
+  }
+  out.append(']');
+  if (index.unique) out.append(", \"unique\": true");
+  if (!index.predicate.isEmpty()) {
+    out.append(", \"predicate\": ");
+    AppendString(out, index.predicate);
+  }
+  if (index.origin != IndexDefinition::Origin::kIndex) {
+    out.append(", \"origin\": \"").append(OriginWord(index.origin)).append('"');
+  }
+  out.append('}');
+}
+
+void AppendForeignKey(QByteArray& out, const ForeignKeyDefinition& key) {
+  out.append("{\"name\": ");
+  AppendString(out, key.name);
+  out.append(", \"columns\": ");
+  AppendNames(out, key.columns);
+  out.append(", \"referenced_table\": ");
+  AppendString(out, key.referenced_table);
+  out.append(", \"referenced_columns\": ");
+  AppendNames(out, key.referenced_columns);
+  out.append(", \"on_delete\": \"").append(ActionWord(key.on_delete));
+  out.append("\", \"on_update\": \"").append(ActionWord(key.on_update)).append('"');
+  if (key.deferrable) out.append(", \"deferrable\": true");
+  if (key.initially_deferred) out.append(", \"initially_deferred\": true");
+  if (key.match_full) out.append(", \"match_full\": true");
+  out.append('}');
+}
+
+void AppendCheck(QByteArray& out, const CheckDefinition& check) {
+  out.append("{\"name\": ");
+  AppendString(out, check.name);
+  out.append(", \"expression\": ");
+  AppendString(out, check.expression);
+  out.append('}');
+}
+
+// `"member": [` and each item on a line of its own; nothing at all for an empty list.
+template <class Item, class Append>
+void AppendList(QByteArray& out, const char* member, const std::vector<Item>& items,
+                Append append) {
+  if (items.empty()) return;
+  out.append(",\n      \"").append(member).append("\": [");
+  const char* separator = "\n        ";
+  for (const Item& item : items) {
+    out.append(separator);
+    separator = ",\n        ";
+    append(out, item);
+  }
+  out.append("\n      ]");
+}
+
+// The table's members after its columns; a table without objects gets none.
+void AppendObjects(QByteArray& out, const TableObjects& objects) {
+  if (const auto& key = objects.primary_key) {
+    out.append(",\n      \"primary_key\": {\"name\": ");
+    AppendString(out, key->name);
+    out.append(", \"columns\": ");
+    AppendNames(out, key->columns);
+    out.append('}');
+  }
+  AppendList(out, "indexes", objects.indexes, AppendIndex);
+  AppendList(out, "foreign_keys", objects.foreign_keys, AppendForeignKey);
+  AppendList(out, "checks", objects.checks, AppendCheck);
+}
+
 class ChunkedOutput {
  public:
   explicit ChunkedOutput(QIODevice& device) : device_(device) { buffer_.reserve(kFlushSize * 2); }
@@ -106,7 +199,14 @@ void WriteSnapshot(const DataConnection& connection, QIODevice& device) {
     out.append(",\n  \"engine\": ");
     AppendString(out, engine);
   }
-  out.append(",\n  \"tables\": [");
+  out.append(",\n  \"object_kinds\": [");
+  const char* kind_separator = "";
+  for (const ObjectKindWord& kind : kObjectKindWords) {
+    if ((connection.ObjectKinds() & kind.kind) == 0) continue;
+    out.append(kind_separator).append('"').append(kind.word).append('"');
+    kind_separator = ", ";
+  }
+  out.append("],\n  \"tables\": [");
   const auto tables = connection.Tables().Enumerate();
   const char* table_separator = "\n";
   while (const DataTable* table = tables->Next()) {
@@ -125,7 +225,10 @@ void WriteSnapshot(const DataConnection& connection, QIODevice& device) {
       AppendColumn(out, *column);
       output.FlushWhenFull();
     }
-    out.append(any_column ? "\n      ]\n    }" : "]\n    }");
+    out.append(any_column ? "\n      ]" : "]");
+    if (const TableObjects* objects = table->Objects()) AppendObjects(out, *objects);
+    out.append("\n    }");
+    output.FlushWhenFull();
   }
   out.append(table_separator[0] == ',' ? "\n  ]\n}\n" : "]\n}\n");
   output.Flush();

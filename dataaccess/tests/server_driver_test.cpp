@@ -402,6 +402,8 @@ TEST_P(ServerDriverTest, ASnapshotHoldsTheWholeCatalogInTheEnginesSpelling) {
   }
   const auto copy = Open(QString(), path);
   EXPECT_EQ(ColumnProperties(*copy), ColumnProperties(*source));
+  EXPECT_EQ(ObjectProperties(*copy), ObjectProperties(*source));
+  EXPECT_EQ(copy->ObjectKinds(), source->ObjectKinds());
   EXPECT_EQ(copy->DatabaseName(), source->DatabaseName());
   // Which tables are views, and the engine, decide how views compare: both are kept.
   const auto views = [](const DataConnection& connection) {
@@ -714,6 +716,73 @@ TEST_F(OdbcDriverTest, OdbcReadsAManyTableCatalogInBatchesMissingAndRepeatingNot
   EXPECT_EQ(TableNames(*through_odbc), TableNames(*direct));
   EXPECT_EQ(CatalogDifferences(*direct, *through_odbc), QStringList());
   EXPECT_EQ(ColumnProperties(*through_odbc), ColumnProperties(*direct));
+}
+
+// Keys and indexes as psqlODBC's catalog functions give them, one table at a time.
+TEST_F(OdbcDriverTest, OdbcReadsKeysIndexesAndForeignKeysButNoChecks) {
+  const QString database = QStringLiteral("vt_odbc_objects");
+  RecreatePostgresDatabase(database);
+  RunPostgres(
+      database,
+      {
+          "CREATE SCHEMA other",
+          "CREATE TABLE other.remote (id int PRIMARY KEY)",
+          "CREATE TABLE parent (id int PRIMARY KEY, code text UNIQUE)",
+          "CREATE TABLE \"Mixed Parent\" (\"Key A\" int, \"Key B\" int, "
+          "CONSTRAINT \"Mixed PK\" PRIMARY KEY (\"Key B\", \"Key A\"))",
+          "CREATE TABLE child (id int CONSTRAINT child_pk PRIMARY KEY, a int, b int, c text, d int "
+          "CHECK (d > 0), "
+          "CONSTRAINT fk_parent FOREIGN KEY (a) REFERENCES parent ON DELETE CASCADE ON UPDATE SET "
+          "NULL, "
+          "CONSTRAINT \"FK Mixed\" FOREIGN KEY (a, b) REFERENCES \"Mixed Parent\" (\"Key B\", "
+          "\"Key A\") "
+          "ON DELETE SET DEFAULT ON UPDATE RESTRICT DEFERRABLE INITIALLY DEFERRED, "
+          "CONSTRAINT fk_remote FOREIGN KEY (d) REFERENCES other.remote (id) DEFERRABLE, "
+          "CONSTRAINT fk_self FOREIGN KEY (b) REFERENCES child (id), "
+          "CONSTRAINT child_c_d UNIQUE (c, d))",
+          "CREATE INDEX child_desc ON child (b DESC, a)",
+          "CREATE INDEX child_expr ON child (lower(c))",
+          "CREATE UNIQUE INDEX child_partial ON child (d) WHERE d > 0",
+          // A unique index on the key's columns that is not the key's own stays listed.
+          "CREATE UNIQUE INDEX child_id_again ON child (id)",
+          "CREATE TABLE plain (x int CHECK (x > 0))",
+          "CREATE VIEW v_child AS SELECT * FROM child",
+      });
+  const auto connection = Open(QString(), OdbcDsn(database, ServerFact("PG_PASSWORD")));
+  EXPECT_EQ(connection->ObjectKinds(),
+            kPrimaryKeys | kIndexes | kForeignKeys | kForeignKeyDeferrability);
+  const struct {
+    const char* table;
+    QStringList objects;
+  } cases[] = {
+      {"parent",
+       {"parent: primary key parent_pkey (id)", "parent: index parent_code_key unique (code)"}},
+      {"Mixed Parent", {"Mixed Parent: primary key Mixed PK (Key B, Key A)"}},
+      {"other.remote", {"other.remote: primary key remote_pkey (id)"}},
+      {"child",
+       // In the driver's order: unique ones first. psqlODBC gives no FILTER_CONDITION, so that
+       // the partial index reads as a full one.
+       {"child: primary key child_pk (id)", "child: index child_desc (b desc, a)",
+        "child: index child_expr (expression lower(c))", "child: index child_c_d unique (c, d)",
+        "child: index child_id_again unique (id)", "child: index child_partial unique (d)",
+        "child: foreign key fk_parent (a) -> parent (id) delete cascade update set null",
+        "child: foreign key FK Mixed (a, b) -> Mixed Parent (Key B, Key A) delete set default "
+        "update restrict deferrable initially deferred",
+        "child: foreign key fk_remote (d) -> other.remote (id) delete no action update no action "
+        "deferrable",
+        "child: foreign key fk_self (b) -> child (id) delete no action update no action"}},
+      {"plain", {}},
+      {"v_child", {}},
+  };
+  const QStringList all = ObjectProperties(*connection);
+  for (const auto& c : cases) {
+    const QString prefix = QString::fromUtf8(c.table) + ": ";
+    QStringList lines;
+    for (const QString& line : all) {
+      if (line.startsWith(prefix)) lines << line;
+    }
+    EXPECT_EQ(lines, c.objects) << c.table;
+  }
 }
 
 TEST_F(OdbcDriverTest, OdbcAcceptsConnectionStringsWithoutPrefixOrDsn) {
