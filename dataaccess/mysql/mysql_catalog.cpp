@@ -6,6 +6,8 @@
 
 #include "dataaccess/server/catalog_rows.h"
 #include "dataaccess/server/server_connect.h"
+#include "dataaccess/server/server_table_name.h"
+#include "dataaccess/server/staged_objects.h"
 
 namespace dataaccess {
 namespace {
@@ -29,13 +31,39 @@ constexpr char kColumnsQuery[] =
     "SELECT TABLE_NAME, COLUMN_NAME, COLUMN_TYPE, IS_NULLABLE = 'NO', EXTRA, ORDINAL_POSITION, "
     "COLLATION_NAME LIKE '%\\_bin', COLUMN_KEY <> '' "
     "FROM information_schema.COLUMNS WHERE TABLE_SCHEMA = DATABASE()";
-// MariaDB keeps a JSON column as LONGTEXT COLLATE utf8mb4_bin with a json_valid() check (MySQL
-// has a JSON type). Reading a table's checks opens the table, so only the tables named (those
-// with a binary-collated text) are read; at 1,000 names or more MariaDB reads every table's, about
-// 5 microseconds each on a warm server.
-constexpr char kJsonChecksQuery[] =
-    "SELECT TABLE_NAME, CHECK_CLAUSE FROM information_schema.CHECK_CONSTRAINTS "
-    "WHERE CONSTRAINT_SCHEMA = DATABASE() AND CHECK_CLAUSE LIKE '%json_valid%' AND TABLE_NAME IN ";
+// Every key part of every index, the primary key's included (PRIMARY), unsorted. MySQL 8.0.13
+// and later add the text of an expression part (functional key parts), where COLUMN_NAME is
+// NULL.
+constexpr char kIndexesQuery[] =
+    "SELECT TABLE_NAME, INDEX_NAME, SEQ_IN_INDEX, COLUMN_NAME, NON_UNIQUE, COLLATION = 'D' "
+    "FROM information_schema.STATISTICS WHERE TABLE_SCHEMA = DATABASE()";
+constexpr char kIndexesQueryWithExpressions[] =
+    "SELECT TABLE_NAME, INDEX_NAME, SEQ_IN_INDEX, COLUMN_NAME, NON_UNIQUE, COLLATION = 'D', "
+    "EXPRESSION FROM information_schema.STATISTICS WHERE TABLE_SCHEMA = DATABASE()";
+// One row per column of every foreign key, with the column it references and the key's rules.
+// The referenced table may be in another database.
+constexpr char kForeignKeysQuery[] =
+    "SELECT k.TABLE_NAME, k.CONSTRAINT_NAME, k.ORDINAL_POSITION, k.COLUMN_NAME, "
+    "k.REFERENCED_TABLE_SCHEMA, k.REFERENCED_TABLE_NAME, k.REFERENCED_COLUMN_NAME, "
+    "r.DELETE_RULE, r.UPDATE_RULE, r.MATCH_OPTION, DATABASE() "
+    "FROM information_schema.KEY_COLUMN_USAGE k "
+    "JOIN information_schema.REFERENTIAL_CONSTRAINTS r "
+    "ON r.CONSTRAINT_SCHEMA = k.CONSTRAINT_SCHEMA AND r.TABLE_NAME = k.TABLE_NAME "
+    "AND r.CONSTRAINT_NAME = k.CONSTRAINT_NAME "
+    "WHERE k.TABLE_SCHEMA = DATABASE() AND r.CONSTRAINT_SCHEMA = DATABASE() "
+    "AND k.REFERENCED_TABLE_NAME IS NOT NULL";
+// Every check of the database's tables, a column's own CHECK among them. MariaDB names a
+// check's table there; MySQL names it only in TABLE_CONSTRAINTS, where a check's name is unique
+// in its database.
+constexpr char kMariadbChecksQuery[] =
+    "SELECT TABLE_NAME, CONSTRAINT_NAME, CHECK_CLAUSE FROM information_schema.CHECK_CONSTRAINTS "
+    "WHERE CONSTRAINT_SCHEMA = DATABASE()";
+constexpr char kMysqlChecksQuery[] =
+    "SELECT t.TABLE_NAME, c.CONSTRAINT_NAME, c.CHECK_CLAUSE "
+    "FROM information_schema.TABLE_CONSTRAINTS t JOIN information_schema.CHECK_CONSTRAINTS c "
+    "ON c.CONSTRAINT_SCHEMA = t.CONSTRAINT_SCHEMA AND c.CONSTRAINT_NAME = t.CONSTRAINT_NAME "
+    "WHERE t.TABLE_SCHEMA = DATABASE() AND c.CONSTRAINT_SCHEMA = DATABASE() "
+    "AND t.CONSTRAINT_TYPE = 'CHECK'";
 
 struct ResultDeleter {
   void operator()(MYSQL_RES* result) const { mysql_free_result(result); }
@@ -81,25 +109,102 @@ QByteArray WithNameList(MYSQL* mysql, const char* sql, const Names& names) {
   return text + ')';
 }
 
-// The JSON-checked columns of each of `tables`, read from CHECK_CONSTRAINTS, which MariaDB has
-// from 10.2.22 and 10.3.10 on.
-QHash<QString, QStringList> JsonCheckedColumns(MYSQL* mysql, const QString& target,
-                                               const QSet<QString>& tables) {
-  QHash<QString, QStringList> columns;
+// What the server offers to read: MariaDB from 10.2.22 and 10.3.10 on, and MySQL from 8.0.16
+// on, list checks in information_schema.CHECK_CONSTRAINTS; MySQL from 8.0.13 on has
+// expressions in index parts.
+struct ServerFeatures {
+  bool mariadb = false;
+  bool checks = false;
+  bool index_expressions = false;
+};
+
+ServerFeatures FeaturesOf(MYSQL* mysql) {
+  ServerFeatures features;
   const unsigned long version = mysql_get_server_version(mysql);
-  if (tables.isEmpty() || !QByteArrayView(mysql_get_server_info(mysql)).contains("MariaDB") ||
-      version < 100222 || (version >= 100300 && version < 100310)) {
-    return columns;
+  features.mariadb = QByteArrayView(mysql_get_server_info(mysql)).contains("MariaDB");
+  if (features.mariadb) {
+    features.checks = version >= 100222 && (version < 100300 || version >= 100310);
+  } else {
+    features.checks = version >= 80016;
+    features.index_expressions = version >= 80013;
   }
-  const QByteArray sql = WithNameList(mysql, kJsonChecksQuery, tables);
-  Result result = Run(mysql, sql.constData(), target);
+  return features;
+}
+
+// The name the catalog gives a table of the session's database.
+QString OwnTable(const QString& name) { return ServerTableName(QString(), QString(), name); }
+
+// REFERENTIAL_CONSTRAINTS' DELETE_RULE and UPDATE_RULE.
+ReferentialAction Action(QByteArrayView rule) {
+  if (rule == "CASCADE") return ReferentialAction::kCascade;
+  if (rule == "SET NULL") return ReferentialAction::kSetNull;
+  if (rule == "SET DEFAULT") return ReferentialAction::kSetDefault;
+  if (rule == "RESTRICT") return ReferentialAction::kRestrict;
+  return ReferentialAction::kNoAction;
+}
+
+// Stages every index of the database's tables; the PRIMARY index is the primary key.
+void ReadIndexes(MYSQL* mysql, const QString& target, const ServerFeatures& features,
+                 StagedObjects& objects) {
+  Result result =
+      Run(mysql, features.index_expressions ? kIndexesQueryWithExpressions : kIndexesQuery, target);
+  QString table;
   while (MYSQL_ROW row = mysql_fetch_row(result.get())) {
     const unsigned long* lengths = mysql_fetch_lengths(result.get());
-    const QString column = JsonCheckedColumn(Text(row, lengths, 1));
-    if (!column.isEmpty()) columns[Text(row, lengths, 0)].append(column);
+    AssignUtf8(table, Bytes(row, lengths, 0));
+    const QString name = Text(row, lengths, 1);
+    const long position = std::strtol(row[2] ? row[2] : "0", nullptr, 10);
+    if (name == QLatin1StringView("PRIMARY")) {
+      objects.AddPrimaryKeyColumn(OwnTable(table), name, position, Text(row, lengths, 3));
+      continue;
+    }
+    IndexPart part;
+    part.column = Text(row, lengths, 3);
+    if (features.index_expressions && part.column.isEmpty())
+      part.expression = Text(row, lengths, 6);
+    part.descending = row[5] && row[5][0] == '1';
+    objects.AddIndexPart(OwnTable(table), name, position, std::move(part)).unique =
+        row[4] && row[4][0] == '0';
   }
   if (mysql_errno(mysql) != 0) ThrowUnreadable(mysql, target);
-  return columns;
+}
+
+void ReadForeignKeys(MYSQL* mysql, const QString& target, StagedObjects& objects) {
+  Result result = Run(mysql, kForeignKeysQuery, target);
+  while (MYSQL_ROW row = mysql_fetch_row(result.get())) {
+    const unsigned long* lengths = mysql_fetch_lengths(result.get());
+    ForeignKeyDefinition& key =
+        objects.AddForeignKeyColumn(OwnTable(Text(row, lengths, 0)), Text(row, lengths, 1),
+                                    std::strtol(row[2] ? row[2] : "0", nullptr, 10),
+                                    Text(row, lengths, 3), Text(row, lengths, 6));
+    key.referenced_table =
+        ServerTableName(Text(row, lengths, 10), Text(row, lengths, 4), Text(row, lengths, 5));
+    key.on_delete = Action(Bytes(row, lengths, 7));
+    key.on_update = Action(Bytes(row, lengths, 8));
+    key.match_full = Bytes(row, lengths, 9) == "FULL";
+  }
+  if (mysql_errno(mysql) != 0) ThrowUnreadable(mysql, target);
+}
+
+// Stages every check of the database's tables and returns, by table, the columns a MariaDB
+// json_valid() check makes JSON (MariaDB keeps a JSON column as LONGTEXT COLLATE utf8mb4_bin
+// with that check; MySQL has a JSON type).
+QHash<QString, QStringList> ReadChecks(MYSQL* mysql, const QString& target,
+                                       const ServerFeatures& features, StagedObjects& objects) {
+  QHash<QString, QStringList> json_columns;
+  Result result = Run(mysql, features.mariadb ? kMariadbChecksQuery : kMysqlChecksQuery, target);
+  while (MYSQL_ROW row = mysql_fetch_row(result.get())) {
+    const unsigned long* lengths = mysql_fetch_lengths(result.get());
+    const QString table = Text(row, lengths, 0);
+    CheckDefinition check{Text(row, lengths, 1), Text(row, lengths, 2)};
+    if (features.mariadb) {
+      const QString column = JsonCheckedColumn(check.expression);
+      if (!column.isEmpty()) json_columns[table].append(column);
+    }
+    objects.AddCheck(OwnTable(table), std::move(check));
+  }
+  if (mysql_errno(mysql) != 0) ThrowUnreadable(mysql, target);
+  return json_columns;
 }
 
 // Adds the tables and views a query of names and types lists to `kinds`, true for a view.
@@ -209,7 +314,7 @@ int32_t ExtraAttributes(QByteArrayView extra) {
   return attributes;
 }
 
-void ReadMysqlCatalog(MYSQL* mysql, const QString& target, CatalogTables& tables) {
+int ReadMysqlCatalog(MYSQL* mysql, const QString& target, CatalogTables& tables) {
   CatalogRows<QString> rows;
   const ColumnFacts facts = StageColumns(mysql, target, rows);
   const QHash<QString, bool> kinds = TableKinds(mysql, target, facts.keyed_tables);
@@ -221,12 +326,17 @@ void ReadMysqlCatalog(MYSQL* mysql, const QString& target, CatalogTables& tables
     if (it.value()) rows.MarkView(it.key());
   }
   rows.DropUnless([&](const QString& table) { return kinds.contains(table); });
-  QSet<QString> json_candidates;
-  for (const QString& table : facts.binary_text_tables) {
-    if (kinds.contains(table)) json_candidates.insert(table);
+  const ServerFeatures features = FeaturesOf(mysql);
+  StagedObjects objects;
+  ReadIndexes(mysql, target, features, objects);
+  ReadForeignKeys(mysql, target, objects);
+  QHash<QString, QStringList> json_columns;
+  if (features.checks) {
+    json_columns = ReadChecks(mysql, target, features, objects);
+    // Only a text in a binary collation is JSON by its check.
+    json_columns.removeIf(
+        [&](const auto& entry) { return !facts.binary_text_tables.contains(entry.key()); });
   }
-  const QHash<QString, QStringList> json_columns =
-      JsonCheckedColumns(mysql, target, json_candidates);
   // Fill passes the columns of one table together, with the same name: the table's facts are
   // looked up once per table, not once per column.
   const QString* adjusted_table = nullptr;
@@ -243,6 +353,10 @@ void ReadMysqlCatalog(MYSQL* mysql, const QString& target, CatalogTables& tables
     if (view) column.required = false;
     if (json && json->contains(column.name, Qt::CaseInsensitive)) column.type = AsJson(column.type);
   });
+  objects.Attach(tables);
+  // Neither engine can declare a foreign key deferrable.
+  return features.checks ? kAllObjectKinds & ~kForeignKeyDeferrability
+                         : kAllObjectKinds & ~(kForeignKeyDeferrability | kChecks);
 }
 
 }  // namespace dataaccess

@@ -10,11 +10,12 @@ namespace {
 ServerSession Connect(const ConnectRequest& request) {
   QString database;
   auto mysql = std::make_shared<MysqlConnection>(OpenMysqlSession(request, &database));
+  auto kinds = std::make_shared<int>(0);
   return {[database] { return database; },
-          [mysql](const QString& target, CatalogTables& tables) {
-            ReadMysqlCatalog(mysql->get(), target, tables);
+          [mysql, kinds](const QString& target, CatalogTables& tables) {
+            *kinds = ReadMysqlCatalog(mysql->get(), target, tables);
           },
-          [] { return EngineName(TypeDialect::kMysql); }};
+          [] { return EngineName(TypeDialect::kMysql); }, [kinds] { return *kinds; }};
 }
 
 }  // namespace

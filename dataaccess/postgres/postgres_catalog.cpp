@@ -15,6 +15,8 @@
 #include "dataaccess/postgres/postgres_session.h"
 #include "dataaccess/server/catalog_rows.h"
 #include "dataaccess/server/server_connect.h"
+#include "dataaccess/server/server_table_name.h"
+#include "dataaccess/server/staged_objects.h"
 
 namespace dataaccess {
 namespace {
@@ -69,6 +71,51 @@ FROM stored s
 JOIN pg_type t ON t.oid = s.oid AND t.typtype <> 'd'
 LEFT JOIN pg_enum e ON e.enumtypid = s.oid
 ORDER BY 1, 2, e.enumsortorder)sql";
+
+// The tables whose keys, indexes and constraints are read: those of kColumnsQuery but views.
+#define VANTREL_OBJECT_TABLES                                  \
+  "c.relkind IN ('r', 'p', 'f') "                              \
+  "AND n.nspname NOT IN ('pg_catalog', 'information_schema') " \
+  "AND n.nspname NOT LIKE 'pg\\_toast%' AND n.nspname NOT LIKE 'pg\\_temp\\_%'"
+
+// One row per key part of every index but a primary key's, unsorted: the part's column, or the
+// engine's text of its expression; whether it is descending (indoption bit 1); whether a UNIQUE
+// constraint made the index. INCLUDE columns are no key parts and are left out.
+constexpr char kIndexesQuery[] =
+    "COPY (SELECT n.nspname, c.relname, ic.relname, k.ord, a.attname, "
+    "CASE WHEN a.attname IS NULL THEN pg_get_indexdef(i.indexrelid, k.ord, true) END, "
+    "(i.indoption[k.ord - 1] & 1) <> 0, i.indisunique, pg_get_expr(i.indpred, i.indrelid, true), "
+    "EXISTS (SELECT FROM pg_constraint u WHERE u.conindid = i.indexrelid AND u.contype = 'u') "
+    "FROM pg_index i "
+    "JOIN pg_class c ON c.oid = i.indrelid "
+    "JOIN pg_namespace n ON n.oid = c.relnamespace "
+    "JOIN pg_class ic ON ic.oid = i.indexrelid "
+    "CROSS JOIN LATERAL generate_series(1, i.indnkeyatts::int) AS k(ord) "
+    "LEFT JOIN pg_attribute a ON a.attrelid = i.indrelid AND i.indkey[k.ord - 1] > 0 "
+    "AND a.attnum = i.indkey[k.ord - 1] "
+    "WHERE NOT i.indisprimary AND " VANTREL_OBJECT_TABLES ") TO STDOUT";
+constexpr size_t kIndexesQueryFields = 10;
+
+// One row per column of every primary and foreign key, with the referenced column of the same
+// position, and one row per check constraint with its expression, unsorted. Unique constraints
+// come with their indexes (kIndexesQuery); NOT NULL constraints, which newer servers list here,
+// are no checks.
+constexpr char kConstraintsQuery[] =
+    "COPY (SELECT n.nspname, c.relname, x.contype, x.conname, k.ord, a.attname, fn.nspname, "
+    "f.relname, fa.attname, x.confdeltype, x.confupdtype, x.confmatchtype, x.condeferrable, "
+    "x.condeferred, CASE WHEN x.contype = 'c' THEN pg_get_expr(x.conbin, x.conrelid, true) END "
+    "FROM pg_constraint x "
+    "JOIN pg_class c ON c.oid = x.conrelid "
+    "JOIN pg_namespace n ON n.oid = c.relnamespace "
+    "LEFT JOIN LATERAL unnest(x.conkey, x.confkey) WITH ORDINALITY AS k(attnum, fattnum, ord) "
+    "ON x.contype <> 'c' "
+    "LEFT JOIN pg_attribute a ON a.attrelid = x.conrelid AND a.attnum = k.attnum "
+    "LEFT JOIN pg_class f ON f.oid = x.confrelid "
+    "LEFT JOIN pg_namespace fn ON fn.oid = f.relnamespace "
+    "LEFT JOIN pg_attribute fa ON fa.attrelid = x.confrelid AND fa.attnum = k.fattnum "
+    "WHERE x.contype IN ('p', 'f', 'c') AND " VANTREL_OBJECT_TABLES ") TO STDOUT";
+constexpr size_t kConstraintsQueryFields = 15;
+#undef VANTREL_OBJECT_TABLES
 
 PgResult Checked(PGconn* conn, PGresult* raw, const QString& target) {
   PgResult result(raw);
@@ -193,9 +240,73 @@ QSet<QString> ResolveTypes(PGconn* conn, const QString& target, CatalogRows<uint
   return not_null_domains;
 }
 
+// pg_constraint's confdeltype and confupdtype.
+ReferentialAction Action(std::string_view code) {
+  switch (code.empty() ? 'a' : code[0]) {
+    case 'r':
+      return ReferentialAction::kRestrict;
+    case 'c':
+      return ReferentialAction::kCascade;
+    case 'n':
+      return ReferentialAction::kSetNull;
+    case 'd':
+      return ReferentialAction::kSetDefault;
+    default:
+      return ReferentialAction::kNoAction;
+  }
+}
+
+// Stages the keys, indexes, foreign keys and checks of every table, named as the catalog names
+// its tables.
+void ReadObjects(PGconn* conn, const QString& target, const QString& default_schema,
+                 StagedObjects& objects) {
+  const auto table_name = [&](const CopyTextRow& r, size_t schema) {
+    return ServerTableName(default_schema, Text(r, schema), Text(r, schema + 1));
+  };
+  // Indexes: nspname 0, relname 1, index 2, key position 3, column 4, expression 5,
+  // descending 6, unique 7, predicate 8, made by a UNIQUE constraint 9.
+  ForEachCopyRow(conn, kIndexesQuery, target, kIndexesQueryFields, [&](const CopyTextRow& r) {
+    IndexPart part;
+    part.column = Text(r, 4);
+    part.expression = Text(r, 5);
+    part.descending = Flag(r, 6);
+    IndexDefinition& index =
+        objects.AddIndexPart(table_name(r, 0), Text(r, 2), Int(r, 3), std::move(part));
+    index.unique = Flag(r, 7);
+    index.predicate = Text(r, 8);
+    index.origin =
+        Flag(r, 9) ? IndexDefinition::Origin::kUniqueConstraint : IndexDefinition::Origin::kIndex;
+  });
+  // Constraints: nspname 0, relname 1, contype 2, name 3, key position 4, column 5, referenced
+  // nspname 6, relname 7, column 8, on delete 9, on update 10, match 11, deferrable 12,
+  // initially deferred 13, check expression 14.
+  ForEachCopyRow(
+      conn, kConstraintsQuery, target, kConstraintsQueryFields, [&](const CopyTextRow& r) {
+        const QString table = table_name(r, 0);
+        switch (r.Field(2).empty() ? ' ' : r.Field(2)[0]) {
+          case 'p':
+            objects.AddPrimaryKeyColumn(table, Text(r, 3), Int(r, 4), Text(r, 5));
+            break;
+          case 'f': {
+            ForeignKeyDefinition& key =
+                objects.AddForeignKeyColumn(table, Text(r, 3), Int(r, 4), Text(r, 5), Text(r, 8));
+            key.referenced_table = table_name(r, 6);
+            key.on_delete = Action(r.Field(9));
+            key.on_update = Action(r.Field(10));
+            key.match_full = r.Field(11) == "f";
+            key.deferrable = Flag(r, 12);
+            key.initially_deferred = Flag(r, 13);
+            break;
+          }
+          default:
+            objects.AddCheck(table, {Text(r, 3), Text(r, 14)});
+        }
+      });
+}
+
 }  // namespace
 
-void ReadPostgresCatalog(PGconn* conn, const QString& target, CatalogTables& tables) {
+int ReadPostgresCatalog(PGconn* conn, const QString& target, CatalogTables& tables) {
   // pg_attribute.attgenerated, which kColumnsQuery reads, came with PostgreSQL 12.
   if (const int version = PQserverVersion(conn); version > 0 && version < 120000) {
     throw CatalogUnreadableError(
@@ -226,6 +337,9 @@ void ReadPostgresCatalog(PGconn* conn, const QString& target, CatalogTables& tab
     found.AddColumn(*table, attnum, column);
   });
   const QSet<QString> not_null_domains = ResolveTypes(conn, target, found);
+  const QString default_schema = Text(schema.get(), 0, 0);
+  StagedObjects objects;
+  ReadObjects(conn, target, default_schema, objects);
   {
     const PgResult views = Run(conn, kViewsQuery, target);
     for (int i = 0; i < PQntuples(views.get()); ++i) found.MarkView(Oid(views.get(), i, 0));
@@ -237,7 +351,9 @@ void ReadPostgresCatalog(PGconn* conn, const QString& target, CatalogTables& tab
       if (not_null_domains.contains(column.declared_type)) column.required = true;
     };
   }
-  found.Fill(tables, Text(schema.get(), 0, 0), adjust);
+  found.Fill(tables, default_schema, adjust);
+  objects.Attach(tables);
+  return kAllObjectKinds;
 }
 
 }  // namespace dataaccess

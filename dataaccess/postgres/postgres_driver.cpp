@@ -9,11 +9,12 @@ namespace {
 
 ServerSession Connect(const ConnectRequest& request) {
   auto conn = std::make_shared<PgConnection>(OpenPostgresSession(request));
+  auto kinds = std::make_shared<int>(0);
   return {[conn] { return QString::fromUtf8(PQdb(conn->get())); },
-          [conn](const QString& target, CatalogTables& tables) {
-            ReadPostgresCatalog(conn->get(), target, tables);
+          [conn, kinds](const QString& target, CatalogTables& tables) {
+            *kinds = ReadPostgresCatalog(conn->get(), target, tables);
           },
-          [] { return EngineName(TypeDialect::kPostgres); }};
+          [] { return EngineName(TypeDialect::kPostgres); }, [kinds] { return *kinds; }};
 }
 
 }  // namespace

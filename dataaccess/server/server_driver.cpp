@@ -12,6 +12,7 @@ CatalogRead ServerDriver::Connect(const ConnectRequest& request) const {
   connection->SetEngine(session.engine());
   return CatalogRead([session = std::move(session), connection = std::move(connection)]() mutable {
     session.read_catalog(MaskPasswords(connection->ConnectString()), connection->MutableTables());
+    if (session.object_kinds) connection->SetObjectKinds(session.object_kinds());
     session = ServerSession();  // ends the session as soon as the catalog is read
     return std::move(connection);
   });

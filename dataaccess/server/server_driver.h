@@ -23,6 +23,8 @@ struct ServerSession {
   std::function<void(const QString& target, CatalogTables& tables)> read_catalog;
   // The engine that defined the catalog, as DataConnection::Engine names it.
   std::function<QString()> engine;
+  // After read_catalog, the ObjectKind bits the read could tell; none when not given.
+  std::function<int()> object_kinds{};
 };
 
 // What is truly one engine's own.
