@@ -72,50 +72,39 @@ JOIN pg_type t ON t.oid = s.oid AND t.typtype <> 'd'
 LEFT JOIN pg_enum e ON e.enumtypid = s.oid
 ORDER BY 1, 2, e.enumsortorder)sql";
 
-// The tables whose keys, indexes and constraints are read: those of kColumnsQuery but views.
-#define VANTREL_OBJECT_TABLES                                  \
-  "c.relkind IN ('r', 'p', 'f') "                              \
-  "AND n.nspname NOT IN ('pg_catalog', 'information_schema') " \
-  "AND n.nspname NOT LIKE 'pg\\_toast%' AND n.nspname NOT LIKE 'pg\\_temp\\_%'"
-
-// One row per key part of every index but a primary key's, unsorted: the part's column, or the
-// engine's text of its expression; whether it is descending (indoption bit 1); whether a UNIQUE
-// constraint made the index. INCLUDE columns are no key parts and are left out.
-constexpr char kIndexesQuery[] =
-    "COPY (SELECT n.nspname, c.relname, ic.relname, k.ord, a.attname, "
-    "CASE WHEN a.attname IS NULL THEN pg_get_indexdef(i.indexrelid, k.ord, true) END, "
-    "(i.indoption[k.ord - 1] & 1) <> 0, i.indisunique, pg_get_expr(i.indpred, i.indrelid, true), "
-    "EXISTS (SELECT FROM pg_constraint u WHERE u.conindid = i.indexrelid AND u.contype = 'u') "
-    "FROM pg_index i "
-    "JOIN pg_class c ON c.oid = i.indrelid "
-    "JOIN pg_namespace n ON n.oid = c.relnamespace "
-    "JOIN pg_class ic ON ic.oid = i.indexrelid "
-    "CROSS JOIN LATERAL generate_series(1, i.indnkeyatts::int) AS k(ord) "
-    "LEFT JOIN pg_attribute a ON a.attrelid = i.indrelid AND i.indkey[k.ord - 1] > 0 "
-    "AND a.attnum = i.indkey[k.ord - 1] "
-    "WHERE NOT i.indisprimary AND " VANTREL_OBJECT_TABLES ") TO STDOUT";
-constexpr size_t kIndexesQueryFields = 10;
+// The queries of keys, indexes and constraints name tables and columns by oid and number only:
+// the reader knows them from kColumnsQuery, and leaves out what that query did not list (the
+// engine's own tables). Joined to pg_class and pg_attribute, the two queries cost the server
+// more than the column query itself at 10,000 tables.
+//
+// One row per key part of every index but a primary key's, unsorted: the index's name, the
+// part's column number, or 0 and the engine's text of its expression; whether it is descending
+// (indoption bit 1); whether a UNIQUE constraint made the index. INCLUDE columns are no key
+// parts and are left out.
+constexpr char kIndexesQuery[] = R"sql(COPY (
+SELECT i.indrelid, (SELECT ic.relname FROM pg_class ic WHERE ic.oid = i.indexrelid), k.ord,
+       i.indkey[k.ord - 1],
+       CASE WHEN i.indkey[k.ord - 1] = 0 THEN pg_get_indexdef(i.indexrelid, k.ord, true) END,
+       (i.indoption[k.ord - 1] & 1) <> 0, i.indisunique, pg_get_expr(i.indpred, i.indrelid, true),
+       i.indexrelid IN (SELECT u.conindid FROM pg_constraint u WHERE u.contype = 'u')
+FROM pg_index i
+CROSS JOIN LATERAL generate_series(1, i.indnkeyatts::int) AS k(ord)
+WHERE NOT i.indisprimary) TO STDOUT)sql";
+constexpr size_t kIndexesQueryFields = 9;
 
 // One row per column of every primary and foreign key, with the referenced column of the same
 // position, and one row per check constraint with its expression, unsorted. Unique constraints
 // come with their indexes (kIndexesQuery); NOT NULL constraints, which newer servers list here,
-// are no checks.
-constexpr char kConstraintsQuery[] =
-    "COPY (SELECT n.nspname, c.relname, x.contype, x.conname, k.ord, a.attname, fn.nspname, "
-    "f.relname, fa.attname, x.confdeltype, x.confupdtype, x.confmatchtype, x.condeferrable, "
-    "x.condeferred, CASE WHEN x.contype = 'c' THEN pg_get_expr(x.conbin, x.conrelid, true) END "
-    "FROM pg_constraint x "
-    "JOIN pg_class c ON c.oid = x.conrelid "
-    "JOIN pg_namespace n ON n.oid = c.relnamespace "
-    "LEFT JOIN LATERAL unnest(x.conkey, x.confkey) WITH ORDINALITY AS k(attnum, fattnum, ord) "
-    "ON x.contype <> 'c' "
-    "LEFT JOIN pg_attribute a ON a.attrelid = x.conrelid AND a.attnum = k.attnum "
-    "LEFT JOIN pg_class f ON f.oid = x.confrelid "
-    "LEFT JOIN pg_namespace fn ON fn.oid = f.relnamespace "
-    "LEFT JOIN pg_attribute fa ON fa.attrelid = x.confrelid AND fa.attnum = k.fattnum "
-    "WHERE x.contype IN ('p', 'f', 'c') AND " VANTREL_OBJECT_TABLES ") TO STDOUT";
-constexpr size_t kConstraintsQueryFields = 15;
-#undef VANTREL_OBJECT_TABLES
+// are no checks; a domain's checks belong to no table.
+constexpr char kConstraintsQuery[] = R"sql(COPY (
+SELECT x.conrelid, x.contype, x.conname, k.ord, k.attnum, x.confrelid, k.fattnum,
+       x.confdeltype, x.confupdtype, x.confmatchtype, x.condeferrable, x.condeferred,
+       CASE WHEN x.contype = 'c' THEN pg_get_expr(x.conbin, x.conrelid, true) END
+FROM pg_constraint x
+LEFT JOIN LATERAL unnest(x.conkey, x.confkey) WITH ORDINALITY AS k(attnum, fattnum, ord)
+  ON x.contype <> 'c'
+WHERE x.contype IN ('p', 'f', 'c') AND x.conrelid <> 0) TO STDOUT)sql";
+constexpr size_t kConstraintsQueryFields = 13;
 
 PgResult Checked(PGconn* conn, PGresult* raw, const QString& target) {
   PgResult result(raw);
@@ -256,52 +245,64 @@ ReferentialAction Action(std::string_view code) {
   }
 }
 
-// Stages the keys, indexes, foreign keys and checks of every table, named as the catalog names
-// its tables.
+// Stages the keys, indexes, foreign keys and checks of every table `found` holds, named as the
+// catalog names its tables. Views have none.
 void ReadObjects(PGconn* conn, const QString& target, const QString& default_schema,
-                 StagedObjects& objects) {
-  const auto table_name = [&](const CopyTextRow& r, size_t schema) {
-    return ServerTableName(default_schema, Text(r, schema), Text(r, schema + 1));
+                 const CatalogRows<uint>& found, StagedObjects& objects) {
+  const auto table_of = [&](uint oid) -> std::optional<size_t> {
+    const std::optional<size_t> slot = found.Find(oid);
+    if (!slot || found.IsView(*slot)) return std::nullopt;
+    return slot;
   };
-  // Indexes: nspname 0, relname 1, index 2, key position 3, column 4, expression 5,
-  // descending 6, unique 7, predicate 8, made by a UNIQUE constraint 9.
+  const auto name_of = [&](size_t slot) {
+    return ServerTableName(default_schema, found.Schema(slot), found.Name(slot));
+  };
+  // Indexes: table oid 0, name 1, key position 2, column number 3, expression 4, descending 5,
+  // unique 6, predicate 7, made by a UNIQUE constraint 8.
   ForEachCopyRow(conn, kIndexesQuery, target, kIndexesQueryFields, [&](const CopyTextRow& r) {
+    const std::optional<size_t> table = table_of(Oid(r, 0));
+    if (!table) return;
     IndexPart part;
-    part.column = Text(r, 4);
-    part.expression = Text(r, 5);
-    part.descending = Flag(r, 6);
+    if (const int column = Int(r, 3); column != 0) part.column = found.ColumnName(*table, column);
+    part.expression = Text(r, 4);
+    part.descending = Flag(r, 5);
     IndexDefinition& index =
-        objects.AddIndexPart(table_name(r, 0), Text(r, 2), Int(r, 3), std::move(part));
-    index.unique = Flag(r, 7);
-    index.predicate = Text(r, 8);
+        objects.AddIndexPart(name_of(*table), Text(r, 1), Int(r, 2), std::move(part));
+    index.unique = Flag(r, 6);
+    index.predicate = Text(r, 7);
     index.origin =
-        Flag(r, 9) ? IndexDefinition::Origin::kUniqueConstraint : IndexDefinition::Origin::kIndex;
+        Flag(r, 8) ? IndexDefinition::Origin::kUniqueConstraint : IndexDefinition::Origin::kIndex;
   });
-  // Constraints: nspname 0, relname 1, contype 2, name 3, key position 4, column 5, referenced
-  // nspname 6, relname 7, column 8, on delete 9, on update 10, match 11, deferrable 12,
-  // initially deferred 13, check expression 14.
-  ForEachCopyRow(
-      conn, kConstraintsQuery, target, kConstraintsQueryFields, [&](const CopyTextRow& r) {
-        const QString table = table_name(r, 0);
-        switch (r.Field(2).empty() ? ' ' : r.Field(2)[0]) {
-          case 'p':
-            objects.AddPrimaryKeyColumn(table, Text(r, 3), Int(r, 4), Text(r, 5));
-            break;
-          case 'f': {
-            ForeignKeyDefinition& key =
-                objects.AddForeignKeyColumn(table, Text(r, 3), Int(r, 4), Text(r, 5), Text(r, 8));
-            key.referenced_table = table_name(r, 6);
-            key.on_delete = Action(r.Field(9));
-            key.on_update = Action(r.Field(10));
-            key.match_full = r.Field(11) == "f";
-            key.deferrable = Flag(r, 12);
-            key.initially_deferred = Flag(r, 13);
-            break;
-          }
-          default:
-            objects.AddCheck(table, {Text(r, 3), Text(r, 14)});
-        }
-      });
+  // Constraints: table oid 0, contype 1, name 2, key position 3, column number 4, referenced
+  // table oid 5, referenced column number 6, on delete 7, on update 8, match 9, deferrable 10,
+  // initially deferred 11, check expression 12.
+  ForEachCopyRow(conn, kConstraintsQuery, target, kConstraintsQueryFields,
+                 [&](const CopyTextRow& r) {
+                   const std::optional<size_t> table = table_of(Oid(r, 0));
+                   if (!table) return;
+                   const QString name = name_of(*table);
+                   switch (r.Field(1).empty() ? ' ' : r.Field(1)[0]) {
+                     case 'p':
+                       objects.AddPrimaryKeyColumn(name, Text(r, 2), Int(r, 3),
+                                                   found.ColumnName(*table, Int(r, 4)));
+                       break;
+                     case 'f': {
+                       const std::optional<size_t> referenced = found.Find(Oid(r, 5));
+                       ForeignKeyDefinition& key = objects.AddForeignKeyColumn(
+                           name, Text(r, 2), Int(r, 3), found.ColumnName(*table, Int(r, 4)),
+                           referenced ? found.ColumnName(*referenced, Int(r, 6)) : QString());
+                       if (referenced) key.referenced_table = name_of(*referenced);
+                       key.on_delete = Action(r.Field(7));
+                       key.on_update = Action(r.Field(8));
+                       key.match_full = r.Field(9) == "f";
+                       key.deferrable = Flag(r, 10);
+                       key.initially_deferred = Flag(r, 11);
+                       break;
+                     }
+                     default:
+                       objects.AddCheck(name, {Text(r, 2), Text(r, 12)});
+                   }
+                 });
 }
 
 }  // namespace
@@ -337,13 +338,13 @@ int ReadPostgresCatalog(PGconn* conn, const QString& target, CatalogTables& tabl
     found.AddColumn(*table, attnum, column);
   });
   const QSet<QString> not_null_domains = ResolveTypes(conn, target, found);
-  const QString default_schema = Text(schema.get(), 0, 0);
-  StagedObjects objects;
-  ReadObjects(conn, target, default_schema, objects);
   {
     const PgResult views = Run(conn, kViewsQuery, target);
     for (int i = 0; i < PQntuples(views.get()); ++i) found.MarkView(Oid(views.get(), i, 0));
   }
+  const QString default_schema = Text(schema.get(), 0, 0);
+  StagedObjects objects;
+  ReadObjects(conn, target, default_schema, found, objects);
   Run(conn, "COMMIT", target);
   StagedCatalog::Adjust adjust;
   if (!not_null_domains.isEmpty()) {
