@@ -161,8 +161,9 @@ void ReadIndexes(MYSQL* mysql, const QString& target, const ServerFeatures& feat
     }
     IndexPart part;
     part.column = Text(row, lengths, 3);
-    if (features.index_expressions && part.column.isEmpty())
+    if (features.index_expressions && part.column.isEmpty()) {
       part.expression = Text(row, lengths, 6);
+    }
     part.descending = row[5] && row[5][0] == '1';
     objects.AddIndexPart(OwnTable(table), name, position, std::move(part)).unique =
         row[4] && row[4][0] == '0';
