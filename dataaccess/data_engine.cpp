@@ -41,9 +41,11 @@ ConnectRequest ChosenInPrompt(int32_t prompt) {
                          MaskPasswords(ScrubPasswordPieces(error.description(), pieces)));
 }
 
-CatalogRead Connect(const QString& name, int32_t prompt, const QString& connect_string) {
+CatalogRead Connect(const QString& name, int32_t prompt, const QString& connect_string,
+                    int32_t options) {
   ConnectRequest request{name, connect_string.trimmed().isEmpty() ? name : connect_string, prompt};
   if (request.connect_string.trimmed().isEmpty()) request = ChosenInPrompt(prompt);
+  request.options = options;
   for (const Driver* driver : AllDrivers()) {
     if (!driver->Accepts(request)) continue;
     const QStringList pieces = PasswordPieces(request.connect_string, request.password);
@@ -83,15 +85,15 @@ class WorkerRead final : public PendingConnection {
 std::unique_ptr<DataConnection> DataEnvironment::OpenConnection(const QString& name, int32_t prompt,
                                                                 bool /*read_only*/,
                                                                 const QString& connect_string,
-                                                                int32_t /*options*/) const {
-  CatalogRead read = Connect(name, prompt, connect_string);
+                                                                int32_t options) const {
+  CatalogRead read = Connect(name, prompt, connect_string, options);
   return read();
 }
 
 std::unique_ptr<PendingConnection> DataEnvironment::BeginOpenConnection(
     const QString& name, int32_t prompt, bool /*read_only*/, const QString& connect_string,
-    int32_t /*options*/) const {
-  return std::make_unique<WorkerRead>(Connect(name, prompt, connect_string));
+    int32_t options) const {
+  return std::make_unique<WorkerRead>(Connect(name, prompt, connect_string, options));
 }
 
 EnvironmentCollection::EnvironmentCollection() {

@@ -25,6 +25,14 @@ enum PromptMode : int32_t {
   kPromptCompleteRequired = 3,  // ask only for what is required, nothing optional
 };
 
+// The `options` of OpenConnection, as bits.
+enum OpenOption : int32_t {
+  // Read the tables' keys, indexes, foreign keys and checks wherever that costs far more than
+  // their columns (MySQL and MariaDB). Without it, such a driver leaves them out and the
+  // connection's ObjectKinds says that it did; every other driver reads them anyway.
+  kReadTableObjects = 1,
+};
+
 // An open that has reached its database and reads the catalog on a worker thread.
 class PendingConnection {
  public:
@@ -52,7 +60,7 @@ class DataEnvironment {
   // alone.
   //
   // Every database is opened read-only, whatever `read_only` says: nothing the library does
-  // can change or create a database. `options` is reserved and must be 0.
+  // can change or create a database. `options` are OpenOption bits.
   //
   // `prompt` says whether the installed ConnectionPrompter (connection_prompter.h) may be asked,
   // on the calling thread, for what is missing. With neither a connect string nor a name,

@@ -7,8 +7,8 @@
 namespace dataaccess::testing {
 
 std::unique_ptr<DataConnection> Open(const QString& name, const QString& connect_string) {
-  return DataEngine::Instance().Environments().Item(0).OpenConnection(name, kPromptNever, true,
-                                                                      connect_string);
+  return DataEngine::Instance().Environments().Item(0).OpenConnection(
+      name, kPromptNever, true, connect_string, kReadTableObjects);
 }
 
 component::Error OpenFailure(const QString& name, const QString& connect_string) {

@@ -1,11 +1,14 @@
 #include "dataaccess/mysql/mysql_catalog.h"
 
 #include <QHash>
+#include <QPair>
 #include <QSet>
 #include <cstdlib>
 
 #include "dataaccess/server/catalog_rows.h"
 #include "dataaccess/server/server_connect.h"
+#include "dataaccess/server/server_table_name.h"
+#include "dataaccess/server/staged_objects.h"
 
 namespace dataaccess {
 namespace {
@@ -29,6 +32,40 @@ constexpr char kColumnsQuery[] =
     "SELECT TABLE_NAME, COLUMN_NAME, COLUMN_TYPE, IS_NULLABLE = 'NO', EXTRA, ORDINAL_POSITION, "
     "COLLATION_NAME LIKE '%\\_bin', COLUMN_KEY <> '' "
     "FROM information_schema.COLUMNS WHERE TABLE_SCHEMA = DATABASE()";
+// Every key part of every index, the primary key's included (PRIMARY), unsorted. MySQL 8.0.13
+// and later add the text of an expression part (functional key parts), where COLUMN_NAME is
+// NULL.
+constexpr char kIndexesQuery[] =
+    "SELECT TABLE_NAME, INDEX_NAME, SEQ_IN_INDEX, COLUMN_NAME, NON_UNIQUE, COLLATION = 'D' "
+    "FROM information_schema.STATISTICS WHERE TABLE_SCHEMA = DATABASE()";
+constexpr char kIndexesQueryWithExpressions[] =
+    "SELECT TABLE_NAME, INDEX_NAME, SEQ_IN_INDEX, COLUMN_NAME, NON_UNIQUE, COLLATION = 'D', "
+    "EXPRESSION FROM information_schema.STATISTICS WHERE TABLE_SCHEMA = DATABASE()";
+// Every foreign key with its rules, then one row per column of the keys of the tables named,
+// with the column it references (the referenced table may be in another database). Each of the
+// two opens every table it looks at: at 10,000 tables, more than a server's default table cache
+// holds, either takes seconds, so the columns are read only of the tables that have a key.
+constexpr char kForeignKeysQuery[] =
+    "SELECT TABLE_NAME, CONSTRAINT_NAME, DELETE_RULE, UPDATE_RULE, MATCH_OPTION "
+    "FROM information_schema.REFERENTIAL_CONSTRAINTS WHERE CONSTRAINT_SCHEMA = DATABASE()";
+constexpr char kForeignKeyColumnsQuery[] =
+    "SELECT TABLE_NAME, CONSTRAINT_NAME, ORDINAL_POSITION, COLUMN_NAME, REFERENCED_TABLE_SCHEMA, "
+    "REFERENCED_TABLE_NAME, REFERENCED_COLUMN_NAME, DATABASE() "
+    "FROM information_schema.KEY_COLUMN_USAGE "
+    "WHERE TABLE_SCHEMA = DATABASE() AND REFERENCED_TABLE_NAME IS NOT NULL";
+// Every check of the database's tables, a column's own CHECK among them. MariaDB names a
+// check's table there; MySQL names it only in TABLE_CONSTRAINTS, where a check's name is unique
+// in its database.
+constexpr char kMariadbChecksQuery[] =
+    "SELECT TABLE_NAME, CONSTRAINT_NAME, CHECK_CLAUSE FROM information_schema.CHECK_CONSTRAINTS "
+    "WHERE CONSTRAINT_SCHEMA = DATABASE()";
+constexpr char kMysqlChecksQuery[] =
+    "SELECT t.TABLE_NAME, c.CONSTRAINT_NAME, c.CHECK_CLAUSE "
+    "FROM information_schema.TABLE_CONSTRAINTS t JOIN information_schema.CHECK_CONSTRAINTS c "
+    "ON c.CONSTRAINT_SCHEMA = t.CONSTRAINT_SCHEMA AND c.CONSTRAINT_NAME = t.CONSTRAINT_NAME "
+    "WHERE t.TABLE_SCHEMA = DATABASE() AND c.CONSTRAINT_SCHEMA = DATABASE() "
+    "AND t.CONSTRAINT_TYPE = 'CHECK'";
+
 // MariaDB keeps a JSON column as LONGTEXT COLLATE utf8mb4_bin with a json_valid() check (MySQL
 // has a JSON type). Reading a table's checks opens the table, so only the tables named (those
 // with a binary-collated text) are read; at 1,000 names or more MariaDB reads every table's, about
@@ -79,6 +116,133 @@ QByteArray WithNameList(MYSQL* mysql, const char* sql, const Names& names) {
     separator = ", '";
   }
   return text + ')';
+}
+
+// What the server offers to read: MariaDB from 10.2.22 and 10.3.10 on, and MySQL from 8.0.16
+// on, list checks in information_schema.CHECK_CONSTRAINTS; MySQL from 8.0.13 on has
+// expressions in index parts.
+struct ServerFeatures {
+  bool mariadb = false;
+  bool checks = false;
+  bool index_expressions = false;
+};
+
+ServerFeatures FeaturesOf(MYSQL* mysql) {
+  ServerFeatures features;
+  const unsigned long version = mysql_get_server_version(mysql);
+  features.mariadb = QByteArrayView(mysql_get_server_info(mysql)).contains("MariaDB");
+  if (features.mariadb) {
+    features.checks = version >= 100222 && (version < 100300 || version >= 100310);
+  } else {
+    features.checks = version >= 80016;
+    features.index_expressions = version >= 80013;
+  }
+  return features;
+}
+
+// The name the catalog gives a table of the session's database.
+QString OwnTable(const QString& name) { return ServerTableName(QString(), QString(), name); }
+
+// REFERENTIAL_CONSTRAINTS' DELETE_RULE and UPDATE_RULE.
+ReferentialAction Action(QByteArrayView rule) {
+  if (rule == "CASCADE") return ReferentialAction::kCascade;
+  if (rule == "SET NULL") return ReferentialAction::kSetNull;
+  if (rule == "SET DEFAULT") return ReferentialAction::kSetDefault;
+  if (rule == "RESTRICT") return ReferentialAction::kRestrict;
+  return ReferentialAction::kNoAction;
+}
+
+// Stages every index of the database's tables; the PRIMARY index is the primary key.
+void ReadIndexes(MYSQL* mysql, const QString& target, const ServerFeatures& features,
+                 StagedObjects& objects) {
+  Result result =
+      Run(mysql, features.index_expressions ? kIndexesQueryWithExpressions : kIndexesQuery, target);
+  QString table;
+  while (MYSQL_ROW row = mysql_fetch_row(result.get())) {
+    const unsigned long* lengths = mysql_fetch_lengths(result.get());
+    AssignUtf8(table, Bytes(row, lengths, 0));
+    const QString name = Text(row, lengths, 1);
+    const long position = std::strtol(row[2] ? row[2] : "0", nullptr, 10);
+    if (name == QLatin1StringView("PRIMARY")) {
+      objects.AddPrimaryKeyColumn(OwnTable(table), name, position, Text(row, lengths, 3));
+      continue;
+    }
+    IndexPart part;
+    part.column = Text(row, lengths, 3);
+    if (features.index_expressions && part.column.isEmpty()) {
+      part.expression = Text(row, lengths, 6);
+    }
+    part.descending = row[5] && row[5][0] == '1';
+    objects.AddIndexPart(OwnTable(table), name, position, std::move(part)).unique =
+        row[4] && row[4][0] == '0';
+  }
+  if (mysql_errno(mysql) != 0) ThrowUnreadable(mysql, target);
+}
+
+void ReadForeignKeys(MYSQL* mysql, const QString& target, StagedObjects& objects) {
+  struct Rules {
+    ReferentialAction on_delete;
+    ReferentialAction on_update;
+    bool match_full;
+  };
+  QHash<QPair<QString, QString>, Rules> rules;  // by table and key name
+  QSet<QString> tables;
+  {
+    Result result = Run(mysql, kForeignKeysQuery, target);
+    while (MYSQL_ROW row = mysql_fetch_row(result.get())) {
+      const unsigned long* lengths = mysql_fetch_lengths(result.get());
+      const QString table = Text(row, lengths, 0);
+      rules.insert({table, Text(row, lengths, 1)},
+                   {Action(Bytes(row, lengths, 2)), Action(Bytes(row, lengths, 3)),
+                    Bytes(row, lengths, 4) == "FULL"});
+      tables.insert(table);
+    }
+    if (mysql_errno(mysql) != 0) ThrowUnreadable(mysql, target);
+  }
+  if (tables.isEmpty()) return;
+  const QByteArray all = kForeignKeyColumnsQuery;
+  const QByteArray sql =
+      tables.size() > kMostNamesInList
+          ? all
+          : WithNameList(mysql, (all + " AND TABLE_NAME IN ").constData(), tables);
+  Result result = Run(mysql, sql.constData(), target);
+  while (MYSQL_ROW row = mysql_fetch_row(result.get())) {
+    const unsigned long* lengths = mysql_fetch_lengths(result.get());
+    const QString table = Text(row, lengths, 0);
+    const QString name = Text(row, lengths, 1);
+    const auto found = rules.constFind({table, name});
+    if (found == rules.cend()) continue;  // a key made after the rules were read
+    ForeignKeyDefinition& key = objects.AddForeignKeyColumn(
+        OwnTable(table), name, std::strtol(row[2] ? row[2] : "0", nullptr, 10),
+        Text(row, lengths, 3), Text(row, lengths, 6));
+    key.referenced_table =
+        ServerTableName(Text(row, lengths, 7), Text(row, lengths, 4), Text(row, lengths, 5));
+    key.on_delete = found->on_delete;
+    key.on_update = found->on_update;
+    key.match_full = found->match_full;
+  }
+  if (mysql_errno(mysql) != 0) ThrowUnreadable(mysql, target);
+}
+
+// Stages every check of the database's tables and returns, by table, the columns a MariaDB
+// json_valid() check makes JSON (MariaDB keeps a JSON column as LONGTEXT COLLATE utf8mb4_bin
+// with that check; MySQL has a JSON type).
+QHash<QString, QStringList> ReadChecks(MYSQL* mysql, const QString& target,
+                                       const ServerFeatures& features, StagedObjects& objects) {
+  QHash<QString, QStringList> json_columns;
+  Result result = Run(mysql, features.mariadb ? kMariadbChecksQuery : kMysqlChecksQuery, target);
+  while (MYSQL_ROW row = mysql_fetch_row(result.get())) {
+    const unsigned long* lengths = mysql_fetch_lengths(result.get());
+    const QString table = Text(row, lengths, 0);
+    CheckDefinition check{Text(row, lengths, 1), Text(row, lengths, 2)};
+    if (features.mariadb) {
+      const QString column = JsonCheckedColumn(check.expression);
+      if (!column.isEmpty()) json_columns[table].append(column);
+    }
+    objects.AddCheck(OwnTable(table), std::move(check));
+  }
+  if (mysql_errno(mysql) != 0) ThrowUnreadable(mysql, target);
+  return json_columns;
 }
 
 // The JSON-checked columns of each of `tables`, read from CHECK_CONSTRAINTS, which MariaDB has
@@ -209,7 +373,8 @@ int32_t ExtraAttributes(QByteArrayView extra) {
   return attributes;
 }
 
-void ReadMysqlCatalog(MYSQL* mysql, const QString& target, CatalogTables& tables) {
+int ReadMysqlCatalog(MYSQL* mysql, const QString& target, CatalogTables& tables,
+                     bool with_objects) {
   CatalogRows<QString> rows;
   const ColumnFacts facts = StageColumns(mysql, target, rows);
   const QHash<QString, bool> kinds = TableKinds(mysql, target, facts.keyed_tables);
@@ -221,12 +386,25 @@ void ReadMysqlCatalog(MYSQL* mysql, const QString& target, CatalogTables& tables
     if (it.value()) rows.MarkView(it.key());
   }
   rows.DropUnless([&](const QString& table) { return kinds.contains(table); });
-  QSet<QString> json_candidates;
-  for (const QString& table : facts.binary_text_tables) {
-    if (kinds.contains(table)) json_candidates.insert(table);
+  const ServerFeatures features = FeaturesOf(mysql);
+  StagedObjects objects;
+  QHash<QString, QStringList> json_columns;
+  if (!with_objects) {
+    QSet<QString> json_candidates;
+    for (const QString& table : facts.binary_text_tables) {
+      if (kinds.contains(table)) json_candidates.insert(table);
+    }
+    json_columns = JsonCheckedColumns(mysql, target, json_candidates);
+  } else {
+    ReadIndexes(mysql, target, features, objects);
+    ReadForeignKeys(mysql, target, objects);
   }
-  const QHash<QString, QStringList> json_columns =
-      JsonCheckedColumns(mysql, target, json_candidates);
+  if (with_objects && features.checks) {
+    json_columns = ReadChecks(mysql, target, features, objects);
+    // Only a text in a binary collation is JSON by its check.
+    json_columns.removeIf(
+        [&](const auto& entry) { return !facts.binary_text_tables.contains(entry.key()); });
+  }
   // Fill passes the columns of one table together, with the same name: the table's facts are
   // looked up once per table, not once per column.
   const QString* adjusted_table = nullptr;
@@ -243,6 +421,11 @@ void ReadMysqlCatalog(MYSQL* mysql, const QString& target, CatalogTables& tables
     if (view) column.required = false;
     if (json && json->contains(column.name, Qt::CaseInsensitive)) column.type = AsJson(column.type);
   });
+  if (!with_objects) return 0;
+  objects.Attach(tables);
+  // Neither engine can declare a foreign key deferrable.
+  return features.checks ? kAllObjectKinds & ~kForeignKeyDeferrability
+                         : kAllObjectKinds & ~(kForeignKeyDeferrability | kChecks);
 }
 
 }  // namespace dataaccess

@@ -1,6 +1,7 @@
 #include "dataaccess/mysql/mysql_driver.h"
 #include "dataaccess/catalog/type_kinds.h"
 
+#include "dataaccess/data_engine.h"
 #include "dataaccess/mysql/mysql_catalog.h"
 #include "dataaccess/mysql/mysql_session.h"
 
@@ -10,11 +11,13 @@ namespace {
 ServerSession Connect(const ConnectRequest& request) {
   QString database;
   auto mysql = std::make_shared<MysqlConnection>(OpenMysqlSession(request, &database));
+  auto kinds = std::make_shared<int>(0);
   return {[database] { return database; },
-          [mysql](const QString& target, CatalogTables& tables) {
-            ReadMysqlCatalog(mysql->get(), target, tables);
+          [mysql, kinds, objects = (request.options & kReadTableObjects) != 0](
+              const QString& target, CatalogTables& tables) {
+            *kinds = ReadMysqlCatalog(mysql->get(), target, tables, objects);
           },
-          [] { return EngineName(TypeDialect::kMysql); }};
+          [] { return EngineName(TypeDialect::kMysql); }, [kinds] { return *kinds; }};
 }
 
 }  // namespace

@@ -508,12 +508,13 @@ class ObjectReader {
 
 }  // namespace
 
-int ReadOdbcCatalog(const OdbcSession& session, const QString& target, CatalogTables& tables) {
+int ReadOdbcCatalog(const OdbcSession& session, const QString& target, CatalogTables& tables,
+                    bool with_objects) {
   const QString default_schema = DefaultSchema(session);
   const TypeDialect dialect = DialectOfDbms(session.Info(SQL_DBMS_NAME));
   CatalogRows<QString> rows;
   std::vector<ListedTable> listed;
-  std::vector<ObjectsTable> with_objects;
+  std::vector<ObjectsTable> keyed_tables;
   {
     Statement statement(session, target);
     statement.Check(SQLTablesW(statement.handle(), nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0));
@@ -530,7 +531,7 @@ int ReadOdbcCatalog(const OdbcSession& session, const QString& target, CatalogTa
         rows.AddTable(key, std::move(schema), std::move(name));
         rows.MarkView(key);
       } else {
-        with_objects.push_back({std::move(catalog), schema, name});
+        keyed_tables.push_back({std::move(catalog), schema, name});
         rows.AddTable(key, std::move(schema), std::move(name));
       }
     }
@@ -546,8 +547,9 @@ int ReadOdbcCatalog(const OdbcSession& session, const QString& target, CatalogTa
   }
   for (const ColumnsCall& call : calls) ReadColumns(session, target, dialect, call, rows);
   rows.Fill(tables, default_schema);
+  if (!with_objects) return 0;
   ObjectReader objects(session, target, default_schema);
-  for (const ObjectsTable& table : with_objects) {
+  for (const ObjectsTable& table : keyed_tables) {
     // A table seen twice (a driver that lists it once per matching pattern) is read once.
     CatalogTable* into =
         tables.FindExact(ServerTableName(default_schema, table.schema, table.name));

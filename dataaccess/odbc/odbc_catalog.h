@@ -16,9 +16,14 @@ namespace dataaccess {
 // (information_schema, pg_catalog, pg_toast, sys, mysql, performance_schema). The default schema
 // is the engine's current one where the engine can say (PostgreSQL, SQL Server, MySQL),
 // otherwise the one named like the user. `target` names the source in error descriptions.
-// Returns the ObjectKind bits of what the driver could tell (never kChecks: ODBC has no catalog
-// function for them). Throws kCatalogUnreadable when a catalog function fails.
-int ReadOdbcCatalog(const OdbcSession& session, const QString& target, CatalogTables& tables);
+// With `with_objects`, each table's primary key, indexes and foreign keys are read too: ODBC's
+// catalog functions for them take one table per call, which costs seconds per thousand tables
+// where the columns cost a fraction of one, so they are read only when asked for. Returns the
+// ObjectKind bits of what was read: none without `with_objects`, else what the driver could
+// tell (never kChecks: ODBC has no catalog function for them). Throws kCatalogUnreadable when a
+// catalog function fails.
+int ReadOdbcCatalog(const OdbcSession& session, const QString& target, CatalogTables& tables,
+                    bool with_objects);
 
 // What one SQLColumns row says of a column's type.
 struct OdbcTypeRow {

@@ -1,5 +1,6 @@
 #include "dataaccess/odbc/odbc_driver.h"
 
+#include "dataaccess/data_engine.h"
 #include "dataaccess/odbc/odbc_catalog.h"
 #include "dataaccess/odbc/odbc_session.h"
 #include "dataaccess/odbc/odbc_sources_reader.h"
@@ -11,8 +12,9 @@ ServerSession Connect(const ConnectRequest& request) {
   std::shared_ptr<OdbcSession> session = OpenOdbcSession(request);
   auto kinds = std::make_shared<int>(0);
   return {[session] { return session->CurrentDatabase(); },
-          [session, kinds](const QString& target, CatalogTables& tables) {
-            *kinds = ReadOdbcCatalog(*session, target, tables);
+          [session, kinds, objects = (request.options & kReadTableObjects) != 0](
+              const QString& target, CatalogTables& tables) {
+            *kinds = ReadOdbcCatalog(*session, target, tables, objects);
           },
           [session] {
             // Types are read in the dialect of the database system behind the driver.

@@ -15,6 +15,8 @@
 #include "dataaccess/postgres/postgres_session.h"
 #include "dataaccess/server/catalog_rows.h"
 #include "dataaccess/server/server_connect.h"
+#include "dataaccess/server/server_table_name.h"
+#include "dataaccess/server/staged_objects.h"
 
 namespace dataaccess {
 namespace {
@@ -73,6 +75,40 @@ FROM stored s
 JOIN pg_type t ON t.oid = s.oid AND t.typtype <> 'd'
 LEFT JOIN pg_enum e ON e.enumtypid = s.oid
 ORDER BY 1, 2, e.enumsortorder)sql";
+
+// The queries of keys, indexes and constraints name tables and columns by oid and number only:
+// the reader knows them from kColumnsQuery, and leaves out what that query did not list (the
+// engine's own tables). Joined to pg_class and pg_attribute, the two queries cost the server
+// more than the column query itself at 10,000 tables.
+//
+// One row per key part of every index but a primary key's, unsorted: the index's name, the
+// part's column number, or 0 and the engine's text of its expression; whether it is descending
+// (indoption bit 1); whether a UNIQUE constraint made the index. INCLUDE columns are no key
+// parts and are left out.
+constexpr char kIndexesQuery[] = R"sql(COPY (
+SELECT i.indrelid, (SELECT ic.relname FROM pg_class ic WHERE ic.oid = i.indexrelid), k.ord,
+       i.indkey[k.ord - 1],
+       CASE WHEN i.indkey[k.ord - 1] = 0 THEN pg_get_indexdef(i.indexrelid, k.ord, true) END,
+       (i.indoption[k.ord - 1] & 1) <> 0, i.indisunique, pg_get_expr(i.indpred, i.indrelid, true),
+       i.indexrelid IN (SELECT u.conindid FROM pg_constraint u WHERE u.contype = 'u')
+FROM pg_index i
+CROSS JOIN LATERAL generate_series(1, i.indnkeyatts::int) AS k(ord)
+WHERE NOT i.indisprimary) TO STDOUT)sql";
+constexpr size_t kIndexesQueryFields = 9;
+
+// One row per column of every primary and foreign key, with the referenced column of the same
+// position, and one row per check constraint with its expression, unsorted. Unique constraints
+// come with their indexes (kIndexesQuery); NOT NULL constraints, which newer servers list here,
+// are no checks; a domain's checks belong to no table.
+constexpr char kConstraintsQuery[] = R"sql(COPY (
+SELECT x.conrelid, x.contype, x.conname, k.ord, k.attnum, x.confrelid, k.fattnum,
+       x.confdeltype, x.confupdtype, x.confmatchtype, x.condeferrable, x.condeferred,
+       CASE WHEN x.contype = 'c' THEN pg_get_expr(x.conbin, x.conrelid, true) END
+FROM pg_constraint x
+LEFT JOIN LATERAL unnest(x.conkey, x.confkey) WITH ORDINALITY AS k(attnum, fattnum, ord)
+  ON x.contype <> 'c'
+WHERE x.contype IN ('p', 'f', 'c') AND x.conrelid <> 0) TO STDOUT)sql";
+constexpr size_t kConstraintsQueryFields = 13;
 
 PgResult Checked(PGconn* conn, PGresult* raw, const QString& target) {
   PgResult result(raw);
@@ -197,6 +233,82 @@ QSet<QString> ResolveTypes(PGconn* conn, const QString& target, CatalogRows<uint
   return not_null_domains;
 }
 
+// pg_constraint's confdeltype and confupdtype.
+ReferentialAction Action(std::string_view code) {
+  switch (code.empty() ? 'a' : code[0]) {
+    case 'r':
+      return ReferentialAction::kRestrict;
+    case 'c':
+      return ReferentialAction::kCascade;
+    case 'n':
+      return ReferentialAction::kSetNull;
+    case 'd':
+      return ReferentialAction::kSetDefault;
+    default:
+      return ReferentialAction::kNoAction;
+  }
+}
+
+// Stages the keys, indexes, foreign keys and checks of every table `found` holds, named as the
+// catalog names its tables. Views have none.
+void ReadObjects(PGconn* conn, const QString& target, const QString& default_schema,
+                 const CatalogRows<uint>& found, StagedObjects& objects) {
+  const auto table_of = [&](uint oid) -> std::optional<size_t> {
+    const std::optional<size_t> slot = found.Find(oid);
+    if (!slot || found.IsView(*slot)) return std::nullopt;
+    return slot;
+  };
+  const auto name_of = [&](size_t slot) {
+    return ServerTableName(default_schema, found.Schema(slot), found.Name(slot));
+  };
+  // Indexes: table oid 0, name 1, key position 2, column number 3, expression 4, descending 5,
+  // unique 6, predicate 7, made by a UNIQUE constraint 8.
+  ForEachCopyRow(conn, kIndexesQuery, target, kIndexesQueryFields, [&](const CopyTextRow& r) {
+    const std::optional<size_t> table = table_of(Oid(r, 0));
+    if (!table) return;
+    IndexPart part;
+    if (const int column = Int(r, 3); column != 0) part.column = found.ColumnName(*table, column);
+    part.expression = Text(r, 4);
+    part.descending = Flag(r, 5);
+    IndexDefinition& index =
+        objects.AddIndexPart(name_of(*table), Text(r, 1), Int(r, 2), std::move(part));
+    index.unique = Flag(r, 6);
+    index.predicate = Text(r, 7);
+    index.origin =
+        Flag(r, 8) ? IndexDefinition::Origin::kUniqueConstraint : IndexDefinition::Origin::kIndex;
+  });
+  // Constraints: table oid 0, contype 1, name 2, key position 3, column number 4, referenced
+  // table oid 5, referenced column number 6, on delete 7, on update 8, match 9, deferrable 10,
+  // initially deferred 11, check expression 12.
+  ForEachCopyRow(conn, kConstraintsQuery, target, kConstraintsQueryFields,
+                 [&](const CopyTextRow& r) {
+                   const std::optional<size_t> table = table_of(Oid(r, 0));
+                   if (!table) return;
+                   const QString name = name_of(*table);
+                   switch (r.Field(1).empty() ? ' ' : r.Field(1)[0]) {
+                     case 'p':
+                       objects.AddPrimaryKeyColumn(name, Text(r, 2), Int(r, 3),
+                                                   found.ColumnName(*table, Int(r, 4)));
+                       break;
+                     case 'f': {
+                       const std::optional<size_t> referenced = found.Find(Oid(r, 5));
+                       ForeignKeyDefinition& key = objects.AddForeignKeyColumn(
+                           name, Text(r, 2), Int(r, 3), found.ColumnName(*table, Int(r, 4)),
+                           referenced ? found.ColumnName(*referenced, Int(r, 6)) : QString());
+                       if (referenced) key.referenced_table = name_of(*referenced);
+                       key.on_delete = Action(r.Field(7));
+                       key.on_update = Action(r.Field(8));
+                       key.match_full = r.Field(9) == "f";
+                       key.deferrable = Flag(r, 10);
+                       key.initially_deferred = Flag(r, 11);
+                       break;
+                     }
+                     default:
+                       objects.AddCheck(name, {Text(r, 2), Text(r, 12)});
+                   }
+                 });
+}
+
 }  // namespace
 
 namespace {
@@ -206,10 +318,13 @@ struct StagedRead {
   CatalogRows<uint> found;
   QString default_schema;
   QSet<QString> not_null_domains;
+  StagedObjects objects;
 };
 
 // Stages every table of the schemas `schema_condition` (an SQL condition on n.nspname, or empty
-// for all) in one read-only snapshot.
+// for all) in one read-only snapshot; with the tables' keys, indexes, foreign keys and checks
+// when it reads every schema (a schema set's tables are named without their schema, which the
+// objects' references would need: its catalogs tell no objects).
 void Stage(PGconn* conn, const QString& target, const QByteArray& schema_condition,
            StagedRead& read) {
   // pg_attribute.attgenerated, which kColumnsQuery reads, came with PostgreSQL 12.
@@ -252,6 +367,9 @@ void Stage(PGconn* conn, const QString& target, const QByteArray& schema_conditi
     const PgResult views = Run(conn, kViewsQuery, target);
     for (int i = 0; i < PQntuples(views.get()); ++i) found.MarkView(Oid(views.get(), i, 0));
   }
+  if (schema_condition.isEmpty()) {
+    ReadObjects(conn, target, read.default_schema, found, read.objects);
+  }
   Run(conn, "COMMIT", target);
 }
 
@@ -264,10 +382,12 @@ StagedCatalog::Adjust NotNullDomains(const QSet<QString>& not_null_domains) {
 
 }  // namespace
 
-void ReadPostgresCatalog(PGconn* conn, const QString& target, CatalogTables& tables) {
+int ReadPostgresCatalog(PGconn* conn, const QString& target, CatalogTables& tables) {
   StagedRead read;
   Stage(conn, target, {}, read);
   read.found.Fill(tables, read.default_schema, NotNullDomains(read.not_null_domains));
+  read.objects.Attach(tables);
+  return kAllObjectKinds;
 }
 
 QStringList PostgresSchemaNames(PGconn* conn, const QString& target) {

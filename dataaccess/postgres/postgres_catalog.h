@@ -1,5 +1,6 @@
-// Reads every table, view and column of a PostgreSQL database: one COPY of every column, and
-// small queries for what the columns name (sequence owners, types).
+// Reads every table, view and column of a PostgreSQL database: one COPY of every column, small
+// queries for what the columns name (sequence owners, types), and one COPY each of the indexes
+// and of the keys and checks.
 #ifndef VANTREL_DATAACCESS_POSTGRES_POSTGRES_CATALOG_H_
 #define VANTREL_DATAACCESS_POSTGRES_POSTGRES_CATALOG_H_
 
@@ -16,9 +17,11 @@ namespace dataaccess {
 // Fills `tables` from the catalog `conn` sees: ordinary, partitioned and foreign tables, views
 // and materialized views of every schema but the engine's own (pg_catalog, information_schema,
 // pg_toast, temporary schemas), sorted by schema and name. The first schema of the search_path
-// is the default schema. `target` names the database in error descriptions.
+// is the default schema. Every table gets its primary key, indexes, foreign keys and checks as
+// the server spells them (TableObjects). `target` names the database in error descriptions.
+// Returns the ObjectKind bits the read could tell: all of them.
 // Throws kCatalogUnreadable when a query fails.
-void ReadPostgresCatalog(PGconn* conn, const QString& target, CatalogTables& tables);
+int ReadPostgresCatalog(PGconn* conn, const QString& target, CatalogTables& tables);
 
 // The schemas ReadPostgresCatalog would read, in the server's order.
 QStringList PostgresSchemaNames(PGconn* conn, const QString& target);

@@ -46,11 +46,12 @@ ServerSession Connect(const ConnectRequest& request) {
   const PostgresSchemaSplit split = SplitPostgresSchema(request.connect_string);
   if (split.schema) return ConnectToSchema(request, split);
   auto conn = std::make_shared<PgConnection>(OpenPostgresSession(request));
+  auto kinds = std::make_shared<int>(0);
   return {[conn] { return QString::fromUtf8(PQdb(conn->get())); },
-          [conn](const QString& target, CatalogTables& tables) {
-            ReadPostgresCatalog(conn->get(), target, tables);
+          [conn, kinds](const QString& target, CatalogTables& tables) {
+            *kinds = ReadPostgresCatalog(conn->get(), target, tables);
           },
-          [] { return EngineName(TypeDialect::kPostgres); }};
+          [] { return EngineName(TypeDialect::kPostgres); }, [kinds] { return *kinds; }};
 }
 
 // `database` is "DB.SCHEMA" when the connect string names a schema, which the string keeps.

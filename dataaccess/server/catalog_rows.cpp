@@ -42,6 +42,17 @@ void StagedCatalog::AddColumn(size_t table, long position, const ServerColumn& c
 
 void StagedCatalog::Drop(size_t table) { tables_[table].dropped = true; }
 
+QString StagedCatalog::ColumnName(size_t table, long position) const {
+  for (uint32_t at = tables_[table].first; at != kNoColumn; at = columns_[at].next) {
+    const Column& column = columns_[at];
+    if (column.position == position) {
+      return QString(reinterpret_cast<const QChar*>(column.name),
+                     static_cast<qsizetype>(column.name_size));
+    }
+  }
+  return QString();
+}
+
 void StagedCatalog::ReplaceTypes(std::vector<StoredType> types) {
   assert(types.size() == types_.size());
   types_ = std::move(types);

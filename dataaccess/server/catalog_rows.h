@@ -49,6 +49,12 @@ class StagedCatalog {
   void AddColumn(size_t table, long position, const ServerColumn& column);
   // Leaves the table and its columns out of the catalog.
   void Drop(size_t table);
+  // The schema and name the table was added with, and whether it is a view.
+  const QString& Schema(size_t table) const { return tables_[table].schema; }
+  const QString& Name(size_t table) const { return tables_[table].name; }
+  bool IsView(size_t table) const { return tables_[table].view; }
+  // The name of the table's column added at `position`; null when there is none. Until Fill.
+  QString ColumnName(size_t table, long position) const;
   // The distinct types of the columns added so far, in the order they were first added.
   const std::vector<StoredType>& Types() const { return types_; }
   // Replaces Types() by `types`, one for one, for the columns added so far.
@@ -114,6 +120,14 @@ class CatalogRows {
     const size_t slot = staged_.AddTable(std::move(schema), std::move(name));
     slots_.insert(key, slot);
     return slot;
+  }
+
+  // What StagedCatalog tells of the table in `slot` (Find).
+  const QString& Schema(size_t slot) const { return staged_.Schema(slot); }
+  const QString& Name(size_t slot) const { return staged_.Name(slot); }
+  bool IsView(size_t slot) const { return staged_.IsView(slot); }
+  QString ColumnName(size_t slot, long position) const {
+    return staged_.ColumnName(slot, position);
   }
 
   // Marks the table of `key`, when one was added, as a view.

@@ -97,7 +97,66 @@ struct Engine {
   QString read_only_refusal;
   QString password_fact;
   QString varchar_spelling;  // how the catalog spells c_varchar's declared type
+  // A database of keys, indexes, foreign keys and checks made by real DDL, and what the catalog
+  // must say of each of its tables (ObjectLines), in the catalog's order; none where the engine's
+  // row has no such case.
+  QString objects_database;
+  std::function<void()> create_objects;
+  std::vector<std::pair<QString, QStringList>> objects;
+  int object_kinds = 0;
 };
+
+const char* ActionName(ReferentialAction action) {
+  switch (action) {
+    case ReferentialAction::kNoAction:
+      return "no action";
+    case ReferentialAction::kRestrict:
+      return "restrict";
+    case ReferentialAction::kCascade:
+      return "cascade";
+    case ReferentialAction::kSetNull:
+      return "set null";
+    case ReferentialAction::kSetDefault:
+      return "set default";
+  }
+  return "?";
+}
+
+// Every field of a table's objects, one line per object in the catalog's order; none when the
+// table has no objects.
+QStringList ObjectLines(const DataTable& table) {
+  QStringList lines;
+  const TableObjects* objects = table.Objects();
+  if (!objects) return lines;
+  if (objects->primary_key) {
+    lines << "key " + objects->primary_key->name + ": " + objects->primary_key->columns.join(", ");
+  }
+  for (const IndexDefinition& index : objects->indexes) {
+    QStringList parts;
+    for (const IndexPart& part : index.parts) {
+      parts << (part.expression.isEmpty() ? part.column : "{" + part.expression + "}") +
+                   (part.column.isEmpty() == part.expression.isEmpty() ? " BOTH/NEITHER" : "") +
+                   (part.descending ? " desc" : "");
+    }
+    lines << QStringLiteral("index %1%2%3: %4%5")
+                 .arg(index.name, index.unique ? " unique" : "",
+                      index.origin == IndexDefinition::Origin::kUniqueConstraint ? " constraint"
+                                                                                 : "",
+                      parts.join(", "),
+                      index.predicate.isEmpty() ? QString() : " where " + index.predicate);
+  }
+  for (const ForeignKeyDefinition& key : objects->foreign_keys) {
+    lines << QStringLiteral("fk %1: %2 -> %3(%4) delete %5, update %6%7%8%9")
+                 .arg(key.name, key.columns.join(", "), key.referenced_table,
+                      key.referenced_columns.join(", "), ActionName(key.on_delete),
+                      ActionName(key.on_update), key.deferrable ? ", deferrable" : "",
+                      key.initially_deferred ? ", deferred" : "", key.match_full ? ", full" : "");
+  }
+  for (const CheckDefinition& check : objects->checks) {
+    lines << "check " + check.name + ": " + check.expression;
+  }
+  return lines;
+}
 
 // Names the row in test listings.
 void PrintTo(const Engine& engine, std::ostream* out) { *out << engine.name; }
@@ -177,6 +236,41 @@ Engine Postgres() {
   e.read_only_refusal = QStringLiteral("25006");
   e.password_fact = QStringLiteral("PG_PASSWORD");
   e.varchar_spelling = QStringLiteral("character varying(30)");
+  e.objects_database = QStringLiteral("vt_pg_objects");
+  e.create_objects = [] {
+    RecreatePostgresDatabase("vt_pg_objects");
+    RunPostgres(
+        "vt_pg_objects",
+        {"CREATE SCHEMA other", "CREATE TABLE other.region (code text PRIMARY KEY)",
+         "CREATE TABLE \"Parent\" (a int, \"B col\" text, CONSTRAINT parent_pk PRIMARY KEY "
+         "(\"B col\", a), CONSTRAINT \"Uniq Name\" UNIQUE (a))",
+         "CREATE TABLE child (id int PRIMARY KEY, pa int NOT NULL, pb text, "
+         "boss int REFERENCES child ON DELETE CASCADE, region text REFERENCES other.region (code) "
+         "ON UPDATE SET NULL DEFERRABLE INITIALLY DEFERRED, qty int CHECK (qty > 0), name text, "
+         "CONSTRAINT to_parent FOREIGN KEY (pb, pa) REFERENCES \"Parent\" (\"B col\", a) "
+         "MATCH FULL ON DELETE SET DEFAULT ON UPDATE RESTRICT, "
+         "CONSTRAINT \"both set\" CHECK (pa IS NULL OR pb IS NOT NULL))",
+         "CREATE UNIQUE INDEX child_lower ON child (lower(name), qty DESC NULLS LAST, (qty + 1)) "
+         "WHERE qty > 10",
+         "CREATE INDEX child_multi ON child (pb DESC, pa) INCLUDE (name)",
+         "CREATE TABLE bare (x int NOT NULL)", "CREATE VIEW v_child AS SELECT id FROM child"});
+  };
+  e.objects = {
+      {"other.region", {"key region_pkey: code"}},
+      {"Parent", {"key parent_pk: B col, a", "index Uniq Name unique constraint: a"}},
+      {"bare", {}},
+      {"child",
+       {"key child_pkey: id",
+        "index child_lower unique: {lower(name)}, qty desc, {(qty + 1)} where qty > 10",
+        "index child_multi: pb desc, pa",
+        "fk child_boss_fkey: boss -> child(id) delete cascade, update no action",
+        "fk child_region_fkey: region -> other.region(code) delete no action, update set null, "
+        "deferrable, deferred",
+        "fk to_parent: pb, pa -> Parent(B col, a) delete set default, update restrict, full",
+        "check both set: pa IS NULL OR pb IS NOT NULL", "check child_qty_check: qty > 0"}},
+      {"v_child", {}},
+  };
+  e.object_kinds = kAllObjectKinds;
   return e;
 }
 
@@ -238,6 +332,44 @@ Engine Mariadb() {
   e.read_only_refusal = QStringLiteral("1792");
   e.password_fact = QStringLiteral("MARIADB_PASSWORD");
   e.varchar_spelling = QStringLiteral("varchar(30)");
+  e.objects_database = QStringLiteral("vt_my_objects");
+  e.create_objects = [] {
+    RecreateMysqlDatabase("vt_my_objects");
+    RecreateMysqlDatabase("vt_my_objects_other");
+    RunMysql({"CREATE TABLE vt_my_objects_other.region (code VARCHAR(10) PRIMARY KEY)",
+              "USE vt_my_objects",
+              "CREATE TABLE Parent (a INT, `B col` VARCHAR(20), PRIMARY KEY (`B col`, a), "
+              "CONSTRAINT `Uniq Name` UNIQUE (a))",
+              "CREATE TABLE child (id INT PRIMARY KEY, pa INT NOT NULL, pb VARCHAR(20), boss INT, "
+              "region VARCHAR(10), qty INT CHECK (qty > 0), name VARCHAR(30), doc JSON, "
+              "CONSTRAINT child_boss FOREIGN KEY (boss) REFERENCES child (id) ON DELETE SET NULL, "
+              "CONSTRAINT child_region FOREIGN KEY (region) "
+              "REFERENCES vt_my_objects_other.region (code) ON UPDATE SET NULL, "
+              "CONSTRAINT to_parent FOREIGN KEY (pb, pa) REFERENCES Parent (`B col`, a) "
+              "ON DELETE CASCADE ON UPDATE NO ACTION, "
+              "CONSTRAINT `both set` CHECK (pa IS NULL OR pb IS NOT NULL))",
+              "CREATE UNIQUE INDEX child_multi ON child (pb DESC, pa)",
+              "CREATE INDEX `name prefix` ON child (name(5))", "CREATE TABLE bare (x INT NOT NULL)",
+              "CREATE VIEW v_child AS SELECT id FROM child"});
+  };
+  // A foreign key's index is listed like any other; the index that already begins with a key's
+  // columns (child_multi) serves to_parent. A rule left out is RESTRICT; a column's CHECK is
+  // named after the column, JSON's json_valid() among them.
+  e.objects = {
+      {"Parent", {"key PRIMARY: B col, a", "index Uniq Name unique: a"}},
+      {"bare", {}},
+      {"child",
+       {"key PRIMARY: id", "index child_boss: boss", "index child_multi unique: pb desc, pa",
+        "index child_region: region", "index name prefix: name",
+        "fk child_boss: boss -> child(id) delete set null, update restrict",
+        "fk child_region: region -> vt_my_objects_other.region(code) delete restrict, update set "
+        "null",
+        "fk to_parent: pb, pa -> Parent(B col, a) delete cascade, update no action",
+        "check both set: `pa` is null or `pb` is not null", "check doc: json_valid(`doc`)",
+        "check qty: `qty` > 0"}},
+      {"v_child", {}},
+  };
+  e.object_kinds = kAllObjectKinds & ~kForeignKeyDeferrability;
   return e;
 }
 
@@ -425,6 +557,19 @@ TEST_P(ServerDriverTest, ASnapshotHoldsTheWholeCatalogInTheEnginesSpelling) {
       << text.constData();
 }
 
+TEST_P(ServerDriverTest, ReadsEachTablesKeysIndexesForeignKeysAndChecks) {
+  if (!GetParam().create_objects) GTEST_SKIP() << "no table objects case for this engine";
+  GetParam().create_objects();
+  const auto connection = Open(QString(), GetParam().connect_string(GetParam().objects_database));
+  EXPECT_EQ(connection->ObjectKinds(), GetParam().object_kinds);
+  QStringList tables;
+  for (const auto& [table, lines] : GetParam().objects) tables << table;
+  EXPECT_EQ(TableNames(*connection), tables);
+  for (const auto& [table, lines] : GetParam().objects) {
+    EXPECT_EQ(ObjectLines(connection->Tables().Item(table)), lines) << table.toStdString();
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Engines, ServerDriverTest,
                          ::testing::Values(Postgres(), Mariadb(), Odbc()),
                          [](const ::testing::TestParamInfo<Engine>& info) {
@@ -527,6 +672,25 @@ TEST_F(PostgresDriverTest, PostgresCopyThatFailsThrowsAndLeavesTheConnectionUsab
   PQfinish(conn);
 }
 
+// A failing query of the objects fails the whole read, as a failing column query does: here the
+// text of an index's expression, through a function the session's search_path puts before
+// pg_catalog's.
+TEST_F(PostgresDriverTest, PostgresObjectsQueryThatFailsFailsTheCatalogRead) {
+  engine_.create_objects();
+  RunPostgres(engine_.objects_database,
+              {"CREATE SCHEMA broken",
+               "CREATE FUNCTION broken.pg_get_indexdef(oid, integer, boolean) RETURNS text "
+               "LANGUAGE plpgsql AS $$BEGIN RAISE EXCEPTION 'no index text here'; END$$"});
+  try {
+    Open(QString(), engine_.connect_string(engine_.objects_database) +
+                        "?options=-c%20search_path%3Dbroken,pg_catalog,public");
+    ADD_FAILURE() << "the read succeeded";
+  } catch (const component::Error& error) {
+    EXPECT_EQ(error.number(), kCatalogUnreadable);
+    EXPECT_TRUE(QString(error.what()).contains("no index text here")) << error.what();
+  }
+}
+
 TEST_F(PostgresDriverTest, PostgresFirstSchemaOfTheSearchPathIsTheDefault) {
   const auto connection = Open(QString(), Uri() + "?options=-c%20search_path%3Dother,public");
   const QStringList names = TableNames(*connection);
@@ -621,7 +785,8 @@ TEST_F(MysqlDriverTest, MysqlTellsViewsAndSequencesFromIndexedAndUnindexedTables
   expected.sort();
   const MysqlConnection session = OpenMysqlSession({QString(), MysqlUri(database)});
   CatalogConnection read(QString(), database);
-  ReadMysqlCatalog(session.get(), database, read.MutableTables());
+  // The read a comparison of fields makes: no objects, and it says so.
+  EXPECT_EQ(ReadMysqlCatalog(session.get(), database, read.MutableTables(), false), 0);
   EXPECT_EQ(TableNames(read), expected);
   EXPECT_EQ(ColumnNames(read, "v_broken"), QStringList());
   EXPECT_FALSE(read.Tables().Item("v_keyed").Columns().Item("v").Required());

@@ -342,7 +342,7 @@ int RunCheck(const CheckOptions& options) {
     reference = SourceFromArgument(options.reference);
     connection = dataaccess::DataEngine::Instance().Environments().Item(0).OpenConnection(
         reference.database_name, dataaccess::kPromptCompleteRequired, true,
-        reference.connect_string);
+        reference.connect_string, OpenOptionsFor(WalkOptionsOf(options).compared));
   } catch (const component::Error& error) {
     std::fprintf(
         stderr, "vantrel-cli: cannot open the reference database '%s': %s (error %d)\n",

@@ -97,7 +97,8 @@ int RunSnapshot(const SnapshotOptions& options) {
   try {
     const DataSource source = SourceFromArgument(options.database);
     connection = dataaccess::DataEngine::Instance().Environments().Item(0).OpenConnection(
-        source.database_name, dataaccess::kPromptCompleteRequired, true, source.connect_string);
+        source.database_name, dataaccess::kPromptCompleteRequired, true, source.connect_string,
+        dataaccess::kReadTableObjects);
   } catch (const component::Error& error) {
     return Failed("cannot open the database", shown, error);
   }

@@ -174,8 +174,8 @@ class TableWalk {
     Guarded([&] { match = &matched.Columns().Item(field_name); });
     if (match == nullptr) {
       AppendMissingField(field_name, table_name, matched);
-      Tell(Paragraph(Difference::Kind::kFieldMissing, table_name, MatchedName(matched),
-                     field_name));
+      Tell(
+          Paragraph(Difference::Kind::kFieldMissing, table_name, MatchedName(matched), field_name));
       return;
     }
     QString list;
@@ -230,8 +230,8 @@ class TableWalk {
     list.chop(1);  // the comma after the last label
     if (list.isEmpty()) return;
     AppendDifferingField(field_name, table_name, matched, list);
-    Difference difference = Paragraph(Difference::Kind::kFieldProperties, table_name,
-                                      MatchedName(matched), field_name);
+    Difference difference =
+        Paragraph(Difference::Kind::kFieldProperties, table_name, MatchedName(matched), field_name);
     difference.properties = std::move(properties);
     Tell(difference);
   }

@@ -21,13 +21,13 @@ struct PendingSide {
   std::unique_ptr<dataaccess::PendingConnection> read;
 };
 
-PendingSide Begin(const SourceLookup& lookup, Side side) {
+PendingSide Begin(const SourceLookup& lookup, Side side, int compared) {
   try {
     const DataSource source = lookup();
     return {source.display_name,
             dataaccess::DataEngine::Instance().Environments().Item(0).BeginOpenConnection(
                 source.database_name, dataaccess::kPromptCompleteRequired, true,
-                source.connect_string)};
+                source.connect_string, OpenOptionsFor(compared))};
   } catch (const component::Error& error) {
     throw SideError(side, error);
   }
@@ -91,6 +91,10 @@ void AppendNotCompared(ResultsView& view, const NotCompared& gap, const OpenSide
 
 }  // namespace
 
+int32_t OpenOptionsFor(int compared) {
+  return (compared & kCompareObjects) ? dataaccess::kReadTableObjects : 0;
+}
+
 std::vector<QString> KindsNotTold(const dataaccess::DataConnection& side,
                                   const dataaccess::DataConnection& other, int compared) noexcept {
   std::vector<QString> kinds;
@@ -133,8 +137,8 @@ ComparisonOutcome RunComparison(const SourceLookup& primary, const SourceLookup&
   view.ClearText();
   // The secondary is reached only once the primary was, and its catalog is read while the
   // primary's still is. Either read's failure is its side's open failure, before any walk.
-  PendingSide first_read = Begin(primary, Side::kPrimary);
-  PendingSide second_read = Begin(secondary, Side::kSecondary);
+  PendingSide first_read = Begin(primary, Side::kPrimary, options.compared);
+  PendingSide second_read = Begin(secondary, Side::kSecondary, options.compared);
   const OpenSide first = Finish(first_read, Side::kPrimary);
   const OpenSide second = Finish(second_read, Side::kSecondary);
   QStringList include =

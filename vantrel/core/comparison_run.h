@@ -5,6 +5,7 @@
 #define VANTREL_VANTREL_CORE_COMPARISON_RUN_H_
 
 #include <QString>
+#include <cstdint>
 #include <functional>
 #include <vector>
 
@@ -89,6 +90,10 @@ ComparisonOutcome RunComparison(
 // The same, for data sources known in advance.
 ComparisonOutcome RunComparison(const DataSource& primary, const DataSource& secondary,
                                 ResultsView& view, const WalkOptions& options = {});
+
+// The dataaccess::OpenOption bits of a read for a walk that compares `compared` (ComparedKind
+// bits): objects are read where they cost, only when they are compared.
+int32_t OpenOptionsFor(int compared);
 
 // The kinds of `compared` (ComparedKind bits) that `side` cannot tell while `other` is compared
 // with it, in the report's order. Never throws.

@@ -160,7 +160,8 @@ class FleetRun {
     try {
       std::unique_ptr<DataConnection> target =
           dataaccess::DataEngine::Instance().Environments().Item(0).OpenConnection(
-              source.database_name, dataaccess::kPromptNever, true, source.connect_string);
+              source.database_name, dataaccess::kPromptNever, true, source.connect_string,
+              OpenOptionsFor(options_.walk.compared));
       singles_[index] = CompareWithReference(reference_, reference_name_, *target,
                                              source.display_name, options_.walk);
     } catch (const component::Error& error) {

@@ -224,8 +224,19 @@ TEST_P(ObjectComparisonTest, ReportsWhatDiffersAndNothingThatIsOnlySpelledDiffer
                            << "'";
     expected += static_cast<int>(wanted.size());
   }
+  // MariaDB cannot declare a deferrable foreign key: against an engine that can, the report says
+  // once that deferrability was not compared.
+  const bool one_side_mariadb = (engine_a == Engine::kMariadb) != (engine_b == Engine::kMariadb);
+  const QString not_deferrable =
+      QStringLiteral(
+          "Not compared: whether foreign keys are deferrable, which "
+          "'%1.vt_objects_%1' cannot tell\n\n")
+          .arg(engine_a == Engine::kMariadb ? QStringLiteral("a") : QStringLiteral("b"));
+  EXPECT_EQ(result.output.contains(not_deferrable), one_side_mariadb)
+      << result.output.toStdString();
   // Every paragraph is one of those above: nothing else was found.
-  EXPECT_EQ(result.output.count(QStringLiteral("\n\n")), paragraphs) << result.output.toStdString();
+  EXPECT_EQ(result.output.count(QStringLiteral("\n\n")), paragraphs + (one_side_mariadb ? 1 : 0))
+      << result.output.toStdString();
   EXPECT_EQ(paragraphs, expected) << result.output.toStdString();
   EXPECT_EQ(result.status, expected > 0 ? 1 : 0);
 

@@ -1,0 +1,59 @@
+// Collects a server's rows of keys, indexes, foreign keys and checks, which arrive in any order
+// and one row per key column, and hands each table its TableObjects once the catalog is filled.
+#ifndef VANTREL_DATAACCESS_SERVER_STAGED_OBJECTS_H_
+#define VANTREL_DATAACCESS_SERVER_STAGED_OBJECTS_H_
+
+#include <QHash>
+#include <QString>
+#include <tuple>
+#include <utility>
+#include <vector>
+
+#include "dataaccess/catalog/catalog.h"
+#include "dataaccess/table_objects.h"
+
+namespace dataaccess {
+
+class StagedObjects {
+ public:
+  // `table` is named as the catalog names it (ServerTableName); `position` is the engine's own
+  // number of the column in the key, and only the order it gives counts. An object is known by
+  // its table and name: a row naming one seen before adds a column to it.
+  void AddPrimaryKeyColumn(const QString& table, const QString& name, long position,
+                           const QString& column);
+  // Returns the index, for the caller to set what every row of it repeats (unique, predicate...).
+  IndexDefinition& AddIndexPart(const QString& table, const QString& name, long position,
+                                IndexPart part);
+  ForeignKeyDefinition& AddForeignKeyColumn(const QString& table, const QString& name,
+                                            long position, const QString& column,
+                                            const QString& referenced_column);
+  void AddCheck(const QString& table, CheckDefinition check);
+
+  // Gives each table of `tables` its objects: columns in key order, indexes, foreign keys and
+  // checks each sorted by name (an engine's rows have no order of their own). Objects of a
+  // table the catalog does not hold (a table dropped after its columns were read, a sequence)
+  // are left out.
+  void Attach(CatalogTables& tables);
+
+ private:
+  struct Staged {
+    std::vector<std::pair<long, QString>> key_columns;
+    QString key_name;
+    bool has_key = false;
+    std::vector<IndexDefinition> indexes;
+    std::vector<std::vector<std::pair<long, IndexPart>>> index_parts;
+    std::vector<ForeignKeyDefinition> foreign_keys;
+    std::vector<std::vector<std::tuple<long, QString, QString>>> foreign_key_columns;
+    std::vector<CheckDefinition> checks;
+  };
+  Staged& Table(const QString& table);
+
+  QHash<QString, Staged> tables_;
+  // Rows of one table usually follow each other: the last table looked up, and its entry.
+  QString last_name_;
+  Staged* last_ = nullptr;
+};
+
+}  // namespace dataaccess
+
+#endif  // VANTREL_DATAACCESS_SERVER_STAGED_OBJECTS_H_
