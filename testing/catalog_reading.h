@@ -10,7 +10,7 @@
 #include "platform/component/error.h"
 #include "testing/testutil.h"
 
-namespace dataaccess::testing {
+namespace dataaccess::test_support {
 
 // Opens through DataEngine (read-only, never prompting).
 std::unique_ptr<DataConnection> Open(const QString& name, const QString& connect_string);
@@ -26,6 +26,6 @@ QStringList ColumnNames(const DataConnection& connection, const QString& table);
 // required attributes zero-length"), in enumeration order.
 QStringList ColumnProperties(const DataConnection& connection);
 
-}  // namespace dataaccess::testing
+}  // namespace dataaccess::test_support
 
 #endif  // VANTREL_TESTING_CATALOG_READING_H_

@@ -15,7 +15,7 @@
 #include "dataaccess/data_engine.h"
 #include "platform/component/error.h"
 
-namespace dataaccess::testing {
+namespace dataaccess::test_support {
 namespace {
 
 const QHash<QString, QString>& Facts() {
@@ -234,4 +234,4 @@ CountingPort::~CountingPort() {
   close(socket_);
 }
 
-}  // namespace dataaccess::testing
+}  // namespace dataaccess::test_support

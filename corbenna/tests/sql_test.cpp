@@ -157,7 +157,7 @@ TEST_F(SqlTest, OtherErrorsAreRaisedAgainUnchanged) {
   };
   for (const auto& c : cases) {
     const component::Error error =
-        component::testing::ErrorThrownBy([&] { sql_.GetWhereClauseAnd(c.argument); });
+        component::test_support::ErrorThrownBy([&] { sql_.GetWhereClauseAnd(c.argument); });
     // Number, source and description of the conversion that failed inside.
     EXPECT_EQ(error.number(), c.number) << "case " << c.number << ": " << error.what();
     EXPECT_EQ(error.source(), "Variant");

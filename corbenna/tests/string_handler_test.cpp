@@ -9,7 +9,7 @@ namespace corbenna {
 namespace {
 
 using component::Variant;
-using component::testing::ErrorThrownBy;
+using component::test_support::ErrorThrownBy;
 
 struct BlankCase {
   QString text;

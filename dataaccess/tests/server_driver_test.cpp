@@ -24,7 +24,7 @@
 #include "testing/server_test_support.h"
 #include "testing/testutil.h"
 
-namespace dataaccess::testing {
+namespace dataaccess::test_support {
 namespace {
 
 const QString kPgDatabase = QStringLiteral("vt_pg_catalog");
@@ -416,7 +416,7 @@ TEST_P(ServerDriverTest, ASnapshotHoldsTheWholeCatalogInTheEnginesSpelling) {
   EXPECT_EQ(views(*copy), views(*source));
   EXPECT_EQ(source->Engine(), std::string(GetParam().name) == "MariaDB" ? "mysql" : "postgresql");
   EXPECT_EQ(copy->Engine(), source->Engine());
-  const QByteArray text = component::testing::FileContents(path);
+  const QByteArray text = component::test_support::FileContents(path);
   EXPECT_FALSE(text.contains(R"("declared_type": "")")) << text.constData();
   EXPECT_TRUE(text.contains(R"({"name": "c_varchar", "declared_type": ")" +
                             GetParam().varchar_spelling.toUtf8() + '"'))
@@ -544,12 +544,12 @@ TEST_F(PostgresDriverTest, PostgresReachesTheServerThroughItsUnixSocket) {
 TEST_F(PostgresDriverTest, PostgresPasswordFromThePasswordFileStaysOutOfTheConnectString) {
   QTemporaryDir dir;
   const QString path = dir.filePath("pgpass");
-  component::testing::WriteFileContents(path,
-                                        QStringLiteral("127.0.0.1:%1:*:postgres:%2\n")
-                                            .arg(ServerFact("PG_PORT"), ServerFact("PG_PASSWORD"))
-                                            .toUtf8());
+  component::test_support::WriteFileContents(
+      path, QStringLiteral("127.0.0.1:%1:*:postgres:%2\n")
+                .arg(ServerFact("PG_PORT"), ServerFact("PG_PASSWORD"))
+                .toUtf8());
   QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
-  component::testing::ScopedEnvironment environment;
+  component::test_support::ScopedEnvironment environment;
   environment.Set("PGPASSFILE", QFile::encodeName(path).toStdString());
   const QString uri =
       QStringLiteral("postgresql://postgres@127.0.0.1:%1/postgres").arg(ServerFact("PG_PORT"));
@@ -641,11 +641,11 @@ TEST_F(MysqlDriverTest, MysqlRefusesEveryKindOfWrite) {
 
 TEST_F(MysqlDriverTest, MysqlPasswordFromTheUsersOptionFile) {
   QTemporaryDir home;
-  component::testing::WriteFileContents(home.filePath(".my.cnf"),
-                                        QStringLiteral("[client]\nuser=vantrel\npassword=%1\n")
-                                            .arg(ServerFact("MARIADB_PASSWORD"))
-                                            .toUtf8());
-  component::testing::ScopedEnvironment environment;
+  component::test_support::WriteFileContents(home.filePath(".my.cnf"),
+                                             QStringLiteral("[client]\nuser=vantrel\npassword=%1\n")
+                                                 .arg(ServerFact("MARIADB_PASSWORD"))
+                                                 .toUtf8());
+  component::test_support::ScopedEnvironment environment;
   environment.Set("HOME", QFile::encodeName(home.path()).toStdString());
   const QString uri =
       QStringLiteral("mysql://127.0.0.1:%1/%2").arg(ServerFact("MARIADB_PORT"), kMyDatabase);
@@ -667,7 +667,7 @@ TEST_F(MysqlDriverTest, MysqlReachesTheServerThroughItsUnixSocket) {
 TEST_F(MysqlDriverTest, MysqlPasswordFromAnOptionFileStaysOutOfTheConnectString) {
   QTemporaryDir dir;
   const QString path = dir.filePath("my.cnf");
-  component::testing::WriteFileContents(
+  component::test_support::WriteFileContents(
       path, QStringLiteral("[client]\npassword=%1\n").arg(ServerFact("MARIADB_PASSWORD")).toUtf8());
   const QString uri = QStringLiteral("mysql://vantrel@127.0.0.1:%1/%2?option-file=%3")
                           .arg(ServerFact("MARIADB_PORT"), kMyOtherDatabase, path);
@@ -734,4 +734,4 @@ TEST_F(OdbcDriverTest, OdbcUnknownDsnSaysSo) {
 }
 
 }  // namespace
-}  // namespace dataaccess::testing
+}  // namespace dataaccess::test_support

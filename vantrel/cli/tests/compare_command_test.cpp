@@ -12,10 +12,10 @@
 #include <QTemporaryDir>
 #include <cstdio>
 
+#include "testing/sales_report.h"
 #include "testing/sqlite_test_file.h"
 #include "testing/testutil.h"
 #include "vantrel/cli/progress_line.h"
-#include "vantrel/core/tests/sales_report.h"
 #include "vantrel/core/visible_text.h"
 
 namespace vantrel::cli {
@@ -53,7 +53,7 @@ Result RunCli(const QStringList& arguments, const QStringList& wrapper = {}) {
   return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
 }
 
-using vantrel::testing::kSalesReport;
+using vantrel::test_support::kSalesReport;
 
 const QString kSales = QStringLiteral(VANTREL_SAMPLES_DIR "/SALES.db");
 const QString kSalesTest = QStringLiteral(VANTREL_SAMPLES_DIR "/SALESTEST.db");
@@ -143,7 +143,7 @@ TEST(CompareCommandTest, QuietAndFiltersDecideTheExitStatus) {
 // here through printf, as a shell user would). A pattern that matches no table on either side
 // is a mistake to report, never a silent pass.
 TEST(CompareCommandTest, PatternsMatchWholeNamesAndOneThatMatchesNothingFails) {
-  dataaccess::testing::SqliteTestFolder folder;
+  dataaccess::test_support::SqliteTestFolder folder;
   const QString primary = folder.CreateDatabase(
       "nul.db",
       "CREATE TABLE Cust (a INT); PRAGMA writable_schema = 1;"
@@ -205,7 +205,7 @@ TEST(CompareCommandTest, AnUnopenableDatabaseIsOneLineOnStandardErrorAndExitTwo)
                             .arg(missing)
                             .toUtf8());
 
-  dataaccess::testing::SqliteTestFolder folder;
+  dataaccess::test_support::SqliteTestFolder folder;
   const QString text_file = folder.PathOf("notes.txt");
   QFile file(text_file);
   ASSERT_TRUE(file.open(QIODevice::WriteOnly));
@@ -244,7 +244,7 @@ TEST(SnapshotCommandTest, ASnapshotStandsInForItsDatabaseAndAFailedOneKeepsTheOl
   const Result to_stdout = RunCli({"snapshot", kSales});
   EXPECT_EQ(to_stdout.exit_code, 0) << to_stdout.err.toStdString();
   EXPECT_EQ(RunCli({"snapshot", kSales, "-o", path}).exit_code, 0);
-  EXPECT_EQ(component::testing::FileContents(path), to_stdout.out);
+  EXPECT_EQ(component::test_support::FileContents(path), to_stdout.out);
 
   const Result report =
       RunCli({"compare", "--name1", "Sales Live", "--name2", "Sales Test", path, kSalesTest});
@@ -260,11 +260,11 @@ TEST(SnapshotCommandTest, ASnapshotStandsInForItsDatabaseAndAFailedOneKeepsTheOl
     const Result failed = RunCli({"snapshot", unopenable, "-o", target});
     EXPECT_EQ(failed.exit_code, 2);
     EXPECT_EQ(failed.err.count('\n'), 1) << failed.err.toStdString();
-    EXPECT_EQ(component::testing::FileContents(path), to_stdout.out);
+    EXPECT_EQ(component::test_support::FileContents(path), to_stdout.out);
   }
   EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"sales.json"});
 
-  component::testing::WriteFileContents(path, to_stdout.out.left(to_stdout.out.size() / 2));
+  component::test_support::WriteFileContents(path, to_stdout.out.left(to_stdout.out.size() / 2));
   const Result damaged = RunCli({"compare", kSales, path});
   EXPECT_EQ(damaged.exit_code, 2);
   EXPECT_EQ(damaged.out, "");
@@ -275,7 +275,7 @@ TEST(SnapshotCommandTest, ASnapshotStandsInForItsDatabaseAndAFailedOneKeepsTheOl
 // A snapshot written over the database it was taken of would destroy the database: the output
 // is refused, by whatever name it reaches the database or a file SQLite keeps beside it.
 TEST(SnapshotCommandTest, NeverWritesOverTheDatabaseItReads) {
-  dataaccess::testing::SqliteTestFolder folder;
+  dataaccess::test_support::SqliteTestFolder folder;
   const QString live = folder.PathOf("live.db");
   ASSERT_TRUE(QFile::copy(kSales, live));
   QDir(folder.PathOf("")).mkdir("sub");
@@ -309,7 +309,7 @@ TEST(SnapshotCommandTest, NeverWritesOverTheDatabaseItReads) {
 
 // The same store the window's Data Source Manager keeps, driven from the command line.
 TEST(SourcesCommandTest, ManagesTheStoreAndCompareFindsStoredNames) {
-  dataaccess::testing::SqliteTestFolder folder;
+  dataaccess::test_support::SqliteTestFolder folder;
   // A file whose path is spelled like a stored name: the stored name wins.
   QFile::copy(kSales, folder.PathOf("Live"));
   const QString previous_folder = QDir::currentPath();
@@ -361,7 +361,7 @@ TEST(SourcesCommandTest, ManagesTheStoreAndCompareFindsStoredNames) {
     }
   }
   // Deleting took the password with the rest of the source's values.
-  EXPECT_FALSE(component::testing::FileContents(StoreFile()).contains("s3cret"));
+  EXPECT_FALSE(component::test_support::FileContents(StoreFile()).contains("s3cret"));
   // An argument's bytes that are not UTF-8 reach the program as U+FFFD; such a name would be
   // listed apart from the key it was stored under.
   const Result bytes =
@@ -425,7 +425,8 @@ TEST(SourcesCommandTest, AnUnreadableStoreFailsEveryCommandWithOneLine) {
     if (state == kFolder) {
       ASSERT_TRUE(QDir().mkpath(StoreFile()));
     } else {
-      component::testing::WriteFileContents(StoreFile(), state == kDamaged ? "{\"keys\": [" : "");
+      component::test_support::WriteFileContents(StoreFile(),
+                                                 state == kDamaged ? "{\"keys\": [" : "");
     }
     if (state == kUnreadable) {
       QFile::setPermissions(StoreFile(), {});
@@ -437,7 +438,7 @@ TEST(SourcesCommandTest, AnUnreadableStoreFailsEveryCommandWithOneLine) {
         wrapper = QStringList{"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
       }
     }
-    const QByteArray before = component::testing::FileContents(StoreFile());
+    const QByteArray before = component::test_support::FileContents(StoreFile());
     for (const QStringList& command : commands) {
       const std::string shown = QStringLiteral("state %1: %2")
                                     .arg(state)
@@ -454,7 +455,7 @@ TEST(SourcesCommandTest, AnUnreadableStoreFailsEveryCommandWithOneLine) {
         EXPECT_TRUE(result.err.contains("stored data sources could not be read"))
             << shown << ": " << result.err.toStdString();
       }
-      EXPECT_EQ(component::testing::FileContents(StoreFile()), before) << shown;
+      EXPECT_EQ(component::test_support::FileContents(StoreFile()), before) << shown;
       EXPECT_EQ(QFileInfo(StoreFile()).isDir(), state == kFolder) << shown;
     }
   }
