@@ -25,7 +25,6 @@
 namespace halcyra {
 namespace {
 
-using component::Arguments;
 using component::Error;
 using component::InvokeKind;
 using component::Variant;

@@ -147,7 +147,7 @@ TEST_F(SqlTest, SubscriptErrorsDropTheWholeClause) {
 TEST_F(SqlTest, OtherErrorsAreRaisedAgainUnchanged) {
   const struct {
     Variant argument;
-    int32_t number;
+    int32_t number = 0;
   } cases[] = {
       {Triples(0, {Variant::Null(), Variant("="), Variant(1)}), component::kInvalidUseOfNull},
       {Triples(0, {Variant("A"), Triples(0, {}), Variant(1)}), component::kTypeMismatch},

@@ -26,8 +26,8 @@ TEST(OdbcConnectionStringTest, ReplacesTheDatabaseKeywordAndKeepsBraces) {
 TEST(OdbcTypeTest, AddsTheLengthOrPrecisionTheOdbcTypeCarries) {
   const struct {
     OdbcTypeRow row;
-    TypeDialect dialect;
-    int32_t size;
+    TypeDialect dialect = TypeDialect::kOther;
+    int32_t size = 0;
   } cases[] = {
       {{"varchar", SQL_VARCHAR, 20, -1}, TypeDialect::kOther, 20},
       {{"numeric", SQL_NUMERIC, 10, 2}, TypeDialect::kOther, 10 * 65536 + 2},

@@ -139,13 +139,12 @@ Variant Result(R&& result) {
 // The index of the first QString& parameter, or the count when there is none.
 template <class Tuple, size_t I = 0>
 constexpr size_t FirstTextReference() {
-  if constexpr (I == std::tuple_size_v<Tuple>) {
-    return I;
-  } else if constexpr (std::is_same_v<std::tuple_element_t<I, Tuple>, QString&>) {
-    return I;
-  } else {
-    return FirstTextReference<Tuple, I + 1>();
+  if constexpr (I < std::tuple_size_v<Tuple>) {
+    if constexpr (!std::is_same_v<std::tuple_element_t<I, Tuple>, QString&>) {
+      return FirstTextReference<Tuple, I + 1>();
+    }
   }
+  return I;
 }
 
 }  // namespace member_detail

@@ -103,7 +103,7 @@ TEST(CompareCommandTest, JsonHasOneObjectPerParagraphOfTheTextReport) {
         EXPECT_NE(d["primary"], d["secondary"]) << paragraph.toStdString();
       } else {
         QStringList names;
-        for (const QJsonValue& property : d["properties"].toArray()) {
+        for (const QJsonValue property : d["properties"].toArray()) {
           names.append(property["name"].toString());
           EXPECT_NE(property["primary"], property["secondary"]) << paragraph.toStdString();
         }
@@ -122,7 +122,7 @@ TEST(CompareCommandTest, JsonHasOneObjectPerParagraphOfTheTextReport) {
 TEST(CompareCommandTest, QuietAndFiltersDecideTheExitStatus) {
   const struct {
     QStringList options;
-    int exit_code;
+    int exit_code = 0;
   } cases[] = {
       {{"--quiet"}, 1},
       {{"-q", "--exclude", "*"}, 0},
@@ -152,8 +152,8 @@ TEST(CompareCommandTest, PatternsMatchWholeNamesAndOneThatMatchesNothingFails) {
       folder.CreateDatabase("bytes.db", "CREATE TABLE \"bad\xff\" (a INT); CREATE TABLE kept (a);");
   const struct {
     QStringList options;  // each through printf
-    int exit_code;
-    const char* err;
+    int exit_code = 0;
+    const char* err = nullptr;
   } cases[] = {
       {{"--include", "Cust"},
        2,
@@ -316,9 +316,9 @@ TEST(SourcesCommandTest, ManagesTheStoreAndCompareFindsStoredNames) {
   QDir::setCurrent(folder.PathOf(""));
   const struct {
     QStringList arguments;
-    int exit_code;
-    const char* out;       // nullptr: not looked at
-    const char* err = "";  // what the one line on standard error holds; nullptr: not looked at
+    int exit_code = 0;
+    const char* out = nullptr;  // nullptr: not looked at
+    const char* err = "";       // what the one line on standard error holds; nullptr: not looked at
   } steps[] = {
       {{"sources", "list"}, 0, ""},
       {{"sources", "add", "Live", kSalesTest}, 0, ""},

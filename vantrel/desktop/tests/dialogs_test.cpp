@@ -43,8 +43,8 @@ TEST_F(DataSourceDialogTest, AddAndDeleteWriteAtOnceAndLeaveNothingSelected) {
   EXPECT_EQ(dialog_.focusWidget(), List());
   const QString store_file = StoreFile();
   const struct {
-    const char* button;
-    const char* display_name;  // typed before Add; the list row selected before Delete
+    const char* button = nullptr;
+    const char* display_name = nullptr;  // typed before Add; the list row selected before Delete
     QStringList list_after;
     bool refused = false;  // the program's error box shows the store's refusal
   } steps[] = {
