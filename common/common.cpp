@@ -1,6 +1,5 @@
 #include "common/common.h"
 
-#include <dlfcn.h>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -12,6 +11,7 @@
 #include "common/ss_constants.h"
 #include "platform/component/class_factory.h"
 #include "platform/component/error.h"
+#include "platform/component/library_folder.h"
 #include "platform/component/member_table.h"
 #include "platform/component/space_trim.h"
 #include "platform/winapi/associated_program.h"
@@ -25,7 +25,6 @@
 namespace halcyra {
 namespace {
 
-using component::Arguments;
 using component::Error;
 using component::InvokeKind;
 using component::Variant;
@@ -48,11 +47,7 @@ QString Field(const QString& text) { return text.left(kFieldWidth).leftJustified
 
 // The folder that holds this library's file.
 QString LibraryFolder() {
-  Dl_info info{};
-  if (dladdr(reinterpret_cast<const void*>(&LibraryFolder), &info) == 0 || !info.dli_fname) {
-    return QString();
-  }
-  return QFileInfo(QFile::decodeName(info.dli_fname)).absolutePath();
+  return component::FolderOfLibraryHolding(reinterpret_cast<const void*>(&LibraryFolder));
 }
 
 // Creates or empties the file and writes the marker line; false when it could not. Refuses to
@@ -80,17 +75,17 @@ class common final : public _common {
     return StripTerminator(short_path);
   }
 
-  void DisplayURL(const QString& sURL) override;
+  void DisplayURL(const QString& sURL) noexcept override;
 
   QString APIFindExecutable(const QString& sAppPath, const QString& sFileName) override {
     const std::optional<winapi::AssociatedProgram> program = FindBrowser(sAppPath, sFileName);
     return GetShortPathName(program ? program->program : QString());
   }
 
-  QString GetTempDir() override { return winapi::GetTempPath(); }
+  QString GetTempDir() noexcept override { return winapi::GetTempPath(); }
 
   QString GetValueINI(const QString& sSection, const QString& sKey,
-                      const QString& sFileName) override {
+                      const QString& sFileName) noexcept override {
     try {
       return component::TrimSpaces(winapi::GetPrivateProfileString(sSection, sKey, QString(),
                                                                    kProfileBufferSize, sFileName));
@@ -100,7 +95,7 @@ class common final : public _common {
     }
   }
 
-  QString GetWindowsSysDir() override {
+  QString GetWindowsSysDir() noexcept override {
     const QString folder = winapi::GetSystemDirectory(kVendorFolder);
     if (folder.size() < 1) return QString();
     QString result = StripTerminator(folder);
@@ -125,7 +120,7 @@ class common final : public _common {
   void SaveScrSetting(const QString& sAppExeName, const QString& sSection, const QString& sKey,
                       const QString& sValue) override;
 
-  Variant IsBlank(const QString& sText) override { return Variant(IsBlankText(sText)); }
+  Variant IsBlank(const QString& sText) noexcept override { return Variant(IsBlankText(sText)); }
 
   QString GetScrSetting(const QString& sAppExeName, const QString& sSection, const QString& sKey,
                         const QString& sDefault) override;
@@ -173,7 +168,7 @@ class common final : public _common {
   std::shared_ptr<_SSConstants> constants_;
 };
 
-void common::DisplayURL(const QString& sURL) {
+void common::DisplayURL(const QString& sURL) noexcept {
   // Each step runs whether or not the one before it worked; nothing is reported.
   QString temp_file;
   try {
@@ -259,66 +254,19 @@ QString common::ResolveURLSetting(const QString& settings_file, const QString& f
 
 Variant common::Invoke(const QString& member, InvokeKind kind,
                        const std::vector<Variant>& arguments) {
+  using M = component::Methods<common>;
   static const component::MemberTable<common> table{
-      {"GetShortPathName", InvokeKind::kMethod,
-       [](common& self, const Arguments& a) -> Variant {
-         a.ExpectCount(1, 1);
-         return self.GetShortPathName(a.Text(0));
-       }},
-      {"DisplayURL", InvokeKind::kMethod,
-       [](common& self, const Arguments& a) -> Variant {
-         a.ExpectCount(1, 1);
-         self.DisplayURL(a.Text(0));
-         return Variant();
-       }},
-      {"APIFindExecutable", InvokeKind::kMethod,
-       [](common& self, const Arguments& a) -> Variant {
-         a.ExpectCount(2, 2);
-         return self.APIFindExecutable(a.Text(0), a.Text(1));
-       }},
-      {"GetTempDir", InvokeKind::kMethod,
-       [](common& self, const Arguments& a) -> Variant {
-         a.ExpectCount(0, 0);
-         return self.GetTempDir();
-       }},
-      {"GetValueINI", InvokeKind::kMethod,
-       [](common& self, const Arguments& a) -> Variant {
-         a.ExpectCount(3, 3);
-         return self.GetValueINI(a.Text(0), a.Text(1), a.Text(2));
-       }},
-      {"GetWindowsSysDir", InvokeKind::kMethod,
-       [](common& self, const Arguments& a) -> Variant {
-         a.ExpectCount(0, 0);
-         return self.GetWindowsSysDir();
-       }},
-      {"AddDirSep", InvokeKind::kMethod,
-       [](common& self, const Arguments& a) -> Variant {
-         a.ExpectCount(1, 1);
-         QString path = a.Text(0);
-         self.AddDirSep(path);
-         return path;
-       }},
-      {"StripTerminator", InvokeKind::kMethod,
-       [](common& self, const Arguments& a) -> Variant {
-         a.ExpectCount(1, 1);
-         return self.StripTerminator(a.Text(0));
-       }},
-      {"SaveScrSetting", InvokeKind::kMethod,
-       [](common& self, const Arguments& a) -> Variant {
-         a.ExpectCount(4, 4);
-         self.SaveScrSetting(a.Text(0), a.Text(1), a.Text(2), a.Text(3));
-         return Variant();
-       }},
-      {"IsBlank", InvokeKind::kMethod,
-       [](common& self, const Arguments& a) -> Variant {
-         a.ExpectCount(1, 1);
-         return self.IsBlank(a.Text(0));
-       }},
-      {"GetScrSetting", InvokeKind::kMethod,
-       [](common& self, const Arguments& a) -> Variant {
-         a.ExpectCount(4, 4);
-         return self.GetScrSetting(a.Text(0), a.Text(1), a.Text(2), a.Text(3));
-       }},
+      {"GetShortPathName", InvokeKind::kMethod, &M::Call<&common::GetShortPathName>},
+      {"DisplayURL", InvokeKind::kMethod, &M::Call<&common::DisplayURL>},
+      {"APIFindExecutable", InvokeKind::kMethod, &M::Call<&common::APIFindExecutable>},
+      {"GetTempDir", InvokeKind::kMethod, &M::Call<&common::GetTempDir>},
+      {"GetValueINI", InvokeKind::kMethod, &M::Call<&common::GetValueINI>},
+      {"GetWindowsSysDir", InvokeKind::kMethod, &M::Call<&common::GetWindowsSysDir>},
+      {"AddDirSep", InvokeKind::kMethod, &M::Call<&common::AddDirSep>},
+      {"StripTerminator", InvokeKind::kMethod, &M::Call<&common::StripTerminator>},
+      {"SaveScrSetting", InvokeKind::kMethod, &M::Call<&common::SaveScrSetting>},
+      {"IsBlank", InvokeKind::kMethod, &M::Call<&common::IsBlank>},
+      {"GetScrSetting", InvokeKind::kMethod, &M::Call<&common::GetScrSetting>},
   };
   return table.Invoke(*this, member, kind, arguments);
 }

@@ -41,7 +41,7 @@ class _common : public component::Dispatch {
   // before it returns. Never throws, shows nothing, reports nothing: when no browser is
   // associated or it cannot start, nothing happens. The lookup may take up to a few seconds
   // when the desktop's association tool does not answer.
-  virtual void DisplayURL(const QString& sURL) = 0;
+  virtual void DisplayURL(const QString& sURL) noexcept = 0;
 
   // The absolute path of the program associated with the file `sFileName` (relative to the
   // folder `sAppPath`): the desktop's default application for its type. Both texts are cut to
@@ -49,19 +49,19 @@ class _common : public component::Dispatch {
   virtual QString APIFindExecutable(const QString& sAppPath, const QString& sFileName) = 0;
 
   // The temporary folder ($TMPDIR or /tmp), ending in "/". Never throws.
-  virtual QString GetTempDir() = 0;
+  virtual QString GetTempDir() noexcept = 0;
 
   // The value of `sKey` in `sSection` of the profile file `sFileName`, at most 254 characters,
   // without leading and trailing spaces; "" when the file, section or key is missing or the file
   // cannot be read. Section and key names ignore letter case. Never throws: a failure sounds a
   // beep and gives "".
   virtual QString GetValueINI(const QString& sSection, const QString& sKey,
-                              const QString& sFileName) = 0;
+                              const QString& sFileName) noexcept = 0;
 
   // The system folder that holds settings pointer files, ending in "/" (on this platform a
   // per-user folder in the user's configuration folder, created when missing); "" when there is
   // none. Never throws.
-  virtual QString GetWindowsSysDir() = 0;
+  virtual QString GetWindowsSysDir() noexcept = 0;
 
   // Unless `sPathName`, without its leading and trailing spaces, ends in "/" or "\", replaces it
   // by itself without trailing spaces followed by "/" ("" becomes "/"); otherwise leaves it as
@@ -82,7 +82,7 @@ class _common : public component::Dispatch {
                               const QString& sKey, const QString& sValue) = 0;
 
   // True (as a Boolean variant) when `sText` is empty or only spaces. Never throws.
-  virtual component::Variant IsBlank(const QString& sText) = 0;
+  virtual component::Variant IsBlank(const QString& sText) noexcept = 0;
 
   // The setting `sKey` of `sSection` of the application `sAppExeName`, or `sDefault` when it is
   // blank, missing, or the application has no settings folder yet. In section "RunTime" the

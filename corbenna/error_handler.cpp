@@ -12,7 +12,6 @@
 namespace corbenna {
 namespace {
 
-using component::Arguments;
 using component::InvokeKind;
 using component::Variant;
 
@@ -53,7 +52,7 @@ QString ErrorHandler::LogTarget() const {
 
 void ErrorHandler::LogError(const QString& ModuleName, const QString& RoutineName,
                             int32_t ErrNumber, const QString& ErrDescription,
-                            const QString& Comments) {
+                            const QString& Comments) noexcept {
   // Every step runs whatever the one before it did; nothing reaches the caller.
   QString record;
   try {
@@ -77,13 +76,8 @@ void ErrorHandler::LogError(const QString& ModuleName, const QString& RoutineNam
 Variant ErrorHandler::Invoke(const QString& member, InvokeKind kind,
                              const std::vector<Variant>& arguments) {
   using P = component::Properties<ErrorHandler>;
+  using M = component::Methods<ErrorHandler>;
   static const component::MemberTable<ErrorHandler> table{
-      {"LogError", InvokeKind::kMethod,
-       [](ErrorHandler& self, const Arguments& a) -> Variant {
-         a.ExpectCount(4, 5);
-         self.LogError(a.Text(0), a.Text(1), a.Long(2), a.Text(3), a.OptionalText(4));
-         return Variant();
-       }},
       {"DisplayErrors", InvokeKind::kPropertyPut, &P::Put<&ErrorHandler::SetDisplayErrors>},
       {"DisplayErrors", InvokeKind::kPropertyGet, &P::Get<&ErrorHandler::DisplayErrors>},
       {"AppExeName", InvokeKind::kPropertyPut, &P::Put<&ErrorHandler::SetAppExeName>},
@@ -92,6 +86,7 @@ Variant ErrorHandler::Invoke(const QString& member, InvokeKind kind,
       {"AppPath", InvokeKind::kPropertyGet, &P::Get<&ErrorHandler::AppPath>},
       {"AppTitle", InvokeKind::kPropertyPut, &P::Put<&ErrorHandler::SetAppTitle>},
       {"AppTitle", InvokeKind::kPropertyGet, &P::Get<&ErrorHandler::AppTitle>},
+      {"LogError", InvokeKind::kMethod, &M::Call<&ErrorHandler::LogError, 4>},
   };
   return table.Invoke(*this, member, kind, arguments);
 }

@@ -26,7 +26,8 @@ class _ErrorHandler : public component::Dispatch {
   // and the log source take the executable's name, so that a record is never written to the
   // root folder or to a hidden ".log" file.
   virtual void LogError(const QString& ModuleName, const QString& RoutineName, int32_t ErrNumber,
-                        const QString& ErrDescription, const QString& Comments = QString()) = 0;
+                        const QString& ErrDescription,
+                        const QString& Comments = QString()) noexcept = 0;
   // The properties store and return the value exactly as passed. Initially false and empty.
   virtual void SetDisplayErrors(bool value) = 0;
   virtual bool DisplayErrors() const = 0;
@@ -47,7 +48,8 @@ class ErrorHandler : public _ErrorHandler {
   const component::ClassIdentity& Identity() const override { return ClassInfo(); }
 
   void LogError(const QString& ModuleName, const QString& RoutineName, int32_t ErrNumber,
-                const QString& ErrDescription, const QString& Comments = QString()) override;
+                const QString& ErrDescription,
+                const QString& Comments = QString()) noexcept override;
   void SetDisplayErrors(bool value) override { display_errors_ = value; }
   bool DisplayErrors() const override { return display_errors_; }
   void SetAppExeName(const QString& value) override { app_exe_name_ = value; }

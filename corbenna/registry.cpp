@@ -11,7 +11,6 @@
 namespace corbenna {
 namespace {
 
-using component::Arguments;
 using component::InvokeKind;
 using component::Variant;
 
@@ -56,19 +55,10 @@ QString Registry::SaveSettingPro(ParentRegistryKey ParentKeyID, const QString& S
 
 Variant Registry::Invoke(const QString& member, InvokeKind kind,
                          const std::vector<Variant>& arguments) {
+  using M = component::Methods<Registry>;
   static const component::MemberTable<Registry> table{
-      {"GetSettingPro", InvokeKind::kMethod,
-       [](Registry& self, const Arguments& a) -> Variant {
-         a.ExpectCount(3, 4);
-         return self.GetSettingPro(static_cast<ParentRegistryKey>(a.Long(0)), a.Text(1), a.Text(2),
-                                   a.OptionalText(3));
-       }},
-      {"SaveSettingPro", InvokeKind::kMethod,
-       [](Registry& self, const Arguments& a) -> Variant {
-         a.ExpectCount(4, 4);
-         return self.SaveSettingPro(static_cast<ParentRegistryKey>(a.Long(0)), a.Text(1), a.Text(2),
-                                    a.Text(3));
-       }},
+      {"GetSettingPro", InvokeKind::kMethod, &M::Call<&Registry::GetSettingPro, 3>},
+      {"SaveSettingPro", InvokeKind::kMethod, &M::Call<&Registry::SaveSettingPro>},
   };
   return table.Invoke(*this, member, kind, arguments);
 }

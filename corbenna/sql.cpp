@@ -12,7 +12,6 @@
 namespace corbenna {
 namespace {
 
-using component::Arguments;
 using component::InvokeKind;
 using component::Variant;
 using component::VariantKind;
@@ -88,17 +87,10 @@ QString SQL::GetWhereClauseAnd(const Variant& vFieldNameOperatorValue) {
 }
 
 Variant SQL::Invoke(const QString& member, InvokeKind kind, const std::vector<Variant>& arguments) {
+  using M = component::Methods<SQL>;
   static const component::MemberTable<SQL> table{
-      {"GetWhereClauseAnd", InvokeKind::kMethod,
-       [](SQL& self, const Arguments& a) -> Variant {
-         a.ExpectCount(1, 1);
-         return self.GetWhereClauseAnd(a.At(0));
-       }},
-      {"GetSQLValue", InvokeKind::kMethod,
-       [](SQL& self, const Arguments& a) -> Variant {
-         a.ExpectCount(1, 1);
-         return self.GetSQLValue(a.At(0));
-       }},
+      {"GetWhereClauseAnd", InvokeKind::kMethod, &M::Call<&SQL::GetWhereClauseAnd>},
+      {"GetSQLValue", InvokeKind::kMethod, &M::Call<&SQL::GetSQLValue>},
   };
   return table.Invoke(*this, member, kind, arguments);
 }

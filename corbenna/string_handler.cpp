@@ -6,7 +6,6 @@
 namespace corbenna {
 namespace {
 
-using component::Arguments;
 using component::InvokeKind;
 using component::Variant;
 
@@ -53,17 +52,11 @@ std::unique_ptr<TextCollection> StringHandler::ParseString(const QString& sText,
 
 Variant StringHandler::Invoke(const QString& member, InvokeKind kind,
                               const std::vector<Variant>& arguments) {
+  using M = component::Methods<StringHandler>;
   static const component::MemberTable<StringHandler> table{
       {"IsBlank", InvokeKind::kMethod,
-       [](StringHandler& self, const Arguments& a) -> Variant {
-         a.ExpectCount(1, 1);
-         return self.IsBlank(a.At(0).IsNull() ? QString() : a.Text(0));
-       }},
-      {"ParseString", InvokeKind::kMethod,
-       [](StringHandler& self, const Arguments& a) -> Variant {
-         a.ExpectCount(2, 2);
-         return std::shared_ptr<component::Dispatch>(self.ParseString(a.Text(0), a.Text(1)));
-       }},
+       &M::Call<&StringHandler::IsBlank, 1, component::NullText::kEmpty>},
+      {"ParseString", InvokeKind::kMethod, &M::Call<&StringHandler::ParseString>},
   };
   return table.Invoke(*this, member, kind, arguments);
 }

@@ -5,7 +5,6 @@
 
 namespace corbenna {
 
-using component::Arguments;
 using component::InvokeKind;
 using component::Variant;
 
@@ -26,13 +25,10 @@ QString TextCollection::Item(int32_t index) const {
 Variant TextCollection::Invoke(const QString& member, InvokeKind kind,
                                const std::vector<Variant>& arguments) {
   using P = component::Properties<TextCollection>;
+  using M = component::Methods<TextCollection>;
   static const component::MemberTable<TextCollection> table{
       {"Count", InvokeKind::kPropertyGet, &P::Get<&TextCollection::Count>},
-      {"Item", InvokeKind::kMethod,
-       [](TextCollection& self, const Arguments& a) -> Variant {
-         a.ExpectCount(1, 1);
-         return self.Item(a.Long(0));
-       }},
+      {"Item", InvokeKind::kMethod, &M::Call<&TextCollection::Item>},
   };
   return table.Invoke(*this, member, kind, arguments);
 }

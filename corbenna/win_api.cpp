@@ -10,7 +10,6 @@
 namespace corbenna {
 namespace {
 
-using component::Arguments;
 using component::InvokeKind;
 using component::Variant;
 
@@ -28,7 +27,7 @@ const component::ClassIdentity& WinAPI::ClassInfo() {
   return identity;
 }
 
-QString WinAPI::GetUserName() {
+QString WinAPI::GetUserName() noexcept {
   // A buffer of spaces: when the call fails it holds no NUL, and the result is empty.
   QByteArray buffer(kBufferSize, ' ');
   uint32_t size = kBufferSize;
@@ -40,12 +39,9 @@ QString WinAPI::GetUserName() {
 
 Variant WinAPI::Invoke(const QString& member, InvokeKind kind,
                        const std::vector<Variant>& arguments) {
+  using M = component::Methods<WinAPI>;
   static const component::MemberTable<WinAPI> table{
-      {"GetUserName", InvokeKind::kMethod,
-       [](WinAPI& self, const Arguments& a) -> Variant {
-         a.ExpectCount(0, 0);
-         return self.GetUserName();
-       }},
+      {"GetUserName", InvokeKind::kMethod, &M::Call<&WinAPI::GetUserName>},
   };
   return table.Invoke(*this, member, kind, arguments);
 }

@@ -14,7 +14,7 @@ class _WinAPI : public component::Dispatch {
  public:
   // The user name, read through a 255-character buffer: empty text when the platform call fails,
   // and so for a name longer than 254 characters.
-  virtual QString GetUserName() = 0;
+  virtual QString GetUserName() noexcept = 0;
 };
 
 class WinAPI : public _WinAPI {
@@ -22,7 +22,7 @@ class WinAPI : public _WinAPI {
   static const component::ClassIdentity& ClassInfo();
   const component::ClassIdentity& Identity() const override { return ClassInfo(); }
 
-  QString GetUserName() override;
+  QString GetUserName() noexcept override;
 
   // GetUserName().
   component::Variant Invoke(const QString& member, component::InvokeKind kind,

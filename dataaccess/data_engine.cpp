@@ -107,7 +107,7 @@ DataEnvironment& EnvironmentCollection::Item(int32_t index) const {
   return *environments_[static_cast<size_t>(index)];
 }
 
-void PrepareToConnect(const QString& connect_string) {
+void PrepareToConnect(const QString& connect_string) noexcept {
   for (const Driver* driver : AllDrivers()) driver->Prepare(connect_string.trimmed());
 }
 

@@ -118,7 +118,7 @@ class DataEngine {
 // with: loading the server engine's client library takes several milliseconds, which can overlap
 // the caller's own start-up. Does nothing for files, snapshots and strings no engine takes.
 // Never throws: a library that cannot be loaded is reported by the open that needs it.
-void PrepareToConnect(const QString& connect_string);
+void PrepareToConnect(const QString& connect_string) noexcept;
 
 }  // namespace dataaccess
 

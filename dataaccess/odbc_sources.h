@@ -11,7 +11,7 @@ namespace dataaccess {
 // system ones (odbc.ini in ODBCSYSINI), each name once. Empty when there are none or the driver
 // manager cannot start; never throws. "ODBC;DSN=" + a name is a connect string for
 // OpenConnection.
-QStringList OdbcDataSourceNames();
+QStringList OdbcDataSourceNames() noexcept;
 
 }  // namespace dataaccess
 

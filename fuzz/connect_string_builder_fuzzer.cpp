@@ -19,8 +19,8 @@
 namespace {
 
 using dataaccess::ConnectParameters;
-using dataaccess::testing::ReadLibpqParameters;
-using dataaccess::testing::ReadOdbcAttributes;
+using dataaccess::test_support::ReadLibpqParameters;
+using dataaccess::test_support::ReadOdbcAttributes;
 
 struct Fields {
   QString user, password, host, database, other;

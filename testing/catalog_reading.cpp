@@ -4,7 +4,7 @@
 
 #include "dataaccess/data_engine.h"
 
-namespace dataaccess::testing {
+namespace dataaccess::test_support {
 
 std::unique_ptr<DataConnection> Open(const QString& name, const QString& connect_string) {
   return DataEngine::Instance().Environments().Item(0).OpenConnection(
@@ -93,4 +93,4 @@ QStringList ObjectProperties(const DataConnection& connection) {
   return lines;
 }
 
-}  // namespace dataaccess::testing
+}  // namespace dataaccess::test_support

@@ -10,7 +10,7 @@
 #include "platform/component/error.h"
 #include "testing/testutil.h"
 
-namespace dataaccess::testing {
+namespace dataaccess::test_support {
 
 // Opens through DataEngine (read-only, never prompting).
 std::unique_ptr<DataConnection> Open(const QString& name, const QString& connect_string);
@@ -34,6 +34,6 @@ QStringList ColumnProperties(const DataConnection& connection);
 // with the words of flags that are false, an empty predicate and the origin kIndex left out.
 QStringList ObjectProperties(const DataConnection& connection);
 
-}  // namespace dataaccess::testing
+}  // namespace dataaccess::test_support
 
 #endif  // VANTREL_TESTING_CATALOG_READING_H_

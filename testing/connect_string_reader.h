@@ -11,7 +11,7 @@
 #include <map>
 #include <optional>
 
-namespace dataaccess::testing {
+namespace dataaccess::test_support {
 
 // The parameters libpq reads from `text` (a keyword string or a URI), decoded; nullopt when
 // libpq cannot read it.
@@ -66,6 +66,6 @@ inline std::optional<QList<QPair<QString, QString>>> ReadOdbcAttributes(const QS
   return attributes;
 }
 
-}  // namespace dataaccess::testing
+}  // namespace dataaccess::test_support
 
 #endif  // VANTREL_TESTING_CONNECT_STRING_READER_H_

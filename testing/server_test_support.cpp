@@ -15,7 +15,7 @@
 #include "dataaccess/data_engine.h"
 #include "platform/component/error.h"
 
-namespace dataaccess::testing {
+namespace dataaccess::test_support {
 namespace {
 
 const QHash<QString, QString>& Facts() {
@@ -134,6 +134,8 @@ QStringList PostgresSampleSchema() {
   return {
       "CREATE SCHEMA other",
       "CREATE SCHEMA \"Schéma X\"",
+      // Statements longer than a line go on in the next literal.
+      // NOLINTNEXTLINE(bugprone-suspicious-missing-comma)
       "CREATE TABLE alpha (id serial PRIMARY KEY, name varchar(40) NOT NULL, "
       "price numeric(10,2), note text)",
       "CREATE TABLE beta (a int4, b integer, c int, d varchar(20), e character varying(20), "
@@ -218,8 +220,8 @@ SilentPort::SilentPort() {
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  bind(socket_, reinterpret_cast<sockaddr*>(&address), sizeof(address));
-  listen(socket_, 16);
+  EXPECT_EQ(bind(socket_, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+  EXPECT_EQ(listen(socket_, 16), 0);
   socklen_t length = sizeof(address);
   getsockname(socket_, reinterpret_cast<sockaddr*>(&address), &length);
   port_ = ntohs(address.sin_port);
@@ -233,7 +235,7 @@ int ClosedPort() {
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address));
+  EXPECT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
   socklen_t length = sizeof(address);
   getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
   close(fd);
@@ -268,4 +270,4 @@ CountingPort::~CountingPort() {
   close(socket_);
 }
 
-}  // namespace dataaccess::testing
+}  // namespace dataaccess::test_support

@@ -15,7 +15,7 @@
 #include "dataaccess/data_objects.h"
 #include "testing/catalog_reading.h"
 
-namespace dataaccess::testing {
+namespace dataaccess::test_support {
 
 // The KEY=VALUE lines of the state file named by VANTREL_TEST_SERVERS (ctest sets it), or of
 // the default state file of the build tree.
@@ -29,7 +29,7 @@ void UseTestOdbcConfiguration();
 
 #define VANTREL_REQUIRE_SERVER(engine)                                                            \
   do {                                                                                            \
-    const QString problem = ::dataaccess::testing::ServerProblem((engine));                       \
+    const QString problem = ::dataaccess::test_support::ServerProblem((engine));                  \
     if (!problem.isEmpty()) {                                                                     \
       if (qEnvironmentVariable("CI") == u"true") {                                                \
         FAIL() << "the " << (engine) << " test server is not running: " << problem.toStdString(); \
@@ -94,6 +94,6 @@ class CountingPort {
   std::thread thread_;
 };
 
-}  // namespace dataaccess::testing
+}  // namespace dataaccess::test_support
 
 #endif  // VANTREL_TESTING_SERVER_TEST_SUPPORT_H_

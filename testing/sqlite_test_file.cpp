@@ -9,7 +9,7 @@
 #include <QDir>
 #include <QFile>
 
-namespace dataaccess::testing {
+namespace dataaccess::test_support {
 
 SqliteTestFolder::SqliteTestFolder() { EXPECT_TRUE(dir_.isValid()); }
 
@@ -52,4 +52,4 @@ QStringList SqliteTestFolder::State() const {
   return lines;
 }
 
-}  // namespace dataaccess::testing
+}  // namespace dataaccess::test_support

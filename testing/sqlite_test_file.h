@@ -6,7 +6,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
-namespace dataaccess::testing {
+namespace dataaccess::test_support {
 
 class SqliteTestFolder {
  public:
@@ -23,6 +23,6 @@ class SqliteTestFolder {
   QTemporaryDir dir_;
 };
 
-}  // namespace dataaccess::testing
+}  // namespace dataaccess::test_support
 
 #endif  // VANTREL_TESTING_SQLITE_TEST_FILE_H_

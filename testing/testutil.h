@@ -19,7 +19,7 @@
 
 #include "platform/component/error.h"
 
-namespace component::testing {
+namespace component::test_support {
 
 // The error `action` raises, or error 0 "nothing thrown" when it raises none, so that the
 // caller's expectations on the number fail visibly.
@@ -79,7 +79,7 @@ class ScopedEnvironment {
   std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
 };
 
-}  // namespace component::testing
+}  // namespace component::test_support
 
 // Lets GoogleTest print QString values in failure messages as text.
 inline void PrintTo(const QString& text, std::ostream* out) {

@@ -19,7 +19,6 @@
 namespace lumifex {
 namespace {
 
-using component::Arguments;
 using component::InvokeKind;
 using component::Variant;
 using winapi::PixelRect;

@@ -8,9 +8,9 @@
 #include <memory>
 
 #include "common/common.h"
-#include "common/tests/fake_desktop.h"
 #include "platform/component/class_factory.h"
 #include "platform/component/error.h"
+#include "testing/fake_desktop.h"
 #include "testing/testutil.h"
 
 namespace halcyra {
@@ -94,23 +94,23 @@ TEST_F(DisplayUrlTest, AddressThatLooksLikeAnOptionIsNotHandedOver) {
 TEST_F(DisplayUrlTest, LinkUnderTheTemporaryNameIsNotWrittenThroughNorRemoved) {
   desktop_.AssociateBrowser();
   const QString victim = desktop_.Path("victim.txt");
-  component::testing::WriteFileContents(victim, "keep me");
+  component::test_support::WriteFileContents(victim, "keep me");
   ASSERT_TRUE(QFile::link(victim, TempFile()));
   common_->DisplayURL("https://linked.test/");
   desktop_.WaitForRuns(1);
-  EXPECT_EQ(component::testing::FileContents(victim), "keep me");
+  EXPECT_EQ(component::test_support::FileContents(victim), "keep me");
   EXPECT_TRUE(QFileInfo(TempFile()).isSymLink());
 }
 
 TEST_F(DisplayUrlTest, FindExecutableGivesTheAbsolutePathOfTheAssociatedProgram) {
   desktop_.AssociateBrowser();
   const QString page = desktop_.Path("page.htm");
-  component::testing::WriteFileContents(page, "");
+  component::test_support::WriteFileContents(page, "");
   EXPECT_EQ(common_->APIFindExecutable(desktop_.Path(""), "page.htm"), desktop_.BrowserPath());
   EXPECT_EQ(common_->Call("APIFindExecutable", {component::Variant("/"), component::Variant(page)})
                 .AsText(),
             desktop_.BrowserPath());
-  EXPECT_EQ(component::testing::ErrorThrownBy([&] {
+  EXPECT_EQ(component::test_support::ErrorThrownBy([&] {
               common_->APIFindExecutable(desktop_.Path(""), "missing.htm");
             }).number(),
             component::kFileNotFound)

@@ -14,7 +14,7 @@
 namespace halcyra {
 namespace {
 
-using component::testing::ErrorThrownBy;
+using component::test_support::ErrorThrownBy;
 
 using component::Error;
 using component::Variant;
@@ -98,7 +98,7 @@ TEST(PathHelpersTest, ShortPathOfMissingPathIsError53) {
 TEST(PathHelpersTest, FoldersComeFromTheEnvironmentAndEndInSeparator) {
   QTemporaryDir config;
   ASSERT_TRUE(config.isValid());
-  component::testing::ScopedEnvironment environment;
+  component::test_support::ScopedEnvironment environment;
   environment.Set("XDG_CONFIG_HOME", QFile::encodeName(config.path()).toStdString());
   environment.Set("TMPDIR", "/some/tmp");
   std::shared_ptr<_common> common = NewCommon();

@@ -16,10 +16,10 @@
 namespace halcyra {
 namespace {
 
-using component::testing::FileContents;
-using component::testing::WriteFileContents;
+using component::test_support::FileContents;
+using component::test_support::WriteFileContents;
 
-using component::testing::ErrorThrownBy;
+using component::test_support::ErrorThrownBy;
 
 using component::Error;
 using component::Variant;
@@ -41,7 +41,7 @@ class SettingsFileTest : public ::testing::Test {
   }
 
   QTemporaryDir config_;
-  component::testing::ScopedEnvironment environment_;
+  component::test_support::ScopedEnvironment environment_;
   std::shared_ptr<_common> common_;
   QString system_folder_;
 };

@@ -57,11 +57,11 @@ class ErrorHandlerTest : public ::testing::Test {
   }
   void TearDown() override { winapi::SetSystemLogSocket(QString()); }
   static QString Log(const QString& path) {
-    return QString::fromUtf8(component::testing::FileContents(path));
+    return QString::fromUtf8(component::test_support::FileContents(path));
   }
 
   QTemporaryDir dir_;
-  component::testing::ScopedEnvironment environment_;
+  component::test_support::ScopedEnvironment environment_;
   std::shared_ptr<winapi::RecordingPresenter> boxes_ =
       std::make_shared<winapi::RecordingPresenter>();
   winapi::ScopedMessagePresenter presenter_{boxes_};
@@ -95,7 +95,7 @@ TEST_F(ErrorHandlerTest, BlankFolderAndNameLogToTheUsersStateFolder) {
 TEST_F(ErrorHandlerTest, NoStateFolderMeansNoFileInTheRootFolder) {
   // A state folder below a file cannot be created.
   const QString blocker = dir_.filePath(QStringLiteral("file"));
-  component::testing::WriteFileContents(blocker, "");
+  component::test_support::WriteFileContents(blocker, "");
   environment_.Set("XDG_STATE_HOME", QFile::encodeName(blocker).toStdString());
   const QString target = handler_.LogTarget();
   handler_.SetDisplayErrors(true);

@@ -14,7 +14,7 @@ namespace corbenna {
 namespace {
 
 using component::Variant;
-using component::testing::ErrorThrownBy;
+using component::test_support::ErrorThrownBy;
 
 constexpr ParentRegistryKey kUser = ParentRegistryKey::HKEYCurrentUser;
 constexpr ParentRegistryKey kMachine = ParentRegistryKey::HKEYLocalMachine;

@@ -147,7 +147,7 @@ TEST_F(SqlTest, SubscriptErrorsDropTheWholeClause) {
 TEST_F(SqlTest, OtherErrorsAreRaisedAgainUnchanged) {
   const struct {
     Variant argument;
-    int32_t number;
+    int32_t number = 0;
   } cases[] = {
       {Triples(0, {Variant::Null(), Variant("="), Variant(1)}), component::kInvalidUseOfNull},
       {Triples(0, {Variant("A"), Triples(0, {}), Variant(1)}), component::kTypeMismatch},
@@ -157,7 +157,7 @@ TEST_F(SqlTest, OtherErrorsAreRaisedAgainUnchanged) {
   };
   for (const auto& c : cases) {
     const component::Error error =
-        component::testing::ErrorThrownBy([&] { sql_.GetWhereClauseAnd(c.argument); });
+        component::test_support::ErrorThrownBy([&] { sql_.GetWhereClauseAnd(c.argument); });
     // Number, source and description of the conversion that failed inside.
     EXPECT_EQ(error.number(), c.number) << "case " << c.number << ": " << error.what();
     EXPECT_EQ(error.source(), "Variant");

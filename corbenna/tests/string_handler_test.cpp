@@ -9,7 +9,7 @@ namespace corbenna {
 namespace {
 
 using component::Variant;
-using component::testing::ErrorThrownBy;
+using component::test_support::ErrorThrownBy;
 
 struct BlankCase {
   QString text;
@@ -74,7 +74,7 @@ TEST(StringHandlerTest, CollectionByNameCountsFromOne) {
   StringHandler strings;
   const Variant result =
       strings.Call(QStringLiteral("ParseString"), {Variant("A,,B"), Variant(",")});
-  const std::shared_ptr<component::Dispatch> items = result.AsObject();
+  const std::shared_ptr<component::Dispatch>& items = result.AsObject();
   EXPECT_EQ(items->Get(QStringLiteral("Count")).AsLong(), 3);
   EXPECT_EQ(items->Call(QStringLiteral("Item"), {Variant(1)}).AsText(), "A");
   EXPECT_EQ(items->Call(QStringLiteral("Item"), {Variant(2)}).AsText(), "");

@@ -52,7 +52,7 @@ class Driver {
   virtual bool Accepts(const ConnectRequest& request) const = 0;
   // Starts, on another thread, the slow set-up that a connection to `connect_string` would need
   // first, when this driver may take it. Never throws.
-  virtual void Prepare(const QString& /*connect_string*/) const {}
+  virtual void Prepare(const QString& /*connect_string*/) const noexcept {}
   // Reaches the database read-only on the calling thread, asking the installed prompter for a
   // password there when needed, and throws what keeps it from being reached (missing file,
   // refused connection or login). The returned read takes the whole catalog and ends the

@@ -52,7 +52,7 @@ const std::vector<const Driver*>& AllDrivers() {
   return drivers;
 }
 
-QStringList OdbcDataSourceNames() {
+QStringList OdbcDataSourceNames() noexcept {
   try {
     using Names = void (*)(QStringList*);
     QStringList names;

@@ -13,6 +13,7 @@
 
 #include "dataaccess/errors.h"
 #include "platform/component/error.h"
+#include "platform/component/library_folder.h"
 
 namespace dataaccess {
 namespace {
@@ -20,11 +21,7 @@ namespace {
 // The folder of the data-access library itself, where the engine libraries are built and
 // installed beside it.
 QString OwnFolder() {
-  Dl_info info{};
-  if (dladdr(reinterpret_cast<void*>(&ResolveInEngineLibrary), &info) == 0 || !info.dli_fname) {
-    return QString();
-  }
-  return QFileInfo(QString::fromLocal8Bit(info.dli_fname)).absolutePath();
+  return component::FolderOfLibraryHolding(reinterpret_cast<const void*>(&ResolveInEngineLibrary));
 }
 
 // The engine libraries loaded so far, kept for the life of the process, and the loads started
@@ -120,7 +117,7 @@ bool EngineLibraryDriver::Accepts(const ConnectRequest& request) const {
   }
 }
 
-void EngineLibraryDriver::Prepare(const QString& connect_string) const {
+void EngineLibraryDriver::Prepare(const QString& connect_string) const noexcept {
   if (might_accept_(connect_string)) LoadEngineLibraryAhead(library_);
 }
 

@@ -40,7 +40,7 @@ class EngineLibraryDriver final : public Driver {
       : library_(library), might_accept_(might_accept) {}
   QString Name() const override { return QString::fromLatin1(library_.engine); }
   bool Accepts(const ConnectRequest& request) const override;
-  void Prepare(const QString& connect_string) const override;
+  void Prepare(const QString& connect_string) const noexcept override;
   CatalogRead Connect(const ConnectRequest& request) const override;
 
  private:

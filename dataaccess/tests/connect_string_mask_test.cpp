@@ -106,14 +106,14 @@ TEST(ConnectStringBuilderTest, HostileValuesReadBackAsThemselvesWithNothingAdded
     const ConnectParameters odbc = {{"DSN", value}, {"UID", value}, {"PWD", password}};
     const QString odbc_text = OdbcConnectString(odbc);
     ASSERT_TRUE(odbc_text.startsWith("ODBC;")) << qPrintable(odbc_text);
-    EXPECT_EQ(testing::ReadOdbcAttributes(odbc_text.mid(5)), odbc)
+    EXPECT_EQ(test_support::ReadOdbcAttributes(odbc_text.mid(5)), odbc)
         << qPrintable(value) << ": " << qPrintable(odbc_text);
 
     const QString keywords = LibpqKeywordString(
         {{"host", "h"}, {"user", value}, {"password", password}, {"dbname", value}});
     const std::map<QString, QString> want = {
         {"host", "h"}, {"user", value}, {"password", password}, {"dbname", value}};
-    EXPECT_EQ(testing::ReadLibpqParameters(keywords), want)
+    EXPECT_EQ(test_support::ReadLibpqParameters(keywords), want)
         << qPrintable(value) << ": " << qPrintable(keywords);
 
     UrlConnectParts parts{"postgresql", value, password, "h", 5432, value, {{"sslmode", value}}};
@@ -121,7 +121,7 @@ TEST(ConnectStringBuilderTest, HostileValuesReadBackAsThemselvesWithNothingAdded
     std::map<QString, QString> from_url = want;
     from_url["port"] = "5432";
     from_url["sslmode"] = value;
-    EXPECT_EQ(testing::ReadLibpqParameters(url), from_url)
+    EXPECT_EQ(test_support::ReadLibpqParameters(url), from_url)
         << qPrintable(value) << ": " << qPrintable(url);
     parts.scheme = "mysql";
     parts.query.clear();

@@ -13,7 +13,7 @@
 namespace dataaccess {
 namespace {
 
-using component::testing::ErrorThrownBy;
+using component::test_support::ErrorThrownBy;
 
 const Driver* DriverFor(const QString& connect_string) {
   const ConnectRequest request{QString(), connect_string, kPromptNever};

@@ -9,7 +9,7 @@
 #include "testing/server_test_support.h"
 #include "testing/sqlite_test_file.h"
 
-namespace dataaccess::testing {
+namespace dataaccess::test_support {
 namespace {
 
 const QString kDatabase = QStringLiteral("vt_prompt");
@@ -194,4 +194,4 @@ TEST_F(ConnectionPromptTest, AChosenPasswordServesThatOpenOnly) {
 }
 
 }  // namespace
-}  // namespace dataaccess::testing
+}  // namespace dataaccess::test_support

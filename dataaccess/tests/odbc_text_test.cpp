@@ -26,8 +26,8 @@ TEST(OdbcConnectionStringTest, ReplacesTheDatabaseKeywordAndKeepsBraces) {
 TEST(OdbcTypeTest, AddsTheLengthOrPrecisionTheOdbcTypeCarries) {
   const struct {
     OdbcTypeRow row;
-    TypeDialect dialect;
-    int32_t size;
+    TypeDialect dialect = TypeDialect::kOther;
+    int32_t size = 0;
   } cases[] = {
       {{"varchar", SQL_VARCHAR, 20, -1}, TypeDialect::kOther, 20},
       {{"numeric", SQL_NUMERIC, 10, 2}, TypeDialect::kOther, 10 * 65536 + 2},
@@ -50,12 +50,12 @@ TEST(OdbcTypeTest, AddsTheLengthOrPrecisionTheOdbcTypeCarries) {
 
 TEST(OdbcDataSourcesTest, ListsUserThenSystemSourcesEachNameOnce) {
   QTemporaryDir dir;
-  component::testing::WriteFileContents(dir.filePath("user.ini"),
-                                        "[mine]\nDriver=x\n[shared]\nDriver=x\n");
-  component::testing::WriteFileContents(dir.filePath("odbc.ini"),
-                                        "[shared]\nDriver=x\n[everyone]\nDriver=x\n");
-  component::testing::WriteFileContents(dir.filePath("odbcinst.ini"), "");
-  component::testing::ScopedEnvironment environment;
+  component::test_support::WriteFileContents(dir.filePath("user.ini"),
+                                             "[mine]\nDriver=x\n[shared]\nDriver=x\n");
+  component::test_support::WriteFileContents(dir.filePath("odbc.ini"),
+                                             "[shared]\nDriver=x\n[everyone]\nDriver=x\n");
+  component::test_support::WriteFileContents(dir.filePath("odbcinst.ini"), "");
+  component::test_support::ScopedEnvironment environment;
   environment.Set("ODBCINI", QFile::encodeName(dir.filePath("user.ini")).toStdString());
   environment.Set("ODBCSYSINI", QFile::encodeName(dir.path()).toStdString());
   EXPECT_EQ(OdbcDataSourceNames(), QStringList({"mine", "shared", "everyone"}));

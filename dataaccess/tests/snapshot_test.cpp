@@ -18,13 +18,13 @@
 namespace dataaccess {
 namespace {
 
-using component::testing::FileContents;
-using component::testing::WriteFileContents;
-using testing::ColumnProperties;
-using testing::ObjectProperties;
-using testing::Open;
-using testing::OpenFailure;
-using testing::SqliteTestFolder;
+using component::test_support::FileContents;
+using component::test_support::WriteFileContents;
+using test_support::ColumnProperties;
+using test_support::ObjectProperties;
+using test_support::Open;
+using test_support::OpenFailure;
+using test_support::SqliteTestFolder;
 
 // Quoted, escaped and non-ASCII names (one outside the BMP), every kind of column the SQLite
 // reader derives something for, a view, and a table without rowid.
@@ -164,14 +164,14 @@ TEST(SnapshotTest, WhatASnapshotCannotKeepFailsTheWriteNotTheRead) {
   const QByteArray sql = "CREATE TABLE \"bad\xff\" (a INT);";
   const QString odd = folder.CreateDatabase("odd.db", sql.constData());
   const auto odd_connection = Open(QString(), odd);
-  EXPECT_EQ(component::testing::ErrorThrownBy([&] { SnapshotOf(*odd_connection); }).number(),
+  EXPECT_EQ(component::test_support::ErrorThrownBy([&] { SnapshotOf(*odd_connection); }).number(),
             kNameNotUnicode);
 
   const auto connection = Open(QString(), database);
   QBuffer refusing;
   refusing.open(QIODevice::ReadOnly);
   const component::Error error =
-      component::testing::ErrorThrownBy([&] { WriteSnapshot(*connection, refusing); });
+      component::test_support::ErrorThrownBy([&] { WriteSnapshot(*connection, refusing); });
   EXPECT_EQ(error.number(), component::kPathFileAccessError) << error.what();
 }
 

@@ -19,11 +19,11 @@
 namespace dataaccess {
 namespace {
 
-using component::testing::FileContents;
-using component::testing::WriteFileContents;
+using component::test_support::FileContents;
+using component::test_support::WriteFileContents;
 
-using testing::OpenFailure;
-using testing::SqliteTestFolder;
+using test_support::OpenFailure;
+using test_support::SqliteTestFolder;
 
 // A database whose schema spans several pages, so that damage past page 1 can be made.
 QString ManyTables(SqliteTestFolder& folder, const QString& name) {
@@ -120,6 +120,56 @@ TEST(SqliteBadInputTest, OverwrittenSchemaPageIsDamaged) {
   EXPECT_EQ(error.number(), kDatabaseDamaged) << error.what();
   EXPECT_TRUE(error.description().contains(path)) << error.what();
   EXPECT_EQ(FileContents(path), bytes);
+}
+
+// Damage at each place of the file that the catalog read passes through: the read either fails
+// with a numbered error naming the file or reads every table, never fewer, and leaves the folder
+// as it was. The pages of the tables' rows are never read, so damage there reads everything.
+TEST(SqliteBadInputTest, DamageAtEachOffsetFailsWithANumberOrReadsEveryTable) {
+  constexpr int32_t kReads = 0;
+  const struct {
+    const char* place;
+    int offset;
+    QByteArray bytes;
+    int32_t number;
+  } cases[] = {
+      {"header magic", 0, "SQLite format 4", kNotADatabase},
+      {"page size", 16, QByteArray("\x00\x03", 2), kNotADatabase},
+      {"read version", 19, "\x07", kNotADatabase},
+      {"reserved bytes per page", 20, "\xF0", kNotADatabase},
+      {"page count", 28, "\xFF\xFF\xFF\xFF", kDatabaseDamaged},
+      {"schema format", 44, QByteArray("\x00\x00\x00\x09", 4), kCatalogUnreadable},
+      {"text encoding (only its low bits count)", 56, QByteArray("\x00\x00\x00\x09", 4), kReads},
+      {"schema page type", 100, "\x07", kDatabaseDamaged},
+      {"schema page cell count", 103, "\xFF\xFF", kDatabaseDamaged},
+      {"schema page first cell", 108, "\xFF\xF0", kDatabaseDamaged},
+      {"a leaf page of the schema", 5 * 512 + 8, QByteArray(500, '\xA5'), kDatabaseDamaged},
+      {"a table's own page", -512 + 8, QByteArray(400, '\xA5'), kReads},
+  };
+  for (const auto& c : cases) {
+    SqliteTestFolder folder;
+    const QString path = ManyTables(folder, "damaged.db");
+    QByteArray bytes = FileContents(path);
+    const int offset = c.offset < 0 ? static_cast<int>(bytes.size()) + c.offset : c.offset;
+    bytes.replace(offset, static_cast<int>(c.bytes.size()), c.bytes);
+    WriteFileContents(path, bytes);
+    const QStringList before = folder.State();
+    int32_t number = kReads;
+    QString description;
+    try {
+      const auto connection = test_support::Open(QString(), path);
+      EXPECT_EQ(test_support::TableNames(*connection).size(), 60) << c.place;
+      EXPECT_EQ(test_support::ColumnProperties(*connection).size(), 60) << c.place;
+    } catch (const component::Error& error) {
+      number = error.number();
+      description = error.description();
+    }
+    EXPECT_EQ(number, c.number) << c.place << ": " << description.toStdString();
+    if (number != kReads) {
+      EXPECT_TRUE(description.contains(path)) << c.place;
+    }
+    EXPECT_EQ(folder.State(), before) << c.place;
+  }
 }
 
 TEST(SqliteBadInputTest, DatabaseLockedByAWriterSaysSo) {

@@ -23,13 +23,13 @@
 namespace dataaccess {
 namespace {
 
-using component::testing::ErrorThrownBy;
-using component::testing::WriteFileContents;
+using component::test_support::ErrorThrownBy;
+using component::test_support::WriteFileContents;
 
-using testing::ColumnNames;
-using testing::Open;
-using testing::SqliteTestFolder;
-using testing::TableNames;
+using test_support::ColumnNames;
+using test_support::Open;
+using test_support::SqliteTestFolder;
+using test_support::TableNames;
 
 // Every read of these tests goes through Read(), which checks that the database's folder is left
 // exactly as it was: no file created, changed, replaced or deleted, -wal and -shm included.

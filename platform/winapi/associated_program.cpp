@@ -92,7 +92,8 @@ QStringList AssociatedProgram::ArgumentsFor(const QString& target) const {
   return ExpandFieldCodes(words, target);
 }
 
-std::optional<AssociatedProgram> FindExecutable(const QString& file_name, const QString& folder) {
+std::optional<AssociatedProgram> FindExecutable(const QString& file_name,
+                                                const QString& folder) noexcept {
   const QString name = WithoutTrailingSpaces(file_name);
   if (name.isEmpty()) return std::nullopt;
   const QFileInfo file(QDir(WithoutTrailingSpaces(folder)), name);

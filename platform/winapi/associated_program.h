@@ -33,7 +33,8 @@ struct AssociatedProgram {
 // for its type, `xdg-mime` is missing or fails, or the entry's program is not an executable file
 // (looked up on PATH when it has no
 // "/"). Never throws.
-std::optional<AssociatedProgram> FindExecutable(const QString& file_name, const QString& folder);
+std::optional<AssociatedProgram> FindExecutable(const QString& file_name,
+                                                const QString& folder) noexcept;
 
 }  // namespace winapi
 

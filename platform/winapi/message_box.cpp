@@ -32,6 +32,8 @@ std::shared_ptr<MessagePresenter> WidgetPresenter() {
       presenter = std::dynamic_pointer_cast<MessagePresenter>(
           component::CreateObject(QStringLiteral("vantrel_widgets.MessagePresenter")));
     } catch (const component::Error&) {
+      // No plug-in: the box goes to standard error instead, and showing a box has no caller
+      // that could act on the failure (CONTRIBUTING.md lists this place).
     }
   }
   return presenter;

@@ -4,7 +4,7 @@
 
 namespace winapi {
 
-bool StartProcess(const QString& program, const QStringList& arguments) {
+bool StartProcess(const QString& program, const QStringList& arguments) noexcept {
   if (program.isEmpty()) return false;
   return QProcess::startDetached(program, arguments);
 }

@@ -12,7 +12,7 @@ namespace winapi {
 // false when it could not (missing, not executable). The new process runs on its own; nobody
 // waits for it. Where the original platform takes one command line and a window style, this
 // platform leaves the window and its focus to the program and the desktop. Never throws.
-bool StartProcess(const QString& program, const QStringList& arguments);
+bool StartProcess(const QString& program, const QStringList& arguments) noexcept;
 
 }  // namespace winapi
 

@@ -122,7 +122,7 @@ bool StorableInOneLine(const QString& section, const QString& key, const QString
 
 QString GetPrivateProfileString(const QString& section, const QString& key,
                                 const QString& default_value, int buffer_size,
-                                const QString& file_name) {
+                                const QString& file_name) noexcept {
   const ProfileLines file = ReadLines(file_name);
   const SectionRange range = FindSection(file.lines, section);
   if (!file.unreadable && range.first >= 0) {
@@ -135,7 +135,7 @@ QString GetPrivateProfileString(const QString& section, const QString& key,
 }
 
 bool WritePrivateProfileString(const QString& section, const QString& key, const QString& value,
-                               const QString& file_name) {
+                               const QString& file_name) noexcept {
   if (!StorableInOneLine(section, key, value)) return false;
   ProfileLines file = ReadLines(file_name);
   if (file.unreadable) return false;

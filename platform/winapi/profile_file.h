@@ -32,7 +32,7 @@ namespace winapi {
 // a 255-character buffer returns at most 254. A buffer_size below 1 gives "". Never throws.
 QString GetPrivateProfileString(const QString& section, const QString& key,
                                 const QString& default_value, int buffer_size,
-                                const QString& file_name);
+                                const QString& file_name) noexcept;
 
 // Sets `key` of `section` in `file_name` to `value`: replaces the key's line when the key exists,
 // else adds it at the end of the section, adding the section at the end of the file (and
@@ -41,7 +41,7 @@ QString GetPrivateProfileString(const QString& section, const QString& key,
 // the value cannot be stored in one line (a line break or a NUL anywhere, an empty name, a
 // section name with ']', a key name with '=' or starting with '[' or ';'). Never throws.
 bool WritePrivateProfileString(const QString& section, const QString& key, const QString& value,
-                               const QString& file_name);
+                               const QString& file_name) noexcept;
 
 }  // namespace winapi
 

@@ -5,7 +5,7 @@
 
 namespace winapi {
 
-QString GetShortPathName(const QString& long_path) {
+QString GetShortPathName(const QString& long_path) noexcept {
   if (long_path.isEmpty()) return QString();
   const QFileInfo info(long_path);
   if (!info.exists()) return QString();

@@ -11,7 +11,7 @@ namespace winapi {
 // closing "/" is kept) when the file or folder exists; "" when it does not, or `long_path` is
 // empty. Symbolic links are not resolved; a link whose target is missing does not exist. Unlike
 // the original platform there is no buffer limit. Never throws.
-QString GetShortPathName(const QString& long_path);
+QString GetShortPathName(const QString& long_path) noexcept;
 
 }  // namespace winapi
 

@@ -5,7 +5,7 @@
 
 namespace winapi {
 
-QString GetSystemDirectory(const QString& vendor_folder) {
+QString GetSystemDirectory(const QString& vendor_folder) noexcept {
   QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
   // Relative values are invalid by the base-directory rules and must be ignored.
   if (!QDir::isAbsolutePath(config)) {

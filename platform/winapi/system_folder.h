@@ -13,7 +13,7 @@ namespace winapi {
 
 // The folder, without a closing "/", created (with its parents) when missing; "" when there is
 // no configuration folder ($HOME unset too) or it cannot be created. Never throws.
-QString GetSystemDirectory(const QString& vendor_folder);
+QString GetSystemDirectory(const QString& vendor_folder) noexcept;
 
 }  // namespace winapi
 

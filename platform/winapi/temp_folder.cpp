@@ -4,7 +4,7 @@
 
 namespace winapi {
 
-QString GetTempPath() {
+QString GetTempPath() noexcept {
   QString folder = qEnvironmentVariable("TMPDIR");
   if (folder.isEmpty()) folder = QStringLiteral("/tmp");
   if (!folder.endsWith(u'/')) folder += u'/';

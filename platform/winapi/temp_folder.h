@@ -9,7 +9,7 @@ namespace winapi {
 // $TMPDIR when it is set and not empty, else "/tmp"; always ending in "/". The folder is not
 // checked for existence, as on the original platform. Unlike the original, the result has no
 // length limit, so it is never "" and never throws.
-QString GetTempPath();
+QString GetTempPath() noexcept;
 
 }  // namespace winapi
 

@@ -315,7 +315,7 @@ void MainWindow::Form_Unload() {
 void MainWindow::mnuFileSub_Click(int index) {
   switch (index) {
     case 1:
-      CompareDatabases();
+      RunHandler(this, [this] { CompareDatabases(); });
       break;
     case 3:
       // Ends the program without closing the window, so the selections are not stored.

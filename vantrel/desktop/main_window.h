@@ -33,12 +33,15 @@ class MainWindow : public QMainWindow {
   MainWindow();
   ~MainWindow() override;
 
-  // A whole comparison run of the two selected data sources. Never throws: a failure is logged
-  // through the program's ErrorHandler, with no summary box. While it runs, the busy pointer
+  // A whole comparison run of the two selected data sources. A failure of the run (a numbered
+  // error, no memory) is logged through the program's ErrorHandler, with no summary box; what
+  // else the process throws (std::system_error when a worker thread cannot start) is passed on,
+  // and the handlers below show it in a box. While it runs, the busy pointer
   // shows and Run and the Data Source Manager are disabled; a call during a run does nothing.
   void CompareDatabases();
 
-  // The menu and toolbar handlers, by item index. Errors they pass on are shown in a box.
+  // The menu and toolbar handlers, by item index; each is a Qt slot and throws nothing: an
+  // error of what it starts is shown in a box (unhandled_error.h).
   void mnuFileSub_Click(int index);
   void mnuEditSub_Click(int index);
   void mnuHelpSub_Click(int index);

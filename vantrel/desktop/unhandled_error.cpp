@@ -26,6 +26,9 @@ void RunHandler(QWidget* parent, const std::function<void()>& handler) {
                           .arg(error.source()));
   } catch (const std::exception& error) {
     ShowError(parent, QString::fromLocal8Bit(error.what()));
+  } catch (...) {
+    // A handler is called from Qt's event loop, which an exception must not cross.
+    ShowError(parent, QStringLiteral("Unexpected error"));
   }
 }
 

@@ -9,7 +9,8 @@ class QWidget;
 
 namespace vantrel::desktop {
 
-// Runs `handler`; a component::Error or std::exception it throws is shown, never propagated.
+// Runs `handler`; whatever it throws is shown (a component::Error with its number, a
+// std::exception with its text), never propagated.
 void RunHandler(QWidget* parent, const std::function<void()>& handler);
 
 }  // namespace vantrel::desktop

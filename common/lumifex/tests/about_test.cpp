@@ -12,15 +12,15 @@
 #include <memory>
 
 #include "common/lumifex/about.h"
-#include "common/tests/fake_desktop.h"
 #include "platform/component/class_factory.h"
 #include "platform/component/error.h"
+#include "testing/fake_desktop.h"
 #include "testing/testutil.h"
 
 namespace lumifex {
 namespace {
 
-using component::testing::ErrorThrownBy;
+using component::test_support::ErrorThrownBy;
 
 using component::Variant;
 

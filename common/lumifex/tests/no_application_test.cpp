@@ -9,7 +9,7 @@ namespace lumifex {
 namespace {
 
 TEST(NoApplicationTest, CreatingTheControlFailsWith429) {
-  const component::Error error = component::testing::ErrorThrownBy(
+  const component::Error error = component::test_support::ErrorThrownBy(
       [] { component::CreateObject(QStringLiteral("LUMIFEX.About")); });
   EXPECT_EQ(error.number(), component::kCannotCreateObject) << error.what();
   EXPECT_EQ(error.source(), "LUMIFEX.About");

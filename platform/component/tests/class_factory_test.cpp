@@ -15,10 +15,10 @@
 namespace component {
 namespace {
 
-using testing::ErrorThrownBy;
+using test_support::ErrorThrownBy;
 
 // Points the library search at `folder` for the life of the object.
-struct ScopedSearchPath : testing::ScopedEnvironment {
+struct ScopedSearchPath : test_support::ScopedEnvironment {
   explicit ScopedSearchPath(const QString& folder) {
     Set("VANTREL_COMPONENT_PATH", QFile::encodeName(folder).toStdString());
   }
@@ -88,7 +88,7 @@ TEST(ClassFactoryTest, LibraryThatCannotLoadGivesError48) {
   QTemporaryDir folder;
   ASSERT_TRUE(folder.isValid());
   const QString broken = QDir(folder.path()).filePath(QStringLiteral("libbroken.so"));
-  testing::WriteFileContents(broken, "not a shared library");
+  test_support::WriteFileContents(broken, "not a shared library");
   ScopedSearchPath path(folder.path());
   const Error error = ErrorThrownBy([] { CreateObject(QStringLiteral("BROKEN.Thing")); });
   EXPECT_EQ(error.number(), kErrorLoadingLibrary);

@@ -14,7 +14,7 @@
 namespace component {
 namespace {
 
-using testing::ErrorThrownBy;
+using test_support::ErrorThrownBy;
 
 class VariantTest : public ::testing::Test {
  protected:

@@ -16,8 +16,8 @@
 namespace registry {
 namespace {
 
-using component::testing::ErrorThrownBy;
-using component::testing::FileContents;
+using component::test_support::ErrorThrownBy;
+using component::test_support::FileContents;
 
 class RegistryAccessTest : public ::testing::Test {
  protected:
@@ -113,7 +113,7 @@ TEST_F(RegistryAccessTest, DamagedFileIsReportedByNameAndNeverOverwritten) {
         QByteArray("{\"format\": \"vantrel-registry-1\", \"keys\": "
                    "{\"K\": {\"V\": 5}}}"),
         QByteArray()}) {
-    component::testing::WriteFileContents(UserFile(), damage);
+    component::test_support::WriteFileContents(UserFile(), damage);
     RegistryAccess store = Store();
     QString read;
     const component::Error on_read = ErrorThrownBy(
@@ -131,7 +131,7 @@ TEST_F(RegistryAccessTest, DamagedFileIsReportedByNameAndNeverOverwritten) {
 // lookups missed, so one of these two keys was not found.
 TEST_F(RegistryAccessTest, EveryKeyOfAFileIsFoundWhateverItsCharacters) {
   QDir().mkpath(QFileInfo(UserFile()).absolutePath());
-  component::testing::WriteFileContents(
+  component::test_support::WriteFileContents(
       UserFile(), QByteArray("{\"format\": \"vantrel-registry-1\", \"keys\": {"
                              "\"SOFTWARE\xc2\x9fKeales \": {\"V\": \"one\"}, "
                              "\"SOFTWARE\xc3\x82\\\\Saivces\": {\"V\": \"two\"}}}"));
@@ -185,7 +185,7 @@ TEST_F(RegistryAccessTest, MachineRootIsWrittenOnlyByPrivilegedCallers) {
 }
 
 TEST(DefaultStoreLocationsTest, UserFileFollowsXdgConfigHome) {
-  component::testing::ScopedEnvironment environment;
+  component::test_support::ScopedEnvironment environment;
   environment.Set("XDG_CONFIG_HOME", "/tmp/somewhere");
   EXPECT_EQ(DefaultStoreLocations().user_file, "/tmp/somewhere/vantrel/registry.json");
   environment.Set("XDG_CONFIG_HOME", "relative/ignored");

@@ -59,7 +59,7 @@ class RegistryProcessTest : public ::testing::Test {
 TEST_F(RegistryProcessTest, WriterKilledMidWriteLeavesTheOldFile) {
   Store().WriteValue(kUserRoot, QStringLiteral("Race\\"), QStringLiteral("Value"),
                      QStringLiteral("old"));
-  const QByteArray before = component::testing::FileContents(Locations().user_file);
+  const QByteArray before = component::test_support::FileContents(Locations().user_file);
 
   for (int cut : {0, 1, 7, 40}) {
     const int status = RunChild([&] {
@@ -74,7 +74,8 @@ TEST_F(RegistryProcessTest, WriterKilledMidWriteLeavesTheOldFile) {
       return 0;
     });
     ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "cut " << cut;
-    EXPECT_EQ(component::testing::FileContents(Locations().user_file), before) << "cut " << cut;
+    EXPECT_EQ(component::test_support::FileContents(Locations().user_file), before)
+        << "cut " << cut;
     EXPECT_EQ(Read(QStringLiteral("Value")), "old");
   }
   // The dead writers' lock went with them, and their leftovers go with the next write.

@@ -19,7 +19,7 @@
 namespace winapi {
 namespace {
 
-using component::testing::FileContents;
+using component::test_support::FileContents;
 
 const QString kRecord = QStringLiteral("Line one\r\n\r\nÜmlaut line\r\n\r\n");
 

@@ -7,7 +7,7 @@ namespace {
 
 TEST(DesktopExecLineTest, SplitsByTheEntryQuotingRules) {
   const struct {
-    const char* exec;
+    const char* exec = nullptr;
     QStringList words;
   } cases[] = {
       {"firefox %u", {"firefox", "%u"}},

@@ -16,7 +16,7 @@
 namespace winapi {
 namespace {
 
-using component::testing::ScopedEnvironment;
+using component::test_support::ScopedEnvironment;
 
 TEST(FoldersTest, TempPathFollowsTmpdirAndEndsInSeparator) {
   ScopedEnvironment environment;
@@ -52,7 +52,7 @@ TEST(FoldersTest, SystemDirectoryIsCreatedInTheUsersConfigurationFolder) {
 
   // A file where the folder should be: it cannot be created.
   const QString blocker = QDir(config.path()).filePath("blocked");
-  component::testing::WriteFileContents(blocker, "");
+  component::test_support::WriteFileContents(blocker, "");
   environment.Set("XDG_CONFIG_HOME", QFile::encodeName(blocker).toStdString());
   EXPECT_EQ(GetSystemDirectory("kelvo"), "");
 }
@@ -111,7 +111,7 @@ TEST(FoldersTest, ShortPathOfAnExistingPathIsItsAbsolutePath) {
   QTemporaryDir folder;
   ASSERT_TRUE(folder.isValid());
   const QString file = QDir(folder.path()).filePath("a file.txt");
-  component::testing::WriteFileContents(file, "");
+  component::test_support::WriteFileContents(file, "");
   ASSERT_TRUE(QDir(folder.path()).mkdir("sub"));
   EXPECT_EQ(GetShortPathName(file), file);
   EXPECT_EQ(GetShortPathName(folder.path() + "/./sub/../a file.txt"), file);

@@ -9,22 +9,6 @@
 namespace winapi {
 namespace {
 
-TEST(MessageBoxTest, InstalledPresenterReceivesEveryBoxUntilRemoved) {
-  auto recorder = std::make_shared<RecordingPresenter>();
-  {
-    ScopedMessagePresenter scope(recorder);
-    ShowMessageBox({QStringLiteral("one"), QStringLiteral("Title"), MessageIcon::kCritical});
-    ShowMessageBox({QStringLiteral("two"), QString(), MessageIcon::kNone});
-  }
-  ShowMessageBox({QStringLiteral("to stderr"), QString(), MessageIcon::kNone});
-  const std::vector<MessageBoxRequest> shown = recorder->shown();
-  ASSERT_EQ(shown.size(), 2u);
-  EXPECT_EQ(shown[0].text, "one");
-  EXPECT_EQ(shown[0].caption, "Title");
-  EXPECT_EQ(shown[0].icon, MessageIcon::kCritical);
-  EXPECT_EQ(shown[1].text, "two");
-}
-
 TEST(MessageBoxTest, StandardErrorPresenterWritesOneLine) {
   std::fflush(stderr);
   const int saved = ::dup(STDERR_FILENO);

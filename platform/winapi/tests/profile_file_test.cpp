@@ -11,8 +11,8 @@
 namespace winapi {
 namespace {
 
-using component::testing::FileContents;
-using component::testing::WriteFileContents;
+using component::test_support::FileContents;
+using component::test_support::WriteFileContents;
 
 class ProfileFileTest : public ::testing::Test {
  protected:

@@ -13,10 +13,10 @@
 #include <QTemporaryDir>
 #include <cstdio>
 
+#include "testing/sales_report.h"
 #include "testing/sqlite_test_file.h"
 #include "testing/testutil.h"
 #include "vantrel/cli/progress_line.h"
-#include "vantrel/core/tests/sales_report.h"
 #include "vantrel/core/visible_text.h"
 
 namespace vantrel::cli {
@@ -54,7 +54,7 @@ Result RunCli(const QStringList& arguments, const QStringList& wrapper = {}) {
   return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
 }
 
-using vantrel::testing::kSalesReport;
+using vantrel::test_support::kSalesReport;
 
 const QString kSales = QStringLiteral(VANTREL_SAMPLES_DIR "/SALES.db");
 const QString kSalesTest = QStringLiteral(VANTREL_SAMPLES_DIR "/SALESTEST.db");
@@ -104,7 +104,7 @@ TEST(CompareCommandTest, JsonHasOneObjectPerParagraphOfTheTextReport) {
         EXPECT_NE(d["primary"], d["secondary"]) << paragraph.toStdString();
       } else {
         QStringList names;
-        for (const QJsonValue& property : d["properties"].toArray()) {
+        for (const QJsonValue property : d["properties"].toArray()) {
           names.append(property["name"].toString());
           EXPECT_NE(property["primary"], property["secondary"]) << paragraph.toStdString();
         }
@@ -123,7 +123,7 @@ TEST(CompareCommandTest, JsonHasOneObjectPerParagraphOfTheTextReport) {
 TEST(CompareCommandTest, QuietAndFiltersDecideTheExitStatus) {
   const struct {
     QStringList options;
-    int exit_code;
+    int exit_code = 0;
   } cases[] = {
       {{"--quiet"}, 1},
       {{"-q", "--exclude", "*"}, 0},
@@ -143,7 +143,7 @@ TEST(CompareCommandTest, QuietAndFiltersDecideTheExitStatus) {
 // what a side cannot tell (a snapshot of the first format holds no objects) is said in a
 // paragraph of its own and in the JSON, and never counts as a difference.
 TEST(CompareCommandTest, ObjectsAreComparedWhenAskedAndWhatASideCannotTellIsSaid) {
-  dataaccess::testing::SqliteTestFolder folder;
+  dataaccess::test_support::SqliteTestFolder folder;
   const QString a = folder.CreateDatabase("a.db",
                                           "CREATE TABLE t (id INTEGER PRIMARY KEY, email TEXT);"
                                           "CREATE INDEX by_email ON t (email)");
@@ -198,7 +198,7 @@ TEST(CompareCommandTest, ObjectsAreComparedWhenAskedAndWhatASideCannotTellIsSaid
 // here through printf, as a shell user would). A pattern that matches no table on either side
 // is a mistake to report, never a silent pass.
 TEST(CompareCommandTest, PatternsMatchWholeNamesAndOneThatMatchesNothingFails) {
-  dataaccess::testing::SqliteTestFolder folder;
+  dataaccess::test_support::SqliteTestFolder folder;
   const QString primary = folder.CreateDatabase(
       "nul.db",
       "CREATE TABLE Cust (a INT); PRAGMA writable_schema = 1;"
@@ -207,8 +207,8 @@ TEST(CompareCommandTest, PatternsMatchWholeNamesAndOneThatMatchesNothingFails) {
       folder.CreateDatabase("bytes.db", "CREATE TABLE \"bad\xff\" (a INT); CREATE TABLE kept (a);");
   const struct {
     QStringList options;  // each through printf
-    int exit_code;
-    const char* err;
+    int exit_code = 0;
+    const char* err = nullptr;
   } cases[] = {
       {{"--include", "Cust"},
        2,
@@ -260,7 +260,7 @@ TEST(CompareCommandTest, AnUnopenableDatabaseIsOneLineOnStandardErrorAndExitTwo)
                             .arg(missing)
                             .toUtf8());
 
-  dataaccess::testing::SqliteTestFolder folder;
+  dataaccess::test_support::SqliteTestFolder folder;
   const QString text_file = folder.PathOf("notes.txt");
   QFile file(text_file);
   ASSERT_TRUE(file.open(QIODevice::WriteOnly));
@@ -296,7 +296,7 @@ TEST(CompareCommandTest, UsageErrorsExitTwoAndHelpExitsZero) {
 // A fleet of SQLite files: the lines in the order given, the groups, the reports on disk (each
 // what `compare` prints, none over an input), and the exit status of each mix.
 TEST(CheckCommandTest, FilesOfAFleetAreReportedGroupedAndWrittenOut) {
-  dataaccess::testing::SqliteTestFolder folder;
+  dataaccess::test_support::SqliteTestFolder folder;
   const char* const base = "CREATE TABLE a (x int, y text); CREATE TABLE b (z int);";
   const QString reference = folder.CreateDatabase("ref.db", base);
   const struct {
@@ -374,7 +374,7 @@ TEST(SnapshotCommandTest, ASnapshotStandsInForItsDatabaseAndAFailedOneKeepsTheOl
   const Result to_stdout = RunCli({"snapshot", kSales});
   EXPECT_EQ(to_stdout.exit_code, 0) << to_stdout.err.toStdString();
   EXPECT_EQ(RunCli({"snapshot", kSales, "-o", path}).exit_code, 0);
-  EXPECT_EQ(component::testing::FileContents(path), to_stdout.out);
+  EXPECT_EQ(component::test_support::FileContents(path), to_stdout.out);
 
   const Result report =
       RunCli({"compare", "--name1", "Sales Live", "--name2", "Sales Test", path, kSalesTest});
@@ -390,11 +390,11 @@ TEST(SnapshotCommandTest, ASnapshotStandsInForItsDatabaseAndAFailedOneKeepsTheOl
     const Result failed = RunCli({"snapshot", unopenable, "-o", target});
     EXPECT_EQ(failed.exit_code, 2);
     EXPECT_EQ(failed.err.count('\n'), 1) << failed.err.toStdString();
-    EXPECT_EQ(component::testing::FileContents(path), to_stdout.out);
+    EXPECT_EQ(component::test_support::FileContents(path), to_stdout.out);
   }
   EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"sales.json"});
 
-  component::testing::WriteFileContents(path, to_stdout.out.left(to_stdout.out.size() / 2));
+  component::test_support::WriteFileContents(path, to_stdout.out.left(to_stdout.out.size() / 2));
   const Result damaged = RunCli({"compare", kSales, path});
   EXPECT_EQ(damaged.exit_code, 2);
   EXPECT_EQ(damaged.out, "");
@@ -405,7 +405,7 @@ TEST(SnapshotCommandTest, ASnapshotStandsInForItsDatabaseAndAFailedOneKeepsTheOl
 // A snapshot written over the database it was taken of would destroy the database: the output
 // is refused, by whatever name it reaches the database or a file SQLite keeps beside it.
 TEST(SnapshotCommandTest, NeverWritesOverTheDatabaseItReads) {
-  dataaccess::testing::SqliteTestFolder folder;
+  dataaccess::test_support::SqliteTestFolder folder;
   const QString live = folder.PathOf("live.db");
   ASSERT_TRUE(QFile::copy(kSales, live));
   QDir(folder.PathOf("")).mkdir("sub");
@@ -439,16 +439,16 @@ TEST(SnapshotCommandTest, NeverWritesOverTheDatabaseItReads) {
 
 // The same store the window's Data Source Manager keeps, driven from the command line.
 TEST(SourcesCommandTest, ManagesTheStoreAndCompareFindsStoredNames) {
-  dataaccess::testing::SqliteTestFolder folder;
+  dataaccess::test_support::SqliteTestFolder folder;
   // A file whose path is spelled like a stored name: the stored name wins.
   QFile::copy(kSales, folder.PathOf("Live"));
   const QString previous_folder = QDir::currentPath();
   QDir::setCurrent(folder.PathOf(""));
   const struct {
     QStringList arguments;
-    int exit_code;
-    const char* out;       // nullptr: not looked at
-    const char* err = "";  // what the one line on standard error holds; nullptr: not looked at
+    int exit_code = 0;
+    const char* out = nullptr;  // nullptr: not looked at
+    const char* err = "";       // what the one line on standard error holds; nullptr: not looked at
   } steps[] = {
       {{"sources", "list"}, 0, ""},
       {{"sources", "add", "Live", kSalesTest}, 0, ""},
@@ -491,7 +491,7 @@ TEST(SourcesCommandTest, ManagesTheStoreAndCompareFindsStoredNames) {
     }
   }
   // Deleting took the password with the rest of the source's values.
-  EXPECT_FALSE(component::testing::FileContents(StoreFile()).contains("s3cret"));
+  EXPECT_FALSE(component::test_support::FileContents(StoreFile()).contains("s3cret"));
   // An argument's bytes that are not UTF-8 reach the program as U+FFFD; such a name would be
   // listed apart from the key it was stored under.
   const Result bytes =
@@ -555,7 +555,8 @@ TEST(SourcesCommandTest, AnUnreadableStoreFailsEveryCommandWithOneLine) {
     if (state == kFolder) {
       ASSERT_TRUE(QDir().mkpath(StoreFile()));
     } else {
-      component::testing::WriteFileContents(StoreFile(), state == kDamaged ? "{\"keys\": [" : "");
+      component::test_support::WriteFileContents(StoreFile(),
+                                                 state == kDamaged ? "{\"keys\": [" : "");
     }
     if (state == kUnreadable) {
       QFile::setPermissions(StoreFile(), {});
@@ -567,7 +568,7 @@ TEST(SourcesCommandTest, AnUnreadableStoreFailsEveryCommandWithOneLine) {
         wrapper = QStringList{"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
       }
     }
-    const QByteArray before = component::testing::FileContents(StoreFile());
+    const QByteArray before = component::test_support::FileContents(StoreFile());
     for (const QStringList& command : commands) {
       const std::string shown = QStringLiteral("state %1: %2")
                                     .arg(state)
@@ -584,7 +585,7 @@ TEST(SourcesCommandTest, AnUnreadableStoreFailsEveryCommandWithOneLine) {
         EXPECT_TRUE(result.err.contains("stored data sources could not be read"))
             << shown << ": " << result.err.toStdString();
       }
-      EXPECT_EQ(component::testing::FileContents(StoreFile()), before) << shown;
+      EXPECT_EQ(component::test_support::FileContents(StoreFile()), before) << shown;
       EXPECT_EQ(QFileInfo(StoreFile()).isDir(), state == kFolder) << shown;
     }
   }

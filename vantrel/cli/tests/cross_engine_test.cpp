@@ -11,7 +11,7 @@
 #include "testing/server_test_support.h"
 #include "testing/sqlite_test_file.h"
 
-namespace dataaccess::testing {
+namespace dataaccess::test_support {
 namespace {
 
 enum class Engine { kSqlite, kPostgres, kMariadb };
@@ -323,4 +323,4 @@ TEST_F(CrossEngineTest, ErrorsNameTheDatabaseWithoutItsPassword) {
 }
 
 }  // namespace
-}  // namespace dataaccess::testing
+}  // namespace dataaccess::test_support

@@ -7,7 +7,7 @@
 #include "dataaccess/data_engine.h"
 #include "testing/server_test_support.h"
 
-namespace dataaccess::testing {
+namespace dataaccess::test_support {
 namespace {
 
 struct CliResult {
@@ -177,4 +177,4 @@ TEST(FleetCheckTest, MariadbDatabasesOfAPatternShareOneConnection) {
 }
 
 }  // namespace
-}  // namespace dataaccess::testing
+}  // namespace dataaccess::test_support

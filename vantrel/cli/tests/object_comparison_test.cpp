@@ -10,7 +10,7 @@
 #include "testing/server_test_support.h"
 #include "testing/sqlite_test_file.h"
 
-namespace dataaccess::testing {
+namespace dataaccess::test_support {
 namespace {
 
 enum class Engine { kSqlite, kPostgres, kMariadb };
@@ -269,4 +269,4 @@ INSTANTIATE_TEST_SUITE_P(Engines, ObjectComparisonTest,
                          PairName);
 
 }  // namespace
-}  // namespace dataaccess::testing
+}  // namespace dataaccess::test_support

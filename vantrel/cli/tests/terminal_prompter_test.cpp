@@ -16,7 +16,7 @@
 #include "testing/sqlite_test_file.h"
 #include "vantrel/cli/terminal_prompter.h"
 
-namespace dataaccess::testing {
+namespace dataaccess::test_support {
 namespace {
 
 const QString kDatabase = QStringLiteral("vt_tty_prompt");
@@ -147,4 +147,4 @@ TEST_F(TerminalPromptTest, OnATerminalThePasswordIsAskedWithoutEchoAndEchoComesB
 }
 
 }  // namespace
-}  // namespace dataaccess::testing
+}  // namespace dataaccess::test_support

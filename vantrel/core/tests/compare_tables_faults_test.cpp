@@ -9,8 +9,8 @@
 namespace vantrel {
 namespace {
 
-using testing::FakeConnection;
-using testing::MakeTable;
+using test_support::FakeConnection;
+using test_support::MakeTable;
 
 // A view whose chosen appends (counted from 1) fail, as a broken control would.
 class FlakyView final : public TextResultsView {
@@ -18,7 +18,7 @@ class FlakyView final : public TextResultsView {
   std::set<int> failing_appends;
   int appends = 0;
   void AppendText(const QString& text) override {
-    if (failing_appends.count(++appends)) testing::Fail("AppendText");
+    if (failing_appends.count(++appends)) test_support::Fail("AppendText");
     TextResultsView::AppendText(text);
   }
 };
@@ -35,8 +35,10 @@ class CompareTablesFaultsTest : public ::testing::Test {
     CompareTables(left_, "Left", right_, "Right", view_);
     return view_.Text();
   }
-  testing::FakeColumn& LeftColumn(int i) { return left_.tables.tables[0].columns.columns[i]; }
-  testing::FakeColumn& RightColumn(int i) { return right_.tables.tables[0].columns.columns[i]; }
+  test_support::FakeColumn& LeftColumn(int i) { return left_.tables.tables[0].columns.columns[i]; }
+  test_support::FakeColumn& RightColumn(int i) {
+    return right_.tables.tables[0].columns.columns[i];
+  }
 
   FakeConnection left_;
   FakeConnection right_;

@@ -15,12 +15,12 @@
 namespace vantrel {
 namespace {
 
-using component::testing::FileContents;
-using component::testing::WriteFileContents;
+using component::test_support::FileContents;
+using component::test_support::WriteFileContents;
 
-using dataaccess::testing::ClosedPort;
-using dataaccess::testing::CountingPort;
-using dataaccess::testing::SqliteTestFolder;
+using dataaccess::test_support::ClosedPort;
+using dataaccess::test_support::CountingPort;
+using dataaccess::test_support::SqliteTestFolder;
 
 class CompareTablesTest : public ::testing::Test {
  protected:

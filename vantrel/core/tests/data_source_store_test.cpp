@@ -1,4 +1,4 @@
-// The data source store over the real registry store, in a temporary configuration folder.
+// The data source store over the real registry store, in a temporary folder of each test.
 #include "vantrel/core/data_source_store.h"
 
 #include <signal.h>
@@ -12,9 +12,9 @@
 #include <QTemporaryDir>
 #include <stdexcept>
 
-#include "corbenna/registry_access_provider.h"
 #include "platform/component/error.h"
 #include "platform/registry/registry_errors.h"
+#include "testing/registry_store.h"
 #include "testing/testutil.h"
 #include "vantrel/core/program_objects.h"
 #include "vantrel/core/visible_text.h"
@@ -33,22 +33,14 @@ class RecordingList : public ListControl {
 
 class DataSourceStoreTest : public ::testing::Test {
  protected:
-  // The registry store fixes its file at first use, so every test shares one folder and starts
-  // from an empty store.
-  static void SetUpTestSuite() {
-    config_ = new QTemporaryDir;
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config_->path()));
-  }
-  static void TearDownTestSuite() { delete config_; }
-  void SetUp() override { QFile::remove(StoreFile()); }
-  static QString StoreFile() { return config_->filePath("vantrel/registry.json"); }
+  QString StoreFile() const { return registry_store_.UserFile(); }
 
   QString StoredList() {
     return ProgramRegistry().GetSettingPro(kUser, DataSourcesKeyPath(),
                                            QStringLiteral("DataSourceList"));
   }
 
-  static inline QTemporaryDir* config_ = nullptr;
+  corbenna::test_support::ScopedRegistryStore registry_store_;
   DataSourceStore& store_ = ProgramDataSources();
 };
 
@@ -87,8 +79,8 @@ TEST_F(DataSourceStoreTest, AddAndDeleteKeepTheListAsStored) {
         << (step.action == kAdd ? "add '" : "delete '") << step.name << "'";
   }
   // Deleting took every source's values with it.
-  EXPECT_FALSE(component::testing::FileContents(StoreFile()).contains("sqlite:/"))
-      << component::testing::FileContents(StoreFile()).toStdString();
+  EXPECT_FALSE(component::test_support::FileContents(StoreFile()).contains("sqlite:/"))
+      << component::test_support::FileContents(StoreFile()).toStdString();
   store_.AddDataSource(QStringLiteral("B"), QStringLiteral("sqlite:/new.db"), QString());
   EXPECT_EQ(store_.ReadConnectionString(QStringLiteral("B")), "sqlite:/new.db");
   EXPECT_EQ(store_.ReadDatabaseName(QStringLiteral("B")), "");
@@ -99,7 +91,7 @@ TEST_F(DataSourceStoreTest, AddAndDeleteKeepTheListAsStored) {
 // are refused before anything is written.
 TEST_F(DataSourceStoreTest, NamesTheListCannotKeepAreRefusedAndWriteNothing) {
   store_.AddDataSource(QStringLiteral("Kept"), QStringLiteral("sqlite:/kept.db"), QString());
-  const QByteArray before = component::testing::FileContents(StoreFile());
+  const QByteArray before = component::test_support::FileContents(StoreFile());
   const QString refused[] = {
       "",
       " ",
@@ -122,12 +114,12 @@ TEST_F(DataSourceStoreTest, NamesTheListCannotKeepAreRefusedAndWriteNothing) {
       QString(1, QChar(0)),
   };
   for (const QString& name : refused) {
-    const component::Error error = component::testing::ErrorThrownBy(
+    const component::Error error = component::test_support::ErrorThrownBy(
         [&] { store_.AddDataSource(name, QStringLiteral("sqlite:/x.db"), QString()); });
     EXPECT_EQ(error.number(), kBadDataSourceName) << VisibleText(name).toStdString();
     EXPECT_FALSE(error.description().contains(u'\n')) << error.what();
     EXPECT_FALSE(error.description().contains(u'\x1b')) << error.what();
-    EXPECT_EQ(component::testing::FileContents(StoreFile()), before)
+    EXPECT_EQ(component::test_support::FileContents(StoreFile()), before)
         << VisibleText(name).toStdString();
   }
   for (const char* name : {"a b", "x;y", "Zoë", "日本"}) {
@@ -161,14 +153,15 @@ TEST_F(DataSourceStoreTest, NamesWithBackslashesKeepValuesOfTheirOwn) {
 // Older versions listed the empty name, with its values on the parent key.
 TEST_F(DataSourceStoreTest, DeletingTheEmptyNameRemovesItsValuesAndNothingElse) {
   ASSERT_TRUE(QDir().mkpath(QFileInfo(StoreFile()).absolutePath()));
-  component::testing::WriteFileContents(StoreFile(), R"({"format": "vantrel-registry-1", "keys": {
+  component::test_support::WriteFileContents(StoreFile(),
+                                             R"({"format": "vantrel-registry-1", "keys": {
         "SOFTWARE\\Kelvo\\Vantrel\\DataSources": {"DataSourceList": "A,,B",
           "ConnectionString": "postgresql://u:Secret1@h/d", "DatabaseName": "d",
           "PrimaryDatabase": "A"},
         "SOFTWARE\\Kelvo\\Vantrel\\DataSources\\A": {"ConnectionString": "sqlite:/a.db"}}})");
   EXPECT_TRUE(store_.DeleteDataSource(QString()));
   EXPECT_EQ(StoredList(), "A,B");
-  EXPECT_FALSE(component::testing::FileContents(StoreFile()).contains("Secret1"));
+  EXPECT_FALSE(component::test_support::FileContents(StoreFile()).contains("Secret1"));
   EXPECT_EQ(store_.ReadConnectionString(QStringLiteral("A")), "sqlite:/a.db");
   EXPECT_EQ(ProgramRegistry().GetSettingPro(kUser, DataSourcesKeyPath(),
                                             QStringLiteral("PrimaryDatabase")),
@@ -177,14 +170,15 @@ TEST_F(DataSourceStoreTest, DeletingTheEmptyNameRemovesItsValuesAndNothingElse) 
 
 TEST_F(DataSourceStoreTest, ADamagedStoreIsNeverWritten) {
   ASSERT_TRUE(QDir().mkpath(QFileInfo(StoreFile()).absolutePath()));
-  component::testing::WriteFileContents(StoreFile(), "{\"format\": \"vantrel-registry-1\", \"ke");
-  const QByteArray before = component::testing::FileContents(StoreFile());
+  component::test_support::WriteFileContents(StoreFile(),
+                                             "{\"format\": \"vantrel-registry-1\", \"ke");
+  const QByteArray before = component::test_support::FileContents(StoreFile());
   EXPECT_FALSE(store_.DeleteDataSource(QStringLiteral("A")));
-  EXPECT_EQ(component::testing::ErrorThrownBy([&] {
+  EXPECT_EQ(component::test_support::ErrorThrownBy([&] {
               store_.AddDataSource(QStringLiteral("A"), QString(), QString());
             }).number(),
             registry::kStoreDamaged);
-  EXPECT_EQ(component::testing::FileContents(StoreFile()), before);
+  EXPECT_EQ(component::test_support::FileContents(StoreFile()), before);
 }
 
 // An add killed at any moment (here: at its n-th write of a file) leaves the source either
@@ -195,14 +189,10 @@ TEST_F(DataSourceStoreTest, AnAddKilledAtAnyWriteLeavesTheSourceWholeOrAbsent) {
     store_.AddDataSource(QStringLiteral("Old"), QStringLiteral("sqlite:/old.db"), QString());
     const pid_t child = ::fork();
     if (child == 0) {
-      corbenna::SetRegistryAccessMaker([killed_at] {
-        auto writes = std::make_shared<int>(0);
-        return std::make_unique<registry::RegistryAccess>(
-            registry::DefaultStoreLocations(), registry::IsPrivilegedProcess,
-            [killed_at, writes](int fd, const void* data, size_t size) -> ssize_t {
-              if (++*writes == killed_at) ::kill(::getpid(), SIGKILL);
-              return ::write(fd, data, size);
-            });
+      auto writes = std::make_shared<int>(0);
+      registry_store_.Use([killed_at, writes](int fd, const void* data, size_t size) -> ssize_t {
+        if (++*writes == killed_at) ::kill(::getpid(), SIGKILL);
+        return ::write(fd, data, size);
       });
       try {
         ProgramDataSources().AddDataSource(QStringLiteral("New"), QStringLiteral("sqlite:/new.db"),

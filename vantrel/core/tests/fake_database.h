@@ -11,7 +11,7 @@
 #include "dataaccess/data_objects.h"
 #include "platform/component/error.h"
 
-namespace vantrel::testing {
+namespace vantrel::test_support {
 
 // Names the members that fail; a member fails when its name is in the set.
 using Faults = std::set<std::string>;
@@ -145,6 +145,6 @@ inline FakeTable MakeTable(const QString& name, const std::vector<QString>& name
   return table;
 }
 
-}  // namespace vantrel::testing
+}  // namespace vantrel::test_support
 
 #endif  // VANTREL_VANTREL_CORE_TESTS_FAKE_DATABASE_H_

@@ -10,16 +10,24 @@
 #include <functional>
 #include <vector>
 
-namespace vantrel::desktop::testing {
+#include "testing/registry_store.h"
 
-// The folders test_main.cpp points XDG_CONFIG_HOME and XDG_STATE_HOME at.
+namespace vantrel::desktop::test_support {
+
+// The folders test_main.cpp points XDG_CONFIG_HOME and XDG_STATE_HOME at; the registry store
+// is not there but in each DesktopTest's own folder.
 QString ConfigFolder();
 QString StateFolder();
 
-// Empties the registry store and the logs before each test.
+// A registry store of each test's own (made before the fixture's members, which may read it),
+// and empty logs.
 class DesktopTest : public ::testing::Test {
  protected:
   void SetUp() override;
+  QString StoreFile() const { return registry_store_.UserFile(); }
+
+ private:
+  corbenna::test_support::ScopedRegistryStore registry_store_;
 };
 
 struct ShownBox {
@@ -38,6 +46,6 @@ std::vector<ShownBox> RunThroughModals(const std::function<void()>& action,
 // Everything the application log's file road wrote under the state folder.
 QString LoggedText();
 
-}  // namespace vantrel::desktop::testing
+}  // namespace vantrel::desktop::test_support
 
 #endif  // VANTREL_VANTREL_DESKTOP_TESTS_DESKTOP_TEST_SUPPORT_H_

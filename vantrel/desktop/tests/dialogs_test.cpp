@@ -21,7 +21,7 @@
 namespace vantrel::desktop {
 namespace {
 
-using testing::DesktopTest;
+using test_support::DesktopTest;
 
 QStringList Items(const QListWidget* list) {
   QStringList items;
@@ -41,10 +41,10 @@ class DataSourceDialogTest : public DesktopTest {
 TEST_F(DataSourceDialogTest, AddAndDeleteWriteAtOnceAndLeaveNothingSelected) {
   EXPECT_EQ(dialog_.windowTitle(), "Data Source Manager");
   EXPECT_EQ(dialog_.focusWidget(), List());
-  const QString store_file = testing::ConfigFolder() + QStringLiteral("/vantrel/registry.json");
+  const QString store_file = StoreFile();
   const struct {
-    const char* button;
-    const char* display_name;  // typed before Add; the list row selected before Delete
+    const char* button = nullptr;
+    const char* display_name = nullptr;  // typed before Add; the list row selected before Delete
     QStringList list_after;
     bool refused = false;  // the program's error box shows the store's refusal
   } steps[] = {
@@ -66,12 +66,12 @@ TEST_F(DataSourceDialogTest, AddAndDeleteWriteAtOnceAndLeaveNothingSelected) {
     } else if (step.display_name) {
       List()->setCurrentItem(List()->findItems(step.display_name, Qt::MatchExactly).front());
     }
-    const QByteArray before = component::testing::FileContents(store_file);
-    const auto boxes = testing::RunThroughModals([&] { Click(step.button); });
+    const QByteArray before = component::test_support::FileContents(store_file);
+    const auto boxes = test_support::RunThroughModals([&] { Click(step.button); });
     ASSERT_EQ(boxes.size(), step.refused ? 1u : 0u) << step.button << " " << step.display_name;
     if (step.refused) {
       EXPECT_TRUE(boxes[0].text.contains("cannot be stored")) << boxes[0].text.toStdString();
-      EXPECT_EQ(component::testing::FileContents(store_file), before) << step.display_name;
+      EXPECT_EQ(component::test_support::FileContents(store_file), before) << step.display_name;
     }
     EXPECT_EQ(Items(List()), step.list_after) << step.button << " " << step.display_name;
     EXPECT_TRUE(List()->selectedItems().isEmpty()) << step.button;
@@ -122,7 +122,7 @@ TEST_F(DesktopTest, TheConnectionPromptWritesWhatIsTypedAsValuesThatAddNothing) 
   box("odbcUser")->setText(user);
   const QString odbc = dialog.Choice().connect_string;
   ASSERT_TRUE(odbc.startsWith("ODBC;")) << odbc.toStdString();
-  EXPECT_EQ(dataaccess::testing::ReadOdbcAttributes(odbc.mid(5)),
+  EXPECT_EQ(dataaccess::test_support::ReadOdbcAttributes(odbc.mid(5)),
             dataaccess::ConnectParameters({{"DSN", source}, {"UID", user}}))
       << odbc.toStdString();
 
@@ -135,7 +135,7 @@ TEST_F(DesktopTest, TheConnectionPromptWritesWhatIsTypedAsValuesThatAddNothing) 
                                                {"port", "5432"},
                                                {"user", user},
                                                {"dbname", "sales/x?sslmode=disable"}};
-  EXPECT_EQ(dataaccess::testing::ReadLibpqParameters(url), expected) << url.toStdString();
+  EXPECT_EQ(dataaccess::test_support::ReadLibpqParameters(url), expected) << url.toStdString();
 }
 
 // Each server page names the password file its own client library reads, and no other.
@@ -164,7 +164,7 @@ TEST_F(DesktopTest, AboutShowsTheProgramsNameAndVersionEachTimeItOpens) {
     dialog->close();
   };
   for (int time = 0; time < 2; ++time) {
-    testing::RunThroughModals([&] { window.mnuHelpSub_Click(2); }, read_and_close);
+    test_support::RunThroughModals([&] { window.mnuHelpSub_Click(2); }, read_and_close);
   }
   EXPECT_EQ(seen, QStringList({"About", "Vantrel", "1.0.16", "About", "Vantrel", "1.0.16"}));
 }
@@ -173,7 +173,7 @@ TEST_F(DesktopTest, LibraryMessageBoxesAreModalDialogsInAWindowedHost) {
   corbenna::ErrorHandler handler;
   handler.SetDisplayErrors(true);
   handler.SetAppTitle(QStringLiteral("Vantrel"));
-  const auto boxes = testing::RunThroughModals([&] {
+  const auto boxes = test_support::RunThroughModals([&] {
     handler.LogError(QStringLiteral("frmTest"), QStringLiteral("Routine"), 5,
                      QStringLiteral("Invalid procedure call"));
   });

@@ -13,7 +13,7 @@
 namespace vantrel::desktop {
 namespace {
 
-using testing::RunThroughModals;
+using test_support::RunThroughModals;
 
 dataaccess::PasswordRequest Server() {
   dataaccess::PasswordRequest server;
@@ -35,7 +35,7 @@ std::function<void(QWidget*)> TypeAndKeep(const QString& password) {
   };
 }
 
-class KeyringTest : public testing::DesktopTest {
+class KeyringTest : public test_support::DesktopTest {
  protected:
   void SetUp() override {
     DesktopTest::SetUp();

@@ -15,19 +15,19 @@
 
 #include "dataaccess/data_engine.h"
 #include "dataaccess/snapshot.h"
+#include "testing/sales_report.h"
 #include "testing/testutil.h"
 #include "vantrel/core/data_source_store.h"
 #include "vantrel/core/program_objects.h"
-#include "vantrel/core/tests/sales_report.h"
 #include "vantrel/desktop/tests/desktop_test_support.h"
 
 namespace vantrel::desktop {
 namespace {
 
-using testing::DesktopTest;
-using testing::RunThroughModals;
+using test_support::DesktopTest;
+using test_support::RunThroughModals;
 
-using vantrel::testing::kSalesReport;
+using vantrel::test_support::kSalesReport;
 
 const QString kSales = QStringLiteral(VANTREL_SAMPLES_DIR "/SALES.db");
 const QString kSalesTest = QStringLiteral(VANTREL_SAMPLES_DIR "/SALESTEST.db");
@@ -136,6 +136,7 @@ TEST_F(MainWindowTest, RunReportsEveryDifferenceAndTheToolbarRunsTheSame) {
   auto boxes = RunThroughModals([&] { MenuItem(window, "&Run")->trigger(); });
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].title, "Database Comparison Complete");
+  // "where" is the summary's spelling as users and scripts know it, kept on purpose.
   EXPECT_EQ(boxes[0].text, "Database differences where found.");
   EXPECT_EQ(boxes[0].icon, QMessageBox::Information);
   EXPECT_TRUE(boxes[0].busy_pointer) << "the pointer stays busy until the box is closed";
@@ -190,7 +191,7 @@ TEST_F(MainWindowTest, ARunThatCannotOpenASideIsLoggedWithoutSummary) {
   EXPECT_TRUE(boxes.empty()) << boxes.front().text.toStdString();
   EXPECT_EQ(Child<QPlainTextEdit>(window, "txtResults")->toPlainText(), "");
   EXPECT_EQ(window.cursor().shape(), Qt::ArrowCursor);
-  const QString log = testing::LoggedText();
+  const QString log = test_support::LoggedText();
   EXPECT_EQ(log.split(u'\n').count(QStringLiteral("--- end of entry ---")), 1) << log.toStdString();
   for (const char* expected :
        {"frmVantrel", "CompareDatabases", "53", "SALES.db-missing\\n--- end of entry ---\\nx"}) {

@@ -16,7 +16,7 @@
 #include "vantrel/desktop/main_window.h"
 #include "vantrel/desktop/tests/desktop_test_support.h"
 
-namespace vantrel::desktop::testing {
+namespace vantrel::desktop::test_support {
 namespace {
 QTemporaryDir* home = nullptr;
 }  // namespace
@@ -25,7 +25,6 @@ QString ConfigFolder() { return home->filePath(QStringLiteral("config")); }
 QString StateFolder() { return home->filePath(QStringLiteral("state")); }
 
 void DesktopTest::SetUp() {
-  QFile::remove(ConfigFolder() + QStringLiteral("/vantrel/registry.json"));
   QDir(StateFolder()).removeRecursively();
   QDir().mkpath(StateFolder());
 }
@@ -73,15 +72,15 @@ QString LoggedText() {
   return text;
 }
 
-}  // namespace vantrel::desktop::testing
+}  // namespace vantrel::desktop::test_support
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QTemporaryDir home;
-  vantrel::desktop::testing::home = &home;
-  qputenv("XDG_CONFIG_HOME", QFile::encodeName(vantrel::desktop::testing::ConfigFolder()));
-  qputenv("XDG_STATE_HOME", QFile::encodeName(vantrel::desktop::testing::StateFolder()));
+  vantrel::desktop::test_support::home = &home;
+  qputenv("XDG_CONFIG_HOME", QFile::encodeName(vantrel::desktop::test_support::ConfigFolder()));
+  qputenv("XDG_STATE_HOME", QFile::encodeName(vantrel::desktop::test_support::StateFolder()));
   // No session bus, unless a test keyring runs on one: the keyring answers "none" at once
   // instead of reaching the user's own.
   if (qEnvironmentVariableIsEmpty("VANTREL_TEST_KEYRING")) {

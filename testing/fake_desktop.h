@@ -6,8 +6,8 @@
 // that moment) and answers with whatever AssociateBrowser or AssociateNothing set. The fake
 // browser records the arguments of each run in a file of its own, so a test can count the runs
 // and see every argument exactly as it arrived.
-#ifndef VANTREL_COMMON_TESTS_FAKE_DESKTOP_H_
-#define VANTREL_COMMON_TESTS_FAKE_DESKTOP_H_
+#ifndef VANTREL_TESTING_FAKE_DESKTOP_H_
+#define VANTREL_TESTING_FAKE_DESKTOP_H_
 
 #include <gtest/gtest.h>
 
@@ -53,10 +53,10 @@ class FakeDesktop {
 
   // Makes `exec` the command of the default application for every type.
   void AssociateBrowser(const QString& exec = QStringLiteral("fakebrowser %u")) {
-    component::testing::WriteFileContents(
+    component::test_support::WriteFileContents(
         Path("data/applications/fakebrowser.desktop"),
         "[Desktop Entry]\nType=Application\nName=Fake\nExec=" + exec.toUtf8() + "\n");
-    component::testing::WriteFileContents(Path("log/answer"), "fakebrowser.desktop\n");
+    component::test_support::WriteFileContents(Path("log/answer"), "fakebrowser.desktop\n");
   }
   void AssociateNothing() { QFile::remove(Path("log/answer")); }
 
@@ -99,15 +99,15 @@ class FakeDesktop {
   static std::string Local(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
   static void WriteScript(const QString& path, const QString& body) {
-    component::testing::WriteFileContents(path, "#!/bin/sh\n" + body.toUtf8());
+    component::test_support::WriteFileContents(path, "#!/bin/sh\n" + body.toUtf8());
     QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::ExeOwner |
                                     QFileDevice::ExeGroup | QFileDevice::ExeOther);
   }
 
   QTemporaryDir root_;
-  component::testing::ScopedEnvironment environment_;
+  component::test_support::ScopedEnvironment environment_;
 };
 
 }  // namespace halcyra_test
 
-#endif  // VANTREL_COMMON_TESTS_FAKE_DESKTOP_H_
+#endif  // VANTREL_TESTING_FAKE_DESKTOP_H_

@@ -1,10 +1,10 @@
 // The report of the demo: the sample database SALES (shown as "Sales Live") compared with
 // SALESTEST ("Sales Test"), with LF line ends. The command line prints it; the results box holds
 // it after a run.
-#ifndef VANTREL_VANTREL_CORE_TESTS_SALES_REPORT_H_
-#define VANTREL_VANTREL_CORE_TESTS_SALES_REPORT_H_
+#ifndef VANTREL_TESTING_SALES_REPORT_H_
+#define VANTREL_TESTING_SALES_REPORT_H_
 
-namespace vantrel::testing {
+namespace vantrel::test_support {
 
 constexpr char kSalesReport[] =
     "Field: 'Name' in table 'Sales Live.SALES.Customers', and Sales Test.SALESTEST.Customers "
@@ -19,6 +19,6 @@ constexpr char kSalesReport[] =
     "Table: 'Sales Test.SALESTEST.Customers', and 'Sales Live.SALES.Customers' differ in the "
     "following ways. [Number of Fields]\n\n";
 
-}  // namespace vantrel::testing
+}  // namespace vantrel::test_support
 
-#endif  // VANTREL_VANTREL_CORE_TESTS_SALES_REPORT_H_
+#endif  // VANTREL_TESTING_SALES_REPORT_H_
