@@ -211,7 +211,7 @@ bool RemoveOneLiteralCast(std::vector<Token>& tokens) {
     const Token& literal = tokens[i + 2];
     if (literal.kind != Token::kString && literal.kind != Token::kNumber) continue;
     if (tokens[i + 3].kind != Token::kWord || tokens[i + 3].text != QLatin1String("as")) continue;
-    const qsizetype close = Closing(tokens, static_cast<qsizetype>(i + 1));
+    const qsizetype close = Closing(tokens, static_cast<qsizetype>(i) + 1);
     if (close < 0) continue;
     Token kept = literal;
     for (auto k = static_cast<qsizetype>(i) + 4; k < close; ++k) {

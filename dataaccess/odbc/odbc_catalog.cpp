@@ -400,7 +400,7 @@ class ObjectReader {
         index.name = index_name;
         index.unique = unique;
         index.predicate = filter;
-        slot = by_name.insert(std::move(index_name), indexes.size());
+        slot = by_name.insert(index_name, indexes.size());
         indexes.push_back(std::move(index));
         parts.emplace_back();
       }

@@ -244,6 +244,7 @@ Engine Postgres() {
     RunPostgres(
         "vt_pg_objects",
         {"CREATE SCHEMA other", "CREATE TABLE other.region (code text PRIMARY KEY)",
+         // NOLINTNEXTLINE(bugprone-suspicious-missing-comma): one statement over two lines
          "CREATE TABLE \"Parent\" (a int, \"B col\" text, CONSTRAINT parent_pk PRIMARY KEY "
          "(\"B col\", a), CONSTRAINT \"Uniq Name\" UNIQUE (a))",
          "CREATE TABLE child (id int PRIMARY KEY, pa int NOT NULL, pb text, "
@@ -266,6 +267,7 @@ Engine Postgres() {
         "index child_lower unique: {lower(name)}, qty desc, {(qty + 1)} where qty > 10",
         "index child_multi: pb desc, pa",
         "fk child_boss_fkey: boss -> child(id) delete cascade, update no action",
+        // NOLINTNEXTLINE(bugprone-suspicious-missing-comma): one statement over two lines
         "fk child_region_fkey: region -> other.region(code) delete no action, update set null, "
         "deferrable, deferred",
         "fk to_parent: pb, pa -> Parent(B col, a) delete set default, update restrict, full",
@@ -340,6 +342,7 @@ Engine Mariadb() {
     RecreateMysqlDatabase("vt_my_objects_other");
     RunMysql({"CREATE TABLE vt_my_objects_other.region (code VARCHAR(10) PRIMARY KEY)",
               "USE vt_my_objects",
+              // NOLINTNEXTLINE(bugprone-suspicious-missing-comma): one statement over two lines
               "CREATE TABLE Parent (a INT, `B col` VARCHAR(20), PRIMARY KEY (`B col`, a), "
               "CONSTRAINT `Uniq Name` UNIQUE (a))",
               "CREATE TABLE child (id INT PRIMARY KEY, pa INT NOT NULL, pb VARCHAR(20), boss INT, "
@@ -364,6 +367,7 @@ Engine Mariadb() {
        {"key PRIMARY: id", "index child_boss: boss", "index child_multi unique: pb desc, pa",
         "index child_region: region", "index name prefix: name",
         "fk child_boss: boss -> child(id) delete set null, update restrict",
+        // NOLINTNEXTLINE(bugprone-suspicious-missing-comma): one statement over two lines
         "fk child_region: region -> vt_my_objects_other.region(code) delete restrict, update set "
         "null",
         "fk to_parent: pb, pa -> Parent(B col, a) delete cascade, update no action",
@@ -925,6 +929,7 @@ TEST_F(OdbcDriverTest, OdbcReadsKeysIndexesAndForeignKeysButNoChecks) {
           "CREATE SCHEMA other",
           "CREATE TABLE other.remote (id int PRIMARY KEY)",
           "CREATE TABLE parent (id int PRIMARY KEY, code text UNIQUE)",
+          // NOLINTNEXTLINE(bugprone-suspicious-missing-comma): one statement over two lines
           "CREATE TABLE \"Mixed Parent\" (\"Key A\" int, \"Key B\" int, "
           "CONSTRAINT \"Mixed PK\" PRIMARY KEY (\"Key B\", \"Key A\"))",
           "CREATE TABLE child (id int CONSTRAINT child_pk PRIMARY KEY, a int, b int, c text, d int "
@@ -949,7 +954,7 @@ TEST_F(OdbcDriverTest, OdbcReadsKeysIndexesAndForeignKeysButNoChecks) {
   EXPECT_EQ(connection->ObjectKinds(),
             kPrimaryKeys | kIndexes | kForeignKeys | kForeignKeyDeferrability);
   const struct {
-    const char* table;
+    const char* table = nullptr;
     QStringList objects;
   } cases[] = {
       {"parent",
@@ -963,6 +968,7 @@ TEST_F(OdbcDriverTest, OdbcReadsKeysIndexesAndForeignKeysButNoChecks) {
         "child: index child_expr (expression lower(c))", "child: index child_c_d unique (c, d)",
         "child: index child_id_again unique (id)", "child: index child_partial unique (d)",
         "child: foreign key fk_parent (a) -> parent (id) delete cascade update set null",
+        // NOLINTNEXTLINE(bugprone-suspicious-missing-comma): one statement over two lines
         "child: foreign key FK Mixed (a, b) -> Mixed Parent (Key B, Key A) delete set default "
         "update restrict deferrable initially deferred",
         "child: foreign key fk_remote (d) -> other.remote (id) delete no action update no action "

@@ -79,7 +79,7 @@ TEST(SnapshotTest, EveryFieldOfATablesObjectsSurvivesTheRoundTrip) {
   CatalogConnection source(QStringLiteral("x"), QStringLiteral("rich"));
   source.SetObjectKinds(kPrimaryKeys | kIndexes | kForeignKeys | kForeignKeyDeferrability);
   const struct {
-    const char* table;
+    const char* table = nullptr;
     TableObjects objects;
   } tables[] = {
       {"no objects", {}},

@@ -110,7 +110,7 @@ struct CliResult {
   QString errors;
 };
 
-CliResult Compare(const QString& primary, const QString& secondary, QStringList options) {
+CliResult Compare(const QString& primary, const QString& secondary, const QStringList& options) {
   QProcess process;
   process.start(QStringLiteral(VANTREL_CLI),
                 QStringList{"compare", "--name1", "a", "--name2", "b"} + options +
