@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -154,6 +155,43 @@ TEST_F(MainWindowTest, RunReportsEveryDifferenceAndTheToolbarRunsTheSame) {
   EXPECT_EQ(boxes[0].title, "Database Comparison Complete");
   EXPECT_EQ(boxes[0].text, "No differences found.");
   EXPECT_EQ(Child<QPlainTextEdit>(window, "txtResults")->toPlainText(), "");
+}
+
+// Edit > Compare: the items the menu always had keep their places; the choice asks a run for
+// keys, indexes and checks, is stored as soon as it changes, and comes back in a new window.
+TEST_F(MainWindowTest, TheCompareChoiceAddsObjectsToARunAndIsRemembered) {
+  QString chosen;
+  {
+    MainWindow window;
+    auto* compare = Child<QMenu>(window, "mnuEditCompare");
+    ASSERT_NE(compare, nullptr);
+    auto* menu = qobject_cast<QMenu*>(compare->parent());
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(menu->actions().first()->text(), "&Data Sources") << "an existing item moved";
+    QStringList captions;
+    for (QAction* action : compare->actions()) {
+      captions.append(action->text() + (action->isChecked() ? "+" : "-"));
+    }
+    EXPECT_EQ(captions,
+              QStringList({"&Fields+", "&Keys-", "&Indexes-", "F&oreign Keys-", "&Checks-"}));
+    MenuItem(window, "&Indexes")->trigger();
+    MenuItem(window, "&Checks")->trigger();
+    chosen = Stored("Compared");
+    Child<QComboBox>(window, "cboPrimaryDatabase")->setCurrentText("Sales Live");
+    Child<QComboBox>(window, "cboSecondaryDatabase")->setCurrentText("Sales Test");
+    RunThroughModals([&] { MenuItem(window, "&Run")->trigger(); });
+    const QString report = Child<QPlainTextEdit>(window, "txtResults")->toPlainText();
+    EXPECT_TRUE(report.startsWith(QString::fromUtf8(kSalesReport).left(60)))
+        << report.toStdString();
+    EXPECT_TRUE(report.contains("Index: 'UNIQUE (Name)' (CustomerNames) exists in table"))
+        << report.toStdString();
+    EXPECT_TRUE(report.contains("Check: 'Name <> ''' exists in table")) << report.toStdString();
+  }
+  EXPECT_EQ(chosen.toInt(), kCompareFields | kCompareIndexes | kCompareChecks);
+  MainWindow again;
+  EXPECT_TRUE(MenuItem(again, "&Indexes")->isChecked());
+  EXPECT_TRUE(MenuItem(again, "&Checks")->isChecked());
+  EXPECT_FALSE(MenuItem(again, "&Keys")->isChecked());
 }
 
 TEST_F(MainWindowTest, AStoredSnapshotStandsInForItsDatabase) {
