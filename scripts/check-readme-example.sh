@@ -3,17 +3,7 @@
 # databases of build folder $1, and checks the exit statuses it promises: 0 on the unchanged
 # database, 1 on the drifted one, and 1 again with the JSON artefact.
 set -euo pipefail
-build=$(cd "$1" && pwd)
-readme="$(dirname "$0")/../README.md"
-# The last sh block of the section "Checking a database against a snapshot in CI".
-example=$(awk '
-  /^## / { in_section = ($0 == "## Checking a database against a snapshot in CI") }
-  in_section && /^```sh$/ { block = ""; collecting = 1; next }
-  collecting && /^```$/ { collecting = 0; last = block; next }
-  collecting { block = block $0 "\n" }
-  END { printf "%s", last }' "$readme")
-[ -n "$example" ] || { echo "no example found in $readme" >&2; exit 1; }
-example=${example/BUILD=\/path\/to\/vantrel\/build/BUILD=$build}
+example=$(bash "$(dirname "$0")/readme-example.sh" "Checking a database against a snapshot in CI" "$1")
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

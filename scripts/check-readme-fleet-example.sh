@@ -3,17 +3,7 @@
 # checks what it promises: exit statuses 0, 1 and 2, the drifted pair grouped, their reports on
 # disk and the JSON document.
 set -euo pipefail
-build=$(cd "$1" && pwd)
-readme="$(dirname "$0")/../README.md"
-# The last sh block of the section "Checking a fleet in CI".
-example=$(awk '
-  /^## / { in_section = ($0 == "## Checking a fleet in CI") }
-  in_section && /^```sh$/ { block = ""; collecting = 1; next }
-  collecting && /^```$/ { collecting = 0; last = block; next }
-  collecting { block = block $0 "\n" }
-  END { printf "%s", last }' "$readme")
-[ -n "$example" ] || { echo "no example found in $readme" >&2; exit 1; }
-example=${example/BUILD=\/path\/to\/vantrel\/build/BUILD=$build}
+example=$(bash "$(dirname "$0")/readme-example.sh" "Checking a fleet in CI" "$1")
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

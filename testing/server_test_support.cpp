@@ -270,4 +270,22 @@ CountingPort::~CountingPort() {
   close(socket_);
 }
 
+QString BuildDatabase(Engine engine, const QString& name, QStringList statements,
+                      SqliteTestFolder& folder) {
+  switch (engine) {
+    case Engine::kSqlite:
+      return folder.CreateDatabase(name + ".db", statements.join(";\n").toUtf8().constData());
+    case Engine::kPostgres:
+      RecreatePostgresDatabase(name);
+      RunPostgres(name, statements);
+      return PostgresUri(name);
+    case Engine::kMariadb:
+      statements.prepend("USE " + name);
+      RecreateMysqlDatabase(name);
+      RunMysql(statements);
+      return MysqlUri(name);
+  }
+  return {};
+}
+
 }  // namespace dataaccess::test_support

@@ -14,6 +14,7 @@
 
 #include "dataaccess/data_objects.h"
 #include "testing/catalog_reading.h"
+#include "testing/sqlite_test_file.h"
 
 namespace dataaccess::test_support {
 
@@ -58,6 +59,14 @@ QStringList PostgresSampleSchema();
 
 // Drops `database` if it exists and creates it empty.
 void RecreatePostgresDatabase(const QString& database);
+
+// The engines a test builds its databases on.
+enum class Engine { kSqlite, kPostgres, kMariadb };
+
+// Creates database `name` on `engine` from `statements`, afresh (an SQLite file NAME.db in
+// `folder`); returns its connect string.
+QString BuildDatabase(Engine engine, const QString& name, QStringList statements,
+                      SqliteTestFolder& folder);
 void RecreateMysqlDatabase(const QString& database);
 
 // Every way the catalogs of `a` and `b` differ, one line each ("T.C: DataType 2 vs 4").

@@ -173,7 +173,7 @@ class TableWalk {
     DataColumn* match = nullptr;
     Guarded([&] { match = &matched.Columns().Item(field_name); });
     if (match == nullptr) {
-      AppendMissingField(field_name, table_name, matched);
+      AppendMissingInTable([&] { return FieldTitle(field_name); }, table_name, matched);
       Tell(
           Paragraph(Difference::Kind::kFieldMissing, table_name, MatchedName(matched), field_name));
       return;
@@ -229,7 +229,7 @@ class TableWalk {
     list = list.trimmed();
     list.chop(1);  // the comma after the last label
     if (list.isEmpty()) return;
-    AppendDifferingField(field_name, table_name, matched, list);
+    AppendDifferingInTable([&] { return FieldTitle(field_name); }, table_name, matched, list);
     Difference difference =
         Paragraph(Difference::Kind::kFieldProperties, table_name, MatchedName(matched), field_name);
     difference.properties = std::move(properties);
@@ -276,7 +276,7 @@ class TableWalk {
       }
       if (match == nullptr) {
         if (object.engine_made) continue;
-        AppendMissingObject(object, table_name, matched);
+        AppendMissingInTable([&] { return ObjectTitle(object); }, table_name, matched);
         Difference difference =
             Paragraph(Difference::Kind::kObjectMissing, table_name, MatchedName(matched));
         DescribeObject(difference, object, nullptr);
@@ -284,7 +284,7 @@ class TableWalk {
         continue;
       }
       if (list.isEmpty()) continue;
-      AppendDifferingObject(object, table_name, matched, list);
+      AppendDifferingInTable([&] { return ObjectTitle(object); }, table_name, matched, list);
       Difference difference =
           Paragraph(Difference::Kind::kObjectProperties, table_name, MatchedName(matched));
       difference.properties = std::move(properties);
@@ -320,33 +320,14 @@ class TableWalk {
     if (match) difference.other_object = match->definition;
   }
 
+  static QString FieldTitle(const QString& field_name) {
+    return "Field: '" + VisibleText(field_name) + "'";
+  }
   // The object's definition, and the name it has on the driving side when it has one.
   static QString ObjectTitle(const ComparableObject& object) {
     QString title = QLatin1String(object.label) + ": '" + VisibleText(object.definition) + "'";
     if (!object.name.isEmpty()) title += " (" + VisibleText(object.name) + ")";
     return title;
-  }
-
-  void AppendMissingObject(const ComparableObject& object, const QString& table_name,
-                           DataTable& matched) {
-    Append([&] { return ObjectTitle(object) + " exists in "; });
-    Append([&] { return "table '" + driving_source_ + "." + DrivingDatabase() + "."; });
-    Append([&] { return VisibleText(table_name) + "', but not in '"; });
-    Append([&] { return other_source_ + "." + OtherDatabase() + "."; });
-    Append([&] { return VisibleText(matched.Name()) + "'" + kLineBreaks; });
-    EndParagraph();
-  }
-
-  void AppendDifferingObject(const ComparableObject& object, const QString& table_name,
-                             DataTable& matched, const QString& list) {
-    Append([&] { return ObjectTitle(object) + " in "; });
-    Append([&] { return "table '" + driving_source_ + "." + DrivingDatabase() + "."; });
-    Append([&] { return VisibleText(table_name) + "', and "; });
-    Append([&] { return other_source_ + "." + OtherDatabase() + "."; });
-    Append([&] { return VisibleText(matched.Name()); });
-    Append([&] { return QStringLiteral(" differ in the following ways. ["); });
-    Append([&] { return list + "]" + kLineBreaks; });
-    EndParagraph();
   }
 
   // Appends one piece of a paragraph; a piece whose text cannot be built is left out.
@@ -397,9 +378,10 @@ class TableWalk {
     EndParagraph();
   }
 
-  void AppendMissingField(const QString& field_name, const QString& table_name,
-                          DataTable& matched) {
-    Append([&] { return "Field: '" + VisibleText(field_name) + "' exists in "; });
+  // "TITLE exists in table 'A.db.t', but not in 'B.db.t'", TITLE naming a field or an object.
+  template <class Title>
+  void AppendMissingInTable(Title&& title, const QString& table_name, DataTable& matched) {
+    Append([&] { return title() + " exists in "; });
     Append([&] { return "table '" + driving_source_ + "." + DrivingDatabase() + "."; });
     Append([&] { return VisibleText(table_name) + "', but not in '"; });
     Append([&] { return other_source_ + "." + OtherDatabase() + "."; });
@@ -407,9 +389,11 @@ class TableWalk {
     EndParagraph();
   }
 
-  void AppendDifferingField(const QString& field_name, const QString& table_name,
-                            DataTable& matched, const QString& list) {
-    Append([&] { return "Field: '" + VisibleText(field_name) + "' in "; });
+  // "TITLE in table 'A.db.t', and B.db.t differ in the following ways. [LIST]".
+  template <class Title>
+  void AppendDifferingInTable(Title&& title, const QString& table_name, DataTable& matched,
+                              const QString& list) {
+    Append([&] { return title() + " in "; });
     Append([&] { return "table '" + driving_source_ + "." + DrivingDatabase() + "."; });
     Append([&] { return VisibleText(table_name) + "', and "; });
     Append([&] { return other_source_ + "." + OtherDatabase() + "."; });

@@ -14,8 +14,6 @@
 namespace dataaccess::test_support {
 namespace {
 
-enum class Engine { kSqlite, kPostgres, kMariadb };
-
 // A column definition on engine a and on engine b; `differs` is what the report lists between
 // the brackets for it, empty when the two compare equal.
 struct Row {
@@ -113,22 +111,8 @@ class CrossEngineTest : public ::testing::Test {
     EXPECT_EQ(result.status, differing > 0 ? 1 : 0);
   }
 
-  // Creates database `name` on `engine` from `statements`; returns its connect string.
   QString BuildFrom(Engine engine, const QString& name, QStringList statements) {
-    switch (engine) {
-      case Engine::kSqlite:
-        return sqlite_.CreateDatabase(name + ".db", statements.join(";\n").toUtf8().constData());
-      case Engine::kPostgres:
-        RecreatePostgresDatabase(name);
-        RunPostgres(name, statements);
-        return PostgresUri(name);
-      case Engine::kMariadb:
-        statements.prepend("USE " + name);
-        RecreateMysqlDatabase(name);
-        RunMysql(statements);
-        return MysqlUri(name);
-    }
-    return {};
+    return BuildDatabase(engine, name, std::move(statements), sqlite_);
   }
 
   SqliteTestFolder sqlite_;

@@ -13,8 +13,6 @@
 namespace dataaccess::test_support {
 namespace {
 
-enum class Engine { kSqlite, kPostgres, kMariadb };
-
 const char* EngineName(Engine engine) {
   switch (engine) {
     case Engine::kSqlite:
@@ -158,21 +156,7 @@ class ObjectComparisonTest : public ::testing::TestWithParam<std::tuple<Engine, 
   }
 
   QString Build(Engine engine, const QString& name, const char* Case::*side) {
-    QStringList statements = Statements(engine, side);
-    switch (engine) {
-      case Engine::kSqlite:
-        return sqlite_.CreateDatabase(name + ".db", statements.join(";\n").toUtf8().constData());
-      case Engine::kPostgres:
-        RecreatePostgresDatabase(name);
-        RunPostgres(name, statements);
-        return PostgresUri(name);
-      case Engine::kMariadb:
-        statements.prepend("USE " + name);
-        RecreateMysqlDatabase(name);
-        RunMysql(statements);
-        return MysqlUri(name);
-    }
-    return {};
+    return BuildDatabase(engine, name, Statements(engine, side), sqlite_);
   }
 
   void RequireServers() {
