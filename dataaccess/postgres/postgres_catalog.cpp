@@ -323,10 +323,10 @@ struct StagedRead {
 
 // Stages every table of the schemas `schema_condition` (an SQL condition on n.nspname, or empty
 // for all) in one read-only snapshot; with the tables' keys, indexes, foreign keys and checks
-// when it reads every schema (a schema set's tables are named without their schema, which the
-// objects' references would need: its catalogs tell no objects).
+// when asked and it reads every schema (a schema set's tables are named without their schema, which
+// the objects' references would need: its catalogs tell no objects).
 void Stage(PGconn* conn, const QString& target, const QByteArray& schema_condition,
-           StagedRead& read) {
+           bool with_objects, StagedRead& read) {
   // pg_attribute.attgenerated, which kColumnsQuery reads, came with PostgreSQL 12.
   if (const int version = PQserverVersion(conn); version > 0 && version < 120000) {
     throw CatalogUnreadableError(
@@ -367,7 +367,7 @@ void Stage(PGconn* conn, const QString& target, const QByteArray& schema_conditi
     const PgResult views = Run(conn, kViewsQuery, target);
     for (int i = 0; i < PQntuples(views.get()); ++i) found.MarkView(Oid(views.get(), i, 0));
   }
-  if (schema_condition.isEmpty()) {
+  if (with_objects && schema_condition.isEmpty()) {
     ReadObjects(conn, target, read.default_schema, found, read.objects);
   }
   Run(conn, "COMMIT", target);
@@ -382,10 +382,12 @@ StagedCatalog::Adjust NotNullDomains(const QSet<QString>& not_null_domains) {
 
 }  // namespace
 
-int ReadPostgresCatalog(PGconn* conn, const QString& target, CatalogTables& tables) {
+int ReadPostgresCatalog(PGconn* conn, const QString& target, CatalogTables& tables,
+                        bool with_objects) {
   StagedRead read;
-  Stage(conn, target, {}, read);
+  Stage(conn, target, {}, with_objects, read);
   read.found.Fill(tables, read.default_schema, NotNullDomains(read.not_null_domains));
+  if (!with_objects) return 0;
   read.objects.Attach(tables);
   return kAllObjectKinds;
 }
@@ -410,7 +412,7 @@ void ReadPostgresSchemas(PGconn* conn, const QString& target, const QStringList&
   }
   condition += ')';
   StagedRead read;
-  if (!schemas.isEmpty()) Stage(conn, target, condition, read);
+  if (!schemas.isEmpty()) Stage(conn, target, condition, false, read);
   read.found.FillSchemas(schemas, each, NotNullDomains(read.not_null_domains));
 }
 

@@ -17,11 +17,13 @@ namespace dataaccess {
 // Fills `tables` from the catalog `conn` sees: ordinary, partitioned and foreign tables, views
 // and materialized views of every schema but the engine's own (pg_catalog, information_schema,
 // pg_toast, temporary schemas), sorted by schema and name. The first schema of the search_path
-// is the default schema. Every table gets its primary key, indexes, foreign keys and checks as
-// the server spells them (TableObjects). `target` names the database in error descriptions.
-// Returns the ObjectKind bits the read could tell: all of them.
+// is the default schema. With `with_objects`, every table gets its primary key, indexes, foreign
+// keys and checks as the server spells them (TableObjects), at two more queries. `target` names
+// the database in error descriptions. Returns the ObjectKind bits the read could tell: all of
+// them with `with_objects`, else none.
 // Throws kCatalogUnreadable when a query fails.
-int ReadPostgresCatalog(PGconn* conn, const QString& target, CatalogTables& tables);
+int ReadPostgresCatalog(PGconn* conn, const QString& target, CatalogTables& tables,
+                        bool with_objects);
 
 // The schemas ReadPostgresCatalog would read, in the server's order.
 QStringList PostgresSchemaNames(PGconn* conn, const QString& target);

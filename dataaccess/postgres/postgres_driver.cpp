@@ -1,6 +1,7 @@
 #include "dataaccess/postgres/postgres_driver.h"
 #include "dataaccess/catalog/type_kinds.h"
 
+#include "dataaccess/data_engine.h"
 #include "dataaccess/errors.h"
 #include "dataaccess/postgres/postgres_catalog.h"
 #include "dataaccess/postgres/postgres_session.h"
@@ -48,8 +49,9 @@ ServerSession Connect(const ConnectRequest& request) {
   auto conn = std::make_shared<PgConnection>(OpenPostgresSession(request));
   auto kinds = std::make_shared<int>(0);
   return {[conn] { return QString::fromUtf8(PQdb(conn->get())); },
-          [conn, kinds](const QString& target, CatalogTables& tables) {
-            *kinds = ReadPostgresCatalog(conn->get(), target, tables);
+          [conn, kinds, objects = (request.options & kReadTableObjects) != 0](
+              const QString& target, CatalogTables& tables) {
+            *kinds = ReadPostgresCatalog(conn->get(), target, tables, objects);
           },
           [] { return EngineName(TypeDialect::kPostgres); }, [kinds] { return *kinds; }};
 }

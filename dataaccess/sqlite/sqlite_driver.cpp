@@ -1,5 +1,7 @@
 #include "dataaccess/sqlite/sqlite_driver.h"
 
+#include "dataaccess/data_engine.h"
+
 #include <sqlite3.h>
 
 #include <fcntl.h>
@@ -614,7 +616,10 @@ QString PathOf(const ConnectRequest& request) {
   return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
 }
 
-std::unique_ptr<CatalogConnection> ReadCatalog(const QString& path, bool wal_snapshot) {
+// With `objects`, each table's indexes, foreign keys and checks too (its primary key comes with
+// its columns either way).
+std::unique_ptr<CatalogConnection> ReadCatalog(const QString& path, bool wal_snapshot,
+                                               bool objects) {
   Database db(path, wal_snapshot);
   auto connection = std::make_unique<CatalogConnection>(QStringLiteral("sqlite:") + path,
                                                         QFileInfo(path).completeBaseName());
@@ -627,7 +632,7 @@ std::unique_ptr<CatalogConnection> ReadCatalog(const QString& path, bool wal_sna
     connection->SetEngine(EngineName(TypeDialect::kSqlite));
     ReadCatalogTableByTable(db, connection->MutableTables());
   }
-  connection->SetObjectKinds(ReadObjects(db, path, connection->MutableTables()));
+  if (objects) connection->SetObjectKinds(ReadObjects(db, path, connection->MutableTables()));
   sqlite3_exec(db.handle(), "COMMIT", nullptr, nullptr, nullptr);
   return connection;
 }
@@ -672,15 +677,15 @@ bool SqliteDriver::Accepts(const ConnectRequest& request) const {
 
 namespace {
 
-std::unique_ptr<CatalogConnection> ReadWithRetries(const QString& path) {
+std::unique_ptr<CatalogConnection> ReadWithRetries(const QString& path, bool objects) {
   // A writer may change the file while it is checked or read: a failure counts as the file's own
   // only when nothing changed meanwhile, and a write-ahead-logged database, read without locks,
   // is kept only when no writer changed it during the read. Otherwise it is read again.
   for (int attempt = 1;; ++attempt) {
     const QByteArray before = FileStamp(path);
     try {
-      if (!CheckSqliteFile(path).wal_mode) return ReadCatalog(path, false);
-      auto connection = ReadCatalog(path, true);
+      if (!CheckSqliteFile(path).wal_mode) return ReadCatalog(path, false, objects);
+      auto connection = ReadCatalog(path, true, objects);
       if (FileStamp(path) == before) return connection;
     } catch (const component::Error&) {
       if (FileStamp(path) == before) throw;
@@ -700,6 +705,8 @@ std::unique_ptr<CatalogConnection> ReadWithRetries(const QString& path) {
 
 CatalogRead SqliteDriver::Connect(const ConnectRequest& request) const {
   const QString path = PathOf(request);
+  // Objects cost a query per kind over every table: they are read when a comparison needs them.
+  const bool objects = (request.options & kReadTableObjects) != 0;
   // A file that is missing or no database fails here, on the calling thread, before anything
   // else is opened. Should the check fail, the whole read runs here too, so that its retries
   // decide whether the failure is the file's own or a writer's doing.
@@ -707,9 +714,9 @@ CatalogRead SqliteDriver::Connect(const ConnectRequest& request) const {
     CheckSqliteFile(path);
   } catch (const component::Error&) {
     return CatalogRead(
-        [connection = ReadWithRetries(path)]() mutable { return std::move(connection); });
+        [connection = ReadWithRetries(path, objects)]() mutable { return std::move(connection); });
   }
-  return CatalogRead([path] { return ReadWithRetries(path); });
+  return CatalogRead([path, objects] { return ReadWithRetries(path, objects); });
 }
 
 }  // namespace dataaccess
