@@ -48,17 +48,22 @@ void AddReportOptions(CLI::App& command, ReportOptions& options) {
                   "What to compare of the tables found on both sides (default: fields)")
       ->type_name("LIST")
       ->delimiter(',')
+      ->allow_extra_args(false)
       ->check(CLI::IsMember(object_names));
   command.add_flag("--compare-names", options.compare_names,
                    "Also report keys, indexes, foreign keys and checks that differ only in name");
+  // Each repeated option takes one value, so that the databases after it stay arguments.
   command.add_option("--include", options.include, "Compare only the tables matching GLOB")
-      ->type_name("GLOB");
+      ->type_name("GLOB")
+      ->allow_extra_args(false);
   command.add_option("--exclude", options.exclude, "Leave out the tables matching GLOB")
-      ->type_name("GLOB");
+      ->type_name("GLOB")
+      ->allow_extra_args(false);
   std::vector<std::string> property_names;
   for (const auto& [name, bit] : IgnorableProperties()) property_names.push_back(name);
   command.add_option("--ignore", options.ignore, "Never report PROPERTY as differing")
       ->type_name("PROPERTY")
+      ->allow_extra_args(false)
       ->check(CLI::IsMember(property_names));
   command
       .add_option("--format", options.format,

@@ -366,6 +366,15 @@ TEST(CheckCommandTest, FilesOfAFleetAreReportedGroupedAndWrittenOut) {
   EXPECT_EQ(same.out,
             "same.db: identical\n\n1 target: 1 identical, 0 differ, 0 could not be compared\n");
   EXPECT_EQ(RunCli({"check", reference}).exit_code, 2) << "no targets";
+
+  // Report options before the databases take one value each; with objects, a target that
+  // lacks the reference's index differs.
+  const QString indexed = folder.CreateDatabase(
+      "indexed.db", (QByteArray(base) + "CREATE INDEX a_x ON a (x);").constData());
+  const Result objects =
+      RunCli({"check", "--objects", "fields,indexes", "--include", "a", indexed, reference});
+  EXPECT_EQ(objects.exit_code, 1) << objects.err.toStdString();
+  EXPECT_TRUE(objects.out.startsWith("ref.db: 1 difference\n")) << objects.out.toStdString();
 }
 
 TEST(SnapshotCommandTest, ASnapshotStandsInForItsDatabaseAndAFailedOneKeepsTheOldFile) {
