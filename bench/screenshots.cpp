@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -71,6 +72,21 @@ int main(int argc, char** argv) {
   Shoot("1-main-before-run");
   ShootModal("2-run-summary", [&] { window.CompareDatabases(); });
   Shoot("3-main-after-run");
+  // Edit > Compare open, then a run with every kind of object chosen there.
+  if (auto* compare = window.findChild<QMenu*>("mnuEditCompare")) {
+    for (QAction* action : compare->actions()) action->setChecked(true);
+    auto* edit = qobject_cast<QMenu*>(compare->parent());
+    edit->popup(window.mapToGlobal(QPoint(40, 20)));
+    Settle();
+    compare->popup(edit->mapToGlobal(
+        QPoint(edit->width(), edit->actionGeometry(edit->actions().last()).top())));
+    Shoot("3b-edit-compare-menu");
+    compare->close();
+    edit->close();
+    ShootModal("3c-run-with-objects-summary", [&] { window.CompareDatabases(); });
+    Shoot("3d-main-after-run-with-objects");
+    for (QAction* action : compare->actions()) action->setChecked(action->text() == "&Fields");
+  }
   ShootModal("4-data-source-manager", [] {
     vantrel::desktop::DataSourceDialog dialog;
     dialog.exec();
