@@ -160,6 +160,8 @@ void MainWindow::createMenus() {
   for (const CompareChoice& choice : kCompareChoices) {
     QAction* action = compare->addAction(tr(choice.text));
     action->setCheckable(true);
+    // Fields until the stored choice is shown, even when it cannot be read.
+    action->setChecked(choice.bit == kCompareFields);
     action->setData(choice.bit);
     connect(action, &QAction::toggled, this, [this] { StoreComparedChoice(); });
     compareActions_.push_back(action);
