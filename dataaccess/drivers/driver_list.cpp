@@ -1,5 +1,4 @@
-#include <QRegularExpression>
-
+#include "dataaccess/connect_string_forms.h"
 #include "dataaccess/drivers/driver.h"
 #include "dataaccess/drivers/engine_library.h"
 #include "dataaccess/odbc_sources.h"
@@ -8,33 +7,6 @@
 #include "platform/component/error.h"
 
 namespace dataaccess {
-namespace {
-
-bool Matches(const QRegularExpression& form, const QString& connect_string) {
-  return form.match(connect_string.trimmed()).hasMatch();
-}
-
-// A URI of libpq's, or a string that starts like a keyword string; libpq's own list of keywords
-// decides the rest.
-bool MightBePostgres(const QString& connect_string) {
-  static const QRegularExpression form(QStringLiteral("^(postgres(ql)?://|[A-Za-z_]+\\s*=)"),
-                                       QRegularExpression::CaseInsensitiveOption);
-  return Matches(form, connect_string);
-}
-
-bool MightBeMysql(const QString& connect_string) {
-  static const QRegularExpression form(QStringLiteral("^(mysql|mariadb)://"),
-                                       QRegularExpression::CaseInsensitiveOption);
-  return Matches(form, connect_string);
-}
-
-bool MightBeOdbc(const QString& connect_string) {
-  static const QRegularExpression form(QStringLiteral("^(ODBC;|(DSN|DRIVER|FILEDSN)\\s*=)"),
-                                       QRegularExpression::CaseInsensitiveOption);
-  return Matches(form, connect_string);
-}
-
-}  // namespace
 
 const EngineLibrary kOdbcLibrary = {"ODBC", "libvantrel_odbc.so", "vantrel_odbc_engine",
                                     "unixodbc"};
@@ -44,8 +16,9 @@ const std::vector<const Driver*>& AllDrivers() {
       {"PostgreSQL", "libvantrel_postgres.so", "vantrel_postgres_engine", "libpq5"},
       MightBePostgres);
   static const EngineLibraryDriver mysql(
-      {"MySQL", "libvantrel_mysql.so", "vantrel_mysql_engine", "libmariadb3"}, MightBeMysql);
-  static const EngineLibraryDriver odbc(kOdbcLibrary, MightBeOdbc);
+      {"MySQL", "libvantrel_mysql.so", "vantrel_mysql_engine", "libmariadb3"},
+      IsMysqlConnectString);
+  static const EngineLibraryDriver odbc(kOdbcLibrary, IsOdbcConnectString);
   static const SnapshotDriver snapshot;
   static const SqliteDriver sqlite;
   static const std::vector<const Driver*> drivers = {&postgres, &mysql, &odbc, &snapshot, &sqlite};
