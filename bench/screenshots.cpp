@@ -18,7 +18,7 @@
 #include <cstdio>
 #include <functional>
 
-#include "platform/winapi/runtime_folder.h"
+#include "platform/desktop_api/runtime_folder.h"
 #include "vantrel/core/data_source_store.h"
 #include "vantrel/desktop/about_dialog.h"
 #include "vantrel/desktop/connection_dialog.h"

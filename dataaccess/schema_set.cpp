@@ -1,8 +1,8 @@
 #include "dataaccess/schema_set.h"
 
-#include <QRegularExpression>
 #include <QUrl>
 
+#include "dataaccess/connect_string_forms.h"
 #include "dataaccess/connect_string_mask.h"
 #include "dataaccess/drivers/engine_library.h"
 #include "dataaccess/errors.h"
@@ -22,22 +22,10 @@ const EngineLibrary kPostgresSetLibrary = {"PostgreSQL", "libvantrel_postgres.so
 const EngineLibrary kMysqlSetLibrary = {"MySQL", "libvantrel_mysql.so", "vantrel_mysql_engine",
                                         "libmariadb3"};
 
-bool IsPostgres(const QString& text) {
-  static const QRegularExpression form(QStringLiteral("^(postgres(ql)?://|[A-Za-z_]+\\s*=)"),
-                                       QRegularExpression::CaseInsensitiveOption);
-  return form.match(text.trimmed()).hasMatch();
-}
-
-bool IsMysql(const QString& text) {
-  static const QRegularExpression form(QStringLiteral("^(mysql|mariadb)://"),
-                                       QRegularExpression::CaseInsensitiveOption);
-  return form.match(text.trimmed()).hasMatch();
-}
-
 }  // namespace
 
 std::optional<SchemaReference> SchemaOfConnectString(const QString& connect_string) {
-  if (IsMysql(connect_string)) {
+  if (IsMysqlConnectString(connect_string)) {
     QUrl url(connect_string.trimmed(), QUrl::TolerantMode);
     if (!url.isValid()) return std::nullopt;
     QString database = url.path(QUrl::FullyDecoded);
@@ -46,14 +34,14 @@ std::optional<SchemaReference> SchemaOfConnectString(const QString& connect_stri
     url.setPath(QString());
     return SchemaReference{url.toString(QUrl::FullyEncoded), database};
   }
-  if (!IsPostgres(connect_string)) return std::nullopt;
+  if (!MightBePostgres(connect_string)) return std::nullopt;
   PostgresSchemaSplit split = SplitPostgresSchema(connect_string);
   if (!split.schema) return std::nullopt;
   return SchemaReference{split.connect_string, *split.schema};
 }
 
 QString WithSchema(const QString& server, const QString& schema) {
-  if (!IsMysql(server)) return WithPostgresSchema(server, schema);
+  if (!IsMysqlConnectString(server)) return WithPostgresSchema(server, schema);
   QUrl url(server.trimmed(), QUrl::TolerantMode);
   url.setPath(u'/' + schema, QUrl::DecodedMode);
   return url.toString(QUrl::FullyEncoded);
@@ -61,8 +49,8 @@ QString WithSchema(const QString& server, const QString& schema) {
 
 void ReadSchemaSet(const QString& server, const std::function<bool(const QString&)>& accepts,
                    SchemaSetReceiver& receiver) {
-  const bool mysql = IsMysql(server);
-  if (!mysql && !IsPostgres(server)) {
+  const bool mysql = IsMysqlConnectString(server);
+  if (!mysql && !MightBePostgres(server)) {
     throw component::Error(kUnknownConnectString, ErrorSource(),
                            QStringLiteral("Only PostgreSQL schemas and MySQL or MariaDB "
                                           "databases can be read as a set"));

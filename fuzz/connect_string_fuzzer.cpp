@@ -17,6 +17,7 @@
 #include <QUrlQuery>
 #include <map>
 
+#include "dataaccess/connect_string_forms.h"
 #include "dataaccess/data_engine.h"
 #include "dataaccess/drivers/driver.h"
 #include "dataaccess/mysql/mysql_session.h"

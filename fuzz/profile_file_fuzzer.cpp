@@ -8,7 +8,7 @@
 #include <QString>
 
 #include "fuzz/fuzz_check.h"
-#include "platform/winapi/profile_file.h"
+#include "platform/desktop_api/profile_file.h"
 
 namespace {
 

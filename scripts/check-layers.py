@@ -193,10 +193,10 @@ def self_test(root):
         "vantrel/core/widget.cpp": "#include <QWidget>\n",
         "vantrel/core/inner.cpp": '#include "dataaccess/drivers/driver.h"\n',
         "vantrel/desktop/ok.cpp": '#include "dataaccess/data_engine.h"\n'
-                                  '#include "common/product_page.h"\n#include <QWidget>\n',
-        "vantrel/desktop/other.cpp": '#include "common/common.h"\n',
-        "common/lumifex/halcyra.cpp": '#include "common/common.h"\n',
-        "platform/winapi/plugin.cpp": '#include "platform/winapi/widgets/x.h"\n',
+                                  '#include "halcyra/product_page.h"\n#include <QWidget>\n',
+        "vantrel/desktop/other.cpp": '#include "halcyra/common.h"\n',
+        "lumifex/halcyra.cpp": '#include "halcyra/common.h"\n',
+        "platform/winapi/plugin.cpp": '#include "platform/widgets/x.h"\n',
         "dataaccess/tests/borrow_test.cpp": '#include "vantrel/core/tests/fake_database.h"\n'
                                             '#include "dataaccess/tests/own.h"\n',
         "corbenna/uses_testing.cpp": '#include "testing/testutil.h"\n',
@@ -204,9 +204,9 @@ def self_test(root):
     expected = {("dataaccess/up.cpp", "vantrel/core/results_view.h"),
                 ("vantrel/core/widget.cpp", "QWidget"),
                 ("vantrel/core/inner.cpp", "dataaccess/drivers/driver.h"),
-                ("vantrel/desktop/other.cpp", "common/common.h"),
-                ("common/lumifex/halcyra.cpp", "common/common.h"),
-                ("platform/winapi/plugin.cpp", "platform/winapi/widgets/x.h"),
+                ("vantrel/desktop/other.cpp", "halcyra/common.h"),
+                ("lumifex/halcyra.cpp", "halcyra/common.h"),
+                ("platform/winapi/plugin.cpp", "platform/widgets/x.h"),
                 ("dataaccess/tests/borrow_test.cpp", "vantrel/core/tests/fake_database.h"),
                 ("corbenna/uses_testing.cpp", "testing/testutil.h")}
     with tempfile.TemporaryDirectory() as scratch:

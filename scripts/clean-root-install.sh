@@ -76,7 +76,7 @@ say "vantrel-cli --version"
 in_root vantrel-cli --version
 
 say "the installed samples, compared"
-sed -n '/kSalesReport\[\] =/,/;$/ s/^ *"\(.*\)";\{0,1\}$/\1/p' vantrel/core/tests/sales_report.h |
+sed -n '/kSalesReport\[\] =/,/;$/ s/^ *"\(.*\)";\{0,1\}$/\1/p' testing/sales_report.h |
   tr -d '\n' | xargs -0 printf '%b' >"$root/tmp/expected-report.txt"
 set +e
 in_root vantrel-cli compare --name1 "Sales Live" --name2 "Sales Test" \

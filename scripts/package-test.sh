@@ -81,11 +81,11 @@ for program in "$root"/usr/bin/*; do
 done
 
 # The installed samples give the demo's report, byte for byte (the text the tests hold in
-# vantrel/core/tests/sales_report.h), and exit status 1: differences found.
+# testing/sales_report.h), and exit status 1: differences found.
 expected=$(mktemp)
 actual=$(mktemp)
 trap 'rm -rf "$root" "$expected" "$actual"' EXIT
-sed -n '/kSalesReport\[\] =/,/;$/ s/^ *"\(.*\)";\{0,1\}$/\1/p' vantrel/core/tests/sales_report.h |
+sed -n '/kSalesReport\[\] =/,/;$/ s/^ *"\(.*\)";\{0,1\}$/\1/p' testing/sales_report.h |
   tr -d '\n' | xargs -0 printf '%b' >"$expected"
 [ -s "$expected" ] || fail "no expected report read from sales_report.h"
 samples="$root/usr/share/vantrel/samples"

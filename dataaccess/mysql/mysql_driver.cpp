@@ -1,6 +1,7 @@
 #include "dataaccess/mysql/mysql_driver.h"
 #include "dataaccess/catalog/type_kinds.h"
 
+#include "dataaccess/connect_string_forms.h"
 #include "dataaccess/data_engine.h"
 #include "dataaccess/mysql/mysql_catalog.h"
 #include "dataaccess/mysql/mysql_session.h"

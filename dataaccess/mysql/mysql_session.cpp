@@ -216,12 +216,6 @@ QString MysqlDatabaseName(MYSQL* mysql) {
 
 }  // namespace
 
-bool IsMysqlConnectString(const QString& connect_string) {
-  static const QRegularExpression uri(QStringLiteral("^(mysql|mariadb)://"),
-                                      QRegularExpression::CaseInsensitiveOption);
-  return uri.match(connect_string.trimmed()).hasMatch();
-}
-
 MysqlConnection OpenMysqlSession(const ConnectRequest& request, QString* database_name) {
   UriParts parts = ParseUri(request.connect_string);
   if (NameOverridesDatabase(request)) {

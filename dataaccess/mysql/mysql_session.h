@@ -25,9 +25,6 @@ struct MysqlDeleter {
 };
 using MysqlConnection = std::unique_ptr<MYSQL, MysqlDeleter>;
 
-// True for "mysql://" and "mariadb://" URIs.
-bool IsMysqlConnectString(const QString& connect_string);
-
 // Connects as `request` says (`request.name`, when given and not the connect string itself,
 // names the database instead of the URI's path), in utf8mb4, and makes every transaction of the
 // session read-only. Connecting, including the server's greeting and the login, gives up after

@@ -1,5 +1,6 @@
 #include "dataaccess/odbc/odbc_driver.h"
 
+#include "dataaccess/connect_string_forms.h"
 #include "dataaccess/data_engine.h"
 #include "dataaccess/odbc/odbc_catalog.h"
 #include "dataaccess/odbc/odbc_session.h"

@@ -186,12 +186,6 @@ QString OdbcSession::QueryText(const QString& sql) const {
   return value;
 }
 
-bool IsOdbcConnectString(const QString& connect_string) {
-  static const QRegularExpression odbc(QStringLiteral("^(ODBC;|(DSN|DRIVER|FILEDSN)\\s*=)"),
-                                       QRegularExpression::CaseInsensitiveOption);
-  return odbc.match(connect_string.trimmed()).hasMatch();
-}
-
 QString OdbcConnectionString(const QString& connect_string, const QString& database) {
   QString text = StripPrefix(connect_string);
   if (database.isEmpty()) return text;

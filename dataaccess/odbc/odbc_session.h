@@ -45,9 +45,6 @@ class OdbcSession {
   bool connected_ = false;
 };
 
-// True for "ODBC;…" and for connection strings that start with DSN=, DRIVER= or FILEDSN=.
-bool IsOdbcConnectString(const QString& connect_string);
-
 // The connection string without its "ODBC;" prefix, with the database keyword (DATABASE or DB)
 // replaced by `database` when that is not empty.
 QString OdbcConnectionString(const QString& connect_string, const QString& database);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "dataaccess/connect_string_builder.h"
+#include "dataaccess/connect_string_forms.h"
 #include "dataaccess/errors.h"
 #include "dataaccess/server/password_prompt.h"
 #include "dataaccess/server/server_connect.h"
@@ -134,17 +135,12 @@ std::optional<PasswordFailure> LoginFailure(PGconn* conn, const QString& target)
 }  // namespace
 
 bool IsPostgresConnectString(const QString& connect_string) {
-  static const QRegularExpression uri(QStringLiteral("^postgres(ql)?://"),
-                                      QRegularExpression::CaseInsensitiveOption);
-  static const QRegularExpression first_keyword(QStringLiteral("^([A-Za-z_]+)\\s*="));
-  const QString text = connect_string.trimmed();
-  if (uri.match(text).hasMatch()) return true;
+  if (IsPostgresUri(connect_string)) return true;
   // A keyword string is libpq's when it starts with one of libpq's keywords, even if it cannot
   // be parsed: it then fails as a PostgreSQL string instead of being taken for a file name.
-  const QRegularExpressionMatch match = first_keyword.match(text);
+  const QString keyword = LeadingKeyword(connect_string);
   // "schema", which the driver takes out before libpq sees the string, may come first too.
-  return match.hasMatch() &&
-         (IsLibpqKeyword(match.captured(1)) || match.captured(1) == QLatin1String("schema"));
+  return !keyword.isEmpty() && (IsLibpqKeyword(keyword) || keyword == QLatin1String("schema"));
 }
 
 PgConnection OpenPostgresSession(const ConnectRequest& request) {

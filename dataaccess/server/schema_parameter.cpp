@@ -1,21 +1,15 @@
 #include "dataaccess/server/schema_parameter.h"
 
 #include <QByteArray>
-#include <QRegularExpression>
 #include <QUrl>
 
 #include "dataaccess/connect_string_builder.h"
+#include "dataaccess/connect_string_forms.h"
 
 namespace dataaccess {
 namespace {
 
 constexpr QStringView kSchemaKeyword = u"schema";
-
-bool IsUri(const QString& text) {
-  static const QRegularExpression uri(QStringLiteral("^postgres(ql)?://"),
-                                      QRegularExpression::CaseInsensitiveOption);
-  return uri.match(text).hasMatch();
-}
 
 // Where a URI's query starts (its '?'), or -1. libpq takes the user info up to the first '@'
 // before a '/', whatever it holds, so a '?' in a password is not taken for the query.
@@ -96,12 +90,12 @@ PostgresSchemaSplit SplitKeywords(const QString& text) {
 
 PostgresSchemaSplit SplitPostgresSchema(const QString& connect_string) {
   const QString text = connect_string.trimmed();
-  return IsUri(text) ? SplitUri(text) : SplitKeywords(text);
+  return IsPostgresUri(text) ? SplitUri(text) : SplitKeywords(text);
 }
 
 QString WithPostgresSchema(const QString& connect_string, const QString& schema) {
   const QString text = connect_string.trimmed();
-  if (!IsUri(text)) return text + QStringLiteral(" schema=") + LibpqValue(schema);
+  if (!IsPostgresUri(text)) return text + QStringLiteral(" schema=") + LibpqValue(schema);
   const QString value = QString::fromLatin1(QUrl::toPercentEncoding(schema));
   const qsizetype fragment = text.indexOf(u'#', qMax<qsizetype>(QueryStart(text), 0));
   const QString head = fragment < 0 ? text : text.left(fragment);

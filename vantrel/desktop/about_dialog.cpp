@@ -7,7 +7,7 @@
 #include <QScreen>
 #include <QStyle>
 
-#include "common/product_page.h"
+#include "halcyra/product_page.h"
 #include "platform/component/class_factory.h"
 #include "platform/component/error.h"
 #include "platform/winapi/twips.h"

@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <memory>
 
-#include "platform/winapi/runtime_folder.h"
+#include "platform/desktop_api/runtime_folder.h"
 #include "vantrel/core/program_identity.h"
 #include "vantrel/core/program_objects.h"
 #include "vantrel/desktop/main_window.h"

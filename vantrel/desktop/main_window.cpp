@@ -14,7 +14,7 @@
 #include <QToolBar>
 #include <array>
 
-#include "common/product_page.h"
+#include "halcyra/product_page.h"
 #include "platform/component/class_factory.h"
 #include "platform/winapi/twips.h"
 #include "vantrel/core/comparison_run.h"

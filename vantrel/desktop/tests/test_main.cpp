@@ -11,8 +11,8 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include "platform/desktop_api/runtime_folder.h"
 #include "platform/winapi/application_log.h"
-#include "platform/winapi/runtime_folder.h"
 #include "vantrel/desktop/main_window.h"
 #include "vantrel/desktop/tests/desktop_test_support.h"
 

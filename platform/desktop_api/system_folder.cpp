@@ -1,0 +1,21 @@
+#include "platform/desktop_api/system_folder.h"
+
+#include <QDir>
+#include <QtGlobal>
+
+namespace winapi {
+
+QString GetSystemDirectory(const QString& vendor_folder) noexcept {
+  QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+  // Relative values are invalid by the base-directory rules and must be ignored.
+  if (!QDir::isAbsolutePath(config)) {
+    const QString home = qEnvironmentVariable("HOME");
+    if (!QDir::isAbsolutePath(home)) return QString();
+    config = home + QStringLiteral("/.config");
+  }
+  QString folder = QDir::cleanPath(config + u'/' + vendor_folder);
+  if (!QDir().mkpath(folder)) return QString();
+  return folder;
+}
+
+}  // namespace winapi
