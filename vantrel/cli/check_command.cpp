@@ -1,6 +1,7 @@
 #include "vantrel/cli/check_command.h"
 
-#include <sys/stat.h>
+#include "vantrel/cli/input_files.h"
+
 #include <unistd.h>
 
 #include <QDir>
@@ -10,7 +11,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLocale>
-#include <QRegularExpression>
 #include <QSaveFile>
 #include <QSet>
 #include <QThread>
@@ -115,35 +115,13 @@ std::optional<std::vector<std::string>> TargetsOfFile(const std::string& path) {
   return targets;
 }
 
-// The file a connect string names, or empty text for a server or ODBC source.
-QString FileOf(const QString& connect_string) {
-  static const QRegularExpression server(
-      QStringLiteral("^([A-Za-z][A-Za-z0-9+.-]*://|[A-Za-z_]+\\s*=|ODBC;)"),
-      QRegularExpression::CaseInsensitiveOption);
-  QString text = connect_string.trimmed();
-  if (server.match(text).hasMatch()) return QString();
-  for (const QLatin1StringView scheme :
-       {QLatin1StringView("sqlite:"), QLatin1StringView("snapshot:")}) {
-    if (text.startsWith(scheme)) return text.mid(scheme.size());
-  }
-  return text;
-}
-
 // A target's data source, shown under its file name when it is a file.
 DataSource TargetSource(const std::string& argument) {
   DataSource source = SourceFromArgument(argument);
   if (ProgramDataSources().IsListed(QString::fromLocal8Bit(argument))) return source;
-  const QString file = FileOf(source.connect_string);
+  const QString file = FileOfConnectString(source.connect_string);
   if (!file.isEmpty()) source.display_name = QFileInfo(file).fileName();
   return source;
-}
-
-bool SameFile(const QString& a, const QString& b) {
-  struct stat first {};
-  struct stat second {};
-  return ::stat(QFile::encodeName(a).constData(), &first) == 0 &&
-         ::stat(QFile::encodeName(b).constData(), &second) == 0 && first.st_dev == second.st_dev &&
-         first.st_ino == second.st_ino;
 }
 
 // A file name made of `name`'s letters, digits, '.', '_' and '-', never "." or "..".
@@ -303,7 +281,7 @@ bool WriteReports(const QString& folder, bool json, const QString& reference_nam
       path = QDir(folder).filePath(base + (n == 1 ? QString() : QStringLiteral("-%1").arg(n)) +
                                    suffix);
       const bool is_input = std::any_of(inputs.begin(), inputs.end(), [&](const QString& input) {
-        return SameFile(path, input);
+        return WouldReplace(path, input);
       });
       if (!used.contains(path) && !is_input) break;
     }
@@ -352,11 +330,11 @@ int RunCheck(const CheckOptions& options) {
     return kFailed;
   }
   std::vector<DataSource> targets;
-  QStringList inputs = {FileOf(reference.connect_string)};
+  QStringList inputs = {FileOfConnectString(reference.connect_string)};
   try {
     for (const std::string& argument : arguments) {
       targets.push_back(TargetSource(argument));
-      inputs.append(FileOf(targets.back().connect_string));
+      inputs.append(FileOfConnectString(targets.back().connect_string));
     }
   } catch (const component::Error& error) {
     std::fprintf(stderr, "vantrel-cli: %s (error %d)\n",

@@ -1,6 +1,6 @@
 #include "vantrel/cli/snapshot_command.h"
 
-#include <sys/stat.h>
+#include "vantrel/cli/input_files.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -52,45 +52,6 @@ int Failed(const char* what, const QString& about, const component::Error& error
   return kFailed;
 }
 
-// The file a database of one file (SQLite, a snapshot) is read from, or empty text for a server.
-QString DatabaseFile(const dataaccess::DataConnection& connection) {
-  const QString connect_string = connection.ConnectString();
-  for (const QLatin1StringView scheme :
-       {QLatin1StringView("sqlite:"), QLatin1StringView("snapshot:")}) {
-    if (connect_string.startsWith(scheme)) return connect_string.mid(scheme.size());
-  }
-  return QString();
-}
-
-bool SameFile(const QString& a, const QString& b) {
-  struct stat first {};
-  struct stat second {};
-  return ::stat(QFile::encodeName(a).constData(), &first) == 0 &&
-         ::stat(QFile::encodeName(b).constData(), &second) == 0 && first.st_dev == second.st_dev &&
-         first.st_ino == second.st_ino;
-}
-
-// True when writing `output` would replace the database `database` or a file SQLite keeps beside
-// it. Files are told apart by identity (device and inode, links followed), not by spelling; a
-// side file that does not exist yet is recognised by its name in the database's folder.
-bool WouldReplace(const QString& output, const QString& database) {
-  QString target = output;
-  for (int hops = 0; hops < 40 && QFileInfo(target).isSymLink(); ++hops) {
-    target = QFileInfo(target).symLinkTarget();
-  }
-  const QFileInfo target_info(target);
-  const QFileInfo database_info(database);
-  for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
-    const QString file = database + QLatin1String(suffix);
-    if (SameFile(target, file)) return true;
-    if (target_info.fileName() == database_info.fileName() + QLatin1String(suffix) &&
-        SameFile(target_info.absolutePath(), database_info.absolutePath())) {
-      return true;
-    }
-  }
-  return false;
-}
-
 int RunSnapshot(const SnapshotOptions& options) {
   const QString shown = dataaccess::MaskPasswords(QString::fromLocal8Bit(options.database));
   std::unique_ptr<dataaccess::DataConnection> connection;
@@ -104,7 +65,7 @@ int RunSnapshot(const SnapshotOptions& options) {
   }
   const bool to_stdout = options.output.empty() || options.output == "-";
   const QString output = QString::fromLocal8Bit(options.output);
-  const QString database_file = DatabaseFile(*connection);
+  const QString database_file = FileOfConnectString(connection->ConnectString());
   if (!to_stdout && !database_file.isEmpty() && WouldReplace(output, database_file)) {
     std::fprintf(stderr,
                  "vantrel-cli: will not write the snapshot to '%s': it is the database '%s' or "
