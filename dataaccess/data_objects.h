@@ -92,6 +92,9 @@ class DataConnection {
   virtual QString Engine() const { return QString(); }
   // The ObjectKind bits of what this source could read of its tables besides their columns.
   virtual int ObjectKinds() const { return 0; }
+  // The database's default collation and sequences; null when the source read none
+  // (ObjectKinds says which it could).
+  virtual const DatabaseObjects* Objects() const { return nullptr; }
   // Throws kConnectionClosed after Close().
   virtual TableCollection& Tables() const = 0;
   // Ends the session. Closing twice is not an error.

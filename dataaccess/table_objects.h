@@ -1,5 +1,7 @@
-// What a table holds besides its columns: its primary key, indexes (unique constraints among
-// them), foreign keys and check constraints, as plain values a driver fills once.
+// What a database holds besides its tables' columns, as plain values a driver fills once: each
+// table's primary key, indexes (unique constraints among them), foreign keys, checks, triggers,
+// its columns' defaults, collations and generation expressions, a view's definition; and the
+// database's default collation and sequences.
 //
 // Names of columns and tables are as the engine gives them; a referenced table is named as the
 // report names tables ("schema.table" outside the default schema). Texts of expressions are the
@@ -27,7 +29,15 @@ enum ObjectKind : int {
   // Not a kind: whether the source can tell a deferrable foreign key from another (MySQL and
   // MariaDB cannot declare one; an ODBC driver may not say).
   kForeignKeyDeferrability = 1 << 4,
-  kAllObjectKinds = kPrimaryKeys | kIndexes | kForeignKeys | kChecks | kForeignKeyDeferrability,
+  kDefaults = 1 << 5,          // ColumnDetails::default_value
+  kCollations = 1 << 6,        // ColumnDetails::collation and DatabaseObjects' default
+  kGeneratedColumns = 1 << 7,  // ColumnDetails::generated_expression
+  kViews = 1 << 8,             // TableObjects::view_definition
+  kTriggers = 1 << 9,
+  kSequences = 1 << 10,  // DatabaseObjects::sequences
+  kKeyObjectKinds = kPrimaryKeys | kIndexes | kForeignKeys | kChecks | kForeignKeyDeferrability,
+  kColumnObjectKinds = kDefaults | kCollations | kGeneratedColumns,
+  kAllObjectKinds = kKeyObjectKinds | kColumnObjectKinds | kViews | kTriggers | kSequences,
 };
 
 struct PrimaryKeyDefinition {
@@ -73,6 +83,63 @@ struct CheckDefinition {
   QString expression;
 };
 
+// What a column holds besides its type: listed only for a column that has one of these.
+struct ColumnDetails {
+  QString column;
+  // The default as an SQL expression the engine would accept after DEFAULT, in the engine's own
+  // spelling ("'abc'::character varying", "CURRENT_TIMESTAMP", "nextval('t_id_seq'::regclass)");
+  // null when the column has none. A reader whose engine shows a string default without its
+  // quotes (MySQL) adds them, so that a literal and an expression are never confused.
+  QString default_value;
+  // The column's collation where it is not the database's default (DatabaseObjects); empty
+  // where it is. MySQL and MariaDB give the character set too.
+  QString collation;
+  QString character_set;
+  // For a PostgreSQL collation: its ICU locale or libc locale, and whether it is deterministic
+  // (a nondeterministic one compares strings that differ in bytes as equal).
+  QString collation_locale;
+  bool collation_deterministic = true;
+  // A generated column's expression in the engine's text; empty for a column that is not
+  // generated.
+  QString generated_expression;
+  bool generated_stored = false;  // STORED (PERSISTENT); false for VIRTUAL
+};
+
+// A trigger of a table or view.
+struct TriggerDefinition {
+  QString name;
+  QString timing;              // "BEFORE", "AFTER" or "INSTEAD OF"
+  QStringList events;          // "INSERT", "UPDATE", "DELETE", "TRUNCATE", in the engine's order
+  QStringList update_columns;  // UPDATE OF these columns; empty for any column
+  bool for_each_row = true;    // false for FOR EACH STATEMENT
+  QString when;                // the WHEN condition; empty when there is none
+  // What the trigger runs, in the engine's text: SQLite's and MariaDB's statement (BEGIN ...
+  // END), PostgreSQL's "EXECUTE FUNCTION f()" followed by the function's source on a new line.
+  QString body;
+};
+
+// A sequence of the database.
+struct SequenceDefinition {
+  QString name;  // as the report names tables ("schema.name" outside the default schema)
+  qint64 start = 1;
+  qint64 increment = 1;
+  qint64 minimum = 1;
+  qint64 maximum = 0;
+  bool cycle = false;
+  // The column that owns it (PostgreSQL's serial and identity columns, OWNED BY), as
+  // "table.column" with the table named as the report names it; empty when none does.
+  QString owned_by;
+};
+
+// What a database holds besides its tables: its default collation, and its sequences.
+struct DatabaseObjects {
+  QString default_collation;  // "BINARY", "en_US.utf8", "utf8mb4_general_ci"
+  QString default_character_set;
+  QString default_collation_locale;  // PostgreSQL, as ColumnDetails::collation_locale
+  bool default_collation_deterministic = true;
+  std::vector<SequenceDefinition> sequences;
+};
+
 // Everything of one table besides its columns. The index behind the primary key is not among
 // `indexes` (the key stands for it); the index behind a unique constraint is, once, as the
 // constraint.
@@ -81,9 +148,20 @@ struct TableObjects {
   std::vector<IndexDefinition> indexes;
   std::vector<ForeignKeyDefinition> foreign_keys;
   std::vector<CheckDefinition> checks;
+  std::vector<TriggerDefinition> triggers;
+  std::vector<ColumnDetails> columns;  // only the columns that have something to tell
+  QString view_definition;             // a view's query as the engine keeps it; empty for a table
 
   bool IsEmpty() const {
-    return !primary_key && indexes.empty() && foreign_keys.empty() && checks.empty();
+    return !primary_key && indexes.empty() && foreign_keys.empty() && checks.empty() &&
+           triggers.empty() && columns.empty() && view_definition.isEmpty();
+  }
+  // The details of `column` (matched without regard to ASCII letter case); null when none.
+  const ColumnDetails* DetailsOf(const QString& column) const {
+    for (const ColumnDetails& details : columns) {
+      if (details.column.compare(column, Qt::CaseInsensitive) == 0) return &details;
+    }
+    return nullptr;
   }
 };
 

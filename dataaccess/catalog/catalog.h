@@ -150,6 +150,7 @@ class CatalogConnection final : public DataConnection {
   QString DatabaseName() const override { return database_name_; }
   QString Engine() const override { return engine_; }
   int ObjectKinds() const override { return object_kinds_; }
+  const DatabaseObjects* Objects() const override { return &database_objects_; }
   TableCollection& Tables() const override;
   void Close() override { closed_ = true; }
 
@@ -158,12 +159,14 @@ class CatalogConnection final : public DataConnection {
   void SetDatabaseName(QString name) { database_name_ = std::move(name); }
   void SetEngine(QString engine) { engine_ = std::move(engine); }
   void SetObjectKinds(int kinds) { object_kinds_ = kinds; }
+  DatabaseObjects& MutableObjects() { return database_objects_; }
 
  private:
   QString connect_string_;
   QString database_name_;
   QString engine_;
   mutable CatalogTables tables_;
+  DatabaseObjects database_objects_;
   int object_kinds_ = 0;
   bool closed_ = false;
 };

@@ -424,8 +424,8 @@ int ReadMysqlCatalog(MYSQL* mysql, const QString& target, CatalogTables& tables,
   if (!with_objects) return 0;
   objects.Attach(tables);
   // Neither engine can declare a foreign key deferrable.
-  return features.checks ? kAllObjectKinds & ~kForeignKeyDeferrability
-                         : kAllObjectKinds & ~(kForeignKeyDeferrability | kChecks);
+  return features.checks ? kKeyObjectKinds & ~kForeignKeyDeferrability
+                         : kKeyObjectKinds & ~(kForeignKeyDeferrability | kChecks);
 }
 
 }  // namespace dataaccess

@@ -389,7 +389,7 @@ int ReadPostgresCatalog(PGconn* conn, const QString& target, CatalogTables& tabl
   read.found.Fill(tables, read.default_schema, NotNullDomains(read.not_null_domains));
   if (!with_objects) return 0;
   read.objects.Attach(tables);
-  return kAllObjectKinds;
+  return kKeyObjectKinds;
 }
 
 QStringList PostgresSchemaNames(PGconn* conn, const QString& target) {

@@ -578,7 +578,7 @@ int ReadObjects(const Database& db, const QString& path, CatalogTables& tables) 
       key.referenced_columns = parent->Objects()->primary_key->columns;
     }
   }
-  int kinds = kAllObjectKinds;
+  int kinds = kKeyObjectKinds;
   Statement query(db, kTableTextQuery);
   while (query.Step()) {
     CatalogTable* table = tables.FindExact(NameFromBytes(query.Utf8(0)));

@@ -274,7 +274,7 @@ Engine Postgres() {
         "check both set: pa IS NULL OR pb IS NOT NULL", "check child_qty_check: qty > 0"}},
       {"v_child", {}},
   };
-  e.object_kinds = kAllObjectKinds;
+  e.object_kinds = kKeyObjectKinds;
   return e;
 }
 
@@ -375,7 +375,7 @@ Engine Mariadb() {
         "check qty: `qty` > 0"}},
       {"v_child", {}},
   };
-  e.object_kinds = kAllObjectKinds & ~kForeignKeyDeferrability;
+  e.object_kinds = kKeyObjectKinds & ~kForeignKeyDeferrability;
   return e;
 }
 

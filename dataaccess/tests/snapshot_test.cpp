@@ -95,8 +95,11 @@ TEST(SnapshotTest, EveryFieldOfATablesObjectsSurvivesTheRoundTrip) {
         {{"fk_all", {"a", "b"}, "other.Größe", {"x", "y"}, kCascade, kSetNull, true, true, true},
          {"", {"c"}, "orders", {}, kSetDefault, kRestrict, true, false, false},
          {"fk_plain", {"d"}, "p", {"id"}, kNoAction, kNoAction, false, false, false}},
-        {{"", "qty > 0"}, {"named check", "note <> ''"}}}},
-      {"\U0001F600 key only", {PrimaryKeyDefinition{"", {"k"}}, {}, {}, {}}},
+        {{"", "qty > 0"}, {"named check", "note <> ''"}},
+        {},
+        {},
+        {}}},
+      {"\U0001F600 key only", {PrimaryKeyDefinition{"", {"k"}}, {}, {}, {}, {}, {}, {}}},
   };
   for (const auto& t : tables) {
     CatalogTable& table = source.MutableTables().AddTable(t.table);

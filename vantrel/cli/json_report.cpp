@@ -20,6 +20,12 @@ QString KindName(Difference::Kind kind) {
       return QStringLiteral("object-missing");
     case Difference::Kind::kObjectProperties:
       return QStringLiteral("object-properties");
+    case Difference::Kind::kDatabaseProperties:
+      return QStringLiteral("database-properties");
+    case Difference::Kind::kSequenceMissing:
+      return QStringLiteral("sequence-missing");
+    case Difference::Kind::kSequenceProperties:
+      return QStringLiteral("sequence-properties");
   }
   return QString();
 }
@@ -42,12 +48,18 @@ void JsonReport::Found(const Difference& difference) {
        difference.driving_is_primary ? QStringLiteral("primary") : QStringLiteral("secondary")},
       {QStringLiteral("table"), difference.table},
   };
-  if (difference.kind != Difference::Kind::kTableMissing) {
+  using Kind = Difference::Kind;
+  const bool of_database = difference.kind == Kind::kDatabaseProperties ||
+                           difference.kind == Kind::kSequenceMissing ||
+                           difference.kind == Kind::kSequenceProperties;
+  if (difference.kind != Kind::kTableMissing && !of_database) {
     object.insert(QStringLiteral("other_table"), difference.other_table);
   }
   if (!difference.field.isNull()) object.insert(QStringLiteral("field"), difference.field);
-  const bool is_object = difference.kind == Difference::Kind::kObjectMissing ||
-                         difference.kind == Difference::Kind::kObjectProperties;
+  const bool is_object = difference.kind == Kind::kObjectMissing ||
+                         difference.kind == Kind::kObjectProperties ||
+                         difference.kind == Kind::kSequenceMissing ||
+                         difference.kind == Kind::kSequenceProperties;
   if (is_object) {
     object.insert(QStringLiteral("object_kind"), difference.object_kind);
     if (!difference.object_name.isEmpty()) {
@@ -58,8 +70,8 @@ void JsonReport::Found(const Difference& difference) {
               difference.other_object.isNull() ? QVariant() : QVariant(difference.other_object));
     object.insert(QStringLiteral("definition"), definition);
   }
-  if (difference.kind == Difference::Kind::kFieldProperties ||
-      difference.kind == Difference::Kind::kObjectProperties) {
+  if (difference.kind == Kind::kFieldProperties || difference.kind == Kind::kObjectProperties ||
+      difference.kind == Kind::kDatabaseProperties || difference.kind == Kind::kSequenceProperties) {
     QJsonArray properties;
     for (const Difference::Property& property : difference.properties) {
       QJsonObject entry{{QStringLiteral("name"), property.name}};
@@ -68,9 +80,10 @@ void JsonReport::Found(const Difference& difference) {
     }
     object.insert(QStringLiteral("properties"), properties);
   }
-  if (difference.kind == Difference::Kind::kFieldCount) {
+  if (difference.kind == Kind::kFieldCount) {
     PutBySide(object, difference, difference.driving_count, difference.other_count);
   }
+  if (!difference.risk.isEmpty()) object.insert(QStringLiteral("risk"), difference.risk);
   differences_.append(object);
   ++counts_[kind];
 }

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "dataaccess/data_objects.h"
@@ -31,6 +33,20 @@ enum ComparedProperty : int {
   kOnUpdateProperty = 1 << 11,
   kDeferrableProperty = 1 << 12,
   kMatchProperty = 1 << 13,
+  kDefaultValueProperty = 1 << 14,  // a field's, with kCompareDefaults
+  kCollationProperty = 1 << 15,     // a field's, with kCompareCollations
+  kGeneratedProperty = 1 << 16,     // a field's generation expression, with kCompareGenerated
+  kStorageProperty = 1 << 17,       // a generated field's STORED or VIRTUAL
+  kDefinitionProperty = 1 << 18,    // a view's query, a trigger's body
+  kTimingProperty = 1 << 19,        // a trigger
+  kEventsProperty = 1 << 20,
+  kLevelProperty = 1 << 21,  // FOR EACH ROW or STATEMENT
+  kWhenProperty = 1 << 22,
+  kIncrementProperty = 1 << 23,  // a sequence
+  kBoundsProperty = 1 << 24,
+  kStartProperty = 1 << 25,
+  kCycleProperty = 1 << 26,
+  kOwnedByProperty = 1 << 27,
 };
 
 // What a walk compares besides tables: their fields, and the objects of dataaccess::ObjectKind.
@@ -40,20 +56,45 @@ enum ComparedKind : int {
   kCompareIndexes = dataaccess::kIndexes,
   kCompareForeignKeys = dataaccess::kForeignKeys,
   kCompareChecks = dataaccess::kChecks,
-  kCompareObjects = kCompareKeys | kCompareIndexes | kCompareForeignKeys | kCompareChecks,
+  kCompareDefaults = dataaccess::kDefaults,
+  kCompareCollations = dataaccess::kCollations,
+  kCompareGenerated = dataaccess::kGeneratedColumns,
+  kCompareViews = dataaccess::kViews,
+  kCompareTriggers = dataaccess::kTriggers,
+  kCompareSequences = dataaccess::kSequences,
+  kCompareObjects = kCompareKeys | kCompareIndexes | kCompareForeignKeys | kCompareChecks |
+                    kCompareDefaults | kCompareCollations | kCompareGenerated | kCompareViews |
+                    kCompareTriggers | kCompareSequences,
   kCompareAll = kCompareFields | kCompareObjects,
+};
+
+// What a risk needs to know of a field on one side (Difference::driving_column).
+struct ColumnFacts {
+  int32_t data_type = 0;  // as dataaccess::DataColumn
+  int32_t size = 0;
+  int32_t attributes = 0;
+  bool required = false;
+  QString declared_type;  // as the engine spells it; empty when unknown
+  bool has_default = false;
+  QString default_value;      // the engine's text
+  bool case_blind = false;    // the column's effective collation ignores letter case
+  bool accent_blind = false;  // ... or accents
+  QString collation;          // the effective collation's name; empty when unknown
 };
 
 // One paragraph of the report as data, for machine-readable reports. Names are as the database
 // gives them (not escaped for display); "driving" is the side the walk starts from.
 struct Difference {
   enum class Kind {
-    kTableMissing,      // `table` exists on the driving side only
-    kFieldMissing,      // `field` of `table` exists on the driving side only
-    kFieldProperties,   // `field` differs in `properties`
-    kFieldCount,        // `table` has `driving_count` fields, `other_table` `other_count`
-    kObjectMissing,     // `object` of `table` exists on the driving side only
-    kObjectProperties,  // `object` differs in `properties`
+    kTableMissing,        // `table` exists on the driving side only
+    kFieldMissing,        // `field` of `table` exists on the driving side only
+    kFieldProperties,     // `field` differs in `properties`
+    kFieldCount,          // `table` has `driving_count` fields, `other_table` `other_count`
+    kObjectMissing,       // `object` of `table` exists on the driving side only
+    kObjectProperties,    // `object` differs in `properties`
+    kDatabaseProperties,  // the databases differ in `properties` (their default collation)
+    kSequenceMissing,     // sequence `object` exists on the driving side only
+    kSequenceProperties,  // sequence `object` differs in `properties`
   };
   struct Property {
     QString name;            // as the report's [list] calls it
@@ -73,8 +114,14 @@ struct Difference {
   QString object;
   QString object_name;
   QString other_object;
+  // For a field: its definition on the driving side, and on the other side when it has one.
+  std::optional<ColumnFacts> driving_column;
+  std::optional<ColumnFacts> other_column;
   // Set by a run: whether the driving side is the primary database.
   bool driving_is_primary = true;
+  // What moving the secondary's data to the primary's definition risks, in the words of
+  // DifferenceRisk; empty unless the walk was asked to explain.
+  QString risk;
 };
 
 // Told of every paragraph the walk appends, in the report's order, besides the text.
@@ -103,6 +150,11 @@ struct WalkOptions {
   int compared = kCompareFields;
   // Whether objects that match by definition but are named differently are reported.
   bool compare_names = false;
+  // Whether each paragraph is followed by an indented line saying what it risks.
+  bool explain = false;
+  // Whether the driving side is the primary database, as the risk lines need to know; set by
+  // a run for each of its two walks.
+  bool driving_is_primary = true;
   // Told of each paragraph as data; may be null. Must not throw.
   DifferenceObserver* observer = nullptr;
 };
