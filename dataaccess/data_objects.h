@@ -43,6 +43,9 @@ class DataColumn {
   virtual bool Required() const = 0;            // NOT NULL
   virtual int32_t Attributes() const = 0;       // bit set of ColumnAttribute
   virtual bool AllowZeroLength() const = 0;
+  // The type as the engine spelled it ("varchar(20)", "enum('a','b')"); empty when the source
+  // has no spelling to give. Never compared: DataType and Size say what the column holds.
+  virtual QString DeclaredType() const { return QString(); }
 };
 
 class ColumnCollection {

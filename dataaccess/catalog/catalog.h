@@ -57,8 +57,7 @@ class CatalogColumn final : public DataColumn {
   bool AllowZeroLength() const override { return type_->type.allow_zero_length; }
 
   QAnyStringView NameView() const;
-  // The type as the engine spelled it; empty when the driver had no spelling to give.
-  const QString& DeclaredType() const { return type_->declared; }
+  QString DeclaredType() const override { return type_->declared; }
 
  private:
   const char16_t* stored_;

@@ -167,6 +167,10 @@ JsonReport JsonOf(const FleetResult& result) {
 QString NotComparedSuffix(const FleetResult& result) {
   QStringList gaps;
   for (const NotCompared& gap : result.not_compared) {
+    if (gap.across_engines) {
+      gaps.append(gap.what + QStringLiteral(" (other engine)"));
+      continue;
+    }
     gaps.append(gap.what + (gap.side == Side::kPrimary ? QStringLiteral(" (the reference)")
                                                        : QStringLiteral(" (the target)")));
   }
@@ -244,10 +248,13 @@ QByteArray Document(const QString& reference_name, const std::vector<FleetResult
     if (!result.not_compared.empty()) {
       QJsonArray gaps;
       for (const NotCompared& gap : result.not_compared) {
-        gaps.append(QJsonObject{
+        QJsonObject gap_object{
             {QStringLiteral("side"),
              gap.side == Side::kPrimary ? QStringLiteral("reference") : QStringLiteral("target")},
-            {QStringLiteral("what"), gap.what}});
+            {QStringLiteral("what"), gap.what}};
+        if (gap.across_engines)
+          gap_object.insert(QStringLiteral("reason"), QStringLiteral("across-engines"));
+        gaps.append(gap_object);
       }
       target.insert(QStringLiteral("not_compared"), gaps);
     }

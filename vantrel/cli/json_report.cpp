@@ -56,10 +56,9 @@ void JsonReport::Found(const Difference& difference) {
     object.insert(QStringLiteral("other_table"), difference.other_table);
   }
   if (!difference.field.isNull()) object.insert(QStringLiteral("field"), difference.field);
-  const bool is_object = difference.kind == Kind::kObjectMissing ||
-                         difference.kind == Kind::kObjectProperties ||
-                         difference.kind == Kind::kSequenceMissing ||
-                         difference.kind == Kind::kSequenceProperties;
+  const bool is_object =
+      difference.kind == Kind::kObjectMissing || difference.kind == Kind::kObjectProperties ||
+      difference.kind == Kind::kSequenceMissing || difference.kind == Kind::kSequenceProperties;
   if (is_object) {
     object.insert(QStringLiteral("object_kind"), difference.object_kind);
     if (!difference.object_name.isEmpty()) {
@@ -71,7 +70,8 @@ void JsonReport::Found(const Difference& difference) {
     object.insert(QStringLiteral("definition"), definition);
   }
   if (difference.kind == Kind::kFieldProperties || difference.kind == Kind::kObjectProperties ||
-      difference.kind == Kind::kDatabaseProperties || difference.kind == Kind::kSequenceProperties) {
+      difference.kind == Kind::kDatabaseProperties ||
+      difference.kind == Kind::kSequenceProperties) {
     QJsonArray properties;
     for (const Difference::Property& property : difference.properties) {
       QJsonObject entry{{QStringLiteral("name"), property.name}};
@@ -114,10 +114,13 @@ QByteArray JsonReport::Document(const QString& primary_name, const QString& seco
   if (!outcome.not_compared.empty()) {
     QJsonArray gaps;
     for (const NotCompared& gap : outcome.not_compared) {
-      gaps.append(QJsonObject{
+      QJsonObject gap_object{
           {QStringLiteral("side"),
            gap.side == Side::kPrimary ? QStringLiteral("primary") : QStringLiteral("secondary")},
-          {QStringLiteral("what"), gap.what}});
+          {QStringLiteral("what"), gap.what}};
+      if (gap.across_engines)
+        gap_object.insert(QStringLiteral("reason"), QStringLiteral("across-engines"));
+      gaps.append(gap_object);
     }
     document.insert(QStringLiteral("not_compared"), gaps);
   }

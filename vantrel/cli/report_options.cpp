@@ -24,6 +24,20 @@ const std::map<std::string, int>& IgnorableProperties() {
       {"on-update", kOnUpdateProperty},
       {"deferrable", kDeferrableProperty},
       {"match", kMatchProperty},
+      {"default", kDefaultValueProperty},
+      {"collation", kCollationProperty},
+      {"generated", kGeneratedProperty},
+      {"storage", kStorageProperty},
+      {"definition", kDefinitionProperty},
+      {"timing", kTimingProperty},
+      {"events", kEventsProperty},
+      {"level", kLevelProperty},
+      {"when", kWhenProperty},
+      {"increment", kIncrementProperty},
+      {"bounds", kBoundsProperty},
+      {"start", kStartProperty},
+      {"cycle", kCycleProperty},
+      {"owned-by", kOwnedByProperty},
   };
   return names;
 }
@@ -31,9 +45,12 @@ const std::map<std::string, int>& IgnorableProperties() {
 // What --objects takes, as ComparedKind bits.
 const std::map<std::string, int>& ObjectChoices() {
   static const std::map<std::string, int> names = {
-      {"fields", kCompareFields},   {"keys", kCompareKeys},
-      {"indexes", kCompareIndexes}, {"foreign-keys", kCompareForeignKeys},
-      {"checks", kCompareChecks},   {"all", kCompareAll},
+      {"fields", kCompareFields},         {"keys", kCompareKeys},
+      {"indexes", kCompareIndexes},       {"foreign-keys", kCompareForeignKeys},
+      {"checks", kCompareChecks},         {"defaults", kCompareDefaults},
+      {"collations", kCompareCollations}, {"generated", kCompareGenerated},
+      {"views", kCompareViews},           {"triggers", kCompareTriggers},
+      {"sequences", kCompareSequences},   {"all", kCompareAll},
   };
   return names;
 }
@@ -52,6 +69,9 @@ void AddReportOptions(CLI::App& command, ReportOptions& options) {
       ->check(CLI::IsMember(object_names));
   command.add_flag("--compare-names", options.compare_names,
                    "Also report keys, indexes, foreign keys and checks that differ only in name");
+  command.add_flag("--explain", options.explain,
+                   "Follow each paragraph with a line saying what moving the secondary's data to "
+                   "the primary's definition risks");
   // Each repeated option takes one value, so that the databases after it stay arguments.
   command.add_option("--include", options.include, "Compare only the tables matching GLOB")
       ->type_name("GLOB")
@@ -89,6 +109,7 @@ WalkOptions WalkOptionsOf(const ReportOptions& options) {
     for (const std::string& name : options.objects) walk.compared |= ObjectChoices().at(name);
   }
   walk.compare_names = options.compare_names;
+  walk.explain = options.explain;
   return walk;
 }
 

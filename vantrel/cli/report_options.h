@@ -18,10 +18,11 @@ struct ReportOptions {
   std::vector<std::string> ignore;
   std::vector<std::string> objects;
   bool compare_names = false;
+  bool explain = false;
 };
 
-// Adds --objects, --compare-names, --include, --exclude, --ignore and --format to `command`,
-// writing to `options`, which must outlive the parse.
+// Adds --objects, --compare-names, --explain, --include, --exclude, --ignore and --format to
+// `command`, writing to `options`, which must outlive the parse.
 void AddReportOptions(CLI::App& command, ReportOptions& options);
 
 // The walk the options ask for, without an observer.

@@ -13,6 +13,7 @@ using dataaccess::ForeignKeyDefinition;
 using dataaccess::IndexDefinition;
 using dataaccess::ReferentialAction;
 using dataaccess::TableObjects;
+using dataaccess::TriggerDefinition;
 
 QString ColumnList(const QStringList& columns) {
   return u'(' + columns.join(QStringLiteral(", ")) + u')';
@@ -145,6 +146,60 @@ ComparableObject Check(const CheckDefinition& check, bool compare_names) {
   return object;
 }
 
+ComparableObject View(const QString& definition) {
+  ComparableObject object{
+      "View", "view", kCompareViews, QStringLiteral("view"), Shown(definition), QString(),
+      false,  {}};
+  object.properties.push_back({kDefinitionProperty, "Definition",
+                               dataaccess::ExpressionMeaning(definition), Shown(definition)});
+  return object;
+}
+
+QString TriggerEvents(const TriggerDefinition& trigger) {
+  QStringList events;
+  for (const QString& event : trigger.events) {
+    QString text = event.toUpper();
+    if (text == QLatin1String("UPDATE") && !trigger.update_columns.isEmpty()) {
+      text += QLatin1String(" OF ") + trigger.update_columns.join(QStringLiteral(", "));
+    }
+    events.append(text);
+  }
+  return events.join(QStringLiteral(" OR "));
+}
+
+// Events in one order, update columns without regard to letter case or order (rule 17).
+QString TriggerEventsIdentity(const TriggerDefinition& trigger) {
+  QStringList events;
+  for (const QString& event : trigger.events) events.append(event.toUpper());
+  events.sort();
+  QStringList columns;
+  for (const QString& column : trigger.update_columns) columns.append(column.toLower());
+  columns.sort();
+  return events.join(u' ') + u'|' + columns.join(u',');
+}
+
+ComparableObject Trigger(const TriggerDefinition& trigger, bool same_engine) {
+  const QString level =
+      trigger.for_each_row ? QStringLiteral("FOR EACH ROW") : QStringLiteral("FOR EACH STATEMENT");
+  QString definition = trigger.timing.toUpper() + u' ' + TriggerEvents(trigger) + u' ' + level;
+  if (!trigger.when.isEmpty()) definition += QLatin1String(" WHEN ") + Shown(trigger.when);
+  ComparableObject object{
+      "Trigger", "trigger", kCompareTriggers, trigger.name.toLower(), definition, trigger.name,
+      false,     {}};
+  const QString timing = trigger.timing.toUpper();
+  object.properties.push_back({kTimingProperty, "Timing", timing, timing});
+  object.properties.push_back(
+      {kEventsProperty, "Events", TriggerEventsIdentity(trigger), TriggerEvents(trigger)});
+  object.properties.push_back({kLevelProperty, "Level", level, level});
+  object.properties.push_back(
+      {kWhenProperty, "When", dataaccess::ExpressionMeaning(trigger.when), Shown(trigger.when)});
+  if (same_engine) {
+    object.properties.push_back({kDefinitionProperty, "Body",
+                                 dataaccess::ExpressionMeaning(trigger.body), Shown(trigger.body)});
+  }
+  return object;
+}
+
 // A name an engine made up rather than one a schema's author chose.
 bool IsGeneratedName(const QString& name) {
   return name.isEmpty() || name.startsWith(QLatin1String("sqlite_autoindex_"));
@@ -178,6 +233,16 @@ std::vector<ComparableObject> ComparableObjects(const ObjectSides& sides, int co
     for (const CheckDefinition& check : objects->checks) {
       if (dataaccess::CheckBelongsToColumn(check, sides.table, &sides.other_table)) continue;
       result.push_back(Check(check, compare_names));
+    }
+  }
+  const bool same_engine = engine == sides.other_connection.Engine();
+  // Across engines a view's query is another dialect (rule 16): the report says so instead.
+  if ((kinds & kCompareViews) && same_engine && !objects->view_definition.isEmpty()) {
+    result.push_back(View(objects->view_definition));
+  }
+  if (kinds & kCompareTriggers) {
+    for (const TriggerDefinition& trigger : objects->triggers) {
+      result.push_back(Trigger(trigger, same_engine));
     }
   }
   return result;

@@ -1,11 +1,16 @@
 #include "vantrel/core/compare_tables.h"
 
+#include "dataaccess/column_rules.h"
 #include "dataaccess/comparison_rules.h"
+#include "dataaccess/object_rules.h"
 #include "vantrel/core/comparable_objects.h"
+#include "vantrel/core/difference_risk.h"
 #include "vantrel/core/table_glob.h"
 #include "vantrel/core/visible_text.h"
 
+#include <QStringList>
 #include <exception>
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -18,6 +23,7 @@ using dataaccess::DataConnection;
 using dataaccess::DataTable;
 
 const QString kLineBreaks = QStringLiteral("\r\n\r\n");
+constexpr int kColumnKinds = kCompareDefaults | kCompareCollations | kCompareGenerated;
 
 // Runs one step of the walk. An error abandons that step only; returns whether it completed.
 template <class Step>
@@ -83,9 +89,26 @@ class TableWalk {
         other_source_(VisibleText(other_name)),
         view_(view),
         options_(options),
-        filter_(options) {}
+        filter_(options),
+        describing_(options.observer != nullptr || options.explain),
+        told_(ToldKinds(driving, other, options.compared)),
+        across_engines_(AcrossEngines(driving, other)) {}
+
+  static int ToldKinds(const DataConnection& driving, const DataConnection& other,
+                       int compared) noexcept {
+    int told = 0;
+    Guarded([&] { told = driving.ObjectKinds() & other.ObjectKinds() & compared; });
+    return told;
+  }
+  static bool AcrossEngines(const DataConnection& driving, const DataConnection& other) noexcept {
+    bool across = true;
+    Guarded([&] { across = driving.Engine() != other.Engine(); });
+    return across;
+  }
 
   int Run() {
+    // The databases' default collations are said once, by the walk from the primary.
+    if ((told_ & kCompareCollations) && options_.driving_is_primary) CompareDefaultCollations();
     std::unique_ptr<dataaccess::Enumerator<DataTable>> tables;
     if (Guarded([&] { tables = driving_.Tables().Enumerate(); })) {
       for (;;) {
@@ -94,6 +117,7 @@ class TableWalk {
         WalkTable(*table);
       }
     }
+    if (told_ & kCompareSequences) WalkSequences();
     Guarded([&] { view_.SetTableCaption(QString()); });
     Guarded([&] { view_.SetFieldCaption(QString()); });
     return paragraphs_;
@@ -126,10 +150,12 @@ class TableWalk {
     Guarded([&] {
       compare_types = dataaccess::ComparesColumnTypes(driving_, table, other_, *matched);
     });
-    if (options_.compared & kCompareFields) {
+    // Defaults, collations and generation are properties of the fields, compared with them
+    // or on their own.
+    if (options_.compared & (kCompareFields | kColumnKinds)) {
       WalkFields(table, table_name, *matched, compare_types);
-      CompareFieldCount(table, table_name, *matched);
     }
+    if (options_.compared & kCompareFields) CompareFieldCount(table, table_name, *matched);
     if (options_.compared & kCompareObjects) WalkObjects(table, table_name, *matched);
   }
 
@@ -142,7 +168,7 @@ class TableWalk {
     if (exact_match && Differs([&] { return matched->Columns().Count(); },
                                [&] { return table.Columns().Count(); })) {
       AppendFieldCount(table_name, *matched);
-      if (options_.observer) {
+      if (describing_) {
         Difference difference =
             Paragraph(Difference::Kind::kFieldCount, table_name, MatchedName(*matched));
         difference.driving_count = Read([&] { return table.Columns().Count(); });
@@ -159,12 +185,12 @@ class TableWalk {
     for (;;) {
       DataColumn* field = nullptr;
       if (!Guarded([&] { field = fields->Next(); }) || field == nullptr) return;
-      CompareField(*field, table_name, matched, compare_types);
+      CompareField(*field, table, table_name, matched, compare_types);
     }
   }
 
-  void CompareField(DataColumn& field, const QString& table_name, DataTable& matched,
-                    bool compare_types) {
+  void CompareField(DataColumn& field, DataTable& table, const QString& table_name,
+                    DataTable& matched, bool compare_types) {
     QString field_name;
     if (!Guarded([&] { field_name = field.Name(); })) return;
     Guarded([&] { view_.SetFieldCaption(VisibleText(field_name)); });
@@ -172,10 +198,15 @@ class TableWalk {
 
     DataColumn* match = nullptr;
     Guarded([&] { match = &matched.Columns().Item(field_name); });
+    const bool fields = (options_.compared & kCompareFields) != 0;
     if (match == nullptr) {
+      if (!fields) return;
       AppendMissingInTable([&] { return FieldTitle(field_name); }, table_name, matched);
-      Tell(
-          Paragraph(Difference::Kind::kFieldMissing, table_name, MatchedName(matched), field_name));
+      Difference difference =
+          Paragraph(Difference::Kind::kFieldMissing, table_name, MatchedName(matched), field_name);
+      if (describing_)
+        Guarded([&] { difference.driving_column = FactsOf(field, table, driving_); });
+      Tell(difference);
       return;
     }
     QString list;
@@ -183,13 +214,15 @@ class TableWalk {
     // The properties that make up a column's type, left out where its type is not compared.
     constexpr int kTypeProperties =
         kAllowZeroLengthProperty | kAttributesProperty | kSizeProperty | kDataTypeProperty;
-    const int left_out = options_.ignored_properties | (compare_types ? 0 : kTypeProperties);
+    constexpr int kFieldProperties = kTypeProperties | kOrdinalPositionProperty | kRequiredProperty;
+    const int left_out = options_.ignored_properties | (compare_types ? 0 : kTypeProperties) |
+                         (fields ? 0 : kFieldProperties);
     // Reports the property when `differs` says so and it is not left out.
     const auto report = [&](int property, auto&& differs, auto&& read_matched, auto&& read_current,
                             const char* label) {
       if ((left_out & property) == 0 && differs()) {
         list += QLatin1String(label);
-        if (options_.observer) {
+        if (describing_) {
           QString name = QLatin1String(label);
           name.chop(2);  // ", "
           properties.push_back({name, Read(read_current), Read(read_matched)});
@@ -225,6 +258,40 @@ class TableWalk {
     check(
         kDataTypeProperty, [&] { return match->DataType(); }, [&] { return field.DataType(); },
         "Data Type, ");
+    if (told_ & (kCompareDefaults | kCompareCollations | kCompareGenerated)) {
+      Guarded([&] {
+        const ColumnSide mine = SideOf(field, table, driving_);
+        const ColumnSide theirs = SideOf(*match, matched, other_);
+        const auto text = [](const QString& value) { return [value] { return value; }; };
+        if (told_ & kCompareDefaults) {
+          report(
+              kDefaultValueProperty, [&] { return mine.default_meaning != theirs.default_meaning; },
+              text(theirs.default_shown), text(mine.default_shown), "Default Value, ");
+        }
+        if (told_ & kCompareCollations) {
+          report(
+              kCollationProperty,
+              [&] {
+                return dataaccess::CollationsDiffer(mine.collation, theirs.collation,
+                                                    across_engines_);
+              },
+              text(theirs.collation.name), text(mine.collation.name), "Collation, ");
+        }
+        if (told_ & kCompareGenerated) {
+          report(
+              kGeneratedProperty,
+              [&] { return mine.generated_meaning != theirs.generated_meaning; },
+              text(theirs.generated_shown), text(mine.generated_shown), "Generated, ");
+          report(
+              kStorageProperty,
+              [&] {
+                return !mine.generated_shown.isEmpty() && !theirs.generated_shown.isEmpty() &&
+                       mine.storage != theirs.storage;
+              },
+              text(theirs.storage), text(mine.storage), "Storage, ");
+        }
+      });
+    }
 
     list = list.trimmed();
     list.chop(1);  // the comma after the last label
@@ -233,6 +300,10 @@ class TableWalk {
     Difference difference =
         Paragraph(Difference::Kind::kFieldProperties, table_name, MatchedName(matched), field_name);
     difference.properties = std::move(properties);
+    if (describing_) {
+      Guarded([&] { difference.driving_column = FactsOf(field, table, driving_); });
+      Guarded([&] { difference.other_column = FactsOf(*match, matched, other_); });
+    }
     Tell(difference);
   }
 
@@ -349,9 +420,21 @@ class TableWalk {
     difference.field = field;
     return difference;
   }
-  void Tell(const Difference& difference) {
+  // Tells the observer of the paragraph just appended, and appends its risk line when the
+  // walk explains.
+  void Tell(Difference& difference) {
+    difference.driving_is_primary = options_.driving_is_primary;
+    if (options_.explain) {
+      Guarded(
+          [&] { difference.risk = DifferenceRisk(difference, driving_source_, other_source_); });
+      Append([&] { return "    " + VisibleText(difference.risk) + kLineBreaks; });
+      Guarded([&] { view_.RepaintText(); });
+    }
     if (options_.observer) Guarded([&] { options_.observer->Found(difference); });
   }
+  void Tell(Difference&& difference) { Tell(difference); }
+  // How a paragraph ends: a blank line, or, when a risk line follows, just the line's end.
+  QString End() const { return options_.explain ? QStringLiteral("\r\n") : kLineBreaks; }
   // A value read for the observer; invalid when the read fails.
   template <class ReadValue>
   static QVariant Read(ReadValue&& read) noexcept {
@@ -374,7 +457,7 @@ class TableWalk {
     Append([&] { return "Table: '" + VisibleText(table_name) + "' exists in "; });
     Append([&] { return "database '" + driving_source_ + "." + DrivingDatabase() + "'"; });
     Append([&] { return QStringLiteral(", but not in '"); });
-    Append([&] { return other_source_ + "." + OtherDatabase() + "'" + kLineBreaks; });
+    Append([&] { return other_source_ + "." + OtherDatabase() + "'" + End(); });
     EndParagraph();
   }
 
@@ -385,7 +468,7 @@ class TableWalk {
     Append([&] { return "table '" + driving_source_ + "." + DrivingDatabase() + "."; });
     Append([&] { return VisibleText(table_name) + "', but not in '"; });
     Append([&] { return other_source_ + "." + OtherDatabase() + "."; });
-    Append([&] { return VisibleText(matched.Name()) + "'" + kLineBreaks; });
+    Append([&] { return VisibleText(matched.Name()) + "'" + End(); });
     EndParagraph();
   }
 
@@ -399,7 +482,7 @@ class TableWalk {
     Append([&] { return other_source_ + "." + OtherDatabase() + "."; });
     Append([&] { return VisibleText(matched.Name()); });
     Append([&] { return QStringLiteral(" differ in the following ways. ["); });
-    Append([&] { return list + "]" + kLineBreaks; });
+    Append([&] { return list + "]" + End(); });
     EndParagraph();
   }
 
@@ -409,8 +492,181 @@ class TableWalk {
     Append([&] { return other_source_ + "." + OtherDatabase() + "."; });
     Append([&] { return VisibleText(matched.Name()); });
     Append([&] { return QStringLiteral("' differ in the following ways. ["); });
-    Append([&] { return "Number of Fields]" + kLineBreaks; });
+    Append([&] { return "Number of Fields]" + End(); });
     EndParagraph();
+  }
+
+  // A column's details as the comparison of defaults, collations and generation reads them.
+  struct ColumnSide {
+    QString default_meaning;
+    QString default_shown;
+    dataaccess::EffectiveCollation collation;
+    QString generated_meaning;
+    QString generated_shown;
+    QString storage;
+  };
+
+  ColumnSide SideOf(const DataColumn& column, const DataTable& table,
+                    const DataConnection& connection) const {
+    ColumnSide side;
+    const dataaccess::TableObjects* objects = table.Objects();
+    const dataaccess::ColumnDetails* details =
+        objects ? objects->DetailsOf(column.Name()) : nullptr;
+    const int32_t data_type = column.DataType();
+    if (details) {
+      side.default_meaning = dataaccess::DefaultMeaning(details->default_value, data_type,
+                                                        column.Size(), across_engines_);
+      side.default_shown = details->default_value.simplified();
+      if (!details->generated_expression.isEmpty()) {
+        side.generated_meaning = dataaccess::ExpressionMeaning(details->generated_expression);
+        side.generated_shown = details->generated_expression.simplified();
+        side.storage =
+            details->generated_stored ? QStringLiteral("STORED") : QStringLiteral("VIRTUAL");
+      }
+    }
+    side.collation =
+        dataaccess::CollationOf(connection.Engine(), details, data_type, connection.Objects());
+    return side;
+  }
+
+  ColumnFacts FactsOf(const DataColumn& column, const DataTable& table,
+                      const DataConnection& connection) const {
+    ColumnFacts facts;
+    facts.data_type = column.DataType();
+    facts.size = column.Size();
+    facts.attributes = column.Attributes();
+    facts.required = column.Required();
+    facts.declared_type = column.DeclaredType();
+    const ColumnSide side = SideOf(column, table, connection);
+    facts.has_default = !side.default_meaning.isEmpty();
+    facts.default_value = side.default_shown;
+    facts.case_blind = side.collation.traits.case_blind;
+    facts.accent_blind = side.collation.traits.accent_blind;
+    facts.collation = side.collation.name;
+    return facts;
+  }
+
+  // One paragraph when the databases' default collations differ (rule 14 of column_rules.h).
+  void CompareDefaultCollations() {
+    Guarded([&] {
+      const dataaccess::DatabaseObjects* mine = driving_.Objects();
+      const dataaccess::DatabaseObjects* theirs = other_.Objects();
+      if (mine == nullptr || theirs == nullptr ||
+          !dataaccess::DefaultCollationsDiffer(driving_.Engine(), *mine, other_.Engine(),
+                                               *theirs)) {
+        return;
+      }
+      Append(
+          [&] { return "Database: '" + driving_source_ + "." + DrivingDatabase() + "', and '"; });
+      Append([&] { return other_source_ + "." + OtherDatabase(); });
+      Append([&] { return "' differ in the following ways. [Default Collation]" + End(); });
+      EndParagraph();
+      Difference difference = Paragraph(Difference::Kind::kDatabaseProperties, QString());
+      const auto facts = [](const DataConnection& connection,
+                            const dataaccess::DatabaseObjects& objects) {
+        ColumnFacts result;
+        result.collation = objects.default_collation;
+        const dataaccess::CollationTraits traits = dataaccess::TraitsOfCollation(
+            connection.Engine(), objects.default_collation, objects.default_collation_locale,
+            objects.default_collation_deterministic);
+        result.case_blind = traits.case_blind;
+        result.accent_blind = traits.accent_blind;
+        return result;
+      };
+      difference.driving_column = facts(driving_, *mine);
+      difference.other_column = facts(other_, *theirs);
+      difference.properties.push_back({QStringLiteral("Default Collation"), mine->default_collation,
+                                       theirs->default_collation});
+      Tell(difference);
+    });
+  }
+
+  // The compared form of a sequence's properties (rule 18): a bound at the end of the 64-bit
+  // range is the engine's default, which MariaDB puts one short of PostgreSQL.
+  static QString BoundsText(const dataaccess::SequenceDefinition& sequence) {
+    constexpr qint64 kTop = std::numeric_limits<qint64>::max() - 1;
+    constexpr qint64 kBottom = std::numeric_limits<qint64>::min() + 1;
+    const QString low =
+        sequence.minimum <= kBottom ? QStringLiteral("MIN") : QString::number(sequence.minimum);
+    const QString high =
+        sequence.maximum >= kTop ? QStringLiteral("MAX") : QString::number(sequence.maximum);
+    return low + QLatin1String("..") + high;
+  }
+
+  static std::vector<ComparableObject::Property> SequenceProperties(
+      const dataaccess::SequenceDefinition& sequence) {
+    const QString increment = QString::number(sequence.increment);
+    const QString start = QString::number(sequence.start);
+    const QString bounds = BoundsText(sequence);
+    const QString shown_bounds =
+        QString::number(sequence.minimum) + QLatin1String("..") + QString::number(sequence.maximum);
+    const QString cycle = sequence.cycle ? QStringLiteral("CYCLE") : QStringLiteral("NO CYCLE");
+    return {{kIncrementProperty, "Increment", increment, increment},
+            {kBoundsProperty, "Bounds", bounds, shown_bounds},
+            {kStartProperty, "Start", start, start},
+            {kCycleProperty, "Cycle", cycle, cycle},
+            {kOwnedByProperty, "Owned By", sequence.owned_by.toLower(), sequence.owned_by}};
+  }
+
+  // Each sequence of the driving side looked up by name on the other side.
+  void WalkSequences() {
+    const dataaccess::DatabaseObjects* mine = nullptr;
+    const dataaccess::DatabaseObjects* theirs = nullptr;
+    if (!Guarded([&] {
+          mine = driving_.Objects();
+          theirs = other_.Objects();
+        }) ||
+        mine == nullptr || theirs == nullptr) {
+      return;
+    }
+    for (const dataaccess::SequenceDefinition& sequence : mine->sequences) {
+      // A column's own numbering, across engines, is the column's (rule 18).
+      if (across_engines_ && !sequence.owned_by.isEmpty()) continue;
+      const dataaccess::SequenceDefinition* match = nullptr;
+      for (const dataaccess::SequenceDefinition& candidate : theirs->sequences) {
+        if (candidate.name.compare(sequence.name, Qt::CaseInsensitive) == 0) {
+          match = &candidate;
+          break;
+        }
+      }
+      if (!filter_.IsEmpty() && !filter_.Selects(sequence.name, match ? match->name : QString())) {
+        continue;
+      }
+      Difference difference;
+      difference.object_kind = QStringLiteral("sequence");
+      difference.object = sequence.name;
+      difference.object_name = sequence.name;
+      if (match == nullptr) {
+        Append([&] { return "Sequence: '" + VisibleText(sequence.name) + "' exists in "; });
+        Append([&] { return "database '" + driving_source_ + "." + DrivingDatabase() + "'"; });
+        Append([&] { return QStringLiteral(", but not in '"); });
+        Append([&] { return other_source_ + "." + OtherDatabase() + "'" + End(); });
+        EndParagraph();
+        difference.kind = Difference::Kind::kSequenceMissing;
+        Tell(difference);
+        continue;
+      }
+      const auto properties = SequenceProperties(sequence);
+      const auto other_properties = SequenceProperties(*match);
+      QStringList labels;
+      for (size_t i = 0; i < properties.size(); ++i) {
+        if ((options_.ignored_properties & properties[i].bit) != 0) continue;
+        if (properties[i].compared == other_properties[i].compared) continue;
+        labels.append(QLatin1String(properties[i].label));
+        difference.properties.push_back(
+            {QLatin1String(properties[i].label), properties[i].shown, other_properties[i].shown});
+      }
+      if (labels.isEmpty()) continue;
+      Append([&] { return "Sequence: '" + VisibleText(sequence.name) + "' in "; });
+      Append([&] { return "database '" + driving_source_ + "." + DrivingDatabase() + "', and "; });
+      Append([&] { return other_source_ + "." + OtherDatabase(); });
+      Append([&] { return QStringLiteral(" differ in the following ways. ["); });
+      Append([&] { return labels.join(QStringLiteral(", ")) + "]" + End(); });
+      EndParagraph();
+      difference.kind = Difference::Kind::kSequenceProperties;
+      difference.other_object = match->name;
+      Tell(difference);
+    }
   }
 
   DataConnection& driving_;
@@ -420,6 +676,11 @@ class TableWalk {
   ResultsView& view_;
   const WalkOptions& options_;
   const TableFilter filter_;
+  // Whether paragraphs are described as data: for an observer, or for their risk lines.
+  const bool describing_;
+  // The ComparedKind bits asked for that both sides can tell.
+  const int told_;
+  const bool across_engines_;
   int paragraphs_ = 0;
 };
 

@@ -65,24 +65,31 @@ class SideObserver final : public DifferenceObserver {
 };
 
 // The options of one of the two walks.
-WalkOptions WalkFrom(const WalkOptions& options, SideObserver* observer) {
+WalkOptions WalkFrom(const WalkOptions& options, SideObserver* observer, bool from_primary) {
   WalkOptions walk = options;
   if (options.observer) walk.observer = observer;
+  walk.driving_is_primary = from_primary;
   return walk;
 }
 
 const QString kLineBreaks = QStringLiteral("\r\n\r\n");
 
-void AppendNotCompared(ResultsView& view, const NotCompared& gap, const OpenSide& side) {
-  QString database;
+QString QualifiedName(const OpenSide& side) {
   try {
-    database = VisibleText(side.display_name) + "." + VisibleText(side.connection->DatabaseName());
+    return VisibleText(side.display_name) + "." + VisibleText(side.connection->DatabaseName());
   } catch (const std::exception&) {
-    database = VisibleText(side.display_name);
+    return VisibleText(side.display_name);
   }
+}
+
+void AppendNotCompared(ResultsView& view, const NotCompared& gap, const OpenSide& side,
+                       const OpenSide& other) {
   try {
-    view.AppendText("Not compared: " + gap.what + ", which '" + database + "' cannot tell" +
-                    kLineBreaks);
+    const QString why = gap.across_engines
+                            ? "which '" + QualifiedName(side) + "' and '" + QualifiedName(other) +
+                                  "' write in different engines' SQL"
+                            : "which '" + QualifiedName(side) + "' cannot tell";
+    view.AppendText("Not compared: " + gap.what + ", " + why + kLineBreaks);
     view.RepaintText();
   } catch (const std::exception&) {
     // The outcome still says it; only the report's sentence is lost.
@@ -103,10 +110,11 @@ std::vector<QString> KindsNotTold(const dataaccess::DataConnection& side,
     const struct {
       int bit;
       const char* what;
-    } rows[] = {{kCompareKeys, "primary keys"},
-                {kCompareIndexes, "indexes"},
-                {kCompareForeignKeys, "foreign keys"},
-                {kCompareChecks, "check constraints"}};
+    } rows[] = {{kCompareKeys, "primary keys"},           {kCompareIndexes, "indexes"},
+                {kCompareForeignKeys, "foreign keys"},    {kCompareChecks, "check constraints"},
+                {kCompareDefaults, "column defaults"},    {kCompareCollations, "collations"},
+                {kCompareGenerated, "generated columns"}, {kCompareViews, "view definitions"},
+                {kCompareTriggers, "triggers"},           {kCompareSequences, "sequences"}};
     for (const auto& row : rows) {
       if ((compared & row.bit) && !(told & row.bit)) kinds.emplace_back(QLatin1String(row.what));
     }
@@ -119,6 +127,21 @@ std::vector<QString> KindsNotTold(const dataaccess::DataConnection& side,
     }
   } catch (const std::exception&) {
     // A side that cannot say what it tells is taken to tell what it read.
+  }
+  return kinds;
+}
+
+std::vector<QString> KindsNotComparedAcrossEngines(const dataaccess::DataConnection& first,
+                                                   const dataaccess::DataConnection& second,
+                                                   int compared) noexcept {
+  std::vector<QString> kinds;
+  try {
+    if (first.Engine() == second.Engine()) return kinds;
+    const int told = first.ObjectKinds() & second.ObjectKinds() & compared;
+    if (told & kCompareViews) kinds.emplace_back(QStringLiteral("view definitions"));
+    if (told & kCompareTriggers) kinds.emplace_back(QStringLiteral("trigger bodies"));
+  } catch (const std::exception&) {
+    // A side that cannot say its engine is compared as if it were the other's.
   }
   return kinds;
 }
@@ -151,17 +174,23 @@ ComparisonOutcome RunComparison(const SourceLookup& primary, const SourceLookup&
   SideObserver from_primary(options.observer, true);
   SideObserver from_secondary(options.observer, false);
   ComparisonOutcome outcome;
-  outcome.differences += CompareTables(*first.connection, first.display_name, *second.connection,
-                                       second.display_name, view, WalkFrom(options, &from_primary));
+  outcome.differences +=
+      CompareTables(*first.connection, first.display_name, *second.connection, second.display_name,
+                    view, WalkFrom(options, &from_primary, true));
   outcome.differences +=
       CompareTables(*second.connection, second.display_name, *first.connection, first.display_name,
-                    view, WalkFrom(options, &from_secondary));
+                    view, WalkFrom(options, &from_secondary, false));
   for (const auto& [side, open, other] : {std::tuple{Side::kPrimary, &first, &second},
                                           std::tuple{Side::kSecondary, &second, &first}}) {
     for (QString& what : KindsNotTold(*open->connection, *other->connection, options.compared)) {
       outcome.not_compared.push_back({side, std::move(what)});
-      AppendNotCompared(view, outcome.not_compared.back(), *open);
+      AppendNotCompared(view, outcome.not_compared.back(), *open, *other);
     }
+  }
+  for (QString& what :
+       KindsNotComparedAcrossEngines(*first.connection, *second.connection, options.compared)) {
+    outcome.not_compared.push_back({Side::kPrimary, std::move(what), true});
+    AppendNotCompared(view, outcome.not_compared.back(), first, second);
   }
   if (before_close) before_close(outcome);
   Close(*first.connection, Side::kPrimary);

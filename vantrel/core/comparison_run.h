@@ -53,6 +53,9 @@ class UnmatchedPatternsError : public component::Error {
 struct NotCompared {
   Side side;
   QString what;
+  // True for what both sides tell but in different engines' SQL, which no rule compares (view
+  // definitions, trigger bodies); `side` is then the primary.
+  bool across_engines = false;
 };
 
 // How a run ended: the number of difference paragraphs of both walks, and what was asked for
@@ -94,6 +97,12 @@ ComparisonOutcome RunComparison(const DataSource& primary, const DataSource& sec
 // The dataaccess::OpenOption bits of a read for a walk that compares `compared` (ComparedKind
 // bits): objects are read where they cost, only when they are compared.
 int32_t OpenOptionsFor(int compared);
+
+// What of `compared` (ComparedKind bits) both sides tell but in different engines' SQL, which is
+// not compared (rules 16 and 17 of dataaccess/column_rules.h). Never throws.
+std::vector<QString> KindsNotComparedAcrossEngines(const dataaccess::DataConnection& first,
+                                                   const dataaccess::DataConnection& second,
+                                                   int compared) noexcept;
 
 // The kinds of `compared` (ComparedKind bits) that `side` cannot tell while `other` is compared
 // with it, in the report's order. Never throws.

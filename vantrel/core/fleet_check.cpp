@@ -66,12 +66,16 @@ FleetResult CompareWithReference(DataConnection& reference, const QString& refer
   CompareTables(reference, reference_name, target, name, view, forth);
   WalkOptions back = walk;
   back.observer = &from_target;
+  back.driving_is_primary = false;
   CompareTables(target, name, reference, reference_name, view, back);
   for (QString& what : KindsNotTold(reference, target, walk.compared)) {
     result.not_compared.push_back({Side::kPrimary, std::move(what)});
   }
   for (QString& what : KindsNotTold(target, reference, walk.compared)) {
     result.not_compared.push_back({Side::kSecondary, std::move(what)});
+  }
+  for (QString& what : KindsNotComparedAcrossEngines(reference, target, walk.compared)) {
+    result.not_compared.push_back({Side::kPrimary, std::move(what), true});
   }
   if (result.differences.empty()) {
     result.status = FleetResult::Status::kIdentical;
