@@ -96,6 +96,17 @@ void AppendNotCompared(ResultsView& view, const NotCompared& gap, const OpenSide
   }
 }
 
+// Whether a table of `connection` has objects for which `has` is true.
+template <class Has>
+bool AnyTable(const dataaccess::DataConnection& connection, Has&& has) {
+  const auto tables = connection.Tables().Enumerate();
+  while (const dataaccess::DataTable* table = tables->Next()) {
+    const dataaccess::TableObjects* objects = table->Objects();
+    if (objects != nullptr && has(*objects)) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 int32_t OpenOptionsFor(int compared) {
@@ -138,8 +149,20 @@ std::vector<QString> KindsNotComparedAcrossEngines(const dataaccess::DataConnect
   try {
     if (first.Engine() == second.Engine()) return kinds;
     const int told = first.ObjectKinds() & second.ObjectKinds() & compared;
-    if (told & kCompareViews) kinds.emplace_back(QStringLiteral("view definitions"));
-    if (told & kCompareTriggers) kinds.emplace_back(QStringLiteral("trigger bodies"));
+    // Said only where both sides have something of the kind that went uncompared.
+    const auto both_have = [&](auto&& has) {
+      return AnyTable(first, has) && AnyTable(second, has);
+    };
+    if ((told & kCompareViews) && both_have([](const dataaccess::TableObjects& objects) {
+          return !objects.view_definition.isEmpty();
+        })) {
+      kinds.emplace_back(QStringLiteral("view definitions"));
+    }
+    if ((told & kCompareTriggers) && both_have([](const dataaccess::TableObjects& objects) {
+          return !objects.triggers.empty();
+        })) {
+      kinds.emplace_back(QStringLiteral("trigger bodies"));
+    }
   } catch (const std::exception&) {
     // A side that cannot say its engine is compared as if it were the other's.
   }
