@@ -124,10 +124,11 @@ QVariant SecondaryValue(const Difference::Property& property, const Sides& sides
   return sides.driving_is_primary ? property.other_value : property.driving_value;
 }
 
-// A value as a line shows it; "unreadable" for one that could not be read.
+// A value as a line shows it; "unreadable" for one that could not be read, "none" for nothing.
 QString Shown(const QVariant& value) {
   if (!value.isValid()) return QStringLiteral("unreadable");
-  return VisibleText(value.toString().simplified());
+  const QString text = value.toString().simplified();
+  return text.isEmpty() ? QStringLiteral("none") : VisibleText(text);
 }
 
 // A yes-or-no property as either a bool or a word ("CYCLE", "NO CYCLE", "true").

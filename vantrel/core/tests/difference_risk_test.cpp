@@ -342,6 +342,13 @@ TEST(DifferenceRiskTest, FieldConstraintsNumberingCollationsAndDefaults) {
        "recomputed: expression differs: values are recomputed"},
       {"stored and virtual", Field(generated, generated, {"Storage"}),
        "safe: STORED on one side only: the values are the same"},
+      {"empty values on the secondary only",
+       [] {
+         Difference d = Field(Text(40), Text(40), {});
+         d.properties = {{"Allow Zero Length", true, false}};
+         return d;
+       }(),
+       "narrower: Allow Zero Length on 'Sales Live' only: empty values are refused"},
       {"position", Field(Text(40), Text(40), {"Ordinal Position"}),
        "safe: position differs: data moved by column name is the same"},
       {"facts unread: the properties' values stand in",
@@ -443,6 +450,9 @@ TEST(DifferenceRiskTest, KeysIndexesConstraintsTriggersAndViews) {
       {"NO ACTION and RESTRICT", changed("foreign-key", key, "On Delete", "NO ACTION", "RESTRICT"),
        "safe: ON DELETE NO ACTION on 'Sales Live', RESTRICT on 'Sales Test': both refuse a "
        "change that leaves rows without their referenced row"},
+      {"deferrable", changed("foreign-key", key, "Deferrable", "NOT DEFERRABLE", "DEFERRABLE"),
+       "behaviour: NOT DEFERRABLE on 'Sales Live', DEFERRABLE on 'Sales Test': the reference is "
+       "checked at another time"},
       {"MATCH FULL on the primary", changed("foreign-key", key, "Match", "SIMPLE", "FULL"),
        "narrower: MATCH FULL on 'Sales Test' only: rows with a partly NULL key are refused"},
       {"index unique on the primary", changed("index", "(Email)", "Unique", "NOT UNIQUE", "UNIQUE"),
@@ -501,6 +511,9 @@ TEST(DifferenceRiskTest, SequencesAndTheDatabasesDefaultCollation) {
       {"start and bounds", sequence({{"Start", 1, 5}, {"Bounds", "1..9", "1..5"}}),
        "narrower: bounds 1..9 on 'Sales Live', 1..5 on 'Sales Test': values outside the new "
        "bounds are refused"},
+      {"owner on one side", sequence({{"Owned By", "Orders.ID", ""}}),
+       "behaviour: owner Orders.ID on 'Sales Live', none on 'Sales Test': dropping the column "
+       "drops the sequence on one side only"},
       {"default collation case-blind on the primary", database("utf8mb4_bin", "utf8mb4_0900_as_ci"),
        "collation: case-blind on one side only: a unique index may refuse rows the other accepts"},
       {"default collation case- and accent-blind on the primary",
