@@ -582,6 +582,78 @@ void FillFromProperties(const Difference& difference, bool driving, ColumnFacts*
   }
 }
 
+// Numbering on one side only. The engine's counter knows nothing of the rows moved in, so its
+// next number may already be taken; GENERATED ALWAYS refuses the moved values outright.
+std::optional<Finding> NumberingFinding(const ColumnFacts& p, const ColumnFacts& s,
+                                        const Sides& sides) {
+  const bool p_numbered = (p.attributes & dx::kAutoIncrement) != 0;
+  const bool s_numbered = (s.attributes & dx::kAutoIncrement) != 0;
+  const bool p_always = p_numbered && (p.attributes & dx::kAlwaysNumbered) != 0;
+  const bool s_always = s_numbered && (s.attributes & dx::kAlwaysNumbered) != 0;
+  if (p_always && !s_always) {
+    return Finding{Risk::kNumberingRefused, "numbered ALWAYS on " + Quoted(sides.Primary()) +
+                                                " only: the values moved in are refused"};
+  }
+  if (p_numbered && !s_numbered) {
+    return Finding{Risk::kNumbering, "numbered on " + Quoted(sides.Primary()) +
+                                         " only: its counter must be moved past the moved values"};
+  }
+  if (s_numbered && !p_numbered) {
+    return Finding{Risk::kNumbering, "numbered on " + Quoted(sides.Secondary()) +
+                                         " only: new rows need a value of their own"};
+  }
+  return std::nullopt;
+}
+
+// A generated column takes no values of its own: the primary's expression replaces them.
+std::optional<Finding> GenerationFinding(const ColumnFacts& p, const ColumnFacts& s,
+                                         const Sides& sides, bool expression_listed,
+                                         bool storage_listed) {
+  const bool p_generated = (p.attributes & dx::kGenerated) != 0;
+  const bool s_generated = (s.attributes & dx::kGenerated) != 0;
+  if (p_generated && !s_generated) {
+    return Finding{Risk::kRecomputed, "generated on " + Quoted(sides.Primary()) +
+                                          " only: the values moved in are replaced by computed "
+                                          "ones"};
+  }
+  if (s_generated && !p_generated) {
+    return Finding{Risk::kSafe, "generated on " + Quoted(sides.Secondary()) +
+                                    " only: its values are kept as they are"};
+  }
+  if (expression_listed) {
+    return Finding{Risk::kRecomputed, QStringLiteral("expression differs: values are recomputed")};
+  }
+  if (storage_listed) {
+    return Finding{Risk::kSafe, QStringLiteral("STORED on one side only: the values are the same")};
+  }
+  return std::nullopt;
+}
+
+// Collations alike in what they ignore still sort differently when their names differ.
+std::optional<Finding> FieldCollationFinding(const ColumnFacts& p, const ColumnFacts& s,
+                                             const Sides& sides, bool listed) {
+  if (std::optional<Finding> finding =
+          CollationFinding({p.case_blind, p.accent_blind}, {s.case_blind, s.accent_blind})) {
+    return finding;
+  }
+  if (!listed && p.collation == s.collation) return std::nullopt;
+  return Finding{Risk::kCollationBehaviour, sides.Each(Quoted(p.collation), Quoted(s.collation)) +
+                                                ": text may sort in another order"};
+}
+
+// A default fills only rows inserted without the column: the rows moved in carry their values.
+std::optional<Finding> DefaultFinding(const ColumnFacts& p, const ColumnFacts& s,
+                                      const Sides& sides) {
+  if (p.has_default == s.has_default && p.default_value == s.default_value) return std::nullopt;
+  const auto shown = [](const ColumnFacts& c) {
+    return c.has_default ? VisibleText(c.default_value) : QStringLiteral("none");
+  };
+  return Finding{Risk::kSafe,
+                 "default " + sides.Each(shown(p), shown(s)) + ": only new rows take it"};
+}
+
+// The findings of the properties the paragraph lists (of every one when it lists none), judged
+// by the two sides' facts.
 std::vector<Finding> FieldPropertyFindings(const Difference& difference, const Sides& sides) {
   ColumnFacts driving =
       difference.driving_column.value_or(difference.other_column.value_or(ColumnFacts{}));
@@ -591,71 +663,30 @@ std::vector<Finding> FieldPropertyFindings(const Difference& difference, const S
   const ColumnFacts& p = sides.driving_is_primary ? driving : other;
   const ColumnFacts& s = sides.driving_is_primary ? other : driving;
   const bool all = difference.properties.empty();
-  const auto listed = [&](const char* folded) {
-    return all || Lists(difference, QLatin1String(folded));
-  };
+  const auto named = [&](const char* folded) { return Lists(difference, QLatin1String(folded)); };
+  const auto listed = [&](const char* folded) { return all || named(folded); };
 
   std::vector<Finding> findings;
-  const bool type_listed = listed("datatype") || listed("size") || listed("attributes");
-  if (type_listed) {
+  const auto add = [&](std::optional<Finding> finding) {
+    if (finding) findings.push_back(std::move(*finding));
+  };
+  if (listed("datatype") || listed("size") || listed("attributes")) {
     for (Finding& finding : TypeFindings(p, s, sides)) findings.push_back(std::move(finding));
   }
   if (listed("required") && p.required != s.required) {
     findings.push_back(p.required ? Finding{Risk::kNewNotNull, "existing NULLs are refused"}
                                   : Finding{Risk::kSafe, "NOT NULL dropped"});
   }
-  if (listed("attributes")) {
-    const bool p_numbered = (p.attributes & dx::kAutoIncrement) != 0;
-    const bool s_numbered = (s.attributes & dx::kAutoIncrement) != 0;
-    const bool p_always = p_numbered && (p.attributes & dx::kAlwaysNumbered) != 0;
-    const bool s_always = s_numbered && (s.attributes & dx::kAlwaysNumbered) != 0;
-    if (p_always && !s_always) {
-      findings.push_back({Risk::kNumberingRefused, "numbered ALWAYS on " + Quoted(sides.Primary()) +
-                                                       " only: the values moved in are refused"});
-    } else if (p_numbered && !s_numbered) {
-      // The engine's counter knows nothing of the rows moved in: its next number may be taken.
-      findings.push_back({Risk::kNumbering, "numbered on " + Quoted(sides.Primary()) +
-                                                " only: its counter must be moved past the "
-                                                "moved values"});
-    } else if (s_numbered && !p_numbered) {
-      findings.push_back({Risk::kNumbering, "numbered on " + Quoted(sides.Secondary()) +
-                                                " only: new rows need a value of their own"});
-    }
+  if (listed("attributes")) add(NumberingFinding(p, s, sides));
+  if (listed("attributes") || named("generat") || named("storage")) {
+    add(GenerationFinding(p, s, sides, named("generat"), named("storage")));
   }
-  const bool p_generated = (p.attributes & dx::kGenerated) != 0;
-  const bool s_generated = (s.attributes & dx::kGenerated) != 0;
-  if ((listed("attributes") || listed("generat")) && p_generated != s_generated) {
-    findings.push_back(
-        p_generated ? Finding{Risk::kRecomputed, "generated on " + Quoted(sides.Primary()) +
-                                                     " only: the values moved in are replaced "
-                                                     "by computed ones"}
-                    : Finding{Risk::kSafe, "generated on " + Quoted(sides.Secondary()) +
-                                               " only: its values are kept as they are"});
-  } else if (!all && Lists(difference, QLatin1String("generat"))) {
-    findings.push_back({Risk::kRecomputed, "expression differs: values are recomputed"});
-  } else if (!all && Lists(difference, QLatin1String("storage"))) {
-    findings.push_back({Risk::kSafe, "STORED on one side only: the values are the same"});
-  }
-  if (listed("collation")) {
-    if (std::optional<Finding> finding =
-            CollationFinding({p.case_blind, p.accent_blind}, {s.case_blind, s.accent_blind})) {
-      findings.push_back(*finding);
-    } else if (!all || p.collation != s.collation) {
-      findings.push_back(
-          {Risk::kCollationBehaviour, sides.Each(Quoted(p.collation), Quoted(s.collation)) +
-                                          ": text may sort in another order"});
-    }
-  }
-  if (listed("default") && (p.has_default != s.has_default || p.default_value != s.default_value)) {
-    const auto shown = [](const ColumnFacts& c) {
-      return c.has_default ? VisibleText(c.default_value) : QStringLiteral("none");
-    };
-    findings.push_back(
-        {Risk::kSafe, "default " + sides.Each(shown(p), shown(s)) + ": only new rows take it"});
-  }
-  if (!all && Lists(difference, QLatin1String("ordinalposition"))) {
+  if (listed("collation")) add(FieldCollationFinding(p, s, sides, named("collation")));
+  if (listed("default")) add(DefaultFinding(p, s, sides));
+  if (named("ordinalposition")) {
     findings.push_back({Risk::kSafe, "position differs: data moved by column name is the same"});
   }
+  // Allow Zero Length follows the kind; alone it differs only where a driver says so.
   if (const Difference::Property* zero = FindProperty(difference, QLatin1String("allowzero"))) {
     if (findings.empty() && !PrimaryValue(*zero, sides).toBool() &&
         SecondaryValue(*zero, sides).toBool()) {
@@ -792,6 +823,54 @@ QString PropertyNames(const Difference& difference) {
   return names.join(QStringLiteral(", "));
 }
 
+// One property of a key, index or foreign key found on both sides.
+Finding KeyPropertyFinding(const Difference::Property& property, const Difference& difference,
+                           const Sides& sides) {
+  const QString name = Folded(property.name);
+  const QString p = PrimaryValue(property, sides).toString();
+  const QString s = SecondaryValue(property, sides).toString();
+  if (name == u"ondelete" || name == u"onupdate") {
+    return ActionFinding(property, name == u"ondelete", difference, sides);
+  }
+  if (name == u"unique") {
+    return p == u"UNIQUE"
+               ? Finding{Risk::kNewUnique, "duplicate rows are refused"}
+               : Finding{Risk::kSafe, "constraint dropped: duplicates are no longer refused"};
+  }
+  if (name == u"columns") {
+    // A key on more columns holds every row a key on fewer held.
+    const QStringList p_columns = p.toLower().split(QStringLiteral(", "));
+    const QStringList s_columns = s.toLower().split(QStringLiteral(", "));
+    const bool weaker = std::all_of(s_columns.begin(), s_columns.end(),
+                                    [&](const QString& c) { return p_columns.contains(c); });
+    if (weaker) return {Risk::kSafe, QStringLiteral("key on more columns")};
+    return {Risk::kNewUnique, "Columns " + sides.Each(VisibleText(p), VisibleText(s)) +
+                                  ": duplicate rows are refused"};
+  }
+  if (name == u"where") {
+    const QString& p_definition =
+        sides.driving_is_primary ? difference.object : difference.other_object;
+    if (!p_definition.startsWith(QLatin1String("UNIQUE"))) {
+      return {Risk::kSafe, QStringLiteral("Where differs: the index covers other rows")};
+    }
+    return {Risk::kNewUnique, "Where differs: rows duplicate under the condition on " +
+                                  Quoted(sides.Primary()) + " are refused"};
+  }
+  if (name == u"match") {
+    // MATCH FULL refuses a key of which some columns are NULL and others not.
+    if (p != u"FULL") return {Risk::kSafe, QStringLiteral("MATCH FULL dropped")};
+    return {Risk::kNarrower, "MATCH FULL on " + Quoted(sides.Primary()) +
+                                 " only: rows with a partly NULL key are refused"};
+  }
+  if (name == u"deferrable") {
+    return {Risk::kBehaviour, sides.Each(VisibleText(p), VisibleText(s)) +
+                                  ": the reference is checked at another time"};
+  }
+  if (name == u"sortorder") return {Risk::kSafe, QStringLiteral("sort order differs")};
+  if (name == u"name") return {Risk::kSafe, QStringLiteral("name differs")};
+  return {Risk::kBehaviour, VisibleText(property.name) + " differs: compare the two definitions"};
+}
+
 std::vector<Finding> ObjectPropertyFindings(const Difference& difference, const Sides& sides) {
   const QString& kind = difference.object_kind;
   if (kind == u"trigger") {
@@ -802,54 +881,9 @@ std::vector<Finding> ObjectPropertyFindings(const Difference& difference, const 
     return {{Risk::kBehaviour,
              QStringLiteral("the view's query differs: it shows other rows or values")}};
   }
-  const QString& p_definition =
-      sides.driving_is_primary ? difference.object : difference.other_object;
   std::vector<Finding> findings;
   for (const Difference::Property& property : difference.properties) {
-    const QString name = Folded(property.name);
-    const QString p = PrimaryValue(property, sides).toString();
-    const QString s = SecondaryValue(property, sides).toString();
-    if (name == u"ondelete" || name == u"onupdate") {
-      findings.push_back(ActionFinding(property, name == u"ondelete", difference, sides));
-    } else if (name == u"unique") {
-      findings.push_back(
-          p == u"UNIQUE"
-              ? Finding{Risk::kNewUnique, "duplicate rows are refused"}
-              : Finding{Risk::kSafe, "constraint dropped: duplicates are no longer refused"});
-    } else if (name == u"columns") {
-      // A key on more columns holds every row a key on fewer held.
-      const QStringList p_columns = p.toLower().split(QStringLiteral(", "));
-      const QStringList s_columns = s.toLower().split(QStringLiteral(", "));
-      const bool weaker = std::all_of(s_columns.begin(), s_columns.end(),
-                                      [&](const QString& c) { return p_columns.contains(c); });
-      findings.push_back(weaker ? Finding{Risk::kSafe, QStringLiteral("key on more columns")}
-                                : Finding{Risk::kNewUnique,
-                                          "Columns " + sides.Each(VisibleText(p), VisibleText(s)) +
-                                              ": duplicate rows are refused"});
-    } else if (name == u"where") {
-      findings.push_back(
-          p_definition.startsWith(QLatin1String("UNIQUE"))
-              ? Finding{Risk::kNewUnique, "Where differs: rows duplicate under the condition on " +
-                                              Quoted(sides.Primary()) + " are refused"}
-              : Finding{Risk::kSafe, QStringLiteral("Where differs: the index "
-                                                    "covers other rows")});
-    } else if (name == u"match") {
-      findings.push_back(
-          p == u"FULL" ? Finding{Risk::kNarrower, "MATCH FULL on " + Quoted(sides.Primary()) +
-                                                      " only: rows with a partly NULL key are "
-                                                      "refused"}
-                       : Finding{Risk::kSafe, QStringLiteral("MATCH FULL dropped")});
-    } else if (name == u"deferrable") {
-      findings.push_back({Risk::kBehaviour, sides.Each(VisibleText(p), VisibleText(s)) +
-                                                ": the reference is checked at another time"});
-    } else if (name == u"sortorder") {
-      findings.push_back({Risk::kSafe, QStringLiteral("sort order differs")});
-    } else if (name == u"name") {
-      findings.push_back({Risk::kSafe, QStringLiteral("name differs")});
-    } else {
-      findings.push_back(
-          {Risk::kBehaviour, VisibleText(property.name) + " differs: compare the two definitions"});
-    }
+    findings.push_back(KeyPropertyFinding(property, difference, sides));
   }
   return findings;
 }
