@@ -476,7 +476,6 @@ Finding KindChange(const ColumnFacts& p, const ColumnFacts& s, const Sides& side
   if (pk == dx::kDate && (sk == dx::kTimestamp || sk == dx::kTimestampTz)) {
     return {Risk::kTypeChangeLost, what + "the time of day is dropped"};
   }
-  if (sk == dx::kJson && pk == dx::kJson) return {Risk::kSafe, QStringLiteral("converted")};
   return {Risk::kTypeChangeRefused,
           what + "values are converted, and those that cannot be are refused"};
 }

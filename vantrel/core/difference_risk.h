@@ -21,6 +21,7 @@
 //   Rows are refused
 //     narrower         the primary's type or bounds hold less: longer or larger values, negative
 //                      numbers in an UNSIGNED column, enum labels it lacks, a sequence's values
+//                      outside its bounds, empty values, a partly NULL key under MATCH FULL
 //     type change      a change of kind that refuses values of the wrong form (text into a number)
 //     new NOT NULL     NOT NULL, or a new column that is NOT NULL without a default
 //     new UNIQUE       a primary key, unique index or unique constraint only on the primary
