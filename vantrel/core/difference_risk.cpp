@@ -1,14 +1,1016 @@
 #include "vantrel/core/difference_risk.h"
 
+#include <QRegularExpression>
+#include <QStringList>
+#include <algorithm>
+#include <iterator>
+#include <limits>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "dataaccess/catalog/type_kinds.h"
+#include "vantrel/core/visible_text.h"
+
 namespace vantrel {
+namespace {
+
+namespace dx = dataaccess;
+
+// The classes in the order of their severity, most severe first: the order the header lists.
+// A line names the most severe class found; the enum's order is the only ranking there is.
+enum class Risk {
+  // Data is gone: what the secondary holds has no place on the primary.
+  kLost,
+  kRounded,         // values are kept, but silently cut to fewer digits
+  kTypeChangeLost,  // a kind change that drops part of every value (the date of a timestamp)
+  // Rows are refused: moving them fails until they are changed.
+  kNarrower,
+  kTypeChangeRefused,  // values of the wrong form cannot be converted
+  kNewNotNull,
+  kNewUnique,
+  kNewCheck,
+  kNewForeignKey,
+  kCollationRefusing,  // the primary compares text more loosely: a unique index may refuse rows
+  kNumberingRefused,   // GENERATED ALWAYS refuses the values moved in
+  // Values change: rows are moved, but not as they were.
+  kRecomputed,
+  kTypeChangeConverted,
+  // The data survives; what the databases do with it later differs.
+  kNumbering,
+  kCollationBehaviour,
+  kBehaviour,
+  // Nothing is at risk.
+  kSafe,
+  kCount,  // no risk of its own: the field paragraphs carry it
+};
+
+// The word that opens a line, for each class above, in the same order.
+const char* const kRiskLabels[] = {
+    "lost",        "rounded",   "type change",     "narrower",  "type change", "new NOT NULL",
+    "new UNIQUE",  "new check", "new foreign key", "collation", "numbering",   "recomputed",
+    "type change", "numbering", "collation",       "behaviour", "safe",        "count",
+};
+static_assert(std::size(kRiskLabels) == static_cast<size_t>(Risk::kCount) + 1);
+
+QString Label(Risk risk) { return QLatin1String(kRiskLabels[static_cast<int>(risk)]); }
+
+struct Finding {
+  Risk risk;
+  QString text;  // what follows "class: "; empty for a class that says it all
+};
+
+// The display names and which of the two is the primary.
+struct Sides {
+  QString driving;
+  QString other;
+  bool driving_is_primary;
+
+  QString Primary() const { return driving_is_primary ? driving : other; }
+  QString Secondary() const { return driving_is_primary ? other : driving; }
+  // "A on 'driving', B on 'other'" from the primary's and the secondary's texts: a line lists
+  // the sides in the report's order, driving first.
+  QString Each(const QString& primary, const QString& secondary) const {
+    const QString& first = driving_is_primary ? primary : secondary;
+    const QString& second = driving_is_primary ? secondary : primary;
+    return first + " on '" + driving + "', " + second + " on '" + other + "'";
+  }
+};
+
+QString Quoted(const QString& name) { return u'\'' + VisibleText(name) + u'\''; }
+
+// The line: the most severe finding, and the classes of the other risky ones by name, short
+// enough to read at a glance.
+QString Line(std::vector<Finding> findings) {
+  if (findings.empty()) return QStringLiteral("safe: nothing differs that data depends on");
+  std::stable_sort(findings.begin(), findings.end(),
+                   [](const Finding& a, const Finding& b) { return a.risk < b.risk; });
+  const Finding& first = findings.front();
+  QString line = Label(first.risk);
+  if (!first.text.isEmpty()) line += ": " + first.text;
+  QStringList also;
+  for (size_t i = 1; i < findings.size(); ++i) {
+    if (findings[i].risk >= Risk::kSafe) continue;
+    const QString label = Label(findings[i].risk);
+    if (label != Label(first.risk) && !also.contains(label)) also.append(label);
+  }
+  if (!also.isEmpty()) line += " (also " + also.join(QStringLiteral(", ")) + u')';
+  return line;
+}
+
+// ---- Property names, as the report's [list] calls them, compared without case and spaces.
+
+QString Folded(const QString& name) {
+  QString folded = name.toLower();
+  folded.remove(u' ');
+  return folded;
+}
+
+const Difference::Property* FindProperty(const Difference& difference, QLatin1String folded) {
+  for (const Difference::Property& property : difference.properties) {
+    if (Folded(property.name).startsWith(folded)) return &property;
+  }
+  return nullptr;
+}
+
+bool Lists(const Difference& difference, QLatin1String folded) {
+  return FindProperty(difference, folded) != nullptr;
+}
+
+QVariant PrimaryValue(const Difference::Property& property, const Sides& sides) {
+  return sides.driving_is_primary ? property.driving_value : property.other_value;
+}
+QVariant SecondaryValue(const Difference::Property& property, const Sides& sides) {
+  return sides.driving_is_primary ? property.other_value : property.driving_value;
+}
+
+// A value as a line shows it; "unreadable" for one that could not be read, "none" for nothing.
+QString Shown(const QVariant& value) {
+  if (!value.isValid()) return QStringLiteral("unreadable");
+  const QString text = value.toString().simplified();
+  return text.isEmpty() ? QStringLiteral("none") : VisibleText(text);
+}
+
+// A yes-or-no property as either a bool or a word ("CYCLE", "NO CYCLE", "true").
+bool IsYes(const QVariant& value) {
+  if (value.typeId() == QMetaType::Bool) return value.toBool();
+  const QString text = value.toString().trimmed().toLower();
+  return text == u"true" || text == u"yes" || text == u"1" || text == u"cycle";
+}
+
+// ---- Types: how much of the secondary's values the primary's type holds.
+
+enum class Family { kInteger, kDecimal, kFloat, kText, kBinary, kBit, kTime, kLabels, kOther };
+
+Family FamilyOf(int32_t kind) {
+  switch (kind) {
+    case dx::kInteger:
+      return Family::kInteger;
+    case dx::kDecimal:
+      return Family::kDecimal;
+    case dx::kFloat:
+      return Family::kFloat;
+    case dx::kChar:
+    case dx::kVarChar:
+    case dx::kText:
+      return Family::kText;
+    case dx::kBinary:
+    case dx::kVarBinary:
+    case dx::kBlob:
+      return Family::kBinary;
+    case dx::kBit:
+    case dx::kVarBit:
+      return Family::kBit;
+    case dx::kTime:
+    case dx::kTimeTz:
+    case dx::kTimestamp:
+    case dx::kTimestampTz:
+      return Family::kTime;
+    case dx::kEnum:
+    case dx::kSet:
+      return Family::kLabels;
+    default:
+      return Family::kOther;
+  }
+}
+
+QString KindName(const ColumnFacts& column) {
+  static const char* const kNames[] = {
+      "",          "BOOLEAN",     "INTEGER",   "DECIMAL", "FLOAT", "CHAR",   "VARCHAR",
+      "TEXT",      "BINARY",      "VARBINARY", "BLOB",    "DATE",  "TIME",   "TIMETZ",
+      "TIMESTAMP", "TIMESTAMPTZ", "INTERVAL",  "UUID",    "JSON",  "MONEY",  "BIT",
+      "VARBIT",    "XML",         "ENUM",      "SET",     "YEAR",  "no type"};
+  if (column.data_type > 0 && column.data_type <= dx::kUntyped) {
+    return QLatin1String(kNames[column.data_type]);
+  }
+  // Another type is known by its spelling only.
+  return column.declared_type.isEmpty() ? QStringLiteral("another type")
+                                        : VisibleText(column.declared_type);
+}
+
+bool IsUnsigned(const ColumnFacts& column) { return (column.attributes & dx::kUnsigned) != 0; }
+
+// An integer's range from its byte width; width 0 (an SQLite rowid alias) holds any 64 bits.
+struct IntegerRange {
+  long long min;
+  unsigned long long max;
+};
+IntegerRange RangeOf(const ColumnFacts& column) {
+  const int bits = (column.size <= 0 || column.size >= 8) ? 64 : column.size * 8;
+  if (IsUnsigned(column)) {
+    return {0, bits == 64 ? std::numeric_limits<unsigned long long>::max() : (1ULL << bits) - 1};
+  }
+  if (bits == 64) {
+    return {std::numeric_limits<long long>::min(),
+            static_cast<unsigned long long>(std::numeric_limits<long long>::max())};
+  }
+  return {-(1LL << (bits - 1)), (1ULL << (bits - 1)) - 1};
+}
+// The decimal digits every value of the range can have before it may not fit.
+int DigitsAlwaysHeld(const IntegerRange& range) { return QString::number(range.max).size() - 1; }
+int DigitsNeeded(const IntegerRange& range) { return QString::number(range.max).size(); }
+
+QString IntegerText(const ColumnFacts& column) {
+  return QString::number(column.size) +
+         (IsUnsigned(column) ? QStringLiteral(" UNSIGNED") : QString());
+}
+
+// A decimal's Size is precision * 65536 + scale; 0 declares neither and holds any number.
+struct DecimalShape {
+  bool unconstrained;
+  int precision;
+  int scale;
+  int IntegerDigits() const { return precision - scale; }
+};
+DecimalShape ShapeOf(const ColumnFacts& column) {
+  const auto size = static_cast<uint32_t>(column.size);
+  return {size == 0, static_cast<int>(size >> 16), static_cast<int>(size & 0xffff)};
+}
+QString DecimalText(const ColumnFacts& column) {
+  const DecimalShape shape = ShapeOf(column);
+  QString text = QStringLiteral("DECIMAL");
+  if (!shape.unconstrained) {
+    text += u'(' + QString::number(shape.precision) + u',' + QString::number(shape.scale) + u')';
+  }
+  if (IsUnsigned(column)) text += QLatin1String(" UNSIGNED");
+  return text;
+}
+
+QString SizeText(int32_t size) {
+  return size == 0 ? QStringLiteral("unlimited") : QString::number(size);
+}
+
+// "digits beyond 2 decimal places are rounded away", or for a scale of 0 the fractions.
+QString RoundedAway(int scale) {
+  if (scale <= 0) return QStringLiteral("fractions are rounded away");
+  return "digits beyond " + QString::number(scale) + " decimal places are rounded away";
+}
+
+QString Joined(const QStringList& consequences) {
+  return consequences.join(QStringLiteral(", and "));
+}
+
+// Integers: the primary holds the secondary's range, or cuts it at the top or the bottom.
+std::vector<Finding> IntegerFindings(const ColumnFacts& p, const ColumnFacts& s,
+                                     const Sides& sides) {
+  const IntegerRange pr = RangeOf(p);
+  const IntegerRange sr = RangeOf(s);
+  const QString what = "Size " + sides.Each(IntegerText(p), IntegerText(s));
+  const bool low = pr.min > sr.min;
+  const bool high = pr.max < sr.max;
+  if (!low && !high) return {{Risk::kSafe, QStringLiteral("wider")}};
+  QString consequence;
+  if (low && high) {
+    consequence = "numbers outside " + QString::number(pr.min) + ".." + QString::number(pr.max) +
+                  " do not fit";
+  } else if (low) {
+    // Only an unsigned primary cuts the bottom alone.
+    consequence = QStringLiteral("negative numbers are refused");
+  } else {
+    consequence = "numbers above " + QString::number(pr.max) + " do not fit";
+  }
+  return {{Risk::kNarrower, what + ": " + consequence}};
+}
+
+std::vector<Finding> DecimalFindings(const ColumnFacts& p, const ColumnFacts& s,
+                                     const Sides& sides) {
+  const DecimalShape ps = ShapeOf(p);
+  const DecimalShape ss = ShapeOf(s);
+  const QString what = sides.Each(DecimalText(p), DecimalText(s));
+  const bool rounds = !ps.unconstrained && (ss.unconstrained || ps.scale < ss.scale);
+  const bool cuts =
+      !ps.unconstrained && (ss.unconstrained || ps.IntegerDigits() < ss.IntegerDigits());
+  const bool negatives = IsUnsigned(p) && !IsUnsigned(s);
+  QStringList consequences;
+  if (rounds) consequences.append(RoundedAway(ps.scale));
+  if (cuts) consequences.append(QStringLiteral("larger numbers do not fit"));
+  if (negatives) consequences.append(QStringLiteral("negative numbers are refused"));
+  if (consequences.isEmpty()) return {{Risk::kSafe, QStringLiteral("wider")}};
+  // Rounding happens without an error on every engine, so it outranks a refusal.
+  return {{rounds ? Risk::kRounded : Risk::kNarrower, what + ": " + Joined(consequences)}};
+}
+
+// "Size 50 on 'A', 40 on 'B'" for the kinds whose Size is a length (0 = unlimited).
+QString LengthText(const ColumnFacts& p, const ColumnFacts& s, const Sides& sides) {
+  return "Size " + sides.Each(SizeText(p.size), SizeText(s.size));
+}
+bool LengthCuts(const ColumnFacts& p, const ColumnFacts& s) {
+  return p.size != 0 && (s.size == 0 || p.size < s.size);
+}
+
+// Texts, binaries and bit strings: the length, then what a fixed-length kind does to values.
+std::vector<Finding> LengthFindings(const ColumnFacts& p, const ColumnFacts& s, const Sides& sides,
+                                    int32_t fixed_kind, const char* padding) {
+  std::vector<Finding> findings;
+  if (LengthCuts(p, s)) {
+    findings.push_back({Risk::kNarrower, LengthText(p, s, sides) + ": longer values do not fit"});
+  }
+  if (p.data_type != s.data_type) {
+    const QString kinds = sides.Each(KindName(p), KindName(s));
+    if (p.data_type == fixed_kind) {
+      findings.push_back({Risk::kTypeChangeConverted,
+                          kinds + ": shorter values are padded with " + QLatin1String(padding)});
+    } else if (s.data_type == fixed_kind && fixed_kind == dx::kChar) {
+      // A CHAR's padding is not part of its value: a varying kind drops it.
+      findings.push_back({Risk::kTypeChangeConverted, kinds + ": trailing spaces are dropped"});
+    }
+  }
+  if (findings.empty()) {
+    findings.push_back({Risk::kSafe, p.size == s.size && p.data_type != s.data_type
+                                         ? QStringLiteral("converted")
+                                         : QStringLiteral("wider")});
+  }
+  return findings;
+}
+
+std::vector<Finding> FloatFindings(const ColumnFacts& p, const ColumnFacts& s, const Sides& sides) {
+  if (p.size >= s.size) return {{Risk::kSafe, QStringLiteral("wider")}};
+  return {{Risk::kRounded, "Size " + sides.Each(QString::number(p.size), QString::number(s.size)) +
+                               ": numbers keep about 7 significant digits"}};
+}
+
+std::vector<Finding> TimeFindings(const ColumnFacts& p, const ColumnFacts& s, const Sides& sides) {
+  std::vector<Finding> findings;
+  if (p.size < s.size) {
+    const QString digits =
+        p.size == 0 ? QStringLiteral("fractions of a second are rounded away")
+                    : "digits of a second beyond " + QString::number(p.size) + " are rounded away";
+    findings.push_back(
+        {Risk::kRounded,
+         "Size " + sides.Each(QString::number(p.size), QString::number(s.size)) + ": " + digits});
+  }
+  if (p.data_type != s.data_type) {
+    const bool p_timestamp = p.data_type == dx::kTimestamp || p.data_type == dx::kTimestampTz;
+    const bool s_timestamp = s.data_type == dx::kTimestamp || s.data_type == dx::kTimestampTz;
+    const QString kinds = sides.Each(KindName(p), KindName(s));
+    if (p_timestamp == s_timestamp) {
+      // With or without a time zone: the session's zone converts one into the other.
+      findings.push_back({Risk::kTypeChangeConverted,
+                          kinds + ": values are converted by the session's time zone"});
+    } else if (s_timestamp) {
+      findings.push_back({Risk::kTypeChangeLost, kinds + ": the date is dropped"});
+    } else {
+      findings.push_back({Risk::kTypeChangeRefused, kinds + ": a time of day has no date"});
+    }
+  }
+  if (findings.empty()) findings.push_back({Risk::kSafe, QStringLiteral("wider")});
+  return findings;
+}
+
+// The labels of "enum('a','b')" or "SET('x')", unquoted; empty when the spelling has none (a
+// PostgreSQL enum is spelled by its type's name).
+QStringList Labels(const QString& declared) {
+  static const QRegularExpression kLabel(QStringLiteral("'((?:[^']|'')*)'"));
+  QStringList labels;
+  const int open = declared.indexOf(u'(');
+  if (open < 0) return labels;
+  for (auto it = kLabel.globalMatch(declared, open); it.hasNext();) {
+    labels.append(it.next().captured(1).replace(QLatin1String("''"), QLatin1String("'")));
+  }
+  return labels;
+}
+
+std::vector<Finding> LabelFindings(const ColumnFacts& p, const ColumnFacts& s, const Sides& sides) {
+  if (p.data_type != s.data_type) {
+    return {{Risk::kTypeChangeRefused,
+             sides.Each(KindName(p), KindName(s)) + ": values that are not labels are refused"}};
+  }
+  const QStringList p_labels = Labels(p.declared_type);
+  const QStringList s_labels = Labels(s.declared_type);
+  if (p_labels.isEmpty() || s_labels.isEmpty()) {
+    return {{Risk::kNarrower, "labels differ: rows holding a label missing on " +
+                                  Quoted(sides.Primary()) + " are refused"}};
+  }
+  QStringList removed;
+  for (const QString& label : s_labels) {
+    if (!p_labels.contains(label)) removed.append(Quoted(label));
+  }
+  if (!removed.isEmpty()) {
+    const bool one = removed.size() == 1;
+    return {{Risk::kNarrower, (one ? "label " : "labels ") + removed.join(QStringLiteral(", ")) +
+                                  " only on " + Quoted(sides.Secondary()) + ": rows holding " +
+                                  (one ? "it" : "them") + " are refused"}};
+  }
+  if (p_labels.size() > s_labels.size()) return {{Risk::kSafe, QStringLiteral("labels added")}};
+  // The same labels in another order: MySQL sorts and compares an ENUM by its labels' order.
+  return {{Risk::kBehaviour, QStringLiteral("label order differs: sorting by the column differs")}};
+}
+
+bool IsNumeric(int32_t kind) {
+  return kind == dx::kInteger || kind == dx::kDecimal || kind == dx::kFloat || kind == dx::kMoney ||
+         kind == dx::kYear;
+}
+
+// A change between two families: what the conversion keeps, cuts or refuses. The rules name the
+// usual pairs; any other pair is assumed to convert some values and refuse the rest.
+Finding KindChange(const ColumnFacts& p, const ColumnFacts& s, const Sides& sides) {
+  const QString what = sides.Each(KindName(p), KindName(s)) + ": ";
+  const Family pf = FamilyOf(p.data_type);
+  const Family sf = FamilyOf(s.data_type);
+  const int32_t pk = p.data_type;
+  const int32_t sk = s.data_type;
+  if (pk == dx::kUntyped) return {Risk::kSafe, QStringLiteral("converted")};
+  if (pf == Family::kText) {
+    if (sf == Family::kBinary) {
+      return {Risk::kTypeChangeRefused, what + "bytes that are not valid text are refused"};
+    }
+    return {Risk::kTypeChangeConverted, what + "values are converted"};
+  }
+  if (sf == Family::kText || sk == dx::kUntyped) {
+    if (IsNumeric(pk)) return {Risk::kTypeChangeRefused, what + "non-numeric values are refused"};
+    if (pk == dx::kBoolean) {
+      return {Risk::kTypeChangeRefused, what + "values that are not true or false are refused"};
+    }
+    if (pk == dx::kDate || pf == Family::kTime) {
+      return {Risk::kTypeChangeRefused, what + "values that are not dates or times are refused"};
+    }
+    if (pk == dx::kJson)
+      return {Risk::kTypeChangeRefused, what + "values that are not JSON are refused"};
+    if (pf == Family::kLabels) {
+      return {Risk::kTypeChangeRefused, what + "values that are not labels are refused"};
+    }
+    if (pf == Family::kBinary && sf == Family::kText) {
+      return {Risk::kTypeChangeConverted, what + "text is stored as its bytes"};
+    }
+    return {Risk::kTypeChangeRefused, what + "values of another form are refused"};
+  }
+  if (sk == dx::kInteger && pk == dx::kDecimal) {
+    const DecimalShape shape = ShapeOf(p);
+    if (shape.unconstrained || shape.IntegerDigits() >= DigitsNeeded(RangeOf(s))) {
+      return {Risk::kSafe, QStringLiteral("converted")};
+    }
+    return {Risk::kNarrower, what + "larger numbers do not fit"};
+  }
+  if (sk == dx::kInteger && pk == dx::kFloat) {
+    // A float holds integers exactly up to 2^24 (4 bytes) or 2^53 (8 bytes).
+    const unsigned long long exact = p.size >= 8 ? (1ULL << 53) : (1ULL << 24);
+    const IntegerRange range = RangeOf(s);
+    if (range.max <= exact) return {Risk::kSafe, QStringLiteral("converted")};
+    return {Risk::kRounded, what + "large numbers lose their last digits"};
+  }
+  if ((sk == dx::kDecimal || sk == dx::kFloat) && pk == dx::kInteger) {
+    const DecimalShape shape = ShapeOf(s);
+    const bool whole = sk == dx::kDecimal && !shape.unconstrained && shape.scale == 0;
+    const bool fits = sk == dx::kDecimal && !shape.unconstrained &&
+                      shape.IntegerDigits() <= DigitsAlwaysHeld(RangeOf(p));
+    if (whole && fits) return {Risk::kSafe, QStringLiteral("converted")};
+    if (whole) return {Risk::kNarrower, what + "larger numbers do not fit"};
+    return {Risk::kRounded, what + "fractions are rounded away"};
+  }
+  if (sk == dx::kDecimal && pk == dx::kFloat) {
+    return {Risk::kRounded, what + "numbers keep about " + QLatin1String(p.size >= 8 ? "15" : "7") +
+                                " significant digits"};
+  }
+  if (sk == dx::kFloat && pk == dx::kDecimal) {
+    return {Risk::kRounded, what + "numbers are rounded to the decimal's digits"};
+  }
+  if (sk == dx::kBoolean && (pk == dx::kInteger || pk == dx::kDecimal)) {
+    return {Risk::kSafe, QStringLiteral("converted")};
+  }
+  if (sk == dx::kYear && pk == dx::kInteger && p.size >= 2) {
+    return {Risk::kSafe, QStringLiteral("converted")};
+  }
+  if (sk == dx::kDate && pf == Family::kTime && pk != dx::kTime && pk != dx::kTimeTz) {
+    return {Risk::kSafe, QStringLiteral("converted")};
+  }
+  if (pk == dx::kDate && (sk == dx::kTimestamp || sk == dx::kTimestampTz)) {
+    return {Risk::kTypeChangeLost, what + "the time of day is dropped"};
+  }
+  return {Risk::kTypeChangeRefused,
+          what + "values are converted, and those that cannot be are refused"};
+}
+
+std::vector<Finding> TypeFindings(const ColumnFacts& p, const ColumnFacts& s, const Sides& sides) {
+  // The same kind and Size is the same type (an ENUM's Size is a hash of its labels).
+  if (p.data_type == s.data_type && p.size == s.size && IsUnsigned(p) == IsUnsigned(s)) return {};
+  const Family pf = FamilyOf(p.data_type);
+  if (pf != FamilyOf(s.data_type)) return {KindChange(p, s, sides)};
+  switch (pf) {
+    case Family::kInteger:
+      return IntegerFindings(p, s, sides);
+    case Family::kDecimal:
+      return DecimalFindings(p, s, sides);
+    case Family::kFloat:
+      return FloatFindings(p, s, sides);
+    case Family::kText:
+      return LengthFindings(p, s, sides, dx::kChar, "spaces");
+    case Family::kBinary:
+      return LengthFindings(p, s, sides, dx::kBinary, "zero bytes");
+    case Family::kBit:
+      return LengthFindings(p, s, sides, dx::kBit, "zero bits");
+    case Family::kTime:
+      return TimeFindings(p, s, sides);
+    case Family::kLabels:
+      return LabelFindings(p, s, sides);
+    case Family::kOther:
+      break;
+  }
+  if (p.data_type != s.data_type) return {KindChange(p, s, sides)};
+  if (p.data_type >= dx::kOtherBase) {
+    // Another type's Size is its declared length or a hash of its parameters: no order.
+    return {{Risk::kTypeChangeRefused,
+             "Size " + sides.Each(QString::number(p.size), QString::number(s.size)) +
+                 ": values that do not fit the primary's parameters are refused"}};
+  }
+  // JSON kept as text, money: a larger Size holds more.
+  if (LengthCuts(p, s)) {
+    return {{Risk::kNarrower, LengthText(p, s, sides) + ": longer values do not fit"}};
+  }
+  return {{Risk::kSafe, QStringLiteral("wider")}};
+}
+
+// ---- Collations: what a unique index or a comparison treats as equal.
+
+// "case-blind", "accent-blind" or "case- and accent-blind" for the traits set.
+QString Blindness(bool case_blind, bool accent_blind) {
+  if (case_blind && accent_blind) return QStringLiteral("case- and accent-blind");
+  return case_blind ? QStringLiteral("case-blind") : QStringLiteral("accent-blind");
+}
+
+struct Traits {
+  bool case_blind;
+  bool accent_blind;
+};
+
+// Traits differ: the primary blind where the secondary is not refuses rows a unique index held
+// apart; the other way round only comparisons and sorting change.
+std::optional<Finding> CollationFinding(Traits p, Traits s) {
+  const bool case_refusing = p.case_blind && !s.case_blind;
+  const bool accent_refusing = p.accent_blind && !s.accent_blind;
+  if (case_refusing || accent_refusing) {
+    return Finding{Risk::kCollationRefusing,
+                   Blindness(case_refusing, accent_refusing) +
+                       " on one side only: a unique index may refuse rows the other accepts"};
+  }
+  const bool case_loose = s.case_blind && !p.case_blind;
+  const bool accent_loose = s.accent_blind && !p.accent_blind;
+  if (case_loose || accent_loose) {
+    return Finding{Risk::kCollationBehaviour,
+                   Blindness(case_loose, accent_loose) +
+                       " on one side only: comparisons and sorting of text differ"};
+  }
+  return std::nullopt;
+}
+
+// A database's default collation is known by its name alone: MySQL's _ci (case-insensitive,
+// and accent-insensitive unless _as) and _ai suffixes, SQLite's NOCASE, ICU's strength levels.
+Traits TraitsOfName(const QString& collation) {
+  const QString name = collation.toLower();
+  static const QRegularExpression kCi(QStringLiteral("_ci(_|$)"));
+  static const QRegularExpression kAi(QStringLiteral("_ai(_|$)"));
+  static const QRegularExpression kAs(QStringLiteral("_as(_|$)"));
+  const bool level1 = name.contains(QLatin1String("ks-level1"));
+  const bool level2 = name.contains(QLatin1String("ks-level2"));
+  const bool ci = name.contains(kCi);
+  return {ci || name == u"nocase" || level1 || level2,
+          name.contains(kAi) || (ci && !name.contains(kAs)) || level1};
+}
+
+// ---- Fields.
+
+// Facts of both sides; where the walk gave none, the listed properties' values over the
+// other side's facts (a property not listed is the same on both sides).
+void FillFromProperties(const Difference& difference, bool driving, ColumnFacts* facts) {
+  for (const Difference::Property& property : difference.properties) {
+    const QVariant& value = driving ? property.driving_value : property.other_value;
+    const QString name = Folded(property.name);
+    if (name == u"datatype") facts->data_type = value.toInt();
+    if (name == u"size") facts->size = value.toInt();
+    if (name == u"attributes") facts->attributes = value.toInt();
+    if (name == u"required") facts->required = value.toBool();
+  }
+}
+
+// Numbering on one side only. The engine's counter knows nothing of the rows moved in, so its
+// next number may already be taken; GENERATED ALWAYS refuses the moved values outright.
+std::optional<Finding> NumberingFinding(const ColumnFacts& p, const ColumnFacts& s,
+                                        const Sides& sides) {
+  const bool p_numbered = (p.attributes & dx::kAutoIncrement) != 0;
+  const bool s_numbered = (s.attributes & dx::kAutoIncrement) != 0;
+  const bool p_always = p_numbered && (p.attributes & dx::kAlwaysNumbered) != 0;
+  const bool s_always = s_numbered && (s.attributes & dx::kAlwaysNumbered) != 0;
+  if (p_always && !s_always) {
+    return Finding{Risk::kNumberingRefused, "numbered ALWAYS on " + Quoted(sides.Primary()) +
+                                                " only: the values moved in are refused"};
+  }
+  if (p_numbered && !s_numbered) {
+    return Finding{Risk::kNumbering, "numbered on " + Quoted(sides.Primary()) +
+                                         " only: its counter must be moved past the moved values"};
+  }
+  if (s_numbered && !p_numbered) {
+    return Finding{Risk::kNumbering, "numbered on " + Quoted(sides.Secondary()) +
+                                         " only: new rows need a value of their own"};
+  }
+  return std::nullopt;
+}
+
+// A generated column takes no values of its own: the primary's expression replaces them.
+std::optional<Finding> GenerationFinding(const ColumnFacts& p, const ColumnFacts& s,
+                                         const Sides& sides, bool expression_listed,
+                                         bool storage_listed) {
+  const bool p_generated = (p.attributes & dx::kGenerated) != 0;
+  const bool s_generated = (s.attributes & dx::kGenerated) != 0;
+  if (p_generated && !s_generated) {
+    return Finding{Risk::kRecomputed, "generated on " + Quoted(sides.Primary()) +
+                                          " only: the values moved in are replaced by computed "
+                                          "ones"};
+  }
+  if (s_generated && !p_generated) {
+    return Finding{Risk::kSafe, "generated on " + Quoted(sides.Secondary()) +
+                                    " only: its values are kept as they are"};
+  }
+  if (expression_listed) {
+    return Finding{Risk::kRecomputed, QStringLiteral("expression differs: values are recomputed")};
+  }
+  if (storage_listed) {
+    return Finding{Risk::kSafe, QStringLiteral("STORED on one side only: the values are the same")};
+  }
+  return std::nullopt;
+}
+
+// Collations alike in what they ignore still sort differently when their names differ.
+std::optional<Finding> FieldCollationFinding(const ColumnFacts& p, const ColumnFacts& s,
+                                             const Sides& sides, bool listed) {
+  if (std::optional<Finding> finding =
+          CollationFinding({p.case_blind, p.accent_blind}, {s.case_blind, s.accent_blind})) {
+    return finding;
+  }
+  if (!listed && p.collation == s.collation) return std::nullopt;
+  return Finding{Risk::kCollationBehaviour, sides.Each(Quoted(p.collation), Quoted(s.collation)) +
+                                                ": text may sort in another order"};
+}
+
+// A default fills only rows inserted without the column: the rows moved in carry their values.
+std::optional<Finding> DefaultFinding(const ColumnFacts& p, const ColumnFacts& s,
+                                      const Sides& sides) {
+  if (p.has_default == s.has_default && p.default_value == s.default_value) return std::nullopt;
+  const auto shown = [](const ColumnFacts& c) {
+    return c.has_default ? VisibleText(c.default_value) : QStringLiteral("none");
+  };
+  return Finding{Risk::kSafe,
+                 "default " + sides.Each(shown(p), shown(s)) + ": only new rows take it"};
+}
+
+// The findings of the properties the paragraph lists (of every one when it lists none), judged
+// by the two sides' facts.
+std::vector<Finding> FieldPropertyFindings(const Difference& difference, const Sides& sides) {
+  ColumnFacts driving =
+      difference.driving_column.value_or(difference.other_column.value_or(ColumnFacts{}));
+  ColumnFacts other = difference.other_column.value_or(driving);
+  if (!difference.driving_column) FillFromProperties(difference, true, &driving);
+  if (!difference.other_column) FillFromProperties(difference, false, &other);
+  const ColumnFacts& p = sides.driving_is_primary ? driving : other;
+  const ColumnFacts& s = sides.driving_is_primary ? other : driving;
+  const bool all = difference.properties.empty();
+  const auto named = [&](const char* folded) { return Lists(difference, QLatin1String(folded)); };
+  const auto listed = [&](const char* folded) { return all || named(folded); };
+
+  std::vector<Finding> findings;
+  const auto add = [&](std::optional<Finding> finding) {
+    if (finding) findings.push_back(std::move(*finding));
+  };
+  if (listed("datatype") || listed("size") || listed("attributes")) {
+    for (Finding& finding : TypeFindings(p, s, sides)) findings.push_back(std::move(finding));
+  }
+  if (listed("required") && p.required != s.required) {
+    findings.push_back(p.required ? Finding{Risk::kNewNotNull, "existing NULLs are refused"}
+                                  : Finding{Risk::kSafe, "NOT NULL dropped"});
+  }
+  if (listed("attributes")) add(NumberingFinding(p, s, sides));
+  if (listed("attributes") || named("generat") || named("storage")) {
+    add(GenerationFinding(p, s, sides, named("generat"), named("storage")));
+  }
+  if (listed("collation")) add(FieldCollationFinding(p, s, sides, named("collation")));
+  if (listed("default")) add(DefaultFinding(p, s, sides));
+  if (named("ordinalposition")) {
+    findings.push_back({Risk::kSafe, "position differs: data moved by column name is the same"});
+  }
+  // Allow Zero Length follows the kind; alone it differs only where a driver says so.
+  if (const Difference::Property* zero = FindProperty(difference, QLatin1String("allowzero"))) {
+    if (findings.empty() && !PrimaryValue(*zero, sides).toBool() &&
+        SecondaryValue(*zero, sides).toBool()) {
+      findings.push_back({Risk::kNarrower, "Allow Zero Length on " + Quoted(sides.Secondary()) +
+                                               " only: empty values are refused"});
+    }
+  }
+  return findings;
+}
+
+// A field on one side only: dropped with its values, or new, needing a value for the rows
+// moved in.
+Finding FieldMissing(const Difference& difference, const Sides& sides) {
+  if (!sides.driving_is_primary) {
+    return {Risk::kLost, "column " + Quoted(difference.field) + " is not in " +
+                             Quoted(sides.Primary()) + ": its values are dropped"};
+  }
+  if (difference.driving_column) {
+    const ColumnFacts& p = *difference.driving_column;
+    const bool fills_itself =
+        p.has_default || (p.attributes & (dx::kAutoIncrement | dx::kGenerated));
+    if (p.required && !fills_itself) {
+      return {Risk::kNewNotNull, "rows moved from " + Quoted(sides.Secondary()) +
+                                     " have no value for " + Quoted(difference.field)};
+    }
+  }
+  return {Risk::kSafe, QStringLiteral("new column")};
+}
+
+// ---- Objects.
+
+// The referenced table of a foreign key's definition, "(a) REFERENCES t (b)".
+QString ReferencedTable(const QString& definition) {
+  const QLatin1String marker(" REFERENCES ");
+  const int at = definition.indexOf(marker);
+  if (at < 0) return QStringLiteral("the referenced table");
+  QString table = definition.mid(at + marker.size());
+  const int columns = table.indexOf(QLatin1String(" ("));
+  if (columns >= 0) table.truncate(columns);
+  return Quoted(table);
+}
+
+bool IsPassive(const QString& action) {
+  return action.isEmpty() || action == u"NO ACTION" || action == u"RESTRICT";
+}
+
+// What a referential action does to the referencing rows.
+QString ActionConsequence(const QString& action, bool on_delete, const QString& referenced,
+                          const QString& table) {
+  const QString event =
+      on_delete ? "deleting a row of " + referenced : "changing the key of a row of " + referenced;
+  const QString rows = "its rows of " + table;
+  if (action == u"CASCADE") {
+    return event + (on_delete ? " deletes " + rows : " changes it in " + rows);
+  }
+  if (action == u"SET NULL") return event + " sets the key of " + rows + " to NULL";
+  if (action == u"SET DEFAULT") return event + " sets the key of " + rows + " to its default";
+  return event + " that has rows of " + table + " is refused";
+}
+
+Finding ActionFinding(const Difference::Property& property, bool on_delete,
+                      const Difference& difference, const Sides& sides) {
+  const QString clause = on_delete ? QStringLiteral("ON DELETE ") : QStringLiteral("ON UPDATE ");
+  const QString p = PrimaryValue(property, sides).toString();
+  const QString s = SecondaryValue(property, sides).toString();
+  const QString driving = property.driving_value.toString();
+  const QString referenced = ReferencedTable(difference.object);
+  const QString table = Quoted(difference.table);
+  if (IsPassive(p) && IsPassive(s)) {
+    return {Risk::kSafe, clause + sides.Each(VisibleText(p), VisibleText(s)) +
+                             ": both refuse a change that leaves rows without their referenced "
+                             "row"};
+  }
+  if (IsPassive(p) != IsPassive(s)) {
+    const QString active = IsPassive(p) ? s : p;
+    return {Risk::kBehaviour, clause + VisibleText(active) + " on one side only: " +
+                                  ActionConsequence(active, on_delete, referenced, table)};
+  }
+  return {Risk::kBehaviour, clause + sides.Each(VisibleText(p), VisibleText(s)) + ": on " +
+                                Quoted(sides.Primary()) + ", " +
+                                ActionConsequence(p, on_delete, referenced, table)};
+}
+
+// What it means that a key, index, constraint, trigger or view is on one side only.
+Finding ObjectMissing(const Difference& difference, const Sides& sides) {
+  const bool on_primary = sides.driving_is_primary;
+  const QString& kind = difference.object_kind;
+  const bool unique = kind == u"primary-key" ||
+                      (kind == u"index" && difference.object.startsWith(QLatin1String("UNIQUE")));
+  if (unique) {
+    return on_primary
+               ? Finding{Risk::kNewUnique, "duplicate rows are refused"}
+               : Finding{Risk::kSafe, "constraint dropped: duplicates are no longer refused"};
+  }
+  if (kind == u"index") {
+    return {Risk::kSafe,
+            on_primary ? QStringLiteral("new index") : QStringLiteral("index dropped")};
+  }
+  if (kind == u"check") {
+    const QString expression = Quoted(difference.object);
+    return on_primary ? Finding{Risk::kNewCheck, "rows that fail " + expression + " are refused"}
+                      : Finding{Risk::kSafe,
+                                "constraint dropped: " + expression + " is no longer enforced"};
+  }
+  if (kind == u"foreign-key") {
+    return on_primary
+               ? Finding{Risk::kNewForeignKey, "rows without their referenced row are refused"}
+               : Finding{Risk::kSafe, "constraint dropped: references are no longer enforced"};
+  }
+  const QString name =
+      Quoted(difference.object_name.isEmpty() ? difference.object : difference.object_name);
+  if (kind == u"trigger") {
+    return on_primary
+               ? Finding{Risk::kBehaviour, "trigger " + name + " runs on " +
+                                               Quoted(sides.Primary()) +
+                                               " only: rows moved in may fire it"}
+               : Finding{Risk::kBehaviour,
+                         "trigger " + name + " runs on " + Quoted(sides.Secondary()) +
+                             " only: what it does is not done on " + Quoted(sides.Primary())};
+  }
+  if (kind == u"view") {
+    return {Risk::kBehaviour, "view on " +
+                                  Quoted(on_primary ? sides.Primary() : sides.Secondary()) +
+                                  " only: queries that use it fail on the other side"};
+  }
+  return {Risk::kBehaviour, VisibleText(kind) + " on one side only: compare the two definitions"};
+}
+
+QString PropertyNames(const Difference& difference) {
+  QStringList names;
+  for (const Difference::Property& property : difference.properties) {
+    names.append(VisibleText(property.name));
+  }
+  return names.join(QStringLiteral(", "));
+}
+
+// One property of a key, index or foreign key found on both sides.
+Finding KeyPropertyFinding(const Difference::Property& property, const Difference& difference,
+                           const Sides& sides) {
+  const QString name = Folded(property.name);
+  const QString p = PrimaryValue(property, sides).toString();
+  const QString s = SecondaryValue(property, sides).toString();
+  if (name == u"ondelete" || name == u"onupdate") {
+    return ActionFinding(property, name == u"ondelete", difference, sides);
+  }
+  if (name == u"unique") {
+    return p == u"UNIQUE"
+               ? Finding{Risk::kNewUnique, "duplicate rows are refused"}
+               : Finding{Risk::kSafe, "constraint dropped: duplicates are no longer refused"};
+  }
+  if (name == u"columns") {
+    // A key on more columns holds every row a key on fewer held.
+    const QStringList p_columns = p.toLower().split(QStringLiteral(", "));
+    const QStringList s_columns = s.toLower().split(QStringLiteral(", "));
+    const bool weaker = std::all_of(s_columns.begin(), s_columns.end(),
+                                    [&](const QString& c) { return p_columns.contains(c); });
+    if (weaker) return {Risk::kSafe, QStringLiteral("key on more columns")};
+    return {Risk::kNewUnique, "Columns " + sides.Each(VisibleText(p), VisibleText(s)) +
+                                  ": duplicate rows are refused"};
+  }
+  if (name == u"where") {
+    const QString& p_definition =
+        sides.driving_is_primary ? difference.object : difference.other_object;
+    if (!p_definition.startsWith(QLatin1String("UNIQUE"))) {
+      return {Risk::kSafe, QStringLiteral("Where differs: the index covers other rows")};
+    }
+    return {Risk::kNewUnique, "Where differs: rows duplicate under the condition on " +
+                                  Quoted(sides.Primary()) + " are refused"};
+  }
+  if (name == u"match") {
+    // MATCH FULL refuses a key of which some columns are NULL and others not.
+    if (p != u"FULL") return {Risk::kSafe, QStringLiteral("MATCH FULL dropped")};
+    return {Risk::kNarrower, "MATCH FULL on " + Quoted(sides.Primary()) +
+                                 " only: rows with a partly NULL key are refused"};
+  }
+  if (name == u"deferrable") {
+    return {Risk::kBehaviour, sides.Each(VisibleText(p), VisibleText(s)) +
+                                  ": the reference is checked at another time"};
+  }
+  if (name == u"sortorder") return {Risk::kSafe, QStringLiteral("sort order differs")};
+  if (name == u"name") return {Risk::kSafe, QStringLiteral("name differs")};
+  return {Risk::kBehaviour, VisibleText(property.name) + " differs: compare the two definitions"};
+}
+
+std::vector<Finding> ObjectPropertyFindings(const Difference& difference, const Sides& sides) {
+  const QString& kind = difference.object_kind;
+  if (kind == u"trigger") {
+    return {{Risk::kBehaviour, "trigger differs in " + PropertyNames(difference) +
+                                   ": it acts differently on each side"}};
+  }
+  if (kind == u"view") {
+    return {{Risk::kBehaviour,
+             QStringLiteral("the view's query differs: it shows other rows or values")}};
+  }
+  std::vector<Finding> findings;
+  for (const Difference::Property& property : difference.properties) {
+    findings.push_back(KeyPropertyFinding(property, difference, sides));
+  }
+  return findings;
+}
+
+// ---- Sequences.
+
+// The two bounds of a sequence as the report shows them ("1..100", or a list of two numbers).
+std::optional<std::pair<qint64, qint64>> Bounds(const QVariant& value) {
+  static const QRegularExpression kNumber(QStringLiteral("-?\\d+"));
+  QStringList numbers;
+  if (value.typeId() == QMetaType::QVariantList) {
+    for (const QVariant& item : value.toList()) numbers.append(item.toString());
+  } else {
+    for (auto it = kNumber.globalMatch(value.toString()); it.hasNext();) {
+      numbers.append(it.next().captured());
+    }
+  }
+  if (numbers.size() != 2) return std::nullopt;
+  bool min_ok = false;
+  bool max_ok = false;
+  const std::pair<qint64, qint64> bounds{numbers[0].toLongLong(&min_ok),
+                                         numbers[1].toLongLong(&max_ok)};
+  if (!min_ok || !max_ok) return std::nullopt;
+  return bounds;
+}
+
+std::vector<Finding> SequenceFindings(const Difference& difference, const Sides& sides) {
+  std::vector<Finding> findings;
+  for (const Difference::Property& property : difference.properties) {
+    const QString name = Folded(property.name);
+    const QVariant p = PrimaryValue(property, sides);
+    const QVariant s = SecondaryValue(property, sides);
+    const QString what = sides.Each(Shown(p), Shown(s));
+    if (name == u"bounds") {
+      const auto pb = Bounds(p);
+      const auto sb = Bounds(s);
+      if (pb && sb && pb->first <= sb->first && pb->second >= sb->second) {
+        findings.push_back({Risk::kSafe, QStringLiteral("wider bounds")});
+      } else {
+        findings.push_back(
+            {Risk::kNarrower, "bounds " + what + ": values outside the new bounds are refused"});
+      }
+    } else if (name == u"increment") {
+      findings.push_back(
+          {Risk::kBehaviour, "increment " + what + ": new numbers step differently"});
+    } else if (name == u"cycle") {
+      findings.push_back(
+          {Risk::kBehaviour, "CYCLE on " + Quoted(IsYes(p) ? sides.Primary() : sides.Secondary()) +
+                                 " only: after the last number one side starts over, the other "
+                                 "stops"});
+    } else if (name == u"start") {
+      findings.push_back({Risk::kSafe, "start " + what + ": only a restarted sequence uses it"});
+    } else if (name == u"ownedby") {
+      findings.push_back({Risk::kBehaviour, "owner " + what +
+                                                ": dropping the column drops the sequence on one "
+                                                "side only"});
+    } else if (name == u"name") {
+      findings.push_back({Risk::kSafe, QStringLiteral("name differs")});
+    } else {
+      findings.push_back(
+          {Risk::kBehaviour, VisibleText(property.name) + " differs: compare the two definitions"});
+    }
+  }
+  return findings;
+}
+
+Finding SequenceMissing(const Difference& difference, const Sides& sides) {
+  if (sides.driving_is_primary) return {Risk::kSafe, QStringLiteral("new sequence")};
+  const QString& name = difference.object.isEmpty() ? difference.table : difference.object;
+  return {Risk::kLost, "sequence " + Quoted(name) + " is not in " + Quoted(sides.Primary()) +
+                           ": its numbering is dropped"};
+}
+
+// ---- The databases' own properties: their default collation applies to new columns.
+
+std::vector<Finding> DatabaseFindings(const Difference& difference, const Sides& sides) {
+  std::vector<Finding> findings;
+  for (const Difference::Property& property : difference.properties) {
+    const QString p = PrimaryValue(property, sides).toString();
+    const QString s = SecondaryValue(property, sides).toString();
+    if (Folded(property.name).contains(QLatin1String("collation"))) {
+      const Traits pt = TraitsOfName(p);
+      const Traits st = TraitsOfName(s);
+      if (std::optional<Finding> finding = CollationFinding(pt, st)) {
+        findings.push_back(*finding);
+        continue;
+      }
+      findings.push_back({Risk::kCollationBehaviour, "default " + sides.Each(Quoted(p), Quoted(s)) +
+                                                         ": text may sort in another order"});
+    } else {
+      findings.push_back({Risk::kBehaviour, VisibleText(property.name) + " " +
+                                                sides.Each(Quoted(p), Quoted(s)) +
+                                                ": compare the two definitions"});
+    }
+  }
+  return findings;
+}
+
+}  // namespace
 
 QString DifferenceRisk(const Difference& difference, const QString& driving_name,
                        const QString& other_name) {
-  // Classification per kind follows; until then every difference asks for a look.
-  (void)difference;
-  (void)driving_name;
-  (void)other_name;
-  return QStringLiteral("unclassified: compare the two definitions before moving data");
+  const Sides sides{VisibleText(driving_name), VisibleText(other_name),
+                    difference.driving_is_primary};
+  using Kind = Difference::Kind;
+  switch (difference.kind) {
+    case Kind::kTableMissing:
+      if (sides.driving_is_primary) return Line({{Risk::kSafe, QStringLiteral("new table")}});
+      return Line({{Risk::kLost, "table " + Quoted(difference.table) + " is not in " +
+                                     Quoted(sides.Primary()) + ": its rows are dropped"}});
+    case Kind::kFieldMissing:
+      return Line({FieldMissing(difference, sides)});
+    case Kind::kFieldProperties:
+      return Line(FieldPropertyFindings(difference, sides));
+    case Kind::kFieldCount:
+      return Line({{Risk::kCount, QStringLiteral("see the field paragraphs")}});
+    case Kind::kObjectMissing:
+      return Line({ObjectMissing(difference, sides)});
+    case Kind::kObjectProperties:
+      return Line(ObjectPropertyFindings(difference, sides));
+    case Kind::kDatabaseProperties:
+      return Line(DatabaseFindings(difference, sides));
+    case Kind::kSequenceMissing:
+      return Line({SequenceMissing(difference, sides)});
+    case Kind::kSequenceProperties:
+      return Line(SequenceFindings(difference, sides));
+  }
+  return Line({});
 }
 
 }  // namespace vantrel
