@@ -3,7 +3,7 @@
 # in about 2% of their tables, and prints the median wall time and the peak memory of
 # `vantrel-cli compare` beside the time the sqlite3 shell needs to read both catalogs with one
 # query each, one after the other (the sequential floor), measured in the same run; and the same
-# comparison with --objects all (keys, indexes, foreign keys and checks besides the fields),
+# comparison with --objects all (every kind of object besides the fields),
 # whose time and memory are given against the default comparison's.
 #
 #   bash bench/catalog_bench.sh [TABLES...] [RUNS=n]   # default 1000 10000, RUNS=5

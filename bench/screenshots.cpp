@@ -72,7 +72,7 @@ int main(int argc, char** argv) {
   Shoot("1-main-before-run");
   ShootModal("2-run-summary", [&] { window.CompareDatabases(); });
   Shoot("3-main-after-run");
-  // Edit > Compare open, then a run with every kind of object chosen there.
+  // Edit > Compare open, then a run with every kind of object and the risk lines chosen there.
   if (auto* compare = window.findChild<QMenu*>("mnuEditCompare")) {
     for (QAction* action : compare->actions()) action->setChecked(true);
     auto* edit = qobject_cast<QMenu*>(compare->parent());

@@ -45,6 +45,8 @@ const QString kPrimaryValue = QStringLiteral("PrimaryDatabase");
 const QString kSecondaryValue = QStringLiteral("SecondaryDatabase");
 // What a run compares, as the decimal ComparedKind bits; stored as soon as a choice changes.
 const QString kComparedValue = QStringLiteral("Compared");
+// Whether a run follows each paragraph with its risk, "1" or "0"; off while nothing is stored.
+const QString kExplainValue = QStringLiteral("Explain");
 
 // The choices of Edit > Compare, in their order.
 struct CompareChoice {
@@ -57,6 +59,12 @@ constexpr CompareChoice kCompareChoices[] = {
     {QT_TRANSLATE_NOOP("vantrel::desktop::MainWindow", "&Indexes"), kCompareIndexes},
     {QT_TRANSLATE_NOOP("vantrel::desktop::MainWindow", "F&oreign Keys"), kCompareForeignKeys},
     {QT_TRANSLATE_NOOP("vantrel::desktop::MainWindow", "&Checks"), kCompareChecks},
+    {QT_TRANSLATE_NOOP("vantrel::desktop::MainWindow", "&Defaults"), kCompareDefaults},
+    {QT_TRANSLATE_NOOP("vantrel::desktop::MainWindow", "Co&llations"), kCompareCollations},
+    {QT_TRANSLATE_NOOP("vantrel::desktop::MainWindow", "&Generated Columns"), kCompareGenerated},
+    {QT_TRANSLATE_NOOP("vantrel::desktop::MainWindow", "&Views"), kCompareViews},
+    {QT_TRANSLATE_NOOP("vantrel::desktop::MainWindow", "&Triggers"), kCompareTriggers},
+    {QT_TRANSLATE_NOOP("vantrel::desktop::MainWindow", "&Sequences"), kCompareSequences},
 };
 constexpr auto kUser = corbenna::ParentRegistryKey::HKEYCurrentUser;
 
@@ -166,6 +174,11 @@ void MainWindow::createMenus() {
     connect(action, &QAction::toggled, this, [this] { StoreComparedChoice(); });
     compareActions_.push_back(action);
   }
+  // Not a kind of object: how the report reads, so apart from them.
+  compare->addSeparator();
+  explainAction_ = compare->addAction(tr("&Explain Risks"));
+  explainAction_->setCheckable(true);
+  connect(explainAction_, &QAction::toggled, this, [this] { StoreExplainChoice(); });
   QMenu* help = menuBar()->addMenu(tr("&Help"));
   help->addAction(onlineAction_);
   help->addSeparator();
@@ -262,6 +275,21 @@ void MainWindow::Form_Load() {
         Registry().GetSettingPro(kUser, kSelectionsKey, kComparedValue).toInt(&stored);
     ShowComparedChoice(stored ? compared : kCompareFields);
   });
+  Skipping([&] {
+    bool stored = false;
+    const int explain =
+        Registry().GetSettingPro(kUser, kSelectionsKey, kExplainValue).toInt(&stored);
+    loadingChoice_ = true;
+    explainAction_->setChecked(stored && explain != 0);
+    loadingChoice_ = false;
+  });
+}
+
+WalkOptions MainWindow::RunOptions() const {
+  WalkOptions options;
+  options.compared = ComparedChoice();
+  options.explain = explainAction_->isChecked();
+  return options;
 }
 
 int MainWindow::ComparedChoice() const {
@@ -286,6 +314,15 @@ void MainWindow::StoreComparedChoice() {
   Skipping([&] {
     Registry().SaveSettingPro(kUser, kSelectionsKey, kComparedValue,
                               QString::number(ComparedChoice()));
+  });
+}
+
+void MainWindow::StoreExplainChoice() {
+  if (loadingChoice_) return;
+  Skipping([&] {
+    Registry().SaveSettingPro(
+        kUser, kSelectionsKey, kExplainValue,
+        explainAction_->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
   });
 }
 
@@ -408,8 +445,7 @@ void MainWindow::CompareDatabases() {
   const RunningGuard running(*this);
   const QString primary = cboPrimaryDatabase_->currentText();
   const QString secondary = cboSecondaryDatabase_->currentText();
-  WalkOptions options;
-  options.compared = ComparedChoice();
+  const WalkOptions options = RunOptions();
   try {
     RunComparison([&] { return ProgramDataSources().Lookup(primary); },
                   [&] { return ProgramDataSources().Lookup(secondary); }, *view_,

@@ -5,7 +5,8 @@
 // pixels scale them for the screen's device pixel ratio. Only the results box moves or resizes.
 //
 // The two selections are stored in the registry when the window closes and put back when it is
-// created; File > Exit ends the program without storing them.
+// created; File > Exit ends the program without storing them. What Edit > Compare has checked is
+// stored as soon as it changes.
 #ifndef VANTREL_VANTREL_DESKTOP_MAIN_WINDOW_H_
 #define VANTREL_VANTREL_DESKTOP_MAIN_WINDOW_H_
 
@@ -40,6 +41,10 @@ class MainWindow : public QMainWindow {
   // shows and Run and the Data Source Manager are disabled; a call during a run does nothing.
   void CompareDatabases();
 
+  // What a run compares and whether it explains each paragraph's risk, as Edit > Compare has
+  // them checked (Fields and no risks until the user chose otherwise).
+  WalkOptions RunOptions() const;
+
   // The menu and toolbar handlers, by item index; each is a Qt slot and throws nothing: an
   // error of what it starts is shown in a box (unhandled_error.h).
   void mnuFileSub_Click(int index);
@@ -68,6 +73,8 @@ class MainWindow : public QMainWindow {
   int ComparedChoice() const;
   void ShowComparedChoice(int compared);
   void StoreComparedChoice();
+  // Stores whether Edit > Compare > Explain Risks is checked.
+  void StoreExplainChoice();
 
   QAction* runAction_ = nullptr;
   QAction* exitAction_ = nullptr;
@@ -77,6 +84,7 @@ class MainWindow : public QMainWindow {
   QAction* tbEditDataSources_ = nullptr;
   QAction* tbRun_ = nullptr;
   std::vector<QAction*> compareActions_;
+  QAction* explainAction_ = nullptr;
   bool loadingChoice_ = false;
 
   QToolBar* tbDBDiff_ = nullptr;

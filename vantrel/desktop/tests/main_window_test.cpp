@@ -170,10 +170,15 @@ TEST_F(MainWindowTest, TheCompareChoiceAddsObjectsToARunAndIsRemembered) {
     EXPECT_EQ(menu->actions().first()->text(), "&Data Sources") << "an existing item moved";
     QStringList captions;
     for (QAction* action : compare->actions()) {
-      captions.append(action->text() + (action->isChecked() ? "+" : "-"));
+      captions.append(action->isSeparator() ? "|"
+                                            : action->text() + (action->isChecked() ? "+" : "-"));
     }
     EXPECT_EQ(captions,
-              QStringList({"&Fields+", "&Keys-", "&Indexes-", "F&oreign Keys-", "&Checks-"}));
+              QStringList({"&Fields+", "&Keys-", "&Indexes-", "F&oreign Keys-", "&Checks-",
+                           "&Defaults-", "Co&llations-", "&Generated Columns-", "&Views-",
+                           "&Triggers-", "&Sequences-", "|", "&Explain Risks-"}));
+    EXPECT_EQ(window.RunOptions().compared, kCompareFields);
+    EXPECT_FALSE(window.RunOptions().explain);
     MenuItem(window, "&Indexes")->trigger();
     MenuItem(window, "&Checks")->trigger();
     chosen = Stored("Compared");
@@ -192,6 +197,56 @@ TEST_F(MainWindowTest, TheCompareChoiceAddsObjectsToARunAndIsRemembered) {
   EXPECT_TRUE(MenuItem(again, "&Indexes")->isChecked());
   EXPECT_TRUE(MenuItem(again, "&Checks")->isChecked());
   EXPECT_FALSE(MenuItem(again, "&Keys")->isChecked());
+}
+
+// Each later item of Edit > Compare, checked, is stored at once, asks the window's runs for its
+// kind (or for the risk lines), and comes back checked in a new window; unchecked, the same.
+TEST_F(MainWindowTest, EachCompareItemIsStoredAndAskedOfTheRuns) {
+  const struct {
+    const char* caption;
+    int compared;  // what the window's runs compare once it is checked
+    bool explain;
+  } rows[] = {
+      {"&Defaults", kCompareFields | kCompareDefaults, false},
+      {"Co&llations", kCompareFields | kCompareCollations, false},
+      {"&Generated Columns", kCompareFields | kCompareGenerated, false},
+      {"&Views", kCompareFields | kCompareViews, false},
+      {"&Triggers", kCompareFields | kCompareTriggers, false},
+      {"&Sequences", kCompareFields | kCompareSequences, false},
+      {"&Explain Risks", kCompareFields, true},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.caption);
+    {
+      MainWindow window;
+      QAction* item = MenuItem(window, row.caption);
+      ASSERT_NE(item, nullptr);
+      item->trigger();
+      EXPECT_EQ(window.RunOptions().compared, row.compared);
+      EXPECT_EQ(window.RunOptions().explain, row.explain);
+    }
+    MainWindow again;
+    EXPECT_EQ(again.RunOptions().compared, row.compared);
+    EXPECT_EQ(again.RunOptions().explain, row.explain);
+    MenuItem(again, row.caption)->trigger();
+    MainWindow third;
+    EXPECT_EQ(third.RunOptions().compared, kCompareFields);
+    EXPECT_FALSE(third.RunOptions().explain);
+  }
+}
+
+TEST_F(MainWindowTest, AStoredExplainChoiceComesBackOnlyWhenItReadsAsOn) {
+  const struct {
+    const char* stored;
+    bool explain;
+  } rows[] = {{"1", true}, {"0", false}, {"", false}, {"yes", false}};
+  for (const auto& row : rows) {
+    Store("Explain", QString::fromLatin1(row.stored));
+    MainWindow window;
+    EXPECT_EQ(window.RunOptions().explain, row.explain) << row.stored;
+    EXPECT_EQ(MenuItem(window, "&Explain Risks")->isChecked(), row.explain) << row.stored;
+    EXPECT_EQ(window.RunOptions().compared, kCompareFields) << row.stored;
+  }
 }
 
 TEST_F(MainWindowTest, AStoredSnapshotStandsInForItsDatabase) {
