@@ -142,7 +142,11 @@ class TableWalk {
 
     if (matched == nullptr) {
       AppendMissingTable(table_name);
-      Tell(Paragraph(Difference::Kind::kTableMissing, table_name));
+      Difference difference = Paragraph(Difference::Kind::kTableMissing, table_name);
+      Guarded([&] {
+        if (table.IsView()) difference.object_kind = QStringLiteral("view");
+      });
+      Tell(difference);
       return;
     }
     // Types are compared unless a rule says otherwise; a failed read keeps them compared.

@@ -990,6 +990,12 @@ QString DifferenceRisk(const Difference& difference, const QString& driving_name
   using Kind = Difference::Kind;
   switch (difference.kind) {
     case Kind::kTableMissing:
+      // A view holds no rows of its own: what it showed is what changes.
+      if (difference.object_kind == u"view") {
+        return Line({{Risk::kBehaviour, "view " + Quoted(difference.table) + " only on " +
+                                            Quoted(sides.driving) +
+                                            ": queries of it fail on the other side"}});
+      }
       if (sides.driving_is_primary) return Line({{Risk::kSafe, QStringLiteral("new table")}});
       return Line({{Risk::kLost, "table " + Quoted(difference.table) + " is not in " +
                                      Quoted(sides.Primary()) + ": its rows are dropped"}});
