@@ -56,6 +56,9 @@
 //                     cidr differ); type arrays ("integer[]") too
 //
 // clang-format on
+// What a column holds besides its type, its default, collation and generation, compares by the
+// rules of dataaccess/column_rules.h, which stand beside this table.
+//
 // Enumeration labels are compared unquoted: ENUM('a', 'b'), enum('a','b') and a PostgreSQL enum
 // type of the labels a, b are the same type; the labels' order and letter case count.
 //
