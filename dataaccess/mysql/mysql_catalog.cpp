@@ -3,7 +3,10 @@
 #include <QHash>
 #include <QPair>
 #include <QSet>
+#include <QStringList>
+#include <algorithm>
 #include <cstdlib>
+#include <vector>
 
 #include "dataaccess/server/catalog_rows.h"
 #include "dataaccess/server/server_connect.h"
@@ -32,6 +35,25 @@ constexpr char kColumnsQuery[] =
     "SELECT TABLE_NAME, COLUMN_NAME, COLUMN_TYPE, IS_NULLABLE = 'NO', EXTRA, ORDINAL_POSITION, "
     "COLLATION_NAME LIKE '%\\_bin', COLUMN_KEY <> '' "
     "FROM information_schema.COLUMNS WHERE TABLE_SCHEMA = DATABASE()";
+// With objects, the column query also reads each column's default, collation and character set
+// and, where the server has it, its generation expression, in the same pass.
+constexpr char kColumnsFrom[] = " FROM information_schema.COLUMNS";
+constexpr char kColumnDetailFields[] = ", COLUMN_DEFAULT, COLLATION_NAME, CHARACTER_SET_NAME";
+constexpr char kGenerationField[] = ", GENERATION_EXPRESSION";
+// The database's defaults, which a column's collation is told against.
+constexpr char kSchemaDefaultsQuery[] =
+    "SELECT DEFAULT_COLLATION_NAME, DEFAULT_CHARACTER_SET_NAME FROM information_schema.SCHEMATA "
+    "WHERE SCHEMA_NAME = DATABASE()";
+constexpr char kViewDefinitionsQuery[] =
+    "SELECT TABLE_NAME, VIEW_DEFINITION FROM information_schema.VIEWS "
+    "WHERE TABLE_SCHEMA = DATABASE()";
+// One row per event of each trigger (a server that allows several events to a trigger lists it
+// once for each).
+constexpr char kTriggersQuery[] =
+    "SELECT EVENT_OBJECT_TABLE, TRIGGER_NAME, ACTION_TIMING, EVENT_MANIPULATION, "
+    "ACTION_ORIENTATION, ACTION_STATEMENT FROM information_schema.TRIGGERS "
+    "WHERE EVENT_OBJECT_SCHEMA = DATABASE()";
+
 // Every key part of every index, the primary key's included (PRIMARY), unsorted. MySQL 8.0.13
 // and later add the text of an expression part (functional key parts), where COLUMN_NAME is
 // NULL.
@@ -120,11 +142,16 @@ QByteArray WithNameList(MYSQL* mysql, const char* sql, const Names& names) {
 
 // What the server offers to read: MariaDB from 10.2.22 and 10.3.10 on, and MySQL from 8.0.16
 // on, list checks in information_schema.CHECK_CONSTRAINTS; MySQL from 8.0.13 on has
-// expressions in index parts.
+// expressions in index parts. MariaDB from 10.2.5 on, and MySQL from 5.7.6 on, give a generated
+// column's expression in information_schema.COLUMNS; MariaDB from 10.2.7 on quotes a string
+// default there and gives the text NULL for none; MariaDB from 10.3 on has sequences.
 struct ServerFeatures {
   bool mariadb = false;
   bool checks = false;
   bool index_expressions = false;
+  bool generation = false;
+  bool quoted_defaults = false;
+  bool sequences = false;
 };
 
 ServerFeatures FeaturesOf(MYSQL* mysql) {
@@ -133,9 +160,13 @@ ServerFeatures FeaturesOf(MYSQL* mysql) {
   features.mariadb = QByteArrayView(mysql_get_server_info(mysql)).contains("MariaDB");
   if (features.mariadb) {
     features.checks = version >= 100222 && (version < 100300 || version >= 100310);
+    features.generation = version >= 100205;
+    features.quoted_defaults = version >= 100207;
+    features.sequences = version >= 100300;
   } else {
     features.checks = version >= 80016;
     features.index_expressions = version >= 80013;
+    features.generation = version >= 50706;
   }
   return features;
 }
@@ -267,13 +298,15 @@ QHash<QString, QStringList> JsonCheckedColumns(MYSQL* mysql, const QString& targ
 }
 
 // Adds the tables and views a query of names and types lists to `kinds`, true for a view.
-// MariaDB lists its sequences there too ("SEQUENCE"): they are no user's tables and are left out.
+// MariaDB lists its sequences there too ("SEQUENCE"): they are no user's tables and are left
+// out, their names added to `sequences`.
 void AddTableKinds(MYSQL* mysql, const char* sql, const QString& target,
-                   QHash<QString, bool>& kinds) {
+                   QHash<QString, bool>& kinds, QStringList& sequences) {
   Result result = Run(mysql, sql, target);
   while (MYSQL_ROW row = mysql_fetch_row(result.get())) {
     const unsigned long* lengths = mysql_fetch_lengths(result.get());
     const QByteArrayView type = Bytes(row, lengths, 1);
+    if (type == "SEQUENCE") sequences.append(Text(row, lengths, 0));
     if (type != "BASE TABLE" && type != "VIEW" && type != "SYSTEM VERSIONED") continue;
     kinds.insert(Text(row, lengths, 0), type == "VIEW");
   }
@@ -291,10 +324,12 @@ QStringList TableNames(MYSQL* mysql, const QString& target) {
   return names;
 }
 
-// The current database's tables and views by name, true for a view. Views and sequences have no
-// indexes, so a table with a keyed column (`keyed`) is a base table without asking; only the
-// others' types are read, unless they are so many that reading every type costs less.
-QHash<QString, bool> TableKinds(MYSQL* mysql, const QString& target, const QSet<QString>& keyed) {
+// The current database's tables and views by name, true for a view; the names of its sequences
+// go to `sequences`. Views and sequences have no indexes, so a table with a keyed column
+// (`keyed`) is a base table without asking; only the others' types are read, unless they are so
+// many that reading every type costs less.
+QHash<QString, bool> TableKinds(MYSQL* mysql, const QString& target, const QSet<QString>& keyed,
+                                QStringList& sequences) {
   QHash<QString, bool> kinds;
   const QStringList names = TableNames(mysql, target);
   QStringList unkeyed;
@@ -308,29 +343,47 @@ QHash<QString, bool> TableKinds(MYSQL* mysql, const QString& target, const QSet<
   if (unkeyed.isEmpty()) return kinds;
   if (unkeyed.size() > kMostNamesInList || unkeyed.size() * 3 > names.size()) {
     kinds.clear();
-    AddTableKinds(mysql, kTablesQuery, target, kinds);
+    AddTableKinds(mysql, kTablesQuery, target, kinds, sequences);
   } else {
-    AddTableKinds(mysql, WithNameList(mysql, kTypesQuery, unkeyed).constData(), target, kinds);
+    AddTableKinds(mysql, WithNameList(mysql, kTypesQuery, unkeyed).constData(), target, kinds,
+                  sequences);
   }
   return kinds;
 }
 
+// A column's details as the column query gives them, before the database's default collation
+// is known.
+struct StagedDetails {
+  QString table;
+  long position;
+  ColumnDetails details;
+};
+
 // The tables a column read found to have a text column in a binary collation, and those with a
-// column in an index.
+// column in an index; with `features` (objects asked for), the details of every column that
+// may have some.
 struct ColumnFacts {
   QSet<QString> binary_text_tables;
   QSet<QString> keyed_tables;
+  std::vector<StagedDetails> details;
 };
 
-// Stages the column rows of every table the query lists.
-ColumnFacts StageColumns(MYSQL* mysql, const QString& target, CatalogRows<QString>& rows) {
+// Stages the column rows of every table the query lists, with their details when `features`
+// is given.
+ColumnFacts StageColumns(MYSQL* mysql, const QString& target, CatalogRows<QString>& rows,
+                         const ServerFeatures* features) {
   ColumnFacts facts;
   DeclaredTypeCache types(TypeDialect::kMysql);
   QByteArray current_table;
   QString current_name;
   size_t current = 0;
   ServerColumn column;  // reused: its name keeps its buffer from row to row
-  Result result = Run(mysql, kColumnsQuery, target);
+  QByteArray sql = kColumnsQuery;
+  if (features) {
+    sql.insert(sql.indexOf(kColumnsFrom),
+               QByteArray(kColumnDetailFields) + (features->generation ? kGenerationField : ""));
+  }
+  Result result = Run(mysql, sql.constData(), target);
   while (MYSQL_ROW row = mysql_fetch_row(result.get())) {
     const unsigned long* lengths = mysql_fetch_lengths(result.get());
     // Rows of one table usually follow each other; look the table up once per run of rows.
@@ -350,13 +403,151 @@ ColumnFacts StageColumns(MYSQL* mysql, const QString& target, CatalogRows<QStrin
       facts.binary_text_tables.insert(current_name);
     }
     if (row[7] && row[7][0] == '1') facts.keyed_tables.insert(current_name);
-    rows.AddColumn(current, std::strtol(row[5] ? row[5] : "0", nullptr, 10), column);
+    const long position = std::strtol(row[5] ? row[5] : "0", nullptr, 10);
+    rows.AddColumn(current, position, column);
+    if (!features) continue;
+    // Details: default 8, collation 9, character set 10, generation expression 11.
+    ColumnDetails details;
+    details.default_value = MysqlColumnDefault(Bytes(row, lengths, 8), Bytes(row, lengths, 4),
+                                               features->quoted_defaults, column.type.data_type);
+    details.collation = Text(row, lengths, 9);
+    details.character_set = Text(row, lengths, 10);
+    if (features->generation && row[11] && lengths[11] > 0) {
+      details.generated_expression = Text(row, lengths, 11);
+      const QByteArrayView extra = Bytes(row, lengths, 4);
+      details.generated_stored = extra.contains("STORED") || extra.contains("PERSISTENT");
+      details.default_value = QString();
+    }
+    if (details.default_value.isNull() && details.collation.isEmpty() &&
+        details.generated_expression.isEmpty()) {
+      continue;
+    }
+    details.column = column.name;
+    facts.details.push_back({current_name, position, std::move(details)});
   }
   if (mysql_errno(mysql) != 0) ThrowUnreadable(mysql, target);
   return facts;
 }
 
+// The database's default collation and character set.
+void ReadSchemaDefaults(MYSQL* mysql, const QString& target, DatabaseObjects& database) {
+  Result result = Run(mysql, kSchemaDefaultsQuery, target);
+  while (MYSQL_ROW row = mysql_fetch_row(result.get())) {
+    const unsigned long* lengths = mysql_fetch_lengths(result.get());
+    database.default_collation = Text(row, lengths, 0);
+    database.default_character_set = Text(row, lengths, 1);
+  }
+  if (mysql_errno(mysql) != 0) ThrowUnreadable(mysql, target);
+}
+
+// Stages what the column query found of each table's columns, but a collation that is the
+// database's default, and a view's defaults: a view declares none, and the server shows its
+// base table's (0 for an AUTO_INCREMENT column).
+void StageColumnDetails(std::vector<StagedDetails>& staged, const QHash<QString, bool>& kinds,
+                        const DatabaseObjects& database, StagedObjects& objects) {
+  for (StagedDetails& entry : staged) {
+    const auto kind = kinds.constFind(entry.table);
+    if (kind == kinds.cend()) continue;
+    ColumnDetails& details = entry.details;
+    if (*kind) details.default_value = QString();
+    if (details.collation == database.default_collation) {
+      details.collation = QString();
+      details.character_set = QString();
+    }
+    if (details.default_value.isNull() && details.collation.isEmpty() &&
+        details.generated_expression.isEmpty()) {
+      continue;
+    }
+    objects.AddColumnDetails(OwnTable(entry.table), entry.position, std::move(details));
+  }
+  staged.clear();
+}
+
+void ReadViewDefinitions(MYSQL* mysql, const QString& target, StagedObjects& objects) {
+  Result result = Run(mysql, kViewDefinitionsQuery, target);
+  while (MYSQL_ROW row = mysql_fetch_row(result.get())) {
+    const unsigned long* lengths = mysql_fetch_lengths(result.get());
+    objects.SetViewDefinition(OwnTable(Text(row, lengths, 0)), Text(row, lengths, 1));
+  }
+  if (mysql_errno(mysql) != 0) ThrowUnreadable(mysql, target);
+}
+
+void ReadTriggers(MYSQL* mysql, const QString& target, StagedObjects& objects) {
+  Result result = Run(mysql, kTriggersQuery, target);
+  while (MYSQL_ROW row = mysql_fetch_row(result.get())) {
+    const unsigned long* lengths = mysql_fetch_lengths(result.get());
+    TriggerDefinition& trigger =
+        objects.AddTrigger(OwnTable(Text(row, lengths, 0)), Text(row, lengths, 1));
+    trigger.timing = Text(row, lengths, 2);
+    const QString event = Text(row, lengths, 3);
+    if (!trigger.events.contains(event)) trigger.events.append(event);
+    trigger.for_each_row = Bytes(row, lengths, 4) == "ROW";
+    trigger.body = Text(row, lengths, 5);
+  }
+  if (mysql_errno(mysql) != 0) ThrowUnreadable(mysql, target);
+}
+
+// The sequences of `names` (MariaDB's), in one query: reading a sequence as a table leaves it
+// as it is, where NEXTVAL() would take a number. A sequence has no owner here.
+std::vector<SequenceDefinition> ReadSequences(MYSQL* mysql, const QString& target,
+                                              QStringList names) {
+  std::vector<SequenceDefinition> sequences;
+  if (names.isEmpty()) return sequences;
+  names.sort();
+  QByteArray sql;
+  for (qsizetype i = 0; i < names.size(); ++i) {
+    if (i > 0) sql += " UNION ALL ";
+    sql += "SELECT " + QByteArray::number(i) +
+           ", start_value, increment, minimum_value, maximum_value, cycle_option FROM `" +
+           names[i].toUtf8().replace('`', "``") + '`';
+  }
+  Result result = Run(mysql, sql.constData(), target);
+  sequences.resize(static_cast<size_t>(names.size()));
+  for (qsizetype i = 0; i < names.size(); ++i) sequences[i].name = OwnTable(names[i]);
+  const auto number = [](const char* text) { return text ? std::strtoll(text, nullptr, 10) : 0; };
+  while (MYSQL_ROW row = mysql_fetch_row(result.get())) {
+    const long long slot = number(row[0]);
+    if (slot < 0 || slot >= names.size()) continue;
+    SequenceDefinition& sequence = sequences[static_cast<size_t>(slot)];
+    sequence.start = number(row[1]);
+    sequence.increment = number(row[2]);
+    sequence.minimum = number(row[3]);
+    sequence.maximum = number(row[4]);
+    sequence.cycle = number(row[5]) != 0;
+  }
+  if (mysql_errno(mysql) != 0) ThrowUnreadable(mysql, target);
+  return sequences;
+}
+
 }  // namespace
+
+QString MysqlColumnDefault(QByteArrayView value, QByteArrayView extra, bool quoted_by_server,
+                           int32_t data_type) {
+  if (value.isNull()) return {};
+  QString text = QString::fromUtf8(value);
+  if (quoted_by_server) return value == "NULL" ? QString() : text;
+  if (extra.contains("DEFAULT_GENERATED")) return text;
+  switch (data_type) {
+    case kBoolean:
+    case kInteger:
+    case kDecimal:
+    case kFloat:
+    case kBit:  // b'101'
+    case kYear:
+      return text;
+    case kTimestamp:
+    case kTimestampTz:
+      // Before MySQL 8.0.13, the one expression a default could be, unmarked.
+      if (text.startsWith(QLatin1StringView("CURRENT_TIMESTAMP"), Qt::CaseInsensitive)) {
+        return text;
+      }
+      break;
+    default:
+      break;
+  }
+  text.replace(u'\\', QLatin1StringView("\\\\")).replace(u'\'', QLatin1StringView("''"));
+  return u'\'' + text + u'\'';
+}
 
 int32_t ExtraAttributes(QByteArrayView extra) {
   int32_t attributes = 0;
@@ -373,11 +564,13 @@ int32_t ExtraAttributes(QByteArrayView extra) {
   return attributes;
 }
 
-int ReadMysqlCatalog(MYSQL* mysql, const QString& target, CatalogTables& tables,
-                     bool with_objects) {
+int ReadMysqlCatalog(MYSQL* mysql, const QString& target, CatalogTables& tables, bool with_objects,
+                     DatabaseObjects* database) {
+  const ServerFeatures features = FeaturesOf(mysql);
   CatalogRows<QString> rows;
-  const ColumnFacts facts = StageColumns(mysql, target, rows);
-  const QHash<QString, bool> kinds = TableKinds(mysql, target, facts.keyed_tables);
+  ColumnFacts facts = StageColumns(mysql, target, rows, with_objects ? &features : nullptr);
+  QStringList sequence_names;
+  const QHash<QString, bool> kinds = TableKinds(mysql, target, facts.keyed_tables, sequence_names);
   // Only what the names and types read after the columns call a table or a view is one. A view
   // without columns (one that no longer resolves) stays, empty; columns of anything else (a
   // sequence, or a table dropped after its columns were read) go.
@@ -386,8 +579,8 @@ int ReadMysqlCatalog(MYSQL* mysql, const QString& target, CatalogTables& tables,
     if (it.value()) rows.MarkView(it.key());
   }
   rows.DropUnless([&](const QString& table) { return kinds.contains(table); });
-  const ServerFeatures features = FeaturesOf(mysql);
   StagedObjects objects;
+  DatabaseObjects found_database;
   QHash<QString, QStringList> json_columns;
   if (!with_objects) {
     QSet<QString> json_candidates;
@@ -398,6 +591,15 @@ int ReadMysqlCatalog(MYSQL* mysql, const QString& target, CatalogTables& tables,
   } else {
     ReadIndexes(mysql, target, features, objects);
     ReadForeignKeys(mysql, target, objects);
+    ReadSchemaDefaults(mysql, target, found_database);
+    StageColumnDetails(facts.details, kinds, found_database, objects);
+    if (std::any_of(kinds.cbegin(), kinds.cend(), [](bool view) { return view; })) {
+      ReadViewDefinitions(mysql, target, objects);
+    }
+    ReadTriggers(mysql, target, objects);
+    if (features.sequences) {
+      found_database.sequences = ReadSequences(mysql, target, sequence_names);
+    }
   }
   if (with_objects && features.checks) {
     json_columns = ReadChecks(mysql, target, features, objects);
@@ -423,9 +625,14 @@ int ReadMysqlCatalog(MYSQL* mysql, const QString& target, CatalogTables& tables,
   });
   if (!with_objects) return 0;
   objects.Attach(tables);
-  // Neither engine can declare a foreign key deferrable.
-  return features.checks ? kKeyObjectKinds & ~kForeignKeyDeferrability
-                         : kKeyObjectKinds & ~(kForeignKeyDeferrability | kChecks);
+  if (database) *database = std::move(found_database);
+  // Neither engine can declare a foreign key deferrable; MySQL has no sequences.
+  int kinds_told = kKeyObjectKinds & ~kForeignKeyDeferrability;
+  if (!features.checks) kinds_told &= ~kChecks;
+  kinds_told |= kDefaults | kCollations | kViews | kTriggers;
+  if (features.generation) kinds_told |= kGeneratedColumns;
+  if (features.sequences) kinds_told |= kSequences;
+  return kinds_told;
 }
 
 }  // namespace dataaccess

@@ -1,6 +1,6 @@
 // Reads every table, view and column of the database a MySQL or MariaDB session is open on: the
-// columns, then the names and the types of what has no index, then the indexes, foreign keys
-// and checks (on MariaDB, the checks also make a text JSON).
+// columns, then the names and the types of what has no index, then the indexes, foreign keys,
+// checks (on MariaDB, the checks also make a text JSON), views, triggers and sequences.
 #ifndef VANTREL_DATAACCESS_MYSQL_MYSQL_CATALOG_H_
 #define VANTREL_DATAACCESS_MYSQL_MYSQL_CATALOG_H_
 
@@ -11,6 +11,7 @@
 #include <cstdint>
 
 #include "dataaccess/catalog/catalog.h"
+#include "dataaccess/table_objects.h"
 
 namespace dataaccess {
 
@@ -21,11 +22,25 @@ namespace dataaccess {
 // keys and, where the server lists them, checks (TableObjects); a unique constraint is listed
 // as the unique index it is. Those come from information_schema views that open every table of
 // the database, which costs seconds at 10,000 tables where the columns cost under one: they are
-// read only when asked for. `target` names the database in error descriptions. Returns the
+// read only when asked for, with the triggers, the columns' defaults, collations other than the
+// database's and generation expressions (read by the column query itself), the views'
+// definitions and, given `database`, the database's default collation and, on MariaDB 10.3 and
+// later, its sequences. `target` names the database in error descriptions. Returns the
 // ObjectKind bits the read could tell: none without `with_objects`; else all but
-// kForeignKeyDeferrability, and kChecks only where the server has CHECK_CONSTRAINTS.
+// kForeignKeyDeferrability, kChecks only where the server has CHECK_CONSTRAINTS,
+// kGeneratedColumns where COLUMNS has GENERATION_EXPRESSION and kSequences on MariaDB 10.3 on.
 // Throws kCatalogUnreadable when a query fails.
-int ReadMysqlCatalog(MYSQL* mysql, const QString& target, CatalogTables& tables, bool with_objects);
+int ReadMysqlCatalog(MYSQL* mysql, const QString& target, CatalogTables& tables, bool with_objects,
+                     DatabaseObjects* database = nullptr);
+
+// A column's default as ColumnDetails::default_value spells it, from information_schema.COLUMNS'
+// COLUMN_DEFAULT (`value`, null for SQL NULL), EXTRA and the column's kind of type. A server
+// that quotes string defaults itself (`quoted_by_server`, MariaDB 10.2.7 and later) gives the
+// text NULL for no default; on the others (MySQL), a default is quoted (quotes and backslashes
+// doubled) unless EXTRA marks it an expression (DEFAULT_GENERATED), it is a number's or a bit
+// string's, or it is a timestamp's CURRENT_TIMESTAMP.
+QString MysqlColumnDefault(QByteArrayView value, QByteArrayView extra, bool quoted_by_server,
+                           int32_t data_type);
 
 // kAutoIncrement and kGenerated as information_schema.COLUMNS.EXTRA gives them, in any case:
 // "auto_increment"; "VIRTUAL GENERATED", "STORED GENERATED" or, on older MariaDB, "PERSISTENT".

@@ -13,12 +13,15 @@ ServerSession Connect(const ConnectRequest& request) {
   QString database;
   auto mysql = std::make_shared<MysqlConnection>(OpenMysqlSession(request, &database));
   auto kinds = std::make_shared<int>(0);
+  auto database_objects = std::make_shared<DatabaseObjects>();
   return {[database] { return database; },
-          [mysql, kinds, objects = (request.options & kReadTableObjects) != 0](
+          [mysql, kinds, database_objects, objects = (request.options & kReadTableObjects) != 0](
               const QString& target, CatalogTables& tables) {
-            *kinds = ReadMysqlCatalog(mysql->get(), target, tables, objects);
+            *kinds =
+                ReadMysqlCatalog(mysql->get(), target, tables, objects, database_objects.get());
           },
-          [] { return EngineName(TypeDialect::kMysql); }, [kinds] { return *kinds; }};
+          [] { return EngineName(TypeDialect::kMysql); }, [kinds] { return *kinds; },
+          [database_objects] { return std::move(*database_objects); }};
 }
 
 }  // namespace

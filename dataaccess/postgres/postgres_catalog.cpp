@@ -5,6 +5,7 @@
 #include <QPair>
 #include <QSet>
 #include <QStringList>
+#include <algorithm>
 #include <charconv>
 #include <cstdlib>
 #include <memory>
@@ -109,6 +110,66 @@ LEFT JOIN LATERAL unnest(x.conkey, x.confkey) WITH ORDINALITY AS k(attnum, fattn
   ON x.contype <> 'c'
 WHERE x.contype IN ('p', 'f', 'c') AND x.conrelid <> 0) TO STDOUT)sql";
 constexpr size_t kConstraintsQueryFields = 13;
+
+// The queries below are run only when objects are asked for, and name tables by oid as the two
+// above do.
+//
+// One row per column that has a default or a generation expression, or a collation other than
+// the database's default ("default", oid 100), unsorted: its default or expression, whether it
+// is generated STORED (the only kind PostgreSQL has), and its collation's name, locale ($LOCALE,
+// which depends on the server's version) and determinism. Relations of the engine's own have oids
+// below 16384 (FirstNormalObjectId), and columns of type name there have collation "C".
+constexpr char kColumnDetailsQuery[] = R"sql(COPY (
+SELECT a.attrelid, a.attnum, pg_get_expr(d.adbin, d.adrelid), a.attgenerated = 's',
+       co.collname, $LOCALE, co.collisdeterministic
+FROM pg_attribute a
+LEFT JOIN pg_attrdef d ON d.adrelid = a.attrelid AND d.adnum = a.attnum
+LEFT JOIN pg_collation co ON co.oid = a.attcollation AND a.attcollation <> 100
+WHERE a.attrelid >= 16384 AND a.attnum > 0 AND NOT a.attisdropped
+  AND (d.adbin IS NOT NULL OR co.oid IS NOT NULL)) TO STDOUT)sql";
+constexpr size_t kColumnDetailsQueryFields = 7;
+
+// The database's default collation and its locale ($LOCALE).
+constexpr char kDatabaseCollationQuery[] =
+    "SELECT datcollate, $LOCALE FROM pg_database WHERE datname = current_database()";
+
+// A view's query as the engine prints it, replacing kViewsQuery when objects are asked for.
+constexpr char kViewDefinitionsQuery[] = R"sql(
+SELECT c.oid, pg_get_viewdef(c.oid, true) FROM pg_class c
+JOIN pg_namespace n ON n.oid = c.relnamespace
+WHERE c.relkind IN ('v', 'm') AND n.nspname NOT IN ('pg_catalog', 'information_schema'))sql";
+
+// Every trigger a user made (not those the engine makes for foreign keys): its table, name,
+// tgtype bits, the columns of UPDATE OF (int2vector, "2 5"), the engine's CREATE TRIGGER text
+// (whence the WHEN condition and the EXECUTE FUNCTION call) and the function's source.
+constexpr char kTriggersQuery[] = R"sql(COPY (
+SELECT t.tgrelid, t.tgname, t.tgtype, t.tgattr, pg_get_triggerdef(t.oid, true), p.prosrc
+FROM pg_trigger t JOIN pg_proc p ON p.oid = t.tgfoid
+WHERE NOT t.tgisinternal) TO STDOUT)sql";
+constexpr size_t kTriggersQueryFields = 6;
+
+// Every sequence of the schemas kColumnsQuery reads, with the column that owns it: a serial's or
+// OWNED BY ('a'uto) or an identity column's ('i'nternal dependency).
+constexpr char kSequencesQuery[] = R"sql(COPY (
+SELECT n.nspname, c.relname, s.seqstart, s.seqincrement, s.seqmin, s.seqmax, s.seqcycle,
+       d.refobjid, d.refobjsubid
+FROM pg_sequence s
+JOIN pg_class c ON c.oid = s.seqrelid
+JOIN pg_namespace n ON n.oid = c.relnamespace
+LEFT JOIN pg_depend d ON d.classid = 'pg_class'::regclass AND d.objid = s.seqrelid
+  AND d.refclassid = 'pg_class'::regclass AND d.refobjsubid > 0 AND d.deptype IN ('a', 'i')
+WHERE n.nspname NOT IN ('pg_catalog', 'information_schema')
+  AND n.nspname NOT LIKE 'pg\_toast%' AND n.nspname NOT LIKE 'pg\_temp\_%') TO STDOUT)sql";
+constexpr size_t kSequencesQueryFields = 9;
+
+// tgtype's bits (the engine's TRIGGER_TYPE_*).
+constexpr int kTriggerRow = 1 << 0;
+constexpr int kTriggerBefore = 1 << 1;
+constexpr int kTriggerInsert = 1 << 2;
+constexpr int kTriggerDelete = 1 << 3;
+constexpr int kTriggerUpdate = 1 << 4;
+constexpr int kTriggerTruncate = 1 << 5;
+constexpr int kTriggerInstead = 1 << 6;
 
 PgResult Checked(PGconn* conn, PGresult* raw, const QString& target) {
   PgResult result(raw);
@@ -249,8 +310,77 @@ ReferentialAction Action(std::string_view code) {
   }
 }
 
+// The text of a collation's locale in pg_collation (`collation` true, alias co) or pg_database:
+// the ICU locale of an ICU collation, else the libc locale. The columns came and went with the
+// server's versions: PostgreSQL 15 added the ICU ones (before, collcollate held an ICU
+// collation's locale too), 17 renamed them.
+QByteArray LocaleExpression(int version, bool collation) {
+  if (version >= 170000) {
+    return collation ? "CASE WHEN co.collprovider = 'c' THEN co.collcollate ELSE co.colllocale END"
+                     : "CASE WHEN datlocprovider = 'c' THEN datcollate ELSE datlocale END";
+  }
+  if (version >= 150000) {
+    return collation
+               ? "CASE WHEN co.collprovider = 'i' THEN co.colliculocale ELSE co.collcollate END"
+               : "CASE WHEN datlocprovider = 'i' THEN daticulocale ELSE datcollate END";
+  }
+  return collation ? "co.collcollate" : "datcollate";
+}
+
+QByteArray WithLocale(const char* sql, int version, bool collation) {
+  return QByteArray(sql).replace("$LOCALE", LocaleExpression(version, collation));
+}
+
+// pg_get_triggerdef's text split into the WHEN condition (without its parentheses; empty when
+// there is none) and what follows it, the EXECUTE FUNCTION call. The clauses before FOR EACH
+// hold only keywords and names, which the engine quotes where they could be taken for one.
+struct TriggerText {
+  QString when;
+  QString call;
+};
+
+TriggerText SplitTriggerDefinition(const QString& definition) {
+  qsizetype at = -1;
+  bool quoted = false;
+  for (qsizetype i = 0; i < definition.size(); ++i) {
+    if (definition[i] == u'"') {
+      quoted = !quoted;
+    } else if (!quoted && QStringView(definition).mid(i).startsWith(u" FOR EACH ")) {
+      at = i;
+      break;
+    }
+  }
+  if (at < 0) return {QString(), definition};
+  qsizetype rest = definition.indexOf(u' ', at + 10);  // past ROW or STATEMENT
+  if (rest < 0) return {};
+  ++rest;
+  TriggerText text;
+  if (QStringView(definition).mid(rest).startsWith(u"WHEN (")) {
+    const qsizetype open = rest + 5;
+    int depth = 0;
+    QChar quote;
+    for (qsizetype i = open; i < definition.size(); ++i) {
+      const QChar c = definition[i];
+      if (!quote.isNull()) {
+        if (c == quote) quote = QChar();
+      } else if (c == u'\'' || c == u'"') {
+        quote = c;
+      } else if (c == u'(') {
+        ++depth;
+      } else if (c == u')' && --depth == 0) {
+        text.when = definition.mid(open + 1, i - open - 1);
+        rest = i + 1;
+        break;
+      }
+    }
+  }
+  text.call = definition.mid(rest).trimmed();
+  return text;
+}
+
 // Stages the keys, indexes, foreign keys and checks of every table `found` holds, named as the
-// catalog names its tables. Views have none.
+// catalog names its tables (views have none), and the triggers and column details of its
+// tables and views.
 void ReadObjects(PGconn* conn, const QString& target, const QString& default_schema,
                  const CatalogRows<uint>& found, StagedObjects& objects) {
   const auto table_of = [&](uint oid) -> std::optional<size_t> {
@@ -307,6 +437,89 @@ void ReadObjects(PGconn* conn, const QString& target, const QString& default_sch
                        objects.AddCheck(name, {Text(r, 2), Text(r, 12)});
                    }
                  });
+  const int version = PQserverVersion(conn);
+  // Column details: table oid 0, column number 1, default or generation expression 2, stored 3,
+  // collation name 4, locale 5, deterministic 6.
+  const QByteArray details_query = WithLocale(kColumnDetailsQuery, version, true);
+  ForEachCopyRow(conn, details_query.constData(), target, kColumnDetailsQueryFields,
+                 [&](const CopyTextRow& r) {
+                   const std::optional<size_t> table = found.Find(Oid(r, 0));
+                   if (!table) return;
+                   const int attnum = Int(r, 1);
+                   ColumnDetails details;
+                   details.column = found.ColumnName(*table, attnum);
+                   if (Flag(r, 3)) {
+                     details.generated_expression = Text(r, 2);
+                     details.generated_stored = true;
+                   } else if (!r.IsNull(2)) {
+                     details.default_value = Text(r, 2);
+                   }
+                   if (!r.IsNull(4)) {
+                     details.collation = Text(r, 4);
+                     details.collation_locale = Text(r, 5);
+                     details.collation_deterministic = Flag(r, 6);
+                   }
+                   objects.AddColumnDetails(name_of(*table), attnum, std::move(details));
+                 });
+  // Triggers: table oid 0, name 1, tgtype 2, UPDATE OF column numbers 3, definition 4,
+  // function source 5.
+  ForEachCopyRow(conn, kTriggersQuery, target, kTriggersQueryFields, [&](const CopyTextRow& r) {
+    const std::optional<size_t> table = found.Find(Oid(r, 0));
+    if (!table) return;
+    TriggerDefinition& trigger = objects.AddTrigger(name_of(*table), Text(r, 1));
+    const int type = Int(r, 2);
+    trigger.timing = (type & kTriggerInstead)  ? QStringLiteral("INSTEAD OF")
+                     : (type & kTriggerBefore) ? QStringLiteral("BEFORE")
+                                               : QStringLiteral("AFTER");
+    // In the order the engine's CREATE TRIGGER text names them.
+    for (const auto& [bit, event] : {std::pair{kTriggerInsert, "INSERT"},
+                                     {kTriggerDelete, "DELETE"},
+                                     {kTriggerUpdate, "UPDATE"},
+                                     {kTriggerTruncate, "TRUNCATE"}}) {
+      if (type & bit) trigger.events.append(QString::fromLatin1(event));
+    }
+    for (const QString& attnum : Text(r, 3).split(u' ', Qt::SkipEmptyParts)) {
+      trigger.update_columns.append(found.ColumnName(*table, attnum.toLong()));
+    }
+    trigger.for_each_row = (type & kTriggerRow) != 0;
+    TriggerText text = SplitTriggerDefinition(Text(r, 4));
+    trigger.when = std::move(text.when);
+    trigger.body = text.call + u'\n' + Text(r, 5);
+  });
+}
+
+// The database's default collation and its sequences, sorted by name.
+void ReadDatabaseObjects(PGconn* conn, const QString& target, const QString& default_schema,
+                         const CatalogRows<uint>& found, DatabaseObjects& database) {
+  {
+    const QByteArray sql = WithLocale(kDatabaseCollationQuery, PQserverVersion(conn), false);
+    const PgResult result = Run(conn, sql.constData(), target);
+    if (PQntuples(result.get()) > 0) {
+      database.default_collation = Text(result.get(), 0, 0);
+      database.default_collation_locale = Text(result.get(), 0, 1);
+    }
+    database.default_collation_deterministic = true;
+  }
+  // Sequences: schema 0, name 1, start 2, increment 3, minimum 4, maximum 5, cycle 6, owning
+  // table oid 7, owning column number 8.
+  ForEachCopyRow(conn, kSequencesQuery, target, kSequencesQueryFields, [&](const CopyTextRow& r) {
+    SequenceDefinition sequence;
+    sequence.name = ServerTableName(default_schema, Text(r, 0), Text(r, 1));
+    sequence.start = Parsed<qint64>(r, 2);
+    sequence.increment = Parsed<qint64>(r, 3);
+    sequence.minimum = Parsed<qint64>(r, 4);
+    sequence.maximum = Parsed<qint64>(r, 5);
+    sequence.cycle = Flag(r, 6);
+    if (const std::optional<size_t> owner = found.Find(Oid(r, 7))) {
+      sequence.owned_by =
+          ServerTableName(default_schema, found.Schema(*owner), found.Name(*owner)) + u'.' +
+          found.ColumnName(*owner, Int(r, 8));
+    }
+    database.sequences.push_back(std::move(sequence));
+  });
+  std::stable_sort(
+      database.sequences.begin(), database.sequences.end(),
+      [](const SequenceDefinition& a, const SequenceDefinition& b) { return a.name < b.name; });
 }
 
 }  // namespace
@@ -319,6 +532,7 @@ struct StagedRead {
   QString default_schema;
   QSet<QString> not_null_domains;
   StagedObjects objects;
+  DatabaseObjects database;
 };
 
 // Stages every table of the schemas `schema_condition` (an SQL condition on n.nspname, or empty
@@ -363,12 +577,23 @@ void Stage(PGconn* conn, const QString& target, const QByteArray& schema_conditi
                    found.AddColumn(*table, attnum, column);
                  });
   read.not_null_domains = ResolveTypes(conn, target, found);
+  const bool objects = with_objects && schema_condition.isEmpty();
   {
-    const PgResult views = Run(conn, kViewsQuery, target);
-    for (int i = 0; i < PQntuples(views.get()); ++i) found.MarkView(Oid(views.get(), i, 0));
+    const PgResult views = Run(conn, objects ? kViewDefinitionsQuery : kViewsQuery, target);
+    for (int i = 0; i < PQntuples(views.get()); ++i) {
+      const uint oid = Oid(views.get(), i, 0);
+      found.MarkView(oid);
+      if (!objects) continue;
+      if (const std::optional<size_t> view = found.Find(oid)) {
+        read.objects.SetViewDefinition(
+            ServerTableName(read.default_schema, found.Schema(*view), found.Name(*view)),
+            Text(views.get(), i, 1));
+      }
+    }
   }
-  if (with_objects && schema_condition.isEmpty()) {
+  if (objects) {
     ReadObjects(conn, target, read.default_schema, found, read.objects);
+    ReadDatabaseObjects(conn, target, read.default_schema, found, read.database);
   }
   Run(conn, "COMMIT", target);
 }
@@ -383,13 +608,14 @@ StagedCatalog::Adjust NotNullDomains(const QSet<QString>& not_null_domains) {
 }  // namespace
 
 int ReadPostgresCatalog(PGconn* conn, const QString& target, CatalogTables& tables,
-                        bool with_objects) {
+                        bool with_objects, DatabaseObjects* database) {
   StagedRead read;
   Stage(conn, target, {}, with_objects, read);
   read.found.Fill(tables, read.default_schema, NotNullDomains(read.not_null_domains));
   if (!with_objects) return 0;
   read.objects.Attach(tables);
-  return kKeyObjectKinds;
+  if (database) *database = std::move(read.database);
+  return kAllObjectKinds;
 }
 
 QStringList PostgresSchemaNames(PGconn* conn, const QString& target) {

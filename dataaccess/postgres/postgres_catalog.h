@@ -1,6 +1,6 @@
 // Reads every table, view and column of a PostgreSQL database: one COPY of every column, small
-// queries for what the columns name (sequence owners, types), and one COPY each of the indexes
-// and of the keys and checks.
+// queries for what the columns name (sequence owners, types), and, when asked, one COPY each of
+// the indexes, the keys and checks, the column details, the triggers and the sequences.
 #ifndef VANTREL_DATAACCESS_POSTGRES_POSTGRES_CATALOG_H_
 #define VANTREL_DATAACCESS_POSTGRES_POSTGRES_CATALOG_H_
 
@@ -18,12 +18,14 @@ namespace dataaccess {
 // and materialized views of every schema but the engine's own (pg_catalog, information_schema,
 // pg_toast, temporary schemas), sorted by schema and name. The first schema of the search_path
 // is the default schema. With `with_objects`, every table gets its primary key, indexes, foreign
-// keys and checks as the server spells them (TableObjects), at two more queries. `target` names
-// the database in error descriptions. Returns the ObjectKind bits the read could tell: all of
-// them with `with_objects`, else none.
+// keys, checks, triggers and column details (defaults, collations other than the database's,
+// generation expressions) as the server spells them (TableObjects), every view its definition
+// and triggers, and `database` (when given) the default collation and the sequences, at six
+// more queries. `target` names the database in error descriptions. Returns the ObjectKind bits
+// the read could tell: all of them with `with_objects`, else none.
 // Throws kCatalogUnreadable when a query fails.
 int ReadPostgresCatalog(PGconn* conn, const QString& target, CatalogTables& tables,
-                        bool with_objects);
+                        bool with_objects, DatabaseObjects* database = nullptr);
 
 // The schemas ReadPostgresCatalog would read, in the server's order.
 QStringList PostgresSchemaNames(PGconn* conn, const QString& target);

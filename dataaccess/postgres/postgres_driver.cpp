@@ -48,12 +48,15 @@ ServerSession Connect(const ConnectRequest& request) {
   if (split.schema) return ConnectToSchema(request, split);
   auto conn = std::make_shared<PgConnection>(OpenPostgresSession(request));
   auto kinds = std::make_shared<int>(0);
+  auto database_objects = std::make_shared<DatabaseObjects>();
   return {[conn] { return QString::fromUtf8(PQdb(conn->get())); },
-          [conn, kinds, objects = (request.options & kReadTableObjects) != 0](
+          [conn, kinds, database_objects, objects = (request.options & kReadTableObjects) != 0](
               const QString& target, CatalogTables& tables) {
-            *kinds = ReadPostgresCatalog(conn->get(), target, tables, objects);
+            *kinds =
+                ReadPostgresCatalog(conn->get(), target, tables, objects, database_objects.get());
           },
-          [] { return EngineName(TypeDialect::kPostgres); }, [kinds] { return *kinds; }};
+          [] { return EngineName(TypeDialect::kPostgres); }, [kinds] { return *kinds; },
+          [database_objects] { return std::move(*database_objects); }};
 }
 
 // `database` is "DB.SCHEMA" when the connect string names a schema, which the string keeps.

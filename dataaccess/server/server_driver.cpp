@@ -13,6 +13,7 @@ CatalogRead ServerDriver::Connect(const ConnectRequest& request) const {
   return CatalogRead([session = std::move(session), connection = std::move(connection)]() mutable {
     session.read_catalog(MaskPasswords(connection->ConnectString()), connection->MutableTables());
     if (session.object_kinds) connection->SetObjectKinds(session.object_kinds());
+    if (session.database_objects) connection->MutableObjects() = session.database_objects();
     session = ServerSession();  // ends the session as soon as the catalog is read
     return std::move(connection);
   });

@@ -25,6 +25,9 @@ struct ServerSession {
   std::function<QString()> engine;
   // Once the catalog is read: the ObjectKind bits of what the read could tell. Unset: none.
   std::function<int()> object_kinds{};
+  // Once the catalog is read: what it found of the database besides its tables (called once,
+  // it may give its value away). Unset: nothing.
+  std::function<DatabaseObjects()> database_objects{};
 };
 
 // What is truly one engine's own.

@@ -69,13 +69,34 @@ void StagedObjects::AddCheck(const QString& table, CheckDefinition check) {
   Table(table).checks.push_back(std::move(check));
 }
 
+void StagedObjects::AddColumnDetails(const QString& table, long position, ColumnDetails details) {
+  Table(table).columns.emplace_back(position, std::move(details));
+}
+
+TriggerDefinition& StagedObjects::AddTrigger(const QString& table, const QString& name) {
+  Staged& staged = Table(table);
+  return staged.triggers[SlotOf(staged.triggers, name)];
+}
+
+void StagedObjects::SetViewDefinition(const QString& table, QString definition) {
+  Table(table).view_definition = std::move(definition);
+}
+
 void StagedObjects::Attach(CatalogTables& tables) {
   last_ = nullptr;
   for (auto it = tables_.begin(); it != tables_.end(); ++it) {
     CatalogTable* table = tables.FindExact(it.key());
-    if (!table || table->IsView()) continue;
+    if (!table) continue;
     Staged& staged = it.value();
     TableObjects& objects = table->MutableObjects();
+    SortByPosition(staged.columns);
+    for (auto& [position, details] : staged.columns) objects.columns.push_back(std::move(details));
+    SortByName(staged.triggers);
+    objects.triggers = std::move(staged.triggers);
+    if (table->IsView()) {
+      objects.view_definition = std::move(staged.view_definition);
+      continue;
+    }
     if (staged.has_key) {
       SortByPosition(staged.key_columns);
       PrimaryKeyDefinition key{staged.key_name, {}};

@@ -1,5 +1,6 @@
-// Collects a server's rows of keys, indexes, foreign keys and checks, which arrive in any order
-// and one row per key column, and hands each table its TableObjects once the catalog is filled.
+// Collects a server's rows of keys, indexes, foreign keys, checks, triggers, column details and
+// view definitions, which arrive in any order and one row per key column (or trigger event), and
+// hands each table its TableObjects once the catalog is filled.
 #ifndef VANTREL_DATAACCESS_SERVER_STAGED_OBJECTS_H_
 #define VANTREL_DATAACCESS_SERVER_STAGED_OBJECTS_H_
 
@@ -28,11 +29,18 @@ class StagedObjects {
                                             long position, const QString& column,
                                             const QString& referenced_column);
   void AddCheck(const QString& table, CheckDefinition check);
+  // `position` orders the table's columns as AddPrimaryKeyColumn's does.
+  void AddColumnDetails(const QString& table, long position, ColumnDetails details);
+  // Returns the trigger of that name, made on first use, for the caller to add what the row
+  // tells (an event, when the engine gives one row per event).
+  TriggerDefinition& AddTrigger(const QString& table, const QString& name);
+  void SetViewDefinition(const QString& table, QString definition);
 
-  // Gives each table of `tables` its objects: columns in key order, indexes, foreign keys and
-  // checks each sorted by name (an engine's rows have no order of their own). Objects of a
-  // table the catalog does not hold (a table dropped after its columns were read, a sequence)
-  // are left out.
+  // Gives each table of `tables` its objects: columns in key order, indexes, foreign keys,
+  // checks and triggers each sorted by name (an engine's rows have no order of their own),
+  // column details in the columns' order. Objects of a table the catalog does not hold (a table
+  // dropped after its columns were read, a sequence) are left out; a view gets only its
+  // triggers, column details and definition.
   void Attach(CatalogTables& tables);
 
  private:
@@ -45,6 +53,9 @@ class StagedObjects {
     std::vector<ForeignKeyDefinition> foreign_keys;
     std::vector<std::vector<std::tuple<long, QString, QString>>> foreign_key_columns;
     std::vector<CheckDefinition> checks;
+    std::vector<TriggerDefinition> triggers;
+    std::vector<std::pair<long, ColumnDetails>> columns;
+    QString view_definition;
   };
   Staged& Table(const QString& table);
 
