@@ -626,12 +626,12 @@ int ReadMysqlCatalog(MYSQL* mysql, const QString& target, CatalogTables& tables,
   if (!with_objects) return 0;
   objects.Attach(tables);
   if (database) *database = std::move(found_database);
-  // Neither engine can declare a foreign key deferrable; MySQL has no sequences.
+  // Neither engine can declare a foreign key deferrable. A server without sequences (MySQL,
+  // MariaDB before 10.3) truly has none: its empty list is what it tells.
   int kinds_told = kKeyObjectKinds & ~kForeignKeyDeferrability;
   if (!features.checks) kinds_told &= ~kChecks;
-  kinds_told |= kDefaults | kCollations | kViews | kTriggers;
+  kinds_told |= kDefaults | kCollations | kViews | kTriggers | kSequences;
   if (features.generation) kinds_told |= kGeneratedColumns;
-  if (features.sequences) kinds_told |= kSequences;
   return kinds_told;
 }
 

@@ -146,12 +146,30 @@ ComparableObject Check(const CheckDefinition& check, bool compare_names) {
   return object;
 }
 
-ComparableObject View(const QString& definition) {
+// A view's query without its own database's name: MariaDB keeps every table and column of a
+// view as `database`.`table`.`column`, and two databases of one schema have two names.
+QString ViewMeaning(const QString& definition, const QString& database) {
+  const QString meaning = dataaccess::ExpressionMeaning(definition);
+  if (database.isEmpty()) return meaning;
+  const QString own = database.toLower();
+  QStringList kept;
+  const QStringList tokens = meaning.split(u' ');
+  for (qsizetype i = 0; i < tokens.size(); ++i) {
+    if (tokens[i] == own && i + 1 < tokens.size() && tokens[i + 1] == u'.') {
+      ++i;  // the name and its dot
+      continue;
+    }
+    kept.append(tokens[i]);
+  }
+  return kept.join(u' ');
+}
+
+ComparableObject View(const QString& definition, const QString& database) {
   ComparableObject object{
       "View", "view", kCompareViews, QStringLiteral("view"), Shown(definition), QString(),
       false,  {}};
-  object.properties.push_back({kDefinitionProperty, "Definition",
-                               dataaccess::ExpressionMeaning(definition), Shown(definition)});
+  object.properties.push_back(
+      {kDefinitionProperty, "Definition", ViewMeaning(definition, database), Shown(definition)});
   return object;
 }
 
@@ -238,7 +256,7 @@ std::vector<ComparableObject> ComparableObjects(const ObjectSides& sides, int co
   const bool same_engine = engine == sides.other_connection.Engine();
   // Across engines a view's query is another dialect (rule 16): the report says so instead.
   if ((kinds & kCompareViews) && same_engine && !objects->view_definition.isEmpty()) {
-    result.push_back(View(objects->view_definition));
+    result.push_back(View(objects->view_definition, sides.connection.DatabaseName()));
   }
   if (kinds & kCompareTriggers) {
     for (const TriggerDefinition& trigger : objects->triggers) {
