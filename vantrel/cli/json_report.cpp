@@ -46,12 +46,13 @@ void JsonReport::Found(const Difference& difference) {
       {QStringLiteral("kind"), kind},
       {QStringLiteral("side"),
        difference.driving_is_primary ? QStringLiteral("primary") : QStringLiteral("secondary")},
-      {QStringLiteral("table"), difference.table},
   };
   using Kind = Difference::Kind;
+  // A database's default collation and its sequences belong to no table.
   const bool of_database = difference.kind == Kind::kDatabaseProperties ||
                            difference.kind == Kind::kSequenceMissing ||
                            difference.kind == Kind::kSequenceProperties;
+  if (!of_database) object.insert(QStringLiteral("table"), difference.table);
   if (difference.kind != Kind::kTableMissing && !of_database) {
     object.insert(QStringLiteral("other_table"), difference.other_table);
   }
