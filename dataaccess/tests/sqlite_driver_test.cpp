@@ -27,6 +27,7 @@ using component::test_support::ErrorThrownBy;
 using component::test_support::WriteFileContents;
 
 using test_support::ColumnNames;
+using test_support::DescribeDetails;
 using test_support::Open;
 using test_support::SqliteTestFolder;
 using test_support::TableNames;
@@ -225,32 +226,6 @@ TEST_F(SqliteDriverTest, ReadsKeysIndexesForeignKeysAndChecks) {
     EXPECT_EQ(Describe(connection->Tables().Item(table).Objects()), QString::fromUtf8(expected))
         << table;
   }
-}
-
-// A table's column details, view query and triggers in one line, every field the comparison
-// reads; a default is shown in brackets, so that an empty one differs from none.
-QString DescribeDetails(const TableObjects* objects) {
-  if (!objects) return QString();
-  QStringList parts;
-  for (const ColumnDetails& column : objects->columns) {
-    QString line = column.column;
-    if (!column.default_value.isNull()) line += " default [" + column.default_value + "]";
-    if (!column.collation.isEmpty()) line += " collate " + column.collation;
-    if (!column.generated_expression.isEmpty()) {
-      line += " as (" + column.generated_expression + (column.generated_stored ? ") stored" : ")");
-    }
-    parts << line;
-  }
-  if (!objects->view_definition.isNull()) parts << "view [" + objects->view_definition + "]";
-  for (const TriggerDefinition& trigger : objects->triggers) {
-    parts << QStringLiteral("TR %1 %2 %3%4%5%6 [%7]")
-                 .arg(trigger.name, trigger.timing, trigger.events.join(','),
-                      trigger.update_columns.isEmpty() ? ""
-                                                       : " of " + trigger.update_columns.join(','),
-                      trigger.for_each_row ? " row" : " statement",
-                      trigger.when.isEmpty() ? "" : " when " + trigger.when, trigger.body);
-  }
-  return parts.join("; ");
 }
 
 TEST_F(SqliteDriverTest, ReadsDefaultsCollationsGenerationViewsAndTriggers) {
