@@ -284,7 +284,7 @@ void ReadColumns(const OdbcSession& session, const QString& target, TypeDialect 
     type.column_size = statement.Integer(7, -1);
     type.decimal_digits = static_cast<int>(statement.Integer(9, -1));
     column.required = statement.Integer(11, SQL_NULLABLE_UNKNOWN) == SQL_NO_NULLS;
-    const QString column_default = statement.Text(13, true);
+    const QString column_default = statement.Text(13, defaults != nullptr);
     const long ordinal = statement.Integer(17, 0);
     const bool numbered =
         auto_increment_column > 0 && statement.Integer(auto_increment_column, 0) == 1;

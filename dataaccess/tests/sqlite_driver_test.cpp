@@ -246,6 +246,8 @@ TEST_F(SqliteDriverTest, ReadsDefaultsCollationsGenerationViewsAndTriggers) {
       WHEN new.zero > (old.zero + 1) BEGIN UPDATE t SET plain = 1 WHERE id = new.id; END;
     CREATE TRIGGER t_del DELETE ON t BEGIN SELECT 1; END;
     CREATE TRIGGER v_ins INSTEAD OF INSERT ON v BEGIN INSERT INTO t(id) VALUES (new.a); END;
+    CREATE VIRTUAL TABLE docs USING fts5(body);
+    CREATE TABLE gone (a); CREATE VIEW broken AS SELECT a FROM gone; DROP TABLE gone;
   )sql"));
   EXPECT_EQ(connection->ObjectKinds(),
             kKeyObjectKinds | kDefaults | kCollations | kGeneratedColumns | kViews | kTriggers);
@@ -265,6 +267,9 @@ TEST_F(SqliteDriverTest, ReadsDefaultsCollationsGenerationViewsAndTriggers) {
        "view [SELECT id, name FROM t WHERE zero > 0]; "
        "TR v_ins INSTEAD OF INSERT row [BEGIN INSERT INTO t(id) VALUES (new.a); END]"},
       {"w", "view [/* kept */SELECT \"as\" FROM (SELECT 1 AS \"as\")]"},
+      // A view that no longer resolves still has its query; a virtual table has no details.
+      {"broken", "view [SELECT a FROM gone]"},
+      {"docs", ""},
   };
   for (const auto& [table, expected] : rows) {
     EXPECT_EQ(DescribeDetails(connection->Tables().Item(table).Objects()),
