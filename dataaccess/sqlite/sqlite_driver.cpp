@@ -715,7 +715,9 @@ int ReadDetails(const Database& db, const QString& path, CatalogTables& tables) 
     trigger.name = name;
     table->MutableObjects().triggers.push_back(std::move(trigger));
   }
-  return kDefaults | kCollations | kGeneratedColumns | kViews | kTriggers;
+  // SQLite has no sequences: its empty list is what it tells. (sqlite_sequence is the
+  // bookkeeping of AUTOINCREMENT columns, which compare as numbered columns, not a sequence.)
+  return kDefaults | kCollations | kGeneratedColumns | kViews | kTriggers | kSequences;
 }
 
 int ReadObjects(const Database& db, const QString& path, CatalogTables& tables) {
