@@ -93,4 +93,51 @@ QStringList ObjectProperties(const DataConnection& connection) {
   return lines;
 }
 
+QString DescribeDetails(const TableObjects* objects) {
+  if (!objects) return QString();
+  QStringList parts;
+  for (const ColumnDetails& column : objects->columns) {
+    QString line = column.column;
+    if (!column.default_value.isNull()) line += " default [" + column.default_value + "]";
+    if (!column.collation.isEmpty()) line += " collate " + column.collation;
+    if (!column.character_set.isEmpty()) line += " charset " + column.character_set;
+    if (!column.collation_locale.isEmpty()) line += " locale " + column.collation_locale;
+    if (!column.collation_deterministic) line += " nondeterministic";
+    if (!column.generated_expression.isEmpty()) {
+      line += " as (" + column.generated_expression + (column.generated_stored ? ") stored" : ")");
+    }
+    parts << line;
+  }
+  if (!objects->view_definition.isEmpty()) parts << "view [" + objects->view_definition + "]";
+  for (const TriggerDefinition& trigger : objects->triggers) {
+    parts << QStringLiteral("TR %1 %2 %3%4%5%6 [%7]")
+                 .arg(trigger.name, trigger.timing, trigger.events.join(','),
+                      trigger.update_columns.isEmpty() ? ""
+                                                       : " of " + trigger.update_columns.join(','),
+                      trigger.for_each_row ? " row" : " statement",
+                      trigger.when.isEmpty() ? "" : " when " + trigger.when, trigger.body);
+  }
+  return parts.join("; ");
+}
+
+QStringList DatabaseProperties(const DataConnection& connection) {
+  QStringList lines;
+  const DatabaseObjects* objects = connection.Objects();
+  if (!objects) return lines;
+  lines << QStringLiteral("collation %1 charset %2 locale %3%4")
+               .arg(objects->default_collation, objects->default_character_set,
+                    objects->default_collation_locale,
+                    objects->default_collation_deterministic ? "" : " nondeterministic");
+  for (const SequenceDefinition& sequence : objects->sequences) {
+    lines << QStringLiteral("sequence %1 %2..%3 from %4 by %5%6 owned by %7")
+                 .arg(sequence.name)
+                 .arg(sequence.minimum)
+                 .arg(sequence.maximum)
+                 .arg(sequence.start)
+                 .arg(sequence.increment)
+                 .arg(sequence.cycle ? " cycle" : "", sequence.owned_by);
+  }
+  return lines;
+}
+
 }  // namespace dataaccess::test_support

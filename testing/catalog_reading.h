@@ -33,6 +33,16 @@ QStringList ColumnProperties(const DataConnection& connection);
 //   "t: check NAME (EXPRESSION)"
 // with the words of flags that are false, an empty predicate and the origin kIndex left out.
 QStringList ObjectProperties(const DataConnection& connection);
+// A table's column details, view query and triggers in one line, every field:
+//   "c default [TEXT] collate C charset S locale L nondeterministic as (EXPR) stored; view [Q];
+//    TR NAME TIMING EVENTS of COLUMNS row when COND [BODY]"
+// a default in brackets, so that an empty one differs from none; flags that are false, empty
+// texts and a null default left out. Empty for null.
+QString DescribeDetails(const TableObjects* objects);
+// What the connection says of the database besides its tables, a line each: "collation NAME
+// charset S locale L nondeterministic", then for each sequence "sequence NAME MIN..MAX from
+// START by INCREMENT cycle owned by T.C".
+QStringList DatabaseProperties(const DataConnection& connection);
 
 }  // namespace dataaccess::test_support
 

@@ -48,15 +48,18 @@ class Statement {
     return true;
   }
 
-  // A text column of the current row; NULL reads as empty.
-  QString Text(SQLUSMALLINT column) const {
+  // A text column of the current row; NULL reads as empty, and as a null string where `null`
+  // is asked for (any other value is then a string that is not null, even an empty one).
+  QString Text(SQLUSMALLINT column, bool null = false) const {
     QString value;
+    if (null) value = QString::fromUtf8("");
     SQLWCHAR buffer[256];
     for (;;) {
       SQLLEN length = 0;
       const SQLRETURN rc =
           SQLGetData(handle_, column, SQL_C_WCHAR, buffer, sizeof(buffer), &length);
-      if (rc == SQL_NO_DATA || length == SQL_NULL_DATA) return value;
+      if (length == SQL_NULL_DATA) return null ? QString() : value;
+      if (rc == SQL_NO_DATA) return value;
       Check(rc);
       const qsizetype room = static_cast<qsizetype>(sizeof(buffer) / sizeof(SQLWCHAR)) - 1;
       const qsizetype units = length == SQL_NO_TOTAL ? room : std::min<qsizetype>(length / 2, room);
@@ -237,8 +240,18 @@ void SplitByPrefix(std::vector<ListedTable> tables, qsizetype depth, const QStri
   }
 }
 
+// A column's default as COLUMN_DEF gives it, kept until the catalog is filled.
+struct ColumnDefault {
+  QString schema;
+  QString table;
+  QString column;
+  QString value;
+};
+
+// With `defaults`, the columns that have a default are added to it.
 void ReadColumns(const OdbcSession& session, const QString& target, TypeDialect dialect,
-                 const ColumnsCall& call, CatalogRows<QString>& rows) {
+                 const ColumnsCall& call, CatalogRows<QString>& rows,
+                 std::vector<ColumnDefault>* defaults) {
   Statement statement(session, target);
   const std::u16string pattern = call.table_pattern.toStdU16String();
   auto* table_pattern = call.table_pattern.isEmpty()
@@ -271,7 +284,7 @@ void ReadColumns(const OdbcSession& session, const QString& target, TypeDialect 
     type.column_size = statement.Integer(7, -1);
     type.decimal_digits = static_cast<int>(statement.Integer(9, -1));
     column.required = statement.Integer(11, SQL_NULLABLE_UNKNOWN) == SQL_NO_NULLS;
-    const QString column_default = statement.Text(13);
+    const QString column_default = statement.Text(13, defaults != nullptr);
     const long ordinal = statement.Integer(17, 0);
     const bool numbered =
         auto_increment_column > 0 && statement.Integer(auto_increment_column, 0) == 1;
@@ -282,6 +295,9 @@ void ReadColumns(const OdbcSession& session, const QString& target, TypeDialect 
     if (numbered || type_name.contains(u"serial") || type_name.endsWith(u" identity") ||
         IsSequenceDefault(column_default)) {
       column.type = AutoNumbered(column.type);
+    }
+    if (defaults && !column_default.isNull()) {
+      defaults->push_back({schema, table_name, column.name, column_default});
     }
     rows.AddColumn(*table, ordinal, column);
   }
@@ -545,7 +561,11 @@ int ReadOdbcCatalog(const OdbcSession& session, const QString& target, CatalogTa
   } else {
     SplitByPrefix(std::move(listed), 0, escape, calls);
   }
-  for (const ColumnsCall& call : calls) ReadColumns(session, target, dialect, call, rows);
+  // The defaults cost memory only where objects are asked for.
+  std::vector<ColumnDefault> defaults;
+  for (const ColumnsCall& call : calls) {
+    ReadColumns(session, target, dialect, call, rows, with_objects ? &defaults : nullptr);
+  }
   rows.Fill(tables, default_schema);
   if (!with_objects) return 0;
   ObjectReader objects(session, target, default_schema);
@@ -555,7 +575,22 @@ int ReadOdbcCatalog(const OdbcSession& session, const QString& target, CatalogTa
         tables.FindExact(ServerTableName(default_schema, table.schema, table.name));
     if (into != nullptr && into->Objects() == nullptr) objects.Read(table, *into);
   }
-  return objects.Kinds();
+  // After the keys, which take a table's objects whole. A column a driver gives twice (as it may
+  // list a table twice) is kept once.
+  for (ColumnDefault& found : defaults) {
+    CatalogTable* table =
+        tables.FindExact(ServerTableName(default_schema, found.schema, found.table));
+    if (table == nullptr) continue;
+    std::vector<ColumnDetails>& columns = table->MutableObjects().columns;
+    const auto same = [&](const ColumnDetails& known) { return known.column == found.column; };
+    if (std::any_of(columns.begin(), columns.end(), same)) continue;
+    ColumnDetails& details = columns.emplace_back();
+    details.column = std::move(found.column);
+    details.default_value = std::move(found.value);
+  }
+  // SQLColumns tells every column's default (COLUMN_DEF), and nothing else of a column's
+  // details, views or triggers.
+  return objects.Kinds() | kDefaults;
 }
 
 }  // namespace dataaccess

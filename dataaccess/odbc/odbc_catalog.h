@@ -18,10 +18,11 @@ namespace dataaccess {
 // otherwise the one named like the user. `target` names the source in error descriptions.
 // With `with_objects`, each table's primary key, indexes and foreign keys are read too: ODBC's
 // catalog functions for them take one table per call, which costs seconds per thousand tables
-// where the columns cost a fraction of one, so they are read only when asked for. Returns the
+// where the columns cost a fraction of one, so they are read only when asked for; so are the
+// columns' defaults (SQLColumns' COLUMN_DEF, which the column read fetches anyway). Returns the
 // ObjectKind bits of what was read: none without `with_objects`, else what the driver could
-// tell (never kChecks: ODBC has no catalog function for them). Throws kCatalogUnreadable when a
-// catalog function fails.
+// tell (kDefaults, never kChecks: ODBC has no catalog function for them). Throws kCatalogUnreadable
+// when a catalog function fails.
 int ReadOdbcCatalog(const OdbcSession& session, const QString& target, CatalogTables& tables,
                     bool with_objects);
 

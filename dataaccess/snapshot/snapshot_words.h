@@ -21,6 +21,13 @@ inline constexpr ObjectKindWord kObjectKindWords[] = {
     {kForeignKeys, "foreign-keys"},
     {kChecks, "checks"},
     {kForeignKeyDeferrability, "foreign-key-deferrability"},
+    // Version 3 on.
+    {kDefaults, "defaults"},
+    {kCollations, "collations"},
+    {kGeneratedColumns, "generated-columns"},
+    {kViews, "views"},
+    {kTriggers, "triggers"},
+    {kSequences, "sequences"},
 };
 
 struct ActionSpelling {
@@ -52,6 +59,20 @@ inline std::optional<int> ObjectKindOfWord(std::string_view text) {
     if (text == word.word) return word.kind;
   }
   return std::nullopt;
+}
+
+// A trigger's timing and events, spelled as TriggerDefinition holds them; null for another word.
+inline const char* TimingOfWord(std::string_view text) {
+  for (const char* word : {"BEFORE", "AFTER", "INSTEAD OF"}) {
+    if (text == word) return word;
+  }
+  return nullptr;
+}
+inline const char* EventOfWord(std::string_view text) {
+  for (const char* word : {"INSERT", "UPDATE", "DELETE", "TRUNCATE"}) {
+    if (text == word) return word;
+  }
+  return nullptr;
 }
 
 // An index's origin; "index" is the default a writer leaves out.

@@ -1,5 +1,5 @@
-// Writes snapshots one column, index, foreign key or check per line, so that a snapshot kept in
-// version control shows a changed one as one changed line.
+// Writes snapshots one column, index, foreign key, check, column detail, trigger or sequence per
+// line, so that a snapshot kept in version control shows a changed one as one changed line.
 #include <QByteArray>
 #include <QString>
 
@@ -136,19 +136,75 @@ void AppendCheck(QByteArray& out, const CheckDefinition& check) {
   out.append('}');
 }
 
-// `"member": [` and each item on a line of its own; nothing at all for an empty list.
+// `, "member": TEXT`, only for a text that is not empty.
+void AppendOptional(QByteArray& out, const char* member, const QString& text) {
+  if (text.isEmpty()) return;
+  out.append(", \"").append(member).append("\": ");
+  AppendString(out, text);
+}
+
+void AppendColumnDetails(QByteArray& out, const ColumnDetails& details) {
+  out.append("{\"column\": ");
+  AppendString(out, details.column);
+  // Null is no default; an empty text is written, as a default that is one.
+  if (!details.default_value.isNull()) {
+    out.append(", \"default\": ");
+    AppendString(out, details.default_value);
+  }
+  AppendOptional(out, "collation", details.collation);
+  AppendOptional(out, "character_set", details.character_set);
+  AppendOptional(out, "collation_locale", details.collation_locale);
+  if (!details.collation_deterministic) out.append(", \"collation_deterministic\": false");
+  AppendOptional(out, "generated", details.generated_expression);
+  if (details.generated_stored) out.append(", \"generated_stored\": true");
+  out.append('}');
+}
+
+void AppendTrigger(QByteArray& out, const TriggerDefinition& trigger) {
+  out.append("{\"name\": ");
+  AppendString(out, trigger.name);
+  out.append(", \"timing\": ");
+  AppendString(out, trigger.timing);
+  out.append(", \"events\": ");
+  AppendNames(out, trigger.events);
+  if (!trigger.update_columns.isEmpty()) {
+    out.append(", \"update_columns\": ");
+    AppendNames(out, trigger.update_columns);
+  }
+  if (!trigger.for_each_row) out.append(", \"for_each_row\": false");
+  AppendOptional(out, "when", trigger.when);
+  out.append(", \"body\": ");
+  AppendString(out, trigger.body);
+  out.append('}');
+}
+
+void AppendSequence(QByteArray& out, const SequenceDefinition& sequence) {
+  out.append("{\"name\": ");
+  AppendString(out, sequence.name);
+  out.append(", \"start\": ").append(QByteArray::number(sequence.start));
+  out.append(", \"increment\": ").append(QByteArray::number(sequence.increment));
+  out.append(", \"minimum\": ").append(QByteArray::number(sequence.minimum));
+  out.append(", \"maximum\": ").append(QByteArray::number(sequence.maximum));
+  if (sequence.cycle) out.append(", \"cycle\": true");
+  AppendOptional(out, "owned_by", sequence.owned_by);
+  out.append('}');
+}
+
+// `"member": [` and each item on a line of its own, indented under a table or, with `top`,
+// under the document; nothing at all for an empty list.
 template <class Item, class Append>
-void AppendList(QByteArray& out, const char* member, const std::vector<Item>& items,
-                Append append) {
+void AppendList(QByteArray& out, const char* member, const std::vector<Item>& items, Append append,
+                bool top = false) {
   if (items.empty()) return;
-  out.append(",\n      \"").append(member).append("\": [");
-  const char* separator = "\n        ";
+  const char* indent = top ? "  " : "      ";
+  out.append(",\n").append(indent).append('"').append(member).append("\": [");
+  const char* separator = top ? "\n    " : "\n        ";
   for (const Item& item : items) {
     out.append(separator);
-    separator = ",\n        ";
+    separator = top ? ",\n    " : ",\n        ";
     append(out, item);
   }
-  out.append("\n      ]");
+  out.append("\n").append(indent).append(']');
 }
 
 // The table's members after its columns; a table without objects gets none.
@@ -163,6 +219,28 @@ void AppendObjects(QByteArray& out, const TableObjects& objects) {
   AppendList(out, "indexes", objects.indexes, AppendIndex);
   AppendList(out, "foreign_keys", objects.foreign_keys, AppendForeignKey);
   AppendList(out, "checks", objects.checks, AppendCheck);
+  AppendList(out, "column_details", objects.columns, AppendColumnDetails);
+  AppendList(out, "triggers", objects.triggers, AppendTrigger);
+  if (!objects.view_definition.isEmpty()) {
+    out.append(",\n      \"view_definition\": ");
+    AppendString(out, objects.view_definition);
+  }
+}
+
+// The database's default collation, each field only when it says something.
+void AppendDatabaseObjects(QByteArray& out, const DatabaseObjects& objects) {
+  const auto field = [&out](const char* member, const QString& text) {
+    if (text.isEmpty()) return;
+    out.append(",\n  \"").append(member).append("\": ");
+    AppendString(out, text);
+  };
+  field("default_collation", objects.default_collation);
+  field("default_character_set", objects.default_character_set);
+  field("default_collation_locale", objects.default_collation_locale);
+  if (!objects.default_collation_deterministic) {
+    out.append(",\n  \"default_collation_deterministic\": false");
+  }
+  AppendList(out, "sequences", objects.sequences, AppendSequence, true);
 }
 
 class ChunkedOutput {
@@ -206,7 +284,9 @@ void WriteSnapshot(const DataConnection& connection, QIODevice& device) {
     out.append(kind_separator).append('"').append(kind.word).append('"');
     kind_separator = ", ";
   }
-  out.append("],\n  \"tables\": [");
+  out.append(']');
+  if (const DatabaseObjects* objects = connection.Objects()) AppendDatabaseObjects(out, *objects);
+  out.append(",\n  \"tables\": [");
   const auto tables = connection.Tables().Enumerate();
   const char* table_separator = "\n";
   while (const DataTable* table = tables->Next()) {

@@ -91,6 +91,22 @@ constexpr char kTableTextQuery[] = R"sql(
 SELECT name, sql FROM sqlite_schema
 WHERE type = 'table' AND (sql LIKE '%check%' OR sql LIKE '%deferrable%'))sql";
 
+// Every column of the tables whose text may give one a default, a collation or a generation
+// expression, with the table's SQL (read once a table). Virtual tables are left out: their
+// columns are their module's, and a module that is not loaded would fail the pragma.
+constexpr char kColumnDetailQuery[] = R"sql(
+SELECT m.name, p.name, p.dflt_value, p.hidden, m.sql
+FROM sqlite_schema AS m JOIN pragma_table_xinfo(m.name, 'main') AS p
+WHERE m.type = 'table' AND m.name NOT LIKE 'sqlite\_%' ESCAPE '\'
+  AND m.sql NOT LIKE 'CREATE VIRTUAL %'
+  AND (m.sql LIKE '%default%' OR m.sql LIKE '%collate%' OR m.sql LIKE '%as%(%'))sql";
+
+// Views and triggers, as SQLite keeps their text; in creation order.
+constexpr char kViewQuery[] = R"sql(
+SELECT name, sql FROM sqlite_schema WHERE type = 'view' ORDER BY rowid)sql";
+constexpr char kTriggerQuery[] = R"sql(
+SELECT name, tbl_name, sql FROM sqlite_schema WHERE type = 'trigger' ORDER BY rowid)sql";
+
 bool IsWord(const SqlToken& token, QStringView word) {
   return token.kind == SqlToken::Kind::kWord && token.text.compare(word, Qt::CaseInsensitive) == 0;
 }
@@ -200,6 +216,135 @@ IndexText ReadIndexText(QStringView sql) {
     found.predicate = Span(sql, tokens[close + 2], tokens.back());
   }
   return found;
+}
+
+// What a column's definition in a CREATE TABLE text says that no pragma does: its collation
+// (the last COLLATE clause, which is the one SQLite keeps, named as written) and a generated
+// column's expression (GENERATED ALWAYS AS (expr), or AS (expr)), without the parentheses.
+struct ColumnText {
+  QString name;
+  QString collation;
+  QString generated_expression;
+};
+
+std::vector<ColumnText> ReadColumnTexts(QStringView sql) {
+  std::vector<ColumnText> found;
+  const std::vector<SqlToken> tokens = SqlTokens(sql);
+  if (tokens.size() < 2 || !IsWord(tokens[0], u"CREATE") || !IsWord(tokens[1], u"TABLE")) {
+    return found;
+  }
+  size_t open = 2;
+  while (open < tokens.size() && !IsOperator(tokens[open], u"(")) ++open;
+  if (open == tokens.size()) return found;
+  const size_t close = Closing(tokens, open);
+  size_t first = open + 1;
+  for (size_t i = first; i <= close; ++i) {
+    if (i < close && IsOperator(tokens[i], u"(")) {
+      i = Closing(tokens, i);
+      continue;
+    }
+    if (i < close && !IsOperator(tokens[i], u",")) continue;
+    // Table constraints may stand between columns: ALTER TABLE ADD COLUMN appends to the text.
+    static constexpr const char16_t* kConstraintWords[] = {u"CONSTRAINT", u"PRIMARY", u"UNIQUE",
+                                                           u"CHECK", u"FOREIGN"};
+    const bool constraint =
+        first < i && std::any_of(std::begin(kConstraintWords), std::end(kConstraintWords),
+                                 [&](const char16_t* word) { return IsWord(tokens[first], word); });
+    if (first < i && !constraint) {
+      ColumnText& column = found.emplace_back();
+      column.name = tokens[first].text;
+      for (size_t k = first + 1; k < i; ++k) {
+        if (IsOperator(tokens[k], u"(")) {
+          k = Closing(tokens, k);
+        } else if (IsWord(tokens[k], u"COLLATE") && k + 1 < i) {
+          column.collation = tokens[++k].text;
+        } else if (IsWord(tokens[k], u"AS") && k + 1 < i && IsOperator(tokens[k + 1], u"(")) {
+          const size_t end = Closing(tokens, k + 1);
+          const qsizetype from = tokens[k + 1].offset + 1;
+          column.generated_expression =
+              sql.mid(from, tokens[end].offset - from).trimmed().toString();
+          k = end;
+        }
+      }
+    }
+    first = i + 1;
+  }
+  return found;
+}
+
+// A view's query: its CREATE VIEW text after the AS that ends the view's name and column list.
+QString ReadViewText(QStringView sql) {
+  const std::vector<SqlToken> tokens = SqlTokens(sql);
+  for (size_t i = 0; i < tokens.size(); ++i) {
+    if (IsOperator(tokens[i], u"(")) i = Closing(tokens, i);
+    if (IsWord(tokens[i], u"AS")) {
+      return sql.mid(tokens[i].offset + tokens[i].length).trimmed().toString();
+    }
+  }
+  throw SqlSyntaxError("no AS before the view's query", sql.size());
+}
+
+// A trigger's CREATE TRIGGER text, in SQLite's grammar: one event, row triggers only, BEFORE
+// where no timing is written.
+TriggerDefinition ReadTriggerText(QStringView sql) {
+  const std::vector<SqlToken> tokens = SqlTokens(sql);
+  size_t i = 0;
+  const auto at = [&](size_t k) -> const SqlToken& {
+    if (k >= tokens.size()) throw SqlSyntaxError("the text ends too early", sql.size());
+    return tokens[k];
+  };
+  const auto expect = [&](QStringView word) {
+    if (!IsWord(at(i), word)) throw SqlSyntaxError("unexpected word", at(i).offset);
+    ++i;
+  };
+  // A name, maybe after its schema.
+  const auto skip_name = [&] {
+    ++i;
+    if (i < tokens.size() && IsOperator(tokens[i], u".")) i += 2;
+  };
+  expect(u"CREATE");
+  if (IsWord(at(i), u"TEMP") || IsWord(at(i), u"TEMPORARY")) ++i;
+  expect(u"TRIGGER");
+  if (IsWord(at(i), u"IF")) i += 3;  // IF NOT EXISTS
+  at(i);
+  skip_name();
+  TriggerDefinition trigger;
+  trigger.timing = QStringLiteral("BEFORE");
+  if (IsWord(at(i), u"BEFORE") || IsWord(at(i), u"AFTER")) {
+    trigger.timing = at(i++).text.toUpper();
+  } else if (IsWord(at(i), u"INSTEAD")) {
+    ++i;
+    expect(u"OF");
+    trigger.timing = QStringLiteral("INSTEAD OF");
+  }
+  const SqlToken& event = at(i++);
+  if (!IsWord(event, u"INSERT") && !IsWord(event, u"UPDATE") && !IsWord(event, u"DELETE")) {
+    throw SqlSyntaxError("no INSERT, UPDATE or DELETE", event.offset);
+  }
+  trigger.events.append(event.text.toUpper());
+  if (IsWord(event, u"UPDATE") && IsWord(at(i), u"OF")) {
+    do {
+      trigger.update_columns.append(at(++i).text);
+      ++i;
+    } while (IsOperator(at(i), u","));
+  }
+  expect(u"ON");
+  at(i);
+  skip_name();
+  if (IsWord(at(i), u"FOR")) i += 3;  // FOR EACH ROW
+  // BEGIN may also name a column (SQLite takes it as a name where a name may stand).
+  size_t begin = i;
+  while (!IsWord(at(begin), u"BEGIN") || IsOperator(at(begin - 1), u".")) {
+    begin = IsOperator(at(begin), u"(") ? Closing(tokens, begin) + 1 : begin + 1;
+  }
+  if (IsWord(at(i), u"WHEN")) {
+    if (begin <= i + 1) throw SqlSyntaxError("an empty WHEN condition", at(i).offset);
+    trigger.when = Span(sql, tokens[i + 1], tokens[begin - 1]);
+  } else if (begin != i) {
+    throw SqlSyntaxError("unexpected text before BEGIN", at(i).offset);
+  }
+  trigger.body = Span(sql, tokens[begin], tokens.back());
+  return trigger;
 }
 
 // True when a -wal file stands beside the database (of any size, even empty or damaged).
@@ -473,17 +618,112 @@ ReferentialAction ActionNamed(const QString& name) {
   return ReferentialAction::kNoAction;  // "NO ACTION", also when the key names no action
 }
 
-// The primary keys were read with the columns; this reads the indexes, foreign keys and checks
-// of every table and returns the kinds of object it could tell.
+// The primary keys were read with the columns; this reads the indexes, foreign keys, checks,
+// column details, views' queries and triggers of every table and returns the kinds of object it
+// could tell.
+component::Error Unsplittable(const QString& path, const QString& what, const QString& name,
+                              const SqlSyntaxError& error) {
+  return component::Error(
+      kCatalogUnreadable, ErrorSource(),
+      QStringLiteral("Cannot read the tables of '%1': the SQL text of %2 '%3' cannot be read "
+                     "(%4 at character %5)")
+          .arg(path, what, name, QString::fromUtf8(error.what()))
+          .arg(error.offset() + 1));
+}
+
+// The table or view of that name: as named, or as SQLite matches names, without ASCII case (a
+// trigger's ON clause keeps the name as its author wrote it).
+CatalogTable* TableNamed(CatalogTables& tables, const QString& name) {
+  if (CatalogTable* table = tables.FindExact(name)) return table;
+  try {
+    return tables.FindExact(tables.Item(name).Name());
+  } catch (const component::Error&) {
+    return nullptr;
+  }
+}
+
+// Reads every column's default, collation and generation, each view's query and every
+// trigger; returns the kinds of object it could tell.
+int ReadDetails(const Database& db, const QString& path, CatalogTables& tables) {
+  {
+    Statement query(db, kColumnDetailQuery);
+    QByteArray current;
+    CatalogTable* table = nullptr;
+    std::vector<ColumnText> texts;
+    while (query.Step()) {
+      const QByteArrayView name = query.Utf8(0);
+      if (current.isNull() || name != current) {
+        current = name.toByteArray();
+        table = tables.FindExact(NameFromBytes(name));
+        if (!table) continue;
+        try {
+          texts = ReadColumnTexts(query.Text(4));
+        } catch (const SqlSyntaxError& error) {
+          throw Unsplittable(path, QStringLiteral("table"), table->Name(), error);
+        }
+      }
+      if (!table) continue;
+      ColumnDetails details;
+      details.column = NameFromBytes(query.Utf8(1));
+      const auto text = std::find_if(texts.begin(), texts.end(), [&](const ColumnText& column) {
+        return column.name.compare(details.column, Qt::CaseInsensitive) == 0;
+      });
+      if (!query.IsNull(2)) {
+        details.default_value = query.Text(2);
+        if (details.default_value.isNull()) details.default_value = QString::fromUtf8("");
+      }
+      if (text != texts.end() && text->collation.compare(u"BINARY", Qt::CaseInsensitive) != 0) {
+        details.collation = text->collation;
+      }
+      if (query.Int(3) == 2 || query.Int(3) == 3) {
+        if (text == texts.end() || text->generated_expression.isEmpty()) {
+          throw Unsplittable(path, QStringLiteral("table"), table->Name(),
+                             SqlSyntaxError("no expression for a generated column", 0));
+        }
+        details.generated_expression = text->generated_expression;
+        details.generated_stored = query.Int(3) == 3;
+      }
+      if (!details.default_value.isNull() || !details.collation.isEmpty() ||
+          !details.generated_expression.isEmpty()) {
+        table->MutableObjects().columns.push_back(std::move(details));
+      }
+    }
+  }
+  {
+    Statement query(db, kViewQuery);
+    while (query.Step()) {
+      CatalogTable* view = tables.FindExact(NameFromBytes(query.Utf8(0)));
+      if (!view) continue;
+      try {
+        view->MutableObjects().view_definition = ReadViewText(query.Text(1));
+      } catch (const SqlSyntaxError& error) {
+        throw Unsplittable(path, QStringLiteral("view"), view->Name(), error);
+      }
+    }
+  }
+  Statement query(db, kTriggerQuery);
+  while (query.Step()) {
+    const QString name = NameFromBytes(query.Utf8(0));
+    CatalogTable* table = TableNamed(tables, NameFromBytes(query.Utf8(1)));
+    if (!table) continue;
+    TriggerDefinition trigger;
+    try {
+      trigger = ReadTriggerText(query.Text(2));
+    } catch (const SqlSyntaxError& error) {
+      throw Unsplittable(path, QStringLiteral("trigger"), name, error);
+    }
+    trigger.name = name;
+    table->MutableObjects().triggers.push_back(std::move(trigger));
+  }
+  // SQLite has no sequences: its empty list is what it tells. (sqlite_sequence is the
+  // bookkeeping of AUTOINCREMENT columns, which compare as numbered columns, not a sequence.)
+  return kDefaults | kCollations | kGeneratedColumns | kViews | kTriggers | kSequences;
+}
+
 int ReadObjects(const Database& db, const QString& path, CatalogTables& tables) {
   const auto unsplittable = [&path](const QString& what, const QString& name,
                                     const SqlSyntaxError& error) {
-    return component::Error(
-        kCatalogUnreadable, ErrorSource(),
-        QStringLiteral("Cannot read the tables of '%1': the SQL text of %2 '%3' cannot be read "
-                       "(%4 at character %5)")
-            .arg(path, what, name, QString::fromUtf8(error.what()))
-            .arg(error.offset() + 1));
+    return Unsplittable(path, what, name, error);
   };
   {
     Statement query(db, kIndexQuery);
@@ -606,7 +846,7 @@ int ReadObjects(const Database& db, const QString& path, CatalogTables& tables) 
           text.references[keys.size() - 1 - id];
     }
   }
-  return kinds;
+  return kinds | ReadDetails(db, path, tables);
 }
 
 QString PathOf(const ConnectRequest& request) {
@@ -616,8 +856,8 @@ QString PathOf(const ConnectRequest& request) {
   return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
 }
 
-// With `objects`, each table's indexes, foreign keys and checks too (its primary key comes with
-// its columns either way).
+// With `objects`, each table's indexes, foreign keys, checks, column details and triggers and
+// each view's query too (its primary key comes with its columns either way).
 std::unique_ptr<CatalogConnection> ReadCatalog(const QString& path, bool wal_snapshot,
                                                bool objects) {
   Database db(path, wal_snapshot);
@@ -632,7 +872,11 @@ std::unique_ptr<CatalogConnection> ReadCatalog(const QString& path, bool wal_sna
     connection->SetEngine(EngineName(TypeDialect::kSqlite));
     ReadCatalogTableByTable(db, connection->MutableTables());
   }
-  if (objects) connection->SetObjectKinds(ReadObjects(db, path, connection->MutableTables()));
+  if (objects) {
+    connection->SetObjectKinds(ReadObjects(db, path, connection->MutableTables()));
+    // Every column's collation is BINARY unless its definition names another.
+    connection->MutableObjects().default_collation = QStringLiteral("BINARY");
+  }
   sqlite3_exec(db.handle(), "COMMIT", nullptr, nullptr, nullptr);
   return connection;
 }

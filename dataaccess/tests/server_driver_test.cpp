@@ -1127,12 +1127,19 @@ TEST_F(OdbcDriverTest, OdbcReadsKeysIndexesAndForeignKeysButNoChecks) {
           "CREATE UNIQUE INDEX child_partial ON child (d) WHERE d > 0",
           // A unique index on the key's columns that is not the key's own stays listed.
           "CREATE UNIQUE INDEX child_id_again ON child (id)",
-          "CREATE TABLE plain (x int CHECK (x > 0))",
+          "CREATE TABLE plain (x int CHECK (x > 0), e text DEFAULT '', n text DEFAULT NULL, "
+          "u text DEFAULT 'é', t timestamp DEFAULT now())",
           "CREATE VIEW v_child AS SELECT * FROM child",
       });
   const auto connection = Open(QString(), OdbcDsn(database, ServerFact("PG_PASSWORD")));
   EXPECT_EQ(connection->ObjectKinds(),
-            kPrimaryKeys | kIndexes | kForeignKeys | kForeignKeyDeferrability);
+            kPrimaryKeys | kIndexes | kForeignKeys | kForeignKeyDeferrability | kDefaults);
+  // COLUMN_DEF as the driver gives it: an empty string's default is one, no default is none.
+  QStringList defaults;
+  for (const ColumnDetails& column : connection->Tables().Item("plain").Objects()->columns) {
+    defaults << column.column + " [" + column.default_value + "]";
+  }
+  EXPECT_EQ(defaults, QStringList({"e [''::text]", "u ['é'::text]", "t [now()]"}));
   const struct {
     const char* table = nullptr;
     QStringList objects;

@@ -5,6 +5,7 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
+#include <limits>
 
 #include "dataaccess/catalog/catalog.h"
 #include "dataaccess/data_engine.h"
@@ -21,6 +22,8 @@ namespace {
 using component::test_support::FileContents;
 using component::test_support::WriteFileContents;
 using test_support::ColumnProperties;
+using test_support::DatabaseProperties;
+using test_support::DescribeDetails;
 using test_support::ObjectProperties;
 using test_support::Open;
 using test_support::OpenFailure;
@@ -77,10 +80,20 @@ TEST(SnapshotTest, EveryFieldOfATablesObjectsSurvivesTheRoundTrip) {
   using Origin = IndexDefinition::Origin;
   using enum ReferentialAction;
   CatalogConnection source(QStringLiteral("x"), QStringLiteral("rich"));
-  source.SetObjectKinds(kPrimaryKeys | kIndexes | kForeignKeys | kForeignKeyDeferrability);
+  source.SetObjectKinds(kAllObjectKinds & ~kChecks);
+  constexpr qint64 kMin = std::numeric_limits<qint64>::min();
+  constexpr qint64 kMax = std::numeric_limits<qint64>::max();
+  source.MutableObjects() = {"utf8mb4_0900_ai_ci",
+                             "utf8mb4",
+                             "und-u-ks-level2",
+                             false,
+                             {{"other.\"s\"", kMin, -1, kMin, kMax, true, "orders.Größe"},
+                              {"plain", 1, 1, 1, 0, false, ""}}};
+  const QString empty = QString::fromUtf8("");  // a default that is an empty text, not none
   const struct {
     const char* table = nullptr;
     TableObjects objects;
+    bool view = false;
   } tables[] = {
       {"no objects", {}},
       {"orders",
@@ -96,21 +109,44 @@ TEST(SnapshotTest, EveryFieldOfATablesObjectsSurvivesTheRoundTrip) {
          {"", {"c"}, "orders", {}, kSetDefault, kRestrict, true, false, false},
          {"fk_plain", {"d"}, "p", {"id"}, kNoAction, kNoAction, false, false, false}},
         {{"", "qty > 0"}, {"named check", "note <> ''"}},
-        {},
-        {},
+        {{"trg \"upd\"",
+          "AFTER",
+          {"UPDATE", "INSERT"},
+          {"qty", "Größe"},
+          false,
+          "new.qty > 0",
+          "EXECUTE FUNCTION f()\nBEGIN\n\tRETURN NEW;\nEND"},
+         {"t2", "INSTEAD OF", {"DELETE"}, {}, true, {}, "BEGIN SELECT 1; END"}},
+        {{"quoted", "''", {}, {}, {}, true, {}, false},
+         {"empty", empty, {}, {}, {}, true, {}, false},
+         {"Größe", "'café 😀'", "de_DE", "latin1", "de-u-co-phonebk", false, "a\t+ 1", true},
+         {"virtual", {}, {}, {}, {}, true, "lower(\"Größe\")", false}},
         {}}},
       {"\U0001F600 key only", {PrimaryKeyDefinition{"", {"k"}}, {}, {}, {}, {}, {}, {}}},
+      {"a view", {{}, {}, {}, {}, {}, {}, "SELECT 'ö\"' AS \"x\"\n  FROM orders"}, true},
   };
   for (const auto& t : tables) {
-    CatalogTable& table = source.MutableTables().AddTable(t.table);
+    CatalogTable& table = source.MutableTables().AddTable(t.table, t.view);
     table.MutableColumns().Add(ColumnDefinition{"a", {}, 1});
     if (!t.objects.IsEmpty()) table.MutableObjects() = t.objects;
   }
   ASSERT_EQ(ObjectProperties(source).size(), 10);
   const QByteArray snapshot = SnapshotOf(source);
-  EXPECT_TRUE(
-      snapshot.contains("\n  \"object_kinds\": [\"primary-keys\", \"indexes\", "
-                        "\"foreign-keys\", \"foreign-key-deferrability\"],\n"))
+  EXPECT_TRUE(snapshot.contains(
+      "\n  \"object_kinds\": [\"primary-keys\", \"indexes\", \"foreign-keys\", "
+      "\"foreign-key-deferrability\", \"defaults\", \"collations\", \"generated-columns\", "
+      "\"views\", \"triggers\", \"sequences\"],\n  \"default_collation\": "
+      "\"utf8mb4_0900_ai_ci\",\n"))
+      << snapshot.constData();
+  // A sequence a line, at the bounds of 64 bits; no "default" member for a column without one.
+  EXPECT_TRUE(snapshot.contains(
+      "\n    {\"name\": \"other.\\\"s\\\"\", \"start\": -9223372036854775808, \"increment\": -1, "
+      "\"minimum\": -9223372036854775808, \"maximum\": 9223372036854775807, \"cycle\": true, "
+      "\"owned_by\": \"orders.Größe\"},\n"))
+      << snapshot.constData();
+  EXPECT_TRUE(snapshot.contains("{\"column\": \"empty\", \"default\": \"\"},\n"))
+      << snapshot.constData();
+  EXPECT_TRUE(snapshot.contains("{\"column\": \"virtual\", \"generated\":"))
       << snapshot.constData();
   // One line a foreign key, every flag written; nothing at all for a table without objects.
   EXPECT_TRUE(snapshot.contains(
@@ -130,6 +166,16 @@ TEST(SnapshotTest, EveryFieldOfATablesObjectsSurvivesTheRoundTrip) {
   const auto copy = Open(QString(), path);
   EXPECT_EQ(ObjectProperties(*copy), ObjectProperties(source));
   EXPECT_EQ(copy->ObjectKinds(), source.ObjectKinds());
+  EXPECT_EQ(DatabaseProperties(*copy), DatabaseProperties(source));
+  for (const auto& t : tables) {
+    EXPECT_EQ(DescribeDetails(copy->Tables().Item(t.table).Objects()), DescribeDetails(&t.objects))
+        << t.table;
+  }
+  const ColumnDetails* kept_empty = copy->Tables().Item("orders").Objects()->DetailsOf("empty");
+  ASSERT_NE(kept_empty, nullptr);
+  EXPECT_FALSE(kept_empty->default_value.isNull());
+  EXPECT_TRUE(
+      copy->Tables().Item("orders").Objects()->DetailsOf("virtual")->default_value.isNull());
   EXPECT_EQ(copy->Tables().Item("no objects").Objects(), nullptr);
   EXPECT_EQ(SnapshotOf(*copy), snapshot);
 }
@@ -216,6 +262,33 @@ constexpr char kGood2[] = R"json({
 }
 )json";
 
+// Version 3: the database's collation and sequences, a table's column details and triggers, a
+// view's query.
+constexpr char kGood3[] = R"json({
+  "format": "vantrel-snapshot",
+  "version": 3,
+  "database": "shop",
+  "object_kinds": ["defaults", "collations", "generated-columns", "views", "triggers", "sequences"],
+  "default_collation": "C",
+  "sequences": [
+    {"name": "s", "start": 1, "increment": 1, "minimum": 1, "maximum": 9, "owned_by": "a.x"}
+  ],
+  "tables": [
+    {
+      "name": "a",
+      "columns": [],
+      "column_details": [
+        {"column": "x", "default": "0", "collation": "C"}
+      ],
+      "triggers": [
+        {"name": "tr", "timing": "BEFORE", "events": ["UPDATE"], "update_columns": ["x"], "when": "true", "body": "BEGIN END"}
+      ],
+      "view_definition": "SELECT 1"
+    }
+  ]
+}
+)json";
+
 QByteArray Replaced(const char* before, const char* after, const char* good = kGood) {
   QByteArray text(good);
   EXPECT_TRUE(text.contains(before)) << before;
@@ -223,6 +296,9 @@ QByteArray Replaced(const char* before, const char* after, const char* good = kG
 }
 QByteArray Replaced2(const char* before, const char* after) {
   return Replaced(before, after, kGood2);
+}
+QByteArray Replaced3(const char* before, const char* after) {
+  return Replaced(before, after, kGood3);
 }
 
 TEST(SnapshotTest, BrokenForeignAndNewerFilesFailWithOneErrorThatSaysWhy) {
@@ -263,8 +339,8 @@ TEST(SnapshotTest, BrokenForeignAndNewerFilesFailWithOneErrorThatSaysWhy) {
       {"other json", R"({"name": "package", "tables": 3})", kNotADatabase,
        "is not a Vantrel snapshot"},
       {"nested array", deep, kNotADatabase, "is not a Vantrel snapshot"},
-      {"newer version", Replaced("\"version\": 1", "\"version\": 3"), kSnapshotTooNew,
-       "format version 3"},
+      {"newer version", Replaced("\"version\": 1", "\"version\": 4"), kSnapshotTooNew,
+       "format version 4"},
       {"version as text", Replaced("\"version\": 1", "\"version\": \"1\""), kDatabaseDamaged,
        "\"version\" should be a whole number"},
       {"size as text", Replaced("\"size\": 4", "\"size\": \"4\""), kDatabaseDamaged,
@@ -358,8 +434,35 @@ TEST(SnapshotTest, BrokenForeignAndNewerFilesFailWithOneErrorThatSaysWhy) {
        Replaced2("\"on_delete\": \"cascade\"",
                  "\"on_delete\": \"cascade\", \"on_delete\": \"restrict\""),
        kDatabaseDamaged, "\"on_delete\" is given twice"},
-      {"newer than 2", Replaced2("\"version\": 2", "\"version\": 3"), kSnapshotTooNew,
-       "format version 3"},
+      {"newer than 3", Replaced3("\"version\": 3", "\"version\": 4"), kSnapshotTooNew,
+       "format version 4"},
+      // Version 3's members.
+      {"unknown timing", Replaced3("\"BEFORE\"", "\"before\""), kDatabaseDamaged,
+       "table 1 (\"a\"), trigger 1 (\"tr\"), \"timing\" is not a word this version knows"},
+      {"unknown event", Replaced3("[\"UPDATE\"]", "[\"UPDATE\", \"MERGE\"]"), kDatabaseDamaged,
+       "trigger 1 (\"tr\"), \"events\" is not a word this version knows (\"MERGE\")"},
+      {"no events", Replaced3("[\"UPDATE\"]", "[]"), kDatabaseDamaged,
+       "trigger 1 (\"tr\"), \"events\" is empty"},
+      {"no body", Replaced3(", \"body\": \"BEGIN END\"", ""), kDatabaseDamaged,
+       "trigger 1 (\"tr\"), \"body\" is missing"},
+      {"beyond 64 bits", Replaced3("\"maximum\": 9", "\"maximum\": 9223372036854775808"),
+       kDatabaseDamaged, "sequence 1 (\"s\"), \"maximum\" is out of range"},
+      {"no sequence start", Replaced3("\"start\": 1, ", ""), kDatabaseDamaged,
+       "sequence 1 (\"s\"), \"start\" is missing"},
+      {"sequences as object", Replaced3("\"sequences\": [", "\"sequences\": {\"s\": ["),
+       kDatabaseDamaged, "\"sequences\" should be an array of sequence objects"},
+      {"default as null", Replaced3("\"default\": \"0\"", "\"default\": null"), kDatabaseDamaged,
+       "column detail 1 (\"x\"), \"default\" should be a text"},
+      {"no detail column", Replaced3("\"column\": \"x\", ", ""), kDatabaseDamaged,
+       "column detail 1, \"column\" is missing"},
+      {"view as array", Replaced3("\"SELECT 1\"", "[\"SELECT 1\"]"), kDatabaseDamaged,
+       "table 1 (\"a\"), \"view_definition\" should be a text"},
+      {"collation twice",
+       Replaced3("\"default_collation\": \"C\",",
+                 "\"default_collation\": \"C\", \"default_collation\": \"C\","),
+       kDatabaseDamaged, "\"default_collation\" is given twice"},
+      {"a kind of version 3 in version 2", Replaced2("\"checks\"]", "\"sequences\"]"),
+       kDatabaseDamaged, "\"object_kinds\" is not a word this version knows (\"sequences\")"},
   };
   for (const auto& c : cases) {
     const QString path = folder.PathOf(QStringLiteral("%1.json").arg(c.name));
@@ -375,7 +478,7 @@ TEST(SnapshotTest, BrokenForeignAndNewerFilesFailWithOneErrorThatSaysWhy) {
 TEST(SnapshotTest, ATruncatedSnapshotNeverOpensAsPartOfOne) {
   SqliteTestFolder folder;
   const QString path = folder.PathOf("cut.json");
-  for (const char* text : {kGood, kGood2}) {
+  for (const char* text : {kGood, kGood2, kGood3}) {
     const QByteArray good(text);
     const qsizetype marker_end = good.indexOf("vantrel-snapshot\"") + 17;
     for (qsizetype cut = 1; cut < good.size() - 2; cut += 5) {
@@ -415,12 +518,19 @@ TEST(SnapshotTest, AVersionOneFileReadsWithNoObjectKinds) {
     EXPECT_EQ(ColumnProperties(*connection), QStringList{"a.x 2 4 1 1 1 0"}) << c.name;
     EXPECT_EQ(ObjectProperties(*connection), QStringList()) << c.name;
   }
-  // Version 2 as written by hand: the members in any order, unknown ones skipped.
+  // Version 2 as written by hand: the members in any order, unknown ones skipped, those of
+  // version 3 among them, whatever they hold.
   const QString path = folder.PathOf("v2.json");
-  WriteFileContents(path,
-                    Replaced2("\"name\": \"fk\",", "\"note\": {\"a\": [1]}, \"name\": \"fk\","));
+  QByteArray v2 = Replaced2("\"name\": \"fk\",", "\"note\": {\"a\": [1]}, \"name\": \"fk\",");
+  v2.replace("\"columns\": [],",
+             R"("columns": [], "column_details": [{"column": "y", "default": "1"}],
+                "triggers": 3, "view_definition": ["x"],)");
+  v2.replace("\"tables\"", R"("default_collation": "C", "sequences": [{"name": 1}], "tables")");
+  WriteFileContents(path, v2);
   const auto connection = Open(QString(), path);
   EXPECT_EQ(connection->ObjectKinds(), kPrimaryKeys | kIndexes | kForeignKeys | kChecks);
+  EXPECT_EQ(DatabaseProperties(*connection), QStringList{"collation  charset  locale "});
+  EXPECT_EQ(DescribeDetails(connection->Tables().Item("a").Objects()), QString());
   EXPECT_EQ(
       ObjectProperties(*connection),
       QStringList({"a: primary key pk (x)",

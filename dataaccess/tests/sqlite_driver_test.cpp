@@ -27,6 +27,7 @@ using component::test_support::ErrorThrownBy;
 using component::test_support::WriteFileContents;
 
 using test_support::ColumnNames;
+using test_support::DescribeDetails;
 using test_support::Open;
 using test_support::SqliteTestFolder;
 using test_support::TableNames;
@@ -186,7 +187,7 @@ TEST_F(SqliteDriverTest, ReadsKeysIndexesForeignKeysAndChecks) {
     ALTER TABLE plain ADD COLUMN z REFERENCES orders DEFERRABLE INITIALLY DEFERRED;
     CREATE TABLE bare (x, "check" TEXT DEFAULT 'CHECK (x)');
   )sql"));
-  EXPECT_EQ(connection->ObjectKinds(), kKeyObjectKinds);
+  EXPECT_EQ(connection->ObjectKinds(), kAllObjectKinds);
   // An open that does not ask for objects (a comparison of fields) leaves out all but the key
   // that comes with the columns, and says it read none.
   const auto fields_only = DataEngine::Instance().Environments().Item(0).OpenConnection(
@@ -223,6 +224,56 @@ TEST_F(SqliteDriverTest, ReadsKeysIndexesForeignKeysAndChecks) {
   };
   for (const auto& [table, expected] : rows) {
     EXPECT_EQ(Describe(connection->Tables().Item(table).Objects()), QString::fromUtf8(expected))
+        << table;
+  }
+}
+
+TEST_F(SqliteDriverTest, ReadsDefaultsCollationsGenerationViewsAndTriggers) {
+  auto connection = Read(folder_.CreateDatabase("details.db", R"sql(
+    CREATE TABLE t (
+      id INTEGER PRIMARY KEY AUTOINCREMENT,
+      lit TEXT DEFAULT 'it''s', empty TEXT DEFAULT '', made TEXT DEFAULT CURRENT_TIMESTAMP,
+      zero INT DEFAULT (0), plain INT, nul TEXT DEFAULT NULL,
+      name TEXT COLLATE NOCASE, bin TEXT COLLATE BINARY, "trim" TEXT COLLATE rtrim DEFAULT 'x',
+      twice INT GENERATED ALWAYS AS (zero * (2)) STORED, half REAL AS ( zero / 2.0 ),
+      "naïve" TEXT DEFAULT 'café' /* COLLATE NOCASE */);
+    CREATE TABLE u (a INT, CHECK (a > 0));
+    ALTER TABLE u ADD COLUMN b TEXT COLLATE NOCASE DEFAULT -1;
+    CREATE VIEW v(a, b) AS SELECT id, name FROM t WHERE zero > 0;
+    CREATE VIEW w AS/* kept */SELECT "as" FROM (SELECT 1 AS "as");
+    CREATE TRIGGER t_ins BEFORE INSERT ON t BEGIN SELECT RAISE(ABORT, 'no'); END;
+    CREATE TRIGGER t_upd AFTER UPDATE OF name, "zero" ON T FOR EACH ROW
+      WHEN new.zero > (old.zero + 1) BEGIN UPDATE t SET plain = 1 WHERE id = new.id; END;
+    CREATE TRIGGER t_del DELETE ON t BEGIN SELECT 1; END;
+    CREATE TRIGGER v_ins INSTEAD OF INSERT ON v BEGIN INSERT INTO t(id) VALUES (new.a); END;
+    CREATE VIRTUAL TABLE docs USING fts5(body);
+    CREATE TABLE gone (a); CREATE VIEW broken AS SELECT a FROM gone; DROP TABLE gone;
+  )sql"));
+  EXPECT_EQ(connection->ObjectKinds(), kAllObjectKinds);
+  EXPECT_EQ(connection->Objects()->default_collation, "BINARY");
+  // An AUTOINCREMENT column's bookkeeping in sqlite_sequence is no sequence.
+  EXPECT_TRUE(connection->Objects()->sequences.empty());
+  const std::vector<std::pair<const char*, const char*>> rows = {
+      {"t",
+       "lit default ['it''s']; empty default ['']; made default [CURRENT_TIMESTAMP]; "
+       "zero default [0]; nul default [NULL]; name collate NOCASE; trim default ['x'] collate "
+       "rtrim; twice as (zero * (2)) stored; half as (zero / 2.0); naïve default ['café']; "
+       "TR t_ins BEFORE INSERT row [BEGIN SELECT RAISE(ABORT, 'no'); END]; "
+       "TR t_upd AFTER UPDATE of name,zero row when new.zero > (old.zero + 1) "
+       "[BEGIN UPDATE t SET plain = 1 WHERE id = new.id; END]; "
+       "TR t_del BEFORE DELETE row [BEGIN SELECT 1; END]"},
+      {"u", "b default [-1] collate NOCASE"},
+      {"v",
+       "view [SELECT id, name FROM t WHERE zero > 0]; "
+       "TR v_ins INSTEAD OF INSERT row [BEGIN INSERT INTO t(id) VALUES (new.a); END]"},
+      {"w", "view [/* kept */SELECT \"as\" FROM (SELECT 1 AS \"as\")]"},
+      // A view that no longer resolves still has its query; a virtual table has no details.
+      {"broken", "view [SELECT a FROM gone]"},
+      {"docs", ""},
+  };
+  for (const auto& [table, expected] : rows) {
+    EXPECT_EQ(DescribeDetails(connection->Tables().Item(table).Objects()),
+              QString::fromUtf8(expected))
         << table;
   }
 }
