@@ -50,7 +50,10 @@ bool IsOperatorWord(const QString& word) {
 
 Binding BindingOf(const Token& token) {
   if (token.kind == Token::kWord) {
-    if (IsOneOf(token.text, {"case", "when", "then", "else", "end"})) return kOutside;
+    if (IsOneOf(token.text,
+                {"case", "when", "then", "else", "end", "select", "where", "having", "on"})) {
+      return kOutside;
+    }
     if (IsLogicalWord(token.text)) return kLogical;
     if (IsComparisonWord(token.text)) return kComparison;
     return kSingle;
@@ -136,8 +139,8 @@ bool RemoveOneRedundantGroup(std::vector<Token>& tokens) {
     if (open > 0) {
       const Token& before = tokens[static_cast<size_t>(open - 1)];
       if (before.kind == Token::kWord && !IsLogicalWord(before.text) &&
-          !IsOneOf(before.text,
-                   {"is", "like", "glob", "between", "when", "then", "else", "case", "escape"})) {
+          !IsOneOf(before.text, {"is", "like", "glob", "between", "when", "then", "else", "case",
+                                 "escape", "select", "where", "having", "on"})) {
         continue;
       }
     }

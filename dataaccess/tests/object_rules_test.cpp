@@ -23,6 +23,8 @@ TEST(ObjectRulesTest, SpellingsOfOneExpressionMeanTheSame) {
       {"(NOT (deleted))", "NOT deleted"},
       {"((a + b) > 0)", "a + b > 0"},
       {"x IN (1, 2)", "(x IN (1,2))", "`x` in (1 , 2)"},
+      // A view's query, as SQLite keeps what its author typed.
+      {"SELECT id FROM t WHERE qty > 0", "select \"id\" from t where (qty>0)"},
   };
   for (const auto& group : groups) {
     const QString first = ExpressionMeaning(QString::fromUtf8(group.front()));

@@ -186,7 +186,7 @@ std::vector<ObjectCase> ObjectCases(Engine engine) {
       {"a view on one side only",
        {table, "CREATE VIEW w AS SELECT id FROM t"},
        {table},
-       {"Table: 'w' exists in database 'a."}},
+       {"Table: 'w' exists in database 'a.vt_detail_a"}},
       {"a view's query changed",
        {table, "CREATE VIEW w AS SELECT id FROM t WHERE qty > 0"},
        {table, "CREATE VIEW w AS SELECT id FROM t WHERE qty > 1"},
@@ -231,9 +231,12 @@ TEST_P(ObjectsOfOneEngineTest, ReportsViewsTriggersAndSequencesThatDiffer) {
   const Engine engine = GetParam();
   RequireServers({engine});
   if (HasFatalFailure()) return;
+  int row = 0;
   for (const ObjectCase& c : ObjectCases(engine)) {
-    const QString a = BuildDatabase(engine, "vt_detail_a", c.a, sqlite_);
-    const QString b = BuildDatabase(engine, "vt_detail_b", c.b, sqlite_);
+    // Each row's databases afresh; an SQLite file is named by its row.
+    const QString suffix = engine == Engine::kSqlite ? QString::number(++row) : QString();
+    const QString a = BuildDatabase(engine, "vt_detail_a" + suffix, c.a, sqlite_);
+    const QString b = BuildDatabase(engine, "vt_detail_b" + suffix, c.b, sqlite_);
     const CliResult result = Compare(a, b, {"--objects", "views,triggers,sequences"});
     QStringList paragraphs = result.output.split(QStringLiteral("\n\n"), Qt::SkipEmptyParts);
     EXPECT_EQ(paragraphs.size(), c.found.size()) << c.what << "\n" << result.output.toStdString();
