@@ -98,13 +98,14 @@ TEST(ColumnRulesTest, DifferentDefaultsStayDifferent) {
 }
 
 TEST(ColumnRulesTest, CollationTraitsFollowEachEnginesNaming) {
-  const struct {
-    const char* engine;
-    const char* name;
-    const char* locale;
-    bool deterministic;
+  struct Case {
+    const char* engine = nullptr;
+    const char* name = nullptr;
+    const char* locale = nullptr;
+    bool deterministic = true;
     CollationTraits expected;
-  } cases[] = {
+  };
+  const Case cases[] = {
       {"sqlite", "BINARY", "", true, {false, false}},
       {"sqlite", "NOCASE", "", true, {true, false}},
       {"sqlite", "RTRIM", "", true, {false, false}},
@@ -143,13 +144,14 @@ TEST(ColumnRulesTest, AColumnIsReportedOnlyWhereItDepartsDifferently) {
   bin.character_set = QStringLiteral("utf8mb4");
   const QString my = QStringLiteral("mysql");
   const QString lite = QStringLiteral("sqlite");
-  const struct {
-    const char* what;
+  struct Case {
+    const char* what = nullptr;
     EffectiveCollation a;
     EffectiveCollation b;
-    bool across;
-    bool differ;
-  } cases[] = {
+    bool across = false;
+    bool differ = false;
+  };
+  const Case cases[] = {
       {"both on their defaults", CollationOf(my, nullptr, kVarChar, &mariadb),
        CollationOf(lite, nullptr, kVarChar, &sqlite), true, false},
       {"NOCASE is not accent-blind as _ci is", CollationOf(my, nullptr, kVarChar, &mariadb),

@@ -149,7 +149,7 @@ ComparableObject Check(const CheckDefinition& check, bool compare_names) {
 // A view's query without its own database's name: MariaDB keeps every table and column of a
 // view as `database`.`table`.`column`, and two databases of one schema have two names.
 QString ViewMeaning(const QString& definition, const QString& database) {
-  const QString meaning = dataaccess::ExpressionMeaning(definition);
+  QString meaning = dataaccess::ExpressionMeaning(definition);
   if (database.isEmpty()) return meaning;
   const QString own = database.toLower();
   QStringList kept;

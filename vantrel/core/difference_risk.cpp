@@ -207,8 +207,10 @@ IntegerRange RangeOf(const ColumnFacts& column) {
   return {-(1LL << (bits - 1)), (1ULL << (bits - 1)) - 1};
 }
 // The decimal digits every value of the range can have before it may not fit.
-int DigitsAlwaysHeld(const IntegerRange& range) { return QString::number(range.max).size() - 1; }
-int DigitsNeeded(const IntegerRange& range) { return QString::number(range.max).size(); }
+qsizetype DigitsAlwaysHeld(const IntegerRange& range) {
+  return QString::number(range.max).size() - 1;
+}
+qsizetype DigitsNeeded(const IntegerRange& range) { return QString::number(range.max).size(); }
 
 QString IntegerText(const ColumnFacts& column) {
   return QString::number(column.size) +
@@ -362,7 +364,7 @@ std::vector<Finding> TimeFindings(const ColumnFacts& p, const ColumnFacts& s, co
 QStringList Labels(const QString& declared) {
   static const QRegularExpression kLabel(QStringLiteral("'((?:[^']|'')*)'"));
   QStringList labels;
-  const int open = declared.indexOf(u'(');
+  const qsizetype open = declared.indexOf(u'(');
   if (open < 0) return labels;
   for (auto it = kLabel.globalMatch(declared, open); it.hasNext();) {
     labels.append(it.next().captured(1).replace(QLatin1String("''"), QLatin1String("'")));
@@ -720,10 +722,10 @@ Finding FieldMissing(const Difference& difference, const Sides& sides) {
 // The referenced table of a foreign key's definition, "(a) REFERENCES t (b)".
 QString ReferencedTable(const QString& definition) {
   const QLatin1String marker(" REFERENCES ");
-  const int at = definition.indexOf(marker);
+  const qsizetype at = definition.indexOf(marker);
   if (at < 0) return QStringLiteral("the referenced table");
   QString table = definition.mid(at + marker.size());
-  const int columns = table.indexOf(QLatin1String(" ("));
+  const qsizetype columns = table.indexOf(QLatin1String(" ("));
   if (columns >= 0) table.truncate(columns);
   return Quoted(table);
 }

@@ -312,7 +312,7 @@ TEST(ExplainTest, TheTextAndTheJsonTellTheSameRisks) {
   QStringList json_risks;
   const QJsonArray differences =
       QJsonDocument::fromJson(json.output.toUtf8()).object().value("differences").toArray();
-  for (const QJsonValue& difference : differences) {
+  for (const auto& difference : differences) {
     json_risks.append(difference.toObject().value("risk").toString());
   }
   EXPECT_EQ(text_risks, json_risks) << text.output.toStdString();
