@@ -58,7 +58,7 @@ int main(int argc, char** argv) {
   }
   QTemporaryDir config;
   qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
-  winapi::PrepareRuntimeFolder();
+  desktop_api::PrepareRuntimeFolder();
   QApplication app(argc, argv);
   output = QString::fromLocal8Bit(argv[1]);
   QDir().mkpath(output);

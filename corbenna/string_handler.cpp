@@ -21,7 +21,7 @@ const component::ClassIdentity& StringHandler::ClassInfo() {
   return identity;
 }
 
-bool StringHandler::IsBlank(const QString& sText) {
+bool StringHandler::IsBlank(const QString& sText) noexcept {
   for (QChar c : sText) {
     if (c != u' ') return false;
   }

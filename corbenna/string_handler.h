@@ -1,5 +1,5 @@
 // StringHandler: the blank test and list splitting of the library. Holds no state; every call
-// stands alone, and neither member ever throws.
+// stands alone. IsBlank never throws; ParseString fails only when memory runs out.
 //
 // Created by name as "corbenna.StringHandler" or by its class identifier.
 #ifndef VANTREL_CORBENNA_STRING_HANDLER_H_
@@ -17,7 +17,7 @@ class _StringHandler : public component::Dispatch {
  public:
   // True when `sText` is empty, null, or made of spaces (U+0020) only; tabs and line breaks
   // are not blank.
-  virtual bool IsBlank(const QString& sText) = 0;
+  virtual bool IsBlank(const QString& sText) noexcept = 0;
   // The parts of `sText` between occurrences of `sDelimiter`, in order and untrimmed: an empty
   // item wherever two delimiters meet or one begins or ends the text. A text without the
   // delimiter gives itself as the one item, or no item when it is blank. An empty delimiter
@@ -31,7 +31,7 @@ class StringHandler : public _StringHandler {
   static const component::ClassIdentity& ClassInfo();
   const component::ClassIdentity& Identity() const override { return ClassInfo(); }
 
-  bool IsBlank(const QString& sText) override;
+  bool IsBlank(const QString& sText) noexcept override;
   std::unique_ptr<TextCollection> ParseString(const QString& sText,
                                               const QString& sDelimiter) override;
 

@@ -26,8 +26,8 @@ bool SameName(const QString& left, const QString& right) {
 // the longest value looked for.
 QString Read(const QString& section, const QString& key, const QString& missing,
              const QString& path) {
-  return winapi::GetPrivateProfileString(section, key, missing,
-                                         static_cast<int>(missing.size()) + 1, path);
+  return desktop_api::GetPrivateProfileString(section, key, missing,
+                                              static_cast<int>(missing.size()) + 1, path);
 }
 
 }  // namespace
@@ -54,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const QString missing = QString(4096, u'#') + u'!';
   const QString other_before = Read(other_section, other_key, missing, path);
 
-  const bool written = winapi::WritePrivateProfileString(section, key, value, path);
+  const bool written = desktop_api::WritePrivateProfileString(section, key, value, path);
   const QString detail = section + QStringLiteral(" / ") + key + QStringLiteral(" = ") + value +
                          QStringLiteral("\nin: ") + QString::fromUtf8(before);
   if (!written) {

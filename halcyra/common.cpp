@@ -70,7 +70,7 @@ class common final : public _common {
   const component::ClassIdentity& Identity() const override { return CommonClassIdentity(); }
 
   QString GetShortPathName(const QString& strLongPath) override {
-    const QString short_path = winapi::GetShortPathName(strLongPath);
+    const QString short_path = desktop_api::GetShortPathName(strLongPath);
     if (short_path.isEmpty()) throw Error(component::kFileNotFound, Source());
     return StripTerminator(short_path);
   }
@@ -78,25 +78,25 @@ class common final : public _common {
   void DisplayURL(const QString& sURL) noexcept override;
 
   QString APIFindExecutable(const QString& sAppPath, const QString& sFileName) override {
-    const std::optional<winapi::AssociatedProgram> program = FindBrowser(sAppPath, sFileName);
+    const std::optional<desktop_api::AssociatedProgram> program = FindBrowser(sAppPath, sFileName);
     return GetShortPathName(program ? program->program : QString());
   }
 
-  QString GetTempDir() noexcept override { return winapi::GetTempPath(); }
+  QString GetTempDir() noexcept override { return desktop_api::GetTempPath(); }
 
   QString GetValueINI(const QString& sSection, const QString& sKey,
                       const QString& sFileName) noexcept override {
     try {
-      return component::TrimSpaces(winapi::GetPrivateProfileString(sSection, sKey, QString(),
-                                                                   kProfileBufferSize, sFileName));
+      return component::TrimSpaces(desktop_api::GetPrivateProfileString(
+          sSection, sKey, QString(), kProfileBufferSize, sFileName));
     } catch (...) {
-      winapi::Beep();
+      desktop_api::Beep();
       return QString();
     }
   }
 
   QString GetWindowsSysDir() noexcept override {
-    const QString folder = winapi::GetSystemDirectory(kVendorFolder);
+    const QString folder = desktop_api::GetSystemDirectory(kVendorFolder);
     if (folder.size() < 1) return QString();
     QString result = StripTerminator(folder);
     AddDirSep(result);
@@ -137,10 +137,10 @@ class common final : public _common {
   }
 
   // The associated program of a file, its path in the short form; nullopt when there is none.
-  std::optional<winapi::AssociatedProgram> FindBrowser(const QString& folder,
-                                                       const QString& file_name) {
-    std::optional<winapi::AssociatedProgram> program =
-        winapi::FindExecutable(Field(file_name), Field(folder));
+  std::optional<desktop_api::AssociatedProgram> FindBrowser(const QString& folder,
+                                                            const QString& file_name) {
+    std::optional<desktop_api::AssociatedProgram> program =
+        desktop_api::FindExecutable(Field(file_name), Field(folder));
     if (program) program->program = GetShortPathName(program->program);
     return program;
   }
@@ -180,7 +180,7 @@ void common::DisplayURL(const QString& sURL) noexcept {
     created = !temp_file.isEmpty() && WriteMarkerFile(temp_file);
   } catch (...) {
   }
-  std::optional<winapi::AssociatedProgram> browser;
+  std::optional<desktop_api::AssociatedProgram> browser;
   try {
     browser = FindBrowser(LibraryFolder(), temp_file);
     if (browser) browser->program = component::TrimSpaces(browser->program);
@@ -189,7 +189,7 @@ void common::DisplayURL(const QString& sURL) noexcept {
   }
   try {
     if (browser && !browser->program.isEmpty() && !sURL.startsWith(u'-')) {
-      winapi::StartProcess(browser->program, browser->ArgumentsFor(sURL));
+      desktop_api::StartProcess(browser->program, browser->ArgumentsFor(sURL));
     }
   } catch (...) {
   }
@@ -205,7 +205,7 @@ void common::SaveScrSetting(const QString& sAppExeName, const QString& sSection,
     const QString folder = SettingsFolder(pointer_file);
     if (!IsBlankText(folder)) {
       const QString settings_file = folder + sAppExeName + QStringLiteral(".ini");
-      if (!winapi::WritePrivateProfileString(sSection, sKey, Field(sValue), settings_file)) {
+      if (!desktop_api::WritePrivateProfileString(sSection, sKey, Field(sValue), settings_file)) {
         throw CannotWrite(settings_file);
       }
       return;
@@ -213,8 +213,9 @@ void common::SaveScrSetting(const QString& sAppExeName, const QString& sSection,
     if (round > 0) break;
     const QString system_folder = GetWindowsSysDir();
     if (system_folder.isEmpty()) throw CannotWrite(QStringLiteral("no system folder"));
-    if (!winapi::WritePrivateProfileString(Constants().SettingsSectionScreenSaver(),
-                                           QStringLiteral("Path"), system_folder, pointer_file)) {
+    if (!desktop_api::WritePrivateProfileString(Constants().SettingsSectionScreenSaver(),
+                                                QStringLiteral("Path"), system_folder,
+                                                pointer_file)) {
       throw CannotWrite(pointer_file);
     }
   }

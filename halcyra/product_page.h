@@ -7,7 +7,9 @@
 
 namespace halcyra {
 
-inline QString ProductPageAddress() { return QStringLiteral("https://www.kelvo.example/vantrel/"); }
+inline QString ProductPageAddress() noexcept {
+  return QStringLiteral("https://www.kelvo.example/vantrel/");
+}
 
 }  // namespace halcyra
 

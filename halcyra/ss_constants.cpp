@@ -17,45 +17,63 @@ class SSConstants final : public _SSConstants {
  public:
   const component::ClassIdentity& Identity() const override { return SSConstantsClassIdentity(); }
 
-  QString SettingsKeyAboutURL() const override { return QStringLiteral("AboutURL"); }
-  QString SettingsKeyAboutPixelWidth() const override { return QStringLiteral("AboutPixelWidth"); }
-  QString SettingsKeyAboutPixelHeight() const override {
+  QString SettingsKeyAboutURL() const noexcept override { return QStringLiteral("AboutURL"); }
+  QString SettingsKeyAboutPixelWidth() const noexcept override {
+    return QStringLiteral("AboutPixelWidth");
+  }
+  QString SettingsKeyAboutPixelHeight() const noexcept override {
     return QStringLiteral("AboutPixelHeight");
   }
-  QString SettingsKeyAboutURLDefault() const override { return QStringLiteral("about.htm"); }
-  QString SettingsKeyCloseOnKey() const override { return QStringLiteral("CloseOnKey"); }
-  QString SettingsKeyShowScrollBars() const override { return QStringLiteral("ShowScrollBars"); }
-  QString SettingsKeyShowCloseButton() const override { return QStringLiteral("ShowCloseButton"); }
-  QString SettingsKeyHideAllTimeOut() const override { return QStringLiteral("HideAllTimeOut"); }
-  QString SettingsKeyCloseOnKeyDefault() const override { return QStringLiteral("1"); }
-  QString SettingsKeyCloseOnMouse() const override { return QStringLiteral("CloseOnMouse"); }
-  QString SettingsKeyCloseOnMouseDefault() const override { return QStringLiteral("1"); }
-  QString SettingsKeyOffLine() const override { return QStringLiteral("OffLine"); }
-  QString SettingsKeyOffLineDefault() const override { return QStringLiteral("0"); }
-  QString SettingsKeyActiveX() const override { return QStringLiteral("ActiveX"); }
-  QString SettingsKeyPreviewURL() const override { return QStringLiteral("PreviewURL"); }
-  QString SettingsKeyPropertiesURL() const override { return QStringLiteral("PropertiesURL"); }
-  QString SettingsKeyPropertiesPixelWidth() const override {
+  QString SettingsKeyAboutURLDefault() const noexcept override {
+    return QStringLiteral("about.htm");
+  }
+  QString SettingsKeyCloseOnKey() const noexcept override { return QStringLiteral("CloseOnKey"); }
+  QString SettingsKeyShowScrollBars() const noexcept override {
+    return QStringLiteral("ShowScrollBars");
+  }
+  QString SettingsKeyShowCloseButton() const noexcept override {
+    return QStringLiteral("ShowCloseButton");
+  }
+  QString SettingsKeyHideAllTimeOut() const noexcept override {
+    return QStringLiteral("HideAllTimeOut");
+  }
+  QString SettingsKeyCloseOnKeyDefault() const noexcept override { return QStringLiteral("1"); }
+  QString SettingsKeyCloseOnMouse() const noexcept override {
+    return QStringLiteral("CloseOnMouse");
+  }
+  QString SettingsKeyCloseOnMouseDefault() const noexcept override { return QStringLiteral("1"); }
+  QString SettingsKeyOffLine() const noexcept override { return QStringLiteral("OffLine"); }
+  QString SettingsKeyOffLineDefault() const noexcept override { return QStringLiteral("0"); }
+  QString SettingsKeyActiveX() const noexcept override { return QStringLiteral("ActiveX"); }
+  QString SettingsKeyPreviewURL() const noexcept override { return QStringLiteral("PreviewURL"); }
+  QString SettingsKeyPropertiesURL() const noexcept override {
+    return QStringLiteral("PropertiesURL");
+  }
+  QString SettingsKeyPropertiesPixelWidth() const noexcept override {
     return QStringLiteral("PropertiesPixelWidth");
   }
-  QString SettingsKeyPropertiesPixelHeight() const override {
+  QString SettingsKeyPropertiesPixelHeight() const noexcept override {
     return QStringLiteral("PropertiesPixelHeight");
   }
-  QString SettingsKeyPropertiesURLDefault() const override {
+  QString SettingsKeyPropertiesURLDefault() const noexcept override {
     return QStringLiteral("properties.htm");
   }
-  QString SettingsKeyStartupURLDefault() const override { return ProductPageAddress(); }
-  QString SettingsSectionRunTime() const override { return QStringLiteral("RunTime"); }
-  QString SettingsSectionScreenSaver() const override { return QStringLiteral("ScreenSaver"); }
-  QString SettingsSectionActiveXCOM() const override { return QStringLiteral("ActiveXandCOM"); }
-  QString SettingsKeyStartupURL() const override { return QStringLiteral("StartUpURL"); }
-  QString SettingsKeyHelpURL() const override { return QStringLiteral("HelpURL"); }
+  QString SettingsKeyStartupURLDefault() const noexcept override { return ProductPageAddress(); }
+  QString SettingsSectionRunTime() const noexcept override { return QStringLiteral("RunTime"); }
+  QString SettingsSectionScreenSaver() const noexcept override {
+    return QStringLiteral("ScreenSaver");
+  }
+  QString SettingsSectionActiveXCOM() const noexcept override {
+    return QStringLiteral("ActiveXandCOM");
+  }
+  QString SettingsKeyStartupURL() const noexcept override { return QStringLiteral("StartUpURL"); }
+  QString SettingsKeyHelpURL() const noexcept override { return QStringLiteral("HelpURL"); }
 
   Variant Invoke(const QString& member, InvokeKind kind,
                  const std::vector<Variant>& arguments) override;
 };
 
-template <QString (_SSConstants::*Property)() const>
+template <QString (_SSConstants::*Property)() const noexcept>
 Variant ConstantOf(SSConstants& self, const Arguments& arguments) {
   arguments.ExpectCount(0, 0);
   return (self.*Property)();

@@ -23,31 +23,31 @@ class _SSConstants : public component::Dispatch {
  public:
   ~_SSConstants() override;
 
-  virtual QString SettingsKeyAboutURL() const = 0;
-  virtual QString SettingsKeyAboutPixelWidth() const = 0;
-  virtual QString SettingsKeyAboutPixelHeight() const = 0;
-  virtual QString SettingsKeyAboutURLDefault() const = 0;
-  virtual QString SettingsKeyCloseOnKey() const = 0;
-  virtual QString SettingsKeyShowScrollBars() const = 0;
-  virtual QString SettingsKeyShowCloseButton() const = 0;
-  virtual QString SettingsKeyHideAllTimeOut() const = 0;
-  virtual QString SettingsKeyCloseOnKeyDefault() const = 0;
-  virtual QString SettingsKeyCloseOnMouse() const = 0;
-  virtual QString SettingsKeyCloseOnMouseDefault() const = 0;
-  virtual QString SettingsKeyOffLine() const = 0;
-  virtual QString SettingsKeyOffLineDefault() const = 0;
-  virtual QString SettingsKeyActiveX() const = 0;
-  virtual QString SettingsKeyPreviewURL() const = 0;
-  virtual QString SettingsKeyPropertiesURL() const = 0;
-  virtual QString SettingsKeyPropertiesPixelWidth() const = 0;
-  virtual QString SettingsKeyPropertiesPixelHeight() const = 0;
-  virtual QString SettingsKeyPropertiesURLDefault() const = 0;
-  virtual QString SettingsKeyStartupURLDefault() const = 0;
-  virtual QString SettingsSectionRunTime() const = 0;
-  virtual QString SettingsSectionScreenSaver() const = 0;
-  virtual QString SettingsSectionActiveXCOM() const = 0;
-  virtual QString SettingsKeyStartupURL() const = 0;
-  virtual QString SettingsKeyHelpURL() const = 0;
+  virtual QString SettingsKeyAboutURL() const noexcept = 0;
+  virtual QString SettingsKeyAboutPixelWidth() const noexcept = 0;
+  virtual QString SettingsKeyAboutPixelHeight() const noexcept = 0;
+  virtual QString SettingsKeyAboutURLDefault() const noexcept = 0;
+  virtual QString SettingsKeyCloseOnKey() const noexcept = 0;
+  virtual QString SettingsKeyShowScrollBars() const noexcept = 0;
+  virtual QString SettingsKeyShowCloseButton() const noexcept = 0;
+  virtual QString SettingsKeyHideAllTimeOut() const noexcept = 0;
+  virtual QString SettingsKeyCloseOnKeyDefault() const noexcept = 0;
+  virtual QString SettingsKeyCloseOnMouse() const noexcept = 0;
+  virtual QString SettingsKeyCloseOnMouseDefault() const noexcept = 0;
+  virtual QString SettingsKeyOffLine() const noexcept = 0;
+  virtual QString SettingsKeyOffLineDefault() const noexcept = 0;
+  virtual QString SettingsKeyActiveX() const noexcept = 0;
+  virtual QString SettingsKeyPreviewURL() const noexcept = 0;
+  virtual QString SettingsKeyPropertiesURL() const noexcept = 0;
+  virtual QString SettingsKeyPropertiesPixelWidth() const noexcept = 0;
+  virtual QString SettingsKeyPropertiesPixelHeight() const noexcept = 0;
+  virtual QString SettingsKeyPropertiesURLDefault() const noexcept = 0;
+  virtual QString SettingsKeyStartupURLDefault() const noexcept = 0;
+  virtual QString SettingsSectionRunTime() const noexcept = 0;
+  virtual QString SettingsSectionScreenSaver() const noexcept = 0;
+  virtual QString SettingsSectionActiveXCOM() const noexcept = 0;
+  virtual QString SettingsKeyStartupURL() const noexcept = 0;
+  virtual QString SettingsKeyHelpURL() const noexcept = 0;
 };
 
 // A new SSConstants object, made directly rather than through the class registry.

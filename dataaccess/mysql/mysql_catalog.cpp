@@ -28,6 +28,8 @@ constexpr char kNamesQuery[] =
 constexpr char kTypesQuery[] =
     "SELECT TABLE_NAME, TABLE_TYPE FROM information_schema.TABLES "
     "WHERE TABLE_SCHEMA = DATABASE() AND TABLE_NAME IN ";
+// The columns of kTablesQuery and kTypesQuery.
+enum TablesQueryField : int { kTablesName, kTablesType };
 // MariaDB turns an IN list of 1,000 values or more into a subquery, which no longer filters the
 // names before the tables are opened.
 constexpr qsizetype kMostNamesInList = 999;
@@ -35,6 +37,21 @@ constexpr char kColumnsQuery[] =
     "SELECT TABLE_NAME, COLUMN_NAME, COLUMN_TYPE, IS_NULLABLE = 'NO', EXTRA, ORDINAL_POSITION, "
     "COLLATION_NAME LIKE '%\\_bin', COLUMN_KEY <> '' "
     "FROM information_schema.COLUMNS WHERE TABLE_SCHEMA = DATABASE()";
+// Its columns, then those kColumnDetailFields and kGenerationField add.
+enum ColumnsQueryField : int {
+  kColTable,
+  kColName,
+  kColType,
+  kColNotNull,
+  kColExtra,
+  kColPosition,
+  kColBinaryCollation,
+  kColKeyed,
+  kColDefault,
+  kColCollation,
+  kColCharacterSet,
+  kColGenerationExpression,
+};
 // With objects, the column query also reads each column's default, collation and character set
 // and, where the server has it, its generation expression, in the same pass.
 constexpr char kColumnsFrom[] = " FROM information_schema.COLUMNS";
@@ -44,15 +61,25 @@ constexpr char kGenerationField[] = ", GENERATION_EXPRESSION";
 constexpr char kSchemaDefaultsQuery[] =
     "SELECT DEFAULT_COLLATION_NAME, DEFAULT_CHARACTER_SET_NAME FROM information_schema.SCHEMATA "
     "WHERE SCHEMA_NAME = DATABASE()";
+enum SchemaDefaultsQueryField : int { kDefaultCollation, kDefaultCharacterSet };
 constexpr char kViewDefinitionsQuery[] =
     "SELECT TABLE_NAME, VIEW_DEFINITION FROM information_schema.VIEWS "
     "WHERE TABLE_SCHEMA = DATABASE()";
+enum ViewDefinitionsQueryField : int { kViewName, kViewDefinition };
 // One row per event of each trigger (a server that allows several events to a trigger lists it
 // once for each).
 constexpr char kTriggersQuery[] =
     "SELECT EVENT_OBJECT_TABLE, TRIGGER_NAME, ACTION_TIMING, EVENT_MANIPULATION, "
     "ACTION_ORIENTATION, ACTION_STATEMENT FROM information_schema.TRIGGERS "
     "WHERE EVENT_OBJECT_SCHEMA = DATABASE()";
+enum TriggersQueryField : int {
+  kTrigTable,
+  kTrigName,
+  kTrigTiming,
+  kTrigEvent,
+  kTrigOrientation,
+  kTrigStatement,
+};
 
 // Every key part of every index, the primary key's included (PRIMARY), unsorted. MySQL 8.0.13
 // and later add the text of an expression part (functional key parts), where COLUMN_NAME is
@@ -63,6 +90,16 @@ constexpr char kIndexesQuery[] =
 constexpr char kIndexesQueryWithExpressions[] =
     "SELECT TABLE_NAME, INDEX_NAME, SEQ_IN_INDEX, COLUMN_NAME, NON_UNIQUE, COLLATION = 'D', "
     "EXPRESSION FROM information_schema.STATISTICS WHERE TABLE_SCHEMA = DATABASE()";
+// The columns of both; only kIndexesQueryWithExpressions has the last.
+enum IndexesQueryField : int {
+  kIdxTable,
+  kIdxName,
+  kIdxPosition,
+  kIdxColumn,
+  kIdxNonUnique,
+  kIdxDescending,
+  kIdxExpression,
+};
 // Every foreign key with its rules, then one row per column of the keys of the tables named,
 // with the column it references (the referenced table may be in another database). Each of the
 // two opens every table it looks at: at 10,000 tables, more than a server's default table cache
@@ -70,11 +107,22 @@ constexpr char kIndexesQueryWithExpressions[] =
 constexpr char kForeignKeysQuery[] =
     "SELECT TABLE_NAME, CONSTRAINT_NAME, DELETE_RULE, UPDATE_RULE, MATCH_OPTION "
     "FROM information_schema.REFERENTIAL_CONSTRAINTS WHERE CONSTRAINT_SCHEMA = DATABASE()";
+enum ForeignKeysQueryField : int { kFkTable, kFkName, kFkDeleteRule, kFkUpdateRule, kFkMatch };
 constexpr char kForeignKeyColumnsQuery[] =
     "SELECT TABLE_NAME, CONSTRAINT_NAME, ORDINAL_POSITION, COLUMN_NAME, REFERENCED_TABLE_SCHEMA, "
     "REFERENCED_TABLE_NAME, REFERENCED_COLUMN_NAME, DATABASE() "
     "FROM information_schema.KEY_COLUMN_USAGE "
     "WHERE TABLE_SCHEMA = DATABASE() AND REFERENCED_TABLE_NAME IS NOT NULL";
+enum ForeignKeyColumnsQueryField : int {
+  kFkColTable,
+  kFkColKeyName,
+  kFkColPosition,
+  kFkColColumn,
+  kFkColReferencedSchema,
+  kFkColReferencedTable,
+  kFkColReferencedColumn,
+  kFkColSchema,  // the session's database
+};
 // Every check of the database's tables, a column's own CHECK among them. MariaDB names a
 // check's table there; MySQL names it only in TABLE_CONSTRAINTS, where a check's name is unique
 // in its database.
@@ -87,6 +135,8 @@ constexpr char kMysqlChecksQuery[] =
     "ON c.CONSTRAINT_SCHEMA = t.CONSTRAINT_SCHEMA AND c.CONSTRAINT_NAME = t.CONSTRAINT_NAME "
     "WHERE t.TABLE_SCHEMA = DATABASE() AND c.CONSTRAINT_SCHEMA = DATABASE() "
     "AND t.CONSTRAINT_TYPE = 'CHECK'";
+// The columns of both.
+enum ChecksQueryField : int { kCheckTable, kCheckName, kCheckClause };
 
 // MariaDB keeps a JSON column as LONGTEXT COLLATE utf8mb4_bin with a json_valid() check (MySQL
 // has a JSON type). Reading a table's checks opens the table, so only the tables named (those
@@ -95,6 +145,7 @@ constexpr char kMysqlChecksQuery[] =
 constexpr char kJsonChecksQuery[] =
     "SELECT TABLE_NAME, CHECK_CLAUSE FROM information_schema.CHECK_CONSTRAINTS "
     "WHERE CONSTRAINT_SCHEMA = DATABASE() AND CHECK_CLAUSE LIKE '%json_valid%' AND TABLE_NAME IN ";
+enum JsonChecksQueryField : int { kJsonCheckTable, kJsonCheckClause };
 
 struct ResultDeleter {
   void operator()(MYSQL_RES* result) const { mysql_free_result(result); }
@@ -191,21 +242,21 @@ void ReadIndexes(MYSQL* mysql, const QString& target, const ServerFeatures& feat
   QString table;
   while (MYSQL_ROW row = mysql_fetch_row(result.get())) {
     const unsigned long* lengths = mysql_fetch_lengths(result.get());
-    AssignUtf8(table, Bytes(row, lengths, 0));
-    const QString name = Text(row, lengths, 1);
-    const long position = std::strtol(row[2] ? row[2] : "0", nullptr, 10);
+    AssignUtf8(table, Bytes(row, lengths, kIdxTable));
+    const QString name = Text(row, lengths, kIdxName);
+    const long position = std::strtol(row[kIdxPosition] ? row[kIdxPosition] : "0", nullptr, 10);
     if (name == QLatin1StringView("PRIMARY")) {
-      objects.AddPrimaryKeyColumn(OwnTable(table), name, position, Text(row, lengths, 3));
+      objects.AddPrimaryKeyColumn(OwnTable(table), name, position, Text(row, lengths, kIdxColumn));
       continue;
     }
     IndexPart part;
-    part.column = Text(row, lengths, 3);
+    part.column = Text(row, lengths, kIdxColumn);
     if (features.index_expressions && part.column.isEmpty()) {
-      part.expression = Text(row, lengths, 6);
+      part.expression = Text(row, lengths, kIdxExpression);
     }
-    part.descending = row[5] && row[5][0] == '1';
+    part.descending = row[kIdxDescending] && row[kIdxDescending][0] == '1';
     objects.AddIndexPart(OwnTable(table), name, position, std::move(part)).unique =
-        row[4] && row[4][0] == '0';
+        row[kIdxNonUnique] && row[kIdxNonUnique][0] == '0';
   }
   if (mysql_errno(mysql) != 0) ThrowUnreadable(mysql, target);
 }
@@ -222,10 +273,11 @@ void ReadForeignKeys(MYSQL* mysql, const QString& target, StagedObjects& objects
     Result result = Run(mysql, kForeignKeysQuery, target);
     while (MYSQL_ROW row = mysql_fetch_row(result.get())) {
       const unsigned long* lengths = mysql_fetch_lengths(result.get());
-      const QString table = Text(row, lengths, 0);
-      rules.insert({table, Text(row, lengths, 1)},
-                   {Action(Bytes(row, lengths, 2)), Action(Bytes(row, lengths, 3)),
-                    Bytes(row, lengths, 4) == "FULL"});
+      const QString table = Text(row, lengths, kFkTable);
+      rules.insert(
+          {table, Text(row, lengths, kFkName)},
+          {Action(Bytes(row, lengths, kFkDeleteRule)), Action(Bytes(row, lengths, kFkUpdateRule)),
+           Bytes(row, lengths, kFkMatch) == "FULL"});
       tables.insert(table);
     }
     if (mysql_errno(mysql) != 0) ThrowUnreadable(mysql, target);
@@ -239,15 +291,17 @@ void ReadForeignKeys(MYSQL* mysql, const QString& target, StagedObjects& objects
   Result result = Run(mysql, sql.constData(), target);
   while (MYSQL_ROW row = mysql_fetch_row(result.get())) {
     const unsigned long* lengths = mysql_fetch_lengths(result.get());
-    const QString table = Text(row, lengths, 0);
-    const QString name = Text(row, lengths, 1);
+    const QString table = Text(row, lengths, kFkColTable);
+    const QString name = Text(row, lengths, kFkColKeyName);
     const auto found = rules.constFind({table, name});
     if (found == rules.cend()) continue;  // a key made after the rules were read
     ForeignKeyDefinition& key = objects.AddForeignKeyColumn(
-        OwnTable(table), name, std::strtol(row[2] ? row[2] : "0", nullptr, 10),
-        Text(row, lengths, 3), Text(row, lengths, 6));
-    key.referenced_table =
-        ServerTableName(Text(row, lengths, 7), Text(row, lengths, 4), Text(row, lengths, 5));
+        OwnTable(table), name,
+        std::strtol(row[kFkColPosition] ? row[kFkColPosition] : "0", nullptr, 10),
+        Text(row, lengths, kFkColColumn), Text(row, lengths, kFkColReferencedColumn));
+    key.referenced_table = ServerTableName(Text(row, lengths, kFkColSchema),
+                                           Text(row, lengths, kFkColReferencedSchema),
+                                           Text(row, lengths, kFkColReferencedTable));
     key.on_delete = found->on_delete;
     key.on_update = found->on_update;
     key.match_full = found->match_full;
@@ -264,8 +318,8 @@ QHash<QString, QStringList> ReadChecks(MYSQL* mysql, const QString& target,
   Result result = Run(mysql, features.mariadb ? kMariadbChecksQuery : kMysqlChecksQuery, target);
   while (MYSQL_ROW row = mysql_fetch_row(result.get())) {
     const unsigned long* lengths = mysql_fetch_lengths(result.get());
-    const QString table = Text(row, lengths, 0);
-    CheckDefinition check{Text(row, lengths, 1), Text(row, lengths, 2)};
+    const QString table = Text(row, lengths, kCheckTable);
+    CheckDefinition check{Text(row, lengths, kCheckName), Text(row, lengths, kCheckClause)};
     if (features.mariadb) {
       const QString column = JsonCheckedColumn(check.expression);
       if (!column.isEmpty()) json_columns[table].append(column);
@@ -290,8 +344,8 @@ QHash<QString, QStringList> JsonCheckedColumns(MYSQL* mysql, const QString& targ
   Result result = Run(mysql, sql.constData(), target);
   while (MYSQL_ROW row = mysql_fetch_row(result.get())) {
     const unsigned long* lengths = mysql_fetch_lengths(result.get());
-    const QString column = JsonCheckedColumn(Text(row, lengths, 1));
-    if (!column.isEmpty()) columns[Text(row, lengths, 0)].append(column);
+    const QString column = JsonCheckedColumn(Text(row, lengths, kJsonCheckClause));
+    if (!column.isEmpty()) columns[Text(row, lengths, kJsonCheckTable)].append(column);
   }
   if (mysql_errno(mysql) != 0) ThrowUnreadable(mysql, target);
   return columns;
@@ -305,10 +359,10 @@ void AddTableKinds(MYSQL* mysql, const char* sql, const QString& target,
   Result result = Run(mysql, sql, target);
   while (MYSQL_ROW row = mysql_fetch_row(result.get())) {
     const unsigned long* lengths = mysql_fetch_lengths(result.get());
-    const QByteArrayView type = Bytes(row, lengths, 1);
-    if (type == "SEQUENCE") sequences.append(Text(row, lengths, 0));
+    const QByteArrayView type = Bytes(row, lengths, kTablesType);
+    if (type == "SEQUENCE") sequences.append(Text(row, lengths, kTablesName));
     if (type != "BASE TABLE" && type != "VIEW" && type != "SYSTEM VERSIONED") continue;
-    kinds.insert(Text(row, lengths, 0), type == "VIEW");
+    kinds.insert(Text(row, lengths, kTablesName), type == "VIEW");
   }
   if (mysql_errno(mysql) != 0) ThrowUnreadable(mysql, target);
 }
@@ -387,34 +441,36 @@ ColumnFacts StageColumns(MYSQL* mysql, const QString& target, CatalogRows<QStrin
   while (MYSQL_ROW row = mysql_fetch_row(result.get())) {
     const unsigned long* lengths = mysql_fetch_lengths(result.get());
     // Rows of one table usually follow each other; look the table up once per run of rows.
-    const QByteArrayView table = Bytes(row, lengths, 0);
+    const QByteArrayView table = Bytes(row, lengths, kColTable);
     if (current_name.isNull() || table != current_table) {
       current_table = table.toByteArray();
       current_name = QString::fromUtf8(current_table);
       current = rows.AddTable(current_name, QString(), current_name);
     }
-    AssignUtf8(column.name, Bytes(row, lengths, 1));
-    column.type = types.Classify(Bytes(row, lengths, 2), &column.declared_type);
-    column.required = row[3] && row[3][0] == '1';
-    const int32_t extra = ExtraAttributes(Bytes(row, lengths, 4));
+    AssignUtf8(column.name, Bytes(row, lengths, kColName));
+    column.type = types.Classify(Bytes(row, lengths, kColType), &column.declared_type);
+    column.required = row[kColNotNull] && row[kColNotNull][0] == '1';
+    const int32_t extra = ExtraAttributes(Bytes(row, lengths, kColExtra));
     if (extra & kAutoIncrement) column.type = AutoNumbered(column.type);
     column.type.attributes |= extra & kGenerated;
-    if (row[6] && row[6][0] == '1' && column.type.data_type == kText) {
+    if (row[kColBinaryCollation] && row[kColBinaryCollation][0] == '1' &&
+        column.type.data_type == kText) {
       facts.binary_text_tables.insert(current_name);
     }
-    if (row[7] && row[7][0] == '1') facts.keyed_tables.insert(current_name);
-    const long position = std::strtol(row[5] ? row[5] : "0", nullptr, 10);
+    if (row[kColKeyed] && row[kColKeyed][0] == '1') facts.keyed_tables.insert(current_name);
+    const long position = std::strtol(row[kColPosition] ? row[kColPosition] : "0", nullptr, 10);
     rows.AddColumn(current, position, column);
     if (!features) continue;
-    // Details: default 8, collation 9, character set 10, generation expression 11.
     ColumnDetails details;
-    details.default_value = MysqlColumnDefault(Bytes(row, lengths, 8), Bytes(row, lengths, 4),
-                                               features->quoted_defaults, column.type.data_type);
-    details.collation = Text(row, lengths, 9);
-    details.character_set = Text(row, lengths, 10);
-    if (features->generation && row[11] && lengths[11] > 0) {
-      details.generated_expression = Text(row, lengths, 11);
-      const QByteArrayView extra = Bytes(row, lengths, 4);
+    details.default_value =
+        MysqlColumnDefault(Bytes(row, lengths, kColDefault), Bytes(row, lengths, kColExtra),
+                           features->quoted_defaults, column.type.data_type);
+    details.collation = Text(row, lengths, kColCollation);
+    details.character_set = Text(row, lengths, kColCharacterSet);
+    if (features->generation && row[kColGenerationExpression] &&
+        lengths[kColGenerationExpression] > 0) {
+      details.generated_expression = Text(row, lengths, kColGenerationExpression);
+      const QByteArrayView extra = Bytes(row, lengths, kColExtra);
       details.generated_stored = extra.contains("STORED") || extra.contains("PERSISTENT");
       details.default_value = QString();
     }
@@ -434,8 +490,8 @@ void ReadSchemaDefaults(MYSQL* mysql, const QString& target, DatabaseObjects& da
   Result result = Run(mysql, kSchemaDefaultsQuery, target);
   while (MYSQL_ROW row = mysql_fetch_row(result.get())) {
     const unsigned long* lengths = mysql_fetch_lengths(result.get());
-    database.default_collation = Text(row, lengths, 0);
-    database.default_character_set = Text(row, lengths, 1);
+    database.default_collation = Text(row, lengths, kDefaultCollation);
+    database.default_character_set = Text(row, lengths, kDefaultCharacterSet);
   }
   if (mysql_errno(mysql) != 0) ThrowUnreadable(mysql, target);
 }
@@ -467,7 +523,8 @@ void ReadViewDefinitions(MYSQL* mysql, const QString& target, StagedObjects& obj
   Result result = Run(mysql, kViewDefinitionsQuery, target);
   while (MYSQL_ROW row = mysql_fetch_row(result.get())) {
     const unsigned long* lengths = mysql_fetch_lengths(result.get());
-    objects.SetViewDefinition(OwnTable(Text(row, lengths, 0)), Text(row, lengths, 1));
+    objects.SetViewDefinition(OwnTable(Text(row, lengths, kViewName)),
+                              Text(row, lengths, kViewDefinition));
   }
   if (mysql_errno(mysql) != 0) ThrowUnreadable(mysql, target);
 }
@@ -477,12 +534,12 @@ void ReadTriggers(MYSQL* mysql, const QString& target, StagedObjects& objects) {
   while (MYSQL_ROW row = mysql_fetch_row(result.get())) {
     const unsigned long* lengths = mysql_fetch_lengths(result.get());
     TriggerDefinition& trigger =
-        objects.AddTrigger(OwnTable(Text(row, lengths, 0)), Text(row, lengths, 1));
-    trigger.timing = Text(row, lengths, 2);
-    const QString event = Text(row, lengths, 3);
+        objects.AddTrigger(OwnTable(Text(row, lengths, kTrigTable)), Text(row, lengths, kTrigName));
+    trigger.timing = Text(row, lengths, kTrigTiming);
+    const QString event = Text(row, lengths, kTrigEvent);
     if (!trigger.events.contains(event)) trigger.events.append(event);
-    trigger.for_each_row = Bytes(row, lengths, 4) == "ROW";
-    trigger.body = Text(row, lengths, 5);
+    trigger.for_each_row = Bytes(row, lengths, kTrigOrientation) == "ROW";
+    trigger.body = Text(row, lengths, kTrigStatement);
   }
   if (mysql_errno(mysql) != 0) ThrowUnreadable(mysql, target);
 }

@@ -54,7 +54,21 @@ LEFT JOIN pg_attrdef d ON d.adrelid = a.attrelid AND d.adnum = a.attnum
 WHERE c.relkind IN ('r', 'p', 'v', 'm', 'f')
   AND n.nspname NOT IN ('pg_catalog', 'information_schema')
   AND n.nspname NOT LIKE 'pg\_toast%' AND n.nspname NOT LIKE 'pg\_temp\_%') TO STDOUT)sql";
-constexpr size_t kColumnsQueryFields = 12;
+enum ColumnsQueryField : int {
+  kColTableOid,
+  kColSchema,
+  kColTable,
+  kColNumber,
+  kColName,  // NULL for a table without columns
+  kColTypeOid,
+  kColTypeModifier,
+  kColNotNull,
+  kColIdentity,
+  kColGenerated,
+  kColNextvalDefault,
+  kColIdentityAlways,
+  kColumnsQueryFields
+};
 
 // The views and materialized views, whose column types the engine inferred.
 constexpr char kViewsQuery[] = "SELECT oid FROM pg_class WHERE relkind IN ('v', 'm')";
@@ -76,6 +90,15 @@ FROM stored s
 JOIN pg_type t ON t.oid = s.oid AND t.typtype <> 'd'
 LEFT JOIN pg_enum e ON e.enumtypid = s.oid
 ORDER BY 1, 2, e.enumsortorder)sql";
+enum TypesQueryField : int {
+  kTypeKeyOid,
+  kTypeKeyModifier,
+  kTypeSpelling,
+  kTypeStoredSpelling,
+  kTypeStoredLength,
+  kTypeNotNull,
+  kTypeEnumLabel,  // NULL but for an enum
+};
 
 // The queries of keys, indexes and constraints name tables and columns by oid and number only:
 // the reader knows them from kColumnsQuery, and leaves out what that query did not list (the
@@ -95,7 +118,18 @@ SELECT i.indrelid, (SELECT ic.relname FROM pg_class ic WHERE ic.oid = i.indexrel
 FROM pg_index i
 CROSS JOIN LATERAL generate_series(1, i.indnkeyatts::int) AS k(ord)
 WHERE NOT i.indisprimary) TO STDOUT)sql";
-constexpr size_t kIndexesQueryFields = 9;
+enum IndexesQueryField : int {
+  kIdxTableOid,
+  kIdxName,
+  kIdxPosition,
+  kIdxColumnNumber,  // 0 for an expression
+  kIdxExpression,
+  kIdxDescending,
+  kIdxUnique,
+  kIdxPredicate,
+  kIdxByUniqueConstraint,
+  kIndexesQueryFields
+};
 
 // One row per column of every primary and foreign key, with the referenced column of the same
 // position, and one row per check constraint with its expression, unsorted. Unique constraints
@@ -109,7 +143,22 @@ FROM pg_constraint x
 LEFT JOIN LATERAL unnest(x.conkey, x.confkey) WITH ORDINALITY AS k(attnum, fattnum, ord)
   ON x.contype <> 'c'
 WHERE x.contype IN ('p', 'f', 'c') AND x.conrelid <> 0) TO STDOUT)sql";
-constexpr size_t kConstraintsQueryFields = 13;
+enum ConstraintsQueryField : int {
+  kConTableOid,
+  kConType,
+  kConName,
+  kConPosition,
+  kConColumnNumber,
+  kConReferencedTableOid,
+  kConReferencedColumnNumber,
+  kConOnDelete,
+  kConOnUpdate,
+  kConMatch,
+  kConDeferrable,
+  kConInitiallyDeferred,
+  kConCheckExpression,
+  kConstraintsQueryFields
+};
 
 // The queries below are run only when objects are asked for, and name tables by oid as the two
 // above do.
@@ -127,17 +176,29 @@ LEFT JOIN pg_attrdef d ON d.adrelid = a.attrelid AND d.adnum = a.attnum
 LEFT JOIN pg_collation co ON co.oid = a.attcollation AND a.attcollation <> 100
 WHERE a.attrelid >= 16384 AND a.attnum > 0 AND NOT a.attisdropped
   AND (d.adbin IS NOT NULL OR co.oid IS NOT NULL)) TO STDOUT)sql";
-constexpr size_t kColumnDetailsQueryFields = 7;
+enum ColumnDetailsQueryField : int {
+  kDetailTableOid,
+  kDetailColumnNumber,
+  kDetailExpression,  // the default, or the generation expression
+  kDetailStored,
+  kDetailCollation,
+  kDetailCollationLocale,
+  kDetailDeterministic,
+  kColumnDetailsQueryFields
+};
 
 // The database's default collation and its locale ($LOCALE).
 constexpr char kDatabaseCollationQuery[] =
     "SELECT datcollate, $LOCALE FROM pg_database WHERE datname = current_database()";
+enum DatabaseCollationQueryField : int { kDatabaseCollation, kDatabaseCollationLocale };
 
 // A view's query as the engine prints it, replacing kViewsQuery when objects are asked for.
 constexpr char kViewDefinitionsQuery[] = R"sql(
 SELECT c.oid, pg_get_viewdef(c.oid, true) FROM pg_class c
 JOIN pg_namespace n ON n.oid = c.relnamespace
 WHERE c.relkind IN ('v', 'm') AND n.nspname NOT IN ('pg_catalog', 'information_schema'))sql";
+// Its columns; kViewsQuery has the first only.
+enum ViewsQueryField : int { kViewOid, kViewDefinition };
 
 // Every trigger a user made (not those the engine makes for foreign keys): its table, name,
 // tgtype bits, the columns of UPDATE OF (int2vector, "2 5"), the engine's CREATE TRIGGER text
@@ -146,7 +207,15 @@ constexpr char kTriggersQuery[] = R"sql(COPY (
 SELECT t.tgrelid, t.tgname, t.tgtype, t.tgattr, pg_get_triggerdef(t.oid, true), p.prosrc
 FROM pg_trigger t JOIN pg_proc p ON p.oid = t.tgfoid
 WHERE NOT t.tgisinternal) TO STDOUT)sql";
-constexpr size_t kTriggersQueryFields = 6;
+enum TriggersQueryField : int {
+  kTrigTableOid,
+  kTrigName,
+  kTrigType,
+  kTrigUpdateColumns,
+  kTrigDefinition,
+  kTrigFunctionSource,
+  kTriggersQueryFields
+};
 
 // Every sequence of the schemas kColumnsQuery reads, with the column that owns it: a serial's or
 // OWNED BY ('a'uto) or an identity column's ('i'nternal dependency).
@@ -160,7 +229,18 @@ LEFT JOIN pg_depend d ON d.classid = 'pg_class'::regclass AND d.objid = s.seqrel
   AND d.refclassid = 'pg_class'::regclass AND d.refobjsubid > 0 AND d.deptype IN ('a', 'i')
 WHERE n.nspname NOT IN ('pg_catalog', 'information_schema')
   AND n.nspname NOT LIKE 'pg\_toast%' AND n.nspname NOT LIKE 'pg\_temp\_%') TO STDOUT)sql";
-constexpr size_t kSequencesQueryFields = 9;
+enum SequencesQueryField : int {
+  kSeqSchema,
+  kSeqName,
+  kSeqStart,
+  kSeqIncrement,
+  kSeqMinimum,
+  kSeqMaximum,
+  kSeqCycle,
+  kSeqOwnerTableOid,  // NULL for a sequence no column owns
+  kSeqOwnerColumnNumber,
+  kSequencesQueryFields
+};
 
 // tgtype's bits (the engine's TRIGGER_TYPE_*).
 constexpr int kTriggerRow = 1 << 0;
@@ -260,12 +340,15 @@ QHash<TypeKey, TypeFacts> ReadTypeFacts(PGconn* conn, const QString& target,
       conn, PQexecParams(conn, kTypesQuery, 2, nullptr, values, nullptr, nullptr, 0), target);
   QHash<TypeKey, TypeFacts> facts;
   for (int i = 0; i < PQntuples(result.get()); ++i) {
-    TypeFacts& type = facts[{Oid(result.get(), i, 0), std::atoi(PQgetvalue(result.get(), i, 1))}];
-    type.spelling = Text(result.get(), i, 2);
-    type.stored_spelling = Text(result.get(), i, 3);
-    type.typlen = std::atoi(PQgetvalue(result.get(), i, 4));
-    type.not_null = *PQgetvalue(result.get(), i, 5) == 't';
-    if (!PQgetisnull(result.get(), i, 6)) type.enum_labels.append(Text(result.get(), i, 6));
+    PGresult* const types = result.get();
+    TypeFacts& type =
+        facts[{Oid(types, i, kTypeKeyOid), std::atoi(PQgetvalue(types, i, kTypeKeyModifier))}];
+    type.spelling = Text(types, i, kTypeSpelling);
+    type.stored_spelling = Text(types, i, kTypeStoredSpelling);
+    type.typlen = std::atoi(PQgetvalue(types, i, kTypeStoredLength));
+    type.not_null = *PQgetvalue(types, i, kTypeNotNull) == 't';
+    if (!PQgetisnull(types, i, kTypeEnumLabel))
+      type.enum_labels.append(Text(types, i, kTypeEnumLabel));
   }
   return facts;
 }
@@ -391,83 +474,77 @@ void ReadObjects(PGconn* conn, const QString& target, const QString& default_sch
   const auto name_of = [&](size_t slot) {
     return ServerTableName(default_schema, found.Schema(slot), found.Name(slot));
   };
-  // Indexes: table oid 0, name 1, key position 2, column number 3, expression 4, descending 5,
-  // unique 6, predicate 7, made by a UNIQUE constraint 8.
   ForEachCopyRow(conn, kIndexesQuery, target, kIndexesQueryFields, [&](const CopyTextRow& r) {
-    const std::optional<size_t> table = table_of(Oid(r, 0));
+    const std::optional<size_t> table = table_of(Oid(r, kIdxTableOid));
     if (!table) return;
     IndexPart part;
-    if (const int column = Int(r, 3); column != 0) part.column = found.ColumnName(*table, column);
-    part.expression = Text(r, 4);
-    part.descending = Flag(r, 5);
-    IndexDefinition& index =
-        objects.AddIndexPart(name_of(*table), Text(r, 1), Int(r, 2), std::move(part));
-    index.unique = Flag(r, 6);
-    index.predicate = Text(r, 7);
-    index.origin =
-        Flag(r, 8) ? IndexDefinition::Origin::kUniqueConstraint : IndexDefinition::Origin::kIndex;
+    if (const int column = Int(r, kIdxColumnNumber); column != 0)
+      part.column = found.ColumnName(*table, column);
+    part.expression = Text(r, kIdxExpression);
+    part.descending = Flag(r, kIdxDescending);
+    IndexDefinition& index = objects.AddIndexPart(name_of(*table), Text(r, kIdxName),
+                                                  Int(r, kIdxPosition), std::move(part));
+    index.unique = Flag(r, kIdxUnique);
+    index.predicate = Text(r, kIdxPredicate);
+    index.origin = Flag(r, kIdxByUniqueConstraint) ? IndexDefinition::Origin::kUniqueConstraint
+                                                   : IndexDefinition::Origin::kIndex;
   });
-  // Constraints: table oid 0, contype 1, name 2, key position 3, column number 4, referenced
-  // table oid 5, referenced column number 6, on delete 7, on update 8, match 9, deferrable 10,
-  // initially deferred 11, check expression 12.
-  ForEachCopyRow(conn, kConstraintsQuery, target, kConstraintsQueryFields,
-                 [&](const CopyTextRow& r) {
-                   const std::optional<size_t> table = table_of(Oid(r, 0));
-                   if (!table) return;
-                   const QString name = name_of(*table);
-                   switch (r.Field(1).empty() ? ' ' : r.Field(1)[0]) {
-                     case 'p':
-                       objects.AddPrimaryKeyColumn(name, Text(r, 2), Int(r, 3),
-                                                   found.ColumnName(*table, Int(r, 4)));
-                       break;
-                     case 'f': {
-                       const std::optional<size_t> referenced = found.Find(Oid(r, 5));
-                       ForeignKeyDefinition& key = objects.AddForeignKeyColumn(
-                           name, Text(r, 2), Int(r, 3), found.ColumnName(*table, Int(r, 4)),
-                           referenced ? found.ColumnName(*referenced, Int(r, 6)) : QString());
-                       if (referenced) key.referenced_table = name_of(*referenced);
-                       key.on_delete = Action(r.Field(7));
-                       key.on_update = Action(r.Field(8));
-                       key.match_full = r.Field(9) == "f";
-                       key.deferrable = Flag(r, 10);
-                       key.initially_deferred = Flag(r, 11);
-                       break;
-                     }
-                     default:
-                       objects.AddCheck(name, {Text(r, 2), Text(r, 12)});
-                   }
-                 });
+  ForEachCopyRow(
+      conn, kConstraintsQuery, target, kConstraintsQueryFields, [&](const CopyTextRow& r) {
+        const std::optional<size_t> table = table_of(Oid(r, kConTableOid));
+        if (!table) return;
+        const QString name = name_of(*table);
+        switch (r.Field(kConType).empty() ? ' ' : r.Field(kConType)[0]) {
+          case 'p':
+            objects.AddPrimaryKeyColumn(name, Text(r, kConName), Int(r, kConPosition),
+                                        found.ColumnName(*table, Int(r, kConColumnNumber)));
+            break;
+          case 'f': {
+            const std::optional<size_t> referenced = found.Find(Oid(r, kConReferencedTableOid));
+            ForeignKeyDefinition& key = objects.AddForeignKeyColumn(
+                name, Text(r, kConName), Int(r, kConPosition),
+                found.ColumnName(*table, Int(r, kConColumnNumber)),
+                referenced ? found.ColumnName(*referenced, Int(r, kConReferencedColumnNumber))
+                           : QString());
+            if (referenced) key.referenced_table = name_of(*referenced);
+            key.on_delete = Action(r.Field(kConOnDelete));
+            key.on_update = Action(r.Field(kConOnUpdate));
+            key.match_full = r.Field(kConMatch) == "f";
+            key.deferrable = Flag(r, kConDeferrable);
+            key.initially_deferred = Flag(r, kConInitiallyDeferred);
+            break;
+          }
+          default:
+            objects.AddCheck(name, {Text(r, kConName), Text(r, kConCheckExpression)});
+        }
+      });
   const int version = PQserverVersion(conn);
-  // Column details: table oid 0, column number 1, default or generation expression 2, stored 3,
-  // collation name 4, locale 5, deterministic 6.
   const QByteArray details_query = WithLocale(kColumnDetailsQuery, version, true);
   ForEachCopyRow(conn, details_query.constData(), target, kColumnDetailsQueryFields,
                  [&](const CopyTextRow& r) {
-                   const std::optional<size_t> table = found.Find(Oid(r, 0));
+                   const std::optional<size_t> table = found.Find(Oid(r, kDetailTableOid));
                    if (!table) return;
-                   const int attnum = Int(r, 1);
+                   const int attnum = Int(r, kDetailColumnNumber);
                    ColumnDetails details;
                    details.column = found.ColumnName(*table, attnum);
-                   if (Flag(r, 3)) {
-                     details.generated_expression = Text(r, 2);
+                   if (Flag(r, kDetailStored)) {
+                     details.generated_expression = Text(r, kDetailExpression);
                      details.generated_stored = true;
-                   } else if (!r.IsNull(2)) {
-                     details.default_value = Text(r, 2);
+                   } else if (!r.IsNull(kDetailExpression)) {
+                     details.default_value = Text(r, kDetailExpression);
                    }
-                   if (!r.IsNull(4)) {
-                     details.collation = Text(r, 4);
-                     details.collation_locale = Text(r, 5);
-                     details.collation_deterministic = Flag(r, 6);
+                   if (!r.IsNull(kDetailCollation)) {
+                     details.collation = Text(r, kDetailCollation);
+                     details.collation_locale = Text(r, kDetailCollationLocale);
+                     details.collation_deterministic = Flag(r, kDetailDeterministic);
                    }
                    objects.AddColumnDetails(name_of(*table), attnum, std::move(details));
                  });
-  // Triggers: table oid 0, name 1, tgtype 2, UPDATE OF column numbers 3, definition 4,
-  // function source 5.
   ForEachCopyRow(conn, kTriggersQuery, target, kTriggersQueryFields, [&](const CopyTextRow& r) {
-    const std::optional<size_t> table = found.Find(Oid(r, 0));
+    const std::optional<size_t> table = found.Find(Oid(r, kTrigTableOid));
     if (!table) return;
-    TriggerDefinition& trigger = objects.AddTrigger(name_of(*table), Text(r, 1));
-    const int type = Int(r, 2);
+    TriggerDefinition& trigger = objects.AddTrigger(name_of(*table), Text(r, kTrigName));
+    const int type = Int(r, kTrigType);
     trigger.timing = (type & kTriggerInstead)  ? QStringLiteral("INSTEAD OF")
                      : (type & kTriggerBefore) ? QStringLiteral("BEFORE")
                                                : QStringLiteral("AFTER");
@@ -478,13 +555,13 @@ void ReadObjects(PGconn* conn, const QString& target, const QString& default_sch
                                      {kTriggerTruncate, "TRUNCATE"}}) {
       if (type & bit) trigger.events.append(QString::fromLatin1(event));
     }
-    for (const QString& attnum : Text(r, 3).split(u' ', Qt::SkipEmptyParts)) {
+    for (const QString& attnum : Text(r, kTrigUpdateColumns).split(u' ', Qt::SkipEmptyParts)) {
       trigger.update_columns.append(found.ColumnName(*table, attnum.toLong()));
     }
     trigger.for_each_row = (type & kTriggerRow) != 0;
-    TriggerText text = SplitTriggerDefinition(Text(r, 4));
+    TriggerText text = SplitTriggerDefinition(Text(r, kTrigDefinition));
     trigger.when = std::move(text.when);
-    trigger.body = text.call + u'\n' + Text(r, 5);
+    trigger.body = text.call + u'\n' + Text(r, kTrigFunctionSource);
   });
 }
 
@@ -495,25 +572,23 @@ void ReadDatabaseObjects(PGconn* conn, const QString& target, const QString& def
     const QByteArray sql = WithLocale(kDatabaseCollationQuery, PQserverVersion(conn), false);
     const PgResult result = Run(conn, sql.constData(), target);
     if (PQntuples(result.get()) > 0) {
-      database.default_collation = Text(result.get(), 0, 0);
-      database.default_collation_locale = Text(result.get(), 0, 1);
+      database.default_collation = Text(result.get(), 0, kDatabaseCollation);
+      database.default_collation_locale = Text(result.get(), 0, kDatabaseCollationLocale);
     }
     database.default_collation_deterministic = true;
   }
-  // Sequences: schema 0, name 1, start 2, increment 3, minimum 4, maximum 5, cycle 6, owning
-  // table oid 7, owning column number 8.
   ForEachCopyRow(conn, kSequencesQuery, target, kSequencesQueryFields, [&](const CopyTextRow& r) {
     SequenceDefinition sequence;
-    sequence.name = ServerTableName(default_schema, Text(r, 0), Text(r, 1));
-    sequence.start = Parsed<qint64>(r, 2);
-    sequence.increment = Parsed<qint64>(r, 3);
-    sequence.minimum = Parsed<qint64>(r, 4);
-    sequence.maximum = Parsed<qint64>(r, 5);
-    sequence.cycle = Flag(r, 6);
-    if (const std::optional<size_t> owner = found.Find(Oid(r, 7))) {
+    sequence.name = ServerTableName(default_schema, Text(r, kSeqSchema), Text(r, kSeqName));
+    sequence.start = Parsed<qint64>(r, kSeqStart);
+    sequence.increment = Parsed<qint64>(r, kSeqIncrement);
+    sequence.minimum = Parsed<qint64>(r, kSeqMinimum);
+    sequence.maximum = Parsed<qint64>(r, kSeqMaximum);
+    sequence.cycle = Flag(r, kSeqCycle);
+    if (const std::optional<size_t> owner = found.Find(Oid(r, kSeqOwnerTableOid))) {
       sequence.owned_by =
           ServerTableName(default_schema, found.Schema(*owner), found.Name(*owner)) + u'.' +
-          found.ColumnName(*owner, Int(r, 8));
+          found.ColumnName(*owner, Int(r, kSeqOwnerColumnNumber));
     }
     database.sequences.push_back(std::move(sequence));
   });
@@ -556,38 +631,36 @@ void Stage(PGconn* conn, const QString& target, const QByteArray& schema_conditi
   if (!schema_condition.isEmpty()) {
     columns_query.insert(columns_query.lastIndexOf(") TO STDOUT"), " AND " + schema_condition);
   }
-  // Columns: oid 0, nspname 1, relname 2, attnum 3, attname 4, type oid 5, type modifier 6,
-  // notnull 7, identity 8, generated 9, nextval default 10, identity always 11.
   CatalogRows<uint>& found = read.found;
   ServerColumn column;  // reused: its name keeps its buffer from row to row
-  ForEachCopyRow(conn, columns_query.constData(), target, kColumnsQueryFields,
-                 [&](const CopyTextRow& r) {
-                   const uint oid = Oid(r, 0);
-                   std::optional<size_t> table = found.Find(oid);
-                   if (!table) table = found.AddTable(oid, Text(r, 1), Text(r, 2));
-                   if (r.IsNull(4)) return;
-                   const int attnum = Int(r, 3);
-                   int32_t attributes = 0;
-                   if (Flag(r, 8) || Flag(r, 10)) attributes |= kAutoIncrement;
-                   if (Flag(r, 11)) attributes |= kAlwaysNumbered;
-                   if (Flag(r, 9)) attributes |= kGenerated;
-                   AssignUtf8(column.name, r.Field(4));
-                   column.type = StagedKey(Oid(r, 5), Int(r, 6), attributes);
-                   column.required = Flag(r, 7);
-                   found.AddColumn(*table, attnum, column);
-                 });
+  ForEachCopyRow(
+      conn, columns_query.constData(), target, kColumnsQueryFields, [&](const CopyTextRow& r) {
+        const uint oid = Oid(r, kColTableOid);
+        std::optional<size_t> table = found.Find(oid);
+        if (!table) table = found.AddTable(oid, Text(r, kColSchema), Text(r, kColTable));
+        if (r.IsNull(kColName)) return;
+        const int attnum = Int(r, kColNumber);
+        int32_t attributes = 0;
+        if (Flag(r, kColIdentity) || Flag(r, kColNextvalDefault)) attributes |= kAutoIncrement;
+        if (Flag(r, kColIdentityAlways)) attributes |= kAlwaysNumbered;
+        if (Flag(r, kColGenerated)) attributes |= kGenerated;
+        AssignUtf8(column.name, r.Field(kColName));
+        column.type = StagedKey(Oid(r, kColTypeOid), Int(r, kColTypeModifier), attributes);
+        column.required = Flag(r, kColNotNull);
+        found.AddColumn(*table, attnum, column);
+      });
   read.not_null_domains = ResolveTypes(conn, target, found);
   const bool objects = with_objects && schema_condition.isEmpty();
   {
     const PgResult views = Run(conn, objects ? kViewDefinitionsQuery : kViewsQuery, target);
     for (int i = 0; i < PQntuples(views.get()); ++i) {
-      const uint oid = Oid(views.get(), i, 0);
+      const uint oid = Oid(views.get(), i, kViewOid);
       found.MarkView(oid);
       if (!objects) continue;
       if (const std::optional<size_t> view = found.Find(oid)) {
         read.objects.SetViewDefinition(
             ServerTableName(read.default_schema, found.Schema(*view), found.Name(*view)),
-            Text(views.get(), i, 1));
+            Text(views.get(), i, kViewDefinition));
       }
     }
   }

@@ -10,7 +10,7 @@
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  winapi::PrepareRuntimeFolder();
+  desktop_api::PrepareRuntimeFolder();
   QApplication application(argc, argv);
   return RUN_ALL_TESTS();
 }

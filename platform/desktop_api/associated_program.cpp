@@ -10,7 +10,7 @@
 
 #include "platform/desktop_api/desktop_exec_line.h"
 
-namespace winapi {
+namespace desktop_api {
 namespace {
 
 constexpr int kQueryTimeoutMilliseconds = 5000;
@@ -116,4 +116,4 @@ std::optional<AssociatedProgram> FindExecutable(const QString& file_name,
   return std::nullopt;
 }
 
-}  // namespace winapi
+}  // namespace desktop_api

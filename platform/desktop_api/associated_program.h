@@ -17,7 +17,7 @@
 #include <QStringList>
 #include <optional>
 
-namespace winapi {
+namespace desktop_api {
 
 struct AssociatedProgram {
   QString program;    // absolute path of an executable file
@@ -36,6 +36,6 @@ struct AssociatedProgram {
 std::optional<AssociatedProgram> FindExecutable(const QString& file_name,
                                                 const QString& folder) noexcept;
 
-}  // namespace winapi
+}  // namespace desktop_api
 
 #endif  // VANTREL_PLATFORM_DESKTOP_API_ASSOCIATED_PROGRAM_H_

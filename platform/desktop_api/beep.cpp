@@ -3,7 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-namespace winapi {
+namespace desktop_api {
 
 void Beep() {
   const int terminal = open("/dev/tty", O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
@@ -13,4 +13,4 @@ void Beep() {
   close(terminal);
 }
 
-}  // namespace winapi
+}  // namespace desktop_api

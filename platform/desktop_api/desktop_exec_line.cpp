@@ -1,6 +1,6 @@
 #include "platform/desktop_api/desktop_exec_line.h"
 
-namespace winapi {
+namespace desktop_api {
 namespace {
 
 QString UndoValueEscapes(const QString& value) {
@@ -98,4 +98,4 @@ QStringList ExpandFieldCodes(const QStringList& words, const QString& target) {
   return out;
 }
 
-}  // namespace winapi
+}  // namespace desktop_api

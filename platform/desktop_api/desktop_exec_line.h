@@ -9,7 +9,7 @@
 #include <QStringList>
 #include <optional>
 
-namespace winapi {
+namespace desktop_api {
 
 // The words of an Exec value as it stands in the file: first the value's escapes (\s \n \t \r
 // \\) are undone, then the words are split at spaces and tabs outside double quotes; inside
@@ -23,6 +23,6 @@ std::optional<QStringList> SplitExecLine(const QString& exec);
 // %F, `target` is added as the last word.
 QStringList ExpandFieldCodes(const QStringList& words, const QString& target);
 
-}  // namespace winapi
+}  // namespace desktop_api
 
 #endif  // VANTREL_PLATFORM_DESKTOP_API_DESKTOP_EXEC_LINE_H_

@@ -2,11 +2,11 @@
 
 #include <QProcess>
 
-namespace winapi {
+namespace desktop_api {
 
 bool StartProcess(const QString& program, const QStringList& arguments) noexcept {
   if (program.isEmpty()) return false;
   return QProcess::startDetached(program, arguments);
 }
 
-}  // namespace winapi
+}  // namespace desktop_api

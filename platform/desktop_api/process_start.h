@@ -5,7 +5,7 @@
 #include <QString>
 #include <QStringList>
 
-namespace winapi {
+namespace desktop_api {
 
 // Starts `program` with `arguments`, each handed over as one argument exactly as given (no
 // shell, no splitting of a command line), and returns at once: true when the program started,
@@ -14,6 +14,6 @@ namespace winapi {
 // platform leaves the window and its focus to the program and the desktop. Never throws.
 bool StartProcess(const QString& program, const QStringList& arguments) noexcept;
 
-}  // namespace winapi
+}  // namespace desktop_api
 
 #endif  // VANTREL_PLATFORM_DESKTOP_API_PROCESS_START_H_

@@ -8,7 +8,7 @@
 #include <QStringList>
 #include <optional>
 
-namespace winapi {
+namespace desktop_api {
 namespace {
 
 // The lines of a profile file; an absent file has none.
@@ -172,4 +172,4 @@ bool WritePrivateProfileString(const QString& section, const QString& key, const
   return out.commit();
 }
 
-}  // namespace winapi
+}  // namespace desktop_api

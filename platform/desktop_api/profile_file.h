@@ -24,7 +24,7 @@
 
 #include <QString>
 
-namespace winapi {
+namespace desktop_api {
 
 // The value of `key` in `section` of `file_name`, or `default_value` when the file, the section
 // or the key is missing (or the file is unreadable, see above). The result is cut to
@@ -43,6 +43,6 @@ QString GetPrivateProfileString(const QString& section, const QString& key,
 bool WritePrivateProfileString(const QString& section, const QString& key, const QString& value,
                                const QString& file_name) noexcept;
 
-}  // namespace winapi
+}  // namespace desktop_api
 
 #endif  // VANTREL_PLATFORM_DESKTOP_API_PROFILE_FILE_H_

@@ -8,7 +8,7 @@
 #include <QFile>
 #include <cerrno>
 
-namespace winapi {
+namespace desktop_api {
 namespace {
 
 // Qt's choice: the user's name, or the number when the user has no entry.
@@ -38,4 +38,4 @@ QString PrepareRuntimeFolder() noexcept {
   }
 }
 
-}  // namespace winapi
+}  // namespace desktop_api

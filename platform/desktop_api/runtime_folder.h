@@ -4,7 +4,7 @@
 
 #include <QString>
 
-namespace winapi {
+namespace desktop_api {
 
 // In a container or a root shell without a login session XDG_RUNTIME_DIR is not set, and Qt
 // falls back to QDir::tempPath() + "/runtime-" + the user's name with a warning on standard
@@ -16,6 +16,6 @@ namespace winapi {
 // Never throws.
 QString PrepareRuntimeFolder() noexcept;
 
-}  // namespace winapi
+}  // namespace desktop_api
 
 #endif  // VANTREL_PLATFORM_DESKTOP_API_RUNTIME_FOLDER_H_

@@ -3,7 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 
-namespace winapi {
+namespace desktop_api {
 
 QString GetShortPathName(const QString& long_path) noexcept {
   if (long_path.isEmpty()) return QString();
@@ -14,4 +14,4 @@ QString GetShortPathName(const QString& long_path) noexcept {
   return path;
 }
 
-}  // namespace winapi
+}  // namespace desktop_api

@@ -5,7 +5,7 @@
 
 #include <QString>
 
-namespace winapi {
+namespace desktop_api {
 
 // The absolute, cleaned form of `long_path` (relative paths count from the current folder; a
 // closing "/" is kept) when the file or folder exists; "" when it does not, or `long_path` is
@@ -13,6 +13,6 @@ namespace winapi {
 // the original platform there is no buffer limit. Never throws.
 QString GetShortPathName(const QString& long_path) noexcept;
 
-}  // namespace winapi
+}  // namespace desktop_api
 
 #endif  // VANTREL_PLATFORM_DESKTOP_API_SHORT_PATH_H_

@@ -3,7 +3,7 @@
 #include <QDir>
 #include <QtGlobal>
 
-namespace winapi {
+namespace desktop_api {
 
 QString GetSystemDirectory(const QString& vendor_folder) noexcept {
   QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
@@ -18,4 +18,4 @@ QString GetSystemDirectory(const QString& vendor_folder) noexcept {
   return folder;
 }
 
-}  // namespace winapi
+}  // namespace desktop_api

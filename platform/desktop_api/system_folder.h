@@ -9,12 +9,12 @@
 
 #include <QString>
 
-namespace winapi {
+namespace desktop_api {
 
 // The folder, without a closing "/", created (with its parents) when missing; "" when there is
 // no configuration folder ($HOME unset too) or it cannot be created. Never throws.
 QString GetSystemDirectory(const QString& vendor_folder) noexcept;
 
-}  // namespace winapi
+}  // namespace desktop_api
 
 #endif  // VANTREL_PLATFORM_DESKTOP_API_SYSTEM_FOLDER_H_

@@ -2,7 +2,7 @@
 
 #include <QtGlobal>
 
-namespace winapi {
+namespace desktop_api {
 
 QString GetTempPath() noexcept {
   QString folder = qEnvironmentVariable("TMPDIR");
@@ -11,4 +11,4 @@ QString GetTempPath() noexcept {
   return folder;
 }
 
-}  // namespace winapi
+}  // namespace desktop_api

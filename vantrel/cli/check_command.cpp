@@ -246,17 +246,9 @@ QByteArray Document(const QString& reference_name, const std::vector<FleetResult
       target.insert(QStringLiteral("error"), result.failure);
     }
     if (!result.not_compared.empty()) {
-      QJsonArray gaps;
-      for (const NotCompared& gap : result.not_compared) {
-        QJsonObject gap_object{
-            {QStringLiteral("side"),
-             gap.side == Side::kPrimary ? QStringLiteral("reference") : QStringLiteral("target")},
-            {QStringLiteral("what"), gap.what}};
-        if (gap.across_engines)
-          gap_object.insert(QStringLiteral("reason"), QStringLiteral("across-engines"));
-        gaps.append(gap_object);
-      }
-      target.insert(QStringLiteral("not_compared"), gaps);
+      target.insert(QStringLiteral("not_compared"),
+                    NotComparedJson(result.not_compared, QStringLiteral("reference"),
+                                    QStringLiteral("target")));
     }
     targets.append(target);
   }

@@ -4,20 +4,26 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
+
+#include "dataaccess/connect_string_forms.h"
 
 namespace vantrel::cli {
 
 QString FileOfConnectString(const QString& connect_string) {
-  static const QRegularExpression server(
-      QStringLiteral("^([A-Za-z][A-Za-z0-9+.-]*://|[A-Za-z_]+\\s*=|ODBC;)"),
-      QRegularExpression::CaseInsensitiveOption);
-  QString text = connect_string.trimmed();
-  if (server.match(text).hasMatch()) return QString();
-  for (const QLatin1StringView scheme :
-       {QLatin1StringView("sqlite:"), QLatin1StringView("snapshot:")}) {
-    if (text.startsWith(scheme)) return text.mid(scheme.size());
+  // The drivers route a connect string by these forms before any file driver sees it.
+  if (dataaccess::MightBePostgres(connect_string) ||
+      dataaccess::IsMysqlConnectString(connect_string) ||
+      dataaccess::IsOdbcConnectString(connect_string)) {
+    return QString();
   }
+  QString text = connect_string.trimmed();
+  // As the file drivers read them: the schemes in any case, and "sqlite://relative" or
+  // "sqlite:///absolute" with the SQLite driver.
+  if (text.startsWith(u"sqlite:", Qt::CaseInsensitive)) {
+    text = text.mid(7);
+    return text.startsWith(u"//") ? text.mid(2) : text;
+  }
+  if (text.startsWith(u"snapshot:", Qt::CaseInsensitive)) return text.mid(9);
   return text;
 }
 

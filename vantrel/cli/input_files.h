@@ -7,7 +7,8 @@
 namespace vantrel::cli {
 
 // The file a database of one file (SQLite, a snapshot) is read from, given its connect string:
-// the text after "sqlite:" or "snapshot:", or the bare path; empty for a server.
+// the text after "sqlite:" (and after its "//", as in "sqlite:///PATH") or "snapshot:", or the
+// bare path; empty for a server's connect string (connect_string_forms.h).
 QString FileOfConnectString(const QString& connect_string);
 
 // True when the two paths name one file (device and inode, links followed); false when either

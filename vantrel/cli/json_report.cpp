@@ -113,19 +113,26 @@ QByteArray JsonReport::Document(const QString& primary_name, const QString& seco
       {QStringLiteral("summary"), summary},
   };
   if (!outcome.not_compared.empty()) {
-    QJsonArray gaps;
-    for (const NotCompared& gap : outcome.not_compared) {
-      QJsonObject gap_object{
-          {QStringLiteral("side"),
-           gap.side == Side::kPrimary ? QStringLiteral("primary") : QStringLiteral("secondary")},
-          {QStringLiteral("what"), gap.what}};
-      if (gap.across_engines)
-        gap_object.insert(QStringLiteral("reason"), QStringLiteral("across-engines"));
-      gaps.append(gap_object);
-    }
-    document.insert(QStringLiteral("not_compared"), gaps);
+    document.insert(QStringLiteral("not_compared"),
+                    NotComparedJson(outcome.not_compared, QStringLiteral("primary"),
+                                    QStringLiteral("secondary")));
   }
   return QJsonDocument(document).toJson(QJsonDocument::Indented);
+}
+
+QJsonArray NotComparedJson(const std::vector<NotCompared>& not_compared, const QString& primary,
+                           const QString& secondary) {
+  QJsonArray gaps;
+  for (const NotCompared& gap : not_compared) {
+    QJsonObject gap_object{
+        {QStringLiteral("side"), gap.side == Side::kPrimary ? primary : secondary},
+        {QStringLiteral("what"), gap.what}};
+    if (gap.across_engines) {
+      gap_object.insert(QStringLiteral("reason"), QStringLiteral("across-engines"));
+    }
+    gaps.append(gap_object);
+  }
+  return gaps;
 }
 
 }  // namespace vantrel::cli

@@ -35,6 +35,7 @@
 #include <QJsonArray>
 #include <QString>
 #include <map>
+#include <vector>
 
 #include "vantrel/core/compare_tables.h"
 #include "vantrel/core/comparison_run.h"
@@ -54,6 +55,12 @@ class JsonReport final : public DifferenceObserver {
   QJsonArray differences_;
   std::map<QString, int> counts_;
 };
+
+// The "not_compared" list of a JSON report: one {"side", "what"} object per gap, with
+// "reason": "across-engines" where the engines differ; the sides are named `primary` and
+// `secondary`.
+QJsonArray NotComparedJson(const std::vector<NotCompared>& not_compared, const QString& primary,
+                           const QString& secondary);
 
 }  // namespace vantrel::cli
 

@@ -10,7 +10,7 @@
 #include "vantrel/desktop/qt_connection_prompter.h"
 
 int main(int argc, char** argv) {
-  winapi::PrepareRuntimeFolder();
+  desktop_api::PrepareRuntimeFolder();
   QApplication app(argc, argv);
   QApplication::setApplicationName(vantrel::ProgramTitle());
   QApplication::setApplicationVersion(vantrel::VersionText());

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-namespace winapi {
+namespace desktop_api {
 namespace {
 
 TEST(DesktopExecLineTest, SplitsByTheEntryQuotingRules) {
@@ -40,4 +40,4 @@ TEST(DesktopExecLineTest, TargetReplacesFileCodesAsOneArgument) {
 }
 
 }  // namespace
-}  // namespace winapi
+}  // namespace desktop_api

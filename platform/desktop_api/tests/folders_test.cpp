@@ -13,7 +13,7 @@
 #include "platform/desktop_api/temp_folder.h"
 #include "testing/testutil.h"
 
-namespace winapi {
+namespace desktop_api {
 namespace {
 
 using component::test_support::ScopedEnvironment;
@@ -130,4 +130,4 @@ TEST(FoldersTest, ShortPathOfAnExistingPathIsItsAbsolutePath) {
 }
 
 }  // namespace
-}  // namespace winapi
+}  // namespace desktop_api

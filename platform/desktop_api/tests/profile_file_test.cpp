@@ -8,7 +8,7 @@
 
 #include "testing/testutil.h"
 
-namespace winapi {
+namespace desktop_api {
 namespace {
 
 using component::test_support::FileContents;
@@ -119,4 +119,4 @@ TEST_F(ProfileFileTest, WriteThatCannotHappenLeavesEverythingAsItWas) {
 }
 
 }  // namespace
-}  // namespace winapi
+}  // namespace desktop_api

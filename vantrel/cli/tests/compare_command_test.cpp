@@ -446,6 +446,26 @@ TEST(SnapshotCommandTest, NeverWritesOverTheDatabaseItReads) {
   EXPECT_EQ(RunCli({"compare", live, folder.PathOf("live.json")}).exit_code, 0);
 }
 
+// A target given as "sqlite:///PATH" is a file like any other: the report of another target is
+// not written over it.
+TEST(CheckCommandTest, AReportGoesBesideATargetGivenInTheUriForm) {
+  dataaccess::test_support::SqliteTestFolder folder;
+  const char* const base = "CREATE TABLE a (x int);";
+  const QString reference = folder.CreateDatabase("ref.db", base);
+  const QString differs = folder.CreateDatabase("t.db", "CREATE TABLE a (x int, y int);");
+  const QString target = folder.CreateDatabase("t.db.txt", base);  // t.db's report's name
+  QFile file(target);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  const QByteArray before = file.readAll();
+  file.close();
+  const Result result =
+      RunCli({"check", "--reports", folder.PathOf(""), reference, differs, "sqlite://" + target});
+  EXPECT_EQ(result.exit_code, 1) << result.err.toStdString();
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  EXPECT_EQ(file.readAll(), before) << "the target was written over";
+  EXPECT_TRUE(QFileInfo::exists(folder.PathOf("t.db-2.txt"))) << result.out.toStdString();
+}
+
 // The same store the window's Data Source Manager keeps, driven from the command line.
 TEST(SourcesCommandTest, ManagesTheStoreAndCompareFindsStoredNames) {
   dataaccess::test_support::SqliteTestFolder folder;

@@ -88,7 +88,7 @@ int main(int argc, char** argv) {
   }
   // Log entries take the file road, where the tests can read them.
   winapi::SetSystemLogSocket(home.filePath(QStringLiteral("no-system-log")));
-  winapi::PrepareRuntimeFolder();  // quiet during the build's test discovery too
+  desktop_api::PrepareRuntimeFolder();  // quiet during the build's test discovery too
   QApplication application(argc, argv);
   return RUN_ALL_TESTS();
 }
