@@ -14,21 +14,10 @@
 
 #include "testing/server_test_support.h"
 #include "testing/sqlite_test_file.h"
+#include "vantrel/cli/tests/engine_pair_compare.h"
 
 namespace dataaccess::test_support {
 namespace {
-
-const char* EngineName(Engine engine) {
-  switch (engine) {
-    case Engine::kSqlite:
-      return "SQLite";
-    case Engine::kPostgres:
-      return "PostgreSQL";
-    case Engine::kMariadb:
-      return "MariaDB";
-  }
-  return "";
-}
 
 // One column `v` of a table on each side, and the paragraphs found: "a [Default Value]" for a's
 // field paragraph listing that property.
@@ -66,22 +55,6 @@ const std::vector<ColumnCase>& ColumnCases() {
 }
 
 QString TableOf(size_t i) { return QStringLiteral("c%1").arg(i + 1, 2, 10, QChar(u'0')); }
-
-struct CliResult {
-  int status = -1;
-  QString output;
-  QString errors;
-};
-
-CliResult Compare(const QString& primary, const QString& secondary, const QStringList& options) {
-  QProcess process;
-  process.start(QStringLiteral(VANTREL_CLI),
-                QStringList{"compare", "--name1", "a", "--name2", "b"} + options +
-                    QStringList{primary, secondary});
-  process.waitForFinished(120000);
-  return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-          QString::fromUtf8(process.readAllStandardError())};
-}
 
 void RequireServers(std::initializer_list<Engine> engines) {
   for (Engine engine : engines) {
@@ -136,11 +109,6 @@ TEST_P(ColumnComparisonTest, ReportsWhatDiffersAndNothingThatIsOnlySpelledDiffer
   // Nothing else was found, and nothing was left uncompared.
   EXPECT_EQ(result.output.count(QStringLiteral("\n\n")), paragraphs) << result.output.toStdString();
   EXPECT_EQ(result.status, expected > 0 ? 1 : 0);
-}
-
-std::string PairName(const ::testing::TestParamInfo<std::tuple<Engine, Engine>>& info) {
-  return std::string(EngineName(std::get<0>(info.param))) + "_" +
-         EngineName(std::get<1>(info.param));
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, ColumnComparisonTest,
@@ -293,6 +261,36 @@ TEST(CollationComparisonTest, DifferentDatabaseDefaultsAreSaidOnceAcrossEngines)
   EXPECT_EQ(result.output, QStringLiteral("Database: 'a.vt_collation_a', and 'b.vt_collation_b' "
                                           "differ in the following ways. [Default Collation]\n\n"))
       << result.errors.toStdString();
+}
+
+// A sequence made with the engines' defaults is the same sequence on PostgreSQL and MariaDB,
+// though MariaDB's upper bound stops one short of PostgreSQL's; a serial's own sequence is the
+// column's numbering, not a sequence MariaDB lacks.
+TEST(SequenceComparisonTest, DefaultBoundsAndASerialsSequenceAreNoDifferenceAcrossEngines) {
+  VANTREL_REQUIRE_SERVER("PG");
+  VANTREL_REQUIRE_SERVER("MYSQL");
+  if (::testing::Test::HasFatalFailure()) return;
+  SqliteTestFolder sqlite;
+  const QString a =
+      BuildDatabase(Engine::kPostgres, "vt_sequence_a",
+                    {"CREATE SEQUENCE s", "CREATE TABLE t (id SERIAL PRIMARY KEY)"}, sqlite);
+  const QString b = BuildDatabase(
+      Engine::kMariadb, "vt_sequence_b",
+      {"CREATE SEQUENCE s", "CREATE TABLE t (id INTEGER AUTO_INCREMENT PRIMARY KEY)"}, sqlite);
+  const CliResult same = Compare(a, b, {"--objects", "sequences"});
+  EXPECT_EQ(same.output, QString()) << same.errors.toStdString();
+  EXPECT_EQ(same.status, 0);
+  // A bound of its own is a difference, with what it risks.
+  const QString c = BuildDatabase(
+      Engine::kMariadb, "vt_sequence_b",
+      {"CREATE SEQUENCE s MAXVALUE 100", "CREATE TABLE t (id INTEGER AUTO_INCREMENT PRIMARY KEY)"},
+      sqlite);
+  const CliResult bounded = Compare(a, c, {"--objects", "sequences", "--explain"});
+  EXPECT_TRUE(bounded.output.startsWith(
+      "Sequence: 's' in database 'a.vt_sequence_a', and b.vt_sequence_b differ in the "
+      "following ways. [Bounds]\n    "))
+      << bounded.output.toStdString();
+  EXPECT_EQ(bounded.status, 1);
 }
 
 // The risk lines of --explain and the "risk" of --format json say the same, paragraph by

@@ -9,21 +9,10 @@
 
 #include "testing/server_test_support.h"
 #include "testing/sqlite_test_file.h"
+#include "vantrel/cli/tests/engine_pair_compare.h"
 
 namespace dataaccess::test_support {
 namespace {
-
-const char* EngineName(Engine engine) {
-  switch (engine) {
-    case Engine::kSqlite:
-      return "SQLite";
-    case Engine::kPostgres:
-      return "PostgreSQL";
-    case Engine::kMariadb:
-      return "MariaDB";
-  }
-  return "";
-}
 
 // One case: the statements of side a and side b (%1 stands for the case's table, %1_p for its
 // parent, created on both sides), and what the report says, one entry per paragraph:
@@ -101,22 +90,6 @@ const std::vector<Case>& Cases() {
 }
 
 QString TableOf(size_t i) { return QStringLiteral("o%1").arg(i + 1, 2, 10, QChar(u'0')); }
-
-struct CliResult {
-  int status = -1;
-  QString output;
-  QString errors;
-};
-
-CliResult Compare(const QString& primary, const QString& secondary, const QStringList& options) {
-  QProcess process;
-  process.start(QStringLiteral(VANTREL_CLI),
-                QStringList{"compare", "--name1", "a", "--name2", "b"} + options +
-                    QStringList{primary, secondary});
-  process.waitForFinished(120000);
-  return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-          QString::fromUtf8(process.readAllStandardError())};
-}
 
 class ObjectComparisonTest : public ::testing::TestWithParam<std::tuple<Engine, Engine>> {
  protected:
@@ -267,11 +240,6 @@ TEST_P(ObjectComparisonTest, TheSameSchemaComparesEmptyWithEverything) {
                       .arg(engine_a == Engine::kMariadb ? QStringLiteral("a") : QStringLiteral("b"))
                 : QString());
   EXPECT_EQ(result.status, one_side_mariadb ? 1 : 0) << result.errors.toStdString();
-}
-
-std::string PairName(const ::testing::TestParamInfo<std::tuple<Engine, Engine>>& info) {
-  return std::string(EngineName(std::get<0>(info.param))) + "_" +
-         EngineName(std::get<1>(info.param));
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, ObjectComparisonTest,
