@@ -259,6 +259,12 @@ std::vector<ColumnText> ReadColumnTexts(QStringView sql) {
   while (open < tokens.size() && !IsOperator(tokens[open], u"(")) ++open;
   if (open == tokens.size()) return found;
   const size_t close = Closing(tokens, open);
+  // Room for every definition at once (commas inside parentheses counted too).
+  found.reserve(static_cast<size_t>(
+      std::count_if(tokens.begin() + static_cast<std::ptrdiff_t>(open),
+                    tokens.begin() + static_cast<std::ptrdiff_t>(close),
+                    [](const SqlToken& token) { return IsOperator(token, u","); }) +
+      1));
   size_t first = open + 1;
   for (size_t i = first; i <= close; ++i) {
     if (i < close && IsOperator(tokens[i], u"(")) {
