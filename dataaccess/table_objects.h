@@ -158,8 +158,13 @@ struct TableObjects {
   }
   // The details of `column` (matched without regard to ASCII letter case); null when none.
   const ColumnDetails* DetailsOf(const QString& column) const {
+    // Names of different lengths never match: Qt folds the case of each UTF-16 unit by itself.
+    // Checking that first spares folding most of the names of a table.
     for (const ColumnDetails& details : columns) {
-      if (details.column.compare(column, Qt::CaseInsensitive) == 0) return &details;
+      if (details.column.size() == column.size() &&
+          details.column.compare(column, Qt::CaseInsensitive) == 0) {
+        return &details;
+      }
     }
     return nullptr;
   }

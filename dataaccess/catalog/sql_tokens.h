@@ -44,6 +44,12 @@ class SqlSyntaxError : public std::runtime_error {
 // Throws SqlSyntaxError when the text cannot be split; never reads outside it.
 std::vector<SqlToken> SqlTokens(QStringView text);
 
+// As SqlTokens, without copying: the text of every token spelled as written (all but quoted
+// identifiers and strings) is QString::fromRawData over `text`, which must outlive it. A copy
+// of such a text shares those characters; a text kept beyond `text` needs a deep copy (Owned).
+// For a reader that splits thousands of texts and keeps little of them.
+std::vector<SqlToken> SqlTokensBorrowing(QStringView text);
+
 }  // namespace dataaccess
 
 #endif  // VANTREL_DATAACCESS_CATALOG_SQL_TOKENS_H_

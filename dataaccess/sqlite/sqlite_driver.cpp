@@ -91,15 +91,17 @@ constexpr char kTableTextQuery[] = R"sql(
 SELECT name, sql FROM sqlite_schema
 WHERE type = 'table' AND (sql LIKE '%check%' OR sql LIKE '%deferrable%'))sql";
 
-// Every column of the tables whose text may give one a default, a collation or a generation
-// expression, with the table's SQL (read once a table). Virtual tables are left out: their
-// columns are their module's, and a module that is not loaded would fail the pragma.
+// Every table's SQL text, which holds each column's default, collation and generation as
+// written (ALTER TABLE ADD COLUMN appends the column's definition to it). Virtual tables' texts
+// hold their module's arguments, not column definitions.
 constexpr char kColumnDetailQuery[] = R"sql(
-SELECT m.name, p.name, p.dflt_value, p.hidden, m.sql
-FROM sqlite_schema AS m JOIN pragma_table_xinfo(m.name, 'main') AS p
-WHERE m.type = 'table' AND m.name NOT LIKE 'sqlite\_%' ESCAPE '\'
-  AND m.sql NOT LIKE 'CREATE VIRTUAL %'
-  AND (m.sql LIKE '%default%' OR m.sql LIKE '%collate%' OR m.sql LIKE '%as%(%'))sql";
+SELECT name, sql FROM sqlite_schema
+WHERE type = 'table' AND name NOT LIKE 'sqlite\_%' ESCAPE '\'
+  AND sql NOT LIKE 'CREATE VIRTUAL %')sql";
+// One table's columns as SQLite reads them, for a text whose column definitions could not be
+// matched with them one by one.
+constexpr char kColumnDefaultQuery[] = R"sql(
+SELECT name, dflt_value, hidden FROM pragma_table_xinfo(?1, 'main') ORDER BY cid)sql";
 
 // Views and triggers, as SQLite keeps their text; in creation order.
 constexpr char kViewQuery[] = R"sql(
@@ -218,18 +220,38 @@ IndexText ReadIndexText(QStringView sql) {
   return found;
 }
 
-// What a column's definition in a CREATE TABLE text says that no pragma does: its collation
-// (the last COLLATE clause, which is the one SQLite keeps, named as written) and a generated
-// column's expression (GENERATED ALWAYS AS (expr), or AS (expr)), without the parentheses.
+// A column's definition in a CREATE TABLE text, in SQLite's terms: its default as SQLite keeps
+// it (the expression inside DEFAULT (...), otherwise the term as written, sign included; null
+// when there is none), its collation (the last COLLATE clause, which is the one SQLite keeps,
+// named as written) and a generated column's expression (GENERATED ALWAYS AS (expr), or
+// AS (expr)), without the parentheses, and whether it is STORED rather than VIRTUAL.
 struct ColumnText {
   QString name;
+  QString default_value;
   QString collation;
   QString generated_expression;
+  bool stored = false;
 };
+
+// The text inside the parentheses at `open` and `close` without the spaces around it, as SQLite
+// keeps a default (SQLite's spaces only: any other character may belong to a name).
+QString Inside(QStringView sql, const SqlToken& open, const SqlToken& close) {
+  const auto space = [](QChar c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); };
+  qsizetype from = open.offset + 1;
+  qsizetype to = close.offset;
+  while (from < to && space(sql[from])) ++from;
+  while (to > from && space(sql[to - 1])) --to;
+  return sql.mid(from, to - from).toString();
+}
+
+// A token's text that outlives the text it was split from (SqlTokensBorrowing).
+QString Owned(const QString& text) { return QString(text.constData(), text.size()); }
 
 std::vector<ColumnText> ReadColumnTexts(QStringView sql) {
   std::vector<ColumnText> found;
-  const std::vector<SqlToken> tokens = SqlTokens(sql);
+  // Split without copying each token: this runs over every table's text. What is kept of a
+  // token is copied out (Owned, or Span/Inside).
+  const std::vector<SqlToken> tokens = SqlTokensBorrowing(sql);
   if (tokens.size() < 2 || !IsWord(tokens[0], u"CREATE") || !IsWord(tokens[1], u"TABLE")) {
     return found;
   }
@@ -237,6 +259,12 @@ std::vector<ColumnText> ReadColumnTexts(QStringView sql) {
   while (open < tokens.size() && !IsOperator(tokens[open], u"(")) ++open;
   if (open == tokens.size()) return found;
   const size_t close = Closing(tokens, open);
+  // Room for every definition at once (commas inside parentheses counted too).
+  found.reserve(static_cast<size_t>(
+      std::count_if(tokens.begin() + static_cast<std::ptrdiff_t>(open),
+                    tokens.begin() + static_cast<std::ptrdiff_t>(close),
+                    [](const SqlToken& token) { return IsOperator(token, u","); }) +
+      1));
   size_t first = open + 1;
   for (size_t i = first; i <= close; ++i) {
     if (i < close && IsOperator(tokens[i], u"(")) {
@@ -245,6 +273,7 @@ std::vector<ColumnText> ReadColumnTexts(QStringView sql) {
     }
     if (i < close && !IsOperator(tokens[i], u",")) continue;
     // Table constraints may stand between columns: ALTER TABLE ADD COLUMN appends to the text.
+    // A column so named is quoted, hence no word.
     static constexpr const char16_t* kConstraintWords[] = {u"CONSTRAINT", u"PRIMARY", u"UNIQUE",
                                                            u"CHECK", u"FOREIGN"};
     const bool constraint =
@@ -252,17 +281,32 @@ std::vector<ColumnText> ReadColumnTexts(QStringView sql) {
                                  [&](const char16_t* word) { return IsWord(tokens[first], word); });
     if (first < i && !constraint) {
       ColumnText& column = found.emplace_back();
-      column.name = tokens[first].text;
+      column.name = Owned(tokens[first].text);
       for (size_t k = first + 1; k < i; ++k) {
         if (IsOperator(tokens[k], u"(")) {
           k = Closing(tokens, k);
+        } else if (IsWord(tokens[k], u"DEFAULT") && k + 1 < i && !IsWord(tokens[k - 1], u"SET")) {
+          // (ON DELETE SET DEFAULT is a foreign key's action.)
+          if (IsOperator(tokens[k + 1], u"(")) {
+            const size_t end = Closing(tokens, k + 1);
+            column.default_value = Inside(sql, tokens[k + 1], tokens[end]);
+            k = end;
+          } else {
+            const size_t sign =
+                (IsOperator(tokens[k + 1], u"-") || IsOperator(tokens[k + 1], u"+")) && k + 2 < i
+                    ? 1
+                    : 0;
+            column.default_value = Span(sql, tokens[k + 1], tokens[k + 1 + sign]);
+            k += 1 + sign;
+          }
         } else if (IsWord(tokens[k], u"COLLATE") && k + 1 < i) {
-          column.collation = tokens[++k].text;
+          column.collation = Owned(tokens[++k].text);
         } else if (IsWord(tokens[k], u"AS") && k + 1 < i && IsOperator(tokens[k + 1], u"(")) {
           const size_t end = Closing(tokens, k + 1);
           const qsizetype from = tokens[k + 1].offset + 1;
           column.generated_expression =
               sql.mid(from, tokens[end].offset - from).trimmed().toString();
+          column.stored = end + 1 < i && IsWord(tokens[end + 1], u"STORED");
           k = end;
         }
       }
@@ -270,6 +314,33 @@ std::vector<ColumnText> ReadColumnTexts(QStringView sql) {
     first = i + 1;
   }
   return found;
+}
+
+// False when a table's SQL text cannot hold a default, a COLLATE clause or a generated column:
+// it has neither word DEFAULT nor COLLATE, nor AS as a word of its own (AS may touch a quote or
+// a parenthesis, as in "a"AS(1)). Reads the UTF-8 text as SQLite keeps it, without copying it.
+bool MayHoldDetails(QByteArrayView sql) {
+  const auto word_byte = [](char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
+           c == '$' || (static_cast<unsigned char>(c) & 0x80) != 0;
+  };
+  const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+  const auto at = [&](qsizetype i, const char* word) {
+    for (qsizetype k = 0; word[k] != 0; ++k) {
+      if (i + k >= sql.size() || lower(sql[i + k]) != word[k]) return false;
+    }
+    return true;
+  };
+  for (qsizetype i = 0; i < sql.size(); ++i) {
+    const char c = lower(sql[i]);
+    if (c == 'd' && at(i, "default")) return true;
+    if (c == 'c' && at(i, "collate")) return true;
+    if (c == 'a' && at(i, "as") && (i == 0 || !word_byte(sql[i - 1])) &&
+        (i + 2 == sql.size() || !word_byte(sql[i + 2]))) {
+      return true;
+    }
+  }
+  return false;
 }
 
 // A view's query: its CREATE VIEW text after the AS that ends the view's name and column list.
@@ -646,46 +717,64 @@ CatalogTable* TableNamed(CatalogTables& tables, const QString& name) {
 // trigger; returns the kinds of object it could tell.
 int ReadDetails(const Database& db, const QString& path, CatalogTables& tables) {
   {
-    Statement query(db, kColumnDetailQuery);
-    QByteArray current;
-    CatalogTable* table = nullptr;
-    std::vector<ColumnText> texts;
-    while (query.Step()) {
-      const QByteArrayView name = query.Utf8(0);
-      if (current.isNull() || name != current) {
-        current = name.toByteArray();
-        table = tables.FindExact(NameFromBytes(name));
-        if (!table) continue;
-        try {
-          texts = ReadColumnTexts(query.Text(4));
-        } catch (const SqlSyntaxError& error) {
-          throw Unsplittable(path, QStringLiteral("table"), table->Name(), error);
-        }
-      }
-      if (!table) continue;
+    const auto add = [](CatalogTable& table, const QString& column, const ColumnText& text) {
       ColumnDetails details;
-      details.column = NameFromBytes(query.Utf8(1));
-      const auto text = std::find_if(texts.begin(), texts.end(), [&](const ColumnText& column) {
-        return column.name.compare(details.column, Qt::CaseInsensitive) == 0;
-      });
-      if (!query.IsNull(2)) {
-        details.default_value = query.Text(2);
-        if (details.default_value.isNull()) details.default_value = QString::fromUtf8("");
+      details.column = column;
+      details.default_value = text.default_value;
+      if (text.collation.compare(u"BINARY", Qt::CaseInsensitive) != 0) {
+        details.collation = text.collation;
       }
-      if (text != texts.end() && text->collation.compare(u"BINARY", Qt::CaseInsensitive) != 0) {
-        details.collation = text->collation;
-      }
-      if (query.Int(3) == 2 || query.Int(3) == 3) {
-        if (text == texts.end() || text->generated_expression.isEmpty()) {
-          throw Unsplittable(path, QStringLiteral("table"), table->Name(),
-                             SqlSyntaxError("no expression for a generated column", 0));
-        }
-        details.generated_expression = text->generated_expression;
-        details.generated_stored = query.Int(3) == 3;
-      }
+      details.generated_expression = text.generated_expression;
+      details.generated_stored = text.stored;
       if (!details.default_value.isNull() || !details.collation.isEmpty() ||
           !details.generated_expression.isEmpty()) {
-        table->MutableObjects().columns.push_back(std::move(details));
+        table.MutableObjects().columns.push_back(std::move(details));
+      }
+    };
+    Statement query(db, kColumnDetailQuery);
+    while (query.Step()) {
+      if (!MayHoldDetails(query.Utf8(1))) continue;
+      CatalogTable* table = tables.FindExact(NameFromBytes(query.Utf8(0)));
+      if (!table) continue;
+      std::vector<ColumnText> texts;
+      try {
+        texts = ReadColumnTexts(query.Text(1));
+      } catch (const SqlSyntaxError& error) {
+        throw Unsplittable(path, QStringLiteral("table"), table->Name(), error);
+      }
+      // The text's definitions are the table's columns, in order; the catalog has their names
+      // as SQLite decoded them.
+      if (static_cast<qsizetype>(texts.size()) == table->Columns().Count()) {
+        const std::unique_ptr<Enumerator<DataColumn>> columns = table->Columns().Enumerate();
+        for (const ColumnText& text : texts) add(*table, columns->Next()->Name(), text);
+        continue;
+      }
+      // Otherwise SQLite tells the defaults and which columns are generated; the text is only
+      // asked for the rest, by name.
+      Statement pragma(db, kColumnDefaultQuery);
+      pragma.Bind(1, NameToBytes(table->Name()));
+      while (pragma.Step()) {
+        ColumnText column;
+        const QString name = NameFromBytes(pragma.Utf8(0));
+        const auto text = std::find_if(texts.begin(), texts.end(), [&](const ColumnText& t) {
+          return t.name.compare(name, Qt::CaseInsensitive) == 0;
+        });
+        if (text != texts.end()) column = *text;
+        column.default_value = QString();
+        if (!pragma.IsNull(1)) {
+          column.default_value = pragma.Text(1);
+          if (column.default_value.isNull()) column.default_value = QString::fromUtf8("");
+        }
+        if (pragma.Int(2) == 2 || pragma.Int(2) == 3) {
+          if (column.generated_expression.isEmpty()) {
+            throw Unsplittable(path, QStringLiteral("table"), table->Name(),
+                               SqlSyntaxError("no expression for a generated column", 0));
+          }
+          column.stored = pragma.Int(2) == 3;
+        } else {
+          column.generated_expression.clear();
+        }
+        add(*table, name, column);
       }
     }
   }

@@ -55,6 +55,17 @@ TEST(SqlTokensTest, SplitsAsSqlite) {
       EXPECT_TRUE(quoted ? written.size() >= 2 : written == t.text)
           << input << ": " << qPrintable(t.text) << " at " << t.offset << "+" << t.length;
     }
+    // Split without copying: the same tokens, those spelled as written read in place.
+    const std::vector<SqlToken> borrowed = SqlTokensBorrowing(text);
+    EXPECT_EQ(Describe(borrowed), Describe(tokens)) << input;
+    for (size_t i = 0; i < borrowed.size() && i < tokens.size(); ++i) {
+      const SqlToken& t = borrowed[i];
+      const bool quoted =
+          t.kind == SqlToken::Kind::kIdentifier || t.kind == SqlToken::Kind::kString;
+      EXPECT_EQ(t.offset, tokens[i].offset) << input;
+      EXPECT_EQ(t.length, tokens[i].length) << input;
+      EXPECT_EQ(!quoted, t.text.constData() == text.constData() + t.offset) << input << " " << i;
+    }
   }
 }
 

@@ -239,6 +239,14 @@ TEST_F(SqliteDriverTest, ReadsDefaultsCollationsGenerationViewsAndTriggers) {
       "naïve" TEXT DEFAULT 'café' /* COLLATE NOCASE */);
     CREATE TABLE u (a INT, CHECK (a > 0));
     ALTER TABLE u ADD COLUMN b TEXT COLLATE NOCASE DEFAULT -1;
+    CREATE TABLE x (
+      "default" INT NOT NULL DEFAULT -1,
+      b INT CHECK (b > 0) DEFAULT (1 + 2) /* DEFAULT 9 */ COLLATE NOCASE,
+      c TEXT REFERENCES t(id) ON DELETE SET DEFAULT DEFAULT 'x', d REAL DEFAULT + 2.5 UNIQUE,
+      e TEXT -- DEFAULT 7, COLLATE NOCASE
+        DEFAULT "quoted", [as] ANY DEFAULT ( ( 'a' ) || 'b' ), f INT AS (b * 2) STORED,
+      PRIMARY KEY ("default"), CONSTRAINT k UNIQUE (b), CHECK (b <> 4),
+      FOREIGN KEY (c) REFERENCES t(lit) ON UPDATE SET DEFAULT) WITHOUT ROWID, STRICT;
     CREATE VIEW v(a, b) AS SELECT id, name FROM t WHERE zero > 0;
     CREATE VIEW w AS/* kept */SELECT "as" FROM (SELECT 1 AS "as");
     CREATE TRIGGER t_ins BEFORE INSERT ON t BEGIN SELECT RAISE(ABORT, 'no'); END;
@@ -263,6 +271,12 @@ TEST_F(SqliteDriverTest, ReadsDefaultsCollationsGenerationViewsAndTriggers) {
        "[BEGIN UPDATE t SET plain = 1 WHERE id = new.id; END]; "
        "TR t_del BEFORE DELETE row [BEGIN SELECT 1; END]"},
       {"u", "b default [-1] collate NOCASE"},
+      // As SQLite keeps a default: a term as written, sign included, an expression without its
+      // parentheses; SET DEFAULT is a foreign key's action.
+      {"x",
+       "default default [-1]; b default [1 + 2] collate NOCASE; c default ['x']; "
+       "d default [+ 2.5]; e default [\"quoted\"]; as default [( 'a' ) || 'b']; "
+       "f as (b * 2) stored"},
       {"v",
        "view [SELECT id, name FROM t WHERE zero > 0]; "
        "TR v_ins INSTEAD OF INSERT row [BEGIN INSERT INTO t(id) VALUES (new.a); END]"},

@@ -11,8 +11,11 @@
 #include <QStringList>
 #include <exception>
 #include <limits>
+#include <map>
 #include <memory>
+#include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace vantrel {
@@ -518,8 +521,7 @@ class TableWalk {
         objects ? objects->DetailsOf(column.Name()) : nullptr;
     const int32_t data_type = column.DataType();
     if (details) {
-      side.default_meaning = dataaccess::DefaultMeaning(details->default_value, data_type,
-                                                        column.Size(), across_engines_);
+      side.default_meaning = DefaultMeaningOf(details->default_value, data_type, column.Size());
       side.default_shown = details->default_value.simplified();
       if (!details->generated_expression.isEmpty()) {
         side.generated_meaning = dataaccess::ExpressionMeaning(details->generated_expression);
@@ -529,8 +531,38 @@ class TableWalk {
       }
     }
     side.collation =
-        dataaccess::CollationOf(connection.Engine(), details, data_type, connection.Objects());
+        details != nullptr && !details->collation.isEmpty()
+            ? dataaccess::CollationOf(connection.Engine(), details, data_type, connection.Objects())
+            : DefaultCollationOf(connection);
     return side;
+  }
+
+  // The collation of a column that names none: its database's default, the same for every
+  // such column of a side.
+  dataaccess::EffectiveCollation DefaultCollationOf(const DataConnection& connection) const {
+    const auto work_out = [&] {
+      return dataaccess::CollationOf(connection.Engine(), nullptr, 0, connection.Objects());
+    };
+    std::optional<dataaccess::EffectiveCollation>* cached =
+        &connection == &driving_ ? &driving_collation_
+        : &connection == &other_ ? &other_collation_
+                                 : nullptr;
+    if (cached == nullptr) return work_out();
+    if (!cached->has_value()) *cached = work_out();
+    return **cached;
+  }
+
+  // A schema repeats a few defaults over thousands of columns, and taking one apart costs more
+  // than the rest of a field's comparison: each default's meaning is worked out once a walk.
+  QString DefaultMeaningOf(const QString& value, int32_t data_type, int32_t size) const {
+    if (value.isEmpty()) return dataaccess::DefaultMeaning(value, data_type, size, across_engines_);
+    auto key = std::make_tuple(value, data_type, size);
+    auto found = default_meanings_.find(key);
+    if (found == default_meanings_.end()) {
+      QString meaning = dataaccess::DefaultMeaning(value, data_type, size, across_engines_);
+      found = default_meanings_.emplace(std::move(key), std::move(meaning)).first;
+    }
+    return found->second;
   }
 
   ColumnFacts FactsOf(const DataColumn& column, const DataTable& table,
@@ -685,6 +717,9 @@ class TableWalk {
   // The ComparedKind bits asked for that both sides can tell.
   const int told_;
   const bool across_engines_;
+  mutable std::map<std::tuple<QString, int32_t, int32_t>, QString> default_meanings_;
+  mutable std::optional<dataaccess::EffectiveCollation> driving_collation_;
+  mutable std::optional<dataaccess::EffectiveCollation> other_collation_;
   int paragraphs_ = 0;
 };
 
