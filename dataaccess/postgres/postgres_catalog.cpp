@@ -41,11 +41,14 @@ constexpr char kSchemasQuery[] =
 // with a NULL column. A column's type comes as its oid and modifier: format_type() costs the
 // server less once per distinct pair (kTypesQuery) than on every row. A column numbers itself
 // when it is an identity column or its default is a nextval() call of any sequence, whatever
-// cast surrounds it: a serial, or a sequence a hand-written schema made for it.
+// cast surrounds it: a serial, or a sequence a hand-written schema made for it. Only a default
+// whose stored expression calls nextval is printed to be sure: printing every default costs the
+// server more than the rest of the query where many columns have one.
 constexpr char kColumnsQuery[] = R"sql(COPY (
 SELECT c.oid, n.nspname, c.relname, a.attnum, a.attname, a.atttypid, a.atttypmod,
        a.attnotnull, a.attidentity <> '', a.attgenerated <> '',
-       d.adbin IS NOT NULL AND pg_get_expr(d.adbin, d.adrelid) ~ '^\(*(pg_catalog\.)?nextval\(',
+       d.adbin IS NOT NULL AND d.adbin::text LIKE '%:funcid ' || 'nextval'::regproc::oid || ' %'
+         AND pg_get_expr(d.adbin, d.adrelid) ~ '^\(*(pg_catalog\.)?nextval\(',
        a.attidentity = 'a'
 FROM pg_class c
 JOIN pg_namespace n ON n.oid = c.relnamespace
