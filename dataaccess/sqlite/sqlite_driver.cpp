@@ -697,7 +697,8 @@ component::Error Unsplittable(const QString& path, const QString& what, const QS
   return component::Error(
       kCatalogUnreadable, ErrorSource(),
       QStringLiteral("Cannot read the tables of '%1': the SQL text of %2 '%3' cannot be read "
-                     "(%4 at character %5)")
+                     "(%4 at character %5). Its fields can still be compared without its "
+                     "keys, indexes and other objects")
           .arg(path, what, name, QString::fromUtf8(error.what()))
           .arg(error.offset() + 1));
 }

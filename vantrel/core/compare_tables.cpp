@@ -13,7 +13,6 @@
 #include <limits>
 #include <map>
 #include <memory>
-#include <optional>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -95,7 +94,9 @@ class TableWalk {
         filter_(options),
         describing_(options.observer != nullptr || options.explain),
         told_(ToldKinds(driving, other, options.compared)),
-        across_engines_(AcrossEngines(driving, other)) {}
+        across_engines_(AcrossEngines(driving, other)),
+        driving_collation_(DatabaseCollation(driving)),
+        other_collation_(DatabaseCollation(other)) {}
 
   static int ToldKinds(const DataConnection& driving, const DataConnection& other,
                        int compared) noexcept {
@@ -537,19 +538,17 @@ class TableWalk {
     return side;
   }
 
-  // The collation of a column that names none: its database's default, the same for every
-  // such column of a side.
-  dataaccess::EffectiveCollation DefaultCollationOf(const DataConnection& connection) const {
-    const auto work_out = [&] {
-      return dataaccess::CollationOf(connection.Engine(), nullptr, 0, connection.Objects());
-    };
-    std::optional<dataaccess::EffectiveCollation>* cached =
-        &connection == &driving_ ? &driving_collation_
-        : &connection == &other_ ? &other_collation_
-                                 : nullptr;
-    if (cached == nullptr) return work_out();
-    if (!cached->has_value()) *cached = work_out();
-    return **cached;
+  // The collation of a column that names none: its database's default, read once a side.
+  const dataaccess::EffectiveCollation& DefaultCollationOf(const DataConnection& connection) const {
+    return &connection == &driving_ ? driving_collation_ : other_collation_;
+  }
+  static dataaccess::EffectiveCollation DatabaseCollation(
+      const DataConnection& connection) noexcept {
+    dataaccess::EffectiveCollation collation;
+    Guarded([&] {
+      collation = dataaccess::CollationOf(connection.Engine(), nullptr, 0, connection.Objects());
+    });
+    return collation;
   }
 
   // A schema repeats a few defaults over thousands of columns, and taking one apart costs more
@@ -718,8 +717,8 @@ class TableWalk {
   const int told_;
   const bool across_engines_;
   mutable std::map<std::tuple<QString, int32_t, int32_t>, QString> default_meanings_;
-  mutable std::optional<dataaccess::EffectiveCollation> driving_collation_;
-  mutable std::optional<dataaccess::EffectiveCollation> other_collation_;
+  const dataaccess::EffectiveCollation driving_collation_;
+  const dataaccess::EffectiveCollation other_collation_;
   int paragraphs_ = 0;
 };
 
