@@ -12,6 +12,7 @@
 #include <optional>
 #include <vector>
 
+#include "dataaccess/catalog/shared_texts.h"
 #include "dataaccess/postgres/postgres_copy.h"
 #include "dataaccess/postgres/postgres_session.h"
 #include "dataaccess/server/catalog_rows.h"
@@ -70,7 +71,12 @@ enum ColumnsQueryField : int {
   kColGenerated,
   kColNextvalDefault,
   kColIdentityAlways,
-  kColumnsQueryFields
+  kColumnsQueryFields,
+  // Added by kColumnDetailsFields when objects are asked for.
+  kColExpression = kColumnsQueryFields,  // the default or generation expression; NULL for none
+  kColGeneratedKind,                     // 's' STORED, 'v' VIRTUAL, empty when not generated
+  kColCollationOid,                      // 0 for a type without collation
+  kColumnsWithDetailsFields
 };
 
 // The views and materialized views, whose column types the engine inferred.
@@ -166,29 +172,27 @@ enum ConstraintsQueryField : int {
 // The queries below are run only when objects are asked for, and name tables by oid as the two
 // above do.
 //
-// One row per column that has a default or a generation expression, or a collation other than
-// the database's default ("default", oid 100), unsorted: its default or expression, whether it
-// is generated STORED (the only kind PostgreSQL has), and its collation's name, locale ($LOCALE,
-// which depends on the server's version) and determinism. Relations of the engine's own have oids
-// below 16384 (FirstNormalObjectId), and columns of type name there have collation "C".
-constexpr char kColumnDetailsQuery[] = R"sql(COPY (
-SELECT a.attrelid, a.attnum, pg_get_expr(d.adbin, d.adrelid), a.attgenerated = 's',
-       co.collname, $LOCALE, co.collisdeterministic
-FROM pg_attribute a
-LEFT JOIN pg_attrdef d ON d.adrelid = a.attrelid AND d.adnum = a.attnum
-LEFT JOIN pg_collation co ON co.oid = a.attcollation AND a.attcollation <> 100
-WHERE a.attrelid >= 16384 AND a.attnum > 0 AND NOT a.attisdropped
-  AND (d.adbin IS NOT NULL OR co.oid IS NOT NULL)) TO STDOUT)sql";
-enum ColumnDetailsQueryField : int {
-  kDetailTableOid,
-  kDetailColumnNumber,
-  kDetailExpression,  // the default, or the generation expression
-  kDetailStored,
-  kDetailCollation,
-  kDetailCollationLocale,
-  kDetailDeterministic,
-  kColumnDetailsQueryFields
+// The fields kColumnsQuery gains when objects are asked for, so that the column details cost no
+// second pass over pg_attribute and pg_attrdef: a default or generation expression as the engine
+// prints it, how it is generated, and the collation's oid (kCollationsQuery). Only a
+// generation expression names columns: a default cannot, and printing it without its table
+// spares the server a lookup of the table's name and columns on every row.
+constexpr char kColumnDetailsFields[] =
+    ",\n       pg_get_expr(d.adbin, CASE WHEN a.attgenerated <> '' THEN d.adrelid ELSE 0 END),"
+    "\n       a.attgenerated, a.attcollation";
+
+// Every collation: its name, its locale ($LOCALE, which depends on the server's version) and
+// whether it is deterministic. A column whose collation is the database's default ("default",
+// oid 100) has no collation of its own to tell.
+constexpr char kCollationsQuery[] =
+    "SELECT co.oid, co.collname, $LOCALE, co.collisdeterministic FROM pg_collation co";
+enum CollationsQueryField : int {
+  kCollOid,
+  kCollName,
+  kCollLocale,
+  kCollDeterministic,
 };
+constexpr uint kDefaultCollationOid = 100;
 
 // The database's default collation and its locale ($LOCALE).
 constexpr char kDatabaseCollationQuery[] =
@@ -417,6 +421,49 @@ QByteArray WithLocale(const char* sql, int version, bool collation) {
   return QByteArray(sql).replace("$LOCALE", LocaleExpression(version, collation));
 }
 
+// A collation as kCollationsQuery tells it.
+struct CollationFacts {
+  QString name;
+  QString locale;
+  bool deterministic = true;
+};
+
+QHash<uint, CollationFacts> ReadCollations(PGconn* conn, const QString& target) {
+  const QByteArray sql = WithLocale(kCollationsQuery, PQserverVersion(conn), true);
+  const PgResult result = Run(conn, sql.constData(), target);
+  QHash<uint, CollationFacts> collations;
+  for (int i = 0; i < PQntuples(result.get()); ++i) {
+    collations.insert(Oid(result.get(), i, kCollOid),
+                      {Text(result.get(), i, kCollName), Text(result.get(), i, kCollLocale),
+                       *PQgetvalue(result.get(), i, kCollDeterministic) == 't'});
+  }
+  return collations;
+}
+
+// What a row of the columns query with kColumnDetailsFields tells of its column beyond its
+// type, but its name; nothing when the column has no default, is not generated and keeps the
+// database's collation.
+std::optional<ColumnDetails> DetailsOf(const CopyTextRow& r,
+                                       const QHash<uint, CollationFacts>& collations) {
+  const uint collation = Oid(r, kColCollationOid);
+  const auto collated =
+      collation == kDefaultCollationOid ? collations.cend() : collations.constFind(collation);
+  if (r.IsNull(kColExpression) && collated == collations.cend()) return std::nullopt;
+  ColumnDetails details;
+  if (!r.Field(kColGeneratedKind).empty()) {
+    details.generated_expression = Text(r, kColExpression);
+    details.generated_stored = r.Field(kColGeneratedKind) == "s";
+  } else if (!r.IsNull(kColExpression)) {
+    details.default_value = Text(r, kColExpression);
+  }
+  if (collated != collations.cend()) {
+    details.collation = collated->name;
+    details.collation_locale = collated->locale;
+    details.collation_deterministic = collated->deterministic;
+  }
+  return details;
+}
+
 // pg_get_triggerdef's text split into the WHEN condition (without its parentheses; empty when
 // there is none) and what follows it, the EXECUTE FUNCTION call. The clauses before FOR EACH
 // hold only keywords and names, which the engine quotes where they could be taken for one.
@@ -465,7 +512,7 @@ TriggerText SplitTriggerDefinition(const QString& definition) {
 }
 
 // Stages the keys, indexes, foreign keys and checks of every table `found` holds, named as the
-// catalog names its tables (views have none), and the triggers and column details of its
+// catalog names its tables (views have none), and the triggers of its
 // tables and views.
 void ReadObjects(PGconn* conn, const QString& target, const QString& default_schema,
                  const CatalogRows<uint>& found, StagedObjects& objects) {
@@ -521,28 +568,6 @@ void ReadObjects(PGconn* conn, const QString& target, const QString& default_sch
             objects.AddCheck(name, {Text(r, kConName), Text(r, kConCheckExpression)});
         }
       });
-  const int version = PQserverVersion(conn);
-  const QByteArray details_query = WithLocale(kColumnDetailsQuery, version, true);
-  ForEachCopyRow(conn, details_query.constData(), target, kColumnDetailsQueryFields,
-                 [&](const CopyTextRow& r) {
-                   const std::optional<size_t> table = found.Find(Oid(r, kDetailTableOid));
-                   if (!table) return;
-                   const int attnum = Int(r, kDetailColumnNumber);
-                   ColumnDetails details;
-                   details.column = found.ColumnName(*table, attnum);
-                   if (Flag(r, kDetailStored)) {
-                     details.generated_expression = Text(r, kDetailExpression);
-                     details.generated_stored = true;
-                   } else if (!r.IsNull(kDetailExpression)) {
-                     details.default_value = Text(r, kDetailExpression);
-                   }
-                   if (!r.IsNull(kDetailCollation)) {
-                     details.collation = Text(r, kDetailCollation);
-                     details.collation_locale = Text(r, kDetailCollationLocale);
-                     details.collation_deterministic = Flag(r, kDetailDeterministic);
-                   }
-                   objects.AddColumnDetails(name_of(*table), attnum, std::move(details));
-                 });
   ForEachCopyRow(conn, kTriggersQuery, target, kTriggersQueryFields, [&](const CopyTextRow& r) {
     const std::optional<size_t> table = found.Find(Oid(r, kTrigTableOid));
     if (!table) return;
@@ -630,14 +655,22 @@ void Stage(PGconn* conn, const QString& target, const QByteArray& schema_conditi
   Run(conn, kBegin, target);
   const PgResult schema = Run(conn, kDefaultSchema, target);
   read.default_schema = Text(schema.get(), 0, 0);
+  const bool objects = with_objects && schema_condition.isEmpty();
   QByteArray columns_query = kColumnsQuery;
+  if (objects) columns_query.insert(columns_query.indexOf("\nFROM pg_class"), kColumnDetailsFields);
   if (!schema_condition.isEmpty()) {
     columns_query.insert(columns_query.lastIndexOf(") TO STDOUT"), " AND " + schema_condition);
   }
+  const QHash<uint, CollationFacts> collations =
+      objects ? ReadCollations(conn, target) : QHash<uint, CollationFacts>();
   CatalogRows<uint>& found = read.found;
-  ServerColumn column;  // reused: its name keeps its buffer from row to row
+  ServerColumn column;                // reused: its name keeps its buffer from row to row
+  std::optional<size_t> named_table;  // the table whose details were staged last, and its name
+  QString table_name;
+  SharedTexts texts;
   ForEachCopyRow(
-      conn, columns_query.constData(), target, kColumnsQueryFields, [&](const CopyTextRow& r) {
+      conn, columns_query.constData(), target,
+      objects ? kColumnsWithDetailsFields : kColumnsQueryFields, [&](const CopyTextRow& r) {
         const uint oid = Oid(r, kColTableOid);
         std::optional<size_t> table = found.Find(oid);
         if (!table) table = found.AddTable(oid, Text(r, kColSchema), Text(r, kColTable));
@@ -651,9 +684,20 @@ void Stage(PGconn* conn, const QString& target, const QByteArray& schema_conditi
         column.type = StagedKey(Oid(r, kColTypeOid), Int(r, kColTypeModifier), attributes);
         column.required = Flag(r, kColNotNull);
         found.AddColumn(*table, attnum, column);
+        if (!objects) return;
+        std::optional<ColumnDetails> details = DetailsOf(r, collations);
+        if (!details) return;
+        if (named_table != table) {
+          named_table = table;
+          table_name =
+              ServerTableName(read.default_schema, found.Schema(*table), found.Name(*table));
+        }
+        details->column = Text(r, kColName);
+        if (!details->default_value.isNull())
+          details->default_value = texts.Shared(details->default_value);
+        read.objects.AddColumnDetails(table_name, attnum, std::move(*details));
       });
   read.not_null_domains = ResolveTypes(conn, target, found);
-  const bool objects = with_objects && schema_condition.isEmpty();
   {
     const PgResult views = Run(conn, objects ? kViewDefinitionsQuery : kViewsQuery, target);
     for (int i = 0; i < PQntuples(views.get()); ++i) {

@@ -1,6 +1,7 @@
 // Reads every table, view and column of a PostgreSQL database: one COPY of every column, small
-// queries for what the columns name (sequence owners, types), and, when asked, one COPY each of
-// the indexes, the keys and checks, the column details, the triggers and the sequences.
+// queries for what the columns name (sequence owners, types), and, when asked, the column details
+// in the same COPY and one COPY each of the indexes, the keys and checks, the triggers and the
+// sequences.
 #ifndef VANTREL_DATAACCESS_POSTGRES_POSTGRES_CATALOG_H_
 #define VANTREL_DATAACCESS_POSTGRES_POSTGRES_CATALOG_H_
 

@@ -28,10 +28,41 @@ void SortByPosition(std::vector<Part>& parts) {
                    [](const Part& a, const Part& b) { return std::get<0>(a) < std::get<0>(b); });
 }
 
+// `items` ordered by their `positions`, one for one, in place: a copy would double what a large
+// catalog's details take at their peak.
+template <class Item>
+std::vector<Item> InPositionOrder(std::vector<Item> items, const std::vector<long>& positions) {
+  if (std::is_sorted(positions.begin(), positions.end())) return items;
+  std::vector<size_t> from(items.size());  // from[i]: where the item that belongs at i is now
+  for (size_t i = 0; i < from.size(); ++i) from[i] = i;
+  std::stable_sort(from.begin(), from.end(),
+                   [&](size_t a, size_t b) { return positions[a] < positions[b]; });
+  // Each cycle of the permutation moves its items one step along it.
+  for (size_t start = 0; start < from.size(); ++start) {
+    if (from[start] == start) continue;
+    Item first = std::move(items[start]);
+    size_t at = start;
+    while (from[at] != start) {
+      const size_t next = from[at];
+      items[at] = std::move(items[next]);
+      from[at] = at;
+      at = next;
+    }
+    items[at] = std::move(first);
+    from[at] = at;
+  }
+  return items;
+}
+
 }  // namespace
 
 StagedObjects::Staged& StagedObjects::Table(const QString& table) {
   if (!last_ || table != last_name_) {
+    if (last_) {
+      // A table's rows are done, mostly: its details stop taking room for more.
+      last_->columns.shrink_to_fit();
+      last_->column_positions.shrink_to_fit();
+    }
     last_ = &tables_[table];  // QHash keeps its values in place while no other key is added
     last_name_ = table;
   }
@@ -70,7 +101,9 @@ void StagedObjects::AddCheck(const QString& table, CheckDefinition check) {
 }
 
 void StagedObjects::AddColumnDetails(const QString& table, long position, ColumnDetails details) {
-  Table(table).columns.emplace_back(position, std::move(details));
+  Staged& staged = Table(table);
+  staged.columns.push_back(std::move(details));
+  staged.column_positions.push_back(position);
 }
 
 TriggerDefinition& StagedObjects::AddTrigger(const QString& table, const QString& name) {
@@ -89,8 +122,7 @@ void StagedObjects::Attach(CatalogTables& tables) {
     if (!table) continue;
     Staged& staged = it.value();
     TableObjects& objects = table->MutableObjects();
-    SortByPosition(staged.columns);
-    for (auto& [position, details] : staged.columns) objects.columns.push_back(std::move(details));
+    objects.columns = InPositionOrder(std::move(staged.columns), staged.column_positions);
     SortByName(staged.triggers);
     objects.triggers = std::move(staged.triggers);
     if (table->IsView()) {
