@@ -189,17 +189,19 @@ CollationTraits TraitsOfCollation(const QString& engine, const QString& name, co
 EffectiveCollation CollationOf(const QString& engine, const ColumnDetails* details,
                                int32_t data_type, const DatabaseObjects* database) {
   EffectiveCollation result;
-  const bool own = details != nullptr && !details->collation.isEmpty() &&
-                   !(engine == QLatin1String("mysql") && data_type == kJson &&
-                     IsMysqlBinary(details->collation));
+  const ColumnCollation* named =
+      details != nullptr && details->collation && !details->collation->name.isEmpty()
+          ? details->collation.get()
+          : nullptr;
+  const bool own = named != nullptr && !(engine == QLatin1String("mysql") && data_type == kJson &&
+                                         IsMysqlBinary(named->name));
   if (own) {
-    result.name = WithCharacterSet(details->character_set, details->collation);
-    result.traits = TraitsOfCollation(engine, details->collation, details->collation_locale,
-                                      details->collation_deterministic);
+    result.name = WithCharacterSet(named->character_set, named->name);
+    result.traits = TraitsOfCollation(engine, named->name, named->locale, named->deterministic);
     result.departs = true;
-  } else if (details != nullptr && !details->collation.isEmpty()) {
+  } else if (named != nullptr) {
     // MariaDB's JSON collation: what JSON is everywhere, byte for byte.
-    result.name = WithCharacterSet(details->character_set, details->collation);
+    result.name = WithCharacterSet(named->character_set, named->name);
   } else if (database != nullptr) {
     result.name = WithCharacterSet(database->default_character_set, database->default_collation);
     result.traits =

@@ -99,12 +99,14 @@ QString DescribeDetails(const TableObjects* objects) {
   for (const ColumnDetails& column : objects->columns) {
     QString line = column.column;
     if (!column.default_value.isNull()) line += " default [" + column.default_value + "]";
-    if (!column.collation.isEmpty()) line += " collate " + column.collation;
-    if (!column.character_set.isEmpty()) line += " charset " + column.character_set;
-    if (!column.collation_locale.isEmpty()) line += " locale " + column.collation_locale;
-    if (!column.collation_deterministic) line += " nondeterministic";
-    if (!column.generated_expression.isEmpty()) {
-      line += " as (" + column.generated_expression + (column.generated_stored ? ") stored" : ")");
+    if (const ColumnCollation* collation = column.collation.get()) {
+      if (!collation->name.isEmpty()) line += " collate " + collation->name;
+      if (!collation->character_set.isEmpty()) line += " charset " + collation->character_set;
+      if (!collation->locale.isEmpty()) line += " locale " + collation->locale;
+      if (!collation->deterministic) line += " nondeterministic";
+    }
+    if (const ColumnGeneration* generation = column.generation.get()) {
+      line += " as (" + generation->expression + (generation->stored ? ") stored" : ")");
     }
     parts << line;
   }

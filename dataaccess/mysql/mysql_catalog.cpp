@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "dataaccess/catalog/shared_values.h"
 #include "dataaccess/server/catalog_rows.h"
 #include "dataaccess/server/server_connect.h"
 #include "dataaccess/server/server_table_name.h"
@@ -423,10 +424,12 @@ struct ColumnFacts {
 };
 
 // Stages the column rows of every table the query lists, with their details when `features`
-// is given.
+// is given: a collation only where it is not `default_collation`, the database's.
 ColumnFacts StageColumns(MYSQL* mysql, const QString& target, CatalogRows<QString>& rows,
-                         const ServerFeatures* features) {
+                         const ServerFeatures* features, QByteArrayView default_collation) {
   ColumnFacts facts;
+  SharedTexts texts;
+  SharedCollations collations;
   DeclaredTypeCache types(TypeDialect::kMysql);
   QByteArray current_table;
   QString current_name;
@@ -462,22 +465,25 @@ ColumnFacts StageColumns(MYSQL* mysql, const QString& target, CatalogRows<QStrin
     rows.AddColumn(current, position, column);
     if (!features) continue;
     ColumnDetails details;
-    details.default_value =
+    const QString default_value =
         MysqlColumnDefault(Bytes(row, lengths, kColDefault), Bytes(row, lengths, kColExtra),
                            features->quoted_defaults, column.type.data_type);
-    details.collation = Text(row, lengths, kColCollation);
-    details.character_set = Text(row, lengths, kColCharacterSet);
+    if (!default_value.isNull()) details.default_value = texts.Shared(default_value);
+    if (const QByteArrayView collation = Bytes(row, lengths, kColCollation);
+        !collation.isEmpty() && collation != default_collation) {
+      details.collation =
+          collations.Shared({Text(row, lengths, kColCollation),
+                             Text(row, lengths, kColCharacterSet), QString(), true});
+    }
     if (features->generation && row[kColGenerationExpression] &&
         lengths[kColGenerationExpression] > 0) {
-      details.generated_expression = Text(row, lengths, kColGenerationExpression);
       const QByteArrayView extra = Bytes(row, lengths, kColExtra);
-      details.generated_stored = extra.contains("STORED") || extra.contains("PERSISTENT");
+      details.generation = std::make_shared<const ColumnGeneration>(
+          ColumnGeneration{Text(row, lengths, kColGenerationExpression),
+                           extra.contains("STORED") || extra.contains("PERSISTENT")});
       details.default_value = QString();
     }
-    if (details.default_value.isNull() && details.collation.isEmpty() &&
-        details.generated_expression.isEmpty()) {
-      continue;
-    }
+    if (details.default_value.isNull() && !details.collation && !details.generation) continue;
     details.column = column.name;
     facts.details.push_back({current_name, position, std::move(details)});
   }
@@ -496,24 +502,16 @@ void ReadSchemaDefaults(MYSQL* mysql, const QString& target, DatabaseObjects& da
   if (mysql_errno(mysql) != 0) ThrowUnreadable(mysql, target);
 }
 
-// Stages what the column query found of each table's columns, but a collation that is the
-// database's default, and a view's defaults: a view declares none, and the server shows its
-// base table's (0 for an AUTO_INCREMENT column).
+// Stages what the column query found of each table's columns, but a view's defaults: a view
+// declares none, and the server shows its base table's (0 for an AUTO_INCREMENT column).
 void StageColumnDetails(std::vector<StagedDetails>& staged, const QHash<QString, bool>& kinds,
-                        const DatabaseObjects& database, StagedObjects& objects) {
+                        StagedObjects& objects) {
   for (StagedDetails& entry : staged) {
     const auto kind = kinds.constFind(entry.table);
     if (kind == kinds.cend()) continue;
     ColumnDetails& details = entry.details;
     if (*kind) details.default_value = QString();
-    if (details.collation == database.default_collation) {
-      details.collation = QString();
-      details.character_set = QString();
-    }
-    if (details.default_value.isNull() && details.collation.isEmpty() &&
-        details.generated_expression.isEmpty()) {
-      continue;
-    }
+    if (details.default_value.isNull() && !details.collation && !details.generation) continue;
     objects.AddColumnDetails(OwnTable(entry.table), entry.position, std::move(details));
   }
   staged.clear();
@@ -625,7 +623,10 @@ int ReadMysqlCatalog(MYSQL* mysql, const QString& target, CatalogTables& tables,
                      DatabaseObjects* database) {
   const ServerFeatures features = FeaturesOf(mysql);
   CatalogRows<QString> rows;
-  ColumnFacts facts = StageColumns(mysql, target, rows, with_objects ? &features : nullptr);
+  DatabaseObjects found_database;
+  if (with_objects) ReadSchemaDefaults(mysql, target, found_database);
+  ColumnFacts facts = StageColumns(mysql, target, rows, with_objects ? &features : nullptr,
+                                   found_database.default_collation.toUtf8());
   QStringList sequence_names;
   const QHash<QString, bool> kinds = TableKinds(mysql, target, facts.keyed_tables, sequence_names);
   // Only what the names and types read after the columns call a table or a view is one. A view
@@ -637,7 +638,6 @@ int ReadMysqlCatalog(MYSQL* mysql, const QString& target, CatalogTables& tables,
   }
   rows.DropUnless([&](const QString& table) { return kinds.contains(table); });
   StagedObjects objects;
-  DatabaseObjects found_database;
   QHash<QString, QStringList> json_columns;
   if (!with_objects) {
     QSet<QString> json_candidates;
@@ -648,8 +648,7 @@ int ReadMysqlCatalog(MYSQL* mysql, const QString& target, CatalogTables& tables,
   } else {
     ReadIndexes(mysql, target, features, objects);
     ReadForeignKeys(mysql, target, objects);
-    ReadSchemaDefaults(mysql, target, found_database);
-    StageColumnDetails(facts.details, kinds, found_database, objects);
+    StageColumnDetails(facts.details, kinds, objects);
     if (std::any_of(kinds.cbegin(), kinds.cend(), [](bool view) { return view; })) {
       ReadViewDefinitions(mysql, target, objects);
     }

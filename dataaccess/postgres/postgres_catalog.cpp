@@ -12,7 +12,7 @@
 #include <optional>
 #include <vector>
 
-#include "dataaccess/catalog/shared_texts.h"
+#include "dataaccess/catalog/shared_values.h"
 #include "dataaccess/postgres/postgres_copy.h"
 #include "dataaccess/postgres/postgres_session.h"
 #include "dataaccess/server/catalog_rows.h"
@@ -421,21 +421,20 @@ QByteArray WithLocale(const char* sql, int version, bool collation) {
   return QByteArray(sql).replace("$LOCALE", LocaleExpression(version, collation));
 }
 
-// A collation as kCollationsQuery tells it.
-struct CollationFacts {
-  QString name;
-  QString locale;
-  bool deterministic = true;
-};
+// The collations by oid, each made once for all the columns that have it.
+using Collations = QHash<uint, std::shared_ptr<const ColumnCollation>>;
 
-QHash<uint, CollationFacts> ReadCollations(PGconn* conn, const QString& target) {
+Collations ReadCollations(PGconn* conn, const QString& target) {
   const QByteArray sql = WithLocale(kCollationsQuery, PQserverVersion(conn), true);
   const PgResult result = Run(conn, sql.constData(), target);
-  QHash<uint, CollationFacts> collations;
+  Collations collations;
   for (int i = 0; i < PQntuples(result.get()); ++i) {
+    ColumnCollation collation;
+    collation.name = Text(result.get(), i, kCollName);
+    collation.locale = Text(result.get(), i, kCollLocale);
+    collation.deterministic = *PQgetvalue(result.get(), i, kCollDeterministic) == 't';
     collations.insert(Oid(result.get(), i, kCollOid),
-                      {Text(result.get(), i, kCollName), Text(result.get(), i, kCollLocale),
-                       *PQgetvalue(result.get(), i, kCollDeterministic) == 't'});
+                      std::make_shared<const ColumnCollation>(std::move(collation)));
   }
   return collations;
 }
@@ -443,24 +442,20 @@ QHash<uint, CollationFacts> ReadCollations(PGconn* conn, const QString& target) 
 // What a row of the columns query with kColumnDetailsFields tells of its column beyond its
 // type, but its name; nothing when the column has no default, is not generated and keeps the
 // database's collation.
-std::optional<ColumnDetails> DetailsOf(const CopyTextRow& r,
-                                       const QHash<uint, CollationFacts>& collations) {
+std::optional<ColumnDetails> DetailsOf(const CopyTextRow& r, const Collations& collations,
+                                       SharedTexts& texts) {
   const uint collation = Oid(r, kColCollationOid);
-  const auto collated =
-      collation == kDefaultCollationOid ? collations.cend() : collations.constFind(collation);
-  if (r.IsNull(kColExpression) && collated == collations.cend()) return std::nullopt;
+  std::shared_ptr<const ColumnCollation> collated =
+      collation == kDefaultCollationOid ? nullptr : collations.value(collation);
+  if (r.IsNull(kColExpression) && !collated) return std::nullopt;
   ColumnDetails details;
   if (!r.Field(kColGeneratedKind).empty()) {
-    details.generated_expression = Text(r, kColExpression);
-    details.generated_stored = r.Field(kColGeneratedKind) == "s";
+    details.generation = std::make_shared<const ColumnGeneration>(
+        ColumnGeneration{Text(r, kColExpression), r.Field(kColGeneratedKind) == "s"});
   } else if (!r.IsNull(kColExpression)) {
-    details.default_value = Text(r, kColExpression);
+    details.default_value = texts.Shared(Text(r, kColExpression));
   }
-  if (collated != collations.cend()) {
-    details.collation = collated->name;
-    details.collation_locale = collated->locale;
-    details.collation_deterministic = collated->deterministic;
-  }
+  details.collation = std::move(collated);
   return details;
 }
 
@@ -661,8 +656,7 @@ void Stage(PGconn* conn, const QString& target, const QByteArray& schema_conditi
   if (!schema_condition.isEmpty()) {
     columns_query.insert(columns_query.lastIndexOf(") TO STDOUT"), " AND " + schema_condition);
   }
-  const QHash<uint, CollationFacts> collations =
-      objects ? ReadCollations(conn, target) : QHash<uint, CollationFacts>();
+  const Collations collations = objects ? ReadCollations(conn, target) : Collations();
   CatalogRows<uint>& found = read.found;
   ServerColumn column;                // reused: its name keeps its buffer from row to row
   std::optional<size_t> named_table;  // the table whose details were staged last, and its name
@@ -685,7 +679,7 @@ void Stage(PGconn* conn, const QString& target, const QByteArray& schema_conditi
         column.required = Flag(r, kColNotNull);
         found.AddColumn(*table, attnum, column);
         if (!objects) return;
-        std::optional<ColumnDetails> details = DetailsOf(r, collations);
+        std::optional<ColumnDetails> details = DetailsOf(r, collations, texts);
         if (!details) return;
         if (named_table != table) {
           named_table = table;
@@ -693,8 +687,6 @@ void Stage(PGconn* conn, const QString& target, const QByteArray& schema_conditi
               ServerTableName(read.default_schema, found.Schema(*table), found.Name(*table));
         }
         details->column = Text(r, kColName);
-        if (!details->default_value.isNull())
-          details->default_value = texts.Shared(details->default_value);
         read.objects.AddColumnDetails(table_name, attnum, std::move(*details));
       });
   read.not_null_domains = ResolveTypes(conn, target, found);

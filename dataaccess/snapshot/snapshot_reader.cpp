@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "dataaccess/catalog/shared_values.h"
 #include "dataaccess/errors.h"
 #include "dataaccess/snapshot.h"
 #include "dataaccess/snapshot/snapshot_words.h"
@@ -784,6 +785,8 @@ class SnapshotHandler final : public nlohmann::json_sax<Json> {
       foreign_key_ = ForeignKeyDefinition();
       check_ = CheckDefinition();
       detail_ = ColumnDetails();
+      detail_collation_ = ColumnCollation();
+      detail_generation_ = ColumnGeneration();
       trigger_ = TriggerDefinition();
       sequence_ = SequenceDefinition();
       object_seen_ = 0;
@@ -955,6 +958,15 @@ class SnapshotHandler final : public nlohmann::json_sax<Json> {
         level_ = Level::kChecks;
         return true;
       case Level::kColumnDetail:
+        // As a writer writes them: a part that tells nothing is none.
+        if (!detail_collation_.name.isEmpty() || !detail_collation_.character_set.isEmpty() ||
+            !detail_collation_.locale.isEmpty() || !detail_collation_.deterministic) {
+          detail_.collation = collations_.Shared(std::move(detail_collation_));
+        }
+        if (!detail_generation_.expression.isEmpty() || detail_generation_.stored) {
+          detail_.generation =
+              std::make_shared<const ColumnGeneration>(std::move(detail_generation_));
+        }
         objects_.columns.push_back(std::move(detail_));
         level_ = Level::kColumnDetails;
         return true;
@@ -1051,16 +1063,16 @@ class SnapshotHandler final : public nlohmann::json_sax<Json> {
         detail_.default_value = text.isNull() ? QString::fromUtf8("") : std::move(text);
         break;
       case MemberId::kCollation:
-        detail_.collation = std::move(text);
+        detail_collation_.name = std::move(text);
         break;
       case MemberId::kCharacterSet:
-        detail_.character_set = std::move(text);
+        detail_collation_.character_set = std::move(text);
         break;
       case MemberId::kCollationLocale:
-        detail_.collation_locale = std::move(text);
+        detail_collation_.locale = std::move(text);
         break;
       case MemberId::kGenerated:
-        detail_.generated_expression = std::move(text);
+        detail_generation_.expression = std::move(text);
         break;
       case MemberId::kWhen:
         trigger_.when = std::move(text);
@@ -1106,10 +1118,10 @@ class SnapshotHandler final : public nlohmann::json_sax<Json> {
         foreign_key_.match_full = flag;
         break;
       case MemberId::kCollationDeterministic:
-        detail_.collation_deterministic = flag;
+        detail_collation_.deterministic = flag;
         break;
       case MemberId::kGeneratedStored:
-        detail_.generated_stored = flag;
+        detail_generation_.stored = flag;
         break;
       case MemberId::kForEachRow:
         trigger_.for_each_row = flag;
@@ -1476,6 +1488,9 @@ class SnapshotHandler final : public nlohmann::json_sax<Json> {
   ForeignKeyDefinition foreign_key_;
   CheckDefinition check_;
   ColumnDetails detail_;
+  ColumnCollation detail_collation_;  // become detail_'s when the detail ends
+  ColumnGeneration detail_generation_;
+  SharedCollations collations_;
   TriggerDefinition trigger_;
   SequenceDefinition sequence_;
   bool sequences_seen_ = false;

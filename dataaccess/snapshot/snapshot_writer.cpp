@@ -151,12 +151,16 @@ void AppendColumnDetails(QByteArray& out, const ColumnDetails& details) {
     out.append(", \"default\": ");
     AppendString(out, details.default_value);
   }
-  AppendOptional(out, "collation", details.collation);
-  AppendOptional(out, "character_set", details.character_set);
-  AppendOptional(out, "collation_locale", details.collation_locale);
-  if (!details.collation_deterministic) out.append(", \"collation_deterministic\": false");
-  AppendOptional(out, "generated", details.generated_expression);
-  if (details.generated_stored) out.append(", \"generated_stored\": true");
+  if (const ColumnCollation* collation = details.collation.get()) {
+    AppendOptional(out, "collation", collation->name);
+    AppendOptional(out, "character_set", collation->character_set);
+    AppendOptional(out, "collation_locale", collation->locale);
+    if (!collation->deterministic) out.append(", \"collation_deterministic\": false");
+  }
+  if (const ColumnGeneration* generation = details.generation.get()) {
+    AppendOptional(out, "generated", generation->expression);
+    if (generation->stored) out.append(", \"generated_stored\": true");
+  }
   out.append('}');
 }
 

@@ -19,6 +19,7 @@
 #include <utility>
 
 #include "dataaccess/catalog/name_bytes.h"
+#include "dataaccess/catalog/shared_values.h"
 #include "dataaccess/catalog/sql_tokens.h"
 #include "dataaccess/errors.h"
 #include "dataaccess/sqlite/read_only_vfs.h"
@@ -718,17 +719,21 @@ CatalogTable* TableNamed(CatalogTables& tables, const QString& name) {
 // trigger; returns the kinds of object it could tell.
 int ReadDetails(const Database& db, const QString& path, CatalogTables& tables) {
   {
-    const auto add = [](CatalogTable& table, const QString& column, const ColumnText& text) {
+    SharedTexts defaults;
+    SharedCollations collations;
+    const auto add = [&](CatalogTable& table, const QString& column, const ColumnText& text) {
       ColumnDetails details;
       details.column = column;
-      details.default_value = text.default_value;
-      if (text.collation.compare(u"BINARY", Qt::CaseInsensitive) != 0) {
-        details.collation = text.collation;
+      if (!text.default_value.isNull()) details.default_value = defaults.Shared(text.default_value);
+      if (!text.collation.isEmpty() &&
+          text.collation.compare(u"BINARY", Qt::CaseInsensitive) != 0) {
+        details.collation = collations.Shared({text.collation, QString(), QString(), true});
       }
-      details.generated_expression = text.generated_expression;
-      details.generated_stored = text.stored;
-      if (!details.default_value.isNull() || !details.collation.isEmpty() ||
-          !details.generated_expression.isEmpty()) {
+      if (!text.generated_expression.isEmpty()) {
+        details.generation = std::make_shared<const ColumnGeneration>(
+            ColumnGeneration{text.generated_expression, text.stored});
+      }
+      if (!details.default_value.isNull() || details.collation || details.generation) {
         table.MutableObjects().columns.push_back(std::move(details));
       }
     };

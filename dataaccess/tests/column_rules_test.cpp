@@ -138,10 +138,11 @@ TEST(ColumnRulesTest, AColumnIsReportedOnlyWhereItDepartsDifferently) {
   sqlite.default_collation = QStringLiteral("BINARY");
   ColumnDetails nocase;
   nocase.column = QStringLiteral("email");
-  nocase.collation = QStringLiteral("NOCASE");
+  nocase.collation = std::make_shared<const ColumnCollation>(
+      ColumnCollation{QStringLiteral("NOCASE"), QString(), QString(), true});
   ColumnDetails bin;
-  bin.collation = QStringLiteral("utf8mb4_bin");
-  bin.character_set = QStringLiteral("utf8mb4");
+  bin.collation = std::make_shared<const ColumnCollation>(
+      ColumnCollation{QStringLiteral("utf8mb4_bin"), QStringLiteral("utf8mb4"), QString(), true});
   const QString my = QStringLiteral("mysql");
   const QString lite = QStringLiteral("sqlite");
   struct Case {

@@ -168,16 +168,19 @@ QStringList RestLines(const DataConnection& connection) {
     if (!objects) continue;
     const QString name = table->Name();
     for (const ColumnDetails& c : objects->columns) {
+      const ColumnCollation collation = c.collation ? *c.collation : ColumnCollation();
+      const ColumnGeneration generation = c.generation ? *c.generation : ColumnGeneration();
       lines << QStringLiteral("%1.%2:%3%4%5%6%7%8%9")
                    .arg(name, c.column,
                         c.default_value.isNull() ? QString() : " default " + c.default_value,
-                        c.collation.isEmpty() ? QString() : " collate " + c.collation,
-                        c.character_set.isEmpty() ? QString() : " charset " + c.character_set,
-                        c.collation_locale.isEmpty() ? QString() : " locale " + c.collation_locale,
-                        c.collation_deterministic ? QString() : " nondeterministic",
-                        c.generated_expression.isEmpty() ? QString()
-                                                         : " generated " + c.generated_expression,
-                        c.generated_stored ? " stored" : "");
+                        collation.name.isEmpty() ? QString() : " collate " + collation.name,
+                        collation.character_set.isEmpty() ? QString()
+                                                          : " charset " + collation.character_set,
+                        collation.locale.isEmpty() ? QString() : " locale " + collation.locale,
+                        collation.deterministic ? QString() : " nondeterministic",
+                        generation.expression.isEmpty() ? QString()
+                                                        : " generated " + generation.expression,
+                        generation.stored ? " stored" : "");
     }
     for (const TriggerDefinition& t : objects->triggers) {
       lines << QStringLiteral("%1: trigger %2 %3 %4%5 %6%7 | %8")

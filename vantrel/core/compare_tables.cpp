@@ -524,15 +524,15 @@ class TableWalk {
     if (details) {
       side.default_meaning = DefaultMeaningOf(details->default_value, data_type, column.Size());
       side.default_shown = details->default_value.simplified();
-      if (!details->generated_expression.isEmpty()) {
-        side.generated_meaning = dataaccess::ExpressionMeaning(details->generated_expression);
-        side.generated_shown = details->generated_expression.simplified();
-        side.storage =
-            details->generated_stored ? QStringLiteral("STORED") : QStringLiteral("VIRTUAL");
+      if (const dataaccess::ColumnGeneration* generation = details->generation.get();
+          generation != nullptr && !generation->expression.isEmpty()) {
+        side.generated_meaning = dataaccess::ExpressionMeaning(generation->expression);
+        side.generated_shown = generation->expression.simplified();
+        side.storage = generation->stored ? QStringLiteral("STORED") : QStringLiteral("VIRTUAL");
       }
     }
     side.collation =
-        details != nullptr && !details->collation.isEmpty()
+        details != nullptr && !details->CollationName().isEmpty()
             ? dataaccess::CollationOf(connection.Engine(), details, data_type, connection.Objects())
             : DefaultCollationOf(connection);
     return side;
