@@ -484,7 +484,7 @@ ColumnFacts StageColumns(MYSQL* mysql, const QString& target, CatalogRows<QStrin
       details.default_value = QString();
     }
     if (details.default_value.isNull() && !details.collation && !details.generation) continue;
-    details.column = column.name;
+    details.column = texts.Shared(column.name);
     facts.details.push_back({current_name, position, std::move(details)});
   }
   if (mysql_errno(mysql) != 0) ThrowUnreadable(mysql, target);

@@ -686,7 +686,7 @@ void Stage(PGconn* conn, const QString& target, const QByteArray& schema_conditi
           table_name =
               ServerTableName(read.default_schema, found.Schema(*table), found.Name(*table));
         }
-        details->column = Text(r, kColName);
+        details->column = texts.Shared(Text(r, kColName));
         read.objects.AddColumnDetails(table_name, attnum, std::move(*details));
       });
   read.not_null_domains = ResolveTypes(conn, target, found);

@@ -63,7 +63,7 @@ StagedObjects::Staged& StagedObjects::Table(const QString& table) {
       last_->columns.shrink_to_fit();
       last_->column_positions.shrink_to_fit();
     }
-    last_ = &tables_[table];  // QHash keeps its values in place while no other key is added
+    last_ = &tables_[table];  // a node of an unordered_map stays in place
     last_name_ = table;
   }
   return *last_;
@@ -77,9 +77,15 @@ void StagedObjects::AddPrimaryKeyColumn(const QString& table, const QString& nam
   staged.key_columns.emplace_back(position, column);
 }
 
+StagedObjects::Rest& StagedObjects::RestOf(const QString& table) {
+  Staged& staged = Table(table);
+  if (!staged.rest) staged.rest = std::make_unique<Rest>();
+  return *staged.rest;
+}
+
 IndexDefinition& StagedObjects::AddIndexPart(const QString& table, const QString& name,
                                              long position, IndexPart part) {
-  Staged& staged = Table(table);
+  Rest& staged = RestOf(table);
   const size_t slot = SlotOf(staged.indexes, name);
   if (slot == staged.index_parts.size()) staged.index_parts.emplace_back();
   staged.index_parts[slot].emplace_back(position, std::move(part));
@@ -89,7 +95,7 @@ IndexDefinition& StagedObjects::AddIndexPart(const QString& table, const QString
 ForeignKeyDefinition& StagedObjects::AddForeignKeyColumn(const QString& table, const QString& name,
                                                          long position, const QString& column,
                                                          const QString& referenced_column) {
-  Staged& staged = Table(table);
+  Rest& staged = RestOf(table);
   const size_t slot = SlotOf(staged.foreign_keys, name);
   if (slot == staged.foreign_key_columns.size()) staged.foreign_key_columns.emplace_back();
   staged.foreign_key_columns[slot].emplace_back(position, column, referenced_column);
@@ -97,7 +103,7 @@ ForeignKeyDefinition& StagedObjects::AddForeignKeyColumn(const QString& table, c
 }
 
 void StagedObjects::AddCheck(const QString& table, CheckDefinition check) {
-  Table(table).checks.push_back(std::move(check));
+  RestOf(table).checks.push_back(std::move(check));
 }
 
 void StagedObjects::AddColumnDetails(const QString& table, long position, ColumnDetails details) {
@@ -107,26 +113,28 @@ void StagedObjects::AddColumnDetails(const QString& table, long position, Column
 }
 
 TriggerDefinition& StagedObjects::AddTrigger(const QString& table, const QString& name) {
-  Staged& staged = Table(table);
+  Rest& staged = RestOf(table);
   return staged.triggers[SlotOf(staged.triggers, name)];
 }
 
 void StagedObjects::SetViewDefinition(const QString& table, QString definition) {
-  Table(table).view_definition = std::move(definition);
+  RestOf(table).view_definition = std::move(definition);
 }
 
 void StagedObjects::Attach(CatalogTables& tables) {
   last_ = nullptr;
-  for (auto it = tables_.begin(); it != tables_.end(); ++it) {
-    CatalogTable* table = tables.FindExact(it.key());
+  for (auto& [name, staged] : tables_) {
+    CatalogTable* table = tables.FindExact(name);
     if (!table) continue;
-    Staged& staged = it.value();
     TableObjects& objects = table->MutableObjects();
     objects.columns = InPositionOrder(std::move(staged.columns), staged.column_positions);
-    SortByName(staged.triggers);
-    objects.triggers = std::move(staged.triggers);
+    Rest* const rest = staged.rest.get();
+    if (rest) {
+      SortByName(rest->triggers);
+      objects.triggers = std::move(rest->triggers);
+    }
     if (table->IsView()) {
-      objects.view_definition = std::move(staged.view_definition);
+      if (rest) objects.view_definition = std::move(rest->view_definition);
       continue;
     }
     if (staged.has_key) {
@@ -135,26 +143,27 @@ void StagedObjects::Attach(CatalogTables& tables) {
       for (auto& [position, column] : staged.key_columns) key.columns.append(std::move(column));
       objects.primary_key = std::move(key);
     }
-    for (size_t i = 0; i < staged.indexes.size(); ++i) {
-      SortByPosition(staged.index_parts[i]);
-      for (auto& [position, part] : staged.index_parts[i]) {
-        staged.indexes[i].parts.push_back(std::move(part));
+    if (!rest) continue;
+    for (size_t i = 0; i < rest->indexes.size(); ++i) {
+      SortByPosition(rest->index_parts[i]);
+      for (auto& [position, part] : rest->index_parts[i]) {
+        rest->indexes[i].parts.push_back(std::move(part));
       }
     }
-    for (size_t i = 0; i < staged.foreign_keys.size(); ++i) {
-      SortByPosition(staged.foreign_key_columns[i]);
-      ForeignKeyDefinition& key = staged.foreign_keys[i];
-      for (auto& [position, column, referenced] : staged.foreign_key_columns[i]) {
+    for (size_t i = 0; i < rest->foreign_keys.size(); ++i) {
+      SortByPosition(rest->foreign_key_columns[i]);
+      ForeignKeyDefinition& key = rest->foreign_keys[i];
+      for (auto& [position, column, referenced] : rest->foreign_key_columns[i]) {
         key.columns.append(std::move(column));
         if (!referenced.isEmpty()) key.referenced_columns.append(std::move(referenced));
       }
     }
-    SortByName(staged.indexes);
-    SortByName(staged.foreign_keys);
-    SortByName(staged.checks);
-    objects.indexes = std::move(staged.indexes);
-    objects.foreign_keys = std::move(staged.foreign_keys);
-    objects.checks = std::move(staged.checks);
+    SortByName(rest->indexes);
+    SortByName(rest->foreign_keys);
+    SortByName(rest->checks);
+    objects.indexes = std::move(rest->indexes);
+    objects.foreign_keys = std::move(rest->foreign_keys);
+    objects.checks = std::move(rest->checks);
   }
   tables_.clear();
 }

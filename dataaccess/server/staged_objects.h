@@ -4,9 +4,10 @@
 #ifndef VANTREL_DATAACCESS_SERVER_STAGED_OBJECTS_H_
 #define VANTREL_DATAACCESS_SERVER_STAGED_OBJECTS_H_
 
-#include <QHash>
 #include <QString>
+#include <memory>
 #include <tuple>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -44,25 +45,31 @@ class StagedObjects {
   void Attach(CatalogTables& tables);
 
  private:
-  struct Staged {
-    std::vector<std::pair<long, QString>> key_columns;
-    QString key_name;
-    bool has_key = false;
+  // What only some tables have, made on a table's first such row: a catalog of 10,000 tables
+  // stages an entry for each.
+  struct Rest {
     std::vector<IndexDefinition> indexes;
     std::vector<std::vector<std::pair<long, IndexPart>>> index_parts;
     std::vector<ForeignKeyDefinition> foreign_keys;
     std::vector<std::vector<std::tuple<long, QString, QString>>> foreign_key_columns;
     std::vector<CheckDefinition> checks;
     std::vector<TriggerDefinition> triggers;
-    // Kept apart from their positions so that, in the usual case of rows in column order, the
-    // table takes the vector as it is: a catalog of 10,000 tables has tens of thousands.
-    std::vector<ColumnDetails> columns;
-    std::vector<long> column_positions;
     QString view_definition;
   };
+  struct Staged {
+    std::vector<std::pair<long, QString>> key_columns;
+    QString key_name;
+    bool has_key = false;
+    // Kept apart from their positions so that, in the usual case of rows in column order, the
+    // table takes the vector as it is.
+    std::vector<ColumnDetails> columns;
+    std::vector<long> column_positions;
+    std::unique_ptr<Rest> rest;
+  };
   Staged& Table(const QString& table);
+  Rest& RestOf(const QString& table);
 
-  QHash<QString, Staged> tables_;
+  std::unordered_map<QString, Staged> tables_;
   // Rows of one table usually follow each other: the last table looked up, and its entry.
   QString last_name_;
   Staged* last_ = nullptr;
