@@ -44,6 +44,8 @@ QString ServerProblem(const QString& engine) {
     return QStringLiteral("no state file (run the tests through ctest, which starts the servers)");
   }
   const QString status = ServerFact(engine + QStringLiteral("_STATUS"));
+  // An engine the state file does not name (a misspelt one) is no server that runs.
+  if (status.isEmpty()) return QStringLiteral("the state file names no %1 server").arg(engine);
   return status == u"ok" ? QString() : status;
 }
 

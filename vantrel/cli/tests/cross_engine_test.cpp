@@ -3,8 +3,12 @@
 // and the report's verdict on it: equal, or the properties that differ because the engines would
 // store a value differently. Every database also compares empty with itself, with a copy built
 // again from the same statements and with a snapshot of itself.
+#include <libpq-fe.h>
+
+#include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <memory>
 #include <tuple>
 #include <vector>
 
@@ -304,6 +308,108 @@ TEST_F(CrossEngineTest, ErrorsNameTheDatabaseWithoutItsPassword) {
   EXPECT_EQ(failed.status, 2);
   EXPECT_TRUE(failed.errors.contains("password")) << failed.errors.toStdString();
   EXPECT_FALSE(failed.errors.contains("Wr0ng-Secret")) << failed.errors.toStdString();
+}
+
+// A catalog read that the server ends partway fails the comparison, from either side and in
+// either format, and the snapshot, which is not written: the message names the database and what
+// the server said, never a password, and nothing is printed that could pass for a report.
+// PostgreSQL's column read opens every table whose default calls nextval, so it waits for the lock
+// held here on the last table made, after the rows of the others were sent; the lock is held until
+// the run has ended, so the read is ended there every time, by lock_timeout or by terminating the
+// backend seen waiting. MariaDB's read is ended by max_statement_time, set for this test's own
+// user, a small part of what listing this database's columns takes.
+TEST_F(CrossEngineTest, ACatalogReadTheServerEndsFailsTheComparison) {
+  VANTREL_REQUIRE_SERVER("PG");
+  VANTREL_REQUIRE_SERVER("MARIADB");
+  constexpr int kTables = 500;
+  QString columns;
+  for (int i = 1; i <= 60; ++i) columns += QStringLiteral(", c%1 VARCHAR(20)").arg(i);
+  QStringList statements;
+  for (int i = 1; i <= kTables; ++i) {
+    statements.append(QStringLiteral("CREATE TABLE t%1 (id SERIAL%2)").arg(i).arg(columns));
+  }
+  const QString healthy = BuildFrom(Engine::kSqlite, "healthy", {"CREATE TABLE t1 (id INTEGER)"});
+  const QString postgres = BuildFrom(Engine::kPostgres, "vt_midway", statements);
+  BuildFrom(Engine::kMariadb, "vt_midway", statements);
+  RunMysql({"DROP USER IF EXISTS 'vt_timed'@'%'",
+            "CREATE USER 'vt_timed'@'%' IDENTIFIED BY 'Timed-Secret' WITH MAX_STATEMENT_TIME 0.01",
+            "GRANT SELECT ON vt_midway.* TO 'vt_timed'@'%'"});
+  const QString mariadb = QStringLiteral("mysql://vt_timed:Timed-Secret@%1:%2/vt_midway")
+                              .arg(ServerFact("MARIADB_HOST"), ServerFact("MARIADB_PORT"));
+  const struct {
+    const char* fault;
+    const QString& database;
+    const char* setting;  // run on the server before the comparison
+    bool terminate;       // end the backend once it waits for the lock
+    const char* told;     // the server's words the message passes on
+  } rows[] = {
+      {"lock_timeout", postgres, "ALTER DATABASE vt_midway SET lock_timeout = '10ms'", false,
+       "lock timeout"},
+      {"terminated backend", postgres, "ALTER DATABASE vt_midway RESET lock_timeout", true,
+       "terminating connection"},
+      {"max_statement_time", mariadb, nullptr, false, "max_statement_time"},
+  };
+  const QString lock_holder = QStringLiteral("host=%1 port=%2 user=postgres dbname=vt_midway")
+                                  .arg(ServerFact("PG_SOCKET_DIR"), ServerFact("PG_PORT"));
+  for (const auto& row : rows) {
+    if (row.setting) RunPostgres("vt_midway", {row.setting});
+    // The faulty side as the primary of a report and the secondary of a JSON document, and a
+    // snapshot of it, which must not be written.
+    const QString snapshot = sqlite_.PathOf(QStringLiteral("midway.json"));
+    const struct {
+      const char* run = nullptr;
+      QStringList arguments;
+      const char* said = nullptr;
+    } runs[] = {
+        {"text", {"compare", row.database, healthy}, "cannot open the primary database"},
+        {"JSON",
+         {"compare", "--format", "json", healthy, row.database},
+         "cannot open the secondary database"},
+        {"snapshot", {"snapshot", row.database, "-o", snapshot}, "cannot open the database"},
+    };
+    for (const auto& run : runs) {
+      std::unique_ptr<PGconn, decltype(&PQfinish)> holder(nullptr, PQfinish);
+      if (row.database == postgres) {
+        holder.reset(PQconnectdb(lock_holder.toUtf8().constData()));
+        const QByteArray lock =
+            QStringLiteral("BEGIN; LOCK TABLE t%1 IN ACCESS EXCLUSIVE MODE").arg(kTables).toUtf8();
+        PGresult* locked = PQexec(holder.get(), lock.constData());
+        ASSERT_EQ(PQresultStatus(locked), PGRES_COMMAND_OK) << PQerrorMessage(holder.get());
+        PQclear(locked);
+      }
+      QProcess process;
+      process.start(QStringLiteral(VANTREL_CLI), run.arguments);
+      bool terminated = !row.terminate;
+      for (int polls = 0; !terminated && process.state() != QProcess::NotRunning && polls < 3000;
+           ++polls) {
+        const QString waiting = PostgresValue(
+            "postgres",
+            "SELECT coalesce(max(pid), 0) FROM pg_stat_activity WHERE datname = 'vt_midway' "
+            "AND application_name = 'vantrel' AND wait_event_type = 'Lock'");
+        if (waiting != u"0") {
+          terminated =
+              PostgresValue("postgres", "SELECT pg_terminate_backend(" + waiting + ")") == u"t";
+        } else {
+          process.waitForFinished(20);
+        }
+      }
+      const std::string where = std::string(row.fault) + ", " + run.run;
+      EXPECT_TRUE(terminated) << where << ": the read was never seen waiting for the lock";
+      ASSERT_TRUE(process.waitForFinished(120000)) << where;
+      const QString errors = QString::fromUtf8(process.readAllStandardError());
+      EXPECT_EQ(process.exitCode(), 2) << where;
+      EXPECT_EQ(QString::fromUtf8(process.readAllStandardOutput()), QString()) << where;
+      EXPECT_FALSE(QFile::exists(snapshot)) << where;
+      for (const char* part : {run.said, "Cannot read the tables of", "/vt_midway", row.told}) {
+        EXPECT_TRUE(errors.contains(part)) << where << ": " << errors.toStdString();
+      }
+      for (const QString& password : {ServerFact("PG_PASSWORD"), QStringLiteral("Timed-Secret")}) {
+        EXPECT_FALSE(errors.contains(password)) << where << ": " << errors.toStdString();
+      }
+    }
+  }
+  RunPostgres("vt_midway", {"ALTER DATABASE vt_midway RESET lock_timeout"});
+  RunMysql({"DROP USER 'vt_timed'@'%'"});
 }
 
 }  // namespace

@@ -132,58 +132,35 @@ class ObjectComparisonTest : public ::testing::TestWithParam<std::tuple<Engine, 
     return BuildDatabase(engine, name, Statements(engine, side), sqlite_);
   }
 
-  void RequireServers() {
-    for (Engine engine : {std::get<0>(GetParam()), std::get<1>(GetParam())}) {
-      if (engine == Engine::kPostgres) VANTREL_REQUIRE_SERVER("PG");
-      if (engine == Engine::kMariadb) VANTREL_REQUIRE_SERVER("MYSQL");
-    }
-  }
-
   SqliteTestFolder sqlite_;
 };
 
 TEST_P(ObjectComparisonTest, ReportsWhatDiffersAndNothingThatIsOnlySpelledDifferently) {
-  RequireServers();
-  if (HasFatalFailure()) return;
   const auto [engine_a, engine_b] = GetParam();
+  VANTREL_REQUIRE_ENGINES(engine_a, engine_b);
   const QString a = Build(engine_a, "vt_objects_a", &Case::a);
   const QString b = Build(engine_b, "vt_objects_b", &Case::b);
-  const CliResult result = Compare(a, b, {"--objects", "keys,indexes,foreign-keys,checks"});
-  EXPECT_EQ(result.errors, QString());
-
   static const QRegularExpression paragraph(
       QStringLiteral(
           R"re(^(Primary Key|Index|Foreign Key|Check): '.*?'(?: \(.*?\))? (?:exists in|in) )re"
-          R"re(table '(a|b)\.[^.]*\.(o\d\d)', (but not in|and) .*?(\[.*\])?$)re"),
+          R"re(table '(a|b)\.[^.]*\.(?<table>o\d\d)', (but not in|and) .*?(\[.*\])?$)re"),
       QRegularExpression::MultilineOption);
-  QHash<QString, QStringList> found;
-  int paragraphs = 0;
-  for (const QRegularExpressionMatch& m : paragraph.globalMatch(result.output)) {
-    const QString what =
-        m.captured(4) == QLatin1String("and") ? m.captured(5) : QStringLiteral("missing");
-    found[m.captured(3)].append(m.captured(2) + " " + m.captured(1) + " " + what);
-    ++paragraphs;
-  }
-  int expected = 0;
-  for (size_t i = 0; i < Cases().size(); ++i) {
-    const Case& c = Cases()[i];
-    if (c.partial_indexes && !(HasPartialIndexes(engine_a) && HasPartialIndexes(engine_b))) {
-      continue;
-    }
-    QStringList wanted;
-    if (!(c.made_index_stands_in && engine_b == Engine::kMariadb)) {
-      for (const char* entry : c.found) wanted.append(QString::fromUtf8(entry));
-    }
-    QStringList got = found.value(TableOf(i));
-    got.sort();
-    wanted.sort();
-    EXPECT_EQ(got, wanted) << TableOf(i).toStdString() << ": '" << c.a << "' against '" << c.b
-                           << "'";
-    expected += static_cast<int>(wanted.size());
-  }
   // MariaDB cannot declare a deferrable foreign key: against an engine that can, the report says
   // once that deferrability was not compared.
   const bool one_side_mariadb = (engine_a == Engine::kMariadb) != (engine_b == Engine::kMariadb);
+  const CliResult result = ExpectCases(
+      a, b, {"--objects", "keys,indexes,foreign-keys,checks"}, paragraph,
+      [](const QRegularExpressionMatch& m) {
+        return m.captured(2) + " " + m.captured(1) + " " +
+               (m.captured(4) == QLatin1String("and") ? m.captured(5) : QStringLiteral("missing"));
+      },
+      Cases(), TableOf, one_side_mariadb ? 1 : 0,
+      [partial = HasPartialIndexes(engine_a) && HasPartialIndexes(engine_b),
+       b_mariadb =
+           engine_b == Engine::kMariadb](const Case& c) -> std::optional<std::vector<const char*>> {
+        if (c.partial_indexes && !partial) return std::nullopt;
+        return c.made_index_stands_in && b_mariadb ? std::vector<const char*>() : c.found;
+      });
   const QString not_deferrable =
       QStringLiteral(
           "Not compared: whether foreign keys are deferrable, which "
@@ -191,11 +168,6 @@ TEST_P(ObjectComparisonTest, ReportsWhatDiffersAndNothingThatIsOnlySpelledDiffer
           .arg(engine_a == Engine::kMariadb ? QStringLiteral("a") : QStringLiteral("b"));
   EXPECT_EQ(result.output.contains(not_deferrable), one_side_mariadb)
       << result.output.toStdString();
-  // Every paragraph is one of those above: nothing else was found.
-  EXPECT_EQ(result.output.count(QStringLiteral("\n\n")), paragraphs + (one_side_mariadb ? 1 : 0))
-      << result.output.toStdString();
-  EXPECT_EQ(paragraphs, expected) << result.output.toStdString();
-  EXPECT_EQ(result.status, expected > 0 ? 1 : 0);
 
   // A snapshot keeps every object: each side compares empty with its own.
   for (const QString& side : {a, b}) {
@@ -213,8 +185,7 @@ TEST_P(ObjectComparisonTest, ReportsWhatDiffersAndNothingThatIsOnlySpelledDiffer
 // One schema as its author would write it for any of the engines: with fields and every kind of
 // object, it compares empty however each engine names and spells what it made of it.
 TEST_P(ObjectComparisonTest, TheSameSchemaComparesEmptyWithEverything) {
-  RequireServers();
-  if (HasFatalFailure()) return;
+  VANTREL_REQUIRE_ENGINES(std::get<0>(GetParam()), std::get<1>(GetParam()));
   const QStringList schema = {
       "CREATE TABLE customers (id BIGINT NOT NULL PRIMARY KEY, email VARCHAR(100) NOT NULL "
       "UNIQUE, name VARCHAR(50))",
