@@ -658,9 +658,10 @@ void Stage(PGconn* conn, const QString& target, const QByteArray& schema_conditi
   }
   const Collations collations = objects ? ReadCollations(conn, target) : Collations();
   CatalogRows<uint>& found = read.found;
-  ServerColumn column;                // reused: its name keeps its buffer from row to row
-  std::optional<size_t> named_table;  // the table whose details were staged last, and its name
-  QString table_name;
+  ServerColumn column;  // reused: its name keeps its buffer from row to row
+  // The details of each table found, by its slot: the rows of a table do not come together
+  // when the server's hash join runs in batches.
+  std::vector<ColumnDetailsRun> details_of;
   SharedTexts texts;
   ForEachCopyRow(
       conn, columns_query.constData(), target,
@@ -681,14 +682,17 @@ void Stage(PGconn* conn, const QString& target, const QByteArray& schema_conditi
         if (!objects) return;
         std::optional<ColumnDetails> details = DetailsOf(r, collations, texts);
         if (!details) return;
-        if (named_table != table) {
-          named_table = table;
-          table_name =
-              ServerTableName(read.default_schema, found.Schema(*table), found.Name(*table));
-        }
         details->column = texts.Shared(Text(r, kColName));
-        read.objects.AddColumnDetails(table_name, attnum, std::move(*details));
+        if (*table >= details_of.size()) details_of.resize(*table + 1);
+        details_of[*table].details.push_back(std::move(*details));
+        details_of[*table].positions.push_back(attnum);
       });
+  for (size_t slot = 0; slot < details_of.size(); ++slot) {
+    if (details_of[slot].details.empty()) continue;
+    read.objects.AddColumnDetails(
+        ServerTableName(read.default_schema, found.Schema(slot), found.Name(slot)),
+        std::move(details_of[slot]));
+  }
   read.not_null_domains = ResolveTypes(conn, target, found);
   {
     const PgResult views = Run(conn, objects ? kViewDefinitionsQuery : kViewsQuery, target);

@@ -29,6 +29,7 @@ void StagedCatalog::AddColumn(size_t table, long position, const ServerColumn& c
   const auto size = static_cast<size_t>(column.name.size());
   char16_t* name = names_.Allocate(size);
   std::copy_n(reinterpret_cast<const char16_t*>(column.name.constData()), size, name);
+  column_spans_.clear();  // ColumnName's index no longer holds every column
   const auto number = static_cast<uint32_t>(columns_.size());
   columns_.emplace_back(Column{name, static_cast<uint32_t>(size), static_cast<int32_t>(position),
                                it->second, kNoColumn, column.required});
@@ -43,14 +44,29 @@ void StagedCatalog::AddColumn(size_t table, long position, const ServerColumn& c
 void StagedCatalog::Drop(size_t table) { tables_[table].dropped = true; }
 
 QString StagedCatalog::ColumnName(size_t table, long position) const {
-  for (uint32_t at = tables_[table].first; at != kNoColumn; at = columns_[at].next) {
-    const Column& column = columns_[at];
-    if (column.position == position) {
+  if (column_spans_.size() != tables_.size() + 1) IndexColumnPositions();
+  for (size_t i = column_spans_[table]; i < column_spans_[table + 1]; ++i) {
+    if (column_positions_[i].first == position) {
+      const Column& column = columns_[column_positions_[i].second];
       return QString(reinterpret_cast<const QChar*>(column.name),
                      static_cast<qsizetype>(column.name_size));
     }
   }
   return QString();
+}
+
+void StagedCatalog::IndexColumnPositions() const {
+  column_positions_.clear();
+  column_positions_.reserve(columns_.size());
+  column_spans_.clear();
+  column_spans_.reserve(tables_.size() + 1);
+  for (size_t table = 0; table < tables_.size(); ++table) {
+    column_spans_.push_back(column_positions_.size());
+    for (uint32_t at = tables_[table].first; at != kNoColumn; at = columns_[at].next) {
+      column_positions_.emplace_back(columns_[at].position, at);
+    }
+  }
+  column_spans_.push_back(column_positions_.size());
 }
 
 void StagedCatalog::ReplaceTypes(std::vector<StoredType> types) {
@@ -63,6 +79,8 @@ void StagedCatalog::ReplaceTypes(std::vector<StoredType> types) {
 }
 
 std::vector<const StagedCatalog::Table*> StagedCatalog::SortedTables() {
+  column_positions_ = {};  // ColumnName is not asked once the catalog is filled
+  column_spans_ = {};
   std::vector<const Table*> sorted;
   sorted.reserve(tables_.size());
   for (size_t i = 0; i < tables_.size(); ++i) {

@@ -16,6 +16,7 @@
 #include <functional>
 #include <optional>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "dataaccess/catalog/catalog.h"
@@ -99,6 +100,13 @@ class StagedCatalog {
   ChunkedArena<char16_t, HugePages::kPastFirstChunk> names_;
   std::vector<StoredType> types_;
   std::unordered_map<StoredType, uint32_t, StoredTypeHash, StoredTypeEqual> type_numbers_;
+  // ColumnName's index, made on its first call after a column was added: each table's columns
+  // as (position, column) side by side, those of table t from column_spans_[t] to
+  // column_spans_[t + 1]. Following a table's chain instead costs a cache miss a column where
+  // the server sent the rows of its tables interleaved.
+  void IndexColumnPositions() const;
+  mutable std::vector<std::pair<int32_t, uint32_t>> column_positions_;
+  mutable std::vector<size_t> column_spans_;
 };
 
 // `Key` is whatever identifies a table in the engine's rows (an oid, a name).

@@ -1,6 +1,7 @@
 #include "dataaccess/server/staged_objects.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace dataaccess {
 namespace {
@@ -60,8 +61,8 @@ StagedObjects::Staged& StagedObjects::Table(const QString& table) {
   if (!last_ || table != last_name_) {
     if (last_) {
       // A table's rows are done, mostly: its details stop taking room for more.
-      last_->columns.shrink_to_fit();
-      last_->column_positions.shrink_to_fit();
+      last_->columns.details.shrink_to_fit();
+      last_->columns.positions.shrink_to_fit();
     }
     last_ = &tables_[table];  // a node of an unordered_map stays in place
     last_name_ = table;
@@ -108,8 +109,20 @@ void StagedObjects::AddCheck(const QString& table, CheckDefinition check) {
 
 void StagedObjects::AddColumnDetails(const QString& table, long position, ColumnDetails details) {
   Staged& staged = Table(table);
-  staged.columns.push_back(std::move(details));
-  staged.column_positions.push_back(position);
+  staged.columns.details.push_back(std::move(details));
+  staged.columns.positions.push_back(position);
+}
+
+void StagedObjects::AddColumnDetails(const QString& table, ColumnDetailsRun run) {
+  ColumnDetailsRun& columns = Table(table).columns;
+  if (columns.details.empty()) {
+    columns = std::move(run);
+    columns.details.shrink_to_fit();
+    columns.positions.shrink_to_fit();
+    return;
+  }
+  std::move(run.details.begin(), run.details.end(), std::back_inserter(columns.details));
+  columns.positions.insert(columns.positions.end(), run.positions.begin(), run.positions.end());
 }
 
 TriggerDefinition& StagedObjects::AddTrigger(const QString& table, const QString& name) {
@@ -127,7 +140,7 @@ void StagedObjects::Attach(CatalogTables& tables) {
     CatalogTable* table = tables.FindExact(name);
     if (!table) continue;
     TableObjects& objects = table->MutableObjects();
-    objects.columns = InPositionOrder(std::move(staged.columns), staged.column_positions);
+    objects.columns = InPositionOrder(std::move(staged.columns.details), staged.columns.positions);
     Rest* const rest = staged.rest.get();
     if (rest) {
       SortByName(rest->triggers);

@@ -16,6 +16,12 @@
 
 namespace dataaccess {
 
+// Details of columns of one table, with their positions one for one.
+struct ColumnDetailsRun {
+  std::vector<ColumnDetails> details;
+  std::vector<long> positions;
+};
+
 class StagedObjects {
  public:
   // `table` is named as the catalog names it (ServerTableName); `position` is the engine's own
@@ -32,6 +38,8 @@ class StagedObjects {
   void AddCheck(const QString& table, CheckDefinition check);
   // `position` orders the table's columns as AddPrimaryKeyColumn's does.
   void AddColumnDetails(const QString& table, long position, ColumnDetails details);
+  // The same for several columns of a table at once.
+  void AddColumnDetails(const QString& table, ColumnDetailsRun run);
   // Returns the trigger of that name, made on first use, for the caller to add what the row
   // tells (an event, when the engine gives one row per event).
   TriggerDefinition& AddTrigger(const QString& table, const QString& name);
@@ -62,8 +70,7 @@ class StagedObjects {
     bool has_key = false;
     // Kept apart from their positions so that, in the usual case of rows in column order, the
     // table takes the vector as it is.
-    std::vector<ColumnDetails> columns;
-    std::vector<long> column_positions;
+    ColumnDetailsRun columns;
     std::unique_ptr<Rest> rest;
   };
   Staged& Table(const QString& table);

@@ -266,10 +266,18 @@ class TableWalk {
     check(
         kDataTypeProperty, [&] { return match->DataType(); }, [&] { return field.DataType(); },
         "Data Type, ");
+    // A pair of columns of which neither has a default, a generation or a collation of its own
+    // has nothing of these to differ in: the databases' default collations are told once.
+    const dataaccess::ColumnDetails* mine_details = nullptr;
+    const dataaccess::ColumnDetails* theirs_details = nullptr;
     if (told_ & (kCompareDefaults | kCompareCollations | kCompareGenerated)) {
+      mine_details = DetailsOf(field, table);
+      theirs_details = DetailsOf(*match, matched);
+    }
+    if (mine_details != nullptr || theirs_details != nullptr) {
       Guarded([&] {
-        const ColumnSide mine = SideOf(field, table, driving_);
-        const ColumnSide theirs = SideOf(*match, matched, other_);
+        const ColumnSide mine = SideOf(field, mine_details, driving_);
+        const ColumnSide theirs = SideOf(*match, theirs_details, other_);
         const auto text = [](const QString& value) { return [value] { return value; }; };
         if (told_ & kCompareDefaults) {
           report(
@@ -514,12 +522,16 @@ class TableWalk {
     QString storage;
   };
 
-  ColumnSide SideOf(const DataColumn& column, const DataTable& table,
+  static const dataaccess::ColumnDetails* DetailsOf(const DataColumn& column,
+                                                    const DataTable& table) {
+    const dataaccess::TableObjects* objects = table.Objects();
+    return objects ? objects->DetailsOf(column.Name()) : nullptr;
+  }
+
+  // `details` are the column's (DetailsOf), null when it has none.
+  ColumnSide SideOf(const DataColumn& column, const dataaccess::ColumnDetails* details,
                     const DataConnection& connection) const {
     ColumnSide side;
-    const dataaccess::TableObjects* objects = table.Objects();
-    const dataaccess::ColumnDetails* details =
-        objects ? objects->DetailsOf(column.Name()) : nullptr;
     const int32_t data_type = column.DataType();
     if (details) {
       side.default_meaning = DefaultMeaningOf(details->default_value, data_type, column.Size());
@@ -572,7 +584,7 @@ class TableWalk {
     facts.attributes = column.Attributes();
     facts.required = column.Required();
     facts.declared_type = column.DeclaredType();
-    const ColumnSide side = SideOf(column, table, connection);
+    const ColumnSide side = SideOf(column, DetailsOf(column, table), connection);
     facts.has_default = !side.default_meaning.isEmpty();
     facts.default_value = side.default_shown;
     facts.case_blind = side.collation.traits.case_blind;
