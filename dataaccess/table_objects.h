@@ -12,6 +12,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -121,6 +122,22 @@ struct ColumnDetails {
   QString GeneratedExpression() const { return generation ? generation->expression : QString(); }
 };
 
+// Whether two names are equal without regard to letter case. Names of different lengths never
+// are (Qt folds the case of each UTF-16 unit by itself); ASCII letters are folded here, which a
+// comparison asks for every column of every table, and anything else by Qt.
+inline bool SameNameIgnoringCase(QStringView a, QStringView b) {
+  if (a.size() != b.size()) return false;
+  for (qsizetype i = 0; i < a.size(); ++i) {
+    const char16_t x = a[i].unicode();
+    const char16_t y = b[i].unicode();
+    if (x == y) continue;
+    if (x >= 0x80 || y >= 0x80) return a.compare(b, Qt::CaseInsensitive) == 0;
+    const char16_t lower = x | 0x20;
+    if (lower != (y | 0x20) || lower < u'a' || lower > u'z') return false;
+  }
+  return true;
+}
+
 // A trigger of a table or view.
 struct TriggerDefinition {
   QString name;
@@ -172,15 +189,10 @@ struct TableObjects {
     return !primary_key && indexes.empty() && foreign_keys.empty() && checks.empty() &&
            triggers.empty() && columns.empty() && view_definition.isEmpty();
   }
-  // The details of `column` (matched without regard to ASCII letter case); null when none.
-  const ColumnDetails* DetailsOf(const QString& column) const {
-    // Names of different lengths never match: Qt folds the case of each UTF-16 unit by itself.
-    // Checking that first spares folding most of the names of a table.
+  // The details of `column` (matched without regard to letter case); null when none.
+  const ColumnDetails* DetailsOf(QStringView column) const {
     for (const ColumnDetails& details : columns) {
-      if (details.column.size() == column.size() &&
-          details.column.compare(column, Qt::CaseInsensitive) == 0) {
-        return &details;
-      }
+      if (SameNameIgnoringCase(details.column, column)) return &details;
     }
     return nullptr;
   }

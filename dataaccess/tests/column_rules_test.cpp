@@ -169,5 +169,36 @@ TEST(ColumnRulesTest, AColumnIsReportedOnlyWhereItDepartsDifferently) {
   }
 }
 
+// A column's details are found by its name without regard to case, as the comparison matches
+// columns. ASCII is folded by hand: the pairs of characters one bit apart that are not letters
+// must stay different.
+TEST(ColumnRulesTest, DetailsAreFoundByNameWithoutRegardToCase) {
+  TableObjects objects;
+  for (const char16_t* name : {u"id", u"a@", u"x[", u"Größe", u"k"}) {
+    objects.columns.emplace_back();
+    objects.columns.back().column = QString::fromUtf16(name);
+  }
+  const struct {
+    const char16_t* asked;
+    const char16_t* found;  // null for none
+  } cases[] = {
+      {u"ID", u"id"},       {u"iD", u"id"},   {u"i", nullptr},
+      {u"idx", nullptr},    {u"a`", nullptr}, {u"A@", u"a@"},
+      {u"x{", nullptr},     {u"X[", u"x["},   {u"GRÖSSE", nullptr},
+      {u"GRÖßE", u"Größe"}, {u"K", u"k"},     {u"\u212A", u"k"},  // KELVIN SIGN folds to k
+  };
+  for (const auto& c : cases) {
+    const ColumnDetails* details = objects.DetailsOf(QStringView(c.asked));
+    const QString asked = QString::fromUtf16(c.asked);
+    if (c.found == nullptr) {
+      EXPECT_EQ(details, nullptr) << asked.toStdString() << " found "
+                                  << details->column.toStdString();
+    } else {
+      ASSERT_NE(details, nullptr) << asked.toStdString();
+      EXPECT_EQ(details->column, QString::fromUtf16(c.found)) << asked.toStdString();
+    }
+  }
+}
+
 }  // namespace
 }  // namespace dataaccess

@@ -177,11 +177,11 @@ TEST(SnapshotTest, EveryFieldOfATablesObjectsSurvivesTheRoundTrip) {
     EXPECT_EQ(DescribeDetails(copy->Tables().Item(t.table).Objects()), DescribeDetails(&t.objects))
         << t.table;
   }
-  const ColumnDetails* kept_empty = copy->Tables().Item("orders").Objects()->DetailsOf("empty");
+  const ColumnDetails* kept_empty = copy->Tables().Item("orders").Objects()->DetailsOf(u"empty");
   ASSERT_NE(kept_empty, nullptr);
   EXPECT_FALSE(kept_empty->default_value.isNull());
   EXPECT_TRUE(
-      copy->Tables().Item("orders").Objects()->DetailsOf("virtual")->default_value.isNull());
+      copy->Tables().Item("orders").Objects()->DetailsOf(u"virtual")->default_value.isNull());
   EXPECT_EQ(copy->Tables().Item("no objects").Objects(), nullptr);
   EXPECT_EQ(SnapshotOf(*copy), snapshot);
 }

@@ -188,6 +188,12 @@ class TableWalk {
 
   void WalkFields(DataTable& table, const QString& table_name, DataTable& matched,
                   bool compare_types) {
+    field_details_.clear();
+    match_details_.clear();
+    if (told_ & (kCompareDefaults | kCompareCollations | kCompareGenerated)) {
+      Guarded([&] { field_details_ = DetailsByPosition(table); });
+      Guarded([&] { match_details_ = DetailsByPosition(matched); });
+    }
     std::unique_ptr<dataaccess::Enumerator<DataColumn>> fields;
     if (!Guarded([&] { fields = table.Columns().Enumerate(); })) return;
     for (;;) {
@@ -271,8 +277,8 @@ class TableWalk {
     const dataaccess::ColumnDetails* mine_details = nullptr;
     const dataaccess::ColumnDetails* theirs_details = nullptr;
     if (told_ & (kCompareDefaults | kCompareCollations | kCompareGenerated)) {
-      mine_details = DetailsOf(field, table);
-      theirs_details = DetailsOf(*match, matched);
+      mine_details = DetailsAt(field_details_, field, table);
+      theirs_details = DetailsAt(match_details_, *match, matched);
     }
     if (mine_details != nullptr || theirs_details != nullptr) {
       Guarded([&] {
@@ -528,6 +534,38 @@ class TableWalk {
     return objects ? objects->DetailsOf(column.Name()) : nullptr;
   }
 
+  // Each column's details by its ordinal position (index 0 for position 1), placed in one pass
+  // over the columns where the details come in the columns' order, as every reader gives them;
+  // empty when the table has none or they come in another order.
+  static std::vector<const dataaccess::ColumnDetails*> DetailsByPosition(DataTable& table) {
+    std::vector<const dataaccess::ColumnDetails*> by_position;
+    const dataaccess::TableObjects* objects = table.Objects();
+    if (objects == nullptr || objects->columns.empty()) return by_position;
+    const std::vector<dataaccess::ColumnDetails>& details = objects->columns;
+    size_t next = 0;
+    const std::unique_ptr<dataaccess::Enumerator<DataColumn>> columns = table.Columns().Enumerate();
+    while (const DataColumn* column = columns->Next()) {
+      const int position = column->OrdinalPosition();
+      if (position < 1) return {};
+      if (static_cast<size_t>(position) > by_position.size()) by_position.resize(position);
+      if (next < details.size() &&
+          dataaccess::SameNameIgnoringCase(details[next].column, column->Name())) {
+        by_position[position - 1] = &details[next++];
+      }
+    }
+    if (next < details.size()) return {};
+    return by_position;
+  }
+
+  // The details of `column` of `table`, from `by_position` (DetailsByPosition) when it has them.
+  static const dataaccess::ColumnDetails* DetailsAt(
+      const std::vector<const dataaccess::ColumnDetails*>& by_position, const DataColumn& column,
+      const DataTable& table) {
+    if (by_position.empty()) return DetailsOf(column, table);
+    const auto position = static_cast<size_t>(column.OrdinalPosition());
+    return position >= 1 && position <= by_position.size() ? by_position[position - 1] : nullptr;
+  }
+
   // `details` are the column's (DetailsOf), null when it has none.
   ColumnSide SideOf(const DataColumn& column, const dataaccess::ColumnDetails* details,
                     const DataConnection& connection) const {
@@ -731,6 +769,9 @@ class TableWalk {
   mutable std::map<std::tuple<QString, int32_t, int32_t>, QString> default_meanings_;
   const dataaccess::EffectiveCollation driving_collation_;
   const dataaccess::EffectiveCollation other_collation_;
+  // The details of the fields of the table pair being walked (DetailsByPosition).
+  std::vector<const dataaccess::ColumnDetails*> field_details_;
+  std::vector<const dataaccess::ColumnDetails*> match_details_;
   int paragraphs_ = 0;
 };
 
