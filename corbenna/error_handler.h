@@ -10,12 +10,13 @@
 #include <cstdint>
 #include <memory>
 
+#include "corbenna/corbenna_export.h"
 #include "corbenna/string_handler.h"
 #include "platform/component/dispatch.h"
 
 namespace corbenna {
 
-class _ErrorHandler : public component::Dispatch {
+class CORBENNA_EXPORT _ErrorHandler : public component::Dispatch {
  public:
   // Composes the record and writes it as one error entry of the application log
   // (platform/winapi/application_log.h) to the target AppPath "/" AppExeName ".log", then, when
@@ -39,7 +40,7 @@ class _ErrorHandler : public component::Dispatch {
   virtual QString AppTitle() const = 0;
 };
 
-class ErrorHandler : public _ErrorHandler {
+class CORBENNA_EXPORT ErrorHandler : public _ErrorHandler {
  public:
   ErrorHandler();
   ~ErrorHandler() override;

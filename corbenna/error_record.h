@@ -5,6 +5,8 @@
 #include <QString>
 #include <cstdint>
 
+#include "corbenna/corbenna_export.h"
+
 namespace corbenna {
 
 class _StringHandler;
@@ -22,10 +24,10 @@ struct ErrorReport {
 // "Routine: ", "Error Number: " (plain decimal), "Description:", the description and an empty
 // line; then, only when the comments are not blank, "Comments:" and the comments with no line
 // end after them. `strings` makes the blank test.
-QString ComposeErrorRecord(const ErrorReport& report, _StringHandler& strings);
+CORBENNA_EXPORT QString ComposeErrorRecord(const ErrorReport& report, _StringHandler& strings);
 
 // The critical-error box's text: the record, an empty line and the pointer to the log.
-QString CriticalErrorBoxText(const QString& record);
+CORBENNA_EXPORT QString CriticalErrorBoxText(const QString& record);
 
 }  // namespace corbenna
 

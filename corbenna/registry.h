@@ -10,6 +10,7 @@
 #include <QUuid>
 #include <cstdint>
 
+#include "corbenna/corbenna_export.h"
 #include "platform/component/dispatch.h"
 
 namespace corbenna {
@@ -20,9 +21,9 @@ enum class ParentRegistryKey : int32_t {
   HKEYCurrentUser = static_cast<int32_t>(0x80000001u),
 };
 // The enumeration's own identifier, for hosts that ask for it.
-QUuid ParentRegistryKeyId();
+CORBENNA_EXPORT QUuid ParentRegistryKeyId();
 
-class _Registry : public component::Dispatch {
+class CORBENNA_EXPORT _Registry : public component::Dispatch {
  public:
   // The value `ValueKey` of the key `SubDirectory` (with or without a closing backslash) below
   // `ParentKeyID`, exactly as stored, leading and trailing spaces included. A value that is
@@ -38,7 +39,7 @@ class _Registry : public component::Dispatch {
                                  const QString& ValueKey, const QString& Value) = 0;
 };
 
-class Registry : public _Registry {
+class CORBENNA_EXPORT Registry : public _Registry {
  public:
   static const component::ClassIdentity& ClassInfo();
   const component::ClassIdentity& Identity() const override { return ClassInfo(); }

@@ -9,13 +9,14 @@
 #include <QString>
 #include <memory>
 
+#include "corbenna/corbenna_export.h"
 #include "corbenna/string_handler.h"
 #include "platform/component/dispatch.h"
 #include "platform/component/variant.h"
 
 namespace corbenna {
 
-class _SQL : public component::Dispatch {
+class CORBENNA_EXPORT _SQL : public component::Dispatch {
  public:
   // Reads `vFieldNameOperatorValue`, a one-dimensional array, as consecutive (field, operator,
   // value) triples from its lower bound on, skips every triple whose value is blank once joined
@@ -33,7 +34,7 @@ class _SQL : public component::Dispatch {
   virtual QString GetSQLValue(const component::Variant& vValue) = 0;
 };
 
-class SQL : public _SQL {
+class CORBENNA_EXPORT SQL : public _SQL {
  public:
   SQL();
   ~SQL() override;

@@ -8,12 +8,13 @@
 #include <QString>
 #include <memory>
 
+#include "corbenna/corbenna_export.h"
 #include "corbenna/text_collection.h"
 #include "platform/component/dispatch.h"
 
 namespace corbenna {
 
-class _StringHandler : public component::Dispatch {
+class CORBENNA_EXPORT _StringHandler : public component::Dispatch {
  public:
   // True when `sText` is empty, null, or made of spaces (U+0020) only; tabs and line breaks
   // are not blank.
@@ -26,7 +27,7 @@ class _StringHandler : public component::Dispatch {
                                                       const QString& sDelimiter) = 0;
 };
 
-class StringHandler : public _StringHandler {
+class CORBENNA_EXPORT StringHandler : public _StringHandler {
  public:
   static const component::ClassIdentity& ClassInfo();
   const component::ClassIdentity& Identity() const override { return ClassInfo(); }

@@ -7,11 +7,12 @@
 #include <QStringList>
 #include <cstdint>
 
+#include "corbenna/corbenna_export.h"
 #include "platform/component/dispatch.h"
 
 namespace corbenna {
 
-class TextCollection : public component::Dispatch {
+class CORBENNA_EXPORT TextCollection : public component::Dispatch {
  public:
   static const component::ClassIdentity& ClassInfo();
   const component::ClassIdentity& Identity() const override { return ClassInfo(); }

@@ -6,18 +6,19 @@
 
 #include <QString>
 
+#include "corbenna/corbenna_export.h"
 #include "platform/component/dispatch.h"
 
 namespace corbenna {
 
-class _WinAPI : public component::Dispatch {
+class CORBENNA_EXPORT _WinAPI : public component::Dispatch {
  public:
   // The user name, read through a 255-character buffer: empty text when the platform call fails,
   // and so for a name longer than 254 characters.
   virtual QString GetUserName() noexcept = 0;
 };
 
-class WinAPI : public _WinAPI {
+class CORBENNA_EXPORT WinAPI : public _WinAPI {
  public:
   static const component::ClassIdentity& ClassInfo();
   const component::ClassIdentity& Identity() const override { return ClassInfo(); }

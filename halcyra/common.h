@@ -17,15 +17,16 @@
 
 #include <QString>
 
+#include "halcyra/halcyra_export.h"
 #include "platform/component/dispatch.h"
 #include "platform/component/variant.h"
 
 namespace halcyra {
 
-const component::ClassIdentity& CommonClassIdentity();
+HALCYRA_EXPORT const component::ClassIdentity& CommonClassIdentity();
 
 // The interface, in slot order.
-class _common : public component::Dispatch {
+class HALCYRA_EXPORT _common : public component::Dispatch {
  public:
   ~_common() override;
 

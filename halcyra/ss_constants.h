@@ -12,14 +12,15 @@
 #include <QString>
 #include <memory>
 
+#include "halcyra/halcyra_export.h"
 #include "platform/component/dispatch.h"
 
 namespace halcyra {
 
-const component::ClassIdentity& SSConstantsClassIdentity();
+HALCYRA_EXPORT const component::ClassIdentity& SSConstantsClassIdentity();
 
 // The interface, in slot order.
-class _SSConstants : public component::Dispatch {
+class HALCYRA_EXPORT _SSConstants : public component::Dispatch {
  public:
   ~_SSConstants() override;
 
@@ -51,7 +52,7 @@ class _SSConstants : public component::Dispatch {
 };
 
 // A new SSConstants object, made directly rather than through the class registry.
-std::shared_ptr<_SSConstants> MakeSSConstants();
+HALCYRA_EXPORT std::shared_ptr<_SSConstants> MakeSSConstants();
 
 }  // namespace halcyra
 

@@ -77,7 +77,7 @@ class StagedObjects {
   Rest& RestOf(const QString& table);
 
   std::unordered_map<QString, Staged> tables_;
-  // Rows of one table usually follow each other: the last table looked up, and its entry.
+  // Rows of one table often follow each other: the last table looked up, and its entry.
   QString last_name_;
   Staged* last_ = nullptr;
 };
