@@ -18,27 +18,29 @@
 
 #include <QString>
 
+#include "platform/winapi/winapi_export.h"
+
 namespace winapi {
 
 enum class LogEntryType { kError, kWarning, kInformation };
 enum class LogDestination { kSystemLog, kFile, kStandardError };
 
-LogDestination WriteApplicationLog(const QString& target, const QString& source,
-                                   const QString& record, LogEntryType type);
+WINAPI_EXPORT LogDestination WriteApplicationLog(const QString& target, const QString& source,
+                                                 const QString& record, LogEntryType type);
 
 // The system log's socket. Tests point it at a socket of their own, or at a path where none
 // exists to take the file road; an empty path restores /dev/log.
-void SetSystemLogSocket(const QString& path);
-QString SystemLogSocket();
+WINAPI_EXPORT void SetSystemLogSocket(const QString& path);
+WINAPI_EXPORT QString SystemLogSocket();
 
 // The entry as the file road writes it, for `now` given as ISO text.
-QByteArray FileEntry(const QString& timestamp, const QString& source, const QString& record,
-                     LogEntryType type);
+WINAPI_EXPORT QByteArray FileEntry(const QString& timestamp, const QString& source,
+                                   const QString& record, LogEntryType type);
 
 // The folder for the logs of the application `application` when its caller names none:
 // $XDG_STATE_HOME/<application>, or ~/.local/state/<application>. Created (0700) if missing;
 // returns an empty text when it cannot be created.
-QString DefaultLogFolder(const QString& application);
+WINAPI_EXPORT QString DefaultLogFolder(const QString& application);
 
 }  // namespace winapi
 

@@ -13,6 +13,8 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/winapi/winapi_export.h"
+
 namespace winapi {
 
 enum class MessageIcon { kNone, kCritical, kQuestion, kExclamation, kInformation };
@@ -24,7 +26,7 @@ struct MessageBoxRequest {
   MessageIcon icon = MessageIcon::kNone;
 };
 
-class MessagePresenter {
+class WINAPI_EXPORT MessagePresenter {
  public:
   virtual ~MessagePresenter();
   // Shows the box and returns once it is closed. May throw; callers decide whether that matters.
@@ -32,13 +34,13 @@ class MessagePresenter {
 };
 
 // "caption: text" on one line of standard error, line breaks shown as " | ".
-class StandardErrorPresenter : public MessagePresenter {
+class WINAPI_EXPORT StandardErrorPresenter : public MessagePresenter {
  public:
   void Show(const MessageBoxRequest& request) override;
 };
 
 // Keeps every request, for tests. Thread-safe.
-class RecordingPresenter : public MessagePresenter {
+class WINAPI_EXPORT RecordingPresenter : public MessagePresenter {
  public:
   void Show(const MessageBoxRequest& request) override;
   std::vector<MessageBoxRequest> shown() const;
@@ -49,12 +51,12 @@ class RecordingPresenter : public MessagePresenter {
 };
 
 // Installs the presenter for the whole process; nullptr restores the default one.
-void SetMessagePresenter(std::shared_ptr<MessagePresenter> presenter);
+WINAPI_EXPORT void SetMessagePresenter(std::shared_ptr<MessagePresenter> presenter);
 // Shows the box through the installed presenter.
-void ShowMessageBox(const MessageBoxRequest& request);
+WINAPI_EXPORT void ShowMessageBox(const MessageBoxRequest& request);
 
 // Installs a presenter for the life of the object, then restores the default one.
-class ScopedMessagePresenter {
+class WINAPI_EXPORT ScopedMessagePresenter {
  public:
   explicit ScopedMessagePresenter(std::shared_ptr<MessagePresenter> presenter) {
     SetMessagePresenter(std::move(presenter));
@@ -63,7 +65,7 @@ class ScopedMessagePresenter {
 };
 
 // The program's own title: the application name when one is set, else the executable's name.
-QString ProgramTitle();
+WINAPI_EXPORT QString ProgramTitle();
 
 }  // namespace winapi
 
