@@ -11,6 +11,7 @@
 #include <cstdint>
 
 #include "dataaccess/catalog/catalog.h"
+#include "dataaccess/mysql/mysql_export.h"
 #include "dataaccess/table_objects.h"
 
 namespace dataaccess {
@@ -30,8 +31,8 @@ namespace dataaccess {
 // kForeignKeyDeferrability, kChecks only where the server has CHECK_CONSTRAINTS,
 // kGeneratedColumns where COLUMNS has GENERATION_EXPRESSION and kSequences on MariaDB 10.3 on.
 // Throws kCatalogUnreadable when a query fails.
-int ReadMysqlCatalog(MYSQL* mysql, const QString& target, CatalogTables& tables, bool with_objects,
-                     DatabaseObjects* database = nullptr);
+MYSQL_ENGINE_EXPORT int ReadMysqlCatalog(MYSQL* mysql, const QString& target, CatalogTables& tables,
+                                         bool with_objects, DatabaseObjects* database = nullptr);
 
 // A column's default as ColumnDetails::default_value spells it, from information_schema.COLUMNS'
 // COLUMN_DEFAULT (`value`, null for SQL NULL), EXTRA and the column's kind of type. A server
@@ -39,13 +40,13 @@ int ReadMysqlCatalog(MYSQL* mysql, const QString& target, CatalogTables& tables,
 // text NULL for no default; on the others (MySQL), a default is quoted (quotes and backslashes
 // doubled) unless EXTRA marks it an expression (DEFAULT_GENERATED), it is a number's or a bit
 // string's, or it is a timestamp's CURRENT_TIMESTAMP.
-QString MysqlColumnDefault(QByteArrayView value, QByteArrayView extra, bool quoted_by_server,
-                           int32_t data_type);
+MYSQL_ENGINE_EXPORT QString MysqlColumnDefault(QByteArrayView value, QByteArrayView extra,
+                                               bool quoted_by_server, int32_t data_type);
 
 // kAutoIncrement and kGenerated as information_schema.COLUMNS.EXTRA gives them, in any case:
 // "auto_increment"; "VIRTUAL GENERATED", "STORED GENERATED" or, on older MariaDB, "PERSISTENT".
 // MySQL's DEFAULT_GENERATED marks a default that is an expression, not a generated column.
-int32_t ExtraAttributes(QByteArrayView extra);
+MYSQL_ENGINE_EXPORT int32_t ExtraAttributes(QByteArrayView extra);
 
 }  // namespace dataaccess
 

@@ -4,11 +4,12 @@
 #ifndef VANTREL_DATAACCESS_MYSQL_MYSQL_DRIVER_H_
 #define VANTREL_DATAACCESS_MYSQL_MYSQL_DRIVER_H_
 
+#include "dataaccess/mysql/mysql_export.h"
 #include "dataaccess/server/server_driver.h"
 
 namespace dataaccess {
 
-ServerEngine MysqlEngine();
+MYSQL_ENGINE_EXPORT ServerEngine MysqlEngine();
 
 }  // namespace dataaccess
 

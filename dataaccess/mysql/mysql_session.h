@@ -17,6 +17,7 @@
 #include <memory>
 
 #include "dataaccess/drivers/driver.h"
+#include "dataaccess/mysql/mysql_export.h"
 
 namespace dataaccess {
 
@@ -37,12 +38,14 @@ using MysqlConnection = std::unique_ptr<MYSQL, MysqlDeleter>;
 // kPromptCancelled, kUnknownDatabase, kNoDatabaseGiven, kConnectTimeout, kConnectFailed.
 // Descriptions never hold a password.
 // `database_name`, when given, receives the database the session is open on.
-MysqlConnection OpenMysqlSession(const ConnectRequest& request, QString* database_name = nullptr);
+MYSQL_ENGINE_EXPORT MysqlConnection OpenMysqlSession(const ConnectRequest& request,
+                                                     QString* database_name = nullptr);
 
 // The connect string that reopens `database`: the request's own when its path names that
 // database, otherwise the same URI with the path replaced. Holds a password only when the
 // request's connect string held one.
-QString MysqlReopenString(const ConnectRequest& request, const QString& database);
+MYSQL_ENGINE_EXPORT QString MysqlReopenString(const ConnectRequest& request,
+                                              const QString& database);
 
 }  // namespace dataaccess
 

@@ -8,6 +8,7 @@
 
 #include "dataaccess/catalog/catalog.h"
 #include "dataaccess/catalog/type_kinds.h"
+#include "dataaccess/odbc/odbc_export.h"
 #include "dataaccess/odbc/odbc_session.h"
 
 namespace dataaccess {
@@ -23,8 +24,8 @@ namespace dataaccess {
 // ObjectKind bits of what was read: none without `with_objects`, else what the driver could
 // tell (kDefaults, never kChecks: ODBC has no catalog function for them). Throws kCatalogUnreadable
 // when a catalog function fails.
-int ReadOdbcCatalog(const OdbcSession& session, const QString& target, CatalogTables& tables,
-                    bool with_objects);
+ODBC_ENGINE_EXPORT int ReadOdbcCatalog(const OdbcSession& session, const QString& target,
+                                       CatalogTables& tables, bool with_objects);
 
 // What one SQLColumns row says of a column's type.
 struct OdbcTypeRow {
@@ -39,10 +40,11 @@ struct OdbcTypeRow {
 // reports for the kinds whose Size is one and the fractional-second digits of time kinds, mapped
 // through ClassifyDeclaredType in the engine's dialect. Serial type names count as integers; the
 // auto-increment bit is left to the caller.
-ColumnType ClassifyOdbcType(const OdbcTypeRow& row, TypeDialect dialect = TypeDialect::kOther);
+ODBC_ENGINE_EXPORT ColumnType ClassifyOdbcType(const OdbcTypeRow& row,
+                                               TypeDialect dialect = TypeDialect::kOther);
 
 // The dialect of the engine behind a data source, from its SQL_DBMS_NAME.
-TypeDialect DialectOfDbms(const QString& dbms_name);
+ODBC_ENGINE_EXPORT TypeDialect DialectOfDbms(const QString& dbms_name);
 
 }  // namespace dataaccess
 

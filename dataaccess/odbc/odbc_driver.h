@@ -4,11 +4,12 @@
 #ifndef VANTREL_DATAACCESS_ODBC_ODBC_DRIVER_H_
 #define VANTREL_DATAACCESS_ODBC_ODBC_DRIVER_H_
 
+#include "dataaccess/odbc/odbc_export.h"
 #include "dataaccess/server/server_driver.h"
 
 namespace dataaccess {
 
-ServerEngine OdbcEngine();
+ODBC_ENGINE_EXPORT ServerEngine OdbcEngine();
 
 }  // namespace dataaccess
 

@@ -14,11 +14,12 @@
 #include <memory>
 
 #include "dataaccess/drivers/driver.h"
+#include "dataaccess/odbc/odbc_export.h"
 
 namespace dataaccess {
 
 // An open ODBC session; the destructor disconnects and frees its handles.
-class OdbcSession {
+class ODBC_ENGINE_EXPORT OdbcSession {
  public:
   OdbcSession();
   ~OdbcSession();
@@ -47,7 +48,8 @@ class OdbcSession {
 
 // The connection string without its "ODBC;" prefix, with the database keyword (DATABASE or DB)
 // replaced by `database` when that is not empty.
-QString OdbcConnectionString(const QString& connect_string, const QString& database);
+ODBC_ENGINE_EXPORT QString OdbcConnectionString(const QString& connect_string,
+                                                const QString& database);
 
 // Connects without ever prompting (`request.name`, when given and not the connect string itself,
 // names the database), gives up logging in after 5 seconds, asks the driver for a read-only
@@ -56,14 +58,15 @@ QString OdbcConnectionString(const QString& connect_string, const QString& datab
 //
 // Throws component::Error: kDriverMissing (no such DSN or driver), kLoginFailed,
 // kUnknownDatabase, kConnectTimeout, kConnectFailed. Descriptions never hold a password.
-std::unique_ptr<OdbcSession> OpenOdbcSession(const ConnectRequest& request);
+ODBC_ENGINE_EXPORT std::unique_ptr<OdbcSession> OpenOdbcSession(const ConnectRequest& request);
 
 // The connect string that reopens the session's database: the request's own when `name` did not
 // override the database, otherwise it with the database keyword replaced.
-QString OdbcReopenString(const ConnectRequest& request);
+ODBC_ENGINE_EXPORT QString OdbcReopenString(const ConnectRequest& request);
 
 // The message of the last failure on `handle`, with its SQLSTATE in `state`.
-QString OdbcDiagnostics(SQLSMALLINT handle_type, SQLHANDLE handle, QString* state = nullptr);
+ODBC_ENGINE_EXPORT QString OdbcDiagnostics(SQLSMALLINT handle_type, SQLHANDLE handle,
+                                           QString* state = nullptr);
 
 }  // namespace dataaccess
 

@@ -5,10 +5,12 @@
 
 #include <QStringList>
 
+#include "dataaccess/odbc/odbc_export.h"
+
 namespace dataaccess {
 
 // As OdbcDataSourceNames says.
-QStringList ReadOdbcDataSourceNames();
+ODBC_ENGINE_EXPORT QStringList ReadOdbcDataSourceNames();
 
 }  // namespace dataaccess
 

@@ -11,6 +11,7 @@
 #include <QStringList>
 
 #include "dataaccess/catalog/catalog.h"
+#include "dataaccess/postgres/postgres_export.h"
 #include "dataaccess/server/catalog_rows.h"
 
 namespace dataaccess {
@@ -25,17 +26,18 @@ namespace dataaccess {
 // more queries. `target` names the database in error descriptions. Returns the ObjectKind bits
 // the read could tell: all of them with `with_objects`, else none.
 // Throws kCatalogUnreadable when a query fails.
-int ReadPostgresCatalog(PGconn* conn, const QString& target, CatalogTables& tables,
-                        bool with_objects, DatabaseObjects* database = nullptr);
+POSTGRES_EXPORT int ReadPostgresCatalog(PGconn* conn, const QString& target, CatalogTables& tables,
+                                        bool with_objects, DatabaseObjects* database = nullptr);
 
 // The schemas ReadPostgresCatalog would read, in the server's order.
-QStringList PostgresSchemaNames(PGconn* conn, const QString& target);
+POSTGRES_EXPORT QStringList PostgresSchemaNames(PGconn* conn, const QString& target);
 
 // The same read over `schemas` only (sorted, without repeats), in one snapshot and one pass over
 // the catalog, split into one catalog per schema as StagedCatalog::FillSchemas says: each names
 // its tables as if its schema were the default one, without a prefix.
-void ReadPostgresSchemas(PGconn* conn, const QString& target, const QStringList& schemas,
-                         const StagedCatalog::SchemaFill& each);
+POSTGRES_EXPORT void ReadPostgresSchemas(PGconn* conn, const QString& target,
+                                         const QStringList& schemas,
+                                         const StagedCatalog::SchemaFill& each);
 
 }  // namespace dataaccess
 

@@ -12,10 +12,12 @@
 #include <string_view>
 #include <vector>
 
+#include "dataaccess/postgres/postgres_export.h"
+
 namespace dataaccess {
 
 // The fields of one line of COPY's text format.
-class CopyTextRow {
+class POSTGRES_EXPORT CopyTextRow {
  public:
   // Splits `line` (with or without its newline) at its tabs and undoes the backslash escapes,
   // in place: the fields point into `line`. False when the line has not `expected_fields`
@@ -35,8 +37,9 @@ class CopyTextRow {
 // arrives. Throws kCatalogUnreadable, naming `target`, when the query fails or a row does not
 // have `fields` fields; the connection is then left ready for the next query. An exception
 // from `row` ends the read where it is.
-void ForEachCopyRow(PGconn* conn, const char* copy_query, const QString& target, size_t fields,
-                    const std::function<void(const CopyTextRow&)>& row);
+POSTGRES_EXPORT void ForEachCopyRow(PGconn* conn, const char* copy_query, const QString& target,
+                                    size_t fields,
+                                    const std::function<void(const CopyTextRow&)>& row);
 
 }  // namespace dataaccess
 

@@ -4,11 +4,12 @@
 #ifndef VANTREL_DATAACCESS_POSTGRES_POSTGRES_DRIVER_H_
 #define VANTREL_DATAACCESS_POSTGRES_POSTGRES_DRIVER_H_
 
+#include "dataaccess/postgres/postgres_export.h"
 #include "dataaccess/server/server_driver.h"
 
 namespace dataaccess {
 
-ServerEngine PostgresEngine();
+POSTGRES_EXPORT ServerEngine PostgresEngine();
 
 }  // namespace dataaccess
 

@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "dataaccess/drivers/driver.h"
+#include "dataaccess/postgres/postgres_export.h"
 
 namespace dataaccess {
 
@@ -27,7 +28,7 @@ struct PgResultDeleter {
 using PgResult = std::unique_ptr<PGresult, PgResultDeleter>;
 
 // True when `connect_string` is a PostgreSQL URI or a string of libpq keywords.
-bool IsPostgresConnectString(const QString& connect_string);
+POSTGRES_EXPORT bool IsPostgresConnectString(const QString& connect_string);
 
 // Connects as `request` says: `request.name`, when given and not the connect string itself,
 // names the database and overrides the one of the connect string. The session is read-only at
@@ -40,13 +41,14 @@ bool IsPostgresConnectString(const QString& connect_string);
 // (credentials refused or missing), kPromptCancelled (the prompter gave no password),
 // kUnknownDatabase, kConnectTimeout, kConnectFailed (anything else that keeps the session from
 // opening). Descriptions never hold a password.
-PgConnection OpenPostgresSession(const ConnectRequest& request);
+POSTGRES_EXPORT PgConnection OpenPostgresSession(const ConnectRequest& request);
 
 // The connect string that reopens `database` (the one a session is open on): `request`'s own
 // connect string when it already names that database, otherwise its parameters with dbname
 // replaced. Holds a password only when the request's connect string held one. Throws
 // kUnknownConnectString when libpq cannot read the request's connect string.
-QString PostgresReopenString(const ConnectRequest& request, const QString& database);
+POSTGRES_EXPORT QString PostgresReopenString(const ConnectRequest& request,
+                                             const QString& database);
 
 }  // namespace dataaccess
 
