@@ -12,12 +12,13 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/component/component_export.h"
 #include "platform/component/error.h"
 #include "platform/component/variant.h"
 
 namespace component {
 
-class Arguments {
+class COMPONENT_EXPORT Arguments {
  public:
   // Keeps references to both; they must outlive this object.
   Arguments(const std::vector<Variant>& values, const QString& source);

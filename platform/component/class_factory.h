@@ -35,6 +35,7 @@
 #include <functional>
 #include <memory>
 
+#include "platform/component/component_export.h"
 #include "platform/component/dispatch.h"
 
 namespace component {
@@ -42,28 +43,28 @@ namespace component {
 using Factory = std::function<std::shared_ptr<Dispatch>()>;
 
 // Adds a class; returns false (and changes nothing) when its name or identifier is taken.
-bool RegisterClass(const ClassIdentity& identity, Factory factory);
+COMPONENT_EXPORT bool RegisterClass(const ClassIdentity& identity, Factory factory);
 
 // Registers a class when the library that holds it loads.
-class ClassRegistrar {
+class COMPONENT_EXPORT ClassRegistrar {
  public:
   ClassRegistrar(const ClassIdentity& identity, Factory factory);
 };
 
 // Creates an object of the class named by `name_or_class_id`; never returns nullptr.
-std::shared_ptr<Dispatch> CreateObject(const QString& name_or_class_id);
+COMPONENT_EXPORT std::shared_ptr<Dispatch> CreateObject(const QString& name_or_class_id);
 
 // True when the class is registered now (no library is loaded to find out).
-bool IsClassRegistered(const QString& name_or_class_id);
+COMPONENT_EXPORT bool IsClassRegistered(const QString& name_or_class_id);
 
 // The libraries tried when an unknown class identifier is created, without "lib" and ".so".
 // The list starts empty: a program declares the component libraries it ships.
-QStringList ComponentLibraryNames();
+COMPONENT_EXPORT QStringList ComponentLibraryNames();
 // Adds a library to that list.
-void AddComponentLibraryName(const QString& name);
+COMPONENT_EXPORT void AddComponentLibraryName(const QString& name);
 
 // The folders searched for component libraries, in order.
-QStringList ComponentSearchFolders();
+COMPONENT_EXPORT QStringList ComponentSearchFolders();
 
 }  // namespace component
 

@@ -22,13 +22,14 @@
 #include <QUuid>
 #include <vector>
 
+#include "platform/component/component_export.h"
 #include "platform/component/variant.h"
 
 namespace component {
 
 // Who a class is: the name it is created by ("corbenna.Registry"), its class identifier, and the
 // name and identifier of its default interface.
-struct ClassIdentity {
+struct COMPONENT_EXPORT ClassIdentity {
   QString prog_id;
   QUuid class_id;
   QString interface_name;
@@ -37,7 +38,7 @@ struct ClassIdentity {
 
 enum class InvokeKind { kMethod, kPropertyGet, kPropertyPut };
 
-class Dispatch {
+class COMPONENT_EXPORT Dispatch {
  public:
   virtual ~Dispatch();
 

@@ -12,6 +12,8 @@
 #include <exception>
 #include <string>
 
+#include "platform/component/component_export.h"
+
 namespace component {
 
 // The standard numbers the system raises or relies on.
@@ -38,9 +40,9 @@ enum StandardError : int32_t {
 
 // The platform's standard text for `number`, or "Application-defined or object-defined error"
 // for a number that has none.
-QString StandardDescription(int32_t number);
+COMPONENT_EXPORT QString StandardDescription(int32_t number);
 
-class Error : public std::exception {
+class COMPONENT_EXPORT Error : public std::exception {
  public:
   Error(int32_t number, QString source, QString description);
   // Uses StandardDescription(number) as the description.

@@ -5,11 +5,13 @@
 
 #include <QString>
 
+#include "platform/component/component_export.h"
+
 namespace component {
 
 // The absolute folder of the file whose code or data holds `address` (pass the address of a
 // function of the caller's own library); "" when the loader knows no such file.
-QString FolderOfLibraryHolding(const void* address);
+COMPONENT_EXPORT QString FolderOfLibraryHolding(const void* address);
 
 }  // namespace component
 

@@ -18,6 +18,8 @@
 #include <memory>
 #include <variant>
 
+#include "platform/component/component_export.h"
+
 namespace component {
 
 class Dispatch;
@@ -42,12 +44,12 @@ enum class VariantKind : int32_t {
 };
 
 // A fixed-point amount with four decimal places: the value times 10 000.
-struct Currency {
+struct COMPONENT_EXPORT Currency {
   int64_t scaled = 0;
 };
 
 // An exact decimal number: mantissa / 10^scale, scale at most 28.
-struct Decimal {
+struct COMPONENT_EXPORT Decimal {
   int64_t mantissa = 0;
   uint8_t scale = 0;
 };
@@ -55,16 +57,16 @@ struct Decimal {
 // A point in time as the platform counts it: whole days since 30 December 1899 (the zero date),
 // with the time of day as the fraction. For days before the zero date the fraction still
 // counts forward from midnight (-1.25 is 29 December 1899, 06:00).
-struct Date {
+struct COMPONENT_EXPORT Date {
   double serial = 0.0;
 };
 
 // An error value (the platform's CVErr), distinct from a thrown Error.
-struct ErrorCode {
+struct COMPONENT_EXPORT ErrorCode {
   int32_t code = 0;
 };
 
-class Variant {
+class COMPONENT_EXPORT Variant {
  public:
   Variant();  // Empty
   static Variant Null();
@@ -130,7 +132,7 @@ class Variant {
 };
 
 // The platform's name of a kind ("Integer", "String", "Variant()", ...), for messages.
-QString KindName(VariantKind kind);
+COMPONENT_EXPORT QString KindName(VariantKind kind);
 
 }  // namespace component
 

@@ -11,11 +11,12 @@
 #include <initializer_list>
 #include <vector>
 
+#include "platform/component/component_export.h"
 #include "platform/component/variant.h"
 
 namespace component {
 
-class VariantArray {
+class COMPONENT_EXPORT VariantArray {
  public:
   struct Dimension {
     int32_t lower_bound = 0;
