@@ -507,8 +507,7 @@ TriggerText SplitTriggerDefinition(const QString& definition) {
 }
 
 // Stages the keys, indexes, foreign keys and checks of every table `found` holds, named as the
-// catalog names its tables (views have none), and the triggers of its
-// tables and views.
+// catalog names its tables (views have none), and the triggers of its tables and views.
 void ReadObjects(PGconn* conn, const QString& target, const QString& default_schema,
                  const CatalogRows<uint>& found, StagedObjects& objects) {
   const auto table_of = [&](uint oid) -> std::optional<size_t> {
