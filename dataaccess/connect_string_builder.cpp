@@ -74,4 +74,8 @@ QString UrlConnectString(const UrlConnectParts& parts) {
   return text + query;
 }
 
+QByteArray UrlPartBytes(const QString& fully_encoded) {
+  return QByteArray::fromPercentEncoding(fully_encoded.toUtf8());
+}
+
 }  // namespace dataaccess

@@ -7,6 +7,7 @@
 #ifndef VANTREL_DATAACCESS_CONNECT_STRING_BUILDER_H_
 #define VANTREL_DATAACCESS_CONNECT_STRING_BUILDER_H_
 
+#include <QByteArray>
 #include <QList>
 #include <QPair>
 #include <QString>
@@ -46,6 +47,12 @@ struct UrlConnectParts {
 // stay inside their part. The host is encoded so too, but for characters beyond ASCII, which
 // an international host name keeps. libpq and QUrl decode every part back.
 QString UrlConnectString(const UrlConnectParts& parts);
+
+// The bytes a part of a URI stands for, given as QUrl writes it fully encoded
+// (`url.password(QUrl::FullyEncoded)`). QUrl's own decoding rewrites what it will not show as
+// text: bytes that are not UTF-8 stay "%XX" and a noncharacter (U+FFFF, U+FFFFF, ...) turns into
+// U+FFFD, so a password or database name decoded by QUrl can differ from the one written.
+QByteArray UrlPartBytes(const QString& fully_encoded);
 
 }  // namespace dataaccess
 

@@ -1,7 +1,7 @@
 // The connect string builder on any values: every string it writes reads back, by the client
-// library's own reader (libpq for keyword strings and PostgreSQL URIs, QUrl for the MySQL URIs
-// the MySQL session reads with it, SQLDriverConnect's grammar for ODBC), as exactly the values
-// given and nothing else, and masking it hides the password whole.
+// library's own reader (libpq for keyword strings and PostgreSQL URIs, QUrl and UrlPartBytes for
+// the MySQL URIs the MySQL session reads with them, SQLDriverConnect's grammar for ODBC), as
+// exactly the values given and nothing else, and masking it hides the password whole.
 //
 // The input gives the user, the password, the host, the database and one more value (a data
 // source name, a query value).
@@ -130,10 +130,15 @@ void CheckMysqlUrl(const Fields& f) {
     if (!url.isValid() && host != u"h") continue;
     fuzz::Require(url.isValid(), "QUrl reads a MySQL URI",
                   Shown(with_host, written) + u'\n' + url.errorString());
-    const QStringList read = {
-        url.userName(QUrl::FullyDecoded), url.password(QUrl::FullyDecoded),
-        url.path(QUrl::FullyDecoded),
-        QUrlQuery(url).queryItemValue(QStringLiteral("application_name"), QUrl::FullyDecoded)};
+    // Each part read as the MySQL session reads it: the bytes its percent-encoding stands for.
+    const auto part = [](const QString& encoded) {
+      return QString::fromUtf8(dataaccess::UrlPartBytes(encoded));
+    };
+    const QStringList read = {part(url.userName(QUrl::FullyEncoded)),
+                              part(url.password(QUrl::FullyEncoded)),
+                              part(url.path(QUrl::FullyEncoded)),
+                              part(QUrlQuery(url).queryItemValue(QStringLiteral("application_name"),
+                                                                 QUrl::FullyEncoded))};
     fuzz::Require(read == QStringList({f.user, f.password, u'/' + f.database, f.other}),
                   "QUrl reads a MySQL URI's user, password, database and options as given",
                   Shown(with_host, written) + u'\n' + read.join(QStringLiteral(" | ")));

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <optional>
 
+#include "dataaccess/connect_string_builder.h"
 #include "dataaccess/connect_string_mask.h"
 #include "dataaccess/errors.h"
 #include "dataaccess/server/password_prompt.h"
@@ -42,9 +43,11 @@ struct UriParts {
                              .arg(MaskPasswords(connect_string), why));
 }
 
-QString DatabaseOfPath(const QUrl& url) {
-  QString path = url.path(QUrl::FullyDecoded);
-  if (path.startsWith(u'/')) path.remove(0, 1);
+// Each part is taken as the bytes it encodes, which the server compares byte for byte: see
+// UrlPartBytes for what QUrl's own decoding would change.
+QByteArray DatabaseOfPath(const QUrl& url) {
+  QByteArray path = UrlPartBytes(url.path(QUrl::FullyEncoded));
+  if (path.startsWith('/')) path.remove(0, 1);
   return path;
 }
 
@@ -55,20 +58,22 @@ UriParts ParseUri(const QString& connect_string) {
   parts.host = url.host(QUrl::FullyDecoded).toUtf8();
   if (url.port() > 0) parts.port = static_cast<unsigned>(url.port());
   parts.has_user = !url.userName().isEmpty();
-  parts.user = url.userName(QUrl::FullyDecoded).toUtf8();
-  parts.has_password = !url.password(QUrl::FullyEncoded).isNull();
-  parts.password = url.password(QUrl::FullyDecoded).toUtf8();
-  const QString database = DatabaseOfPath(url);
-  parts.has_database = !database.isEmpty();
-  parts.database = database.toUtf8();
+  parts.user = UrlPartBytes(url.userName(QUrl::FullyEncoded));
+  const QString password = url.password(QUrl::FullyEncoded);
+  parts.has_password = !password.isNull();
+  parts.password = UrlPartBytes(password);
+  parts.database = DatabaseOfPath(url);
+  parts.has_database = !parts.database.isEmpty();
   const QUrlQuery query(url);
-  for (const auto& [key, value] : query.queryItems(QUrl::FullyDecoded)) {
+  for (const auto& [encoded_key, encoded_value] : query.queryItems(QUrl::FullyEncoded)) {
+    const QString key = QString::fromUtf8(UrlPartBytes(encoded_key));
+    const QByteArray value = UrlPartBytes(encoded_value);
     if (key == u"socket") {
-      parts.socket = value.toUtf8();
+      parts.socket = value;
     } else if (key == u"option-file") {
-      parts.option_file = value.toUtf8();
+      parts.option_file = value;
     } else if (key == u"option-group") {
-      parts.option_group = value.toUtf8();
+      parts.option_group = value;
     } else if (key == u"connect-timeout") {
       bool ok = false;
       parts.connect_timeout = value.toInt(&ok);
@@ -76,6 +81,11 @@ UriParts ParseUri(const QString& connect_string) {
     } else {
       ThrowBadUri(connect_string, QStringLiteral("unknown option '%1'").arg(key));
     }
+  }
+  // The client library takes C strings: a "%00" would silently cut a password short.
+  for (const QByteArray* part : {&parts.user, &parts.password, &parts.database, &parts.socket,
+                                 &parts.option_file, &parts.option_group}) {
+    if (part->contains('\0')) ThrowBadUri(connect_string, "a part holds a NUL byte (%00)");
   }
   return parts;
 }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "dataaccess/catalog/type_kinds.h"
+#include "dataaccess/connect_string_builder.h"
 #include "dataaccess/errors.h"
 #include "dataaccess/mysql/mysql_catalog.h"
 #include "dataaccess/mysql/mysql_session.h"
@@ -862,6 +863,26 @@ TEST_F(MysqlDriverTest, MysqlUserWithoutPrivilegeOnTheDatabaseIsRefused) {
   EXPECT_TRUE(error.description().contains(kMyDatabase)) << error.what();
   EXPECT_TRUE(error.description().contains("Access denied for user 'vt_no_grant'")) << error.what();
   EXPECT_FALSE(error.description().contains("NoGrant7")) << error.what();
+}
+
+// The server compares a password byte for byte. One holding the URI's own delimiters, letters
+// beyond ASCII and Unicode noncharacters (which QUrl's decoding turns into U+FFFD) reaches it
+// exactly as written.
+TEST_F(MysqlDriverTest, MysqlPasswordOfAnyCharactersReachesTheServerAsWritten) {
+  const QString password =
+      QStringLiteral("a:b@c/d?e#f%g&h ") + QChar(0xFFFF) + QString::fromUcs4(U"\U000FFFFF\u00e9");
+  RunMysql({"DROP USER IF EXISTS 'vt_odd_password'@'%'",
+            QStringLiteral("CREATE USER 'vt_odd_password'@'%' IDENTIFIED BY '%1'").arg(password),
+            QStringLiteral("GRANT SELECT ON %1.* TO 'vt_odd_password'@'%'").arg(kMyDatabase)});
+  const QString uri = UrlConnectString({QStringLiteral("mysql"),
+                                        QStringLiteral("vt_odd_password"),
+                                        password,
+                                        QStringLiteral("127.0.0.1"),
+                                        ServerFact("MARIADB_PORT").toInt(),
+                                        kMyDatabase,
+                                        {}});
+  const auto connection = Open(QString(), uri);
+  EXPECT_TRUE(TableNames(*connection).contains("families")) << uri.toStdString();
 }
 
 TEST_F(MysqlDriverTest, MysqlReadsOnlyTheConnectedDatabaseAndItsOwnTypes) {
