@@ -16,7 +16,9 @@
 #include <QUrl>
 #include <QUrlQuery>
 #include <map>
+#include <vector>
 
+#include "dataaccess/connect_string_builder.h"
 #include "dataaccess/connect_string_forms.h"
 #include "dataaccess/data_engine.h"
 #include "dataaccess/drivers/driver.h"
@@ -65,14 +67,20 @@ void CheckPostgres(const QString& connect_string, const QString& database) {
   fuzz::Require(read == given, "the reopen string keeps every other parameter", detail);
 }
 
-// What a MySQL URI says, decoded, apart from its path.
-QStringList UriParts(const QUrl& url) {
-  return {url.scheme(),
-          url.userName(QUrl::FullyDecoded),
-          url.password(QUrl::FullyDecoded),
-          url.host(QUrl::FullyDecoded),
-          QString::number(url.port()),
-          QUrlQuery(url).query(QUrl::FullyDecoded)};
+// The bytes a part of a MySQL URI stands for, as the session reads them.
+QByteArray Bytes(const QString& fully_encoded) { return dataaccess::UrlPartBytes(fully_encoded); }
+
+// What a MySQL URI says apart from its path.
+std::vector<QByteArray> UriParts(const QUrl& url) {
+  std::vector<QByteArray> parts = {url.scheme().toUtf8(), Bytes(url.userName(QUrl::FullyEncoded)),
+                                   Bytes(url.password(QUrl::FullyEncoded)),
+                                   url.host(QUrl::FullyDecoded).toUtf8(),
+                                   QByteArray::number(url.port())};
+  for (const auto& [key, value] : QUrlQuery(url).queryItems(QUrl::FullyEncoded)) {
+    parts.push_back(Bytes(key));
+    parts.push_back(Bytes(value));
+  }
+  return parts;
 }
 
 void CheckMysql(const QString& connect_string, const QString& database) {
@@ -85,7 +93,7 @@ void CheckMysql(const QString& connect_string, const QString& database) {
   const QString detail =
       connect_string + QStringLiteral(" / ") + database + QStringLiteral("\n -> ") + reopen;
   fuzz::Require(read.isValid(), "a MySQL reopen string is a URI", detail);
-  fuzz::Require(read.path(QUrl::FullyDecoded) == u'/' + database,
+  fuzz::Require(Bytes(read.path(QUrl::FullyEncoded)) == (u'/' + database).toUtf8(),
                 "the reopen string's path is the database", detail);
   fuzz::Require(UriParts(read) == UriParts(given), "the reopen string keeps the rest of the URI",
                 detail);

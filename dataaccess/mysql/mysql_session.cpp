@@ -260,7 +260,7 @@ MysqlConnection OpenMysqlSession(const ConnectRequest& request, QString* databas
 QString MysqlReopenString(const ConnectRequest& request, const QString& database) {
   QString given = request.connect_string.trimmed();
   QUrl url(given, QUrl::StrictMode);
-  if (DatabaseOfPath(url) == database) return given;
+  if (QString::fromUtf8(DatabaseOfPath(url)) == database) return given;
   url.setPath(u'/' + database, QUrl::DecodedMode);
   return url.toString(QUrl::FullyEncoded);
 }
