@@ -47,6 +47,7 @@
 #include <QString>
 #include <cstdint>
 
+#include "dataaccess/dataaccess_export.h"
 #include "dataaccess/table_objects.h"
 
 namespace dataaccess {
@@ -54,8 +55,8 @@ namespace dataaccess {
 // A canonical form of a column's default under rules 8 to 13: equal results mean equal
 // defaults; empty for no default. `default_value` is ColumnDetails::default_value; `data_type`
 // and `size` the column's; `across_engines` whether the other side is another engine.
-QString DefaultMeaning(const QString& default_value, int32_t data_type, int32_t size,
-                       bool across_engines);
+DATAACCESS_EXPORT QString DefaultMeaning(const QString& default_value, int32_t data_type,
+                                         int32_t size, bool across_engines);
 
 // What a user can observe of a collation (rule 14).
 struct CollationTraits {
@@ -66,8 +67,8 @@ struct CollationTraits {
 
 // The traits of a collation of `engine` (DataConnection::Engine): its name, and for PostgreSQL
 // its locale and whether it is deterministic.
-CollationTraits TraitsOfCollation(const QString& engine, const QString& name, const QString& locale,
-                                  bool deterministic);
+DATAACCESS_EXPORT CollationTraits TraitsOfCollation(const QString& engine, const QString& name,
+                                                    const QString& locale, bool deterministic);
 
 // A column's collation as a comparison sees it: the effective collation, its traits, and
 // whether it departs from its database's default.
@@ -79,16 +80,18 @@ struct EffectiveCollation {
 
 // The effective collation of a column of `data_type` whose details are `details` (null when
 // the column has none) in a database whose objects are `database` (null when unknown).
-EffectiveCollation CollationOf(const QString& engine, const ColumnDetails* details,
-                               int32_t data_type, const DatabaseObjects* database);
+DATAACCESS_EXPORT EffectiveCollation CollationOf(const QString& engine,
+                                                 const ColumnDetails* details, int32_t data_type,
+                                                 const DatabaseObjects* database);
 
 // True when two columns' collations are reported as different (rule 14).
-bool CollationsDiffer(const EffectiveCollation& a, const EffectiveCollation& b,
-                      bool across_engines);
+DATAACCESS_EXPORT bool CollationsDiffer(const EffectiveCollation& a, const EffectiveCollation& b,
+                                        bool across_engines);
 
 // The default collations of two databases, told once (rule 14): true when they differ.
-bool DefaultCollationsDiffer(const QString& engine, const DatabaseObjects& a,
-                             const QString& other_engine, const DatabaseObjects& b);
+DATAACCESS_EXPORT bool DefaultCollationsDiffer(const QString& engine, const DatabaseObjects& a,
+                                               const QString& other_engine,
+                                               const DatabaseObjects& b);
 
 }  // namespace dataaccess
 

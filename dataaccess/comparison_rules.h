@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "dataaccess/data_objects.h"
+#include "dataaccess/dataaccess_export.h"
 
 namespace dataaccess {
 
@@ -15,7 +16,7 @@ namespace dataaccess {
 // the engine numbers, of Size 0) holds any 64-bit integer, whatever its declaration: it matches
 // an engine-numbered integer of any width. Otherwise the sizes must be equal. Throws what the
 // columns' reads throw.
-bool SizesMatch(const DataColumn& a, const DataColumn& b);
+DATAACCESS_EXPORT bool SizesMatch(const DataColumn& a, const DataColumn& b);
 
 // True when the types of two matched tables' columns are compared (Allow Zero Length,
 // Attributes, Size and Data Type). A view's column types are what its engine inferred from the
@@ -25,8 +26,8 @@ bool SizesMatch(const DataColumn& a, const DataColumn& b);
 // compare by name, position and NOT NULL only. Within one engine, or where an engine is
 // unknown, they compare fully, so that a changed base column shows through its views. Throws
 // what the reads throw.
-bool ComparesColumnTypes(const DataConnection& a, const DataTable& table_a, const DataConnection& b,
-                         const DataTable& table_b);
+DATAACCESS_EXPORT bool ComparesColumnTypes(const DataConnection& a, const DataTable& table_a,
+                                           const DataConnection& b, const DataTable& table_b);
 
 }  // namespace dataaccess
 

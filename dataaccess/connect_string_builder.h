@@ -12,6 +12,8 @@
 #include <QPair>
 #include <QString>
 
+#include "dataaccess/dataaccess_export.h"
+
 namespace dataaccess {
 
 using ConnectParameters = QList<QPair<QString, QString>>;
@@ -19,16 +21,16 @@ using ConnectParameters = QList<QPair<QString, QString>>;
 // An ODBC attribute value as SQLDriverConnect reads it: braced ("{…}", a '}' inside written
 // "}}") when it holds ';', '{', '}', '=', a quote or white space or is empty; otherwise as it
 // is. A quote is braced too so that a message quoting the string cannot end the value early.
-QString OdbcValue(const QString& value);
+DATAACCESS_EXPORT QString OdbcValue(const QString& value);
 
 // "ODBC;KEY=VALUE;KEY=VALUE", each value through OdbcValue.
-QString OdbcConnectString(const ConnectParameters& attributes);
+DATAACCESS_EXPORT QString OdbcConnectString(const ConnectParameters& attributes);
 
 // A libpq keyword value: always in single quotes, '\' written "\\" and '\'' written "\'".
-QString LibpqValue(const QString& value);
+DATAACCESS_EXPORT QString LibpqValue(const QString& value);
 
 // "key='value' key='value'", each value through LibpqValue.
-QString LibpqKeywordString(const ConnectParameters& parameters);
+DATAACCESS_EXPORT QString LibpqKeywordString(const ConnectParameters& parameters);
 
 // The parts of a server URI. An empty user or password is left out; port 0 is no port.
 struct UrlConnectParts {
@@ -46,13 +48,13 @@ struct UrlConnectParts {
 // digits and "-._~" is written %XX, so that '@', ':', '/', '?', '#', '&', '=', '%' and blanks
 // stay inside their part. The host is encoded so too, but for characters beyond ASCII, which
 // an international host name keeps. libpq and QUrl decode every part back.
-QString UrlConnectString(const UrlConnectParts& parts);
+DATAACCESS_EXPORT QString UrlConnectString(const UrlConnectParts& parts);
 
 // The bytes a part of a URI stands for, given as QUrl writes it fully encoded
 // (`url.password(QUrl::FullyEncoded)`). QUrl's own decoding rewrites what it will not show as
 // text: bytes that are not UTF-8 stay "%XX" and a noncharacter (U+FFFF, U+FFFFF, ...) turns into
 // U+FFFD, so a password or database name decoded by QUrl can differ from the one written.
-QByteArray UrlPartBytes(const QString& fully_encoded);
+DATAACCESS_EXPORT QByteArray UrlPartBytes(const QString& fully_encoded);
 
 }  // namespace dataaccess
 

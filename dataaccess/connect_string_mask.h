@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "dataaccess/dataaccess_export.h"
+
 namespace dataaccess {
 
 // `text` (a connect string, or a message quoting one) with every password-like value replaced
@@ -22,7 +24,7 @@ namespace dataaccess {
 //     punctuation or the end follows (one closing quoted text around it), so that a value with a
 //     space, '#', '&', ';' or a quote inside a word is hidden whole.
 // Text without such a value comes back unchanged.
-QString MaskPasswords(const QString& text);
+DATAACCESS_EXPORT QString MaskPasswords(const QString& text);
 
 // Pieces shorter than this are left out of PasswordPieces: one or two characters cannot be told
 // from ordinary text ("a", "db", "54"), and replacing each of their occurrences would leave no

@@ -25,6 +25,8 @@
 #include <memory>
 #include <optional>
 
+#include "dataaccess/dataaccess_export.h"
+
 namespace dataaccess {
 
 // What the user chose in the connection prompt.
@@ -45,7 +47,7 @@ struct PasswordRequest {
   bool retry = false;  // the server refused the password given last time
 };
 
-class ConnectionPrompter {
+class DATAACCESS_EXPORT ConnectionPrompter {
  public:
   virtual ~ConnectionPrompter();
   // Lets the user pick an engine and describe a database. nullopt: cancelled.
@@ -56,7 +58,7 @@ class ConnectionPrompter {
 
 // Installs the prompter for the whole process; nullptr removes it. Not thread-safe against a
 // concurrent OpenConnection: install it once, before the first open.
-void SetConnectionPrompter(std::shared_ptr<ConnectionPrompter> prompter);
+DATAACCESS_EXPORT void SetConnectionPrompter(std::shared_ptr<ConnectionPrompter> prompter);
 // The installed prompter, or nullptr.
 std::shared_ptr<ConnectionPrompter> InstalledConnectionPrompter();
 

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "dataaccess/data_objects.h"
+#include "dataaccess/dataaccess_export.h"
 
 namespace dataaccess {
 
@@ -34,7 +35,7 @@ enum OpenOption : int32_t {
 };
 
 // An open that has reached its database and reads the catalog on a worker thread.
-class PendingConnection {
+class DATAACCESS_EXPORT PendingConnection {
  public:
   virtual ~PendingConnection() = default;
   // Waits for the read and returns the connection. Throws what the read threw, as
@@ -42,7 +43,7 @@ class PendingConnection {
   virtual std::unique_ptr<DataConnection> Take() = 0;
 };
 
-class DataEnvironment {
+class DATAACCESS_EXPORT DataEnvironment {
  public:
   // Opens a database and reads its whole catalog.
   //
@@ -92,7 +93,7 @@ class DataEnvironment {
                                                          int32_t options = 0) const;
 };
 
-class EnvironmentCollection {
+class DATAACCESS_EXPORT EnvironmentCollection {
  public:
   EnvironmentCollection();
   int32_t Count() const { return static_cast<int32_t>(environments_.size()); }
@@ -103,7 +104,7 @@ class EnvironmentCollection {
   std::vector<std::unique_ptr<DataEnvironment>> environments_;
 };
 
-class DataEngine {
+class DATAACCESS_EXPORT DataEngine {
  public:
   // The process's engine, created on first use and kept until the process ends.
   static DataEngine& Instance();
@@ -118,7 +119,7 @@ class DataEngine {
 // with: loading the server engine's client library takes several milliseconds, which can overlap
 // the caller's own start-up. Does nothing for files, snapshots and strings no engine takes.
 // Never throws: a library that cannot be loaded is reported by the open that needs it.
-void PrepareToConnect(const QString& connect_string) noexcept;
+DATAACCESS_EXPORT void PrepareToConnect(const QString& connect_string) noexcept;
 
 }  // namespace dataaccess
 

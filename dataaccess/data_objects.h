@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "dataaccess/dataaccess_export.h"
 #include "dataaccess/table_objects.h"
 
 namespace dataaccess {
@@ -25,7 +26,7 @@ namespace dataaccess {
 // Walks a collection once, in the library's order. Next() returns nullptr after the last item
 // and throws component::Error when the collection cannot be read further.
 template <class T>
-class Enumerator {
+class DATAACCESS_EXPORT Enumerator {
  public:
   virtual ~Enumerator() = default;
   virtual T* Next() = 0;
@@ -33,7 +34,7 @@ class Enumerator {
 
 // One column of a table or view. The meaning of DataType, Size and Attributes is defined once
 // for every engine in dataaccess/catalog/type_kinds.h, so equal values mean equal definitions.
-class DataColumn {
+class DATAACCESS_EXPORT DataColumn {
  public:
   virtual ~DataColumn() = default;
   virtual QString Name() const = 0;
@@ -48,7 +49,7 @@ class DataColumn {
   virtual QString DeclaredType() const { return QString(); }
 };
 
-class ColumnCollection {
+class DATAACCESS_EXPORT ColumnCollection {
  public:
   virtual ~ColumnCollection() = default;
   // Columns in their ordinal order.
@@ -60,7 +61,7 @@ class ColumnCollection {
 };
 
 // A user's table or view; the engine's own tables are never listed.
-class DataTable {
+class DATAACCESS_EXPORT DataTable {
  public:
   virtual ~DataTable() = default;
   virtual QString Name() const = 0;
@@ -73,7 +74,7 @@ class DataTable {
   virtual const TableObjects* Objects() const { return nullptr; }
 };
 
-class TableCollection {
+class DATAACCESS_EXPORT TableCollection {
  public:
   virtual ~TableCollection() = default;
   virtual std::unique_ptr<Enumerator<DataTable>> Enumerate() const = 0;
@@ -81,7 +82,7 @@ class TableCollection {
   virtual DataTable& Item(const QString& name) const = 0;
 };
 
-class DataConnection {
+class DATAACCESS_EXPORT DataConnection {
  public:
   virtual ~DataConnection() = default;
   // How to reach the database again: passing ConnectString() and DatabaseName() back to
@@ -108,7 +109,7 @@ class DataConnection {
 // that is not part of valid UTF-8 kept as the lone surrogate U+DC00 + byte, so that a name typed
 // as bytes (a command-line argument) equals the name of the table whose bytes it repeats.
 // Defined with its inverse in dataaccess/catalog/name_bytes.h.
-QString NameFromBytes(QByteArrayView bytes);
+DATAACCESS_EXPORT QString NameFromBytes(QByteArrayView bytes);
 
 }  // namespace dataaccess
 

@@ -43,6 +43,7 @@
 #include <QStringView>
 
 #include "dataaccess/data_objects.h"
+#include "dataaccess/dataaccess_export.h"
 #include "dataaccess/table_objects.h"
 
 namespace dataaccess {
@@ -50,22 +51,23 @@ namespace dataaccess {
 // A canonical form of an SQL expression, for telling whether two expressions mean the same:
 // equal results mean equal meaning under rule 5. Not for display. An expression that cannot be
 // split into tokens is compared by its trimmed text.
-QString ExpressionMeaning(QStringView expression);
+DATAACCESS_EXPORT QString ExpressionMeaning(QStringView expression);
 
 // The action as it is enforced (rule 3).
-ReferentialAction EnforcedAction(ReferentialAction action, bool deferrable);
+DATAACCESS_EXPORT ReferentialAction EnforcedAction(ReferentialAction action, bool deferrable);
 
 // True when `check` of `table` is part of one of its columns under rule 6. `other` is the
 // matched table on the other side (null when there is none). Throws what the reads throw.
-bool CheckBelongsToColumn(const CheckDefinition& check, const DataTable& table,
-                          const DataTable* other);
+DATAACCESS_EXPORT bool CheckBelongsToColumn(const CheckDefinition& check, const DataTable& table,
+                                            const DataTable* other);
 
 // True when `index` of a table whose objects are `objects`, on a MySQL or MariaDB side
 // (`engine`), is the one the engine made for a foreign key (rule 2): not unique, of columns only,
 // exactly the columns of one of the table's foreign keys, and named as the server names the
 // index it makes (after the constraint, or after the first column, perhaps numbered).
-bool IsEngineMadeForeignKeyIndex(const IndexDefinition& index, const TableObjects& objects,
-                                 const QString& engine);
+DATAACCESS_EXPORT bool IsEngineMadeForeignKeyIndex(const IndexDefinition& index,
+                                                   const TableObjects& objects,
+                                                   const QString& engine);
 
 }  // namespace dataaccess
 

@@ -5,13 +5,15 @@
 
 #include <QStringList>
 
+#include "dataaccess/dataaccess_export.h"
+
 namespace dataaccess {
 
 // The names of the data sources unixODBC knows, user ones (ODBCINI, ~/.odbc.ini) first and then
 // system ones (odbc.ini in ODBCSYSINI), each name once. Empty when there are none or the driver
 // manager cannot start; never throws. "ODBC;DSN=" + a name is a connect string for
 // OpenConnection.
-QStringList OdbcDataSourceNames() noexcept;
+DATAACCESS_EXPORT QStringList OdbcDataSourceNames() noexcept;
 
 }  // namespace dataaccess
 

@@ -23,6 +23,7 @@
 #include <optional>
 
 #include "dataaccess/data_objects.h"
+#include "dataaccess/dataaccess_export.h"
 
 namespace dataaccess {
 
@@ -37,13 +38,14 @@ struct SchemaReference {
 
 // The schema a PostgreSQL connect string names (schema=), or the database of a MySQL or MariaDB
 // URI; nullopt when it names none, or when the string is of another engine or cannot be read.
-std::optional<SchemaReference> SchemaOfConnectString(const QString& connect_string);
+DATAACCESS_EXPORT std::optional<SchemaReference> SchemaOfConnectString(
+    const QString& connect_string);
 
 // A connect string of `server` (SchemaReference::server) that names `schema`.
-QString WithSchema(const QString& server, const QString& schema);
+DATAACCESS_EXPORT QString WithSchema(const QString& server, const QString& schema);
 
 // Told of a schema set's members as they are read.
-class SchemaSetReceiver {
+class DATAACCESS_EXPORT SchemaSetReceiver {
  public:
   virtual ~SchemaSetReceiver() = default;
   // Once, before any catalog: the names accepted, in name order (QString's operator<).
@@ -64,8 +66,9 @@ class SchemaSetReceiver {
 // information_schema), kCatalogUnreadable when a read fails (possibly after some members were
 // passed on), kUnknownConnectString when `server` is of an engine without schema sets, and what
 // the receiver throws. Descriptions never hold a password.
-void ReadSchemaSet(const QString& server, const std::function<bool(const QString&)>& accepts,
-                   SchemaSetReceiver& receiver);
+DATAACCESS_EXPORT void ReadSchemaSet(const QString& server,
+                                     const std::function<bool(const QString&)>& accepts,
+                                     SchemaSetReceiver& receiver);
 
 }  // namespace dataaccess
 

@@ -23,6 +23,7 @@
 #include <QIODevice>
 
 #include "dataaccess/data_objects.h"
+#include "dataaccess/dataaccess_export.h"
 
 namespace dataaccess {
 
@@ -34,7 +35,7 @@ constexpr int kSnapshotFormatVersion = 3;
 // gave none) and the six compared properties, each table's objects (none written for a table
 // without), and the connection's ObjectKinds. Throws what reading the catalog throws, and
 // component::Error 75 when `out` refuses the writing.
-void WriteSnapshot(const DataConnection& connection, QIODevice& out);
+DATAACCESS_EXPORT void WriteSnapshot(const DataConnection& connection, QIODevice& out);
 
 }  // namespace dataaccess
 

@@ -14,6 +14,7 @@
 #include "dataaccess/catalog/name_index.h"
 #include "dataaccess/catalog/type_kinds.h"
 #include "dataaccess/data_objects.h"
+#include "dataaccess/dataaccess_export.h"
 
 namespace dataaccess {
 
@@ -44,7 +45,7 @@ class CatalogStore;
 // A column as the catalog keeps it: its name, with its position and whether it is required in
 // front, in the catalog's name buffer, and its type shared with every column of the same type.
 // The record is 24 bytes and allocates nothing of its own: there are hundreds of thousands.
-class CatalogColumn final : public DataColumn {
+class DATAACCESS_EXPORT CatalogColumn final : public DataColumn {
  public:
   // `stored` as CatalogStore::AddColumn encodes it.
   CatalogColumn(const char16_t* stored, const StoredType* type) : stored_(stored), type_(type) {}
@@ -68,7 +69,7 @@ static_assert(sizeof(CatalogColumn) <= 24, "a column record stays small: there a
 // One table's columns: a run of consecutive columns in the catalog's store. A lookup compares
 // the names of the run instead of using a hash table per table: ten thousand small tables would
 // otherwise spend more memory on empty buckets than on names.
-class CatalogColumns final : public ColumnCollection {
+class DATAACCESS_EXPORT CatalogColumns final : public ColumnCollection {
  public:
   explicit CatalogColumns(CatalogStore* store) : store_(store) {}
   // Adds a column after the others. The columns of one table are added together: adding to a
@@ -91,7 +92,7 @@ class CatalogColumns final : public ColumnCollection {
   mutable uint32_t next_lookup_ = 0;
 };
 
-class CatalogTable final : public DataTable {
+class DATAACCESS_EXPORT CatalogTable final : public DataTable {
  public:
   CatalogTable(CatalogStore* store, QStringView name, bool view)
       : name_(name), columns_(store), view_(view) {}
@@ -111,7 +112,7 @@ class CatalogTable final : public DataTable {
   bool view_;
 };
 
-class CatalogTables final : public TableCollection {
+class DATAACCESS_EXPORT CatalogTables final : public TableCollection {
  public:
   CatalogTables();
   ~CatalogTables() override;
@@ -140,7 +141,7 @@ class CatalogTables final : public TableCollection {
 };
 
 // The connection every driver returns: the catalog it read, and how it reached the database.
-class CatalogConnection final : public DataConnection {
+class DATAACCESS_EXPORT CatalogConnection final : public DataConnection {
  public:
   CatalogConnection(QString connect_string, QString database_name)
       : connect_string_(std::move(connect_string)), database_name_(std::move(database_name)) {}

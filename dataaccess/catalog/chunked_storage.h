@@ -16,6 +16,8 @@
 #include <utility>
 #include <vector>
 
+#include "dataaccess/dataaccess_export.h"
+
 namespace dataaccess {
 
 inline constexpr size_t kHugePageBytes = size_t{2} << 20;
@@ -33,7 +35,7 @@ constexpr size_t FirstChunkBytes(HugePages huge) {
 }
 
 // One chunk of raw memory, released when it goes.
-class StorageChunk {
+class DATAACCESS_EXPORT StorageChunk {
  public:
   // The first `huge_bytes` (a multiple of 2 MB, at most `bytes`) are asked to be backed by huge
   // pages; the rest is backed page by page as it is touched.

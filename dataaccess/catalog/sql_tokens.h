@@ -11,6 +11,8 @@
 #include <stdexcept>
 #include <vector>
 
+#include "dataaccess/dataaccess_export.h"
+
 namespace dataaccess {
 
 struct SqlToken {
@@ -31,7 +33,7 @@ struct SqlToken {
 };
 
 // The text cannot be split: an unterminated string, quoted identifier or block comment.
-class SqlSyntaxError : public std::runtime_error {
+class DATAACCESS_EXPORT SqlSyntaxError : public std::runtime_error {
  public:
   SqlSyntaxError(const char* what, qsizetype offset) : std::runtime_error(what), offset_(offset) {}
   qsizetype offset() const { return offset_; }
@@ -42,13 +44,13 @@ class SqlSyntaxError : public std::runtime_error {
 
 // The tokens of `text`, whitespace and comments (-- to the end of the line, /* */) left out.
 // Throws SqlSyntaxError when the text cannot be split; never reads outside it.
-std::vector<SqlToken> SqlTokens(QStringView text);
+DATAACCESS_EXPORT std::vector<SqlToken> SqlTokens(QStringView text);
 
 // As SqlTokens, without copying: the text of every token spelled as written (all but quoted
 // identifiers and strings) is QString::fromRawData over `text`, which must outlive it. A copy
 // of such a text shares those characters; a text kept beyond `text` needs a deep copy (Owned).
 // For a reader that splits thousands of texts and keeps little of them.
-std::vector<SqlToken> SqlTokensBorrowing(QStringView text);
+DATAACCESS_EXPORT std::vector<SqlToken> SqlTokensBorrowing(QStringView text);
 
 }  // namespace dataaccess
 

@@ -154,6 +154,8 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "dataaccess/dataaccess_export.h"
+
 namespace dataaccess {
 
 enum TypeKind : int32_t {
@@ -206,11 +208,11 @@ struct ColumnType {
 
 // True for the kinds whose Size is the declared length: char, varchar, binary, varbinary, bit
 // and varbit.
-bool TakesDeclaredLength(int32_t kind);
+DATAACCESS_EXPORT bool TakesDeclaredLength(int32_t kind);
 
 // True for the time kinds, whose Size is the fractional-second digits they keep: time, timetz,
 // timestamp and timestamptz.
-bool IsTimeKind(int32_t kind);
+DATAACCESS_EXPORT bool IsTimeKind(int32_t kind);
 
 // The engine whose catalog spelled a type; the rules above that name an engine follow it.
 // kOther applies the table alone, with the fractional-seconds default of PostgreSQL.
@@ -218,34 +220,35 @@ enum class TypeDialect { kOther, kSqlite, kPostgres, kMysql };
 
 // The engine's name as DataConnection::Engine gives it: "sqlite", "postgresql", "mysql"; empty
 // for kOther.
-QString EngineName(TypeDialect dialect);
+DATAACCESS_EXPORT QString EngineName(TypeDialect dialect);
 
 // Maps a declared type in an engine's spelling ("varchar(20)", "INT(11) UNSIGNED",
 // "timestamp(3) with time zone", "numeric(10,2)", "") onto the table above. Never fails.
-ColumnType ClassifyDeclaredType(QStringView declared, TypeDialect dialect = TypeDialect::kOther);
+DATAACCESS_EXPORT ColumnType ClassifyDeclaredType(QStringView declared,
+                                                  TypeDialect dialect = TypeDialect::kOther);
 
 // `type` as a column the engine numbers itself: kAutoIncrement, of the declared width.
-ColumnType AutoNumbered(ColumnType type);
+DATAACCESS_EXPORT ColumnType AutoNumbered(ColumnType type);
 // `type` as an SQLite rowid alias: numbered, and of Size 0 (any width) when an integer.
-ColumnType RowidAlias(ColumnType type);
+DATAACCESS_EXPORT ColumnType RowidAlias(ColumnType type);
 
 // A PostgreSQL enum type of these labels, in their order.
-ColumnType EnumType(const QStringList& labels);
+DATAACCESS_EXPORT ColumnType EnumType(const QStringList& labels);
 
 // `type` with the length bit that PostgreSQL's pg_type.typlen gives, when it is a type of
 // another name; any other type is returned as it is.
-ColumnType WithTypeLength(ColumnType type, int typlen);
+DATAACCESS_EXPORT ColumnType WithTypeLength(ColumnType type, int typlen);
 
 // The column that a CHECK constraint's condition holds to JSON, unquoted: "doc" for
 // json_valid(`doc`) or (JSON_VALID("doc") OR "doc" IS NULL); empty for any other condition.
-QString JsonCheckedColumn(QStringView condition);
+DATAACCESS_EXPORT QString JsonCheckedColumn(QStringView condition);
 
 // `type` as a JSON document of its Size when it is a text; any other type as it is.
-ColumnType AsJson(ColumnType type);
+DATAACCESS_EXPORT ColumnType AsJson(ColumnType type);
 
 // ClassifyDeclaredType with a memory of the spellings it has seen: a catalog repeats a few dozen
 // spellings over its columns, and classifying each column anew would cost more than reading it.
-class DeclaredTypeCache {
+class DATAACCESS_EXPORT DeclaredTypeCache {
  public:
   explicit DeclaredTypeCache(TypeDialect dialect = TypeDialect::kOther) : dialect_(dialect) {}
   // When `spelling` is given, it is set to the cached copy of `declared`, which columns of the

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "dataaccess/catalog/catalog.h"
+#include "dataaccess/dataaccess_export.h"
 
 namespace dataaccess {
 
@@ -23,7 +24,7 @@ struct ConnectRequest {
 
 // What is left of an open once the driver has reached the database: reading its catalog. Runs
 // once, on any one thread; it owns whatever session the driver opened and ends it.
-class CatalogRead {
+class DATAACCESS_EXPORT CatalogRead {
  public:
   template <class Read>
   explicit CatalogRead(Read read) : read_(std::make_unique<Holder<Read>>(std::move(read))) {}
@@ -43,7 +44,7 @@ class CatalogRead {
   std::unique_ptr<Base> read_;
 };
 
-class Driver {
+class DATAACCESS_EXPORT Driver {
  public:
   virtual ~Driver() = default;
   // The engine's name, as messages and tests call it.
@@ -65,7 +66,7 @@ class Driver {
 };
 
 // Every driver, most specific first; the last one accepts any request.
-const std::vector<const Driver*>& AllDrivers();
+DATAACCESS_EXPORT const std::vector<const Driver*>& AllDrivers();
 
 }  // namespace dataaccess
 

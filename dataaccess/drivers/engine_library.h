@@ -10,6 +10,7 @@
 
 #include <QString>
 
+#include "dataaccess/dataaccess_export.h"
 #include "dataaccess/drivers/driver.h"
 #include "dataaccess/server/server_driver.h"
 
@@ -24,12 +25,12 @@ struct EngineLibrary {
 
 // The address of `symbol` in the engine's library, loading it on first use; throws
 // kDriverMissing naming the engine and the library when it cannot be loaded. Thread-safe.
-void* ResolveInEngineLibrary(const EngineLibrary& library, const char* symbol);
+DATAACCESS_EXPORT void* ResolveInEngineLibrary(const EngineLibrary& library, const char* symbol);
 
 // Loads the engine's library and runs its entry on another thread, so that the load overlaps
 // whatever the caller does next; a later ResolveInEngineLibrary waits for it. A library that
 // cannot be loaded is left for ResolveInEngineLibrary to report.
-void LoadEngineLibraryAhead(const EngineLibrary& library);
+DATAACCESS_EXPORT void LoadEngineLibraryAhead(const EngineLibrary& library);
 
 // A server engine's driver that loads the engine's library only when needed. `might_accept` is a
 // cheap test of the connect string's form that needs no client library; the engine's own test

@@ -21,6 +21,7 @@
 
 #include "dataaccess/catalog/catalog.h"
 #include "dataaccess/catalog/chunked_storage.h"
+#include "dataaccess/dataaccess_export.h"
 
 namespace dataaccess {
 
@@ -34,10 +35,10 @@ struct ServerColumn {
 
 // Sets `text` to the UTF-8 `bytes` in the buffer it already has: a reader that decodes every
 // row's column name into one ServerColumn allocates nothing per row.
-void AssignUtf8(QString& text, QByteArrayView bytes);
+DATAACCESS_EXPORT void AssignUtf8(QString& text, QByteArrayView bytes);
 
 // The part of CatalogRows that does not depend on how the engine identifies its tables.
-class StagedCatalog {
+class DATAACCESS_EXPORT StagedCatalog {
  public:
   // Called for each column just before it is added, with the table's schema and name. The
   // columns of a table come one after the other, all with the same `table` object.

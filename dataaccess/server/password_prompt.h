@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "dataaccess/connection_prompter.h"
+#include "dataaccess/dataaccess_export.h"
 #include "dataaccess/drivers/driver.h"
 #include "platform/component/error.h"
 
@@ -26,8 +27,8 @@ struct PasswordFailure {
 
 // Overwrites the characters of a password copy once it is no longer needed, where this copy is
 // their only holder (text shared with another holder is left to that holder).
-void WipePassword(QString& password) noexcept;
-void WipePassword(QByteArray& password) noexcept;
+DATAACCESS_EXPORT void WipePassword(QString& password) noexcept;
+DATAACCESS_EXPORT void WipePassword(QByteArray& password) noexcept;
 
 // One attempt at logging in with `request` (its `password` possibly filled in by the prompter).
 // Returns nullopt once logged in, a PasswordFailure when the password is missing or wrong, and
@@ -43,7 +44,8 @@ using LoginAttempt = std::function<std::optional<PasswordFailure>(const ConnectR
 // Throws the last attempt's error when nobody is asked or the answers run out, and
 // kPromptCancelled when the prompter returns nothing. Every answer is wiped when it is done with,
 // and no error holds a piece of one (PasswordPieces).
-void OpenAskingForPassword(const ConnectRequest& request, const LoginAttempt& attempt);
+DATAACCESS_EXPORT void OpenAskingForPassword(const ConnectRequest& request,
+                                             const LoginAttempt& attempt);
 
 }  // namespace dataaccess
 

@@ -7,6 +7,8 @@
 #include <QString>
 #include <optional>
 
+#include "dataaccess/dataaccess_export.h"
+
 namespace dataaccess {
 
 struct PostgresSchemaSplit {
@@ -17,10 +19,10 @@ struct PostgresSchemaSplit {
 // Splits a URI or keyword string; a string that cannot be read comes back whole with no schema
 // (libpq then says what is wrong with it). When the schema is given twice the last one counts,
 // as libpq does for its own keywords.
-PostgresSchemaSplit SplitPostgresSchema(const QString& connect_string);
+DATAACCESS_EXPORT PostgresSchemaSplit SplitPostgresSchema(const QString& connect_string);
 
 // `connect_string` (without a schema) naming `schema`.
-QString WithPostgresSchema(const QString& connect_string, const QString& schema);
+DATAACCESS_EXPORT QString WithPostgresSchema(const QString& connect_string, const QString& schema);
 
 }  // namespace dataaccess
 

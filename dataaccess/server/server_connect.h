@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <cstdint>
 
+#include "dataaccess/dataaccess_export.h"
 #include "dataaccess/drivers/driver.h"
 #include "platform/component/error.h"
 
@@ -15,27 +16,28 @@ namespace dataaccess {
 
 // True when `request.name`, given and not the connect string itself, names the database and so
 // overrides the one of the connect string.
-bool NameOverridesDatabase(const ConnectRequest& request);
+DATAACCESS_EXPORT bool NameOverridesDatabase(const ConnectRequest& request);
 
 // How descriptions name what `request` reaches: its connect string with passwords masked, and
 // ", database NAME" when the name overrides the connect string's database.
-QString ConnectTarget(const ConnectRequest& request);
+DATAACCESS_EXPORT QString ConnectTarget(const ConnectRequest& request);
 
 // A connect that failed with `number` (kLoginFailed, kUnknownDatabase, kConnectTimeout; any
 // other number reads as a plain connect failure). `server` is how the engine is called ("the
 // PostgreSQL server"); `detail` is the client library's own message and may be empty.
-component::Error ConnectError(int32_t number, const QString& server, const QString& target,
-                              const QString& detail);
+DATAACCESS_EXPORT component::Error ConnectError(int32_t number, const QString& server,
+                                                const QString& target, const QString& detail);
 
 // The session opened but could not be made read-only (kConnectFailed).
-component::Error ReadOnlyError(const QString& target, const QString& detail);
+DATAACCESS_EXPORT component::Error ReadOnlyError(const QString& target, const QString& detail);
 
 // `error` with its description passed through ScrubPasswordPieces with `pieces`
 // (connect_string_mask.h).
 component::Error WithoutPasswordPieces(const component::Error& error, const QStringList& pieces);
 
 // A catalog query failed (kCatalogUnreadable).
-component::Error CatalogUnreadableError(const QString& target, const QString& detail);
+DATAACCESS_EXPORT component::Error CatalogUnreadableError(const QString& target,
+                                                          const QString& detail);
 
 }  // namespace dataaccess
 

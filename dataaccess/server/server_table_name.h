@@ -9,9 +9,12 @@
 
 #include <QString>
 
+#include "dataaccess/dataaccess_export.h"
+
 namespace dataaccess {
 
-QString ServerTableName(const QString& default_schema, const QString& schema, const QString& table);
+DATAACCESS_EXPORT QString ServerTableName(const QString& default_schema, const QString& schema,
+                                          const QString& table);
 
 }  // namespace dataaccess
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "dataaccess/catalog/catalog.h"
+#include "dataaccess/dataaccess_export.h"
 #include "dataaccess/table_objects.h"
 
 namespace dataaccess {
@@ -22,7 +23,7 @@ struct ColumnDetailsRun {
   std::vector<long> positions;
 };
 
-class StagedObjects {
+class DATAACCESS_EXPORT StagedObjects {
  public:
   // `table` is named as the catalog names it (ServerTableName); `position` is the engine's own
   // number of the column in the key, and only the order it gives counts. An object is known by

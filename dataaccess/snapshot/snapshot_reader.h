@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "dataaccess/catalog/catalog.h"
+#include "dataaccess/dataaccess_export.h"
 
 namespace dataaccess {
 
@@ -16,7 +17,7 @@ bool LooksLikeJson(const QString& path);
 
 // The whole snapshot at `path`, or component::Error as dataaccess/snapshot.h lists; never part
 // of one. Reads the file as it streams by, without holding it whole.
-std::unique_ptr<CatalogConnection> ReadSnapshot(const QString& path);
+DATAACCESS_EXPORT std::unique_ptr<CatalogConnection> ReadSnapshot(const QString& path);
 
 }  // namespace dataaccess
 

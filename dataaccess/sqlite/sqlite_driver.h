@@ -9,11 +9,12 @@
 #ifndef VANTREL_DATAACCESS_SQLITE_SQLITE_DRIVER_H_
 #define VANTREL_DATAACCESS_SQLITE_SQLITE_DRIVER_H_
 
+#include "dataaccess/dataaccess_export.h"
 #include "dataaccess/drivers/driver.h"
 
 namespace dataaccess {
 
-class SqliteDriver final : public Driver {
+class DATAACCESS_EXPORT SqliteDriver final : public Driver {
  public:
   QString Name() const override { return QStringLiteral("SQLite"); }
   bool Accepts(const ConnectRequest& request) const override;

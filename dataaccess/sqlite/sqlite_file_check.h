@@ -6,6 +6,8 @@
 
 #include <QString>
 
+#include "dataaccess/dataaccess_export.h"
+
 namespace dataaccess {
 
 // What the header says of a file that passed the checks.
@@ -15,7 +17,7 @@ struct SqliteFileFacts {
 
 // Throws component::Error (53, 75, kNotADatabase or kDatabaseDamaged) naming `path` when the
 // file cannot be an intact SQLite database; returns what its header says otherwise.
-SqliteFileFacts CheckSqliteFile(const QString& path);
+DATAACCESS_EXPORT SqliteFileFacts CheckSqliteFile(const QString& path);
 
 }  // namespace dataaccess
 
