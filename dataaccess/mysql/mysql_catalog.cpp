@@ -101,19 +101,27 @@ enum IndexesQueryField : int {
   kIdxDescending,
   kIdxExpression,
 };
-// Every foreign key with its rules, then one row per column of the keys of the tables named,
-// with the column it references (the referenced table may be in another database). Each of the
-// two opens every table it looks at: at 10,000 tables, more than a server's default table cache
-// holds, either takes seconds, so the columns are read only of the tables that have a key.
+// The tables that have a foreign key or a check. REFERENTIAL_CONSTRAINTS, KEY_COLUMN_USAGE and
+// MariaDB's CHECK_CONSTRAINTS open every table they look at: at 10,000 tables, more than a
+// server's default table caches hold, each pass over them all takes seconds. One pass here names
+// the few tables the other three then read, a list of names at a time.
+constexpr char kConstrainedTablesQuery[] =
+    "SELECT DISTINCT TABLE_NAME, CONSTRAINT_TYPE = 'CHECK' FROM "
+    "information_schema.TABLE_CONSTRAINTS "
+    "WHERE TABLE_SCHEMA = DATABASE() AND CONSTRAINT_TYPE IN ('FOREIGN KEY', 'CHECK')";
+enum ConstrainedTablesQueryField : int { kConstrainedTable, kConstrainedByCheck };
+// The foreign keys of the tables named, with their rules, then one row per column of those keys,
+// with the column it references (the referenced table may be in another database).
 constexpr char kForeignKeysQuery[] =
     "SELECT TABLE_NAME, CONSTRAINT_NAME, DELETE_RULE, UPDATE_RULE, MATCH_OPTION "
-    "FROM information_schema.REFERENTIAL_CONSTRAINTS WHERE CONSTRAINT_SCHEMA = DATABASE()";
+    "FROM information_schema.REFERENTIAL_CONSTRAINTS WHERE CONSTRAINT_SCHEMA = DATABASE() "
+    "AND TABLE_NAME IN ";
 enum ForeignKeysQueryField : int { kFkTable, kFkName, kFkDeleteRule, kFkUpdateRule, kFkMatch };
 constexpr char kForeignKeyColumnsQuery[] =
     "SELECT TABLE_NAME, CONSTRAINT_NAME, ORDINAL_POSITION, COLUMN_NAME, REFERENCED_TABLE_SCHEMA, "
     "REFERENCED_TABLE_NAME, REFERENCED_COLUMN_NAME, DATABASE() "
     "FROM information_schema.KEY_COLUMN_USAGE "
-    "WHERE TABLE_SCHEMA = DATABASE() AND REFERENCED_TABLE_NAME IS NOT NULL";
+    "WHERE TABLE_SCHEMA = DATABASE() AND REFERENCED_TABLE_NAME IS NOT NULL AND TABLE_NAME IN ";
 enum ForeignKeyColumnsQueryField : int {
   kFkColTable,
   kFkColKeyName,
@@ -124,12 +132,13 @@ enum ForeignKeyColumnsQueryField : int {
   kFkColReferencedColumn,
   kFkColSchema,  // the session's database
 };
-// Every check of the database's tables, a column's own CHECK among them. MariaDB names a
-// check's table there; MySQL names it only in TABLE_CONSTRAINTS, where a check's name is unique
-// in its database.
+// The checks of the tables named (MariaDB), or of every table (MySQL), a column's own CHECK
+// among them. MariaDB names a check's table there; MySQL names it only in TABLE_CONSTRAINTS,
+// where a check's name is unique in its database, and answers from its data dictionary without
+// opening the tables.
 constexpr char kMariadbChecksQuery[] =
     "SELECT TABLE_NAME, CONSTRAINT_NAME, CHECK_CLAUSE FROM information_schema.CHECK_CONSTRAINTS "
-    "WHERE CONSTRAINT_SCHEMA = DATABASE()";
+    "WHERE CONSTRAINT_SCHEMA = DATABASE() AND TABLE_NAME IN ";
 constexpr char kMysqlChecksQuery[] =
     "SELECT t.TABLE_NAME, c.CONSTRAINT_NAME, c.CHECK_CLAUSE "
     "FROM information_schema.TABLE_CONSTRAINTS t JOIN information_schema.CHECK_CONSTRAINTS c "
@@ -190,6 +199,21 @@ QByteArray WithNameList(MYSQL* mysql, const char* sql, const Names& names) {
     separator = ", '";
   }
   return text + ')';
+}
+
+// Runs `sql` followed by a list of `names` for each list of at most kMostNamesInList of them,
+// and calls `each_row(row, lengths)` for every row.
+template <class EachRow>
+void ForEachRowOfNames(MYSQL* mysql, const QString& target, const char* sql,
+                       const QStringList& names, const EachRow& each_row) {
+  for (qsizetype from = 0; from < names.size(); from += kMostNamesInList) {
+    const QByteArray listed = WithNameList(mysql, sql, names.mid(from, kMostNamesInList));
+    Result result = Run(mysql, listed.constData(), target);
+    while (MYSQL_ROW row = mysql_fetch_row(result.get())) {
+      each_row(row, mysql_fetch_lengths(result.get()));
+    }
+    if (mysql_errno(mysql) != 0) ThrowUnreadable(mysql, target);
+  }
 }
 
 // What the server offers to read: MariaDB from 10.2.22 and 10.3.10 on, and MySQL from 8.0.16
@@ -262,63 +286,69 @@ void ReadIndexes(MYSQL* mysql, const QString& target, const ServerFeatures& feat
   if (mysql_errno(mysql) != 0) ThrowUnreadable(mysql, target);
 }
 
-void ReadForeignKeys(MYSQL* mysql, const QString& target, StagedObjects& objects) {
+// The tables that have foreign keys and those that have checks.
+struct ConstrainedTables {
+  QStringList with_foreign_keys;
+  QStringList with_checks;
+};
+
+ConstrainedTables ReadConstrainedTables(MYSQL* mysql, const QString& target) {
+  ConstrainedTables tables;
+  Result result = Run(mysql, kConstrainedTablesQuery, target);
+  while (MYSQL_ROW row = mysql_fetch_row(result.get())) {
+    const unsigned long* lengths = mysql_fetch_lengths(result.get());
+    const bool check = row[kConstrainedByCheck] && row[kConstrainedByCheck][0] == '1';
+    (check ? tables.with_checks : tables.with_foreign_keys)
+        .append(Text(row, lengths, kConstrainedTable));
+  }
+  if (mysql_errno(mysql) != 0) ThrowUnreadable(mysql, target);
+  return tables;
+}
+
+void ReadForeignKeys(MYSQL* mysql, const QString& target, const QStringList& tables,
+                     StagedObjects& objects) {
   struct Rules {
     ReferentialAction on_delete;
     ReferentialAction on_update;
     bool match_full;
   };
   QHash<QPair<QString, QString>, Rules> rules;  // by table and key name
-  QSet<QString> tables;
-  {
-    Result result = Run(mysql, kForeignKeysQuery, target);
-    while (MYSQL_ROW row = mysql_fetch_row(result.get())) {
-      const unsigned long* lengths = mysql_fetch_lengths(result.get());
-      const QString table = Text(row, lengths, kFkTable);
-      rules.insert(
-          {table, Text(row, lengths, kFkName)},
-          {Action(Bytes(row, lengths, kFkDeleteRule)), Action(Bytes(row, lengths, kFkUpdateRule)),
-           Bytes(row, lengths, kFkMatch) == "FULL"});
-      tables.insert(table);
-    }
-    if (mysql_errno(mysql) != 0) ThrowUnreadable(mysql, target);
-  }
-  if (tables.isEmpty()) return;
-  const QByteArray all = kForeignKeyColumnsQuery;
-  const QByteArray sql =
-      tables.size() > kMostNamesInList
-          ? all
-          : WithNameList(mysql, (all + " AND TABLE_NAME IN ").constData(), tables);
-  Result result = Run(mysql, sql.constData(), target);
-  while (MYSQL_ROW row = mysql_fetch_row(result.get())) {
-    const unsigned long* lengths = mysql_fetch_lengths(result.get());
-    const QString table = Text(row, lengths, kFkColTable);
-    const QString name = Text(row, lengths, kFkColKeyName);
-    const auto found = rules.constFind({table, name});
-    if (found == rules.cend()) continue;  // a key made after the rules were read
-    ForeignKeyDefinition& key = objects.AddForeignKeyColumn(
-        OwnTable(table), name,
-        std::strtol(row[kFkColPosition] ? row[kFkColPosition] : "0", nullptr, 10),
-        Text(row, lengths, kFkColColumn), Text(row, lengths, kFkColReferencedColumn));
-    key.referenced_table = ServerTableName(Text(row, lengths, kFkColSchema),
-                                           Text(row, lengths, kFkColReferencedSchema),
-                                           Text(row, lengths, kFkColReferencedTable));
-    key.on_delete = found->on_delete;
-    key.on_update = found->on_update;
-    key.match_full = found->match_full;
-  }
-  if (mysql_errno(mysql) != 0) ThrowUnreadable(mysql, target);
+  ForEachRowOfNames(
+      mysql, target, kForeignKeysQuery, tables, [&](MYSQL_ROW row, const unsigned long* lengths) {
+        rules.insert(
+            {Text(row, lengths, kFkTable), Text(row, lengths, kFkName)},
+            {Action(Bytes(row, lengths, kFkDeleteRule)), Action(Bytes(row, lengths, kFkUpdateRule)),
+             Bytes(row, lengths, kFkMatch) == "FULL"});
+      });
+  if (rules.isEmpty()) return;
+  ForEachRowOfNames(
+      mysql, target, kForeignKeyColumnsQuery, tables,
+      [&](MYSQL_ROW row, const unsigned long* lengths) {
+        const QString table = Text(row, lengths, kFkColTable);
+        const QString name = Text(row, lengths, kFkColKeyName);
+        const auto found = rules.constFind({table, name});
+        if (found == rules.cend()) return;  // a key made after the rules were read
+        ForeignKeyDefinition& key = objects.AddForeignKeyColumn(
+            OwnTable(table), name,
+            std::strtol(row[kFkColPosition] ? row[kFkColPosition] : "0", nullptr, 10),
+            Text(row, lengths, kFkColColumn), Text(row, lengths, kFkColReferencedColumn));
+        key.referenced_table = ServerTableName(Text(row, lengths, kFkColSchema),
+                                               Text(row, lengths, kFkColReferencedSchema),
+                                               Text(row, lengths, kFkColReferencedTable));
+        key.on_delete = found->on_delete;
+        key.on_update = found->on_update;
+        key.match_full = found->match_full;
+      });
 }
 
 // Stages every check of the database's tables and returns, by table, the columns a MariaDB
 // json_valid() check makes JSON (MariaDB keeps a JSON column as LONGTEXT COLLATE utf8mb4_bin
 // with that check; MySQL has a JSON type).
 QHash<QString, QStringList> ReadChecks(MYSQL* mysql, const QString& target,
-                                       const ServerFeatures& features, StagedObjects& objects) {
+                                       const ServerFeatures& features, const QStringList& tables,
+                                       StagedObjects& objects) {
   QHash<QString, QStringList> json_columns;
-  Result result = Run(mysql, features.mariadb ? kMariadbChecksQuery : kMysqlChecksQuery, target);
-  while (MYSQL_ROW row = mysql_fetch_row(result.get())) {
-    const unsigned long* lengths = mysql_fetch_lengths(result.get());
+  const auto stage = [&](MYSQL_ROW row, const unsigned long* lengths) {
     const QString table = Text(row, lengths, kCheckTable);
     CheckDefinition check{Text(row, lengths, kCheckName), Text(row, lengths, kCheckClause)};
     if (features.mariadb) {
@@ -326,6 +356,14 @@ QHash<QString, QStringList> ReadChecks(MYSQL* mysql, const QString& target,
       if (!column.isEmpty()) json_columns[table].append(column);
     }
     objects.AddCheck(OwnTable(table), std::move(check));
+  };
+  if (features.mariadb) {
+    ForEachRowOfNames(mysql, target, kMariadbChecksQuery, tables, stage);
+    return json_columns;
+  }
+  Result result = Run(mysql, kMysqlChecksQuery, target);
+  while (MYSQL_ROW row = mysql_fetch_row(result.get())) {
+    stage(row, mysql_fetch_lengths(result.get()));
   }
   if (mysql_errno(mysql) != 0) ThrowUnreadable(mysql, target);
   return json_columns;
@@ -639,6 +677,7 @@ int ReadMysqlCatalog(MYSQL* mysql, const QString& target, CatalogTables& tables,
   rows.DropUnless([&](const QString& table) { return kinds.contains(table); });
   StagedObjects objects;
   QHash<QString, QStringList> json_columns;
+  ConstrainedTables constrained;
   if (!with_objects) {
     QSet<QString> json_candidates;
     for (const QString& table : facts.binary_text_tables) {
@@ -647,7 +686,8 @@ int ReadMysqlCatalog(MYSQL* mysql, const QString& target, CatalogTables& tables,
     json_columns = JsonCheckedColumns(mysql, target, json_candidates);
   } else {
     ReadIndexes(mysql, target, features, objects);
-    ReadForeignKeys(mysql, target, objects);
+    constrained = ReadConstrainedTables(mysql, target);
+    ReadForeignKeys(mysql, target, constrained.with_foreign_keys, objects);
     StageColumnDetails(facts.details, kinds, objects);
     if (std::any_of(kinds.cbegin(), kinds.cend(), [](bool view) { return view; })) {
       ReadViewDefinitions(mysql, target, objects);
@@ -658,7 +698,7 @@ int ReadMysqlCatalog(MYSQL* mysql, const QString& target, CatalogTables& tables,
     }
   }
   if (with_objects && features.checks) {
-    json_columns = ReadChecks(mysql, target, features, objects);
+    json_columns = ReadChecks(mysql, target, features, constrained.with_checks, objects);
     // Only a text in a binary collation is JSON by its check.
     json_columns.removeIf(
         [&](const auto& entry) { return !facts.binary_text_tables.contains(entry.key()); });

@@ -958,6 +958,37 @@ TEST_F(MysqlDriverTest, MysqlTellsViewsAndSequencesFromIndexedAndUnindexedTables
   EXPECT_STREQ(mysql_fetch_row(status.get())[1], "0");
 }
 
+// The foreign keys and checks are read a list of table names at a time, as MariaDB opens only
+// the tables a short list names. With more such tables than one list holds, each key and check
+// still comes with its own table, once.
+TEST_F(MysqlDriverTest, MysqlReadsTheKeysAndChecksOfMoreTablesThanOneListOfNamesHolds) {
+  const QString database = QStringLiteral("vt_my_constrained");
+  RecreateMysqlDatabase(database);
+  QStringList statements{"USE " + database, "CREATE TABLE parent (id INT PRIMARY KEY)"};
+  constexpr int kTables = 1001;
+  const auto name = [](int i) { return QStringLiteral("c%1").arg(i, 4, 10, QLatin1Char('0')); };
+  for (int i = 0; i < kTables; ++i) {
+    statements.append(QStringLiteral("CREATE TABLE %1 (p INT, CONSTRAINT %1_fk FOREIGN KEY (p) "
+                                     "REFERENCES parent (id), CONSTRAINT %1_ck CHECK (p > %2))")
+                          .arg(name(i))
+                          .arg(i));
+  }
+  RunMysql(statements);
+  const MysqlConnection session = OpenMysqlSession({QString(), MysqlUri(database)});
+  CatalogConnection read(QString(), database);
+  ReadMysqlCatalog(session.get(), database, read.MutableTables(), true);
+  for (int i = 0; i < kTables; ++i) {
+    const TableObjects* objects = read.Tables().Item(name(i)).Objects();
+    ASSERT_NE(objects, nullptr) << name(i).toStdString();
+    ASSERT_EQ(objects->foreign_keys.size(), 1u) << name(i).toStdString();
+    EXPECT_EQ(objects->foreign_keys[0].name, name(i) + "_fk");
+    EXPECT_EQ(objects->foreign_keys[0].columns, QStringList{"p"}) << name(i).toStdString();
+    ASSERT_EQ(objects->checks.size(), 1u) << name(i).toStdString();
+    EXPECT_EQ(objects->checks[0].name, name(i) + "_ck");
+    EXPECT_EQ(objects->checks[0].expression, QStringLiteral("`p` > %1").arg(i));
+  }
+}
+
 // As PostgresReadsDefaultsCollationsViewsTriggersAndSequences; a view's columns show their base
 // table's defaults, which the view does not declare, and reading a sequence leaves it as it was.
 TEST_F(MysqlDriverTest, MysqlReadsDefaultsCollationsViewsTriggersAndSequences) {
