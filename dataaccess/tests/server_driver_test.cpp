@@ -958,9 +958,10 @@ TEST_F(MysqlDriverTest, MysqlTellsViewsAndSequencesFromIndexedAndUnindexedTables
   EXPECT_STREQ(mysql_fetch_row(status.get())[1], "0");
 }
 
-// The foreign keys and checks are read a list of table names at a time, as MariaDB opens only
-// the tables a short list names. With more such tables than one list holds, each key and check
-// still comes with its own table, once.
+// The foreign keys and checks, and in a comparison of fields the checks that make a MariaDB text
+// JSON, are read a list of table names at a time, as MariaDB opens only the tables a short list
+// names. With more such tables than one list holds, each key and check still comes with its own
+// table, once.
 TEST_F(MysqlDriverTest, MysqlReadsTheKeysAndChecksOfMoreTablesThanOneListOfNamesHolds) {
   const QString database = QStringLiteral("vt_my_constrained");
   RecreateMysqlDatabase(database);
@@ -968,24 +969,30 @@ TEST_F(MysqlDriverTest, MysqlReadsTheKeysAndChecksOfMoreTablesThanOneListOfNames
   constexpr int kTables = 1001;
   const auto name = [](int i) { return QStringLiteral("c%1").arg(i, 4, 10, QLatin1Char('0')); };
   for (int i = 0; i < kTables; ++i) {
-    statements.append(QStringLiteral("CREATE TABLE %1 (p INT, CONSTRAINT %1_fk FOREIGN KEY (p) "
-                                     "REFERENCES parent (id), CONSTRAINT %1_ck CHECK (p > %2))")
+    statements.append(QStringLiteral("CREATE TABLE %1 (p INT, j JSON, CONSTRAINT %1_fk FOREIGN KEY "
+                                     "(p) REFERENCES parent (id), CONSTRAINT %1_ck CHECK (p > %2))")
                           .arg(name(i))
                           .arg(i));
   }
   RunMysql(statements);
   const MysqlConnection session = OpenMysqlSession({QString(), MysqlUri(database)});
-  CatalogConnection read(QString(), database);
-  ReadMysqlCatalog(session.get(), database, read.MutableTables(), true);
+  CatalogConnection fields(QString(), database);
+  ReadMysqlCatalog(session.get(), database, fields.MutableTables(), false);
+  CatalogConnection objects(QString(), database);
+  ReadMysqlCatalog(session.get(), database, objects.MutableTables(), true);
   for (int i = 0; i < kTables; ++i) {
-    const TableObjects* objects = read.Tables().Item(name(i)).Objects();
-    ASSERT_NE(objects, nullptr) << name(i).toStdString();
-    ASSERT_EQ(objects->foreign_keys.size(), 1u) << name(i).toStdString();
-    EXPECT_EQ(objects->foreign_keys[0].name, name(i) + "_fk");
-    EXPECT_EQ(objects->foreign_keys[0].columns, QStringList{"p"}) << name(i).toStdString();
-    ASSERT_EQ(objects->checks.size(), 1u) << name(i).toStdString();
-    EXPECT_EQ(objects->checks[0].name, name(i) + "_ck");
-    EXPECT_EQ(objects->checks[0].expression, QStringLiteral("`p` > %1").arg(i));
+    const std::string table = name(i).toStdString();
+    EXPECT_EQ(fields.Tables().Item(name(i)).Columns().Item("j").DataType(), kJson) << table;
+    const TableObjects* read = objects.Tables().Item(name(i)).Objects();
+    ASSERT_NE(read, nullptr) << table;
+    ASSERT_EQ(read->foreign_keys.size(), 1u) << table;
+    EXPECT_EQ(read->foreign_keys[0].name, name(i) + "_fk");
+    EXPECT_EQ(read->foreign_keys[0].columns, QStringList{"p"}) << table;
+    // The named check, then the column check that keeps j JSON.
+    ASSERT_EQ(read->checks.size(), 2u) << table;
+    EXPECT_EQ(read->checks[0].name, name(i) + "_ck");
+    EXPECT_EQ(read->checks[0].expression, QStringLiteral("`p` > %1").arg(i));
+    EXPECT_EQ(read->checks[1].expression, QStringLiteral("json_valid(`j`)")) << table;
   }
 }
 
