@@ -67,18 +67,18 @@ void CheckPostgres(const QString& connect_string, const QString& database) {
   fuzz::Require(read == given, "the reopen string keeps every other parameter", detail);
 }
 
-// The bytes a part of a MySQL URI stands for, as the session reads them.
-QByteArray Bytes(const QString& fully_encoded) { return dataaccess::UrlPartBytes(fully_encoded); }
+// A MySQL URI's parts are read as the session reads them: as the bytes they encode.
+using dataaccess::UrlPartBytes;
 
 // What a MySQL URI says apart from its path.
 std::vector<QByteArray> UriParts(const QUrl& url) {
-  std::vector<QByteArray> parts = {url.scheme().toUtf8(), Bytes(url.userName(QUrl::FullyEncoded)),
-                                   Bytes(url.password(QUrl::FullyEncoded)),
-                                   url.host(QUrl::FullyDecoded).toUtf8(),
-                                   QByteArray::number(url.port())};
+  std::vector<QByteArray> parts = {
+      url.scheme().toUtf8(), UrlPartBytes(url.userName(QUrl::FullyEncoded)),
+      UrlPartBytes(url.password(QUrl::FullyEncoded)), url.host(QUrl::FullyDecoded).toUtf8(),
+      QByteArray::number(url.port())};
   for (const auto& [key, value] : QUrlQuery(url).queryItems(QUrl::FullyEncoded)) {
-    parts.push_back(Bytes(key));
-    parts.push_back(Bytes(value));
+    parts.push_back(UrlPartBytes(key));
+    parts.push_back(UrlPartBytes(value));
   }
   return parts;
 }
@@ -93,7 +93,7 @@ void CheckMysql(const QString& connect_string, const QString& database) {
   const QString detail =
       connect_string + QStringLiteral(" / ") + database + QStringLiteral("\n -> ") + reopen;
   fuzz::Require(read.isValid(), "a MySQL reopen string is a URI", detail);
-  fuzz::Require(Bytes(read.path(QUrl::FullyEncoded)) == (u'/' + database).toUtf8(),
+  fuzz::Require(UrlPartBytes(read.path(QUrl::FullyEncoded)) == (u'/' + database).toUtf8(),
                 "the reopen string's path is the database", detail);
   fuzz::Require(UriParts(read) == UriParts(given), "the reopen string keeps the rest of the URI",
                 detail);

@@ -200,6 +200,16 @@ QByteArray WithNameList(MYSQL* mysql, const char* sql, const Names& names) {
   return text + ')';
 }
 
+// Runs `sql` and calls `each_row(row, lengths)` for every row.
+template <class EachRow>
+void ForEachRow(MYSQL* mysql, const QString& target, const char* sql, const EachRow& each_row) {
+  Result result = Run(mysql, sql, target);
+  while (MYSQL_ROW row = mysql_fetch_row(result.get())) {
+    each_row(row, mysql_fetch_lengths(result.get()));
+  }
+  if (mysql_errno(mysql) != 0) ThrowUnreadable(mysql, target);
+}
+
 // Runs `sql` followed by a list of `names` for each list of at most kMostNamesInList of them,
 // and calls `each_row(row, lengths)` for every row.
 template <class EachRow>
@@ -207,11 +217,7 @@ void ForEachRowOfNames(MYSQL* mysql, const QString& target, const char* sql,
                        const QStringList& names, const EachRow& each_row) {
   for (qsizetype from = 0; from < names.size(); from += kMostNamesInList) {
     const QByteArray listed = WithNameList(mysql, sql, names.mid(from, kMostNamesInList));
-    Result result = Run(mysql, listed.constData(), target);
-    while (MYSQL_ROW row = mysql_fetch_row(result.get())) {
-      each_row(row, mysql_fetch_lengths(result.get()));
-    }
-    if (mysql_errno(mysql) != 0) ThrowUnreadable(mysql, target);
+    ForEachRow(mysql, target, listed.constData(), each_row);
   }
 }
 
@@ -293,14 +299,12 @@ struct ConstrainedTables {
 
 ConstrainedTables ReadConstrainedTables(MYSQL* mysql, const QString& target) {
   ConstrainedTables tables;
-  Result result = Run(mysql, kConstrainedTablesQuery, target);
-  while (MYSQL_ROW row = mysql_fetch_row(result.get())) {
-    const unsigned long* lengths = mysql_fetch_lengths(result.get());
-    const bool check = row[kConstrainedByCheck] && row[kConstrainedByCheck][0] == '1';
-    (check ? tables.with_checks : tables.with_foreign_keys)
-        .append(Text(row, lengths, kConstrainedTable));
-  }
-  if (mysql_errno(mysql) != 0) ThrowUnreadable(mysql, target);
+  ForEachRow(mysql, target, kConstrainedTablesQuery,
+             [&](MYSQL_ROW row, const unsigned long* lengths) {
+               const bool check = row[kConstrainedByCheck] && row[kConstrainedByCheck][0] == '1';
+               (check ? tables.with_checks : tables.with_foreign_keys)
+                   .append(Text(row, lengths, kConstrainedTable));
+             });
   return tables;
 }
 
@@ -340,9 +344,9 @@ void ReadForeignKeys(MYSQL* mysql, const QString& target, const QStringList& tab
       });
 }
 
-// Stages every check of the database's tables and returns, by table, the columns a MariaDB
-// json_valid() check makes JSON (MariaDB keeps a JSON column as LONGTEXT COLLATE utf8mb4_bin
-// with that check; MySQL has a JSON type).
+// Stages the checks of `tables` (MariaDB) or of every table (MySQL) and returns, by table, the
+// columns a MariaDB json_valid() check makes JSON (MariaDB keeps a JSON column as LONGTEXT
+// COLLATE utf8mb4_bin with that check; MySQL has a JSON type).
 QHash<QString, QStringList> ReadChecks(MYSQL* mysql, const QString& target,
                                        const ServerFeatures& features, const QStringList& tables,
                                        StagedObjects& objects) {
@@ -358,13 +362,9 @@ QHash<QString, QStringList> ReadChecks(MYSQL* mysql, const QString& target,
   };
   if (features.mariadb) {
     ForEachRowOfNames(mysql, target, kMariadbChecksQuery, tables, stage);
-    return json_columns;
+  } else {
+    ForEachRow(mysql, target, kMysqlChecksQuery, stage);
   }
-  Result result = Run(mysql, kMysqlChecksQuery, target);
-  while (MYSQL_ROW row = mysql_fetch_row(result.get())) {
-    stage(row, mysql_fetch_lengths(result.get()));
-  }
-  if (mysql_errno(mysql) != 0) ThrowUnreadable(mysql, target);
   return json_columns;
 }
 
@@ -673,7 +673,6 @@ int ReadMysqlCatalog(MYSQL* mysql, const QString& target, CatalogTables& tables,
   rows.DropUnless([&](const QString& table) { return kinds.contains(table); });
   StagedObjects objects;
   QHash<QString, QStringList> json_columns;
-  ConstrainedTables constrained;
   if (!with_objects) {
     QStringList json_candidates;
     for (const QString& table : facts.binary_text_tables) {
@@ -682,7 +681,7 @@ int ReadMysqlCatalog(MYSQL* mysql, const QString& target, CatalogTables& tables,
     json_columns = JsonCheckedColumns(mysql, target, json_candidates);
   } else {
     ReadIndexes(mysql, target, features, objects);
-    constrained = ReadConstrainedTables(mysql, target);
+    const ConstrainedTables constrained = ReadConstrainedTables(mysql, target);
     ReadForeignKeys(mysql, target, constrained.with_foreign_keys, objects);
     StageColumnDetails(facts.details, kinds, objects);
     if (std::any_of(kinds.cbegin(), kinds.cend(), [](bool view) { return view; })) {
@@ -692,12 +691,12 @@ int ReadMysqlCatalog(MYSQL* mysql, const QString& target, CatalogTables& tables,
     if (features.sequences) {
       found_database.sequences = ReadSequences(mysql, target, sequence_names);
     }
-  }
-  if (with_objects && features.checks) {
-    json_columns = ReadChecks(mysql, target, features, constrained.with_checks, objects);
-    // Only a text in a binary collation is JSON by its check.
-    json_columns.removeIf(
-        [&](const auto& entry) { return !facts.binary_text_tables.contains(entry.key()); });
+    if (features.checks) {
+      json_columns = ReadChecks(mysql, target, features, constrained.with_checks, objects);
+      // Only a text in a binary collation is JSON by its check.
+      json_columns.removeIf(
+          [&](const auto& entry) { return !facts.binary_text_tables.contains(entry.key()); });
+    }
   }
   // Fill passes the columns of one table together, with the same name: the table's facts are
   // looked up once per table, not once per column.
