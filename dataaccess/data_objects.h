@@ -38,6 +38,9 @@ class DATAACCESS_EXPORT DataColumn {
  public:
   virtual ~DataColumn() = default;
   virtual QString Name() const = 0;
+  // Whether the column is `name`, without regard to letter case (SameNameIgnoringCase). A
+  // source that keeps names in another form answers without building the name.
+  virtual bool IsNamed(QStringView name) const { return SameNameIgnoringCase(Name(), name); }
   virtual int32_t DataType() const = 0;
   virtual int32_t Size() const = 0;
   virtual int16_t OrdinalPosition() const = 0;  // 1 for the first column

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <stdexcept>
+#include <type_traits>
 #include <unordered_set>
 
 #include "dataaccess/catalog/chunked_storage.h"
@@ -101,6 +102,24 @@ size_t StoredTypeHash::operator()(const StoredType& stored) const {
 
 bool StoredTypeEqual::operator()(const StoredType& x, const StoredType& y) const {
   return x.type == y.type && x.declared == y.declared;
+}
+
+bool CatalogColumn::IsNamed(QStringView name) const {
+  return NameView().visit([&](auto stored) {
+    if constexpr (std::is_same_v<decltype(stored), QLatin1StringView>) {
+      // Widened on the stack: a comparison asks this of every column it walks.
+      constexpr qsizetype kRoom = 128;
+      if (stored.size() != name.size()) return false;
+      if (stored.size() <= kRoom) {
+        char16_t wide[kRoom];
+        for (qsizetype i = 0; i < stored.size(); ++i) wide[i] = stored.at(i).unicode();
+        return SameNameIgnoringCase(QStringView(wide, stored.size()), name);
+      }
+    } else if constexpr (std::is_same_v<decltype(stored), QStringView>) {
+      return SameNameIgnoringCase(stored, name);
+    }
+    return SameNameIgnoringCase(Name(), name);
+  });
 }
 
 QAnyStringView CatalogColumn::NameView() const {

@@ -50,6 +50,7 @@ class DATAACCESS_EXPORT CatalogColumn final : public DataColumn {
   // `stored` as CatalogStore::AddColumn encodes it.
   CatalogColumn(const char16_t* stored, const StoredType* type) : stored_(stored), type_(type) {}
   QString Name() const override { return NameView().toString(); }
+  bool IsNamed(QStringView name) const override;
   int32_t DataType() const override { return type_->type.data_type; }
   int32_t Size() const override { return type_->type.size; }
   int16_t OrdinalPosition() const override;

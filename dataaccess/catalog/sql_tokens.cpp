@@ -160,6 +160,11 @@ class Splitter {
       while (Has(pos_) && IsIdentifierChar(At(pos_))) ++pos_;
       return AsWritten(Kind::kWord, start);
     }
+    // Punctuation, the most frequent operators, begins no longer operator.
+    if (c == u'(' || c == u')' || c == u',' || c == u';') {
+      ++pos_;
+      return AsWritten(Kind::kOperator, start);
+    }
     for (const char16_t* op : kLongOperators) {
       const QStringView spelling(op);
       if (text_.mid(pos_).startsWith(spelling)) {

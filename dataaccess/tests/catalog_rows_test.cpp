@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "dataaccess/server/catalog_rows.h"
+#include "testing/testutil.h"
 
 namespace dataaccess {
 namespace {
@@ -106,6 +107,43 @@ TEST(CatalogRowsTest, NamesDecodedInPlaceReadAsFromUtf8) {
   for (const QByteArray& bytes : names) {
     AssignUtf8(reused, bytes);
     EXPECT_EQ(reused, QString::fromUtf8(bytes)) << bytes.toHex().constData();
+  }
+}
+
+// A column kept in Latin-1 or UTF-16 answers whether it has a name as its built name would.
+TEST(CatalogRowsTest, ColumnsTellTheirNameWithoutRegardToCaseAsTheirBuiltNameDoes) {
+  const QString long_name = QString(200, u'a') + u'\u00C9';  // past the room on the stack
+  const QString names[] = {"Name", "naïve", "名前", "a@", long_name};
+  CatalogRows<QString> rows;
+  const size_t t = rows.AddTable("t", {}, "t");
+  int position = 0;
+  for (const QString& name : names) rows.AddColumn(t, ++position, Column(name, kText));
+  CatalogTables tables;
+  rows.Fill(tables, {});
+  const struct {
+    QString column;
+    QString asked;
+    bool named;
+  } cases[] = {
+      {"Name", "Name", true},
+      {"Name", "nAME", true},
+      {"Name", "Nam", false},
+      {"Name", "Names", false},
+      {"Name", "Nbme", false},
+      {"naïve", "NAÏVE", true},  // folded by Qt beyond ASCII
+      {"naïve", "naive", false},
+      {"名前", "名前", true},
+      {"名前", "名", false},
+      {"a@", "A`", false},  // 0x40 and 0x60 differ by the case bit but are no letters
+      {long_name, QString(200, u'A') + u'\u00E9', true},
+      {long_name, QString(200, u'a') + u'e', false},
+  };
+  for (const auto& [column, asked, named] : cases) {
+    const DataColumn& stored = tables.Item("t").Columns().Item(column);
+    const std::string row =
+        (column.left(8) + QStringLiteral(" asked ") + asked.left(8)).toStdString();
+    EXPECT_EQ(stored.IsNamed(asked), named) << row;
+    EXPECT_EQ(SameNameIgnoringCase(stored.Name(), asked), named) << row;
   }
 }
 

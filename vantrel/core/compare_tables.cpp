@@ -282,8 +282,16 @@ class TableWalk {
     }
     if (mine_details != nullptr || theirs_details != nullptr) {
       Guarded([&] {
-        const ColumnSide mine = SideOf(field, mine_details, driving_);
-        const ColumnSide theirs = SideOf(*match, theirs_details, other_);
+        // One default text on two columns of one type and size means one thing (DefaultMeaning
+        // reads nothing else): a schema and its copy share most defaults, and taking each apart
+        // would cost more than the rest of the field's comparison.
+        const bool same_default =
+            mine_details != nullptr && theirs_details != nullptr &&
+            mine_details->default_value.isNull() == theirs_details->default_value.isNull() &&
+            mine_details->default_value == theirs_details->default_value &&
+            field.DataType() == match->DataType() && field.Size() == match->Size();
+        const ColumnSide mine = SideOf(field, mine_details, driving_, !same_default);
+        const ColumnSide theirs = SideOf(*match, theirs_details, other_, !same_default);
         const auto text = [](const QString& value) { return [value] { return value; }; };
         if (told_ & kCompareDefaults) {
           report(
@@ -548,8 +556,7 @@ class TableWalk {
       const int position = column->OrdinalPosition();
       if (position < 1) return {};
       if (static_cast<size_t>(position) > by_position.size()) by_position.resize(position);
-      if (next < details.size() &&
-          dataaccess::SameNameIgnoringCase(details[next].column, column->Name())) {
+      if (next < details.size() && column->IsNamed(details[next].column)) {
         by_position[position - 1] = &details[next++];
       }
     }
@@ -566,14 +573,17 @@ class TableWalk {
     return position >= 1 && position <= by_position.size() ? by_position[position - 1] : nullptr;
   }
 
-  // `details` are the column's (DetailsOf), null when it has none.
+  // `details` are the column's (DetailsOf), null when it has none. Without `with_default` the
+  // default is left out: both of its texts stay empty.
   ColumnSide SideOf(const DataColumn& column, const dataaccess::ColumnDetails* details,
-                    const DataConnection& connection) const {
+                    const DataConnection& connection, bool with_default = true) const {
     ColumnSide side;
     const int32_t data_type = column.DataType();
-    if (details) {
+    if (details && with_default) {
       side.default_meaning = DefaultMeaningOf(details->default_value, data_type, column.Size());
       side.default_shown = details->default_value.simplified();
+    }
+    if (details) {
       if (const dataaccess::ColumnGeneration* generation = details->generation.get();
           generation != nullptr && !generation->expression.isEmpty()) {
         side.generated_meaning = dataaccess::ExpressionMeaning(generation->expression);
