@@ -40,7 +40,8 @@ constexpr int kBusyTimeoutMs = 2000;
 // only asked of the tables that can have such an index: those that have an automatic index (an
 // index row without SQL) and the WITHOUT ROWID ones, both listed once in `keyed`. Hidden columns
 // of virtual tables (hidden = 1) are not columns a user declared; generated ones are 2 and 3.
-// The table's SQL comes with its first column when it may hold a json_valid() check.
+// The table's SQL comes with its first column when it may hold a json_valid() check; each
+// column's default, as SQLite keeps it, only when ?1 asks for it.
 constexpr char kCatalogQuery[] = R"sql(
 WITH keyed AS MATERIALIZED (
   SELECT tbl_name FROM sqlite_schema WHERE type = 'index' AND sql IS NULL
@@ -51,7 +52,7 @@ SELECT m.name, p.name, p.type, p."notnull", p.pk, p.hidden,
             THEN EXISTS (SELECT 1 FROM pragma_index_list(m.name, 'main') WHERE origin = 'pk')
             ELSE 0 END,
        CASE WHEN p.cid = 0 AND m.sql LIKE '%json\_valid%' ESCAPE '\' THEN m.sql END,
-       m.type = 'view'
+       m.type = 'view', CASE WHEN ?1 THEN p.dflt_value END
 FROM sqlite_schema AS m JOIN pragma_table_xinfo(m.name, 'main') AS p
 WHERE m.type IN ('table', 'view') AND m.name NOT LIKE 'sqlite\_%' ESCAPE '\')sql";
 
@@ -66,7 +67,7 @@ WHERE type IN ('table', 'view') AND name NOT LIKE 'sqlite\_%' ESCAPE '\' ORDER B
 constexpr char kColumnQuery[] = R"sql(
 SELECT NULL, name, type, "notnull", pk, hidden,
        CASE WHEN pk = 1 AND upper(type) = 'INTEGER' THEN ?2 ELSE 0 END,
-       CASE WHEN cid = 0 THEN ?3 END
+       CASE WHEN cid = 0 THEN ?3 END, NULL, CASE WHEN ?4 THEN dflt_value END
 FROM pragma_table_xinfo(?1, 'main') ORDER BY cid)sql";
 
 // The indexes of every table besides those behind primary keys, each index's key columns in
@@ -317,10 +318,10 @@ std::vector<ColumnText> ReadColumnTexts(QStringView sql) {
   return found;
 }
 
-// False when a table's SQL text cannot hold a default, a COLLATE clause or a generated column:
-// it has neither word DEFAULT nor COLLATE, nor AS as a word of its own (AS may touch a quote or
-// a parenthesis, as in "a"AS(1)). Reads the UTF-8 text as SQLite keeps it, without copying it.
-bool MayHoldDetails(QByteArrayView sql) {
+// False when a table's SQL text cannot hold a COLLATE clause or a generated column: it has
+// neither the word COLLATE nor AS as a word of its own (AS may touch a quote or a parenthesis,
+// as in "a"AS(1)). Reads the UTF-8 text as SQLite keeps it, without copying it.
+bool MayHoldCollationOrGeneration(QByteArrayView sql) {
   const auto word_byte = [](char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
            c == '$' || (static_cast<unsigned char>(c) & 0x80) != 0;
@@ -334,7 +335,6 @@ bool MayHoldDetails(QByteArrayView sql) {
   };
   for (qsizetype i = 0; i < sql.size(); ++i) {
     const char c = lower(sql[i]);
-    if (c == 'd' && at(i, "default")) return true;
     if (c == 'c' && at(i, "collate")) return true;
     if (c == 'a' && at(i, "as") && (i == 0 || !word_byte(sql[i - 1])) &&
         (i + 2 == sql.size() || !word_byte(sql[i + 2]))) {
@@ -557,10 +557,12 @@ class Statement {
   sqlite3_stmt* stmt_ = nullptr;
 };
 
-// Collects one table's rows of the catalog queries (columns 1 to 7) into its column list.
+// Collects one table's rows of the catalog queries (columns 1 to 7, and 9) into its column list,
+// and with `defaults` its columns' defaults into its objects.
 class TableFiller {
  public:
-  TableFiller(CatalogTable& table, DeclaredTypeCache& types) : table_(table), types_(types) {}
+  TableFiller(CatalogTable& table, DeclaredTypeCache& types, SharedTexts* defaults)
+      : table_(table), types_(types), defaults_(defaults) {}
 
   void AddRow(const Statement& row) {
     if (!row.IsNull(7)) {
@@ -582,6 +584,13 @@ class TableFiller {
     column.ordinal_position = static_cast<int16_t>(++ordinal_);
     column.required = row.Int(3) != 0;
     if (row.Int(5) >= 2) column.type.attributes |= kGenerated;
+    if (defaults_ != nullptr && !row.IsNull(9)) {
+      ColumnDetails& details = details_.emplace_back();
+      details.column = column.name;
+      QString text = row.Text(9);
+      if (text.isNull()) text = QString::fromUtf8("");
+      details.default_value = defaults_->Shared(text);
+    }
     if (row.Int(4) > 0) {
       ++primary_key_columns_;
       if (row.Int(4) == 1 && declared.compare(u"INTEGER", Qt::CaseInsensitive) == 0 &&
@@ -612,12 +621,15 @@ class TableFiller {
       PrimaryKeyDefinition& key = table_.MutableObjects().primary_key.emplace();
       for (const auto& [position, name] : primary_key_) key.columns.append(name);
     }
+    if (!details_.empty()) table_.MutableObjects().columns = std::move(details_);
   }
 
  private:
   CatalogTable& table_;
   DeclaredTypeCache& types_;
+  SharedTexts* defaults_;
   std::vector<ColumnDefinition> pending_;
+  std::vector<ColumnDetails> details_;
   QStringList json_columns_;
   std::vector<std::pair<int, QString>> primary_key_;  // position in the key, column
   int ordinal_ = 0;
@@ -626,12 +638,14 @@ class TableFiller {
 };
 
 // Returns false when the catalog cannot be read in one pass; `tables` is then to be discarded.
-bool ReadWholeCatalog(const Database& db, CatalogTables& tables) {
+// With `defaults`, each column's default is read too (TableFiller).
+bool ReadWholeCatalog(const Database& db, CatalogTables& tables, SharedTexts* defaults) {
   QByteArray current_name;
   DeclaredTypeCache types(TypeDialect::kSqlite);
   std::optional<TableFiller> filler;
   try {
     Statement query(db, kCatalogQuery);
+    query.Bind(1, defaults != nullptr ? 1 : 0);
     while (query.Step()) {
       const QByteArrayView name = query.Utf8(0);
       if (!filler || name != current_name) {
@@ -639,7 +653,7 @@ bool ReadWholeCatalog(const Database& db, CatalogTables& tables) {
         current_name = name.toByteArray();
         const QString table_name = NameFromBytes(name);
         if (tables.Contains(table_name)) return false;  // rows of one table did not arrive together
-        filler.emplace(tables.AddTable(table_name, query.Int(8) != 0), types);
+        filler.emplace(tables.AddTable(table_name, query.Int(8) != 0), types, defaults);
       }
       filler->AddRow(query);
     }
@@ -651,7 +665,7 @@ bool ReadWholeCatalog(const Database& db, CatalogTables& tables) {
   return true;
 }
 
-void ReadCatalogTableByTable(const Database& db, CatalogTables& tables) {
+void ReadCatalogTableByTable(const Database& db, CatalogTables& tables, SharedTexts* defaults) {
   struct Listed {
     QString name;
     int without_rowid = 0;
@@ -666,12 +680,13 @@ void ReadCatalogTableByTable(const Database& db, CatalogTables& tables) {
   tables.Reserve(listed.size());
   DeclaredTypeCache types(TypeDialect::kSqlite);
   for (const Listed& table : listed) {
-    TableFiller filler(tables.AddTable(table.name, table.view), types);
+    TableFiller filler(tables.AddTable(table.name, table.view), types, defaults);
     try {
       Statement columns(db, kColumnQuery);
       columns.Bind(1, NameToBytes(table.name));
       columns.Bind(2, table.without_rowid);
       columns.Bind(3, table.sql.toUtf8());
+      columns.Bind(4, defaults != nullptr ? 1 : 0);
       while (columns.Step()) filler.AddRow(columns);
       filler.Finish();
     } catch (const component::Error& error) {
@@ -690,9 +705,7 @@ ReferentialAction ActionNamed(const QString& name) {
   return ReferentialAction::kNoAction;  // "NO ACTION", also when the key names no action
 }
 
-// The primary keys were read with the columns; this reads the indexes, foreign keys, checks,
-// column details, views' queries and triggers of every table and returns the kinds of object it
-// could tell.
+// The failure of a read that cannot split the SQL text of `what` `name`.
 component::Error Unsplittable(const QString& path, const QString& what, const QString& name,
                               const SqlSyntaxError& error) {
   return component::Error(
@@ -715,11 +728,12 @@ CatalogTable* TableNamed(CatalogTables& tables, const QString& name) {
   }
 }
 
-// Reads every column's default, collation and generation, each view's query and every
-// trigger; returns the kinds of object it could tell.
-int ReadDetails(const Database& db, const QString& path, CatalogTables& tables) {
+// Reads every column's collation and generation, each view's query and every trigger; returns
+// the kinds of object it could tell. The defaults came with the columns (TableFiller); a table
+// whose text is read here has them read again from it, with its other details.
+int ReadDetails(const Database& db, const QString& path, CatalogTables& tables,
+                SharedTexts& defaults) {
   {
-    SharedTexts defaults;
     SharedCollations collations;
     const auto add = [&](CatalogTable& table, const QString& column, const ColumnText& text) {
       ColumnDetails details;
@@ -739,7 +753,7 @@ int ReadDetails(const Database& db, const QString& path, CatalogTables& tables) 
     };
     Statement query(db, kColumnDetailQuery);
     while (query.Step()) {
-      if (!MayHoldDetails(query.Utf8(1))) continue;
+      if (!MayHoldCollationOrGeneration(query.Utf8(1))) continue;
       CatalogTable* table = tables.FindExact(NameFromBytes(query.Utf8(0)));
       if (!table) continue;
       std::vector<ColumnText> texts;
@@ -748,6 +762,7 @@ int ReadDetails(const Database& db, const QString& path, CatalogTables& tables) 
       } catch (const SqlSyntaxError& error) {
         throw Unsplittable(path, QStringLiteral("table"), table->Name(), error);
       }
+      table->MutableObjects().columns.clear();
       // The text's definitions are the table's columns, in order; the catalog has their names
       // as SQLite decoded them.
       if (static_cast<qsizetype>(texts.size()) == table->Columns().Count()) {
@@ -815,7 +830,11 @@ int ReadDetails(const Database& db, const QString& path, CatalogTables& tables) 
   return kDefaults | kCollations | kGeneratedColumns | kViews | kTriggers | kSequences;
 }
 
-int ReadObjects(const Database& db, const QString& path, CatalogTables& tables) {
+// The primary keys and the columns' defaults were read with the columns; this reads the
+// indexes, foreign keys, checks, other column details, views' queries and triggers of every
+// table and returns the kinds of object it could tell.
+int ReadObjects(const Database& db, const QString& path, CatalogTables& tables,
+                SharedTexts& defaults) {
   const auto unsplittable = [&path](const QString& what, const QString& name,
                                     const SqlSyntaxError& error) {
     return Unsplittable(path, what, name, error);
@@ -941,7 +960,7 @@ int ReadObjects(const Database& db, const QString& path, CatalogTables& tables) 
           text.references[keys.size() - 1 - id];
     }
   }
-  return kinds | ReadDetails(db, path, tables);
+  return kinds | ReadDetails(db, path, tables, defaults);
 }
 
 QString PathOf(const ConnectRequest& request) {
@@ -961,14 +980,16 @@ std::unique_ptr<CatalogConnection> ReadCatalog(const QString& path, bool wal_sna
   connection->SetEngine(EngineName(TypeDialect::kSqlite));
   // The read runs in one transaction so that both queries of the slow path see one state.
   sqlite3_exec(db.handle(), "BEGIN", nullptr, nullptr, nullptr);
-  if (!ReadWholeCatalog(db, connection->MutableTables())) {
+  SharedTexts defaults;
+  SharedTexts* const with_defaults = objects ? &defaults : nullptr;
+  if (!ReadWholeCatalog(db, connection->MutableTables(), with_defaults)) {
     connection = std::make_unique<CatalogConnection>(QStringLiteral("sqlite:") + path,
                                                      QFileInfo(path).completeBaseName());
     connection->SetEngine(EngineName(TypeDialect::kSqlite));
-    ReadCatalogTableByTable(db, connection->MutableTables());
+    ReadCatalogTableByTable(db, connection->MutableTables(), with_defaults);
   }
   if (objects) {
-    connection->SetObjectKinds(ReadObjects(db, path, connection->MutableTables()));
+    connection->SetObjectKinds(ReadObjects(db, path, connection->MutableTables(), defaults));
     // Every column's collation is BINARY unless its definition names another.
     connection->MutableObjects().default_collation = QStringLiteral("BINARY");
   }

@@ -292,6 +292,43 @@ TEST_F(SqliteDriverTest, ReadsDefaultsCollationsGenerationViewsAndTriggers) {
   }
 }
 
+// A default reads the same whether it comes with its column (in a table whose text holds no
+// collation or generated column) or from the table's text with a collation, and whether the
+// catalog is read in one pass or table by table (as it is beside a view that no longer resolves).
+TEST_F(SqliteDriverTest, DefaultsReadAlikeWithTheirColumnsOrFromTheTableText) {
+  const char* const kTables = R"sql(
+    CREATE TABLE p (a INT DEFAULT -1, b TEXT DEFAULT 'it''s', c INT DEFAULT ( ( 0 ) ),
+      d REAL DEFAULT + 2.5, e TEXT DEFAULT CURRENT_TIMESTAMP, f INT, g TEXT DEFAULT "quoted",
+      h DEFAULT NULL, j TEXT DEFAULT '' CHECK (j <> 'x'));
+    ALTER TABLE p ADD COLUMN i TEXT DEFAULT 'added';
+    CREATE TABLE q (a INT DEFAULT -1, b TEXT DEFAULT 'it''s', c INT DEFAULT ( ( 0 ) ),
+      d REAL DEFAULT + 2.5, e TEXT DEFAULT CURRENT_TIMESTAMP COLLATE NOCASE);
+  )sql";
+  const std::pair<const char*, const char*> rows[] = {
+      {"p",
+       "a default [-1]; b default ['it''s']; c default [( 0 )]; d default [+ 2.5]; "
+       "e default [CURRENT_TIMESTAMP]; g default [\"quoted\"]; h default [NULL]; "
+       "j default ['']; i default ['added']"},
+      {"q",
+       "a default [-1]; b default ['it''s']; c default [( 0 )]; d default [+ 2.5]; "
+       "e default [CURRENT_TIMESTAMP] collate NOCASE"},
+  };
+  for (const bool broken_view : {false, true}) {
+    const QString name = broken_view ? "defaults_broken_view.db" : "defaults.db";
+    QByteArray sql = kTables;
+    if (broken_view)
+      sql +=
+          "CREATE TABLE gone (a); CREATE VIEW broken AS SELECT a FROM gone; "
+          "DROP TABLE gone;";
+    auto connection = Read(folder_.CreateDatabase(name, sql.constData()));
+    for (const auto& [table, expected] : rows) {
+      EXPECT_EQ(DescribeDetails(connection->Tables().Item(table).Objects()),
+                QString::fromUtf8(expected))
+          << table << (broken_view ? " read table by table" : " read in one pass");
+    }
+  }
+}
+
 // A definition SQLite reads but the tokenizer cannot split fails the read instead of losing
 // the table's checks (SQLite lets a block comment run to the end of the text).
 TEST_F(SqliteDriverTest, ATableTextThatCannotBeSplitFailsTheRead) {
