@@ -78,4 +78,10 @@ QByteArray UrlPartBytes(const QString& fully_encoded) {
   return QByteArray::fromPercentEncoding(fully_encoded.toUtf8());
 }
 
+QByteArray MysqlUrlDatabase(const QUrl& url) {
+  QByteArray path = UrlPartBytes(url.path(QUrl::FullyEncoded));
+  if (path.startsWith('/')) path.remove(0, 1);
+  return path;
+}
+
 }  // namespace dataaccess

@@ -11,6 +11,7 @@
 #include <QList>
 #include <QPair>
 #include <QString>
+#include <QUrl>
 
 #include "dataaccess/dataaccess_export.h"
 
@@ -55,6 +56,11 @@ DATAACCESS_EXPORT QString UrlConnectString(const UrlConnectParts& parts);
 // text: bytes that are not UTF-8 stay "%XX" and a noncharacter (U+FFFF, U+FFFFF, ...) turns into
 // U+FFFD, so a password or database name decoded by QUrl can differ from the one written.
 DATAACCESS_EXPORT QByteArray UrlPartBytes(const QString& fully_encoded);
+
+// The database a MySQL URI names, as the bytes its path stands for (UrlPartBytes) without the
+// leading '/': what the session sends the server and what a fleet check looks for among the
+// server's databases. Empty when the URI names none.
+DATAACCESS_EXPORT QByteArray MysqlUrlDatabase(const QUrl& url);
 
 }  // namespace dataaccess
 

@@ -2,6 +2,7 @@
 
 #include <QUrl>
 
+#include "dataaccess/connect_string_builder.h"
 #include "dataaccess/connect_string_forms.h"
 #include "dataaccess/connect_string_mask.h"
 #include "dataaccess/drivers/engine_library.h"
@@ -28,8 +29,7 @@ std::optional<SchemaReference> SchemaOfConnectString(const QString& connect_stri
   if (IsMysqlConnectString(connect_string)) {
     QUrl url(connect_string.trimmed(), QUrl::TolerantMode);
     if (!url.isValid()) return std::nullopt;
-    QString database = url.path(QUrl::FullyDecoded);
-    if (database.startsWith(u'/')) database.remove(0, 1);
+    const QString database = QString::fromUtf8(MysqlUrlDatabase(url));
     if (database.isEmpty()) return std::nullopt;
     url.setPath(QString());
     return SchemaReference{url.toString(QUrl::FullyEncoded), database};

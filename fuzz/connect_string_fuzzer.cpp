@@ -93,7 +93,7 @@ void CheckMysql(const QString& connect_string, const QString& database) {
   const QString detail =
       connect_string + QStringLiteral(" / ") + database + QStringLiteral("\n -> ") + reopen;
   fuzz::Require(read.isValid(), "a MySQL reopen string is a URI", detail);
-  fuzz::Require(UrlPartBytes(read.path(QUrl::FullyEncoded)) == (u'/' + database).toUtf8(),
+  fuzz::Require(dataaccess::MysqlUrlDatabase(read) == database.toUtf8(),
                 "the reopen string's path is the database", detail);
   fuzz::Require(UriParts(read) == UriParts(given), "the reopen string keeps the rest of the URI",
                 detail);

@@ -45,12 +45,6 @@ struct UriParts {
 
 // Each part is taken as the bytes it encodes, which the server compares byte for byte: see
 // UrlPartBytes for what QUrl's own decoding would change.
-QByteArray DatabaseOfPath(const QUrl& url) {
-  QByteArray path = UrlPartBytes(url.path(QUrl::FullyEncoded));
-  if (path.startsWith('/')) path.remove(0, 1);
-  return path;
-}
-
 UriParts ParseUri(const QString& connect_string) {
   const QUrl url(connect_string.trimmed(), QUrl::StrictMode);
   if (!url.isValid()) ThrowBadUri(connect_string, url.errorString());
@@ -62,7 +56,7 @@ UriParts ParseUri(const QString& connect_string) {
   const QString password = url.password(QUrl::FullyEncoded);
   parts.has_password = !password.isNull();
   parts.password = UrlPartBytes(password);
-  parts.database = DatabaseOfPath(url);
+  parts.database = MysqlUrlDatabase(url);
   parts.has_database = !parts.database.isEmpty();
   const QUrlQuery query(url);
   for (const auto& [encoded_key, encoded_value] : query.queryItems(QUrl::FullyEncoded)) {
@@ -85,7 +79,10 @@ UriParts ParseUri(const QString& connect_string) {
   // The client library takes C strings: a "%00" would silently cut a password short.
   for (const QByteArray* part : {&parts.user, &parts.password, &parts.database, &parts.socket,
                                  &parts.option_file, &parts.option_group}) {
-    if (part->contains('\0')) ThrowBadUri(connect_string, "a part holds a NUL byte (%00)");
+    if (part->contains('\0')) {
+      ThrowBadUri(connect_string,
+                  "a part holds a NUL byte (%00), which MySQL cannot take: remove it from the URI");
+    }
   }
   return parts;
 }
@@ -260,7 +257,7 @@ MysqlConnection OpenMysqlSession(const ConnectRequest& request, QString* databas
 QString MysqlReopenString(const ConnectRequest& request, const QString& database) {
   QString given = request.connect_string.trimmed();
   QUrl url(given, QUrl::StrictMode);
-  if (QString::fromUtf8(DatabaseOfPath(url)) == database) return given;
+  if (QString::fromUtf8(MysqlUrlDatabase(url)) == database) return given;
   url.setPath(u'/' + database, QUrl::DecodedMode);
   return url.toString(QUrl::FullyEncoded);
 }
