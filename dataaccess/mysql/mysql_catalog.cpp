@@ -267,28 +267,27 @@ ReferentialAction Action(QByteArrayView rule) {
 // Stages every index of the database's tables; the PRIMARY index is the primary key.
 void ReadIndexes(MYSQL* mysql, const QString& target, const ServerFeatures& features,
                  StagedObjects& objects) {
-  Result result =
-      Run(mysql, features.index_expressions ? kIndexesQueryWithExpressions : kIndexesQuery, target);
   QString table;
-  while (MYSQL_ROW row = mysql_fetch_row(result.get())) {
-    const unsigned long* lengths = mysql_fetch_lengths(result.get());
-    AssignUtf8(table, Bytes(row, lengths, kIdxTable));
-    const QString name = Text(row, lengths, kIdxName);
-    const long position = std::strtol(row[kIdxPosition] ? row[kIdxPosition] : "0", nullptr, 10);
-    if (name == QLatin1StringView("PRIMARY")) {
-      objects.AddPrimaryKeyColumn(OwnTable(table), name, position, Text(row, lengths, kIdxColumn));
-      continue;
-    }
-    IndexPart part;
-    part.column = Text(row, lengths, kIdxColumn);
-    if (features.index_expressions && part.column.isEmpty()) {
-      part.expression = Text(row, lengths, kIdxExpression);
-    }
-    part.descending = row[kIdxDescending] && row[kIdxDescending][0] == '1';
-    objects.AddIndexPart(OwnTable(table), name, position, std::move(part)).unique =
-        row[kIdxNonUnique] && row[kIdxNonUnique][0] == '0';
-  }
-  if (mysql_errno(mysql) != 0) ThrowUnreadable(mysql, target);
+  ForEachRow(
+      mysql, target, features.index_expressions ? kIndexesQueryWithExpressions : kIndexesQuery,
+      [&](MYSQL_ROW row, const unsigned long* lengths) {
+        AssignUtf8(table, Bytes(row, lengths, kIdxTable));
+        const QString name = Text(row, lengths, kIdxName);
+        const long position = std::strtol(row[kIdxPosition] ? row[kIdxPosition] : "0", nullptr, 10);
+        if (name == QLatin1StringView("PRIMARY")) {
+          objects.AddPrimaryKeyColumn(OwnTable(table), name, position,
+                                      Text(row, lengths, kIdxColumn));
+          return;
+        }
+        IndexPart part;
+        part.column = Text(row, lengths, kIdxColumn);
+        if (features.index_expressions && part.column.isEmpty()) {
+          part.expression = Text(row, lengths, kIdxExpression);
+        }
+        part.descending = row[kIdxDescending] && row[kIdxDescending][0] == '1';
+        objects.AddIndexPart(OwnTable(table), name, position, std::move(part)).unique =
+            row[kIdxNonUnique] && row[kIdxNonUnique][0] == '0';
+      });
 }
 
 // The tables that have foreign keys and those that have checks.
@@ -391,25 +390,20 @@ QHash<QString, QStringList> JsonCheckedColumns(MYSQL* mysql, const QString& targ
 // out, their names added to `sequences`.
 void AddTableKinds(MYSQL* mysql, const char* sql, const QString& target,
                    QHash<QString, bool>& kinds, QStringList& sequences) {
-  Result result = Run(mysql, sql, target);
-  while (MYSQL_ROW row = mysql_fetch_row(result.get())) {
-    const unsigned long* lengths = mysql_fetch_lengths(result.get());
+  ForEachRow(mysql, target, sql, [&](MYSQL_ROW row, const unsigned long* lengths) {
     const QByteArrayView type = Bytes(row, lengths, kTablesType);
     if (type == "SEQUENCE") sequences.append(Text(row, lengths, kTablesName));
-    if (type != "BASE TABLE" && type != "VIEW" && type != "SYSTEM VERSIONED") continue;
+    if (type != "BASE TABLE" && type != "VIEW" && type != "SYSTEM VERSIONED") return;
     kinds.insert(Text(row, lengths, kTablesName), type == "VIEW");
-  }
-  if (mysql_errno(mysql) != 0) ThrowUnreadable(mysql, target);
+  });
 }
 
 // The names of every table, view and sequence of the current database.
 QStringList TableNames(MYSQL* mysql, const QString& target) {
   QStringList names;
-  Result result = Run(mysql, kNamesQuery, target);
-  while (MYSQL_ROW row = mysql_fetch_row(result.get())) {
-    names.append(Text(row, mysql_fetch_lengths(result.get()), 0));
-  }
-  if (mysql_errno(mysql) != 0) ThrowUnreadable(mysql, target);
+  ForEachRow(mysql, target, kNamesQuery, [&](MYSQL_ROW row, const unsigned long* lengths) {
+    names.append(Text(row, lengths, 0));
+  });
   return names;
 }
 
@@ -474,9 +468,7 @@ ColumnFacts StageColumns(MYSQL* mysql, const QString& target, CatalogRows<QStrin
     sql.insert(sql.indexOf(kColumnsFrom),
                QByteArray(kColumnDetailFields) + (features->generation ? kGenerationField : ""));
   }
-  Result result = Run(mysql, sql.constData(), target);
-  while (MYSQL_ROW row = mysql_fetch_row(result.get())) {
-    const unsigned long* lengths = mysql_fetch_lengths(result.get());
+  ForEachRow(mysql, target, sql.constData(), [&](MYSQL_ROW row, const unsigned long* lengths) {
     // Rows of one table usually follow each other; look the table up once per run of rows.
     const QByteArrayView table = Bytes(row, lengths, kColTable);
     if (current_name.isNull() || table != current_table) {
@@ -497,7 +489,7 @@ ColumnFacts StageColumns(MYSQL* mysql, const QString& target, CatalogRows<QStrin
     if (row[kColKeyed] && row[kColKeyed][0] == '1') facts.keyed_tables.insert(current_name);
     const long position = std::strtol(row[kColPosition] ? row[kColPosition] : "0", nullptr, 10);
     rows.AddColumn(current, position, column);
-    if (!features) continue;
+    if (!features) return;
     ColumnDetails details;
     const QString default_value =
         MysqlColumnDefault(Bytes(row, lengths, kColDefault), Bytes(row, lengths, kColExtra),
@@ -517,23 +509,19 @@ ColumnFacts StageColumns(MYSQL* mysql, const QString& target, CatalogRows<QStrin
                            extra.contains("STORED") || extra.contains("PERSISTENT")});
       details.default_value = QString();
     }
-    if (details.default_value.isNull() && !details.collation && !details.generation) continue;
+    if (details.default_value.isNull() && !details.collation && !details.generation) return;
     details.column = texts.Shared(column.name);
     facts.details.push_back({current_name, position, std::move(details)});
-  }
-  if (mysql_errno(mysql) != 0) ThrowUnreadable(mysql, target);
+  });
   return facts;
 }
 
 // The database's default collation and character set.
 void ReadSchemaDefaults(MYSQL* mysql, const QString& target, DatabaseObjects& database) {
-  Result result = Run(mysql, kSchemaDefaultsQuery, target);
-  while (MYSQL_ROW row = mysql_fetch_row(result.get())) {
-    const unsigned long* lengths = mysql_fetch_lengths(result.get());
+  ForEachRow(mysql, target, kSchemaDefaultsQuery, [&](MYSQL_ROW row, const unsigned long* lengths) {
     database.default_collation = Text(row, lengths, kDefaultCollation);
     database.default_character_set = Text(row, lengths, kDefaultCharacterSet);
-  }
-  if (mysql_errno(mysql) != 0) ThrowUnreadable(mysql, target);
+  });
 }
 
 // Stages what the column query found of each table's columns, but a view's defaults: a view
@@ -552,19 +540,15 @@ void StageColumnDetails(std::vector<StagedDetails>& staged, const QHash<QString,
 }
 
 void ReadViewDefinitions(MYSQL* mysql, const QString& target, StagedObjects& objects) {
-  Result result = Run(mysql, kViewDefinitionsQuery, target);
-  while (MYSQL_ROW row = mysql_fetch_row(result.get())) {
-    const unsigned long* lengths = mysql_fetch_lengths(result.get());
-    objects.SetViewDefinition(OwnTable(Text(row, lengths, kViewName)),
-                              Text(row, lengths, kViewDefinition));
-  }
-  if (mysql_errno(mysql) != 0) ThrowUnreadable(mysql, target);
+  ForEachRow(mysql, target, kViewDefinitionsQuery,
+             [&](MYSQL_ROW row, const unsigned long* lengths) {
+               objects.SetViewDefinition(OwnTable(Text(row, lengths, kViewName)),
+                                         Text(row, lengths, kViewDefinition));
+             });
 }
 
 void ReadTriggers(MYSQL* mysql, const QString& target, StagedObjects& objects) {
-  Result result = Run(mysql, kTriggersQuery, target);
-  while (MYSQL_ROW row = mysql_fetch_row(result.get())) {
-    const unsigned long* lengths = mysql_fetch_lengths(result.get());
+  ForEachRow(mysql, target, kTriggersQuery, [&](MYSQL_ROW row, const unsigned long* lengths) {
     TriggerDefinition& trigger =
         objects.AddTrigger(OwnTable(Text(row, lengths, kTrigTable)), Text(row, lengths, kTrigName));
     trigger.timing = Text(row, lengths, kTrigTiming);
@@ -572,8 +556,7 @@ void ReadTriggers(MYSQL* mysql, const QString& target, StagedObjects& objects) {
     if (!trigger.events.contains(event)) trigger.events.append(event);
     trigger.for_each_row = Bytes(row, lengths, kTrigOrientation) == "ROW";
     trigger.body = Text(row, lengths, kTrigStatement);
-  }
-  if (mysql_errno(mysql) != 0) ThrowUnreadable(mysql, target);
+  });
 }
 
 // The sequences of `names` (MariaDB's), in one query: reading a sequence as a table leaves it
@@ -590,21 +573,19 @@ std::vector<SequenceDefinition> ReadSequences(MYSQL* mysql, const QString& targe
            ", start_value, increment, minimum_value, maximum_value, cycle_option FROM `" +
            names[i].toUtf8().replace('`', "``") + '`';
   }
-  Result result = Run(mysql, sql.constData(), target);
   sequences.resize(static_cast<size_t>(names.size()));
   for (qsizetype i = 0; i < names.size(); ++i) sequences[i].name = OwnTable(names[i]);
   const auto number = [](const char* text) { return text ? std::strtoll(text, nullptr, 10) : 0; };
-  while (MYSQL_ROW row = mysql_fetch_row(result.get())) {
+  ForEachRow(mysql, target, sql.constData(), [&](MYSQL_ROW row, const unsigned long*) {
     const long long slot = number(row[0]);
-    if (slot < 0 || slot >= names.size()) continue;
+    if (slot < 0 || slot >= names.size()) return;
     SequenceDefinition& sequence = sequences[static_cast<size_t>(slot)];
     sequence.start = number(row[1]);
     sequence.increment = number(row[2]);
     sequence.minimum = number(row[3]);
     sequence.maximum = number(row[4]);
     sequence.cycle = number(row[5]) != 0;
-  }
-  if (mysql_errno(mysql) != 0) ThrowUnreadable(mysql, target);
+  });
   return sequences;
 }
 
