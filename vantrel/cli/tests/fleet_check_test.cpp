@@ -176,5 +176,22 @@ TEST(FleetCheckTest, MariadbDatabasesOfAPatternShareOneConnection) {
       << result.output.toStdString();
 }
 
+// A database named in a target's URI is looked for under the name the session would open: the
+// bytes its percent-encoding stands for, a noncharacter (U+FFFF) included.
+TEST(FleetCheckTest, AMariadbDatabaseIsLookedForUnderTheNameItsUriSpells) {
+  VANTREL_REQUIRE_SERVER("MARIADB");
+  const QString tenant = QStringLiteral("vt_t\uFFFF\u00E9");
+  RecreateMysqlDatabase(tenant);
+  RunMysql({QStringLiteral("CREATE TABLE `%1`.orders (id int PRIMARY KEY)").arg(tenant)});
+  const QTemporaryDir folder;
+  const QString reference = folder.filePath("reference.json");
+  ASSERT_EQ(RunCli({"snapshot", MysqlUri(tenant), "-o", reference}).status, 0);
+  const CliResult result = RunCli({"check", reference, MysqlUri(tenant)});
+  EXPECT_EQ(result.status, 0) << result.output.toStdString() << result.errors.toStdString();
+  EXPECT_TRUE(
+      result.output.endsWith("\n1 target: 1 identical, 0 differ, 0 could not be compared\n"))
+      << result.output.toStdString();
+}
+
 }  // namespace
 }  // namespace dataaccess::test_support
