@@ -125,7 +125,9 @@ struct ColumnDetails {
 // Whether two names are equal without regard to letter case. Names of different lengths never
 // are (Qt folds the case of each UTF-16 unit by itself); ASCII letters are folded here, which a
 // comparison asks for every column of every table, and anything else by Qt.
-inline bool SameNameIgnoringCase(QStringView a, QStringView b) {
+// `a` may also be a name kept in Latin-1, compared without widening it first.
+template <class View>
+bool SameNameIgnoringCaseIn(View a, QStringView b) {
   if (a.size() != b.size()) return false;
   for (qsizetype i = 0; i < a.size(); ++i) {
     const char16_t x = a[i].unicode();
@@ -136,6 +138,12 @@ inline bool SameNameIgnoringCase(QStringView a, QStringView b) {
     if (lower != (y | 0x20) || lower < u'a' || lower > u'z') return false;
   }
   return true;
+}
+inline bool SameNameIgnoringCase(QStringView a, QStringView b) {
+  return SameNameIgnoringCaseIn(a, b);
+}
+inline bool SameNameIgnoringCase(QLatin1StringView a, QStringView b) {
+  return SameNameIgnoringCaseIn(a, b);
 }
 
 // A trigger of a table or view.

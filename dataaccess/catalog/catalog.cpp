@@ -106,19 +106,11 @@ bool StoredTypeEqual::operator()(const StoredType& x, const StoredType& y) const
 
 bool CatalogColumn::IsNamed(QStringView name) const {
   return NameView().visit([&](auto stored) {
-    if constexpr (std::is_same_v<decltype(stored), QLatin1StringView>) {
-      // Widened on the stack: a comparison asks this of every column it walks.
-      constexpr qsizetype kRoom = 128;
-      if (stored.size() != name.size()) return false;
-      if (stored.size() <= kRoom) {
-        char16_t wide[kRoom];
-        for (qsizetype i = 0; i < stored.size(); ++i) wide[i] = stored.at(i).unicode();
-        return SameNameIgnoringCase(QStringView(wide, stored.size()), name);
-      }
-    } else if constexpr (std::is_same_v<decltype(stored), QStringView>) {
-      return SameNameIgnoringCase(stored, name);
+    if constexpr (std::is_same_v<decltype(stored), QUtf8StringView>) {
+      return SameNameIgnoringCase(Name(), name);
+    } else {
+      return SameNameIgnoringCase(stored, name);  // Latin-1 or UTF-16, read where it is kept
     }
-    return SameNameIgnoringCase(Name(), name);
   });
 }
 

@@ -367,16 +367,12 @@ QHash<QString, QStringList> ReadChecks(MYSQL* mysql, const QString& target,
   return json_columns;
 }
 
-// The JSON-checked columns of each of `tables`, read from CHECK_CONSTRAINTS, which MariaDB has
-// from 10.2.22 and 10.3.10 on.
+// The JSON-checked columns of each of `tables`, read from CHECK_CONSTRAINTS where MariaDB has it.
 QHash<QString, QStringList> JsonCheckedColumns(MYSQL* mysql, const QString& target,
+                                               const ServerFeatures& features,
                                                const QStringList& tables) {
   QHash<QString, QStringList> columns;
-  const unsigned long version = mysql_get_server_version(mysql);
-  if (tables.isEmpty() || !QByteArrayView(mysql_get_server_info(mysql)).contains("MariaDB") ||
-      version < 100222 || (version >= 100300 && version < 100310)) {
-    return columns;
-  }
+  if (tables.isEmpty() || !features.mariadb || !features.checks) return columns;
   ForEachRowOfNames(
       mysql, target, kJsonChecksQuery, tables, [&](MYSQL_ROW row, const unsigned long* lengths) {
         const QString column = JsonCheckedColumn(Text(row, lengths, kJsonCheckClause));
@@ -659,7 +655,7 @@ int ReadMysqlCatalog(MYSQL* mysql, const QString& target, CatalogTables& tables,
     for (const QString& table : facts.binary_text_tables) {
       if (kinds.contains(table)) json_candidates.append(table);
     }
-    json_columns = JsonCheckedColumns(mysql, target, json_candidates);
+    json_columns = JsonCheckedColumns(mysql, target, features, json_candidates);
   } else {
     ReadIndexes(mysql, target, features, objects);
     const ConstrainedTables constrained = ReadConstrainedTables(mysql, target);

@@ -557,6 +557,14 @@ class Statement {
   sqlite3_stmt* stmt_ = nullptr;
 };
 
+// A column's default in a row of pragma_table_xinfo: null where it has none, and never null
+// where it has one, even an empty text.
+QString DefaultIn(const Statement& row, int column) {
+  if (row.IsNull(column)) return QString();
+  const QString text = row.Text(column);
+  return text.isNull() ? QString::fromUtf8("") : text;
+}
+
 // Collects one table's rows of the catalog queries (columns 1 to 7, and 9) into its column list,
 // and with `defaults` its columns' defaults into its objects.
 class TableFiller {
@@ -587,9 +595,7 @@ class TableFiller {
     if (defaults_ != nullptr && !row.IsNull(9)) {
       ColumnDetails& details = details_.emplace_back();
       details.column = column.name;
-      QString text = row.Text(9);
-      if (text.isNull()) text = QString::fromUtf8("");
-      details.default_value = defaults_->Shared(text);
+      details.default_value = defaults_->Shared(DefaultIn(row, 9));
     }
     if (row.Int(4) > 0) {
       ++primary_key_columns_;
@@ -781,11 +787,7 @@ int ReadDetails(const Database& db, const QString& path, CatalogTables& tables,
           return t.name.compare(name, Qt::CaseInsensitive) == 0;
         });
         if (text != texts.end()) column = *text;
-        column.default_value = QString();
-        if (!pragma.IsNull(1)) {
-          column.default_value = pragma.Text(1);
-          if (column.default_value.isNull()) column.default_value = QString::fromUtf8("");
-        }
+        column.default_value = DefaultIn(pragma, 1);
         if (pragma.Int(2) == 2 || pragma.Int(2) == 3) {
           if (column.generated_expression.isEmpty()) {
             throw Unsplittable(path, QStringLiteral("table"), table->Name(),
