@@ -47,7 +47,14 @@ struct UriParts {
 // UrlPartBytes for what QUrl's own decoding would change.
 UriParts ParseUri(const QString& connect_string) {
   const QUrl url(connect_string.trimmed(), QUrl::StrictMode);
-  if (!url.isValid()) ThrowBadUri(connect_string, url.errorString());
+  if (!url.isValid()) {
+    // QUrl's reason, without the whole URI it appends (already shown, masked, before it).
+    ThrowBadUri(connect_string,
+                url.errorString().section(QStringLiteral("; source was"), 0, 0) +
+                    QStringLiteral(": write it as mysql://USER@HOST:PORT/DATABASE (a password "
+                                   "follows USER after a colon), with %XX for each byte of a "
+                                   "character that means something in a URI"));
+  }
   UriParts parts;
   parts.host = url.host(QUrl::FullyDecoded).toUtf8();
   if (url.port() > 0) parts.port = static_cast<unsigned>(url.port());
@@ -71,9 +78,15 @@ UriParts ParseUri(const QString& connect_string) {
     } else if (key == u"connect-timeout") {
       bool ok = false;
       parts.connect_timeout = value.toInt(&ok);
-      if (!ok || parts.connect_timeout <= 0) ThrowBadUri(connect_string, "bad connect-timeout");
+      if (!ok || parts.connect_timeout <= 0) {
+        ThrowBadUri(connect_string,
+                    "connect-timeout must be a whole number of seconds above 0, such as "
+                    "connect-timeout=10");
+      }
     } else {
-      ThrowBadUri(connect_string, QStringLiteral("unknown option '%1'").arg(key));
+      ThrowBadUri(connect_string, QStringLiteral("unknown option '%1': the options are socket, "
+                                                 "option-file, option-group and connect-timeout")
+                                      .arg(key));
     }
   }
   // The client library takes C strings: a "%00" would silently cut a password short.
