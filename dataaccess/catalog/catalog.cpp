@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cassert>
 #include <stdexcept>
 #include <type_traits>
 #include <unordered_set>
@@ -172,6 +173,11 @@ void CatalogColumns::Add(const ColumnDefinition& definition, const StoredType* t
 
 std::unique_ptr<Enumerator<DataColumn>> CatalogColumns::Enumerate() const {
   return std::make_unique<ColumnEnumerator>(*store_, first_, first_ + count_);
+}
+
+const CatalogColumn& CatalogColumns::At(uint32_t index) const {
+  assert(index < count_);
+  return store_->Column(first_ + index);
 }
 
 DataColumn& CatalogColumns::Item(const QString& name) const {

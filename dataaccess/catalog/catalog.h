@@ -81,6 +81,8 @@ class DATAACCESS_EXPORT CatalogColumns final : public ColumnCollection {
   std::unique_ptr<Enumerator<DataColumn>> Enumerate() const override;
   int32_t Count() const override { return static_cast<int32_t>(count_); }
   DataColumn& Item(const QString& name) const override;
+  // The column at `index` in the table's order, 0 for the first; `index` is below Count().
+  const CatalogColumn& At(uint32_t index) const;
 
  private:
   CatalogStore* store_;

@@ -93,6 +93,13 @@ class ChunkedVector {
   T& operator[](size_t index) { return *Slot(index); }
   const T& operator[](size_t index) const { return *Slot(index); }
   size_t size() const { return size_; }
+  // Drops every record and gives back the memory that held them.
+  void Clear() {
+    for (size_t i = 0; i < size_; ++i) (*this)[i].~T();
+    chunks_.clear();
+    size_ = 0;
+    in_first_ = FirstChunkBytes(kHuge) / sizeof(T);
+  }
 
  private:
   T* Slot(size_t index) const {
@@ -124,6 +131,12 @@ class ChunkedArena {
     Unit* at = static_cast<Unit*>(chunks_.back().get()) + used_;
     used_ += units;
     return at;
+  }
+  // Gives back every run handed out.
+  void Clear() {
+    chunks_.clear();
+    used_ = 0;
+    capacity_ = 0;
   }
 
  private:

@@ -650,6 +650,7 @@ int ReadMysqlCatalog(MYSQL* mysql, const QString& target, CatalogTables& tables,
   rows.DropUnless([&](const QString& table) { return kinds.contains(table); });
   StagedObjects objects;
   QHash<QString, QStringList> json_columns;
+  ConstrainedTables constrained;
   if (!with_objects) {
     QStringList json_candidates;
     for (const QString& table : facts.binary_text_tables) {
@@ -657,17 +658,7 @@ int ReadMysqlCatalog(MYSQL* mysql, const QString& target, CatalogTables& tables,
     }
     json_columns = JsonCheckedColumns(mysql, target, features, json_candidates);
   } else {
-    ReadIndexes(mysql, target, features, objects);
-    const ConstrainedTables constrained = ReadConstrainedTables(mysql, target);
-    ReadForeignKeys(mysql, target, constrained.with_foreign_keys, objects);
-    StageColumnDetails(facts.details, kinds, objects);
-    if (std::any_of(kinds.cbegin(), kinds.cend(), [](bool view) { return view; })) {
-      ReadViewDefinitions(mysql, target, objects);
-    }
-    ReadTriggers(mysql, target, objects);
-    if (features.sequences) {
-      found_database.sequences = ReadSequences(mysql, target, sequence_names);
-    }
+    constrained = ReadConstrainedTables(mysql, target);
     if (features.checks) {
       json_columns = ReadChecks(mysql, target, features, constrained.with_checks, objects);
       // Only a text in a binary collation is JSON by its check.
@@ -692,6 +683,18 @@ int ReadMysqlCatalog(MYSQL* mysql, const QString& target, CatalogTables& tables,
     if (json && json->contains(column.name, Qt::CaseInsensitive)) column.type = AsJson(column.type);
   });
   if (!with_objects) return 0;
+  // The rest is read once the catalog is filled, which gave back the staged columns: both take
+  // most room at 10,000 tables.
+  ReadIndexes(mysql, target, features, objects);
+  ReadForeignKeys(mysql, target, constrained.with_foreign_keys, objects);
+  StageColumnDetails(facts.details, kinds, objects);
+  if (std::any_of(kinds.cbegin(), kinds.cend(), [](bool view) { return view; })) {
+    ReadViewDefinitions(mysql, target, objects);
+  }
+  ReadTriggers(mysql, target, objects);
+  if (features.sequences) {
+    found_database.sequences = ReadSequences(mysql, target, sequence_names);
+  }
   objects.Attach(tables);
   if (database) *database = std::move(found_database);
   // Neither engine can declare a foreign key deferrable. A server without sequences (MySQL,

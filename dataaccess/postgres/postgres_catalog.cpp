@@ -633,9 +633,9 @@ struct StagedRead {
 };
 
 // Stages every table of the schemas `schema_condition` (an SQL condition on n.nspname, or empty
-// for all) in one read-only snapshot; with the tables' keys, indexes, foreign keys and checks
-// when asked and it reads every schema (a schema set's tables are named without their schema, which
-// the objects' references would need: its catalogs tell no objects).
+// for all) in a read-only snapshot it leaves open; with the column details and view definitions
+// when asked and it reads every schema (a schema set's tables are named without their schema,
+// which the objects' references would need: its catalogs tell no objects).
 void Stage(PGconn* conn, const QString& target, const QByteArray& schema_condition,
            bool with_objects, StagedRead& read) {
   // pg_attribute.attgenerated, which kColumnsQuery reads, came with PostgreSQL 12.
@@ -706,11 +706,6 @@ void Stage(PGconn* conn, const QString& target, const QByteArray& schema_conditi
       }
     }
   }
-  if (objects) {
-    ReadObjects(conn, target, read.default_schema, found, read.objects);
-    ReadDatabaseObjects(conn, target, read.default_schema, found, read.database);
-  }
-  Run(conn, "COMMIT", target);
 }
 
 StagedCatalog::Adjust NotNullDomains(const QSet<QString>& not_null_domains) {
@@ -727,6 +722,13 @@ int ReadPostgresCatalog(PGconn* conn, const QString& target, CatalogTables& tabl
   StagedRead read;
   Stage(conn, target, {}, with_objects, read);
   read.found.Fill(tables, read.default_schema, NotNullDomains(read.not_null_domains));
+  // Keys, indexes and the rest are read in the same snapshot once the catalog is filled, which
+  // gives back the staged columns first: both take most room at 10,000 tables.
+  if (with_objects) {
+    ReadObjects(conn, target, read.default_schema, read.found, read.objects);
+    ReadDatabaseObjects(conn, target, read.default_schema, read.found, read.database);
+  }
+  Run(conn, "COMMIT", target);
   if (!with_objects) return 0;
   read.objects.Attach(tables);
   if (database) *database = std::move(read.database);
@@ -753,7 +755,10 @@ void ReadPostgresSchemas(PGconn* conn, const QString& target, const QStringList&
   }
   condition += ')';
   StagedRead read;
-  if (!schemas.isEmpty()) Stage(conn, target, condition, false, read);
+  if (!schemas.isEmpty()) {
+    Stage(conn, target, condition, false, read);
+    Run(conn, "COMMIT", target);
+  }
   read.found.FillSchemas(schemas, each, NotNullDomains(read.not_null_domains));
 }
 

@@ -29,7 +29,6 @@ void StagedCatalog::AddColumn(size_t table, long position, const ServerColumn& c
   const auto size = static_cast<size_t>(column.name.size());
   char16_t* name = names_.Allocate(size);
   std::copy_n(reinterpret_cast<const char16_t*>(column.name.constData()), size, name);
-  column_spans_.clear();  // ColumnName's index no longer holds every column
   const auto number = static_cast<uint32_t>(columns_.size());
   columns_.emplace_back(Column{name, static_cast<uint32_t>(size), static_cast<int32_t>(position),
                                it->second, kNoColumn, column.required});
@@ -44,29 +43,51 @@ void StagedCatalog::AddColumn(size_t table, long position, const ServerColumn& c
 void StagedCatalog::Drop(size_t table) { tables_[table].dropped = true; }
 
 QString StagedCatalog::ColumnName(size_t table, long position) const {
-  if (column_spans_.size() != tables_.size() + 1) IndexColumnPositions();
-  for (size_t i = column_spans_[table]; i < column_spans_[table + 1]; ++i) {
-    if (column_positions_[i].first == position) {
-      const Column& column = columns_[column_positions_[i].second];
-      return QString(reinterpret_cast<const QChar*>(column.name),
-                     static_cast<qsizetype>(column.name_size));
+  if (filled_) return FilledColumnName(table, position);
+  const Table& owner = tables_[table];
+  if (owner.count == 0 || columns_.size() == 0) return QString();
+  const auto name_of = [](const Column& column) {
+    return QString(reinterpret_cast<const QChar*>(column.name),
+                   static_cast<qsizetype>(column.name_size));
+  };
+  // A table's rows mostly arrive together and in column order: its columns then stand side by
+  // side, numbered from 1 unless one was dropped, and the one asked for is found at once.
+  if (owner.last - owner.first + 1 == owner.count) {
+    if (position >= 1 && static_cast<unsigned long>(position) <= owner.count) {
+      const Column& guess = columns_[owner.first + static_cast<uint32_t>(position) - 1];
+      if (guess.position == position) return name_of(guess);
     }
+    for (uint32_t at = owner.first; at <= owner.last; ++at) {
+      if (columns_[at].position == position) return name_of(columns_[at]);
+    }
+    return QString();
+  }
+  // Rows interleaved with another table's, as a hash join in batches sends them.
+  for (uint32_t at = owner.first; at != kNoColumn; at = columns_[at].next) {
+    if (columns_[at].position == position) return name_of(columns_[at]);
   }
   return QString();
 }
 
-void StagedCatalog::IndexColumnPositions() const {
-  column_positions_.clear();
-  column_positions_.reserve(columns_.size());
-  column_spans_.clear();
-  column_spans_.reserve(tables_.size() + 1);
-  for (size_t table = 0; table < tables_.size(); ++table) {
-    column_spans_.push_back(column_positions_.size());
-    for (uint32_t at = tables_[table].first; at != kNoColumn; at = columns_[at].next) {
-      column_positions_.emplace_back(columns_[at].position, at);
-    }
+QString StagedCatalog::FilledColumnName(size_t table, long position) const {
+  const Table& owner = tables_[table];
+  if (owner.filled_first == kNoColumn) return QString();
+  const auto begin = filled_positions_.begin() + owner.filled_first;
+  const auto found = std::find(begin, begin + owner.count, position);
+  if (found == begin + owner.count) return QString();
+  if (!owner.filled) {
+    owner.filled =
+        filled_->FindExact(ServerTableName(filled_default_schema_, owner.schema, owner.name));
+    if (!owner.filled) return QString();
   }
-  column_spans_.push_back(column_positions_.size());
+  return owner.filled->MutableColumns().At(static_cast<uint32_t>(found - begin)).Name();
+}
+
+void StagedCatalog::ReleaseColumns() {
+  columns_.Clear();
+  names_.Clear();
+  types_ = {};
+  type_numbers_ = {};
 }
 
 void StagedCatalog::ReplaceTypes(std::vector<StoredType> types) {
@@ -79,8 +100,6 @@ void StagedCatalog::ReplaceTypes(std::vector<StoredType> types) {
 }
 
 std::vector<const StagedCatalog::Table*> StagedCatalog::SortedTables() {
-  column_positions_ = {};  // ColumnName is not asked once the catalog is filled
-  column_spans_ = {};
   std::vector<const Table*> sorted;
   sorted.reserve(tables_.size());
   for (size_t i = 0; i < tables_.size(); ++i) {
@@ -95,7 +114,11 @@ std::vector<const StagedCatalog::Table*> StagedCatalog::SortedTables() {
 void StagedCatalog::Fill(CatalogTables& tables, const QString& default_schema,
                          const Adjust& adjust) {
   const std::vector<const Table*> sorted = SortedTables();
+  filled_positions_.reserve(columns_.size());
   FillRun(tables, default_schema, sorted.data(), sorted.data() + sorted.size(), adjust);
+  filled_ = &tables;
+  filled_default_schema_ = default_schema;
+  ReleaseColumns();
 }
 
 void StagedCatalog::FillSchemas(const QStringList& schemas, const SchemaFill& each,
@@ -110,6 +133,8 @@ void StagedCatalog::FillSchemas(const QStringList& schemas, const SchemaFill& ea
     each(schema, [&](CatalogTables& tables) { FillRun(tables, schema, at, run_end, adjust); });
     at = run_end;
   }
+  filled_positions_ = {};  // no one catalog to read the names from
+  ReleaseColumns();
 }
 
 void StagedCatalog::FillRun(CatalogTables& tables, const QString& default_schema,
@@ -136,8 +161,10 @@ void StagedCatalog::FillRun(CatalogTables& tables, const QString& default_schema
     if (!std::is_sorted(in_order.begin(), in_order.end(), by_position)) {
       std::stable_sort(in_order.begin(), in_order.end(), by_position);
     }
+    table.filled_first = static_cast<uint32_t>(filled_positions_.size());
     int16_t ordinal = 0;
     for (const Column* column : in_order) {
+      filled_positions_.push_back(column->position);
       definition.name.setUnicode(reinterpret_cast<const QChar*>(column->name),
                                  static_cast<qsizetype>(column->name_size));
       const StoredType& type = types_[column->type];

@@ -55,12 +55,15 @@ class DATAACCESS_EXPORT StagedCatalog {
   const QString& Schema(size_t table) const { return tables_[table].schema; }
   const QString& Name(size_t table) const { return tables_[table].name; }
   bool IsView(size_t table) const { return tables_[table].view; }
-  // The name of the table's column added at `position`; null when there is none. Until Fill.
+  // The name of the table's column added at `position`; null when there is none. After Fill, read
+  // from the catalog filled, which must outlive these rows; FillSchemas leaves none to read.
   QString ColumnName(size_t table, long position) const;
   // The distinct types of the columns added so far, in the order they were first added.
   const std::vector<StoredType>& Types() const { return types_; }
   // Replaces Types() by `types`, one for one, for the columns added so far.
   void ReplaceTypes(std::vector<StoredType> types);
+  // Fill and FillSchemas give back what held the columns: a reader that reads more of the
+  // database after filling (keys, indexes) does so without it.
   void Fill(CatalogTables& tables, const QString& default_schema, const Adjust& adjust);
   // Fills one catalog per schema of `schemas` (sorted, without repeats), in that order: `each`
   // is called with the schema and a function that fills the catalog given to it with that
@@ -88,10 +91,17 @@ class DATAACCESS_EXPORT StagedCatalog {
     uint32_t first = kNoColumn;
     uint32_t last = kNoColumn;
     uint32_t count = 0;
+    // Once filled: where the positions of its columns, in the catalog's order, start in
+    // filled_positions_ (kNoColumn for a table left out), and the catalog's table, once asked.
+    mutable uint32_t filled_first = kNoColumn;
+    mutable CatalogTable* filled = nullptr;
     bool dropped = false;
     bool view = false;
   };
   std::vector<const Table*> SortedTables();
+  // Gives back the staged columns, their names and types.
+  void ReleaseColumns();
+  QString FilledColumnName(size_t table, long position) const;
   void FillRun(CatalogTables& tables, const QString& default_schema, const Table* const* begin,
                const Table* const* end, const Adjust& adjust);
 
@@ -101,13 +111,10 @@ class DATAACCESS_EXPORT StagedCatalog {
   ChunkedArena<char16_t, HugePages::kPastFirstChunk> names_;
   std::vector<StoredType> types_;
   std::unordered_map<StoredType, uint32_t, StoredTypeHash, StoredTypeEqual> type_numbers_;
-  // ColumnName's index, made on its first call after a column was added: each table's columns
-  // as (position, column) side by side, those of table t from column_spans_[t] to
-  // column_spans_[t + 1]. Following a table's chain instead costs a cache miss a column where
-  // the server sent the rows of its tables interleaved.
-  void IndexColumnPositions() const;
-  mutable std::vector<std::pair<int32_t, uint32_t>> column_positions_;
-  mutable std::vector<size_t> column_spans_;
+  // Kept by Fill for ColumnName, 4 bytes a column where the staged columns took 32 and more.
+  CatalogTables* filled_ = nullptr;
+  QString filled_default_schema_;
+  std::vector<int32_t> filled_positions_;
 };
 
 // `Key` is whatever identifies a table in the engine's rows (an oid, a name).

@@ -147,5 +147,61 @@ TEST(CatalogRowsTest, ColumnsTellTheirNameWithoutRegardToCaseAsTheirBuiltNameDoe
   }
 }
 
+// A key or index names its columns by number: each is found however the table's rows came, both
+// from the staged rows and, once they are given back, from the catalog filled.
+TEST(CatalogRowsTest, ColumnsAreFoundByNumberHoweverTheirRowsCameBeforeAndAfterFill) {
+  CatalogRows<QString> rows;
+  const size_t in_order = rows.AddTable("in_order", {}, "in_order");
+  for (int i = 1; i <= 3; ++i) {
+    rows.AddColumn(in_order, i, Column(QStringLiteral("o%1").arg(i), kText));
+  }
+  const size_t gap = rows.AddTable("gap", {}, "gap");  // column 2 dropped
+  for (int i : {1, 3, 4}) rows.AddColumn(gap, i, Column(QStringLiteral("g%1").arg(i), kText));
+  const size_t reversed = rows.AddTable("reversed", {}, "reversed");
+  rows.AddColumn(reversed, 3, Column("名前", kText));
+  rows.AddColumn(reversed, 2, Column("naïve", kText));
+  rows.AddColumn(reversed, 1, Column("r1", kText));
+  const size_t a = rows.AddTable("a", {}, "a");  // rows of two tables interleaved
+  const size_t b = rows.AddTable("b", {}, "b");
+  for (int i = 1; i <= 3; ++i) {
+    rows.AddColumn(a, i, Column(QStringLiteral("a%1").arg(i), kText));
+    rows.AddColumn(b, i, Column(QStringLiteral("b%1").arg(i), kText));
+  }
+  rows.AddColumn(in_order, 4, Column("o4", kText));  // a late row of a table seen before
+  const size_t empty = rows.AddTable("empty", {}, "empty");
+  const size_t gone = rows.AddTable("gone", {}, "gone");
+  rows.AddColumn(gone, 1, Column("x", kText));
+
+  const struct {
+    size_t table;
+    long position;
+    QString name;  // null: no such column
+  } cases[] = {
+      {in_order, 1, "o1"},   {in_order, 3, "o3"}, {in_order, 4, "o4"},
+      {in_order, 0, {}},     {in_order, 5, {}},   {in_order, -1, {}},
+      {gap, 1, "g1"},        {gap, 2, {}},        {gap, 3, "g3"},
+      {gap, 4, "g4"},        {reversed, 1, "r1"}, {reversed, 2, "naïve"},
+      {reversed, 3, "名前"}, {a, 2, "a2"},        {b, 1, "b1"},
+      {b, 3, "b3"},          {b, 4, {}},          {empty, 1, {}},
+  };
+  const auto check = [&](const char* phase) {
+    for (const auto& [table, position, name] : cases) {
+      const QString found = rows.ColumnName(table, position);
+      const std::string row =
+          phase +
+          (QStringLiteral(" %1 column %2").arg(rows.Name(table)).arg(position)).toStdString();
+      EXPECT_EQ(found, name) << row;
+      EXPECT_EQ(found.isNull(), name.isNull()) << row;
+    }
+  };
+  check("staged");
+  EXPECT_EQ(rows.ColumnName(gone, 1), "x");
+  rows.DropUnless([](const QString& table) { return table != "gone"; });
+  CatalogTables tables;
+  rows.Fill(tables, {});
+  check("filled");
+  EXPECT_TRUE(rows.ColumnName(gone, 1).isNull()) << "a table left out of the catalog";
+}
+
 }  // namespace
 }  // namespace dataaccess
