@@ -4,7 +4,6 @@
 #include <QPair>
 #include <QSet>
 #include <QStringList>
-#include <algorithm>
 #include <cstdlib>
 #include <vector>
 
@@ -63,9 +62,11 @@ constexpr char kSchemaDefaultsQuery[] =
     "SELECT DEFAULT_COLLATION_NAME, DEFAULT_CHARACTER_SET_NAME FROM information_schema.SCHEMATA "
     "WHERE SCHEMA_NAME = DATABASE()";
 enum SchemaDefaultsQueryField : int { kDefaultCollation, kDefaultCharacterSet };
+// The definitions of the views named. Without the names, the server looks at every table of the
+// database to find the few views: at 10,000 tables, a tenth of a second or more.
 constexpr char kViewDefinitionsQuery[] =
     "SELECT TABLE_NAME, VIEW_DEFINITION FROM information_schema.VIEWS "
-    "WHERE TABLE_SCHEMA = DATABASE()";
+    "WHERE TABLE_SCHEMA = DATABASE() AND TABLE_NAME IN ";
 enum ViewDefinitionsQueryField : int { kViewName, kViewDefinition };
 // One row per event of each trigger (a server that allows several events to a trigger lists it
 // once for each).
@@ -535,12 +536,13 @@ void StageColumnDetails(std::vector<StagedDetails>& staged, const QHash<QString,
   staged.clear();
 }
 
-void ReadViewDefinitions(MYSQL* mysql, const QString& target, StagedObjects& objects) {
-  ForEachRow(mysql, target, kViewDefinitionsQuery,
-             [&](MYSQL_ROW row, const unsigned long* lengths) {
-               objects.SetViewDefinition(OwnTable(Text(row, lengths, kViewName)),
-                                         Text(row, lengths, kViewDefinition));
-             });
+void ReadViewDefinitions(MYSQL* mysql, const QString& target, const QStringList& views,
+                         StagedObjects& objects) {
+  ForEachRowOfNames(mysql, target, kViewDefinitionsQuery, views,
+                    [&](MYSQL_ROW row, const unsigned long* lengths) {
+                      objects.SetViewDefinition(OwnTable(Text(row, lengths, kViewName)),
+                                                Text(row, lengths, kViewDefinition));
+                    });
 }
 
 void ReadTriggers(MYSQL* mysql, const QString& target, StagedObjects& objects) {
@@ -688,9 +690,11 @@ int ReadMysqlCatalog(MYSQL* mysql, const QString& target, CatalogTables& tables,
   ReadIndexes(mysql, target, features, objects);
   ReadForeignKeys(mysql, target, constrained.with_foreign_keys, objects);
   StageColumnDetails(facts.details, kinds, objects);
-  if (std::any_of(kinds.cbegin(), kinds.cend(), [](bool view) { return view; })) {
-    ReadViewDefinitions(mysql, target, objects);
+  QStringList views;
+  for (auto it = kinds.cbegin(); it != kinds.cend(); ++it) {
+    if (it.value()) views.append(it.key());
   }
+  ReadViewDefinitions(mysql, target, views, objects);
   ReadTriggers(mysql, target, objects);
   if (features.sequences) {
     found_database.sequences = ReadSequences(mysql, target, sequence_names);
