@@ -84,4 +84,9 @@ QByteArray MysqlUrlDatabase(const QUrl& url) {
   return path;
 }
 
+QUrl WithMysqlUrlDatabase(QUrl url, const QString& database) {
+  url.setPath(u'/' + database, QUrl::DecodedMode);  // a '%' taken as itself, not as an escape
+  return url;
+}
+
 }  // namespace dataaccess

@@ -61,6 +61,9 @@ DATAACCESS_EXPORT QByteArray UrlPartBytes(const QString& fully_encoded);
 // leading '/': what the session sends the server and what a fleet check looks for among the
 // server's databases. Empty when the URI names none.
 DATAACCESS_EXPORT QByteArray MysqlUrlDatabase(const QUrl& url);
+// `url` naming `database` instead, written so that MysqlUrlDatabase reads it back as
+// database.toUtf8(), whatever characters it holds ('%', '?', '#', spaces, any letter).
+DATAACCESS_EXPORT QUrl WithMysqlUrlDatabase(QUrl url, const QString& database);
 
 }  // namespace dataaccess
 

@@ -42,9 +42,8 @@ std::optional<SchemaReference> SchemaOfConnectString(const QString& connect_stri
 
 QString WithSchema(const QString& server, const QString& schema) {
   if (!IsMysqlConnectString(server)) return WithPostgresSchema(server, schema);
-  QUrl url(server.trimmed(), QUrl::TolerantMode);
-  url.setPath(u'/' + schema, QUrl::DecodedMode);
-  return url.toString(QUrl::FullyEncoded);
+  return WithMysqlUrlDatabase(QUrl(server.trimmed(), QUrl::TolerantMode), schema)
+      .toString(QUrl::FullyEncoded);
 }
 
 void ReadSchemaSet(const QString& server, const std::function<bool(const QString&)>& accepts,

@@ -271,8 +271,7 @@ QString MysqlReopenString(const ConnectRequest& request, const QString& database
   QString given = request.connect_string.trimmed();
   QUrl url(given, QUrl::StrictMode);
   if (QString::fromUtf8(MysqlUrlDatabase(url)) == database) return given;
-  url.setPath(u'/' + database, QUrl::DecodedMode);
-  return url.toString(QUrl::FullyEncoded);
+  return WithMysqlUrlDatabase(url, database).toString(QUrl::FullyEncoded);
 }
 
 }  // namespace dataaccess

@@ -61,6 +61,8 @@ TEST(ConnectStringRoutingTest, TheSchemaOfAConnectStringIsKeptApartFromItsServer
        "tenant_*"},
       // Read as the session reads it: a noncharacter (U+FFFF) is no replacement character.
       {"mysql://ann@db/t%EF%BF%BF%C3%A9", "mysql://ann@db", "t\xEF\xBF\xBF\xC3\xA9"},
+      // Put back as itself: a '%' is no escape, '?' and '#' start no query or fragment.
+      {"mysql://db/t%2541%3Fa%23b%20c/d", "mysql://db", "t%41?a#b c/d"},
       {"postgresql://db/sales", nullptr, nullptr},
       {"host=db dbname=sales", nullptr, nullptr},
       {"mysql://db", nullptr, nullptr},
