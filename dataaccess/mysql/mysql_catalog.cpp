@@ -433,19 +433,14 @@ QHash<QString, bool> TableKinds(MYSQL* mysql, const QString& target, const QSet<
 
 // A column's details as the column query gives them, before the database's default collation
 // is known.
-struct StagedDetails {
-  QString table;
-  long position;
-  ColumnDetails details;
-};
-
 // The tables a column read found to have a text column in a binary collation, and those with a
 // column in an index; with `features` (objects asked for), the details of every column that
 // may have some.
 struct ColumnFacts {
   QSet<QString> binary_text_tables;
   QSet<QString> keyed_tables;
-  std::vector<StagedDetails> details;
+  // By the table's slot in the rows staged.
+  std::vector<ColumnDetailsRun> details;
 };
 
 // Stages the column rows of every table the query lists, with their details when `features`
@@ -508,7 +503,9 @@ ColumnFacts StageColumns(MYSQL* mysql, const QString& target, CatalogRows<QStrin
     }
     if (details.default_value.isNull() && !details.collation && !details.generation) return;
     details.column = texts.Shared(column.name);
-    facts.details.push_back({current_name, position, std::move(details)});
+    if (current >= facts.details.size()) facts.details.resize(current + 1);
+    facts.details[current].details.push_back(std::move(details));
+    facts.details[current].positions.push_back(position);
   });
   return facts;
 }
@@ -523,17 +520,32 @@ void ReadSchemaDefaults(MYSQL* mysql, const QString& target, DatabaseObjects& da
 
 // Stages what the column query found of each table's columns, but a view's defaults: a view
 // declares none, and the server shows its base table's (0 for an AUTO_INCREMENT column).
-void StageColumnDetails(std::vector<StagedDetails>& staged, const QHash<QString, bool>& kinds,
-                        StagedObjects& objects) {
-  for (StagedDetails& entry : staged) {
-    const auto kind = kinds.constFind(entry.table);
+void StageColumnDetails(std::vector<ColumnDetailsRun>& staged, const CatalogRows<QString>& rows,
+                        const QHash<QString, bool>& kinds, StagedObjects& objects) {
+  for (size_t slot = 0; slot < staged.size(); ++slot) {
+    ColumnDetailsRun& run = staged[slot];
+    if (run.details.empty()) continue;
+    const auto kind = kinds.constFind(rows.Name(slot));
     if (kind == kinds.cend()) continue;
-    ColumnDetails& details = entry.details;
-    if (*kind) details.default_value = QString();
-    if (details.default_value.isNull() && !details.collation && !details.generation) continue;
-    objects.AddColumnDetails(OwnTable(entry.table), entry.position, std::move(details));
+    if (*kind) {
+      size_t kept = 0;
+      for (size_t i = 0; i < run.details.size(); ++i) {
+        ColumnDetails& details = run.details[i];
+        details.default_value = QString();
+        if (!details.collation && !details.generation) continue;
+        if (kept != i) {
+          run.details[kept] = std::move(details);
+          run.positions[kept] = run.positions[i];
+        }
+        ++kept;
+      }
+      run.details.resize(kept);
+      run.positions.resize(kept);
+      if (kept == 0) continue;
+    }
+    objects.AddColumnDetails(OwnTable(kind.key()), std::move(run));
   }
-  staged.clear();
+  staged = {};
 }
 
 void ReadViewDefinitions(MYSQL* mysql, const QString& target, const QStringList& views,
@@ -651,6 +663,7 @@ int ReadMysqlCatalog(MYSQL* mysql, const QString& target, CatalogTables& tables,
   }
   rows.DropUnless([&](const QString& table) { return kinds.contains(table); });
   StagedObjects objects;
+  StageColumnDetails(facts.details, rows, kinds, objects);
   QHash<QString, QStringList> json_columns;
   ConstrainedTables constrained;
   if (!with_objects) {
@@ -689,7 +702,6 @@ int ReadMysqlCatalog(MYSQL* mysql, const QString& target, CatalogTables& tables,
   // most room at 10,000 tables.
   ReadIndexes(mysql, target, features, objects);
   ReadForeignKeys(mysql, target, constrained.with_foreign_keys, objects);
-  StageColumnDetails(facts.details, kinds, objects);
   QStringList views;
   for (auto it = kinds.cbegin(); it != kinds.cend(); ++it) {
     if (it.value()) views.append(it.key());

@@ -136,7 +136,11 @@ void StagedObjects::SetViewDefinition(const QString& table, QString definition) 
 
 void StagedObjects::Attach(CatalogTables& tables) {
   last_ = nullptr;
-  for (auto& [name, staged] : tables_) {
+  // Each entry goes once its table took what it staged: the tables' objects and the entries
+  // left are never all held at once.
+  for (auto entry = tables_.begin(); entry != tables_.end(); entry = tables_.erase(entry)) {
+    const QString& name = entry->first;
+    Staged& staged = entry->second;
     CatalogTable* table = tables.FindExact(name);
     if (!table) continue;
     TableObjects& objects = table->MutableObjects();
@@ -178,7 +182,6 @@ void StagedObjects::Attach(CatalogTables& tables) {
     objects.foreign_keys = std::move(rest->foreign_keys);
     objects.checks = std::move(rest->checks);
   }
-  tables_.clear();
 }
 
 }  // namespace dataaccess
