@@ -32,6 +32,11 @@ enum OpenOption : int32_t {
   // their columns (MySQL and MariaDB). Without it, such a driver leaves them out and the
   // connection's ObjectKinds says that it did; every other driver reads them anyway.
   kReadTableObjects = 1,
+  // With kReadTableObjects, kinds the reader's caller will not look at. A driver whose server
+  // opens every table to list them (MySQL and MariaDB) then leaves them out, and the
+  // connection's ObjectKinds says that it did; every other driver reads them anyway.
+  kSkipKeysAndIndexes = 2,        // primary keys, unique constraints and indexes
+  kSkipForeignKeysAndChecks = 4,  // foreign keys and check constraints
 };
 
 // An open that has reached its database and reads the catalog on a worker thread.

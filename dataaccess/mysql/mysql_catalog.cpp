@@ -644,8 +644,11 @@ int32_t ExtraAttributes(QByteArrayView extra) {
   return attributes;
 }
 
-int ReadMysqlCatalog(MYSQL* mysql, const QString& target, CatalogTables& tables, bool with_objects,
+int ReadMysqlCatalog(MYSQL* mysql, const QString& target, CatalogTables& tables, int asked,
                      DatabaseObjects* database) {
+  const bool with_objects = asked != 0;
+  const bool with_indexes = (asked & (kPrimaryKeys | kIndexes)) != 0;
+  const bool with_constraints = (asked & (kForeignKeys | kChecks | kIndexes)) != 0;
   const ServerFeatures features = FeaturesOf(mysql);
   CatalogRows<QString> rows;
   DatabaseObjects found_database;
@@ -666,7 +669,7 @@ int ReadMysqlCatalog(MYSQL* mysql, const QString& target, CatalogTables& tables,
   StageColumnDetails(facts.details, rows, kinds, objects);
   QHash<QString, QStringList> json_columns;
   ConstrainedTables constrained;
-  if (!with_objects) {
+  if (!with_constraints) {
     QStringList json_candidates;
     for (const QString& table : facts.binary_text_tables) {
       if (kinds.contains(table)) json_candidates.append(table);
@@ -700,8 +703,8 @@ int ReadMysqlCatalog(MYSQL* mysql, const QString& target, CatalogTables& tables,
   if (!with_objects) return 0;
   // The rest is read once the catalog is filled, which gave back the staged columns: both take
   // most room at 10,000 tables.
-  ReadIndexes(mysql, target, features, objects);
-  ReadForeignKeys(mysql, target, constrained.with_foreign_keys, objects);
+  if (with_indexes) ReadIndexes(mysql, target, features, objects);
+  if (with_constraints) ReadForeignKeys(mysql, target, constrained.with_foreign_keys, objects);
   QStringList views;
   for (auto it = kinds.cbegin(); it != kinds.cend(); ++it) {
     if (it.value()) views.append(it.key());
@@ -715,9 +718,9 @@ int ReadMysqlCatalog(MYSQL* mysql, const QString& target, CatalogTables& tables,
   if (database) *database = std::move(found_database);
   // Neither engine can declare a foreign key deferrable. A server without sequences (MySQL,
   // MariaDB before 10.3) truly has none: its empty list is what it tells.
-  int kinds_told = kKeyObjectKinds & ~kForeignKeyDeferrability;
-  if (!features.checks) kinds_told &= ~kChecks;
-  kinds_told |= kDefaults | kCollations | kViews | kTriggers | kSequences;
+  int kinds_told = kDefaults | kCollations | kViews | kTriggers | kSequences;
+  if (with_indexes) kinds_told |= kPrimaryKeys | kIndexes;
+  if (with_constraints) kinds_told |= features.checks ? kForeignKeys | kChecks : kForeignKeys;
   if (features.generation) kinds_told |= kGeneratedColumns;
   return kinds_told;
 }

@@ -19,20 +19,22 @@ namespace dataaccess {
 // Fills `tables` with the base tables and views of the session's database, sorted by name
 // (binary order). Only that database is read: on these engines a schema is a database, and
 // listing the other databases of the server would make two databases of one server differ in
-// each other's tables. With `with_objects`, every table gets its primary key, indexes, foreign
-// keys and, where the server lists them, checks (TableObjects); a unique constraint is listed
-// as the unique index it is. Those come from information_schema views that open every table of
-// the database, which costs seconds at 10,000 tables where the columns cost under one: they are
-// read only when asked for, with the triggers, the columns' defaults, collations other than the
-// database's and generation expressions (read by the column query itself), the views'
-// definitions and, given `database`, the database's default collation and, on MariaDB 10.3 and
-// later, its sequences. `target` names the database in error descriptions. Returns the
-// ObjectKind bits the read could tell: none without `with_objects`; else all but
-// kForeignKeyDeferrability, kChecks only where the server has CHECK_CONSTRAINTS,
-// kGeneratedColumns where COLUMNS has GENERATION_EXPRESSION and kSequences on MariaDB 10.3 on.
-// Throws kCatalogUnreadable when a query fails.
+// each other's tables. `asked` (ObjectKind bits) says what else to read; 0 reads the columns
+// alone. Given kPrimaryKeys or kIndexes, every table gets its primary key and indexes (a unique
+// constraint is listed as the unique index it is); given kForeignKeys, kChecks or kIndexes (an
+// index MariaDB made for a foreign key is told by its key), its foreign keys and, where the
+// server lists them, its checks (TableObjects). Those come from information_schema views that
+// open every table of the database, which costs seconds at 10,000 tables where the columns cost
+// under one. Any other bit reads the rest, which costs little: the triggers, the columns'
+// defaults, collations other than the database's and generation expressions (read by the column
+// query itself), the views' definitions and, given `database`, the database's default collation
+// and, on MariaDB 10.3 and later, its sequences. `target` names the database in error
+// descriptions. Returns the ObjectKind bits the read could tell: none for 0; else the rest, with
+// kGeneratedColumns where COLUMNS has GENERATION_EXPRESSION, kSequences on MariaDB 10.3 on, and
+// the key kinds read (never kForeignKeyDeferrability; kChecks only where the server has
+// CHECK_CONSTRAINTS). Throws kCatalogUnreadable when a query fails.
 MYSQL_ENGINE_EXPORT int ReadMysqlCatalog(MYSQL* mysql, const QString& target, CatalogTables& tables,
-                                         bool with_objects, DatabaseObjects* database = nullptr);
+                                         int asked, DatabaseObjects* database = nullptr);
 
 // A column's default as ColumnDetails::default_value spells it, from information_schema.COLUMNS'
 // COLUMN_DEFAULT (`value`, null for SQL NULL), EXTRA and the column's kind of type. A server

@@ -67,7 +67,7 @@ extern "C" __attribute__((visibility("default"))) void vantrel_mysql_read_schema
     }
     auto connection = std::make_unique<CatalogConnection>(reopen, name);
     connection->SetEngine(EngineName(TypeDialect::kMysql));
-    ReadMysqlCatalog(mysql.get(), member_target, connection->MutableTables(), false);
+    ReadMysqlCatalog(mysql.get(), member_target, connection->MutableTables(), 0);
     receiver.Read(std::move(connection));
   }
 }

@@ -946,7 +946,7 @@ TEST_F(MysqlDriverTest, MysqlTellsViewsAndSequencesFromIndexedAndUnindexedTables
   const MysqlConnection session = OpenMysqlSession({QString(), MysqlUri(database)});
   CatalogConnection read(QString(), database);
   // The read a comparison of fields makes: no objects, and it says so.
-  EXPECT_EQ(ReadMysqlCatalog(session.get(), database, read.MutableTables(), false), 0);
+  EXPECT_EQ(ReadMysqlCatalog(session.get(), database, read.MutableTables(), 0), 0);
   EXPECT_EQ(TableNames(read), expected);
   EXPECT_EQ(ColumnNames(read, "v_broken"), QStringList());
   EXPECT_FALSE(read.Tables().Item("v_keyed").Columns().Item("v").Required());
@@ -977,9 +977,9 @@ TEST_F(MysqlDriverTest, MysqlReadsTheKeysAndChecksOfMoreTablesThanOneListOfNames
   RunMysql(statements);
   const MysqlConnection session = OpenMysqlSession({QString(), MysqlUri(database)});
   CatalogConnection fields(QString(), database);
-  ReadMysqlCatalog(session.get(), database, fields.MutableTables(), false);
+  ReadMysqlCatalog(session.get(), database, fields.MutableTables(), 0);
   CatalogConnection objects(QString(), database);
-  ReadMysqlCatalog(session.get(), database, objects.MutableTables(), true);
+  ReadMysqlCatalog(session.get(), database, objects.MutableTables(), kAllObjectKinds);
   for (int i = 0; i < kTables; ++i) {
     const std::string table = name(i).toStdString();
     EXPECT_EQ(fields.Tables().Item(name(i)).Columns().Item("j").DataType(), kJson) << table;
@@ -993,6 +993,63 @@ TEST_F(MysqlDriverTest, MysqlReadsTheKeysAndChecksOfMoreTablesThanOneListOfNames
     EXPECT_EQ(read->checks[0].name, name(i) + "_ck");
     EXPECT_EQ(read->checks[0].expression, QStringLiteral("`p` > %1").arg(i));
     EXPECT_EQ(read->checks[1].expression, QStringLiteral("json_valid(`j`)")) << table;
+  }
+}
+
+// Keys and indexes, and foreign keys and checks, are the kinds for which MariaDB opens every
+// table: each pair is read only when one of its kinds is asked for, and the read tells only the
+// kinds it read. Indexes bring the foreign keys, which tell the index the server made for a key
+// from one a schema declares. A text stays JSON by its check whatever is asked.
+TEST_F(MysqlDriverTest, MysqlReadsKeysAndConstraintsOnlyWhenOneOfTheirKindsIsAsked) {
+  const QString database = QStringLiteral("vt_my_asked");
+  RecreateMysqlDatabase(database);
+  RunMysql({"USE " + database, "CREATE TABLE parent (id INT PRIMARY KEY)",
+            // NOLINTNEXTLINE(bugprone-suspicious-missing-comma): one statement over two lines
+            "CREATE TABLE child (id INT PRIMARY KEY, p INT, j JSON, note VARCHAR(5) DEFAULT 'n', "
+            "CONSTRAINT child_fk FOREIGN KEY (p) REFERENCES parent (id), "
+            "CONSTRAINT child_ck CHECK (id > 0))"});
+  const MysqlConnection session = OpenMysqlSession({QString(), MysqlUri(database)});
+  constexpr int kKeys = kPrimaryKeys | kIndexes;
+  constexpr int kConstraints = kForeignKeys | kChecks;
+  const struct {
+    const char* asked_name;
+    int asked;
+    int told;  // besides the kinds every read with objects tells
+  } rows[] = {
+      {"defaults", kDefaults, 0},
+      {"views and triggers", kViews | kTriggers, 0},
+      {"primary keys", kPrimaryKeys, kKeys},
+      {"indexes", kIndexes, kKeys | kConstraints},
+      {"foreign keys", kForeignKeys, kConstraints},
+      {"checks", kChecks, kConstraints},
+      {"all", kAllObjectKinds, kKeys | kConstraints},
+  };
+  constexpr int kAlwaysTold =
+      kDefaults | kCollations | kGeneratedColumns | kViews | kTriggers | kSequences;
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.asked_name);
+    CatalogConnection read(QString(), database);
+    EXPECT_EQ(ReadMysqlCatalog(session.get(), database, read.MutableTables(), row.asked),
+              kAlwaysTold | row.told);
+    const DataTable& child = read.Tables().Item("child");
+    EXPECT_EQ(child.Columns().Item("j").DataType(), kJson);
+    const TableObjects* objects = child.Objects();
+    ASSERT_NE(objects, nullptr);
+    const ColumnDetails* note = objects->DetailsOf(u"note");
+    ASSERT_NE(note, nullptr);
+    EXPECT_EQ(note->default_value, "'n'");
+    EXPECT_EQ(objects->primary_key.has_value(), (row.told & kPrimaryKeys) != 0);
+    // The index the server made for child_fk, on p.
+    ASSERT_EQ(objects->indexes.size(), (row.told & kIndexes) ? 1u : 0u);
+    if (!objects->indexes.empty()) {
+      EXPECT_EQ(objects->indexes[0].parts[0].column, "p");
+    }
+    ASSERT_EQ(objects->foreign_keys.size(), (row.told & kForeignKeys) ? 1u : 0u);
+    if (!objects->foreign_keys.empty()) {
+      EXPECT_EQ(objects->foreign_keys[0].name, "child_fk");
+    }
+    // child_ck, and the check that keeps j JSON.
+    EXPECT_EQ(objects->checks.size(), (row.told & kChecks) ? 2u : 0u);
   }
 }
 

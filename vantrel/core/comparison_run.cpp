@@ -110,7 +110,15 @@ bool AnyTable(const dataaccess::DataConnection& connection, Has&& has) {
 }  // namespace
 
 int32_t OpenOptionsFor(int compared) {
-  return (compared & kCompareObjects) ? dataaccess::kReadTableObjects : 0;
+  if ((compared & kCompareObjects) == 0) return 0;
+  int32_t options = dataaccess::kReadTableObjects;
+  if ((compared & (kCompareKeys | kCompareIndexes)) == 0) {
+    options |= dataaccess::kSkipKeysAndIndexes;
+  }
+  if ((compared & (kCompareForeignKeys | kCompareChecks)) == 0) {
+    options |= dataaccess::kSkipForeignKeysAndChecks;
+  }
+  return options;
 }
 
 std::vector<QString> KindsNotTold(const dataaccess::DataConnection& side,

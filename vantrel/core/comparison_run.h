@@ -95,7 +95,7 @@ ComparisonOutcome RunComparison(const DataSource& primary, const DataSource& sec
                                 ResultsView& view, const WalkOptions& options = {});
 
 // The dataaccess::OpenOption bits of a read for a walk that compares `compared` (ComparedKind
-// bits): objects are read where they cost, only when they are compared.
+// bits): objects are read where they cost, only those that are compared.
 int32_t OpenOptionsFor(int compared);
 
 // What of `compared` (ComparedKind bits) both sides tell but in different engines' SQL, which is
