@@ -16,7 +16,7 @@ namespace {
 // The entry each engine library exports for its schema sets.
 using ReadSchemaSetEntry = void (*)(const QString& server,
                                     const std::function<bool(const QString&)>& accepts,
-                                    SchemaSetReceiver& receiver);
+                                    SchemaSetReceiver& receiver, int32_t options);
 
 const EngineLibrary kPostgresSetLibrary = {"PostgreSQL", "libvantrel_postgres.so",
                                            "vantrel_postgres_engine", "libpq5"};
@@ -47,7 +47,7 @@ QString WithSchema(const QString& server, const QString& schema) {
 }
 
 void ReadSchemaSet(const QString& server, const std::function<bool(const QString&)>& accepts,
-                   SchemaSetReceiver& receiver) {
+                   SchemaSetReceiver& receiver, int32_t options) {
   const bool mysql = IsMysqlConnectString(server);
   if (!mysql && !MightBePostgres(server)) {
     throw component::Error(kUnknownConnectString, ErrorSource(),
@@ -60,7 +60,7 @@ void ReadSchemaSet(const QString& server, const std::function<bool(const QString
   // The last guard, as for every open: no password, nor a piece of one, leaves the library.
   const QStringList pieces = PasswordPieces(server);
   try {
-    entry(server, accepts, receiver);
+    entry(server, accepts, receiver, options);
   } catch (const component::Error& error) {
     throw component::Error(error.number(), error.source(),
                            MaskPasswords(ScrubPasswordPieces(error.description(), pieces)));

@@ -18,6 +18,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -61,6 +62,8 @@ class DATAACCESS_EXPORT SchemaSetReceiver {
 // engine's own; MySQL and MariaDB: every database but information_schema, mysql,
 // performance_schema and sys), keeps those `accepts` accepts and reads their catalogs. On
 // PostgreSQL one catalog read covers all of them. Never asks for a password (kPromptNever).
+// `options` are OpenConnection's: a MySQL or MariaDB member reads the objects they ask for, as
+// it would alone; a PostgreSQL member has its columns only, and its ObjectKinds says so.
 //
 // Throws component::Error as DataEnvironment::OpenConnection does (a MySQL `server` connects to
 // information_schema), kCatalogUnreadable when a read fails (possibly after some members were
@@ -68,7 +71,7 @@ class DATAACCESS_EXPORT SchemaSetReceiver {
 // the receiver throws. Descriptions never hold a password.
 DATAACCESS_EXPORT void ReadSchemaSet(const QString& server,
                                      const std::function<bool(const QString&)>& accepts,
-                                     SchemaSetReceiver& receiver);
+                                     SchemaSetReceiver& receiver, int32_t options = 0);
 
 }  // namespace dataaccess
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "dataaccess/catalog/shared_values.h"
+#include "dataaccess/data_engine.h"
 #include "dataaccess/server/catalog_rows.h"
 #include "dataaccess/server/server_connect.h"
 #include "dataaccess/server/server_table_name.h"
@@ -642,6 +643,14 @@ int32_t ExtraAttributes(QByteArrayView extra) {
     }
   }
   return attributes;
+}
+
+int MysqlObjectKindsAsked(int32_t options) {
+  if ((options & kReadTableObjects) == 0) return 0;
+  int kinds = kAllObjectKinds;
+  if (options & kSkipKeysAndIndexes) kinds &= ~(kPrimaryKeys | kIndexes);
+  if (options & kSkipForeignKeysAndChecks) kinds &= ~(kForeignKeys | kChecks);
+  return kinds;
 }
 
 int ReadMysqlCatalog(MYSQL* mysql, const QString& target, CatalogTables& tables, int asked,

@@ -33,6 +33,9 @@ namespace dataaccess {
 // kGeneratedColumns where COLUMNS has GENERATION_EXPRESSION, kSequences on MariaDB 10.3 on, and
 // the key kinds read (never kForeignKeyDeferrability; kChecks only where the server has
 // CHECK_CONSTRAINTS). Throws kCatalogUnreadable when a query fails.
+// The `asked` of ReadMysqlCatalog for a read with OpenConnection's `options` (OpenOption bits).
+MYSQL_ENGINE_EXPORT int MysqlObjectKindsAsked(int32_t options);
+
 MYSQL_ENGINE_EXPORT int ReadMysqlCatalog(MYSQL* mysql, const QString& target, CatalogTables& tables,
                                          int asked, DatabaseObjects* database = nullptr);
 

@@ -5,19 +5,9 @@
 #include "dataaccess/data_engine.h"
 #include "dataaccess/mysql/mysql_catalog.h"
 #include "dataaccess/mysql/mysql_session.h"
-#include "dataaccess/table_objects.h"
 
 namespace dataaccess {
 namespace {
-
-// The ObjectKind bits a read with OpenOption bits `options` is asked for.
-int ObjectKindsAsked(int32_t options) {
-  if ((options & kReadTableObjects) == 0) return 0;
-  int kinds = kAllObjectKinds;
-  if (options & kSkipKeysAndIndexes) kinds &= ~(kPrimaryKeys | kIndexes);
-  if (options & kSkipForeignKeysAndChecks) kinds &= ~(kForeignKeys | kChecks);
-  return kinds;
-}
 
 ServerSession Connect(const ConnectRequest& request) {
   QString database;
@@ -25,7 +15,7 @@ ServerSession Connect(const ConnectRequest& request) {
   auto kinds = std::make_shared<int>(0);
   auto database_objects = std::make_shared<DatabaseObjects>();
   return {[database] { return database; },
-          [mysql, kinds, database_objects, asked = ObjectKindsAsked(request.options)](
+          [mysql, kinds, database_objects, asked = MysqlObjectKindsAsked(request.options)](
               const QString& target, CatalogTables& tables) {
             *kinds = ReadMysqlCatalog(mysql->get(), target, tables, asked, database_objects.get());
           },

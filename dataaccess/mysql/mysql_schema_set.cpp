@@ -1,5 +1,6 @@
 // A MySQL or MariaDB schema set (dataaccess/schema_set.h): one session on the server, which
-// moves from database to database and reads each one's catalog as ReadMysqlCatalog does.
+// moves from database to database and reads each one's catalog, with the objects the options
+// ask for, as ReadMysqlCatalog does.
 #include <algorithm>
 
 #include "dataaccess/catalog/type_kinds.h"
@@ -41,7 +42,7 @@ QStringList DatabaseNames(MYSQL* mysql, const QString& target) {
 
 extern "C" __attribute__((visibility("default"))) void vantrel_mysql_read_schema_set(
     const QString& server, const std::function<bool(const QString&)>& accepts,
-    dataaccess::SchemaSetReceiver& receiver) {
+    dataaccess::SchemaSetReceiver& receiver, int32_t options) {
   using namespace dataaccess;
   vantrel_mysql_engine();  // initialises the client library once
   ConnectRequest request;
@@ -67,7 +68,9 @@ extern "C" __attribute__((visibility("default"))) void vantrel_mysql_read_schema
     }
     auto connection = std::make_unique<CatalogConnection>(reopen, name);
     connection->SetEngine(EngineName(TypeDialect::kMysql));
-    ReadMysqlCatalog(mysql.get(), member_target, connection->MutableTables(), 0);
+    connection->SetObjectKinds(
+        ReadMysqlCatalog(mysql.get(), member_target, connection->MutableTables(),
+                         MysqlObjectKindsAsked(options), &connection->MutableObjects()));
     receiver.Read(std::move(connection));
   }
 }

@@ -1,5 +1,6 @@
 // A PostgreSQL schema set (dataaccess/schema_set.h): one session, one catalog read over every
-// schema accepted, split into one catalog per schema.
+// schema accepted, split into one catalog per schema. Its columns only: the objects are read
+// by table oid into one catalog, which the split does not keep.
 #include <algorithm>
 
 #include "dataaccess/catalog/type_kinds.h"
@@ -12,7 +13,7 @@
 
 extern "C" __attribute__((visibility("default"))) void vantrel_postgres_read_schema_set(
     const QString& server, const std::function<bool(const QString&)>& accepts,
-    dataaccess::SchemaSetReceiver& receiver) {
+    dataaccess::SchemaSetReceiver& receiver, int32_t /*options*/) {
   using namespace dataaccess;
   ConnectRequest request;
   request.connect_string = server;

@@ -232,7 +232,8 @@ class FleetRun {
     Receiver receiver(*this, set);
     try {
       dataaccess::ReadSchemaSet(
-          set.server, [&](const QString& name) { return Accepts(set, name); }, receiver);
+          set.server, [&](const QString& name) { return Accepts(set, name); }, receiver,
+          OpenOptionsFor(options_.walk.compared));
     } catch (const component::Error& error) {
       set.failure = FailedWith(QString(), error).failure;
     } catch (const std::exception& error) {

@@ -154,7 +154,10 @@ TEST(FleetCheckTest, MariadbDatabasesOfAPatternShareOneConnection) {
         {QString("CREATE TABLE %1.orders (id int PRIMARY KEY, total decimal(10,2))").arg(tenant),
          QString("CREATE TABLE %1.customers (id int, name varchar(50))").arg(tenant)});
   }
-  RunMysql({"ALTER TABLE vt_tenant_c.customers MODIFY name varchar(80)"});
+  // Drifts the comparison of fields does not see: an index, and a default.
+  RunMysql({"ALTER TABLE vt_tenant_c.customers MODIFY name varchar(80)",
+            "CREATE INDEX by_total ON vt_tenant_d.orders (total)",
+            "ALTER TABLE vt_tenant_e.orders ALTER total SET DEFAULT 0"});
   const QTemporaryDir folder;
   const QString reference = folder.filePath("reference.json");
   ASSERT_EQ(RunCli({"snapshot", MysqlUri("vt_tenant_a"), "-o", reference}).status, 0);
@@ -174,6 +177,19 @@ TEST(FleetCheckTest, MariadbDatabasesOfAPatternShareOneConnection) {
                    MysqlUri("vt_nothing_*").replace(ServerFact("MARIADB_PASSWORD"), "***") +
                        ": cannot be compared: no database matches 'vt_nothing_*'"}))
       << result.output.toStdString();
+
+  // Each database of the pattern has the objects asked for read, through the same one session;
+  // the fields are not asked for, so vt_tenant_c's longer name is not seen.
+  const int before_objects = MysqlValue(connections).toInt();
+  const CliResult objects =
+      RunCli({"check", "--objects", "indexes,defaults", reference, MysqlUri("vt_tenant_*")});
+  EXPECT_EQ(MysqlValue(connections).toInt() - before_objects, 2);
+  EXPECT_EQ(objects.status, 1) << objects.errors.toStdString();
+  EXPECT_EQ(
+      TargetLines(objects.output),
+      QStringList({"vt_tenant_a: identical", "vt_tenant_b: identical", "vt_tenant_c: identical",
+                   "vt_tenant_d: 1 difference", "vt_tenant_e: 2 differences"}))
+      << objects.output.toStdString();
 }
 
 // A database named in a target's URI is looked for under the name the session would open: the
