@@ -432,8 +432,6 @@ QHash<QString, bool> TableKinds(MYSQL* mysql, const QString& target, const QSet<
   return kinds;
 }
 
-// A column's details as the column query gives them, before the database's default collation
-// is known.
 // The tables a column read found to have a text column in a binary collation, and those with a
 // column in an index; with `features` (objects asked for), the details of every column that
 // may have some.

@@ -16,6 +16,9 @@
 
 namespace dataaccess {
 
+// The `asked` of ReadMysqlCatalog for a read with OpenConnection's `options` (OpenOption bits).
+MYSQL_ENGINE_EXPORT int MysqlObjectKindsAsked(int32_t options);
+
 // Fills `tables` with the base tables and views of the session's database, sorted by name
 // (binary order). Only that database is read: on these engines a schema is a database, and
 // listing the other databases of the server would make two databases of one server differ in
@@ -33,9 +36,6 @@ namespace dataaccess {
 // kGeneratedColumns where COLUMNS has GENERATION_EXPRESSION, kSequences on MariaDB 10.3 on, and
 // the key kinds read (never kForeignKeyDeferrability; kChecks only where the server has
 // CHECK_CONSTRAINTS). Throws kCatalogUnreadable when a query fails.
-// The `asked` of ReadMysqlCatalog for a read with OpenConnection's `options` (OpenOption bits).
-MYSQL_ENGINE_EXPORT int MysqlObjectKindsAsked(int32_t options);
-
 MYSQL_ENGINE_EXPORT int ReadMysqlCatalog(MYSQL* mysql, const QString& target, CatalogTables& tables,
                                          int asked, DatabaseObjects* database = nullptr);
 
