@@ -1,8 +1,11 @@
 #include "dataaccess/connect_string_mask.h"
 
 #include <QRegularExpression>
+#include <QStringView>
 #include <QUrl>
 #include <algorithm>
+
+#include "dataaccess/connect_string_forms.h"
 
 namespace dataaccess {
 namespace {
@@ -20,10 +23,11 @@ bool EndsUserInfo(const QString& text, qsizetype at) {
   return at + 1 >= text.size() || (text.at(at + 1) != u'\'' && text.at(at + 1) != u'"');
 }
 
-// True when the word from `from` (up to a blank, a quote or `end`) holds an '@' that can end
-// user info.
+// True when the text from `from` up to the next quote (or `end`) holds an '@' that can end user
+// info: a raw password's blanks and quotes do not end the URI where such an '@' follows
+// ("user:Zq@/?#' 7Kv9 wX3@host").
 bool WordHasUserInfoEnd(const QString& text, qsizetype from, qsizetype end) {
-  for (qsizetype i = from; i < end && !EndsWord(text.at(i)); ++i) {
+  for (qsizetype i = from; i < end && text.at(i) != u'\'' && text.at(i) != u'"'; ++i) {
     if (text.at(i) == u'@' && EndsUserInfo(text, i)) return true;
   }
   return false;
@@ -41,14 +45,18 @@ QString MaskUriPasswordsOnce(QString text, QStringList* found) {
     // URI, which hides whatever either reading takes as the password. Once an '@' and then a
     // '/' have gone by, the path has begun, and a blank or quote ends the URI unless the word it
     // starts holds another such '@': a message quoting a URI goes on with text of its own.
+    // A text that is one URI and nothing else (a connect string as typed) has no message
+    // around it to keep readable: its password runs to its last '@', whatever a raw password
+    // holds ("user:Zq@/?#' 7Kv9@host").
+    const bool whole = match.capturedStart() == 0;
     const QRegularExpressionMatch next = Scheme().match(text, start);
-    qsizetype end = next.hasMatch() ? next.capturedStart() : text.size();
+    qsizetype end = whole || !next.hasMatch() ? text.size() : next.capturedStart();
     qsizetype at = -1;
     bool in_path = false;
     for (qsizetype i = start; i < end; ++i) {
       const QChar c = text.at(i);
-      if (c == u'@' && EndsUserInfo(text, i)) at = i;
-      in_path |= c == u'/' && at >= 0;
+      if (c == u'@' && (whole || EndsUserInfo(text, i))) at = i;
+      in_path |= c == u'/' && at >= 0 && !whole;
       if (in_path && EndsWord(c) && !WordHasUserInfoEnd(text, i + 1, end)) end = i;
     }
     from = end;
@@ -74,8 +82,98 @@ QString MaskUriPasswords(QString text, QStringList* found) {
   return text;
 }
 
+bool IsPasswordKeyword(QStringView keyword) {
+  return keyword.contains(u"pwd", Qt::CaseInsensitive) ||
+         keyword.contains(u"password", Qt::CaseInsensitive);
+}
+
+// An ODBC connection string ("ODBC;DSN=x;UID=u;PWD=…") read as the driver manager reads it:
+// attributes separated by ';', a value either braced ({…}, '}}' standing for '}') or running to
+// the next ';', quotes and blanks included. Each password value is hidden whole.
+QString MaskOdbcString(const QString& text, QStringList* found) {
+  QString masked;
+  qsizetype i = 0;
+  if (text.trimmed().startsWith(QLatin1String("ODBC;"), Qt::CaseInsensitive)) {
+    i = text.indexOf(u';') + 1;
+    masked = text.left(i);
+  }
+  while (i < text.size()) {
+    const qsizetype equals = text.indexOf(u'=', i);
+    const qsizetype semicolon = text.indexOf(u';', i);
+    if (equals < 0 || (semicolon >= 0 && semicolon < equals)) {  // no value: copied as it is
+      const qsizetype end = semicolon < 0 ? text.size() : semicolon + 1;
+      masked += QStringView(text).mid(i, end - i);
+      i = end;
+      continue;
+    }
+    const QStringView keyword = QStringView(text).mid(i, equals - i);
+    qsizetype end = equals + 1;
+    while (end < text.size() && text.at(end).isSpace()) ++end;
+    if (end < text.size() && text.at(end) == u'{') {
+      for (++end; end < text.size(); ++end) {
+        if (text.at(end) != u'}') continue;
+        if (end + 1 < text.size() && text.at(end + 1) == u'}') {
+          ++end;
+          continue;
+        }
+        ++end;
+        break;
+      }
+    }
+    const auto next_semicolon = [&text](qsizetype from) {
+      const qsizetype at = text.indexOf(u';', from);
+      return at < 0 ? text.size() : at;
+    };
+    qsizetype value_end = next_semicolon(end);
+    const bool password = IsPasswordKeyword(keyword.trimmed());
+    // A password typed with a ';' in it and no braces: the driver manager reads a part after
+    // the ';' that is no "keyword=" as an attribute of its own, the user meant it as part of
+    // the password. Either reading is hidden.
+    static const QRegularExpression next_attribute(
+        QStringLiteral("^;\\s*(?:$|;|[A-Za-z_][A-Za-z0-9_ .-]*=)"));
+    while (password && value_end < text.size() &&
+           !next_attribute.match(QStringView(text).mid(value_end)).hasMatch()) {
+      value_end = next_semicolon(value_end + 1);
+    }
+    masked += keyword;
+    masked += u'=';
+    if (password && value_end > equals + 1) {
+      found->append(text.mid(equals + 1, value_end - equals - 1));
+      masked += QLatin1String("***");
+    } else {
+      masked += QStringView(text).mid(equals + 1, value_end - equals - 1);
+    }
+    i = value_end;
+    if (i < text.size()) masked += text.at(i++);  // the ';'
+  }
+  return masked;
+}
+
+// A text that is one URI, its user info already masked: each password parameter of its query
+// ("?user=a&password=…") hidden up to the next '&' or the end, as libpq reads it, quotes,
+// blanks and '#' included.
+QString MaskUriQuery(QString text, QStringList* found) {
+  const qsizetype query = text.indexOf(u'?');
+  if (query < 0) return text;
+  for (qsizetype start = query + 1; start < text.size();) {
+    qsizetype end = text.indexOf(u'&', start);
+    if (end < 0) end = text.size();
+    const qsizetype equals = text.indexOf(u'=', start);
+    if (equals >= 0 && equals < end &&
+        IsPasswordKeyword(QStringView(text).mid(start, equals - start)) && end > equals + 1 &&
+        QStringView(text).mid(equals + 1, end - equals - 1) != u"***") {
+      found->append(text.mid(equals + 1, end - equals - 1));
+      text.replace(equals + 1, end - equals - 1, QStringLiteral("***"));
+      end = equals + 4;
+    }
+    start = end + 1;
+  }
+  return text;
+}
+
 // `text` masked; every value hidden is appended to `found` as written.
 QString Mask(const QString& text, QStringList* found) {
+  if (IsOdbcConnectString(text)) return MaskUriPasswords(MaskOdbcString(text, found), found);
   // A keyword whose name holds "password" or "pwd", then its value: quoted or braced, followed
   // by whatever runs on up to the next "keyword=", a ';' that ends the text or an attribute, a
   // quote that ends quoted text, or the end. libpq and ODBC both read '#', '&', a quote inside a
@@ -88,9 +186,10 @@ QString Mask(const QString& text, QStringList* found) {
                      "(?:\\{(?:[^}]|\\}\\})*\\}|'(?:[^'\\\\]|\\\\.)*'|\"(?:[^\"\\\\]|\\\\.)*\")*"
                      "(?:\\\\.?|(?(<query>)[^\\\\&]|[^\\\\]))*?"
                      "(?=(?(<query>)&|(?!))|[\\s;]+[A-Za-z_][A-Za-z0-9_.-]*\\s*=|;\\s*(?:;|$)"
-                     "|['\"](?:[\\s:;,)]|$)|$)"),
+                     "|['\"](?:\\s|[:;,)](?:\\s|$)|$)|$)"),
       QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
   QString masked = MaskUriPasswords(text, found);
+  if (Scheme().match(masked).capturedStart() == 0) masked = MaskUriQuery(masked, found);
   for (const QRegularExpressionMatch& match : keyword.globalMatch(masked)) {
     found->append(match.captured(0).mid(match.capturedLength(1)));
   }

@@ -1368,7 +1368,7 @@ class SnapshotHandler final : public nlohmann::json_sax<Json> {
   }
 
   bool OnRootScalar(const Scalar& value) {
-    for (const char* field : {"format", "version", "database"}) {
+    for (const char* field : {"format", "version", "database", "engine"}) {
       if (key_ != field) continue;
       if (root_seen_.contains(field)) {
         return Fail(kDatabaseDamaged, QStringLiteral("\"%1\" is given twice").arg(field));
@@ -1463,7 +1463,7 @@ class SnapshotHandler final : public nlohmann::json_sax<Json> {
   int skip_depth_ = 0;
   std::string key_;
   bool marker_seen_ = false;
-  QStringList root_seen_;  // which of "format", "version" and "database" came by
+  QStringList root_seen_;  // which of "format", "version", "database" and "engine" came by
   bool tables_seen_ = false;
   std::optional<int64_t> version_;
   QString database_;

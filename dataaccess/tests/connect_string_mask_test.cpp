@@ -51,10 +51,11 @@ TEST(ConnectStringMaskTest, HidesEveryFormOfPassword) {
 
 // Passwords holding what ends a part of a URI, a keyword string or an ODBC string; each piece
 // between those characters is one no masked text may show.
-const QStringList kHostilePasswords = {"Tq8?Lm3",      "Tq8#Lm3",      "Tq8'Lm3",  "Tq8 Lm3",
-                                       "Tq8@Lm3",      "Tq8/Lm3",      "Tq8:Lm3",  "Tq8;Lm3",
-                                       "Tq8&Lm3=Wv5",  "Tq8%Lm3%41x",  "Tq8\\Lm3", "Tq8}Lm3",
-                                       "Tq8\"Lm3'Wv5", "Tq8@Lm3/Wv5 x"};
+const QStringList kHostilePasswords = {
+    "Tq8?Lm3", "Tq8#Lm3", "Tq8'Lm3", "Tq8 Lm3", "Tq8@Lm3", "Tq8/Lm3", "Tq8:Lm3", "Tq8;Lm3",
+    "Tq8&Lm3=Wv5", "Tq8%Lm3%41x", "Tq8\\Lm3", "Tq8}Lm3", "Tq8\"Lm3'Wv5", "Tq8@Lm3/Wv5 x",
+    // A quote and a blank inside, which ODBC reads up to the next ';' and a message ends early.
+    "Ab1':Xy7 Kp9z"};
 
 bool ShowsAPiece(const QString& text, const QString& password) {
   static const QRegularExpression separators(QStringLiteral("[^A-Za-z0-9]+"));
@@ -93,6 +94,37 @@ TEST(ConnectStringMaskTest, HidesHostilePasswordsWholeInEveryFormAndMessage) {
       }
       // What follows the connect string in a message stays readable.
       EXPECT_TRUE(MaskPasswords(message).endsWith("'ann'@'localhost'")) << qPrintable(message);
+    }
+  }
+}
+
+// Raw passwords typed into a connect string that is given whole (an argument, a stored source):
+// whatever either reading takes for the password is hidden, and so is every piece of it in a
+// client's message about that string.
+TEST(ConnectStringMaskTest, HidesRawPasswordsOfWholeConnectStrings) {
+  const QStringList passwords = {"Zq@/?#' 7Kv9 wX3", "Ab1':Xy7 Kp9z", "Rt5;Gh6 Jk7", "Mn4@Bv3#Cx2"};
+  const std::function<QString(const QString&)> forms[] = {
+      [](const QString& pw) { return "postgresql://user:" + pw + "@host/db"; },
+      [](const QString& pw) { return "mysql://user:" + pw + "@127.0.0.1:3306/db?ssl=1"; },
+      [](const QString& pw) { return "postgresql://host/db?user=u&password=" + pw; },
+      [](const QString& pw) { return "ODBC;DSN=x;UID=u;PWD=" + pw; },
+      [](const QString& pw) { return "ODBC;DSN=x;PWD=" + pw + ";UID=u"; },
+      [](const QString& pw) { return "DRIVER={PostgreSQL Unicode};UID=u;PWD=" + pw; },
+  };
+  for (const QString& password : passwords) {
+    for (const auto& form : forms) {
+      const QString connect_string = form(password);
+      // A ';' ends an ODBC value, and an attribute follows; a '&' likewise in a URI's query.
+      if (password.contains(';') && connect_string.contains(password + ";UID")) continue;
+      const QString masked = MaskPasswords(connect_string);
+      EXPECT_FALSE(ShowsAPiece(masked, password))
+          << qPrintable(connect_string) << "\n -> " << qPrintable(masked);
+      EXPECT_EQ(MaskPasswords(masked), masked) << qPrintable(connect_string);
+      const QString message = "could not connect to '" + connect_string + "': " + password;
+      const QString scrubbed =
+          MaskPasswords(ScrubPasswordPieces(message, PasswordPieces(connect_string)));
+      EXPECT_FALSE(ShowsAPiece(scrubbed, password))
+          << qPrintable(message) << "\n -> " << qPrintable(scrubbed);
     }
   }
 }

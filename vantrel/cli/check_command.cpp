@@ -11,7 +11,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLocale>
-#include <QSaveFile>
+#include <QRegularExpression>
 #include <QSet>
 #include <QThread>
 #include <algorithm>
@@ -29,6 +29,7 @@
 #include "dataaccess/schema_set.h"
 #include "vantrel/cli/compare_command.h"
 #include "vantrel/cli/json_report.h"
+#include "vantrel/cli/output_file.h"
 #include "vantrel/cli/progress_line.h"
 #include "vantrel/cli/report_options.h"
 #include "vantrel/cli/source_argument.h"
@@ -66,12 +67,16 @@ constexpr char kCheckFooter[] =
     "  ~/.pgpass, ~/.my.cnf or the connect string.\n"
     "\n"
     "The lines are named after the schema of a schema, the database of a MySQL or MariaDB\n"
-    "database, the file name of a file, and otherwise the target as given (passwords masked).\n"
+    "database, the file name of a file (with as many of its folders as tell it apart from\n"
+    "another target's file of the same name: dev1/app.db, dev2/app.db), and otherwise the\n"
+    "target as given (passwords masked).\n"
     "\n"
     "--include, --exclude and --ignore shape every target's report as they shape compare's.\n"
     "--reports DIR writes the full report of each differing target to DIR/NAME.txt (NAME.json\n"
     "with --format json; characters other than letters, digits, '.', '_' and '-' written '_',\n"
-    "a number added where two names meet or a name is one of the inputs). --format json prints\n"
+    "a number added where two names meet, a name is one of the inputs, or a name is taken by\n"
+    "anything but an earlier report: a link, a folder or another file there is left as it is,\n"
+    "and said on standard error). A report is written whole or not at all. --format json prints\n"
     "one document instead of the lines: \"reference\", \"targets\" (each with its \"name\",\n"
     "\"status\" identical, differs or failed, its \"differences\" as compare's document gives\n"
     "them, or its \"error\") and a \"summary\" of the counts.\n"
@@ -80,8 +85,8 @@ constexpr char kCheckFooter[] =
     "  0  every target is identical to the reference\n"
     "  1  some targets differ, and every target could be compared\n"
     "  2  some target could not be compared (the others are still checked and reported), a\n"
-    "     pattern matched nothing, the reference could not be opened or the command line is\n"
-    "     wrong\n"
+    "     pattern matched nothing, the reference could not be opened, the command line is\n"
+    "     wrong, or the output or a report could not be written\n"
     "\n"
     "When standard error is a terminal, the number of targets checked is shown there.";
 
@@ -89,9 +94,24 @@ struct CheckOptions : ReportOptions {
   std::string reference;
   std::vector<std::string> targets;
   std::string targets_file;
-  std::string reports;
-  int jobs = 0;
+  std::optional<std::string> reports;  // empty when --reports was not given
+  std::optional<std::string> jobs;
 };
+
+// More workers than this only wait on each other and the servers.
+constexpr int kMostJobs = 256;
+
+// The number of targets read at a time: --jobs, or the number of processors; nullopt when
+// --jobs is not a whole number from 1 to kMostJobs.
+std::optional<int> JobsOf(const std::optional<std::string>& text) {
+  if (!text) return std::max(1, QThread::idealThreadCount());
+  static const QRegularExpression digits(QStringLiteral("^[0-9]{1,4}$"));
+  const QString value = QString::fromLocal8Bit(*text);
+  if (!digits.match(value).hasMatch()) return std::nullopt;
+  const int jobs = value.toInt();
+  if (jobs < 1 || jobs > kMostJobs) return std::nullopt;
+  return jobs;
+}
 
 QByteArray Utf8(const QString& text) { return text.toUtf8(); }
 
@@ -99,18 +119,35 @@ QString Number(size_t n) {
   return QLocale(QLocale::English, QLocale::UnitedStates).toString(static_cast<qulonglong>(n));
 }
 
-// The targets of --targets FILE, '-' for standard input; nullopt when it cannot be read.
+// The targets of --targets FILE, '-' for standard input; nullopt, after saying why on standard
+// error, when it cannot be read or a line holds a NUL byte (no file name can, and the name
+// opened would be only the part before it).
 std::optional<std::vector<std::string>> TargetsOfFile(const std::string& path) {
+  const QString shown = VisibleText(QString::fromLocal8Bit(path));
   QFile file;
   const bool opened = path == "-" ? file.open(stdin, QIODevice::ReadOnly)
                                   : (file.setFileName(QString::fromLocal8Bit(path)),
                                      file.open(QIODevice::ReadOnly));
-  if (!opened) return std::nullopt;
+  if (!opened) {
+    std::fprintf(stderr, "vantrel-cli: cannot read the targets file '%s': %s\n",
+                 Utf8(shown).constData(), Utf8(file.errorString()).constData());
+    return std::nullopt;
+  }
   std::vector<std::string> targets;
-  while (!file.atEnd()) {
+  for (int number = 1; !file.atEnd(); ++number) {
     const QByteArray line = file.readLine().trimmed();
+    if (line.contains('\0')) {
+      std::fprintf(stderr, "vantrel-cli: line %d of the targets file '%s' holds a NUL byte\n",
+                   number, Utf8(shown).constData());
+      return std::nullopt;
+    }
     if (line.isEmpty() || line.startsWith('#')) continue;
     targets.push_back(line.toStdString());
+  }
+  if (file.error() != QFileDevice::NoError) {
+    std::fprintf(stderr, "vantrel-cli: cannot read the targets file '%s': %s\n",
+                 Utf8(shown).constData(), Utf8(file.errorString()).constData());
+    return std::nullopt;
   }
   return targets;
 }
@@ -163,6 +200,64 @@ JsonReport JsonOf(const FleetResult& result) {
   return json;
 }
 
+// The report with the target's database named "<target>", so that targets that differ the same
+// way have the same text. Where the reference's name holds the target's ("golden/app.db.app"
+// around "app.db.app") or the other way round, the longer name is read first, and the
+// reference's is kept as it is.
+QString WithTargetUnnamed(const FleetResult& result) {
+  const QString report = WithLineFeeds(result.report);
+  const QString& target = result.qualified_name;
+  const QString& reference = result.reference_qualified_name;
+  if (target.isEmpty()) return report;
+  const bool reference_first = reference.size() > target.size();
+  QString shared;
+  shared.reserve(report.size());
+  for (qsizetype i = 0; i < report.size();) {
+    const QStringView rest = QStringView(report).mid(i);
+    const bool at_reference = !reference.isEmpty() && rest.startsWith(reference);
+    if (reference_first && at_reference) {
+      shared += reference;
+      i += reference.size();
+    } else if (rest.startsWith(target)) {
+      shared += QLatin1String("<target>");
+      i += target.size();
+    } else if (at_reference) {
+      shared += reference;
+      i += reference.size();
+    } else {
+      shared += report.at(i++);
+    }
+  }
+  return shared;
+}
+
+// Targets named by their files that share a file name with another file are named by the
+// shortest end of their paths that tells them apart ("dev1/app.db", "dev2/app.db").
+void NameFilesApart(std::vector<DataSource>& targets, const std::vector<QString>& files) {
+  std::vector<QStringList> parts(targets.size());
+  for (size_t i = 0; i < targets.size(); ++i) {
+    if (files[i].isEmpty()) continue;
+    parts[i] = QDir::cleanPath(QFileInfo(files[i]).absoluteFilePath()).split(u'/');
+  }
+  const auto tail = [&parts](size_t i, qsizetype n) {
+    return parts[i].mid(std::max<qsizetype>(0, parts[i].size() - n)).join(u'/');
+  };
+  for (size_t i = 0; i < targets.size(); ++i) {
+    if (parts[i].isEmpty()) continue;
+    const auto shares = [&](qsizetype n) {
+      for (size_t j = 0; j < targets.size(); ++j) {
+        if (j == i || parts[j].isEmpty() || parts[j] == parts[i]) continue;
+        if (tail(j, n) == tail(i, n)) return true;
+      }
+      return false;
+    };
+    if (!shares(1)) continue;
+    qsizetype n = 2;
+    while (n < parts[i].size() && shares(n)) ++n;
+    targets[i].display_name = tail(i, n);
+  }
+}
+
 // "; not compared: ..." for a target line, when something was not compared.
 QString NotComparedSuffix(const FleetResult& result) {
   QStringList gaps;
@@ -198,8 +293,7 @@ void PrintLines(const std::vector<FleetResult>& results) {
         Print(QStringLiteral("%1: %2 difference%3%4\n")
                   .arg(name, Number(count), count == 1 ? QString() : QStringLiteral("s"),
                        NotComparedSuffix(result)));
-        QString shared = WithLineFeeds(result.report);
-        shared.replace(result.qualified_name, QStringLiteral("<target>"));
+        const QString shared = WithTargetUnnamed(result);
         auto [it, added] = group_of.try_emplace(shared, groups.size());
         if (added) groups.emplace_back(shared, QStringList());
         groups[it->second].second.append(name);
@@ -262,7 +356,24 @@ QByteArray Document(const QString& reference_name, const std::vector<FleetResult
   return QJsonDocument(document).toJson(QJsonDocument::Indented);
 }
 
+// True when `start` begins a report this command wrote: a comparison's JSON document, or text
+// whose every paragraph opens as the report's paragraphs do ("Table: '…").
+bool IsReportText(const QByteArray& start) {
+  static const QRegularExpression json(
+      QStringLiteral("^\\s*\\{[^\\0]*\"format\"\\s*:\\s*\"vantrel-comparison\""));
+  static const QRegularExpression paragraph(QStringLiteral("^[A-Z][A-Za-z]*(?: [A-Za-z]+)*: '"));
+  const QString text = QString::fromUtf8(start);
+  if (json.match(text).hasMatch()) return true;
+  QStringList paragraphs = text.split(QStringLiteral("\n\n"), Qt::SkipEmptyParts);
+  if (start.size() == kRecognisedPrefix && paragraphs.size() > 1) paragraphs.removeLast();
+  return !paragraphs.isEmpty() &&
+         std::all_of(paragraphs.begin(), paragraphs.end(),
+                     [](const QString& p) { return paragraph.match(p).hasMatch(); });
+}
+
 // Writes each differing target's report into `folder`; false (after saying why) on failure.
+// A name taken by anything but an earlier report (a link, a folder, another file) is left as it
+// is, said on standard error, and the report takes the next free name.
 bool WriteReports(const QString& folder, bool json, const QString& reference_name,
                   const std::vector<FleetResult>& results, const QStringList& inputs) {
   if (!QDir().mkpath(folder)) {
@@ -275,38 +386,60 @@ bool WriteReports(const QString& folder, bool json, const QString& reference_nam
     if (result.status != FleetResult::Status::kDiffers) continue;
     const QString base = SafeFileName(result.name);
     const QString suffix = json ? QStringLiteral(".json") : QStringLiteral(".txt");
-    QString path;
-    for (int n = 1;; ++n) {
-      path = QDir(folder).filePath(base + (n == 1 ? QString() : QStringLiteral("-%1").arg(n)) +
-                                   suffix);
-      const bool is_input = std::any_of(inputs.begin(), inputs.end(), [&](const QString& input) {
-        return WouldReplace(path, input);
-      });
-      if (!used.contains(path) && !is_input) break;
-    }
-    used.insert(path);
-    QSaveFile file(path);
     const QByteArray content = json ? JsonOf(result).Document(reference_name, result.name)
                                     : Utf8(WithLineFeeds(result.report));
-    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() ||
-        !file.commit()) {
-      std::fprintf(stderr, "vantrel-cli: cannot write the report '%s': %s\n",
-                   Utf8(VisibleText(path)).constData(), Utf8(file.errorString()).constData());
+    QString path;
+    try {
+      std::unique_ptr<OutputFile> file;
+      QStringList left_alone;
+      for (int n = 1;; ++n) {
+        path = QDir(folder).filePath(base + (n == 1 ? QString() : QStringLiteral("-%1").arg(n)) +
+                                     suffix);
+        const bool is_input = std::any_of(inputs.begin(), inputs.end(), [&](const QString& input) {
+          return WouldReplace(path, input);
+        });
+        if (used.contains(path) || is_input) continue;
+        const PathState state = StateOf(path, IsReportText);
+        if (state == PathState::kTaken) {
+          left_alone.append(QStringLiteral("'%1' (%2)").arg(VisibleText(path), WhyTaken(path)));
+          continue;
+        }
+        if (!file) {
+          file = std::make_unique<OutputFile>(path);
+          file->Device().write(content);
+        }
+        file->Retarget(path);
+        if (file->Commit(state == PathState::kReplaceable)) break;
+      }
+      for (const QString& left : left_alone) {
+        std::fprintf(stderr, "vantrel-cli: left %s as it is; the report is '%s'\n",
+                     Utf8(left).constData(), Utf8(VisibleText(path)).constData());
+      }
+    } catch (const component::Error& error) {
+      std::fprintf(stderr, "vantrel-cli: a report failed: %s (error %d)\n",
+                   Utf8(VisibleText(error.description())).constData(), error.number());
       return false;
     }
+    used.insert(path);
   }
   return true;
 }
 
 int RunCheck(const CheckOptions& options) {
+  const std::optional<int> jobs = JobsOf(options.jobs);
+  if (!jobs) {
+    std::fprintf(stderr, "vantrel-cli: --jobs takes a whole number from 1 to %d, not '%s'\n",
+                 kMostJobs, Utf8(VisibleText(QString::fromLocal8Bit(*options.jobs))).constData());
+    return kFailed;
+  }
+  if (options.reports && options.reports->empty()) {
+    std::fprintf(stderr, "vantrel-cli: --reports names no folder (an empty DIR)\n");
+    return kFailed;
+  }
   std::vector<std::string> arguments = options.targets;
   if (!options.targets_file.empty()) {
     const auto listed = TargetsOfFile(options.targets_file);
-    if (!listed) {
-      std::fprintf(stderr, "vantrel-cli: cannot read the targets file '%s'\n",
-                   options.targets_file.c_str());
-      return kFailed;
-    }
+    if (!listed) return kFailed;
     arguments.insert(arguments.end(), listed->begin(), listed->end());
   }
   if (arguments.empty()) {
@@ -329,12 +462,17 @@ int RunCheck(const CheckOptions& options) {
     return kFailed;
   }
   std::vector<DataSource> targets;
+  std::vector<QString> named_by_file;
   QStringList inputs = {FileOfConnectString(reference.connect_string)};
   try {
     for (const std::string& argument : arguments) {
       targets.push_back(TargetSource(argument));
       inputs.append(FileOfConnectString(targets.back().connect_string));
+      named_by_file.push_back(ProgramDataSources().IsListed(QString::fromLocal8Bit(argument))
+                                  ? QString()
+                                  : inputs.back());
     }
+    NameFilesApart(targets, named_by_file);
   } catch (const component::Error& error) {
     std::fprintf(stderr, "vantrel-cli: %s (error %d)\n",
                  Utf8(VisibleText(error.description())).constData(), error.number());
@@ -347,7 +485,7 @@ int RunCheck(const CheckOptions& options) {
 
   FleetOptions fleet;
   fleet.walk = WalkOptionsOf(options);
-  fleet.jobs = options.jobs > 0 ? options.jobs : QThread::idealThreadCount();
+  fleet.jobs = *jobs;
   std::unique_ptr<TerminalLine> line;
   if (isatty(STDERR_FILENO)) {
     line = std::make_unique<TerminalLine>(stderr);
@@ -373,8 +511,8 @@ int RunCheck(const CheckOptions& options) {
     failed |= result.status == FleetResult::Status::kFailed;
     differ |= result.status == FleetResult::Status::kDiffers;
   }
-  if (!options.reports.empty() && !WriteReports(QString::fromLocal8Bit(options.reports), json,
-                                                reference.display_name, results, inputs)) {
+  if (options.reports && !WriteReports(QString::fromLocal8Bit(*options.reports), json,
+                                       reference.display_name, results, inputs)) {
     return kFailed;
   }
   return failed ? kFailed : differ ? kDifferencesFound : kNoDifferences;
@@ -392,14 +530,15 @@ void AddCheckCommand(CLI::App& app, std::function<int()>* run) {
                    "Read more targets from FILE, one a line ('-': standard input)")
       ->type_name("FILE");
   check
-      ->add_option("--reports", options->reports,
-                   "Write each differing target's full report to a file in DIR")
+      ->add_option_function<std::string>(
+          "--reports", [options](const std::string& dir) { options->reports = dir; },
+          "Write each differing target's full report to a file in DIR")
       ->type_name("DIR");
   check
-      ->add_option("--jobs,-j", options->jobs,
-                   "Read N targets at a time (default: the number of processors)")
-      ->type_name("N")
-      ->check(CLI::PositiveNumber);
+      ->add_option_function<std::string>(
+          "--jobs,-j", [options](const std::string& jobs) { options->jobs = jobs; },
+          "Read N targets at a time (default: the number of processors)")
+      ->type_name("N");
   AddReportOptions(*check, *options);
   check
       ->add_option("REFERENCE", options->reference,

@@ -1,9 +1,12 @@
+#include <signal.h>
+
 #include <QCoreApplication>
 #include <memory>
 
 #include "dataaccess/connection_prompter.h"
 #include "dataaccess/data_engine.h"
 #include "vantrel/cli/compare_command.h"
+#include "vantrel/cli/output_file.h"
 #include "vantrel/cli/terminal_prompter.h"
 #include "vantrel/core/program_objects.h"
 
@@ -16,5 +19,8 @@ int main(int argc, char** argv) {
   QCoreApplication::setApplicationName(QStringLiteral("vantrel-cli"));
   vantrel::DeclareComponentLibraries();
   dataaccess::SetConnectionPrompter(std::make_shared<vantrel::cli::TerminalPrompter>());
-  return vantrel::cli::RunCommandLine(argc, argv);
+  // A closed pipe is a failed write like any other, said and exit 2, not a silent end.
+  ::signal(SIGPIPE, SIG_IGN);
+  const int status = vantrel::cli::RunCommandLine(argc, argv);
+  return vantrel::cli::FinishStandardOutput() ? status : vantrel::cli::kFailed;
 }

@@ -4,7 +4,7 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QRegularExpression>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -14,6 +14,7 @@
 #include "dataaccess/snapshot.h"
 #include "platform/component/error.h"
 #include "vantrel/cli/compare_command.h"
+#include "vantrel/cli/output_file.h"
 #include "vantrel/cli/source_argument.h"
 #include "vantrel/core/visible_text.h"
 
@@ -33,7 +34,9 @@ constexpr char kSnapshotFooter[] =
     "snapshot:PATH), and so do the stored data sources and the window.\n"
     "\n"
     "The file is replaced only once the whole snapshot is written; on failure an existing\n"
-    "file is left as it was. A FILE that is the database itself, or one of the files SQLite\n"
+    "file is left as it was. An existing FILE is replaced only when it is an empty file or\n"
+    "a snapshot; a link, a folder or any other file is left as it is. A FILE that is the database "
+    "itself, or one of the files SQLite\n"
     "keeps beside it (-wal, -shm, -journal), by any name or link, is refused.\n"
     "\n"
     "Exit status:\n"
@@ -50,6 +53,13 @@ int Failed(const char* what, const QString& about, const component::Error& error
                VisibleText(about).toUtf8().constData(),
                VisibleText(error.description()).toUtf8().constData(), error.number());
   return kFailed;
+}
+
+// True when `start` begins a snapshot: an older snapshot is replaced, nothing else is.
+bool IsSnapshotText(const QByteArray& start) {
+  static const QRegularExpression marker(
+      QStringLiteral("^\\s*\\{[^\\0]*\"format\"\\s*:\\s*\"vantrel-snapshot\""));
+  return marker.match(QString::fromUtf8(start)).hasMatch();
 }
 
 int RunSnapshot(const SnapshotOptions& options) {
@@ -82,21 +92,21 @@ int RunSnapshot(const SnapshotOptions& options) {
                                out.errorString());
       }
       dataaccess::WriteSnapshot(*connection, out);
-      out.flush();
+      out.flush();  // what failed to reach standard output is said when the program ends
     } else {
-      // Written beside the target and renamed over it at the end: a snapshot kept in version
-      // control is never left half written.
-      QSaveFile out(output);
-      if (!out.open(QIODevice::WriteOnly)) {
-        return Failed("cannot write the snapshot to", output,
+      const auto taken = [&output] {
+        return Failed("will not write the snapshot to", output,
                       component::Error(component::kPathFileAccessError,
-                                       QStringLiteral("vantrel-cli"), out.errorString()));
-      }
-      dataaccess::WriteSnapshot(*connection, out);
-      if (!out.commit()) {
-        return Failed("cannot write the snapshot to", output,
-                      component::Error(component::kPathFileAccessError,
-                                       QStringLiteral("vantrel-cli"), out.errorString()));
+                                       QStringLiteral("vantrel-cli"), WhyTaken(output)));
+      };
+      if (StateOf(output, IsSnapshotText) == PathState::kTaken) return taken();
+      // Written beside the target and moved over it at the end: a snapshot kept in version
+      // control is never left half written, and a failed write leaves the old one.
+      OutputFile out(output);
+      dataaccess::WriteSnapshot(*connection, out.Device());
+      const PathState state = StateOf(output, IsSnapshotText);
+      if (state == PathState::kTaken || !out.Commit(state == PathState::kReplaceable)) {
+        return taken();
       }
     }
   } catch (const component::Error& error) {

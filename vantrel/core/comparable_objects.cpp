@@ -4,6 +4,7 @@
 
 #include "dataaccess/object_rules.h"
 #include "vantrel/core/compare_tables.h"
+#include "vantrel/core/one_line_sql.h"
 
 namespace vantrel {
 namespace {
@@ -47,8 +48,8 @@ QString DeferrableText(const ForeignKeyDefinition& key) {
                                 : QStringLiteral("DEFERRABLE INITIALLY IMMEDIATE");
 }
 
-// An expression as the report shows it: the engine's text on one line.
-QString Shown(const QString& expression) { return expression.simplified(); }
+// An expression as the report shows it: the engine's text on one line, literals as they are.
+QString Shown(const QString& expression) { return OneLineSql(expression); }
 
 void AddName(ComparableObject& object, bool compare_names) {
   if (compare_names) {

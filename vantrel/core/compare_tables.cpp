@@ -5,6 +5,7 @@
 #include "dataaccess/object_rules.h"
 #include "vantrel/core/comparable_objects.h"
 #include "vantrel/core/difference_risk.h"
+#include "vantrel/core/one_line_sql.h"
 #include "vantrel/core/table_glob.h"
 #include "vantrel/core/visible_text.h"
 
@@ -581,13 +582,13 @@ class TableWalk {
     const int32_t data_type = column.DataType();
     if (details && with_default) {
       side.default_meaning = DefaultMeaningOf(details->default_value, data_type, column.Size());
-      side.default_shown = details->default_value.simplified();
+      side.default_shown = OneLineSql(details->default_value);
     }
     if (details) {
       if (const dataaccess::ColumnGeneration* generation = details->generation.get();
           generation != nullptr && !generation->expression.isEmpty()) {
         side.generated_meaning = dataaccess::ExpressionMeaning(generation->expression);
-        side.generated_shown = generation->expression.simplified();
+        side.generated_shown = OneLineSql(generation->expression);
         side.storage = generation->stored ? QStringLiteral("STORED") : QStringLiteral("VIRTUAL");
       }
     }

@@ -6,6 +6,7 @@
 #include <map>
 #include <mutex>
 #include <optional>
+#include <system_error>
 #include <thread>
 
 #include "dataaccess/connect_string_mask.h"
@@ -47,6 +48,16 @@ FleetResult FailedWith(const QString& name, const component::Error& error) {
   return Failed(name, QStringLiteral("%1 (error %2)").arg(error.description()).arg(error.number()));
 }
 
+// How a report names a database: "NAME.DB", or NAME alone when the database has no name to
+// give (grouping then sees the whole report).
+QString QualifiedName(const QString& name, const DataConnection& connection) {
+  try {
+    return VisibleText(name) + u'.' + VisibleText(connection.DatabaseName());
+  } catch (const component::Error&) {
+    return VisibleText(name);
+  }
+}
+
 // Both walks of `compare REFERENCE TARGET`, the reference as the primary.
 FleetResult CompareWithReference(DataConnection& reference, const QString& reference_name,
                                  DataConnection& target, const QString& name,
@@ -83,11 +94,8 @@ FleetResult CompareWithReference(DataConnection& reference, const QString& refer
   }
   result.status = FleetResult::Status::kDiffers;
   result.report = view.Text();
-  try {
-    result.qualified_name = VisibleText(name) + u'.' + VisibleText(target.DatabaseName());
-  } catch (const component::Error&) {
-    result.qualified_name = VisibleText(name);  // grouping then sees the whole report
-  }
+  result.qualified_name = QualifiedName(name, target);
+  result.reference_qualified_name = QualifiedName(reference_name, reference);
   return result;
 }
 
@@ -131,6 +139,14 @@ class FleetRun {
         units.push_back([this, i] { RunSingle(i); });
         continue;
       }
+      if (schema->schema.isEmpty()) {
+        units.push_back([this, i] {
+          singles_[i] = Failed(targets_[i].display_name,
+                               QStringLiteral("the connect string names an empty schema"));
+          Finished();
+        });
+        continue;
+      }
       schemas_[i] = schema->schema;
       auto [it, added] = set_of_server.try_emplace(schema->server, sets_.size());
       if (added) sets_.push_back(ServerSet{schema->server, {}, {}, {}, {}, false});
@@ -145,7 +161,15 @@ class FleetRun {
     };
     const size_t threads = std::min(units.size(), static_cast<size_t>(std::max(1, options_.jobs)));
     std::vector<std::thread> pool;
-    for (size_t t = 1; t < threads; ++t) pool.emplace_back(worker);
+    for (size_t t = 1; t < threads; ++t) {
+      // Where the system gives no more threads (a process limit), fewer do the work; this
+      // thread alone if need be.
+      try {
+        pool.emplace_back(worker);
+      } catch (const std::system_error&) {
+        break;
+      }
+    }
     worker();
     for (std::thread& thread : pool) thread.join();
     return Collect();

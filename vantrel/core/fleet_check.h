@@ -28,6 +28,9 @@ struct FleetResult {
   QString report;
   std::vector<Difference> differences;
   QString qualified_name;
+  // How the report names the reference's database, which stays as it is wherever the target's
+  // name stands inside it.
+  QString reference_qualified_name;
   // Only when it failed: one line saying why, without a password.
   QString failure;
   // What was asked for but not compared, because the reference or the target cannot tell it.

@@ -1,0 +1,211 @@
+#include "vantrel/cli/output_file.h"
+
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QFile>
+#include <QFileInfo>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "platform/component/error.h"
+#include "vantrel/core/visible_text.h"
+
+namespace vantrel::cli {
+namespace {
+
+[[noreturn]] void ThrowFileError(int error_number, const char* what, const QString& path) {
+  int32_t number = component::kPathFileAccessError;
+  if (error_number == ENOSPC || error_number == EDQUOT) number = component::kDiskFull;
+  if (error_number == EACCES || error_number == EPERM || error_number == EROFS) {
+    number = component::kPermissionDenied;
+  }
+  throw component::Error(number, QStringLiteral("vantrel-cli"),
+                         QStringLiteral("cannot %1 '%2': %3")
+                             .arg(QLatin1String(what), VisibleText(path),
+                                  QString::fromLocal8Bit(std::strerror(error_number))));
+}
+
+// Moves `from` to `to` only when nothing is at `to`; false when something is.
+bool MoveToFreeName(const QByteArray& from, const QByteArray& to, const QString& path) {
+  if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0) {
+    return true;
+  }
+  if (errno == EEXIST) return false;
+  if (errno != EINVAL && errno != ENOSYS) ThrowFileError(errno, "write", path);
+  // A file system without RENAME_NOREPLACE: a hard link is refused just as well where a name
+  // is taken.
+  if (::link(from.constData(), to.constData()) != 0) {
+    if (errno == EEXIST) return false;
+    ThrowFileError(errno, "write", path);
+  }
+  ::unlink(from.constData());
+  return true;
+}
+
+}  // namespace
+
+// Writes to a descriptor through a buffer of its own, keeping the reason of the first write
+// that failed; every write after it fails too.
+class OutputFile::Sink : public QIODevice {
+ public:
+  explicit Sink(int fd) : fd_(fd) { open(QIODevice::WriteOnly | QIODevice::Unbuffered); }
+  // Writes what is buffered; false when this or an earlier write failed.
+  bool Drain() {
+    qsizetype done = 0;
+    while (error_number_ == 0 && done < buffer_.size()) {
+      const ssize_t n =
+          ::write(fd_, buffer_.constData() + done, static_cast<size_t>(buffer_.size() - done));
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) error_number_ = errno;
+      if (n == 0) error_number_ = ENOSPC;
+      if (n > 0) done += n;
+    }
+    buffer_.clear();
+    return error_number_ == 0;
+  }
+  int error_number() const { return error_number_; }
+
+ protected:
+  qint64 readData(char*, qint64) override { return -1; }
+  qint64 writeData(const char* data, qint64 size) override {
+    if (error_number_ != 0) return -1;
+    buffer_.append(data, static_cast<qsizetype>(size));
+    if (buffer_.size() >= kBufferSize && !Drain()) return -1;
+    return size;
+  }
+
+ private:
+  static constexpr qsizetype kBufferSize = 256 * 1024;
+  int fd_;
+  int error_number_ = 0;
+  QByteArray buffer_;
+};
+
+PathState StateOf(const QString& path, const WrittenByVantrel& recognise) {
+  const QByteArray name = QFile::encodeName(path);
+  struct stat info {};
+  if (::lstat(name.constData(), &info) != 0) {
+    return errno == ENOENT ? PathState::kFree : PathState::kTaken;
+  }
+  if (!S_ISREG(info.st_mode)) return PathState::kTaken;
+  if (info.st_size == 0) return PathState::kReplaceable;
+  const int fd = ::open(name.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return PathState::kTaken;
+  QByteArray start(static_cast<qsizetype>(std::min<off_t>(info.st_size, kRecognisedPrefix)), 0);
+  qsizetype got = 0;
+  while (got < start.size()) {
+    const ssize_t n = ::read(fd, start.data() + got, static_cast<size_t>(start.size() - got));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    got += n;
+  }
+  ::close(fd);
+  start.truncate(got);
+  return recognise(start) ? PathState::kReplaceable : PathState::kTaken;
+}
+
+QString WhyTaken(const QString& path) {
+  struct stat info {};
+  if (::lstat(QFile::encodeName(path).constData(), &info) != 0) {
+    return QString::fromLocal8Bit(std::strerror(errno));
+  }
+  if (S_ISLNK(info.st_mode)) return QStringLiteral("it is a link");
+  if (S_ISDIR(info.st_mode)) return QStringLiteral("it is a folder");
+  if (!S_ISREG(info.st_mode)) return QStringLiteral("it is not a regular file");
+  return QStringLiteral("it is not a file vantrel-cli wrote");
+}
+
+OutputFile::OutputFile(QString path) : path_(std::move(path)) {
+  temp_name_ = QFile::encodeName(path_) + ".tmp-XXXXXX";
+  // mkostemp creates the file with O_EXCL: it never opens something already there.
+  fd_ = ::mkostemp(temp_name_.data(), O_CLOEXEC);
+  if (fd_ < 0) ThrowFileError(errno, "create a file beside", path_);
+  // The mode a new file of the user's would have, not mkstemp's 0600.
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  if (::fchmod(fd_, 0666 & ~mask) != 0) {
+    const int error_number = errno;
+    ::close(fd_);
+    ::unlink(temp_name_.constData());
+    ThrowFileError(error_number, "write", path_);
+  }
+  sink_ = std::make_unique<Sink>(fd_);
+}
+
+OutputFile::~OutputFile() {
+  if (fd_ >= 0) ::close(fd_);
+  if (!committed_) ::unlink(temp_name_.constData());
+}
+
+QIODevice& OutputFile::Device() { return *sink_; }
+
+void OutputFile::Finish() {
+  if (fd_ < 0) return;
+  if (!sink_->Drain()) ThrowFileError(sink_->error_number(), "write", path_);
+  if (::fsync(fd_) != 0) ThrowFileError(errno, "write", path_);
+  const int fd = fd_;
+  fd_ = -1;
+  if (::close(fd) != 0) ThrowFileError(errno, "write", path_);
+}
+
+bool OutputFile::Commit(bool replace) {
+  Finish();
+  const QByteArray target = QFile::encodeName(path_);
+  if (replace) {
+    if (::rename(temp_name_.constData(), target.constData()) != 0) {
+      ThrowFileError(errno, "write", path_);
+    }
+  } else if (!MoveToFreeName(temp_name_, target, path_)) {
+    return false;
+  }
+  committed_ = true;
+  // The move itself reaches the disk with its folder.
+  const int folder = ::open(QFile::encodeName(QFileInfo(path_).absolutePath()).constData(),
+                            O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folder >= 0) {
+    ::fsync(folder);
+    ::close(folder);
+  }
+  return true;
+}
+
+void WriteWholeFile(const QString& path, const QByteArray& content,
+                    const WrittenByVantrel& recognise) {
+  const auto refuse = [&] {
+    throw component::Error(
+        component::kPathFileAccessError, QStringLiteral("vantrel-cli"),
+        QStringLiteral("will not replace '%1': %2").arg(VisibleText(path), WhyTaken(path)));
+  };
+  if (StateOf(path, recognise) == PathState::kTaken) refuse();
+  OutputFile file(path);
+  file.Device().write(content);
+  for (int tries = 0; tries < 2; ++tries) {
+    const PathState state = StateOf(path, recognise);
+    if (state == PathState::kTaken) refuse();
+    if (file.Commit(state == PathState::kReplaceable)) return;
+  }
+  refuse();
+}
+
+bool FinishStandardOutput() {
+  const bool failed_before = std::ferror(stdout) != 0;
+  errno = 0;
+  const bool flushed = std::fflush(stdout) == 0;
+  int error_number = flushed ? 0 : errno;
+  // A descriptor closed before the program started is no lost output when nothing was written.
+  if (std::fclose(stdout) != 0 && errno != EBADF && error_number == 0) error_number = errno;
+  if (!failed_before && flushed && error_number == 0) return true;
+  if (error_number != 0) {
+    std::fprintf(stderr, "vantrel-cli: cannot write to standard output: %s\n",
+                 std::strerror(error_number));
+  } else {
+    std::fprintf(stderr, "vantrel-cli: cannot write to standard output\n");
+  }
+  return false;
+}
+
+}  // namespace vantrel::cli

@@ -1,0 +1,81 @@
+// The files the command line writes (a snapshot, the fleet check's reports) and its standard
+// output, each write checked. A file is written beside its final name and moved there only when
+// every byte has reached the disk, so that a full disk or a failed flush leaves an existing file
+// as it was; and nothing that is not a file Vantrel wrote is ever replaced: a link planted under
+// the name, a folder, another program's file.
+#ifndef VANTREL_VANTREL_CLI_OUTPUT_FILE_H_
+#define VANTREL_VANTREL_CLI_OUTPUT_FILE_H_
+
+#include <QByteArray>
+#include <QIODevice>
+#include <QString>
+#include <functional>
+#include <memory>
+
+namespace vantrel::cli {
+
+// True when the bytes at the start of an existing regular file (at most kRecognisedPrefix of
+// them, the whole file when it is shorter) show that Vantrel wrote it.
+using WrittenByVantrel = std::function<bool(const QByteArray& start)>;
+inline constexpr qint64 kRecognisedPrefix = 64 * 1024;
+
+// What is at a path that an output would take.
+enum class PathState {
+  kFree,         // nothing
+  kReplaceable,  // a regular file, empty or one `recognise` accepts
+  kTaken,        // anything else: a link (to anything), a folder, a device, another file
+};
+
+// What stands at `path` (never following a link there).
+PathState StateOf(const QString& path, const WrittenByVantrel& recognise);
+
+// One line saying why `path` is taken ("a link", "a folder", "not a file vantrel-cli wrote").
+QString WhyTaken(const QString& path);
+
+// A new file beside `path` that becomes `path` on Commit. Every failure throws
+// component::Error naming `path`: kDiskFull for a full disk, kPermissionDenied, or
+// kPathFileAccessError with the system's reason. The temporary file is removed on every way out
+// but a successful Commit.
+class OutputFile {
+ public:
+  explicit OutputFile(QString path);
+  ~OutputFile();
+  OutputFile(const OutputFile&) = delete;
+  OutputFile& operator=(const OutputFile&) = delete;
+
+  // Where to write. Its writes are buffered; Commit checks them all.
+  QIODevice& Device();
+
+  // Flushes, syncs and closes the file, then moves it to `path`: over a file there only when
+  // `replace` is true (the caller found it kReplaceable), otherwise only when nothing is there.
+  // False, with the file kept for another try, when `replace` is false and something appeared
+  // at `path` meanwhile; the caller then chooses another name (Retarget) or gives up.
+  bool Commit(bool replace);
+
+  // Another final name in the same folder, after Commit returned false.
+  void Retarget(QString path) { path_ = std::move(path); }
+
+ private:
+  class Sink;
+  // Writes what is buffered, syncs and closes the file; throws on failure.
+  void Finish();
+
+  QString path_;
+  QByteArray temp_name_;
+  int fd_ = -1;
+  std::unique_ptr<Sink> sink_;
+  bool committed_ = false;
+};
+
+// Writes `content` to `path` as one OutputFile: replacing what is there only when it is
+// kReplaceable, and throwing component::Error (kPathFileAccessError, WhyTaken) when it is taken.
+void WriteWholeFile(const QString& path, const QByteArray& content,
+                    const WrittenByVantrel& recognise);
+
+// Flushes and closes standard output. False, after one line on standard error, when any write to
+// it failed (a full disk, a closed pipe, a closed descriptor that was written to).
+bool FinishStandardOutput();
+
+}  // namespace vantrel::cli
+
+#endif  // VANTREL_VANTREL_CLI_OUTPUT_FILE_H_
