@@ -17,42 +17,17 @@
 #include "testing/sqlite_test_file.h"
 #include "testing/testutil.h"
 #include "vantrel/cli/progress_line.h"
+#include "vantrel/cli/tests/cli_process.h"
 #include "vantrel/core/visible_text.h"
 
 namespace vantrel::cli {
 namespace {
 
-struct Result {
-  int exit_code = -1;
-  QByteArray out;
-  QByteArray err;
-};
-
-// Every run keeps its stored data sources in one folder of the test's own, never the user's.
-const QTemporaryDir& ConfigFolder() {
-  static const QTemporaryDir folder;
-  return folder;
-}
+using test_support::ConfigFolder;
+using test_support::Result;
+using test_support::RunCli;
 
 QString StoreFile() { return ConfigFolder().filePath(QStringLiteral("vantrel/registry.json")); }
-
-// `wrapper`, when given, is a program and its first arguments that run vantrel-cli (given as
-// the next argument) with `arguments`: a shell, or a change of user.
-Result RunCli(const QStringList& arguments, const QStringList& wrapper = {}) {
-  QProcess process;
-  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-  environment.insert(QStringLiteral("XDG_CONFIG_HOME"), ConfigFolder().path());
-  process.setProcessEnvironment(environment);
-  if (wrapper.isEmpty()) {
-    process.start(QStringLiteral(VANTREL_CLI), arguments);
-  } else {
-    process.start(wrapper.front(),
-                  wrapper.mid(1) + QStringList{QStringLiteral(VANTREL_CLI)} + arguments);
-  }
-  EXPECT_TRUE(process.waitForFinished(60000)) << arguments.join(' ').toStdString();
-  EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
-  return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
-}
 
 using vantrel::test_support::kSalesReport;
 
