@@ -205,7 +205,7 @@ JsonReport JsonOf(const FleetResult& result) {
 // around "app.db.app") or the other way round, the longer name is read first, and the
 // reference's is kept as it is.
 QString WithTargetUnnamed(const FleetResult& result) {
-  const QString report = WithLineFeeds(result.report);
+  QString report = WithLineFeeds(result.report);
   const QString& target = result.qualified_name;
   const QString& reference = result.reference_qualified_name;
   if (target.isEmpty()) return report;
@@ -215,15 +215,13 @@ QString WithTargetUnnamed(const FleetResult& result) {
   for (qsizetype i = 0; i < report.size();) {
     const QStringView rest = QStringView(report).mid(i);
     const bool at_reference = !reference.isEmpty() && rest.startsWith(reference);
-    if (reference_first && at_reference) {
+    const bool at_target = rest.startsWith(target);
+    if (at_reference && (reference_first || !at_target)) {
       shared += reference;
       i += reference.size();
-    } else if (rest.startsWith(target)) {
+    } else if (at_target) {
       shared += QLatin1String("<target>");
       i += target.size();
-    } else if (at_reference) {
-      shared += reference;
-      i += reference.size();
     } else {
       shared += report.at(i++);
     }

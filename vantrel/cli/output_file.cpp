@@ -79,7 +79,7 @@ class OutputFile::Sink : public QIODevice {
   }
 
  private:
-  static constexpr qsizetype kBufferSize = 256 * 1024;
+  static constexpr qsizetype kBufferSize = qsizetype{256} * 1024;
   int fd_;
   int error_number_ = 0;
   QByteArray buffer_;

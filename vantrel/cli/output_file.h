@@ -17,7 +17,7 @@ namespace vantrel::cli {
 // True when the bytes at the start of an existing regular file (at most kRecognisedPrefix of
 // them, the whole file when it is shorter) show that Vantrel wrote it.
 using WrittenByVantrel = std::function<bool(const QByteArray& start)>;
-inline constexpr qint64 kRecognisedPrefix = 64 * 1024;
+inline constexpr qint64 kRecognisedPrefix = qint64{64} * 1024;
 
 // What is at a path that an output would take.
 enum class PathState {

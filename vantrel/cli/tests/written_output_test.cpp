@@ -203,7 +203,7 @@ TEST(CheckCommandTest, ArgumentsThatNameNothingAreRefusedWithOneLine) {
       ::rename((QFile::encodeName(not_utf8) + "x.db").constData(), not_utf8_bytes.constData()), 0);
   const struct {
     QStringList arguments;
-    const char* said;
+    const char* said = nullptr;
   } rows[] = {
       {{"--targets", with_nul}, "line 1 of the targets file"},
       {{"--targets", "no\x1b[2J\nFAKE: identical"},
