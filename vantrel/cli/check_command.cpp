@@ -191,7 +191,7 @@ QString WithLineFeeds(QString report) {
 
 void Print(const QString& text) {
   const QByteArray bytes = Utf8(text);
-  std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
+  WriteStandardOutput(bytes);
 }
 
 JsonReport JsonOf(const FleetResult& result) {
@@ -498,11 +498,11 @@ int RunCheck(const CheckOptions& options) {
   const bool json = options.format == "json";
   if (json) {
     const QByteArray document = Document(reference.display_name, results);
-    std::fwrite(document.constData(), 1, static_cast<size_t>(document.size()), stdout);
+    WriteStandardOutput(document);
   } else {
     PrintLines(results);
   }
-  std::fflush(stdout);
+  FlushStandardOutput();
   bool failed = false;
   bool differ = false;
   for (const FleetResult& result : results) {

@@ -12,6 +12,7 @@
 #include "dataaccess/data_objects.h"
 #include "vantrel/cli/check_command.h"
 #include "vantrel/cli/json_report.h"
+#include "vantrel/cli/output_file.h"
 #include "vantrel/cli/progress_line.h"
 #include "vantrel/cli/report_options.h"
 #include "vantrel/cli/snapshot_command.h"
@@ -133,8 +134,8 @@ void PrintReport(const QString& report, bool crlf) {
   QString text = report;
   if (!crlf) text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   const QByteArray bytes = text.toUtf8();
-  std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
-  std::fflush(stdout);
+  WriteStandardOutput(bytes);
+  FlushStandardOutput();
 }
 
 int RunCompare(const CompareOptions& options) {
@@ -185,8 +186,8 @@ int RunCompare(const CompareOptions& options) {
   if (options.quiet) {
   } else if (walk.observer) {
     const QByteArray document = json.Document(primary_name, secondary_name, outcome);
-    std::fwrite(document.constData(), 1, static_cast<size_t>(document.size()), stdout);
-    std::fflush(stdout);
+    WriteStandardOutput(document);
+    FlushStandardOutput();
   } else {
     PrintReport(report, options.crlf);
   }

@@ -7,6 +7,7 @@
 #define VANTREL_VANTREL_CLI_OUTPUT_FILE_H_
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QIODevice>
 #include <QString>
 #include <functional>
@@ -71,6 +72,15 @@ class OutputFile {
 // kReplaceable, and throwing component::Error (kPathFileAccessError, WhyTaken) when it is taken.
 void WriteWholeFile(const QString& path, const QByteArray& content,
                     const WrittenByVantrel& recognise);
+
+// Writes `bytes` to standard output, and flushes what is written; each keeps the reason of the
+// first write that fails for FinishStandardOutput (a failed flush drops what it held, and with
+// it the reason). Every command writes its output through these.
+void WriteStandardOutput(QByteArrayView bytes);
+void FlushStandardOutput();
+
+// Standard output as a device whose writes go through WriteStandardOutput.
+std::unique_ptr<QIODevice> StandardOutputDevice();
 
 // Flushes and closes standard output. False, after one line on standard error, when any write to
 // it failed (a full disk, a closed pipe, a closed descriptor that was written to).

@@ -86,13 +86,8 @@ int RunSnapshot(const SnapshotOptions& options) {
   }
   try {
     if (to_stdout) {
-      QFile out;
-      if (!out.open(stdout, QIODevice::WriteOnly)) {
-        throw component::Error(component::kPathFileAccessError, QStringLiteral("vantrel-cli"),
-                               out.errorString());
-      }
-      dataaccess::WriteSnapshot(*connection, out);
-      out.flush();  // what failed to reach standard output is said when the program ends
+      // What fails to reach standard output is said when the program ends.
+      dataaccess::WriteSnapshot(*connection, *StandardOutputDevice());
     } else {
       const auto taken = [&output] {
         return Failed("will not write the snapshot to", output,

@@ -7,6 +7,7 @@
 #include "dataaccess/connect_string_mask.h"
 #include "platform/component/error.h"
 #include "vantrel/cli/compare_command.h"
+#include "vantrel/cli/output_file.h"
 #include "vantrel/core/data_source_store.h"
 #include "vantrel/core/visible_text.h"
 
@@ -19,10 +20,7 @@ struct SourcesOptions {
   std::string database_name;
 };
 
-void PrintLine(const QString& text) {
-  std::fputs(text.toUtf8().constData(), stdout);
-  std::fputc('\n', stdout);
-}
+void PrintLine(const QString& text) { WriteStandardOutput((text + u'\n').toUtf8()); }
 
 int Failed(const QString& what, const component::Error& error) {
   std::fprintf(stderr, "vantrel-cli: %s: %s (error %d)\n", VisibleText(what).toUtf8().constData(),
