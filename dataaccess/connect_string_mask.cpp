@@ -119,6 +119,20 @@ QString MaskOdbcString(const QString& text, QStringList* found) {
         ++end;
         break;
       }
+    } else if (end < text.size() && (text.at(end) == u'\'' || text.at(end) == u'"') &&
+               IsPasswordKeyword(keyword.trimmed())) {
+      // Quoted as a keyword string quotes (a password copied from one): hidden up to its
+      // closing quote at least, whichever reading applies.
+      const QChar quote = text.at(end);
+      for (++end; end < text.size(); ++end) {
+        if (text.at(end) == u'\\') {
+          ++end;
+        } else if (text.at(end) == quote) {
+          ++end;
+          break;
+        }
+      }
+      end = std::min(end, text.size());
     }
     const auto next_semicolon = [&text](qsizetype from) {
       const qsizetype at = text.indexOf(u';', from);
@@ -172,8 +186,10 @@ QString MaskUriQuery(QString text, QStringList* found) {
 }
 
 // `text` masked; every value hidden is appended to `found` as written.
-QString Mask(const QString& text, QStringList* found) {
-  if (IsOdbcConnectString(text)) return MaskUriPasswords(MaskOdbcString(text, found), found);
+QString Mask(const QString& given, QStringList* found) {
+  // An ODBC string's passwords are hidden by its own grammar first; whatever else it quotes (a
+  // URI, a keyword string in another attribute's value) is masked as any text is.
+  const QString text = IsOdbcConnectString(given) ? MaskOdbcString(given, found) : given;
   // A keyword whose name holds "password" or "pwd", then its value: quoted or braced, followed
   // by whatever runs on up to the next "keyword=", a ';' that ends the text or an attribute, a
   // quote that ends quoted text, or the end. libpq and ODBC both read '#', '&', a quote inside a
@@ -199,6 +215,18 @@ QString Mask(const QString& text, QStringList* found) {
   return MaskUriPasswords(masked, found);
 }
 
+// `text` masked until masking changes nothing more: an ODBC string's grammar and the reading
+// of keywords in any text may end a value at different places, and what one pass leaves the
+// next hides. Each pass that changes anything turns text that is not "***" into "***", so the
+// passes end.
+QString MaskFully(const QString& text, QStringList* found) {
+  QString masked = Mask(text, found);
+  for (QString again = Mask(masked, found); again != masked; again = Mask(masked, found)) {
+    masked = again;
+  }
+  return masked;
+}
+
 // The characters that end a part of a URI, a keyword string or an ODBC string, and those that
 // quote or escape one: a client library that misreads a password splits it at these.
 bool EndsPart(QChar c) { return c.isSpace() || QStringView(u"@/:?#&;={}'\"%\\").contains(c); }
@@ -220,12 +248,12 @@ void AddPieces(const QString& password, QStringList* pieces) {
 
 QString MaskPasswords(const QString& text) {
   QStringList found;
-  return Mask(text, &found);
+  return MaskFully(text, &found);
 }
 
 QStringList PasswordPieces(const QString& connect_string, const QString& typed_password) {
   QStringList written;
-  Mask(connect_string, &written);
+  MaskFully(connect_string, &written);
   if (!typed_password.isEmpty()) written.append(typed_password);
   QStringList pieces;
   for (const QString& password : written) {
