@@ -138,8 +138,10 @@ QString DefaultMeaning(const QString& default_value, int32_t data_type, int32_t 
   }
   if (meaning.startsWith(QLatin1String("nextval ("))) return {};
   if (data_type == kBoolean) {
+    // As a number, which is what a column of another type keeps for it (rule 11).
     const QString value = BooleanValue(meaning);
-    if (!value.isNull()) return u'=' + value;
+    if (!value.isNull())
+      return value == QLatin1String("true") ? QStringLiteral("=1") : QStringLiteral("=0");
   }
   if (const QString clock = ClockValue(meaning, data_type, size); !clock.isNull()) {
     return u'@' + clock;
@@ -199,6 +201,11 @@ EffectiveCollation CollationOf(const QString& engine, const ColumnDetails* detai
     result.name = WithCharacterSet(named->character_set, named->name);
     result.traits = TraitsOfCollation(engine, named->name, named->locale, named->deterministic);
     result.departs = true;
+    result.departs_observably =
+        database == nullptr ||
+        !(result.traits == TraitsOfCollation(engine, database->default_collation,
+                                             database->default_collation_locale,
+                                             database->default_collation_deterministic));
   } else if (named != nullptr) {
     // MariaDB's JSON collation: what JSON is everywhere, byte for byte.
     result.name = WithCharacterSet(named->character_set, named->name);
@@ -213,8 +220,13 @@ EffectiveCollation CollationOf(const QString& engine, const ColumnDetails* detai
 
 bool CollationsDiffer(const EffectiveCollation& a, const EffectiveCollation& b,
                       bool across_engines) {
+  if (across_engines) {
+    // A column whose collation behaves as its database's default does not depart from it in
+    // anything a user can observe: the databases' defaults, said once, cover it.
+    if (!a.departs_observably && !b.departs_observably) return false;
+    return !(a.traits == b.traits);
+  }
   if (!a.departs && !b.departs) return false;  // the databases' defaults, said once
-  if (across_engines) return !(a.traits == b.traits);
   return a.name.compare(b.name, Qt::CaseInsensitive) != 0;
 }
 
@@ -229,6 +241,34 @@ bool DefaultCollationsDiffer(const QString& engine, const DatabaseObjects& a,
   return WithCharacterSet(a.default_character_set, a.default_collation)
              .compare(WithCharacterSet(b.default_character_set, b.default_collation),
                       Qt::CaseInsensitive) != 0;
+}
+
+QHash<QString, int> SequenceUses(const DataConnection& connection) {
+  static const QRegularExpression nextval(
+      QStringLiteral(R"re(^\s*nextval\s*\(\s*'((?:[^']|'')+)'(?:\s*::\s*regclass)?\s*\)\s*$)re"),
+      QRegularExpression::CaseInsensitiveOption);
+  QHash<QString, int> uses;
+  const auto tables = connection.Tables().Enumerate();
+  while (const DataTable* table = tables->Next()) {
+    const TableObjects* objects = table->Objects();
+    if (objects == nullptr) continue;
+    for (const ColumnDetails& details : objects->columns) {
+      const QRegularExpressionMatch match = nextval.match(details.default_value);
+      if (!match.hasMatch()) continue;
+      QString name = match.captured(1);
+      name.replace(QLatin1String("''"), QLatin1String("'"));
+      name.remove(u'"');
+      name = name.toLower();
+      ++uses[name];
+      const qsizetype dot = name.lastIndexOf(u'.');
+      if (dot >= 0) ++uses[name.mid(dot + 1)];
+    }
+  }
+  return uses;
+}
+
+bool IsColumnNumbering(const SequenceDefinition& sequence, const QHash<QString, int>& uses) {
+  return !sequence.owned_by.isEmpty() || uses.value(sequence.name.toLower()) == 1;
 }
 
 }  // namespace dataaccess

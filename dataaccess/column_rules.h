@@ -13,7 +13,10 @@
 //     'abc'::character varying is the text abc. MariaDB quotes string defaults in its catalog
 //     and MySQL does not; the readers give both as SQL, so 'abc' is abc's one spelling.
 // 11. On a boolean column, true, 't', 'true', 1, '1' and b'1' are true (false likewise): each
-//     engine spells the same stored value its own way (MySQL keeps BOOLEAN as tinyint(1)).
+//     engine spells the same stored value its own way (MySQL keeps BOOLEAN as tinyint(1)). True
+//     is the number 1 and false 0 against a column of another type (SMALLINT DEFAULT 1 against
+//     BOOLEAN DEFAULT TRUE), whose type is compared on its own. One default text on both sides
+//     is one default, whatever the two types make of it.
 // 12. The current time is one default however it is spelt: now(), CURRENT_TIMESTAMP,
 //     current_timestamp(), LOCALTIMESTAMP, SQLite's datetime('now'), and CURRENT_TIMESTAMP(p)
 //     where p is the precision the column keeps anyway (CURRENT_TIMESTAMP(6) on a column of 6
@@ -26,7 +29,9 @@
 //     (SQLite NOCASE, a MySQL _ci collation, a PostgreSQL nondeterministic ICU collation of
 //     strength 1 or 2) and accent-blind (MySQL _ai, and _ci where accents are not named;
 //     strength 1). The databases' defaults are said once; a column is reported only where it
-//     departs from its own database's default and the two columns then compare differently. A
+//     departs from its own database's default and the two columns then compare differently;
+//     across engines a column departs only where its collation behaves otherwise than its
+//     database's default (utf8mb3_general_ci in a utf8mb4_unicode_ci database does not). A
 //     MariaDB JSON column's utf8mb4_bin is what JSON is on every other engine, not a departure.
 // 15. Generated columns compare their expression by rule 5 and STORED against VIRTUAL.
 // 16. A view's query compares by rule 5 within one engine, without its own database's name
@@ -38,15 +43,20 @@
 //     by rule 5; across engines a body is another language and is not compared.
 // 18. A sequence owned by a column is that column's numbering (rule 9): it compares where both
 //     sides keep such sequences (PostgreSQL with PostgreSQL) and is left to the column's
-//     auto-number attribute elsewhere.
+//     auto-number attribute elsewhere. So is a sequence that exactly one column's default draws
+//     from (nextval) without OWNED BY, as ORMs and hand-written schemas make them: dropping the
+//     column's numbering would drop the column's, which the type table compares already. A
+//     sequence two columns draw from, or none, is a sequence of its own.
 //
 // Pure functions: any thread.
 #ifndef VANTREL_DATAACCESS_COLUMN_RULES_H_
 #define VANTREL_DATAACCESS_COLUMN_RULES_H_
 
+#include <QHash>
 #include <QString>
 #include <cstdint>
 
+#include "dataaccess/data_objects.h"
 #include "dataaccess/dataaccess_export.h"
 #include "dataaccess/table_objects.h"
 
@@ -75,7 +85,9 @@ DATAACCESS_EXPORT CollationTraits TraitsOfCollation(const QString& engine, const
 struct EffectiveCollation {
   QString name;  // with the character set where the engine has one: "utf8mb4/utf8mb4_bin"
   CollationTraits traits;
-  bool departs = false;
+  bool departs = false;  // the column names a collation of its own
+  // ... which compares text otherwise than its database's default does (rule 14 across engines).
+  bool departs_observably = false;
 };
 
 // The effective collation of a column of `data_type` whose details are `details` (null when
@@ -92,6 +104,16 @@ DATAACCESS_EXPORT bool CollationsDiffer(const EffectiveCollation& a, const Effec
 DATAACCESS_EXPORT bool DefaultCollationsDiffer(const QString& engine, const DatabaseObjects& a,
                                                const QString& other_engine,
                                                const DatabaseObjects& b);
+
+// How many column defaults of `connection` draw from each sequence (nextval), by the
+// sequence's name in lower case without quotes: "schema.name" as written, and the name alone.
+// Throws what the reads throw.
+DATAACCESS_EXPORT QHash<QString, int> SequenceUses(const DataConnection& connection);
+
+// True when `sequence` is a column's numbering under rule 18; `uses` is its database's
+// SequenceUses.
+DATAACCESS_EXPORT bool IsColumnNumbering(const SequenceDefinition& sequence,
+                                         const QHash<QString, int>& uses);
 
 }  // namespace dataaccess
 

@@ -2,6 +2,7 @@
 
 #include <QRegularExpression>
 #include <QStringList>
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -287,14 +288,19 @@ bool CheckBelongsToColumn(const CheckDefinition& check, const DataTable& table,
       return false;
     }
   }
-  if (other == nullptr) return false;
   const QString column = NonNegativeColumn(ExpressionMeaning(check.expression));
   if (column.isEmpty()) return false;
-  try {
-    return (other->Columns().Item(column).Attributes() & kUnsigned) != 0;
-  } catch (const std::exception&) {
-    return false;
+  // Each side on its own facts: the check its own UNSIGNED column already stands for, and the
+  // one an ORM wrote where the other side's column is UNSIGNED.
+  for (const DataTable* side : {&table, other}) {
+    if (side == nullptr) continue;
+    try {
+      if ((side->Columns().Item(column).Attributes() & kUnsigned) != 0) return true;
+    } catch (const std::exception&) {
+      // No such column on that side: it tells nothing.
+    }
   }
+  return false;
 }
 
 bool IsEngineMadeForeignKeyIndex(const IndexDefinition& index, const TableObjects& objects,
@@ -316,6 +322,52 @@ bool IsEngineMadeForeignKeyIndex(const IndexDefinition& index, const TableObject
     QString stem = index.name;
     if (stem.compare(columns.front(), Qt::CaseInsensitive) != 0) stem.remove(numbered);
     if (stem.compare(columns.front(), Qt::CaseInsensitive) == 0) return true;
+  }
+  return false;
+}
+
+bool IsForeignKeyIndexServedBy(const IndexDefinition& index, const TableObjects& objects,
+                               const TableObjects& other, const QString& other_engine) {
+  if (other_engine != QLatin1String("mysql") || index.unique || !index.predicate.isEmpty()) {
+    return false;
+  }
+  const auto lowered = [](const QStringList& columns) {
+    QStringList lower;
+    for (const QString& column : columns) lower.append(column.toLower());
+    return lower;
+  };
+  QStringList columns;
+  for (const IndexPart& part : index.parts) {
+    if (part.column.isEmpty()) return false;
+    columns.append(part.column.toLower());
+  }
+  const auto same_key = [&](const ForeignKeyDefinition& a, const ForeignKeyDefinition& b) {
+    // The referenced columns may go unnamed on one side (the referenced primary key).
+    return lowered(a.columns) == lowered(b.columns) &&
+           a.referenced_table.compare(b.referenced_table, Qt::CaseInsensitive) == 0;
+  };
+  const auto starts_with_columns = [&](const QStringList& key) {
+    return key.size() >= columns.size() && lowered(key.mid(0, columns.size())) == columns;
+  };
+  for (const ForeignKeyDefinition& key : objects.foreign_keys) {
+    if (lowered(key.columns) != columns) continue;
+    const bool other_has_key = std::any_of(
+        other.foreign_keys.begin(), other.foreign_keys.end(),
+        [&](const ForeignKeyDefinition& other_key) { return same_key(key, other_key); });
+    if (!other_has_key) continue;
+    if (other.primary_key && starts_with_columns(other.primary_key->columns)) return true;
+    for (const IndexDefinition& other_index : other.indexes) {
+      QStringList other_columns;
+      for (const IndexPart& part : other_index.parts) {
+        if (part.column.isEmpty()) break;
+        other_columns.append(part.column);
+      }
+      // An index on exactly these columns is matched as the same index, as it should be.
+      if (other_columns.size() > columns.size() && other_index.predicate.isEmpty() &&
+          starts_with_columns(other_columns)) {
+        return true;
+      }
+    }
   }
   return false;
 }

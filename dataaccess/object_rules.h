@@ -16,6 +16,10 @@
 //     when no index starts with them (IsEngineMadeForeignKeyIndex). That one is matched like any
 //     index (it stands for the index another engine's schema declares on those columns), but it
 //     is never reported missing: the foreign key it serves is what is missing, if anything.
+//     Where a key or index of MySQL's side starts with a foreign key's columns (UNIQUE (a, b) for
+//     a key on a), MySQL serves the foreign key with it and makes no index of its own: the other
+//     side's plain index on exactly those columns, declared for the same foreign key, is served
+//     there too, and is not reported missing (IsForeignKeyIndexServedBy).
 //  3. RESTRICT and NO ACTION both refuse a change that leaves a row without its referenced
 //     row; they differ only in when the check runs, which matters only where the constraint is
 //     deferrable (EnforcedAction). MariaDB reports an action that was not given as RESTRICT.
@@ -29,8 +33,10 @@
 //     group (a OR b) AND c are kept.
 //  6. A check the column's type already stands for is part of the column, not a check of its
 //     own: json_valid(c) (with or without "OR c IS NULL") on a column the type table counts as
-//     JSON, and, against a side where c is UNSIGNED, the "c >= 0" an ORM writes for an unsigned
-//     column on engines without UNSIGNED (CheckBelongsToColumn).
+//     JSON, and the "c >= 0" on a column that is UNSIGNED on either side: on its own side the
+//     type already refuses what the check refuses (MariaDB keeps an ORM's check beside
+//     UNSIGNED), and against an UNSIGNED side it is what an ORM writes for an unsigned column on
+//     engines without UNSIGNED (CheckBelongsToColumn).
 //  7. A property a side cannot tell (a deferrable foreign key on MySQL and MariaDB, which
 //     cannot declare one) is not compared object by object; the report says once that it was
 //     not compared.
@@ -68,6 +74,15 @@ DATAACCESS_EXPORT bool CheckBelongsToColumn(const CheckDefinition& check, const 
 DATAACCESS_EXPORT bool IsEngineMadeForeignKeyIndex(const IndexDefinition& index,
                                                    const TableObjects& objects,
                                                    const QString& engine);
+
+// True when `index` of a table whose objects are `objects` is a plain index on exactly the
+// columns of one of its foreign keys, and the matched table on a MySQL or MariaDB side
+// (`other_engine`, `other`) has the same foreign key and serves it with the leftmost columns of
+// its primary key or of another index (rule 2): the index is then never reported missing.
+DATAACCESS_EXPORT bool IsForeignKeyIndexServedBy(const IndexDefinition& index,
+                                                 const TableObjects& objects,
+                                                 const TableObjects& other,
+                                                 const QString& other_engine);
 
 }  // namespace dataaccess
 

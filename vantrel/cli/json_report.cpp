@@ -100,7 +100,9 @@ QByteArray JsonReport::Document(const QString& primary_name, const QString& seco
   }
   // Kinds a default run never finds stay out of its summary, which keeps its earlier form.
   for (Difference::Kind kind :
-       {Difference::Kind::kObjectMissing, Difference::Kind::kObjectProperties}) {
+       {Difference::Kind::kObjectMissing, Difference::Kind::kObjectProperties,
+        Difference::Kind::kDatabaseProperties, Difference::Kind::kSequenceMissing,
+        Difference::Kind::kSequenceProperties}) {
     const auto count = counts_.find(KindName(kind));
     if (count != counts_.end()) summary.insert(KindName(kind), count->second);
   }

@@ -238,8 +238,14 @@ std::vector<ComparableObject> ComparableObjects(const ObjectSides& sides, int co
     result.push_back(PrimaryKey(*objects->primary_key, compare_names));
   }
   if (kinds & kCompareIndexes) {
+    const TableObjects* other_objects = sides.other_table.Objects();
+    const QString other_engine = sides.other_connection.Engine();
     for (const IndexDefinition& index : objects->indexes) {
       result.push_back(Index(index, *objects, engine, compare_names));
+      if (other_objects != nullptr &&
+          dataaccess::IsForeignKeyIndexServedBy(index, *objects, *other_objects, other_engine)) {
+        result.back().engine_made = true;
+      }
     }
   }
   if (kinds & kCompareForeignKeys) {

@@ -24,7 +24,9 @@ struct ComparableObject {
   QString identity;    // equal on both sides for the same object, whatever its name
   QString definition;  // how the report shows it: "UNIQUE (Email)"
   QString name;        // empty where the engine gave none
-  // MySQL and MariaDB's own index for a foreign key: never reported missing on the other side.
+  // MySQL and MariaDB's own index for a foreign key, or an index for a foreign key that the
+  // other side, MySQL or MariaDB, serves with another key's leftmost columns: never reported
+  // missing on the other side.
   bool engine_made = false;
   std::vector<Property> properties;
 };

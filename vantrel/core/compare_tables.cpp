@@ -295,8 +295,14 @@ class TableWalk {
         const ColumnSide theirs = SideOf(*match, theirs_details, other_, !same_default);
         const auto text = [](const QString& value) { return [value] { return value; }; };
         if (told_ & kCompareDefaults) {
+          // One default text is one default: where the two columns' types make it mean
+          // different things, the type is what differs, and the type is compared on its own.
           report(
-              kDefaultValueProperty, [&] { return mine.default_meaning != theirs.default_meaning; },
+              kDefaultValueProperty,
+              [&] {
+                return mine.default_meaning != theirs.default_meaning &&
+                       mine.default_shown != theirs.default_shown;
+              },
               text(theirs.default_shown), text(mine.default_shown), "Default Value, ");
         }
         if (told_ & kCompareCollations) {
@@ -715,9 +721,14 @@ class TableWalk {
         mine == nullptr || theirs == nullptr) {
       return;
     }
+    // A column's own numbering, across engines, is the column's (rule 18).
+    QHash<QString, int> uses;
+    if (across_engines_ && !mine->sequences.empty() &&
+        !Guarded([&] { uses = dataaccess::SequenceUses(driving_); })) {
+      return;
+    }
     for (const dataaccess::SequenceDefinition& sequence : mine->sequences) {
-      // A column's own numbering, across engines, is the column's (rule 18).
-      if (across_engines_ && !sequence.owned_by.isEmpty()) continue;
+      if (across_engines_ && dataaccess::IsColumnNumbering(sequence, uses)) continue;
       const dataaccess::SequenceDefinition* match = nullptr;
       for (const dataaccess::SequenceDefinition& candidate : theirs->sequences) {
         if (candidate.name.compare(sequence.name, Qt::CaseInsensitive) == 0) {

@@ -107,6 +107,24 @@ bool AnyTable(const dataaccess::DataConnection& connection, Has&& has) {
   return false;
 }
 
+// True when some table of `first` and the table of the same name in `second` both `has`.
+template <class Has>
+bool AnyMatchedTable(const dataaccess::DataConnection& first,
+                     const dataaccess::DataConnection& second, Has&& has) {
+  const auto tables = first.Tables().Enumerate();
+  while (const dataaccess::DataTable* table = tables->Next()) {
+    const dataaccess::TableObjects* objects = table->Objects();
+    if (objects == nullptr || !has(*objects)) continue;
+    try {
+      const dataaccess::TableObjects* matched = second.Tables().Item(table->Name()).Objects();
+      if (matched != nullptr && has(*matched)) return true;
+    } catch (const component::Error&) {
+      // No namesake: nothing of this table was compared.
+    }
+  }
+  return false;
+}
+
 }  // namespace
 
 int32_t OpenOptionsFor(int compared) {
@@ -137,11 +155,16 @@ std::vector<QString> KindsNotTold(const dataaccess::DataConnection& side,
     for (const auto& row : rows) {
       if ((compared & row.bit) && !(told & row.bit)) kinds.emplace_back(QLatin1String(row.what));
     }
-    // Deferrability matters only where the other side can tell it.
+    // Deferrability matters only where the other side can tell it, and where both sides have a
+    // foreign key whose deferrability could have differed.
     const int other_told = other.ObjectKinds();
+    const auto has_foreign_keys = [](const dataaccess::TableObjects& objects) {
+      return !objects.foreign_keys.empty();
+    };
     if ((compared & kCompareForeignKeys) && (told & dataaccess::kForeignKeys) &&
         (other_told & dataaccess::kForeignKeys) && !(told & dataaccess::kForeignKeyDeferrability) &&
-        (other_told & dataaccess::kForeignKeyDeferrability)) {
+        (other_told & dataaccess::kForeignKeyDeferrability) && AnyTable(side, has_foreign_keys) &&
+        AnyTable(other, has_foreign_keys)) {
       kinds.emplace_back(QStringLiteral("whether foreign keys are deferrable"));
     }
   } catch (const std::exception&) {
@@ -157,10 +180,9 @@ std::vector<QString> KindsNotComparedAcrossEngines(const dataaccess::DataConnect
   try {
     if (first.Engine() == second.Engine()) return kinds;
     const int told = first.ObjectKinds() & second.ObjectKinds() & compared;
-    // Said only where both sides have something of the kind that went uncompared.
-    const auto both_have = [&](auto&& has) {
-      return AnyTable(first, has) && AnyTable(second, has);
-    };
+    // Said only where a table or view of one side and its namesake on the other both have
+    // something of the kind that went uncompared: nothing else would have been compared.
+    const auto both_have = [&](auto&& has) { return AnyMatchedTable(first, second, has); };
     if ((told & kCompareViews) && both_have([](const dataaccess::TableObjects& objects) {
           return !objects.view_definition.isEmpty();
         })) {

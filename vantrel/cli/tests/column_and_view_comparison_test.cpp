@@ -4,6 +4,7 @@
 // comparison must find in both directions; the spellings each engine makes of one default must
 // find nothing.
 #include <QFile>
+#include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -93,6 +94,40 @@ INSTANTIATE_TEST_SUITE_P(Engines, ColumnComparisonTest,
                                            std::tuple(Engine::kPostgres, Engine::kMariadb),
                                            std::tuple(Engine::kMariadb, Engine::kSqlite)),
                          PairName);
+
+// A boolean default is the number an integer column keeps for it: only the types differ.
+// True against 0 is a default that differs.
+TEST(DefaultComparisonTest, ABooleanTrueIsTheNumberOneOfAnIntegerColumn) {
+  VANTREL_REQUIRE_ENGINES(Engine::kPostgres, Engine::kMariadb);
+  for (const auto& [engine_a, engine_b] : {std::pair(Engine::kSqlite, Engine::kPostgres),
+                                           std::pair(Engine::kPostgres, Engine::kMariadb),
+                                           std::pair(Engine::kSqlite, Engine::kSqlite)}) {
+    SqliteTestFolder sqlite;
+    const QString a = BuildDatabase(
+        engine_a, "vt_boolean_a",
+        {"CREATE TABLE t (id INTEGER PRIMARY KEY, v SMALLINT DEFAULT 1, w SMALLINT DEFAULT 0, "
+         "x SMALLINT DEFAULT 0)"},
+        sqlite);
+    const QString b = BuildDatabase(
+        engine_b, "vt_boolean_b",
+        {"CREATE TABLE t (id INTEGER PRIMARY KEY, v BOOLEAN DEFAULT TRUE, w BOOLEAN DEFAULT "
+         "FALSE, x BOOLEAN DEFAULT TRUE)"},
+        sqlite);
+    const CliResult result = Compare(a, b, {"--objects", "defaults"});
+    const std::string what = std::string(EngineName(engine_a)) + " " + EngineName(engine_b) + "\n" +
+                             result.output.toStdString();
+    for (const char* column : {"v", "w"}) {
+      static const QRegularExpression default_differs(
+          QStringLiteral("^Field: '(\\w)'.*Default Value"), QRegularExpression::MultilineOption);
+      for (const QRegularExpressionMatch& m : default_differs.globalMatch(result.output)) {
+        EXPECT_NE(m.captured(1), QLatin1String(column)) << what;
+      }
+    }
+    EXPECT_TRUE(result.output.contains(
+        QRegularExpression("^Field: 'x'.*Default Value", QRegularExpression::MultilineOption)))
+        << what;
+  }
+}
 
 // Objects of one engine, in its own SQL: each row's statements on side a and side b, and the
 // paragraph openings the report must hold (in any order, nothing else).
@@ -190,6 +225,19 @@ TEST_P(ObjectsOfOneEngineTest, ReportsViewsTriggersAndSequencesThatDiffer) {
       if (at != paragraphs.end()) paragraphs.erase(at);
     }
     EXPECT_EQ(result.status, c.found.isEmpty() ? 0 : 1) << c.what << result.errors.toStdString();
+    // The JSON summary counts every kind its differences hold, sequences too.
+    const CliResult json =
+        Compare(a, b, {"--objects", "views,triggers,sequences", "--format", "json"});
+    const QJsonObject document = QJsonDocument::fromJson(json.output.toUtf8()).object();
+    QHash<QString, int> kinds;
+    for (const QJsonValue& difference : document["differences"].toArray()) {
+      ++kinds[difference.toObject()["kind"].toString()];
+    }
+    const QJsonObject summary = document["summary"].toObject();
+    for (auto kind = kinds.begin(); kind != kinds.end(); ++kind) {
+      EXPECT_EQ(summary[kind.key()].toInt(-1), kind.value())
+          << c.what << " " << kind.key().toStdString();
+    }
   }
 }
 
@@ -233,6 +281,33 @@ TEST(CollationComparisonTest, DifferentDatabaseDefaultsAreSaidOnceAcrossEngines)
   EXPECT_EQ(result.output, QStringLiteral("Database: 'a.vt_collation_a', and 'b.vt_collation_b' "
                                           "differ in the following ways. [Default Collation]\n\n"))
       << result.errors.toStdString();
+
+  // Columns are judged by how they compare text, against their own database's default: a
+  // collation of another name that behaves as the default does not depart from it, and one that
+  // departs but behaves as the other side's column does is no difference. Only 'flag',
+  // case-blind on one side and not on the other, differs.
+  const QString c = BuildDatabase(
+      Engine::kSqlite, "vt_collation_c",
+      {"CREATE TABLE t (id INTEGER NOT NULL PRIMARY KEY, name VARCHAR(20), code VARCHAR(20), "
+       "flag VARCHAR(20) COLLATE NOCASE)"},
+      sqlite);
+  const QString d = BuildDatabase(
+      Engine::kMariadb, "vt_collation_d",
+      {"CREATE TABLE t (id INTEGER NOT NULL PRIMARY KEY, name VARCHAR(20) CHARACTER SET utf8mb3 "
+       "COLLATE utf8mb3_general_ci, code VARCHAR(20) CHARACTER SET utf8mb4 COLLATE utf8mb4_bin, "
+       "flag VARCHAR(20) CHARACTER SET utf8mb4 COLLATE utf8mb4_bin)"},
+      sqlite);
+  const CliResult columns = Compare(c, d, {"--objects", "collations"});
+  QStringList paragraphs = columns.output.split(QStringLiteral("\n\n"), Qt::SkipEmptyParts);
+  paragraphs.sort();
+  EXPECT_EQ(paragraphs,
+            (QStringList{"Database: 'a.vt_collation_c', and 'b.vt_collation_d' differ in the "
+                         "following ways. [Default Collation]",
+                         "Field: 'flag' in table 'a.vt_collation_c.t', and b.vt_collation_d.t "
+                         "differ in the following ways. [Collation]",
+                         "Field: 'flag' in table 'b.vt_collation_d.t', and a.vt_collation_c.t "
+                         "differ in the following ways. [Collation]"}))
+      << columns.output.toStdString() << columns.errors.toStdString();
 }
 
 // A sequence made with the engines' defaults is the same sequence on PostgreSQL and MariaDB,
@@ -262,6 +337,35 @@ TEST(SequenceComparisonTest, DefaultBoundsAndASerialsSequenceAreNoDifferenceAcro
       "following ways. [Bounds]\n    "))
       << bounded.output.toStdString();
   EXPECT_EQ(bounded.status, 1);
+}
+
+// A sequence that one column's default draws from, owned or not, is that column's numbering
+// against an engine that numbers the column itself; one that two columns share is a sequence of
+// its own, which the other side lacks.
+TEST(SequenceComparisonTest, ASequenceOneColumnDrawsFromIsItsNumbering) {
+  VANTREL_REQUIRE_SERVER("PG");
+  VANTREL_REQUIRE_SERVER("MARIADB");
+  SqliteTestFolder sqlite;
+  const QString numbered = BuildDatabase(
+      Engine::kPostgres, "vt_sequence_a",
+      {"CREATE SEQUENCE orders_seq", "CREATE SEQUENCE shared_seq",
+       "CREATE TABLE orders (id integer PRIMARY KEY DEFAULT nextval('orders_seq'))",
+       "CREATE TABLE a (id integer PRIMARY KEY DEFAULT nextval('shared_seq'::regclass))",
+       "CREATE TABLE b (id integer PRIMARY KEY DEFAULT nextval('public.shared_seq'))"},
+      sqlite);
+  // MariaDB numbers each column itself.
+  const QString other =
+      BuildDatabase(Engine::kMariadb, "vt_sequence_b",
+                    {"CREATE TABLE orders (id INTEGER AUTO_INCREMENT PRIMARY KEY)",
+                     "CREATE TABLE a (id INTEGER AUTO_INCREMENT PRIMARY KEY)",
+                     "CREATE TABLE b (id INTEGER AUTO_INCREMENT PRIMARY KEY)"},
+                    sqlite);
+  const CliResult result = Compare(numbered, other, {"--objects", "sequences"});
+  EXPECT_EQ(result.output,
+            "Sequence: 'shared_seq' exists in database 'a.vt_sequence_a', but not in "
+            "'b.vt_sequence_b'\n\n")
+      << result.output.toStdString() << result.errors.toStdString();
+  EXPECT_EQ(result.status, 1);
 }
 
 // The risk lines of --explain and the "risk" of --format json say the same, paragraph by
