@@ -600,6 +600,13 @@ std::optional<Finding> NumberingFinding(const ColumnFacts& p, const ColumnFacts&
                                          " only: its counter must be moved past the moved values"};
   }
   if (s_numbered && !p_numbered) {
+    // Where the other column has a default, a new row gets it rather than needing a value.
+    if (p.has_default && !p.default_value.isEmpty()) {
+      return Finding{Risk::kNumbering, "numbered on " + Quoted(sides.Secondary()) +
+                                           " only: new rows on " + Quoted(sides.Primary()) +
+                                           " take its default " + p.default_value +
+                                           ", not a number of their own"};
+    }
     return Finding{Risk::kNumbering, "numbered on " + Quoted(sides.Secondary()) +
                                          " only: new rows need a value of their own"};
   }

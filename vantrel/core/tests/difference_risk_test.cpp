@@ -314,6 +314,16 @@ TEST(DifferenceRiskTest, FieldConstraintsNumberingCollationsAndDefaults) {
       {"numbered on the secondary only",
        Field(numbered(dx::kAutoIncrement), numbered(0), {"Attributes"}),
        "numbering: numbered on 'Sales Live' only: new rows need a value of their own"},
+      {"numbered on the secondary only, a default on the primary",
+       Field(numbered(dx::kAutoIncrement),
+             With(numbered(0),
+                  [](ColumnFacts& c) {
+                    c.has_default = true;
+                    c.default_value = QStringLiteral("0");
+                  }),
+             {"Attributes"}),
+       "numbering: numbered on 'Sales Live' only: new rows on 'Sales Test' take its default 0, "
+       "not a number of their own"},
       {"case-blind on the primary",
        Field(blind(false, false, "C"), blind(true, false, "ci"), {"Collation"}),
        "collation: case-blind on one side only: a unique index may refuse rows the other "
