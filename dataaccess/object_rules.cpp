@@ -256,6 +256,45 @@ QString NonNegativeColumn(const QString& meaning) {
   return match.captured(1).isEmpty() ? match.captured(2) : match.captured(1);
 }
 
+// "c IN ('a', 'b')": the column's name (as ExpressionMeaning spells it) and the labels in
+// their order; an empty name for any other check.
+struct LabelList {
+  QString column;
+  QStringList labels;
+};
+LabelList LabelsOfCheck(const QString& meaning) {
+  static const QRegularExpression in_list(
+      QStringLiteral(R"re(^([^\s()]+) in \( ('(?:[^']|'')*'(?: , '(?:[^']|'')*')*) \)$)re"));
+  static const QRegularExpression label(QStringLiteral("'((?:[^']|'')*)'"));
+  const QRegularExpressionMatch match = in_list.match(meaning);
+  if (!match.hasMatch()) return {};
+  LabelList list{match.captured(1), {}};
+  for (const QRegularExpressionMatch& each : label.globalMatch(match.captured(2))) {
+    list.labels.append(each.captured(1).replace(QLatin1String("''"), QLatin1String("'")));
+  }
+  return list;
+}
+
+bool IsTextKind(int32_t data_type) {
+  return data_type == kChar || data_type == kVarChar || data_type == kText;
+}
+
+// True when a check of `table` holds its text column `column` to exactly the labels of the
+// enumeration `enumeration`.
+bool HeldToLabels(const DataColumn& column, const DataTable& table, const DataColumn& enumeration) {
+  if (enumeration.DataType() != kEnum || !IsTextKind(column.DataType())) return false;
+  const TableObjects* objects = table.Objects();
+  if (objects == nullptr) return false;
+  for (const CheckDefinition& check : objects->checks) {
+    const LabelList list = LabelsOfCheck(ExpressionMeaning(check.expression));
+    if (!list.column.isEmpty() && SameNameIgnoringCase(list.column, column.Name()) &&
+        EnumType(list.labels).size == enumeration.Size()) {
+      return true;
+    }
+  }
+  return false;
+}
+
 }  // namespace
 
 QString ExpressionMeaning(QStringView expression) {
@@ -288,7 +327,21 @@ bool CheckBelongsToColumn(const CheckDefinition& check, const DataTable& table,
       return false;
     }
   }
-  const QString column = NonNegativeColumn(ExpressionMeaning(check.expression));
+  const QString meaning = ExpressionMeaning(check.expression);
+  if (const LabelList list = LabelsOfCheck(meaning); !list.column.isEmpty()) {
+    const int32_t hash = EnumType(list.labels).size;
+    for (const DataTable* side : {&table, other}) {
+      if (side == nullptr) continue;
+      try {
+        const DataColumn& column = side->Columns().Item(list.column);
+        if (column.DataType() == kEnum && column.Size() == hash) return true;
+      } catch (const std::exception&) {
+        // No such column on that side: it tells nothing.
+      }
+    }
+    return false;
+  }
+  const QString column = NonNegativeColumn(meaning);
   if (column.isEmpty()) return false;
   // Each side on its own facts: the check its own UNSIGNED column already stands for, and the
   // one an ORM wrote where the other side's column is UNSIGNED.
@@ -370,6 +423,11 @@ bool IsForeignKeyIndexServedBy(const IndexDefinition& index, const TableObjects&
     }
   }
   return false;
+}
+
+bool AllowsTheSameLabels(const DataColumn& column, const DataTable& table, const DataColumn& other,
+                         const DataTable& other_table) {
+  return HeldToLabels(column, table, other) || HeldToLabels(other, other_table, column);
 }
 
 }  // namespace dataaccess

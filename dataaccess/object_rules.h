@@ -36,7 +36,10 @@
 //     JSON, and the "c >= 0" on a column that is UNSIGNED on either side: on its own side the
 //     type already refuses what the check refuses (MariaDB keeps an ORM's check beside
 //     UNSIGNED), and against an UNSIGNED side it is what an ORM writes for an unsigned column on
-//     engines without UNSIGNED (CheckBelongsToColumn).
+//     engines without UNSIGNED (CheckBelongsToColumn). Likewise "c IN ('A', 'B', 'C')" on a
+//     text column against a column that is an enumeration of exactly those labels in that order
+//     (MySQL's ENUM, a PostgreSQL enum type), on either side: the two allow the same values, and
+//     the pair's types are not compared either (AllowsTheSameLabels).
 //  7. A property a side cannot tell (a deferrable foreign key on MySQL and MariaDB, which
 //     cannot declare one) is not compared object by object; the report says once that it was
 //     not compared.
@@ -66,6 +69,12 @@ DATAACCESS_EXPORT ReferentialAction EnforcedAction(ReferentialAction action, boo
 // matched table on the other side (null when there is none). Throws what the reads throw.
 DATAACCESS_EXPORT bool CheckBelongsToColumn(const CheckDefinition& check, const DataTable& table,
                                             const DataTable* other);
+
+// True when one of the two matched columns is an enumeration and the other a text column that a
+// check of its table holds to exactly the enumeration's labels (rule 6). Throws what the reads
+// throw.
+DATAACCESS_EXPORT bool AllowsTheSameLabels(const DataColumn& column, const DataTable& table,
+                                           const DataColumn& other, const DataTable& other_table);
 
 // True when `index` of a table whose objects are `objects`, on a MySQL or MariaDB side
 // (`engine`), is the one the engine made for a foreign key (rule 2): not unique, of columns only,

@@ -230,7 +230,14 @@ class TableWalk {
     constexpr int kTypeProperties =
         kAllowZeroLengthProperty | kAttributesProperty | kSizeProperty | kDataTypeProperty;
     constexpr int kFieldProperties = kTypeProperties | kOrdinalPositionProperty | kRequiredProperty;
-    const int left_out = options_.ignored_properties | (compare_types ? 0 : kTypeProperties) |
+    // A text column held by a check to an enumeration's labels is that enumeration (rule 6).
+    bool same_labels = false;
+    if (compare_types && (told_ & kCompareChecks) != 0) {
+      Guarded(
+          [&] { same_labels = dataaccess::AllowsTheSameLabels(field, table, *match, matched); });
+    }
+    const int left_out = options_.ignored_properties |
+                         (compare_types && !same_labels ? 0 : kTypeProperties) |
                          (fields ? 0 : kFieldProperties);
     // Reports the property when `differs` says so and it is not left out.
     const auto report = [&](int property, auto&& differs, auto&& read_matched, auto&& read_current,

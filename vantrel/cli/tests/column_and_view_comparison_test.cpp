@@ -129,6 +129,40 @@ TEST(DefaultComparisonTest, ABooleanTrueIsTheNumberOneOfAnIntegerColumn) {
   }
 }
 
+// A text column that a check holds to a list of labels allows what an enumeration of those
+// labels allows: nothing of it is reported against MariaDB's ENUM or a PostgreSQL enum type. A
+// list of other labels is a check the other side lacks, and another type.
+TEST(EnumComparisonTest, ACheckedListOfLabelsIsTheEnumerationOfThem) {
+  VANTREL_REQUIRE_ENGINES(Engine::kPostgres, Engine::kMariadb);
+  SqliteTestFolder sqlite;
+  const QString listed = BuildDatabase(
+      Engine::kSqlite, "vt_enum_a",
+      {"CREATE TABLE t (id INTEGER PRIMARY KEY, grade VARCHAR(1) CHECK (grade IN ('A','B','C')), "
+       "other VARCHAR(1) CHECK (other IN ('A', 'B', 'D')))"},
+      sqlite);
+  const QStringList enumerations[] = {
+      {"CREATE TABLE t (id INTEGER PRIMARY KEY, grade ENUM('A','B','C'), other "
+       "ENUM('A','B','C'))"},
+      {"CREATE TYPE grade_t AS ENUM ('A', 'B', 'C')",
+       "CREATE TABLE t (id INTEGER PRIMARY KEY, grade grade_t, other grade_t)"},
+  };
+  for (const Engine engine : {Engine::kMariadb, Engine::kPostgres}) {
+    const QString enumerated = BuildDatabase(
+        engine, "vt_enum_b", enumerations[engine == Engine::kMariadb ? 0 : 1], sqlite);
+    const CliResult result = Compare(listed, enumerated, {"--objects", "all"});
+    QStringList about_columns;
+    for (const QString& paragraph : result.output.split(QStringLiteral("\n\n"))) {
+      if (paragraph.contains("grade") || paragraph.contains("other")) {
+        about_columns.append(paragraph.section(u' ', 0, 1));
+      }
+    }
+    about_columns.sort();
+    EXPECT_EQ(about_columns, (QStringList{"Check: 'other", "Field: 'other'", "Field: 'other'"}))
+        << EngineName(engine) << "\n"
+        << result.output.toStdString() << result.errors.toStdString();
+  }
+}
+
 // Objects of one engine, in its own SQL: each row's statements on side a and side b, and the
 // paragraph openings the report must hold (in any order, nothing else).
 struct ObjectCase {
