@@ -318,11 +318,21 @@ ReferentialAction EnforcedAction(ReferentialAction action, bool deferrable) {
 }
 
 bool CheckBelongsToColumn(const CheckDefinition& check, const DataTable& table,
-                          const DataTable* other) {
+                          const DataTable* other, const QString& other_engine) {
   const QString json_column = JsonCheckedColumn(check.expression);
   if (!json_column.isEmpty()) {
     try {
-      return table.Columns().Item(json_column).DataType() == kJson;
+      if (table.Columns().Item(json_column).DataType() != kJson) return false;
+      // SQLite keeps whatever text a column declared JSON is given: only a json_valid check
+      // refuses what is not JSON there, so against such a column the check is one of its own.
+      if (other == nullptr || other_engine != QLatin1String("sqlite")) return true;
+      const TableObjects* objects = other->Objects();
+      return objects != nullptr &&
+             std::any_of(objects->checks.begin(), objects->checks.end(),
+                         [&](const CheckDefinition& other_check) {
+                           return SameNameIgnoringCase(JsonCheckedColumn(other_check.expression),
+                                                       json_column);
+                         });
     } catch (const std::exception&) {
       return false;
     }

@@ -33,13 +33,15 @@
 //     group (a OR b) AND c are kept.
 //  6. A check the column's type already stands for is part of the column, not a check of its
 //     own: json_valid(c) (with or without "OR c IS NULL") on a column the type table counts as
-//     JSON, and the "c >= 0" on a column that is UNSIGNED on either side: on its own side the
-//     type already refuses what the check refuses (MariaDB keeps an ORM's check beside
-//     UNSIGNED), and against an UNSIGNED side it is what an ORM writes for an unsigned column on
-//     engines without UNSIGNED (CheckBelongsToColumn). Likewise "c IN ('A', 'B', 'C')" on a
-//     text column against a column that is an enumeration of exactly those labels in that order
-//     (MySQL's ENUM, a PostgreSQL enum type), on either side: the two allow the same values, and
-//     the pair's types are not compared either (AllowsTheSameLabels).
+//     JSON, except against an SQLite column declared JSON without that check, which keeps any
+//     text (SQLite stores '', which MariaDB's check refuses), and the "c >= 0" on a column that is
+//     UNSIGNED on either side: on its own side the type already refuses what the check refuses
+//     (MariaDB keeps an ORM's check beside UNSIGNED), and against an UNSIGNED side it is what an
+//     ORM writes for an unsigned column on engines without UNSIGNED (CheckBelongsToColumn).
+//     Likewise "c IN ('A', 'B', 'C')" on a text column against a column that is an enumeration of
+//     exactly those labels in that order (MySQL's ENUM, a PostgreSQL enum type), on either side:
+//     the two allow the same values, and the pair's types are not compared either
+//     (AllowsTheSameLabels).
 //  7. A property a side cannot tell (a deferrable foreign key on MySQL and MariaDB, which
 //     cannot declare one) is not compared object by object; the report says once that it was
 //     not compared.
@@ -66,9 +68,10 @@ DATAACCESS_EXPORT QString ExpressionMeaning(QStringView expression);
 DATAACCESS_EXPORT ReferentialAction EnforcedAction(ReferentialAction action, bool deferrable);
 
 // True when `check` of `table` is part of one of its columns under rule 6. `other` is the
-// matched table on the other side (null when there is none). Throws what the reads throw.
+// matched table on the other side (null when there is none), of the engine `other_engine`.
+// Throws what the reads throw.
 DATAACCESS_EXPORT bool CheckBelongsToColumn(const CheckDefinition& check, const DataTable& table,
-                                            const DataTable* other);
+                                            const DataTable* other, const QString& other_engine);
 
 // True when one of the two matched columns is an enumeration and the other a text column that a
 // check of its table holds to exactly the enumeration's labels (rule 6). Throws what the reads

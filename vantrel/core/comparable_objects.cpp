@@ -256,7 +256,10 @@ std::vector<ComparableObject> ComparableObjects(const ObjectSides& sides, int co
   }
   if (kinds & kCompareChecks) {
     for (const CheckDefinition& check : objects->checks) {
-      if (dataaccess::CheckBelongsToColumn(check, sides.table, &sides.other_table)) continue;
+      if (dataaccess::CheckBelongsToColumn(check, sides.table, &sides.other_table,
+                                           sides.other_connection.Engine())) {
+        continue;
+      }
       result.push_back(Check(check, compare_names));
     }
   }

@@ -163,6 +163,28 @@ TEST(EnumComparisonTest, ACheckedListOfLabelsIsTheEnumerationOfThem) {
   }
 }
 
+// MariaDB's JSON refuses what is not JSON by the check it keeps; SQLite keeps any text in a
+// column declared JSON, and refuses it only by a check of its own. The check is reported where
+// SQLite has none, and is part of the column where it has one.
+TEST(JsonComparisonTest, ACheckThatRefusesWhatIsNotJsonIsReportedWhereSqliteHasNone) {
+  VANTREL_REQUIRE_SERVER("MARIADB");
+  SqliteTestFolder sqlite;
+  const QString sqlite_json = BuildDatabase(Engine::kSqlite, "vt_json_a",
+                                            {"CREATE TABLE t (id INTEGER PRIMARY KEY, doc JSON, "
+                                             "checked TEXT CHECK (json_valid(checked)))"},
+                                            sqlite);
+  const QString mariadb_json =
+      BuildDatabase(Engine::kMariadb, "vt_json_b",
+                    {"CREATE TABLE t (id INTEGER PRIMARY KEY, doc JSON, checked JSON)"}, sqlite);
+  const CliResult result = Compare(sqlite_json, mariadb_json, {"--objects", "checks"});
+  EXPECT_EQ(result.output.count(QStringLiteral("\n\n")), 1) << result.output.toStdString();
+  EXPECT_TRUE(result.output.startsWith("Check: 'json_valid(`doc`)'"))
+      << result.output.toStdString();
+  EXPECT_TRUE(result.output.contains("exists in table 'b.vt_json_b.t', but not in 'a.vt_json_a.t'"))
+      << result.output.toStdString() << result.errors.toStdString();
+  EXPECT_EQ(result.status, 1);
+}
+
 // Objects of one engine, in its own SQL: each row's statements on side a and side b, and the
 // paragraph openings the report must hold (in any order, nothing else).
 struct ObjectCase {
