@@ -174,24 +174,6 @@ bool OutputFile::Commit(bool replace) {
   return true;
 }
 
-void WriteWholeFile(const QString& path, const QByteArray& content,
-                    const WrittenByVantrel& recognise) {
-  const auto refuse = [&] {
-    throw component::Error(
-        component::kPathFileAccessError, QStringLiteral("vantrel-cli"),
-        QStringLiteral("will not replace '%1': %2").arg(VisibleText(path), WhyTaken(path)));
-  };
-  if (StateOf(path, recognise) == PathState::kTaken) refuse();
-  OutputFile file(path);
-  file.Device().write(content);
-  for (int tries = 0; tries < 2; ++tries) {
-    const PathState state = StateOf(path, recognise);
-    if (state == PathState::kTaken) refuse();
-    if (file.Commit(state == PathState::kReplaceable)) return;
-  }
-  refuse();
-}
-
 namespace {
 
 // The reason the first write to standard output failed; 0 while none has.

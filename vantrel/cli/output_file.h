@@ -68,11 +68,6 @@ class OutputFile {
   bool committed_ = false;
 };
 
-// Writes `content` to `path` as one OutputFile: replacing what is there only when it is
-// kReplaceable, and throwing component::Error (kPathFileAccessError, WhyTaken) when it is taken.
-void WriteWholeFile(const QString& path, const QByteArray& content,
-                    const WrittenByVantrel& recognise);
-
 // Writes `bytes` to standard output, and flushes what is written; each keeps the reason of the
 // first write that fails for FinishStandardOutput (a failed flush drops what it held, and with
 // it the reason). Every command writes its output through these.
