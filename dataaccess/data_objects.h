@@ -114,6 +114,11 @@ class DATAACCESS_EXPORT DataConnection {
 // Defined with its inverse in dataaccess/catalog/name_bytes.h.
 DATAACCESS_EXPORT QString NameFromBytes(QByteArrayView bytes);
 
+// The bytes of a name NameFromBytes gave: UTF-8, each lone surrogate U+DC80–U+DCFF the byte it
+// stands for. File names go through this pair too, so that a file whose name is not UTF-8 (a
+// command-line argument, a name in a list) is opened by its own bytes.
+DATAACCESS_EXPORT QByteArray NameToBytes(const QString& name);
+
 }  // namespace dataaccess
 
 #endif  // VANTREL_DATAACCESS_DATA_OBJECTS_H_

@@ -1,5 +1,7 @@
 #include "dataaccess/catalog/name_bytes.h"
 
+#include <QDir>
+
 namespace dataaccess {
 namespace {
 
@@ -64,6 +66,10 @@ QByteArray NameToBytes(const QString& name) {
   }
   bytes += name.mid(run_start).toUtf8();
   return bytes;
+}
+
+QString AbsoluteFileName(const QString& path) {
+  return QDir::cleanPath(QDir::isAbsolutePath(path) ? path : QDir::currentPath() + u'/' + path);
 }
 
 }  // namespace dataaccess

@@ -13,9 +13,14 @@
 
 #include "dataaccess/data_objects.h"  // NameFromBytes, public for command-line patterns
 
+// NameFromBytes and its inverse NameToBytes are declared in data_objects.h, public for file names
+// and command-line patterns.
+
 namespace dataaccess {
 
-QByteArray NameToBytes(const QString& name);
+// `path` made absolute and clean by its text alone, so that a name kept in NameFromBytes's form
+// keeps its bytes (QFileInfo would take it through the file system's encoding and lose them).
+QString AbsoluteFileName(const QString& path);
 
 }  // namespace dataaccess
 

@@ -1,8 +1,9 @@
 #include "dataaccess/snapshot/snapshot_driver.h"
 
-#include <QDir>
-#include <QFileInfo>
+#include <unistd.h>
 
+#include "dataaccess/catalog/name_bytes.h"
+#include "dataaccess/data_objects.h"
 #include "dataaccess/errors.h"
 #include "dataaccess/snapshot/snapshot_reader.h"
 #include "platform/component/error.h"
@@ -17,7 +18,7 @@ bool HasScheme(const QString& text) { return text.startsWith(kScheme, Qt::CaseIn
 QString PathOf(const ConnectRequest& request) {
   QString path = request.connect_string.trimmed();
   if (HasScheme(path)) path = path.mid(kScheme.size());
-  return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+  return AbsoluteFileName(path);
 }
 
 }  // namespace
@@ -32,12 +33,12 @@ bool SnapshotDriver::Accepts(const ConnectRequest& request) const {
 CatalogRead SnapshotDriver::Connect(const ConnectRequest& request) const {
   const QString path = PathOf(request);
   // A missing or unreadable file fails here, on the calling thread, as every driver's does.
-  const QFileInfo file(path);
-  if (!file.exists()) {
+  const QByteArray name = NameToBytes(path);
+  if (::access(name.constData(), F_OK) != 0) {
     throw component::Error(component::kFileNotFound, ErrorSource(),
                            QStringLiteral("File not found: '%1'").arg(path));
   }
-  if (!file.isReadable()) {
+  if (::access(name.constData(), R_OK) != 0) {
     throw component::Error(component::kPathFileAccessError, ErrorSource(),
                            QStringLiteral("Cannot read '%1': permission denied").arg(path));
   }

@@ -1,4 +1,5 @@
 #include "dataaccess/snapshot/snapshot_reader.h"
+#include "dataaccess/data_objects.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -1516,11 +1517,16 @@ class SnapshotHandler final : public nlohmann::json_sax<Json> {
 }  // namespace
 
 bool LooksLikeJson(const QString& path) {
-  const QByteArray name = QFile::encodeName(path);
+  const QByteArray name = NameToBytes(path);
   struct stat facts {};
   if (::stat(name.constData(), &facts) != 0 || !S_ISREG(facts.st_mode)) return false;
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return false;
+  const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return false;
+  QFile file;
+  if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+    ::close(fd);
+    return false;
+  }
   // Blanks are read through in pieces, however many come first.
   constexpr qint64 kPieceSize = qint64{64} * 1024;
   QByteArray piece = file.read(kPieceSize);
@@ -1536,7 +1542,7 @@ bool LooksLikeJson(const QString& path) {
 }
 
 std::unique_ptr<CatalogConnection> ReadSnapshot(const QString& path) {
-  const QByteArray name = QFile::encodeName(path);
+  const QByteArray name = NameToBytes(path);
   struct stat facts {};
   if (::stat(name.constData(), &facts) != 0) ThrowFileError(path);
   if (!S_ISREG(facts.st_mode)) {

@@ -8,7 +8,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QThread>
@@ -422,7 +421,7 @@ TriggerDefinition ReadTriggerText(QStringView sql) {
 // True when a -wal file stands beside the database (of any size, even empty or damaged).
 bool HasLog(const QString& path) {
   struct stat facts {};
-  return ::lstat(QFile::encodeName(path + QStringLiteral("-wal")).constData(), &facts) == 0;
+  return ::lstat(NameToBytes(path + QStringLiteral("-wal")).constData(), &facts) == 0;
 }
 
 class Database {
@@ -448,7 +447,7 @@ class Database {
     static const bool kNoMemoryStatistics = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0) == SQLITE_OK;
     (void)kNoMemoryStatistics;
     const bool with_log = wal_snapshot && HasLog(path_);
-    QByteArray uri = "file:" + QFile::encodeName(path_).toPercentEncoding("/") + "?vfs=";
+    QByteArray uri = "file:" + NameToBytes(path_).toPercentEncoding("/") + "?vfs=";
     uri += ReadOnlyVfsName(!wal_snapshot);
     if (wal_snapshot && !with_log) uri += "&immutable=1";
     const int rc =
@@ -969,7 +968,7 @@ QString PathOf(const ConnectRequest& request) {
   QString path = request.connect_string.trimmed();
   if (path.startsWith(u"sqlite:", Qt::CaseInsensitive)) path = path.mid(7);
   if (path.startsWith(u"//")) path = path.mid(2);  // sqlite://relative or sqlite:///absolute
-  return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+  return AbsoluteFileName(path);
 }
 
 // With `objects`, each table's indexes, foreign keys, checks, column details and triggers and
@@ -1005,7 +1004,7 @@ std::unique_ptr<CatalogConnection> ReadCatalog(const QString& path, bool wal_sna
 QByteArray FileStamp(const QString& path) {
   QByteArray stamp;
   for (const QString& file : {path, path + QStringLiteral("-wal")}) {
-    const QByteArray name = QFile::encodeName(file);
+    const QByteArray name = NameToBytes(file);
     struct stat facts {};
     if (::stat(name.constData(), &facts) == 0 && S_ISREG(facts.st_mode)) {
       stamp += QByteArray::number(static_cast<qint64>(facts.st_size)) + ':' +

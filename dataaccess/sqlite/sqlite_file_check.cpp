@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "dataaccess/data_objects.h"
 #include "dataaccess/errors.h"
 #include "platform/component/error.h"
 
@@ -41,7 +42,7 @@ QString KindOf(mode_t mode) {
 }  // namespace
 
 SqliteFileFacts CheckSqliteFile(const QString& path) {
-  const QByteArray name = QFile::encodeName(path);
+  const QByteArray name = NameToBytes(path);
   struct stat facts {};
   if (::stat(name.constData(), &facts) != 0) {
     if (errno == ENOENT || errno == ENOTDIR) {

@@ -2,6 +2,7 @@
 
 #include "vantrel/cli/input_files.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -15,7 +16,9 @@
 #include <QSet>
 #include <QThread>
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <iostream>
 #include <map>
 #include <memory>
@@ -26,6 +29,7 @@
 
 #include "dataaccess/connect_string_mask.h"
 #include "dataaccess/data_engine.h"
+#include "dataaccess/data_objects.h"
 #include "dataaccess/schema_set.h"
 #include "vantrel/cli/compare_command.h"
 #include "vantrel/cli/json_report.h"
@@ -123,15 +127,19 @@ QString Number(size_t n) {
 // error, when it cannot be read or a line holds a NUL byte (no file name can, and the name
 // opened would be only the part before it).
 std::optional<std::vector<std::string>> TargetsOfFile(const std::string& path) {
-  const QString shown = VisibleText(QString::fromLocal8Bit(path));
+  const QString shown = VisibleText(dataaccess::NameFromBytes(QByteArrayView(path)));
   QFile file;
-  const bool opened = path == "-" ? file.open(stdin, QIODevice::ReadOnly)
-                                  : (file.setFileName(QString::fromLocal8Bit(path)),
-                                     file.open(QIODevice::ReadOnly));
-  if (!opened) {
-    std::fprintf(stderr, "vantrel-cli: cannot read the targets file '%s': %s\n",
-                 Utf8(shown).constData(), Utf8(file.errorString()).constData());
-    return std::nullopt;
+  if (path == "-") {
+    file.open(stdin, QIODevice::ReadOnly);
+  } else {
+    // Opened by its own bytes, whatever they are.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0 || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+      std::fprintf(stderr, "vantrel-cli: cannot read the targets file '%s': %s\n",
+                   Utf8(shown).constData(), std::strerror(fd < 0 ? errno : EIO));
+      if (fd >= 0) ::close(fd);
+      return std::nullopt;
+    }
   }
   std::vector<std::string> targets;
   for (int number = 1; !file.atEnd(); ++number) {
@@ -155,7 +163,8 @@ std::optional<std::vector<std::string>> TargetsOfFile(const std::string& path) {
 // A target's data source, shown under its file name when it is a file.
 DataSource TargetSource(const std::string& argument) {
   DataSource source = SourceFromArgument(argument);
-  if (ProgramDataSources().IsListed(QString::fromLocal8Bit(argument))) return source;
+  if (ProgramDataSources().IsListed(dataaccess::NameFromBytes(QByteArrayView(argument))))
+    return source;
   const QString file = FileOfConnectString(source.connect_string);
   if (!file.isEmpty()) source.display_name = QFileInfo(file).fileName();
   return source;
@@ -452,11 +461,11 @@ int RunCheck(const CheckOptions& options) {
         reference.database_name, dataaccess::kPromptCompleteRequired, true,
         reference.connect_string, OpenOptionsFor(WalkOptionsOf(options).compared));
   } catch (const component::Error& error) {
-    std::fprintf(
-        stderr, "vantrel-cli: cannot open the reference database '%s': %s (error %d)\n",
-        Utf8(VisibleText(dataaccess::MaskPasswords(QString::fromLocal8Bit(options.reference))))
-            .constData(),
-        Utf8(VisibleText(error.description())).constData(), error.number());
+    std::fprintf(stderr, "vantrel-cli: cannot open the reference database '%s': %s (error %d)\n",
+                 Utf8(VisibleText(dataaccess::MaskPasswords(
+                          dataaccess::NameFromBytes(QByteArrayView(options.reference)))))
+                     .constData(),
+                 Utf8(VisibleText(error.description())).constData(), error.number());
     return kFailed;
   }
   std::vector<DataSource> targets;
@@ -466,9 +475,10 @@ int RunCheck(const CheckOptions& options) {
     for (const std::string& argument : arguments) {
       targets.push_back(TargetSource(argument));
       inputs.append(FileOfConnectString(targets.back().connect_string));
-      named_by_file.push_back(ProgramDataSources().IsListed(QString::fromLocal8Bit(argument))
-                                  ? QString()
-                                  : inputs.back());
+      named_by_file.push_back(
+          ProgramDataSources().IsListed(dataaccess::NameFromBytes(QByteArrayView(argument)))
+              ? QString()
+              : inputs.back());
     }
     NameFilesApart(targets, named_by_file);
   } catch (const component::Error& error) {
@@ -477,7 +487,7 @@ int RunCheck(const CheckOptions& options) {
     return kFailed;
   }
   if (!options.targets_file.empty() && options.targets_file != "-") {
-    inputs.append(QString::fromLocal8Bit(options.targets_file));
+    inputs.append(dataaccess::NameFromBytes(QByteArrayView(options.targets_file)));
   }
   inputs.removeAll(QString());
 
@@ -509,8 +519,8 @@ int RunCheck(const CheckOptions& options) {
     failed |= result.status == FleetResult::Status::kFailed;
     differ |= result.status == FleetResult::Status::kDiffers;
   }
-  if (options.reports && !WriteReports(QString::fromLocal8Bit(*options.reports), json,
-                                       reference.display_name, results, inputs)) {
+  if (options.reports && !WriteReports(dataaccess::NameFromBytes(QByteArrayView(*options.reports)),
+                                       json, reference.display_name, results, inputs)) {
     return kFailed;
   }
   return failed ? kFailed : differ ? kDifferencesFound : kNoDifferences;

@@ -164,8 +164,8 @@ int RunCompare(const CompareOptions& options) {
     view.reset();  // erases the progress line before the message
     const bool is_primary = error.side() == Side::kPrimary;
     const QString which = is_primary ? QStringLiteral("primary") : QStringLiteral("secondary");
-    const QString argument = VisibleText(dataaccess::MaskPasswords(
-        QString::fromLocal8Bit(is_primary ? options.primary : options.secondary)));
+    const QString argument = VisibleText(dataaccess::MaskPasswords(dataaccess::NameFromBytes(
+        QByteArrayView(is_primary ? options.primary : options.secondary))));
     std::fprintf(stderr, "vantrel-cli: cannot open the %s database '%s': %s (error %d)\n",
                  which.toUtf8().constData(), argument.toUtf8().constData(),
                  VisibleText(error.description()).toUtf8().constData(), error.number());

@@ -6,6 +6,7 @@
 #include <QFileInfo>
 
 #include "dataaccess/connect_string_forms.h"
+#include "dataaccess/data_objects.h"
 
 namespace vantrel::cli {
 
@@ -30,9 +31,9 @@ QString FileOfConnectString(const QString& connect_string) {
 bool SameFile(const QString& a, const QString& b) {
   struct stat first {};
   struct stat second {};
-  return ::stat(QFile::encodeName(a).constData(), &first) == 0 &&
-         ::stat(QFile::encodeName(b).constData(), &second) == 0 && first.st_dev == second.st_dev &&
-         first.st_ino == second.st_ino;
+  return ::stat(dataaccess::NameToBytes(a).constData(), &first) == 0 &&
+         ::stat(dataaccess::NameToBytes(b).constData(), &second) == 0 &&
+         first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
 
 bool WouldReplace(const QString& output, const QString& database) {

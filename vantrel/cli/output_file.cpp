@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "dataaccess/data_objects.h"
 #include "platform/component/error.h"
 #include "vantrel/core/visible_text.h"
 
@@ -87,7 +88,7 @@ class OutputFile::Sink : public QIODevice {
 };
 
 PathState StateOf(const QString& path, const WrittenByVantrel& recognise) {
-  const QByteArray name = QFile::encodeName(path);
+  const QByteArray name = dataaccess::NameToBytes(path);
   struct stat info {};
   if (::lstat(name.constData(), &info) != 0) {
     return errno == ENOENT ? PathState::kFree : PathState::kTaken;
@@ -111,7 +112,7 @@ PathState StateOf(const QString& path, const WrittenByVantrel& recognise) {
 
 QString WhyTaken(const QString& path) {
   struct stat info {};
-  if (::lstat(QFile::encodeName(path).constData(), &info) != 0) {
+  if (::lstat(dataaccess::NameToBytes(path).constData(), &info) != 0) {
     return QString::fromLocal8Bit(std::strerror(errno));
   }
   if (S_ISLNK(info.st_mode)) return QStringLiteral("it is a link");
@@ -121,7 +122,7 @@ QString WhyTaken(const QString& path) {
 }
 
 OutputFile::OutputFile(QString path) : path_(std::move(path)) {
-  temp_name_ = QFile::encodeName(path_) + ".tmp-XXXXXX";
+  temp_name_ = dataaccess::NameToBytes(path_) + ".tmp-XXXXXX";
   // mkostemp creates the file with O_EXCL: it never opens something already there.
   fd_ = ::mkostemp(temp_name_.data(), O_CLOEXEC);
   if (fd_ < 0) ThrowFileError(errno, "create a file beside", path_);
@@ -155,7 +156,7 @@ void OutputFile::Finish() {
 
 bool OutputFile::Commit(bool replace) {
   Finish();
-  const QByteArray target = QFile::encodeName(path_);
+  const QByteArray target = dataaccess::NameToBytes(path_);
   if (replace) {
     if (::rename(temp_name_.constData(), target.constData()) != 0) {
       ThrowFileError(errno, "write", path_);
@@ -165,7 +166,7 @@ bool OutputFile::Commit(bool replace) {
   }
   committed_ = true;
   // The move itself reaches the disk with its folder.
-  const int folder = ::open(QFile::encodeName(QFileInfo(path_).absolutePath()).constData(),
+  const int folder = ::open(dataaccess::NameToBytes(QFileInfo(path_).absolutePath()).constData(),
                             O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (folder >= 0) {
     ::fsync(folder);

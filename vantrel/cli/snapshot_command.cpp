@@ -11,6 +11,7 @@
 
 #include "dataaccess/connect_string_mask.h"
 #include "dataaccess/data_engine.h"
+#include "dataaccess/data_objects.h"
 #include "dataaccess/snapshot.h"
 #include "platform/component/error.h"
 #include "vantrel/cli/compare_command.h"
@@ -63,7 +64,8 @@ bool IsSnapshotText(const QByteArray& start) {
 }
 
 int RunSnapshot(const SnapshotOptions& options) {
-  const QString shown = dataaccess::MaskPasswords(QString::fromLocal8Bit(options.database));
+  const QString shown =
+      dataaccess::MaskPasswords(dataaccess::NameFromBytes(QByteArrayView(options.database)));
   std::unique_ptr<dataaccess::DataConnection> connection;
   try {
     const DataSource source = SourceFromArgument(options.database);
@@ -74,7 +76,7 @@ int RunSnapshot(const SnapshotOptions& options) {
     return Failed("cannot open the database", shown, error);
   }
   const bool to_stdout = options.output.empty() || options.output == "-";
-  const QString output = QString::fromLocal8Bit(options.output);
+  const QString output = dataaccess::NameFromBytes(QByteArrayView(options.output));
   const QString database_file = FileOfConnectString(connection->ConnectString());
   if (!to_stdout && !database_file.isEmpty() && WouldReplace(output, database_file)) {
     std::fprintf(stderr,

@@ -1,46 +1,13 @@
 #include "vantrel/cli/source_argument.h"
 
-#include <sys/stat.h>
-
-#include <QStringDecoder>
-
 #include "dataaccess/connect_string_mask.h"
+#include "dataaccess/data_objects.h"
 #include "platform/component/error.h"
 
 namespace vantrel::cli {
-namespace {
-
-// `bytes` with every byte outside printable ASCII written "\xNN": what a name that is not UTF-8
-// holds, shown so that the user can find the file.
-QString EscapedBytes(const std::string& bytes) {
-  QString shown;
-  for (const unsigned char byte : bytes) {
-    shown += byte >= 0x20 && byte < 0x7F
-                 ? QString(QChar(byte))
-                 : QStringLiteral("\\x%1").arg(static_cast<int>(byte), 2, 16, QLatin1Char('0'));
-  }
-  return shown;
-}
-
-// Qt reads every path as UTF-8 and turns other bytes into U+FFFD, so that a file whose name is
-// not UTF-8 cannot be reached by it: say so, rather than that the file is not there.
-void RefuseNamesNotUtf8(const std::string& argument) {
-  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-  const QString decoded = utf8(QByteArray::fromStdString(argument));
-  if (!utf8.hasError()) return;
-  struct stat info {};
-  if (::stat(argument.c_str(), &info) != 0) return;  // not a file: a connect string fails alone
-  throw component::Error(component::kPathFileAccessError, QStringLiteral("vantrel-cli"),
-                         QStringLiteral("the file name '%1' is not UTF-8, which Vantrel cannot "
-                                        "open: give it through a link or copy with a UTF-8 name")
-                             .arg(EscapedBytes(argument)));
-}
-
-}  // namespace
-
 DataSource SourceFromArgument(const std::string& argument, const std::string& display_name) {
-  RefuseNamesNotUtf8(argument);
-  const QString text = QString::fromLocal8Bit(argument);
+  // A file's name as its bytes are, UTF-8 or not (NameToBytes opens it again).
+  const QString text = dataaccess::NameFromBytes(QByteArrayView(argument));
   DataSourceStore& store = ProgramDataSources();
   bool listed = false;
   try {
