@@ -117,6 +117,29 @@ TEST(CompareCommandTest, QuietAndFiltersDecideTheExitStatus) {
 // Objects are compared only when asked for; a name alone differs only with --compare-names;
 // what a side cannot tell (a snapshot of the first format holds no objects) is said in a
 // paragraph of its own and in the JSON, and never counts as a difference.
+// Two checks that differ only in the blanks inside a literal differ, and each is shown as it is,
+// in the text and in the JSON; blanks outside literals are folded.
+TEST(CompareCommandTest, ExpressionsKeepTheBlanksOfTheirLiterals) {
+  dataaccess::test_support::SqliteTestFolder folder;
+  const QString a = folder.CreateDatabase(
+      "a.db", "CREATE TABLE t (id INTEGER PRIMARY KEY, x TEXT CHECK (x <>   'p  q'))");
+  const QString b = folder.CreateDatabase(
+      "b.db", "CREATE TABLE t (id INTEGER PRIMARY KEY, x TEXT CHECK (x <> 'p q'))");
+  const Result text = RunCli({"compare", "--objects", "checks", a, b});
+  EXPECT_EQ(text.exit_code, 1);
+  EXPECT_TRUE(text.out.contains("Check: 'x <> 'p  q'' exists in table")) << text.out.toStdString();
+  EXPECT_TRUE(text.out.contains("Check: 'x <> 'p q'' exists in table")) << text.out.toStdString();
+  const Result json = RunCli({"compare", "--objects", "checks", "--format", "json", a, b});
+  QStringList definitions;
+  for (const QJsonValue& difference :
+       QJsonDocument::fromJson(json.out).object()["differences"].toArray()) {
+    const QJsonObject definition = difference.toObject()["definition"].toObject();
+    definitions.append(definition["primary"].toString() + definition["secondary"].toString());
+  }
+  definitions.sort();
+  EXPECT_EQ(definitions, (QStringList{"x <> 'p  q'", "x <> 'p q'"})) << json.out.toStdString();
+}
+
 TEST(CompareCommandTest, ObjectsAreComparedWhenAskedAndWhatASideCannotTellIsSaid) {
   dataaccess::test_support::SqliteTestFolder folder;
   const QString a = folder.CreateDatabase("a.db",
