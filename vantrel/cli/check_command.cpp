@@ -244,7 +244,11 @@ void NameFilesApart(std::vector<DataSource>& targets, const std::vector<QString>
   std::vector<QStringList> parts(targets.size());
   for (size_t i = 0; i < targets.size(); ++i) {
     if (files[i].isEmpty()) continue;
-    parts[i] = QDir::cleanPath(QFileInfo(files[i]).absoluteFilePath()).split(u'/');
+    // By the text alone: a name that is not UTF-8 keeps its bytes.
+    const QString& file = files[i];
+    parts[i] =
+        QDir::cleanPath(QDir::isAbsolutePath(file) ? file : QDir::currentPath() + u'/' + file)
+            .split(u'/');
   }
   const auto tail = [&parts](size_t i, qsizetype n) {
     return parts[i].mid(std::max<qsizetype>(0, parts[i].size() - n)).join(u'/');

@@ -286,7 +286,7 @@ TEST_P(ObjectsOfOneEngineTest, ReportsViewsTriggersAndSequencesThatDiffer) {
         Compare(a, b, {"--objects", "views,triggers,sequences", "--format", "json"});
     const QJsonObject document = QJsonDocument::fromJson(json.output.toUtf8()).object();
     QHash<QString, int> kinds;
-    for (const QJsonValue& difference : document["differences"].toArray()) {
+    for (const auto& difference : document["differences"].toArray()) {
       ++kinds[difference.toObject()["kind"].toString()];
     }
     const QJsonObject summary = document["summary"].toObject();

@@ -131,8 +131,9 @@ TEST(CompareCommandTest, ExpressionsKeepTheBlanksOfTheirLiterals) {
   EXPECT_TRUE(text.out.contains("Check: 'x <> 'p q'' exists in table")) << text.out.toStdString();
   const Result json = RunCli({"compare", "--objects", "checks", "--format", "json", a, b});
   QStringList definitions;
-  for (const QJsonValue& difference :
-       QJsonDocument::fromJson(json.out).object()["differences"].toArray()) {
+  const QJsonArray differences =
+      QJsonDocument::fromJson(json.out).object()["differences"].toArray();
+  for (const auto& difference : differences) {
     const QJsonObject definition = difference.toObject()["definition"].toObject();
     definitions.append(definition["primary"].toString() + definition["secondary"].toString());
   }
