@@ -367,16 +367,20 @@ QByteArray Document(const QString& reference_name, const std::vector<FleetResult
   return QJsonDocument(document).toJson(QJsonDocument::Indented);
 }
 
-// True when `start` begins a report this command wrote: a comparison's JSON document, or text
-// whose every paragraph opens as the report's paragraphs do ("Table: '…").
-bool IsReportText(const QByteArray& start) {
-  static const QRegularExpression json(
-      QStringLiteral("^\\s*\\{[^\\0]*\"format\"\\s*:\\s*\"vantrel-comparison\""));
+// True when a file of these ends is a report this command wrote: a comparison's JSON document
+// (its "format" near the end, as its keys come in name order), or text whose every paragraph
+// opens as the report's paragraphs do ("Table: '…").
+bool IsReportText(const QByteArray& start, const QByteArray& tail) {
+  static const QRegularExpression format(
+      QStringLiteral("\n\\s*\"format\"\\s*:\\s*\"vantrel-comparison\",?\n"));
+  if (start.trimmed().startsWith('{') && tail.trimmed().endsWith('}') &&
+      format.match(QString::fromUtf8(tail)).hasMatch()) {
+    return true;
+  }
   static const QRegularExpression paragraph(QStringLiteral("^[A-Z][A-Za-z]*(?: [A-Za-z]+)*: '"));
   const QString text = QString::fromUtf8(start);
-  if (json.match(text).hasMatch()) return true;
   QStringList paragraphs = text.split(QStringLiteral("\n\n"), Qt::SkipEmptyParts);
-  if (start.size() == kRecognisedPrefix && paragraphs.size() > 1) paragraphs.removeLast();
+  if (start.size() == kRecognisedEnd && paragraphs.size() > 1) paragraphs.removeLast();
   return !paragraphs.isEmpty() &&
          std::all_of(paragraphs.begin(), paragraphs.end(),
                      [](const QString& p) { return paragraph.match(p).hasMatch(); });
@@ -410,8 +414,7 @@ bool WriteReports(const QString& folder, bool json, const QString& reference_nam
           return WouldReplace(path, input);
         });
         if (used.contains(path) || is_input) continue;
-        const PathState state = StateOf(path, IsReportText);
-        if (state == PathState::kTaken) {
+        if (StateOf(path, IsReportText) == PathState::kTaken) {
           left_alone.append(QStringLiteral("'%1' (%2)").arg(VisibleText(path), WhyTaken(path)));
           continue;
         }
@@ -420,7 +423,7 @@ bool WriteReports(const QString& folder, bool json, const QString& reference_nam
           file->Device().write(content);
         }
         file->Retarget(path);
-        if (file->Commit(state == PathState::kReplaceable)) break;
+        if (file->Commit(IsReportText)) break;
       }
       for (const QString& left : left_alone) {
         std::fprintf(stderr, "vantrel-cli: left %s as it is; the report is '%s'\n",

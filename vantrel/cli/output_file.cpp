@@ -48,6 +48,21 @@ bool MoveToFreeName(const QByteArray& from, const QByteArray& to, const QString&
   return true;
 }
 
+// Up to `size` bytes of `fd` from `offset`; fewer where the file ends or cannot be read.
+QByteArray ReadAt(int fd, off_t offset, qsizetype size) {
+  QByteArray bytes(size, 0);
+  qsizetype got = 0;
+  while (got < size) {
+    const ssize_t n = ::pread(fd, bytes.data() + got, static_cast<size_t>(size - got),
+                              offset + static_cast<off_t>(got));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    got += n;
+  }
+  bytes.truncate(got);
+  return bytes;
+}
+
 }  // namespace
 
 // Writes to a descriptor through a buffer of its own, keeping the reason of the first write
@@ -97,17 +112,11 @@ PathState StateOf(const QString& path, const WrittenByVantrel& recognise) {
   if (info.st_size == 0) return PathState::kReplaceable;
   const int fd = ::open(name.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return PathState::kTaken;
-  QByteArray start(static_cast<qsizetype>(std::min<off_t>(info.st_size, kRecognisedPrefix)), 0);
-  qsizetype got = 0;
-  while (got < start.size()) {
-    const ssize_t n = ::read(fd, start.data() + got, static_cast<size_t>(start.size() - got));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    got += n;
-  }
+  const qsizetype end_size = static_cast<qsizetype>(std::min<off_t>(info.st_size, kRecognisedEnd));
+  const QByteArray head = ReadAt(fd, 0, end_size);
+  const QByteArray tail = ReadAt(fd, info.st_size - end_size, end_size);
   ::close(fd);
-  start.truncate(got);
-  return recognise(start) ? PathState::kReplaceable : PathState::kTaken;
+  return recognise(head, tail) ? PathState::kReplaceable : PathState::kTaken;
 }
 
 QString WhyTaken(const QString& path) {
@@ -154,10 +163,12 @@ void OutputFile::Finish() {
   if (::close(fd) != 0) ThrowFileError(errno, "write", path_);
 }
 
-bool OutputFile::Commit(bool replace) {
+bool OutputFile::Commit(const WrittenByVantrel& recognise) {
   Finish();
+  const PathState state = StateOf(path_, recognise);
+  if (state == PathState::kTaken) return false;
   const QByteArray target = dataaccess::NameToBytes(path_);
-  if (replace) {
+  if (state == PathState::kReplaceable) {
     if (::rename(temp_name_.constData(), target.constData()) != 0) {
       ThrowFileError(errno, "write", path_);
     }

@@ -15,10 +15,11 @@
 
 namespace vantrel::cli {
 
-// True when the bytes at the start of an existing regular file (at most kRecognisedPrefix of
-// them, the whole file when it is shorter) show that Vantrel wrote it.
-using WrittenByVantrel = std::function<bool(const QByteArray& start)>;
-inline constexpr qint64 kRecognisedPrefix = qint64{64} * 1024;
+// True when the first and the last bytes of an existing regular file (at most kRecognisedEnd
+// of each; the whole file twice when it is shorter) show that Vantrel wrote it. Both ends,
+// since a JSON document's keys come in name order and "format" may stand far from the start.
+using WrittenByVantrel = std::function<bool(const QByteArray& head, const QByteArray& tail)>;
+inline constexpr qint64 kRecognisedEnd = qint64{64} * 1024;
 
 // What is at a path that an output would take.
 enum class PathState {
@@ -47,11 +48,11 @@ class OutputFile {
   // Where to write. Its writes are buffered; Commit checks them all.
   QIODevice& Device();
 
-  // Flushes, syncs and closes the file, then moves it to `path`: over a file there only when
-  // `replace` is true (the caller found it kReplaceable), otherwise only when nothing is there.
-  // False, with the file kept for another try, when `replace` is false and something appeared
-  // at `path` meanwhile; the caller then chooses another name (Retarget) or gives up.
-  bool Commit(bool replace);
+  // Flushes, syncs and closes the file, then moves it to `path` where nothing is there, or over
+  // what is there when it is kReplaceable by `recognise`. False, with the file kept for another
+  // try, when `path` is taken (StateOf), also by something that appeared there meanwhile; the
+  // caller then chooses another name (Retarget) or gives up.
+  bool Commit(const WrittenByVantrel& recognise);
 
   // Another final name in the same folder, after Commit returned false.
   void Retarget(QString path) { path_ = std::move(path); }

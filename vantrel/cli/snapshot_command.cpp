@@ -57,7 +57,7 @@ int Failed(const char* what, const QString& about, const component::Error& error
 }
 
 // True when `start` begins a snapshot: an older snapshot is replaced, nothing else is.
-bool IsSnapshotText(const QByteArray& start) {
+bool IsSnapshotText(const QByteArray& start, const QByteArray& /*tail*/) {
   static const QRegularExpression marker(
       QStringLiteral("^\\s*\\{[^\\0]*\"format\"\\s*:\\s*\"vantrel-snapshot\""));
   return marker.match(QString::fromUtf8(start)).hasMatch();
@@ -93,18 +93,16 @@ int RunSnapshot(const SnapshotOptions& options) {
     } else {
       const auto taken = [&output] {
         return Failed("will not write the snapshot to", output,
-                      component::Error(component::kPathFileAccessError,
-                                       QStringLiteral("vantrel-cli"), WhyTaken(output)));
+                      component::Error(
+                          component::kPathFileAccessError, QStringLiteral("vantrel-cli"),
+                          WhyTaken(output) + QStringLiteral("; remove it or name another file")));
       };
       if (StateOf(output, IsSnapshotText) == PathState::kTaken) return taken();
       // Written beside the target and moved over it at the end: a snapshot kept in version
       // control is never left half written, and a failed write leaves the old one.
       OutputFile out(output);
       dataaccess::WriteSnapshot(*connection, out.Device());
-      const PathState state = StateOf(output, IsSnapshotText);
-      if (state == PathState::kTaken || !out.Commit(state == PathState::kReplaceable)) {
-        return taken();
-      }
+      if (!out.Commit(IsSnapshotText)) return taken();
     }
   } catch (const component::Error& error) {
     return Failed("cannot take a snapshot of", shown, error);

@@ -13,6 +13,7 @@
 
 #include "testing/sqlite_test_file.h"
 #include "testing/testutil.h"
+#include "vantrel/cli/output_file.h"
 #include "vantrel/cli/tests/cli_process.h"
 
 namespace vantrel::cli {
@@ -113,6 +114,25 @@ TEST(WrittenOutputTest, NothingButAnEarlierOutputIsReplaced) {
       EXPECT_TRUE(QDir(out).entryList({"*.tmp-*"}, QDir::AllEntries).isEmpty()) << what;
     }
   }
+}
+
+// A JSON report keeps its "format" after its differences (its keys come in name order): an
+// earlier one longer than what is read of a file's start is still recognised and replaced.
+TEST(WrittenOutputTest, ALongEarlierJsonReportIsReplaced) {
+  dataaccess::test_support::SqliteTestFolder folder;
+  QByteArray tables;
+  for (int i = 0; i < 800; ++i) tables += "CREATE TABLE t" + QByteArray::number(i) + " (a int);";
+  const QString reference = folder.CreateDatabase("ref.db", tables.constData());
+  const QString target = folder.CreateDatabase("t.db", "CREATE TABLE x (a int);");
+  const QString reports = folder.PathOf("reports");
+  for (int run = 0; run < 2; ++run) {
+    const Result result =
+        RunCli({"check", "--format", "json", "--reports", reports, reference, target});
+    EXPECT_EQ(result.exit_code, 1) << result.err.toStdString();
+    EXPECT_EQ(result.err, "") << run;
+  }
+  EXPECT_EQ(QDir(reports).entryList(QDir::Files), QStringList{"t.db.json"});
+  EXPECT_GT(QFileInfo(QDir(reports).filePath("t.db.json")).size(), kRecognisedEnd);
 }
 
 // A full disk: exit 2 and one line, the earlier snapshot or report as it was, nothing half
