@@ -28,4 +28,9 @@ bool SizesMatch(const DataColumn& a, const DataColumn& b) {
   return (IsRowidAlias(a) && IsNumberedInteger(b)) || (IsRowidAlias(b) && IsNumberedInteger(a));
 }
 
+bool DataTypesDiffer(const DataColumn& a, const DataColumn& b, bool same_engine) {
+  if (a.DataType() != b.DataType()) return true;
+  return same_engine && a.DataType() == kEnum && a.DeclaredType() != b.DeclaredType();
+}
+
 }  // namespace dataaccess

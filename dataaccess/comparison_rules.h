@@ -29,6 +29,13 @@ DATAACCESS_EXPORT bool SizesMatch(const DataColumn& a, const DataColumn& b);
 DATAACCESS_EXPORT bool ComparesColumnTypes(const DataConnection& a, const DataTable& table_a,
                                            const DataConnection& b, const DataTable& table_b);
 
+// True when the Data Type properties of two matched columns say different things. Across
+// engines an enumeration is its labels (ENUM('a','b') is a PostgreSQL enum type of a, b); within
+// one engine an enumeration's type also has a name, and two enum types of the same labels are
+// two types: a value of one is not a value of the other, and each changes on its own. Throws
+// what the columns' reads throw.
+DATAACCESS_EXPORT bool DataTypesDiffer(const DataColumn& a, const DataColumn& b, bool same_engine);
+
 }  // namespace dataaccess
 
 #endif  // VANTREL_DATAACCESS_COMPARISON_RULES_H_

@@ -3,6 +3,7 @@
 #include <QRegularExpression>
 #include <QStringList>
 #include <algorithm>
+#include <iterator>
 #include <memory>
 #include <vector>
 
@@ -438,6 +439,47 @@ bool IsForeignKeyIndexServedBy(const IndexDefinition& index, const TableObjects&
 bool AllowsTheSameLabels(const DataColumn& column, const DataTable& table, const DataColumn& other,
                          const DataTable& other_table) {
   return HeldToLabels(column, table, other) || HeldToLabels(other, other_table, column);
+}
+
+QString IndexMethod(const IndexDefinition& index) {
+  return index.method.isEmpty() ? QStringLiteral("btree") : index.method;
+}
+
+bool IsPatternSearchCompanion(const IndexDefinition& index, const TableObjects& objects) {
+  static const QLatin1String kPatternClasses[] = {QLatin1String("text_pattern_ops"),
+                                                  QLatin1String("varchar_pattern_ops"),
+                                                  QLatin1String("bpchar_pattern_ops")};
+  if (index.unique || !index.predicate.isEmpty() || index.parts.empty() ||
+      index.origin != IndexDefinition::Origin::kIndex) {
+    return false;
+  }
+  QStringList columns;
+  for (const IndexPart& part : index.parts) {
+    const bool pattern =
+        std::any_of(std::begin(kPatternClasses), std::end(kPatternClasses),
+                    [&](QLatin1String name) { return part.operator_class == name; });
+    if (part.column.isEmpty() || !pattern) return false;
+    columns.append(part.column.toLower());
+  }
+  const auto same_columns = [&](const QStringList& other) {
+    if (other.size() != columns.size()) return false;
+    for (qsizetype i = 0; i < other.size(); ++i) {
+      if (other[i].toLower() != columns[i]) return false;
+    }
+    return true;
+  };
+  if (objects.primary_key && same_columns(objects.primary_key->columns)) return true;
+  for (const IndexDefinition& other : objects.indexes) {
+    if (&other == &index || other.origin == IndexDefinition::Origin::kExclusionConstraint) continue;
+    QStringList other_columns;
+    bool plain = true;
+    for (const IndexPart& part : other.parts) {
+      plain = plain && !part.column.isEmpty() && part.operator_class.isEmpty();
+      other_columns.append(part.column);
+    }
+    if (plain && same_columns(other_columns)) return true;
+  }
+  return false;
 }
 
 }  // namespace dataaccess

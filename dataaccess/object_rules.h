@@ -42,7 +42,17 @@
 //     exactly those labels in that order (MySQL's ENUM, a PostgreSQL enum type), on either side:
 //     the two allow the same values, and the pair's types are not compared either
 //     (AllowsTheSameLabels).
-//  7. A property a side cannot tell (a deferrable foreign key on MySQL and MariaDB, which
+//  7. An index's operator classes are part of what it is: PostgreSQL's (name
+//     varchar_pattern_ops), which serves LIKE 'abc%' under a collation other than C, is another
+//     index than the key on name, and an exclusion constraint (EXCLUDE USING gist (c WITH &&))
+//     is no index on c: it refuses rows that conflict under its operators. Within one engine a
+//     part's collation is part of the index too; across engines collations have other names
+//     and are compared on the columns (column_rules.h). The access method is compared where both
+//     sides tell it (IndexMethod). Across engines, an index whose every part is a column with a
+//     pattern operator class, beside another index or the primary key on the same columns, is
+//     PostgreSQL's companion for LIKE searches that another engine's plain index serves itself:
+//     it is never reported missing (IsPatternSearchCompanion).
+//  8. A property a side cannot tell (a deferrable foreign key on MySQL and MariaDB, which
 //     cannot declare one) is not compared object by object; the report says once that it was
 //     not compared.
 //
@@ -95,6 +105,15 @@ DATAACCESS_EXPORT bool IsForeignKeyIndexServedBy(const IndexDefinition& index,
                                                  const TableObjects& objects,
                                                  const TableObjects& other,
                                                  const QString& other_engine);
+
+// The index's access method as compared (rule 7): "btree" where the source names none (SQLite's
+// only kind).
+DATAACCESS_EXPORT QString IndexMethod(const IndexDefinition& index);
+
+// True when `index` of a table whose objects are `objects` is PostgreSQL's companion index for
+// LIKE searches of another index or key on the same columns (rule 7).
+DATAACCESS_EXPORT bool IsPatternSearchCompanion(const IndexDefinition& index,
+                                                const TableObjects& objects);
 
 }  // namespace dataaccess
 

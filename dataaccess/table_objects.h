@@ -37,9 +37,18 @@ enum ObjectKind : int {
   kViews = 1 << 8,             // TableObjects::view_definition
   kTriggers = 1 << 9,
   kSequences = 1 << 10,  // DatabaseObjects::sequences
+  // Not a kind: whether the source tells an index's method and each part's operator class and
+  // collation (PostgreSQL; SQLite, whose every index is a B-tree of the default classes).
+  kIndexMethods = 1 << 11,
+  kRules = 1 << 12,             // TableObjects::rules
+  kTablePersistence = 1 << 13,  // TableObjects::unlogged
+  kCollationObjects = 1 << 14,  // DatabaseObjects::collations
   kKeyObjectKinds = kPrimaryKeys | kIndexes | kForeignKeys | kChecks | kForeignKeyDeferrability,
   kColumnObjectKinds = kDefaults | kCollations | kGeneratedColumns,
   kAllObjectKinds = kKeyObjectKinds | kColumnObjectKinds | kViews | kTriggers | kSequences,
+  // What only PostgreSQL has, or tells, beyond kAllObjectKinds. SQLite has no rules, unlogged
+  // tables or collations of its own and says so; MySQL and MariaDB say nothing of these.
+  kPostgresObjectKinds = kIndexMethods | kRules | kTablePersistence | kCollationObjects,
 };
 
 struct PrimaryKeyDefinition {
@@ -52,18 +61,27 @@ struct IndexPart {
   QString column;      // empty for an expression
   QString expression;  // the engine's text; empty for a column
   bool descending = false;
+  // The operator class where it is not the default of the part's type (varchar_pattern_ops),
+  // and the collation where it is not the column's own; empty otherwise.
+  QString operator_class;
+  QString collation;
+  // An exclusion constraint's operator for this part ("&&"); empty for an index.
+  QString exclusion_operator;
 };
 
 struct IndexDefinition {
   enum class Origin : uint8_t {
     kIndex,             // CREATE [UNIQUE] INDEX
     kUniqueConstraint,  // UNIQUE in the table's definition, with the index the engine made for it
+    kExclusionConstraint,  // EXCLUDE USING ... (c WITH &&): refuses rows that conflict
   };
   QString name;
   std::vector<IndexPart> parts;
   bool unique = false;
   QString predicate;  // a partial index's WHERE expression; empty for a full index
   Origin origin = Origin::kIndex;
+  // The access method ("btree", "hash", "gist"); empty where the source does not tell it.
+  QString method;
 };
 
 enum class ReferentialAction : uint8_t { kNoAction, kRestrict, kCascade, kSetNull, kSetDefault };
@@ -172,13 +190,30 @@ struct SequenceDefinition {
   QString owned_by;
 };
 
-// What a database holds besides its tables: its default collation, and its sequences.
+// A rule of a table or view (PostgreSQL's CREATE RULE).
+struct RuleDefinition {
+  QString name;
+  QString event;         // "SELECT", "INSERT", "UPDATE" or "DELETE"
+  bool instead = false;  // DO INSTEAD: the rule's actions replace the statement
+  QString definition;    // the engine's CREATE RULE text
+};
+
+// A collation the database defines itself (CREATE COLLATION), in a schema the catalog reads.
+struct CollationDefinition {
+  QString name;      // as the report names tables ("schema.name" outside the default schema)
+  QString provider;  // "icu", "libc" or "builtin"
+  QString locale;
+  bool deterministic = true;
+};
+
+// What a database holds besides its tables: its default collation, sequences and collations.
 struct DatabaseObjects {
   QString default_collation;  // "BINARY", "en_US.utf8", "utf8mb4_general_ci"
   QString default_character_set;
   QString default_collation_locale;  // PostgreSQL, as ColumnDetails::collation_locale
   bool default_collation_deterministic = true;
   std::vector<SequenceDefinition> sequences;
+  std::vector<CollationDefinition> collations;  // sorted by name
 };
 
 // Everything of one table besides its columns. The index behind the primary key is not among
@@ -190,12 +225,17 @@ struct TableObjects {
   std::vector<ForeignKeyDefinition> foreign_keys;
   std::vector<CheckDefinition> checks;
   std::vector<TriggerDefinition> triggers;
+  std::vector<RuleDefinition> rules;
   std::vector<ColumnDetails> columns;  // only the columns that have something to tell
   QString view_definition;             // a view's query as the engine keeps it; empty for a table
+  // PostgreSQL's UNLOGGED table: not written to the write-ahead log, emptied after a crash and
+  // not copied to standbys.
+  bool unlogged = false;
 
   bool IsEmpty() const {
     return !primary_key && indexes.empty() && foreign_keys.empty() && checks.empty() &&
-           triggers.empty() && columns.empty() && view_definition.isEmpty();
+           triggers.empty() && rules.empty() && columns.empty() && view_definition.isEmpty() &&
+           !unlogged;
   }
   // The details of `column` (matched without regard to letter case); null when none.
   const ColumnDetails* DetailsOf(QStringView column) const {

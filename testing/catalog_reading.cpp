@@ -70,13 +70,22 @@ QStringList ObjectProperties(const DataConnection& connection) {
     for (const IndexDefinition& index : objects->indexes) {
       QStringList parts;
       for (const IndexPart& part : index.parts) {
-        parts << (part.column.isEmpty() ? "expression " + part.expression : part.column) +
-                     (part.descending ? " desc" : "");
+        QString text = (part.column.isEmpty() ? "expression " + part.expression : part.column) +
+                       (part.descending ? " desc" : "");
+        if (!part.operator_class.isEmpty()) text += " class " + part.operator_class;
+        if (!part.collation.isEmpty()) text += " collate " + part.collation;
+        if (!part.exclusion_operator.isEmpty()) text += " with " + part.exclusion_operator;
+        parts << text;
       }
-      lines << t + QStringLiteral("index %1%2 (%3)%4%5")
+      const char* origin = index.origin == IndexDefinition::Origin::kIndex ? ""
+                           : index.origin == IndexDefinition::Origin::kUniqueConstraint
+                               ? " constraint"
+                               : " exclusion";
+      lines << t + QStringLiteral("index %1%2 (%3)%4%5%6")
                        .arg(index.name, index.unique ? " unique" : "", parts.join(", "),
                             index.predicate.isEmpty() ? QString() : " where " + index.predicate,
-                            index.origin == IndexDefinition::Origin::kIndex ? "" : " constraint");
+                            QLatin1String(origin),
+                            index.method.isEmpty() ? QString() : " using " + index.method);
     }
     for (const ForeignKeyDefinition& key : objects->foreign_keys) {
       lines << t + QStringLiteral("foreign key %1 (%2) -> %3 (%4) delete %5 update %6%7%8%9")
@@ -89,6 +98,11 @@ QStringList ObjectProperties(const DataConnection& connection) {
     for (const CheckDefinition& check : objects->checks) {
       lines << t + QStringLiteral("check %1 (%2)").arg(check.name, check.expression);
     }
+    for (const RuleDefinition& rule : objects->rules) {
+      lines << t + QStringLiteral("rule %1 on %2%3 [%4]")
+                       .arg(rule.name, rule.event, rule.instead ? " instead" : "", rule.definition);
+    }
+    if (objects->unlogged) lines << t + QStringLiteral("unlogged");
   }
   return lines;
 }
@@ -138,6 +152,11 @@ QStringList DatabaseProperties(const DataConnection& connection) {
                  .arg(sequence.start)
                  .arg(sequence.increment)
                  .arg(sequence.cycle ? " cycle" : "", sequence.owned_by);
+  }
+  for (const CollationDefinition& collation : objects->collations) {
+    lines << QStringLiteral("collation object %1 %2 %3%4")
+                 .arg(collation.name, collation.provider, collation.locale,
+                      collation.deterministic ? "" : " nondeterministic");
   }
   return lines;
 }

@@ -116,15 +116,27 @@ enum TypesQueryField : int {
 //
 // One row per key part of every index but a primary key's, unsorted: the index's name, the
 // part's column number, or 0 and the engine's text of its expression; whether it is descending
-// (indoption bit 1); whether a UNIQUE constraint made the index. INCLUDE columns are no key
-// parts and are left out.
+// (indoption bit 1); whether a UNIQUE constraint made the index; its access method; the part's
+// operator class where it is not its type's default, its collation where it is not the column's
+// own (an expression's: where it is not the database's default) and, for an exclusion
+// constraint, the part's operator. INCLUDE columns are no key parts and are left out.
 constexpr char kIndexesQuery[] = R"sql(COPY (
-SELECT i.indrelid, (SELECT ic.relname FROM pg_class ic WHERE ic.oid = i.indexrelid), k.ord,
-       i.indkey[k.ord - 1],
+SELECT i.indrelid, ic.relname, k.ord, i.indkey[k.ord - 1],
        CASE WHEN i.indkey[k.ord - 1] = 0 THEN pg_get_indexdef(i.indexrelid, k.ord, true) END,
        (i.indoption[k.ord - 1] & 1) <> 0, i.indisunique, pg_get_expr(i.indpred, i.indrelid, true),
-       i.indexrelid IN (SELECT u.conindid FROM pg_constraint u WHERE u.contype = 'u')
+       i.indexrelid IN (SELECT u.conindid FROM pg_constraint u WHERE u.contype = 'u'),
+       (SELECT am.amname FROM pg_am am WHERE am.oid = ic.relam),
+       (SELECT oc.opcname FROM pg_opclass oc WHERE oc.oid = i.indclass[k.ord - 1]
+          AND NOT oc.opcdefault),
+       (SELECT co.collname FROM pg_collation co WHERE co.oid = i.indcollation[k.ord - 1]
+          AND co.oid <> coalesce((SELECT a.attcollation FROM pg_attribute a
+                                  WHERE a.attrelid = i.indrelid
+                                    AND a.attnum = i.indkey[k.ord - 1]), 100)),
+       CASE WHEN i.indisexclusion THEN
+         (SELECT o.oprname FROM pg_constraint x JOIN pg_operator o ON o.oid = x.conexclop[k.ord]
+          WHERE x.conindid = i.indexrelid AND x.contype = 'x') END
 FROM pg_index i
+JOIN pg_class ic ON ic.oid = i.indexrelid
 CROSS JOIN LATERAL generate_series(1, i.indnkeyatts::int) AS k(ord)
 WHERE NOT i.indisprimary) TO STDOUT)sql";
 enum IndexesQueryField : int {
@@ -137,6 +149,10 @@ enum IndexesQueryField : int {
   kIdxUnique,
   kIdxPredicate,
   kIdxByUniqueConstraint,
+  kIdxMethod,
+  kIdxOperatorClass,      // NULL for the type's default
+  kIdxCollation,          // NULL for the column's own
+  kIdxExclusionOperator,  // NULL but for an exclusion constraint
   kIndexesQueryFields
 };
 
@@ -247,6 +263,41 @@ enum SequencesQueryField : int {
   kSeqOwnerTableOid,  // NULL for a sequence no column owns
   kSeqOwnerColumnNumber,
   kSequencesQueryFields
+};
+
+// Every rule a user made (not the _RETURN rule that makes a view): its table, name, event
+// (ev_type '1' SELECT, '2' UPDATE, '3' INSERT, '4' DELETE), whether it is DO INSTEAD and the
+// engine's CREATE RULE text.
+constexpr char kRulesQuery[] = R"sql(COPY (
+SELECT r.ev_class, r.rulename, r.ev_type, r.is_instead, pg_get_ruledef(r.oid, true)
+FROM pg_rewrite r WHERE r.rulename <> '_RETURN') TO STDOUT)sql";
+enum RulesQueryField : int {
+  kRuleTableOid,
+  kRuleName,
+  kRuleEvent,
+  kRuleInstead,
+  kRuleDefinition,
+  kRulesQueryFields
+};
+
+// The unlogged tables.
+constexpr char kUnloggedQuery[] =
+    "SELECT oid FROM pg_class WHERE relpersistence = 'u' AND relkind IN ('r', 'p')";
+
+// The collations the database made itself (CREATE COLLATION) in the schemas kColumnsQuery reads:
+// their schema, name, provider ('c' libc, 'i' ICU, 'b' builtin), locale ($LOCALE) and whether
+// they are deterministic.
+constexpr char kOwnCollationsQuery[] = R"sql(
+SELECT n.nspname, co.collname, co.collprovider, $LOCALE, co.collisdeterministic
+FROM pg_collation co JOIN pg_namespace n ON n.oid = co.collnamespace
+WHERE n.nspname NOT IN ('pg_catalog', 'information_schema')
+  AND n.nspname NOT LIKE 'pg\_toast%' AND n.nspname NOT LIKE 'pg\_temp\_%')sql";
+enum OwnCollationsQueryField : int {
+  kOwnCollSchema,
+  kOwnCollName,
+  kOwnCollProvider,
+  kOwnCollLocale,
+  kOwnCollDeterministic,
 };
 
 // tgtype's bits (the engine's TRIGGER_TYPE_*).
@@ -526,12 +577,18 @@ void ReadObjects(PGconn* conn, const QString& target, const QString& default_sch
       part.column = found.ColumnName(*table, column);
     part.expression = Text(r, kIdxExpression);
     part.descending = Flag(r, kIdxDescending);
+    part.operator_class = Text(r, kIdxOperatorClass);
+    part.collation = Text(r, kIdxCollation);
+    part.exclusion_operator = Text(r, kIdxExclusionOperator);
+    const bool exclusion = !r.IsNull(kIdxExclusionOperator);
     IndexDefinition& index = objects.AddIndexPart(name_of(*table), Text(r, kIdxName),
                                                   Int(r, kIdxPosition), std::move(part));
     index.unique = Flag(r, kIdxUnique);
     index.predicate = Text(r, kIdxPredicate);
-    index.origin = Flag(r, kIdxByUniqueConstraint) ? IndexDefinition::Origin::kUniqueConstraint
-                                                   : IndexDefinition::Origin::kIndex;
+    index.method = Text(r, kIdxMethod);
+    index.origin = exclusion                         ? IndexDefinition::Origin::kExclusionConstraint
+                   : Flag(r, kIdxByUniqueConstraint) ? IndexDefinition::Origin::kUniqueConstraint
+                                                     : IndexDefinition::Origin::kIndex;
   });
   ForEachCopyRow(
       conn, kConstraintsQuery, target, kConstraintsQueryFields, [&](const CopyTextRow& r) {
@@ -585,6 +642,22 @@ void ReadObjects(PGconn* conn, const QString& target, const QString& default_sch
     trigger.when = std::move(text.when);
     trigger.body = text.call + u'\n' + Text(r, kTrigFunctionSource);
   });
+  ForEachCopyRow(conn, kRulesQuery, target, kRulesQueryFields, [&](const CopyTextRow& r) {
+    const std::optional<size_t> table = found.Find(Oid(r, kRuleTableOid));
+    if (!table) return;
+    static constexpr const char* kEvents[] = {"SELECT", "UPDATE", "INSERT", "DELETE"};
+    const int event = Int(r, kRuleEvent);
+    objects.AddRule(name_of(*table),
+                    {Text(r, kRuleName),
+                     event >= 1 && event <= 4 ? QString::fromLatin1(kEvents[event - 1]) : QString(),
+                     Flag(r, kRuleInstead), Text(r, kRuleDefinition)});
+  });
+  const PgResult unlogged = Run(conn, kUnloggedQuery, target);
+  for (int i = 0; i < PQntuples(unlogged.get()); ++i) {
+    if (const std::optional<size_t> table = table_of(Oid(unlogged.get(), i, 0))) {
+      objects.SetUnlogged(name_of(*table));
+    }
+  }
 }
 
 // The database's default collation and its sequences, sorted by name.
@@ -617,6 +690,24 @@ void ReadDatabaseObjects(PGconn* conn, const QString& target, const QString& def
   std::stable_sort(
       database.sequences.begin(), database.sequences.end(),
       [](const SequenceDefinition& a, const SequenceDefinition& b) { return a.name < b.name; });
+  const QByteArray sql = WithLocale(kOwnCollationsQuery, PQserverVersion(conn), true);
+  const PgResult collations = Run(conn, sql.constData(), target);
+  for (int i = 0; i < PQntuples(collations.get()); ++i) {
+    PGresult* const rows = collations.get();
+    CollationDefinition collation;
+    collation.name =
+        ServerTableName(default_schema, Text(rows, i, kOwnCollSchema), Text(rows, i, kOwnCollName));
+    const char provider = *PQgetvalue(rows, i, kOwnCollProvider);
+    collation.provider = provider == 'i'   ? QStringLiteral("icu")
+                         : provider == 'b' ? QStringLiteral("builtin")
+                                           : QStringLiteral("libc");
+    collation.locale = Text(rows, i, kOwnCollLocale);
+    collation.deterministic = *PQgetvalue(rows, i, kOwnCollDeterministic) == 't';
+    database.collations.push_back(std::move(collation));
+  }
+  std::stable_sort(
+      database.collations.begin(), database.collations.end(),
+      [](const CollationDefinition& a, const CollationDefinition& b) { return a.name < b.name; });
 }
 
 }  // namespace
@@ -732,7 +823,7 @@ int ReadPostgresCatalog(PGconn* conn, const QString& target, CatalogTables& tabl
   if (!with_objects) return 0;
   read.objects.Attach(tables);
   if (database) *database = std::move(read.database);
-  return kAllObjectKinds;
+  return kAllObjectKinds | kPostgresObjectKinds;
 }
 
 QStringList PostgresSchemaNames(PGconn* conn, const QString& target) {

@@ -134,6 +134,12 @@ void StagedObjects::SetViewDefinition(const QString& table, QString definition) 
   RestOf(table).view_definition = std::move(definition);
 }
 
+void StagedObjects::AddRule(const QString& table, RuleDefinition rule) {
+  RestOf(table).rules.push_back(std::move(rule));
+}
+
+void StagedObjects::SetUnlogged(const QString& table) { RestOf(table).unlogged = true; }
+
 void StagedObjects::Attach(CatalogTables& tables) {
   last_ = nullptr;
   // Each entry goes once its table took what it staged: the tables' objects and the entries
@@ -149,6 +155,9 @@ void StagedObjects::Attach(CatalogTables& tables) {
     if (rest) {
       SortByName(rest->triggers);
       objects.triggers = std::move(rest->triggers);
+      SortByName(rest->rules);
+      objects.rules = std::move(rest->rules);
+      objects.unlogged = rest->unlogged;
     }
     if (table->IsView()) {
       if (rest) objects.view_definition = std::move(rest->view_definition);

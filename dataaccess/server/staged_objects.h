@@ -45,12 +45,14 @@ class DATAACCESS_EXPORT StagedObjects {
   // tells (an event, when the engine gives one row per event).
   TriggerDefinition& AddTrigger(const QString& table, const QString& name);
   void SetViewDefinition(const QString& table, QString definition);
+  void AddRule(const QString& table, RuleDefinition rule);
+  void SetUnlogged(const QString& table);
 
   // Gives each table of `tables` its objects: columns in key order, indexes, foreign keys,
-  // checks and triggers each sorted by name (an engine's rows have no order of their own),
+  // checks, triggers and rules each sorted by name (an engine's rows have no order of their own),
   // column details in the columns' order. Objects of a table the catalog does not hold (a table
   // dropped after its columns were read, a sequence) are left out; a view gets only its
-  // triggers, column details and definition.
+  // triggers, rules, column details and definition.
   void Attach(CatalogTables& tables);
 
  private:
@@ -63,7 +65,9 @@ class DATAACCESS_EXPORT StagedObjects {
     std::vector<std::vector<std::tuple<long, QString, QString>>> foreign_key_columns;
     std::vector<CheckDefinition> checks;
     std::vector<TriggerDefinition> triggers;
+    std::vector<RuleDefinition> rules;
     QString view_definition;
+    bool unlogged = false;
   };
   struct Staged {
     std::vector<std::pair<long, QString>> key_columns;

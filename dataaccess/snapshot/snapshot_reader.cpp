@@ -70,7 +70,17 @@ constexpr FieldName kColumnFields[] = {
 
 // The members of a table's objects. Each kind of object has its list; an object's members seen so
 // far are bits by their place in that list, and the name is always first.
-enum class MemberType { kText, kFlag, kNames, kParts, kAction, kOrigin, kInteger, kTiming };
+enum class MemberType {
+  kText,
+  kFlag,
+  kNames,
+  kParts,
+  kAction,
+  kOrigin,
+  kInteger,
+  kTiming,
+  kRuleEvent
+};
 enum class MemberId {
   kName,
   kColumns,
@@ -107,6 +117,15 @@ enum class MemberId {
   kMaximum,
   kCycle,
   kOwnedBy,
+  kMethod,
+  kOperatorClass,
+  kExclusionOperator,
+  kEvent,
+  kInstead,
+  kDefinition,
+  kProvider,
+  kLocale,
+  kDeterministic,
 };
 struct Member {
   const char* text;
@@ -124,12 +143,17 @@ constexpr Member kIndexMembers[] = {
     {"unique", MemberId::kUnique, MemberType::kFlag, false},
     {"predicate", MemberId::kPredicate, MemberType::kText, false},
     {"origin", MemberId::kOrigin, MemberType::kOrigin, false},
+    {"method", MemberId::kMethod, MemberType::kText, false},  // version 4 on
 };
 // A part has a column or an expression, which FinishPart checks.
 constexpr Member kPartMembers[] = {
     {"column", MemberId::kColumn, MemberType::kText, false},
     {"expression", MemberId::kExpression, MemberType::kText, false},
     {"descending", MemberId::kDescending, MemberType::kFlag, false},
+    // Version 4 on.
+    {"operator_class", MemberId::kOperatorClass, MemberType::kText, false},
+    {"collation", MemberId::kCollation, MemberType::kText, false},
+    {"exclusion_operator", MemberId::kExclusionOperator, MemberType::kText, false},
 };
 constexpr Member kForeignKeyMembers[] = {
     {"name", MemberId::kName, MemberType::kText, true},
@@ -177,16 +201,33 @@ constexpr Member kSequenceMembers[] = {
     {"owned_by", MemberId::kOwnedBy, MemberType::kText, false},
 };
 
-// The members of a table that hold its objects, as bits of what was seen; the last two from
-// version 3 on.
-constexpr const char* kTableObjectMembers[] = {"primary_key",    "indexes",        "foreign_keys",
-                                               "checks",         "column_details", "triggers",
-                                               "view_definition"};
+// Version 4 on.
+constexpr Member kRuleMembers[] = {
+    {"name", MemberId::kName, MemberType::kText, true},
+    {"event", MemberId::kEvent, MemberType::kRuleEvent, true},
+    {"instead", MemberId::kInstead, MemberType::kFlag, false},
+    {"definition", MemberId::kDefinition, MemberType::kText, true},
+};
+constexpr Member kCollationMembers[] = {
+    {"name", MemberId::kName, MemberType::kText, true},
+    {"provider", MemberId::kProvider, MemberType::kText, true},
+    {"locale", MemberId::kLocale, MemberType::kText, true},
+    {"deterministic", MemberId::kDeterministic, MemberType::kFlag, false},
+};
+
+// The members of a table that hold its objects, as bits of what was seen; column_details,
+// triggers and view_definition from version 3 on, rules and unlogged from version 4 on.
+constexpr const char* kTableObjectMembers[] = {"primary_key",     "indexes",        "foreign_keys",
+                                               "checks",          "column_details", "triggers",
+                                               "view_definition", "rules",          "unlogged"};
 constexpr unsigned kFirstVersion3Member = 1u << 4;
 constexpr unsigned kViewDefinitionBit = 1u << 6;
+constexpr unsigned kFirstVersion4Member = 1u << 7;
+constexpr unsigned kUnloggedBit = 1u << 8;
 
-// The object kinds a file of version 2 cannot name.
+// The object kinds a file of version 2 cannot name, and those a file of version 3 cannot.
 constexpr int kVersion3Kinds = kAllObjectKinds & ~kKeyObjectKinds;
+constexpr int kVersion4Kinds = kPostgresObjectKinds;
 
 // One scalar of the document, as the SAX events give it.
 struct Scalar {
@@ -511,7 +552,8 @@ class SnapshotHandler final : public nlohmann::json_sax<Json> {
     if (*version_ >= 2 && !object_kinds_seen_) {
       return Failure{kDatabaseDamaged, QStringLiteral("\"object_kinds\" is missing")};
     }
-    if (*version_ < 3 && (object_kinds_ & kVersion3Kinds) != 0) {
+    if ((*version_ < 3 && (object_kinds_ & kVersion3Kinds) != 0) ||
+        (*version_ < 4 && (object_kinds_ & kVersion4Kinds) != 0)) {
       return Failure{kDatabaseDamaged,
                      QStringLiteral("\"object_kinds\" names a kind that version %1 does not know")
                          .arg(*version_)};
@@ -536,6 +578,8 @@ class SnapshotHandler final : public nlohmann::json_sax<Json> {
     kObjectKinds,
     kSequences,
     kSequence,
+    kCollations,
+    kCollation,
     kTables,
     kTable,
     kColumns,
@@ -553,6 +597,8 @@ class SnapshotHandler final : public nlohmann::json_sax<Json> {
     kColumnDetail,
     kTriggers,
     kTrigger,
+    kRules,
+    kRule,
     kNames,  // the column names of a key, in the object at names_parent_
   };
 
@@ -590,6 +636,11 @@ class SnapshotHandler final : public nlohmann::json_sax<Json> {
     if (level_ == Level::kSequence) {
       place += QStringLiteral("sequence %1").arg(object_count_);
       if (!sequence_.name.isEmpty()) place += QStringLiteral(" (\"%1\")").arg(sequence_.name);
+      place += QStringLiteral(", ");
+    }
+    if (level_ == Level::kCollation) {
+      place += QStringLiteral("collation %1").arg(object_count_);
+      if (!collation_.name.isEmpty()) place += QStringLiteral(" (\"%1\")").arg(collation_.name);
       place += QStringLiteral(", ");
     }
     return place + QStringLiteral("\"%1\"").arg(QString::fromStdString(key_));
@@ -630,6 +681,15 @@ class SnapshotHandler final : public nlohmann::json_sax<Json> {
           sequences_seen_ = true;
           object_count_ = 0;
           level_ = Level::kSequences;
+          return true;
+        }
+        if (key_ == "collations" && Knows(4)) {
+          if (!array) return WrongType("an array of collation objects");
+          if (collations_seen_)
+            return Fail(kDatabaseDamaged, QStringLiteral("\"collations\" is given twice"));
+          collations_seen_ = true;
+          object_count_ = 0;
+          level_ = Level::kCollations;
           return true;
         }
         if (key_ != "tables") break;
@@ -686,7 +746,9 @@ class SnapshotHandler final : public nlohmann::json_sax<Json> {
       case Level::kParts:
       case Level::kColumnDetails:
       case Level::kTriggers:
+      case Level::kRules:
       case Level::kSequences:
+      case Level::kCollations:
         if (array) return WrongListItem();
         return OpenObject(static_cast<Level>(ListOf(level_)->item));
       case Level::kNames:
@@ -698,7 +760,9 @@ class SnapshotHandler final : public nlohmann::json_sax<Json> {
       case Level::kCheck:
       case Level::kColumnDetail:
       case Level::kTrigger:
+      case Level::kRule:
       case Level::kSequence:
+      case Level::kCollation:
         if (const Member* member = CurrentMember()) {
           if (!MarkSeen(*member)) return false;
           if (array && member->type == MemberType::kNames) {
@@ -728,6 +792,7 @@ class SnapshotHandler final : public nlohmann::json_sax<Json> {
       return true;
     }
     if (bit == kViewDefinitionBit) return WrongType("a text");
+    if (bit == kUnloggedBit) return WrongType("true or false");
     const bool key = bit == 1u;
     if (array == key) return WrongType(key ? "an object" : ListExpectationOf(bit));
     if (table_members_seen_ & bit)
@@ -741,7 +806,9 @@ class SnapshotHandler final : public nlohmann::json_sax<Json> {
 
   // True unless the file's version is known and older than `version`.
   bool Knows(int64_t version) const { return !version_ || *version_ >= version; }
-  bool KnowsTableMember(unsigned bit) const { return Knows(bit >= kFirstVersion3Member ? 3 : 2); }
+  bool KnowsTableMember(unsigned bit) const {
+    return Knows(bit >= kFirstVersion4Member ? 4 : bit >= kFirstVersion3Member ? 3 : 2);
+  }
 
   static constexpr const char* kDeterministicField = "default_collation_deterministic";
   // The members of the document that tell the database's default collation (version 3 on).
@@ -758,7 +825,10 @@ class SnapshotHandler final : public nlohmann::json_sax<Json> {
       {int(Level::kColumnDetails), int(Level::kColumnDetail), "column_details",
        "an array of column detail objects"},
       {int(Level::kTriggers), int(Level::kTrigger), "triggers", "an array of trigger objects"},
+      {int(Level::kRules), int(Level::kRule), "rules", "an array of rule objects"},
       {int(Level::kSequences), int(Level::kSequence), "sequences", "an array of sequence objects"},
+      {int(Level::kCollations), int(Level::kCollation), "collations",
+       "an array of collation objects"},
       {int(Level::kParts), int(Level::kPart), "parts", "an array of part objects"},
   };
   static const ListKind* ListOf(Level level) {
@@ -789,7 +859,9 @@ class SnapshotHandler final : public nlohmann::json_sax<Json> {
       detail_collation_ = ColumnCollation();
       detail_generation_ = ColumnGeneration();
       trigger_ = TriggerDefinition();
+      rule_ = RuleDefinition();
       sequence_ = SequenceDefinition();
+      collation_ = CollationDefinition();
       object_seen_ = 0;
       object_level_ = level;
       ++object_count_;
@@ -826,6 +898,7 @@ class SnapshotHandler final : public nlohmann::json_sax<Json> {
       case MemberType::kAction:
       case MemberType::kOrigin:
       case MemberType::kTiming:
+      case MemberType::kRuleEvent:
         return "a text";
       case MemberType::kInteger:
         return "a whole number";
@@ -855,8 +928,12 @@ class SnapshotHandler final : public nlohmann::json_sax<Json> {
         return kColumnDetailMembers;
       case Level::kTrigger:
         return kTriggerMembers;
+      case Level::kRule:
+        return kRuleMembers;
       case Level::kSequence:
         return kSequenceMembers;
+      case Level::kCollation:
+        return kCollationMembers;
       default:
         return {};
     }
@@ -892,7 +969,10 @@ class SnapshotHandler final : public nlohmann::json_sax<Json> {
         return QStringLiteral("column detail %1").arg(object_count_);
       case Level::kTrigger:
         return QStringLiteral("trigger %1").arg(object_count_);
+      case Level::kRule:
+        return QStringLiteral("rule %1").arg(object_count_);
       case Level::kSequence:
+      case Level::kCollation:
         return QString();  // Place() names it
       default:
         return QStringLiteral("check %1").arg(object_count_);
@@ -911,8 +991,12 @@ class SnapshotHandler final : public nlohmann::json_sax<Json> {
         return detail_.column;
       case Level::kTrigger:
         return trigger_.name;
+      case Level::kRule:
+        return rule_.name;
       case Level::kSequence:
         return sequence_.name;
+      case Level::kCollation:
+        return collation_.name;
       default:
         return check_.name;
     }
@@ -979,9 +1063,17 @@ class SnapshotHandler final : public nlohmann::json_sax<Json> {
         objects_.triggers.push_back(std::move(trigger_));
         level_ = Level::kTriggers;
         return true;
+      case Level::kRule:
+        objects_.rules.push_back(std::move(rule_));
+        level_ = Level::kRules;
+        return true;
       case Level::kSequence:
         database_objects_.sequences.push_back(std::move(sequence_));
         level_ = Level::kSequences;
+        return true;
+      case Level::kCollation:
+        database_objects_.collations.push_back(std::move(collation_));
+        level_ = Level::kCollations;
         return true;
       default:
         break;
@@ -1033,6 +1125,13 @@ class SnapshotHandler final : public nlohmann::json_sax<Json> {
           trigger_.timing = QString::fromLatin1(timing);
         }
         break;
+      case MemberType::kRuleEvent:
+        if (const std::string* word = Word(value)) {
+          const char* event = RuleEventOfWord(*word);
+          if (!event) return UnknownWord(*word);
+          rule_.event = QString::fromLatin1(event);
+        }
+        break;
       case MemberType::kInteger:
         if (const auto n = Whole(value, std::numeric_limits<int64_t>::min(),
                                  std::numeric_limits<int64_t>::max())) {
@@ -1052,19 +1151,39 @@ class SnapshotHandler final : public nlohmann::json_sax<Json> {
   void SetText(MemberId id, QString text) {
     switch (id) {
       case MemberId::kName:
-        (level_ == Level::kPrimaryKey ? primary_key_.name
-         : level_ == Level::kIndex    ? index_.name
-         : level_ == Level::kCheck    ? check_.name
-         : level_ == Level::kTrigger  ? trigger_.name
-         : level_ == Level::kSequence ? sequence_.name
-                                      : foreign_key_.name) = std::move(text);
+        (level_ == Level::kPrimaryKey  ? primary_key_.name
+         : level_ == Level::kIndex     ? index_.name
+         : level_ == Level::kCheck     ? check_.name
+         : level_ == Level::kTrigger   ? trigger_.name
+         : level_ == Level::kRule      ? rule_.name
+         : level_ == Level::kSequence  ? sequence_.name
+         : level_ == Level::kCollation ? collation_.name
+                                       : foreign_key_.name) = std::move(text);
+        break;
+      case MemberId::kMethod:
+        index_.method = std::move(text);
+        break;
+      case MemberId::kOperatorClass:
+        part_.operator_class = std::move(text);
+        break;
+      case MemberId::kExclusionOperator:
+        part_.exclusion_operator = std::move(text);
+        break;
+      case MemberId::kDefinition:
+        rule_.definition = std::move(text);
+        break;
+      case MemberId::kProvider:
+        collation_.provider = std::move(text);
+        break;
+      case MemberId::kLocale:
+        collation_.locale = std::move(text);
         break;
       case MemberId::kDefault:
         // Present, even empty, is a default; absent is none.
         detail_.default_value = text.isNull() ? QString::fromUtf8("") : std::move(text);
         break;
       case MemberId::kCollation:
-        detail_collation_.name = std::move(text);
+        (level_ == Level::kPart ? part_.collation : detail_collation_.name) = std::move(text);
         break;
       case MemberId::kCharacterSet:
         detail_collation_.character_set = std::move(text);
@@ -1127,6 +1246,12 @@ class SnapshotHandler final : public nlohmann::json_sax<Json> {
       case MemberId::kForEachRow:
         trigger_.for_each_row = flag;
         break;
+      case MemberId::kInstead:
+        rule_.instead = flag;
+        break;
+      case MemberId::kDeterministic:
+        collation_.deterministic = flag;
+        break;
       case MemberId::kCycle:
         sequence_.cycle = flag;
         break;
@@ -1183,11 +1308,13 @@ class SnapshotHandler final : public nlohmann::json_sax<Json> {
       case Level::kChecks:
       case Level::kColumnDetails:
       case Level::kTriggers:
+      case Level::kRules:
         key_ = ListOf(level_)->key;
         level_ = Level::kTable;
         return true;
       case Level::kSequences:
-        key_ = "sequences";
+      case Level::kCollations:
+        key_ = ListOf(level_)->key;
         level_ = Level::kRoot;
         return true;
       case Level::kParts:
@@ -1204,7 +1331,9 @@ class SnapshotHandler final : public nlohmann::json_sax<Json> {
       case Level::kCheck:
       case Level::kColumnDetail:
       case Level::kTrigger:
+      case Level::kRule:
       case Level::kSequence:
+      case Level::kCollation:
         return FinishObject();
     }
     return true;
@@ -1311,13 +1440,17 @@ class SnapshotHandler final : public nlohmann::json_sax<Json> {
         }
         if (key_ == "columns") return WrongType("an array of columns");
         if (const unsigned bit = TableObjectBit(); bit != 0 && KnowsTableMember(bit)) {
-          if (bit != kViewDefinitionBit) {
+          if (bit != kViewDefinitionBit && bit != kUnloggedBit) {
             return WrongType(bit == 1u ? "an object" : ListExpectationOf(bit));
           }
           if (table_members_seen_ & bit)
             return Fail(kDatabaseDamaged, Place() + QStringLiteral(" is given twice"));
           table_members_seen_ |= bit;
-          if (auto text = Text(value)) objects_.view_definition = std::move(*text);
+          if (bit == kUnloggedBit) {
+            if (auto flag = Flag(value)) objects_.unlogged = *flag;
+          } else if (auto text = Text(value)) {
+            objects_.view_definition = std::move(*text);
+          }
           return !failure_;
         }
         return true;
@@ -1331,7 +1464,8 @@ class SnapshotHandler final : public nlohmann::json_sax<Json> {
         const auto kind = ObjectKindOfWord(*value.text);
         // A file of version 2 cannot name the kinds of version 3; one that gives its version
         // later is checked once it ends.
-        if (!kind || (!Knows(3) && (*kind & kVersion3Kinds) != 0)) {
+        if (!kind || (!Knows(3) && (*kind & kVersion3Kinds) != 0) ||
+            (!Knows(4) && (*kind & kVersion4Kinds) != 0)) {
           return UnknownWord(*value.text);
         }
         object_kinds_ |= *kind;
@@ -1343,7 +1477,9 @@ class SnapshotHandler final : public nlohmann::json_sax<Json> {
       case Level::kParts:
       case Level::kColumnDetails:
       case Level::kTriggers:
+      case Level::kRules:
       case Level::kSequences:
+      case Level::kCollations:
         return WrongListItem();
       case Level::kNames:
         if (value.kind != Scalar::kString) return WrongType("an array of texts");
@@ -1362,7 +1498,9 @@ class SnapshotHandler final : public nlohmann::json_sax<Json> {
       case Level::kCheck:
       case Level::kColumnDetail:
       case Level::kTrigger:
+      case Level::kRule:
       case Level::kSequence:
+      case Level::kCollation:
         return OnObjectScalar(value);
     }
     return true;
@@ -1401,6 +1539,8 @@ class SnapshotHandler final : public nlohmann::json_sax<Json> {
       return WrongType("an array of object kinds");
     } else if (key_ == "sequences" && Knows(3)) {
       return WrongType("an array of sequence objects");
+    } else if (key_ == "collations" && Knows(4)) {
+      return WrongType("an array of collation objects");
     } else if (IsDatabaseField()) {
       if (root_seen_.contains(QString::fromStdString(key_))) {
         return Fail(kDatabaseDamaged, QStringLiteral("\"%1\" is given twice").arg(key_.c_str()));
@@ -1493,8 +1633,11 @@ class SnapshotHandler final : public nlohmann::json_sax<Json> {
   ColumnGeneration detail_generation_;
   SharedCollations collations_;
   TriggerDefinition trigger_;
+  RuleDefinition rule_;
   SequenceDefinition sequence_;
   bool sequences_seen_ = false;
+  CollationDefinition collation_;
+  bool collations_seen_ = false;
   DatabaseObjects database_objects_;
   int part_count_ = 0;
   IndexPart part_;

@@ -28,6 +28,11 @@ inline constexpr ObjectKindWord kObjectKindWords[] = {
     {kViews, "views"},
     {kTriggers, "triggers"},
     {kSequences, "sequences"},
+    // Version 4 on.
+    {kIndexMethods, "index-methods"},
+    {kRules, "rules"},
+    {kTablePersistence, "table-persistence"},
+    {kCollationObjects, "collation-objects"},
 };
 
 struct ActionSpelling {
@@ -77,13 +82,30 @@ inline const char* EventOfWord(std::string_view text) {
 
 // An index's origin; "index" is the default a writer leaves out.
 inline const char* OriginWord(IndexDefinition::Origin origin) {
-  return origin == IndexDefinition::Origin::kUniqueConstraint ? "constraint" : "index";
+  switch (origin) {
+    case IndexDefinition::Origin::kUniqueConstraint:
+      return "constraint";
+    case IndexDefinition::Origin::kExclusionConstraint:
+      return "exclusion";  // version 4 on
+    case IndexDefinition::Origin::kIndex:
+      break;
+  }
+  return "index";
 }
 
 inline std::optional<IndexDefinition::Origin> OriginOfWord(std::string_view text) {
   if (text == "index") return IndexDefinition::Origin::kIndex;
   if (text == "constraint") return IndexDefinition::Origin::kUniqueConstraint;
+  if (text == "exclusion") return IndexDefinition::Origin::kExclusionConstraint;
   return std::nullopt;
+}
+
+// A rule's event, spelled as RuleDefinition holds it; null for another word.
+inline const char* RuleEventOfWord(std::string_view text) {
+  for (const char* word : {"SELECT", "INSERT", "UPDATE", "DELETE"}) {
+    if (text == word) return word;
+  }
+  return nullptr;
 }
 
 }  // namespace dataaccess

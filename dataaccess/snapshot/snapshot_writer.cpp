@@ -97,6 +97,14 @@ void AppendIndex(QByteArray& out, const IndexDefinition& index) {
       AppendString(out, part.column);
     }
     if (part.descending) out.append(", \"descending\": true");
+    const auto text = [&out](const char* member, const QString& value) {
+      if (value.isEmpty()) return;
+      out.append(", \"").append(member).append("\": ");
+      AppendString(out, value);
+    };
+    text("operator_class", part.operator_class);
+    text("collation", part.collation);
+    text("exclusion_operator", part.exclusion_operator);
     out.append('}');
   }
   out.append(']');
@@ -108,6 +116,32 @@ void AppendIndex(QByteArray& out, const IndexDefinition& index) {
   if (index.origin != IndexDefinition::Origin::kIndex) {
     out.append(", \"origin\": \"").append(OriginWord(index.origin)).append('"');
   }
+  if (!index.method.isEmpty()) {
+    out.append(", \"method\": ");
+    AppendString(out, index.method);
+  }
+  out.append('}');
+}
+
+void AppendRule(QByteArray& out, const RuleDefinition& rule) {
+  out.append("{\"name\": ");
+  AppendString(out, rule.name);
+  out.append(", \"event\": ");
+  AppendString(out, rule.event);
+  if (rule.instead) out.append(", \"instead\": true");
+  out.append(", \"definition\": ");
+  AppendString(out, rule.definition);
+  out.append('}');
+}
+
+void AppendCollation(QByteArray& out, const CollationDefinition& collation) {
+  out.append("{\"name\": ");
+  AppendString(out, collation.name);
+  out.append(", \"provider\": ");
+  AppendString(out, collation.provider);
+  out.append(", \"locale\": ");
+  AppendString(out, collation.locale);
+  if (!collation.deterministic) out.append(", \"deterministic\": false");
   out.append('}');
 }
 
@@ -225,6 +259,8 @@ void AppendObjects(QByteArray& out, const TableObjects& objects) {
   AppendList(out, "checks", objects.checks, AppendCheck);
   AppendList(out, "column_details", objects.columns, AppendColumnDetails);
   AppendList(out, "triggers", objects.triggers, AppendTrigger);
+  AppendList(out, "rules", objects.rules, AppendRule);
+  if (objects.unlogged) out.append(",\n      \"unlogged\": true");
   if (!objects.view_definition.isEmpty()) {
     out.append(",\n      \"view_definition\": ");
     AppendString(out, objects.view_definition);
@@ -245,6 +281,7 @@ void AppendDatabaseObjects(QByteArray& out, const DatabaseObjects& objects) {
     out.append(",\n  \"default_collation_deterministic\": false");
   }
   AppendList(out, "sequences", objects.sequences, AppendSequence, true);
+  AppendList(out, "collations", objects.collations, AppendCollation, true);
 }
 
 class ChunkedOutput {

@@ -75,7 +75,7 @@ FROM pragma_table_xinfo(?1, 'main') ORDER BY cid)sql";
 // an expression or a WHERE clause must be taken out of it.
 constexpr char kIndexQuery[] = R"sql(
 SELECT s.tbl_name, s.name, l."unique", l.origin = 'u', x.cid, x.name, x."desc",
-       CASE WHEN l.partial OR x.cid = -2 THEN s.sql END, l.partial
+       CASE WHEN l.partial OR x.cid = -2 THEN s.sql END, l.partial, x.coll
 FROM sqlite_schema AS s JOIN pragma_index_list(s.tbl_name, 'main') AS l ON l.name = s.name
      JOIN pragma_index_xinfo(s.name, 'main') AS x
 WHERE s.type = 'index' AND l.origin <> 'pk' AND x.key)sql";
@@ -831,6 +831,28 @@ int ReadDetails(const Database& db, const QString& path, CatalogTables& tables,
   return kDefaults | kCollations | kGeneratedColumns | kViews | kTriggers | kSequences;
 }
 
+// An index part's collation where it is not its column's (BINARY where the column names none),
+// and an expression's where it is not BINARY: a part that collates as its column does says
+// nothing of its own.
+void KeepIndexCollationsOfTheirOwn(CatalogTables& tables) {
+  const auto enumerator = tables.Enumerate();
+  while (DataTable* table = enumerator->Next()) {
+    const TableObjects* objects = table->Objects();
+    if (objects == nullptr || objects->indexes.empty()) continue;
+    TableObjects& changed = static_cast<CatalogTable*>(table)->MutableObjects();
+    for (IndexDefinition& index : changed.indexes) {
+      for (IndexPart& part : index.parts) {
+        QString own = QStringLiteral("BINARY");
+        if (const ColumnDetails* details = changed.DetailsOf(part.column);
+            details != nullptr && !part.column.isEmpty() && details->collation) {
+          own = details->CollationName();
+        }
+        if (part.collation.compare(own, Qt::CaseInsensitive) == 0) part.collation.clear();
+      }
+    }
+  }
+}
+
 // The primary keys and the columns' defaults were read with the columns; this reads the
 // indexes, foreign keys, checks, other column details, views' queries and triggers of every
 // table and returns the kinds of object it could tell.
@@ -870,6 +892,8 @@ int ReadObjects(const Database& db, const QString& path, CatalogTables& tables,
       if (!index) continue;
       IndexPart& part = index->parts.emplace_back();
       part.descending = query.Int(6) != 0;
+      // Kept only where it is not the column's own, once the columns' collations are read.
+      part.collation = NameFromBytes(query.Utf8(9));
       if (query.Int(4) == -2) {
         const qsizetype term = static_cast<qsizetype>(index->parts.size()) - 1;
         if (term >= text.terms.size()) {
@@ -961,7 +985,11 @@ int ReadObjects(const Database& db, const QString& path, CatalogTables& tables,
           text.references[keys.size() - 1 - id];
     }
   }
-  return kinds | ReadDetails(db, path, tables, defaults);
+  kinds |= ReadDetails(db, path, tables, defaults);
+  KeepIndexCollationsOfTheirOwn(tables);
+  // Every index is a B-tree of the default classes; there are no rules, unlogged tables or
+  // collations the file itself defines.
+  return kinds | kPostgresObjectKinds;
 }
 
 QString PathOf(const ConnectRequest& request) {

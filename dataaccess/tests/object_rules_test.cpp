@@ -87,7 +87,7 @@ TEST(ObjectRulesTest, OnlyMysqlsOwnForeignKeyIndexIsEngineMade) {
   const auto index = [](QString column, bool unique, QString name = QStringLiteral("CustomerId")) {
     IndexDefinition definition;
     definition.name = std::move(name);
-    definition.parts.push_back({std::move(column), {}, false});
+    definition.parts.push_back({std::move(column), {}, false, {}, {}, {}});
     definition.unique = unique;
     return definition;
   };

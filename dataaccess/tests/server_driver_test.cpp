@@ -192,6 +192,11 @@ QStringList RestLines(const DataConnection& connection) {
                         t.when.isEmpty() ? QString() : " when " + t.when, t.body);
     }
     if (!objects->view_definition.isEmpty()) lines << name + ": view " + objects->view_definition;
+    for (const RuleDefinition& r : objects->rules) {
+      lines << QStringLiteral("%1: rule %2 %3%4 | %5")
+                   .arg(name, r.name, r.event, r.instead ? " instead" : "", r.definition);
+    }
+    if (objects->unlogged) lines << name + ": unlogged";
   }
   const DatabaseObjects* database = connection.Objects();
   lines << QStringLiteral("collation %1 %2 %3%4")
@@ -207,6 +212,10 @@ QStringList RestLines(const DataConnection& connection) {
                  .arg(q.maximum)
                  .arg(q.cycle ? " cycle" : "",
                       q.owned_by.isEmpty() ? "" : " owned by " + q.owned_by);
+  }
+  for (const CollationDefinition& c : database->collations) {
+    lines << QStringLiteral("collation %1 %2 %3%4")
+                 .arg(c.name, c.provider, c.locale, c.deterministic ? "" : " nondeterministic");
   }
   return lines;
 }
@@ -327,7 +336,7 @@ Engine Postgres() {
         "check both set: pa IS NULL OR pb IS NOT NULL", "check child_qty_check: qty > 0"}},
       {"v_child", {}},
   };
-  e.object_kinds = kAllObjectKinds;
+  e.object_kinds = kAllObjectKinds | kPostgresObjectKinds;
   return e;
 }
 
@@ -773,9 +782,11 @@ TEST_F(PostgresDriverTest, PostgresReadsDefaultsCollationsViewsTriggersAndSequen
        "CREATE TRIGGER v_item_delete INSTEAD OF DELETE ON v_item FOR EACH ROW "
        "EXECUTE FUNCTION touch()",
        "CREATE SEQUENCE other.free START 5 INCREMENT 3 MINVALUE 2 MAXVALUE 1000 CYCLE",
-       "CREATE SEQUENCE owned OWNED BY item.qty"});
+       "CREATE SEQUENCE owned OWNED BY item.qty", "CREATE UNLOGGED TABLE scratch (a int)",
+       "CREATE RULE keep_items AS ON DELETE TO item DO INSTEAD NOTHING",
+       "CREATE RULE v_item_add AS ON INSERT TO v_item DO ALSO NOTIFY item_added"});
   const auto connection = Open(QString(), PostgresUri(database));
-  EXPECT_EQ(connection->ObjectKinds(), kAllObjectKinds);
+  EXPECT_EQ(connection->ObjectKinds(), kAllObjectKinds | kPostgresObjectKinds);
   const QString body = QStringLiteral("\nBEGIN RETURN NEW; END");
   EXPECT_EQ(
       RestLines(*connection),
@@ -791,14 +802,47 @@ TEST_F(PostgresDriverTest, PostgresReadsDefaultsCollationsViewsTriggersAndSequen
           "item: trigger item_touch BEFORE INSERT OR UPDATE OF qty, note row when new.qty > "
           "0 AND new.note <> 'a)'::text | EXECUTE FUNCTION touch('b')" +
               body,
+          "item: rule keep_items DELETE instead | CREATE RULE keep_items AS\n    ON DELETE TO item "
+          "DO INSTEAD NOTHING;",
+          "scratch: unlogged",
           "v_item: trigger v_item_delete INSTEAD OF DELETE row | EXECUTE FUNCTION touch()" + body,
           "v_item: view  SELECT item.id,\n    item.qty\n   FROM item\n  WHERE item.qty > 1;",
+          "v_item: rule v_item_add INSERT | CREATE RULE v_item_add AS\n    ON INSERT TO v_item "
+          "DO\n "
+          "NOTIFY item_added;",
           "collation C.UTF-8  C.UTF-8",
           "sequence item_id_seq 1 1 1 2147483647 owned by item.id",
           "sequence item_ident_seq 1 1 1 2147483647 owned by item.ident",
           "sequence other.free 5 3 2 1000 cycle",
           "sequence owned 1 1 1 9223372036854775807 owned by item.qty",
+          "collation loose icu und-u-ks-level2 nondeterministic",
       }));
+}
+
+// An index's method, its parts' operator classes and collations where they are not the
+// defaults, and an exclusion constraint with its operators, as real DDL makes them.
+TEST_F(PostgresDriverTest, PostgresReadsIndexMethodsOperatorClassesAndExclusionConstraints) {
+  const QString database = QStringLiteral("vt_pg_methods");
+  RecreatePostgresDatabase(database);
+  RunPostgres(database,
+              {"CREATE EXTENSION IF NOT EXISTS btree_gist",
+               "CREATE TABLE room (id int PRIMARY KEY, name varchar(40) UNIQUE, code text "
+               "COLLATE \"C\", during tsrange, EXCLUDE USING gist (id WITH =, during WITH &&))",
+               "CREATE INDEX room_name_like ON room (name varchar_pattern_ops)",
+               "CREATE INDEX room_code ON room (code)",
+               "CREATE INDEX room_code_posix ON room (code COLLATE \"POSIX\" DESC)",
+               "CREATE INDEX room_name_hash ON room USING hash (name)"});
+  const auto connection = Open(QString(), PostgresUri(database));
+  EXPECT_EQ(ObjectProperties(*connection),
+            QStringList({
+                "room: primary key room_pkey (id)",
+                "room: index room_code (code) using btree",
+                "room: index room_code_posix (code desc collate POSIX) using btree",
+                "room: index room_id_during_excl (id with =, during with &&) exclusion using gist",
+                "room: index room_name_hash (name) using hash",
+                "room: index room_name_key unique (name) constraint using btree",
+                "room: index room_name_like (name class varchar_pattern_ops) using btree",
+            }));
 }
 
 TEST_F(PostgresDriverTest, PostgresFirstSchemaOfTheSearchPathIsTheDefault) {

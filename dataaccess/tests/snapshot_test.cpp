@@ -80,15 +80,17 @@ TEST(SnapshotTest, EveryFieldOfATablesObjectsSurvivesTheRoundTrip) {
   using Origin = IndexDefinition::Origin;
   using enum ReferentialAction;
   CatalogConnection source(QStringLiteral("x"), QStringLiteral("rich"));
-  source.SetObjectKinds(kAllObjectKinds & ~kChecks);
+  source.SetObjectKinds((kAllObjectKinds | kPostgresObjectKinds) & ~kChecks);
   constexpr qint64 kMin = std::numeric_limits<qint64>::min();
   constexpr qint64 kMax = std::numeric_limits<qint64>::max();
-  source.MutableObjects() = {"utf8mb4_0900_ai_ci",
-                             "utf8mb4",
-                             "und-u-ks-level2",
-                             false,
-                             {{"other.\"s\"", kMin, -1, kMin, kMax, true, "orders.Größe"},
-                              {"plain", 1, 1, 1, 0, false, ""}}};
+  source.MutableObjects() = {
+      "utf8mb4_0900_ai_ci",
+      "utf8mb4",
+      "und-u-ks-level2",
+      false,
+      {{"other.\"s\"", kMin, -1, kMin, kMax, true, "orders.Größe"},
+       {"plain", 1, 1, 1, 0, false, ""}},
+      {{"other.\"blind\"", "icu", "und-u-ks-level1", false}, {"posix_c", "libc", "C", true}}};
   const QString empty = QString::fromUtf8("");  // a default that is an empty text, not none
   const struct {
     const char* table = nullptr;
@@ -99,12 +101,25 @@ TEST(SnapshotTest, EveryFieldOfATablesObjectsSurvivesTheRoundTrip) {
       {"orders",
        {PrimaryKeyDefinition{"orders \"pk\"", {"Id", "Line"}},
         {{"by_day",
-          {{"made", {}, true}, {{}, "lower(\"Note\")", false}},
+          {{"made", {}, true, {}, {}, {}}, {{}, "lower(\"Note\")", false, {}, {}, {}}},
           true,
           "qty > 0",
-          Origin::kIndex},
-         {"uq", {{"code", {}, false}}, true, {}, Origin::kUniqueConstraint},
-         {"plain", {{{}, "a\tb\\c", true}}, false, {}, Origin::kIndex}},
+          Origin::kIndex,
+          {}},
+         {"uq", {{"code", {}, false, {}, {}, {}}}, true, {}, Origin::kUniqueConstraint, {}},
+         {"plain", {{{}, "a\tb\\c", true, {}, {}, {}}}, false, {}, Origin::kIndex, {}},
+         {"pattern",
+          {{"code", {}, false, "varchar_pattern_ops", "C", {}}},
+          false,
+          {},
+          Origin::kIndex,
+          "hash"},
+         {"no_overlap",
+          {{"during", {}, false, {}, {}, "&&"}, {"room", {}, false, {}, {}, "="}},
+          false,
+          {},
+          Origin::kExclusionConstraint,
+          "gist"}},
         {{"fk_all", {"a", "b"}, "other.Größe", {"x", "y"}, kCascade, kSetNull, true, true, true},
          {"", {"c"}, "orders", {}, kSetDefault, kRestrict, true, false, false},
          {"fk_plain", {"d"}, "p", {"id"}, kNoAction, kNoAction, false, false, false}},
@@ -117,6 +132,9 @@ TEST(SnapshotTest, EveryFieldOfATablesObjectsSurvivesTheRoundTrip) {
           "new.qty > 0",
           "EXECUTE FUNCTION f()\nBEGIN\n\tRETURN NEW;\nEND"},
          {"t2", "INSTEAD OF", {"DELETE"}, {}, true, {}, "BEGIN SELECT 1; END"}},
+        {{"to_archive", "INSERT", true,
+          "CREATE RULE to_archive AS\n    ON INSERT TO orders DO INSTEAD NOTHING"},
+         {"log \"it\"", "UPDATE", false, "CREATE RULE ..."}},
         {{"quoted", "''", {}, {}},
          {"empty", empty, {}, {}},
          {"Größe", "'café 😀'",
@@ -127,21 +145,23 @@ TEST(SnapshotTest, EveryFieldOfATablesObjectsSurvivesTheRoundTrip) {
           {},
           {},
           std::make_shared<const ColumnGeneration>(ColumnGeneration{"lower(\"Größe\")", false})}},
-        {}}},
-      {"\U0001F600 key only", {PrimaryKeyDefinition{"", {"k"}}, {}, {}, {}, {}, {}, {}}},
-      {"a view", {{}, {}, {}, {}, {}, {}, "SELECT 'ö\"' AS \"x\"\n  FROM orders"}, true},
+        {},
+        true}},
+      {"\U0001F600 key only", {PrimaryKeyDefinition{"", {"k"}}, {}, {}, {}, {}, {}, {}, {}, false}},
+      {"a view", {{}, {}, {}, {}, {}, {}, {}, "SELECT 'ö\"' AS \"x\"\n  FROM orders", false}, true},
   };
   for (const auto& t : tables) {
     CatalogTable& table = source.MutableTables().AddTable(t.table, t.view);
     table.MutableColumns().Add(ColumnDefinition{"a", {}, 1});
     if (!t.objects.IsEmpty()) table.MutableObjects() = t.objects;
   }
-  ASSERT_EQ(ObjectProperties(source).size(), 10);
+  ASSERT_EQ(ObjectProperties(source).size(), 15);
   const QByteArray snapshot = SnapshotOf(source);
   EXPECT_TRUE(snapshot.contains(
       "\n  \"object_kinds\": [\"primary-keys\", \"indexes\", \"foreign-keys\", "
       "\"foreign-key-deferrability\", \"defaults\", \"collations\", \"generated-columns\", "
-      "\"views\", \"triggers\", \"sequences\"],\n  \"default_collation\": "
+      "\"views\", \"triggers\", \"sequences\", \"index-methods\", \"rules\", "
+      "\"table-persistence\", \"collation-objects\"],\n  \"default_collation\": "
       "\"utf8mb4_0900_ai_ci\",\n"))
       << snapshot.constData();
   // A sequence a line, at the bounds of 64 bits; no "default" member for a column without one.
@@ -307,6 +327,25 @@ QByteArray Replaced3(const char* before, const char* after) {
   return Replaced(before, after, kGood3);
 }
 
+// Version 4: a table's rules and persistence, an index's method and operator classes, the
+// database's own collations.
+const QByteArray kGood4 =
+    QByteArray(kGood3)
+        .replace("\"version\": 3", "\"version\": 4")
+        .replace("\"sequences\"],", "\"sequences\", \"rules\", \"collation-objects\"],")
+        .replace("\"tables\": [", R"json("collations": [
+    {"name": "blind", "provider": "icu", "locale": "und-u-ks-level1", "deterministic": false}
+  ],
+  "tables": [)json")
+        .replace("\"view_definition\"", R"json("rules": [
+        {"name": "r", "event": "INSERT", "instead": true, "definition": "CREATE RULE r ..."}
+      ],
+      "unlogged": true,
+      "view_definition")json");
+QByteArray Replaced4(const char* before, const char* after) {
+  return Replaced(before, after, kGood4.constData());
+}
+
 TEST(SnapshotTest, BrokenForeignAndNewerFilesFailWithOneErrorThatSaysWhy) {
   SqliteTestFolder folder;
   const QByteArray deep = QByteArray(10000, '[') + QByteArray(10000, ']');
@@ -348,8 +387,8 @@ TEST(SnapshotTest, BrokenForeignAndNewerFilesFailWithOneErrorThatSaysWhy) {
       {"other json", R"({"name": "package", "tables": 3})", kNotADatabase,
        "is not a Vantrel snapshot"},
       {"nested array", deep, kNotADatabase, "is not a Vantrel snapshot"},
-      {"newer version", Replaced("\"version\": 1", "\"version\": 4"), kSnapshotTooNew,
-       "format version 4"},
+      {"newer version", Replaced("\"version\": 1", "\"version\": 5"), kSnapshotTooNew,
+       "format version 5"},
       {"version as text", Replaced("\"version\": 1", "\"version\": \"1\""), kDatabaseDamaged,
        "\"version\" should be a whole number"},
       {"size as text", Replaced("\"size\": 4", "\"size\": \"4\""), kDatabaseDamaged,
@@ -443,8 +482,8 @@ TEST(SnapshotTest, BrokenForeignAndNewerFilesFailWithOneErrorThatSaysWhy) {
        Replaced2("\"on_delete\": \"cascade\"",
                  "\"on_delete\": \"cascade\", \"on_delete\": \"restrict\""),
        kDatabaseDamaged, "\"on_delete\" is given twice"},
-      {"newer than 3", Replaced3("\"version\": 3", "\"version\": 4"), kSnapshotTooNew,
-       "format version 4"},
+      {"newer than 4", Replaced4("\"version\": 4", "\"version\": 5"), kSnapshotTooNew,
+       "format version 5"},
       // Version 3's members.
       {"unknown timing", Replaced3("\"BEFORE\"", "\"before\""), kDatabaseDamaged,
        "table 1 (\"a\"), trigger 1 (\"tr\"), \"timing\" is not a word this version knows"},
@@ -472,6 +511,19 @@ TEST(SnapshotTest, BrokenForeignAndNewerFilesFailWithOneErrorThatSaysWhy) {
        kDatabaseDamaged, "\"default_collation\" is given twice"},
       {"a kind of version 3 in version 2", Replaced2("\"checks\"]", "\"sequences\"]"),
        kDatabaseDamaged, "\"object_kinds\" is not a word this version knows (\"sequences\")"},
+      // Version 4's members.
+      {"a kind of version 4 in version 3", Replaced3("\"sequences\"]", "\"rules\"]"),
+       kDatabaseDamaged, "\"object_kinds\" is not a word this version knows (\"rules\")"},
+      {"unknown rule event", Replaced4("\"INSERT\"", "\"MERGE\""), kDatabaseDamaged,
+       "table 1 (\"a\"), rule 1 (\"r\"), \"event\" is not a word this version knows"},
+      {"no rule definition", Replaced4(", \"definition\": \"CREATE RULE r ...\"", ""),
+       kDatabaseDamaged, "rule 1 (\"r\"), \"definition\" is missing"},
+      {"unlogged as text", Replaced4("\"unlogged\": true", "\"unlogged\": \"yes\""),
+       kDatabaseDamaged, "table 1 (\"a\"), \"unlogged\" should be true or false"},
+      {"collations as object", Replaced4("\"collations\": [", "\"collations\": {\"c\": ["),
+       kDatabaseDamaged, "\"collations\" should be an array of collation objects"},
+      {"no collation locale", Replaced4(", \"locale\": \"und-u-ks-level1\"", ""), kDatabaseDamaged,
+       "collation 1 (\"blind\"), \"locale\" is missing"},
   };
   for (const auto& c : cases) {
     const QString path = folder.PathOf(QStringLiteral("%1.json").arg(c.name));
@@ -487,8 +539,8 @@ TEST(SnapshotTest, BrokenForeignAndNewerFilesFailWithOneErrorThatSaysWhy) {
 TEST(SnapshotTest, ATruncatedSnapshotNeverOpensAsPartOfOne) {
   SqliteTestFolder folder;
   const QString path = folder.PathOf("cut.json");
-  for (const char* text : {kGood, kGood2, kGood3}) {
-    const QByteArray good(text);
+  for (const QByteArray& good :
+       {QByteArray(kGood), QByteArray(kGood2), QByteArray(kGood3), kGood4}) {
     const qsizetype marker_end = good.indexOf("vantrel-snapshot\"") + 17;
     for (qsizetype cut = 1; cut < good.size() - 2; cut += 5) {
       WriteFileContents(path, good.left(cut));

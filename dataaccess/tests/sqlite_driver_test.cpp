@@ -187,7 +187,7 @@ TEST_F(SqliteDriverTest, ReadsKeysIndexesForeignKeysAndChecks) {
     ALTER TABLE plain ADD COLUMN z REFERENCES orders DEFERRABLE INITIALLY DEFERRED;
     CREATE TABLE bare (x, "check" TEXT DEFAULT 'CHECK (x)');
   )sql"));
-  EXPECT_EQ(connection->ObjectKinds(), kAllObjectKinds);
+  EXPECT_EQ(connection->ObjectKinds(), kAllObjectKinds | kPostgresObjectKinds);
   // An open that does not ask for objects (a comparison of fields) leaves out all but the key
   // that comes with the columns, and says it read none.
   const auto fields_only = DataEngine::Instance().Environments().Item(0).OpenConnection(
@@ -257,7 +257,7 @@ TEST_F(SqliteDriverTest, ReadsDefaultsCollationsGenerationViewsAndTriggers) {
     CREATE VIRTUAL TABLE docs USING fts5(body);
     CREATE TABLE gone (a); CREATE VIEW broken AS SELECT a FROM gone; DROP TABLE gone;
   )sql"));
-  EXPECT_EQ(connection->ObjectKinds(), kAllObjectKinds);
+  EXPECT_EQ(connection->ObjectKinds(), kAllObjectKinds | kPostgresObjectKinds);
   EXPECT_EQ(connection->Objects()->default_collation, "BINARY");
   // An AUTOINCREMENT column's bookkeeping in sqlite_sequence is no sequence.
   EXPECT_TRUE(connection->Objects()->sequences.empty());

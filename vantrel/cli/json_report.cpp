@@ -26,6 +26,10 @@ QString KindName(Difference::Kind kind) {
       return QStringLiteral("sequence-missing");
     case Difference::Kind::kSequenceProperties:
       return QStringLiteral("sequence-properties");
+    case Difference::Kind::kDatabaseObjectMissing:
+      return QStringLiteral("database-object-missing");
+    case Difference::Kind::kDatabaseObjectProperties:
+      return QStringLiteral("database-object-properties");
   }
   return QString();
 }
@@ -48,10 +52,12 @@ void JsonReport::Found(const Difference& difference) {
        difference.driving_is_primary ? QStringLiteral("primary") : QStringLiteral("secondary")},
   };
   using Kind = Difference::Kind;
-  // A database's default collation and its sequences belong to no table.
+  // A database's default collation, its sequences and its other objects belong to no table.
   const bool of_database = difference.kind == Kind::kDatabaseProperties ||
                            difference.kind == Kind::kSequenceMissing ||
-                           difference.kind == Kind::kSequenceProperties;
+                           difference.kind == Kind::kSequenceProperties ||
+                           difference.kind == Kind::kDatabaseObjectMissing ||
+                           difference.kind == Kind::kDatabaseObjectProperties;
   if (!of_database) object.insert(QStringLiteral("table"), difference.table);
   if (difference.kind != Kind::kTableMissing && !of_database) {
     object.insert(QStringLiteral("other_table"), difference.other_table);
@@ -59,7 +65,9 @@ void JsonReport::Found(const Difference& difference) {
   if (!difference.field.isNull()) object.insert(QStringLiteral("field"), difference.field);
   const bool is_object =
       difference.kind == Kind::kObjectMissing || difference.kind == Kind::kObjectProperties ||
-      difference.kind == Kind::kSequenceMissing || difference.kind == Kind::kSequenceProperties;
+      difference.kind == Kind::kSequenceMissing || difference.kind == Kind::kSequenceProperties ||
+      difference.kind == Kind::kDatabaseObjectMissing ||
+      difference.kind == Kind::kDatabaseObjectProperties;
   if (is_object) {
     object.insert(QStringLiteral("object_kind"), difference.object_kind);
     if (!difference.object_name.isEmpty()) {
@@ -72,7 +80,8 @@ void JsonReport::Found(const Difference& difference) {
   }
   if (difference.kind == Kind::kFieldProperties || difference.kind == Kind::kObjectProperties ||
       difference.kind == Kind::kDatabaseProperties ||
-      difference.kind == Kind::kSequenceProperties) {
+      difference.kind == Kind::kSequenceProperties ||
+      difference.kind == Kind::kDatabaseObjectProperties) {
     QJsonArray properties;
     for (const Difference::Property& property : difference.properties) {
       QJsonObject entry{{QStringLiteral("name"), property.name}};
@@ -102,7 +111,8 @@ QByteArray JsonReport::Document(const QString& primary_name, const QString& seco
   for (Difference::Kind kind :
        {Difference::Kind::kObjectMissing, Difference::Kind::kObjectProperties,
         Difference::Kind::kDatabaseProperties, Difference::Kind::kSequenceMissing,
-        Difference::Kind::kSequenceProperties}) {
+        Difference::Kind::kSequenceProperties, Difference::Kind::kDatabaseObjectMissing,
+        Difference::Kind::kDatabaseObjectProperties}) {
     const auto count = counts_.find(KindName(kind));
     if (count != counts_.end()) summary.insert(KindName(kind), count->second);
   }

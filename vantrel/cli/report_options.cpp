@@ -38,6 +38,8 @@ const std::map<std::string, int>& IgnorableProperties() {
       {"start", kStartProperty},
       {"cycle", kCycleProperty},
       {"owned-by", kOwnedByProperty},
+      {"method", kMethodProperty},
+      {"persistence", kPersistenceProperty},
   };
   return names;
 }
@@ -45,12 +47,20 @@ const std::map<std::string, int>& IgnorableProperties() {
 // What --objects takes, as ComparedKind bits.
 const std::map<std::string, int>& ObjectChoices() {
   static const std::map<std::string, int> names = {
-      {"fields", kCompareFields},         {"keys", kCompareKeys},
-      {"indexes", kCompareIndexes},       {"foreign-keys", kCompareForeignKeys},
-      {"checks", kCompareChecks},         {"defaults", kCompareDefaults},
-      {"collations", kCompareCollations}, {"generated", kCompareGenerated},
-      {"views", kCompareViews},           {"triggers", kCompareTriggers},
-      {"sequences", kCompareSequences},   {"all", kCompareAll},
+      {"fields", kCompareFields},
+      {"keys", kCompareKeys},
+      {"indexes", kCompareIndexes},
+      {"foreign-keys", kCompareForeignKeys},
+      {"checks", kCompareChecks},
+      {"defaults", kCompareDefaults},
+      {"collations", kCompareCollations},
+      {"generated", kCompareGenerated},
+      {"views", kCompareViews},
+      {"triggers", kCompareTriggers},
+      {"sequences", kCompareSequences},
+      {"rules", kCompareRules},
+      {"persistence", kComparePersistence},
+      {"all", kCompareAll},
   };
   return names;
 }

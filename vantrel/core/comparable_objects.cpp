@@ -67,28 +67,61 @@ ComparableObject PrimaryKey(const dataaccess::PrimaryKeyDefinition& key, bool co
   return object;
 }
 
-ComparableObject Index(const IndexDefinition& index, const TableObjects& objects,
-                       const QString& engine, bool compare_names) {
+// What an index is, part by part: its columns or expressions, each with its operator class and,
+// within one engine, its collation; an exclusion constraint also its operators.
+QString IndexIdentity(const IndexDefinition& index, bool same_engine) {
   QStringList identity;
-  QStringList shown;
-  QStringList order;
   for (const dataaccess::IndexPart& part : index.parts) {
-    const bool column = !part.column.isEmpty();
-    identity.append(column ? QLatin1String("c:") + part.column.toLower()
-                           : QLatin1String("e:") + dataaccess::ExpressionMeaning(part.expression));
-    QString text = column ? part.column : Shown(part.expression);
+    QString text = part.column.isEmpty()
+                       ? QLatin1String("e:") + dataaccess::ExpressionMeaning(part.expression)
+                       : QLatin1String("c:") + part.column.toLower();
+    if (!part.operator_class.isEmpty()) text += QLatin1String("/o:") + part.operator_class;
+    if (same_engine && !part.collation.isEmpty()) text += QLatin1String("/k:") + part.collation;
+    if (!part.exclusion_operator.isEmpty()) text += QLatin1String("/x:") + part.exclusion_operator;
+    identity.append(text);
+  }
+  const QString parts = identity.join(u'\x1f');
+  if (index.origin != IndexDefinition::Origin::kExclusionConstraint) return parts;
+  return QLatin1String("exclude ") + index.method + u'\x1e' + parts;
+}
+
+// An index as the report shows it: "UNIQUE (a, b DESC)", "USING hash (c)",
+// "(name varchar_pattern_ops)", "EXCLUDE USING gist (during WITH &&)".
+QString IndexDefinitionText(const IndexDefinition& index) {
+  QStringList shown;
+  for (const dataaccess::IndexPart& part : index.parts) {
+    QString text = part.column.isEmpty() ? Shown(part.expression) : part.column;
+    if (!part.collation.isEmpty()) text += QLatin1String(" COLLATE ") + part.collation;
+    if (!part.operator_class.isEmpty()) text += u' ' + part.operator_class;
     if (part.descending) text += QLatin1String(" DESC");
+    if (!part.exclusion_operator.isEmpty())
+      text += QLatin1String(" WITH ") + part.exclusion_operator;
     shown.append(text);
-    order.append(part.descending ? QStringLiteral("DESC") : QStringLiteral("ASC"));
   }
   QString definition = u'(' + shown.join(QStringLiteral(", ")) + u')';
+  const bool exclusion = index.origin == IndexDefinition::Origin::kExclusionConstraint;
+  if (exclusion || (!index.method.isEmpty() && index.method != QLatin1String("btree"))) {
+    definition.prepend(QLatin1String("USING ") + index.method + u' ');
+  }
+  if (exclusion) definition.prepend(QLatin1String("EXCLUDE "));
   if (index.unique) definition.prepend(QLatin1String("UNIQUE "));
   if (!index.predicate.isEmpty()) definition += QLatin1String(" WHERE ") + Shown(index.predicate);
-  ComparableObject object{"Index",
-                          "index",
+  return definition;
+}
+
+ComparableObject Index(const IndexDefinition& index, const TableObjects& objects,
+                       const QString& engine, bool same_engine, bool compare_methods,
+                       bool compare_names) {
+  QStringList order;
+  for (const dataaccess::IndexPart& part : index.parts) {
+    order.append(part.descending ? QStringLiteral("DESC") : QStringLiteral("ASC"));
+  }
+  const bool exclusion = index.origin == IndexDefinition::Origin::kExclusionConstraint;
+  ComparableObject object{exclusion ? "Exclusion Constraint" : "Index",
+                          exclusion ? "exclusion-constraint" : "index",
                           kCompareIndexes,
-                          identity.join(u'\x1f'),
-                          definition,
+                          IndexIdentity(index, same_engine),
+                          IndexDefinitionText(index),
                           index.name,
                           dataaccess::IsEngineMadeForeignKeyIndex(index, objects, engine),
                           {}};
@@ -99,6 +132,10 @@ ComparableObject Index(const IndexDefinition& index, const TableObjects& objects
   object.properties.push_back({kWhereProperty, "Where",
                                dataaccess::ExpressionMeaning(index.predicate),
                                Shown(index.predicate)});
+  if (compare_methods) {
+    const QString method = dataaccess::IndexMethod(index);
+    object.properties.push_back({kMethodProperty, "Method", method, method});
+  }
   AddName(object, compare_names);
   return object;
 }
@@ -219,6 +256,36 @@ ComparableObject Trigger(const TriggerDefinition& trigger, bool same_engine) {
   return object;
 }
 
+// A rule, matched by its name (a table's rules are named, and a rule's text is the engine's own).
+ComparableObject Rule(const dataaccess::RuleDefinition& rule) {
+  QString definition = QLatin1String("ON ") + rule.event + QLatin1String(" DO ");
+  if (rule.instead) definition += QLatin1String("INSTEAD");
+  ComparableObject object{"Rule", "rule", kCompareRules, rule.name, definition.trimmed(), rule.name,
+                          false,  {}};
+  object.properties.push_back({kEventsProperty, "Event", rule.event, rule.event});
+  const QString instead = rule.instead ? QStringLiteral("INSTEAD") : QStringLiteral("ALSO");
+  object.properties.push_back({kTimingProperty, "Instead", instead, instead});
+  object.properties.push_back({kDefinitionProperty, "Definition",
+                               dataaccess::ExpressionMeaning(rule.definition),
+                               Shown(rule.definition)});
+  return object;
+}
+
+// Whether the table's writes are logged: one object for each table, found on both sides.
+ComparableObject Persistence(bool unlogged) {
+  const QString persistence = unlogged ? QStringLiteral("UNLOGGED") : QStringLiteral("LOGGED");
+  ComparableObject object{"Persistence",
+                          "persistence",
+                          kComparePersistence,
+                          QStringLiteral("persistence"),
+                          persistence,
+                          QString(),
+                          false,
+                          {}};
+  object.properties.push_back({kPersistenceProperty, "Persistence", persistence, persistence});
+  return object;
+}
+
 // A name an engine made up rather than one a schema's author chose.
 bool IsGeneratedName(const QString& name) {
   return name.isEmpty() || name.startsWith(QLatin1String("sqlite_autoindex_"));
@@ -232,18 +299,25 @@ std::vector<ComparableObject> ComparableObjects(const ObjectSides& sides, int co
   const int both = sides.connection.ObjectKinds() & sides.other_connection.ObjectKinds();
   const int kinds = compared & both;
   const TableObjects* objects = sides.table.Objects();
+  // Every table has a persistence, whether or not it has objects to tell.
+  if ((kinds & kComparePersistence) && !sides.table.IsView()) {
+    result.push_back(Persistence(objects != nullptr && objects->unlogged));
+  }
   if (objects == nullptr || kinds == 0) return result;
   const QString engine = sides.connection.Engine();
   if ((kinds & kCompareKeys) && objects->primary_key) {
     result.push_back(PrimaryKey(*objects->primary_key, compare_names));
   }
+  const bool same_engine = engine == sides.other_connection.Engine();
   if (kinds & kCompareIndexes) {
     const TableObjects* other_objects = sides.other_table.Objects();
     const QString other_engine = sides.other_connection.Engine();
+    const bool methods = (both & dataaccess::kIndexMethods) != 0;
     for (const IndexDefinition& index : objects->indexes) {
-      result.push_back(Index(index, *objects, engine, compare_names));
-      if (other_objects != nullptr &&
-          dataaccess::IsForeignKeyIndexServedBy(index, *objects, *other_objects, other_engine)) {
+      result.push_back(Index(index, *objects, engine, same_engine, methods, compare_names));
+      if ((other_objects != nullptr &&
+           dataaccess::IsForeignKeyIndexServedBy(index, *objects, *other_objects, other_engine)) ||
+          (!same_engine && dataaccess::IsPatternSearchCompanion(index, *objects))) {
         result.back().engine_made = true;
       }
     }
@@ -263,7 +337,6 @@ std::vector<ComparableObject> ComparableObjects(const ObjectSides& sides, int co
       result.push_back(Check(check, compare_names));
     }
   }
-  const bool same_engine = engine == sides.other_connection.Engine();
   // Across engines a view's query is another dialect (rule 16): the report says so instead.
   if ((kinds & kCompareViews) && same_engine && !objects->view_definition.isEmpty()) {
     result.push_back(View(objects->view_definition, sides.connection.DatabaseName()));
@@ -271,6 +344,11 @@ std::vector<ComparableObject> ComparableObjects(const ObjectSides& sides, int co
   if (kinds & kCompareTriggers) {
     for (const TriggerDefinition& trigger : objects->triggers) {
       result.push_back(Trigger(trigger, same_engine));
+    }
+  }
+  if (kinds & kCompareRules) {
+    for (const dataaccess::RuleDefinition& rule : objects->rules) {
+      result.push_back(Rule(rule));
     }
   }
   return result;

@@ -1,5 +1,6 @@
 #include "vantrel/core/compare_tables.h"
 
+#include "dataaccess/catalog/type_kinds.h"
 #include "dataaccess/column_rules.h"
 #include "dataaccess/comparison_rules.h"
 #include "dataaccess/object_rules.h"
@@ -123,6 +124,7 @@ class TableWalk {
       }
     }
     if (told_ & kCompareSequences) WalkSequences();
+    if ((told_ & kCompareCollations) && !across_engines_) WalkCollations();
     Guarded([&] { view_.SetTableCaption(QString()); });
     Guarded([&] { view_.SetFieldCaption(QString()); });
     return paragraphs_;
@@ -277,9 +279,23 @@ class TableWalk {
                          [] { return true; });
         },
         [&] { return match->Size(); }, [&] { return field.Size(); }, "Size, ");
-    check(
-        kDataTypeProperty, [&] { return match->DataType(); }, [&] { return field.DataType(); },
-        "Data Type, ");
+    // Two enumerations of one engine that differ only in their types' names show the names.
+    const auto data_type = [&](const DataColumn& column, const DataColumn& other) {
+      return [&] {
+        const int32_t kind = column.DataType();
+        return !across_engines_ && kind == dataaccess::kEnum && other.DataType() == kind
+                   ? QVariant(column.DeclaredType())
+                   : QVariant(kind);
+      };
+    };
+    report(
+        kDataTypeProperty,
+        [&] {
+          return Differs(
+              [&] { return !dataaccess::DataTypesDiffer(*match, field, !across_engines_); },
+              [] { return true; });
+        },
+        data_type(*match, field), data_type(field, *match), "Data Type, ");
     // A pair of columns of which neither has a default, a generation or a collation of its own
     // has nothing of these to differ in: the databases' default collations are told once.
     const dataaccess::ColumnDetails* mine_details = nullptr;
@@ -778,6 +794,68 @@ class TableWalk {
       Append([&] { return labels.join(QStringLiteral(", ")) + "]" + End(); });
       EndParagraph();
       difference.kind = Difference::Kind::kSequenceProperties;
+      difference.other_object = match->name;
+      Tell(difference);
+    }
+  }
+
+  // Each collation the driving side defines looked up by name on the other side, within one
+  // engine (rule 14 of column_rules.h): across engines the columns that use one are compared by
+  // what it does, and another engine names its collations otherwise.
+  void WalkCollations() {
+    const dataaccess::DatabaseObjects* mine = nullptr;
+    const dataaccess::DatabaseObjects* theirs = nullptr;
+    int both = 0;
+    if (!Guarded([&] {
+          mine = driving_.Objects();
+          theirs = other_.Objects();
+          both = driving_.ObjectKinds() & other_.ObjectKinds();
+        }) ||
+        mine == nullptr || theirs == nullptr || !(both & dataaccess::kCollationObjects)) {
+      return;
+    }
+    const auto properties_of = [](const dataaccess::CollationDefinition& collation) {
+      const QString deterministic = collation.deterministic ? QStringLiteral("DETERMINISTIC")
+                                                            : QStringLiteral("NONDETERMINISTIC");
+      return std::vector<std::pair<const char*, QString>>{{"Provider", collation.provider},
+                                                          {"Locale", collation.locale},
+                                                          {"Deterministic", deterministic}};
+    };
+    for (const dataaccess::CollationDefinition& collation : mine->collations) {
+      const auto match = std::find_if(
+          theirs->collations.begin(), theirs->collations.end(),
+          [&](const dataaccess::CollationDefinition& c) { return c.name == collation.name; });
+      Difference difference;
+      difference.object_kind = QStringLiteral("collation");
+      difference.object = collation.name;
+      difference.object_name = collation.name;
+      if (match == theirs->collations.end()) {
+        Append([&] { return "Collation: '" + VisibleText(collation.name) + "' exists in "; });
+        Append([&] { return "database '" + driving_source_ + "." + DrivingDatabase() + "'"; });
+        Append([&] { return QStringLiteral(", but not in '"); });
+        Append([&] { return other_source_ + "." + OtherDatabase() + "'" + End(); });
+        EndParagraph();
+        difference.kind = Difference::Kind::kDatabaseObjectMissing;
+        Tell(difference);
+        continue;
+      }
+      const auto properties = properties_of(collation);
+      const auto other_properties = properties_of(*match);
+      QStringList labels;
+      for (size_t i = 0; i < properties.size(); ++i) {
+        if (properties[i].second == other_properties[i].second) continue;
+        labels.append(QLatin1String(properties[i].first));
+        difference.properties.push_back(
+            {QLatin1String(properties[i].first), properties[i].second, other_properties[i].second});
+      }
+      if (labels.isEmpty()) continue;
+      Append([&] { return "Collation: '" + VisibleText(collation.name) + "' in "; });
+      Append([&] { return "database '" + driving_source_ + "." + DrivingDatabase() + "', and "; });
+      Append([&] { return other_source_ + "." + OtherDatabase(); });
+      Append([&] { return QStringLiteral(" differ in the following ways. ["); });
+      Append([&] { return labels.join(QStringLiteral(", ")) + "]" + End(); });
+      EndParagraph();
+      difference.kind = Difference::Kind::kDatabaseObjectProperties;
       difference.other_object = match->name;
       Tell(difference);
     }

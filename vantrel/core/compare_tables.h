@@ -47,6 +47,8 @@ enum ComparedProperty : int {
   kStartProperty = 1 << 25,
   kCycleProperty = 1 << 26,
   kOwnedByProperty = 1 << 27,
+  kMethodProperty = 1 << 28,       // an index's access method
+  kPersistenceProperty = 1 << 29,  // a table's LOGGED or UNLOGGED
 };
 
 // What a walk compares besides tables: their fields, and the objects of dataaccess::ObjectKind.
@@ -62,9 +64,11 @@ enum ComparedKind : int {
   kCompareViews = dataaccess::kViews,
   kCompareTriggers = dataaccess::kTriggers,
   kCompareSequences = dataaccess::kSequences,
+  kCompareRules = dataaccess::kRules,
+  kComparePersistence = dataaccess::kTablePersistence,
   kCompareObjects = kCompareKeys | kCompareIndexes | kCompareForeignKeys | kCompareChecks |
                     kCompareDefaults | kCompareCollations | kCompareGenerated | kCompareViews |
-                    kCompareTriggers | kCompareSequences,
+                    kCompareTriggers | kCompareSequences | kCompareRules | kComparePersistence,
   kCompareAll = kCompareFields | kCompareObjects,
 };
 
@@ -95,6 +99,9 @@ struct Difference {
     kDatabaseProperties,  // the databases differ in `properties` (their default collation)
     kSequenceMissing,     // sequence `object` exists on the driving side only
     kSequenceProperties,  // sequence `object` differs in `properties`
+    // Another object of the database (`object_kind` "collation": one it defines itself).
+    kDatabaseObjectMissing,     // `object` exists on the driving side only
+    kDatabaseObjectProperties,  // `object` differs in `properties`
   };
   struct Property {
     QString name;            // as the report's [list] calls it

@@ -1,5 +1,7 @@
 #include "vantrel/core/comparison_run.h"
 
+#include "dataaccess/object_rules.h"
+
 #include "dataaccess/data_engine.h"
 #include "vantrel/core/compare_tables.h"
 #include "vantrel/core/program_objects.h"
@@ -154,6 +156,31 @@ std::vector<QString> KindsNotTold(const dataaccess::DataConnection& side,
                 {kCompareTriggers, "triggers"},           {kCompareSequences, "sequences"}};
     for (const auto& row : rows) {
       if ((compared & row.bit) && !(told & row.bit)) kinds.emplace_back(QLatin1String(row.what));
+    }
+    // What only some engines have is said only where the other side has some of it: a side
+    // that cannot tell rules left nothing out where the other has none.
+    const auto has_rules = [](const dataaccess::TableObjects& objects) {
+      return !objects.rules.empty();
+    };
+    const auto has_unlogged = [](const dataaccess::TableObjects& objects) {
+      return objects.unlogged;
+    };
+    if ((compared & kCompareRules) && !(told & kCompareRules) && AnyTable(other, has_rules)) {
+      kinds.emplace_back(QStringLiteral("rules"));
+    }
+    if ((compared & kComparePersistence) && !(told & kComparePersistence) &&
+        AnyTable(other, has_unlogged)) {
+      kinds.emplace_back(QStringLiteral("whether tables are logged"));
+    }
+    const auto has_method = [](const dataaccess::TableObjects& objects) {
+      return std::any_of(objects.indexes.begin(), objects.indexes.end(),
+                         [](const dataaccess::IndexDefinition& index) {
+                           return dataaccess::IndexMethod(index) != QLatin1String("btree");
+                         });
+    };
+    if ((compared & kCompareIndexes) && (told & kCompareIndexes) &&
+        !(told & dataaccess::kIndexMethods) && AnyTable(other, has_method)) {
+      kinds.emplace_back(QStringLiteral("index methods"));
     }
     // Deferrability matters only where the other side can tell it, and where both sides have a
     // foreign key whose deferrability could have differed.

@@ -380,8 +380,16 @@ std::vector<Finding> LabelFindings(const ColumnFacts& p, const ColumnFacts& s, c
   const QStringList p_labels = Labels(p.declared_type);
   const QStringList s_labels = Labels(s.declared_type);
   if (p_labels.isEmpty() || s_labels.isEmpty()) {
-    return {{Risk::kNarrower, "labels differ: rows holding a label missing on " +
-                                  Quoted(sides.Primary()) + " are refused"}};
+    // A PostgreSQL enum is spelled by its type's name; its Size is a hash of its labels in order.
+    if (p.size == s.size) {
+      return {{Risk::kTypeChangeConverted,
+               "enum types " + sides.Each(Quoted(p.declared_type), Quoted(s.declared_type)) +
+                   " of the same labels: values are converted by their labels"}};
+    }
+    // Which labels each side has is not known here: whether rows are refused cannot be said.
+    return {{Risk::kBehaviour, "labels differ: rows holding a label that " +
+                                   Quoted(sides.Primary()) +
+                                   " lacks are refused; compare the two types' labels"}};
   }
   QStringList removed;
   for (const QString& label : s_labels) {
@@ -483,8 +491,12 @@ Finding KindChange(const ColumnFacts& p, const ColumnFacts& s, const Sides& side
 }
 
 std::vector<Finding> TypeFindings(const ColumnFacts& p, const ColumnFacts& s, const Sides& sides) {
-  // The same kind and Size is the same type (an ENUM's Size is a hash of its labels).
-  if (p.data_type == s.data_type && p.size == s.size && IsUnsigned(p) == IsUnsigned(s)) return {};
+  // The same kind and Size is the same type (an ENUM's Size is a hash of its labels), but for
+  // two enum types of one engine named differently.
+  if (p.data_type == s.data_type && p.size == s.size && IsUnsigned(p) == IsUnsigned(s) &&
+      !(p.data_type == dx::kEnum && p.declared_type != s.declared_type)) {
+    return {};
+  }
   const Family pf = FamilyOf(p.data_type);
   if (pf != FamilyOf(s.data_type)) return {KindChange(p, s, sides)};
   switch (pf) {
@@ -793,6 +805,14 @@ Finding ObjectMissing(const Difference& difference, const Sides& sides) {
     return {Risk::kSafe,
             on_primary ? QStringLiteral("new index") : QStringLiteral("index dropped")};
   }
+  if (kind == u"exclusion-constraint") {
+    // Like UNIQUE, it refuses a row for what other rows hold: under its operators, not equality.
+    const QString definition = Quoted(difference.object);
+    return on_primary ? Finding{Risk::kNewUnique, "rows that conflict under " + definition +
+                                                      " (overlapping ranges, say) are refused"}
+                      : Finding{Risk::kSafe, "constraint dropped: " + definition +
+                                                 " no longer refuses conflicting rows"};
+  }
   if (kind == u"check") {
     const QString expression = Quoted(difference.object);
     return on_primary ? Finding{Risk::kNewCheck, "rows that fail " + expression + " are refused"}
@@ -814,6 +834,15 @@ Finding ObjectMissing(const Difference& difference, const Sides& sides) {
                : Finding{Risk::kBehaviour,
                          "trigger " + name + " runs on " + Quoted(sides.Secondary()) +
                              " only: what it does is not done on " + Quoted(sides.Primary())};
+  }
+  if (kind == u"rule") {
+    const QString side = Quoted(on_primary ? sides.Primary() : sides.Secondary());
+    const bool instead = difference.object.contains(QLatin1String("INSTEAD"));
+    return {Risk::kBehaviour, "rule " + name + " rewrites " +
+                                  difference.object.section(u' ', 1, 1) + " statements on " + side +
+                                  " only" +
+                                  (instead ? QStringLiteral(": they do something else there")
+                                           : QStringLiteral(": they do more there"))};
   }
   if (kind == u"view") {
     return {Risk::kBehaviour, "view on " +
@@ -875,6 +904,18 @@ Finding KeyPropertyFinding(const Difference::Property& property, const Differenc
                                   ": the reference is checked at another time"};
   }
   if (name == u"sortorder") return {Risk::kSafe, QStringLiteral("sort order differs")};
+  if (name == u"method") {
+    return {Risk::kSafe, "method " + sides.Each(VisibleText(p), VisibleText(s)) +
+                             ": the index serves other queries"};
+  }
+  if (name == u"persistence") {
+    // An unlogged table is emptied after a crash and is not copied to standbys.
+    if (p == u"UNLOGGED") {
+      return {Risk::kLost, "UNLOGGED on " + Quoted(sides.Primary()) +
+                               ": its rows are lost after a crash and are not on standbys"};
+    }
+    return {Risk::kSafe, "logged on " + Quoted(sides.Primary()) + ": its rows survive a crash"};
+  }
   if (name == u"name") return {Risk::kSafe, QStringLiteral("name differs")};
   return {Risk::kBehaviour, VisibleText(property.name) + " differs: compare the two definitions"};
 }
@@ -888,6 +929,10 @@ std::vector<Finding> ObjectPropertyFindings(const Difference& difference, const 
   if (kind == u"view") {
     return {{Risk::kBehaviour,
              QStringLiteral("the view's query differs: it shows other rows or values")}};
+  }
+  if (kind == u"rule") {
+    return {{Risk::kBehaviour, "rule differs in " + PropertyNames(difference) +
+                                   ": the statements it rewrites do other things on each side"}};
   }
   std::vector<Finding> findings;
   for (const Difference::Property& property : difference.properties) {
@@ -965,6 +1010,16 @@ Finding SequenceMissing(const Difference& difference, const Sides& sides) {
                            ": its numbering is dropped"};
 }
 
+// A collation a database defines itself: columns and queries on the other side cannot name it.
+Finding CollationMissing(const Difference& difference, const Sides& sides) {
+  const QString name = Quoted(difference.object);
+  return sides.driving_is_primary
+             ? Finding{Risk::kSafe, "new collation " + name}
+             : Finding{Risk::kBehaviour, "collation " + name + " is not in " +
+                                             Quoted(sides.Primary()) +
+                                             ": columns and queries that name it fail there"};
+}
+
 // ---- The databases' own properties: their default collation applies to new columns.
 
 std::vector<Finding> DatabaseFindings(const Difference& difference, const Sides& sides) {
@@ -1024,6 +1079,13 @@ QString DifferenceRisk(const Difference& difference, const QString& driving_name
       return Line({SequenceMissing(difference, sides)});
     case Kind::kSequenceProperties:
       return Line(SequenceFindings(difference, sides));
+    case Kind::kDatabaseObjectMissing:
+      return Line({CollationMissing(difference, sides)});
+    case Kind::kDatabaseObjectProperties:
+      return Line(
+          {{Risk::kCollationBehaviour,
+            "collation " + Quoted(difference.object) + " differs in " + PropertyNames(difference) +
+                ": the columns that use it sort and compare differently"}});
   }
   return Line({});
 }

@@ -65,6 +65,8 @@ constexpr CompareChoice kCompareChoices[] = {
     {QT_TRANSLATE_NOOP("vantrel::desktop::MainWindow", "&Views"), kCompareViews},
     {QT_TRANSLATE_NOOP("vantrel::desktop::MainWindow", "&Triggers"), kCompareTriggers},
     {QT_TRANSLATE_NOOP("vantrel::desktop::MainWindow", "&Sequences"), kCompareSequences},
+    {QT_TRANSLATE_NOOP("vantrel::desktop::MainWindow", "&Rules"), kCompareRules},
+    {QT_TRANSLATE_NOOP("vantrel::desktop::MainWindow", "&Persistence"), kComparePersistence},
 };
 constexpr auto kUser = corbenna::ParentRegistryKey::HKEYCurrentUser;
 

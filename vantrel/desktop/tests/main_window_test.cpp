@@ -173,10 +173,10 @@ TEST_F(MainWindowTest, TheCompareChoiceAddsObjectsToARunAndIsRemembered) {
       captions.append(action->isSeparator() ? "|"
                                             : action->text() + (action->isChecked() ? "+" : "-"));
     }
-    EXPECT_EQ(captions,
-              QStringList({"&Fields+", "&Keys-", "&Indexes-", "F&oreign Keys-", "&Checks-",
-                           "&Defaults-", "Co&llations-", "&Generated Columns-", "&Views-",
-                           "&Triggers-", "&Sequences-", "|", "&Explain Risks-"}));
+    EXPECT_EQ(captions, QStringList({"&Fields+", "&Keys-", "&Indexes-", "F&oreign Keys-",
+                                     "&Checks-", "&Defaults-", "Co&llations-",
+                                     "&Generated Columns-", "&Views-", "&Triggers-", "&Sequences-",
+                                     "&Rules-", "&Persistence-", "|", "&Explain Risks-"}));
     EXPECT_EQ(window.RunOptions().compared, kCompareFields);
     EXPECT_FALSE(window.RunOptions().explain);
     MenuItem(window, "&Indexes")->trigger();

@@ -1,0 +1,205 @@
+// End-to-end: what only PostgreSQL has, compared on real databases. Within PostgreSQL an index's
+// method, operator classes and collations, exclusion constraints, rules, unlogged tables, the
+// collations a database defines and the names of enum types are what they are; across engines
+// PostgreSQL's own companion index for LIKE searches is no difference, and what the other engine
+// cannot tell is said to be not compared only where there is some of it.
+#include <QRegularExpression>
+#include <tuple>
+#include <vector>
+
+#include "testing/server_test_support.h"
+#include "testing/sqlite_test_file.h"
+#include "vantrel/cli/tests/engine_pair_compare.h"
+
+namespace dataaccess::test_support {
+namespace {
+
+// One case: the statements of sides a and b after CREATE TABLE %1 (id int PRIMARY KEY, name
+// varchar(40), during tsrange), and the paragraphs found: "a Index missing" for an index of a's
+// table that b lacks, "b Index [Method]" for one of b's that a has with another method.
+struct Case {
+  const char* a;
+  const char* b;
+  std::vector<const char*> found;
+};
+
+const std::vector<Case>& Cases() {
+  static const std::vector<Case> cases = {
+      // An operator class makes another index: never the unique key on the same column.
+      {"ALTER TABLE %1 ADD UNIQUE (name); CREATE INDEX %1_like ON %1 (name varchar_pattern_ops)",
+       "ALTER TABLE %1 ADD UNIQUE (name)",
+       {"a Index missing"}},
+      {"CREATE INDEX %1_x ON %1 (name varchar_pattern_ops)",
+       "CREATE INDEX %1_y ON %1 (name varchar_pattern_ops)",
+       {}},
+      {"CREATE INDEX %1_x ON %1 (name text_pattern_ops)",
+       "CREATE INDEX %1_x ON %1 (name varchar_pattern_ops)",
+       {"a Index missing", "b Index missing"}},
+      // The method is a property of the index on the same parts.
+      {"CREATE INDEX %1_x ON %1 USING hash (name)",
+       "CREATE INDEX %1_x ON %1 (name)",
+       {"a Index [Method]", "b Index [Method]"}},
+      {"CREATE INDEX %1_x ON %1 USING hash (name)",
+       "CREATE INDEX %1_y ON %1 USING hash (name)",
+       {}},
+      // A collation of its own, within one engine.
+      {"CREATE INDEX %1_x ON %1 (name COLLATE \"C\")",
+       "CREATE INDEX %1_x ON %1 (name)",
+       {"a Index missing", "b Index missing"}},
+      // An exclusion constraint is no index on its columns.
+      {"ALTER TABLE %1 ADD EXCLUDE USING gist (id WITH =, during WITH &&)",
+       "CREATE INDEX %1_x ON %1 USING gist (id, during)",
+       {"a Exclusion Constraint missing", "b Index missing"}},
+      {"ALTER TABLE %1 ADD CONSTRAINT %1_one EXCLUDE USING gist (during WITH &&)",
+       "ALTER TABLE %1 ADD CONSTRAINT %1_two EXCLUDE USING gist (during WITH &&)",
+       {}},
+      // Rules.
+      {"CREATE RULE %1_keep AS ON DELETE TO %1 DO INSTEAD NOTHING", "", {"a Rule missing"}},
+      {"CREATE RULE %1_keep AS ON DELETE TO %1 DO INSTEAD NOTHING",
+       "CREATE RULE %1_keep AS ON DELETE TO %1 DO ALSO NOTHING",
+       {"a Rule [Instead, Definition]", "b Rule [Instead, Definition]"}},
+      {"CREATE RULE %1_keep AS ON DELETE TO %1 DO INSTEAD NOTHING",
+       "CREATE RULE %1_keep AS ON DELETE TO %1 DO INSTEAD NOTHING",
+       {}},
+      // Persistence.
+      {"ALTER TABLE %1 SET UNLOGGED",
+       "",
+       {"a Persistence [Persistence]", "b Persistence [Persistence]"}},
+      {"ALTER TABLE %1 SET UNLOGGED", "ALTER TABLE %1 SET UNLOGGED", {}},
+  };
+  return cases;
+}
+
+QString TableOf(size_t i) { return QStringLiteral("q%1").arg(i + 1, 2, 10, QChar(u'0')); }
+
+QStringList Statements(const char* Case::*side) {
+  QStringList statements = {"CREATE EXTENSION IF NOT EXISTS btree_gist"};
+  for (size_t i = 0; i < Cases().size(); ++i) {
+    const QString table = TableOf(i);
+    statements.append(
+        QStringLiteral("CREATE TABLE %1 (id int PRIMARY KEY, name varchar(40), during tsrange)")
+            .arg(table));
+    for (const QString& statement :
+         QString::fromUtf8(Cases()[i].*side).split(u';', Qt::SkipEmptyParts)) {
+      statements.append(statement.trimmed().arg(table));
+    }
+  }
+  return statements;
+}
+
+TEST(PostgresObjectsTest, IndexesRulesAndPersistenceAreWhatTheyAre) {
+  VANTREL_REQUIRE_ENGINES(Engine::kPostgres);
+  SqliteTestFolder folder;
+  const QString a =
+      BuildDatabase(Engine::kPostgres, "vt_pg_objects_a", Statements(&Case::a), folder);
+  const QString b =
+      BuildDatabase(Engine::kPostgres, "vt_pg_objects_b", Statements(&Case::b), folder);
+  static const QRegularExpression paragraph(
+      QStringLiteral(R"re(^(Index|Exclusion Constraint|Rule|Persistence): '.*?'(?: \(.*?\))? )re"
+                     R"re((?:exists in|in) table '(a|b)\.[^.]*\.(?<table>q\d\d)', )re"
+                     R"re((but not in|and) .*?(\[.*\])?$)re"),
+      QRegularExpression::MultilineOption);
+  ExpectCases(
+      a, b, {"--objects", "keys,indexes,rules,persistence"}, paragraph,
+      [](const QRegularExpressionMatch& m) {
+        return m.captured(2) + " " + m.captured(1) + " " +
+               (m.captured(4) == QLatin1String("and") ? m.captured(5) : QStringLiteral("missing"));
+      },
+      Cases(), TableOf);
+  // Each risk says what the object does, not what an index would.
+  const CliResult explained =
+      Compare(a, b, {"--objects", "indexes,rules,persistence", "--explain"});
+  for (const char* risk :
+       {"new UNIQUE: rows that conflict under 'EXCLUDE USING gist (id WITH =, during WITH &&)'",
+        "behaviour: rule 'q09_keep' rewrites DELETE statements on 'a' only: they do something "
+        "else there",
+        "lost: UNLOGGED on 'a': its rows are lost after a crash",
+        "safe: method hash on 'a', btree on 'b'", "safe: new index"}) {
+    EXPECT_TRUE(explained.output.contains(QLatin1String(risk))) << risk << "\n"
+                                                                << explained.output.toStdString();
+  }
+  EXPECT_FALSE(explained.output.contains("new UNIQUE: duplicate rows are refused"))
+      << explained.output.toStdString();
+}
+
+// The collations a database defines, and enum types by name, within one engine; across engines
+// an enum type is its labels.
+TEST(PostgresObjectsTest, DefinedCollationsAndEnumTypeNamesCountWithinTheEngine) {
+  VANTREL_REQUIRE_ENGINES(Engine::kPostgres, Engine::kMariadb);
+  SqliteTestFolder folder;
+  const QString a = BuildDatabase(
+      Engine::kPostgres, "vt_pg_types_a",
+      {"CREATE COLLATION blind (provider = icu, locale = 'und-u-ks-level1', deterministic = false)",
+       "CREATE COLLATION loose (provider = icu, locale = 'und-u-ks-level2', deterministic = false)",
+       "CREATE TYPE mood AS ENUM ('glad', 'sad')", "CREATE TABLE t (id int PRIMARY KEY, m mood)"},
+      folder);
+  const QString b = BuildDatabase(
+      Engine::kPostgres, "vt_pg_types_b",
+      {"CREATE COLLATION loose (provider = icu, locale = 'und-u-ks-level1', deterministic = false)",
+       "CREATE TYPE feeling AS ENUM ('glad', 'sad')",
+       "CREATE TABLE t (id int PRIMARY KEY, m feeling)"},
+      folder);
+  const CliResult within = Compare(a, b, {"--objects", "all", "--explain"});
+  EXPECT_EQ(within.status, 1);
+  for (const char* paragraph :
+       {"Field: 'm' in table 'a.vt_pg_types_a.t', and b.vt_pg_types_b.t differ in the following "
+        "ways. [Data Type]",
+        "Field: 'm' in table 'b.vt_pg_types_b.t', and a.vt_pg_types_a.t differ in the following "
+        "ways. [Data Type]",
+        "type change: enum types 'feeling' on 'b', 'mood' on 'a' of the same labels: values are "
+        "converted by their labels",
+        "Collation: 'blind' exists in database 'a.vt_pg_types_a', but not in 'b.vt_pg_types_b'",
+        "Collation: 'loose' in database 'a.vt_pg_types_a', and b.vt_pg_types_b differ in the "
+        "following ways. [Locale]"}) {
+    EXPECT_TRUE(within.output.contains(QLatin1String(paragraph))) << paragraph << "\n"
+                                                                  << within.output.toStdString();
+  }
+  const QString mariadb =
+      BuildDatabase(Engine::kMariadb, "vt_pg_types_m",
+                    {"CREATE TABLE t (id int PRIMARY KEY, m ENUM('glad', 'sad'))"}, folder);
+  const CliResult across = Compare(a, mariadb, {"--objects", "all"});
+  EXPECT_FALSE(across.output.contains("Data Type")) << across.output.toStdString();
+  EXPECT_FALSE(across.output.contains("Collation: 'blind'")) << across.output.toStdString();
+}
+
+// Across engines, PostgreSQL's pattern-class companion of a key is what the other engine's key
+// serves itself; within PostgreSQL it is an index the other side lacks. A rule the other engine
+// cannot tell is said to be not compared; an unlogged table likewise.
+TEST(PostgresObjectsTest, ThePatternCompanionAndRulesAcrossEngines) {
+  VANTREL_REQUIRE_ENGINES(Engine::kPostgres, Engine::kMariadb);
+  SqliteTestFolder folder;
+  const QStringList plain = {"CREATE TABLE t (id int PRIMARY KEY, name varchar(40) UNIQUE)"};
+  const QString pg = BuildDatabase(
+      Engine::kPostgres, "vt_pg_companion",
+      plain + QStringList{"CREATE INDEX t_name_like ON t (name varchar_pattern_ops)",
+                          "CREATE TABLE archive (id int)",
+                          "CREATE RULE archive_keep AS ON DELETE TO archive DO INSTEAD NOTHING",
+                          "CREATE UNLOGGED TABLE scratch (a int)"},
+      folder);
+  const QStringList others =
+      plain + QStringList{"CREATE TABLE archive (id int)", "CREATE TABLE scratch (a int)"};
+  for (const Engine engine : {Engine::kSqlite, Engine::kMariadb}) {
+    const QString other = BuildDatabase(engine, "vt_pg_companion_o", others, folder);
+    const CliResult result = Compare(pg, other, {"--objects", "indexes,rules,persistence"});
+    EXPECT_FALSE(result.output.contains("varchar_pattern_ops")) << result.output.toStdString();
+    const bool mariadb = engine == Engine::kMariadb;
+    EXPECT_EQ(result.output.contains("Rule: 'ON DELETE DO INSTEAD' (archive_keep) exists in"),
+              !mariadb)
+        << result.output.toStdString();
+    EXPECT_EQ(
+        result.output.contains("Not compared: rules, which 'b.vt_pg_companion_o' cannot tell"),
+        mariadb)
+        << result.output.toStdString();
+    EXPECT_EQ(result.output.contains("Not compared: whether tables are logged, which "
+                                     "'b.vt_pg_companion_o' cannot tell"),
+              mariadb)
+        << result.output.toStdString();
+  }
+  const QString pg_plain = BuildDatabase(Engine::kPostgres, "vt_pg_companion_o", plain, folder);
+  const CliResult within = Compare(pg, pg_plain, {"--objects", "indexes"});
+  EXPECT_TRUE(within.output.contains("Index: '(name varchar_pattern_ops)' (t_name_like) exists in"))
+      << within.output.toStdString();
+}
+
+}  // namespace
+}  // namespace dataaccess::test_support
