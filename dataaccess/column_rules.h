@@ -33,6 +33,9 @@
 //     across engines a column departs only where its collation behaves otherwise than its
 //     database's default (utf8mb3_general_ci in a utf8mb4_unicode_ci database does not). A
 //     MariaDB JSON column's utf8mb4_bin is what JSON is on every other engine, not a departure.
+//     A collation the database defines itself (PostgreSQL's CREATE COLLATION) compares by name,
+//     provider, locale and determinism within one engine; across engines the columns that use
+//     one are compared by what it does, and the other engine names its collations otherwise.
 // 15. Generated columns compare their expression by rule 5 and STORED against VIRTUAL.
 // 16. A view's query compares by rule 5 within one engine, without its own database's name
 //     (MariaDB writes `shop`.`t`.`id` for t.id of the database shop, and two databases of one
