@@ -733,6 +733,43 @@ class TableWalk {
             {kOwnedByProperty, "Owned By", sequence.owned_by.toLower(), sequence.owned_by}};
   }
 
+  // The labels of the properties, one for one, in which an object of the database differs from
+  // its namesake, each added to `difference` with its two values; ignored ones are left out.
+  QStringList DifferingLabels(const std::vector<ComparableObject::Property>& properties,
+                              const std::vector<ComparableObject::Property>& other_properties,
+                              Difference& difference) const {
+    QStringList labels;
+    for (size_t i = 0; i < properties.size(); ++i) {
+      if ((options_.ignored_properties & properties[i].bit) != 0) continue;
+      if (properties[i].compared == other_properties[i].compared) continue;
+      labels.append(QLatin1String(properties[i].label));
+      difference.properties.push_back(
+          {QLatin1String(properties[i].label), properties[i].shown, other_properties[i].shown});
+    }
+    return labels;
+  }
+
+  // "TITLE exists in database 'A.db', but not in 'B.db'", TITLE naming an object of the database.
+  template <class Title>
+  void AppendMissingInDatabase(Title&& title) {
+    Append([&] { return title() + " exists in "; });
+    Append([&] { return "database '" + driving_source_ + "." + DrivingDatabase() + "'"; });
+    Append([&] { return QStringLiteral(", but not in '"); });
+    Append([&] { return other_source_ + "." + OtherDatabase() + "'" + End(); });
+    EndParagraph();
+  }
+
+  // "TITLE in database 'A.db', and B.db differ in the following ways. [LIST]".
+  template <class Title>
+  void AppendDifferingInDatabase(Title&& title, const QStringList& labels) {
+    Append([&] { return title() + " in "; });
+    Append([&] { return "database '" + driving_source_ + "." + DrivingDatabase() + "', and "; });
+    Append([&] { return other_source_ + "." + OtherDatabase(); });
+    Append([&] { return QStringLiteral(" differ in the following ways. ["); });
+    Append([&] { return labels.join(QStringLiteral(", ")) + "]" + End(); });
+    EndParagraph();
+  }
+
   // Each sequence of the driving side looked up by name on the other side.
   void WalkSequences() {
     const dataaccess::DatabaseObjects* mine = nullptr;
@@ -767,32 +804,16 @@ class TableWalk {
       difference.object = sequence.name;
       difference.object_name = sequence.name;
       if (match == nullptr) {
-        Append([&] { return "Sequence: '" + VisibleText(sequence.name) + "' exists in "; });
-        Append([&] { return "database '" + driving_source_ + "." + DrivingDatabase() + "'"; });
-        Append([&] { return QStringLiteral(", but not in '"); });
-        Append([&] { return other_source_ + "." + OtherDatabase() + "'" + End(); });
-        EndParagraph();
+        AppendMissingInDatabase([&] { return "Sequence: '" + VisibleText(sequence.name) + "'"; });
         difference.kind = Difference::Kind::kSequenceMissing;
         Tell(difference);
         continue;
       }
-      const auto properties = SequenceProperties(sequence);
-      const auto other_properties = SequenceProperties(*match);
-      QStringList labels;
-      for (size_t i = 0; i < properties.size(); ++i) {
-        if ((options_.ignored_properties & properties[i].bit) != 0) continue;
-        if (properties[i].compared == other_properties[i].compared) continue;
-        labels.append(QLatin1String(properties[i].label));
-        difference.properties.push_back(
-            {QLatin1String(properties[i].label), properties[i].shown, other_properties[i].shown});
-      }
+      const QStringList labels =
+          DifferingLabels(SequenceProperties(sequence), SequenceProperties(*match), difference);
       if (labels.isEmpty()) continue;
-      Append([&] { return "Sequence: '" + VisibleText(sequence.name) + "' in "; });
-      Append([&] { return "database '" + driving_source_ + "." + DrivingDatabase() + "', and "; });
-      Append([&] { return other_source_ + "." + OtherDatabase(); });
-      Append([&] { return QStringLiteral(" differ in the following ways. ["); });
-      Append([&] { return labels.join(QStringLiteral(", ")) + "]" + End(); });
-      EndParagraph();
+      AppendDifferingInDatabase([&] { return "Sequence: '" + VisibleText(sequence.name) + "'"; },
+                                labels);
       difference.kind = Difference::Kind::kSequenceProperties;
       difference.other_object = match->name;
       Tell(difference);
@@ -817,9 +838,10 @@ class TableWalk {
     const auto properties_of = [](const dataaccess::CollationDefinition& collation) {
       const QString deterministic = collation.deterministic ? QStringLiteral("DETERMINISTIC")
                                                             : QStringLiteral("NONDETERMINISTIC");
-      return std::vector<std::pair<const char*, QString>>{{"Provider", collation.provider},
-                                                          {"Locale", collation.locale},
-                                                          {"Deterministic", deterministic}};
+      return std::vector<ComparableObject::Property>{
+          {0, "Provider", collation.provider, collation.provider},
+          {0, "Locale", collation.locale, collation.locale},
+          {0, "Deterministic", deterministic, deterministic}};
     };
     for (const dataaccess::CollationDefinition& collation : mine->collations) {
       const auto match = std::find_if(
@@ -830,31 +852,16 @@ class TableWalk {
       difference.object = collation.name;
       difference.object_name = collation.name;
       if (match == theirs->collations.end()) {
-        Append([&] { return "Collation: '" + VisibleText(collation.name) + "' exists in "; });
-        Append([&] { return "database '" + driving_source_ + "." + DrivingDatabase() + "'"; });
-        Append([&] { return QStringLiteral(", but not in '"); });
-        Append([&] { return other_source_ + "." + OtherDatabase() + "'" + End(); });
-        EndParagraph();
+        AppendMissingInDatabase([&] { return "Collation: '" + VisibleText(collation.name) + "'"; });
         difference.kind = Difference::Kind::kDatabaseObjectMissing;
         Tell(difference);
         continue;
       }
-      const auto properties = properties_of(collation);
-      const auto other_properties = properties_of(*match);
-      QStringList labels;
-      for (size_t i = 0; i < properties.size(); ++i) {
-        if (properties[i].second == other_properties[i].second) continue;
-        labels.append(QLatin1String(properties[i].first));
-        difference.properties.push_back(
-            {QLatin1String(properties[i].first), properties[i].second, other_properties[i].second});
-      }
+      const QStringList labels =
+          DifferingLabels(properties_of(collation), properties_of(*match), difference);
       if (labels.isEmpty()) continue;
-      Append([&] { return "Collation: '" + VisibleText(collation.name) + "' in "; });
-      Append([&] { return "database '" + driving_source_ + "." + DrivingDatabase() + "', and "; });
-      Append([&] { return other_source_ + "." + OtherDatabase(); });
-      Append([&] { return QStringLiteral(" differ in the following ways. ["); });
-      Append([&] { return labels.join(QStringLiteral(", ")) + "]" + End(); });
-      EndParagraph();
+      AppendDifferingInDatabase([&] { return "Collation: '" + VisibleText(collation.name) + "'"; },
+                                labels);
       difference.kind = Difference::Kind::kDatabaseObjectProperties;
       difference.other_object = match->name;
       Tell(difference);
