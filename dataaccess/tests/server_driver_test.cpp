@@ -802,6 +802,7 @@ TEST_F(PostgresDriverTest, PostgresReadsDefaultsCollationsViewsTriggersAndSequen
           "item: trigger item_touch BEFORE INSERT OR UPDATE OF qty, note row when new.qty > "
           "0 AND new.note <> 'a)'::text | EXECUTE FUNCTION touch('b')" +
               body,
+          // NOLINTNEXTLINE(bugprone-suspicious-missing-comma): one line over two
           "item: rule keep_items DELETE instead | CREATE RULE keep_items AS\n    ON DELETE TO item "
           "DO INSTEAD NOTHING;",
           "scratch: unlogged",
@@ -826,6 +827,7 @@ TEST_F(PostgresDriverTest, PostgresReadsIndexMethodsOperatorClassesAndExclusionC
   RecreatePostgresDatabase(database);
   RunPostgres(database,
               {"CREATE EXTENSION IF NOT EXISTS btree_gist",
+               // NOLINTNEXTLINE(bugprone-suspicious-missing-comma): one statement over two lines
                "CREATE TABLE room (id int PRIMARY KEY, name varchar(40) UNIQUE, code text "
                "COLLATE \"C\", during tsrange, EXCLUDE USING gist (id WITH =, during WITH &&))",
                "CREATE INDEX room_name_like ON room (name varchar_pattern_ops)",

@@ -80,7 +80,7 @@ QString IndexIdentity(const IndexDefinition& index, bool same_engine) {
     if (!part.exclusion_operator.isEmpty()) text += QLatin1String("/x:") + part.exclusion_operator;
     identity.append(text);
   }
-  const QString parts = identity.join(u'\x1f');
+  QString parts = identity.join(u'\x1f');
   if (index.origin != IndexDefinition::Origin::kExclusionConstraint) return parts;
   return QLatin1String("exclude ") + index.method + u'\x1e' + parts;
 }

@@ -281,7 +281,7 @@ TEST(SameSchemaTwiceTest, ComparesEmptyOnEachEngineUnderEverything) {
       "CREATE VIEW big_orders AS SELECT o.id, c.email FROM orders o JOIN customers c ON c.id = "
       "o.customer_id WHERE o.qty > 10"};
   const struct {
-    Engine engine;
+    Engine engine = Engine::kSqlite;
     QStringList own;
   } engines[] = {
       {Engine::kSqlite,
@@ -289,6 +289,7 @@ TEST(SameSchemaTwiceTest, ComparesEmptyOnEachEngineUnderEverything) {
         "BEGIN UPDATE customers SET name = 'busy' WHERE id = NEW.customer_id; END"}},
       {Engine::kPostgres,
        {"CREATE EXTENSION IF NOT EXISTS btree_gist",
+        // NOLINTNEXTLINE(bugprone-suspicious-missing-comma): one statement over two lines
         "CREATE COLLATION blind (provider = icu, locale = 'und-u-ks-level1', deterministic = "
         "false)",
         "CREATE TYPE mood AS ENUM ('glad', 'sad')",

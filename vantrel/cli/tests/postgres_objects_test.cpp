@@ -111,6 +111,7 @@ TEST(PostgresObjectsTest, IndexesRulesAndPersistenceAreWhatTheyAre) {
       Compare(a, b, {"--objects", "indexes,rules,persistence", "--explain"});
   for (const char* risk :
        {"new UNIQUE: rows that conflict under 'EXCLUDE USING gist (id WITH =, during WITH &&)'",
+        // NOLINTNEXTLINE(bugprone-suspicious-missing-comma): one line over two
         "behaviour: rule 'q09_keep' rewrites DELETE statements on 'a' only: they do something "
         "else there",
         "lost: UNLOGGED on 'a': its rows are lost after a crash",
