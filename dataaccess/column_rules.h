@@ -40,7 +40,10 @@
 // 16. A view's query compares by rule 5 within one engine, without its own database's name
 //     (MariaDB writes `shop`.`t`.`id` for t.id of the database shop, and two databases of one
 //     schema have two names). Across engines the SQL dialects differ too much for text to tell
-//     meaning, and the report says views were not compared.
+//     meaning, and the report says views were not compared. A MariaDB view that reads another
+//     database's tables prints as the same text as one that reads its own database of that name:
+//     the report then says which database it reads, not its own, so that the two values it shows
+//     differ as the two views do.
 // 17. Triggers match by name within their table and compare timing, events (in any order),
 //     FOR EACH ROW or STATEMENT, the WHEN condition by rule 5, and, within one engine, the body
 //     by rule 5; across engines a body is another language and is not compared.

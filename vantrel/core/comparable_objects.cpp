@@ -2,6 +2,7 @@
 
 #include <QStringList>
 
+#include "dataaccess/catalog/type_kinds.h"
 #include "dataaccess/object_rules.h"
 #include "vantrel/core/compare_tables.h"
 #include "vantrel/core/one_line_sql.h"
@@ -202,12 +203,33 @@ QString ViewMeaning(const QString& definition, const QString& database) {
   return kept.join(u' ');
 }
 
-ComparableObject View(const QString& definition, const QString& database) {
-  ComparableObject object{
-      "View", "view", kCompareViews, QStringLiteral("view"), Shown(definition), QString(),
-      false,  {}};
-  object.properties.push_back(
-      {kDefinitionProperty, "Definition", ViewMeaning(definition, database), Shown(definition)});
+// The databases other than its own whose tables a MySQL or MariaDB view reads: the first part of
+// each database.table.column name that remains once its own database's name is gone. Two views
+// that print alike but read different databases differ in these, and the report names them.
+QStringList OtherDatabasesRead(const QString& meaning) {
+  QStringList databases;
+  const QStringList tokens = meaning.split(u' ');
+  for (qsizetype i = 0; i + 4 < tokens.size(); ++i) {
+    if (tokens[i + 1] == u'.' && tokens[i + 3] == u'.' && (i == 0 || tokens[i - 1] != u'.') &&
+        !databases.contains(tokens[i])) {
+      databases.append(tokens[i]);
+    }
+  }
+  return databases;
+}
+
+ComparableObject View(const QString& definition, const QString& database, bool names_databases) {
+  const QString meaning = ViewMeaning(definition, database);
+  QString shown = Shown(definition);
+  if (names_databases) {
+    if (const QStringList others = OtherDatabasesRead(meaning); !others.isEmpty()) {
+      shown += QLatin1String(" (reads database ") + others.join(QStringLiteral(", ")) +
+               QLatin1String(", not its own ") + database + u')';
+    }
+  }
+  ComparableObject object{"View", "view",    kCompareViews, QStringLiteral("view"),
+                          shown,  QString(), false,         {}};
+  object.properties.push_back({kDefinitionProperty, "Definition", meaning, shown});
   return object;
 }
 
@@ -339,7 +361,8 @@ std::vector<ComparableObject> ComparableObjects(const ObjectSides& sides, int co
   }
   // Across engines a view's query is another dialect (rule 16): the report says so instead.
   if ((kinds & kCompareViews) && same_engine && !objects->view_definition.isEmpty()) {
-    result.push_back(View(objects->view_definition, sides.connection.DatabaseName()));
+    result.push_back(View(objects->view_definition, sides.connection.DatabaseName(),
+                          engine == dataaccess::EngineName(dataaccess::TypeDialect::kMysql)));
   }
   if (kinds & kCompareTriggers) {
     for (const TriggerDefinition& trigger : objects->triggers) {

@@ -927,6 +927,17 @@ std::vector<Finding> ObjectPropertyFindings(const Difference& difference, const 
                                    ": it acts differently on each side"}};
   }
   if (kind == u"view") {
+    // Where a MariaDB view reads another database's tables, its text may print as the other's.
+    for (const Difference::Property& property : difference.properties) {
+      for (const bool driving : {true, false}) {
+        const QString text = (driving ? property.driving_value : property.other_value).toString();
+        const qsizetype note = text.lastIndexOf(QLatin1String(" (reads database "));
+        if (note < 0) continue;
+        return {{Risk::kBehaviour, "the view on " + Quoted(driving ? sides.driving : sides.other) +
+                                       " " + VisibleText(text.mid(note + 2).chopped(1)) +
+                                       ": it shows that database's rows"}};
+      }
+    }
     return {{Risk::kBehaviour,
              QStringLiteral("the view's query differs: it shows other rows or values")}};
   }

@@ -242,6 +242,13 @@ std::vector<ObjectCase> ObjectCases(Engine engine) {
   if (engine == Engine::kMariadb) {
     // MariaDB quotes identifiers in its view text: the spelled-otherwise row needs no quotes.
     cases[2].b = QStringList{table, "create view w as select `id` from t where (qty>0)"};
+    // b's view reads a's table: the two texts print alike, and b's says which database it reads.
+    cases.push_back({"a view that reads the other database",
+                     {table, "CREATE VIEW w AS SELECT id FROM vt_detail_a.t"},
+                     {table, "CREATE VIEW w AS SELECT id FROM vt_detail_a.t"},
+                     {"View: 'select `vt_detail_a`.`t`.`id` AS `id` from `vt_detail_a`.`t`' in",
+                      "View: 'select `vt_detail_a`.`t`.`id` AS `id` from `vt_detail_a`.`t` "
+                      "(reads database vt_detail_a, not its own vt_detail_b)' in"}});
   }
   if (engine != Engine::kSqlite) {
     cases.push_back({"a sequence on one side only",
