@@ -15,6 +15,7 @@
 
 #include <QByteArrayView>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <memory>
 
@@ -50,6 +51,9 @@ class DATAACCESS_EXPORT DataColumn {
   // The type as the engine spelled it ("varchar(20)", "enum('a','b')"); empty when the source
   // has no spelling to give. Never compared: DataType and Size say what the column holds.
   virtual QString DeclaredType() const { return QString(); }
+  // An enumeration's labels in order where DeclaredType does not spell them (a PostgreSQL enum
+  // type is spelled by its name); empty otherwise, and where the source does not know them.
+  virtual QStringList EnumerationLabels() const { return {}; }
 };
 
 class DATAACCESS_EXPORT ColumnCollection {

@@ -6,6 +6,7 @@
 
 #include <QAnyStringView>
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 #include <cstdint>
 #include <memory>
@@ -32,6 +33,9 @@ struct ColumnDefinition {
 struct StoredType {
   ColumnType type;
   QString declared;
+  // An enumeration's labels in order, where its spelling names none (a PostgreSQL enum type is
+  // spelled by its name); empty otherwise.
+  QStringList labels{};
 };
 struct StoredTypeHash {
   size_t operator()(const StoredType& stored) const;
@@ -60,6 +64,7 @@ class DATAACCESS_EXPORT CatalogColumn final : public DataColumn {
 
   QAnyStringView NameView() const;
   QString DeclaredType() const override { return type_->declared; }
+  QStringList EnumerationLabels() const override { return type_->labels; }
 
  private:
   const char16_t* stored_;

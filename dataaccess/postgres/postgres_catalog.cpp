@@ -436,6 +436,7 @@ QSet<QString> ResolveTypes(PGconn* conn, const QString& target, CatalogRows<uint
     const int32_t attributes = type.type.attributes;
     const TypeFacts fact = facts.value(KeyOf(type.type));
     type.declared = fact.spelling;
+    type.labels = fact.enum_labels;
     type.type =
         !fact.enum_labels.isEmpty()
             ? EnumType(fact.enum_labels)

@@ -662,6 +662,7 @@ class TableWalk {
     facts.attributes = column.Attributes();
     facts.required = column.Required();
     facts.declared_type = column.DeclaredType();
+    facts.labels = column.EnumerationLabels();
     const ColumnSide side = SideOf(column, DetailsOf(column, table), connection);
     facts.has_default = !side.default_meaning.isEmpty();
     facts.default_value = side.default_shown;

@@ -79,6 +79,7 @@ struct ColumnFacts {
   int32_t attributes = 0;
   bool required = false;
   QString declared_type;  // as the engine spells it; empty when unknown
+  QStringList labels;     // an enumeration's labels where declared_type does not spell them
   bool has_default = false;
   QString default_value;      // the engine's text
   bool case_blind = false;    // the column's effective collation ignores letter case

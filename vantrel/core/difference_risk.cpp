@@ -377,15 +377,16 @@ std::vector<Finding> LabelFindings(const ColumnFacts& p, const ColumnFacts& s, c
     return {{Risk::kTypeChangeRefused,
              sides.Each(KindName(p), KindName(s)) + ": values that are not labels are refused"}};
   }
-  const QStringList p_labels = Labels(p.declared_type);
-  const QStringList s_labels = Labels(s.declared_type);
+  // A PostgreSQL enum is spelled by its type's name: its labels come apart, where the source kept
+  // them (a snapshot does not); its Size is a hash of its labels in order.
+  const QStringList p_labels = p.labels.isEmpty() ? Labels(p.declared_type) : p.labels;
+  const QStringList s_labels = s.labels.isEmpty() ? Labels(s.declared_type) : s.labels;
+  if (p.size == s.size && (p_labels == s_labels || p_labels.isEmpty() || s_labels.isEmpty())) {
+    return {{Risk::kTypeChangeConverted,
+             "enum types " + sides.Each(Quoted(p.declared_type), Quoted(s.declared_type)) +
+                 " of the same labels: values are converted by their labels"}};
+  }
   if (p_labels.isEmpty() || s_labels.isEmpty()) {
-    // A PostgreSQL enum is spelled by its type's name; its Size is a hash of its labels in order.
-    if (p.size == s.size) {
-      return {{Risk::kTypeChangeConverted,
-               "enum types " + sides.Each(Quoted(p.declared_type), Quoted(s.declared_type)) +
-                   " of the same labels: values are converted by their labels"}};
-    }
     // Which labels each side has is not known here: whether rows are refused cannot be said.
     return {{Risk::kBehaviour, "labels differ: rows holding a label that " +
                                    Quoted(sides.Primary()) +

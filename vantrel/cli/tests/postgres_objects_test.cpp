@@ -163,6 +163,32 @@ TEST(PostgresObjectsTest, DefinedCollationsAndEnumTypeNamesCountWithinTheEngine)
   EXPECT_FALSE(across.output.contains("Collation: 'blind'")) << across.output.toStdString();
 }
 
+// The labels of a PostgreSQL enum type are read with it: labels added to the primary's type are
+// safe, labels only the secondary's has are rows refused.
+TEST(PostgresObjectsTest, AnEnumTypesLabelsTellWhatMovingRowsRisks) {
+  VANTREL_REQUIRE_ENGINES(Engine::kPostgres);
+  SqliteTestFolder folder;
+  const QString more = BuildDatabase(
+      Engine::kPostgres, "vt_pg_labels_a",
+      {"CREATE TYPE mood AS ENUM ('glad', 'sad', 'meh')", "CREATE TABLE t (m mood)"}, folder);
+  const QString fewer = BuildDatabase(
+      Engine::kPostgres, "vt_pg_labels_b",
+      {"CREATE TYPE mood AS ENUM ('glad', 'sad')", "CREATE TABLE t (m mood)"}, folder);
+  const struct {
+    QString primary;
+    QString secondary;
+    const char* risk;
+  } cases[] = {
+      {more, fewer, "    safe: labels added\n"},
+      {fewer, more, "    narrower: label 'meh' only on 'b': rows holding it are refused\n"},
+  };
+  for (const auto& c : cases) {
+    const CliResult result = Compare(c.primary, c.secondary, {"--explain"});
+    EXPECT_EQ(result.output.count(QLatin1String(c.risk)), 2) << c.risk << "\n"
+                                                             << result.output.toStdString();
+  }
+}
+
 // Across engines, PostgreSQL's pattern-class companion of a key is what the other engine's key
 // serves itself; within PostgreSQL it is an index the other side lacks. A rule the other engine
 // cannot tell is said to be not compared; an unlogged table likewise.
