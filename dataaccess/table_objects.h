@@ -133,6 +133,9 @@ struct ColumnDetails {
   std::shared_ptr<const ColumnCollation> collation;
   // Null for a column that is not generated.
   std::shared_ptr<const ColumnGeneration> generation;
+  // What MySQL and MariaDB set the column to on every update of its row (ON UPDATE
+  // CURRENT_TIMESTAMP), in the engine's text; empty for none. No other engine has it.
+  QString on_update{};
 
   // The collation's name; empty where the column keeps the database's default.
   QString CollationName() const { return collation ? collation->name : QString(); }

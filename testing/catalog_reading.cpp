@@ -113,6 +113,7 @@ QString DescribeDetails(const TableObjects* objects) {
   for (const ColumnDetails& column : objects->columns) {
     QString line = column.column;
     if (!column.default_value.isNull()) line += " default [" + column.default_value + "]";
+    if (!column.on_update.isEmpty()) line += " on update [" + column.on_update + "]";
     if (const ColumnCollation* collation = column.collation.get()) {
       if (!collation->name.isEmpty()) line += " collate " + collation->name;
       if (!collation->character_set.isEmpty()) line += " charset " + collation->character_set;

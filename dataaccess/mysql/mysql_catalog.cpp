@@ -500,7 +500,11 @@ ColumnFacts StageColumns(MYSQL* mysql, const QString& target, CatalogRows<QStrin
                            extra.contains("STORED") || extra.contains("PERSISTENT")});
       details.default_value = QString();
     }
-    if (details.default_value.isNull() && !details.collation && !details.generation) return;
+    details.on_update = MysqlOnUpdate(Bytes(row, lengths, kColExtra));
+    if (details.default_value.isNull() && !details.collation && !details.generation &&
+        details.on_update.isEmpty()) {
+      return;
+    }
     details.column = texts.Shared(column.name);
     if (current >= facts.details.size()) facts.details.resize(current + 1);
     facts.details[current].details.push_back(std::move(details));
@@ -626,6 +630,15 @@ QString MysqlColumnDefault(QByteArrayView value, QByteArrayView extra, bool quot
   }
   text.replace(u'\\', QLatin1StringView("\\\\")).replace(u'\'', QLatin1StringView("''"));
   return u'\'' + text + u'\'';
+}
+
+QString MysqlOnUpdate(QByteArrayView extra) {
+  // "on update current_timestamp()" (MariaDB), "DEFAULT_GENERATED on update CURRENT_TIMESTAMP(3)"
+  static const QByteArrayView kClause("on update ");
+  const QByteArray lower = extra.toByteArray().toLower();
+  const qsizetype at = lower.indexOf(kClause);
+  if (at < 0) return {};
+  return QString::fromUtf8(extra.sliced(at + kClause.size())).trimmed();
 }
 
 int32_t ExtraAttributes(QByteArrayView extra) {

@@ -19,6 +19,9 @@ namespace dataaccess {
 // The `asked` of ReadMysqlCatalog for a read with OpenConnection's `options` (OpenOption bits).
 MYSQL_ENGINE_EXPORT int MysqlObjectKindsAsked(int32_t options);
 
+// The expression of a column's ON UPDATE clause from information_schema's EXTRA; empty for none.
+MYSQL_ENGINE_EXPORT QString MysqlOnUpdate(QByteArrayView extra);
+
 // Fills `tables` with the base tables and views of the session's database, sorted by name
 // (binary order). Only that database is read: on these engines a schema is a database, and
 // listing the other databases of the server would make two databases of one server differ in

@@ -126,6 +126,7 @@ enum class MemberId {
   kProvider,
   kLocale,
   kDeterministic,
+  kOnUpdateExpression,
 };
 struct Member {
   const char* text;
@@ -181,6 +182,7 @@ constexpr Member kColumnDetailMembers[] = {
     {"collation_deterministic", MemberId::kCollationDeterministic, MemberType::kFlag, false},
     {"generated", MemberId::kGenerated, MemberType::kText, false},
     {"generated_stored", MemberId::kGeneratedStored, MemberType::kFlag, false},
+    {"on_update", MemberId::kOnUpdateExpression, MemberType::kText, false},  // version 4 on
 };
 constexpr Member kTriggerMembers[] = {
     {"name", MemberId::kName, MemberType::kText, true},
@@ -1162,6 +1164,9 @@ class SnapshotHandler final : public nlohmann::json_sax<Json> {
         break;
       case MemberId::kMethod:
         index_.method = std::move(text);
+        break;
+      case MemberId::kOnUpdateExpression:
+        detail_.on_update = std::move(text);
         break;
       case MemberId::kOperatorClass:
         part_.operator_class = std::move(text);

@@ -195,6 +195,7 @@ void AppendColumnDetails(QByteArray& out, const ColumnDetails& details) {
     AppendOptional(out, "generated", generation->expression);
     if (generation->stored) out.append(", \"generated_stored\": true");
   }
+  AppendOptional(out, "on_update", details.on_update);
   out.append('}');
 }
 

@@ -173,7 +173,8 @@ QStringList RestLines(const DataConnection& connection) {
       const ColumnGeneration generation = c.generation ? *c.generation : ColumnGeneration();
       lines << QStringLiteral("%1.%2:%3%4%5%6%7%8%9")
                    .arg(name, c.column,
-                        c.default_value.isNull() ? QString() : " default " + c.default_value,
+                        (c.default_value.isNull() ? QString() : " default " + c.default_value) +
+                            (c.on_update.isEmpty() ? QString() : " on update " + c.on_update),
                         collation.name.isEmpty() ? QString() : " collate " + collation.name,
                         collation.character_set.isEmpty() ? QString()
                                                           : " charset " + collation.character_set,
@@ -1108,7 +1109,8 @@ TEST_F(MysqlDriverTest, MysqlReadsDefaultsCollationsViewsTriggersAndSequences) {
             "USE vt_my_rest",
             // NOLINTNEXTLINE(bugprone-suspicious-missing-comma): one statement over two lines
             "CREATE TABLE item (id INT AUTO_INCREMENT PRIMARY KEY, qty INT DEFAULT 42, "
-            "made TIMESTAMP NULL DEFAULT CURRENT_TIMESTAMP, note VARCHAR(20), "
+            "made TIMESTAMP NULL DEFAULT CURRENT_TIMESTAMP ON UPDATE CURRENT_TIMESTAMP, "
+            "note VARCHAR(20), "
             "quoted VARCHAR(20) DEFAULT 'it''s', code VARCHAR(20) COLLATE utf8mb4_bin, "
             "latin VARCHAR(20) CHARACTER SET latin1, twice INT AS (qty * 2) VIRTUAL, "
             "thrice INT AS (qty * 3) STORED, plus1 INT DEFAULT (qty + 1))",
@@ -1126,7 +1128,7 @@ TEST_F(MysqlDriverTest, MysqlReadsDefaultsCollationsViewsTriggersAndSequences) {
       RestLines(*connection),
       QStringList({
           "item.qty: default 42",
-          "item.made: default current_timestamp()",
+          "item.made: default current_timestamp() on update current_timestamp()",
           "item.quoted: default 'it''s'",
           "item.code: collate utf8mb4_bin charset utf8mb4",
           "item.latin: collate latin1_swedish_ci charset latin1",

@@ -140,7 +140,8 @@ TEST(SnapshotTest, EveryFieldOfATablesObjectsSurvivesTheRoundTrip) {
          {"Größe", "'café 😀'",
           std::make_shared<const ColumnCollation>(
               ColumnCollation{"de_DE", "latin1", "de-u-co-phonebk", false}),
-          std::make_shared<const ColumnGeneration>(ColumnGeneration{"a\t+ 1", true})},
+          std::make_shared<const ColumnGeneration>(ColumnGeneration{"a\t+ 1", true}),
+          "CURRENT_TIMESTAMP(3)"},
          {"virtual",
           {},
           {},

@@ -327,6 +327,11 @@ class TableWalk {
                        mine.default_shown != theirs.default_shown;
               },
               text(theirs.default_shown), text(mine.default_shown), "Default Value, ");
+          // MySQL's ON UPDATE sets the column on every update, which another engine does with a
+          // trigger, if at all (the risk line names the trigger).
+          report(
+              kOnUpdateProperty, [&] { return mine.on_update_meaning != theirs.on_update_meaning; },
+              text(theirs.on_update_shown), text(mine.on_update_shown), "On Update, ");
         }
         if (told_ & kCompareCollations) {
           report(
@@ -359,12 +364,52 @@ class TableWalk {
     AppendDifferingInTable([&] { return FieldTitle(field_name); }, table_name, matched, list);
     Difference difference =
         Paragraph(Difference::Kind::kFieldProperties, table_name, MatchedName(matched), field_name);
+    if (list.contains(QLatin1String("On Update"))) {
+      Guarded([&] {
+        // The side without ON UPDATE may keep the column current with a trigger.
+        const bool mine_lacks = mine_details == nullptr || mine_details->on_update.isEmpty();
+        difference.instead = mine_lacks ? UpdateTriggerOf(table, driving_source_)
+                                        : UpdateTriggerOf(matched, other_source_);
+      });
+    }
     difference.properties = std::move(properties);
     if (describing_) {
       Guarded([&] { difference.driving_column = FactsOf(field, table, driving_); });
       Guarded([&] { difference.other_column = FactsOf(*match, matched, other_); });
     }
     Tell(difference);
+  }
+
+  // "on 'a', trigger 't' runs on every UPDATE instead": the row-level UPDATE triggers of
+  // `table`, which may set a column that the other side sets with ON UPDATE; empty for none.
+  static QString UpdateTriggerOf(const DataTable& table, const QString& source) {
+    const dataaccess::TableObjects* objects = table.Objects();
+    if (objects == nullptr) return {};
+    QStringList names;
+    for (const dataaccess::TriggerDefinition& trigger : objects->triggers) {
+      if (trigger.for_each_row && trigger.events.contains(QLatin1String("UPDATE"))) {
+        names.append(u'\'' + VisibleText(trigger.name) + u'\'');
+      }
+    }
+    if (names.isEmpty()) return {};
+    return "on '" + source + "', " + (names.size() == 1 ? "trigger " : "triggers ") +
+           names.join(QStringLiteral(", ")) + " may set it on every UPDATE instead";
+  }
+
+  // "on 'b', column 'last_update' is set ON UPDATE CURRENT_TIMESTAMP instead": the columns of
+  // `table` that MySQL sets on every update, which another engine does with a trigger.
+  static QString OnUpdateColumnsOf(const DataTable& table, const QString& source) {
+    const dataaccess::TableObjects* objects = table.Objects();
+    if (objects == nullptr) return {};
+    QStringList columns;
+    for (const dataaccess::ColumnDetails& details : objects->columns) {
+      if (!details.on_update.isEmpty()) {
+        columns.append("column '" + VisibleText(details.column) + "' is set ON UPDATE " +
+                       OneLineSql(details.on_update));
+      }
+    }
+    if (columns.isEmpty()) return {};
+    return "on '" + source + "', " + columns.join(QStringLiteral(", ")) + " instead";
   }
 
   // Each object of the table looked up on the other side by what it is; one paragraph for each
@@ -411,6 +456,10 @@ class TableWalk {
         Difference difference =
             Paragraph(Difference::Kind::kObjectMissing, table_name, MatchedName(matched));
         DescribeObject(difference, object, nullptr);
+        if (qstrcmp(object.kind, "trigger") == 0 &&
+            object.definition.contains(QLatin1String("UPDATE"))) {
+          Guarded([&] { difference.instead = OnUpdateColumnsOf(matched, other_source_); });
+        }
         Tell(difference);
         continue;
       }
@@ -564,6 +613,8 @@ class TableWalk {
     QString generated_meaning;
     QString generated_shown;
     QString storage;
+    QString on_update_meaning;  // MySQL's ON UPDATE; empty for none
+    QString on_update_shown;
   };
 
   static const dataaccess::ColumnDetails* DetailsOf(const DataColumn& column,
@@ -612,6 +663,10 @@ class TableWalk {
     if (details && with_default) {
       side.default_meaning = DefaultMeaningOf(details->default_value, data_type, column.Size());
       side.default_shown = OneLineSql(details->default_value);
+    }
+    if (details && !details->on_update.isEmpty()) {
+      side.on_update_meaning = DefaultMeaningOf(details->on_update, data_type, column.Size());
+      side.on_update_shown = OneLineSql(details->on_update);
     }
     if (details) {
       if (const dataaccess::ColumnGeneration* generation = details->generation.get();

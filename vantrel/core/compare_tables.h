@@ -127,6 +127,9 @@ struct Difference {
   std::optional<ColumnFacts> other_column;
   // Set by a run: whether the driving side is the primary database.
   bool driving_is_primary = true;
+  // What the other side does instead, where another mechanism there serves the same end ("on
+  // 'b', column 'last_update' is set ON UPDATE CURRENT_TIMESTAMP instead"); empty otherwise.
+  QString instead;
   // What moving the secondary's data to the primary's definition risks, in the words of
   // DifferenceRisk; empty unless the walk was asked to explain.
   QString risk;

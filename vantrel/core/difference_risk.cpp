@@ -694,6 +694,19 @@ std::vector<Finding> FieldPropertyFindings(const Difference& difference, const S
   if (listed("datatype") || listed("size") || listed("attributes")) {
     for (Finding& finding : TypeFindings(p, s, sides)) findings.push_back(std::move(finding));
   }
+  for (const Difference::Property& property : difference.properties) {
+    if (Folded(property.name) != u"onupdate") continue;
+    const QString p_set = PrimaryValue(property, sides).toString();
+    const QString s_set = SecondaryValue(property, sides).toString();
+    const bool on_primary = !p_set.isEmpty();
+    findings.push_back(
+        {Risk::kBehaviour,
+         "ON UPDATE " + VisibleText(on_primary ? p_set : s_set) + " on " +
+             Quoted(on_primary ? sides.Primary() : sides.Secondary()) +
+             (p_set.isEmpty() || s_set.isEmpty()
+                  ? QStringLiteral(" only: an UPDATE sets the column on that side alone")
+                  : QStringLiteral(": an UPDATE sets the column to another value on each side"))});
+  }
   if (listed("required") && p.required != s.required) {
     findings.push_back(p.required ? Finding{Risk::kNewNotNull, "existing NULLs are refused"}
                                   : Finding{Risk::kSafe, "NOT NULL dropped"});
@@ -1059,8 +1072,10 @@ std::vector<Finding> DatabaseFindings(const Difference& difference, const Sides&
 
 }  // namespace
 
-QString DifferenceRisk(const Difference& difference, const QString& driving_name,
-                       const QString& other_name) {
+namespace {
+
+QString RiskLine(const Difference& difference, const QString& driving_name,
+                 const QString& other_name) {
   const Sides sides{VisibleText(driving_name), VisibleText(other_name),
                     difference.driving_is_primary};
   using Kind = Difference::Kind;
@@ -1100,6 +1115,15 @@ QString DifferenceRisk(const Difference& difference, const QString& driving_name
                 ": the columns that use it sort and compare differently"}});
   }
   return Line({});
+}
+
+}  // namespace
+
+QString DifferenceRisk(const Difference& difference, const QString& driving_name,
+                       const QString& other_name) {
+  const QString line = RiskLine(difference, driving_name, other_name);
+  // Another mechanism on the other side may do what this one does: the reader judges.
+  return difference.instead.isEmpty() ? line : line + "; " + VisibleText(difference.instead);
 }
 
 }  // namespace vantrel

@@ -230,3 +230,53 @@ TEST(PostgresObjectsTest, ThePatternCompanionAndRulesAcrossEngines) {
 
 }  // namespace
 }  // namespace dataaccess::test_support
+
+namespace dataaccess::test_support {
+namespace {
+
+// MariaDB's ON UPDATE CURRENT_TIMESTAMP and a PostgreSQL trigger keep one column current in two
+// ways: both are reported, and each risk line says what the other side does instead. Within
+// MariaDB the clause is a property of the field.
+TEST(OnUpdateTest, TheClauseAndATriggerThatDoesItAreEachToldOfTheOther) {
+  VANTREL_REQUIRE_ENGINES(Engine::kPostgres, Engine::kMariadb);
+  SqliteTestFolder folder;
+  const QString kept =
+      "CREATE TABLE actor (id int PRIMARY KEY, last_update TIMESTAMP NOT NULL DEFAULT "
+      "CURRENT_TIMESTAMP ON UPDATE CURRENT_TIMESTAMP)";
+  const QString mariadb = BuildDatabase(Engine::kMariadb, "vt_on_update_a", {kept}, folder);
+  const QString postgres = BuildDatabase(
+      Engine::kPostgres, "vt_on_update_b",
+      {"CREATE TABLE actor (id int PRIMARY KEY, last_update timestamptz(0) NOT NULL DEFAULT "
+       "CURRENT_TIMESTAMP)",
+       "CREATE FUNCTION touch() RETURNS trigger LANGUAGE plpgsql AS $$BEGIN NEW.last_update = "
+       "now(); RETURN NEW; END$$",
+       "CREATE TRIGGER last_updated BEFORE UPDATE ON actor FOR EACH ROW EXECUTE FUNCTION "
+       "touch()"},
+      folder);
+  const CliResult across = Compare(mariadb, postgres, {"--objects", "all", "--explain"});
+  for (const char* said :
+       {"Field: 'last_update' in table 'a.vt_on_update_a.actor', and b.vt_on_update_b.actor "
+        "differ in the following ways. [On Update]\n    behaviour: ON UPDATE current_timestamp() "
+        "on 'a' only: an UPDATE sets the column on that side alone; on 'b', trigger "
+        "'last_updated' may set it on every UPDATE instead\n",
+        "Trigger: 'BEFORE UPDATE FOR EACH ROW' (last_updated) exists in table "
+        "'b.vt_on_update_b.actor', but not in 'a.vt_on_update_a.actor'\n    behaviour: trigger "
+        "'last_updated' runs on 'b' only: what it does is not done on 'a'; on 'a', column "
+        "'last_update' is set ON UPDATE current_timestamp() instead\n"}) {
+    EXPECT_TRUE(across.output.contains(QLatin1String(said))) << said << "\n"
+                                                             << across.output.toStdString();
+  }
+  const QString same = BuildDatabase(Engine::kMariadb, "vt_on_update_b", {kept}, folder);
+  EXPECT_EQ(Compare(mariadb, same, {"--objects", "defaults"}).output, QString());
+  const QString without = BuildDatabase(
+      Engine::kMariadb, "vt_on_update_b",
+      {"CREATE TABLE actor (id int PRIMARY KEY, last_update TIMESTAMP NOT NULL DEFAULT "
+       "CURRENT_TIMESTAMP)"},
+      folder);
+  const CliResult within = Compare(mariadb, without, {"--objects", "defaults"});
+  EXPECT_EQ(within.output.count(QLatin1String("differ in the following ways. [On Update]")), 2)
+      << within.output.toStdString();
+}
+
+}  // namespace
+}  // namespace dataaccess::test_support
