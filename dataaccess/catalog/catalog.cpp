@@ -53,7 +53,9 @@ class CatalogStore {
   const StoredType* Intern(const StoredType& type) { return &*types_.insert(type).first; }
 
   void AddColumn(const ColumnDefinition& definition, const StoredType* type) {
-    if (!type) type = Intern(StoredType{definition.type, definition.declared_type});
+    if (!type) {
+      type = Intern(StoredType{definition.type, definition.declared_type, definition.labels});
+    }
     columns_.emplace_back(Encode(definition), type);
   }
 

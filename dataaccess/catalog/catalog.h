@@ -26,6 +26,7 @@ struct ColumnDefinition {
   int16_t ordinal_position = 0;
   bool required = false;
   QString declared_type{};  // as the engine spells it: "varchar(20)", "INT(11) UNSIGNED"
+  QStringList labels{};     // as StoredType::labels
 };
 
 // A column type as the catalog keeps it: its meaning, and the spelling it was declared with.

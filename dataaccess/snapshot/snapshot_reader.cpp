@@ -624,12 +624,14 @@ class SnapshotHandler final : public nlohmann::json_sax<Json> {
       if (!table_name_.isNull()) place += QStringLiteral(" (\"%1\")").arg(table_name_);
       place += QStringLiteral(", ");
     }
-    if (level_ == Level::kColumn) {
+    const bool in_column =
+        level_ == Level::kColumn || (level_ == Level::kNames && names_parent_ == Level::kColumn);
+    if (in_column) {
       place += QStringLiteral("column %1").arg(columns_.size() + 1);
       if (column_seen_ & kName) place += QStringLiteral(" (\"%1\")").arg(column_.name);
       place += QStringLiteral(", ");
     }
-    if (level_ > Level::kColumn && !IsList(level_)) {
+    if (level_ > Level::kColumn && !IsList(level_) && !in_column) {
       place += ObjectNoun();
       if (!ObjectName().isEmpty()) place += QStringLiteral(" (\"%1\")").arg(ObjectName());
       place += QStringLiteral(", ");
@@ -733,11 +735,22 @@ class SnapshotHandler final : public nlohmann::json_sax<Json> {
         }
         column_ = ColumnDefinition();
         column_seen_ = 0;
+        column_labels_seen_ = false;
         key_.clear();
         level_ = Level::kColumn;
         return true;
       case Level::kColumn:
         if (ColumnBit() != 0) return WrongType(ExpectedFor(ColumnBit()));
+        if (key_ == "labels" && Knows(4)) {  // an enumeration's labels, version 4 on
+          if (!array) return WrongType("an array of texts");
+          if (column_labels_seen_)
+            return Fail(kDatabaseDamaged, Place() + QStringLiteral(" is given twice"));
+          column_labels_seen_ = true;
+          names_ = &column_.labels;
+          names_parent_ = Level::kColumn;
+          level_ = Level::kNames;
+          return true;
+        }
         break;
       case Level::kObjectKinds:
         key_ = "object_kinds";
@@ -1564,6 +1577,7 @@ class SnapshotHandler final : public nlohmann::json_sax<Json> {
   }
 
   bool OnColumnScalar(const Scalar& value) {
+    if (key_ == "labels" && Knows(4)) return WrongType("an array of texts");
     const unsigned bit = ColumnBit();
     if (bit == 0) return true;
     if (column_seen_ & bit)
@@ -1621,6 +1635,7 @@ class SnapshotHandler final : public nlohmann::json_sax<Json> {
   std::vector<ColumnDefinition> columns_;
   ColumnDefinition column_;
   unsigned column_seen_ = 0;
+  bool column_labels_seen_ = false;
   bool object_kinds_seen_ = false;
   int object_kinds_ = 0;
   // The objects of the table being read, and the one object (and index part) being read.

@@ -58,6 +58,15 @@ void AppendString(QByteArray& out, QStringView text) {
   out.append('"');
 }
 
+void AppendNames(QByteArray& out, const QStringList& names) {
+  out.append('[');
+  for (qsizetype i = 0; i < names.size(); ++i) {
+    if (i > 0) out.append(", ");
+    AppendString(out, names[i]);
+  }
+  out.append(']');
+}
+
 void AppendColumn(QByteArray& out, const DataColumn& column) {
   const auto* stored = dynamic_cast<const CatalogColumn*>(&column);
   out.append("{\"name\": ");
@@ -70,16 +79,11 @@ void AppendColumn(QByteArray& out, const DataColumn& column) {
   out.append(", \"required\": ").append(column.Required() ? "true" : "false");
   out.append(", \"attributes\": ").append(QByteArray::number(column.Attributes()));
   out.append(", \"allow_zero_length\": ").append(column.AllowZeroLength() ? "true" : "false");
-  out.append('}');
-}
-
-void AppendNames(QByteArray& out, const QStringList& names) {
-  out.append('[');
-  for (qsizetype i = 0; i < names.size(); ++i) {
-    if (i > 0) out.append(", ");
-    AppendString(out, names[i]);
+  if (const QStringList labels = column.EnumerationLabels(); !labels.isEmpty()) {
+    out.append(", \"labels\": ");
+    AppendNames(out, labels);
   }
-  out.append(']');
+  out.append('}');
 }
 
 void AppendIndex(QByteArray& out, const IndexDefinition& index) {
