@@ -720,6 +720,7 @@ class TableWalk {
     facts.labels = column.EnumerationLabels();
     const ColumnSide side = SideOf(column, DetailsOf(column, table), connection);
     facts.has_default = !side.default_meaning.isEmpty();
+    facts.default_known = (told_ & kCompareDefaults) != 0;
     facts.default_value = side.default_shown;
     facts.case_blind = side.collation.traits.case_blind;
     facts.accent_blind = side.collation.traits.accent_blind;

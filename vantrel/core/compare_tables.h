@@ -81,10 +81,11 @@ struct ColumnFacts {
   QString declared_type;  // as the engine spells it; empty when unknown
   QStringList labels;     // an enumeration's labels where declared_type does not spell them
   bool has_default = false;
-  QString default_value;      // the engine's text
-  bool case_blind = false;    // the column's effective collation ignores letter case
-  bool accent_blind = false;  // ... or accents
-  QString collation;          // the effective collation's name; empty when unknown
+  bool default_known = false;  // whether defaults were read: has_default says nothing otherwise
+  QString default_value;       // the engine's text
+  bool case_blind = false;     // the column's effective collation ignores letter case
+  bool accent_blind = false;   // ... or accents
+  QString collation;           // the effective collation's name; empty when unknown
 };
 
 // One paragraph of the report as data, for machine-readable reports. Names are as the database

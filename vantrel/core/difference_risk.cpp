@@ -620,6 +620,12 @@ std::optional<Finding> NumberingFinding(const ColumnFacts& p, const ColumnFacts&
                                            " take its default " + p.default_value +
                                            ", not a number of their own"};
     }
+    if (!p.default_known) {
+      return Finding{Risk::kNumbering, "numbered on " + Quoted(sides.Secondary()) +
+                                           " only: new rows on " + Quoted(sides.Primary()) +
+                                           " need a value of their own, or take the column's "
+                                           "default (defaults were not compared)"};
+    }
     return Finding{Risk::kNumbering, "numbered on " + Quoted(sides.Secondary()) +
                                          " only: new rows need a value of their own"};
   }

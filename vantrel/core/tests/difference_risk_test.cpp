@@ -317,14 +317,20 @@ TEST(DifferenceRiskTest, FieldConstraintsNumberingCollationsAndDefaults) {
        Field(numbered(dx::kAutoIncrement), numbered(dx::kAutoIncrement | dx::kAlwaysNumbered),
              {"Attributes"}),
        "numbering: numbered ALWAYS on 'Sales Test' only: the values moved in are refused"},
-      {"numbered on the secondary only",
-       Field(numbered(dx::kAutoIncrement), numbered(0), {"Attributes"}),
+      {"numbered on the secondary only, no default on the primary",
+       Field(numbered(dx::kAutoIncrement),
+             With(numbered(0), [](ColumnFacts& c) { c.default_known = true; }), {"Attributes"}),
        "numbering: numbered on 'Sales Live' only: new rows need a value of their own"},
+      {"numbered on the secondary only, defaults not read",
+       Field(numbered(dx::kAutoIncrement), numbered(0), {"Attributes"}),
+       "numbering: numbered on 'Sales Live' only: new rows on 'Sales Test' need a value of their "
+       "own, or take the column's default (defaults were not compared)"},
       {"numbered on the secondary only, a default on the primary",
        Field(numbered(dx::kAutoIncrement),
              With(numbered(0),
                   [](ColumnFacts& c) {
                     c.has_default = true;
+                    c.default_known = true;
                     c.default_value = QStringLiteral("0");
                   }),
              {"Attributes"}),
