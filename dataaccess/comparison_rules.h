@@ -1,7 +1,8 @@
-// The rules of the comparison that need both columns at once. Every other rule is in how a
-// driver reads a column (the type table of catalog/type_kinds.h, whose header states each rule
-// with its reason); a comparison compares the properties a driver gives, except where a rule
-// here says otherwise. Pure functions: any thread.
+// The rules of the comparison that need both columns at once. The other rules of a column's type
+// are in how a driver reads it (the type table of catalog/type_kinds.h, whose header states each
+// with its reason); those of table objects are in object_rules.h, and those of defaults,
+// collations, generation, views, triggers and sequences in column_rules.h. A comparison compares
+// the properties a driver gives, except where a rule says otherwise. Pure functions: any thread.
 #ifndef VANTREL_DATAACCESS_COMPARISON_RULES_H_
 #define VANTREL_DATAACCESS_COMPARISON_RULES_H_
 

@@ -1,10 +1,12 @@
 // Entry to the data-access library: one DataEngine per process, whose environment 0 opens every
 // connection.
 //
-// Threads: call the library from one thread at a time, normally the program's main thread; the
-// installed ConnectionPrompter is called on that thread. BeginOpenConnection reads a catalog on a
-// worker thread of the library's own until PendingConnection::Take returns it; nothing else
-// leaves a thread running after a call returns.
+// Threads: each connection is opened and used from one thread at a time, and several threads may
+// each open and use connections of their own at once (the fleet check's workers do, without
+// prompting). The installed ConnectionPrompter is called on the thread that opens a connection
+// that asks for a prompt. BeginOpenConnection reads a catalog on a worker thread of the
+// library's own until PendingConnection::Take returns it; nothing else leaves a thread running
+// after a call returns.
 #ifndef VANTREL_DATAACCESS_DATA_ENGINE_H_
 #define VANTREL_DATAACCESS_DATA_ENGINE_H_
 
@@ -28,9 +30,10 @@ enum PromptMode : int32_t {
 
 // The `options` of OpenConnection, as bits.
 enum OpenOption : int32_t {
-  // Read the tables' keys, indexes, foreign keys and checks wherever that costs far more than
-  // their columns (MySQL and MariaDB). Without it, such a driver leaves them out and the
-  // connection's ObjectKinds says that it did; every other driver reads them anyway.
+  // Read the tables' objects besides their columns (table_objects.h: keys, indexes, foreign keys,
+  // checks, column details, views' queries, triggers, rules, sequences). Without it, the drivers
+  // of SQLite, PostgreSQL, MySQL, MariaDB and ODBC leave them out, and the connection's ObjectKinds
+  // is 0; a snapshot is read whole, with the objects it holds.
   kReadTableObjects = 1,
   // With kReadTableObjects, kinds the reader's caller will not look at. A driver whose server
   // opens every table to list them (MySQL and MariaDB) then leaves them out, and the

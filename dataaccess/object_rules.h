@@ -1,6 +1,8 @@
-// The rules by which two tables' keys, indexes, foreign keys and checks are the same, each with
-// its reason. Column types follow the type table (catalog/type_kinds.h); the rules that need
-// both columns at once are in comparison_rules.h; these are the rest.
+// The rules by which two tables' keys, indexes, foreign keys, checks, exclusion constraints and
+// the rest of a table's objects are the same, each with its reason. Column types follow the type
+// table (catalog/type_kinds.h); the rules that need both columns at once are in
+// comparison_rules.h; defaults, collations, generation, views, triggers and sequences are in
+// column_rules.h, whose numbering continues these.
 //
 // Objects are matched by what they are, never by name: engines and tools generate names
 // (sqlite_autoindex_Customers_1, customers_email_key, orders_ibfk_1), and two databases built

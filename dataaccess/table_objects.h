@@ -213,7 +213,7 @@ struct CollationDefinition {
 struct DatabaseObjects {
   QString default_collation;  // "BINARY", "en_US.utf8", "utf8mb4_general_ci"
   QString default_character_set;
-  QString default_collation_locale;  // PostgreSQL, as ColumnDetails::collation_locale
+  QString default_collation_locale;  // PostgreSQL, as ColumnCollation::locale
   bool default_collation_deterministic = true;
   std::vector<SequenceDefinition> sequences;
   std::vector<CollationDefinition> collations;  // sorted by name

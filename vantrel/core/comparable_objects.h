@@ -1,6 +1,8 @@
-// A table's keys, indexes, foreign keys and checks as the comparison walk sees them: each reduced
-// to what makes it the same object on both sides (its identity) and the properties compared
-// once it is matched, with the rules of dataaccess/object_rules.h applied.
+// A table's objects as the comparison walk sees them (its primary key, indexes and exclusion
+// constraints, foreign keys, checks, a view's query, triggers, rules and persistence): each
+// reduced to what makes it the same object on both sides (its identity) and the properties
+// compared once it is matched, with the rules of dataaccess/object_rules.h and column_rules.h
+// applied.
 #ifndef VANTREL_VANTREL_CORE_COMPARABLE_OBJECTS_H_
 #define VANTREL_VANTREL_CORE_COMPARABLE_OBJECTS_H_
 
