@@ -6,6 +6,7 @@
 #include "dataaccess/connect_string_mask.h"
 #include "dataaccess/connection_prompter.h"
 #include "dataaccess/drivers/driver.h"
+#include "dataaccess/drivers/engine_library.h"
 #include "dataaccess/errors.h"
 #include "platform/component/error.h"
 
@@ -110,6 +111,8 @@ DataEnvironment& EnvironmentCollection::Item(int32_t index) const {
 void PrepareToConnect(const QString& connect_string) noexcept {
   for (const Driver* driver : AllDrivers()) driver->Prepare(connect_string.trimmed());
 }
+
+void FinishPreparingToConnect() noexcept { WaitForEngineLibrariesLoadedAhead(); }
 
 DataEngine& DataEngine::Instance() {
   static DataEngine engine;

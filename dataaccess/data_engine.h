@@ -129,6 +129,11 @@ class DATAACCESS_EXPORT DataEngine {
 // Never throws: a library that cannot be loaded is reported by the open that needs it.
 DATAACCESS_EXPORT void PrepareToConnect(const QString& connect_string) noexcept;
 
+// Waits until what PrepareToConnect started has finished. A program that prepared must call it
+// before it exits: a client library's own exit handlers (OpenSSL's) may otherwise tear down what
+// a load still running is setting up, and the process dies at exit. Never throws.
+DATAACCESS_EXPORT void FinishPreparingToConnect() noexcept;
+
 }  // namespace dataaccess
 
 #endif  // VANTREL_DATAACCESS_DATA_ENGINE_H_

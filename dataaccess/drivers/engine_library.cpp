@@ -33,9 +33,15 @@ class LoadedEngines {
     return loaded;
   }
   // A load ahead that is still running when the process ends finishes first: it uses the handles.
-  ~LoadedEngines() {
+  // By then a client library's exit handlers may have run; programs wait before they exit
+  // (WaitForAhead).
+  ~LoadedEngines() { WaitForAhead(); }
+
+  void WaitForAhead() {
     const std::lock_guard<std::mutex> lock(ahead_mutex_);
-    for (auto& entry : ahead_) entry.second.wait();
+    for (auto& entry : ahead_) {
+      if (entry.second.valid()) entry.second.wait();
+    }
   }
 
   void* Resolve(const EngineLibrary& library, const char* symbol) {
@@ -102,6 +108,14 @@ void* ResolveInEngineLibrary(const EngineLibrary& library, const char* symbol) {
 
 void LoadEngineLibraryAhead(const EngineLibrary& library) {
   LoadedEngines::Instance().LoadAhead(library);
+}
+
+void WaitForEngineLibrariesLoadedAhead() noexcept {
+  try {
+    LoadedEngines::Instance().WaitForAhead();
+  } catch (const std::system_error&) {
+    // The lock failed: the loads finish on their own, as they did before this wait existed.
+  }
 }
 
 const ServerEngine& EngineLibraryDriver::Engine() const {

@@ -32,6 +32,9 @@ DATAACCESS_EXPORT void* ResolveInEngineLibrary(const EngineLibrary& library, con
 // cannot be loaded is left for ResolveInEngineLibrary to report.
 DATAACCESS_EXPORT void LoadEngineLibraryAhead(const EngineLibrary& library);
 
+// Waits for every load LoadEngineLibraryAhead started. Never throws.
+DATAACCESS_EXPORT void WaitForEngineLibrariesLoadedAhead() noexcept;
+
 // A server engine's driver that loads the engine's library only when needed. `might_accept` is a
 // cheap test of the connect string's form that needs no client library; the engine's own test
 // decides when it passes.

@@ -14,6 +14,10 @@ int main(int argc, char** argv) {
   // A server's client library loads on another thread while the application starts and the
   // arguments are parsed. An argument that only looks like a connect string costs that load.
   for (int i = 1; i < argc; ++i) dataaccess::PrepareToConnect(QString::fromLocal8Bit(argv[i]));
+  // Whichever way main ends, such a load finishes before the exit handlers run.
+  const struct Prepared {
+    ~Prepared() { dataaccess::FinishPreparingToConnect(); }
+  } prepared;
   // A core application, never a GUI one: the command line must run where there is no display.
   QCoreApplication app(argc, argv);
   QCoreApplication::setApplicationName(QStringLiteral("vantrel-cli"));
