@@ -9,6 +9,8 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include "testing/output_corpus.h"
+
 namespace vantrel::cli::test_support {
 
 struct Result {
@@ -38,7 +40,12 @@ inline Result RunCli(const QStringList& arguments, const QStringList& wrapper = 
   }
   EXPECT_TRUE(process.waitForFinished(60000)) << arguments.join(' ').toStdString();
   EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
-  return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+  Result result{process.exitCode(), process.readAllStandardOutput(),
+                process.readAllStandardError()};
+  if (!arguments.isEmpty() && (arguments[0] == u"compare" || arguments[0] == u"check")) {
+    vantrel::test_support::RecordOutput(arguments, result.exit_code, result.out);
+  }
+  return result;
 }
 
 }  // namespace vantrel::cli::test_support

@@ -12,6 +12,7 @@
 #include <tuple>
 #include <vector>
 
+#include "testing/output_corpus.h"
 #include "testing/server_test_support.h"
 #include "testing/sqlite_test_file.h"
 
@@ -37,6 +38,8 @@ CliResult Compare(const QString& primary, const QString& secondary) {
   process.start(QStringLiteral(VANTREL_CLI),
                 {"compare", "--name1", "A", "--name2", "B", primary, secondary});
   process.waitForFinished(120000);
+  vantrel::test_support::RecordEveryForm({"compare", "--name1", "A", "--name2", "B"}, {},
+                                         {primary, secondary});
   return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
           QString::fromUtf8(process.readAllStandardError())};
 }

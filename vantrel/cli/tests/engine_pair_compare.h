@@ -18,6 +18,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "testing/output_corpus.h"
 #include "testing/server_test_support.h"
 
 namespace dataaccess::test_support {
@@ -62,6 +63,8 @@ inline CliResult Compare(const QString& primary, const QString& secondary,
                 QStringList{"compare", "--name1", "a", "--name2", "b"} + options +
                     QStringList{primary, secondary});
   process.waitForFinished(120000);
+  vantrel::test_support::RecordEveryForm({"compare", "--name1", "a", "--name2", "b"}, options,
+                                         {primary, secondary});
   return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
           QString::fromUtf8(process.readAllStandardError())};
 }

@@ -5,6 +5,7 @@
 #include <QThread>
 
 #include "dataaccess/data_engine.h"
+#include "testing/output_corpus.h"
 #include "testing/server_test_support.h"
 
 namespace dataaccess::test_support {
@@ -20,7 +21,11 @@ CliResult RunCli(const QStringList& arguments) {
   QProcess process;
   process.start(QStringLiteral(VANTREL_CLI), arguments);
   EXPECT_TRUE(process.waitForFinished(120000));
-  return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+  const QByteArray output = process.readAllStandardOutput();
+  if (arguments.value(0) == u"compare" || arguments.value(0) == u"check") {
+    vantrel::test_support::RecordOutput(arguments, process.exitCode(), output);
+  }
+  return {process.exitCode(), QString::fromUtf8(output),
           QString::fromUtf8(process.readAllStandardError())};
 }
 
