@@ -16,7 +16,7 @@ trap 'rm -rf "$raw"' EXIT
 rm -f "$raw.log"
 mkdir -p "$out"
 for file in "$raw"/*; do
-  sed -E 's#/tmp/[^/ '"'"'"]+#/tmp/TMP#g; s#127\.0\.0\.1:[0-9]+#127.0.0.1:PORT#g' \
+  sed -E 's#/tmp/[^/ '"'"'"]+#/tmp/TMP#g; s#127\.0\.0\.1:[0-9]+#127.0.0.1:PORT#g; s#port([= ])[0-9]+#port\1PORT#g' \
     "$file" >"$out/$(basename "$file")"
 done
 echo "$(ls "$out" | wc -l) tests recorded in $out"

@@ -35,7 +35,10 @@ inline void RecordOutput(const QStringList& arguments, int status, const QByteAr
   ASSERT_TRUE(file.open(QIODevice::Append)) << file.fileName().toStdString();
   // The test servers' passwords stay out of the record.
   static const QRegularExpression kPassword(QStringLiteral("(://[^:@/]*:)[^@/]*@"));
-  const QString line = arguments.join(u' ').replace(kPassword, QStringLiteral("\\1***@"));
+  static const QRegularExpression kPasswordWord(QStringLiteral("password=\\S+"));
+  const QString line = arguments.join(u' ')
+                           .replace(kPassword, QStringLiteral("\\1***@"))
+                           .replace(kPasswordWord, QStringLiteral("password=***"));
   file.write("==== " + line.toUtf8() + " -> " + QByteArray::number(status) + "\n" + output + "\n");
 }
 
