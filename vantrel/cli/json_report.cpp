@@ -4,9 +4,8 @@
 #include <QJsonObject>
 
 namespace vantrel::cli {
-namespace {
 
-QString KindName(Difference::Kind kind) {
+QString JsonKindName(Difference::Kind kind) {
   switch (kind) {
     case Difference::Kind::kTableMissing:
       return QStringLiteral("table-missing");
@@ -34,6 +33,8 @@ QString KindName(Difference::Kind kind) {
   return QString();
 }
 
+namespace {
+
 // `driving` and `other` as the primary's and the secondary's values.
 void PutBySide(QJsonObject& object, const Difference& difference, const QVariant& driving,
                const QVariant& other) {
@@ -45,7 +46,7 @@ void PutBySide(QJsonObject& object, const Difference& difference, const QVariant
 }  // namespace
 
 void JsonReport::Found(const Difference& difference) {
-  const QString kind = KindName(difference.kind);
+  const QString kind = JsonKindName(difference.kind);
   QJsonObject object{
       {QStringLiteral("kind"), kind},
       {QStringLiteral("side"),
@@ -69,7 +70,8 @@ void JsonReport::Found(const Difference& difference) {
       difference.kind == Kind::kDatabaseObjectMissing ||
       difference.kind == Kind::kDatabaseObjectProperties;
   if (is_object) {
-    object.insert(QStringLiteral("object_kind"), difference.object_kind);
+    object.insert(QStringLiteral("object_kind"),
+                  QLatin1String(WordsOf(difference.object_kind).json));
     if (!difference.object_name.isEmpty()) {
       object.insert(QStringLiteral("name"), difference.object_name);
     }
@@ -84,7 +86,7 @@ void JsonReport::Found(const Difference& difference) {
       difference.kind == Kind::kDatabaseObjectProperties) {
     QJsonArray properties;
     for (const Difference::Property& property : difference.properties) {
-      QJsonObject entry{{QStringLiteral("name"), property.name}};
+      QJsonObject entry{{QStringLiteral("name"), LabelOf(property.id)}};
       PutBySide(entry, difference, property.driving_value, property.other_value);
       properties.append(entry);
     }
@@ -104,8 +106,8 @@ QByteArray JsonReport::Document(const QString& primary_name, const QString& seco
   for (Difference::Kind kind :
        {Difference::Kind::kTableMissing, Difference::Kind::kFieldMissing,
         Difference::Kind::kFieldProperties, Difference::Kind::kFieldCount}) {
-    const auto count = counts_.find(KindName(kind));
-    summary.insert(KindName(kind), count == counts_.end() ? 0 : count->second);
+    const auto count = counts_.find(JsonKindName(kind));
+    summary.insert(JsonKindName(kind), count == counts_.end() ? 0 : count->second);
   }
   // Kinds a default run never finds stay out of its summary, which keeps its earlier form.
   for (Difference::Kind kind :
@@ -113,8 +115,8 @@ QByteArray JsonReport::Document(const QString& primary_name, const QString& seco
         Difference::Kind::kDatabaseProperties, Difference::Kind::kSequenceMissing,
         Difference::Kind::kSequenceProperties, Difference::Kind::kDatabaseObjectMissing,
         Difference::Kind::kDatabaseObjectProperties}) {
-    const auto count = counts_.find(KindName(kind));
-    if (count != counts_.end()) summary.insert(KindName(kind), count->second);
+    const auto count = counts_.find(JsonKindName(kind));
+    if (count != counts_.end()) summary.insert(JsonKindName(kind), count->second);
   }
   QJsonObject document{
       {QStringLiteral("format"), QStringLiteral("vantrel-comparison")},

@@ -42,6 +42,9 @@
 
 namespace vantrel::cli {
 
+// "field-properties": the "kind" a JSON report gives a difference of `kind`.
+QString JsonKindName(Difference::Kind kind);
+
 class JsonReport final : public DifferenceObserver {
  public:
   void Found(const Difference& difference) override;

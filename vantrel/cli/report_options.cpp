@@ -3,65 +3,28 @@
 #include <map>
 
 #include "dataaccess/data_objects.h"
+#include "vantrel/core/comparison_vocabulary.h"
 
 namespace vantrel::cli {
 namespace {
 
 // The report's properties by the names --ignore takes.
 const std::map<std::string, int>& IgnorableProperties() {
-  static const std::map<std::string, int> names = {
-      {"allow-zero-length", kAllowZeroLengthProperty},
-      {"attributes", kAttributesProperty},
-      {"ordinal-position", kOrdinalPositionProperty},
-      {"required", kRequiredProperty},
-      {"size", kSizeProperty},
-      {"data-type", kDataTypeProperty},
-      {"columns", kColumnsProperty},
-      {"unique", kUniqueProperty},
-      {"sort-order", kSortOrderProperty},
-      {"where", kWhereProperty},
-      {"on-delete", kOnDeleteProperty},
-      {"on-update", kOnUpdateProperty},
-      {"deferrable", kDeferrableProperty},
-      {"match", kMatchProperty},
-      {"default", kDefaultValueProperty},
-      {"collation", kCollationProperty},
-      {"generated", kGeneratedProperty},
-      {"storage", kStorageProperty},
-      {"definition", kDefinitionProperty},
-      {"timing", kTimingProperty},
-      {"events", kEventsProperty},
-      {"level", kLevelProperty},
-      {"when", kWhenProperty},
-      {"increment", kIncrementProperty},
-      {"bounds", kBoundsProperty},
-      {"start", kStartProperty},
-      {"cycle", kCycleProperty},
-      {"owned-by", kOwnedByProperty},
-      {"method", kMethodProperty},
-      {"persistence", kPersistenceProperty},
-  };
+  static const std::map<std::string, int> names = [] {
+    std::map<std::string, int> result;
+    for (const IgnoreName& name : IgnoreNames()) result.emplace(name.name, name.bit);
+    return result;
+  }();
   return names;
 }
 
 // What --objects takes, as ComparedKind bits.
 const std::map<std::string, int>& ObjectChoices() {
-  static const std::map<std::string, int> names = {
-      {"fields", kCompareFields},
-      {"keys", kCompareKeys},
-      {"indexes", kCompareIndexes},
-      {"foreign-keys", kCompareForeignKeys},
-      {"checks", kCompareChecks},
-      {"defaults", kCompareDefaults},
-      {"collations", kCompareCollations},
-      {"generated", kCompareGenerated},
-      {"views", kCompareViews},
-      {"triggers", kCompareTriggers},
-      {"sequences", kCompareSequences},
-      {"rules", kCompareRules},
-      {"persistence", kComparePersistence},
-      {"all", kCompareAll},
-  };
+  static const std::map<std::string, int> names = [] {
+    std::map<std::string, int> result{{"all", kCompareAll}};
+    for (const ComparedKindWords& kind : ComparedKinds()) result.emplace(kind.option, kind.kind);
+    return result;
+  }();
   return names;
 }
 

@@ -54,16 +54,21 @@ QString Shown(const QString& expression) { return OneLineSql(expression); }
 
 void AddName(ComparableObject& object, bool compare_names) {
   if (compare_names) {
-    object.properties.push_back({0, "Name", object.name, object.name});
+    object.properties.push_back({PropertyId::kName, object.name, object.name});
   }
 }
 
 ComparableObject PrimaryKey(const dataaccess::PrimaryKeyDefinition& key, bool compare_names) {
-  ComparableObject object{
-      "Primary Key",           "primary-key", kCompareKeys, QStringLiteral("primary key"),
-      ColumnList(key.columns), key.name,      false,        {}};
-  object.properties.push_back({kColumnsProperty, "Columns", ColumnIdentity(key.columns),
-                               key.columns.join(QStringLiteral(", "))});
+  ComparableObject object{ObjectKindId::kPrimaryKey,
+                          QStringLiteral("primary key"),
+                          ColumnList(key.columns),
+                          key.name,
+                          false,
+                          {},
+                          {}};
+  object.facts.unique = true;
+  object.properties.push_back(
+      {PropertyId::kColumns, ColumnIdentity(key.columns), key.columns.join(QStringLiteral(", "))});
   AddName(object, compare_names);
   return object;
 }
@@ -118,24 +123,23 @@ ComparableObject Index(const IndexDefinition& index, const TableObjects& objects
     order.append(part.descending ? QStringLiteral("DESC") : QStringLiteral("ASC"));
   }
   const bool exclusion = index.origin == IndexDefinition::Origin::kExclusionConstraint;
-  ComparableObject object{exclusion ? "Exclusion Constraint" : "Index",
-                          exclusion ? "exclusion-constraint" : "index",
-                          kCompareIndexes,
+  ComparableObject object{exclusion ? ObjectKindId::kExclusionConstraint : ObjectKindId::kIndex,
                           IndexIdentity(index, same_engine),
                           IndexDefinitionText(index),
                           index.name,
                           dataaccess::IsEngineMadeForeignKeyIndex(index, objects, engine),
+                          {},
                           {}};
+  object.facts.unique = index.unique;
   const QString unique = index.unique ? QStringLiteral("UNIQUE") : QStringLiteral("NOT UNIQUE");
-  object.properties.push_back({kUniqueProperty, "Unique", unique, unique});
+  object.properties.push_back({PropertyId::kUnique, unique, unique});
   const QString sort_order = order.join(QStringLiteral(", "));
-  object.properties.push_back({kSortOrderProperty, "Sort Order", sort_order, sort_order});
-  object.properties.push_back({kWhereProperty, "Where",
-                               dataaccess::ExpressionMeaning(index.predicate),
-                               Shown(index.predicate)});
+  object.properties.push_back({PropertyId::kSortOrder, sort_order, sort_order});
+  object.properties.push_back(
+      {PropertyId::kWhere, dataaccess::ExpressionMeaning(index.predicate), Shown(index.predicate)});
   if (compare_methods) {
     const QString method = dataaccess::IndexMethod(index);
-    object.properties.push_back({kMethodProperty, "Method", method, method});
+    object.properties.push_back({PropertyId::kMethod, method, method});
   }
   AddName(object, compare_names);
   return object;
@@ -146,40 +150,38 @@ ComparableObject ForeignKey(const ForeignKeyDefinition& key, bool compare_deferr
   QString definition =
       ColumnList(key.columns) + QLatin1String(" REFERENCES ") + key.referenced_table;
   if (!key.referenced_columns.isEmpty()) definition += u' ' + ColumnList(key.referenced_columns);
-  ComparableObject object{"Foreign Key",
-                          "foreign-key",
-                          kCompareForeignKeys,
+  ComparableObject object{ObjectKindId::kForeignKey,
                           ColumnIdentity(key.columns) + u'\x1e' + key.referenced_table.toLower() +
                               u'\x1e' + ColumnIdentity(key.referenced_columns),
                           definition,
                           key.name,
                           false,
+                          {},
                           {}};
-  const auto action = [&](int bit, const char* label, ReferentialAction value) {
-    object.properties.push_back({bit, label,
-                                 ActionText(dataaccess::EnforcedAction(value, key.deferrable)),
-                                 ActionText(value)});
+  object.facts.referenced_table = key.referenced_table;
+  const auto action = [&](PropertyId id, ReferentialAction value) {
+    object.properties.push_back(
+        {id, ActionText(dataaccess::EnforcedAction(value, key.deferrable)), ActionText(value)});
   };
-  action(kOnDeleteProperty, "On Delete", key.on_delete);
-  action(kOnUpdateProperty, "On Update", key.on_update);
+  action(PropertyId::kOnDelete, key.on_delete);
+  action(PropertyId::kOnUpdate, key.on_update);
   if (compare_deferrable) {
     const QString deferrable = DeferrableText(key);
-    object.properties.push_back({kDeferrableProperty, "Deferrable", deferrable, deferrable});
+    object.properties.push_back({PropertyId::kDeferrable, deferrable, deferrable});
   }
   const QString match = key.match_full ? QStringLiteral("FULL") : QStringLiteral("SIMPLE");
-  object.properties.push_back({kMatchProperty, "Match", match, match});
+  object.properties.push_back({PropertyId::kMatch, match, match});
   AddName(object, compare_names);
   return object;
 }
 
 ComparableObject Check(const CheckDefinition& check, bool compare_names) {
-  ComparableObject object{"Check",
-                          "check",
-                          kCompareChecks,
+  ComparableObject object{ObjectKindId::kCheck,
                           dataaccess::ExpressionMeaning(check.expression),
                           Shown(check.expression),
                           check.name,
                           false,
+                          {},
                           {}};
   AddName(object, compare_names);
   return object;
@@ -221,15 +223,18 @@ QStringList OtherDatabasesRead(const QString& meaning) {
 ComparableObject View(const QString& definition, const QString& database, bool names_databases) {
   const QString meaning = ViewMeaning(definition, database);
   QString shown = Shown(definition);
+  ObjectFacts facts;
   if (names_databases) {
     if (const QStringList others = OtherDatabasesRead(meaning); !others.isEmpty()) {
       shown += QLatin1String(" (reads database ") + others.join(QStringLiteral(", ")) +
                QLatin1String(", not its own ") + database + u')';
+      facts.other_databases_read = others;
+      facts.own_database = database;
     }
   }
-  ComparableObject object{"View", "view",    kCompareViews, QStringLiteral("view"),
-                          shown,  QString(), false,         {}};
-  object.properties.push_back({kDefinitionProperty, "Definition", meaning, shown});
+  ComparableObject object{ObjectKindId::kView, QStringLiteral("view"), shown, QString(), false, {},
+                          std::move(facts)};
+  object.properties.push_back({PropertyId::kDefinition, meaning, shown});
   return object;
 }
 
@@ -262,18 +267,17 @@ ComparableObject Trigger(const TriggerDefinition& trigger, bool same_engine) {
   QString definition = trigger.timing.toUpper() + u' ' + TriggerEvents(trigger) + u' ' + level;
   if (!trigger.when.isEmpty()) definition += QLatin1String(" WHEN ") + Shown(trigger.when);
   ComparableObject object{
-      "Trigger", "trigger", kCompareTriggers, trigger.name.toLower(), definition, trigger.name,
-      false,     {}};
+      ObjectKindId::kTrigger, trigger.name.toLower(), definition, trigger.name, false, {}, {}};
   const QString timing = trigger.timing.toUpper();
-  object.properties.push_back({kTimingProperty, "Timing", timing, timing});
+  object.properties.push_back({PropertyId::kTiming, timing, timing});
   object.properties.push_back(
-      {kEventsProperty, "Events", TriggerEventsIdentity(trigger), TriggerEvents(trigger)});
-  object.properties.push_back({kLevelProperty, "Level", level, level});
+      {PropertyId::kEvents, TriggerEventsIdentity(trigger), TriggerEvents(trigger)});
+  object.properties.push_back({PropertyId::kLevel, level, level});
   object.properties.push_back(
-      {kWhenProperty, "When", dataaccess::ExpressionMeaning(trigger.when), Shown(trigger.when)});
+      {PropertyId::kWhen, dataaccess::ExpressionMeaning(trigger.when), Shown(trigger.when)});
   if (same_engine) {
-    object.properties.push_back({kDefinitionProperty, "Body",
-                                 dataaccess::ExpressionMeaning(trigger.body), Shown(trigger.body)});
+    object.properties.push_back(
+        {PropertyId::kBody, dataaccess::ExpressionMeaning(trigger.body), Shown(trigger.body)});
   }
   return object;
 }
@@ -282,12 +286,14 @@ ComparableObject Trigger(const TriggerDefinition& trigger, bool same_engine) {
 ComparableObject Rule(const dataaccess::RuleDefinition& rule) {
   QString definition = QLatin1String("ON ") + rule.event + QLatin1String(" DO ");
   if (rule.instead) definition += QLatin1String("INSTEAD");
-  ComparableObject object{"Rule", "rule", kCompareRules, rule.name, definition.trimmed(), rule.name,
-                          false,  {}};
-  object.properties.push_back({kEventsProperty, "Event", rule.event, rule.event});
+  ComparableObject object{
+      ObjectKindId::kRule, rule.name, definition.trimmed(), rule.name, false, {}, {}};
+  object.facts.rule_event = rule.event;
+  object.facts.rule_instead = rule.instead;
+  object.properties.push_back({PropertyId::kEvent, rule.event, rule.event});
   const QString instead = rule.instead ? QStringLiteral("INSTEAD") : QStringLiteral("ALSO");
-  object.properties.push_back({kTimingProperty, "Instead", instead, instead});
-  object.properties.push_back({kDefinitionProperty, "Definition",
+  object.properties.push_back({PropertyId::kInstead, instead, instead});
+  object.properties.push_back({PropertyId::kDefinition,
                                dataaccess::ExpressionMeaning(rule.definition),
                                Shown(rule.definition)});
   return object;
@@ -296,15 +302,14 @@ ComparableObject Rule(const dataaccess::RuleDefinition& rule) {
 // Whether the table's writes are logged: one object for each table, found on both sides.
 ComparableObject Persistence(bool unlogged) {
   const QString persistence = unlogged ? QStringLiteral("UNLOGGED") : QStringLiteral("LOGGED");
-  ComparableObject object{"Persistence",
-                          "persistence",
-                          kComparePersistence,
+  ComparableObject object{ObjectKindId::kPersistence,
                           QStringLiteral("persistence"),
                           persistence,
                           QString(),
                           false,
+                          {},
                           {}};
-  object.properties.push_back({kPersistenceProperty, "Persistence", persistence, persistence});
+  object.properties.push_back({PropertyId::kPersistence, persistence, persistence});
   return object;
 }
 
@@ -378,7 +383,9 @@ std::vector<ComparableObject> ComparableObjects(const ObjectSides& sides, int co
 }
 
 bool SameProperty(const ComparableObject::Property& a, const ComparableObject::Property& b) {
-  if (a.bit == 0 && (IsGeneratedName(a.compared) || IsGeneratedName(b.compared))) return true;
+  if (a.id == PropertyId::kName && (IsGeneratedName(a.compared) || IsGeneratedName(b.compared))) {
+    return true;
+  }
   return a.compared == b.compared;
 }
 

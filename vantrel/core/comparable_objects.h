@@ -10,19 +10,17 @@
 #include <vector>
 
 #include "dataaccess/data_objects.h"
+#include "vantrel/core/difference.h"
 
 namespace vantrel {
 
 struct ComparableObject {
   struct Property {
-    int bit;            // ComparedProperty
-    const char* label;  // as the report's [list] names it
-    QString compared;   // equal on both sides when the property says the same
-    QString shown;      // the value as the engine gave it
+    PropertyId id;
+    QString compared;  // equal on both sides when the property says the same
+    QString shown;     // the value as the engine gave it
   };
-  const char* label;   // the paragraph's opening word: "Index"
-  const char* kind;    // the machine-readable kind: "index"
-  int compared_kind;   // the ComparedKind bit that asks for it
+  ObjectKindId kind;
   QString identity;    // equal on both sides for the same object, whatever its name
   QString definition;  // how the report shows it: "UNIQUE (Email)"
   QString name;        // empty where the engine gave none
@@ -31,6 +29,7 @@ struct ComparableObject {
   // missing on the other side.
   bool engine_made = false;
   std::vector<Property> properties;
+  ObjectFacts facts;
 };
 
 // What a comparison of one table with its match on the other side needs to know of both sides.

@@ -7,6 +7,7 @@
 #include "vantrel/core/comparable_objects.h"
 #include "vantrel/core/difference_risk.h"
 #include "vantrel/core/one_line_sql.h"
+#include "vantrel/core/report_text.h"
 #include "vantrel/core/table_glob.h"
 #include "vantrel/core/visible_text.h"
 
@@ -26,7 +27,6 @@ using dataaccess::DataColumn;
 using dataaccess::DataConnection;
 using dataaccess::DataTable;
 
-const QString kLineBreaks = QStringLiteral("\r\n\r\n");
 constexpr int kColumnKinds = kCompareDefaults | kCompareCollations | kCompareGenerated;
 
 // Runs one step of the walk. An error abandons that step only; returns whether it completed.
@@ -92,6 +92,7 @@ class TableWalk {
         other_(other),
         other_source_(VisibleText(other_name)),
         view_(view),
+        text_(view, driving, driving_source_, other, other_source_, options.explain),
         options_(options),
         filter_(options),
         describing_(options.observer != nullptr || options.explain),
@@ -148,12 +149,11 @@ class TableWalk {
     Guarded([&] { view_.RepaintTableCaption(); });
 
     if (matched == nullptr) {
-      AppendMissingTable(table_name);
       Difference difference = Paragraph(Difference::Kind::kTableMissing, table_name);
       Guarded([&] {
-        if (table.IsView()) difference.object_kind = QStringLiteral("view");
+        if (table.IsView()) difference.object_kind = ObjectKindId::kView;
       });
-      Tell(difference);
+      Report(difference);
       return;
     }
     // Types are compared unless a rule says otherwise; a failed read keeps them compared.
@@ -178,14 +178,13 @@ class TableWalk {
     Guarded([&] { exact_match = matched->Name() == table_name; });
     if (exact_match && Differs([&] { return matched->Columns().Count(); },
                                [&] { return table.Columns().Count(); })) {
-      AppendFieldCount(table_name, *matched);
+      Difference difference =
+          Paragraph(Difference::Kind::kFieldCount, table_name, MatchedName(*matched));
       if (describing_) {
-        Difference difference =
-            Paragraph(Difference::Kind::kFieldCount, table_name, MatchedName(*matched));
         difference.driving_count = Read([&] { return table.Columns().Count(); });
         difference.other_count = Read([&] { return matched->Columns().Count(); });
-        Tell(difference);
       }
+      Report(difference);
     }
   }
 
@@ -218,15 +217,13 @@ class TableWalk {
     const bool fields = (options_.compared & kCompareFields) != 0;
     if (match == nullptr) {
       if (!fields) return;
-      AppendMissingInTable([&] { return FieldTitle(field_name); }, table_name, matched);
       Difference difference =
           Paragraph(Difference::Kind::kFieldMissing, table_name, MatchedName(matched), field_name);
       if (describing_)
         Guarded([&] { difference.driving_column = FactsOf(field, table, driving_); });
-      Tell(difference);
+      Report(difference);
       return;
     }
-    QString list;
     std::vector<Difference::Property> properties;
     // The properties that make up a column's type, left out where its type is not compared.
     constexpr int kTypeProperties =
@@ -242,43 +239,38 @@ class TableWalk {
                          (compare_types && !same_labels ? 0 : kTypeProperties) |
                          (fields ? 0 : kFieldProperties);
     // Reports the property when `differs` says so and it is not left out.
-    const auto report = [&](int property, auto&& differs, auto&& read_matched, auto&& read_current,
-                            const char* label) {
-      if ((left_out & property) == 0 && differs()) {
-        list += QLatin1String(label);
-        if (describing_) {
-          QString name = QLatin1String(label);
-          name.chop(2);  // ", "
-          properties.push_back({name, Read(read_current), Read(read_matched)});
-        }
+    const auto report = [&](PropertyId property, auto&& differs, auto&& read_matched,
+                            auto&& read_current) {
+      if ((left_out & WordsOf(property).ignore_bit) == 0 && differs()) {
+        properties.push_back(
+            describing_ ? Difference::Property{property, Read(read_current), Read(read_matched)}
+                        : Difference::Property{property, {}, {}});
       }
     };
     // Most properties differ when their values do.
-    const auto check = [&](int property, auto&& read_matched, auto&& read_current,
-                           const char* label) {
+    const auto check = [&](PropertyId property, auto&& read_matched, auto&& read_current) {
       report(
-          property, [&] { return Differs(read_matched, read_current); }, read_matched, read_current,
-          label);
+          property, [&] { return Differs(read_matched, read_current); }, read_matched,
+          read_current);
     };
     check(
-        kAllowZeroLengthProperty, [&] { return match->AllowZeroLength(); },
-        [&] { return field.AllowZeroLength(); }, "Allow Zero Length, ");
+        PropertyId::kAllowZeroLength, [&] { return match->AllowZeroLength(); },
+        [&] { return field.AllowZeroLength(); });
     check(
-        kAttributesProperty, [&] { return match->Attributes(); },
-        [&] { return field.Attributes(); }, "Attributes, ");
+        PropertyId::kAttributes, [&] { return match->Attributes(); },
+        [&] { return field.Attributes(); });
     check(
-        kOrdinalPositionProperty, [&] { return match->OrdinalPosition(); },
-        [&] { return field.OrdinalPosition(); }, "Ordinal Position, ");
+        PropertyId::kOrdinalPosition, [&] { return match->OrdinalPosition(); },
+        [&] { return field.OrdinalPosition(); });
     check(
-        kRequiredProperty, [&] { return match->Required(); }, [&] { return field.Required(); },
-        "Required, ");
+        PropertyId::kRequired, [&] { return match->Required(); }, [&] { return field.Required(); });
     report(
-        kSizeProperty,
+        PropertyId::kSize,
         [&] {
           return Differs([&] { return dataaccess::SizesMatch(*match, field); },
                          [] { return true; });
         },
-        [&] { return match->Size(); }, [&] { return field.Size(); }, "Size, ");
+        [&] { return match->Size(); }, [&] { return field.Size(); });
     // Two enumerations of one engine that differ only in their types' names show the names.
     const auto data_type = [&](const DataColumn& column, const DataColumn& other) {
       return [&] {
@@ -289,13 +281,13 @@ class TableWalk {
       };
     };
     report(
-        kDataTypeProperty,
+        PropertyId::kDataType,
         [&] {
           return Differs(
               [&] { return !dataaccess::DataTypesDiffer(*match, field, !across_engines_); },
               [] { return true; });
         },
-        data_type(*match, field), data_type(field, *match), "Data Type, ");
+        data_type(*match, field), data_type(field, *match));
     // A pair of columns of which neither has a default, a generation or a collation of its own
     // has nothing of these to differ in: the databases' default collations are told once.
     const dataaccess::ColumnDetails* mine_details = nullptr;
@@ -321,95 +313,96 @@ class TableWalk {
           // One default text is one default: where the two columns' types make it mean
           // different things, the type is what differs, and the type is compared on its own.
           report(
-              kDefaultValueProperty,
+              PropertyId::kDefaultValue,
               [&] {
                 return mine.default_meaning != theirs.default_meaning &&
                        mine.default_shown != theirs.default_shown;
               },
-              text(theirs.default_shown), text(mine.default_shown), "Default Value, ");
+              text(theirs.default_shown), text(mine.default_shown));
           // MySQL's ON UPDATE sets the column on every update, which another engine does with a
           // trigger, if at all (the risk line names the trigger).
           report(
-              kOnUpdateProperty, [&] { return mine.on_update_meaning != theirs.on_update_meaning; },
-              text(theirs.on_update_shown), text(mine.on_update_shown), "On Update, ");
+              PropertyId::kOnUpdateValue,
+              [&] { return mine.on_update_meaning != theirs.on_update_meaning; },
+              text(theirs.on_update_shown), text(mine.on_update_shown));
         }
         if (told_ & kCompareCollations) {
           report(
-              kCollationProperty,
+              PropertyId::kCollation,
               [&] {
                 return dataaccess::CollationsDiffer(mine.collation, theirs.collation,
                                                     across_engines_);
               },
-              text(theirs.collation.name), text(mine.collation.name), "Collation, ");
+              text(theirs.collation.name), text(mine.collation.name));
         }
         if (told_ & kCompareGenerated) {
           report(
-              kGeneratedProperty,
+              PropertyId::kGenerated,
               [&] { return mine.generated_meaning != theirs.generated_meaning; },
-              text(theirs.generated_shown), text(mine.generated_shown), "Generated, ");
+              text(theirs.generated_shown), text(mine.generated_shown));
           report(
-              kStorageProperty,
+              PropertyId::kStorage,
               [&] {
                 return !mine.generated_shown.isEmpty() && !theirs.generated_shown.isEmpty() &&
                        mine.storage != theirs.storage;
               },
-              text(theirs.storage), text(mine.storage), "Storage, ");
+              text(theirs.storage), text(mine.storage));
         }
       });
     }
 
-    list = list.trimmed();
-    list.chop(1);  // the comma after the last label
-    if (list.isEmpty()) return;
-    AppendDifferingInTable([&] { return FieldTitle(field_name); }, table_name, matched, list);
+    if (properties.empty()) return;
     Difference difference =
         Paragraph(Difference::Kind::kFieldProperties, table_name, MatchedName(matched), field_name);
-    if (list.contains(QLatin1String("On Update"))) {
-      Guarded([&] {
-        // The side without ON UPDATE may keep the column current with a trigger.
-        const bool mine_lacks = mine_details == nullptr || mine_details->on_update.isEmpty();
-        difference.instead = mine_lacks ? UpdateTriggerOf(table, driving_source_)
-                                        : UpdateTriggerOf(matched, other_source_);
-      });
-    }
     difference.properties = std::move(properties);
     if (describing_) {
+      if (Lists(difference, PropertyId::kOnUpdateValue)) {
+        Guarded([&] {
+          // The side without ON UPDATE may keep the column current with a trigger.
+          const bool mine_lacks = mine_details == nullptr || mine_details->on_update.isEmpty();
+          difference.instead =
+              mine_lacks ? UpdateTriggersOf(table, true) : UpdateTriggersOf(matched, false);
+        });
+      }
       Guarded([&] { difference.driving_column = FactsOf(field, table, driving_); });
       Guarded([&] { difference.other_column = FactsOf(*match, matched, other_); });
     }
-    Tell(difference);
+    Report(difference);
   }
 
-  // "on 'a', trigger 't' runs on every UPDATE instead": the row-level UPDATE triggers of
-  // `table`, which may set a column that the other side sets with ON UPDATE; empty for none.
-  static QString UpdateTriggerOf(const DataTable& table, const QString& source) {
+  static bool Lists(const Difference& difference, PropertyId id) {
+    return std::any_of(difference.properties.begin(), difference.properties.end(),
+                       [&](const Difference::Property& property) { return property.id == id; });
+  }
+
+  // The row-level UPDATE triggers of `table`, which may set a column that the other side sets
+  // with ON UPDATE.
+  static OtherMechanism UpdateTriggersOf(const DataTable& table, bool on_driving_side) {
+    OtherMechanism mechanism;
+    mechanism.on_driving_side = on_driving_side;
     const dataaccess::TableObjects* objects = table.Objects();
-    if (objects == nullptr) return {};
-    QStringList names;
+    if (objects == nullptr) return mechanism;
     for (const dataaccess::TriggerDefinition& trigger : objects->triggers) {
       if (trigger.for_each_row && trigger.events.contains(QLatin1String("UPDATE"))) {
-        names.append(u'\'' + VisibleText(trigger.name) + u'\'');
+        mechanism.update_triggers.append(trigger.name);
       }
     }
-    if (names.isEmpty()) return {};
-    return "on '" + source + "', " + (names.size() == 1 ? "trigger " : "triggers ") +
-           names.join(QStringLiteral(", ")) + " may set it on every UPDATE instead";
+    return mechanism;
   }
 
-  // "on 'b', column 'last_update' is set ON UPDATE CURRENT_TIMESTAMP instead": the columns of
-  // `table` that MySQL sets on every update, which another engine does with a trigger.
-  static QString OnUpdateColumnsOf(const DataTable& table, const QString& source) {
+  // The columns of `table` that MySQL sets on every update, which another engine does with a
+  // trigger.
+  static OtherMechanism OnUpdateColumnsOf(const DataTable& table, bool on_driving_side) {
+    OtherMechanism mechanism;
+    mechanism.on_driving_side = on_driving_side;
     const dataaccess::TableObjects* objects = table.Objects();
-    if (objects == nullptr) return {};
-    QStringList columns;
+    if (objects == nullptr) return mechanism;
     for (const dataaccess::ColumnDetails& details : objects->columns) {
       if (!details.on_update.isEmpty()) {
-        columns.append("column '" + VisibleText(details.column) + "' is set ON UPDATE " +
-                       OneLineSql(details.on_update));
+        mechanism.on_update_columns.push_back({details.column, OneLineSql(details.on_update)});
       }
     }
-    if (columns.isEmpty()) return {};
-    return "on '" + source + "', " + columns.join(QStringLiteral(", ")) + " instead";
+    return mechanism;
   }
 
   // Each object of the table looked up on the other side by what it is; one paragraph for each
@@ -429,22 +422,18 @@ class TableWalk {
     for (const ComparableObject& object : objects) {
       // The same object is the one of equal identity; of several, one that differs in nothing.
       const ComparableObject* match = nullptr;
-      QString list;
       std::vector<Difference::Property> properties;
       for (size_t i = 0; i < others.size(); ++i) {
         const ComparableObject& other = others[i];
-        if (taken[i] || other.compared_kind != object.compared_kind ||
+        if (taken[i] || WordsOf(other.kind).compared != WordsOf(object.kind).compared ||
             other.identity != object.identity) {
           continue;
         }
-        QString other_list;
-        std::vector<Difference::Property> other_properties;
-        DifferingProperties(object, other, &other_list, &other_properties);
-        if (match == nullptr || (other_list.isEmpty() && !list.isEmpty())) {
+        std::vector<Difference::Property> other_properties = DifferingProperties(object, other);
+        if (match == nullptr || (other_properties.empty() && !properties.empty())) {
           match = &other;
-          list = other_list;
           properties = std::move(other_properties);
-          if (list.isEmpty()) {
+          if (properties.empty()) {
             taken[i] = true;
             break;
           }
@@ -452,72 +441,50 @@ class TableWalk {
       }
       if (match == nullptr) {
         if (object.engine_made) continue;
-        AppendMissingInTable([&] { return ObjectTitle(object); }, table_name, matched);
         Difference difference =
             Paragraph(Difference::Kind::kObjectMissing, table_name, MatchedName(matched));
         DescribeObject(difference, object, nullptr);
-        if (qstrcmp(object.kind, "trigger") == 0 &&
+        if (describing_ && object.kind == ObjectKindId::kTrigger &&
             object.definition.contains(QLatin1String("UPDATE"))) {
-          Guarded([&] { difference.instead = OnUpdateColumnsOf(matched, other_source_); });
+          Guarded([&] { difference.instead = OnUpdateColumnsOf(matched, false); });
         }
-        Tell(difference);
+        Report(difference);
         continue;
       }
-      if (list.isEmpty()) continue;
-      AppendDifferingInTable([&] { return ObjectTitle(object); }, table_name, matched, list);
+      if (properties.empty()) continue;
       Difference difference =
           Paragraph(Difference::Kind::kObjectProperties, table_name, MatchedName(matched));
       difference.properties = std::move(properties);
       DescribeObject(difference, object, match);
-      Tell(difference);
+      Report(difference);
     }
   }
 
-  // The labels of the properties in which `object` and `other` differ, as the report lists them.
-  void DifferingProperties(const ComparableObject& object, const ComparableObject& other,
-                           QString* list, std::vector<Difference::Property>* properties) const {
-    QStringList labels;
+  // The properties in which `object` and `other` differ, in the order the report lists them.
+  std::vector<Difference::Property> DifferingProperties(const ComparableObject& object,
+                                                        const ComparableObject& other) const {
+    std::vector<Difference::Property> properties;
     for (const ComparableObject::Property& property : object.properties) {
-      if ((options_.ignored_properties & property.bit) != 0) continue;
+      if ((options_.ignored_properties & WordsOf(property.id).ignore_bit) != 0) continue;
       for (const ComparableObject::Property& counterpart : other.properties) {
-        if (counterpart.bit != property.bit || qstrcmp(counterpart.label, property.label) != 0) {
-          continue;
-        }
-        if (!SameProperty(property, counterpart)) {
-          labels.append(QLatin1String(property.label));
-          properties->push_back({QLatin1String(property.label), property.shown, counterpart.shown});
+        if (counterpart.id == property.id && !SameProperty(property, counterpart)) {
+          properties.push_back({property.id, property.shown, counterpart.shown});
         }
       }
     }
-    *list = labels.join(QStringLiteral(", "));
+    return properties;
   }
 
   static void DescribeObject(Difference& difference, const ComparableObject& object,
                              const ComparableObject* match) {
-    difference.object_kind = QLatin1String(object.kind);
+    difference.object_kind = object.kind;
     difference.object = object.definition;
     difference.object_name = object.name;
-    if (match) difference.other_object = match->definition;
-  }
-
-  static QString FieldTitle(const QString& field_name) {
-    return "Field: '" + VisibleText(field_name) + "'";
-  }
-  // The object's definition, and the name it has on the driving side when it has one.
-  static QString ObjectTitle(const ComparableObject& object) {
-    QString title = QLatin1String(object.label) + ": '" + VisibleText(object.definition) + "'";
-    if (!object.name.isEmpty()) title += " (" + VisibleText(object.name) + ")";
-    return title;
-  }
-
-  // Appends one piece of a paragraph; a piece whose text cannot be built is left out.
-  template <class Piece>
-  void Append(Piece&& piece) {
-    Guarded([&] { view_.AppendText(piece()); });
-  }
-  void EndParagraph() {
-    ++paragraphs_;
-    Guarded([&] { view_.RepaintText(); });
+    difference.driving_facts = object.facts;
+    if (match) {
+      difference.other_object = match->definition;
+      difference.other_facts = match->facts;
+    }
   }
 
   static Difference Paragraph(Difference::Kind kind, const QString& table,
@@ -529,21 +496,19 @@ class TableWalk {
     difference.field = field;
     return difference;
   }
-  // Tells the observer of the paragraph just appended, and appends its risk line when the
-  // walk explains.
-  void Tell(Difference& difference) {
+  // Writes the paragraph of a difference found, its risk line when the walk explains, and
+  // tells the observer of it.
+  void Report(Difference& difference) {
+    ++paragraphs_;
+    text_.Paragraph(difference);
     difference.driving_is_primary = options_.driving_is_primary;
     if (options_.explain) {
       Guarded(
           [&] { difference.risk = DifferenceRisk(difference, driving_source_, other_source_); });
-      Append([&] { return "    " + VisibleText(difference.risk) + kLineBreaks; });
-      Guarded([&] { view_.RepaintText(); });
+      text_.RiskLine(difference.risk);
     }
     if (options_.observer) Guarded([&] { options_.observer->Found(difference); });
   }
-  void Tell(Difference&& difference) { Tell(difference); }
-  // How a paragraph ends: a blank line, or, when a risk line follows, just the line's end.
-  QString End() const { return options_.explain ? QStringLiteral("\r\n") : kLineBreaks; }
   // A value read for the observer; invalid when the read fails.
   template <class ReadValue>
   static QVariant Read(ReadValue&& read) noexcept {
@@ -557,52 +522,6 @@ class TableWalk {
     QString name;
     Guarded([&] { name = matched.Name(); });
     return name;
-  }
-
-  QString DrivingDatabase() const { return VisibleText(driving_.DatabaseName()); }
-  QString OtherDatabase() const { return VisibleText(other_.DatabaseName()); }
-
-  void AppendMissingTable(const QString& table_name) {
-    Append([&] { return "Table: '" + VisibleText(table_name) + "' exists in "; });
-    Append([&] { return "database '" + driving_source_ + "." + DrivingDatabase() + "'"; });
-    Append([&] { return QStringLiteral(", but not in '"); });
-    Append([&] { return other_source_ + "." + OtherDatabase() + "'" + End(); });
-    EndParagraph();
-  }
-
-  // "TITLE exists in table 'A.db.t', but not in 'B.db.t'", TITLE naming a field or an object.
-  template <class Title>
-  void AppendMissingInTable(Title&& title, const QString& table_name, DataTable& matched) {
-    Append([&] { return title() + " exists in "; });
-    Append([&] { return "table '" + driving_source_ + "." + DrivingDatabase() + "."; });
-    Append([&] { return VisibleText(table_name) + "', but not in '"; });
-    Append([&] { return other_source_ + "." + OtherDatabase() + "."; });
-    Append([&] { return VisibleText(matched.Name()) + "'" + End(); });
-    EndParagraph();
-  }
-
-  // "TITLE in table 'A.db.t', and B.db.t differ in the following ways. [LIST]".
-  template <class Title>
-  void AppendDifferingInTable(Title&& title, const QString& table_name, DataTable& matched,
-                              const QString& list) {
-    Append([&] { return title() + " in "; });
-    Append([&] { return "table '" + driving_source_ + "." + DrivingDatabase() + "."; });
-    Append([&] { return VisibleText(table_name) + "', and "; });
-    Append([&] { return other_source_ + "." + OtherDatabase() + "."; });
-    Append([&] { return VisibleText(matched.Name()); });
-    Append([&] { return QStringLiteral(" differ in the following ways. ["); });
-    Append([&] { return list + "]" + End(); });
-    EndParagraph();
-  }
-
-  void AppendFieldCount(const QString& table_name, DataTable& matched) {
-    Append([&] { return "Table: '" + driving_source_ + "." + DrivingDatabase() + "."; });
-    Append([&] { return VisibleText(table_name) + "', and '"; });
-    Append([&] { return other_source_ + "." + OtherDatabase() + "."; });
-    Append([&] { return VisibleText(matched.Name()); });
-    Append([&] { return QStringLiteral("' differ in the following ways. ["); });
-    Append([&] { return "Number of Fields]" + End(); });
-    EndParagraph();
   }
 
   // A column's details as the comparison of defaults, collations and generation reads them.
@@ -738,11 +657,6 @@ class TableWalk {
                                                *theirs)) {
         return;
       }
-      Append(
-          [&] { return "Database: '" + driving_source_ + "." + DrivingDatabase() + "', and '"; });
-      Append([&] { return other_source_ + "." + OtherDatabase(); });
-      Append([&] { return "' differ in the following ways. [Default Collation]" + End(); });
-      EndParagraph();
       Difference difference = Paragraph(Difference::Kind::kDatabaseProperties, QString());
       const auto facts = [](const DataConnection& connection,
                             const dataaccess::DatabaseObjects& objects) {
@@ -757,9 +671,9 @@ class TableWalk {
       };
       difference.driving_column = facts(driving_, *mine);
       difference.other_column = facts(other_, *theirs);
-      difference.properties.push_back({QStringLiteral("Default Collation"), mine->default_collation,
-                                       theirs->default_collation});
-      Tell(difference);
+      difference.properties.push_back(
+          {PropertyId::kDefaultCollation, mine->default_collation, theirs->default_collation});
+      Report(difference);
     });
   }
 
@@ -783,48 +697,31 @@ class TableWalk {
     const QString shown_bounds =
         QString::number(sequence.minimum) + QLatin1String("..") + QString::number(sequence.maximum);
     const QString cycle = sequence.cycle ? QStringLiteral("CYCLE") : QStringLiteral("NO CYCLE");
-    return {{kIncrementProperty, "Increment", increment, increment},
-            {kBoundsProperty, "Bounds", bounds, shown_bounds},
-            {kStartProperty, "Start", start, start},
-            {kCycleProperty, "Cycle", cycle, cycle},
-            {kOwnedByProperty, "Owned By", sequence.owned_by.toLower(), sequence.owned_by}};
+    return {{PropertyId::kIncrement, increment, increment},
+            {PropertyId::kBounds, bounds, shown_bounds},
+            {PropertyId::kStart, start, start},
+            {PropertyId::kCycle, cycle, cycle},
+            {PropertyId::kOwnedBy, sequence.owned_by.toLower(), sequence.owned_by}};
   }
 
-  // The labels of the properties, one for one, in which an object of the database differs from
-  // its namesake, each added to `difference` with its two values; ignored ones are left out.
-  QStringList DifferingLabels(const std::vector<ComparableObject::Property>& properties,
+  static ObjectFacts SequenceFacts(const dataaccess::SequenceDefinition& sequence) {
+    ObjectFacts facts;
+    facts.minimum = sequence.minimum;
+    facts.maximum = sequence.maximum;
+    return facts;
+  }
+
+  // The properties, one for one, in which an object of the database differs from its namesake,
+  // each added to `difference` with its two values; ignored ones are left out.
+  void AddDifferingProperties(const std::vector<ComparableObject::Property>& properties,
                               const std::vector<ComparableObject::Property>& other_properties,
                               Difference& difference) const {
-    QStringList labels;
     for (size_t i = 0; i < properties.size(); ++i) {
-      if ((options_.ignored_properties & properties[i].bit) != 0) continue;
+      if ((options_.ignored_properties & WordsOf(properties[i].id).ignore_bit) != 0) continue;
       if (properties[i].compared == other_properties[i].compared) continue;
-      labels.append(QLatin1String(properties[i].label));
       difference.properties.push_back(
-          {QLatin1String(properties[i].label), properties[i].shown, other_properties[i].shown});
+          {properties[i].id, properties[i].shown, other_properties[i].shown});
     }
-    return labels;
-  }
-
-  // "TITLE exists in database 'A.db', but not in 'B.db'", TITLE naming an object of the database.
-  template <class Title>
-  void AppendMissingInDatabase(Title&& title) {
-    Append([&] { return title() + " exists in "; });
-    Append([&] { return "database '" + driving_source_ + "." + DrivingDatabase() + "'"; });
-    Append([&] { return QStringLiteral(", but not in '"); });
-    Append([&] { return other_source_ + "." + OtherDatabase() + "'" + End(); });
-    EndParagraph();
-  }
-
-  // "TITLE in database 'A.db', and B.db differ in the following ways. [LIST]".
-  template <class Title>
-  void AppendDifferingInDatabase(Title&& title, const QStringList& labels) {
-    Append([&] { return title() + " in "; });
-    Append([&] { return "database '" + driving_source_ + "." + DrivingDatabase() + "', and "; });
-    Append([&] { return other_source_ + "." + OtherDatabase(); });
-    Append([&] { return QStringLiteral(" differ in the following ways. ["); });
-    Append([&] { return labels.join(QStringLiteral(", ")) + "]" + End(); });
-    EndParagraph();
   }
 
   // Each sequence of the driving side looked up by name on the other side.
@@ -857,23 +754,21 @@ class TableWalk {
         continue;
       }
       Difference difference;
-      difference.object_kind = QStringLiteral("sequence");
+      difference.object_kind = ObjectKindId::kSequence;
       difference.object = sequence.name;
       difference.object_name = sequence.name;
+      difference.driving_facts = SequenceFacts(sequence);
       if (match == nullptr) {
-        AppendMissingInDatabase([&] { return "Sequence: '" + VisibleText(sequence.name) + "'"; });
         difference.kind = Difference::Kind::kSequenceMissing;
-        Tell(difference);
+        Report(difference);
         continue;
       }
-      const QStringList labels =
-          DifferingLabels(SequenceProperties(sequence), SequenceProperties(*match), difference);
-      if (labels.isEmpty()) continue;
-      AppendDifferingInDatabase([&] { return "Sequence: '" + VisibleText(sequence.name) + "'"; },
-                                labels);
+      AddDifferingProperties(SequenceProperties(sequence), SequenceProperties(*match), difference);
+      if (difference.properties.empty()) continue;
       difference.kind = Difference::Kind::kSequenceProperties;
       difference.other_object = match->name;
-      Tell(difference);
+      difference.other_facts = SequenceFacts(*match);
+      Report(difference);
     }
   }
 
@@ -896,32 +791,28 @@ class TableWalk {
       const QString deterministic = collation.deterministic ? QStringLiteral("DETERMINISTIC")
                                                             : QStringLiteral("NONDETERMINISTIC");
       return std::vector<ComparableObject::Property>{
-          {0, "Provider", collation.provider, collation.provider},
-          {0, "Locale", collation.locale, collation.locale},
-          {0, "Deterministic", deterministic, deterministic}};
+          {PropertyId::kProvider, collation.provider, collation.provider},
+          {PropertyId::kLocale, collation.locale, collation.locale},
+          {PropertyId::kDeterministic, deterministic, deterministic}};
     };
     for (const dataaccess::CollationDefinition& collation : mine->collations) {
       const auto match = std::find_if(
           theirs->collations.begin(), theirs->collations.end(),
           [&](const dataaccess::CollationDefinition& c) { return c.name == collation.name; });
       Difference difference;
-      difference.object_kind = QStringLiteral("collation");
+      difference.object_kind = ObjectKindId::kCollation;
       difference.object = collation.name;
       difference.object_name = collation.name;
       if (match == theirs->collations.end()) {
-        AppendMissingInDatabase([&] { return "Collation: '" + VisibleText(collation.name) + "'"; });
         difference.kind = Difference::Kind::kDatabaseObjectMissing;
-        Tell(difference);
+        Report(difference);
         continue;
       }
-      const QStringList labels =
-          DifferingLabels(properties_of(collation), properties_of(*match), difference);
-      if (labels.isEmpty()) continue;
-      AppendDifferingInDatabase([&] { return "Collation: '" + VisibleText(collation.name) + "'"; },
-                                labels);
+      AddDifferingProperties(properties_of(collation), properties_of(*match), difference);
+      if (difference.properties.empty()) continue;
       difference.kind = Difference::Kind::kDatabaseObjectProperties;
       difference.other_object = match->name;
-      Tell(difference);
+      Report(difference);
     }
   }
 
@@ -930,6 +821,7 @@ class TableWalk {
   DataConnection& other_;
   const QString other_source_;
   ResultsView& view_;
+  ReportText text_;
   const WalkOptions& options_;
   const TableFilter filter_;
   // Whether paragraphs are described as data: for an observer, or for their risk lines.

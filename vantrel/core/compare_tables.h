@@ -1,5 +1,6 @@
 // The directional comparison walk: every table and field of the driving database looked up in
-// the other one, with one report paragraph appended to the view for each difference.
+// the other one, with one Difference found for each way they differ: written into the view as
+// the report's paragraph (report_text.h), with its risk line when asked, and told to an observer.
 #ifndef VANTREL_VANTREL_CORE_COMPARE_TABLES_H_
 #define VANTREL_VANTREL_CORE_COMPARE_TABLES_H_
 
@@ -12,136 +13,11 @@
 
 #include "dataaccess/data_objects.h"
 #include "dataaccess/table_objects.h"
+#include "vantrel/core/comparison_vocabulary.h"
+#include "vantrel/core/difference.h"
 #include "vantrel/core/results_view.h"
 
 namespace vantrel {
-
-// The six compared properties of a field, in the order a report lists them, and the compared
-// properties of keys, indexes and foreign keys.
-enum ComparedProperty : int {
-  kAllowZeroLengthProperty = 1 << 0,
-  kAttributesProperty = 1 << 1,
-  kOrdinalPositionProperty = 1 << 2,
-  kRequiredProperty = 1 << 3,
-  kSizeProperty = 1 << 4,
-  kDataTypeProperty = 1 << 5,
-  kColumnsProperty = 1 << 6,    // a primary key's columns
-  kUniqueProperty = 1 << 7,     // an index
-  kSortOrderProperty = 1 << 8,  // an index's ascending and descending parts
-  kWhereProperty = 1 << 9,      // a partial index's predicate
-  kOnDeleteProperty = 1 << 10,  // a foreign key
-  kOnUpdateProperty = 1 << 11,
-  kDeferrableProperty = 1 << 12,
-  kMatchProperty = 1 << 13,
-  kDefaultValueProperty = 1 << 14,  // a field's, with kCompareDefaults
-  kCollationProperty = 1 << 15,     // a field's, with kCompareCollations
-  kGeneratedProperty = 1 << 16,     // a field's generation expression, with kCompareGenerated
-  kStorageProperty = 1 << 17,       // a generated field's STORED or VIRTUAL
-  kDefinitionProperty = 1 << 18,    // a view's query, a trigger's body
-  kTimingProperty = 1 << 19,        // a trigger
-  kEventsProperty = 1 << 20,
-  kLevelProperty = 1 << 21,  // FOR EACH ROW or STATEMENT
-  kWhenProperty = 1 << 22,
-  kIncrementProperty = 1 << 23,  // a sequence
-  kBoundsProperty = 1 << 24,
-  kStartProperty = 1 << 25,
-  kCycleProperty = 1 << 26,
-  kOwnedByProperty = 1 << 27,
-  kMethodProperty = 1 << 28,       // an index's access method
-  kPersistenceProperty = 1 << 29,  // a table's LOGGED or UNLOGGED
-};
-
-// What a walk compares besides tables: their fields, and the objects of dataaccess::ObjectKind.
-enum ComparedKind : int {
-  kCompareFields = 1 << 16,
-  kCompareKeys = dataaccess::kPrimaryKeys,
-  kCompareIndexes = dataaccess::kIndexes,
-  kCompareForeignKeys = dataaccess::kForeignKeys,
-  kCompareChecks = dataaccess::kChecks,
-  kCompareDefaults = dataaccess::kDefaults,
-  kCompareCollations = dataaccess::kCollations,
-  kCompareGenerated = dataaccess::kGeneratedColumns,
-  kCompareViews = dataaccess::kViews,
-  kCompareTriggers = dataaccess::kTriggers,
-  kCompareSequences = dataaccess::kSequences,
-  kCompareRules = dataaccess::kRules,
-  kComparePersistence = dataaccess::kTablePersistence,
-  kCompareObjects = kCompareKeys | kCompareIndexes | kCompareForeignKeys | kCompareChecks |
-                    kCompareDefaults | kCompareCollations | kCompareGenerated | kCompareViews |
-                    kCompareTriggers | kCompareSequences | kCompareRules | kComparePersistence,
-  kCompareAll = kCompareFields | kCompareObjects,
-};
-
-// What a risk needs to know of a field on one side (Difference::driving_column).
-struct ColumnFacts {
-  int32_t data_type = 0;  // as dataaccess::DataColumn
-  int32_t size = 0;
-  int32_t attributes = 0;
-  bool required = false;
-  QString declared_type;  // as the engine spells it; empty when unknown
-  QStringList labels;     // an enumeration's labels where declared_type does not spell them
-  bool has_default = false;
-  bool default_known = false;  // whether defaults were read: has_default says nothing otherwise
-  QString default_value;       // the engine's text
-  bool case_blind = false;     // the column's effective collation ignores letter case
-  bool accent_blind = false;   // ... or accents
-  QString collation;           // the effective collation's name; empty when unknown
-};
-
-// One paragraph of the report as data, for machine-readable reports. Names are as the database
-// gives them (not escaped for display); "driving" is the side the walk starts from.
-struct Difference {
-  enum class Kind {
-    kTableMissing,        // `table` exists on the driving side only
-    kFieldMissing,        // `field` of `table` exists on the driving side only
-    kFieldProperties,     // `field` differs in `properties`
-    kFieldCount,          // `table` has `driving_count` fields, `other_table` `other_count`
-    kObjectMissing,       // `object` of `table` exists on the driving side only
-    kObjectProperties,    // `object` differs in `properties`
-    kDatabaseProperties,  // the databases differ in `properties` (their default collation)
-    kSequenceMissing,     // sequence `object` exists on the driving side only
-    kSequenceProperties,  // sequence `object` differs in `properties`
-    // Another object of the database (`object_kind` "collation": one it defines itself).
-    kDatabaseObjectMissing,     // `object` exists on the driving side only
-    kDatabaseObjectProperties,  // `object` differs in `properties`
-  };
-  struct Property {
-    QString name;            // as the report's [list] calls it
-    QVariant driving_value;  // invalid when it could not be read
-    QVariant other_value;
-  };
-  Kind kind = Kind::kTableMissing;
-  QString table;
-  QString other_table;  // the matched table's name; empty for kTableMissing
-  QString field;
-  std::vector<Property> properties;
-  QVariant driving_count;
-  QVariant other_count;
-  // For an object: its kind ("primary-key", "index", "foreign-key", "check"), its definition
-  // and name on the driving side, and the matched object's definition (null when missing).
-  QString object_kind;
-  QString object;
-  QString object_name;
-  QString other_object;
-  // For a field: its definition on the driving side, and on the other side when it has one.
-  std::optional<ColumnFacts> driving_column;
-  std::optional<ColumnFacts> other_column;
-  // Set by a run: whether the driving side is the primary database.
-  bool driving_is_primary = true;
-  // What the other side does instead, where another mechanism there serves the same end ("on
-  // 'b', column 'last_update' is set ON UPDATE CURRENT_TIMESTAMP instead"); empty otherwise.
-  QString instead;
-  // What moving the secondary's data to the primary's definition risks, in the words of
-  // DifferenceRisk; empty unless the walk was asked to explain.
-  QString risk;
-};
-
-// Told of every paragraph the walk appends, in the report's order, besides the text.
-class DifferenceObserver {
- public:
-  virtual ~DifferenceObserver() = default;
-  virtual void Found(const Difference& difference) = 0;
-};
 
 // What a walk leaves out; by default nothing, and the report is the full one. Left-out tables
 // and properties are simply not compared: every other paragraph reads as it would without them.

@@ -146,31 +146,17 @@ std::vector<QString> KindsNotTold(const dataaccess::DataConnection& side,
   std::vector<QString> kinds;
   try {
     const int told = side.ObjectKinds();
-    const struct {
-      int bit;
-      const char* what;
-    } rows[] = {{kCompareKeys, "primary keys"},           {kCompareIndexes, "indexes"},
-                {kCompareForeignKeys, "foreign keys"},    {kCompareChecks, "check constraints"},
-                {kCompareDefaults, "column defaults"},    {kCompareCollations, "collations"},
-                {kCompareGenerated, "generated columns"}, {kCompareViews, "view definitions"},
-                {kCompareTriggers, "triggers"},           {kCompareSequences, "sequences"}};
-    for (const auto& row : rows) {
-      if ((compared & row.bit) && !(told & row.bit)) kinds.emplace_back(QLatin1String(row.what));
-    }
     // What only some engines have is said only where the other side has some of it: a side
     // that cannot tell rules left nothing out where the other has none.
-    const auto has_rules = [](const dataaccess::TableObjects& objects) {
-      return !objects.rules.empty();
+    const auto other_has_some = [&](int kind) {
+      return AnyTable(other, [kind](const dataaccess::TableObjects& objects) {
+        return kind == kCompareRules ? !objects.rules.empty() : objects.unlogged;
+      });
     };
-    const auto has_unlogged = [](const dataaccess::TableObjects& objects) {
-      return objects.unlogged;
-    };
-    if ((compared & kCompareRules) && !(told & kCompareRules) && AnyTable(other, has_rules)) {
-      kinds.emplace_back(QStringLiteral("rules"));
-    }
-    if ((compared & kComparePersistence) && !(told & kComparePersistence) &&
-        AnyTable(other, has_unlogged)) {
-      kinds.emplace_back(QStringLiteral("whether tables are logged"));
+    for (const ComparedKindWords& kind : ComparedKinds()) {
+      if (kind.not_told == nullptr || !(compared & kind.kind) || (told & kind.kind)) continue;
+      if (kind.only_where_the_other_has_some && !other_has_some(kind.kind)) continue;
+      kinds.emplace_back(QLatin1String(kind.not_told));
     }
     const auto has_method = [](const dataaccess::TableObjects& objects) {
       return std::any_of(objects.indexes.begin(), objects.indexes.end(),

@@ -98,23 +98,24 @@ QString Line(std::vector<Finding> findings) {
   return line;
 }
 
-// ---- Property names, as the report's [list] calls them, compared without case and spaces.
+// ---- The properties a paragraph lists.
 
-QString Folded(const QString& name) {
-  QString folded = name.toLower();
-  folded.remove(u' ');
-  return folded;
-}
-
-const Difference::Property* FindProperty(const Difference& difference, QLatin1String folded) {
+const Difference::Property* FindProperty(const Difference& difference, PropertyId id) {
   for (const Difference::Property& property : difference.properties) {
-    if (Folded(property.name).startsWith(folded)) return &property;
+    if (property.id == id) return &property;
   }
   return nullptr;
 }
 
-bool Lists(const Difference& difference, QLatin1String folded) {
-  return FindProperty(difference, folded) != nullptr;
+bool Lists(const Difference& difference, PropertyId id) {
+  return FindProperty(difference, id) != nullptr;
+}
+
+// What the risk of an object turns on, on the primary's side; empty facts where none were told.
+ObjectFacts PrimaryFacts(const Difference& difference, const Sides& sides) {
+  const std::optional<ObjectFacts>& facts =
+      sides.driving_is_primary ? difference.driving_facts : difference.other_facts;
+  return facts.value_or(ObjectFacts{});
 }
 
 QVariant PrimaryValue(const Difference::Property& property, const Sides& sides) {
@@ -567,20 +568,6 @@ std::optional<Finding> CollationFinding(Traits p, Traits s) {
   return std::nullopt;
 }
 
-// A database's default collation is known by its name alone: MySQL's _ci (case-insensitive,
-// and accent-insensitive unless _as) and _ai suffixes, SQLite's NOCASE, ICU's strength levels.
-Traits TraitsOfName(const QString& collation) {
-  const QString name = collation.toLower();
-  static const QRegularExpression kCi(QStringLiteral("_ci(_|$)"));
-  static const QRegularExpression kAi(QStringLiteral("_ai(_|$)"));
-  static const QRegularExpression kAs(QStringLiteral("_as(_|$)"));
-  const bool level1 = name.contains(QLatin1String("ks-level1"));
-  const bool level2 = name.contains(QLatin1String("ks-level2"));
-  const bool ci = name.contains(kCi);
-  return {ci || name == u"nocase" || level1 || level2,
-          name.contains(kAi) || (ci && !name.contains(kAs)) || level1};
-}
-
 // ---- Fields.
 
 // Facts of both sides; where the walk gave none, the listed properties' values over the
@@ -588,11 +575,10 @@ Traits TraitsOfName(const QString& collation) {
 void FillFromProperties(const Difference& difference, bool driving, ColumnFacts* facts) {
   for (const Difference::Property& property : difference.properties) {
     const QVariant& value = driving ? property.driving_value : property.other_value;
-    const QString name = Folded(property.name);
-    if (name == u"datatype") facts->data_type = value.toInt();
-    if (name == u"size") facts->size = value.toInt();
-    if (name == u"attributes") facts->attributes = value.toInt();
-    if (name == u"required") facts->required = value.toBool();
+    if (property.id == PropertyId::kDataType) facts->data_type = value.toInt();
+    if (property.id == PropertyId::kSize) facts->size = value.toInt();
+    if (property.id == PropertyId::kAttributes) facts->attributes = value.toInt();
+    if (property.id == PropertyId::kRequired) facts->required = value.toBool();
   }
 }
 
@@ -690,18 +676,19 @@ std::vector<Finding> FieldPropertyFindings(const Difference& difference, const S
   const ColumnFacts& p = sides.driving_is_primary ? driving : other;
   const ColumnFacts& s = sides.driving_is_primary ? other : driving;
   const bool all = difference.properties.empty();
-  const auto named = [&](const char* folded) { return Lists(difference, QLatin1String(folded)); };
-  const auto listed = [&](const char* folded) { return all || named(folded); };
+  const auto named = [&](PropertyId id) { return Lists(difference, id); };
+  const auto listed = [&](PropertyId id) { return all || named(id); };
+  using P = PropertyId;
 
   std::vector<Finding> findings;
   const auto add = [&](std::optional<Finding> finding) {
     if (finding) findings.push_back(std::move(*finding));
   };
-  if (listed("datatype") || listed("size") || listed("attributes")) {
+  if (listed(P::kDataType) || listed(P::kSize) || listed(P::kAttributes)) {
     for (Finding& finding : TypeFindings(p, s, sides)) findings.push_back(std::move(finding));
   }
   for (const Difference::Property& property : difference.properties) {
-    if (Folded(property.name) != u"onupdate") continue;
+    if (property.id != P::kOnUpdateValue) continue;
     const QString p_set = PrimaryValue(property, sides).toString();
     const QString s_set = SecondaryValue(property, sides).toString();
     const bool on_primary = !p_set.isEmpty();
@@ -713,21 +700,21 @@ std::vector<Finding> FieldPropertyFindings(const Difference& difference, const S
                   ? QStringLiteral(" only: an UPDATE sets the column on that side alone")
                   : QStringLiteral(": an UPDATE sets the column to another value on each side"))});
   }
-  if (listed("required") && p.required != s.required) {
+  if (listed(P::kRequired) && p.required != s.required) {
     findings.push_back(p.required ? Finding{Risk::kNewNotNull, "existing NULLs are refused"}
                                   : Finding{Risk::kSafe, "NOT NULL dropped"});
   }
-  if (listed("attributes")) add(NumberingFinding(p, s, sides));
-  if (listed("attributes") || named("generat") || named("storage")) {
-    add(GenerationFinding(p, s, sides, named("generat"), named("storage")));
+  if (listed(P::kAttributes)) add(NumberingFinding(p, s, sides));
+  if (listed(P::kAttributes) || named(P::kGenerated) || named(P::kStorage)) {
+    add(GenerationFinding(p, s, sides, named(P::kGenerated), named(P::kStorage)));
   }
-  if (listed("collation")) add(FieldCollationFinding(p, s, sides, named("collation")));
-  if (listed("default")) add(DefaultFinding(p, s, sides));
-  if (named("ordinalposition")) {
+  if (listed(P::kCollation)) add(FieldCollationFinding(p, s, sides, named(P::kCollation)));
+  if (listed(P::kDefaultValue)) add(DefaultFinding(p, s, sides));
+  if (named(P::kOrdinalPosition)) {
     findings.push_back({Risk::kSafe, "position differs: data moved by column name is the same"});
   }
   // Allow Zero Length follows the kind; alone it differs only where a driver says so.
-  if (const Difference::Property* zero = FindProperty(difference, QLatin1String("allowzero"))) {
+  if (const Difference::Property* zero = FindProperty(difference, P::kAllowZeroLength)) {
     if (findings.empty() && !PrimaryValue(*zero, sides).toBool() &&
         SecondaryValue(*zero, sides).toBool()) {
       findings.push_back({Risk::kNarrower, "Allow Zero Length on " + Quoted(sides.Secondary()) +
@@ -758,15 +745,12 @@ Finding FieldMissing(const Difference& difference, const Sides& sides) {
 
 // ---- Objects.
 
-// The referenced table of a foreign key's definition, "(a) REFERENCES t (b)".
-QString ReferencedTable(const QString& definition) {
-  const QLatin1String marker(" REFERENCES ");
-  const qsizetype at = definition.indexOf(marker);
-  if (at < 0) return QStringLiteral("the referenced table");
-  QString table = definition.mid(at + marker.size());
-  const qsizetype columns = table.indexOf(QLatin1String(" ("));
-  if (columns >= 0) table.truncate(columns);
-  return Quoted(table);
+// The table a foreign key on the driving side references.
+QString ReferencedTable(const Difference& difference) {
+  if (!difference.driving_facts || difference.driving_facts->referenced_table.isEmpty()) {
+    return QStringLiteral("the referenced table");
+  }
+  return Quoted(difference.driving_facts->referenced_table);
 }
 
 bool IsPassive(const QString& action) {
@@ -793,7 +777,7 @@ Finding ActionFinding(const Difference::Property& property, bool on_delete,
   const QString p = PrimaryValue(property, sides).toString();
   const QString s = SecondaryValue(property, sides).toString();
   const QString driving = property.driving_value.toString();
-  const QString referenced = ReferencedTable(difference.object);
+  const QString referenced = ReferencedTable(difference);
   const QString table = Quoted(difference.table);
   if (IsPassive(p) && IsPassive(s)) {
     return {Risk::kSafe, clause + sides.Each(VisibleText(p), VisibleText(s)) +
@@ -813,19 +797,21 @@ Finding ActionFinding(const Difference::Property& property, bool on_delete,
 // What it means that a key, index, constraint, trigger or view is on one side only.
 Finding ObjectMissing(const Difference& difference, const Sides& sides) {
   const bool on_primary = sides.driving_is_primary;
-  const QString& kind = difference.object_kind;
-  const bool unique = kind == u"primary-key" ||
-                      (kind == u"index" && difference.object.startsWith(QLatin1String("UNIQUE")));
+  using K = ObjectKindId;
+  const ObjectKindId kind = difference.object_kind;
+  const bool unique =
+      kind == K::kPrimaryKey ||
+      (kind == K::kIndex && difference.driving_facts.value_or(ObjectFacts{}).unique);
   if (unique) {
     return on_primary
                ? Finding{Risk::kNewUnique, "duplicate rows are refused"}
                : Finding{Risk::kSafe, "constraint dropped: duplicates are no longer refused"};
   }
-  if (kind == u"index") {
+  if (kind == K::kIndex) {
     return {Risk::kSafe,
             on_primary ? QStringLiteral("new index") : QStringLiteral("index dropped")};
   }
-  if (kind == u"exclusion-constraint") {
+  if (kind == K::kExclusionConstraint) {
     // Like UNIQUE, it refuses a row for what other rows hold: under its operators, not equality.
     const QString definition = Quoted(difference.object);
     return on_primary ? Finding{Risk::kNewUnique, "rows that conflict under " + definition +
@@ -833,20 +819,20 @@ Finding ObjectMissing(const Difference& difference, const Sides& sides) {
                       : Finding{Risk::kSafe, "constraint dropped: " + definition +
                                                  " no longer refuses conflicting rows"};
   }
-  if (kind == u"check") {
+  if (kind == K::kCheck) {
     const QString expression = Quoted(difference.object);
     return on_primary ? Finding{Risk::kNewCheck, "rows that fail " + expression + " are refused"}
                       : Finding{Risk::kSafe,
                                 "constraint dropped: " + expression + " is no longer enforced"};
   }
-  if (kind == u"foreign-key") {
+  if (kind == K::kForeignKey) {
     return on_primary
                ? Finding{Risk::kNewForeignKey, "rows without their referenced row are refused"}
                : Finding{Risk::kSafe, "constraint dropped: references are no longer enforced"};
   }
   const QString name =
       Quoted(difference.object_name.isEmpty() ? difference.object : difference.object_name);
-  if (kind == u"trigger") {
+  if (kind == K::kTrigger) {
     return on_primary
                ? Finding{Risk::kBehaviour, "trigger " + name + " runs on " +
                                                Quoted(sides.Primary()) +
@@ -855,27 +841,28 @@ Finding ObjectMissing(const Difference& difference, const Sides& sides) {
                          "trigger " + name + " runs on " + Quoted(sides.Secondary()) +
                              " only: what it does is not done on " + Quoted(sides.Primary())};
   }
-  if (kind == u"rule") {
+  if (kind == K::kRule) {
     const QString side = Quoted(on_primary ? sides.Primary() : sides.Secondary());
-    const bool instead = difference.object.contains(QLatin1String("INSTEAD"));
-    return {Risk::kBehaviour, "rule " + name + " rewrites " +
-                                  difference.object.section(u' ', 1, 1) + " statements on " + side +
-                                  " only" +
+    const ObjectFacts facts = difference.driving_facts.value_or(ObjectFacts{});
+    const bool instead = facts.rule_instead;
+    return {Risk::kBehaviour, "rule " + name + " rewrites " + facts.rule_event + " statements on " +
+                                  side + " only" +
                                   (instead ? QStringLiteral(": they do something else there")
                                            : QStringLiteral(": they do more there"))};
   }
-  if (kind == u"view") {
+  if (kind == K::kView) {
     return {Risk::kBehaviour, "view on " +
                                   Quoted(on_primary ? sides.Primary() : sides.Secondary()) +
                                   " only: queries that use it fail on the other side"};
   }
-  return {Risk::kBehaviour, VisibleText(kind) + " on one side only: compare the two definitions"};
+  return {Risk::kBehaviour,
+          QLatin1String(WordsOf(kind).json) + " on one side only: compare the two definitions"};
 }
 
 QString PropertyNames(const Difference& difference) {
   QStringList names;
   for (const Difference::Property& property : difference.properties) {
-    names.append(VisibleText(property.name));
+    names.append(LabelOf(property.id));
   }
   return names.join(QStringLiteral(", "));
 }
@@ -883,18 +870,19 @@ QString PropertyNames(const Difference& difference) {
 // One property of a key, index or foreign key found on both sides.
 Finding KeyPropertyFinding(const Difference::Property& property, const Difference& difference,
                            const Sides& sides) {
-  const QString name = Folded(property.name);
+  using P = PropertyId;
+  const PropertyId name = property.id;
   const QString p = PrimaryValue(property, sides).toString();
   const QString s = SecondaryValue(property, sides).toString();
-  if (name == u"ondelete" || name == u"onupdate") {
-    return ActionFinding(property, name == u"ondelete", difference, sides);
+  if (name == P::kOnDelete || name == P::kOnUpdate) {
+    return ActionFinding(property, name == P::kOnDelete, difference, sides);
   }
-  if (name == u"unique") {
+  if (name == P::kUnique) {
     return p == u"UNIQUE"
                ? Finding{Risk::kNewUnique, "duplicate rows are refused"}
                : Finding{Risk::kSafe, "constraint dropped: duplicates are no longer refused"};
   }
-  if (name == u"columns") {
+  if (name == P::kColumns) {
     // A key on more columns holds every row a key on fewer held.
     const QStringList p_columns = p.toLower().split(QStringLiteral(", "));
     const QStringList s_columns = s.toLower().split(QStringLiteral(", "));
@@ -904,31 +892,29 @@ Finding KeyPropertyFinding(const Difference::Property& property, const Differenc
     return {Risk::kNewUnique, "Columns " + sides.Each(VisibleText(p), VisibleText(s)) +
                                   ": duplicate rows are refused"};
   }
-  if (name == u"where") {
-    const QString& p_definition =
-        sides.driving_is_primary ? difference.object : difference.other_object;
-    if (!p_definition.startsWith(QLatin1String("UNIQUE"))) {
+  if (name == P::kWhere) {
+    if (!PrimaryFacts(difference, sides).unique) {
       return {Risk::kSafe, QStringLiteral("Where differs: the index covers other rows")};
     }
     return {Risk::kNewUnique, "Where differs: rows duplicate under the condition on " +
                                   Quoted(sides.Primary()) + " are refused"};
   }
-  if (name == u"match") {
+  if (name == P::kMatch) {
     // MATCH FULL refuses a key of which some columns are NULL and others not.
     if (p != u"FULL") return {Risk::kSafe, QStringLiteral("MATCH FULL dropped")};
     return {Risk::kNarrower, "MATCH FULL on " + Quoted(sides.Primary()) +
                                  " only: rows with a partly NULL key are refused"};
   }
-  if (name == u"deferrable") {
+  if (name == P::kDeferrable) {
     return {Risk::kBehaviour, sides.Each(VisibleText(p), VisibleText(s)) +
                                   ": the reference is checked at another time"};
   }
-  if (name == u"sortorder") return {Risk::kSafe, QStringLiteral("sort order differs")};
-  if (name == u"method") {
+  if (name == P::kSortOrder) return {Risk::kSafe, QStringLiteral("sort order differs")};
+  if (name == P::kMethod) {
     return {Risk::kSafe, "method " + sides.Each(VisibleText(p), VisibleText(s)) +
                              ": the index serves other queries"};
   }
-  if (name == u"persistence") {
+  if (name == P::kPersistence) {
     // An unlogged table is emptied after a crash and is not copied to standbys.
     if (p == u"UNLOGGED") {
       return {Risk::kLost, "UNLOGGED on " + Quoted(sides.Primary()) +
@@ -936,32 +922,34 @@ Finding KeyPropertyFinding(const Difference::Property& property, const Differenc
     }
     return {Risk::kSafe, "logged on " + Quoted(sides.Primary()) + ": its rows survive a crash"};
   }
-  if (name == u"name") return {Risk::kSafe, QStringLiteral("name differs")};
-  return {Risk::kBehaviour, VisibleText(property.name) + " differs: compare the two definitions"};
+  if (name == P::kName) return {Risk::kSafe, QStringLiteral("name differs")};
+  return {Risk::kBehaviour, LabelOf(property.id) + " differs: compare the two definitions"};
 }
 
 std::vector<Finding> ObjectPropertyFindings(const Difference& difference, const Sides& sides) {
-  const QString& kind = difference.object_kind;
-  if (kind == u"trigger") {
+  using K = ObjectKindId;
+  const ObjectKindId kind = difference.object_kind;
+  if (kind == K::kTrigger) {
     return {{Risk::kBehaviour, "trigger differs in " + PropertyNames(difference) +
                                    ": it acts differently on each side"}};
   }
-  if (kind == u"view") {
+  if (kind == K::kView) {
     // Where a MariaDB view reads another database's tables, its text may print as the other's.
-    for (const Difference::Property& property : difference.properties) {
-      for (const bool driving : {true, false}) {
-        const QString text = (driving ? property.driving_value : property.other_value).toString();
-        const qsizetype note = text.lastIndexOf(QLatin1String(" (reads database "));
-        if (note < 0) continue;
-        return {{Risk::kBehaviour, "the view on " + Quoted(driving ? sides.driving : sides.other) +
-                                       " " + VisibleText(text.mid(note + 2).chopped(1)) +
-                                       ": it shows that database's rows"}};
-      }
+    for (const bool driving : {true, false}) {
+      const std::optional<ObjectFacts>& facts =
+          driving ? difference.driving_facts : difference.other_facts;
+      if (!facts || facts->other_databases_read.isEmpty()) continue;
+      return {{Risk::kBehaviour,
+               "the view on " + Quoted(driving ? sides.driving : sides.other) + " " +
+                   VisibleText("reads database " +
+                               facts->other_databases_read.join(QStringLiteral(", ")) +
+                               ", not its own " + facts->own_database) +
+                   ": it shows that database's rows"}};
     }
     return {{Risk::kBehaviour,
              QStringLiteral("the view's query differs: it shows other rows or values")}};
   }
-  if (kind == u"rule") {
+  if (kind == K::kRule) {
     return {{Risk::kBehaviour, "rule differs in " + PropertyNames(difference) +
                                    ": the statements it rewrites do other things on each side"}};
   }
@@ -974,61 +962,52 @@ std::vector<Finding> ObjectPropertyFindings(const Difference& difference, const 
 
 // ---- Sequences.
 
-// The two bounds of a sequence as the report shows them ("1..100", or a list of two numbers).
-std::optional<std::pair<qint64, qint64>> Bounds(const QVariant& value) {
-  static const QRegularExpression kNumber(QStringLiteral("-?\\d+"));
-  QStringList numbers;
-  if (value.typeId() == QMetaType::QVariantList) {
-    for (const QVariant& item : value.toList()) numbers.append(item.toString());
-  } else {
-    for (auto it = kNumber.globalMatch(value.toString()); it.hasNext();) {
-      numbers.append(it.next().captured());
-    }
-  }
-  if (numbers.size() != 2) return std::nullopt;
-  bool min_ok = false;
-  bool max_ok = false;
-  const std::pair<qint64, qint64> bounds{numbers[0].toLongLong(&min_ok),
-                                         numbers[1].toLongLong(&max_ok)};
-  if (!min_ok || !max_ok) return std::nullopt;
-  return bounds;
+// The two bounds of a sequence on each side; nothing where the walk did not tell them.
+std::optional<std::pair<qint64, qint64>> Bounds(const std::optional<ObjectFacts>& facts) {
+  if (!facts) return std::nullopt;
+  return std::pair<qint64, qint64>{facts->minimum, facts->maximum};
 }
 
 std::vector<Finding> SequenceFindings(const Difference& difference, const Sides& sides) {
   std::vector<Finding> findings;
+  using P = PropertyId;
+  const auto& p_facts =
+      sides.driving_is_primary ? difference.driving_facts : difference.other_facts;
+  const auto& s_facts =
+      sides.driving_is_primary ? difference.other_facts : difference.driving_facts;
   for (const Difference::Property& property : difference.properties) {
-    const QString name = Folded(property.name);
+    const PropertyId name = property.id;
     const QVariant p = PrimaryValue(property, sides);
     const QVariant s = SecondaryValue(property, sides);
     const QString what = sides.Each(Shown(p), Shown(s));
-    if (name == u"bounds") {
-      const auto pb = Bounds(p);
-      const auto sb = Bounds(s);
+    if (name == P::kBounds) {
+      const auto pb = Bounds(p_facts);
+      const auto sb = Bounds(s_facts);
       if (pb && sb && pb->first <= sb->first && pb->second >= sb->second) {
         findings.push_back({Risk::kSafe, QStringLiteral("wider bounds")});
       } else {
         findings.push_back(
             {Risk::kNarrower, "bounds " + what + ": values outside the new bounds are refused"});
       }
-    } else if (name == u"increment") {
+    } else if (name == P::kIncrement) {
       findings.push_back(
           {Risk::kBehaviour, "increment " + what + ": new numbers step differently"});
-    } else if (name == u"cycle") {
+    } else if (name == P::kCycle) {
       findings.push_back(
           {Risk::kBehaviour, "CYCLE on " + Quoted(IsYes(p) ? sides.Primary() : sides.Secondary()) +
                                  " only: after the last number one side starts over, the other "
                                  "stops"});
-    } else if (name == u"start") {
+    } else if (name == P::kStart) {
       findings.push_back({Risk::kSafe, "start " + what + ": only a restarted sequence uses it"});
-    } else if (name == u"ownedby") {
+    } else if (name == P::kOwnedBy) {
       findings.push_back({Risk::kBehaviour, "owner " + what +
                                                 ": dropping the column drops the sequence on one "
                                                 "side only"});
-    } else if (name == u"name") {
+    } else if (name == P::kName) {
       findings.push_back({Risk::kSafe, QStringLiteral("name differs")});
     } else {
       findings.push_back(
-          {Risk::kBehaviour, VisibleText(property.name) + " differs: compare the two definitions"});
+          {Risk::kBehaviour, LabelOf(property.id) + " differs: compare the two definitions"});
     }
   }
   return findings;
@@ -1055,12 +1034,16 @@ Finding CollationMissing(const Difference& difference, const Sides& sides) {
 
 std::vector<Finding> DatabaseFindings(const Difference& difference, const Sides& sides) {
   std::vector<Finding> findings;
+  const ColumnFacts driving = difference.driving_column.value_or(ColumnFacts{});
+  const ColumnFacts other = difference.other_column.value_or(ColumnFacts{});
+  const ColumnFacts& primary = sides.driving_is_primary ? driving : other;
+  const ColumnFacts& secondary = sides.driving_is_primary ? other : driving;
   for (const Difference::Property& property : difference.properties) {
     const QString p = PrimaryValue(property, sides).toString();
     const QString s = SecondaryValue(property, sides).toString();
-    if (Folded(property.name).contains(QLatin1String("collation"))) {
-      const Traits pt = TraitsOfName(p);
-      const Traits st = TraitsOfName(s);
+    if (property.id == PropertyId::kDefaultCollation) {
+      const Traits pt{primary.case_blind, primary.accent_blind};
+      const Traits st{secondary.case_blind, secondary.accent_blind};
       if (std::optional<Finding> finding = CollationFinding(pt, st)) {
         findings.push_back(*finding);
         continue;
@@ -1068,7 +1051,7 @@ std::vector<Finding> DatabaseFindings(const Difference& difference, const Sides&
       findings.push_back({Risk::kCollationBehaviour, "default " + sides.Each(Quoted(p), Quoted(s)) +
                                                          ": text may sort in another order"});
     } else {
-      findings.push_back({Risk::kBehaviour, VisibleText(property.name) + " " +
+      findings.push_back({Risk::kBehaviour, LabelOf(property.id) + " " +
                                                 sides.Each(Quoted(p), Quoted(s)) +
                                                 ": compare the two definitions"});
     }
@@ -1080,6 +1063,26 @@ std::vector<Finding> DatabaseFindings(const Difference& difference, const Sides&
 
 namespace {
 
+// "on 'a', trigger 't' may set it on every UPDATE instead", or "on 'b', column 'last_update' is
+// set ON UPDATE CURRENT_TIMESTAMP instead"; empty when the other side has no such mechanism.
+QString OtherMechanismText(const OtherMechanism& mechanism, const QString& driving_name,
+                           const QString& other_name) {
+  if (mechanism.IsEmpty()) return {};
+  const QString source = VisibleText(mechanism.on_driving_side ? driving_name : other_name);
+  QStringList things;
+  if (!mechanism.update_triggers.isEmpty()) {
+    for (const QString& trigger : mechanism.update_triggers) things.append(Quoted(trigger));
+    return "on '" + source + "', " +
+           (things.size() == 1 ? QStringLiteral("trigger ") : QStringLiteral("triggers ")) +
+           things.join(QStringLiteral(", ")) + " may set it on every UPDATE instead";
+  }
+  for (const OtherMechanism::OnUpdateColumn& column : mechanism.on_update_columns) {
+    things.append("column '" + VisibleText(column.column) + "' is set ON UPDATE " +
+                  column.expression);
+  }
+  return "on '" + source + "', " + things.join(QStringLiteral(", ")) + " instead";
+}
+
 QString RiskLine(const Difference& difference, const QString& driving_name,
                  const QString& other_name) {
   const Sides sides{VisibleText(driving_name), VisibleText(other_name),
@@ -1088,7 +1091,7 @@ QString RiskLine(const Difference& difference, const QString& driving_name,
   switch (difference.kind) {
     case Kind::kTableMissing:
       // A view holds no rows of its own: what it showed is what changes.
-      if (difference.object_kind == u"view") {
+      if (difference.object_kind == ObjectKindId::kView) {
         return Line({{Risk::kBehaviour, "view " + Quoted(difference.table) + " only on " +
                                             Quoted(sides.driving) +
                                             ": queries of it fail on the other side"}});
@@ -1129,7 +1132,8 @@ QString DifferenceRisk(const Difference& difference, const QString& driving_name
                        const QString& other_name) {
   const QString line = RiskLine(difference, driving_name, other_name);
   // Another mechanism on the other side may do what this one does: the reader judges.
-  return difference.instead.isEmpty() ? line : line + "; " + VisibleText(difference.instead);
+  const QString instead = OtherMechanismText(difference.instead, driving_name, other_name);
+  return instead.isEmpty() ? line : line + "; " + VisibleText(instead);
 }
 
 }  // namespace vantrel

@@ -10,12 +10,14 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <cstdio>
 
 #include "testing/sales_report.h"
 #include "testing/sqlite_test_file.h"
 #include "testing/testutil.h"
+#include "vantrel/cli/json_report.h"
 #include "vantrel/cli/progress_line.h"
 #include "vantrel/cli/tests/cli_process.h"
 #include "vantrel/core/visible_text.h"
@@ -290,6 +292,37 @@ TEST(CompareCommandTest, UsageErrorsExitTwoAndHelpExitsZero) {
   EXPECT_EQ(help.exit_code, 0);
   EXPECT_TRUE(help.out.contains("--name1")) << help.out.toStdString();
   EXPECT_TRUE(help.out.contains("Exit status")) << help.out.toStdString();
+}
+
+// Every word a user types or reads back is in --help and in vantrel-cli(1): the --objects and
+// --ignore words, the JSON kinds and object kinds. The README names every word a user types.
+TEST(CompareCommandTest, TheHelpAndTheManualNameEveryWordOfTheVocabulary) {
+  const QString help = QString::fromUtf8(RunCli({"compare", "--help"}).out);
+  QFile manual(QStringLiteral(VANTREL_SOURCE_DIR "/docs/vantrel-cli.1.in"));
+  ASSERT_TRUE(manual.open(QIODevice::ReadOnly));
+  // The manual breaks lines anywhere, and writes a hyphen as "\-" in places.
+  const QString manual_text = QString::fromUtf8(manual.readAll())
+                                  .replace(QStringLiteral("\\-"), QStringLiteral("-"))
+                                  .simplified();
+  QFile readme(QStringLiteral(VANTREL_SOURCE_DIR "/README.md"));
+  ASSERT_TRUE(readme.open(QIODevice::ReadOnly));
+  const QString readme_text = QString::fromUtf8(readme.readAll());
+  QStringList words;
+  for (const ComparedKindWords& kind : ComparedKinds()) words.append(QLatin1String(kind.option));
+  for (const IgnoreName& name : IgnoreNames()) words.append(QLatin1String(name.name));
+  for (const QString& word : words) {
+    EXPECT_TRUE(readme_text.contains(u'`' + word + u'`')) << "README lacks " << word.toStdString();
+  }
+  for (const ObjectKindWords& kind : ObjectKinds()) words.append(QLatin1String(kind.json));
+  for (int kind = 0; kind <= static_cast<int>(Difference::Kind::kDatabaseObjectProperties);
+       ++kind) {
+    words.append(JsonKindName(static_cast<Difference::Kind>(kind)));
+  }
+  for (const QString& word : words) {
+    const QRegularExpression whole("(?<![\\w-])" + QRegularExpression::escape(word) + "(?![\\w-])");
+    EXPECT_TRUE(help.contains(whole)) << "--help lacks " << word.toStdString();
+    EXPECT_TRUE(manual_text.contains(whole)) << "vantrel-cli(1) lacks " << word.toStdString();
+  }
 }
 
 // A server URL among the arguments starts loading its client library at once; a usage error

@@ -32,36 +32,67 @@ struct Primary {
 };
 constexpr Primary kDrivingIsPrimary{true};
 
-// A paragraph of `kind` listing properties by name, each with its two values (driving first).
-Difference Paragraph(Kind kind, std::initializer_list<Difference::Property> properties = {},
+// A property as the report's [list] names it, for tables that read like reports.
+PropertyId Listed(const QString& label) {
+  for (const PropertyWords& words : Properties()) {
+    if (label == QLatin1String(words.label)) return words.id;
+  }
+  ADD_FAILURE() << "no property is labelled " << label.toStdString();
+  return PropertyId::kName;
+}
+
+struct Named {
+  const char* label;
+  QVariant driving;
+  QVariant other;
+};
+
+// A paragraph of `kind` listing properties by label, each with its two values (driving first).
+Difference Paragraph(Kind kind, std::initializer_list<Named> properties = {},
                      Primary primary = {}) {
   Difference difference;
   difference.kind = kind;
   difference.table = QStringLiteral("Orders");
   difference.other_table = QStringLiteral("Orders");
   difference.field = QStringLiteral("Phone");
-  difference.properties = properties;
+  for (const Named& property : properties) {
+    difference.properties.push_back(
+        {Listed(QLatin1String(property.label)), property.driving, property.other});
+  }
   difference.driving_is_primary = primary.driving;
   return difference;
 }
 
-// A field paragraph: the two sides' facts, and the names of the properties the report lists.
+// A field paragraph: the two sides' facts, and the labels of the properties the report lists.
 Difference Field(const ColumnFacts& driving, const ColumnFacts& other, const QStringList& listed,
                  Primary primary = {}) {
   Difference difference = Paragraph(Kind::kFieldProperties, {}, primary);
-  for (const QString& name : listed) difference.properties.push_back({name, {}, {}});
+  for (const QString& name : listed) difference.properties.push_back({Listed(name), {}, {}});
   difference.driving_column = driving;
   difference.other_column = other;
   return difference;
 }
 
-Difference Object(Kind kind, const char* object_kind, const char* definition,
-                  std::initializer_list<Difference::Property> properties = {},
-                  Primary primary = {}) {
+// An object paragraph. Its facts, the same on both sides, are what the definition says: whether
+// it is UNIQUE, and the table a foreign key references.
+Difference Object(Kind kind, ObjectKindId object_kind, const char* definition,
+                  std::initializer_list<Named> properties = {}, Primary primary = {}) {
   Difference difference = Paragraph(kind, properties, primary);
-  difference.object_kind = QLatin1String(object_kind);
+  // An object's "On Update" is its referential action, not a column's ON UPDATE.
+  for (Difference::Property& property : difference.properties) {
+    if (property.id == PropertyId::kOnUpdateValue) property.id = PropertyId::kOnUpdate;
+  }
+  difference.object_kind = object_kind;
   difference.object = QString::fromUtf8(definition);
-  difference.other_object = kind == Kind::kObjectProperties ? difference.object : QString();
+  ObjectFacts facts;
+  facts.unique = difference.object.startsWith(QLatin1String("UNIQUE"));
+  if (object_kind == ObjectKindId::kForeignKey)
+    facts.referenced_table = QStringLiteral("Customers");
+  difference.driving_facts = facts;
+  if (kind == Kind::kObjectProperties) {
+    difference.other_object = difference.object;
+    difference.other_facts = facts;
+  }
   return difference;
 }
 
@@ -79,13 +110,13 @@ struct Case {
 
 // The input as a failure shows it.
 std::string Describe(const Difference& d) {
-  QString text =
-      QStringLiteral("kind %1, primary %2, object %3 '%4'")
-          .arg(static_cast<int>(d.kind))
-          .arg(QLatin1String(d.driving_is_primary ? "driving" : "other"), d.object_kind, d.object);
+  QString text = QStringLiteral("kind %1, primary %2, object %3 '%4'")
+                     .arg(static_cast<int>(d.kind))
+                     .arg(QLatin1String(d.driving_is_primary ? "driving" : "other"),
+                          QLatin1String(WordsOf(d.object_kind).json), d.object);
   for (const Difference::Property& p : d.properties) {
     text += QStringLiteral(", %1: %2 | %3")
-                .arg(p.name, p.driving_value.toString(), p.other_value.toString());
+                .arg(LabelOf(p.id), p.driving_value.toString(), p.other_value.toString());
   }
   for (const auto* facts : {&d.driving_column, &d.other_column}) {
     if (!facts->has_value()) continue;
@@ -351,7 +382,7 @@ TEST(DifferenceRiskTest, FieldConstraintsNumberingCollationsAndDefaults) {
        Field(blind(false, false, "de_DE"), blind(false, false, "en_US"), {"Collation"}),
        "collation: 'de_DE' on 'Sales Live', 'en_US' on 'Sales Test': text may sort in another "
        "order"},
-      {"a default on one side", Field(defaulted, Text(40), {"Default"}),
+      {"a default on one side", Field(defaulted, Text(40), {"Default Value"}),
        "safe: default 'n/a' on 'Sales Live', none on 'Sales Test': only new rows take it"},
       {"generated on the primary only",
        Field(Type(dx::kInteger, 4), generated, {"Attributes", "Generated"}),
@@ -367,7 +398,7 @@ TEST(DifferenceRiskTest, FieldConstraintsNumberingCollationsAndDefaults) {
       {"empty values on the secondary only",
        [] {
          Difference d = Field(Text(40), Text(40), {});
-         d.properties = {{"Allow Zero Length", true, false}};
+         d.properties = {{PropertyId::kAllowZeroLength, true, false}};
          return d;
        }(),
        "narrower: Allow Zero Length on 'Sales Live' only: empty values are refused"},
@@ -423,76 +454,78 @@ TEST(DifferenceRiskTest, TablesFieldsAndSequencesOnOneSideOnly) {
 
 TEST(DifferenceRiskTest, KeysIndexesConstraintsTriggersAndViews) {
   const char* const key = "(CustomerID) REFERENCES Customers (ID)";
-  const auto missing = [](const char* kind, const char* definition, Primary primary = {}) {
+  using K = ObjectKindId;
+  const auto missing = [](ObjectKindId kind, const char* definition, Primary primary = {}) {
     return Object(Kind::kObjectMissing, kind, definition, {}, primary);
   };
-  const auto changed = [](const char* kind, const char* definition, const char* property,
+  const auto changed = [](ObjectKindId kind, const char* definition, const char* property,
                           const char* driving, const char* other) {
     return Object(Kind::kObjectProperties, kind, definition,
                   {{property, QString::fromUtf8(driving), QString::fromUtf8(other)}});
   };
-  Difference trigger = missing("trigger", "BEFORE INSERT", kDrivingIsPrimary);
+  Difference trigger = missing(K::kTrigger, "BEFORE INSERT", kDrivingIsPrimary);
   trigger.object_name = QStringLiteral("audit");
   Difference dropped_trigger = trigger;
   dropped_trigger.driving_is_primary = false;
   ExpectLines({
-      {"unique index on the primary", missing("index", "UNIQUE (Email)", kDrivingIsPrimary),
+      {"unique index on the primary", missing(K::kIndex, "UNIQUE (Email)", kDrivingIsPrimary),
        "new UNIQUE: duplicate rows are refused"},
-      {"primary key on the secondary", missing("primary-key", "(ID)"),
+      {"primary key on the secondary", missing(K::kPrimaryKey, "(ID)"),
        "safe: constraint dropped: duplicates are no longer refused"},
-      {"plain index on the primary", missing("index", "(Email)", kDrivingIsPrimary),
+      {"plain index on the primary", missing(K::kIndex, "(Email)", kDrivingIsPrimary),
        "safe: new index"},
-      {"check on the primary", missing("check", "Price > 0", kDrivingIsPrimary),
+      {"check on the primary", missing(K::kCheck, "Price > 0", kDrivingIsPrimary),
        "new check: rows that fail 'Price > 0' are refused"},
-      {"check on the secondary", missing("check", "Price > 0"),
+      {"check on the secondary", missing(K::kCheck, "Price > 0"),
        "safe: constraint dropped: 'Price > 0' is no longer enforced"},
-      {"foreign key on the primary", missing("foreign-key", key, kDrivingIsPrimary),
+      {"foreign key on the primary", missing(K::kForeignKey, key, kDrivingIsPrimary),
        "new foreign key: rows without their referenced row are refused"},
-      {"foreign key on the secondary", missing("foreign-key", key),
+      {"foreign key on the secondary", missing(K::kForeignKey, key),
        "safe: constraint dropped: references are no longer enforced"},
       {"ON DELETE CASCADE on one side",
-       changed("foreign-key", key, "On Delete", "CASCADE", "NO ACTION"),
+       changed(K::kForeignKey, key, "On Delete", "CASCADE", "NO ACTION"),
        "behaviour: ON DELETE CASCADE on one side only: deleting a row of 'Customers' deletes its "
        "rows of 'Orders'"},
       {"ON UPDATE CASCADE on one side",
-       changed("foreign-key", key, "On Update", "NO ACTION", "CASCADE"),
+       changed(K::kForeignKey, key, "On Update", "NO ACTION", "CASCADE"),
        "behaviour: ON UPDATE CASCADE on one side only: changing the key of a row of 'Customers' "
        "changes it in its rows of 'Orders'"},
       {"ON UPDATE SET NULL on one side",
-       changed("foreign-key", key, "On Update", "SET NULL", "RESTRICT"),
+       changed(K::kForeignKey, key, "On Update", "SET NULL", "RESTRICT"),
        "behaviour: ON UPDATE SET NULL on one side only: changing the key of a row of 'Customers' "
        "sets the key of its rows of 'Orders' to NULL"},
-      {"two actions", changed("foreign-key", key, "On Delete", "SET DEFAULT", "CASCADE"),
+      {"two actions", changed(K::kForeignKey, key, "On Delete", "SET DEFAULT", "CASCADE"),
        "behaviour: ON DELETE SET DEFAULT on 'Sales Live', CASCADE on 'Sales Test': on 'Sales "
        "Test', deleting a row of 'Customers' deletes its rows of 'Orders'"},
       {"the primary's action is SET DEFAULT",
-       changed("foreign-key", key, "On Delete", "CASCADE", "SET DEFAULT"),
+       changed(K::kForeignKey, key, "On Delete", "CASCADE", "SET DEFAULT"),
        "behaviour: ON DELETE CASCADE on 'Sales Live', SET DEFAULT on 'Sales Test': on 'Sales "
        "Test', deleting a row of 'Customers' sets the key of its rows of 'Orders' to its default"},
-      {"NO ACTION and RESTRICT", changed("foreign-key", key, "On Delete", "NO ACTION", "RESTRICT"),
+      {"NO ACTION and RESTRICT", changed(K::kForeignKey, key, "On Delete", "NO ACTION", "RESTRICT"),
        "safe: ON DELETE NO ACTION on 'Sales Live', RESTRICT on 'Sales Test': both refuse a "
        "change that leaves rows without their referenced row"},
-      {"deferrable", changed("foreign-key", key, "Deferrable", "NOT DEFERRABLE", "DEFERRABLE"),
+      {"deferrable", changed(K::kForeignKey, key, "Deferrable", "NOT DEFERRABLE", "DEFERRABLE"),
        "behaviour: NOT DEFERRABLE on 'Sales Live', DEFERRABLE on 'Sales Test': the reference is "
        "checked at another time"},
-      {"MATCH FULL on the primary", changed("foreign-key", key, "Match", "SIMPLE", "FULL"),
+      {"MATCH FULL on the primary", changed(K::kForeignKey, key, "Match", "SIMPLE", "FULL"),
        "narrower: MATCH FULL on 'Sales Test' only: rows with a partly NULL key are refused"},
-      {"index unique on the primary", changed("index", "(Email)", "Unique", "NOT UNIQUE", "UNIQUE"),
+      {"index unique on the primary",
+       changed(K::kIndex, "(Email)", "Unique", "NOT UNIQUE", "UNIQUE"),
        "new UNIQUE: duplicate rows are refused"},
       {"index unique on the secondary",
-       changed("index", "UNIQUE (Email)", "Unique", "UNIQUE", "NOT UNIQUE"),
+       changed(K::kIndex, "UNIQUE (Email)", "Unique", "UNIQUE", "NOT UNIQUE"),
        "safe: constraint dropped: duplicates are no longer refused"},
       {"primary key on fewer columns on the primary",
-       changed("primary-key", "(ID)", "Columns", "ID, Region", "ID"),
+       changed(K::kPrimaryKey, "(ID)", "Columns", "ID, Region", "ID"),
        "new UNIQUE: Columns ID, Region on 'Sales Live', ID on 'Sales Test': duplicate rows are "
        "refused"},
       {"primary key on more columns on the primary",
-       changed("primary-key", "(ID)", "Columns", "ID", "ID, Region"), "safe: key on more columns"},
-      {"a unique index's condition", changed("index", "UNIQUE (Email)", "Where", "a", "b"),
+       changed(K::kPrimaryKey, "(ID)", "Columns", "ID", "ID, Region"), "safe: key on more columns"},
+      {"a unique index's condition", changed(K::kIndex, "UNIQUE (Email)", "Where", "a", "b"),
        "new UNIQUE: Where differs: rows duplicate under the condition on 'Sales Test' are "
        "refused"},
       {"a sort order beside a new UNIQUE",
-       Object(Kind::kObjectProperties, "index", "(Email)",
+       Object(Kind::kObjectProperties, K::kIndex, "(Email)",
               {{"Sort Order", "ASC", "DESC"}, {"Unique", "NOT UNIQUE", "UNIQUE"}}),
        "new UNIQUE: duplicate rows are refused"},
       {"trigger on the primary only", trigger,
@@ -501,50 +534,90 @@ TEST(DifferenceRiskTest, KeysIndexesConstraintsTriggersAndViews) {
        "behaviour: trigger 'audit' runs on 'Sales Live' only: what it does is not done on 'Sales "
        "Test'"},
       {"trigger changed",
-       Object(Kind::kObjectProperties, "trigger", "audit",
+       Object(Kind::kObjectProperties, K::kTrigger, "audit",
               {{"Timing", "BEFORE", "AFTER"}, {"Events", "INSERT", "UPDATE"}}),
        "behaviour: trigger differs in Timing, Events: it acts differently on each side"},
-      {"view changed", changed("view", "", "Definition", "SELECT 1", "SELECT 2"),
+      {"view changed", changed(K::kView, "", "Definition", "SELECT 1", "SELECT 2"),
        "behaviour: the view's query differs: it shows other rows or values"},
   });
 }
 
 TEST(DifferenceRiskTest, SequencesAndTheDatabasesDefaultCollation) {
-  const auto sequence = [](std::initializer_list<Difference::Property> properties) {
+  const auto sequence = [](std::initializer_list<Named> properties) {
     return Paragraph(Kind::kSequenceProperties, properties);
   };
-  const auto database = [](const char* driving, const char* other) {
-    return Paragraph(Kind::kDatabaseProperties,
-                     {{"Collation", QString::fromUtf8(driving), QString::fromUtf8(other)}});
+  // Bounds as the report shows them, "1..100" on the driving side, and their numbers as facts.
+  const auto bounds = [](qint64 driving_min, qint64 driving_max, qint64 other_min,
+                         qint64 other_max) {
+    const auto shown = [](qint64 min, qint64 max) {
+      return QString::number(min) + QLatin1String("..") + QString::number(max);
+    };
+    Difference d =
+        Paragraph(Kind::kSequenceProperties,
+                  {{"Bounds", shown(driving_min, driving_max), shown(other_min, other_max)}});
+    d.driving_facts = ObjectFacts{};
+    d.driving_facts->minimum = driving_min;
+    d.driving_facts->maximum = driving_max;
+    d.other_facts = ObjectFacts{};
+    d.other_facts->minimum = other_min;
+    d.other_facts->maximum = other_max;
+    return d;
   };
+  struct Blind {
+    bool case_blind = false;
+    bool accent_blind = false;
+  };
+  const auto database = [](const char* driving, Blind driving_blind, const char* other,
+                           Blind other_blind) {
+    Difference d =
+        Paragraph(Kind::kDatabaseProperties,
+                  {{"Default Collation", QString::fromUtf8(driving), QString::fromUtf8(other)}});
+    for (auto [facts, blind] :
+         {std::pair{&d.driving_column, driving_blind}, std::pair{&d.other_column, other_blind}}) {
+      *facts = ColumnFacts{};
+      (*facts)->case_blind = blind.case_blind;
+      (*facts)->accent_blind = blind.accent_blind;
+    }
+    return d;
+  };
+  const Blind sensitive;
+  const Blind case_blind{true, false};
+  const Blind both_blind{true, true};
   ExpectLines({
-      {"bounds narrower", sequence({{"Bounds", "1..1000", "1..100"}}),
+      {"bounds narrower", bounds(1, 1000, 1, 100),
        "narrower: bounds 1..1000 on 'Sales Live', 1..100 on 'Sales Test': values outside the new "
        "bounds are refused"},
-      {"bounds narrower at the bottom", sequence({{"Bounds", "-5..100", "1..100"}}),
+      {"bounds narrower at the bottom", bounds(-5, 100, 1, 100),
        "narrower: bounds -5..100 on 'Sales Live', 1..100 on 'Sales Test': values outside the new "
        "bounds are refused"},
-      {"bounds wider", sequence({{"Bounds", "1..100", "1..1000"}}), "safe: wider bounds"},
+      {"bounds wider", bounds(1, 100, 1, 1000), "safe: wider bounds"},
       {"increment", sequence({{"Increment", 1, 10}}),
        "behaviour: increment 1 on 'Sales Live', 10 on 'Sales Test': new numbers step differently"},
       {"cycling on the primary", sequence({{"Cycle", false, true}}),
        "behaviour: CYCLE on 'Sales Test' only: after the last number one side starts over, the "
        "other stops"},
-      {"start and bounds", sequence({{"Start", 1, 5}, {"Bounds", "1..9", "1..5"}}),
+      {"start and bounds",
+       [&] {
+         Difference d = bounds(1, 9, 1, 5);
+         d.properties.insert(d.properties.begin(), {PropertyId::kStart, 1, 5});
+         return d;
+       }(),
        "narrower: bounds 1..9 on 'Sales Live', 1..5 on 'Sales Test': values outside the new "
        "bounds are refused"},
       {"owner on one side", sequence({{"Owned By", "Orders.ID", ""}}),
        "behaviour: owner Orders.ID on 'Sales Live', none on 'Sales Test': dropping the column "
        "drops the sequence on one side only"},
-      {"default collation case-blind on the primary", database("utf8mb4_bin", "utf8mb4_0900_as_ci"),
+      {"default collation case-blind on the primary",
+       database("utf8mb4_bin", sensitive, "utf8mb4_0900_as_ci", case_blind),
        "collation: case-blind on one side only: a unique index may refuse rows the other accepts"},
       {"default collation case- and accent-blind on the primary",
-       database("utf8mb4_bin", "utf8mb4_general_ci"),
+       database("utf8mb4_bin", sensitive, "utf8mb4_general_ci", both_blind),
        "collation: case- and accent-blind on one side only: a unique index may refuse rows the "
        "other accepts"},
-      {"default collation NOCASE on the secondary", database("NOCASE", "BINARY"),
+      {"default collation NOCASE on the secondary",
+       database("NOCASE", case_blind, "BINARY", sensitive),
        "collation: case-blind on one side only: comparisons and sorting of text differ"},
-      {"default collations alike", database("en_US.utf8", "C"),
+      {"default collations alike", database("en_US.utf8", sensitive, "C", sensitive),
        "collation: default 'en_US.utf8' on 'Sales Live', 'C' on 'Sales Test': text may sort in "
        "another order"},
   });

@@ -18,6 +18,7 @@
 #include "dataaccess/snapshot.h"
 #include "testing/sales_report.h"
 #include "testing/testutil.h"
+#include "vantrel/core/comparison_vocabulary.h"
 #include "vantrel/core/data_source_store.h"
 #include "vantrel/core/program_objects.h"
 #include "vantrel/desktop/tests/desktop_test_support.h"
@@ -177,6 +178,15 @@ TEST_F(MainWindowTest, TheCompareChoiceAddsObjectsToARunAndIsRemembered) {
                                      "&Checks-", "&Defaults-", "Co&llations-",
                                      "&Generated Columns-", "&Views-", "&Triggers-", "&Sequences-",
                                      "&Rules-", "&Persistence-", "|", "&Explain Risks-"}));
+    // Every kind a run can compare has its item, in the order of the command line's words.
+    std::vector<int> kinds;
+    for (QAction* action : compare->actions()) {
+      if (action->isSeparator()) break;
+      kinds.push_back(action->data().toInt());
+    }
+    std::vector<int> vocabulary;
+    for (const ComparedKindWords& kind : ComparedKinds()) vocabulary.push_back(kind.kind);
+    EXPECT_EQ(kinds, vocabulary);
     EXPECT_EQ(window.RunOptions().compared, kCompareFields);
     EXPECT_FALSE(window.RunOptions().explain);
     MenuItem(window, "&Indexes")->trigger();

@@ -1,0 +1,200 @@
+#include "vantrel/core/report_text.h"
+
+#include <QStringList>
+#include <exception>
+#include <utility>
+
+#include "vantrel/core/visible_text.h"
+
+namespace vantrel {
+namespace {
+
+const QString kLineBreaks = QStringLiteral("\r\n\r\n");
+
+// A name the walk could not read is held as a null string: the piece that shows it is left out.
+const QString& Readable(const QString& name) {
+  if (name.isNull()) throw std::exception();
+  return name;
+}
+
+QString FieldTitle(const Difference& difference) {
+  return "Field: '" + VisibleText(difference.field) + "'";
+}
+
+// The object's definition, and the name it has on the driving side when it has one.
+QString ObjectTitle(const Difference& difference) {
+  QString title = QLatin1String(WordsOf(difference.object_kind).label) + ": '" +
+                  VisibleText(difference.object) + "'";
+  if (!difference.object_name.isEmpty()) title += " (" + VisibleText(difference.object_name) + ")";
+  return title;
+}
+
+// An object of the database is known by its name.
+QString DatabaseObjectTitle(const Difference& difference) {
+  return QLatin1String(WordsOf(difference.object_kind).label) + ": '" +
+         VisibleText(difference.object) + "'";
+}
+
+}  // namespace
+
+QString PropertyList(const Difference& difference) {
+  QStringList labels;
+  for (const Difference::Property& property : difference.properties) {
+    labels.append(LabelOf(property.id));
+  }
+  return labels.join(QStringLiteral(", "));
+}
+
+ReportText::ReportText(ResultsView& view, const dataaccess::DataConnection& driving,
+                       QString driving_source, const dataaccess::DataConnection& other,
+                       QString other_source, bool explain)
+    : view_(view),
+      driving_(driving),
+      driving_source_(std::move(driving_source)),
+      other_(other),
+      other_source_(std::move(other_source)),
+      explain_(explain) {}
+
+void ReportText::Paragraph(const Difference& difference) noexcept {
+  using Kind = Difference::Kind;
+  try {
+    switch (difference.kind) {
+      case Kind::kTableMissing:
+        MissingTable(difference);
+        return;
+      case Kind::kFieldMissing:
+        MissingInTable([&] { return FieldTitle(difference); }, difference);
+        return;
+      case Kind::kFieldProperties:
+        DifferingInTable([&] { return FieldTitle(difference); }, difference);
+        return;
+      case Kind::kFieldCount:
+        FieldCount(difference);
+        return;
+      case Kind::kObjectMissing:
+        MissingInTable([&] { return ObjectTitle(difference); }, difference);
+        return;
+      case Kind::kObjectProperties:
+        DifferingInTable([&] { return ObjectTitle(difference); }, difference);
+        return;
+      case Kind::kDatabaseProperties:
+        DatabaseProperties(difference);
+        return;
+      case Kind::kSequenceMissing:
+      case Kind::kDatabaseObjectMissing:
+        MissingInDatabase([&] { return DatabaseObjectTitle(difference); });
+        return;
+      case Kind::kSequenceProperties:
+      case Kind::kDatabaseObjectProperties:
+        DifferingInDatabase([&] { return DatabaseObjectTitle(difference); }, difference);
+        return;
+    }
+  } catch (const std::exception&) {
+    // Only building a piece's closure can get here; the pieces written stay.
+  }
+}
+
+void ReportText::RiskLine(const QString& risk) noexcept {
+  Append([&] { return "    " + VisibleText(risk) + kLineBreaks; });
+  try {
+    view_.RepaintText();
+  } catch (const std::exception&) {
+    // The text is in the view; only its repaint is late.
+  }
+}
+
+template <class Piece>
+void ReportText::Append(Piece&& piece) noexcept {
+  try {
+    view_.AppendText(piece());
+  } catch (const std::exception&) {
+    // This piece of the paragraph is left out; the others are written.
+  }
+}
+
+void ReportText::EndParagraph() noexcept {
+  try {
+    view_.RepaintText();
+  } catch (const std::exception&) {
+    // As above.
+  }
+}
+
+// How a paragraph ends: a blank line, or, when a risk line follows, just the line's end.
+QString ReportText::End() const { return explain_ ? QStringLiteral("\r\n") : kLineBreaks; }
+
+QString ReportText::DrivingDatabase() const { return VisibleText(driving_.DatabaseName()); }
+QString ReportText::OtherDatabase() const { return VisibleText(other_.DatabaseName()); }
+
+void ReportText::MissingTable(const Difference& difference) {
+  Append([&] { return "Table: '" + VisibleText(difference.table) + "' exists in "; });
+  Append([&] { return "database '" + driving_source_ + "." + DrivingDatabase() + "'"; });
+  Append([&] { return QStringLiteral(", but not in '"); });
+  Append([&] { return other_source_ + "." + OtherDatabase() + "'" + End(); });
+  EndParagraph();
+}
+
+// "TITLE exists in table 'A.db.t', but not in 'B.db.t'", TITLE naming a field or an object.
+template <class Title>
+void ReportText::MissingInTable(Title&& title, const Difference& difference) {
+  Append([&] { return title() + " exists in "; });
+  Append([&] { return "table '" + driving_source_ + "." + DrivingDatabase() + "."; });
+  Append([&] { return VisibleText(difference.table) + "', but not in '"; });
+  Append([&] { return other_source_ + "." + OtherDatabase() + "."; });
+  Append([&] { return VisibleText(Readable(difference.other_table)) + "'" + End(); });
+  EndParagraph();
+}
+
+// "TITLE in table 'A.db.t', and B.db.t differ in the following ways. [LIST]".
+template <class Title>
+void ReportText::DifferingInTable(Title&& title, const Difference& difference) {
+  Append([&] { return title() + " in "; });
+  Append([&] { return "table '" + driving_source_ + "." + DrivingDatabase() + "."; });
+  Append([&] { return VisibleText(difference.table) + "', and "; });
+  Append([&] { return other_source_ + "." + OtherDatabase() + "."; });
+  Append([&] { return VisibleText(Readable(difference.other_table)); });
+  Append([&] { return QStringLiteral(" differ in the following ways. ["); });
+  Append([&] { return PropertyList(difference) + "]" + End(); });
+  EndParagraph();
+}
+
+void ReportText::FieldCount(const Difference& difference) {
+  Append([&] { return "Table: '" + driving_source_ + "." + DrivingDatabase() + "."; });
+  Append([&] { return VisibleText(difference.table) + "', and '"; });
+  Append([&] { return other_source_ + "." + OtherDatabase() + "."; });
+  Append([&] { return VisibleText(Readable(difference.other_table)); });
+  Append([&] { return QStringLiteral("' differ in the following ways. ["); });
+  Append([&] { return "Number of Fields]" + End(); });
+  EndParagraph();
+}
+
+void ReportText::DatabaseProperties(const Difference& difference) {
+  Append([&] { return "Database: '" + driving_source_ + "." + DrivingDatabase() + "', and '"; });
+  Append([&] { return other_source_ + "." + OtherDatabase(); });
+  Append(
+      [&] { return "' differ in the following ways. [" + PropertyList(difference) + "]" + End(); });
+  EndParagraph();
+}
+
+// "TITLE exists in database 'A.db', but not in 'B.db'", TITLE naming an object of the database.
+template <class Title>
+void ReportText::MissingInDatabase(Title&& title) {
+  Append([&] { return title() + " exists in "; });
+  Append([&] { return "database '" + driving_source_ + "." + DrivingDatabase() + "'"; });
+  Append([&] { return QStringLiteral(", but not in '"); });
+  Append([&] { return other_source_ + "." + OtherDatabase() + "'" + End(); });
+  EndParagraph();
+}
+
+// "TITLE in database 'A.db', and B.db differ in the following ways. [LIST]".
+template <class Title>
+void ReportText::DifferingInDatabase(Title&& title, const Difference& difference) {
+  Append([&] { return title() + " in "; });
+  Append([&] { return "database '" + driving_source_ + "." + DrivingDatabase() + "', and "; });
+  Append([&] { return other_source_ + "." + OtherDatabase(); });
+  Append([&] { return QStringLiteral(" differ in the following ways. ["); });
+  Append([&] { return PropertyList(difference) + "]" + End(); });
+  EndParagraph();
+}
+
+}  // namespace vantrel
