@@ -38,6 +38,7 @@
 #include "vantrel/cli/report_options.h"
 #include "vantrel/cli/source_argument.h"
 #include "vantrel/core/fleet_check.h"
+#include "vantrel/core/report_text.h"
 #include "vantrel/core/visible_text.h"
 
 namespace vantrel::cli {
@@ -209,35 +210,6 @@ JsonReport JsonOf(const FleetResult& result) {
   return json;
 }
 
-// The report with the target's database named "<target>", so that targets that differ the same
-// way have the same text. Where the reference's name holds the target's ("golden/app.db.app"
-// around "app.db.app") or the other way round, the longer name is read first, and the
-// reference's is kept as it is.
-QString WithTargetUnnamed(const FleetResult& result) {
-  QString report = WithLineFeeds(result.report);
-  const QString& target = result.qualified_name;
-  const QString& reference = result.reference_qualified_name;
-  if (target.isEmpty()) return report;
-  const bool reference_first = reference.size() > target.size();
-  QString shared;
-  shared.reserve(report.size());
-  for (qsizetype i = 0; i < report.size();) {
-    const QStringView rest = QStringView(report).mid(i);
-    const bool at_reference = !reference.isEmpty() && rest.startsWith(reference);
-    const bool at_target = rest.startsWith(target);
-    if (at_reference && (reference_first || !at_target)) {
-      shared += reference;
-      i += reference.size();
-    } else if (at_target) {
-      shared += QLatin1String("<target>");
-      i += target.size();
-    } else {
-      shared += report.at(i++);
-    }
-  }
-  return shared;
-}
-
 // Targets named by their files that share a file name with another file are named by the
 // shortest end of their paths that tells them apart ("dev1/app.db", "dev2/app.db").
 void NameFilesApart(std::vector<DataSource>& targets, const std::vector<QString>& files) {
@@ -283,14 +255,30 @@ QString NotComparedSuffix(const FleetResult& result) {
   return gaps.isEmpty() ? QString() : "; not compared: " + gaps.join(QStringLiteral(", "));
 }
 
-// The text lines: one per target, the groups, the counts.
-void PrintLines(const std::vector<FleetResult>& results) {
+// Targets that drift alike: the first one's result, and every one's name.
+struct DriftGroup {
+  const FleetResult* first;
+  QStringList names;
+};
+
+// Whether two targets differ from the reference the same way: the same differences, in the same
+// order, found from the same sides. With --explain also with the same values, which the risk
+// lines show.
+bool SameDrifts(const FleetResult& a, const FleetResult& b, bool explain) {
+  return std::equal(
+      a.differences.begin(), a.differences.end(), b.differences.begin(), b.differences.end(),
+      [explain](const Difference& x, const Difference& y) { return SameDrift(x, y, explain); });
+}
+
+// The text lines: one per target, the groups, the counts. A group's report is what its targets
+// share, each target's database named "<target>".
+void PrintLines(const std::vector<FleetResult>& results, const QString& reference_name,
+                bool explain) {
   size_t identical = 0;
   size_t differ = 0;
   size_t failed = 0;
-  // Groups by the report with the target's own name taken out, in the order first seen.
-  std::map<QString, size_t> group_of;
-  std::vector<std::pair<QString, QStringList>> groups;
+  // In the order first seen.
+  std::vector<DriftGroup> groups;
   for (const FleetResult& result : results) {
     const QString name = VisibleText(result.name);
     switch (result.status) {
@@ -304,10 +292,14 @@ void PrintLines(const std::vector<FleetResult>& results) {
         Print(QStringLiteral("%1: %2 difference%3%4\n")
                   .arg(name, Number(count), count == 1 ? QString() : QStringLiteral("s"),
                        NotComparedSuffix(result)));
-        const QString shared = WithTargetUnnamed(result);
-        auto [it, added] = group_of.try_emplace(shared, groups.size());
-        if (added) groups.emplace_back(shared, QStringList());
-        groups[it->second].second.append(name);
+        const auto group = std::find_if(groups.begin(), groups.end(), [&](const DriftGroup& g) {
+          return SameDrifts(*g.first, result, explain);
+        });
+        if (group == groups.end()) {
+          groups.push_back({&result, {name}});
+        } else {
+          group->names.append(name);
+        }
         break;
       }
       case FleetResult::Status::kFailed:
@@ -317,14 +309,18 @@ void PrintLines(const std::vector<FleetResult>& results) {
         break;
     }
   }
-  std::stable_sort(groups.begin(), groups.end(),
-                   [](const auto& a, const auto& b) { return a.second.size() > b.second.size(); });
-  for (const auto& [report, names] : groups) {
-    const size_t count = static_cast<size_t>(names.size());
-    Print(count == 1 ? QStringLiteral("\n1 target differs this way: %1\n\n").arg(names.first())
-                     : QStringLiteral("\n%1 targets differ the same way: %2\n\n")
-                           .arg(Number(count), names.join(QStringLiteral(", "))));
-    QString text = report;
+  std::stable_sort(groups.begin(), groups.end(), [](const DriftGroup& a, const DriftGroup& b) {
+    return a.names.size() > b.names.size();
+  });
+  const QString target = QStringLiteral("<target>");
+  for (const DriftGroup& group : groups) {
+    const size_t count = static_cast<size_t>(group.names.size());
+    Print(count == 1
+              ? QStringLiteral("\n1 target differs this way: %1\n\n").arg(group.names.first())
+              : QStringLiteral("\n%1 targets differ the same way: %2\n\n")
+                    .arg(Number(count), group.names.join(QStringLiteral(", "))));
+    QString text = ReportOf(group.first->differences, reference_name,
+                            group.first->reference_qualified_name, target, target, explain);
     while (text.endsWith(u'\n')) text.chop(1);
     Print(text + u'\n');
   }
@@ -517,7 +513,7 @@ int RunCheck(const CheckOptions& options) {
     const QByteArray document = Document(reference.display_name, results);
     WriteStandardOutput(document);
   } else {
-    PrintLines(results);
+    PrintLines(results, reference.display_name, options.explain);
   }
   FlushStandardOutput();
   bool failed = false;

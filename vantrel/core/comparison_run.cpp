@@ -76,16 +76,25 @@ WalkOptions WalkFrom(const WalkOptions& options, SideObserver* observer, bool fr
 
 const QString kLineBreaks = QStringLiteral("\r\n\r\n");
 
-QString QualifiedName(const OpenSide& side) {
+QString QualifiedName(const QString& display_name, const dataaccess::DataConnection& connection) {
   try {
-    return VisibleText(side.display_name) + "." + VisibleText(side.connection->DatabaseName());
+    return VisibleText(display_name) + "." + VisibleText(connection.DatabaseName());
   } catch (const std::exception&) {
-    return VisibleText(side.display_name);
+    return VisibleText(display_name);
   }
 }
 
-void AppendNotCompared(ResultsView& view, const NotCompared& gap, const OpenSide& side,
-                       const OpenSide& other) {
+// A side of a comparison as a "Not compared" paragraph names it.
+struct NamedSide {
+  const QString& display_name;
+  const dataaccess::DataConnection& connection;
+};
+QString QualifiedName(const NamedSide& side) {
+  return QualifiedName(side.display_name, side.connection);
+}
+
+void AppendNotCompared(ResultsView& view, const NotCompared& gap, const NamedSide& side,
+                       const NamedSide& other) {
   try {
     const QString why = gap.across_engines
                             ? "which '" + QualifiedName(side) + "' and '" + QualifiedName(other) +
@@ -219,6 +228,33 @@ UnmatchedPatternsError::UnmatchedPatternsError(QStringList include, QStringList 
       include_(std::move(include)),
       exclude_(std::move(exclude)) {}
 
+ComparisonOutcome CompareBothWays(dataaccess::DataConnection& primary, const QString& primary_name,
+                                  dataaccess::DataConnection& secondary,
+                                  const QString& secondary_name, ResultsView& view,
+                                  const WalkOptions& options) {
+  SideObserver from_primary(options.observer, true);
+  SideObserver from_secondary(options.observer, false);
+  ComparisonOutcome outcome;
+  outcome.differences += CompareTables(primary, primary_name, secondary, secondary_name, view,
+                                       WalkFrom(options, &from_primary, true));
+  outcome.differences += CompareTables(secondary, secondary_name, primary, primary_name, view,
+                                       WalkFrom(options, &from_secondary, false));
+  const NamedSide first{primary_name, primary};
+  const NamedSide second{secondary_name, secondary};
+  for (const auto& [side, open, other] : {std::tuple{Side::kPrimary, &first, &second},
+                                          std::tuple{Side::kSecondary, &second, &first}}) {
+    for (QString& what : KindsNotTold(open->connection, other->connection, options.compared)) {
+      outcome.not_compared.push_back({side, std::move(what)});
+      AppendNotCompared(view, outcome.not_compared.back(), *open, *other);
+    }
+  }
+  for (QString& what : KindsNotComparedAcrossEngines(primary, secondary, options.compared)) {
+    outcome.not_compared.push_back({Side::kPrimary, std::move(what), true});
+    AppendNotCompared(view, outcome.not_compared.back(), first, second);
+  }
+  return outcome;
+}
+
 ComparisonOutcome RunComparison(const SourceLookup& primary, const SourceLookup& secondary,
                                 ResultsView& view,
                                 const std::function<void(const ComparisonOutcome&)>& before_close,
@@ -237,27 +273,9 @@ ComparisonOutcome RunComparison(const SourceLookup& primary, const SourceLookup&
   if (!include.isEmpty() || !exclude.isEmpty()) {
     throw UnmatchedPatternsError(std::move(include), std::move(exclude));
   }
-  SideObserver from_primary(options.observer, true);
-  SideObserver from_secondary(options.observer, false);
-  ComparisonOutcome outcome;
-  outcome.differences +=
-      CompareTables(*first.connection, first.display_name, *second.connection, second.display_name,
-                    view, WalkFrom(options, &from_primary, true));
-  outcome.differences +=
-      CompareTables(*second.connection, second.display_name, *first.connection, first.display_name,
-                    view, WalkFrom(options, &from_secondary, false));
-  for (const auto& [side, open, other] : {std::tuple{Side::kPrimary, &first, &second},
-                                          std::tuple{Side::kSecondary, &second, &first}}) {
-    for (QString& what : KindsNotTold(*open->connection, *other->connection, options.compared)) {
-      outcome.not_compared.push_back({side, std::move(what)});
-      AppendNotCompared(view, outcome.not_compared.back(), *open, *other);
-    }
-  }
-  for (QString& what :
-       KindsNotComparedAcrossEngines(*first.connection, *second.connection, options.compared)) {
-    outcome.not_compared.push_back({Side::kPrimary, std::move(what), true});
-    AppendNotCompared(view, outcome.not_compared.back(), first, second);
-  }
+  const ComparisonOutcome outcome =
+      CompareBothWays(*first.connection, first.display_name, *second.connection,
+                      second.display_name, view, options);
   if (before_close) before_close(outcome);
   Close(*first.connection, Side::kPrimary);
   Close(*second.connection, Side::kSecondary);

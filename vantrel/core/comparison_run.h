@@ -90,6 +90,16 @@ ComparisonOutcome RunComparison(
     const std::function<void(const ComparisonOutcome&)>& before_close = {},
     const WalkOptions& options = {});
 
+// The two walks of a comparison and what follows them, between two open connections: the
+// primary walked against the secondary and back (the observer of `options`, if any, told of each
+// difference with the side it was found from), then one paragraph for each kind of object asked
+// for that a side cannot tell. The display names are the names under which the user chose each
+// database. RunComparison and the fleet check both compare with it. Throws only std::bad_alloc.
+ComparisonOutcome CompareBothWays(dataaccess::DataConnection& primary, const QString& primary_name,
+                                  dataaccess::DataConnection& secondary,
+                                  const QString& secondary_name, ResultsView& view,
+                                  const WalkOptions& options);
+
 // The same, for data sources known in advance.
 ComparisonOutcome RunComparison(const DataSource& primary, const DataSource& secondary,
                                 ResultsView& view, const WalkOptions& options = {});

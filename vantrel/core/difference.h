@@ -28,6 +28,8 @@ struct ObjectFacts {
   // A MySQL view's: the databases other than its own whose tables it reads, and its own.
   QStringList other_databases_read;
   QString own_database;
+
+  bool operator==(const ObjectFacts&) const = default;
 };
 
 // Another mechanism on the other side that may serve the same end as what differs: the triggers
@@ -38,10 +40,13 @@ struct OtherMechanism {
   struct OnUpdateColumn {
     QString column;
     QString expression;  // on one line, as the report shows SQL
+
+    bool operator==(const OnUpdateColumn&) const = default;
   };
   std::vector<OnUpdateColumn> on_update_columns;
 
   bool IsEmpty() const { return update_triggers.isEmpty() && on_update_columns.empty(); }
+  bool operator==(const OtherMechanism&) const = default;
 };
 
 // What a risk needs to know of a field on one side (Difference::driving_column).
@@ -58,6 +63,8 @@ struct ColumnFacts {
   bool case_blind = false;     // the column's effective collation ignores letter case
   bool accent_blind = false;   // ... or accents
   QString collation;           // the effective collation's name; empty when unknown
+
+  bool operator==(const ColumnFacts&) const = default;
 };
 
 // One difference: one paragraph of the report.
@@ -80,6 +87,8 @@ struct Difference {
     PropertyId id;
     QVariant driving_value;  // invalid when it could not be read, or not asked for
     QVariant other_value;
+
+    bool operator==(const Property&) const = default;
   };
   Kind kind = Kind::kTableMissing;
   QString table;
@@ -107,7 +116,16 @@ struct Difference {
   // What moving the secondary's data to the primary's definition risks, in the words of
   // DifferenceRisk; empty unless the walk was asked to explain.
   QString risk;
+
+  bool operator==(const Difference&) const = default;
 };
+
+// Whether two differences, each found between a database and its own counterpart, are the same
+// drift: the same paragraph of the report (its kind, table, field or object and the properties
+// it lists), and with `with_values` also the same values and facts on each side. The names of
+// the databases are no part of a difference, so two targets that drift alike compare equal
+// whatever they are called.
+bool SameDrift(const Difference& a, const Difference& b, bool with_values);
 
 // Told of every paragraph the walk appends, in the report's order, besides the text.
 class DifferenceObserver {

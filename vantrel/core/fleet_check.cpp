@@ -23,16 +23,11 @@ using dataaccess::DataConnection;
 // Keeps a walk's paragraphs, saying which side the walk started from.
 class Collector final : public DifferenceObserver {
  public:
-  Collector(std::vector<Difference>* found, bool from_reference)
-      : found_(found), from_reference_(from_reference) {}
-  void Found(const Difference& difference) override {
-    found_->push_back(difference);
-    found_->back().driving_is_primary = from_reference_;
-  }
+  explicit Collector(std::vector<Difference>* found) : found_(found) {}
+  void Found(const Difference& difference) override { found_->push_back(difference); }
 
  private:
   std::vector<Difference>* found_;
-  bool from_reference_;
 };
 
 QString OneLine(const QString& text) { return dataaccess::MaskPasswords(text).simplified(); }
@@ -49,7 +44,7 @@ FleetResult FailedWith(const QString& name, const component::Error& error) {
 }
 
 // How a report names a database: "NAME.DB", or NAME alone when the database has no name to
-// give (grouping then sees the whole report).
+// give.
 QString QualifiedName(const QString& name, const DataConnection& connection) {
   try {
     return VisibleText(name) + u'.' + VisibleText(connection.DatabaseName());
@@ -70,31 +65,17 @@ FleetResult CompareWithReference(DataConnection& reference, const QString& refer
   FleetResult result;
   result.name = name;
   TextResultsView view;
-  Collector from_reference(&result.differences, true);
-  Collector from_target(&result.differences, false);
-  WalkOptions forth = walk;
-  forth.observer = &from_reference;
-  CompareTables(reference, reference_name, target, name, view, forth);
-  WalkOptions back = walk;
-  back.observer = &from_target;
-  back.driving_is_primary = false;
-  CompareTables(target, name, reference, reference_name, view, back);
-  for (QString& what : KindsNotTold(reference, target, walk.compared)) {
-    result.not_compared.push_back({Side::kPrimary, std::move(what)});
-  }
-  for (QString& what : KindsNotTold(target, reference, walk.compared)) {
-    result.not_compared.push_back({Side::kSecondary, std::move(what)});
-  }
-  for (QString& what : KindsNotComparedAcrossEngines(reference, target, walk.compared)) {
-    result.not_compared.push_back({Side::kPrimary, std::move(what), true});
-  }
+  Collector collector(&result.differences);
+  WalkOptions options = walk;
+  options.observer = &collector;
+  result.not_compared =
+      CompareBothWays(reference, reference_name, target, name, view, options).not_compared;
   if (result.differences.empty()) {
     result.status = FleetResult::Status::kIdentical;
     return result;
   }
   result.status = FleetResult::Status::kDiffers;
   result.report = view.Text();
-  result.qualified_name = QualifiedName(name, target);
   result.reference_qualified_name = QualifiedName(reference_name, reference);
   return result;
 }

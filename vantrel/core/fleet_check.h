@@ -22,14 +22,13 @@ struct FleetResult {
   // server set, otherwise the display name of the target's DataSource.
   QString name;
   Status status = Status::kFailed;
-  // Only when the target differs: the report (both walks, as `compare REFERENCE TARGET` prints
-  // it), its paragraphs as data, and how the report names the target's database ("NAME.DB"),
-  // which a caller replaces to see which targets differ the same way.
+  // Only when the target differs: the report, as `compare REFERENCE TARGET` prints it (both
+  // walks, then what was not compared), and its paragraphs as data, which tell which targets
+  // differ the same way (SameDrift).
   QString report;
   std::vector<Difference> differences;
-  QString qualified_name;
-  // How the report names the reference's database, which stays as it is wherever the target's
-  // name stands inside it.
+  // How the report names the reference's database ("NAME.DB"), for a report of what targets
+  // share (ReportOf).
   QString reference_qualified_name;
   // Only when it failed: one line saying why, without a password.
   QString failure;

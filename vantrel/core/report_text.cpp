@@ -4,6 +4,7 @@
 #include <exception>
 #include <utility>
 
+#include "vantrel/core/difference_risk.h"
 #include "vantrel/core/visible_text.h"
 
 namespace vantrel {
@@ -45,15 +46,21 @@ QString PropertyList(const Difference& difference) {
   return labels.join(QStringLiteral(", "));
 }
 
+ReportText::ReportText(ResultsView& view, QualifiedName driving, QualifiedName other, bool explain)
+    : view_(view), driving_(std::move(driving)), other_(std::move(other)), explain_(explain) {}
+
 ReportText::ReportText(ResultsView& view, const dataaccess::DataConnection& driving,
-                       QString driving_source, const dataaccess::DataConnection& other,
-                       QString other_source, bool explain)
-    : view_(view),
-      driving_(driving),
-      driving_source_(std::move(driving_source)),
-      other_(other),
-      other_source_(std::move(other_source)),
-      explain_(explain) {}
+                       const QString& driving_source, const dataaccess::DataConnection& other,
+                       const QString& other_source, bool explain)
+    : ReportText(
+          view,
+          [&driving, driving_source] {
+            return driving_source + u'.' + VisibleText(driving.DatabaseName());
+          },
+          [&other, other_source] {
+            return other_source + u'.' + VisibleText(other.DatabaseName());
+          },
+          explain) {}
 
 void ReportText::Paragraph(const Difference& difference) noexcept {
   using Kind = Difference::Kind;
@@ -123,14 +130,11 @@ void ReportText::EndParagraph() noexcept {
 // How a paragraph ends: a blank line, or, when a risk line follows, just the line's end.
 QString ReportText::End() const { return explain_ ? QStringLiteral("\r\n") : kLineBreaks; }
 
-QString ReportText::DrivingDatabase() const { return VisibleText(driving_.DatabaseName()); }
-QString ReportText::OtherDatabase() const { return VisibleText(other_.DatabaseName()); }
-
 void ReportText::MissingTable(const Difference& difference) {
   Append([&] { return "Table: '" + VisibleText(difference.table) + "' exists in "; });
-  Append([&] { return "database '" + driving_source_ + "." + DrivingDatabase() + "'"; });
+  Append([&] { return "database '" + driving_() + "'"; });
   Append([&] { return QStringLiteral(", but not in '"); });
-  Append([&] { return other_source_ + "." + OtherDatabase() + "'" + End(); });
+  Append([&] { return other_() + "'" + End(); });
   EndParagraph();
 }
 
@@ -138,9 +142,9 @@ void ReportText::MissingTable(const Difference& difference) {
 template <class Title>
 void ReportText::MissingInTable(Title&& title, const Difference& difference) {
   Append([&] { return title() + " exists in "; });
-  Append([&] { return "table '" + driving_source_ + "." + DrivingDatabase() + "."; });
+  Append([&] { return "table '" + driving_() + "."; });
   Append([&] { return VisibleText(difference.table) + "', but not in '"; });
-  Append([&] { return other_source_ + "." + OtherDatabase() + "."; });
+  Append([&] { return other_() + "."; });
   Append([&] { return VisibleText(Readable(difference.other_table)) + "'" + End(); });
   EndParagraph();
 }
@@ -149,9 +153,9 @@ void ReportText::MissingInTable(Title&& title, const Difference& difference) {
 template <class Title>
 void ReportText::DifferingInTable(Title&& title, const Difference& difference) {
   Append([&] { return title() + " in "; });
-  Append([&] { return "table '" + driving_source_ + "." + DrivingDatabase() + "."; });
+  Append([&] { return "table '" + driving_() + "."; });
   Append([&] { return VisibleText(difference.table) + "', and "; });
-  Append([&] { return other_source_ + "." + OtherDatabase() + "."; });
+  Append([&] { return other_() + "."; });
   Append([&] { return VisibleText(Readable(difference.other_table)); });
   Append([&] { return QStringLiteral(" differ in the following ways. ["); });
   Append([&] { return PropertyList(difference) + "]" + End(); });
@@ -159,9 +163,9 @@ void ReportText::DifferingInTable(Title&& title, const Difference& difference) {
 }
 
 void ReportText::FieldCount(const Difference& difference) {
-  Append([&] { return "Table: '" + driving_source_ + "." + DrivingDatabase() + "."; });
+  Append([&] { return "Table: '" + driving_() + "."; });
   Append([&] { return VisibleText(difference.table) + "', and '"; });
-  Append([&] { return other_source_ + "." + OtherDatabase() + "."; });
+  Append([&] { return other_() + "."; });
   Append([&] { return VisibleText(Readable(difference.other_table)); });
   Append([&] { return QStringLiteral("' differ in the following ways. ["); });
   Append([&] { return "Number of Fields]" + End(); });
@@ -169,8 +173,8 @@ void ReportText::FieldCount(const Difference& difference) {
 }
 
 void ReportText::DatabaseProperties(const Difference& difference) {
-  Append([&] { return "Database: '" + driving_source_ + "." + DrivingDatabase() + "', and '"; });
-  Append([&] { return other_source_ + "." + OtherDatabase(); });
+  Append([&] { return "Database: '" + driving_() + "', and '"; });
+  Append([&] { return other_(); });
   Append(
       [&] { return "' differ in the following ways. [" + PropertyList(difference) + "]" + End(); });
   EndParagraph();
@@ -180,9 +184,9 @@ void ReportText::DatabaseProperties(const Difference& difference) {
 template <class Title>
 void ReportText::MissingInDatabase(Title&& title) {
   Append([&] { return title() + " exists in "; });
-  Append([&] { return "database '" + driving_source_ + "." + DrivingDatabase() + "'"; });
+  Append([&] { return "database '" + driving_() + "'"; });
   Append([&] { return QStringLiteral(", but not in '"); });
-  Append([&] { return other_source_ + "." + OtherDatabase() + "'" + End(); });
+  Append([&] { return other_() + "'" + End(); });
   EndParagraph();
 }
 
@@ -190,11 +194,29 @@ void ReportText::MissingInDatabase(Title&& title) {
 template <class Title>
 void ReportText::DifferingInDatabase(Title&& title, const Difference& difference) {
   Append([&] { return title() + " in "; });
-  Append([&] { return "database '" + driving_source_ + "." + DrivingDatabase() + "', and "; });
-  Append([&] { return other_source_ + "." + OtherDatabase(); });
+  Append([&] { return "database '" + driving_() + "', and "; });
+  Append([&] { return other_(); });
   Append([&] { return QStringLiteral(" differ in the following ways. ["); });
   Append([&] { return PropertyList(difference) + "]" + End(); });
   EndParagraph();
+}
+
+QString ReportOf(const std::vector<Difference>& differences, const QString& primary_name,
+                 const QString& primary, const QString& secondary_name, const QString& secondary,
+                 bool explain) {
+  TextResultsView view;
+  const auto named = [](const QString& name) { return [name] { return name; }; };
+  for (const Difference& difference : differences) {
+    const bool from_primary = difference.driving_is_primary;
+    ReportText text(view, named(from_primary ? primary : secondary),
+                    named(from_primary ? secondary : primary), explain);
+    text.Paragraph(difference);
+    if (explain) {
+      text.RiskLine(DifferenceRisk(difference, from_primary ? primary_name : secondary_name,
+                                   from_primary ? secondary_name : primary_name));
+    }
+  }
+  return view.Text().replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 
 }  // namespace vantrel

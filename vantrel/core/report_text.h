@@ -7,6 +7,8 @@
 #define VANTREL_VANTREL_CORE_REPORT_TEXT_H_
 
 #include <QString>
+#include <functional>
+#include <vector>
 
 #include "dataaccess/data_objects.h"
 #include "vantrel/core/difference.h"
@@ -16,11 +18,16 @@ namespace vantrel {
 
 class ReportText {
  public:
+  // How a paragraph names a side's database: "Sales Live.SALES", built for each piece that shows
+  // it; a piece whose name cannot be built (throws) is left out.
+  using QualifiedName = std::function<QString()>;
+
+  ReportText(ResultsView& view, QualifiedName driving, QualifiedName other, bool explain);
   // `driving_source` and `other_source` are the display names of the sides, as VisibleText
-  // gives them; the paragraphs qualify them with each connection's DatabaseName, read for each
-  // paragraph.
-  ReportText(ResultsView& view, const dataaccess::DataConnection& driving, QString driving_source,
-             const dataaccess::DataConnection& other, QString other_source, bool explain);
+  // gives them; the paragraphs qualify them with each connection's DatabaseName.
+  ReportText(ResultsView& view, const dataaccess::DataConnection& driving,
+             const QString& driving_source, const dataaccess::DataConnection& other,
+             const QString& other_source, bool explain);
 
   // Appends the paragraph of `difference`. Never throws.
   void Paragraph(const Difference& difference) noexcept;
@@ -32,8 +39,6 @@ class ReportText {
   void Append(Piece&& piece) noexcept;
   void EndParagraph() noexcept;
   QString End() const;
-  QString DrivingDatabase() const;
-  QString OtherDatabase() const;
 
   void MissingTable(const Difference& difference);
   template <class Title>
@@ -48,12 +53,18 @@ class ReportText {
   void DifferingInDatabase(Title&& title, const Difference& difference);
 
   ResultsView& view_;
-  const dataaccess::DataConnection& driving_;
-  const QString driving_source_;
-  const dataaccess::DataConnection& other_;
-  const QString other_source_;
+  const QualifiedName driving_;
+  const QualifiedName other_;
   const bool explain_;
 };
+
+// The report of `differences`, found between the databases named `primary` and `secondary` (as
+// the report shows them: "Sales Live.SALES"), with LF line ends; with `explain`, each paragraph
+// followed by its risk line, the sides' display names `primary_name` and `secondary_name`. The
+// fleet check writes what targets share with a target's names as "<target>".
+QString ReportOf(const std::vector<Difference>& differences, const QString& primary_name,
+                 const QString& primary, const QString& secondary_name, const QString& secondary,
+                 bool explain);
 
 // "Data Type, Size": the labels of a difference's properties, as its paragraph lists them.
 QString PropertyList(const Difference& difference);

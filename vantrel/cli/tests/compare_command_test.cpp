@@ -421,6 +421,71 @@ TEST(CheckCommandTest, FilesOfAFleetAreReportedGroupedAndWrittenOut) {
   EXPECT_TRUE(objects.out.startsWith("ref.db: 1 difference\n")) << objects.out.toStdString();
 }
 
+// Targets group by what differs, never by how their reports spell their names: a table named
+// like its own database ("p.db.p") is a drift of that target alone, however its report reads.
+TEST(CheckCommandTest, TargetsGroupByWhatDiffersNotByTheirNames) {
+  dataaccess::test_support::SqliteTestFolder folder;
+  const QString reference = folder.CreateDatabase("ref.db", "CREATE TABLE a (x int);");
+  const struct {
+    const char* file;
+    const char* drift;
+  } rows[] = {
+      {"p.db", "CREATE TABLE \"p.db.p\" (x int);"},
+      {"q.db", "CREATE TABLE \"q.db.q\" (x int);"},
+      {"r.db", "CREATE TABLE t (x int);"},
+      {"s.db", "CREATE TABLE t (x int);"},
+  };
+  QStringList targets;
+  for (const auto& row : rows) {
+    targets.append(
+        folder.CreateDatabase(row.file, QByteArray("CREATE TABLE a (x int);") + row.drift));
+  }
+  const Result result = RunCli(QStringList{"check", reference} + targets);
+  EXPECT_EQ(result.exit_code, 1) << result.err.toStdString();
+  const QString out = QString::fromUtf8(result.out);
+  for (const QString& group : {
+           QStringLiteral("\n\n2 targets differ the same way: r.db, s.db\n\nTable: 't' exists in "
+                          "database '<target>', but not in '%1.ref'\n"),
+           QStringLiteral("\n\n1 target differs this way: p.db\n\nTable: 'p.db.p' exists in "
+                          "database '<target>', but not in '%1.ref'\n"),
+           QStringLiteral("\n\n1 target differs this way: q.db\n\nTable: 'q.db.q' exists in "
+                          "database '<target>', but not in '%1.ref'\n"),
+       }) {
+    EXPECT_TRUE(out.contains(group.arg(reference))) << "wanted:" << group.toStdString() << "\nin:\n"
+                                                    << result.out.toStdString();
+  }
+}
+
+// A target's report on disk is what `compare REFERENCE TARGET` prints, to its last paragraph:
+// what was not compared is said there too.
+TEST(CheckCommandTest, AReportOnDiskSaysWhatWasNotCompared) {
+  dataaccess::test_support::SqliteTestFolder folder;
+  // A snapshot of the first format, which could not keep checks.
+  const QString snapshot = folder.PathOf(QStringLiteral("ref.json"));
+  QFile file(snapshot);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(R"({"format": "vantrel-snapshot", "version": 1, "database": "ref", "tables": [
+    {"name": "t", "columns": [
+      {"name": "id", "declared_type": "INTEGER", "data_type": 2, "size": 0, "ordinal_position": 1,
+       "required": false, "attributes": 2, "allow_zero_length": false}]}]})");
+  file.close();
+  const QString reference = "snapshot:" + snapshot;
+  const QString target =
+      folder.CreateDatabase("t.db", "CREATE TABLE t (id INTEGER, n INTEGER CHECK (n > 0));");
+  const Result result = RunCli({"check", "--objects", "fields,checks", "--reports",
+                                folder.PathOf("out"), reference, target});
+  EXPECT_EQ(result.exit_code, 1) << result.err.toStdString();
+  QFile written(folder.PathOf("out/t.db.txt"));
+  ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+  const QByteArray report = written.readAll();
+  EXPECT_TRUE(report.contains("Not compared: check constraints, which '" + reference.toUtf8() +
+                              ".ref' cannot tell"))
+      << report.toStdString();
+  EXPECT_EQ(
+      report,
+      RunCli({"compare", "--objects", "fields,checks", "--name2", "t.db", reference, target}).out);
+}
+
 TEST(SnapshotCommandTest, ASnapshotStandsInForItsDatabaseAndAFailedOneKeepsTheOldFile) {
   QTemporaryDir dir;
   const QString path = dir.filePath("sales.json");

@@ -1,0 +1,29 @@
+#include "vantrel/core/difference.h"
+
+#include <algorithm>
+#include <tuple>
+
+namespace vantrel {
+
+bool SameDrift(const Difference& a, const Difference& b, bool with_values) {
+  const auto said = [](const Difference& d) {
+    return std::tie(d.kind, d.table, d.other_table, d.field, d.object_kind, d.object, d.object_name,
+                    d.driving_is_primary);
+  };
+  if (said(a) != said(b) || a.properties.size() != b.properties.size()) return false;
+  if (!std::equal(a.properties.begin(), a.properties.end(), b.properties.begin(),
+                  [](const Difference::Property& x, const Difference::Property& y) {
+                    return x.id == y.id;
+                  })) {
+    return false;
+  }
+  if (!with_values) return true;
+  // Everything the risk line is made of; the line itself names the databases.
+  Difference a_facts = a;
+  Difference b_facts = b;
+  a_facts.risk.clear();
+  b_facts.risk.clear();
+  return a_facts == b_facts;
+}
+
+}  // namespace vantrel
