@@ -273,7 +273,7 @@ ComparisonOutcome RunComparison(const SourceLookup& primary, const SourceLookup&
   if (!include.isEmpty() || !exclude.isEmpty()) {
     throw UnmatchedPatternsError(std::move(include), std::move(exclude));
   }
-  const ComparisonOutcome outcome =
+  ComparisonOutcome outcome =
       CompareBothWays(*first.connection, first.display_name, *second.connection,
                       second.display_name, view, options);
   if (before_close) before_close(outcome);
