@@ -1,6 +1,8 @@
 #include "dataaccess/column_rules.h"
 
 #include <QRegularExpression>
+#include <QStringList>
+#include <limits>
 
 #include "dataaccess/catalog/type_kinds.h"
 #include "dataaccess/object_rules.h"
@@ -269,6 +271,54 @@ QHash<QString, int> SequenceUses(const DataConnection& connection) {
 
 bool IsColumnNumbering(const SequenceDefinition& sequence, const QHash<QString, int>& uses) {
   return !sequence.owned_by.isEmpty() || uses.value(sequence.name.toLower()) == 1;
+}
+
+QString SequenceBoundsMeaning(const SequenceDefinition& sequence) {
+  constexpr qint64 kTop = std::numeric_limits<qint64>::max() - 1;
+  constexpr qint64 kBottom = std::numeric_limits<qint64>::min() + 1;
+  const QString low =
+      sequence.minimum <= kBottom ? QStringLiteral("MIN") : QString::number(sequence.minimum);
+  const QString high =
+      sequence.maximum >= kTop ? QStringLiteral("MAX") : QString::number(sequence.maximum);
+  return low + QLatin1String("..") + high;
+}
+
+QString ViewMeaning(const QString& definition, const QString& database) {
+  QString meaning = ExpressionMeaning(definition);
+  if (database.isEmpty()) return meaning;
+  const QString own = database.toLower();
+  QStringList kept;
+  const QStringList tokens = meaning.split(u' ');
+  for (qsizetype i = 0; i < tokens.size(); ++i) {
+    if (tokens[i] == own && i + 1 < tokens.size() && tokens[i + 1] == u'.') {
+      ++i;  // the name and its dot
+      continue;
+    }
+    kept.append(tokens[i]);
+  }
+  return kept.join(u' ');
+}
+
+QStringList OtherDatabasesRead(const QString& meaning) {
+  QStringList databases;
+  const QStringList tokens = meaning.split(u' ');
+  for (qsizetype i = 0; i + 4 < tokens.size(); ++i) {
+    if (tokens[i + 1] == u'.' && tokens[i + 3] == u'.' && (i == 0 || tokens[i - 1] != u'.') &&
+        !databases.contains(tokens[i])) {
+      databases.append(tokens[i]);
+    }
+  }
+  return databases;
+}
+
+QString TriggerEventsMeaning(const TriggerDefinition& trigger) {
+  QStringList events;
+  for (const QString& event : trigger.events) events.append(event.toUpper());
+  events.sort();
+  QStringList columns;
+  for (const QString& column : trigger.update_columns) columns.append(column.toLower());
+  columns.sort();
+  return events.join(u' ') + u'|' + columns.join(u',');
 }
 
 }  // namespace dataaccess

@@ -43,16 +43,19 @@
 //     meaning, and the report says views were not compared. A MariaDB view that reads another
 //     database's tables prints as the same text as one that reads its own database of that name:
 //     the report then says which database it reads, not its own, so that the two values it shows
-//     differ as the two views do.
+//     differ as the two views do (ViewMeaning, OtherDatabasesRead).
 // 17. Triggers match by name within their table and compare timing, events (in any order),
 //     FOR EACH ROW or STATEMENT, the WHEN condition by rule 5, and, within one engine, the body
-//     by rule 5; across engines a body is another language and is not compared.
+//     by rule 5; across engines a body is another language and is not compared. UPDATE OF
+//     columns compare without regard to letter case or order (TriggerEventsMeaning).
 // 18. A sequence owned by a column is that column's numbering (rule 9): it compares where both
 //     sides keep such sequences (PostgreSQL with PostgreSQL) and is left to the column's
 //     auto-number attribute elsewhere. So is a sequence that exactly one column's default draws
 //     from (nextval) without OWNED BY, as ORMs and hand-written schemas make them: dropping the
 //     column's numbering would drop the column's, which the type table compares already. A
-//     sequence two columns draw from, or none, is a sequence of its own.
+//     sequence two columns draw from, or none, is a sequence of its own. A bound at the end of
+//     the 64-bit range is no bound: it is each engine's default, which MariaDB puts one short of
+//     PostgreSQL (SequenceBoundsMeaning).
 //
 // Pure functions: any thread.
 #ifndef VANTREL_DATAACCESS_COLUMN_RULES_H_
@@ -120,6 +123,22 @@ DATAACCESS_EXPORT QHash<QString, int> SequenceUses(const DataConnection& connect
 // SequenceUses.
 DATAACCESS_EXPORT bool IsColumnNumbering(const SequenceDefinition& sequence,
                                          const QHash<QString, int>& uses);
+
+// A sequence's bounds as compared (rule 18): "1..MAX" for 1 up to the 64-bit range's end.
+DATAACCESS_EXPORT QString SequenceBoundsMeaning(const SequenceDefinition& sequence);
+
+// A view's query as compared (rule 16): its meaning under rule 5 without the name of `database`,
+// its own database, in front of its tables and columns.
+DATAACCESS_EXPORT QString ViewMeaning(const QString& definition, const QString& database);
+
+// The databases other than its own whose tables a MySQL or MariaDB view reads (rule 16): the
+// first part of each database.table.column name of `meaning` (ViewMeaning) that remains once its
+// own database's name is gone.
+DATAACCESS_EXPORT QStringList OtherDatabasesRead(const QString& meaning);
+
+// A trigger's events as compared (rule 17): in one order, UPDATE OF columns without regard to
+// letter case or order.
+DATAACCESS_EXPORT QString TriggerEventsMeaning(const TriggerDefinition& trigger);
 
 }  // namespace dataaccess
 

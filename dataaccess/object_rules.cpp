@@ -482,4 +482,34 @@ bool IsPatternSearchCompanion(const IndexDefinition& index, const TableObjects& 
   return false;
 }
 
+QString ColumnsIdentity(const QStringList& columns) {
+  QStringList folded;
+  for (const QString& column : columns) folded.append(column.toLower());
+  return folded.join(u'\x1f');
+}
+
+QString IndexIdentity(const IndexDefinition& index, bool same_engine) {
+  QStringList identity;
+  for (const IndexPart& part : index.parts) {
+    QString text = part.column.isEmpty() ? QLatin1String("e:") + ExpressionMeaning(part.expression)
+                                         : QLatin1String("c:") + part.column.toLower();
+    if (!part.operator_class.isEmpty()) text += QLatin1String("/o:") + part.operator_class;
+    if (same_engine && !part.collation.isEmpty()) text += QLatin1String("/k:") + part.collation;
+    if (!part.exclusion_operator.isEmpty()) text += QLatin1String("/x:") + part.exclusion_operator;
+    identity.append(text);
+  }
+  QString parts = identity.join(u'\x1f');
+  if (index.origin != IndexDefinition::Origin::kExclusionConstraint) return parts;
+  return QLatin1String("exclude ") + index.method + u'\x1e' + parts;
+}
+
+QString ForeignKeyIdentity(const ForeignKeyDefinition& key) {
+  return ColumnsIdentity(key.columns) + u'\x1e' + key.referenced_table.toLower() + u'\x1e' +
+         ColumnsIdentity(key.referenced_columns);
+}
+
+bool IsEngineMadeName(const QString& name) {
+  return name.isEmpty() || name.startsWith(QLatin1String("sqlite_autoindex_"));
+}
+
 }  // namespace dataaccess

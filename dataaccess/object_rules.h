@@ -6,7 +6,8 @@
 //
 // Objects are matched by what they are, never by name: engines and tools generate names
 // (sqlite_autoindex_Customers_1, customers_email_key, orders_ibfk_1), and two databases built
-// from one schema rarely share them. A name is compared only when a user asks for it.
+// from one schema rarely share them. A name is compared only when a user asks for it, and even
+// then a name SQLite made up, or none, is no name to differ in (IsEngineMadeName).
 //
 //  1. Identity. A primary key is the table's one primary key. An index is its parts in order
 //     (columns by name without regard to letter case, expressions by ExpressionMeaning); a
@@ -116,6 +117,21 @@ DATAACCESS_EXPORT QString IndexMethod(const IndexDefinition& index);
 // LIKE searches of another index or key on the same columns (rule 7).
 DATAACCESS_EXPORT bool IsPatternSearchCompanion(const IndexDefinition& index,
                                                 const TableObjects& objects);
+
+// What makes an object the same on both sides, whatever its name (rules 1 and 7): equal results
+// are one object. Not for display.
+// A list of columns: their names in order, without regard to letter case.
+DATAACCESS_EXPORT QString ColumnsIdentity(const QStringList& columns);
+// An index: its parts in order, each a column or an expression's meaning with its operator
+// class and, within one engine (`same_engine`), its collation; an exclusion constraint also its
+// method and each part's operator.
+DATAACCESS_EXPORT QString IndexIdentity(const IndexDefinition& index, bool same_engine);
+// A foreign key: its columns, the referenced table and the referenced columns.
+DATAACCESS_EXPORT QString ForeignKeyIdentity(const ForeignKeyDefinition& key);
+
+// True for an object's name that no schema's author chose: none, or one SQLite made up
+// (sqlite_autoindex_t_1).
+DATAACCESS_EXPORT bool IsEngineMadeName(const QString& name);
 
 }  // namespace dataaccess
 

@@ -3,6 +3,7 @@
 #include <QStringList>
 
 #include "dataaccess/catalog/type_kinds.h"
+#include "dataaccess/column_rules.h"
 #include "dataaccess/object_rules.h"
 #include "vantrel/core/compare_tables.h"
 #include "vantrel/core/one_line_sql.h"
@@ -19,12 +20,6 @@ using dataaccess::TriggerDefinition;
 
 QString ColumnList(const QStringList& columns) {
   return u'(' + columns.join(QStringLiteral(", ")) + u')';
-}
-
-QString ColumnIdentity(const QStringList& columns) {
-  QStringList folded;
-  for (const QString& column : columns) folded.append(column.toLower());
-  return folded.join(u'\x1f');
 }
 
 QString ActionText(ReferentialAction action) {
@@ -67,28 +62,10 @@ ComparableObject PrimaryKey(const dataaccess::PrimaryKeyDefinition& key, bool co
                           {},
                           {}};
   object.facts.unique = true;
-  object.properties.push_back(
-      {PropertyId::kColumns, ColumnIdentity(key.columns), key.columns.join(QStringLiteral(", "))});
+  object.properties.push_back({PropertyId::kColumns, dataaccess::ColumnsIdentity(key.columns),
+                               key.columns.join(QStringLiteral(", "))});
   AddName(object, compare_names);
   return object;
-}
-
-// What an index is, part by part: its columns or expressions, each with its operator class and,
-// within one engine, its collation; an exclusion constraint also its operators.
-QString IndexIdentity(const IndexDefinition& index, bool same_engine) {
-  QStringList identity;
-  for (const dataaccess::IndexPart& part : index.parts) {
-    QString text = part.column.isEmpty()
-                       ? QLatin1String("e:") + dataaccess::ExpressionMeaning(part.expression)
-                       : QLatin1String("c:") + part.column.toLower();
-    if (!part.operator_class.isEmpty()) text += QLatin1String("/o:") + part.operator_class;
-    if (same_engine && !part.collation.isEmpty()) text += QLatin1String("/k:") + part.collation;
-    if (!part.exclusion_operator.isEmpty()) text += QLatin1String("/x:") + part.exclusion_operator;
-    identity.append(text);
-  }
-  QString parts = identity.join(u'\x1f');
-  if (index.origin != IndexDefinition::Origin::kExclusionConstraint) return parts;
-  return QLatin1String("exclude ") + index.method + u'\x1e' + parts;
 }
 
 // An index as the report shows it: "UNIQUE (a, b DESC)", "USING hash (c)",
@@ -124,7 +101,7 @@ ComparableObject Index(const IndexDefinition& index, const TableObjects& objects
   }
   const bool exclusion = index.origin == IndexDefinition::Origin::kExclusionConstraint;
   ComparableObject object{exclusion ? ObjectKindId::kExclusionConstraint : ObjectKindId::kIndex,
-                          IndexIdentity(index, same_engine),
+                          dataaccess::IndexIdentity(index, same_engine),
                           IndexDefinitionText(index),
                           index.name,
                           dataaccess::IsEngineMadeForeignKeyIndex(index, objects, engine),
@@ -151,8 +128,7 @@ ComparableObject ForeignKey(const ForeignKeyDefinition& key, bool compare_deferr
       ColumnList(key.columns) + QLatin1String(" REFERENCES ") + key.referenced_table;
   if (!key.referenced_columns.isEmpty()) definition += u' ' + ColumnList(key.referenced_columns);
   ComparableObject object{ObjectKindId::kForeignKey,
-                          ColumnIdentity(key.columns) + u'\x1e' + key.referenced_table.toLower() +
-                              u'\x1e' + ColumnIdentity(key.referenced_columns),
+                          dataaccess::ForeignKeyIdentity(key),
                           definition,
                           key.name,
                           false,
@@ -187,45 +163,12 @@ ComparableObject Check(const CheckDefinition& check, bool compare_names) {
   return object;
 }
 
-// A view's query without its own database's name: MariaDB keeps every table and column of a
-// view as `database`.`table`.`column`, and two databases of one schema have two names.
-QString ViewMeaning(const QString& definition, const QString& database) {
-  QString meaning = dataaccess::ExpressionMeaning(definition);
-  if (database.isEmpty()) return meaning;
-  const QString own = database.toLower();
-  QStringList kept;
-  const QStringList tokens = meaning.split(u' ');
-  for (qsizetype i = 0; i < tokens.size(); ++i) {
-    if (tokens[i] == own && i + 1 < tokens.size() && tokens[i + 1] == u'.') {
-      ++i;  // the name and its dot
-      continue;
-    }
-    kept.append(tokens[i]);
-  }
-  return kept.join(u' ');
-}
-
-// The databases other than its own whose tables a MySQL or MariaDB view reads: the first part of
-// each database.table.column name that remains once its own database's name is gone. Two views
-// that print alike but read different databases differ in these, and the report names them.
-QStringList OtherDatabasesRead(const QString& meaning) {
-  QStringList databases;
-  const QStringList tokens = meaning.split(u' ');
-  for (qsizetype i = 0; i + 4 < tokens.size(); ++i) {
-    if (tokens[i + 1] == u'.' && tokens[i + 3] == u'.' && (i == 0 || tokens[i - 1] != u'.') &&
-        !databases.contains(tokens[i])) {
-      databases.append(tokens[i]);
-    }
-  }
-  return databases;
-}
-
 ComparableObject View(const QString& definition, const QString& database, bool names_databases) {
-  const QString meaning = ViewMeaning(definition, database);
+  const QString meaning = dataaccess::ViewMeaning(definition, database);
   QString shown = Shown(definition);
   ObjectFacts facts;
   if (names_databases) {
-    if (const QStringList others = OtherDatabasesRead(meaning); !others.isEmpty()) {
+    if (const QStringList others = dataaccess::OtherDatabasesRead(meaning); !others.isEmpty()) {
       shown += QLatin1String(" (reads database ") + others.join(QStringLiteral(", ")) +
                QLatin1String(", not its own ") + database + u')';
       facts.other_databases_read = others;
@@ -250,17 +193,6 @@ QString TriggerEvents(const TriggerDefinition& trigger) {
   return events.join(QStringLiteral(" OR "));
 }
 
-// Events in one order, update columns without regard to letter case or order (rule 17).
-QString TriggerEventsIdentity(const TriggerDefinition& trigger) {
-  QStringList events;
-  for (const QString& event : trigger.events) events.append(event.toUpper());
-  events.sort();
-  QStringList columns;
-  for (const QString& column : trigger.update_columns) columns.append(column.toLower());
-  columns.sort();
-  return events.join(u' ') + u'|' + columns.join(u',');
-}
-
 ComparableObject Trigger(const TriggerDefinition& trigger, bool same_engine) {
   const QString level =
       trigger.for_each_row ? QStringLiteral("FOR EACH ROW") : QStringLiteral("FOR EACH STATEMENT");
@@ -271,7 +203,7 @@ ComparableObject Trigger(const TriggerDefinition& trigger, bool same_engine) {
   const QString timing = trigger.timing.toUpper();
   object.properties.push_back({PropertyId::kTiming, timing, timing});
   object.properties.push_back(
-      {PropertyId::kEvents, TriggerEventsIdentity(trigger), TriggerEvents(trigger)});
+      {PropertyId::kEvents, dataaccess::TriggerEventsMeaning(trigger), TriggerEvents(trigger)});
   object.properties.push_back({PropertyId::kLevel, level, level});
   object.properties.push_back(
       {PropertyId::kWhen, dataaccess::ExpressionMeaning(trigger.when), Shown(trigger.when)});
@@ -311,11 +243,6 @@ ComparableObject Persistence(bool unlogged) {
                           {}};
   object.properties.push_back({PropertyId::kPersistence, persistence, persistence});
   return object;
-}
-
-// A name an engine made up rather than one a schema's author chose.
-bool IsGeneratedName(const QString& name) {
-  return name.isEmpty() || name.startsWith(QLatin1String("sqlite_autoindex_"));
 }
 
 }  // namespace
@@ -383,7 +310,8 @@ std::vector<ComparableObject> ComparableObjects(const ObjectSides& sides, int co
 }
 
 bool SameProperty(const ComparableObject::Property& a, const ComparableObject::Property& b) {
-  if (a.id == PropertyId::kName && (IsGeneratedName(a.compared) || IsGeneratedName(b.compared))) {
+  if (a.id == PropertyId::kName &&
+      (dataaccess::IsEngineMadeName(a.compared) || dataaccess::IsEngineMadeName(b.compared))) {
     return true;
   }
   return a.compared == b.compared;

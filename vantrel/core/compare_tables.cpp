@@ -677,23 +677,11 @@ class TableWalk {
     });
   }
 
-  // The compared form of a sequence's properties (rule 18): a bound at the end of the 64-bit
-  // range is the engine's default, which MariaDB puts one short of PostgreSQL.
-  static QString BoundsText(const dataaccess::SequenceDefinition& sequence) {
-    constexpr qint64 kTop = std::numeric_limits<qint64>::max() - 1;
-    constexpr qint64 kBottom = std::numeric_limits<qint64>::min() + 1;
-    const QString low =
-        sequence.minimum <= kBottom ? QStringLiteral("MIN") : QString::number(sequence.minimum);
-    const QString high =
-        sequence.maximum >= kTop ? QStringLiteral("MAX") : QString::number(sequence.maximum);
-    return low + QLatin1String("..") + high;
-  }
-
   static std::vector<ComparableObject::Property> SequenceProperties(
       const dataaccess::SequenceDefinition& sequence) {
     const QString increment = QString::number(sequence.increment);
     const QString start = QString::number(sequence.start);
-    const QString bounds = BoundsText(sequence);
+    const QString bounds = dataaccess::SequenceBoundsMeaning(sequence);
     const QString shown_bounds =
         QString::number(sequence.minimum) + QLatin1String("..") + QString::number(sequence.maximum);
     const QString cycle = sequence.cycle ? QStringLiteral("CYCLE") : QStringLiteral("NO CYCLE");
