@@ -18,11 +18,6 @@ using ReadSchemaSetEntry = void (*)(const QString& server,
                                     const std::function<bool(const QString&)>& accepts,
                                     SchemaSetReceiver& receiver, int32_t options);
 
-const EngineLibrary kPostgresSetLibrary = {"PostgreSQL", "libvantrel_postgres.so",
-                                           "vantrel_postgres_engine", "libpq5"};
-const EngineLibrary kMysqlSetLibrary = {"MySQL", "libvantrel_mysql.so", "vantrel_mysql_engine",
-                                        "libmariadb3"};
-
 }  // namespace
 
 std::optional<SchemaReference> SchemaOfConnectString(const QString& connect_string) {
@@ -55,8 +50,8 @@ void ReadSchemaSet(const QString& server, const std::function<bool(const QString
                                           "databases can be read as a set"));
   }
   const auto entry = reinterpret_cast<ReadSchemaSetEntry>(
-      mysql ? ResolveInEngineLibrary(kMysqlSetLibrary, "vantrel_mysql_read_schema_set")
-            : ResolveInEngineLibrary(kPostgresSetLibrary, "vantrel_postgres_read_schema_set"));
+      mysql ? ResolveInEngineLibrary(kMysqlLibrary, "vantrel_mysql_read_schema_set")
+            : ResolveInEngineLibrary(kPostgresLibrary, "vantrel_postgres_read_schema_set"));
   // The last guard, as for every open: no password, nor a piece of one, leaves the library.
   const QStringList pieces = PasswordPieces(server);
   try {

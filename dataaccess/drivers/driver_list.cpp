@@ -8,16 +8,9 @@
 
 namespace dataaccess {
 
-const EngineLibrary kOdbcLibrary = {"ODBC", "libvantrel_odbc.so", "vantrel_odbc_engine",
-                                    "unixodbc"};
-
 const std::vector<const Driver*>& AllDrivers() {
-  static const EngineLibraryDriver postgres(
-      {"PostgreSQL", "libvantrel_postgres.so", "vantrel_postgres_engine", "libpq5"},
-      MightBePostgres);
-  static const EngineLibraryDriver mysql(
-      {"MySQL", "libvantrel_mysql.so", "vantrel_mysql_engine", "libmariadb3"},
-      IsMysqlConnectString);
+  static const EngineLibraryDriver postgres(kPostgresLibrary, MightBePostgres);
+  static const EngineLibraryDriver mysql(kMysqlLibrary, IsMysqlConnectString);
   static const EngineLibraryDriver odbc(kOdbcLibrary, IsOdbcConnectString);
   static const SnapshotDriver snapshot;
   static const SqliteDriver sqlite;

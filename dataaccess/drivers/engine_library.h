@@ -23,6 +23,14 @@ struct EngineLibrary {
   const char* client;  // the Debian package of the engine's client library: "libpq5"
 };
 
+// The engine libraries: the one place their files, entries and client packages are named.
+inline constexpr EngineLibrary kPostgresLibrary = {"PostgreSQL", "libvantrel_postgres.so",
+                                                   "vantrel_postgres_engine", "libpq5"};
+inline constexpr EngineLibrary kMysqlLibrary = {"MySQL", "libvantrel_mysql.so",
+                                                "vantrel_mysql_engine", "libmariadb3"};
+inline constexpr EngineLibrary kOdbcLibrary = {"ODBC", "libvantrel_odbc.so", "vantrel_odbc_engine",
+                                               "unixodbc"};
+
 // The address of `symbol` in the engine's library, loading it on first use; throws
 // kDriverMissing naming the engine and the library when it cannot be loaded. Thread-safe.
 DATAACCESS_EXPORT void* ResolveInEngineLibrary(const EngineLibrary& library, const char* symbol);

@@ -1,6 +1,7 @@
 #include "vantrel/core/comparable_objects.h"
 
 #include <QStringList>
+#include <algorithm>
 
 #include "dataaccess/catalog/type_kinds.h"
 #include "dataaccess/column_rules.h"
@@ -200,6 +201,9 @@ ComparableObject Trigger(const TriggerDefinition& trigger, bool same_engine) {
   if (!trigger.when.isEmpty()) definition += QLatin1String(" WHEN ") + Shown(trigger.when);
   ComparableObject object{
       ObjectKindId::kTrigger, trigger.name.toLower(), definition, trigger.name, false, {}, {}};
+  object.facts.fires_on_update = std::any_of(
+      trigger.events.begin(), trigger.events.end(),
+      [](const QString& event) { return event.compare(u"UPDATE", Qt::CaseInsensitive) == 0; });
   const QString timing = trigger.timing.toUpper();
   object.properties.push_back({PropertyId::kTiming, timing, timing});
   object.properties.push_back(

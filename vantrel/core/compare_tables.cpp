@@ -444,8 +444,7 @@ class TableWalk {
         Difference difference =
             Paragraph(Difference::Kind::kObjectMissing, table_name, MatchedName(matched));
         DescribeObject(difference, object, nullptr);
-        if (describing_ && object.kind == ObjectKindId::kTrigger &&
-            object.definition.contains(QLatin1String("UPDATE"))) {
+        if (describing_ && object.kind == ObjectKindId::kTrigger && object.facts.fires_on_update) {
           Guarded([&] { difference.instead = OnUpdateColumnsOf(matched, false); });
         }
         Report(difference);

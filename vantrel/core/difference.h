@@ -19,9 +19,10 @@ namespace vantrel {
 
 // What a risk needs to know of an object on one side, besides its definition.
 struct ObjectFacts {
-  bool unique = false;       // an index, or a primary key: duplicates are refused
-  QString referenced_table;  // a foreign key's
-  QString rule_event;        // a rule's: SELECT, INSERT, UPDATE or DELETE
+  bool unique = false;           // an index, or a primary key: duplicates are refused
+  QString referenced_table;      // a foreign key's
+  bool fires_on_update = false;  // a trigger's
+  QString rule_event;            // a rule's: SELECT, INSERT, UPDATE or DELETE
   bool rule_instead = false;
   qint64 minimum = 0;  // a sequence's bounds
   qint64 maximum = 0;
