@@ -17,6 +17,7 @@
 
 #include "dataaccess/data_objects.h"
 #include "dataaccess/dataaccess_export.h"
+#include "dataaccess/table_objects.h"
 
 namespace dataaccess {
 
@@ -28,19 +29,14 @@ enum PromptMode : int32_t {
   kPromptCompleteRequired = 3,  // ask only for what is required, nothing optional
 };
 
-// The `options` of OpenConnection, as bits.
-enum OpenOption : int32_t {
-  // Read the tables' objects besides their columns (table_objects.h: keys, indexes, foreign keys,
-  // checks, column details, views' queries, triggers, rules, sequences). Without it, the drivers
-  // of SQLite, PostgreSQL, MySQL, MariaDB and ODBC leave them out, and the connection's ObjectKinds
-  // is 0; a snapshot is read whole, with the objects it holds.
-  kReadTableObjects = 1,
-  // With kReadTableObjects, kinds the reader's caller will not look at. A driver whose server
-  // opens every table to list them (MySQL and MariaDB) then leaves them out, and the
-  // connection's ObjectKinds says that it did; every other driver reads them anyway.
-  kSkipKeysAndIndexes = 2,        // primary keys, unique constraints and indexes
-  kSkipForeignKeysAndChecks = 4,  // foreign keys and check constraints
-};
+// The `options` of OpenConnection are the ObjectKind bits (table_objects.h) of the objects the
+// caller will look at: the same bits a comparison is asked to compare. With none, the drivers of
+// SQLite, PostgreSQL, MySQL, MariaDB and ODBC read the columns alone, and the connection's
+// ObjectKinds is 0; a snapshot is read whole, with the objects it holds. With any, every driver
+// reads every kind it can tell, except that a driver whose server opens every table to list
+// them (MySQL and MariaDB) leaves out keys and indexes, or foreign keys and checks, where none of
+// the two is asked for, and the connection's ObjectKinds says that it did.
+inline constexpr int32_t kReadEveryObject = kAllObjectKinds | kPostgresObjectKinds;
 
 // An open that has reached its database and reads the catalog on a worker thread.
 class DATAACCESS_EXPORT PendingConnection {
@@ -69,7 +65,8 @@ class DATAACCESS_EXPORT DataEnvironment {
   // alone.
   //
   // Every database is opened read-only, whatever `read_only` says: nothing the library does
-  // can change or create a database. `options` are OpenOption bits.
+  // can change or create a database. `options` are the ObjectKind bits of the objects to read
+  // (below).
   //
   // `prompt` says whether the installed ConnectionPrompter (connection_prompter.h) may be asked,
   // on the calling thread, for what is missing. With neither a connect string nor a name,

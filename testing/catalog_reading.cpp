@@ -8,7 +8,7 @@ namespace dataaccess::test_support {
 
 std::unique_ptr<DataConnection> Open(const QString& name, const QString& connect_string) {
   return DataEngine::Instance().Environments().Item(0).OpenConnection(
-      name, kPromptNever, true, connect_string, kReadTableObjects);
+      name, kPromptNever, true, connect_string, kReadEveryObject);
 }
 
 component::Error OpenFailure(const QString& name, const QString& connect_string) {

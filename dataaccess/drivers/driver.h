@@ -19,7 +19,7 @@ struct ConnectRequest {
   // A password the user gave through the prompter, for this connection only: drivers pass it to
   // the server and never write it into a connect string or a message. Empty when none was given.
   QString password{};
-  int32_t options = 0;  // OpenOption bits
+  int32_t options = 0;  // the ObjectKind bits asked for (data_engine.h)
 };
 
 // What is left of an open once the driver has reached the database: reading its catalog. Runs

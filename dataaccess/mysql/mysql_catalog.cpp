@@ -657,10 +657,10 @@ int32_t ExtraAttributes(QByteArrayView extra) {
 }
 
 int MysqlObjectKindsAsked(int32_t options) {
-  if ((options & kReadTableObjects) == 0) return 0;
+  if (options == 0) return 0;
   int kinds = kAllObjectKinds;
-  if (options & kSkipKeysAndIndexes) kinds &= ~(kPrimaryKeys | kIndexes);
-  if (options & kSkipForeignKeysAndChecks) kinds &= ~(kForeignKeys | kChecks);
+  if ((options & (kPrimaryKeys | kIndexes)) == 0) kinds &= ~(kPrimaryKeys | kIndexes);
+  if ((options & (kForeignKeys | kChecks)) == 0) kinds &= ~(kForeignKeys | kChecks);
   return kinds;
 }
 

@@ -16,7 +16,8 @@
 
 namespace dataaccess {
 
-// The `asked` of ReadMysqlCatalog for a read with OpenConnection's `options` (OpenOption bits).
+// The `asked` of ReadMysqlCatalog for a read with OpenConnection's `options` (the ObjectKind bits
+// asked for).
 MYSQL_ENGINE_EXPORT int MysqlObjectKindsAsked(int32_t options);
 
 // The expression of a column's ON UPDATE clause from information_schema's EXTRA; empty for none.

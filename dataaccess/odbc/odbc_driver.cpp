@@ -13,8 +13,8 @@ ServerSession Connect(const ConnectRequest& request) {
   std::shared_ptr<OdbcSession> session = OpenOdbcSession(request);
   auto kinds = std::make_shared<int>(0);
   return {[session] { return session->CurrentDatabase(); },
-          [session, kinds, objects = (request.options & kReadTableObjects) != 0](
-              const QString& target, CatalogTables& tables) {
+          [session, kinds, objects = request.options != 0](const QString& target,
+                                                           CatalogTables& tables) {
             *kinds = ReadOdbcCatalog(*session, target, tables, objects);
           },
           [session] {

@@ -50,8 +50,8 @@ ServerSession Connect(const ConnectRequest& request) {
   auto kinds = std::make_shared<int>(0);
   auto database_objects = std::make_shared<DatabaseObjects>();
   return {[conn] { return QString::fromUtf8(PQdb(conn->get())); },
-          [conn, kinds, database_objects, objects = (request.options & kReadTableObjects) != 0](
-              const QString& target, CatalogTables& tables) {
+          [conn, kinds, database_objects, objects = request.options != 0](const QString& target,
+                                                                          CatalogTables& tables) {
             *kinds =
                 ReadPostgresCatalog(conn->get(), target, tables, objects, database_objects.get());
           },

@@ -788,7 +788,7 @@ std::unique_ptr<CatalogConnection> ReadWithRetries(const QString& path, bool obj
 CatalogRead SqliteDriver::Connect(const ConnectRequest& request) const {
   const QString path = PathOf(request);
   // Objects cost a query per kind over every table: they are read when a comparison needs them.
-  const bool objects = (request.options & kReadTableObjects) != 0;
+  const bool objects = request.options != 0;
   // A file that is missing or no database fails here, on the calling thread, before anything
   // else is opened. Should the check fail, the whole read runs here too, so that its retries
   // decide whether the failure is the file's own or a writer's doing.

@@ -74,7 +74,7 @@ int RunSnapshot(const SnapshotOptions& options) {
     const DataSource source = SourceFromArgument(options.database);
     connection = dataaccess::DataEngine::Instance().Environments().Item(0).OpenConnection(
         source.database_name, dataaccess::kPromptCompleteRequired, true, source.connect_string,
-        dataaccess::kReadTableObjects);
+        dataaccess::kReadEveryObject);
   } catch (const component::Error& error) {
     return Failed("cannot open the database", shown, error);
   }

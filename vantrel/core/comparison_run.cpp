@@ -138,17 +138,7 @@ bool AnyMatchedTable(const dataaccess::DataConnection& first,
 
 }  // namespace
 
-int32_t OpenOptionsFor(int compared) {
-  if ((compared & kCompareObjects) == 0) return 0;
-  int32_t options = dataaccess::kReadTableObjects;
-  if ((compared & (kCompareKeys | kCompareIndexes)) == 0) {
-    options |= dataaccess::kSkipKeysAndIndexes;
-  }
-  if ((compared & (kCompareForeignKeys | kCompareChecks)) == 0) {
-    options |= dataaccess::kSkipForeignKeysAndChecks;
-  }
-  return options;
-}
+int32_t OpenOptionsFor(int compared) { return compared & kCompareObjects; }
 
 std::vector<QString> KindsNotTold(const dataaccess::DataConnection& side,
                                   const dataaccess::DataConnection& other, int compared) noexcept {

@@ -104,8 +104,8 @@ ComparisonOutcome CompareBothWays(dataaccess::DataConnection& primary, const QSt
 ComparisonOutcome RunComparison(const DataSource& primary, const DataSource& secondary,
                                 ResultsView& view, const WalkOptions& options = {});
 
-// The dataaccess::OpenOption bits of a read for a walk that compares `compared` (ComparedKind
-// bits): objects are read where they cost, only those that are compared.
+// The options of a read for a walk that compares `compared` (ComparedKind bits): the object
+// kinds compared, whose bits are the ObjectKind bits the readers take (data_engine.h).
 int32_t OpenOptionsFor(int compared);
 
 // What of `compared` (ComparedKind bits) both sides tell but in different engines' SQL, which is
