@@ -5,6 +5,7 @@
 #include "dataaccess/data_engine.h"
 #include "vantrel/core/compare_tables.h"
 #include "vantrel/core/program_objects.h"
+#include "vantrel/core/report_text.h"
 #include "vantrel/core/visible_text.h"
 
 #include <tuple>
@@ -74,8 +75,6 @@ WalkOptions WalkFrom(const WalkOptions& options, SideObserver* observer, bool fr
   return walk;
 }
 
-const QString kLineBreaks = QStringLiteral("\r\n\r\n");
-
 QString QualifiedName(const QString& display_name, const dataaccess::DataConnection& connection) {
   try {
     return VisibleText(display_name) + "." + VisibleText(connection.DatabaseName());
@@ -96,12 +95,8 @@ QString QualifiedName(const NamedSide& side) {
 void AppendNotCompared(ResultsView& view, const NotCompared& gap, const NamedSide& side,
                        const NamedSide& other) {
   try {
-    const QString why = gap.across_engines
-                            ? "which '" + QualifiedName(side) + "' and '" + QualifiedName(other) +
-                                  "' write in different engines' SQL"
-                            : "which '" + QualifiedName(side) + "' cannot tell";
-    view.AppendText("Not compared: " + gap.what + ", " + why + kLineBreaks);
-    view.RepaintText();
+    AppendNotComparedParagraph(view, gap.what, gap.across_engines, QualifiedName(side),
+                               QualifiedName(other));
   } catch (const std::exception&) {
     // The outcome still says it; only the report's sentence is lost.
   }

@@ -201,6 +201,19 @@ void ReportText::DifferingInDatabase(Title&& title, const Difference& difference
   EndParagraph();
 }
 
+void AppendNotComparedParagraph(ResultsView& view, const QString& what, bool across_engines,
+                                const QString& side, const QString& other) noexcept {
+  try {
+    const QString why =
+        across_engines ? "which '" + side + "' and '" + other + "' write in different engines' SQL"
+                       : "which '" + side + "' cannot tell";
+    view.AppendText("Not compared: " + what + ", " + why + kLineBreaks);
+    view.RepaintText();
+  } catch (const std::exception&) {
+    // The run's outcome still says it; only the report's sentence is lost.
+  }
+}
+
 QString ReportOf(const std::vector<Difference>& differences, const QString& primary_name,
                  const QString& primary, const QString& secondary_name, const QString& secondary,
                  bool explain) {

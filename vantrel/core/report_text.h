@@ -66,6 +66,13 @@ QString ReportOf(const std::vector<Difference>& differences, const QString& prim
                  const QString& primary, const QString& secondary_name, const QString& secondary,
                  bool explain);
 
+// "Not compared: check constraints, which 'B.b' cannot tell": that `what` (the words of
+// ComparedKindWords::not_told) was asked for but not compared, because the side named `side`
+// cannot tell it, or, `across_engines`, because the two write it in different engines' SQL.
+// Never throws.
+void AppendNotComparedParagraph(ResultsView& view, const QString& what, bool across_engines,
+                                const QString& side, const QString& other) noexcept;
+
 // "Data Type, Size": the labels of a difference's properties, as its paragraph lists them.
 QString PropertyList(const Difference& difference);
 
