@@ -262,18 +262,19 @@ struct DriftGroup {
 };
 
 // Whether two targets differ from the reference the same way: the same differences, in the same
-// order, found from the same sides. With --explain also with the same values, which the risk
-// lines show.
-bool SameDrifts(const FleetResult& a, const FleetResult& b, bool explain) {
-  return std::equal(
-      a.differences.begin(), a.differences.end(), b.differences.begin(), b.differences.end(),
-      [explain](const Difference& x, const Difference& y) { return SameDrift(x, y, explain); });
+// order, found from the same sides. `with_values`, also with the same values, which risk and
+// detail lines show.
+bool SameDrifts(const FleetResult& a, const FleetResult& b, bool with_values) {
+  return std::equal(a.differences.begin(), a.differences.end(), b.differences.begin(),
+                    b.differences.end(), [with_values](const Difference& x, const Difference& y) {
+                      return SameDrift(x, y, with_values);
+                    });
 }
 
 // The text lines: one per target, the groups, the counts. A group's report is what its targets
 // share, each target's database named "<target>".
 void PrintLines(const std::vector<FleetResult>& results, const QString& reference_name,
-                bool explain) {
+                const WalkOptions& walk) {
   size_t identical = 0;
   size_t differ = 0;
   size_t failed = 0;
@@ -293,7 +294,7 @@ void PrintLines(const std::vector<FleetResult>& results, const QString& referenc
                   .arg(name, Number(count), count == 1 ? QString() : QStringLiteral("s"),
                        NotComparedSuffix(result)));
         const auto group = std::find_if(groups.begin(), groups.end(), [&](const DriftGroup& g) {
-          return SameDrifts(*g.first, result, explain);
+          return SameDrifts(*g.first, result, walk.explain || walk.details);
         });
         if (group == groups.end()) {
           groups.push_back({&result, {name}});
@@ -319,8 +320,9 @@ void PrintLines(const std::vector<FleetResult>& results, const QString& referenc
               ? QStringLiteral("\n1 target differs this way: %1\n\n").arg(group.names.first())
               : QStringLiteral("\n%1 targets differ the same way: %2\n\n")
                     .arg(Number(count), group.names.join(QStringLiteral(", "))));
-    QString text = ReportOf(group.first->differences, reference_name,
-                            group.first->reference_qualified_name, target, target, explain);
+    QString text =
+        ReportOf(group.first->differences, reference_name, group.first->reference_qualified_name,
+                 target, target, walk.explain, walk.details);
     while (text.endsWith(u'\n')) text.chop(1);
     Print(text + u'\n');
   }
@@ -513,7 +515,7 @@ int RunCheck(const CheckOptions& options) {
     const QByteArray document = Document(reference.display_name, results);
     WriteStandardOutput(document);
   } else {
-    PrintLines(results, reference.display_name, options.explain);
+    PrintLines(results, reference.display_name, WalkOptionsOf(options));
   }
   FlushStandardOutput();
   bool failed = false;

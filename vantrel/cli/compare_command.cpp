@@ -78,6 +78,8 @@ constexpr char kCompareFooter[] =
     "  engines. Every rule is in dataaccess/object_rules.h and column_rules.h.\n"
     "  --explain follows each paragraph with one indented line saying what moving the\n"
     "  secondary's data to the primary's definition risks (\"narrower: ...\", \"safe: ...\").\n"
+    "  --details follows each paragraph with one indented line per property that differs:\n"
+    "  its value on the primary, then on the secondary (\"Size: 50 | 40\").\n"
     "\n"
     "Leaving things out (each option may be given more than once):\n"
     "  --include GLOB    compare only the tables whose name matches a GLOB; the report keeps\n"

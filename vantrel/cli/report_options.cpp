@@ -45,6 +45,9 @@ void AddReportOptions(CLI::App& command, ReportOptions& options) {
   command.add_flag("--explain", options.explain,
                    "Follow each paragraph with a line saying what moving the secondary's data to "
                    "the primary's definition risks");
+  command.add_flag("--details", options.details,
+                   "Follow each paragraph with one line per property that differs: its value on "
+                   "the primary, then on the secondary");
   // Each repeated option takes one value, so that the databases after it stay arguments.
   command.add_option("--include", options.include, "Compare only the tables matching GLOB")
       ->type_name("GLOB")
@@ -83,6 +86,7 @@ WalkOptions WalkOptionsOf(const ReportOptions& options) {
   }
   walk.compare_names = options.compare_names;
   walk.explain = options.explain;
+  walk.details = options.details;
   return walk;
 }
 

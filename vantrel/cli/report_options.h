@@ -19,9 +19,11 @@ struct ReportOptions {
   std::vector<std::string> objects;
   bool compare_names = false;
   bool explain = false;
+  bool details = false;
 };
 
-// Adds --objects, --compare-names, --explain, --include, --exclude, --ignore and --format to
+// Adds --objects, --compare-names, --explain, --details, --include, --exclude, --ignore and
+// --format to
 // `command`, writing to `options`, which must outlive the parse.
 void AddReportOptions(CLI::App& command, ReportOptions& options);
 

@@ -92,10 +92,11 @@ class TableWalk {
         other_(other),
         other_source_(VisibleText(other_name)),
         view_(view),
-        text_(view, driving, driving_source_, other, other_source_, options.explain),
+        text_(view, driving, driving_source_, other, other_source_, options.explain,
+              options.details),
         options_(options),
         filter_(options),
-        describing_(options.observer != nullptr || options.explain),
+        describing_(options.observer != nullptr || options.explain || options.details),
         told_(ToldKinds(driving, other, options.compared)),
         across_engines_(AcrossEngines(driving, other)),
         driving_collation_(DatabaseCollation(driving)),
@@ -499,12 +500,15 @@ class TableWalk {
   // tells the observer of it.
   void Report(Difference& difference) {
     ++paragraphs_;
-    text_.Paragraph(difference);
     difference.driving_is_primary = options_.driving_is_primary;
+    text_.Paragraph(difference);
+    if (options_.details) text_.Details(difference);
     if (options_.explain) {
       Guarded(
           [&] { difference.risk = DifferenceRisk(difference, driving_source_, other_source_); });
       text_.RiskLine(difference.risk);
+    } else if (options_.details) {
+      text_.EndDetails();
     }
     if (options_.observer) Guarded([&] { options_.observer->Found(difference); });
   }

@@ -40,6 +40,9 @@ struct WalkOptions {
   bool compare_names = false;
   // Whether each paragraph is followed by an indented line saying what it risks.
   bool explain = false;
+  // Whether each paragraph is followed by one indented line per property that differs, with its
+  // value on the primary and on the secondary ("    Size: 50 | 40"), before any risk line.
+  bool details = false;
   // Whether the driving side is the primary database, as the risk lines need to know; set by
   // a run for each of its two walks.
   bool driving_is_primary = true;

@@ -4,6 +4,7 @@
 #include <exception>
 #include <utility>
 
+#include "dataaccess/catalog/type_kinds.h"
 #include "vantrel/core/difference_risk.h"
 #include "vantrel/core/visible_text.h"
 
@@ -36,7 +37,58 @@ QString DatabaseObjectTitle(const Difference& difference) {
          VisibleText(difference.object) + "'";
 }
 
+// The words of a column's attribute bits, as a detail line lists them.
+QString AttributeWords(int32_t attributes) {
+  const struct {
+    int32_t bit;
+    const char* word;
+  } words[] = {
+      {dataaccess::kFixedLength, "fixed length"}, {dataaccess::kVariableLength, "variable length"},
+      {dataaccess::kAutoIncrement, "numbered"},   {dataaccess::kAlwaysNumbered, "numbered ALWAYS"},
+      {dataaccess::kGenerated, "generated"},      {dataaccess::kUnsigned, "UNSIGNED"}};
+  QStringList listed;
+  for (const auto& word : words) {
+    if (attributes & word.bit) listed.append(QLatin1String(word.word));
+  }
+  return listed.isEmpty() ? QStringLiteral("none") : listed.join(QStringLiteral(", "));
+}
+
 }  // namespace
+
+QString DetailValue(const Difference& difference, const Difference::Property& property,
+                    bool primary) {
+  const bool driving = primary == difference.driving_is_primary;
+  const QVariant& value = driving ? property.driving_value : property.other_value;
+  const std::optional<ColumnFacts>& column =
+      driving ? difference.driving_column : difference.other_column;
+  if (!value.isValid()) return QStringLiteral("unreadable");
+  switch (property.id) {
+    case PropertyId::kRequired:
+    case PropertyId::kAllowZeroLength:
+      return value.toBool() ? QStringLiteral("yes") : QStringLiteral("no");
+    case PropertyId::kAttributes:
+      return AttributeWords(value.toInt());
+    case PropertyId::kDataType:
+      // The type as the engine spells it says more than its kind's number.
+      if (column && !column->declared_type.isEmpty()) return VisibleText(column->declared_type);
+      break;
+    case PropertyId::kSize:
+      if (column && column->data_type == dataaccess::kDecimal && value.toInt() != 0) {
+        const auto size = static_cast<uint32_t>(value.toInt());
+        return QString::number(size >> 16) + u',' + QString::number(size & 0xffff);
+      }
+      // A varying kind's size 0 is no limit.
+      if (column && (column->attributes & dataaccess::kVariableLength) && value.toInt() == 0) {
+        return QStringLiteral("unlimited");
+      }
+      break;
+    default:
+      break;
+  }
+  // Escaped as the report escapes names, never cut or joined: a line break shows as one.
+  const QString text = value.toString();
+  return text.isEmpty() ? QStringLiteral("none") : VisibleText(text);
+}
 
 QString PropertyList(const Difference& difference) {
   QStringList labels;
@@ -46,12 +98,17 @@ QString PropertyList(const Difference& difference) {
   return labels.join(QStringLiteral(", "));
 }
 
-ReportText::ReportText(ResultsView& view, QualifiedName driving, QualifiedName other, bool explain)
-    : view_(view), driving_(std::move(driving)), other_(std::move(other)), explain_(explain) {}
+ReportText::ReportText(ResultsView& view, QualifiedName driving, QualifiedName other, bool explain,
+                       bool details)
+    : view_(view),
+      driving_(std::move(driving)),
+      other_(std::move(other)),
+      explain_(explain),
+      details_(details) {}
 
 ReportText::ReportText(ResultsView& view, const dataaccess::DataConnection& driving,
                        const QString& driving_source, const dataaccess::DataConnection& other,
-                       const QString& other_source, bool explain)
+                       const QString& other_source, bool explain, bool details)
     : ReportText(
           view,
           [&driving, driving_source] {
@@ -60,7 +117,7 @@ ReportText::ReportText(ResultsView& view, const dataaccess::DataConnection& driv
           [&other, other_source] {
             return other_source + u'.' + VisibleText(other.DatabaseName());
           },
-          explain) {}
+          explain, details) {}
 
 void ReportText::Paragraph(const Difference& difference) noexcept {
   using Kind = Difference::Kind;
@@ -127,8 +184,24 @@ void ReportText::EndParagraph() noexcept {
   }
 }
 
-// How a paragraph ends: a blank line, or, when a risk line follows, just the line's end.
-QString ReportText::End() const { return explain_ ? QStringLiteral("\r\n") : kLineBreaks; }
+// How a paragraph ends: a blank line, or, when detail or risk lines follow, just the line's end.
+QString ReportText::End() const {
+  return explain_ || details_ ? QStringLiteral("\r\n") : kLineBreaks;
+}
+
+void ReportText::Details(const Difference& difference) noexcept {
+  for (const Difference::Property& property : difference.properties) {
+    Append([&] {
+      return "    " + LabelOf(property.id) + ": " + DetailValue(difference, property, true) +
+             " | " + DetailValue(difference, property, false) + "\r\n";
+    });
+  }
+}
+
+void ReportText::EndDetails() noexcept {
+  Append([] { return QStringLiteral("\r\n"); });
+  EndParagraph();
+}
 
 void ReportText::MissingTable(const Difference& difference) {
   Append([&] { return "Table: '" + VisibleText(difference.table) + "' exists in "; });
@@ -216,17 +289,20 @@ void AppendNotComparedParagraph(ResultsView& view, const QString& what, bool acr
 
 QString ReportOf(const std::vector<Difference>& differences, const QString& primary_name,
                  const QString& primary, const QString& secondary_name, const QString& secondary,
-                 bool explain) {
+                 bool explain, bool details) {
   TextResultsView view;
   const auto named = [](const QString& name) { return [name] { return name; }; };
   for (const Difference& difference : differences) {
     const bool from_primary = difference.driving_is_primary;
     ReportText text(view, named(from_primary ? primary : secondary),
-                    named(from_primary ? secondary : primary), explain);
+                    named(from_primary ? secondary : primary), explain, details);
     text.Paragraph(difference);
+    if (details) text.Details(difference);
     if (explain) {
       text.RiskLine(DifferenceRisk(difference, from_primary ? primary_name : secondary_name,
                                    from_primary ? secondary_name : primary_name));
+    } else if (details) {
+      text.EndDetails();
     }
   }
   return view.Text().replace(QStringLiteral("\r\n"), QStringLiteral("\n"));

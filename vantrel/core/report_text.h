@@ -22,15 +22,22 @@ class ReportText {
   // it; a piece whose name cannot be built (throws) is left out.
   using QualifiedName = std::function<QString()>;
 
-  ReportText(ResultsView& view, QualifiedName driving, QualifiedName other, bool explain);
+  // With `explain` a risk line follows each paragraph, with `details` one line per property.
+  ReportText(ResultsView& view, QualifiedName driving, QualifiedName other, bool explain,
+             bool details = false);
   // `driving_source` and `other_source` are the display names of the sides, as VisibleText
   // gives them; the paragraphs qualify them with each connection's DatabaseName.
   ReportText(ResultsView& view, const dataaccess::DataConnection& driving,
              const QString& driving_source, const dataaccess::DataConnection& other,
-             const QString& other_source, bool explain);
+             const QString& other_source, bool explain, bool details = false);
 
   // Appends the paragraph of `difference`. Never throws.
   void Paragraph(const Difference& difference) noexcept;
+  // Appends the lines of the properties in which the paragraph just appended differs: each with
+  // its value on the primary, then on the secondary. Never throws.
+  void Details(const Difference& difference) noexcept;
+  // Ends the paragraph and its details where no risk line follows. Never throws.
+  void EndDetails() noexcept;
   // Appends the risk line of the paragraph just appended. Never throws.
   void RiskLine(const QString& risk) noexcept;
 
@@ -56,6 +63,7 @@ class ReportText {
   const QualifiedName driving_;
   const QualifiedName other_;
   const bool explain_;
+  const bool details_;
 };
 
 // The report of `differences`, found between the databases named `primary` and `secondary` (as
@@ -64,7 +72,12 @@ class ReportText {
 // fleet check writes what targets share with a target's names as "<target>".
 QString ReportOf(const std::vector<Difference>& differences, const QString& primary_name,
                  const QString& primary, const QString& secondary_name, const QString& secondary,
-                 bool explain);
+                 bool explain, bool details = false);
+
+// "50", "yes", "VARCHAR(50)", "none": a property's value on the primary (or the secondary) as a
+// detail line shows it.
+QString DetailValue(const Difference& difference, const Difference::Property& property,
+                    bool primary);
 
 // "Not compared: check constraints, which 'B.b' cannot tell": that `what` (the words of
 // ComparedKindWords::not_told) was asked for but not compared, because the side named `side`

@@ -194,6 +194,51 @@ TEST(CompareCommandTest, ObjectsAreComparedWhenAskedAndWhatASideCannotTellIsSaid
             QJsonArray({QJsonObject{{"side", "secondary"}, {"what", "check constraints"}}}));
 }
 
+// --details follows each paragraph with each differing property's values, the primary's first,
+// as a reader needs them: words for flags and attributes, the type as the engine spells it,
+// precision and scale of a decimal, and a value's line break shown, not obeyed.
+TEST(CompareCommandTest, DetailsShowEachPropertysTwoValues) {
+  dataaccess::test_support::SqliteTestFolder folder;
+  const struct {
+    const char* a;
+    const char* b;
+    const char* lines;
+  } rows[] = {
+      {"VARCHAR(50) NOT NULL", "VARCHAR(40)", "    Required: yes | no\n    Size: 50 | 40\n"},
+      {"DECIMAL(10,2)", "DECIMAL(8,2)", "    Size: 10,2 | 8,2\n"},
+      {"INTEGER", "TEXT",
+       "    Allow Zero Length: no | yes\n    Attributes: fixed length | variable length\n"
+       "    Size: 4 | unlimited\n    Data Type: INTEGER | TEXT\n"},
+      {"TEXT COLLATE NOCASE", "TEXT", "    Collation: NOCASE | BINARY\n"},
+      {"TEXT DEFAULT 'unknown'", "TEXT", "    Default Value: 'unknown' | none\n"},
+      {"TEXT DEFAULT 'a\nb'", "TEXT DEFAULT 'a b'", "    Default Value: 'a\\nb' | 'a b'\n"},
+  };
+  QByteArray a;
+  QByteArray b;
+  for (size_t i = 0; i < std::size(rows); ++i) {
+    a += QStringLiteral("CREATE TABLE t%1 (c %2);").arg(i).arg(rows[i].a).toUtf8();
+    b += QStringLiteral("CREATE TABLE t%1 (c %2);").arg(i).arg(rows[i].b).toUtf8();
+  }
+  const QString first = folder.CreateDatabase("a.db", a.constData());
+  const QString second = folder.CreateDatabase("b.db", b.constData());
+  const Result result = RunCli({"compare", "--details", "--objects", "fields,defaults,collations",
+                                "--name1", "A", "--name2", "B", first, second});
+  EXPECT_EQ(result.exit_code, 1) << result.err.toStdString();
+  const QString out = QString::fromUtf8(result.out);
+  for (size_t i = 0; i < std::size(rows); ++i) {
+    // Both walks give the paragraph, each with the primary's value first.
+    const QString lines = QString::fromUtf8(rows[i].lines);
+    for (const char* from : {"table 'A.a.t%1', and B.b.t%1", "table 'B.b.t%1', and A.a.t%1"}) {
+      const QString paragraph = QStringLiteral("Field: 'c' in ") + QString::fromLatin1(from).arg(i);
+      const qsizetype at = out.indexOf(paragraph);
+      ASSERT_GE(at, 0) << paragraph.toStdString() << "\n" << result.out.toStdString();
+      const qsizetype start = out.indexOf(u'\n', at) + 1;
+      EXPECT_EQ(out.mid(start, out.indexOf(QStringLiteral("\n\n"), start) + 1 - start), lines)
+          << rows[i].a << " against " << rows[i].b;
+    }
+  }
+}
+
 // A pattern matches whole names by what they hold: a NUL inside a name does not end it, and a
 // name's bytes that are not UTF-8 are matched by the same bytes on the command line (passed
 // here through printf, as a shell user would). A pattern that matches no table on either side
