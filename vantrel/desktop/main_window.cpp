@@ -247,6 +247,9 @@ void MainWindow::createControls() {
   txtResults_->setLineWrapMode(QPlainTextEdit::NoWrap);
   txtResults_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   txtResults_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  // A report has no tabs to type: Tab leaves the box for the next control, as in the focus
+  // order below, instead of trapping the keyboard in the box the window opens with.
+  txtResults_->setTabChangesFocus(true);
   client_->Place(txtResults_, 120, kResultsTop, 6555, 2175);
 
   // Focus order: the results box first, then the lists, then the toolbar.

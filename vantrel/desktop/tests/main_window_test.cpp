@@ -11,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <QToolBar>
 
@@ -86,6 +87,21 @@ TEST_F(DesktopTest, FirstStartWithNothingStoredShowsEmptyListsAndFocusesTheResul
   }
   EXPECT_EQ(Child<QPlainTextEdit>(window, "txtResults")->toPlainText(), "");
   EXPECT_EQ(window.focusWidget(), Child<QPlainTextEdit>(window, "txtResults"));
+}
+
+// Tab and Shift+Tab leave the results box along the focus order; the box's text stays as it was.
+TEST_F(DesktopTest, TabLeavesTheResultsBoxAlongTheFocusOrder) {
+  MainWindow window;
+  window.show();
+  QApplication::setActiveWindow(&window);
+  auto* results = Child<QPlainTextEdit>(window, "txtResults");
+  results->setPlainText(QStringLiteral("report"));
+  results->setFocus();
+  QTest::keyClick(results, Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget(), Child<QComboBox>(window, "cboPrimaryDatabase"));
+  EXPECT_EQ(results->toPlainText(), "report") << "Tab typed into the box";
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+  EXPECT_EQ(QApplication::focusWidget(), results);
 }
 
 TEST_F(MainWindowTest, StoredSelectionsComeBackOnlyWhereTheSourceStillExists) {
