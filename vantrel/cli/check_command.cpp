@@ -246,11 +246,11 @@ QString NotComparedSuffix(const FleetResult& result) {
   QStringList gaps;
   for (const NotCompared& gap : result.not_compared) {
     if (gap.across_engines) {
-      gaps.append(gap.what + QStringLiteral(" (other engine)"));
+      gaps.append(WordsOf(gap.what) + QStringLiteral(" (other engine)"));
       continue;
     }
-    gaps.append(gap.what + (gap.side == Side::kPrimary ? QStringLiteral(" (the reference)")
-                                                       : QStringLiteral(" (the target)")));
+    gaps.append(WordsOf(gap.what) + (gap.side == Side::kPrimary ? QStringLiteral(" (the reference)")
+                                                                : QStringLiteral(" (the target)")));
   }
   return gaps.isEmpty() ? QString() : "; not compared: " + gaps.join(QStringLiteral(", "));
 }

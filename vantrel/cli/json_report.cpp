@@ -140,7 +140,7 @@ QJsonArray NotComparedJson(const std::vector<NotCompared>& not_compared, const Q
   for (const NotCompared& gap : not_compared) {
     QJsonObject gap_object{
         {QStringLiteral("side"), gap.side == Side::kPrimary ? primary : secondary},
-        {QStringLiteral("what"), gap.what}};
+        {QStringLiteral("what"), WordsOf(gap.what)}};
     if (gap.across_engines) {
       gap_object.insert(QStringLiteral("reason"), QStringLiteral("across-engines"));
     }

@@ -95,7 +95,7 @@ QString QualifiedName(const NamedSide& side) {
 void AppendNotCompared(ResultsView& view, const NotCompared& gap, const NamedSide& side,
                        const NamedSide& other) {
   try {
-    AppendNotComparedParagraph(view, gap.what, gap.across_engines, QualifiedName(side),
+    AppendNotComparedParagraph(view, WordsOf(gap.what), gap.across_engines, QualifiedName(side),
                                QualifiedName(other));
   } catch (const std::exception&) {
     // The outcome still says it; only the report's sentence is lost.
@@ -135,9 +135,10 @@ bool AnyMatchedTable(const dataaccess::DataConnection& first,
 
 int32_t OpenOptionsFor(int compared) { return compared & kCompareObjects; }
 
-std::vector<QString> KindsNotTold(const dataaccess::DataConnection& side,
-                                  const dataaccess::DataConnection& other, int compared) noexcept {
-  std::vector<QString> kinds;
+std::vector<NotComparedId> KindsNotTold(const dataaccess::DataConnection& side,
+                                        const dataaccess::DataConnection& other,
+                                        int compared) noexcept {
+  std::vector<NotComparedId> kinds;
   try {
     const int told = side.ObjectKinds();
     // What only some engines have is said only where the other side has some of it: a side
@@ -148,9 +149,9 @@ std::vector<QString> KindsNotTold(const dataaccess::DataConnection& side,
       });
     };
     for (const ComparedKindWords& kind : ComparedKinds()) {
-      if (kind.not_told == nullptr || !(compared & kind.kind) || (told & kind.kind)) continue;
+      if (!kind.not_told || !(compared & kind.kind) || (told & kind.kind)) continue;
       if (kind.only_where_the_other_has_some && !other_has_some(kind.kind)) continue;
-      kinds.emplace_back(QLatin1String(kind.not_told));
+      kinds.push_back(*kind.not_told);
     }
     const auto has_method = [](const dataaccess::TableObjects& objects) {
       return std::any_of(objects.indexes.begin(), objects.indexes.end(),
@@ -160,7 +161,7 @@ std::vector<QString> KindsNotTold(const dataaccess::DataConnection& side,
     };
     if ((compared & kCompareIndexes) && (told & kCompareIndexes) &&
         !(told & dataaccess::kIndexMethods) && AnyTable(other, has_method)) {
-      kinds.emplace_back(QStringLiteral("index methods"));
+      kinds.push_back(NotComparedId::kIndexMethods);
     }
     // Deferrability matters only where the other side can tell it, and where both sides have a
     // foreign key whose deferrability could have differed.
@@ -172,7 +173,7 @@ std::vector<QString> KindsNotTold(const dataaccess::DataConnection& side,
         (other_told & dataaccess::kForeignKeys) && !(told & dataaccess::kForeignKeyDeferrability) &&
         (other_told & dataaccess::kForeignKeyDeferrability) && AnyTable(side, has_foreign_keys) &&
         AnyTable(other, has_foreign_keys)) {
-      kinds.emplace_back(QStringLiteral("whether foreign keys are deferrable"));
+      kinds.push_back(NotComparedId::kForeignKeyDeferrability);
     }
   } catch (const std::exception&) {
     // A side that cannot say what it tells is taken to tell what it read.
@@ -180,10 +181,10 @@ std::vector<QString> KindsNotTold(const dataaccess::DataConnection& side,
   return kinds;
 }
 
-std::vector<QString> KindsNotComparedAcrossEngines(const dataaccess::DataConnection& first,
-                                                   const dataaccess::DataConnection& second,
-                                                   int compared) noexcept {
-  std::vector<QString> kinds;
+std::vector<NotComparedId> KindsNotComparedAcrossEngines(const dataaccess::DataConnection& first,
+                                                         const dataaccess::DataConnection& second,
+                                                         int compared) noexcept {
+  std::vector<NotComparedId> kinds;
   try {
     if (first.Engine() == second.Engine()) return kinds;
     const int told = first.ObjectKinds() & second.ObjectKinds() & compared;
@@ -193,12 +194,12 @@ std::vector<QString> KindsNotComparedAcrossEngines(const dataaccess::DataConnect
     if ((told & kCompareViews) && both_have([](const dataaccess::TableObjects& objects) {
           return !objects.view_definition.isEmpty();
         })) {
-      kinds.emplace_back(QStringLiteral("view definitions"));
+      kinds.push_back(NotComparedId::kViewDefinitions);
     }
     if ((told & kCompareTriggers) && both_have([](const dataaccess::TableObjects& objects) {
           return !objects.triggers.empty();
         })) {
-      kinds.emplace_back(QStringLiteral("trigger bodies"));
+      kinds.push_back(NotComparedId::kTriggerBodies);
     }
   } catch (const std::exception&) {
     // A side that cannot say its engine is compared as if it were the other's.
@@ -228,13 +229,15 @@ ComparisonOutcome CompareBothWays(dataaccess::DataConnection& primary, const QSt
   const NamedSide second{secondary_name, secondary};
   for (const auto& [side, open, other] : {std::tuple{Side::kPrimary, &first, &second},
                                           std::tuple{Side::kSecondary, &second, &first}}) {
-    for (QString& what : KindsNotTold(open->connection, other->connection, options.compared)) {
-      outcome.not_compared.push_back({side, std::move(what)});
+    for (const NotComparedId what :
+         KindsNotTold(open->connection, other->connection, options.compared)) {
+      outcome.not_compared.push_back({side, what});
       AppendNotCompared(view, outcome.not_compared.back(), *open, *other);
     }
   }
-  for (QString& what : KindsNotComparedAcrossEngines(primary, secondary, options.compared)) {
-    outcome.not_compared.push_back({Side::kPrimary, std::move(what), true});
+  for (const NotComparedId what :
+       KindsNotComparedAcrossEngines(primary, secondary, options.compared)) {
+    outcome.not_compared.push_back({Side::kPrimary, what, true});
     AppendNotCompared(view, outcome.not_compared.back(), first, second);
   }
   return outcome;

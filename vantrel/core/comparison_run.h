@@ -48,11 +48,10 @@ class UnmatchedPatternsError : public component::Error {
   QStringList exclude_;
 };
 
-// What a side could not tell of what a run was asked to compare: `what` is the kind in the
-// report's words ("check constraints").
+// What a side could not tell of what a run was asked to compare.
 struct NotCompared {
-  Side side;
-  QString what;
+  Side side = Side::kPrimary;
+  NotComparedId what = NotComparedId::kPrimaryKeys;
   // True for what both sides tell but in different engines' SQL, which no rule compares (view
   // definitions, trigger bodies); `side` is then the primary.
   bool across_engines = false;
@@ -110,14 +109,15 @@ int32_t OpenOptionsFor(int compared);
 
 // What of `compared` (ComparedKind bits) both sides tell but in different engines' SQL, which is
 // not compared (rules 16 and 17 of dataaccess/column_rules.h). Never throws.
-std::vector<QString> KindsNotComparedAcrossEngines(const dataaccess::DataConnection& first,
-                                                   const dataaccess::DataConnection& second,
-                                                   int compared) noexcept;
+std::vector<NotComparedId> KindsNotComparedAcrossEngines(const dataaccess::DataConnection& first,
+                                                         const dataaccess::DataConnection& second,
+                                                         int compared) noexcept;
 
 // The kinds of `compared` (ComparedKind bits) that `side` cannot tell while `other` is compared
 // with it, in the report's order. Never throws.
-std::vector<QString> KindsNotTold(const dataaccess::DataConnection& side,
-                                  const dataaccess::DataConnection& other, int compared) noexcept;
+std::vector<NotComparedId> KindsNotTold(const dataaccess::DataConnection& side,
+                                        const dataaccess::DataConnection& other,
+                                        int compared) noexcept;
 
 // True when the report holds nothing but spaces: no differences were found. Throws
 // component::Error when the string library cannot be created.

@@ -101,21 +101,43 @@ constexpr ObjectKindWords kObjectKinds[] = {
     {K::kCollation, "Collation", "collation", kCompareCollations},
 };
 
+using N = NotComparedId;
+
 constexpr ComparedKindWords kComparedKinds[] = {
-    {kCompareFields, "fields", nullptr, false},
-    {kCompareKeys, "keys", "primary keys", false},
-    {kCompareIndexes, "indexes", "indexes", false},
-    {kCompareForeignKeys, "foreign-keys", "foreign keys", false},
-    {kCompareChecks, "checks", "check constraints", false},
-    {kCompareDefaults, "defaults", "column defaults", false},
-    {kCompareCollations, "collations", "collations", false},
-    {kCompareGenerated, "generated", "generated columns", false},
-    {kCompareViews, "views", "view definitions", false},
-    {kCompareTriggers, "triggers", "triggers", false},
-    {kCompareSequences, "sequences", "sequences", false},
-    {kCompareRules, "rules", "rules", true},
-    {kComparePersistence, "persistence", "whether tables are logged", true},
+    {kCompareFields, "fields", std::nullopt, false},
+    {kCompareKeys, "keys", N::kPrimaryKeys, false},
+    {kCompareIndexes, "indexes", N::kIndexes, false},
+    {kCompareForeignKeys, "foreign-keys", N::kForeignKeys, false},
+    {kCompareChecks, "checks", N::kChecks, false},
+    {kCompareDefaults, "defaults", N::kDefaults, false},
+    {kCompareCollations, "collations", N::kCollations, false},
+    {kCompareGenerated, "generated", N::kGeneratedColumns, false},
+    {kCompareViews, "views", N::kViewDefinitions, false},
+    {kCompareTriggers, "triggers", N::kTriggers, false},
+    {kCompareSequences, "sequences", N::kSequences, false},
+    {kCompareRules, "rules", N::kRules, true},
+    {kComparePersistence, "persistence", N::kTablePersistence, true},
 };
+
+// In the order of NotComparedId.
+constexpr const char* kNotComparedWords[] = {
+    "primary keys",
+    "indexes",
+    "foreign keys",
+    "check constraints",
+    "column defaults",
+    "collations",
+    "generated columns",
+    "view definitions",
+    "triggers",
+    "sequences",
+    "rules",
+    "whether tables are logged",
+    "index methods",
+    "whether foreign keys are deferrable",
+    "trigger bodies",
+};
+static_assert(std::size(kNotComparedWords) == static_cast<size_t>(N::kTriggerBodies) + 1);
 
 // Each table is in the order of its enum, so that an id is its row.
 constexpr bool InIdOrder() {
@@ -148,6 +170,10 @@ const ObjectKindWords& WordsOf(ObjectKindId id) {
 }
 
 std::span<const ComparedKindWords> ComparedKinds() { return kComparedKinds; }
+
+QString WordsOf(NotComparedId id) {
+  return QLatin1String(kNotComparedWords[static_cast<size_t>(id)]);
+}
 
 std::optional<int> ComparedKindOfOption(const QString& word) {
   if (word == u"all") return kCompareAll;

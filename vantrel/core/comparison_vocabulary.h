@@ -166,14 +166,37 @@ struct ObjectKindWords {
 std::span<const ObjectKindWords> ObjectKinds();
 const ObjectKindWords& WordsOf(ObjectKindId id);
 
+// What was asked for but not compared: a kind a side cannot tell, or a part of one that a side
+// cannot tell or that two engines write in different SQL. In the order a report says them.
+enum class NotComparedId : uint8_t {
+  kPrimaryKeys,
+  kIndexes,
+  kForeignKeys,
+  kChecks,
+  kDefaults,
+  kCollations,
+  kGeneratedColumns,
+  kViewDefinitions,
+  kTriggers,
+  kSequences,
+  kRules,
+  kTablePersistence,
+  kIndexMethods,
+  kForeignKeyDeferrability,
+  kTriggerBodies,
+};
+// "check constraints": what "Not compared: ..." and a JSON report's "what" say.
+QString WordsOf(NotComparedId id);
+
 // What --objects and the window's Compare menu choose from.
 struct ComparedKindWords {
-  int kind;              // the ComparedKind bit
-  const char* option;    // --objects' word: "foreign-keys"
-  const char* not_told;  // "Not compared: foreign keys", where a side cannot tell the kind
+  int kind = 0;                  // the ComparedKind bit
+  const char* option = nullptr;  // --objects' word: "foreign-keys"
+  // What is said where a side cannot tell the kind: "Not compared: foreign keys".
+  std::optional<NotComparedId> not_told;
   // Whether that is said only where the other side has something of the kind: only some
   // engines have it, and a side that cannot tell it left nothing out where the other has none.
-  bool only_where_the_other_has_some;
+  bool only_where_the_other_has_some = false;
 };
 
 // Every ComparedKind bit but the sums, in the report's order of "Not compared" paragraphs.

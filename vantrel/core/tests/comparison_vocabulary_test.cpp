@@ -55,7 +55,8 @@ TEST(ComparisonVocabularyTest, EveryKindIsChosenByOneWordAndSnapshotsKeepIt) {
     EXPECT_EQ(all & kind.kind, 0) << kind.option << " shares a bit";
     all |= kind.kind;
     if (kind.kind == kCompareFields) continue;
-    EXPECT_NE(kind.not_told, nullptr) << kind.option << " has no words for a side that lacks it";
+    EXPECT_TRUE(kind.not_told.has_value())
+        << kind.option << " has no words for a side that lacks it";
     bool kept = false;
     for (const dataaccess::ObjectKindWord& word : dataaccess::kObjectKindWords) {
       kept = kept || word.kind == kind.kind;
@@ -65,6 +66,16 @@ TEST(ComparisonVocabularyTest, EveryKindIsChosenByOneWordAndSnapshotsKeepIt) {
   EXPECT_EQ(all, kCompareAll) << "a ComparedKind bit has no --objects word";
   EXPECT_EQ(ComparedKindOfOption(QStringLiteral("all")), kCompareAll);
   EXPECT_EQ(ComparedKindOfOption(QStringLiteral("primary-keys")), std::nullopt);
+}
+
+TEST(ComparisonVocabularyTest, EveryGapHasWordsOfItsOwn) {
+  QSet<QString> words;
+  for (int id = 0; id <= static_cast<int>(NotComparedId::kTriggerBodies); ++id) {
+    const QString said = WordsOf(static_cast<NotComparedId>(id));
+    EXPECT_FALSE(said.isEmpty()) << id;
+    EXPECT_FALSE(words.contains(said)) << said.toStdString() << " twice";
+    words.insert(said);
+  }
 }
 
 TEST(ComparisonVocabularyTest, EveryObjectKindHasItsWordsAndIsAskedForByAChoice) {
