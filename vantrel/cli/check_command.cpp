@@ -20,7 +20,6 @@
 #include <cstdio>
 #include <cstring>
 #include <iostream>
-#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>

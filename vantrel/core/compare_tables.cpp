@@ -371,11 +371,6 @@ class TableWalk {
     Report(difference);
   }
 
-  static bool Lists(const Difference& difference, PropertyId id) {
-    return std::any_of(difference.properties.begin(), difference.properties.end(),
-                       [&](const Difference::Property& property) { return property.id == id; });
-  }
-
   // The row-level UPDATE triggers of `table`, which may set a column that the other side sets
   // with ON UPDATE.
   static OtherMechanism UpdateTriggersOf(const DataTable& table, bool on_driving_side) {

@@ -5,6 +5,13 @@
 
 namespace vantrel {
 
+const Difference::Property* FindProperty(const Difference& difference, PropertyId id) {
+  for (const Difference::Property& property : difference.properties) {
+    if (property.id == id) return &property;
+  }
+  return nullptr;
+}
+
 bool SameDrift(const Difference& a, const Difference& b, bool with_values) {
   const auto said = [](const Difference& d) {
     return std::tie(d.kind, d.table, d.other_table, d.field, d.object_kind, d.object, d.object_name,

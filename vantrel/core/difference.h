@@ -121,6 +121,12 @@ struct Difference {
   bool operator==(const Difference&) const = default;
 };
 
+// The property `id` among those `difference` lists; null when it lists none of that id.
+const Difference::Property* FindProperty(const Difference& difference, PropertyId id);
+inline bool Lists(const Difference& difference, PropertyId id) {
+  return FindProperty(difference, id) != nullptr;
+}
+
 // Whether two differences, each found between a database and its own counterpart, are the same
 // drift: the same paragraph of the report (its kind, table, field or object and the properties
 // it lists), and with `with_values` also the same values and facts on each side. The names of

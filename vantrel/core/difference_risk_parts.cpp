@@ -45,17 +45,6 @@ QString Line(std::vector<Finding> findings) {
 
 // ---- The properties a paragraph lists.
 
-const Difference::Property* FindProperty(const Difference& difference, PropertyId id) {
-  for (const Difference::Property& property : difference.properties) {
-    if (property.id == id) return &property;
-  }
-  return nullptr;
-}
-
-bool Lists(const Difference& difference, PropertyId id) {
-  return FindProperty(difference, id) != nullptr;
-}
-
 // What the risk of an object turns on, on the primary's side; empty facts where none were told.
 ObjectFacts PrimaryFacts(const Difference& difference, const Sides& sides) {
   const std::optional<ObjectFacts>& facts =

@@ -72,9 +72,7 @@ QString Quoted(const QString& name);
 // The line: the most severe finding, and the classes of the other risky ones by name.
 QString Line(std::vector<Finding> findings);
 
-// The properties a paragraph lists, and their values on each side.
-const Difference::Property* FindProperty(const Difference& difference, PropertyId id);
-bool Lists(const Difference& difference, PropertyId id);
+// The values of a property on each side (FindProperty and Lists are in difference.h).
 ObjectFacts PrimaryFacts(const Difference& difference, const Sides& sides);
 QVariant PrimaryValue(const Difference::Property& property, const Sides& sides);
 QVariant SecondaryValue(const Difference::Property& property, const Sides& sides);
