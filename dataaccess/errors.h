@@ -26,6 +26,7 @@ enum DataAccessError : int32_t {
   kDriverMissing = 3114,    // the client library or driver for the engine is not installed
   kSnapshotTooNew = 3115,   // a snapshot file of a format version this build cannot read
   kNameNotUnicode = 3116,   // a name holds bytes that are not UTF-8: a snapshot cannot keep it
+  kScratchFailed = 3117,    // a private copy to prove a script on could not be made
 };
 
 // The source text that errors of the data-access library carry.

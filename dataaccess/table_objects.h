@@ -234,11 +234,17 @@ struct TableObjects {
   // PostgreSQL's UNLOGGED table: not written to the write-ahead log, emptied after a crash and
   // not copied to standbys.
   bool unlogged = false;
+  // SQLite's: the rowid alias is numbered AUTOINCREMENT (never reusing a number, counted in
+  // sqlite_sequence); the table is WITHOUT ROWID; it is STRICT. What a migration script keeps
+  // when it rebuilds the table; not compared.
+  bool autoincrement = false;
+  bool without_rowid = false;
+  bool strict = false;
 
   bool IsEmpty() const {
     return !primary_key && indexes.empty() && foreign_keys.empty() && checks.empty() &&
            triggers.empty() && rules.empty() && columns.empty() && view_definition.isEmpty() &&
-           !unlogged;
+           !unlogged && !autoincrement && !without_rowid && !strict;
   }
   // The details of `column` (matched without regard to letter case); null when none.
   const ColumnDetails* DetailsOf(QStringView column) const {

@@ -91,7 +91,9 @@ WHERE m.type = 'table' AND m.sql LIKE '%references%')sql";
 // SQLite keeps only there.
 constexpr char kTableTextQuery[] = R"sql(
 SELECT name, sql FROM sqlite_schema
-WHERE type = 'table' AND (sql LIKE '%check%' OR sql LIKE '%deferrable%'))sql";
+WHERE type = 'table' AND (sql LIKE '%check%' OR sql LIKE '%deferrable%'
+                          OR sql LIKE '%autoincrement%' OR sql LIKE '%without%'
+                          OR sql LIKE '%strict%'))sql";
 
 // Every table's SQL text, which holds each column's default, collation and generation as
 // written (ALTER TABLE ADD COLUMN appends the column's definition to it). Virtual tables' texts
@@ -661,8 +663,14 @@ int ReadObjects(const Database& db, const QString& path, CatalogTables& tables,
     } catch (const SqlSyntaxError& error) {
       throw unsplittable(QStringLiteral("table"), table->Name(), error);
     }
-    if (text.checks.empty() && text.references.empty()) continue;
+    if (text.checks.empty() && text.references.empty() && !text.autoincrement &&
+        !text.without_rowid && !text.strict) {
+      continue;
+    }
     TableObjects& objects = table->MutableObjects();
+    objects.autoincrement = text.autoincrement;
+    objects.without_rowid = text.without_rowid;
+    objects.strict = text.strict;
     objects.checks = std::move(text.checks);
     std::vector<ForeignKeyDefinition>& keys = objects.foreign_keys;
     if (text.references.size() != keys.size()) {
@@ -748,6 +756,32 @@ QByteArray FileStamp(const QString& path) {
 constexpr int kReadAttempts = 10;
 
 }  // namespace
+
+void CopySqliteDatabase(const QString& path, const QString& destination) {
+  const Database source(path, CheckSqliteFile(path).wal_mode);
+  sqlite3* copy = nullptr;
+  const auto fail = [&](const QString& why) {
+    return component::Error(
+        kScratchFailed, ErrorSource(),
+        QStringLiteral("cannot copy '%1' to prove the script on: %2").arg(path, why));
+  };
+  if (sqlite3_open_v2(NameToBytes(destination).constData(), &copy,
+                      SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+                      nullptr) != SQLITE_OK) {
+    const QString why = QString::fromUtf8(sqlite3_errmsg(copy));
+    sqlite3_close_v2(copy);
+    throw fail(why);
+  }
+  sqlite3_backup* backup = sqlite3_backup_init(copy, "main", source.handle(), "main");
+  int rc = SQLITE_ERROR;
+  if (backup != nullptr) {
+    rc = sqlite3_backup_step(backup, -1);
+    sqlite3_backup_finish(backup);
+  }
+  const QString why = QString::fromUtf8(sqlite3_errmsg(copy));
+  sqlite3_close_v2(copy);
+  if (rc != SQLITE_DONE) throw fail(why);
+}
 
 bool SqliteDriver::Accepts(const ConnectRequest& request) const {
   static const QRegularExpression other_scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]*://"));

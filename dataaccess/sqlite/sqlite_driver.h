@@ -21,6 +21,11 @@ class DATAACCESS_EXPORT SqliteDriver final : public Driver {
   CatalogRead Connect(const ConnectRequest& request) const override;
 };
 
+// Copies the database at `path` into the new SQLite file `destination` through SQLite's backup
+// API, reading it as a catalog is read (strictly read-only, its side files untouched). Throws
+// component::Error as reading its catalog would, or kScratchFailed when the copy fails.
+void CopySqliteDatabase(const QString& path, const QString& destination);
+
 }  // namespace dataaccess
 
 #endif  // VANTREL_DATAACCESS_SQLITE_SQLITE_DRIVER_H_

@@ -56,7 +56,10 @@ TableText ReadTableText(QStringView sql) {
     const SqlToken& token = tokens[i];
     if (IsOperator(token, u"(")) ++depth;
     if (IsOperator(token, u")")) --depth;
+    if (depth == 0 && IsWord(token, u"WITHOUT")) found.without_rowid = true;
+    if (depth == 0 && IsWord(token, u"STRICT")) found.strict = true;
     if (depth != 1) continue;
+    if (IsWord(token, u"AUTOINCREMENT")) found.autoincrement = true;
     if (IsWord(token, u"CHECK") && i + 1 < tokens.size() && IsOperator(tokens[i + 1], u"(")) {
       const size_t close = Closing(tokens, i + 1);
       CheckDefinition check;

@@ -19,10 +19,14 @@ namespace dataaccess {
 
 // What a CREATE TABLE text tells that no pragma does: its CHECK constraints, column and table
 // ones alike, and of each foreign key clause in textual order, whether it is DEFERRABLE and
-// INITIALLY DEFERRED. A virtual table's arguments are its module's, not constraints.
+// INITIALLY DEFERRED; whether it numbers its rowid AUTOINCREMENT, and the table's options. A
+// virtual table's arguments are its module's, not constraints.
 struct TableText {
   std::vector<CheckDefinition> checks;
   std::vector<std::pair<bool, bool>> references;  // deferrable, initially deferred
+  bool autoincrement = false;                     // its INTEGER PRIMARY KEY is AUTOINCREMENT
+  bool without_rowid = false;                     // WITHOUT ROWID after the column list
+  bool strict = false;                            // STRICT after the column list
 };
 
 // The key terms of a CREATE INDEX text, each without its ASC/DESC and COLLATE, and the text of

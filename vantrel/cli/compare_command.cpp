@@ -12,6 +12,7 @@
 #include "dataaccess/data_objects.h"
 #include "vantrel/cli/check_command.h"
 #include "vantrel/cli/json_report.h"
+#include "vantrel/cli/migrate_command.h"
 #include "vantrel/cli/output_file.h"
 #include "vantrel/cli/progress_line.h"
 #include "vantrel/cli/report_options.h"
@@ -209,6 +210,7 @@ int RunCommandLine(int argc, char** argv) {
   AddSourcesCommand(app, &run);
   AddSnapshotCommand(app, &run);
   AddCheckCommand(app, &run);
+  AddMigrateCommand(app, &run);
   CompareOptions options;
   CLI::App* compare = app.add_subcommand("compare", "Compare two databases and print the report");
   compare->footer(kCompareFooter);

@@ -30,7 +30,7 @@ const std::map<std::string, int>& ObjectChoices() {
 
 }  // namespace
 
-void AddReportOptions(CLI::App& command, ReportOptions& options) {
+void AddSelectionOptions(CLI::App& command, ReportOptions& options) {
   std::vector<std::string> object_names;
   for (const auto& [name, bit] : ObjectChoices()) object_names.push_back(name);
   command
@@ -40,14 +40,6 @@ void AddReportOptions(CLI::App& command, ReportOptions& options) {
       ->delimiter(',')
       ->allow_extra_args(false)
       ->check(CLI::IsMember(object_names));
-  command.add_flag("--compare-names", options.compare_names,
-                   "Also report keys, indexes, foreign keys and checks that differ only in name");
-  command.add_flag("--explain", options.explain,
-                   "Follow each paragraph with a line saying what moving the secondary's data to "
-                   "the primary's definition risks");
-  command.add_flag("--details", options.details,
-                   "Follow each paragraph with one line per property that differs: its value on "
-                   "the primary, then on the secondary");
   // Each repeated option takes one value, so that the databases after it stay arguments.
   command.add_option("--include", options.include, "Compare only the tables matching GLOB")
       ->type_name("GLOB")
@@ -61,6 +53,18 @@ void AddReportOptions(CLI::App& command, ReportOptions& options) {
       ->type_name("PROPERTY")
       ->allow_extra_args(false)
       ->check(CLI::IsMember(property_names));
+}
+
+void AddReportOptions(CLI::App& command, ReportOptions& options) {
+  AddSelectionOptions(command, options);
+  command.add_flag("--compare-names", options.compare_names,
+                   "Also report keys, indexes, foreign keys and checks that differ only in name");
+  command.add_flag("--explain", options.explain,
+                   "Follow each paragraph with a line saying what moving the secondary's data to "
+                   "the primary's definition risks");
+  command.add_flag("--details", options.details,
+                   "Follow each paragraph with one line per property that differs: its value on "
+                   "the primary, then on the secondary");
   command
       .add_option("--format", options.format,
                   "text (the report as the window shows it) or json (one document, see "

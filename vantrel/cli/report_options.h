@@ -22,6 +22,9 @@ struct ReportOptions {
   bool details = false;
 };
 
+// Adds --objects, --include, --exclude and --ignore: what a command compares.
+void AddSelectionOptions(CLI::App& command, ReportOptions& options);
+
 // Adds --objects, --compare-names, --explain, --details, --include, --exclude, --ignore and
 // --format to
 // `command`, writing to `options`, which must outlive the parse.

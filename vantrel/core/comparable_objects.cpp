@@ -273,6 +273,7 @@ std::vector<ComparableObject> ComparableObjects(const ObjectSides& sides, int co
     const bool methods = (both & dataaccess::kIndexMethods) != 0;
     for (const IndexDefinition& index : objects->indexes) {
       result.push_back(Index(index, *objects, engine, same_engine, methods, compare_names));
+      result.back().source_index = static_cast<int>(&index - objects->indexes.data());
       if ((other_objects != nullptr &&
            dataaccess::IsForeignKeyIndexServedBy(index, *objects, *other_objects, other_engine)) ||
           (!same_engine && dataaccess::IsPatternSearchCompanion(index, *objects))) {
@@ -284,6 +285,7 @@ std::vector<ComparableObject> ComparableObjects(const ObjectSides& sides, int co
     const bool deferrable = (both & dataaccess::kForeignKeyDeferrability) != 0;
     for (const ForeignKeyDefinition& key : objects->foreign_keys) {
       result.push_back(ForeignKey(key, deferrable, compare_names));
+      result.back().source_index = static_cast<int>(&key - objects->foreign_keys.data());
     }
   }
   if (kinds & kCompareChecks) {
@@ -293,6 +295,7 @@ std::vector<ComparableObject> ComparableObjects(const ObjectSides& sides, int co
         continue;
       }
       result.push_back(Check(check, compare_names));
+      result.back().source_index = static_cast<int>(&check - objects->checks.data());
     }
   }
   // Across engines a view's query is another dialect (rule 16): the report says so instead.
@@ -303,11 +306,13 @@ std::vector<ComparableObject> ComparableObjects(const ObjectSides& sides, int co
   if (kinds & kCompareTriggers) {
     for (const TriggerDefinition& trigger : objects->triggers) {
       result.push_back(Trigger(trigger, same_engine));
+      result.back().source_index = static_cast<int>(&trigger - objects->triggers.data());
     }
   }
   if (kinds & kCompareRules) {
     for (const dataaccess::RuleDefinition& rule : objects->rules) {
       result.push_back(Rule(rule));
+      result.back().source_index = static_cast<int>(&rule - objects->rules.data());
     }
   }
   return result;

@@ -30,6 +30,9 @@ struct ComparableObject {
   bool engine_made = false;
   std::vector<Property> properties;
   ObjectFacts facts;
+  // Its place in the list of its kind in the table's dataaccess::TableObjects (indexes, foreign
+  // keys, checks, triggers, rules); -1 for a primary key, a view's query and persistence.
+  int source_index = -1;
 };
 
 // What a comparison of one table with its match on the other side needs to know of both sides.

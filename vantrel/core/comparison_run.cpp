@@ -243,10 +243,10 @@ ComparisonOutcome CompareBothWays(dataaccess::DataConnection& primary, const QSt
   return outcome;
 }
 
-ComparisonOutcome RunComparison(const SourceLookup& primary, const SourceLookup& secondary,
-                                ResultsView& view,
-                                const std::function<void(const ComparisonOutcome&)>& before_close,
-                                const WalkOptions& options) {
+ComparisonOutcome RunComparison(
+    const SourceLookup& primary, const SourceLookup& secondary, ResultsView& view,
+    const std::function<void(const ComparisonOutcome&, const OpenSides&)>& before_close,
+    const WalkOptions& options) {
   view.ClearText();
   // The secondary is reached only once the primary was, and its catalog is read while the
   // primary's still is. Either read's failure is its side's open failure, before any walk.
@@ -264,7 +264,10 @@ ComparisonOutcome RunComparison(const SourceLookup& primary, const SourceLookup&
   ComparisonOutcome outcome =
       CompareBothWays(*first.connection, first.display_name, *second.connection,
                       second.display_name, view, options);
-  if (before_close) before_close(outcome);
+  if (before_close) {
+    before_close(outcome,
+                 {*first.connection, first.display_name, *second.connection, second.display_name});
+  }
   Close(*first.connection, Side::kPrimary);
   Close(*second.connection, Side::kSecondary);
   return outcome;

@@ -64,6 +64,14 @@ struct ComparisonOutcome {
   std::vector<NotCompared> not_compared;
 };
 
+// Both sides of a run while they are open, for what a caller does before they are closed.
+struct OpenSides {
+  dataaccess::DataConnection& primary;
+  const QString& primary_name;
+  dataaccess::DataConnection& secondary;
+  const QString& secondary_name;
+};
+
 // Where one side's data source comes from: called when the run reaches that side, so that a
 // side is looked up only after the other one was opened. May throw component::Error.
 using SourceLookup = std::function<DataSource()>;
@@ -73,8 +81,8 @@ using SourceLookup = std::function<DataSource()>;
 // prompt on the calling thread), waits for both catalogs, which the library reads at the same
 // time on worker threads, walks the primary against the secondary and back, appends one
 // paragraph for each kind of object asked for that a side cannot tell, calls `before_close` (if
-// any, with the outcome) while both connections are still open, and closes the primary, then
-// the secondary.
+// any, with the outcome and both sides) while both connections are still open, and closes the
+// primary, then the secondary.
 //
 // A failure to look up, open or close a side throws SideError for that side. The secondary is
 // never looked up or contacted when the primary could not be reached or refused the login. A
@@ -86,7 +94,7 @@ using SourceLookup = std::function<DataSource()>;
 // `options` leave tables and properties out of both walks.
 ComparisonOutcome RunComparison(
     const SourceLookup& primary, const SourceLookup& secondary, ResultsView& view,
-    const std::function<void(const ComparisonOutcome&)>& before_close = {},
+    const std::function<void(const ComparisonOutcome&, const OpenSides&)>& before_close = {},
     const WalkOptions& options = {});
 
 // The two walks of a comparison and what follows them, between two open connections: the

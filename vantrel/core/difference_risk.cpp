@@ -1,6 +1,7 @@
 #include "vantrel/core/difference_risk.h"
 
 #include <QStringList>
+#include <algorithm>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -214,8 +215,8 @@ QString OtherMechanismText(const OtherMechanism& mechanism, const QString& drivi
   return "on '" + source + "', " + things.join(QStringLiteral(", ")) + " instead";
 }
 
-QString RiskLine(const Difference& difference, const QString& driving_name,
-                 const QString& other_name) {
+std::vector<Finding> RiskFindings(const Difference& difference, const QString& driving_name,
+                                  const QString& other_name) {
   const Sides sides{VisibleText(driving_name), VisibleText(other_name),
                     difference.driving_is_primary};
   using Kind = Difference::Kind;
@@ -223,48 +224,59 @@ QString RiskLine(const Difference& difference, const QString& driving_name,
     case Kind::kTableMissing:
       // A view holds no rows of its own: what it showed is what changes.
       if (difference.object_kind == ObjectKindId::kView) {
-        return Line({{Risk::kBehaviour, "view " + Quoted(difference.table) + " only on " +
-                                            Quoted(sides.driving) +
-                                            ": queries of it fail on the other side"}});
+        return {{Risk::kBehaviour, "view " + Quoted(difference.table) + " only on " +
+                                       Quoted(sides.driving) +
+                                       ": queries of it fail on the other side"}};
       }
-      if (sides.driving_is_primary) return Line({{Risk::kSafe, QStringLiteral("new table")}});
-      return Line({{Risk::kLost, "table " + Quoted(difference.table) + " is not in " +
-                                     Quoted(sides.Primary()) + ": its rows are dropped"}});
+      if (sides.driving_is_primary) return {{Risk::kSafe, QStringLiteral("new table")}};
+      return {{Risk::kLost, "table " + Quoted(difference.table) + " is not in " +
+                                Quoted(sides.Primary()) + ": its rows are dropped"}};
     case Kind::kFieldMissing:
-      return Line({FieldMissing(difference, sides)});
+      return {FieldMissing(difference, sides)};
     case Kind::kFieldProperties:
-      return Line(FieldPropertyFindings(difference, sides));
+      return FieldPropertyFindings(difference, sides);
     case Kind::kFieldCount:
-      return Line({{Risk::kCount, QStringLiteral("see the field paragraphs")}});
+      return {{Risk::kCount, QStringLiteral("see the field paragraphs")}};
     case Kind::kObjectMissing:
-      return Line({ObjectMissing(difference, sides)});
+      return {ObjectMissing(difference, sides)};
     case Kind::kObjectProperties:
-      return Line(ObjectPropertyFindings(difference, sides));
+      return ObjectPropertyFindings(difference, sides);
     case Kind::kDatabaseProperties:
-      return Line(DatabaseFindings(difference, sides));
+      return DatabaseFindings(difference, sides);
     case Kind::kSequenceMissing:
-      return Line({SequenceMissing(difference, sides)});
+      return {SequenceMissing(difference, sides)};
     case Kind::kSequenceProperties:
-      return Line(SequenceFindings(difference, sides));
+      return SequenceFindings(difference, sides);
     case Kind::kDatabaseObjectMissing:
-      return Line({CollationMissing(difference, sides)});
+      return {CollationMissing(difference, sides)};
     case Kind::kDatabaseObjectProperties:
-      return Line(
-          {{Risk::kCollationBehaviour,
-            "collation " + Quoted(difference.object) + " differs in " + PropertyNames(difference) +
-                ": the columns that use it sort and compare differently"}});
+      return {{Risk::kCollationBehaviour,
+               "collation " + Quoted(difference.object) + " differs in " +
+                   PropertyNames(difference) +
+                   ": the columns that use it sort and compare differently"}};
   }
-  return Line({});
+  return {};
 }
 
 }  // namespace
 
 QString DifferenceRisk(const Difference& difference, const QString& driving_name,
                        const QString& other_name) {
-  const QString line = RiskLine(difference, driving_name, other_name);
+  const QString line = Line(RiskFindings(difference, driving_name, other_name));
   // Another mechanism on the other side may do what this one does: the reader judges.
   const QString instead = OtherMechanismText(difference.instead, driving_name, other_name);
   return instead.isEmpty() ? line : line + "; " + VisibleText(instead);
+}
+
+RiskSeverity DifferenceSeverity(const Difference& difference) {
+  std::vector<Finding> findings = RiskFindings(difference, QString(), QString());
+  Risk worst = Risk::kSafe;
+  for (const Finding& finding : findings) worst = std::min(worst, finding.risk);
+  if (worst <= Risk::kTypeChangeLost) return RiskSeverity::kDataLost;
+  if (worst <= Risk::kNumberingRefused) return RiskSeverity::kRowsRefused;
+  if (worst <= Risk::kTypeChangeConverted) return RiskSeverity::kValuesChange;
+  if (worst <= Risk::kBehaviour) return RiskSeverity::kBehaviour;
+  return RiskSeverity::kSafe;
 }
 
 }  // namespace vantrel

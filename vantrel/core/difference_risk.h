@@ -57,6 +57,19 @@ namespace vantrel {
 QString DifferenceRisk(const Difference& difference, const QString& driving_name,
                        const QString& other_name);
 
+// The classes of the header's list, by the group they fall in: what a migration may do to the
+// secondary's data without being told that it may.
+enum class RiskSeverity {
+  kDataLost,     // lost, rounded, type change that drops part of every value
+  kRowsRefused,  // narrower, new NOT NULL, new UNIQUE, new check, new foreign key, ...
+  kValuesChange,
+  kBehaviour,
+  kSafe,
+};
+
+// The group of the most severe class `difference` risks. Throws only std::bad_alloc.
+RiskSeverity DifferenceSeverity(const Difference& difference);
+
 }  // namespace vantrel
 
 #endif  // VANTREL_VANTREL_CORE_DIFFERENCE_RISK_H_

@@ -452,9 +452,11 @@ void MainWindow::CompareDatabases() {
   const QString secondary = cboSecondaryDatabase_->currentText();
   const WalkOptions options = RunOptions();
   try {
-    RunComparison([&] { return ProgramDataSources().Lookup(primary); },
-                  [&] { return ProgramDataSources().Lookup(secondary); }, *view_,
-                  [this](const ComparisonOutcome& outcome) { ShowSummary(outcome); }, options);
+    RunComparison(
+        [&] { return ProgramDataSources().Lookup(primary); },
+        [&] { return ProgramDataSources().Lookup(secondary); }, *view_,
+        [this](const ComparisonOutcome& outcome, const OpenSides&) { ShowSummary(outcome); },
+        options);
   } catch (const component::Error& error) {
     LogRunFailure(error.number(), error.description());
   } catch (const std::bad_alloc&) {

@@ -1,0 +1,421 @@
+// vantrel-cli migrate on real SQLite files: each script is run, as a person would run it, on a
+// copy of the secondary that holds rows, and the copy must then compare equal to the primary with
+// every row kept.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRandomGenerator>
+
+#include "testing/sqlite_test_file.h"
+#include "vantrel/cli/tests/cli_process.h"
+
+namespace vantrel::cli {
+namespace {
+
+using dataaccess::test_support::SqliteTestFolder;
+using test_support::Result;
+using test_support::RunCli;
+
+// Runs `script` on the SQLite file `path` as `sqlite3 -bail` would; empty on success.
+QString RunScript(const QString& path, const QByteArray& script) {
+  sqlite3* db = nullptr;
+  sqlite3_open(path.toUtf8().constData(), &db);
+  char* message = nullptr;
+  const int rc = sqlite3_exec(db, script.constData(), nullptr, nullptr, &message);
+  QString error = rc == SQLITE_OK ? QString() : QString::fromUtf8(message ? message : "failed");
+  sqlite3_free(message);
+  sqlite3_close(db);
+  return error;
+}
+
+// The first value of `sql` on `path`, as text.
+QString Value(const QString& path, const char* sql) {
+  sqlite3* db = nullptr;
+  sqlite3_open(path.toUtf8().constData(), &db);
+  sqlite3_stmt* query = nullptr;
+  QString value;
+  if (sqlite3_prepare_v2(db, sql, -1, &query, nullptr) == SQLITE_OK &&
+      sqlite3_step(query) == SQLITE_ROW) {
+    value = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(query, 0)));
+  }
+  sqlite3_finalize(query);
+  sqlite3_close(db);
+  return value;
+}
+
+struct Change {
+  const char* name;
+  const char* primary;    // the structure the script is to give
+  const char* secondary;  // the structure it starts from, with rows
+  // Checked on the migrated copy, each a query whose first value must be "1".
+  std::vector<const char*> checks = {};
+};
+
+// One pair per kind of change. Every secondary holds rows, so that a rebuild that loses any, a
+// cascade that deletes children, or a counter that starts over shows.
+const std::vector<Change>& Changes() {
+  static const std::vector<Change> changes = {
+      {"field added at the end",
+       "CREATE TABLE t(id INTEGER PRIMARY KEY, a TEXT, b INT DEFAULT 7);",
+       "CREATE TABLE t(id INTEGER PRIMARY KEY, a TEXT); INSERT INTO t(a) VALUES ('x'), ('y');",
+       {"SELECT count(*) = 2 AND min(b) = 7 FROM t"}},
+      {"field added in the middle",
+       "CREATE TABLE t(id INTEGER PRIMARY KEY, b INT, a TEXT);",
+       "CREATE TABLE t(id INTEGER PRIMARY KEY, a TEXT); INSERT INTO t(a) VALUES ('x'), ('y');",
+       {"SELECT group_concat(a) = 'x,y' FROM t"}},
+      {"field dropped",
+       "CREATE TABLE t(id INTEGER PRIMARY KEY, a TEXT);",
+       "CREATE TABLE t(id INTEGER PRIMARY KEY, a TEXT, gone INT); INSERT INTO t VALUES (1,'x',5);",
+       {"SELECT a = 'x' FROM t WHERE id = 1"}},
+      {"wider type", "CREATE TABLE t(id INTEGER PRIMARY KEY, a VARCHAR(50));",
+       "CREATE TABLE t(id INTEGER PRIMARY KEY, a VARCHAR(40)); INSERT INTO t VALUES (1,'x');"},
+      {"NOT NULL with a default",
+       "CREATE TABLE t(id INTEGER PRIMARY KEY, a TEXT NOT NULL DEFAULT 'n');",
+       "CREATE TABLE t(id INTEGER PRIMARY KEY, a TEXT); INSERT INTO t VALUES (1,'x');"},
+      {"default changed", "CREATE TABLE t(id INTEGER PRIMARY KEY, a INT DEFAULT 2);",
+       "CREATE TABLE t(id INTEGER PRIMARY KEY, a INT DEFAULT 1); INSERT INTO t VALUES (1,1);"},
+      {"collation changed", "CREATE TABLE t(id INTEGER PRIMARY KEY, a TEXT COLLATE RTRIM);",
+       "CREATE TABLE t(id INTEGER PRIMARY KEY, a TEXT); INSERT INTO t VALUES (1,'x');"},
+      {"index added and dropped",
+       "CREATE TABLE t(id INTEGER PRIMARY KEY, a TEXT, b TEXT); CREATE INDEX ia ON t(a);",
+       "CREATE TABLE t(id INTEGER PRIMARY KEY, a TEXT, b TEXT); CREATE INDEX ib ON t(b DESC);"
+       "INSERT INTO t VALUES (1,'x','y');"},
+      {"partial and expression index",
+       "CREATE TABLE t(id INTEGER PRIMARY KEY, a TEXT);"
+       "CREATE INDEX ip ON t(lower(a)) WHERE a IS NOT NULL;",
+       "CREATE TABLE t(id INTEGER PRIMARY KEY, a TEXT); INSERT INTO t VALUES (1,'x');"},
+      {"trigger added and changed",
+       "CREATE TABLE t(id INTEGER PRIMARY KEY, a TEXT, n INT DEFAULT 0);"
+       "CREATE TRIGGER tr AFTER UPDATE OF a ON t BEGIN UPDATE t SET n = n + 1 WHERE id = NEW.id; "
+       "END;"
+       "CREATE TRIGGER tn BEFORE DELETE ON t BEGIN SELECT RAISE(ABORT, 'kept'); END;",
+       "CREATE TABLE t(id INTEGER PRIMARY KEY, a TEXT, n INT DEFAULT 0);"
+       "CREATE TRIGGER tr AFTER UPDATE ON t BEGIN UPDATE t SET n = n + 2 WHERE id = NEW.id; END;"
+       "INSERT INTO t(a) VALUES ('x');"},
+      {"check added and dropped",
+       "CREATE TABLE t(id INTEGER PRIMARY KEY, a INT CHECK (a > 0), b INT);",
+       "CREATE TABLE t(id INTEGER PRIMARY KEY, a INT, b INT CHECK (b < 9)); INSERT INTO t VALUES "
+       "(1,1,1);"},
+      {"primary key changed", "CREATE TABLE t(a INT, b INT, PRIMARY KEY (a, b));",
+       "CREATE TABLE t(a INT PRIMARY KEY, b INT); INSERT INTO t VALUES (1,2),(2,2);"},
+      {"unique constraint added", "CREATE TABLE t(id INTEGER PRIMARY KEY, a TEXT, UNIQUE (a));",
+       "CREATE TABLE t(id INTEGER PRIMARY KEY, a TEXT); INSERT INTO t VALUES (1,'x'),(2,'y');"},
+      {"foreign key added",
+       "CREATE TABLE p(id INTEGER PRIMARY KEY); CREATE TABLE c(id INTEGER PRIMARY KEY,"
+       " p INT REFERENCES p(id) ON DELETE CASCADE);",
+       "CREATE TABLE p(id INTEGER PRIMARY KEY); CREATE TABLE c(id INTEGER PRIMARY KEY, p INT);"
+       "INSERT INTO p VALUES (1); INSERT INTO c VALUES (1,1);"},
+      {"table added and dropped",
+       "CREATE TABLE kept(id INTEGER PRIMARY KEY); CREATE TABLE fresh(id INTEGER PRIMARY KEY,"
+       " k INT REFERENCES kept(id), v TEXT); CREATE INDEX fv ON fresh(v);",
+       "CREATE TABLE kept(id INTEGER PRIMARY KEY); CREATE TABLE old(id INTEGER PRIMARY KEY, w "
+       "BLOB);"
+       "INSERT INTO kept VALUES (1); INSERT INTO old VALUES (1, x'00');",
+       {"SELECT count(*) = 0 FROM sqlite_schema WHERE name = 'old'"}},
+      // A parent rebuilt under ON DELETE CASCADE: dropping it with foreign keys on would
+      // delete every child row.
+      {"parent rebuilt under a cascade",
+       "CREATE TABLE p(id INTEGER PRIMARY KEY, name VARCHAR(80) NOT NULL DEFAULT '');"
+       "CREATE TABLE c(id INTEGER PRIMARY KEY, p INT NOT NULL REFERENCES p(id) ON DELETE CASCADE,"
+       " q INT REFERENCES p(id) ON DELETE SET NULL);",
+       "CREATE TABLE p(id INTEGER PRIMARY KEY, name VARCHAR(40));"
+       "CREATE TABLE c(id INTEGER PRIMARY KEY, p INT NOT NULL REFERENCES p(id) ON DELETE CASCADE,"
+       " q INT REFERENCES p(id) ON DELETE SET NULL);"
+       "INSERT INTO p VALUES (1,'a'),(2,'b'); INSERT INTO c VALUES (10,1,2),(11,2,1),(12,2,2);",
+       {"SELECT count(*) = 3 FROM c", "SELECT count(*) = 3 FROM c WHERE q IS NOT NULL"}},
+      // AUTOINCREMENT never reuses a number: the counter survives the rebuild.
+      {"AUTOINCREMENT counter kept",
+       "CREATE TABLE t(id INTEGER PRIMARY KEY AUTOINCREMENT, a VARCHAR(20));",
+       "CREATE TABLE t(id INTEGER PRIMARY KEY AUTOINCREMENT, a VARCHAR(10));"
+       "INSERT INTO t(a) VALUES ('x'),('y'),('z'); DELETE FROM t WHERE id = 3;",
+       {"SELECT seq = 3 FROM sqlite_sequence WHERE name = 't'"}},
+      // A view over a changed field is dropped before the rebuild and made again after it.
+      {"view over a changed field",
+       "CREATE TABLE t(id INTEGER PRIMARY KEY, a VARCHAR(30)); CREATE VIEW v AS SELECT a FROM t;"
+       "CREATE VIEW w AS SELECT a FROM v;",
+       "CREATE TABLE t(id INTEGER PRIMARY KEY, a VARCHAR(20)); CREATE VIEW v AS SELECT a FROM t;"
+       "CREATE VIEW w AS SELECT a FROM v; INSERT INTO t VALUES (1,'x');",
+       {"SELECT count(*) = 1 FROM w"}},
+      {"view changed, added and dropped",
+       "CREATE TABLE t(id INTEGER PRIMARY KEY, a TEXT); CREATE VIEW v AS SELECT id FROM t;"
+       "CREATE VIEW fresh AS SELECT a FROM t;",
+       "CREATE TABLE t(id INTEGER PRIMARY KEY, a TEXT); CREATE VIEW v AS SELECT a FROM t;"
+       "CREATE VIEW old AS SELECT * FROM t; INSERT INTO t VALUES (1,'x');"},
+      {"generated field",
+       "CREATE TABLE t(id INTEGER PRIMARY KEY, a INT, g INT AS (a * 2) STORED);",
+       "CREATE TABLE t(id INTEGER PRIMARY KEY, a INT, g INT AS (a * 3) STORED);"
+       "INSERT INTO t(a) VALUES (2);",
+       {"SELECT g = 4 FROM t"}},
+      {"names that need quoting",
+       "CREATE TABLE \"we\"\"ird t\"(\"a b\" INT, \"c\"\"d\" TEXT, x INT);",
+       "CREATE TABLE \"we\"\"ird t\"(\"a b\" INT, \"c\"\"d\" INT);"
+       "INSERT INTO \"we\"\"ird t\" VALUES (1, 2);"},
+  };
+  return changes;
+}
+
+class MigrateTest : public ::testing::Test {
+ protected:
+  // The primary and the secondary of `change`, and a copy of the secondary to run scripts on.
+  void Build(const Change& change) {
+    primary_ = folder_.CreateDatabase(QStringLiteral("p.db"), change.primary);
+    secondary_ = folder_.CreateDatabase(QStringLiteral("s.db"), change.secondary);
+    copy_ = folder_.CreateDatabase(QStringLiteral("copy.db"), change.secondary);
+  }
+
+  SqliteTestFolder folder_;
+  QString primary_;
+  QString secondary_;
+  QString copy_;
+};
+
+// Every change, with --allow-unsafe and --verify: the script is proven, and run by the test on
+// a copy it gives the primary's structure with every row kept.
+TEST_F(MigrateTest, EachChangeRunsOnACopyWithRowsAndConverges) {
+  for (const Change& change : Changes()) {
+    SCOPED_TRACE(change.name);
+    SqliteTestFolder folder;
+    const QString primary = folder.CreateDatabase(QStringLiteral("p.db"), change.primary);
+    const QString secondary = folder.CreateDatabase(QStringLiteral("s.db"), change.secondary);
+    const QString copy = folder.CreateDatabase(QStringLiteral("copy.db"), change.secondary);
+    const QStringList before = folder.State();
+    const Result result =
+        RunCli({"migrate", "--objects", "all", "--allow-unsafe", "--verify", primary, secondary});
+    EXPECT_EQ(result.exit_code, 0) << result.err.toStdString() << result.out.toStdString();
+    EXPECT_EQ(folder.State(), before) << "the inputs are untouched, no copy is left beside them";
+    const QString error = RunScript(copy, result.out);
+    EXPECT_EQ(error, QString()) << result.out.toStdString();
+    const Result after = RunCli({"compare", "--objects", "all", primary, copy});
+    EXPECT_EQ(after.exit_code, 0) << after.out.toStdString() << result.out.toStdString();
+    // No row of a table both sides keep is lost.
+    for (const char* table : {"t", "c", "kept", "p", "we\"ird t"}) {
+      const QString count =
+          QStringLiteral("SELECT count(*) FROM \"%1\"")
+              .arg(QString::fromUtf8(table).replace(u'"', QStringLiteral("\"\"")));
+      const QString was = Value(secondary, count.toUtf8().constData());
+      if (!was.isEmpty()) {
+        EXPECT_EQ(Value(copy, count.toUtf8().constData()), was) << table;
+      }
+    }
+    for (const char* check : change.checks) {
+      EXPECT_EQ(Value(copy, check), QStringLiteral("1")) << check << "\n"
+                                                         << result.out.toStdString();
+    }
+  }
+}
+
+struct Unsafe {
+  const char* name;
+  const char* primary;
+  const char* secondary;
+  const char* statement;  // a line the script holds, commented out unless allowed
+};
+
+// What can lose data or fail on the rows there: held back unless --allow-unsafe.
+TEST_F(MigrateTest, UnsafeChangesAreHeldBackUnlessAllowed) {
+  const std::vector<Unsafe> cases = {
+      {"table dropped", "CREATE TABLE a(x INT);", "CREATE TABLE a(x INT); CREATE TABLE b(y INT);",
+       "DROP TABLE \"b\";"},
+      {"field dropped", "CREATE TABLE a(x INT);", "CREATE TABLE a(x INT, y INT);",
+       "DROP TABLE \"a\";"},
+      {"narrower", "CREATE TABLE a(x VARCHAR(10));", "CREATE TABLE a(x VARCHAR(20));",
+       "DROP TABLE \"a\";"},
+      {"new NOT NULL without default", "CREATE TABLE a(x INT, y INT NOT NULL);",
+       "CREATE TABLE a(x INT);", "DROP TABLE \"a\";"},
+      {"new unique index", "CREATE TABLE a(x INT); CREATE UNIQUE INDEX u ON a(x);",
+       "CREATE TABLE a(x INT);", "CREATE UNIQUE INDEX \"u\" ON \"a\" (\"x\");"},
+      {"new check", "CREATE TABLE a(x INT CHECK (x > 0));", "CREATE TABLE a(x INT);",
+       "DROP TABLE \"a\";"},
+      {"type change", "CREATE TABLE a(x INTEGER);", "CREATE TABLE a(x TEXT);", "DROP TABLE \"a\";"},
+  };
+  for (const Unsafe& c : cases) {
+    SCOPED_TRACE(c.name);
+    SqliteTestFolder folder;
+    const QString primary = folder.CreateDatabase(QStringLiteral("p.db"), c.primary);
+    const QString secondary = folder.CreateDatabase(QStringLiteral("s.db"), c.secondary);
+    const Result held = RunCli({"migrate", "--objects", "all", primary, secondary});
+    EXPECT_EQ(held.exit_code, 1) << held.out.toStdString();
+    EXPECT_TRUE(held.out.contains("-- HELD BACK: ")) << held.out.toStdString();
+    EXPECT_TRUE(held.out.contains(QByteArray("\n-- | ") + c.statement + '\n'))
+        << held.out.toStdString();
+    const Result allowed =
+        RunCli({"migrate", "--objects", "all", "--allow-unsafe", primary, secondary});
+    EXPECT_EQ(allowed.exit_code, 0) << allowed.out.toStdString();
+    EXPECT_FALSE(allowed.out.contains("HELD BACK")) << allowed.out.toStdString();
+    EXPECT_TRUE(allowed.out.contains(QByteArray("\n") + c.statement + '\n'))
+        << allowed.out.toStdString();
+    // What is held back leaves the rest of the script proven.
+    EXPECT_EQ(RunCli({"migrate", "--objects", "all", "--verify", primary, secondary}).exit_code, 1);
+  }
+}
+
+TEST_F(MigrateTest, ARenameIsNotGuessedButNamed) {
+  Build({"", "CREATE TABLE fresh(a INT, b TEXT);", "CREATE TABLE old(a INT, b TEXT);"});
+  const Result result = RunCli({"migrate", primary_, secondary_});
+  EXPECT_EQ(result.exit_code, 1);
+  EXPECT_TRUE(
+      result.out.contains("Table 'old', which goes, has the same fields: if this is a rename"))
+      << result.out.toStdString();
+  EXPECT_TRUE(result.out.contains("\n-- | DROP TABLE \"old\";\n")) << result.out.toStdString();
+}
+
+// A script that fails on the rows there is not printed; the error names the step and why.
+TEST_F(MigrateTest, AScriptThatFailsOnTheCopyIsNotPrinted) {
+  Build({"", "CREATE TABLE a(x INT); CREATE UNIQUE INDEX u ON a(x);",
+         "CREATE TABLE a(x INT); INSERT INTO a VALUES (1), (1);"});
+  const QStringList before = folder_.State();
+  const Result result =
+      RunCli({"migrate", "--objects", "all", "--allow-unsafe", "--verify", primary_, secondary_});
+  EXPECT_EQ(result.exit_code, 2);
+  EXPECT_EQ(result.out, QByteArray());
+  EXPECT_TRUE(
+      result.err.contains("the script was not proven, and is not printed: the statement "
+                          "of step 1 (create index u of table 'a') fails: UNIQUE "
+                          "constraint failed: a.x"))
+      << result.err.toStdString();
+  EXPECT_EQ(folder_.State(), before);
+}
+
+TEST_F(MigrateTest, NothingDiffersIsAnEmptyScriptAndExitZero) {
+  Build({"", "CREATE TABLE a(x INT);", "CREATE TABLE a(x INT);"});
+  const Result result = RunCli({"migrate", "--verify", primary_, secondary_});
+  EXPECT_EQ(result.exit_code, 0) << result.err.toStdString();
+  EXPECT_TRUE(result.out.endsWith("-- Nothing differs.\n")) << result.out.toStdString();
+}
+
+// The script goes to a file, never onto an input or a file Vantrel did not write.
+TEST_F(MigrateTest, OutputNeverReplacesAnInputOrAStrangersFile) {
+  Build({"", "CREATE TABLE a(x INT, y INT);", "CREATE TABLE a(x INT);"});
+  const QString script = folder_.PathOf(QStringLiteral("m.sql"));
+  EXPECT_EQ(RunCli({"migrate", "-o", script, primary_, secondary_}).exit_code, 0);
+  QFile written(script);
+  ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(written.readAll().contains("ALTER TABLE \"a\" ADD COLUMN \"y\" INT;"));
+  written.close();
+  EXPECT_EQ(RunCli({"migrate", "-o", script, primary_, secondary_}).exit_code, 0)
+      << "its own earlier script is replaced";
+  const QStringList before = folder_.State();
+  for (const QString& target : {secondary_, primary_, secondary_ + "-wal"}) {
+    const Result refused = RunCli({"migrate", "-o", target, primary_, secondary_});
+    EXPECT_EQ(refused.exit_code, 2) << target.toStdString();
+    EXPECT_TRUE(refused.err.contains("will not write the script to")) << refused.err.toStdString();
+  }
+  QFile stranger(folder_.PathOf(QStringLiteral("notes.txt")));
+  ASSERT_TRUE(stranger.open(QIODevice::WriteOnly));
+  stranger.write("mine\n");
+  stranger.close();
+  const QStringList with_notes = folder_.State();
+  EXPECT_EQ(RunCli({"migrate", "-o", stranger.fileName(), primary_, secondary_}).exit_code, 2);
+  EXPECT_EQ(folder_.State(), with_notes);
+  EXPECT_EQ(before.size() + 1, with_notes.size());
+}
+
+// Each step of the JSON document names the differences it answers, each with its risk.
+TEST_F(MigrateTest, JsonGivesEachStepItsStatementsAnswersAndRisk) {
+  Build({"", "CREATE TABLE a(x VARCHAR(10));",
+         "CREATE TABLE a(x VARCHAR(20)); CREATE TABLE b(y INT);"});
+  const Result result = RunCli({"migrate", "--format", "json", primary_, secondary_});
+  EXPECT_EQ(result.exit_code, 1);
+  const QJsonObject document = QJsonDocument::fromJson(result.out).object();
+  EXPECT_EQ(document.value("format").toString(), "vantrel-migration");
+  EXPECT_EQ(document.value("dialect").toString(), "sqlite");
+  const QJsonArray steps = document.value("steps").toArray();
+  ASSERT_EQ(steps.size(), 2) << result.out.toStdString();
+  QStringList risks;
+  for (const auto& step : steps) {
+    EXPECT_FALSE(step.toObject().value("held_back").isNull());
+    for (const auto& answer : step.toObject().value("answers").toArray()) {
+      risks.append(answer.toObject().value("risk").toString().section(u':', 0, 0));
+    }
+  }
+  risks.sort();
+  EXPECT_EQ(risks, QStringList({"lost", "narrower"}));
+}
+
+// A name may hold a line break: in a held-back step it stays inside the comment, and in a step
+// that runs inside its quotes.
+TEST_F(MigrateTest, ANameWithALineBreakCannotEscapeItsComment) {
+  Build({"", "CREATE TABLE a(x INT);",
+         "CREATE TABLE a(x INT); CREATE TABLE \"b\rDROP TABLE a;\n--\"(y INT);"});
+  const Result result = RunCli({"migrate", primary_, secondary_});
+  EXPECT_EQ(result.exit_code, 1);
+  for (const QByteArray& line : result.out.split('\n')) {
+    for (const QByteArray& piece : line.split('\r')) {
+      EXPECT_FALSE(piece.startsWith("DROP TABLE a") || piece.startsWith("--\""))
+          << result.out.toStdString();
+    }
+  }
+}
+
+// Generated pairs of schemas: whatever the pair, --verify either proves the script or names the
+// step that does not hold; a proven script, run by the test, converges.
+TEST_F(MigrateTest, GeneratedPairsConvergeOrNameTheFailingStep) {
+  QRandomGenerator random(20261210);
+  const QStringList types = {"INTEGER", "TEXT", "VARCHAR(20)",  "VARCHAR(30)",
+                             "REAL",    "BLOB", "NUMERIC(10,2)"};
+  const auto schema = [&](int tables) {
+    QString sql;
+    for (int t = 0; t < tables; ++t) {
+      if (t > 0 && random.bounded(5) == 0) continue;
+      QStringList columns{QStringLiteral("id INTEGER PRIMARY KEY")};
+      const int count = 1 + static_cast<int>(random.bounded(4));
+      for (int c = 0; c < count; ++c) {
+        if (random.bounded(4) == 0) continue;
+        QString column = QStringLiteral("c%1 %2").arg(c).arg(types[random.bounded(types.size())]);
+        if (random.bounded(4) == 0) {
+          column += QStringLiteral(" DEFAULT %1").arg(random.bounded(3));
+        } else if (random.bounded(6) == 0) {
+          column += QStringLiteral(" NOT NULL DEFAULT 0");
+        }
+        if (t > 0 && c == 0 && random.bounded(3) == 0) {
+          column = QStringLiteral("c0 INT REFERENCES t0(id) ON DELETE CASCADE");
+        }
+        columns.append(column);
+      }
+      sql += QStringLiteral("CREATE TABLE t%1(%2);").arg(t).arg(columns.join(u','));
+      if (random.bounded(3) == 0 && columns.size() > 1) {
+        sql += QStringLiteral("CREATE INDEX i%1 ON t%1(%2);")
+                   .arg(t)
+                   .arg(columns[1].section(u' ', 0, 0));
+      }
+      if (random.bounded(4) == 0) {
+        sql += QStringLiteral("CREATE VIEW v%1 AS SELECT * FROM t%1;").arg(t);
+      }
+    }
+    return sql.toUtf8();
+  };
+  int proven = 0;
+  for (int pair = 0; pair < 25; ++pair) {
+    SqliteTestFolder folder;
+    const QByteArray primary_sql = schema(4);
+    const QByteArray secondary_sql = schema(4);
+    SCOPED_TRACE(primary_sql.toStdString() + "\nagainst\n" + secondary_sql.toStdString());
+    const QString primary = folder.CreateDatabase(QStringLiteral("p.db"), primary_sql.constData());
+    const QString secondary =
+        folder.CreateDatabase(QStringLiteral("s.db"), secondary_sql.constData());
+    const QString copy = folder.CreateDatabase(QStringLiteral("c.db"), secondary_sql.constData());
+    RunScript(secondary, "INSERT INTO t0 VALUES (1), (2);");
+    RunScript(copy, "INSERT INTO t0 VALUES (1), (2);");
+    const Result result =
+        RunCli({"migrate", "--objects", "all", "--allow-unsafe", "--verify", primary, secondary});
+    if (result.exit_code == 2) {
+      EXPECT_TRUE(result.err.contains("the statement of step") ||
+                  result.err.contains("still differs"))
+          << result.err.toStdString();
+      continue;
+    }
+    EXPECT_EQ(result.exit_code, 0) << result.err.toStdString();
+    EXPECT_EQ(RunScript(copy, result.out), QString()) << result.out.toStdString();
+    EXPECT_EQ(RunCli({"compare", "--objects", "all", primary, copy}).exit_code, 0)
+        << result.out.toStdString();
+    ++proven;
+  }
+  EXPECT_GE(proven, 20) << "most generated pairs have a script that is proven";
+}
+
+}  // namespace
+}  // namespace vantrel::cli

@@ -1,0 +1,495 @@
+// From the differences to the steps of a migration script: what each difference asks of which
+// table, then the steps of each table in the secondary's dialect, views dropped and made again
+// around what they read, sequences, what no statement answers, and which steps are held back.
+#include <QHash>
+#include <QSet>
+#include <algorithm>
+#include <map>
+
+#include "dataaccess/table_objects.h"
+#include "platform/component/error.h"
+#include "vantrel/core/difference_risk.h"
+#include "vantrel/core/migration_plan_parts.h"
+#include "vantrel/core/migration_script.h"
+#include "vantrel/core/report_text.h"
+#include "vantrel/core/visible_text.h"
+
+namespace vantrel {
+namespace {
+
+namespace dx = dataaccess;
+using migration::TableWork;
+using Phase = MigrationStep::Phase;
+using Kind = Difference::Kind;
+
+QString Quoted(const QString& name) { return u'\'' + VisibleText(name) + u'\''; }
+
+const dx::DataTable* TableOf(const dx::DataConnection& connection, const QString& name) {
+  if (name.isEmpty()) return nullptr;
+  try {
+    return &connection.Tables().Item(name);
+  } catch (const component::Error&) {
+    return nullptr;
+  }
+}
+
+// The object of `side`'s table that a difference's definition names.
+const ComparableObject* FindObject(const std::vector<ComparableObject>& objects, ObjectKindId kind,
+                                   const QString& definition, const QString& name) {
+  const ComparableObject* by_definition = nullptr;
+  for (const ComparableObject& object : objects) {
+    if (object.kind != kind || object.definition != definition) continue;
+    if (object.name == name) return &object;
+    if (by_definition == nullptr) by_definition = &object;
+  }
+  return by_definition;
+}
+
+// Two fields' definitions as far as a rename could keep them: type and NOT NULL.
+QString FieldShape(const dx::DataColumn& column) {
+  return QString::number(column.DataType()) + u'/' + QString::number(column.Size()) + u'/' +
+         QString::number(column.Required());
+}
+
+QString TableShape(const dx::DataTable& table) {
+  QStringList shape;
+  const auto columns = table.Columns().Enumerate();
+  while (const dx::DataColumn* column = columns->Next()) {
+    shape.append(column->Name().toLower() + u':' + FieldShape(*column));
+  }
+  return shape.join(u',');
+}
+
+class Planner {
+ public:
+  Planner(const dx::DataConnection& primary, const dx::DataConnection& secondary,
+          const MigrationOptions& options, MigrationScript& script)
+      : primary_(primary),
+        secondary_(secondary),
+        options_(options),
+        script_(script),
+        sql_(script.dialect, DialectOfEngine(primary.Engine())),
+        own_sql_(script.dialect, script.dialect),
+        sides_{primary, secondary, sql_, own_sql_, script.differences} {}
+
+  void Plan() {
+    for (int i = 0; i < static_cast<int>(script_.differences.size()); ++i) Gather(i);
+    for (auto& [name, work] : tables_) {
+      bool rebuilt = false;
+      migration::PlanTableChanges(sides_, work, &script_.steps, &rebuilt);
+      // A view over a table that is rebuilt, or whose fields change or go, is made again.
+      if (rebuilt || !work.changed.isEmpty() || !work.dropped.isEmpty()) changing_.insert(name);
+    }
+    for (const auto& [name, answer] : new_tables_) PlanNewTable(name, answer);
+    for (const auto& [name, answer] : dropped_tables_) PlanDroppedTable(name, answer);
+    PlanViews();
+    PlanSequences();
+    AnswerTheRest();
+    Judge();
+    std::stable_sort(
+        script_.steps.begin(), script_.steps.end(),
+        [](const MigrationStep& a, const MigrationStep& b) { return a.phase < b.phase; });
+  }
+
+ private:
+  TableWork& Work(const QString& secondary_name, const QString& primary_name) {
+    TableWork& work = tables_[secondary_name];
+    if (work.secondary == nullptr) {
+      work.name = secondary_name;
+      work.secondary = TableOf(secondary_, secondary_name);
+      work.primary = TableOf(primary_, primary_name);
+    }
+    return work;
+  }
+
+  void Gather(int i) {
+    const Difference& d = script_.differences[static_cast<size_t>(i)];
+    const bool from_primary = d.driving_is_primary;
+    // The table's name on each side.
+    const QString primary_table = from_primary ? d.table : d.other_table;
+    const QString secondary_table = from_primary ? d.other_table : d.table;
+    switch (d.kind) {
+      case Kind::kTableMissing:
+        if (d.object_kind == ObjectKindId::kView) {
+          (from_primary ? new_views_ : dropped_views_).insert(d.table, i);
+        } else {
+          (from_primary ? new_tables_ : dropped_tables_).emplace(d.table, i);
+        }
+        return;
+      case Kind::kFieldMissing:
+      case Kind::kFieldProperties: {
+        const dx::DataTable* primary = TableOf(primary_, primary_table);
+        if (primary != nullptr && primary->IsView()) {
+          replaced_views_.insert(primary_table, i);
+          return;
+        }
+        TableWork& work = Work(secondary_table, primary_table);
+        work.answers.push_back(i);
+        if (d.kind == Kind::kFieldProperties) {
+          work.changed.append(d.field);
+          work.changed_answers.push_back(i);
+        } else {
+          (from_primary ? work.added : work.dropped).append(d.field);
+        }
+        return;
+      }
+      case Kind::kObjectMissing:
+      case Kind::kObjectProperties:
+        GatherObject(i, d, primary_table, secondary_table);
+        return;
+      case Kind::kSequenceMissing:
+      case Kind::kSequenceProperties:
+        sequences_.push_back(i);
+        return;
+      default:
+        return;  // the databases' own properties: answered by no statement
+    }
+  }
+
+  void GatherObject(int i, const Difference& d, const QString& primary_table,
+                    const QString& secondary_table) {
+    if (d.object_kind == ObjectKindId::kView) {
+      replaced_views_.insert(primary_table, i);
+      return;
+    }
+    TableWork& work = Work(secondary_table, primary_table);
+    if (work.primary == nullptr || work.secondary == nullptr) return;
+    work.answers.push_back(i);
+    if (d.object_kind == ObjectKindId::kPersistence) {
+      work.persistence_answer = i;
+      return;
+    }
+    const std::vector<ComparableObject> primary_objects = ComparableObjects(
+        {primary_, *work.primary, secondary_, *work.secondary}, options_.compared, false);
+    const std::vector<ComparableObject> secondary_objects = ComparableObjects(
+        {secondary_, *work.secondary, primary_, *work.primary}, options_.compared, false);
+    const bool from_primary = d.driving_is_primary;
+    const std::vector<ComparableObject>& driving =
+        from_primary ? primary_objects : secondary_objects;
+    const std::vector<ComparableObject>& other = from_primary ? secondary_objects : primary_objects;
+    const ComparableObject* found = FindObject(driving, d.object_kind, d.object, d.object_name);
+    const ComparableObject* matched =
+        d.kind == Kind::kObjectProperties
+            ? FindObject(other, d.object_kind, d.other_object, QString())
+            : nullptr;
+    const ComparableObject* primary_object = from_primary ? found : matched;
+    const ComparableObject* secondary_object = from_primary ? matched : found;
+    if (secondary_object != nullptr) work.drops.push_back({i, *secondary_object});
+    if (primary_object != nullptr) work.creates.push_back({i, *primary_object});
+  }
+
+  void PlanNewTable(const QString& name, int answer) {
+    const dx::DataTable* table = TableOf(primary_, name);
+    if (table == nullptr) return;
+    const size_t first = script_.steps.size();
+    migration::PlanNewTable(sides_, *table, answer, &script_.steps);
+    // A table of the secondary's that goes, with the same fields, may be this one renamed.
+    for (const auto& [old_name, old_answer] : dropped_tables_) {
+      const dx::DataTable* old = TableOf(secondary_, old_name);
+      if (old != nullptr && TableShape(*old) == TableShape(*table) &&
+          first < script_.steps.size()) {
+        script_.steps[first].notes.append("Table " + Quoted(old_name) +
+                                          ", which goes, has the same fields: if this is a "
+                                          "rename, ALTER TABLE ... RENAME TO keeps its rows.");
+        renamed_.insert(old_name, name);
+      }
+    }
+  }
+
+  void PlanDroppedTable(const QString& name, int answer) {
+    MigrationStep step;
+    step.phase = Phase::kDropTables;
+    step.title = "drop table " + Quoted(name);
+    step.statements.append("DROP TABLE " + sql_.TableName(name) + u';');
+    step.answers.push_back(answer);
+    if (renamed_.contains(name)) {
+      step.notes.append("Table " + Quoted(renamed_.value(name)) +
+                        ", which is new, has the same fields: if this is a rename, ALTER TABLE "
+                        "... RENAME TO keeps its rows.");
+    }
+    script_.steps.push_back(std::move(step));
+    changing_.insert(name);
+  }
+
+  // The secondary's views in the order they can be made: each after those it reads.
+  QStringList SecondaryViewsInOrder(const QHash<QString, QString>& queries) const {
+    QStringList order;
+    QStringList pending = queries.keys();
+    pending.sort();
+    while (!pending.isEmpty()) {
+      bool progressed = false;
+      for (qsizetype i = 0; i < pending.size(); ++i) {
+        const QString& view = pending[i];
+        bool ready = true;
+        for (const QString& other : pending) {
+          if (other != view && migration::Mentions(queries.value(view), other)) ready = false;
+        }
+        if (!ready) continue;
+        order.append(view);
+        pending.removeAt(i);
+        progressed = true;
+        break;
+      }
+      // Views that read each other (or seem to): in name order.
+      if (!progressed) {
+        order.append(pending);
+        break;
+      }
+    }
+    return order;
+  }
+
+  static QHash<QString, QString> ViewQueries(const dx::DataConnection& connection) {
+    QHash<QString, QString> queries;
+    const auto tables = connection.Tables().Enumerate();
+    while (const dx::DataTable* table = tables->Next()) {
+      if (!table->IsView()) continue;
+      const dx::TableObjects* objects = table->Objects();
+      queries.insert(table->Name(), objects != nullptr ? objects->view_definition : QString());
+    }
+    return queries;
+  }
+
+  void PlanViews() {
+    const QHash<QString, QString> old_queries = ViewQueries(secondary_);
+    const QHash<QString, QString> new_queries = ViewQueries(primary_);
+    // What goes or changes, and every view that reads any of it, as far as the names tell.
+    QSet<QString> dropped;
+    for (auto it = dropped_views_.cbegin(); it != dropped_views_.cend(); ++it)
+      dropped.insert(it.key());
+    for (auto it = replaced_views_.cbegin(); it != replaced_views_.cend(); ++it) {
+      dropped.insert(it.key());
+    }
+    QSet<QString> reasons = changing_ + dropped;
+    for (bool grew = true; grew;) {
+      grew = false;
+      for (auto it = old_queries.cbegin(); it != old_queries.cend(); ++it) {
+        if (dropped.contains(it.key())) continue;
+        for (const QString& name : reasons) {
+          if (migration::Mentions(it.value(), name)) {
+            dropped.insert(it.key());
+            reasons.insert(it.key());
+            grew = true;
+            break;
+          }
+        }
+      }
+    }
+    const QStringList old_order = SecondaryViewsInOrder(old_queries);
+    for (qsizetype i = old_order.size() - 1; i >= 0; --i) {
+      const QString& view = old_order[i];
+      if (!dropped.contains(view)) continue;
+      MigrationStep step;
+      step.phase = Phase::kDropDependents;
+      step.title = "drop view " + Quoted(view);
+      step.statements.append("DROP VIEW " + sql_.TableName(view) + u';');
+      if (dropped_views_.contains(view)) {
+        step.answers.push_back(dropped_views_.value(view));
+      } else if (!replaced_views_.contains(view)) {
+        step.notes.append(QStringLiteral("It reads what changes below; it is made again after."));
+      }
+      script_.steps.push_back(std::move(step));
+    }
+    // The views made: those the primary adds or changes, and the secondary's own that were
+    // dropped only to let what they read change, each after what it reads.
+    QHash<QString, QString> made;
+    for (const QString& view : dropped) {
+      if (dropped_views_.contains(view) || replaced_views_.contains(view)) continue;
+      made.insert(view, old_queries.value(view));
+    }
+    for (auto it = replaced_views_.cbegin(); it != replaced_views_.cend(); ++it) {
+      made.insert(it.key(), new_queries.value(it.key()));
+    }
+    for (auto it = new_views_.cbegin(); it != new_views_.cend(); ++it) {
+      made.insert(it.key(), new_queries.value(it.key()));
+    }
+    for (const QString& view : SecondaryViewsInOrder(made)) {
+      const bool own = !replaced_views_.contains(view) && !new_views_.contains(view);
+      QStringList unwritten;
+      MigrationStep step;
+      step.phase = Phase::kCreateViews;
+      step.title = (own ? "make again view " : "create view ") + Quoted(view);
+      step.statements.append(
+          (own ? own_sql_ : sql_).CreateView(view, made.value(view), &unwritten));
+      if (replaced_views_.contains(view)) {
+        for (const int answer : replaced_views_.values(view)) step.answers.push_back(answer);
+      }
+      if (new_views_.contains(view)) step.answers.push_back(new_views_.value(view));
+      if (!unwritten.isEmpty()) {
+        step.inexpressible = true;
+        step.held_back = "cannot express " + VisibleText(unwritten.join(QStringLiteral("; ")));
+      }
+      script_.steps.push_back(std::move(step));
+    }
+  }
+
+  void PlanSequences() {
+    const dx::DatabaseObjects* primary_objects = primary_.Objects();
+    for (const int i : sequences_) {
+      const Difference& d = script_.differences[static_cast<size_t>(i)];
+      MigrationStep step;
+      step.answers.push_back(i);
+      if (script_.dialect == TypeDialect::kSqlite) {
+        step.title = "sequence " + Quoted(d.object);
+        step.inexpressible = true;
+        step.held_back = QStringLiteral("SQLite has no sequences");
+        script_.steps.push_back(std::move(step));
+        continue;
+      }
+      if (d.kind == Kind::kSequenceMissing && !d.driving_is_primary) {
+        step.phase = Phase::kDropTables;
+        step.title = "drop sequence " + Quoted(d.object);
+        step.statements.append("DROP SEQUENCE " + sql_.TableName(d.object) + u';');
+        script_.steps.push_back(std::move(step));
+        continue;
+      }
+      const dx::SequenceDefinition* sequence = nullptr;
+      if (primary_objects != nullptr) {
+        for (const dx::SequenceDefinition& s : primary_objects->sequences) {
+          if (s.name == d.object) sequence = &s;
+        }
+      }
+      if (sequence == nullptr) continue;
+      const QString bounds = " INCREMENT BY " + QString::number(sequence->increment) +
+                             " MINVALUE " + QString::number(sequence->minimum) + " MAXVALUE " +
+                             QString::number(sequence->maximum) + " START WITH " +
+                             QString::number(sequence->start) +
+                             (sequence->cycle ? " CYCLE" : " NO CYCLE");
+      const bool create = d.kind == Kind::kSequenceMissing;
+      step.phase = create ? Phase::kCreateTables : Phase::kChangeTables;
+      step.title = (create ? "create sequence " : "change sequence ") + Quoted(d.object);
+      step.statements.append((create ? "CREATE SEQUENCE " : "ALTER SEQUENCE ") +
+                             sql_.TableName(d.object) + bounds + u';');
+      script_.steps.push_back(std::move(step));
+    }
+  }
+
+  // A difference no step answers is said so, never passed over.
+  void AnswerTheRest() {
+    std::vector<bool> answered(script_.differences.size(), false);
+    for (const MigrationStep& step : script_.steps) {
+      for (const int i : step.answers) {
+        if (i >= 0) answered[static_cast<size_t>(i)] = true;
+      }
+    }
+    for (size_t i = 0; i < answered.size(); ++i) {
+      if (answered[i]) continue;
+      MigrationStep step;
+      step.phase = Phase::kChangeTables;
+      step.title = QStringLiteral("no statement is written for this difference");
+      step.inexpressible = true;
+      step.held_back = QStringLiteral("Vantrel writes no SQL for it");
+      step.answers.push_back(static_cast<int>(i));
+      script_.steps.push_back(std::move(step));
+    }
+  }
+
+  // Holds back each step that risks data, unless allowed, with the risk of what it answers.
+  void Judge() {
+    for (MigrationStep& step : script_.steps) {
+      if (step.inexpressible || options_.allow_unsafe) continue;
+      for (const int i : step.answers) {
+        if (i < 0) continue;
+        const Difference& d = script_.differences[static_cast<size_t>(i)];
+        const RiskSeverity severity = DifferenceSeverity(d);
+        if (severity != RiskSeverity::kDataLost && severity != RiskSeverity::kRowsRefused) {
+          continue;
+        }
+        step.held_back = d.driving_is_primary
+                             ? DifferenceRisk(d, options_.primary_name, options_.secondary_name)
+                             : DifferenceRisk(d, options_.secondary_name, options_.primary_name);
+        break;
+      }
+    }
+  }
+
+  const dx::DataConnection& primary_;
+  const dx::DataConnection& secondary_;
+  const MigrationOptions& options_;
+  MigrationScript& script_;
+  MigrationSql sql_;
+  MigrationSql own_sql_;
+  migration::Sides sides_;
+  std::map<QString, TableWork> tables_;  // by the secondary's name, in name order
+  std::map<QString, int> new_tables_;
+  std::map<QString, int> dropped_tables_;
+  QHash<QString, QString> renamed_;  // a table that goes, by the new one of its fields
+  QHash<QString, int> new_views_;
+  QHash<QString, int> dropped_views_;
+  QMultiHash<QString, int> replaced_views_;
+  QSet<QString> changing_;  // tables whose readers are made again around them
+  std::vector<int> sequences_;
+};
+
+}  // namespace
+
+bool IsSecondCopy(const Difference& difference) {
+  switch (difference.kind) {
+    case Kind::kFieldProperties:
+    case Kind::kObjectProperties:
+    case Kind::kSequenceProperties:
+    case Kind::kDatabaseProperties:
+    case Kind::kDatabaseObjectProperties:
+      return !difference.driving_is_primary;
+    case Kind::kFieldCount:
+      return true;  // the field paragraphs say it; it asks for nothing of its own
+    default:
+      return false;
+  }
+}
+
+bool MigrationScript::AnythingHeldBack() const {
+  return std::any_of(steps.begin(), steps.end(),
+                     [](const MigrationStep& step) { return !step.held_back.isEmpty(); });
+}
+
+std::vector<std::pair<QString, int>> MigrationScript::StatementsToRun() const {
+  std::vector<std::pair<QString, int>> run;
+  for (const QString& statement : before) run.emplace_back(statement, -1);
+  for (size_t i = 0; i < steps.size(); ++i) {
+    if (!steps[i].held_back.isEmpty()) continue;
+    for (const QString& statement : steps[i].statements) {
+      run.emplace_back(statement, static_cast<int>(i));
+    }
+  }
+  for (const QString& statement : after) run.emplace_back(statement, -1);
+  return run;
+}
+
+MigrationScript PlanMigration(const dx::DataConnection& primary,
+                              const dx::DataConnection& secondary,
+                              std::vector<Difference> differences,
+                              const MigrationOptions& options) {
+  MigrationScript script;
+  script.dialect = DialectOfEngine(secondary.Engine());
+  for (Difference& difference : differences) {
+    if (!IsSecondCopy(difference)) script.differences.push_back(std::move(difference));
+  }
+  if (script.differences.empty()) return script;
+  Planner(primary, secondary, options, script).Plan();
+  switch (script.dialect) {
+    case TypeDialect::kSqlite:
+      // SQLite's procedure for a change its ALTER TABLE cannot make: foreign keys off outside
+      // the transaction, so that dropping a table fires no ON DELETE action on the rows that
+      // refer to it, and every reference checked before the commit.
+      script.before =
+          QStringList{QStringLiteral("PRAGMA foreign_keys = OFF;"), QStringLiteral("BEGIN;")};
+      script.after = QStringList{
+          QStringLiteral("CREATE TEMP TABLE vantrel_foreign_key_check (rows_without_parent "
+                         "INTEGER CHECK (rows_without_parent = 0));"),
+          QStringLiteral("INSERT INTO vantrel_foreign_key_check SELECT count(*) FROM "
+                         "pragma_foreign_key_check;"),
+          QStringLiteral("DROP TABLE vantrel_foreign_key_check;"), QStringLiteral("COMMIT;"),
+          QStringLiteral("PRAGMA foreign_keys = OFF;")};
+      break;
+    case TypeDialect::kPostgres:
+      script.before = QStringList{QStringLiteral("BEGIN;")};
+      script.after = QStringList{QStringLiteral("COMMIT;")};
+      break;
+    default:
+      break;  // MySQL commits each statement that changes a definition by itself
+  }
+  return script;
+}
+
+}  // namespace vantrel

@@ -1,0 +1,72 @@
+// What the planning of a migration script shares between its files (migration_plan.cpp, the
+// table changes of each dialect in migration_tables.cpp, views in migration_views.cpp): the
+// work gathered for one table from the differences, and the planner's view of both databases.
+// Internal to those files.
+#ifndef VANTREL_VANTREL_CORE_MIGRATION_PLAN_PARTS_H_
+#define VANTREL_VANTREL_CORE_MIGRATION_PLAN_PARTS_H_
+
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+#include "dataaccess/data_objects.h"
+#include "vantrel/core/comparable_objects.h"
+#include "vantrel/core/migration_script.h"
+#include "vantrel/core/migration_sql.h"
+
+namespace vantrel::migration {
+
+// An object of one side that a step drops or creates, with the difference it answers.
+struct ObjectChange {
+  int answer = -1;
+  ComparableObject object;
+};
+
+// Everything that changes in one table found on both sides.
+struct TableWork {
+  const dataaccess::DataTable* primary = nullptr;
+  const dataaccess::DataTable* secondary = nullptr;
+  QString name;  // the secondary's name of the table
+  std::vector<int> answers;
+  QStringList added;                  // the primary's fields the secondary lacks
+  QStringList dropped;                // the secondary's fields the primary lacks
+  QStringList changed;                // fields whose properties differ, by the primary's names
+  std::vector<int> changed_answers;   // the difference of each of `changed`
+  std::vector<ObjectChange> drops;    // the secondary's objects replaced or removed
+  std::vector<ObjectChange> creates;  // the primary's objects made
+  int persistence_answer = -1;
+};
+
+// Both sides and what a step is written with.
+struct Sides {
+  const dataaccess::DataConnection& primary;
+  const dataaccess::DataConnection& secondary;
+  const MigrationSql& sql;      // writes the primary's definitions for the secondary
+  const MigrationSql& own_sql;  // writes the secondary's own definitions back
+  const std::vector<Difference>& differences;
+};
+
+// The primary's definition of an object of `table` that `object` stands for.
+const dataaccess::IndexDefinition* IndexOf(const dataaccess::DataTable& table,
+                                           const ComparableObject& object);
+
+// The steps that make `work` in the secondary's dialect, appended to `steps`; `rebuilt` is set
+// when the whole table is made again (SQLite), so that views over it are dropped around it.
+void PlanTableChanges(const Sides& sides, const TableWork& work, std::vector<MigrationStep>* steps,
+                      bool* rebuilt);
+
+// The steps that make a new table `table` of the primary (and its indexes, foreign keys and
+// triggers) in the secondary.
+void PlanNewTable(const Sides& sides, const dataaccess::DataTable& table, int answer,
+                  std::vector<MigrationStep>* steps);
+
+// SQLite's rebuild of `work`'s table to the primary's definition, with its rows kept.
+MigrationStep SqliteRebuild(const Sides& sides, const TableWork& work);
+
+// Whether `text` names `name` (its last part after a schema's dot) as a word of its own, in any
+// letter case, quoted or not: an over-estimate of what a view's query or trigger reads.
+bool Mentions(const QString& text, const QString& name);
+
+}  // namespace vantrel::migration
+
+#endif  // VANTREL_VANTREL_CORE_MIGRATION_PLAN_PARTS_H_

@@ -1,0 +1,33 @@
+// The proof of a migration script before anyone runs it: the script run on a private copy of the
+// secondary SQLite database, which must then be sound, keep every row of every table the script
+// keeps, and compare equal to the primary in everything compared.
+#ifndef VANTREL_VANTREL_CORE_MIGRATION_PROOF_H_
+#define VANTREL_VANTREL_CORE_MIGRATION_PROOF_H_
+
+#include <QString>
+
+#include "dataaccess/data_objects.h"
+#include "vantrel/core/compare_tables.h"
+#include "vantrel/core/migration_script.h"
+
+namespace vantrel {
+
+struct ProofOutcome {
+  bool proven = false;
+  // Why not, in one line: the statement that failed (its step and SQLite's message), a broken
+  // reference, rows lost, or what still differs from the primary.
+  QString failure;
+};
+
+// Runs `script`'s statements that are not held back on a copy of `secondary` (an SQLite file;
+// the original and its side files are untouched), then checks it and compares it with `primary`
+// (displayed as `primary_name`) with `options`. The copy is deleted before it returns. Throws
+// component::Error when the copy cannot be made or read.
+ProofOutcome ProveOnSqliteCopy(const MigrationScript& script,
+                               const dataaccess::DataConnection& secondary,
+                               dataaccess::DataConnection& primary, const QString& primary_name,
+                               const WalkOptions& options);
+
+}  // namespace vantrel
+
+#endif  // VANTREL_VANTREL_CORE_MIGRATION_PROOF_H_

@@ -1,0 +1,498 @@
+#include "vantrel/core/migration_sql.h"
+
+#include <QRegularExpression>
+
+#include "dataaccess/object_rules.h"
+#include "dataaccess/table_objects.h"
+
+namespace vantrel {
+namespace {
+
+namespace dx = dataaccess;
+
+QString ActionWords(dx::ReferentialAction action) {
+  switch (action) {
+    case dx::ReferentialAction::kNoAction:
+      return QStringLiteral("NO ACTION");
+    case dx::ReferentialAction::kRestrict:
+      return QStringLiteral("RESTRICT");
+    case dx::ReferentialAction::kCascade:
+      return QStringLiteral("CASCADE");
+    case dx::ReferentialAction::kSetNull:
+      return QStringLiteral("SET NULL");
+    case dx::ReferentialAction::kSetDefault:
+      return QStringLiteral("SET DEFAULT");
+  }
+  return QStringLiteral("NO ACTION");
+}
+
+// "(10,2)" from a decimal's Size (precision * 65536 + scale); empty when not declared.
+QString DecimalParameters(int32_t size) {
+  if (size == 0) return QString();
+  return u'(' + QString::number(size >> 16) + u',' + QString::number(size & 0xFFFF) + u')';
+}
+
+QString Length(int32_t size) { return size > 0 ? u'(' + QString::number(size) + u')' : QString(); }
+
+// A time kind's fractional digits where they are not the engine's default.
+QString Fraction(int32_t size, TypeDialect target) {
+  const int32_t engine_default = target == TypeDialect::kMysql ? 0 : 6;
+  return size == engine_default ? QString() : Length(size) + (size == 0 ? "(0)" : "");
+}
+
+QString IntegerType(int32_t size, TypeDialect target) {
+  if (target == TypeDialect::kSqlite) return QStringLiteral("INTEGER");
+  if (target == TypeDialect::kPostgres) {
+    if (size == 8 || size == 0) return QStringLiteral("bigint");
+    return size <= 2 ? QStringLiteral("smallint") : QStringLiteral("integer");
+  }
+  switch (size) {
+    case 1:
+      return QStringLiteral("TINYINT");
+    case 2:
+      return QStringLiteral("SMALLINT");
+    case 3:
+      return QStringLiteral("MEDIUMINT");
+    case 4:
+      return QStringLiteral("INT");
+    default:
+      return QStringLiteral("BIGINT");
+  }
+}
+
+}  // namespace
+
+TypeDialect DialectOfEngine(const QString& engine) {
+  for (const TypeDialect dialect :
+       {TypeDialect::kSqlite, TypeDialect::kPostgres, TypeDialect::kMysql}) {
+    if (engine == dx::EngineName(dialect)) return dialect;
+  }
+  return TypeDialect::kOther;
+}
+
+QString MigrationSql::Name(const QString& name) const {
+  if (target_ == TypeDialect::kMysql) {
+    return u'`' + QString(name).replace(u'`', QStringLiteral("``")) + u'`';
+  }
+  return u'"' + QString(name).replace(u'"', QStringLiteral("\"\"")) + u'"';
+}
+
+QString MigrationSql::TableName(const QString& report_name) const {
+  // Only PostgreSQL names tables outside its default schema "schema.table".
+  const qsizetype dot = report_name.indexOf(u'.');
+  if (target_ != TypeDialect::kPostgres || dot <= 0) return Name(report_name);
+  return Name(report_name.left(dot)) + u'.' + Name(report_name.mid(dot + 1));
+}
+
+QString MigrationSql::Names(const QStringList& names) const {
+  QStringList quoted;
+  for (const QString& name : names) quoted.append(Name(name));
+  return quoted.join(QStringLiteral(", "));
+}
+
+QString MigrationSql::Literal(const QString& text) const {
+  QString escaped = text;
+  escaped.replace(u'\'', QStringLiteral("''"));
+  // MySQL reads a backslash in a string as an escape unless told otherwise.
+  if (target_ == TypeDialect::kMysql) escaped.replace(u'\\', QStringLiteral("\\\\"));
+  return u'\'' + escaped + u'\'';
+}
+
+bool PortableExpression(const QString& expression) {
+  static const QRegularExpression kUnportable(QStringLiteral(R"(::|\w\s*\(|"|`|\[)"));
+  return !kUnportable.match(expression).hasMatch();
+}
+
+bool MigrationSql::IsRowidKey(const dx::DataTable& table, const dx::DataColumn& column) const {
+  if (target_ != TypeDialect::kSqlite || column.DataType() != dx::kInteger) return false;
+  const dx::TableObjects* objects = table.Objects();
+  return (column.Attributes() & dx::kAutoIncrement) != 0 && objects != nullptr &&
+         objects->primary_key && objects->primary_key->columns.size() == 1 &&
+         column.IsNamed(objects->primary_key->columns.front());
+}
+
+QString MigrationSql::TypeOf(const dx::DataColumn& column, QStringList* unwritten) const {
+  if (SameEngine()) return column.DeclaredType();
+  const int32_t size = column.Size();
+  const bool unsigned_number = (column.Attributes() & dx::kUnsigned) != 0;
+  const bool pg = target_ == TypeDialect::kPostgres;
+  const bool my = target_ == TypeDialect::kMysql;
+  const auto cannot = [&](const QString& what) {
+    unwritten->append("the type " +
+                      (column.DeclaredType().isEmpty() ? what : column.DeclaredType()) +
+                      " of field '" + column.Name() + "'");
+    return QStringLiteral("TEXT");
+  };
+  switch (column.DataType()) {
+    case dx::kBoolean:
+      return pg ? QStringLiteral("boolean") : QStringLiteral("BOOLEAN");
+    case dx::kInteger:
+      if (unsigned_number && target_ == TypeDialect::kPostgres) {
+        // An unsigned integer's values need the next wider signed type.
+        return IntegerType(size >= 4 || size == 0 ? 8 : size * 2, target_);
+      }
+      return IntegerType(size, target_) + (unsigned_number && my ? " UNSIGNED" : "");
+    case dx::kDecimal:
+      return (pg ? QStringLiteral("numeric") : QStringLiteral("DECIMAL")) +
+             DecimalParameters(size) + (unsigned_number && my ? " UNSIGNED" : "");
+    case dx::kFloat:
+      if (pg) return size == 4 ? QStringLiteral("real") : QStringLiteral("double precision");
+      return size == 4 ? QStringLiteral("FLOAT")
+                       : (my ? QStringLiteral("DOUBLE") : QStringLiteral("REAL"));
+    case dx::kChar:
+      return (pg ? QStringLiteral("character") : QStringLiteral("CHAR")) + Length(size);
+    case dx::kVarChar:
+      if (size == 0) return pg ? QStringLiteral("character varying") : QStringLiteral("TEXT");
+      return (pg ? QStringLiteral("character varying") : QStringLiteral("VARCHAR")) + Length(size);
+    case dx::kText:
+      if (pg) return QStringLiteral("text");
+      if (my) {
+        if (size == 255) return QStringLiteral("TINYTEXT");
+        if (size == 16777215) return QStringLiteral("MEDIUMTEXT");
+        return QStringLiteral("LONGTEXT");
+      }
+      return QStringLiteral("TEXT");
+    case dx::kBinary:
+      if (pg) return cannot(QStringLiteral("BINARY"));
+      return "BINARY" + Length(size);
+    case dx::kVarBinary:
+      if (pg) return size == 0 ? QStringLiteral("bytea") : cannot(QStringLiteral("VARBINARY"));
+      return size == 0 ? QStringLiteral("BLOB") : "VARBINARY" + Length(size);
+    case dx::kBlob:
+      if (pg) return QStringLiteral("bytea");
+      return my ? QStringLiteral("LONGBLOB") : QStringLiteral("BLOB");
+    case dx::kDate:
+      return pg ? QStringLiteral("date") : QStringLiteral("DATE");
+    case dx::kTime:
+      return (pg ? QStringLiteral("time") : QStringLiteral("TIME")) + Fraction(size, target_);
+    case dx::kTimestamp:
+      if (pg) return "timestamp" + Fraction(size, target_);
+      return (my ? QStringLiteral("DATETIME") : QStringLiteral("TIMESTAMP")) +
+             Fraction(size, target_);
+    case dx::kTimestampTz:
+      if (pg) return "timestamp" + Fraction(size, target_) + " with time zone";
+      if (my) return "TIMESTAMP" + Fraction(size, target_);
+      return cannot(QStringLiteral("TIMESTAMP WITH TIME ZONE"));
+    case dx::kUuid:
+      return pg ? QStringLiteral("uuid") : QStringLiteral("UUID");
+    case dx::kJson:
+      return pg ? QStringLiteral("json") : QStringLiteral("JSON");
+    case dx::kEnum:
+      if (my) {
+        QStringList labels = column.EnumerationLabels();
+        if (labels.isEmpty()) return cannot(QStringLiteral("enumeration"));
+        for (QString& label : labels) label = Literal(label);
+        return "ENUM(" + labels.join(u',') + u')';
+      }
+      return cannot(QStringLiteral("enumeration"));
+    case dx::kUntyped:
+      return target_ == TypeDialect::kSqlite ? QString() : cannot(QStringLiteral("untyped"));
+    default:
+      return cannot(column.DeclaredType());
+  }
+}
+
+QString MigrationSql::ColumnType(const dx::DataTable& table, const dx::DataColumn& column,
+                                 QStringList* unwritten) const {
+  QString type = TypeOf(column, unwritten);
+  const dx::TableObjects* objects = table.Objects();
+  const dx::ColumnDetails* details =
+      objects != nullptr ? objects->DetailsOf(column.Name()) : nullptr;
+  if (details != nullptr && details->collation) {
+    if (!SameEngine()) {
+      unwritten->append("the collation " + details->collation->name + " of field '" +
+                        column.Name() + "'");
+    } else if (target_ == TypeDialect::kMysql) {
+      type += " COLLATE " + details->collation->name;
+    } else {
+      type += " COLLATE " + (target_ == TypeDialect::kPostgres ? Name(details->collation->name)
+                                                               : details->collation->name);
+    }
+  }
+  return type;
+}
+
+QString MigrationSql::DefaultOf(const dx::DataTable& table, const dx::DataColumn& column,
+                                QStringList* unwritten) const {
+  const dx::TableObjects* objects = table.Objects();
+  const dx::ColumnDetails* details =
+      objects != nullptr ? objects->DetailsOf(column.Name()) : nullptr;
+  if (details == nullptr || details->default_value.isNull()) return QString();
+  const QString& value = details->default_value;
+  if (SameEngine()) return value;
+  // Across engines: literals, NULL and the current time, the spellings every engine takes.
+  static const QRegularExpression kLiteral(
+      QStringLiteral(R"(^\(*\s*('(?:[^']|'')*'|[-+]?[0-9]+(?:\.[0-9]+)?)\s*\)*)"
+                     R"((?:::[a-z ]+(?:\([0-9, ]*\))?(?:\[\])?)*\)*$)"),
+      QRegularExpression::CaseInsensitiveOption);
+  static const QRegularExpression kNow(
+      QStringLiteral(R"(^\(*\s*(now\(\)|current_timestamp(\(\d*\))?|localtimestamp)\s*\)*$)"),
+      QRegularExpression::CaseInsensitiveOption);
+  const QString trimmed = value.trimmed();
+  if (kNow.match(trimmed).hasMatch()) return QStringLiteral("CURRENT_TIMESTAMP");
+  if (trimmed.compare(u"NULL", Qt::CaseInsensitive) == 0) return QString();
+  const bool boolean = column.DataType() == dx::kBoolean;
+  if (boolean && (trimmed.compare(u"true", Qt::CaseInsensitive) == 0 ||
+                  trimmed.compare(u"false", Qt::CaseInsensitive) == 0)) {
+    const bool yes = trimmed.compare(u"true", Qt::CaseInsensitive) == 0;
+    if (target_ == TypeDialect::kPostgres) return yes ? "true" : "false";
+    return yes ? QStringLiteral("1") : QStringLiteral("0");
+  }
+  const QRegularExpressionMatch literal = kLiteral.match(trimmed);
+  if (literal.hasMatch()) {
+    QString text = literal.captured(1);
+    if (boolean && target_ == TypeDialect::kPostgres && (text == u"1" || text == u"0")) {
+      return text == u"1" ? QStringLiteral("true") : QStringLiteral("false");
+    }
+    if (text.startsWith(u'\'')) {
+      return Literal(
+          text.mid(1, text.size() - 2).replace(QStringLiteral("''"), QStringLiteral("'")));
+    }
+    return text;
+  }
+  unwritten->append("the default " + value + " of field '" + column.Name() + "'");
+  return QString();
+}
+
+QString MigrationSql::ColumnDefinition(const dx::DataTable& table, const dx::DataColumn& column,
+                                       bool inline_key, QStringList* unwritten) const {
+  QString definition = Name(column.Name());
+  const int32_t attributes = column.Attributes();
+  const bool numbered = (attributes & dx::kAutoIncrement) != 0;
+  const dx::TableObjects* objects = table.Objects();
+  const dx::ColumnDetails* details =
+      objects != nullptr ? objects->DetailsOf(column.Name()) : nullptr;
+  if (inline_key && IsRowidKey(table, column)) {
+    definition += " INTEGER PRIMARY KEY";
+    if (objects->autoincrement) definition += " AUTOINCREMENT";
+    return definition;
+  }
+  QString type = ColumnType(table, column, unwritten);
+  QString default_value = DefaultOf(table, column, unwritten);
+  if (numbered && target_ == TypeDialect::kPostgres) {
+    // PostgreSQL numbers a column by identity; a nextval() default is the engine's own doing.
+    if (default_value.startsWith(u"nextval(")) default_value.clear();
+    if (default_value.isEmpty()) {
+      type += (attributes & dx::kAlwaysNumbered) ? " GENERATED ALWAYS AS IDENTITY"
+                                                 : " GENERATED BY DEFAULT AS IDENTITY";
+    }
+  }
+  if (!type.isEmpty()) definition += u' ' + type;
+  if (details != nullptr && details->generation) {
+    if (!SameEngine() && !PortableExpression(details->generation->expression)) {
+      unwritten->append("the generation of field '" + column.Name() + "'");
+    } else {
+      definition += " GENERATED ALWAYS AS (" + details->generation->expression + u')';
+      if (details->generation->stored) {
+        definition += " STORED";
+      } else if (target_ != TypeDialect::kPostgres) {
+        definition += " VIRTUAL";
+      } else {
+        unwritten->append("the VIRTUAL generation of field '" + column.Name() + "'");
+      }
+    }
+  }
+  if (column.Required()) definition += " NOT NULL";
+  if (!default_value.isEmpty()) definition += " DEFAULT " + default_value;
+  if (details != nullptr && !details->on_update.isEmpty()) {
+    if (target_ == TypeDialect::kMysql) {
+      definition += " ON UPDATE " + details->on_update;
+    } else {
+      unwritten->append("ON UPDATE " + details->on_update + " of field '" + column.Name() + "'");
+    }
+  }
+  if (numbered && target_ == TypeDialect::kMysql) definition += " AUTO_INCREMENT";
+  if (numbered && target_ == TypeDialect::kSqlite && !IsRowidKey(table, column)) {
+    unwritten->append("the numbering of field '" + column.Name() + "'");
+  }
+  return definition;
+}
+
+QString MigrationSql::PrimaryKeyClause(const dx::PrimaryKeyDefinition& key) const {
+  QString clause;
+  if (!key.name.isEmpty() && target_ == TypeDialect::kPostgres) {
+    clause = "CONSTRAINT " + Name(key.name) + u' ';
+  }
+  return clause + "PRIMARY KEY (" + Names(key.columns) + u')';
+}
+
+QString MigrationSql::UniqueClause(const dx::IndexDefinition& index) const {
+  QStringList columns;
+  for (const dx::IndexPart& part : index.parts) columns.append(part.column);
+  QString clause;
+  if (!index.name.isEmpty() && target_ != TypeDialect::kSqlite &&
+      !dx::IsEngineMadeName(index.name)) {
+    clause = "CONSTRAINT " + Name(index.name) + u' ';
+  }
+  return clause + "UNIQUE (" + Names(columns) + u')';
+}
+
+QString MigrationSql::CheckClause(const dx::CheckDefinition& check, QStringList* unwritten) const {
+  if (!SameEngine() && !PortableExpression(check.expression)) {
+    unwritten->append("the check " + check.expression);
+  }
+  QString clause;
+  if (!check.name.isEmpty() && target_ != TypeDialect::kSqlite &&
+      !dx::IsEngineMadeName(check.name)) {
+    clause = "CONSTRAINT " + Name(check.name) + u' ';
+  }
+  QString expression = check.expression.trimmed();
+  if (!(expression.startsWith(u'(') && expression.endsWith(u')'))) {
+    expression = u'(' + expression + u')';
+  }
+  return clause + "CHECK " + expression;
+}
+
+QString MigrationSql::ForeignKeyClause(const dx::ForeignKeyDefinition& key,
+                                       QStringList* unwritten) const {
+  QString clause;
+  if (!key.name.isEmpty() && target_ != TypeDialect::kSqlite && !dx::IsEngineMadeName(key.name)) {
+    clause = "CONSTRAINT " + Name(key.name) + u' ';
+  }
+  clause +=
+      "FOREIGN KEY (" + Names(key.columns) + ") REFERENCES " + TableName(key.referenced_table);
+  if (!key.referenced_columns.isEmpty()) clause += " (" + Names(key.referenced_columns) + u')';
+  if (key.match_full && target_ != TypeDialect::kMysql) clause += " MATCH FULL";
+  if (key.on_delete != dx::ReferentialAction::kNoAction) {
+    clause += " ON DELETE " + ActionWords(key.on_delete);
+  }
+  if (key.on_update != dx::ReferentialAction::kNoAction) {
+    clause += " ON UPDATE " + ActionWords(key.on_update);
+  }
+  if (key.deferrable) {
+    if (target_ == TypeDialect::kMysql) {
+      unwritten->append(QStringLiteral("a DEFERRABLE foreign key"));
+    } else {
+      clause += key.initially_deferred ? " DEFERRABLE INITIALLY DEFERRED" : " DEFERRABLE";
+    }
+  }
+  return clause;
+}
+
+QString MigrationSql::CreateTable(const dx::DataTable& table, const QString& name,
+                                  bool foreign_keys, QStringList* unwritten) const {
+  QStringList lines;
+  const dx::TableObjects* objects = table.Objects();
+  bool key_inline = false;
+  const auto columns = table.Columns().Enumerate();
+  while (const dx::DataColumn* column = columns->Next()) {
+    key_inline = key_inline || IsRowidKey(table, *column);
+    lines.append(ColumnDefinition(table, *column, true, unwritten));
+  }
+  if (objects != nullptr) {
+    if (objects->primary_key && !key_inline) lines.append(PrimaryKeyClause(*objects->primary_key));
+    for (const dx::IndexDefinition& index : objects->indexes) {
+      if (index.origin == dx::IndexDefinition::Origin::kUniqueConstraint) {
+        lines.append(UniqueClause(index));
+      } else if (index.origin == dx::IndexDefinition::Origin::kExclusionConstraint) {
+        unwritten->append("the exclusion constraint " + index.name);
+      }
+    }
+    if (foreign_keys) {
+      for (const dx::ForeignKeyDefinition& key : objects->foreign_keys) {
+        lines.append(ForeignKeyClause(key, unwritten));
+      }
+    }
+    for (const dx::CheckDefinition& check : objects->checks) {
+      lines.append(CheckClause(check, unwritten));
+    }
+  }
+  QString sql = "CREATE " +
+                QString(objects != nullptr && objects->unlogged && target_ == TypeDialect::kPostgres
+                            ? "UNLOGGED "
+                            : "") +
+                "TABLE " + TableName(name) + " (\n  " + lines.join(QStringLiteral(",\n  ")) + "\n)";
+  if (objects != nullptr && target_ == TypeDialect::kSqlite) {
+    QStringList options;
+    if (objects->without_rowid) options.append(QStringLiteral("WITHOUT ROWID"));
+    if (objects->strict) options.append(QStringLiteral("STRICT"));
+    if (!options.isEmpty()) sql += u' ' + options.join(QStringLiteral(", "));
+  }
+  return sql + u';';
+}
+
+QString MigrationSql::CreateIndex(const QString& table, const dx::IndexDefinition& index,
+                                  QStringList* unwritten) const {
+  QStringList parts;
+  for (const dx::IndexPart& part : index.parts) {
+    QString term;
+    if (part.column.isEmpty()) {
+      if (!SameEngine()) unwritten->append("the expression " + part.expression + " of an index");
+      term = u'(' + part.expression + u')';
+    } else {
+      term = Name(part.column);
+    }
+    if (!part.collation.isEmpty()) {
+      if (SameEngine()) {
+        term += " COLLATE " +
+                (target_ == TypeDialect::kPostgres ? Name(part.collation) : part.collation);
+      } else {
+        unwritten->append("the collation " + part.collation + " of an index");
+      }
+    }
+    if (!part.operator_class.isEmpty()) {
+      if (target_ == TypeDialect::kPostgres && SameEngine()) {
+        term += u' ' + part.operator_class;
+      } else {
+        unwritten->append("the operator class " + part.operator_class);
+      }
+    }
+    if (part.descending) term += " DESC";
+    parts.append(term);
+  }
+  QString sql = QStringLiteral("CREATE ") + (index.unique ? "UNIQUE " : "") + "INDEX " +
+                Name(index.name) + " ON " + TableName(table);
+  if (!index.method.isEmpty() && index.method != u"btree") {
+    if (target_ == TypeDialect::kPostgres && SameEngine()) {
+      sql += " USING " + index.method;
+    } else {
+      unwritten->append("the index method " + index.method);
+    }
+  }
+  sql += " (" + parts.join(QStringLiteral(", ")) + u')';
+  if (!index.predicate.isEmpty()) {
+    if (target_ == TypeDialect::kMysql) {
+      unwritten->append("a partial index (WHERE " + index.predicate + u')');
+    } else {
+      if (!SameEngine() && !PortableExpression(index.predicate)) {
+        unwritten->append("the index condition " + index.predicate);
+      }
+      sql += " WHERE " + index.predicate;
+    }
+  }
+  return sql + u';';
+}
+
+QString MigrationSql::CreateTrigger(const QString& table, const dx::TriggerDefinition& trigger,
+                                    QStringList* unwritten) const {
+  if (!SameEngine()) {
+    unwritten->append("the trigger " + trigger.name + ", whose body is written for another engine");
+  }
+  QString sql = "CREATE TRIGGER " + Name(trigger.name) + u' ' + trigger.timing + u' ' +
+                trigger.events.join(QStringLiteral(" OR "));
+  if (!trigger.update_columns.isEmpty()) sql += " OF " + trigger.update_columns.join(", ");
+  sql += " ON " + TableName(table);
+  if (target_ != TypeDialect::kSqlite || !trigger.for_each_row) {
+    sql += trigger.for_each_row ? " FOR EACH ROW" : " FOR EACH STATEMENT";
+  }
+  if (!trigger.when.isEmpty()) {
+    sql += target_ == TypeDialect::kPostgres ? " WHEN (" + trigger.when + u')'
+                                             : " WHEN " + trigger.when;
+  }
+  QString body = trigger.body;
+  // PostgreSQL's body names its function first; the function's source follows on its own line.
+  if (target_ == TypeDialect::kPostgres) body = body.section(u'\n', 0, 0);
+  sql += u' ' + body;
+  return sql.endsWith(u';') ? sql : sql + u';';
+}
+
+QString MigrationSql::CreateView(const QString& name, const QString& query,
+                                 QStringList* unwritten) const {
+  if (!SameEngine())
+    unwritten->append("the view " + name + ", whose query is another engine's SQL");
+  QString body = query.trimmed();
+  while (body.endsWith(u';')) body.chop(1);
+  return "CREATE VIEW " + TableName(name) + " AS " + body + u';';
+}
+
+}  // namespace vantrel

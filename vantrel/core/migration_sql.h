@@ -1,0 +1,81 @@
+// How a database's definitions are written as SQL in the dialect of the database a migration
+// script runs on: names quoted, a column's type (from the type table across engines), its
+// default, collation and generation, a table with its keys and checks, an index, a foreign key,
+// a trigger, a view. What the target cannot express is not guessed: it is named in `unwritten`,
+// and the caller holds the statement back with those words.
+#ifndef VANTREL_VANTREL_CORE_MIGRATION_SQL_H_
+#define VANTREL_VANTREL_CORE_MIGRATION_SQL_H_
+
+#include <QString>
+#include <QStringList>
+
+#include "dataaccess/catalog/type_kinds.h"
+#include "dataaccess/data_objects.h"
+
+namespace vantrel {
+
+using dataaccess::TypeDialect;
+
+// The dialect of an engine as DataConnection::Engine names it; kOther for one Vantrel writes no
+// SQL for (ODBC, an unknown snapshot).
+TypeDialect DialectOfEngine(const QString& engine);
+
+class MigrationSql {
+ public:
+  // Writes definitions read from a database of `source` (its Engine) for a database of `target`.
+  MigrationSql(TypeDialect target, TypeDialect source) : target_(target), source_(source) {}
+
+  TypeDialect target() const { return target_; }
+  bool SameEngine() const { return target_ == source_; }
+
+  // A name quoted for the target ("a""b", `a``b`); a table's name as the report gives it
+  // ("schema.table" outside PostgreSQL's default schema) with its schema quoted apart.
+  QString Name(const QString& name) const;
+  QString TableName(const QString& report_name) const;
+  QString Names(const QStringList& names) const;  // "a", "b"
+  // A text as a string literal of the target.
+  QString Literal(const QString& text) const;
+
+  // A column's definition: name, type, collation, generation, NOT NULL, default, numbering.
+  // `inline_key` writes SQLite's INTEGER PRIMARY KEY [AUTOINCREMENT] for a rowid alias.
+  QString ColumnDefinition(const dataaccess::DataTable& table, const dataaccess::DataColumn& column,
+                           bool inline_key, QStringList* unwritten) const;
+  // The column's type alone, with its collation (for PostgreSQL's ALTER COLUMN ... TYPE).
+  QString ColumnType(const dataaccess::DataTable& table, const dataaccess::DataColumn& column,
+                     QStringList* unwritten) const;
+  // The column's default as the target writes it after DEFAULT; empty for none.
+  QString DefaultOf(const dataaccess::DataTable& table, const dataaccess::DataColumn& column,
+                    QStringList* unwritten) const;
+
+  // CREATE TABLE `name` with every column, the primary key, unique constraints and checks, and
+  // with `foreign_keys` the foreign keys too.
+  QString CreateTable(const dataaccess::DataTable& table, const QString& name, bool foreign_keys,
+                      QStringList* unwritten) const;
+  QString PrimaryKeyClause(const dataaccess::PrimaryKeyDefinition& key) const;
+  QString UniqueClause(const dataaccess::IndexDefinition& index) const;
+  QString CheckClause(const dataaccess::CheckDefinition& check, QStringList* unwritten) const;
+  QString ForeignKeyClause(const dataaccess::ForeignKeyDefinition& key,
+                           QStringList* unwritten) const;
+  QString CreateIndex(const QString& table, const dataaccess::IndexDefinition& index,
+                      QStringList* unwritten) const;
+  QString CreateTrigger(const QString& table, const dataaccess::TriggerDefinition& trigger,
+                        QStringList* unwritten) const;
+  QString CreateView(const QString& name, const QString& query, QStringList* unwritten) const;
+
+ private:
+  QString TypeOf(const dataaccess::DataColumn& column, QStringList* unwritten) const;
+  // Whether `column` is SQLite's rowid alias of `table`, written INTEGER PRIMARY KEY.
+  bool IsRowidKey(const dataaccess::DataTable& table, const dataaccess::DataColumn& column) const;
+
+  TypeDialect target_;
+  TypeDialect source_;
+};
+
+// Whether the expression can be written for another engine as it stands: it holds no
+// PostgreSQL cast, no function call and no quoted name, only literals, names, operators and the
+// words every engine shares.
+bool PortableExpression(const QString& expression);
+
+}  // namespace vantrel
+
+#endif  // VANTREL_VANTREL_CORE_MIGRATION_SQL_H_

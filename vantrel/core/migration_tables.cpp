@@ -1,0 +1,489 @@
+// The steps that change a table found on both sides, or make a new one, in each dialect: SQLite
+// adds trailing fields and otherwise rebuilds the table; PostgreSQL and MySQL alter it in place.
+#include <QRegularExpression>
+
+#include "dataaccess/table_objects.h"
+#include "platform/component/error.h"
+#include "vantrel/core/migration_plan_parts.h"
+#include "vantrel/core/visible_text.h"
+
+namespace vantrel::migration {
+namespace {
+
+namespace dx = dataaccess;
+using Phase = MigrationStep::Phase;
+
+QString Quoted(const QString& name) { return u'\'' + VisibleText(name) + u'\''; }
+
+QString EngineWords(TypeDialect dialect) {
+  switch (dialect) {
+    case TypeDialect::kSqlite:
+      return QStringLiteral("SQLite");
+    case TypeDialect::kPostgres:
+      return QStringLiteral("PostgreSQL");
+    case TypeDialect::kMysql:
+      return QStringLiteral("MySQL and MariaDB");
+    case TypeDialect::kOther:
+      break;
+  }
+  return QStringLiteral("this engine");
+}
+
+MigrationStep Step(Phase phase, const QString& title, QStringList statements,
+                   std::vector<int> answers, const QStringList& unwritten, TypeDialect dialect) {
+  MigrationStep step;
+  step.phase = phase;
+  step.title = title;
+  step.statements = std::move(statements);
+  step.answers = std::move(answers);
+  if (!unwritten.isEmpty()) {
+    step.inexpressible = true;
+    QStringList shown;
+    for (const QString& what : unwritten) shown.append(VisibleText(what));
+    step.held_back = EngineWords(dialect) + " cannot express " + shown.join(QStringLiteral("; "));
+  }
+  return step;
+}
+
+const dx::DataColumn* ColumnOf(const dx::DataTable& table, const QString& name) {
+  try {
+    return &table.Columns().Item(name);
+  } catch (const component::Error&) {
+    return nullptr;
+  }
+}
+
+// The primary's fields in order, and each one's predecessor.
+QStringList FieldsOf(const dx::DataTable& table) {
+  QStringList names;
+  const auto columns = table.Columns().Enumerate();
+  while (const dx::DataColumn* column = columns->Next()) names.append(column->Name());
+  return names;
+}
+
+bool IsUniqueConstraint(const ComparableObject& object, const dx::DataTable& table) {
+  const dx::IndexDefinition* index = IndexOf(table, object);
+  return index != nullptr && index->origin != dx::IndexDefinition::Origin::kIndex;
+}
+
+// Whether SQLite's ALTER TABLE ADD COLUMN can add `column` as the primary defines it: not part
+// of a key, not NOT NULL without a default, not stored generated, a constant default.
+bool SqliteCanAdd(const Sides& sides, const dx::DataTable& table, const dx::DataColumn& column) {
+  const dx::TableObjects* objects = table.Objects();
+  if (objects != nullptr) {
+    if (objects->primary_key &&
+        objects->primary_key->columns.contains(column.Name(), Qt::CaseInsensitive)) {
+      return false;
+    }
+    for (const dx::IndexDefinition& index : objects->indexes) {
+      if (index.origin == dx::IndexDefinition::Origin::kIndex) continue;
+      for (const dx::IndexPart& part : index.parts) {
+        if (dx::SameNameIgnoringCase(part.column, column.Name())) return false;
+      }
+    }
+    const dx::ColumnDetails* details = objects->DetailsOf(column.Name());
+    if (details != nullptr && details->generation && details->generation->stored) return false;
+  }
+  QStringList unwritten;
+  const QString default_value = sides.sql.DefaultOf(table, column, &unwritten);
+  if (column.Required() && default_value.isEmpty()) return false;
+  // SQLite refuses a default that is not constant (CURRENT_TIMESTAMP, an expression).
+  return default_value.isEmpty() || (!default_value.contains(u'(') &&
+                                     !default_value.startsWith(u"CURRENT", Qt::CaseInsensitive));
+}
+
+// PostgreSQL and MySQL: ALTER TABLE for each object dropped and made.
+QString DropObject(const MigrationSql& sql, const QString& table, const dx::DataTable& own,
+                   const ComparableObject& object) {
+  const QString altered = "ALTER TABLE " + sql.TableName(table);
+  const bool mysql = sql.target() == TypeDialect::kMysql;
+  // PostgreSQL names an index in its table's schema.
+  const qsizetype dot = table.indexOf(u'.');
+  const QString schema = !mysql && dot > 0 ? sql.Name(table.left(dot)) + u'.' : QString();
+  switch (object.kind) {
+    case ObjectKindId::kPrimaryKey:
+      return mysql ? altered + " DROP PRIMARY KEY;"
+                   : altered + " DROP CONSTRAINT " + sql.Name(object.name) + u';';
+    case ObjectKindId::kIndex:
+    case ObjectKindId::kExclusionConstraint:
+      if (mysql)
+        return "DROP INDEX " + sql.Name(object.name) + " ON " + sql.TableName(table) + u';';
+      if (IsUniqueConstraint(object, own)) {
+        return altered + " DROP CONSTRAINT " + sql.Name(object.name) + u';';
+      }
+      return "DROP INDEX " + schema + sql.Name(object.name) + u';';
+    case ObjectKindId::kForeignKey:
+      return altered + (mysql ? " DROP FOREIGN KEY " : " DROP CONSTRAINT ") +
+             sql.Name(object.name) + u';';
+    case ObjectKindId::kCheck:
+      return altered + " DROP CONSTRAINT " + sql.Name(object.name) + u';';
+    case ObjectKindId::kTrigger:
+      return mysql ? "DROP TRIGGER " + sql.Name(object.name) + u';'
+                   : "DROP TRIGGER " + sql.Name(object.name) + " ON " + sql.TableName(table) + u';';
+    case ObjectKindId::kRule:
+      return "DROP RULE " + sql.Name(object.name) + " ON " + sql.TableName(table) + u';';
+    default:
+      return QString();
+  }
+}
+
+QString CreateObject(const MigrationSql& sql, const QString& table, const dx::DataTable& source,
+                     const ComparableObject& object, QStringList* unwritten) {
+  const QString altered = "ALTER TABLE " + sql.TableName(table);
+  const dx::TableObjects* objects = source.Objects();
+  const auto at = [&](const auto& list) -> decltype(&list.front()) {
+    if (object.source_index < 0 || static_cast<size_t>(object.source_index) >= list.size()) {
+      return nullptr;
+    }
+    return &list[static_cast<size_t>(object.source_index)];
+  };
+  if (objects == nullptr) return QString();
+  switch (object.kind) {
+    case ObjectKindId::kPrimaryKey:
+      return objects->primary_key
+                 ? altered + " ADD " + sql.PrimaryKeyClause(*objects->primary_key) + u';'
+                 : QString();
+    case ObjectKindId::kIndex:
+    case ObjectKindId::kExclusionConstraint: {
+      const dx::IndexDefinition* index = at(objects->indexes);
+      if (index == nullptr) return QString();
+      if (index->origin == dx::IndexDefinition::Origin::kUniqueConstraint) {
+        return altered + " ADD " + sql.UniqueClause(*index) + u';';
+      }
+      if (index->origin == dx::IndexDefinition::Origin::kExclusionConstraint) {
+        unwritten->append("the exclusion constraint " + index->name);
+        return QString();
+      }
+      return sql.CreateIndex(table, *index, unwritten);
+    }
+    case ObjectKindId::kForeignKey: {
+      const dx::ForeignKeyDefinition* key = at(objects->foreign_keys);
+      return key ? altered + " ADD " + sql.ForeignKeyClause(*key, unwritten) + u';' : QString();
+    }
+    case ObjectKindId::kCheck: {
+      const dx::CheckDefinition* check = at(objects->checks);
+      return check ? altered + " ADD " + sql.CheckClause(*check, unwritten) + u';' : QString();
+    }
+    case ObjectKindId::kTrigger: {
+      const dx::TriggerDefinition* trigger = at(objects->triggers);
+      return trigger ? sql.CreateTrigger(table, *trigger, unwritten) : QString();
+    }
+    case ObjectKindId::kRule: {
+      const dx::RuleDefinition* rule = at(objects->rules);
+      if (rule == nullptr) return QString();
+      if (!sql.SameEngine()) unwritten->append("the rule " + rule->name);
+      return rule->definition.endsWith(u';') ? rule->definition : rule->definition + u';';
+    }
+    default:
+      return QString();
+  }
+}
+
+QString ObjectWords(const ComparableObject& object) {
+  return QString::fromLatin1(WordsOf(object.kind).label).toLower() + u' ' +
+         VisibleText(object.name.isEmpty() ? object.definition : object.name);
+}
+
+// The objects SQLite changes without rebuilding its table: indexes and triggers.
+bool SqliteChangesInPlace(const ComparableObject& object, const dx::DataTable& table) {
+  if (object.kind == ObjectKindId::kTrigger) return true;
+  return object.kind == ObjectKindId::kIndex && !IsUniqueConstraint(object, table);
+}
+
+void PlanObjects(const Sides& sides, const TableWork& work, std::vector<MigrationStep>* steps) {
+  const TypeDialect dialect = sides.sql.target();
+  for (const ObjectChange& drop : work.drops) {
+    QString statement;
+    if (dialect == TypeDialect::kSqlite) {
+      statement = (drop.object.kind == ObjectKindId::kTrigger ? "DROP TRIGGER " : "DROP INDEX ") +
+                  sides.sql.Name(drop.object.name) + u';';
+    } else {
+      statement = DropObject(sides.sql, work.name, *work.secondary, drop.object);
+    }
+    if (statement.isEmpty()) continue;
+    steps->push_back(Step(Phase::kDropObjects,
+                          "drop " + ObjectWords(drop.object) + " of table " + Quoted(work.name),
+                          {statement}, {drop.answer}, {}, dialect));
+  }
+  for (const ObjectChange& create : work.creates) {
+    QStringList unwritten;
+    const QString statement =
+        CreateObject(sides.sql, work.name, *work.primary, create.object, &unwritten);
+    if (statement.isEmpty() && unwritten.isEmpty()) continue;
+    steps->push_back(Step(Phase::kCreateObjects,
+                          "create " + ObjectWords(create.object) + " of table " + Quoted(work.name),
+                          statement.isEmpty() ? QStringList() : QStringList{statement},
+                          {create.answer}, unwritten, dialect));
+  }
+}
+
+// PostgreSQL: one ALTER TABLE for each property of a field that differs.
+void PlanPostgresField(const Sides& sides, const TableWork& work, const QString& field, int answer,
+                       std::vector<MigrationStep>* steps) {
+  const dx::DataColumn* primary = ColumnOf(*work.primary, field);
+  const dx::DataColumn* secondary = ColumnOf(*work.secondary, field);
+  if (primary == nullptr || secondary == nullptr) return;
+  const Difference& difference = sides.differences[static_cast<size_t>(answer)];
+  const QString altered = "ALTER TABLE " + sides.sql.TableName(work.name) + " ALTER COLUMN " +
+                          sides.sql.Name(secondary->Name());
+  QStringList statements;
+  QStringList unwritten;
+  if (Lists(difference, PropertyId::kGenerated) || Lists(difference, PropertyId::kStorage)) {
+    // A generation cannot be altered in place: the field is made again and its values
+    // computed anew.
+    statements.append("ALTER TABLE " + sides.sql.TableName(work.name) + " DROP COLUMN " +
+                      sides.sql.Name(secondary->Name()) + u';');
+    statements.append("ALTER TABLE " + sides.sql.TableName(work.name) + " ADD COLUMN " +
+                      sides.sql.ColumnDefinition(*work.primary, *primary, false, &unwritten) +
+                      u';');
+  } else {
+    if (Lists(difference, PropertyId::kDataType) || Lists(difference, PropertyId::kSize) ||
+        Lists(difference, PropertyId::kCollation) ||
+        ((primary->Attributes() ^ secondary->Attributes()) & dx::kUnsigned)) {
+      const QString type = sides.sql.ColumnType(*work.primary, *primary, &unwritten);
+      const QString bare = type.section(QStringLiteral(" COLLATE "), 0, 0);
+      statements.append(altered + " TYPE " + type + " USING " + sides.sql.Name(secondary->Name()) +
+                        "::" + bare + u';');
+    }
+    if (Lists(difference, PropertyId::kRequired)) {
+      statements.append(altered + (primary->Required() ? " SET NOT NULL;" : " DROP NOT NULL;"));
+    }
+    if (Lists(difference, PropertyId::kDefaultValue)) {
+      const QString value = sides.sql.DefaultOf(*work.primary, *primary, &unwritten);
+      statements.append(value.isEmpty() ? altered + " DROP DEFAULT;"
+                                        : altered + " SET DEFAULT " + value + u';');
+    }
+    if (Lists(difference, PropertyId::kOrdinalPosition)) {
+      unwritten.append("the place of field " + Quoted(field) +
+                       ": a column is added at the end of its table");
+    }
+    if (Lists(difference, PropertyId::kAttributes) &&
+        ((primary->Attributes() ^ secondary->Attributes()) &
+         (dx::kAutoIncrement | dx::kAlwaysNumbered))) {
+      unwritten.append("the change of numbering of field " + Quoted(field));
+    }
+    if (Lists(difference, PropertyId::kOnUpdateValue)) {
+      unwritten.append("ON UPDATE of field " + Quoted(field));
+    }
+  }
+  steps->push_back(Step(Phase::kChangeTables,
+                        "change field " + Quoted(field) + " of table " + Quoted(work.name),
+                        statements, {answer}, unwritten, TypeDialect::kPostgres));
+}
+
+// MySQL: the field's whole definition, in its place.
+QString Placement(const QStringList& fields, const QString& field, const MigrationSql& sql) {
+  const qsizetype at = fields.indexOf(field);
+  if (at <= 0) return at == 0 ? QStringLiteral(" FIRST") : QString();
+  return " AFTER " + sql.Name(fields.at(at - 1));
+}
+
+void PlanInPlace(const Sides& sides, const TableWork& work, std::vector<MigrationStep>* steps) {
+  const TypeDialect dialect = sides.sql.target();
+  const QString altered = "ALTER TABLE " + sides.sql.TableName(work.name);
+  const QStringList fields = FieldsOf(*work.primary);
+  for (const QString& field : work.added) {
+    const dx::DataColumn* column = ColumnOf(*work.primary, field);
+    if (column == nullptr) continue;
+    QStringList unwritten;
+    QString statement = altered + " ADD COLUMN " +
+                        sides.sql.ColumnDefinition(*work.primary, *column, false, &unwritten);
+    if (dialect == TypeDialect::kMysql) statement += Placement(fields, field, sides.sql);
+    if (dialect == TypeDialect::kPostgres && fields.indexOf(field) != fields.size() - 1) {
+      // Its place is said by the fields after it, whose positions then differ.
+    }
+    int answer = -1;
+    for (const int i : work.answers) {
+      const Difference& d = sides.differences[static_cast<size_t>(i)];
+      if (d.kind == Difference::Kind::kFieldMissing && d.driving_is_primary && d.field == field) {
+        answer = i;
+      }
+    }
+    steps->push_back(Step(Phase::kChangeTables,
+                          "add field " + Quoted(field) + " to table " + Quoted(work.name),
+                          {statement + u';'}, {answer}, unwritten, dialect));
+  }
+  for (qsizetype i = 0; i < work.changed.size(); ++i) {
+    const int answer = work.changed_answers[static_cast<size_t>(i)];
+    if (dialect == TypeDialect::kPostgres) {
+      PlanPostgresField(sides, work, work.changed[i], answer, steps);
+      continue;
+    }
+    const dx::DataColumn* column = ColumnOf(*work.primary, work.changed[i]);
+    if (column == nullptr) continue;
+    QStringList unwritten;
+    const QString statement =
+        altered + " MODIFY COLUMN " +
+        sides.sql.ColumnDefinition(*work.primary, *column, false, &unwritten) +
+        Placement(fields, work.changed[i], sides.sql) + u';';
+    steps->push_back(
+        Step(Phase::kChangeTables,
+             "change field " + Quoted(work.changed[i]) + " of table " + Quoted(work.name),
+             {statement}, {answer}, unwritten, dialect));
+  }
+  for (const QString& field : work.dropped) {
+    int answer = -1;
+    for (const int i : work.answers) {
+      const Difference& d = sides.differences[static_cast<size_t>(i)];
+      if (d.kind == Difference::Kind::kFieldMissing && !d.driving_is_primary && d.field == field) {
+        answer = i;
+      }
+    }
+    steps->push_back(
+        Step(Phase::kChangeTables, "drop field " + Quoted(field) + " of table " + Quoted(work.name),
+             {altered + " DROP COLUMN " + sides.sql.Name(field) + u';'}, {answer}, {}, dialect));
+  }
+  if (work.persistence_answer >= 0 && work.primary->Objects() != nullptr) {
+    steps->push_back(
+        Step(Phase::kChangeTables, "change the persistence of table " + Quoted(work.name),
+             {altered + (work.primary->Objects()->unlogged ? " SET UNLOGGED;" : " SET LOGGED;")},
+             {work.persistence_answer}, {}, dialect));
+  }
+}
+
+}  // namespace
+
+const dx::IndexDefinition* IndexOf(const dx::DataTable& table, const ComparableObject& object) {
+  const dx::TableObjects* objects = table.Objects();
+  if (objects == nullptr || object.source_index < 0 ||
+      static_cast<size_t>(object.source_index) >= objects->indexes.size() ||
+      (object.kind != ObjectKindId::kIndex && object.kind != ObjectKindId::kExclusionConstraint)) {
+    return nullptr;
+  }
+  return &objects->indexes[static_cast<size_t>(object.source_index)];
+}
+
+bool Mentions(const QString& text, const QString& name) {
+  const QString last = name.section(u'.', -1);
+  const QRegularExpression word(
+      QStringLiteral("(?<![\\w$])") + QRegularExpression::escape(last) +
+          QStringLiteral("(?![\\w$])"),
+      QRegularExpression::CaseInsensitiveOption | QRegularExpression::UseUnicodePropertiesOption);
+  return word.match(text).hasMatch();
+}
+
+MigrationStep SqliteRebuild(const Sides& sides, const TableWork& work) {
+  const MigrationSql& sql = sides.sql;
+  const QString temporary = "vantrel_new_" + work.name;
+  QStringList unwritten;
+  QStringList statements{sql.CreateTable(*work.primary, temporary, true, &unwritten)};
+  // The rows move by the fields both sides have; a generated field computes itself.
+  QStringList moved;
+  const auto columns = work.primary->Columns().Enumerate();
+  while (const dx::DataColumn* column = columns->Next()) {
+    if (column->Attributes() & dx::kGenerated) continue;
+    const dx::DataColumn* old = ColumnOf(*work.secondary, column->Name());
+    if (old == nullptr || (old->Attributes() & dx::kGenerated)) continue;
+    moved.append(column->Name());
+  }
+  statements.append("INSERT INTO " + sql.Name(temporary) + " (" + sql.Names(moved) + ") SELECT " +
+                    sql.Names(moved) + " FROM " + sql.Name(work.name) + u';');
+  const dx::TableObjects* objects = work.primary->Objects();
+  const dx::TableObjects* old_objects = work.secondary->Objects();
+  if (objects != nullptr && objects->autoincrement && old_objects != nullptr &&
+      old_objects->autoincrement) {
+    // AUTOINCREMENT never reuses a number: the old table's counter carries over.
+    statements.append(
+        "UPDATE sqlite_sequence SET seq = (SELECT seq FROM sqlite_sequence WHERE "
+        "name = " +
+        sql.Literal(work.name) + ") WHERE name = " + sql.Literal(temporary) +
+        " AND EXISTS (SELECT 1 FROM sqlite_sequence WHERE "
+        "name = " +
+        sql.Literal(work.name) + ");");
+    statements.append("INSERT INTO sqlite_sequence (name, seq) SELECT " + sql.Literal(temporary) +
+                      ", seq FROM sqlite_sequence WHERE name = " + sql.Literal(work.name) +
+                      " AND NOT EXISTS (SELECT 1 FROM sqlite_sequence WHERE name = " +
+                      sql.Literal(temporary) + ");");
+  }
+  statements.append("DROP TABLE " + sql.Name(work.name) + u';');
+  statements.append("ALTER TABLE " + sql.Name(temporary) + " RENAME TO " + sql.Name(work.name) +
+                    u';');
+  if (objects != nullptr) {
+    for (const dx::IndexDefinition& index : objects->indexes) {
+      if (index.origin != dx::IndexDefinition::Origin::kIndex) continue;
+      statements.append(sql.CreateIndex(work.name, index, &unwritten));
+    }
+    for (const dx::TriggerDefinition& trigger : objects->triggers) {
+      statements.append(sql.CreateTrigger(work.name, trigger, &unwritten));
+    }
+  }
+  MigrationStep step = Step(Phase::kChangeTables, "rebuild table " + Quoted(work.name), statements,
+                            work.answers, unwritten, TypeDialect::kSqlite);
+  step.notes.append(QStringLiteral(
+      "SQLite's ALTER TABLE cannot make this change: the table is made anew and its rows copied, "
+      "with foreign keys off, so that no ON DELETE action fires on the rows that refer to it."));
+  return step;
+}
+
+void PlanTableChanges(const Sides& sides, const TableWork& work, std::vector<MigrationStep>* steps,
+                      bool* rebuilt) {
+  *rebuilt = false;
+  if (sides.sql.target() != TypeDialect::kSqlite) {
+    PlanInPlace(sides, work, steps);
+    PlanObjects(sides, work, steps);
+    return;
+  }
+  // SQLite alters a table in place only to add fields at its end, and makes and drops indexes
+  // and triggers on their own; anything else is a rebuild.
+  bool rebuild = !work.dropped.isEmpty() || !work.changed.isEmpty();
+  const QStringList fields = FieldsOf(*work.primary);
+  for (const QString& field : work.added) {
+    const dx::DataColumn* column = ColumnOf(*work.primary, field);
+    const qsizetype place = fields.indexOf(field);
+    rebuild = rebuild || column == nullptr || place < fields.size() - work.added.size() ||
+              !SqliteCanAdd(sides, *work.primary, *column);
+  }
+  for (const ObjectChange& change : work.drops) {
+    rebuild = rebuild || !SqliteChangesInPlace(change.object, *work.secondary);
+  }
+  for (const ObjectChange& change : work.creates) {
+    rebuild = rebuild || !SqliteChangesInPlace(change.object, *work.primary);
+  }
+  if (rebuild) {
+    *rebuilt = true;
+    steps->push_back(SqliteRebuild(sides, work));
+    return;
+  }
+  PlanInPlace(sides, work, steps);
+  PlanObjects(sides, work, steps);
+}
+
+void PlanNewTable(const Sides& sides, const dx::DataTable& table, int answer,
+                  std::vector<MigrationStep>* steps) {
+  const MigrationSql& sql = sides.sql;
+  const TypeDialect dialect = sql.target();
+  const QString name = table.Name();
+  QStringList unwritten;
+  // SQLite takes a foreign key only in the table's definition, and checks it only when a row
+  // is written; the other engines add foreign keys once every table exists.
+  const bool sqlite = dialect == TypeDialect::kSqlite;
+  QStringList statements{sql.CreateTable(table, name, sqlite, &unwritten)};
+  const dx::TableObjects* objects = table.Objects();
+  if (objects != nullptr) {
+    for (const dx::IndexDefinition& index : objects->indexes) {
+      if (index.origin != dx::IndexDefinition::Origin::kIndex) continue;
+      statements.append(sql.CreateIndex(name, index, &unwritten));
+    }
+  }
+  steps->push_back(Step(MigrationStep::Phase::kCreateTables, "create table " + Quoted(name),
+                        statements, {answer}, unwritten, dialect));
+  if (objects == nullptr) return;
+  QStringList later;
+  QStringList later_unwritten;
+  if (!sqlite) {
+    for (const dx::ForeignKeyDefinition& key : objects->foreign_keys) {
+      later.append("ALTER TABLE " + sql.TableName(name) + " ADD " +
+                   sql.ForeignKeyClause(key, &later_unwritten) + u';');
+    }
+  }
+  for (const dx::TriggerDefinition& trigger : objects->triggers) {
+    later.append(sql.CreateTrigger(name, trigger, &later_unwritten));
+  }
+  if (!later.isEmpty()) {
+    steps->push_back(Step(MigrationStep::Phase::kCreateObjects,
+                          "create the foreign keys and triggers of table " + Quoted(name), later,
+                          {answer}, later_unwritten, dialect));
+  }
+}
+
+}  // namespace vantrel::migration
