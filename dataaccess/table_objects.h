@@ -67,6 +67,9 @@ struct IndexPart {
   QString collation;
   // An exclusion constraint's operator for this part ("&&"); empty for an index.
   QString exclusion_operator;
+  // MySQL's and MariaDB's index of the first characters of a column, note(20); 0 for all of
+  // it. What a migration script needs to make such an index; not compared.
+  int prefix_length = 0;
 };
 
 struct IndexDefinition {

@@ -88,11 +88,11 @@ enum TriggersQueryField : int {
 // and later add the text of an expression part (functional key parts), where COLUMN_NAME is
 // NULL.
 constexpr char kIndexesQuery[] =
-    "SELECT TABLE_NAME, INDEX_NAME, SEQ_IN_INDEX, COLUMN_NAME, NON_UNIQUE, COLLATION = 'D' "
-    "FROM information_schema.STATISTICS WHERE TABLE_SCHEMA = DATABASE()";
+    "SELECT TABLE_NAME, INDEX_NAME, SEQ_IN_INDEX, COLUMN_NAME, NON_UNIQUE, COLLATION = 'D', "
+    "SUB_PART FROM information_schema.STATISTICS WHERE TABLE_SCHEMA = DATABASE()";
 constexpr char kIndexesQueryWithExpressions[] =
     "SELECT TABLE_NAME, INDEX_NAME, SEQ_IN_INDEX, COLUMN_NAME, NON_UNIQUE, COLLATION = 'D', "
-    "EXPRESSION FROM information_schema.STATISTICS WHERE TABLE_SCHEMA = DATABASE()";
+    "SUB_PART, EXPRESSION FROM information_schema.STATISTICS WHERE TABLE_SCHEMA = DATABASE()";
 // The columns of both; only kIndexesQueryWithExpressions has the last.
 enum IndexesQueryField : int {
   kIdxTable,
@@ -101,6 +101,7 @@ enum IndexesQueryField : int {
   kIdxColumn,
   kIdxNonUnique,
   kIdxDescending,
+  kIdxPrefix,  // the length of a part that indexes the start of its column; NULL for all of it
   kIdxExpression,
 };
 // The tables that have a foreign key or a check. REFERENTIAL_CONSTRAINTS, KEY_COLUMN_USAGE and
@@ -287,6 +288,7 @@ void ReadIndexes(MYSQL* mysql, const QString& target, const ServerFeatures& feat
           part.expression = Text(row, lengths, kIdxExpression);
         }
         part.descending = row[kIdxDescending] && row[kIdxDescending][0] == '1';
+        if (row[kIdxPrefix]) part.prefix_length = std::atoi(row[kIdxPrefix]);
         objects.AddIndexPart(OwnTable(table), name, position, std::move(part)).unique =
             row[kIdxNonUnique] && row[kIdxNonUnique][0] == '0';
       });

@@ -68,7 +68,7 @@ class Planner {
         secondary_(secondary),
         options_(options),
         script_(script),
-        sql_(script.dialect, DialectOfEngine(primary.Engine())),
+        sql_(script.dialect, DialectOfEngine(primary.Engine()), primary.DatabaseName()),
         own_sql_(script.dialect, script.dialect),
         sides_{primary, secondary, sql_, own_sql_, script.differences} {}
 
@@ -350,6 +350,18 @@ class Planner {
         }
       }
       if (sequence == nullptr) continue;
+      // A new table's numbered column makes its own sequence: the table's step answers it.
+      const QString owner = sequence->owned_by.section(u'.', 0, -2);
+      if (d.kind == Kind::kSequenceMissing && new_tables_.count(owner) != 0) {
+        for (MigrationStep& made : script_.steps) {
+          if (made.phase == Phase::kCreateTables && !made.answers.empty() &&
+              made.answers.front() == new_tables_.at(owner)) {
+            made.answers.push_back(i);
+            break;
+          }
+        }
+        continue;
+      }
       const QString bounds = " INCREMENT BY " + QString::number(sequence->increment) +
                              " MINVALUE " + QString::number(sequence->minimum) + " MAXVALUE " +
                              QString::number(sequence->maximum) + " START WITH " +
@@ -378,7 +390,15 @@ class Planner {
       step.phase = Phase::kChangeTables;
       step.title = QStringLiteral("no statement is written for this difference");
       step.inexpressible = true;
-      step.held_back = QStringLiteral("Vantrel writes no SQL for it");
+      const Kind kind = script_.differences[i].kind;
+      step.held_back =
+          kind == Kind::kDatabaseProperties
+              ? QStringLiteral(
+                    "a database's default collation is chosen when it is created; a "
+                    "script run in it cannot change it")
+          : kind == Kind::kDatabaseObjectProperties || kind == Kind::kDatabaseObjectMissing
+              ? QStringLiteral("Vantrel writes no SQL for the database's own collations")
+              : QStringLiteral("Vantrel writes no SQL for it");
       step.answers.push_back(static_cast<int>(i));
       script_.steps.push_back(std::move(step));
     }
@@ -480,7 +500,7 @@ MigrationScript PlanMigration(const dx::DataConnection& primary,
           QStringLiteral("INSERT INTO vantrel_foreign_key_check SELECT count(*) FROM "
                          "pragma_foreign_key_check;"),
           QStringLiteral("DROP TABLE vantrel_foreign_key_check;"), QStringLiteral("COMMIT;"),
-          QStringLiteral("PRAGMA foreign_keys = OFF;")};
+          QStringLiteral("PRAGMA foreign_keys = ON;")};
       break;
     case TypeDialect::kPostgres:
       script.before = QStringList{QStringLiteral("BEGIN;")};

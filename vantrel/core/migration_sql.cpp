@@ -41,7 +41,8 @@ QString Fraction(int32_t size, TypeDialect target) {
 }
 
 QString IntegerType(int32_t size, TypeDialect target) {
-  if (target == TypeDialect::kSqlite) return QStringLiteral("INTEGER");
+  // SQLite keeps the width it is told, and takes INTEGER PRIMARY KEY alone for its rowid.
+  if (target == TypeDialect::kSqlite && size == 0) return QStringLiteral("INTEGER");
   if (target == TypeDialect::kPostgres) {
     if (size == 8 || size == 0) return QStringLiteral("bigint");
     return size <= 2 ? QStringLiteral("smallint") : QStringLiteral("integer");
@@ -77,6 +78,10 @@ QString MigrationSql::Name(const QString& name) const {
   return u'"' + QString(name).replace(u'"', QStringLiteral("\"\"")) + u'"';
 }
 
+QString MigrationSql::Portable(const QString& expression) const {
+  return !SameEngine() && source_ == TypeDialect::kPostgres ? WithoutCasts(expression) : expression;
+}
+
 QString MigrationSql::TableName(const QString& report_name) const {
   // Only PostgreSQL names tables outside its default schema "schema.table".
   const qsizetype dot = report_name.indexOf(u'.');
@@ -98,9 +103,22 @@ QString MigrationSql::Literal(const QString& text) const {
   return u'\'' + escaped + u'\'';
 }
 
+QString WithoutCasts(const QString& expression) {
+  static const QRegularExpression kCast(QStringLiteral(
+      R"(::(?:character varying|double precision|bit varying|time(?:stamp)? with(?:out)? time zone|)"
+      R"("?[A-Za-z_][A-Za-z0-9_]*"?)(?:\([0-9, ]*\))?(?:\[\])?)"));
+  return QString(expression).remove(kCast);
+}
+
 bool PortableExpression(const QString& expression) {
   static const QRegularExpression kUnportable(QStringLiteral(R"(::|\w\s*\(|"|`|\[)"));
   return !kUnportable.match(expression).hasMatch();
+}
+
+bool MigrationSql::IsKeyColumn(const dx::DataTable& table, const dx::DataColumn& column) const {
+  const dx::TableObjects* objects = table.Objects();
+  return objects != nullptr && objects->primary_key &&
+         objects->primary_key->columns.contains(column.Name(), Qt::CaseInsensitive);
 }
 
 bool MigrationSql::IsRowidKey(const dx::DataTable& table, const dx::DataColumn& column) const {
@@ -113,6 +131,20 @@ bool MigrationSql::IsRowidKey(const dx::DataTable& table, const dx::DataColumn& 
 
 QString MigrationSql::TypeOf(const dx::DataColumn& column, QStringList* unwritten) const {
   if (SameEngine()) return column.DeclaredType();
+  const qsizetype before = unwritten->size();
+  QString type = TypeAcross(column, unwritten);
+  // The type written must hold what the column holds: the type table says whether it does.
+  const dx::ColumnType written = dx::ClassifyDeclaredType(type, target_);
+  const bool any_width = column.DataType() == dx::kInteger && column.Size() == 0;
+  if (unwritten->size() == before && !any_width && !type.isEmpty() &&
+      (written.data_type != column.DataType() || written.size != column.Size())) {
+    unwritten->append("the type " + column.DeclaredType() + " of field '" + column.Name() + "' (" +
+                      type + " holds other values)");
+  }
+  return type;
+}
+
+QString MigrationSql::TypeAcross(const dx::DataColumn& column, QStringList* unwritten) const {
   const int32_t size = column.Size();
   const bool unsigned_number = (column.Attributes() & dx::kUnsigned) != 0;
   const bool pg = target_ == TypeDialect::kPostgres;
@@ -257,11 +289,18 @@ QString MigrationSql::DefaultOf(const dx::DataTable& table, const dx::DataColumn
 QString MigrationSql::ColumnDefinition(const dx::DataTable& table, const dx::DataColumn& column,
                                        bool inline_key, QStringList* unwritten) const {
   QString definition = Name(column.Name());
+  if (!column.Required() && target_ != TypeDialect::kSqlite && IsKeyColumn(table, column)) {
+    unwritten->append("NULL in field '" + column.Name() + "' of a primary key");
+  }
   const int32_t attributes = column.Attributes();
   const bool numbered = (attributes & dx::kAutoIncrement) != 0;
   const dx::TableObjects* objects = table.Objects();
   const dx::ColumnDetails* details =
       objects != nullptr ? objects->DetailsOf(column.Name()) : nullptr;
+  if (numbered && (attributes & dx::kAlwaysNumbered) && target_ != TypeDialect::kPostgres) {
+    unwritten->append("the numbering of field '" + column.Name() +
+                      "', which refuses the values an insert gives (GENERATED ALWAYS)");
+  }
   if (inline_key && IsRowidKey(table, column)) {
     definition += " INTEGER PRIMARY KEY";
     if (objects->autoincrement) definition += " AUTOINCREMENT";
@@ -328,7 +367,8 @@ QString MigrationSql::UniqueClause(const dx::IndexDefinition& index) const {
 }
 
 QString MigrationSql::CheckClause(const dx::CheckDefinition& check, QStringList* unwritten) const {
-  if (!SameEngine() && !PortableExpression(check.expression)) {
+  const QString written = Portable(check.expression);
+  if (!SameEngine() && !PortableExpression(written)) {
     unwritten->append("the check " + check.expression);
   }
   QString clause;
@@ -336,7 +376,7 @@ QString MigrationSql::CheckClause(const dx::CheckDefinition& check, QStringList*
       !dx::IsEngineMadeName(check.name)) {
     clause = "CONSTRAINT " + Name(check.name) + u' ';
   }
-  QString expression = check.expression.trimmed();
+  QString expression = written.trimmed();
   if (!(expression.startsWith(u'(') && expression.endsWith(u')'))) {
     expression = u'(' + expression + u')';
   }
@@ -421,6 +461,9 @@ QString MigrationSql::CreateIndex(const QString& table, const dx::IndexDefinitio
       term = u'(' + part.expression + u')';
     } else {
       term = Name(part.column);
+      if (part.prefix_length > 0 && target_ == TypeDialect::kMysql) {
+        term += u'(' + QString::number(part.prefix_length) + u')';
+      }
     }
     if (!part.collation.isEmpty()) {
       if (SameEngine()) {
@@ -488,9 +531,15 @@ QString MigrationSql::CreateTrigger(const QString& table, const dx::TriggerDefin
 
 QString MigrationSql::CreateView(const QString& name, const QString& query,
                                  QStringList* unwritten) const {
-  if (!SameEngine())
+  if (!SameEngine()) {
     unwritten->append("the view " + name + ", whose query is another engine's SQL");
+  }
   QString body = query.trimmed();
+  // MySQL keeps a view's query with its tables named in their database's name: read in another
+  // database, they would still be the first one's.
+  if (target_ == TypeDialect::kMysql && !source_database_.isEmpty()) {
+    body.replace(Name(source_database_) + u'.', QString());
+  }
   while (body.endsWith(u';')) body.chop(1);
   return "CREATE VIEW " + TableName(name) + " AS " + body + u';';
 }

@@ -8,6 +8,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <utility>
 
 #include "dataaccess/catalog/type_kinds.h"
 #include "dataaccess/data_objects.h"
@@ -23,7 +24,10 @@ TypeDialect DialectOfEngine(const QString& engine);
 class MigrationSql {
  public:
   // Writes definitions read from a database of `source` (its Engine) for a database of `target`.
-  MigrationSql(TypeDialect target, TypeDialect source) : target_(target), source_(source) {}
+  // `source_database` is the name of the database the definitions come from, which MySQL writes
+  // into a view's query.
+  MigrationSql(TypeDialect target, TypeDialect source, QString source_database = QString())
+      : target_(target), source_(source), source_database_(std::move(source_database)) {}
 
   TypeDialect target() const { return target_; }
   bool SameEngine() const { return target_ == source_; }
@@ -33,6 +37,9 @@ class MigrationSql {
   QString Name(const QString& name) const;
   QString TableName(const QString& report_name) const;
   QString Names(const QStringList& names) const;  // "a", "b"
+  // An expression of the source as the target may take it: across engines without PostgreSQL's
+  // casts ((0)::numeric is 0 to every engine); as it is otherwise.
+  QString Portable(const QString& expression) const;
   // A text as a string literal of the target.
   QString Literal(const QString& text) const;
 
@@ -62,14 +69,24 @@ class MigrationSql {
                         QStringList* unwritten) const;
   QString CreateView(const QString& name, const QString& query, QStringList* unwritten) const;
 
+  // Whether `column` is part of `table`'s primary key.
+  bool IsKeyColumn(const dataaccess::DataTable& table, const dataaccess::DataColumn& column) const;
+
  private:
   QString TypeOf(const dataaccess::DataColumn& column, QStringList* unwritten) const;
+  // The target's spelling of the column's kind and size, from the type table.
+  QString TypeAcross(const dataaccess::DataColumn& column, QStringList* unwritten) const;
+
   // Whether `column` is SQLite's rowid alias of `table`, written INTEGER PRIMARY KEY.
   bool IsRowidKey(const dataaccess::DataTable& table, const dataaccess::DataColumn& column) const;
 
   TypeDialect target_;
   TypeDialect source_;
+  QString source_database_;
 };
+
+// `expression` without PostgreSQL's casts ("amount >= 0::numeric" is "amount >= 0").
+QString WithoutCasts(const QString& expression);
 
 // Whether the expression can be written for another engine as it stands: it holds no
 // PostgreSQL cast, no function call and no quoted name, only literals, names, operators and the

@@ -246,6 +246,9 @@ void PlanPostgresField(const Sides& sides, const TableWork& work, const QString&
                         "::" + bare + u';');
     }
     if (Lists(difference, PropertyId::kRequired)) {
+      if (!primary->Required() && sides.sql.IsKeyColumn(*work.primary, *primary)) {
+        unwritten.append("NULL in field " + Quoted(field) + " of a primary key");
+      }
       statements.append(altered + (primary->Required() ? " SET NOT NULL;" : " DROP NOT NULL;"));
     }
     if (Lists(difference, PropertyId::kDefaultValue)) {
@@ -253,10 +256,7 @@ void PlanPostgresField(const Sides& sides, const TableWork& work, const QString&
       statements.append(value.isEmpty() ? altered + " DROP DEFAULT;"
                                         : altered + " SET DEFAULT " + value + u';');
     }
-    if (Lists(difference, PropertyId::kOrdinalPosition)) {
-      unwritten.append("the place of field " + Quoted(field) +
-                       ": a column is added at the end of its table");
-    }
+
     if (Lists(difference, PropertyId::kAttributes) &&
         ((primary->Attributes() ^ secondary->Attributes()) &
          (dx::kAutoIncrement | dx::kAlwaysNumbered))) {
@@ -266,9 +266,21 @@ void PlanPostgresField(const Sides& sides, const TableWork& work, const QString&
       unwritten.append("ON UPDATE of field " + Quoted(field));
     }
   }
-  steps->push_back(Step(Phase::kChangeTables,
-                        "change field " + Quoted(field) + " of table " + Quoted(work.name),
-                        statements, {answer}, unwritten, TypeDialect::kPostgres));
+  if (!statements.isEmpty() || !unwritten.isEmpty()) {
+    steps->push_back(Step(Phase::kChangeTables,
+                          "change field " + Quoted(field) + " of table " + Quoted(work.name),
+                          statements, {answer}, unwritten, TypeDialect::kPostgres));
+  }
+  // PostgreSQL adds a column at the end of its table and never moves one: the rest of the
+  // field's change is made, its place is said.
+  if (Lists(difference, PropertyId::kOrdinalPosition)) {
+    steps->push_back(Step(Phase::kChangeTables,
+                          "move field " + Quoted(field) + " of table " + Quoted(work.name), {},
+                          {answer},
+                          {"the place of field " + Quoted(field) +
+                           ": a column is added at the end of its table and never moved"},
+                          TypeDialect::kPostgres));
+  }
 }
 
 // MySQL: the field's whole definition, in its place.

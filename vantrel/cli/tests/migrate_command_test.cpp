@@ -20,10 +20,12 @@ using dataaccess::test_support::SqliteTestFolder;
 using test_support::Result;
 using test_support::RunCli;
 
-// Runs `script` on the SQLite file `path` as `sqlite3 -bail` would; empty on success.
+// Runs `script` on the SQLite file `path` as `sqlite3 -bail` would, in a session that enforces
+// foreign keys (as an application's does); empty on success.
 QString RunScript(const QString& path, const QByteArray& script) {
   sqlite3* db = nullptr;
   sqlite3_open(path.toUtf8().constData(), &db);
+  sqlite3_exec(db, "PRAGMA foreign_keys = ON", nullptr, nullptr, nullptr);
   char* message = nullptr;
   const int rc = sqlite3_exec(db, script.constData(), nullptr, nullptr, &message);
   QString error = rc == SQLITE_OK ? QString() : QString::fromUtf8(message ? message : "failed");
@@ -187,6 +189,8 @@ TEST_F(MigrateTest, EachChangeRunsOnACopyWithRowsAndConverges) {
         RunCli({"migrate", "--objects", "all", "--allow-unsafe", "--verify", primary, secondary});
     EXPECT_EQ(result.exit_code, 0) << result.err.toStdString() << result.out.toStdString();
     EXPECT_EQ(folder.State(), before) << "the inputs are untouched, no copy is left beside them";
+    EXPECT_TRUE(result.out.endsWith("COMMIT;\nPRAGMA foreign_keys = ON;\n"))
+        << result.out.toStdString();
     const QString error = RunScript(copy, result.out);
     EXPECT_EQ(error, QString()) << result.out.toStdString();
     const Result after = RunCli({"compare", "--objects", "all", primary, copy});

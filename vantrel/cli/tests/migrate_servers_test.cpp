@@ -1,0 +1,242 @@
+// vantrel-cli migrate for the CI servers: each script, in the target's dialect, is run on the
+// secondary (which holds rows) as a person would run it, and the secondary must then compare equal
+// to the primary with every row kept; across engines, it must converge or say what it cannot
+// express.
+#include <sqlite3.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <tuple>
+#include <vector>
+
+#include "testing/server_test_support.h"
+#include "testing/sqlite_test_file.h"
+#include "vantrel/cli/tests/engine_pair_compare.h"
+
+namespace dataaccess::test_support {
+namespace {
+
+struct CliRun {
+  int status = -1;
+  QByteArray out;
+  QString errors;
+};
+
+CliRun Cli(const QStringList& arguments) {
+  QProcess process;
+  process.start(QStringLiteral(VANTREL_CLI), arguments);
+  process.waitForFinished(120000);
+  return {process.exitCode(), process.readAllStandardOutput(),
+          QString::fromUtf8(process.readAllStandardError())};
+}
+
+// The statements of a JSON script that run: before, the steps not held back, after.
+QStringList StatementsThatRun(const QJsonObject& script) {
+  QStringList statements;
+  for (const auto& statement : script.value("before").toArray()) {
+    statements.append(statement.toString());
+  }
+  for (const auto& step : script.value("steps").toArray()) {
+    if (!step.toObject().value("held_back").isNull()) continue;
+    for (const auto& statement : step.toObject().value("statements").toArray()) {
+      statements.append(statement.toString());
+    }
+  }
+  for (const auto& statement : script.value("after").toArray()) {
+    statements.append(statement.toString());
+  }
+  return statements;
+}
+
+// Runs `statements` on the database `name` of `engine` (`path` for SQLite); the test fails on an
+// error.
+void RunOn(Engine engine, const QString& name, const QString& path, const QStringList& statements) {
+  switch (engine) {
+    case Engine::kPostgres:
+      RunPostgres(name, statements);
+      return;
+    case Engine::kMariadb:
+      RunMysql(QStringList{"USE " + name} + statements);
+      return;
+    case Engine::kSqlite: {
+      sqlite3* db = nullptr;
+      sqlite3_open(path.toUtf8().constData(), &db);
+      sqlite3_exec(db, "PRAGMA foreign_keys = ON", nullptr, nullptr, nullptr);
+      for (const QString& statement : statements) {
+        char* message = nullptr;
+        EXPECT_EQ(sqlite3_exec(db, statement.toUtf8().constData(), nullptr, nullptr, &message),
+                  SQLITE_OK)
+            << statement.toStdString() << ": " << (message ? message : "");
+        sqlite3_free(message);
+      }
+      sqlite3_close(db);
+      return;
+    }
+  }
+}
+
+QString Count(Engine engine, const QString& name, const QString& path, const QString& table) {
+  const QString sql = "SELECT count(*) FROM " + table;
+  switch (engine) {
+    case Engine::kPostgres:
+      return PostgresValue(name, sql);
+    case Engine::kMariadb:
+      return MysqlValue("SELECT count(*) FROM " + name + "." + table);
+    case Engine::kSqlite: {
+      sqlite3* db = nullptr;
+      sqlite3_open(path.toUtf8().constData(), &db);
+      sqlite3_stmt* query = nullptr;
+      QString value;
+      if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &query, nullptr) == SQLITE_OK &&
+          sqlite3_step(query) == SQLITE_ROW) {
+        value = QString::number(sqlite3_column_int64(query, 0));
+      }
+      sqlite3_finalize(query);
+      sqlite3_close(db);
+      return value;
+    }
+  }
+  return {};
+}
+
+struct Change {
+  const char* name;
+  QStringList primary;
+  QStringList secondary;    // with rows in every table the primary keeps
+  QStringList tables = {};  // tables whose rows are counted before and after
+};
+
+// Changes whose SQL both servers take as written.
+std::vector<Change> Changes() {
+  return {
+      {"fields added, changed and dropped",
+       {"CREATE TABLE t (id INT PRIMARY KEY, b INT, a VARCHAR(50) NOT NULL DEFAULT 'n', c INT)"},
+       {"CREATE TABLE t (id INT PRIMARY KEY, a VARCHAR(40), gone INT)",
+        "INSERT INTO t VALUES (1, 'x', 1), (2, 'y', 2)"},
+       {"t"}},
+      {"default changed and dropped",
+       {"CREATE TABLE t (id INT PRIMARY KEY, a INT DEFAULT 2, b INT)"},
+       {"CREATE TABLE t (id INT PRIMARY KEY, a INT DEFAULT 1, b INT DEFAULT 3)",
+        "INSERT INTO t VALUES (1, 1, 1)"},
+       {"t"}},
+      {"indexes, unique and check",
+       {"CREATE TABLE t (id INT PRIMARY KEY, a INT, b INT, CONSTRAINT ta UNIQUE (a),"
+        " CONSTRAINT tb CHECK (b > 0))",
+        "CREATE INDEX tab ON t (a, b)"},
+       {"CREATE TABLE t (id INT PRIMARY KEY, a INT, b INT)", "CREATE INDEX told ON t (b)",
+        "INSERT INTO t VALUES (1, 1, 1), (2, 2, 2)"},
+       {"t"}},
+      {"foreign key into a changed table, and tables added and dropped",
+       {"CREATE TABLE p (id INT PRIMARY KEY, name VARCHAR(80))",
+        "CREATE TABLE c (id INT PRIMARY KEY, p INT NOT NULL,"
+        " CONSTRAINT cp FOREIGN KEY (p) REFERENCES p (id) ON DELETE CASCADE)",
+        "CREATE TABLE fresh (id INT PRIMARY KEY, c INT, CONSTRAINT fc FOREIGN KEY (c) REFERENCES c "
+        "(id))"},
+       {"CREATE TABLE p (id INT PRIMARY KEY, name VARCHAR(40))",
+        "CREATE TABLE c (id INT PRIMARY KEY, p INT NOT NULL)", "CREATE TABLE old (x INT)",
+        "INSERT INTO p VALUES (1, 'a'), (2, 'b')", "INSERT INTO c VALUES (1, 1), (2, 2), (3, 2)"},
+       {"p", "c"}},
+      {"views over a changed field, changed and new",
+       {"CREATE TABLE t (id INT PRIMARY KEY, a VARCHAR(60))",
+        "CREATE VIEW v AS SELECT id, a FROM t", "CREATE VIEW w AS SELECT a FROM v",
+        "CREATE VIEW fresh AS SELECT id FROM t"},
+       {"CREATE TABLE t (id INT PRIMARY KEY, a VARCHAR(30))",
+        "CREATE VIEW v AS SELECT id, a FROM t", "CREATE VIEW w AS SELECT id FROM v",
+        "INSERT INTO t VALUES (1, 'x')"},
+       {"t"}},
+  };
+}
+
+class MigrateServerTest : public ::testing::TestWithParam<Engine> {};
+
+TEST_P(MigrateServerTest, EachScriptRunsOnTheSecondaryWithRowsAndConverges) {
+  const Engine engine = GetParam();
+  VANTREL_REQUIRE_ENGINES(engine);
+  for (const Change& change : Changes()) {
+    SCOPED_TRACE(change.name);
+    SqliteTestFolder folder;
+    const QString primary = BuildDatabase(engine, "migrate_p", change.primary, folder);
+    const QString secondary = BuildDatabase(engine, "migrate_s", change.secondary, folder);
+    const QString path = folder.PathOf("migrate_s.db");
+    QStringList counts;
+    for (const QString& table : change.tables)
+      counts.append(Count(engine, "migrate_s", path, table));
+    const CliRun run = Cli({"migrate", "--allow-unsafe", "--format", "json", primary, secondary});
+    ASSERT_NE(run.status, 2) << run.errors.toStdString();
+    const QJsonObject script = QJsonDocument::fromJson(run.out).object();
+    RunOn(engine, "migrate_s", path, StatementsThatRun(script));
+    // Nothing is left but what the script said it cannot write (PostgreSQL never moves a
+    // column), and where it said nothing, nothing differs.
+    const CliRun again = Cli({"migrate", "--allow-unsafe", "--format", "json", primary, secondary});
+    for (const auto& step : QJsonDocument::fromJson(again.out).object().value("steps").toArray()) {
+      EXPECT_TRUE(step.toObject().value("inexpressible").toBool())
+          << QJsonDocument(step.toObject()).toJson().toStdString() << run.out.toStdString();
+    }
+    if (run.status == 0) {
+      const CliRun after = Cli({"compare", "--objects", "all", primary, secondary});
+      EXPECT_EQ(after.status, 0) << after.out.toStdString() << run.out.toStdString();
+    }
+    for (qsizetype i = 0; i < change.tables.size(); ++i) {
+      EXPECT_EQ(Count(engine, "migrate_s", path, change.tables[i]), counts[i])
+          << change.tables[i].toStdString();
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, MigrateServerTest,
+                         ::testing::Values(Engine::kPostgres, Engine::kMariadb),
+                         [](const ::testing::TestParamInfo<Engine>& info) {
+                           return std::string(EngineName(info.param));
+                         });
+
+// The same application's schema, an older version on one engine and the newer one on another:
+// the script runs on the target and converges, or says what it cannot express.
+class CrossEngineMigrateTest : public ::testing::TestWithParam<std::tuple<Engine, Engine>> {};
+
+TEST_P(CrossEngineMigrateTest, TheScriptConvergesOrSaysWhatItCannotExpress) {
+  const auto [from, to] = GetParam();
+  VANTREL_REQUIRE_ENGINES(from, to);
+  SqliteTestFolder folder;
+  const QString primary = BuildDatabase(
+      from, "migrate_p",
+      {"CREATE TABLE customers (id INT PRIMARY KEY, name VARCHAR(80) NOT NULL, email VARCHAR(120),"
+       " score DECIMAL(10,2) DEFAULT 0, born DATE, CONSTRAINT email_once UNIQUE (email))",
+       "CREATE TABLE orders (id INT PRIMARY KEY, customer INT NOT NULL, total DECIMAL(12,2),"
+       " placed TIMESTAMP, note TEXT, CONSTRAINT oc FOREIGN KEY (customer) REFERENCES customers "
+       "(id)"
+       " ON DELETE CASCADE)",
+       "CREATE INDEX orders_placed ON orders (placed)"},
+      folder);
+  const QString secondary = BuildDatabase(
+      to, "migrate_s",
+      {"CREATE TABLE customers (id INT PRIMARY KEY, name VARCHAR(60), score DECIMAL(10,2))",
+       "CREATE TABLE orders (id INT PRIMARY KEY, customer INT NOT NULL, total DECIMAL(10,2))",
+       "INSERT INTO customers VALUES (1, 'a', 1), (2, 'b', 2)",
+       "INSERT INTO orders VALUES (1, 1, 5), (2, 2, 6), (3, 2, 7)"},
+      folder);
+  const QString path = folder.PathOf("migrate_s.db");
+  const CliRun run = Cli({"migrate", "--allow-unsafe", "--format", "json", primary, secondary});
+  ASSERT_NE(run.status, 2) << run.errors.toStdString();
+  RunOn(to, "migrate_s", path, StatementsThatRun(QJsonDocument::fromJson(run.out).object()));
+  EXPECT_EQ(Count(to, "migrate_s", path, "orders"), "3");
+  // Run again, the script has nothing left to do but what it said it cannot write.
+  const CliRun again = Cli({"migrate", "--allow-unsafe", "--format", "json", primary, secondary});
+  for (const auto& step : QJsonDocument::fromJson(again.out).object().value("steps").toArray()) {
+    EXPECT_TRUE(step.toObject().value("inexpressible").toBool())
+        << QJsonDocument(step.toObject()).toJson().toStdString() << run.out.toStdString();
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Pairs, CrossEngineMigrateTest,
+                         ::testing::Values(std::make_tuple(Engine::kPostgres, Engine::kMariadb),
+                                           std::make_tuple(Engine::kMariadb, Engine::kPostgres),
+                                           std::make_tuple(Engine::kSqlite, Engine::kPostgres),
+                                           std::make_tuple(Engine::kSqlite, Engine::kMariadb),
+                                           std::make_tuple(Engine::kPostgres, Engine::kSqlite),
+                                           std::make_tuple(Engine::kMariadb, Engine::kSqlite)),
+                         PairName);
+
+}  // namespace
+}  // namespace dataaccess::test_support
