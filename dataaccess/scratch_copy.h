@@ -18,8 +18,9 @@ namespace dataaccess {
 
 class DATAACCESS_EXPORT ScratchSqliteCopy {
  public:
-  // Copies the SQLite database at `path` ("sqlite:" may precede it). Throws component::Error as
-  // opening it for a comparison would, or kScratchFailed when the copy cannot be made.
+  // Copies the SQLite database at `path` ("sqlite:" may precede it); an empty `path` makes an
+  // empty database. Throws component::Error as opening it for a comparison would, or
+  // kScratchFailed when the copy cannot be made.
   explicit ScratchSqliteCopy(const QString& path);
   ~ScratchSqliteCopy();
   ScratchSqliteCopy(const ScratchSqliteCopy&) = delete;

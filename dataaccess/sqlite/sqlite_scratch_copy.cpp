@@ -27,9 +27,10 @@ ScratchSqliteCopy::ScratchSqliteCopy(const QString& path) : state_(std::make_uni
   QString source = path;
   if (source.startsWith(u"sqlite:", Qt::CaseInsensitive)) source = source.mid(7);
   state_->path = state_->folder.filePath(QStringLiteral("copy.db"));
-  CopySqliteDatabase(source, state_->path);
+  if (!source.isEmpty()) CopySqliteDatabase(source, state_->path);
   if (sqlite3_open_v2(NameToBytes(state_->path).constData(), &state_->db,
-                      SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
+                      SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+                      nullptr) != SQLITE_OK) {
     const QString why = QString::fromUtf8(sqlite3_errmsg(state_->db));
     sqlite3_close_v2(state_->db);
     state_->db = nullptr;

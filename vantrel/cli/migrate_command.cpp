@@ -10,6 +10,7 @@
 #include <string>
 
 #include "dataaccess/connect_string_mask.h"
+#include "dataaccess/data_engine.h"
 #include "dataaccess/data_objects.h"
 #include "vantrel/cli/compare_command.h"
 #include "vantrel/cli/input_files.h"
@@ -19,6 +20,7 @@
 #include "vantrel/cli/source_argument.h"
 #include "vantrel/core/comparison_run.h"
 #include "vantrel/core/difference_risk.h"
+#include "vantrel/core/empty_database.h"
 #include "vantrel/core/migration_proof.h"
 #include "vantrel/core/migration_script.h"
 #include "vantrel/core/migration_sql.h"
@@ -58,6 +60,10 @@ constexpr char kMigrateFooter[] =
     "was held back; then the copy is deleted. A script that fails is not printed: the error\n"
     "says which step and why. A PostgreSQL or MySQL target cannot be proven by this version.\n"
     "\n"
+    "--from-empty writes PRIMARY's whole structure as a script for an empty database, in\n"
+    "PRIMARY's dialect or the one --dialect names (sqlite, postgresql, mysql); with --verify\n"
+    "it is run on an empty SQLite database and compared with PRIMARY.\n"
+    "\n"
     "--format json writes {\"format\": \"vantrel-migration\", \"dialect\", \"before\", \"steps\",\n"
     "\"after\"}: each step with its \"title\", \"statements\", \"held_back\" (the reason, or "
     "null),\n"
@@ -74,8 +80,10 @@ struct MigrateOptions : ReportOptions {
   std::string primary;
   std::string secondary;
   std::string output;
+  std::string dialect;
   bool allow_unsafe = false;
   bool verify = false;
+  bool from_empty = false;
 };
 
 // Collects the differences of both walks.
@@ -153,61 +161,117 @@ QString Shown(const std::string& argument) {
       dataaccess::MaskPasswords(dataaccess::NameFromBytes(QByteArrayView(argument))));
 }
 
-int RunMigrate(const MigrateOptions& options) {
-  const bool to_stdout = options.output.empty() || options.output == "-";
-  const QString output = dataaccess::NameFromBytes(QByteArrayView(options.output));
-  WalkOptions walk = WalkOptionsOf(options);
-  if (options.objects.empty()) walk.compared = kCompareAll;
-  Collected collected;
-  walk.observer = &collected;
+// What is made of the two open sides: the script, or why there is none.
+struct Planned {
   std::optional<MigrationScript> script;
   QString primary_name;
   QString secondary_name;
   QString refused;
-  TextResultsView view;
+};
+
+void PlanAndProve(const MigrateOptions& options, const WalkOptions& walk,
+                  std::vector<Difference> differences, const OpenSides& sides, Planned* planned) {
+  planned->primary_name = sides.primary_name;
+  planned->secondary_name = sides.secondary_name;
+  const bool to_stdout = options.output.empty() || options.output == "-";
+  const QString output = dataaccess::NameFromBytes(QByteArrayView(options.output));
+  for (const dataaccess::DataConnection* side : {&sides.primary, &sides.secondary}) {
+    const QString file = FileOfConnectString(side->ConnectString());
+    if (!to_stdout && !file.isEmpty() && WouldReplace(output, file)) {
+      planned->refused = "will not write the script to '" + VisibleText(output) +
+                         "': it is the database '" + VisibleText(file) + "' or one of its files";
+      return;
+    }
+  }
+  const TypeDialect dialect = DialectOfEngine(sides.secondary.Engine());
+  if (dialect == TypeDialect::kOther) {
+    planned->refused = "cannot write SQL for the secondary database's engine ('" +
+                       VisibleText(sides.secondary.Engine()) +
+                       "'): migrate writes SQLite, PostgreSQL and MySQL";
+    return;
+  }
+  MigrationOptions plan;
+  plan.allow_unsafe = options.allow_unsafe;
+  plan.compared = walk.compared;
+  plan.primary_name = sides.primary_name;
+  plan.secondary_name = sides.secondary_name;
+  planned->script = PlanMigration(sides.primary, sides.secondary, std::move(differences), plan);
+  if (!options.verify) return;
+  if (dialect != TypeDialect::kSqlite) {
+    planned->refused = QStringLiteral(
+        "--verify proves a script on a copy of an SQLite database; this version cannot prove one "
+        "for PostgreSQL or MySQL");
+    return;
+  }
+  WalkOptions proof = walk;
+  proof.observer = nullptr;
+  const ProofOutcome outcome = ProveOnSqliteCopy(*planned->script, sides.secondary, sides.primary,
+                                                 sides.primary_name, proof);
+  if (!outcome.proven) {
+    planned->refused = "the script was not proven, and is not printed: " + outcome.failure;
+  }
+}
+
+// The engine --dialect names; empty for none.
+QString EngineOfDialect(const std::string& dialect) {
+  if (dialect == "sqlite") return dataaccess::EngineName(TypeDialect::kSqlite);
+  if (dialect == "postgresql") return dataaccess::EngineName(TypeDialect::kPostgres);
+  if (dialect == "mysql") return dataaccess::EngineName(TypeDialect::kMysql);
+  return QString();
+}
+
+// --from-empty: the primary against an empty database of its engine (or --dialect's).
+void PlanFromEmpty(const MigrateOptions& options, WalkOptions walk, Planned* planned) {
+  const DataSource source = SourceFromArgument(options.primary, std::string());
+  std::unique_ptr<dataaccess::DataConnection> primary;
   try {
-    RunComparison(
-        [&] { return SourceFromArgument(options.primary, std::string()); },
-        [&] { return SourceFromArgument(options.secondary, std::string()); }, view,
-        [&](const ComparisonOutcome&, const OpenSides& sides) {
-          primary_name = sides.primary_name;
-          secondary_name = sides.secondary_name;
-          for (const dataaccess::DataConnection* side : {&sides.primary, &sides.secondary}) {
-            const QString file = FileOfConnectString(side->ConnectString());
-            if (!to_stdout && !file.isEmpty() && WouldReplace(output, file)) {
-              refused = "will not write the script to '" + VisibleText(output) +
-                        "': it is the database '" + VisibleText(file) + "' or one of its files";
-              return;
-            }
-          }
-          const TypeDialect dialect = DialectOfEngine(sides.secondary.Engine());
-          if (dialect == TypeDialect::kOther) {
-            refused = "cannot write SQL for the secondary database's engine ('" +
-                      VisibleText(sides.secondary.Engine()) +
-                      "'): migrate writes SQLite, PostgreSQL and MySQL";
-            return;
-          }
-          MigrationOptions plan;
-          plan.allow_unsafe = options.allow_unsafe;
-          plan.compared = walk.compared;
-          plan.primary_name = primary_name;
-          plan.secondary_name = secondary_name;
-          script = PlanMigration(sides.primary, sides.secondary, std::move(collected.found), plan);
-          if (!options.verify) return;
-          if (dialect != TypeDialect::kSqlite) {
-            refused = QStringLiteral(
-                "--verify proves a script on a copy of an SQLite database; this version cannot "
-                "prove one for PostgreSQL or MySQL");
-            return;
-          }
-          WalkOptions proof = walk;
-          proof.observer = nullptr;
-          const ProofOutcome outcome =
-              ProveOnSqliteCopy(*script, sides.secondary, sides.primary, primary_name, proof);
-          if (!outcome.proven)
-            refused = "the script was not proven, and is not printed: " + outcome.failure;
-        },
-        walk);
+    primary = dataaccess::DataEngine::Instance().Environments().Item(0).OpenConnection(
+        source.database_name, dataaccess::kPromptCompleteRequired, true, source.connect_string,
+        OpenOptionsFor(walk.compared));
+  } catch (const component::Error& error) {
+    throw SideError(Side::kPrimary, error);
+  }
+  const QString engine =
+      options.dialect.empty() ? primary->Engine() : EngineOfDialect(options.dialect);
+  const std::unique_ptr<dataaccess::DataConnection> empty = EmptyDatabase(engine, *primary);
+  Collected collected;
+  walk.observer = &collected;
+  TextResultsView view;
+  const QString empty_name = QStringLiteral("an empty database");
+  CompareBothWays(*primary, source.display_name, *empty, empty_name, view, walk);
+  PlanAndProve(options, walk, std::move(collected.found),
+               {*primary, source.display_name, *empty, empty_name}, planned);
+  primary->Close();
+}
+
+int RunMigrate(const MigrateOptions& options) {
+  const bool to_stdout = options.output.empty() || options.output == "-";
+  const QString output = dataaccess::NameFromBytes(QByteArrayView(options.output));
+  if (options.from_empty == !options.secondary.empty()) {
+    return Fail(QStringLiteral("migrate takes SECONDARY or --from-empty, one of the two"));
+  }
+  if (!options.dialect.empty() && !options.from_empty) {
+    return Fail(
+        QStringLiteral("--dialect is for --from-empty: otherwise SECONDARY's engine is "
+                       "the dialect"));
+  }
+  WalkOptions walk = WalkOptionsOf(options);
+  if (options.objects.empty()) walk.compared = kCompareAll;
+  Planned planned;
+  try {
+    if (options.from_empty) {
+      PlanFromEmpty(options, walk, &planned);
+    } else {
+      Collected collected;
+      walk.observer = &collected;
+      TextResultsView view;
+      RunComparison([&] { return SourceFromArgument(options.primary, std::string()); },
+                    [&] { return SourceFromArgument(options.secondary, std::string()); }, view,
+                    [&](const ComparisonOutcome&, const OpenSides& sides) {
+                      PlanAndProve(options, walk, std::move(collected.found), sides, &planned);
+                    },
+                    walk);
+    }
   } catch (const SideError& error) {
     const bool is_primary = error.side() == Side::kPrimary;
     return Fail(QStringLiteral("cannot open the %1 database '%2': %3 (error %4)")
@@ -216,16 +280,22 @@ int RunMigrate(const MigrateOptions& options) {
                          VisibleText(error.description()), QString::number(error.number())));
   } catch (const UnmatchedPatternsError& error) {
     QStringList patterns;
-    for (const QString& glob : error.include())
+    for (const QString& glob : error.include()) {
       patterns.append("--include '" + VisibleText(glob) + "'");
-    for (const QString& glob : error.exclude())
+    }
+    for (const QString& glob : error.exclude()) {
       patterns.append("--exclude '" + VisibleText(glob) + "'");
+    }
     return Fail(patterns.join(QStringLiteral(", ")) +
                 " did not match any table in either database");
   } catch (const component::Error& error) {
     return Fail(VisibleText(error.description()) + " (error " + QString::number(error.number()) +
                 ")");
   }
+  const QString& refused = planned.refused;
+  std::optional<MigrationScript>& script = planned.script;
+  const QString& primary_name = planned.primary_name;
+  const QString& secondary_name = planned.secondary_name;
   if (!refused.isEmpty()) return Fail(refused);
   if (!script) return kFailed;
   const QByteArray text = options.format == "json"
@@ -275,8 +345,13 @@ void AddMigrateCommand(CLI::App& app, std::function<int()>* run) {
       ->check(CLI::IsMember({"sql", "json"}));
   migrate->add_option("PRIMARY", options->primary, "The database whose structure is the target")
       ->required();
-  migrate->add_option("SECONDARY", options->secondary, "The database the script is for")
-      ->required();
+  migrate->add_option("SECONDARY", options->secondary, "The database the script is for");
+  migrate->add_flag("--from-empty", options->from_empty,
+                    "Write the script that makes PRIMARY's whole structure in an empty database");
+  migrate
+      ->add_option("--dialect", options->dialect,
+                   "With --from-empty: the engine to write for (default: PRIMARY's)")
+      ->check(CLI::IsMember({"sqlite", "postgresql", "mysql"}));
   options->format = "sql";
   migrate->callback([run, options] { *run = [options] { return RunMigrate(*options); }; });
 }

@@ -493,8 +493,10 @@ void PlanNewTable(const Sides& sides, const dx::DataTable& table, int answer,
   }
   if (!later.isEmpty()) {
     steps->push_back(Step(MigrationStep::Phase::kCreateObjects,
-                          "create the foreign keys and triggers of table " + Quoted(name), later,
-                          {answer}, later_unwritten, dialect));
+                          (sqlite ? "create the triggers of table "
+                                  : "create the foreign keys and triggers of table ") +
+                              Quoted(name),
+                          later, {answer}, later_unwritten, dialect));
   }
 }
 
