@@ -74,12 +74,15 @@ class Planner {
 
   void Plan() {
     for (int i = 0; i < static_cast<int>(script_.differences.size()); ++i) Gather(i);
+    QSet<QString> rebuilt_tables;
     for (auto& [name, work] : tables_) {
       bool rebuilt = false;
       migration::PlanTableChanges(sides_, work, &script_.steps, &rebuilt);
       // A view over a table that is rebuilt, or whose fields change or go, is made again.
       if (rebuilt || !work.changed.isEmpty() || !work.dropped.isEmpty()) changing_.insert(name);
+      if (rebuilt) rebuilt_tables.insert(name);
     }
+    PlanTriggersAround(rebuilt_tables);
     for (const auto& [name, answer] : new_tables_) PlanNewTable(name, answer);
     for (const auto& [name, answer] : dropped_tables_) PlanDroppedTable(name, answer);
     PlanViews();
@@ -209,6 +212,46 @@ class Planner {
     }
     script_.steps.push_back(std::move(step));
     changing_.insert(name);
+  }
+
+  // SQLite checks every trigger when a table is renamed: a trigger of another table that names
+  // one being rebuilt is dropped before and made again after, as the secondary has it.
+  void PlanTriggersAround(const QSet<QString>& rebuilt) {
+    if (rebuilt.isEmpty()) return;
+    const auto tables = secondary_.Tables().Enumerate();
+    while (const dx::DataTable* table = tables->Next()) {
+      const dx::TableObjects* objects = table->Objects();
+      if (objects == nullptr || rebuilt.contains(table->Name())) continue;
+      const auto found = tables_.find(table->Name());
+      for (const dx::TriggerDefinition& trigger : objects->triggers) {
+        const bool reads_rebuilt =
+            std::any_of(rebuilt.begin(), rebuilt.end(), [&](const QString& name) {
+              return migration::Mentions(trigger.body + u' ' + trigger.when, name);
+            });
+        // One the table's own changes drop already is made again by them, as the primary has it.
+        const bool changing = found != tables_.end() &&
+                              std::any_of(found->second.drops.begin(), found->second.drops.end(),
+                                          [&](const migration::ObjectChange& drop) {
+                                            return drop.object.kind == ObjectKindId::kTrigger &&
+                                                   drop.object.name == trigger.name;
+                                          });
+        if (!reads_rebuilt || changing) continue;
+        MigrationStep drop;
+        drop.phase = Phase::kDropObjects;
+        drop.title = "drop trigger " + Quoted(trigger.name) + " of table " + Quoted(table->Name());
+        drop.notes.append(
+            QStringLiteral("It names a table that is rebuilt; it is made again after."));
+        drop.statements.append("DROP TRIGGER " + sql_.Name(trigger.name) + u';');
+        script_.steps.push_back(std::move(drop));
+        MigrationStep make;
+        make.phase = Phase::kCreateObjects;
+        make.title =
+            "make again trigger " + Quoted(trigger.name) + " of table " + Quoted(table->Name());
+        QStringList unwritten;
+        make.statements.append(own_sql_.CreateTrigger(table->Name(), trigger, &unwritten));
+        script_.steps.push_back(std::move(make));
+      }
+    }
   }
 
   // The secondary's views in the order they can be made: each after those it reads.

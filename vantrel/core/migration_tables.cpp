@@ -415,9 +415,6 @@ MigrationStep SqliteRebuild(const Sides& sides, const TableWork& work) {
       if (index.origin != dx::IndexDefinition::Origin::kIndex) continue;
       statements.append(sql.CreateIndex(work.name, index, &unwritten));
     }
-    for (const dx::TriggerDefinition& trigger : objects->triggers) {
-      statements.append(sql.CreateTrigger(work.name, trigger, &unwritten));
-    }
   }
   MigrationStep step = Step(Phase::kChangeTables, "rebuild table " + Quoted(work.name), statements,
                             work.answers, unwritten, TypeDialect::kSqlite);
@@ -454,6 +451,19 @@ void PlanTableChanges(const Sides& sides, const TableWork& work, std::vector<Mig
   if (rebuild) {
     *rebuilt = true;
     steps->push_back(SqliteRebuild(sides, work));
+    // Its triggers come once every rebuild is done: a trigger that names another table being
+    // rebuilt would stop that table's rename.
+    const dx::TableObjects* objects = work.primary->Objects();
+    if (objects != nullptr && !objects->triggers.empty()) {
+      QStringList statements;
+      QStringList unwritten;
+      for (const dx::TriggerDefinition& trigger : objects->triggers) {
+        statements.append(sides.sql.CreateTrigger(work.name, trigger, &unwritten));
+      }
+      steps->push_back(Step(Phase::kCreateObjects,
+                            "create the triggers of rebuilt table " + Quoted(work.name), statements,
+                            work.answers, unwritten, TypeDialect::kSqlite));
+    }
     return;
   }
   PlanInPlace(sides, work, steps);

@@ -147,6 +147,18 @@ const std::vector<Change>& Changes() {
        "CREATE VIEW fresh AS SELECT a FROM t;",
        "CREATE TABLE t(id INTEGER PRIMARY KEY, a TEXT); CREATE VIEW v AS SELECT a FROM t;"
        "CREATE VIEW old AS SELECT * FROM t; INSERT INTO t VALUES (1,'x');"},
+      // SQLite checks every trigger as a table is renamed: one that names a table being
+      // rebuilt, on another table or on a rebuilt one, must not stop the rename.
+      {"triggers that name rebuilt tables",
+       "CREATE TABLE t(id INTEGER PRIMARY KEY, a VARCHAR(30)); CREATE TABLE u(b VARCHAR(30));"
+       "CREATE TABLE log(x); CREATE TRIGGER lt AFTER INSERT ON log BEGIN INSERT INTO t(a) VALUES"
+       " (NEW.x); END; CREATE TRIGGER tu AFTER INSERT ON t BEGIN INSERT INTO u VALUES (NEW.a); "
+       "END;",
+       "CREATE TABLE t(id INTEGER PRIMARY KEY, a VARCHAR(20)); CREATE TABLE u(b VARCHAR(20));"
+       "CREATE TABLE log(x); CREATE TRIGGER lt AFTER INSERT ON log BEGIN INSERT INTO t(a) VALUES"
+       " (NEW.x); END; CREATE TRIGGER tu AFTER INSERT ON t BEGIN INSERT INTO u VALUES (NEW.a); END;"
+       "INSERT INTO log VALUES ('x');",
+       {"SELECT count(*) = 1 FROM u"}},
       {"generated field",
        "CREATE TABLE t(id INTEGER PRIMARY KEY, a INT, g INT AS (a * 2) STORED);",
        "CREATE TABLE t(id INTEGER PRIMARY KEY, a INT, g INT AS (a * 3) STORED);"
