@@ -224,10 +224,10 @@ class Planner {
       if (objects == nullptr || rebuilt.contains(table->Name())) continue;
       const auto found = tables_.find(table->Name());
       for (const dx::TriggerDefinition& trigger : objects->triggers) {
+        const migration::NamesIn read(trigger.body + u' ' + trigger.when);
         const bool reads_rebuilt =
-            std::any_of(rebuilt.begin(), rebuilt.end(), [&](const QString& name) {
-              return migration::Mentions(trigger.body + u' ' + trigger.when, name);
-            });
+            std::any_of(rebuilt.begin(), rebuilt.end(),
+                        [&](const QString& name) { return read.Mentions(name); });
         // One the table's own changes drop already is made again by them, as the primary has it.
         const bool changing = found != tables_.end() &&
                               std::any_of(found->second.drops.begin(), found->second.drops.end(),
@@ -259,13 +259,17 @@ class Planner {
     QStringList order;
     QStringList pending = queries.keys();
     pending.sort();
+    QHash<QString, migration::NamesIn> reads;
+    for (auto it = queries.cbegin(); it != queries.cend(); ++it) {
+      reads.insert(it.key(), migration::NamesIn(it.value()));
+    }
     while (!pending.isEmpty()) {
       bool progressed = false;
       for (qsizetype i = 0; i < pending.size(); ++i) {
         const QString& view = pending[i];
         bool ready = true;
         for (const QString& other : pending) {
-          if (other != view && migration::Mentions(queries.value(view), other)) ready = false;
+          if (other != view && reads.find(view)->Mentions(other)) ready = false;
         }
         if (!ready) continue;
         order.append(view);
@@ -304,12 +308,16 @@ class Planner {
       dropped.insert(it.key());
     }
     QSet<QString> reasons = changing_ + dropped;
+    QHash<QString, migration::NamesIn> reads;
+    for (auto it = old_queries.cbegin(); it != old_queries.cend(); ++it) {
+      reads.insert(it.key(), migration::NamesIn(it.value()));
+    }
     for (bool grew = true; grew;) {
       grew = false;
       for (auto it = old_queries.cbegin(); it != old_queries.cend(); ++it) {
         if (dropped.contains(it.key())) continue;
         for (const QString& name : reasons) {
-          if (migration::Mentions(it.value(), name)) {
+          if (reads.find(it.key())->Mentions(name)) {
             dropped.insert(it.key());
             reasons.insert(it.key());
             grew = true;
@@ -535,14 +543,20 @@ MigrationScript PlanMigration(const dx::DataConnection& primary,
       // SQLite's procedure for a change its ALTER TABLE cannot make: foreign keys off outside
       // the transaction, so that dropping a table fires no ON DELETE action on the rows that
       // refer to it, and every reference checked before the commit.
-      script.before =
-          QStringList{QStringLiteral("PRAGMA foreign_keys = OFF;"), QStringLiteral("BEGIN;")};
+      script.before = QStringList{
+          QStringLiteral("PRAGMA foreign_keys = OFF;"), QStringLiteral("BEGIN;"),
+          // Rows that lack their parent already are the database's own: only new ones stop the
+          // script.
+          QStringLiteral("CREATE TEMP TABLE vantrel_rows_without_parent AS SELECT count(*) AS "
+                         "before FROM pragma_foreign_key_check;")};
       script.after = QStringList{
-          QStringLiteral("CREATE TEMP TABLE vantrel_foreign_key_check (rows_without_parent "
-                         "INTEGER CHECK (rows_without_parent = 0));"),
-          QStringLiteral("INSERT INTO vantrel_foreign_key_check SELECT count(*) FROM "
-                         "pragma_foreign_key_check;"),
-          QStringLiteral("DROP TABLE vantrel_foreign_key_check;"), QStringLiteral("COMMIT;"),
+          QStringLiteral("CREATE TEMP TABLE vantrel_foreign_key_check (new_rows_without_parent "
+                         "INTEGER CHECK (new_rows_without_parent <= 0));"),
+          QStringLiteral("INSERT INTO vantrel_foreign_key_check SELECT count(*) - (SELECT before "
+                         "FROM vantrel_rows_without_parent) FROM pragma_foreign_key_check;"),
+          QStringLiteral("DROP TABLE vantrel_foreign_key_check;"),
+          QStringLiteral("DROP TABLE vantrel_rows_without_parent;"),
+          QStringLiteral("COMMIT;"),
           QStringLiteral("PRAGMA foreign_keys = ON;")};
       break;
     case TypeDialect::kPostgres:

@@ -5,6 +5,7 @@
 #ifndef VANTREL_VANTREL_CORE_MIGRATION_PLAN_PARTS_H_
 #define VANTREL_VANTREL_CORE_MIGRATION_PLAN_PARTS_H_
 
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <vector>
@@ -63,9 +64,19 @@ void PlanNewTable(const Sides& sides, const dataaccess::DataTable& table, int an
 // SQLite's rebuild of `work`'s table to the primary's definition, with its rows kept.
 MigrationStep SqliteRebuild(const Sides& sides, const TableWork& work);
 
-// Whether `text` names `name` (its last part after a schema's dot) as a word of its own, in any
-// letter case, quoted or not: an over-estimate of what a view's query or trigger reads.
-bool Mentions(const QString& text, const QString& name);
+// The names an SQL text (a view's query, a trigger's body) may read: each word of it, in lower
+// case, quoted or not. Whether it names a table is then an over-estimate of what it reads, found
+// without reading the text again for every table.
+class NamesIn {
+ public:
+  explicit NamesIn(const QString& text);
+  // Whether the text names `name` (its last part after a schema's dot) as a word of its own.
+  bool Mentions(const QString& name) const;
+
+ private:
+  QString text_;  // in lower case
+  QSet<QString> words_;
+};
 
 }  // namespace vantrel::migration
 

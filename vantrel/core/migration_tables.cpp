@@ -365,20 +365,29 @@ const dx::IndexDefinition* IndexOf(const dx::DataTable& table, const ComparableO
   return &objects->indexes[static_cast<size_t>(object.source_index)];
 }
 
-bool Mentions(const QString& text, const QString& name) {
-  const QString last = name.section(u'.', -1);
-  const QRegularExpression word(
-      QStringLiteral("(?<![\\w$])") + QRegularExpression::escape(last) +
-          QStringLiteral("(?![\\w$])"),
-      QRegularExpression::CaseInsensitiveOption | QRegularExpression::UseUnicodePropertiesOption);
-  return word.match(text).hasMatch();
+NamesIn::NamesIn(const QString& text) : text_(text.toLower()) {
+  static const QRegularExpression kNotInAWord(QStringLiteral("[^\\w$]+"),
+                                              QRegularExpression::UseUnicodePropertiesOption);
+  for (const QString& word : text_.split(kNotInAWord, Qt::SkipEmptyParts)) words_.insert(word);
+}
+
+bool NamesIn::Mentions(const QString& name) const {
+  const QString last = name.section(u'.', -1).toLower();
+  static const QRegularExpression kWord(QStringLiteral("^[\\w$]+$"),
+                                        QRegularExpression::UseUnicodePropertiesOption);
+  // A name that is not one word (it holds a space or a quote) is looked for as it stands.
+  return kWord.match(last).hasMatch() ? words_.contains(last) : text_.contains(last);
 }
 
 MigrationStep SqliteRebuild(const Sides& sides, const TableWork& work) {
   const MigrationSql& sql = sides.sql;
-  const QString temporary = "vantrel_new_" + work.name;
+  // The rows wait in a temporary table while the table is made anew under its own name. SQLite's
+  // RENAME reads and checks its whole schema again, which at thousands of tables costs more
+  // than the rows of most tables; nothing renames the old table, so what refers to it by name
+  // (foreign keys of other tables, triggers, views) still does afterwards.
+  const QString rows = "temp." + sql.Name("vantrel_rows_" + work.name);
+  const QString sequence = "temp." + sql.Name("vantrel_sequence_" + work.name);
   QStringList unwritten;
-  QStringList statements{sql.CreateTable(*work.primary, temporary, true, &unwritten)};
   // The rows move by the fields both sides have; a generated field computes itself.
   QStringList moved;
   const auto columns = work.primary->Columns().Enumerate();
@@ -388,28 +397,32 @@ MigrationStep SqliteRebuild(const Sides& sides, const TableWork& work) {
     if (old == nullptr || (old->Attributes() & dx::kGenerated)) continue;
     moved.append(column->Name());
   }
-  statements.append("INSERT INTO " + sql.Name(temporary) + " (" + sql.Names(moved) + ") SELECT " +
-                    sql.Names(moved) + " FROM " + sql.Name(work.name) + u';');
+  const QString table = sql.Name(work.name);
+  QStringList statements{"CREATE TEMP TABLE " + rows + " AS SELECT " + sql.Names(moved) + " FROM " +
+                         table + u';'};
   const dx::TableObjects* objects = work.primary->Objects();
   const dx::TableObjects* old_objects = work.secondary->Objects();
-  if (objects != nullptr && objects->autoincrement && old_objects != nullptr &&
-      old_objects->autoincrement) {
-    // AUTOINCREMENT never reuses a number: the old table's counter carries over.
-    statements.append(
-        "UPDATE sqlite_sequence SET seq = (SELECT seq FROM sqlite_sequence WHERE "
-        "name = " +
-        sql.Literal(work.name) + ") WHERE name = " + sql.Literal(temporary) +
-        " AND EXISTS (SELECT 1 FROM sqlite_sequence WHERE "
-        "name = " +
-        sql.Literal(work.name) + ");");
-    statements.append("INSERT INTO sqlite_sequence (name, seq) SELECT " + sql.Literal(temporary) +
-                      ", seq FROM sqlite_sequence WHERE name = " + sql.Literal(work.name) +
-                      " AND NOT EXISTS (SELECT 1 FROM sqlite_sequence WHERE name = " +
-                      sql.Literal(temporary) + ");");
+  // AUTOINCREMENT never reuses a number: the old table's counter carries over.
+  const bool counter = objects != nullptr && objects->autoincrement && old_objects != nullptr &&
+                       old_objects->autoincrement;
+  const QString name = sql.Literal(work.name);
+  if (counter) {
+    statements.append("CREATE TEMP TABLE " + sequence +
+                      " AS SELECT seq FROM sqlite_sequence WHERE name = " + name + u';');
   }
-  statements.append("DROP TABLE " + sql.Name(work.name) + u';');
-  statements.append("ALTER TABLE " + sql.Name(temporary) + " RENAME TO " + sql.Name(work.name) +
-                    u';');
+  statements.append("DROP TABLE " + table + u';');
+  statements.append(sql.CreateTable(*work.primary, work.name, true, &unwritten));
+  statements.append("INSERT INTO " + table + " (" + sql.Names(moved) + ") SELECT " +
+                    sql.Names(moved) + " FROM " + rows + u';');
+  statements.append("DROP TABLE " + rows + u';');
+  if (counter) {
+    statements.append("UPDATE sqlite_sequence SET seq = (SELECT seq FROM " + sequence +
+                      ") WHERE name = " + name + " AND seq < (SELECT seq FROM " + sequence + ");");
+    statements.append(
+        "INSERT INTO sqlite_sequence (name, seq) SELECT " + name + ", seq FROM " + sequence +
+        " WHERE NOT EXISTS (SELECT 1 FROM sqlite_sequence WHERE name = " + name + ");");
+    statements.append("DROP TABLE " + sequence + u';');
+  }
   if (objects != nullptr) {
     for (const dx::IndexDefinition& index : objects->indexes) {
       if (index.origin != dx::IndexDefinition::Origin::kIndex) continue;
