@@ -159,6 +159,12 @@ const std::vector<Change>& Changes() {
        " (NEW.x); END; CREATE TRIGGER tu AFTER INSERT ON t BEGIN INSERT INTO u VALUES (NEW.a); END;"
        "INSERT INTO log VALUES ('x');",
        {"SELECT count(*) = 1 FROM u"}},
+      {"table that refers to itself rebuilt",
+       "CREATE TABLE n(id INTEGER PRIMARY KEY, up INT REFERENCES n(id) ON DELETE CASCADE,"
+       " label VARCHAR(30));",
+       "CREATE TABLE n(id INTEGER PRIMARY KEY, up INT REFERENCES n(id) ON DELETE CASCADE,"
+       " label VARCHAR(20)); INSERT INTO n VALUES (1, NULL, 'root'), (2, 1, 'a'), (3, 2, 'b');",
+       {"SELECT count(*) = 3 FROM n WHERE id = 1 OR up IS NOT NULL"}},
       {"generated field",
        "CREATE TABLE t(id INTEGER PRIMARY KEY, a INT, g INT AS (a * 2) STORED);",
        "CREATE TABLE t(id INTEGER PRIMARY KEY, a INT, g INT AS (a * 3) STORED);"
