@@ -3,14 +3,12 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QRegularExpression>
 #include <cstdio>
 #include <memory>
 #include <optional>
 #include <string>
 
 #include "dataaccess/connect_string_mask.h"
-#include "dataaccess/data_engine.h"
 #include "dataaccess/data_objects.h"
 #include "vantrel/cli/compare_command.h"
 #include "vantrel/cli/input_files.h"
@@ -20,8 +18,7 @@
 #include "vantrel/cli/source_argument.h"
 #include "vantrel/core/comparison_run.h"
 #include "vantrel/core/difference_risk.h"
-#include "vantrel/core/empty_database.h"
-#include "vantrel/core/migration_proof.h"
+#include "vantrel/core/migration_run.h"
 #include "vantrel/core/migration_script.h"
 #include "vantrel/core/migration_sql.h"
 #include "vantrel/core/visible_text.h"
@@ -86,18 +83,8 @@ struct MigrateOptions : ReportOptions {
   bool from_empty = false;
 };
 
-// Collects the differences of both walks.
-class Collected final : public DifferenceObserver {
- public:
-  void Found(const Difference& difference) override { found.push_back(difference); }
-  std::vector<Difference> found;
-};
-
 bool IsMigrationText(const QByteArray& head, const QByteArray& /*tail*/) {
-  return head.startsWith("-- Gives '") ||
-         QRegularExpression(QStringLiteral(R"(^\s*\{[^\0]*"format"\s*:\s*"vantrel-migration")"))
-             .match(QString::fromUtf8(head))
-             .hasMatch();
+  return IsMigrationScript(head);
 }
 
 QString DialectWord(dataaccess::TypeDialect dialect) {
@@ -161,87 +148,12 @@ QString Shown(const std::string& argument) {
       dataaccess::MaskPasswords(dataaccess::NameFromBytes(QByteArrayView(argument))));
 }
 
-// What is made of the two open sides: the script, or why there is none.
-struct Planned {
-  std::optional<MigrationScript> script;
-  QString primary_name;
-  QString secondary_name;
-  QString refused;
-};
-
-void PlanAndProve(const MigrateOptions& options, const WalkOptions& walk,
-                  std::vector<Difference> differences, const OpenSides& sides, Planned* planned) {
-  planned->primary_name = sides.primary_name;
-  planned->secondary_name = sides.secondary_name;
-  const bool to_stdout = options.output.empty() || options.output == "-";
-  const QString output = dataaccess::NameFromBytes(QByteArrayView(options.output));
-  for (const dataaccess::DataConnection* side : {&sides.primary, &sides.secondary}) {
-    const QString file = FileOfConnectString(side->ConnectString());
-    if (!to_stdout && !file.isEmpty() && WouldReplace(output, file)) {
-      planned->refused = "will not write the script to '" + VisibleText(output) +
-                         "': it is the database '" + VisibleText(file) + "' or one of its files";
-      return;
-    }
-  }
-  const TypeDialect dialect = DialectOfEngine(sides.secondary.Engine());
-  if (dialect == TypeDialect::kOther) {
-    planned->refused = "cannot write SQL for the secondary database's engine ('" +
-                       VisibleText(sides.secondary.Engine()) +
-                       "'): migrate writes SQLite, PostgreSQL and MySQL";
-    return;
-  }
-  MigrationOptions plan;
-  plan.allow_unsafe = options.allow_unsafe;
-  plan.compared = walk.compared;
-  plan.primary_name = sides.primary_name;
-  plan.secondary_name = sides.secondary_name;
-  planned->script = PlanMigration(sides.primary, sides.secondary, std::move(differences), plan);
-  if (!options.verify) return;
-  if (dialect != TypeDialect::kSqlite) {
-    planned->refused = QStringLiteral(
-        "--verify proves a script on a copy of an SQLite database; this version cannot prove one "
-        "for PostgreSQL or MySQL");
-    return;
-  }
-  WalkOptions proof = walk;
-  proof.observer = nullptr;
-  const ProofOutcome outcome = ProveOnSqliteCopy(*planned->script, sides.secondary, sides.primary,
-                                                 sides.primary_name, proof);
-  if (!outcome.proven) {
-    planned->refused = "the script was not proven, and is not printed: " + outcome.failure;
-  }
-}
-
 // The engine --dialect names; empty for none.
 QString EngineOfDialect(const std::string& dialect) {
   if (dialect == "sqlite") return dataaccess::EngineName(TypeDialect::kSqlite);
   if (dialect == "postgresql") return dataaccess::EngineName(TypeDialect::kPostgres);
   if (dialect == "mysql") return dataaccess::EngineName(TypeDialect::kMysql);
   return QString();
-}
-
-// --from-empty: the primary against an empty database of its engine (or --dialect's).
-void PlanFromEmpty(const MigrateOptions& options, WalkOptions walk, Planned* planned) {
-  const DataSource source = SourceFromArgument(options.primary, std::string());
-  std::unique_ptr<dataaccess::DataConnection> primary;
-  try {
-    primary = dataaccess::DataEngine::Instance().Environments().Item(0).OpenConnection(
-        source.database_name, dataaccess::kPromptCompleteRequired, true, source.connect_string,
-        OpenOptionsFor(walk.compared));
-  } catch (const component::Error& error) {
-    throw SideError(Side::kPrimary, error);
-  }
-  const QString engine =
-      options.dialect.empty() ? primary->Engine() : EngineOfDialect(options.dialect);
-  const std::unique_ptr<dataaccess::DataConnection> empty = EmptyDatabase(engine, *primary);
-  Collected collected;
-  walk.observer = &collected;
-  TextResultsView view;
-  const QString empty_name = QStringLiteral("an empty database");
-  CompareBothWays(*primary, source.display_name, *empty, empty_name, view, walk);
-  PlanAndProve(options, walk, std::move(collected.found),
-               {*primary, source.display_name, *empty, empty_name}, planned);
-  primary->Close();
 }
 
 int RunMigrate(const MigrateOptions& options) {
@@ -255,23 +167,20 @@ int RunMigrate(const MigrateOptions& options) {
         QStringLiteral("--dialect is for --from-empty: otherwise SECONDARY's engine is "
                        "the dialect"));
   }
-  WalkOptions walk = WalkOptionsOf(options);
-  if (options.objects.empty()) walk.compared = kCompareAll;
-  Planned planned;
+  MigrationRequest request;
+  request.walk = WalkOptionsOf(options);
+  if (options.objects.empty()) request.walk.compared = kCompareAll;
+  request.allow_unsafe = options.allow_unsafe;
+  request.verify = options.verify;
+  MigrationResult planned;
   try {
-    if (options.from_empty) {
-      PlanFromEmpty(options, walk, &planned);
-    } else {
-      Collected collected;
-      walk.observer = &collected;
-      TextResultsView view;
-      RunComparison([&] { return SourceFromArgument(options.primary, std::string()); },
-                    [&] { return SourceFromArgument(options.secondary, std::string()); }, view,
-                    [&](const ComparisonOutcome&, const OpenSides& sides) {
-                      PlanAndProve(options, walk, std::move(collected.found), sides, &planned);
-                    },
-                    walk);
-    }
+    const auto primary = [&] { return SourceFromArgument(options.primary, std::string()); };
+    planned =
+        options.from_empty
+            ? RunMigrationFromEmpty(primary, EngineOfDialect(options.dialect), request)
+            : RunMigration(
+                  primary, [&] { return SourceFromArgument(options.secondary, std::string()); },
+                  request);
   } catch (const SideError& error) {
     const bool is_primary = error.side() == Side::kPrimary;
     return Fail(QStringLiteral("cannot open the %1 database '%2': %3 (error %4)")
@@ -292,8 +201,15 @@ int RunMigrate(const MigrateOptions& options) {
     return Fail(VisibleText(error.description()) + " (error " + QString::number(error.number()) +
                 ")");
   }
+  for (const QString& side : {planned.primary_connect_string, planned.secondary_connect_string}) {
+    const QString file = FileOfConnectString(side);
+    if (!to_stdout && !file.isEmpty() && WouldReplace(output, file)) {
+      return Fail("will not write the script to '" + VisibleText(output) +
+                  "': it is the database '" + VisibleText(file) + "' or one of its files");
+    }
+  }
   const QString& refused = planned.refused;
-  std::optional<MigrationScript>& script = planned.script;
+  const std::optional<MigrationScript>& script = planned.script;
   const QString& primary_name = planned.primary_name;
   const QString& secondary_name = planned.secondary_name;
   if (!refused.isEmpty()) return Fail(refused);

@@ -75,6 +75,10 @@ MigrationScript PlanMigration(const dataaccess::DataConnection& primary,
                               const dataaccess::DataConnection& secondary,
                               std::vector<Difference> differences, const MigrationOptions& options);
 
+// Whether a file that starts with `head` is a script MigrationText wrote, or its JSON form: what
+// a later script may replace.
+bool IsMigrationScript(const QByteArray& head);
+
 // The script as SQL text: a header naming both sides, each step with its title and notes as
 // comments, a held-back step's lines commented out under its reason.
 QString MigrationText(const MigrationScript& script, const QString& primary_name,

@@ -40,6 +40,12 @@ QString ParagraphOf(const Difference& difference, const QString& primary,
 
 }  // namespace
 
+bool IsMigrationScript(const QByteArray& head) {
+  static const QRegularExpression kJson(
+      QStringLiteral(R"(^\s*\{[^\0]*"format"\s*:\s*"vantrel-migration")"));
+  return head.startsWith("-- Gives '") || kJson.match(QString::fromUtf8(head)).hasMatch();
+}
+
 QString MigrationText(const MigrationScript& script, const QString& primary_name,
                       const QString& secondary_name) {
   const QString primary = VisibleText(primary_name);

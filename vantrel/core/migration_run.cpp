@@ -1,0 +1,103 @@
+#include "vantrel/core/migration_run.h"
+
+#include "dataaccess/data_engine.h"
+#include "vantrel/core/empty_database.h"
+#include "vantrel/core/migration_proof.h"
+#include "vantrel/core/migration_sql.h"
+#include "vantrel/core/results_view.h"
+#include "vantrel/core/visible_text.h"
+
+namespace vantrel {
+namespace {
+
+class Collected final : public DifferenceObserver {
+ public:
+  void Found(const Difference& difference) override { found.push_back(difference); }
+  std::vector<Difference> found;
+};
+
+void PlanAndProve(const MigrationRequest& request, std::vector<Difference> differences,
+                  const OpenSides& sides, MigrationResult* result) {
+  result->primary_name = sides.primary_name;
+  result->secondary_name = sides.secondary_name;
+  result->primary_connect_string = sides.primary.ConnectString();
+  result->secondary_connect_string = sides.secondary.ConnectString();
+  const TypeDialect dialect = DialectOfEngine(sides.secondary.Engine());
+  if (dialect == TypeDialect::kOther) {
+    result->refused = "cannot write SQL for the secondary database's engine ('" +
+                      VisibleText(sides.secondary.Engine()) +
+                      "'): migrate writes SQLite, PostgreSQL and MySQL";
+    return;
+  }
+  MigrationOptions plan;
+  plan.allow_unsafe = request.allow_unsafe;
+  plan.compared = request.walk.compared;
+  plan.primary_name = sides.primary_name;
+  plan.secondary_name = sides.secondary_name;
+  MigrationScript script =
+      PlanMigration(sides.primary, sides.secondary, std::move(differences), plan);
+  if (request.verify) {
+    if (dialect != TypeDialect::kSqlite) {
+      result->refused = QStringLiteral(
+          "--verify proves a script on a copy of an SQLite database; this version cannot prove "
+          "one for PostgreSQL or MySQL");
+      return;
+    }
+    WalkOptions proof = request.walk;
+    proof.observer = nullptr;
+    const ProofOutcome outcome =
+        ProveOnSqliteCopy(script, sides.secondary, sides.primary, sides.primary_name, proof);
+    if (!outcome.proven) {
+      result->refused = "the script was not proven, and is not printed: " + outcome.failure;
+      return;
+    }
+  }
+  result->script = std::move(script);
+}
+
+}  // namespace
+
+MigrationResult RunMigration(const SourceLookup& primary, const SourceLookup& secondary,
+                             const MigrationRequest& request) {
+  MigrationResult result;
+  Collected collected;
+  WalkOptions walk = request.walk;
+  walk.observer = &collected;
+  TextResultsView view;
+  RunComparison(
+      primary, secondary, view,
+      [&](const ComparisonOutcome&, const OpenSides& sides) {
+        PlanAndProve(request, std::move(collected.found), sides, &result);
+      },
+      walk);
+  return result;
+}
+
+MigrationResult RunMigrationFromEmpty(const SourceLookup& primary, const QString& engine,
+                                      const MigrationRequest& request) {
+  DataSource source;
+  std::unique_ptr<dataaccess::DataConnection> opened;
+  try {
+    source = primary();
+    opened = dataaccess::DataEngine::Instance().Environments().Item(0).OpenConnection(
+        source.database_name, dataaccess::kPromptCompleteRequired, true, source.connect_string,
+        OpenOptionsFor(request.walk.compared));
+  } catch (const component::Error& error) {
+    throw SideError(Side::kPrimary, error);
+  }
+  const std::unique_ptr<dataaccess::DataConnection> empty =
+      EmptyDatabase(engine.isEmpty() ? opened->Engine() : engine, *opened);
+  Collected collected;
+  WalkOptions walk = request.walk;
+  walk.observer = &collected;
+  TextResultsView view;
+  const QString empty_name = QStringLiteral("an empty database");
+  CompareBothWays(*opened, source.display_name, *empty, empty_name, view, walk);
+  MigrationResult result;
+  PlanAndProve(request, std::move(collected.found),
+               {*opened, source.display_name, *empty, empty_name}, &result);
+  opened->Close();
+  return result;
+}
+
+}  // namespace vantrel
