@@ -6,6 +6,7 @@
 //   screenshots OUTPUT_FOLDER PRIMARY_FILE SECONDARY_FILE
 //
 // Keeps its data sources in a temporary XDG_CONFIG_HOME, never the user's.
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -79,7 +80,7 @@ int main(int argc, char** argv) {
     edit->popup(window.mapToGlobal(QPoint(40, 20)));
     Settle();
     compare->popup(edit->mapToGlobal(
-        QPoint(edit->width(), edit->actionGeometry(edit->actions().last()).top())));
+        QPoint(edit->width(), edit->actionGeometry(compare->menuAction()).top())));
     Shoot("3b-edit-compare-menu");
     compare->close();
     edit->close();
@@ -113,6 +114,9 @@ int main(int argc, char** argv) {
     dialog.exec();
   });
   ShootModal("7-about", [&] { window.mnuHelpSub_Click(2); });
+  // Edit > Migration Script: the pair's script, what is held back marked.
+  ShootModal("7b-migration-script",
+             [&] { window.findChild<QAction*>("mnuEditMigration")->trigger(); });
   window.resize(900, 600);
   Shoot("8-main-enlarged");
   return 0;

@@ -70,10 +70,17 @@ QString MigrationText(const MigrationScript& script, const QString& primary_name
   for (size_t i = 0; i < script.steps.size(); ++i) {
     const MigrationStep& step = script.steps[i];
     text += u'\n' + Commented("Step " + QString::number(i + 1) + ": " + step.title);
-    for (const int answer : step.answers) {
-      if (answer < 0) continue;
-      text += Commented("Answers: " + ParagraphOf(script.differences[static_cast<size_t>(answer)],
-                                                  primary, secondary));
+    // A step that finishes another's work (a rebuilt table's triggers) answers what it does.
+    size_t same = 0;
+    while (same < i && script.steps[same].answers != step.answers) ++same;
+    if (same < i && !step.answers.empty()) {
+      text += Commented("Answers what step " + QString::number(same + 1) + " answers.");
+    } else {
+      for (const int answer : step.answers) {
+        if (answer < 0) continue;
+        text += Commented("Answers: " + ParagraphOf(script.differences[static_cast<size_t>(answer)],
+                                                    primary, secondary));
+      }
     }
     for (const QString& note : step.notes) text += Commented(note);
     if (step.held_back.isEmpty()) {

@@ -13,17 +13,20 @@
 #include <QTextCursor>
 #include <QToolBar>
 #include <array>
+#include <optional>
 
 #include "halcyra/product_page.h"
 #include "platform/component/class_factory.h"
 #include "platform/winapi/twips.h"
 #include "vantrel/core/comparison_run.h"
 #include "vantrel/core/data_source_store.h"
+#include "vantrel/core/migration_run.h"
 #include "vantrel/core/program_identity.h"
 #include "vantrel/core/program_objects.h"
 #include "vantrel/core/visible_text.h"
 #include "vantrel/desktop/about_dialog.h"
 #include "vantrel/desktop/data_source_dialog.h"
+#include "vantrel/desktop/migration_dialog.h"
 #include "vantrel/desktop/results_box_view.h"
 #include "vantrel/desktop/text_fit.h"
 #include "vantrel/desktop/unhandled_error.h"
@@ -181,6 +184,12 @@ void MainWindow::createMenus() {
   explainAction_ = compare->addAction(tr("&Explain Risks"));
   explainAction_->setCheckable(true);
   connect(explainAction_, &QAction::toggled, this, [this] { StoreExplainChoice(); });
+  // Appended after the menu's other items, which keep their places.
+  edit->addSeparator();
+  migrationAction_ = edit->addAction(tr("&Migration Script..."));
+  migrationAction_->setObjectName(QStringLiteral("mnuEditMigration"));
+  connect(migrationAction_, &QAction::triggered, this,
+          [this] { RunHandler(this, [this] { MigrationScriptCommand(); }); });
   QMenu* help = menuBar()->addMenu(tr("&Help"));
   help->addAction(onlineAction_);
   help->addSeparator();
@@ -463,6 +472,48 @@ void MainWindow::CompareDatabases() {
     LogRunFailure(component::kOutOfMemory, component::StandardDescription(component::kOutOfMemory));
   }
   view_->Flush();
+}
+
+void MainWindow::MigrationScriptCommand() {
+  if (running_) return;
+  const QString primary = cboPrimaryDatabase_->currentText();
+  const QString secondary = cboSecondaryDatabase_->currentText();
+  const QString title = tr("Migration Script");
+  if (primary.isEmpty() || secondary.isEmpty()) {
+    QMessageBox::information(this, title,
+                             tr("Choose a primary and a secondary database first: the script "
+                                "gives the secondary the primary's structure."));
+    return;
+  }
+  std::optional<MigrationResult> result;
+  QString failure;
+  {
+    const RunningGuard running(*this);
+    MigrationRequest request;
+    request.walk.compared = kCompareAll;
+    try {
+      result = RunMigration([&] { return ProgramDataSources().Lookup(primary); },
+                            [&] { return ProgramDataSources().Lookup(secondary); }, request);
+    } catch (const SideError& error) {
+      failure = (error.side() == Side::kPrimary ? tr("Cannot open the primary database '%1': %2")
+                                                : tr("Cannot open the secondary database '%1': %2"))
+                    .arg(VisibleText(error.side() == Side::kPrimary ? primary : secondary),
+                         VisibleText(error.description()));
+    } catch (const component::Error& error) {
+      failure = VisibleText(error.description());
+    }
+  }
+  if (failure.isEmpty() && result && !result->script) failure = VisibleText(result->refused);
+  if (!failure.isEmpty()) {
+    QMessageBox::warning(this, title, failure);
+    return;
+  }
+  const MigrationScript& script = *result->script;
+  int held_back = 0;
+  for (const MigrationStep& step : script.steps) held_back += step.held_back.isEmpty() ? 0 : 1;
+  MigrationDialog dialog(MigrationText(script, primary, secondary),
+                         static_cast<int>(script.steps.size()), held_back, this);
+  dialog.exec();
 }
 
 void MainWindow::ShowSummary(const ComparisonOutcome& outcome) {

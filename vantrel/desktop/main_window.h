@@ -68,6 +68,8 @@ class MainWindow : public QMainWindow {
   void Form_Unload();
   void DataSourceCommand();
   void ShowAbout();
+  // Edit > Migration Script: the script that gives the secondary the primary's structure.
+  void MigrationScriptCommand();
   void ShowSummary(const ComparisonOutcome& outcome);
   // The ComparedKind bits checked in Edit > Compare; showing them; storing them for the user.
   int ComparedChoice() const;
@@ -85,6 +87,7 @@ class MainWindow : public QMainWindow {
   QAction* tbRun_ = nullptr;
   std::vector<QAction*> compareActions_;
   QAction* explainAction_ = nullptr;
+  QAction* migrationAction_ = nullptr;
   bool loadingChoice_ = false;
 
   QToolBar* tbDBDiff_ = nullptr;

@@ -3,6 +3,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -12,6 +13,9 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextLayout>
 #include <QTimer>
 #include <QToolBar>
 
@@ -22,6 +26,7 @@
 #include "vantrel/core/comparison_vocabulary.h"
 #include "vantrel/core/data_source_store.h"
 #include "vantrel/core/program_objects.h"
+#include "vantrel/desktop/migration_dialog.h"
 #include "vantrel/desktop/tests/desktop_test_support.h"
 
 namespace vantrel::desktop {
@@ -172,6 +177,67 @@ TEST_F(MainWindowTest, RunReportsEveryDifferenceAndTheToolbarRunsTheSame) {
   EXPECT_EQ(boxes[0].title, "Database Comparison Complete");
   EXPECT_EQ(boxes[0].text, "No differences found.");
   EXPECT_EQ(Child<QPlainTextEdit>(window, "txtResults")->toPlainText(), "");
+}
+
+// Edit > Migration Script, appended after the menu's items: the current pair's script in a window
+// of its own, the held-back step marked, copied and saved whole; saving never replaces a file
+// that is not a script, nor writes through a link.
+TEST_F(MainWindowTest, TheMigrationScriptOfThePairMarksWhatIsHeldBack) {
+  MainWindow window;
+  auto* menu = qobject_cast<QMenu*>(Child<QMenu>(window, "mnuEditCompare")->parent());
+  ASSERT_NE(menu, nullptr);
+  EXPECT_EQ(menu->actions().first()->text(), "&Data Sources") << "an existing item moved";
+  EXPECT_EQ(menu->actions().last()->text(), "&Migration Script...");
+  std::vector<test_support::ShownBox> boxes =
+      RunThroughModals([&] { MenuItem(window, "&Migration Script...")->trigger(); });
+  ASSERT_EQ(boxes.size(), 1u) << "no pair chosen";
+  EXPECT_TRUE(boxes[0].text.startsWith("Choose a primary and a secondary database first"));
+
+  Child<QComboBox>(window, "cboPrimaryDatabase")->setCurrentText("Sales Live");
+  Child<QComboBox>(window, "cboSecondaryDatabase")->setCurrentText("Sales Test");
+  const QTemporaryDir folder;
+  QString shown;
+  boxes = RunThroughModals(
+      [&] { MenuItem(window, "&Migration Script...")->trigger(); },
+      [&](QWidget* dialog) {
+        auto* migration = qobject_cast<MigrationDialog*>(dialog);
+        ASSERT_NE(migration, nullptr);
+        shown = Child<QPlainTextEdit>(*dialog, "txtScript")->toPlainText();
+        EXPECT_TRUE(Child<QLabel>(*dialog, "lblSummary")->text().startsWith("3 steps, 2 held back"))
+            << Child<QLabel>(*dialog, "lblSummary")->text().toStdString();
+        // The reason and the statements held back are marked; a statement that runs is not.
+        const QTextDocument* document = Child<QPlainTextEdit>(*dialog, "txtScript")->document();
+        for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+          const bool held =
+              block.text().startsWith("-- HELD BACK: ") || block.text().startsWith("-- | ");
+          EXPECT_EQ(!block.layout()->formats().isEmpty(), held) << block.text().toStdString();
+        }
+        Child<QPushButton>(*dialog, "cmdCopy")->click();
+        EXPECT_EQ(QApplication::clipboard()->text(), shown);
+        const QString saved = folder.filePath("m.sql");
+        EXPECT_EQ(migration->SaveTo(saved), QString());
+        QFile file(saved);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(QString::fromUtf8(file.readAll()), shown);
+        EXPECT_EQ(migration->SaveTo(saved), QString()) << "its own script is replaced";
+        const QString notes = folder.filePath("notes.txt");
+        QFile stranger(notes);
+        ASSERT_TRUE(stranger.open(QIODevice::WriteOnly));
+        stranger.write("mine\n");
+        stranger.close();
+        EXPECT_TRUE(migration->SaveTo(notes).contains("is not a script Vantrel wrote"));
+        ASSERT_TRUE(QFile::link(saved, folder.filePath("link.sql")));
+        EXPECT_TRUE(migration->SaveTo(folder.filePath("link.sql")).contains("is a link"));
+        ASSERT_TRUE(stranger.open(QIODevice::ReadOnly));
+        EXPECT_EQ(stranger.readAll(), "mine\n");
+        dialog->close();
+      });
+  EXPECT_TRUE(boxes.empty());
+  EXPECT_TRUE(shown.contains("-- HELD BACK: new NOT NULL: existing NULLs are refused"))
+      << shown.toStdString();
+  EXPECT_TRUE(shown.contains("\nCREATE TABLE \"Orders\" (\n")) << shown.toStdString();
+  EXPECT_EQ(Child<QPlainTextEdit>(window, "txtResults")->toPlainText(), "")
+      << "the results box is the comparison's alone";
 }
 
 // Edit > Compare: the items the menu always had keep their places; the choice asks a run for
