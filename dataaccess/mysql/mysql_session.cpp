@@ -236,7 +236,8 @@ QString MysqlDatabaseName(MYSQL* mysql) {
 
 }  // namespace
 
-MysqlConnection OpenMysqlSession(const ConnectRequest& request, QString* database_name) {
+MysqlConnection OpenMysqlSession(const ConnectRequest& request, QString* database_name,
+                                 bool writable) {
   UriParts parts = ParseUri(request.connect_string);
   if (NameOverridesDatabase(request)) {
     parts.database = request.name.trimmed().toUtf8();
@@ -253,7 +254,7 @@ MysqlConnection OpenMysqlSession(const ConnectRequest& request, QString* databas
                ? std::nullopt
                : LoginFailure(mysql.get(), parts, target, timed_out);
   });
-  if (mysql_query(mysql.get(), "SET SESSION TRANSACTION READ ONLY") != 0) {
+  if (!writable && mysql_query(mysql.get(), "SET SESSION TRANSACTION READ ONLY") != 0) {
     throw ReadOnlyError(target, QString::fromUtf8(mysql_error(mysql.get())));
   }
   const QString database = MysqlDatabaseName(mysql.get());

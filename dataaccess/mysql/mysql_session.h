@@ -38,8 +38,11 @@ using MysqlConnection = std::unique_ptr<MYSQL, MysqlDeleter>;
 // kPromptCancelled, kUnknownDatabase, kNoDatabaseGiven, kConnectTimeout, kConnectFailed.
 // Descriptions never hold a password.
 // `database_name`, when given, receives the database the session is open on.
+// With `writable` the session is not made read-only: only for a scratch database the user gave
+// to write in (dataaccess/scratch_server.h).
 MYSQL_ENGINE_EXPORT MysqlConnection OpenMysqlSession(const ConnectRequest& request,
-                                                     QString* database_name = nullptr);
+                                                     QString* database_name = nullptr,
+                                                     bool writable = false);
 
 // The connect string that reopens `database`: the request's own when its path names that
 // database, otherwise the same URI with the path replaced. Holds a password only when the

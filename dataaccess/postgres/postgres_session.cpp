@@ -143,11 +143,11 @@ bool IsPostgresConnectString(const QString& connect_string) {
   return !keyword.isEmpty() && (IsLibpqKeyword(keyword) || keyword == QLatin1String("schema"));
 }
 
-PgConnection OpenPostgresSession(const ConnectRequest& request) {
+PgConnection OpenPostgresSession(const ConnectRequest& request, bool writable) {
   const Conninfo given = ParseConnectString(request.connect_string);
   QString options = ValueOf(given.get(), "options");
   if (options.isEmpty()) options = qEnvironmentVariable("PGOPTIONS");
-  options = (options + u' ' + QLatin1String(kReadOnlyOption)).trimmed();
+  if (!writable) options = (options + u' ' + QLatin1String(kReadOnlyOption)).trimmed();
   const QString target = ConnectTarget(request);
 
   PgConnection conn;

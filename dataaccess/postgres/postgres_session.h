@@ -41,7 +41,10 @@ POSTGRES_EXPORT bool IsPostgresConnectString(const QString& connect_string);
 // (credentials refused or missing), kPromptCancelled (the prompter gave no password),
 // kUnknownDatabase, kConnectTimeout, kConnectFailed (anything else that keeps the session from
 // opening). Descriptions never hold a password.
-POSTGRES_EXPORT PgConnection OpenPostgresSession(const ConnectRequest& request);
+// With `writable` the session is not made read-only: only for a scratch database the user gave
+// to write in (dataaccess/scratch_server.h).
+POSTGRES_EXPORT PgConnection OpenPostgresSession(const ConnectRequest& request,
+                                                 bool writable = false);
 
 // The connect string that reopens `database` (the one a session is open on): `request`'s own
 // connect string when it already names that database, otherwise its parameters with dbname

@@ -41,6 +41,14 @@ struct ServerEngine {
   QString (*reopen_string)(const ConnectRequest& request, const QString& database);
 };
 
+class ScratchSession;
+
+// How an engine opens a database a user gave to write in (dataaccess/scratch_server.h); its
+// library exports it as "ENGINE_scratch" (vantrel_postgres_scratch).
+struct ScratchEngine {
+  std::unique_ptr<ScratchSession> (*open)(const ConnectRequest& request);
+};
+
 class ServerDriver final : public Driver {
  public:
   explicit ServerDriver(const ServerEngine& engine) : engine_(engine) {}

@@ -54,8 +54,12 @@ constexpr char kMigrateFooter[] =
     "through SQLite's backup API into a private temporary file, the script runs there, the\n"
     "copy must pass integrity_check and foreign_key_check, keep the number of rows of every\n"
     "table the script keeps, and compare equal to PRIMARY in everything compared except what\n"
-    "was held back; then the copy is deleted. A script that fails is not printed: the error\n"
-    "says which step and why. A PostgreSQL or MySQL target cannot be proven by this version.\n"
+    "was held back; then the copy is deleted. A PostgreSQL or MySQL SECONDARY is proven in\n"
+    "the database --scratch URL names, of the same engine, which must hold no table, view or\n"
+    "sequence: SECONDARY's structure is made there from its catalog, the script runs on it\n"
+    "(in one transaction on PostgreSQL) and the result is compared with PRIMARY; everything\n"
+    "made there is dropped afterwards. A script that fails is not printed: the error says\n"
+    "which step and why.\n"
     "\n"
     "--from-empty writes PRIMARY's whole structure as a script for an empty database, in\n"
     "PRIMARY's dialect or the one --dialect names (sqlite, postgresql, mysql); with --verify\n"
@@ -78,6 +82,7 @@ struct MigrateOptions : ReportOptions {
   std::string secondary;
   std::string output;
   std::string dialect;
+  std::string scratch;
   bool allow_unsafe = false;
   bool verify = false;
   bool from_empty = false;
@@ -172,6 +177,10 @@ int RunMigrate(const MigrateOptions& options) {
   if (options.objects.empty()) request.walk.compared = kCompareAll;
   request.allow_unsafe = options.allow_unsafe;
   request.verify = options.verify;
+  request.scratch = dataaccess::NameFromBytes(QByteArrayView(options.scratch));
+  if (!options.scratch.empty() && !options.verify) {
+    return Fail(QStringLiteral("--scratch is where --verify proves the script: give both"));
+  }
   MigrationResult planned;
   try {
     const auto primary = [&] { return SourceFromArgument(options.primary, std::string()); };
@@ -255,6 +264,11 @@ void AddMigrateCommand(CLI::App& app, std::function<int()>* run) {
   migrate->add_flag("--verify", options->verify,
                     "Prove the script on a private copy of the secondary (SQLite) before "
                     "printing it");
+  migrate
+      ->add_option("--scratch", options->scratch,
+                   "With --verify on PostgreSQL or MySQL: an empty database of the "
+                   "secondary's engine to prove the script in")
+      ->type_name("URL");
   migrate->add_option("-o,--output", options->output, "Write to FILE instead of standard output")
       ->type_name("FILE");
   migrate->add_option("--format", options->format, "sql (the script) or json")

@@ -332,6 +332,7 @@ class Planner {
       if (!dropped.contains(view)) continue;
       MigrationStep step;
       step.phase = Phase::kDropDependents;
+      step.holds_no_rows = true;
       step.title = "drop view " + Quoted(view);
       step.statements.append("DROP VIEW " + sql_.TableName(view) + u';');
       if (dropped_views_.contains(view)) {
@@ -359,6 +360,7 @@ class Planner {
       QStringList unwritten;
       MigrationStep step;
       step.phase = Phase::kCreateViews;
+      step.holds_no_rows = true;
       step.title = (own ? "make again view " : "create view ") + Quoted(view);
       step.statements.append(
           (own ? own_sql_ : sql_).CreateView(view, made.value(view), &unwritten));
@@ -458,7 +460,7 @@ class Planner {
   // Holds back each step that risks data, unless allowed, with the risk of what it answers.
   void Judge() {
     for (MigrationStep& step : script_.steps) {
-      if (step.inexpressible || options_.allow_unsafe) continue;
+      if (step.inexpressible || step.holds_no_rows || options_.allow_unsafe) continue;
       for (const int i : step.answers) {
         if (i < 0) continue;
         const Difference& d = script_.differences[static_cast<size_t>(i)];

@@ -2,10 +2,16 @@
 
 #include <QHash>
 #include <QSet>
+#include <algorithm>
 
+#include "dataaccess/connect_string_forms.h"
 #include "dataaccess/data_engine.h"
 #include "dataaccess/scratch_copy.h"
+#include "dataaccess/scratch_server.h"
 #include "vantrel/core/comparison_run.h"
+#include "vantrel/core/empty_database.h"
+#include "vantrel/core/migration_plan_parts.h"
+#include "vantrel/core/migration_sql.h"
 #include "vantrel/core/report_text.h"
 #include "vantrel/core/results_view.h"
 #include "vantrel/core/visible_text.h"
@@ -43,21 +49,73 @@ class Remaining final : public DifferenceObserver {
   std::vector<Difference> found;
 };
 
-// Whether a held-back step answers `left`, a difference found again after the script.
-bool HeldBack(const MigrationScript& script, const Difference& left) {
-  if (IsSecondCopy(left)) return true;
-  for (const MigrationStep& step : script.steps) {
-    if (step.held_back.isEmpty()) continue;
-    for (const int answer : step.answers) {
-      if (answer < 0) continue;
-      const Difference& held = script.differences[static_cast<size_t>(answer)];
-      if (held.driving_is_primary == left.driving_is_primary && SameDrift(held, left, true)) {
-        return true;
+// What a held-back step leaves as it was: the differences it answers (or what of them the steps
+// that ran did not change), the positions of the
+// fields after one it keeps or does not add, and the fields of the views that read a table whose
+// fields it leaves alone.
+// Whether two differences are about the same table, field or object, found from the same side.
+bool SameThing(const Difference& a, const Difference& b) {
+  return a.kind == b.kind && a.driving_is_primary == b.driving_is_primary && a.table == b.table &&
+         a.field == b.field && a.object_kind == b.object_kind && a.object == b.object;
+}
+
+class HeldBack {
+ public:
+  HeldBack(const MigrationScript& script, const dx::DataConnection& primary) : script_(script) {
+    for (const MigrationStep& step : script.steps) {
+      if (step.held_back.isEmpty()) continue;
+      for (const int answer : step.answers) {
+        if (answer < 0) continue;
+        const Difference& held = script.differences[static_cast<size_t>(answer)];
+        if (held.kind == Difference::Kind::kFieldMissing ||
+            held.kind == Difference::Kind::kFieldProperties) {
+          kept_fields_.insert(held.driving_is_primary ? held.table : held.other_table);
+        }
+      }
+    }
+    if (kept_fields_.isEmpty()) return;
+    const auto tables = primary.Tables().Enumerate();
+    while (const dx::DataTable* table = tables->Next()) {
+      const dx::TableObjects* objects = table->Objects();
+      if (!table->IsView() || objects == nullptr) continue;
+      const migration::NamesIn reads(objects->view_definition);
+      for (const QString& name : kept_fields_) {
+        if (reads.Mentions(name)) views_.insert(table->Name());
       }
     }
   }
-  return false;
-}
+
+  bool Answers(const Difference& left) const {
+    if (IsSecondCopy(left)) return true;
+    const QString& table = left.driving_is_primary ? left.table : left.other_table;
+    const bool field = left.kind == Difference::Kind::kFieldProperties ||
+                       left.kind == Difference::Kind::kFieldMissing;
+    if (field && views_.contains(table)) return true;
+    const bool only_position = left.kind == Difference::Kind::kFieldProperties &&
+                               left.properties.size() == 1 &&
+                               left.properties.front().id == PropertyId::kOrdinalPosition;
+    if (only_position && kept_fields_.contains(table)) return true;
+    for (const MigrationStep& step : script_.steps) {
+      if (step.held_back.isEmpty()) continue;
+      for (const int answer : step.answers) {
+        if (answer < 0) continue;
+        const Difference& held = script_.differences[static_cast<size_t>(answer)];
+        if (SameThing(held, left) && std::all_of(left.properties.begin(), left.properties.end(),
+                                                 [&](const Difference::Property& property) {
+                                                   return Lists(held, property.id);
+                                                 })) {
+          return true;
+        }
+      }
+    }
+    return false;
+  }
+
+ private:
+  const MigrationScript& script_;
+  QSet<QString> kept_fields_;  // tables, by the primary's names, whose fields a step keeps
+  QSet<QString> views_;        // the primary's views that read one of them
+};
 
 }  // namespace
 
@@ -115,14 +173,117 @@ ProofOutcome ProveOnSqliteCopy(const MigrationScript& script, const dx::DataConn
   result->Close();
   // What the steps held back leaves as it was; anything else that still differs is the script's
   // failure.
+  const HeldBack held(script, primary);
   for (const Difference& left : remaining.found) {
-    if (!HeldBack(script, left)) {
+    if (!held.Answers(left)) {
       return {false, "after the script, the copy still differs from '" + VisibleText(primary_name) +
                          "': " +
                          ReportOf({left}, primary_name, primary_name, QStringLiteral("the copy"),
                                   QStringLiteral("the copy"), false)
                              .trimmed()};
     }
+  }
+  return {true, QString()};
+}
+
+namespace {
+
+// What is left different from `reference` in `scratch` (its connect string) that no held-back
+// step of `script` answers; empty when nothing is.
+QString LeftDifferent(const MigrationScript& script, dx::DataConnection& reference,
+                      const QString& reference_name, const QString& scratch,
+                      const WalkOptions& options) {
+  std::unique_ptr<dx::DataConnection> result =
+      dx::DataEngine::Instance().Environments().Item(0).OpenConnection(
+          QString(), dx::kPromptCompleteRequired, true, scratch, OpenOptionsFor(options.compared));
+  TextResultsView view;
+  Remaining remaining;
+  WalkOptions walk = options;
+  walk.observer = &remaining;
+  walk.explain = false;
+  walk.details = false;
+  CompareBothWays(reference, reference_name, *result, QStringLiteral("the scratch database"), view,
+                  walk);
+  result->Close();
+  const HeldBack held(script, reference);
+  for (const Difference& left : remaining.found) {
+    if (!held.Answers(left)) {
+      return ReportOf({left}, reference_name, reference_name,
+                      QStringLiteral("the scratch database"),
+                      QStringLiteral("the scratch database"), false)
+          .trimmed();
+    }
+  }
+  return QString();
+}
+
+// Runs what `script` runs; empty on success, otherwise which step failed and why.
+QString RunOn(dx::ScratchSession& session, const MigrationScript& script) {
+  for (const auto& [statement, step] : script.StatementsToRun()) {
+    const QString error = session.Run(statement);
+    if (error.isEmpty()) continue;
+    session.Run(QStringLiteral("ROLLBACK"));
+    const QString where = step >= 0 ? "step " + QString::number(step + 1) + " (" +
+                                          script.steps[static_cast<size_t>(step)].title + ")"
+                                    : QStringLiteral("the script's frame");
+    return "the statement of " + where + " fails: " + VisibleText(error) + ": " +
+           VisibleText(statement.section(u'\n', 0, 0));
+  }
+  return QString();
+}
+
+}  // namespace
+
+ProofOutcome ProveOnScratch(const MigrationScript& script, dx::DataConnection& secondary,
+                            dx::DataConnection& primary, const QString& primary_name,
+                            const QString& scratch, const WalkOptions& options) {
+  const TypeDialect engine =
+      dx::IsMysqlConnectString(scratch) ? TypeDialect::kMysql : TypeDialect::kPostgres;
+  if (engine != script.dialect) {
+    return {false, QStringLiteral("the scratch database is not of the secondary's engine")};
+  }
+  const std::unique_ptr<dx::ScratchSession> session = dx::OpenScratchDatabase(scratch);
+  const qint64 held = session->ObjectCount();
+  if (held != 0) {
+    return {false, held < 0 ? QStringLiteral("the scratch database's tables cannot be counted")
+                            : "the scratch database holds " + QString::number(held) +
+                                  " tables, views or sequences: --scratch names an empty "
+                                  "database that Vantrel may write in"};
+  }
+  // Whatever happens below, what was made there goes.
+  struct Cleanup {
+    dx::ScratchSession& session;
+    ~Cleanup() { session.DropEverything(); }
+  } cleanup{*session};
+  // The secondary's structure, made from its catalog as a script from nothing.
+  const std::unique_ptr<dx::DataConnection> empty = EmptyDatabase(secondary.Engine(), secondary);
+  Remaining found;
+  WalkOptions walk = options;
+  walk.observer = &found;
+  walk.explain = false;
+  walk.details = false;
+  TextResultsView view;
+  CompareBothWays(secondary, QStringLiteral("secondary"), *empty, QStringLiteral("empty"), view,
+                  walk);
+  MigrationOptions everything;
+  everything.allow_unsafe = true;
+  everything.compared = options.compared;
+  const MigrationScript structure =
+      PlanMigration(secondary, *empty, std::move(found.found), everything);
+  QString failure = RunOn(*session, structure);
+  if (!failure.isEmpty()) {
+    return {false, "the secondary's structure cannot be made in the scratch database: " + failure};
+  }
+  failure = LeftDifferent(structure, secondary, QStringLiteral("secondary"), scratch, options);
+  if (!failure.isEmpty()) {
+    return {false, "the scratch database cannot hold the secondary's structure: " + failure};
+  }
+  failure = RunOn(*session, script);
+  if (!failure.isEmpty()) return {false, failure};
+  failure = LeftDifferent(script, primary, primary_name, scratch, options);
+  if (!failure.isEmpty()) {
+    return {false, "after the script, the scratch database still differs from '" +
+                       VisibleText(primary_name) + "': " + failure};
   }
   return {true, QString()};
 }

@@ -28,6 +28,16 @@ ProofOutcome ProveOnSqliteCopy(const MigrationScript& script,
                                dataaccess::DataConnection& primary, const QString& primary_name,
                                const WalkOptions& options);
 
+// Proves `script` on the scratch database `scratch` (a PostgreSQL or MySQL connect string of the
+// secondary's engine), which must hold no table, view or sequence: the secondary's structure is
+// made there from its catalog, the script runs on it (in one transaction on PostgreSQL), and it
+// must then compare equal to `primary` in everything compared but what was held back. Everything
+// made there is dropped before it returns, however it ends. Throws component::Error when the
+// scratch database cannot be opened or read.
+ProofOutcome ProveOnScratch(const MigrationScript& script, dataaccess::DataConnection& secondary,
+                            dataaccess::DataConnection& primary, const QString& primary_name,
+                            const QString& scratch, const WalkOptions& options);
+
 }  // namespace vantrel
 
 #endif  // VANTREL_VANTREL_CORE_MIGRATION_PROOF_H_

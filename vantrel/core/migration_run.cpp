@@ -36,17 +36,25 @@ void PlanAndProve(const MigrationRequest& request, std::vector<Difference> diffe
   plan.secondary_name = sides.secondary_name;
   MigrationScript script =
       PlanMigration(sides.primary, sides.secondary, std::move(differences), plan);
+  if (!request.scratch.isEmpty() && dialect == TypeDialect::kSqlite) {
+    result->refused = QStringLiteral(
+        "--scratch is for a PostgreSQL or MySQL secondary; an SQLite one is proven on a copy");
+    return;
+  }
   if (request.verify) {
-    if (dialect != TypeDialect::kSqlite) {
+    if (dialect != TypeDialect::kSqlite && request.scratch.isEmpty()) {
       result->refused = QStringLiteral(
-          "--verify proves a script on a copy of an SQLite database; this version cannot prove "
-          "one for PostgreSQL or MySQL");
+          "--verify on a PostgreSQL or MySQL secondary needs --scratch URL: an empty database of "
+          "its engine that Vantrel may write in");
       return;
     }
     WalkOptions proof = request.walk;
     proof.observer = nullptr;
     const ProofOutcome outcome =
-        ProveOnSqliteCopy(script, sides.secondary, sides.primary, sides.primary_name, proof);
+        dialect == TypeDialect::kSqlite
+            ? ProveOnSqliteCopy(script, sides.secondary, sides.primary, sides.primary_name, proof)
+            : ProveOnScratch(script, sides.secondary, sides.primary, sides.primary_name,
+                             request.scratch, proof);
     if (!outcome.proven) {
       result->refused = "the script was not proven, and is not printed: " + outcome.failure;
       return;

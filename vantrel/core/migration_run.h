@@ -14,7 +14,10 @@ namespace vantrel {
 struct MigrationRequest {
   WalkOptions walk;  // what is compared, and so answered (its observer is not used)
   bool allow_unsafe = false;
-  bool verify = false;  // prove the script on a copy of the secondary before it is kept
+  bool verify = false;  // prove the script before it is kept
+  // With `verify` on PostgreSQL or MySQL: the connect string of an empty database of the
+  // secondary's engine that the proof may write in (ProveOnScratch).
+  QString scratch;
 };
 
 struct MigrationResult {

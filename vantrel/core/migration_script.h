@@ -39,6 +39,8 @@ struct MigrationStep {
   QString held_back;
   // What the target cannot express: the step is written as a comment whatever is allowed.
   bool inexpressible = false;
+  // A view's: it holds no rows, so what its fields' differences risk does not hold it back.
+  bool holds_no_rows = false;
   std::vector<int> answers;  // places in MigrationScript::differences
 };
 

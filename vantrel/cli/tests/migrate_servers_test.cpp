@@ -101,6 +101,18 @@ QString Count(Engine engine, const QString& name, const QString& path, const QSt
   return {};
 }
 
+// The number of tables, views and sequences of a server's database.
+QString Tables(Engine engine, const QString& name) {
+  if (engine == Engine::kPostgres) {
+    return PostgresValue(name,
+                         "SELECT count(*) FROM pg_class c JOIN pg_namespace n ON n.oid = "
+                         "c.relnamespace WHERE n.nspname = 'public' AND c.relkind IN ('r', 'v', "
+                         "'S')");
+  }
+  return MysqlValue("SELECT count(*) FROM information_schema.TABLES WHERE TABLE_SCHEMA = '" + name +
+                    "'");
+}
+
 struct Change {
   const char* name;
   QStringList primary;
@@ -163,6 +175,14 @@ TEST_P(MigrateServerTest, EachScriptRunsOnTheSecondaryWithRowsAndConverges) {
     QStringList counts;
     for (const QString& table : change.tables)
       counts.append(Count(engine, "migrate_s", path, table));
+    // Proven first in a scratch database of the engine, which is left empty again.
+    const QString scratch = BuildDatabase(engine, "migrate_x", {}, folder);
+    for (const QStringList& allowed : {QStringList{}, QStringList{"--allow-unsafe"}}) {
+      const CliRun proof = Cli(QStringList{"migrate", "--verify", "--scratch", scratch} + allowed +
+                               QStringList{primary, secondary});
+      EXPECT_NE(proof.status, 2) << proof.errors.toStdString() << proof.out.toStdString();
+      EXPECT_EQ(Tables(engine, "migrate_x"), "0");
+    }
     const CliRun run = Cli({"migrate", "--allow-unsafe", "--format", "json", primary, secondary});
     ASSERT_NE(run.status, 2) << run.errors.toStdString();
     const QJsonObject script = QJsonDocument::fromJson(run.out).object();
@@ -201,6 +221,29 @@ TEST_P(MigrateServerTest, FromEmptyMakesTheWholeStructure) {
     const CliRun after = Cli({"compare", "--objects", "all", primary, empty});
     EXPECT_EQ(after.status, 0) << after.out.toStdString() << run.out.toStdString();
   }
+}
+
+// A scratch database that holds anything is not written in: the proof is refused, and what it
+// holds stays; the secondary's engine must be the scratch's.
+TEST_P(MigrateServerTest, AScratchDatabaseThatHoldsATableIsRefused) {
+  const Engine engine = GetParam();
+  VANTREL_REQUIRE_ENGINES(engine);
+  SqliteTestFolder folder;
+  const QString primary = BuildDatabase(engine, "migrate_p", {"CREATE TABLE a (x INT)"}, folder);
+  const QString secondary = BuildDatabase(engine, "migrate_s", {}, folder);
+  const QString scratch = BuildDatabase(
+      engine, "migrate_x", {"CREATE TABLE kept (x INT)", "INSERT INTO kept VALUES (1)"}, folder);
+  const CliRun run = Cli({"migrate", "--verify", "--scratch", scratch, primary, secondary});
+  EXPECT_EQ(run.status, 2);
+  EXPECT_TRUE(run.errors.contains("the scratch database holds 1 tables, views or sequences"))
+      << run.errors.toStdString();
+  EXPECT_EQ(run.out, QByteArray());
+  EXPECT_EQ(Count(engine, "migrate_x", {}, "kept"), "1");
+  const CliRun without = Cli({"migrate", "--verify", primary, secondary});
+  EXPECT_EQ(without.status, 2);
+  EXPECT_TRUE(without.errors.contains("needs --scratch URL")) << without.errors.toStdString();
+  const QString sqlite = folder.CreateDatabase("s.db", "CREATE TABLE a (x INT)");
+  EXPECT_EQ(Cli({"migrate", "--verify", "--scratch", scratch, primary, sqlite}).status, 2);
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, MigrateServerTest,
