@@ -18,11 +18,10 @@ namespace vantrel {
 namespace {
 
 namespace dx = dataaccess;
+using migration::Quoted;
 using migration::TableWork;
 using Phase = MigrationStep::Phase;
 using Kind = Difference::Kind;
-
-QString Quoted(const QString& name) { return u'\'' + VisibleText(name) + u'\''; }
 
 const dx::DataTable* TableOf(const dx::DataConnection& connection, const QString& name) {
   if (name.isEmpty()) return nullptr;

@@ -17,6 +17,9 @@
 
 namespace vantrel::migration {
 
+// A name as a step's title or note shows it: in single quotes, escaped for display.
+QString Quoted(const QString& name);
+
 // An object of one side that a step drops or creates, with the difference it answers.
 struct ObjectChange {
   int answer = -1;

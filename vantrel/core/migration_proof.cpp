@@ -119,80 +119,13 @@ class HeldBack {
 
 }  // namespace
 
-ProofOutcome ProveOnSqliteCopy(const MigrationScript& script, const dx::DataConnection& secondary,
-                               dx::DataConnection& primary, const QString& primary_name,
-                               const WalkOptions& options) {
-  dx::ScratchSqliteCopy copy(secondary.ConnectString());
-  const QSet<QString> dropped = DroppedTables(script);
-  QHash<QString, qint64> rows;
-  for (const QString& table : TablesOf(secondary)) {
-    if (!dropped.contains(table)) rows.insert(table, copy.RowCount(table));
-  }
-  const qsizetype orphans_before = copy.ForeignKeyProblems().size();
-  for (const auto& [statement, step] : script.StatementsToRun()) {
-    const QString error = copy.Run(statement);
-    if (error.isEmpty()) continue;
-    const QString where = step >= 0 ? "step " + QString::number(step + 1) + " (" +
-                                          script.steps[static_cast<size_t>(step)].title + ")"
-                                    : QStringLiteral("the script's frame");
-    return {false, "the statement of " + where + " fails: " + VisibleText(error) + ": " +
-                       VisibleText(statement.section(u'\n', 0, 0))};
-  }
-  const QStringList broken = copy.IntegrityProblems();
-  if (!broken.isEmpty()) {
-    return {false, "the database is damaged after the script: " + VisibleText(broken.front())};
-  }
-  // Rows that lacked their parent before the script are the database's own.
-  const QStringList orphans = copy.ForeignKeyProblems();
-  if (orphans.size() > orphans_before) {
-    return {false, QString::number(orphans.size() - orphans_before) +
-                       " more rows refer to rows that are not there after the script (" +
-                       VisibleText(orphans.back()) + ")"};
-  }
-  for (auto it = rows.cbegin(); it != rows.cend(); ++it) {
-    const qint64 after = copy.RowCount(it.key());
-    if (after != it.value()) {
-      return {false, "table '" + VisibleText(it.key()) + "' held " + QString::number(it.value()) +
-                         " rows before the script and " +
-                         (after < 0 ? QStringLiteral("is gone") : QString::number(after)) +
-                         " after it"};
-    }
-  }
-  std::unique_ptr<dx::DataConnection> result =
-      dx::DataEngine::Instance().Environments().Item(0).OpenConnection(
-          QString(), dx::kPromptNever, true, QStringLiteral("sqlite:") + copy.Path(),
-          OpenOptionsFor(options.compared));
-  TextResultsView view;
-  Remaining remaining;
-  WalkOptions walk = options;
-  walk.observer = &remaining;
-  walk.explain = false;
-  walk.details = false;
-  CompareBothWays(primary, primary_name, *result, QStringLiteral("the script's result"), view,
-                  walk);
-  result->Close();
-  // What the steps held back leaves as it was; anything else that still differs is the script's
-  // failure.
-  const HeldBack held(script, primary);
-  for (const Difference& left : remaining.found) {
-    if (!held.Answers(left)) {
-      return {false, "after the script, the copy still differs from '" + VisibleText(primary_name) +
-                         "': " +
-                         ReportOf({left}, primary_name, primary_name, QStringLiteral("the copy"),
-                                  QStringLiteral("the copy"), false)
-                             .trimmed()};
-    }
-  }
-  return {true, QString()};
-}
-
 namespace {
 
 // What is left different from `reference` in `scratch` (its connect string) that no held-back
 // step of `script` answers; empty when nothing is.
 QString LeftDifferent(const MigrationScript& script, dx::DataConnection& reference,
                       const QString& reference_name, const QString& scratch,
-                      const WalkOptions& options) {
+                      const QString& scratch_name, const WalkOptions& options) {
   std::unique_ptr<dx::DataConnection> result =
       dx::DataEngine::Instance().Environments().Item(0).OpenConnection(
           QString(), dx::kPromptCompleteRequired, true, scratch, OpenOptionsFor(options.compared));
@@ -202,15 +135,12 @@ QString LeftDifferent(const MigrationScript& script, dx::DataConnection& referen
   walk.observer = &remaining;
   walk.explain = false;
   walk.details = false;
-  CompareBothWays(reference, reference_name, *result, QStringLiteral("the scratch database"), view,
-                  walk);
+  CompareBothWays(reference, reference_name, *result, scratch_name, view, walk);
   result->Close();
   const HeldBack held(script, reference);
   for (const Difference& left : remaining.found) {
     if (!held.Answers(left)) {
-      return ReportOf({left}, reference_name, reference_name,
-                      QStringLiteral("the scratch database"),
-                      QStringLiteral("the scratch database"), false)
+      return ReportOf({left}, reference_name, reference_name, scratch_name, scratch_name, false)
           .trimmed();
     }
   }
@@ -274,16 +204,67 @@ ProofOutcome ProveOnScratch(const MigrationScript& script, dx::DataConnection& s
   if (!failure.isEmpty()) {
     return {false, "the secondary's structure cannot be made in the scratch database: " + failure};
   }
-  failure = LeftDifferent(structure, secondary, QStringLiteral("secondary"), scratch, options);
+  const QString scratch_name = QStringLiteral("the scratch database");
+  failure = LeftDifferent(structure, secondary, QStringLiteral("secondary"), scratch, scratch_name,
+                          options);
   if (!failure.isEmpty()) {
     return {false, "the scratch database cannot hold the secondary's structure: " + failure};
   }
   failure = RunOn(*session, script);
   if (!failure.isEmpty()) return {false, failure};
-  failure = LeftDifferent(script, primary, primary_name, scratch, options);
+  failure = LeftDifferent(script, primary, primary_name, scratch, scratch_name, options);
   if (!failure.isEmpty()) {
     return {false, "after the script, the scratch database still differs from '" +
                        VisibleText(primary_name) + "': " + failure};
+  }
+  return {true, QString()};
+}
+
+ProofOutcome ProveOnSqliteCopy(const MigrationScript& script, const dx::DataConnection& secondary,
+                               dx::DataConnection& primary, const QString& primary_name,
+                               const WalkOptions& options) {
+  dx::ScratchSqliteCopy copy(secondary.ConnectString());
+  const QSet<QString> dropped = DroppedTables(script);
+  QHash<QString, qint64> rows;
+  for (const QString& table : TablesOf(secondary)) {
+    if (!dropped.contains(table)) rows.insert(table, copy.RowCount(table));
+  }
+  const qsizetype orphans_before = copy.ForeignKeyProblems().size();
+  for (const auto& [statement, step] : script.StatementsToRun()) {
+    const QString error = copy.Run(statement);
+    if (error.isEmpty()) continue;
+    const QString where = step >= 0 ? "step " + QString::number(step + 1) + " (" +
+                                          script.steps[static_cast<size_t>(step)].title + ")"
+                                    : QStringLiteral("the script's frame");
+    return {false, "the statement of " + where + " fails: " + VisibleText(error) + ": " +
+                       VisibleText(statement.section(u'\n', 0, 0))};
+  }
+  const QStringList broken = copy.IntegrityProblems();
+  if (!broken.isEmpty()) {
+    return {false, "the database is damaged after the script: " + VisibleText(broken.front())};
+  }
+  // Rows that lacked their parent before the script are the database's own.
+  const QStringList orphans = copy.ForeignKeyProblems();
+  if (orphans.size() > orphans_before) {
+    return {false, QString::number(orphans.size() - orphans_before) +
+                       " more rows refer to rows that are not there after the script (" +
+                       VisibleText(orphans.back()) + ")"};
+  }
+  for (auto it = rows.cbegin(); it != rows.cend(); ++it) {
+    const qint64 after = copy.RowCount(it.key());
+    if (after != it.value()) {
+      return {false, "table '" + VisibleText(it.key()) + "' held " + QString::number(it.value()) +
+                         " rows before the script and " +
+                         (after < 0 ? QStringLiteral("is gone") : QString::number(after)) +
+                         " after it"};
+    }
+  }
+  const QString left =
+      LeftDifferent(script, primary, primary_name, QStringLiteral("sqlite:") + copy.Path(),
+                    QStringLiteral("the copy"), options);
+  if (!left.isEmpty()) {
+    return {false, "after the script, the copy still differs from '" + VisibleText(primary_name) +
+                       "': " + left};
   }
   return {true, QString()};
 }

@@ -13,8 +13,6 @@ namespace {
 namespace dx = dataaccess;
 using Phase = MigrationStep::Phase;
 
-QString Quoted(const QString& name) { return u'\'' + VisibleText(name) + u'\''; }
-
 QString EngineWords(TypeDialect dialect) {
   switch (dialect) {
     case TypeDialect::kSqlite:
@@ -301,9 +299,6 @@ void PlanInPlace(const Sides& sides, const TableWork& work, std::vector<Migratio
     QString statement = altered + " ADD COLUMN " +
                         sides.sql.ColumnDefinition(*work.primary, *column, false, &unwritten);
     if (dialect == TypeDialect::kMysql) statement += Placement(fields, field, sides.sql);
-    if (dialect == TypeDialect::kPostgres && fields.indexOf(field) != fields.size() - 1) {
-      // Its place is said by the fields after it, whose positions then differ.
-    }
     int answer = -1;
     for (const int i : work.answers) {
       const Difference& d = sides.differences[static_cast<size_t>(i)];
@@ -354,6 +349,8 @@ void PlanInPlace(const Sides& sides, const TableWork& work, std::vector<Migratio
 }
 
 }  // namespace
+
+QString Quoted(const QString& name) { return u'\'' + VisibleText(name) + u'\''; }
 
 const dx::IndexDefinition* IndexOf(const dx::DataTable& table, const ComparableObject& object) {
   const dx::TableObjects* objects = table.Objects();

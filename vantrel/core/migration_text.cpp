@@ -55,8 +55,10 @@ QString MigrationText(const MigrationScript& script, const QString& primary_name
   QString text = Commented("Gives '" + secondary + "' (" + EngineWords(script.dialect) +
                            ") the structure of '" + primary + "'.");
   if (script.steps.empty()) return text + Commented(QStringLiteral("Nothing differs."));
-  text += Commented(QString::number(script.steps.size()) + " steps, " + QString::number(held) +
-                    " held back: written as comments, each under the reason.");
+  const size_t steps = script.steps.size();
+  text +=
+      Commented(QString::number(steps) + (steps == 1 ? " step, " : " steps, ") +
+                QString::number(held) + " held back: written as comments, each under the reason.");
   if (script.dialect == dataaccess::TypeDialect::kSqlite) {
     text += Commented(QStringLiteral(
         "Run it so that it stops at the first error: sqlite3 -bail DATABASE < SCRIPT"));
