@@ -1,5 +1,6 @@
 // The steps that change a table found on both sides, or make a new one, in each dialect: SQLite
 // adds trailing fields and otherwise rebuilds the table; PostgreSQL and MySQL alter it in place.
+#include <QHash>
 #include <QRegularExpression>
 
 #include "dataaccess/table_objects.h"
@@ -88,6 +89,28 @@ bool SqliteCanAdd(const Sides& sides, const dx::DataTable& table, const dx::Data
   // SQLite refuses a default that is not constant (CURRENT_TIMESTAMP, an expression).
   return default_value.isEmpty() || (!default_value.contains(u'(') &&
                                      !default_value.startsWith(u"CURRENT", Qt::CaseInsensitive));
+}
+
+// A field that goes while another of the same type, size and NOT NULL comes may be one renamed:
+// the note each of the two steps carries, by field. Renames are never guessed.
+QHash<QString, QString> RenameNotes(const TableWork& work) {
+  QHash<QString, QString> notes;
+  for (const QString& gone : work.dropped) {
+    const dx::DataColumn* old = ColumnOf(*work.secondary, gone);
+    for (const QString& come : work.added) {
+      const dx::DataColumn* fresh = ColumnOf(*work.primary, come);
+      if (old == nullptr || fresh == nullptr || old->DataType() != fresh->DataType() ||
+          old->Size() != fresh->Size() || old->Required() != fresh->Required()) {
+        continue;
+      }
+      const QString note = "Field " + Quoted(gone) + ", which goes, and field " + Quoted(come) +
+                           ", which comes, have the same definition: if this is a rename, ALTER "
+                           "TABLE ... RENAME COLUMN keeps its values.";
+      notes.insert(gone, note);
+      notes.insert(come, note);
+    }
+  }
+  return notes;
 }
 
 // PostgreSQL and MySQL: ALTER TABLE for each object dropped and made.
@@ -292,6 +315,7 @@ void PlanInPlace(const Sides& sides, const TableWork& work, std::vector<Migratio
   const TypeDialect dialect = sides.sql.target();
   const QString altered = "ALTER TABLE " + sides.sql.TableName(work.name);
   const QStringList fields = FieldsOf(*work.primary);
+  const QHash<QString, QString> renames = RenameNotes(work);
   for (const QString& field : work.added) {
     const dx::DataColumn* column = ColumnOf(*work.primary, field);
     if (column == nullptr) continue;
@@ -309,6 +333,7 @@ void PlanInPlace(const Sides& sides, const TableWork& work, std::vector<Migratio
     steps->push_back(Step(Phase::kChangeTables,
                           "add field " + Quoted(field) + " to table " + Quoted(work.name),
                           {statement + u';'}, {answer}, unwritten, dialect));
+    if (renames.contains(field)) steps->back().notes.append(renames.value(field));
   }
   for (qsizetype i = 0; i < work.changed.size(); ++i) {
     const int answer = work.changed_answers[static_cast<size_t>(i)];
@@ -339,6 +364,7 @@ void PlanInPlace(const Sides& sides, const TableWork& work, std::vector<Migratio
     steps->push_back(
         Step(Phase::kChangeTables, "drop field " + Quoted(field) + " of table " + Quoted(work.name),
              {altered + " DROP COLUMN " + sides.sql.Name(field) + u';'}, {answer}, {}, dialect));
+    if (renames.contains(field)) steps->back().notes.append(renames.value(field));
   }
   if (work.persistence_answer >= 0 && work.primary->Objects() != nullptr) {
     steps->push_back(
@@ -431,6 +457,10 @@ MigrationStep SqliteRebuild(const Sides& sides, const TableWork& work) {
   step.notes.append(QStringLiteral(
       "SQLite's ALTER TABLE cannot make this change: the table is made anew and its rows copied, "
       "with foreign keys off, so that no ON DELETE action fires on the rows that refer to it."));
+  const QHash<QString, QString> renames = RenameNotes(work);
+  for (const QString& field : work.dropped) {
+    if (renames.contains(field)) step.notes.append(renames.value(field));
+  }
   return step;
 }
 

@@ -32,6 +32,15 @@ QString EngineWords(dataaccess::TypeDialect dialect) {
   return QStringLiteral("an engine Vantrel writes no SQL for");
 }
 
+// A statement as the engine's command-line client reads it from a file: mysql ends a statement
+// at the first semicolon, so one that holds others (a trigger's BEGIN ... END) is given its own
+// delimiter.
+QString ForTheClient(const QString& statement, dataaccess::TypeDialect dialect) {
+  const QString body = statement.chopped(statement.endsWith(u';') ? 1 : 0);
+  if (dialect != dataaccess::TypeDialect::kMysql || !body.contains(u';')) return statement;
+  return "DELIMITER $$\n" + body + "$$\nDELIMITER ;";
+}
+
 // The report's paragraph of a difference, on one line.
 QString ParagraphOf(const Difference& difference, const QString& primary,
                     const QString& secondary) {
@@ -86,7 +95,9 @@ QString MigrationText(const MigrationScript& script, const QString& primary_name
     }
     for (const QString& note : step.notes) text += Commented(note);
     if (step.held_back.isEmpty()) {
-      for (const QString& statement : step.statements) text += statement + u'\n';
+      for (const QString& statement : step.statements) {
+        text += ForTheClient(statement, script.dialect) + u'\n';
+      }
       continue;
     }
     text += Commented((step.inexpressible ? "NOT WRITTEN: " : "HELD BACK: ") + step.held_back);

@@ -294,13 +294,18 @@ TEST_F(MigrateTest, UnsafeChangesAreHeldBackUnlessAllowed) {
 }
 
 TEST_F(MigrateTest, ARenameIsNotGuessedButNamed) {
-  Build({"", "CREATE TABLE fresh(a INT, b TEXT);", "CREATE TABLE old(a INT, b TEXT);"});
+  Build({"", "CREATE TABLE fresh(a INT, b TEXT); CREATE TABLE k(id INT, born DATE NOT NULL);",
+         "CREATE TABLE old(a INT, b TEXT); CREATE TABLE k(id INT, birth DATE NOT NULL);"});
   const Result result = RunCli({"migrate", primary_, secondary_});
   EXPECT_EQ(result.exit_code, 1);
   EXPECT_TRUE(
       result.out.contains("Table 'old', which goes, has the same fields: if this is a rename"))
       << result.out.toStdString();
   EXPECT_TRUE(result.out.contains("\n-- | DROP TABLE \"old\";\n")) << result.out.toStdString();
+  EXPECT_TRUE(
+      result.out.contains("-- Field 'birth', which goes, and field 'born', which comes, have "
+                          "the same definition: if this is a rename"))
+      << result.out.toStdString();
 }
 
 // A script that fails on the rows there is not printed; the error names the step and why.

@@ -246,6 +246,44 @@ TEST_P(MigrateServerTest, AScratchDatabaseThatHoldsATableIsRefused) {
   EXPECT_EQ(Cli({"migrate", "--verify", "--scratch", scratch, primary, sqlite}).status, 2);
 }
 
+// The SQL text, as a person runs it with the engine's own client, does what the JSON says: a
+// trigger whose body holds statements of its own reaches mariadb under a delimiter of its own.
+TEST_P(MigrateServerTest, TheTextRunsInTheEnginesOwnClient) {
+  const Engine engine = GetParam();
+  VANTREL_REQUIRE_ENGINES(engine);
+  SqliteTestFolder folder;
+  QStringList primary_sql = {"CREATE TABLE t (id INT PRIMARY KEY, a VARCHAR(50), n INT DEFAULT 0)"};
+  if (engine == Engine::kMariadb) {
+    primary_sql.append(
+        "CREATE TRIGGER tn BEFORE UPDATE ON t FOR EACH ROW BEGIN SET NEW.n = OLD.n + 1; "
+        "IF NEW.a IS NULL THEN SET NEW.a = 'none'; END IF; END");
+  }
+  const QString primary = BuildDatabase(engine, "migrate_p", primary_sql, folder);
+  const QString secondary = BuildDatabase(
+      engine, "migrate_s",
+      {"CREATE TABLE t (id INT PRIMARY KEY, a VARCHAR(40))", "INSERT INTO t VALUES (1, 'x')"},
+      folder);
+  const CliRun run = Cli({"migrate", primary, secondary});
+  ASSERT_EQ(run.status, 0) << run.errors.toStdString() << run.out.toStdString();
+  QProcess client;
+  if (engine == Engine::kMariadb) {
+    client.start("mariadb",
+                 {"-uroot", "-h127.0.0.1", "-P" + ServerFact("MARIADB_PORT"), "migrate_s"});
+  } else {
+    client.start("psql", {"-q", "-v", "ON_ERROR_STOP=1", "-h", ServerFact("PG_SOCKET_DIR"), "-p",
+                          ServerFact("PG_PORT"), "-U", "postgres", "-d", "migrate_s"});
+  }
+  ASSERT_TRUE(client.waitForStarted()) << "the engine's client is missing";
+  client.write(run.out);
+  client.closeWriteChannel();
+  client.waitForFinished(60000);
+  EXPECT_EQ(client.exitCode(), 0) << client.readAllStandardError().toStdString()
+                                  << run.out.toStdString();
+  const CliRun after = Cli({"compare", "--objects", "all", primary, secondary});
+  EXPECT_EQ(after.status, 0) << after.out.toStdString() << run.out.toStdString();
+  EXPECT_EQ(Count(engine, "migrate_s", {}, "t"), "1");
+}
+
 INSTANTIATE_TEST_SUITE_P(Engines, MigrateServerTest,
                          ::testing::Values(Engine::kPostgres, Engine::kMariadb),
                          [](const ::testing::TestParamInfo<Engine>& info) {
