@@ -117,7 +117,16 @@ int main(int argc, char** argv) {
   // Edit > Migration Script: the pair's script, what is held back marked.
   ShootModal("7b-migration-script",
              [&] { window.findChild<QAction*>("mnuEditMigration")->trigger(); });
+  const QSize designed = window.size();
   window.resize(900, 600);
   Shoot("8-main-enlarged");
+  window.resize(designed);
+  // A run that cannot open a side: no box, one line on the window says why.
+  vantrel::ProgramDataSources().AddDataSource("Moved DB", output + "/moved-away.db", {});
+  window.findChild<QComboBox*>("cboSecondaryDatabase")->addItem("Moved DB");
+  window.findChild<QComboBox*>("cboSecondaryDatabase")->setCurrentText("Moved DB");
+  window.CompareDatabases();
+  Settle();
+  Shoot("9-failed-run");
   return 0;
 }

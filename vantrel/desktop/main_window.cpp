@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QResizeEvent>
 #include <QScreen>
+#include <QStatusBar>
 #include <QStyle>
 #include <QTextCursor>
 #include <QToolBar>
@@ -130,7 +131,21 @@ MainWindow::MainWindow() {
   view_ = std::make_unique<ResultsBoxView>(txtResults_, lblTableName_, lblField_);
   Form_Load();
 
-  resize(Pixels(kClientWidth), menuBar()->sizeHint().height() + Pixels(kClientHeight));
+  // Below the design's client area: what the next run compares, and why the last one failed.
+  lblRunFailure_ = new QLabel(this);
+  lblRunFailure_->setObjectName(QStringLiteral("lblRunFailure"));
+  lblRunFailure_->setTextFormat(Qt::PlainText);
+  // However long the reason, the window keeps its width; the whole line is in the tooltip.
+  lblRunFailure_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  statusBar()->addWidget(lblRunFailure_, 1);
+  lblCompared_ = new QLabel(this);
+  lblCompared_->setObjectName(QStringLiteral("lblCompared"));
+  statusBar()->addPermanentWidget(lblCompared_);
+  statusBar()->setSizeGripEnabled(false);
+  ShowNextRun();
+
+  resize(Pixels(kClientWidth),
+         menuBar()->sizeHint().height() + Pixels(kClientHeight) + statusBar()->sizeHint().height());
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     setGeometry(
         QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(), screen->availableGeometry()));
@@ -176,14 +191,20 @@ void MainWindow::createMenus() {
     // Fields until the stored choice is shown, even when it cannot be read.
     action->setChecked(choice.bit == kCompareFields);
     action->setData(choice.bit);
-    connect(action, &QAction::toggled, this, [this] { StoreComparedChoice(); });
+    connect(action, &QAction::toggled, this, [this] {
+      StoreComparedChoice();
+      ShowNextRun();
+    });
     compareActions_.push_back(action);
   }
   // Not a kind of object: how the report reads, so apart from them.
   compare->addSeparator();
   explainAction_ = compare->addAction(tr("&Explain Risks"));
   explainAction_->setCheckable(true);
-  connect(explainAction_, &QAction::toggled, this, [this] { StoreExplainChoice(); });
+  connect(explainAction_, &QAction::toggled, this, [this] {
+    StoreExplainChoice();
+    ShowNextRun();
+  });
   // Appended after the menu's other items, which keep their places.
   edit->addSeparator();
   migrationAction_ = edit->addAction(tr("&Migration Script..."));
@@ -320,6 +341,31 @@ void MainWindow::ShowComparedChoice(int compared) {
     action->setChecked((compared & action->data().toInt()) != 0);
   }
   loadingChoice_ = false;
+}
+
+void MainWindow::ShowNextRun() {
+  if (lblCompared_ == nullptr) return;
+  QStringList chosen;
+  for (const QAction* action : compareActions_) {
+    if (action->isChecked()) chosen.append(action->text().remove(u'&'));
+  }
+  // With nothing ticked a run still reports the tables that exist on one side only. A long
+  // choice is said short, whole in the tooltip, so that the line never widens the window.
+  QString what = chosen.join(QStringLiteral(", "));
+  if (chosen.isEmpty()) {
+    what = tr("tables only");
+  } else if (chosen.size() == static_cast<qsizetype>(compareActions_.size())) {
+    what = tr("everything");
+  } else if (chosen.size() > 3) {
+    what = tr("%1 and %2 more")
+               .arg(chosen.mid(0, 2).join(QStringLiteral(", ")))
+               .arg(chosen.size() - 2);
+  }
+  QString text = tr("Next run compares: %1").arg(what);
+  if (explainAction_->isChecked()) text += tr(", with risks");
+  lblCompared_->setText(text);
+  lblCompared_->setToolTip(chosen.join(QStringLiteral(", ")));
+  lblCompared_->show();
 }
 
 void MainWindow::StoreComparedChoice() {
@@ -460,6 +506,9 @@ void MainWindow::CompareDatabases() {
   const QString primary = cboPrimaryDatabase_->currentText();
   const QString secondary = cboSecondaryDatabase_->currentText();
   const WalkOptions options = RunOptions();
+  lblRunFailure_->clear();
+  lblRunFailure_->setToolTip(QString());
+  lblCompared_->show();
   try {
     RunComparison(
         [&] { return ProgramDataSources().Lookup(primary); },
@@ -468,8 +517,25 @@ void MainWindow::CompareDatabases() {
         options);
   } catch (const component::Error& error) {
     LogRunFailure(error.number(), error.description());
+    // The log keeps the record; the window says in one line why the box stayed empty.
+    QString why = VisibleText(error.description());
+    if (const auto* side = dynamic_cast<const SideError*>(&error)) {
+      const bool first = side->side() == Side::kPrimary;
+      const QString& name = first ? primary : secondary;
+      why = name.isEmpty() ? (first ? tr("no primary database is chosen")
+                                    : tr("no secondary database is chosen"))
+                           : (first ? tr("cannot open the primary database '%1': %2")
+                                    : tr("cannot open the secondary database '%1': %2"))
+                                 .arg(VisibleText(name), why);
+    }
+    lblRunFailure_->setText(tr("The run failed: %1").arg(why));
+    lblRunFailure_->setToolTip(lblRunFailure_->text());
+    // The reason takes the whole line until the choice changes or the next run starts.
+    lblCompared_->hide();
   } catch (const std::bad_alloc&) {
     LogRunFailure(component::kOutOfMemory, component::StandardDescription(component::kOutOfMemory));
+    lblRunFailure_->setText(
+        tr("The run failed: %1").arg(component::StandardDescription(component::kOutOfMemory)));
   }
   view_->Flush();
 }

@@ -75,6 +75,8 @@ class MainWindow : public QMainWindow {
   int ComparedChoice() const;
   void ShowComparedChoice(int compared);
   void StoreComparedChoice();
+  // The status bar's line of what the next run compares, from the Compare menu.
+  void ShowNextRun();
   // Stores whether Edit > Compare > Explain Risks is checked.
   void StoreExplainChoice();
 
@@ -88,6 +90,8 @@ class MainWindow : public QMainWindow {
   std::vector<QAction*> compareActions_;
   QAction* explainAction_ = nullptr;
   QAction* migrationAction_ = nullptr;
+  QLabel* lblRunFailure_ = nullptr;  // why the last run failed; empty after one that did not
+  QLabel* lblCompared_ = nullptr;
   bool loadingChoice_ = false;
 
   QToolBar* tbDBDiff_ = nullptr;

@@ -383,10 +383,39 @@ TEST_F(MainWindowTest, ARunThatCannotOpenASideIsLoggedWithoutSummary) {
     EXPECT_TRUE(log.contains(QLatin1String(expected))) << expected << " in " << log.toStdString();
   }
 
-  // The program goes on: the next run works.
+  // No box, but a line on the window says why the results box stayed empty.
+  const QString line = Child<QLabel>(window, "lblRunFailure")->text();
+  EXPECT_TRUE(line.startsWith("The run failed: cannot open the secondary database 'Gone': "))
+      << line.toStdString();
+  EXPECT_FALSE(line.contains(u'\n')) << line.toStdString();
+  EXPECT_FALSE(Child<QLabel>(window, "lblCompared")->isVisibleTo(&window))
+      << "the reason has the whole line";
+
+  // The program goes on: the next run works, and the line is gone.
   Child<QComboBox>(window, "cboSecondaryDatabase")->setCurrentText("Sales Test");
   EXPECT_EQ(RunThroughModals([&] { window.CompareDatabases(); }).size(), 1u);
   EXPECT_EQ(Child<QPlainTextEdit>(window, "txtResults")->toPlainText(), kSalesReport);
+  EXPECT_EQ(Child<QLabel>(window, "lblRunFailure")->text(), "");
+  EXPECT_TRUE(Child<QLabel>(window, "lblCompared")->isVisibleTo(&window));
+
+  // A run with a side not chosen says which.
+  Child<QComboBox>(window, "cboPrimaryDatabase")->setCurrentIndex(-1);
+  EXPECT_TRUE(RunThroughModals([&] { window.CompareDatabases(); }).empty());
+  EXPECT_EQ(Child<QLabel>(window, "lblRunFailure")->text(),
+            "The run failed: no primary database is chosen");
+}
+
+// What the next run compares is on the window, as the Compare menu says it.
+TEST_F(MainWindowTest, TheWindowShowsWhatTheNextRunCompares) {
+  MainWindow window;
+  const QLabel* next = Child<QLabel>(window, "lblCompared");
+  EXPECT_EQ(next->text(), "Next run compares: Fields");
+  MenuItem(window, "&Indexes")->trigger();
+  MenuItem(window, "&Explain Risks")->trigger();
+  EXPECT_EQ(next->text(), "Next run compares: Fields, Indexes, with risks");
+  MenuItem(window, "&Fields")->trigger();
+  MenuItem(window, "&Indexes")->trigger();
+  EXPECT_EQ(next->text(), "Next run compares: tables only, with risks");
 }
 
 TEST_F(DesktopTest, OnlyTheResultsBoxFollowsTheWindowsSize) {
