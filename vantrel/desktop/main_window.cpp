@@ -26,6 +26,7 @@
 #include "vantrel/core/program_objects.h"
 #include "vantrel/core/visible_text.h"
 #include "vantrel/desktop/about_dialog.h"
+#include "vantrel/desktop/choice_menu.h"
 #include "vantrel/desktop/data_source_dialog.h"
 #include "vantrel/desktop/migration_dialog.h"
 #include "vantrel/desktop/results_box_view.h"
@@ -183,7 +184,9 @@ void MainWindow::createMenus() {
   edit->addAction(dataSourcesAction_);
   // Appended after the commands the menu always had, which keep their places.
   edit->addSeparator();
-  QMenu* compare = edit->addMenu(tr("&Compare"));
+  // Stays open while items are ticked, so that several are chosen at once.
+  auto* compare = new ChoiceMenu(tr("&Compare"), edit);
+  edit->addMenu(compare);
   compare->setObjectName(QStringLiteral("mnuEditCompare"));
   for (const CompareChoice& choice : kCompareChoices) {
     QAction* action = compare->addAction(tr(choice.text));
@@ -205,6 +208,12 @@ void MainWindow::createMenus() {
     StoreExplainChoice();
     ShowNextRun();
   });
+  // Appended after the items the menu had, which keep their places: every kind, or none.
+  compare->addSeparator();
+  QAction* all = compare->addAction(tr("&All"));
+  connect(all, &QAction::triggered, this, [this] { ChooseCompared(kCompareAll); });
+  QAction* none = compare->addAction(tr("&None"));
+  connect(none, &QAction::triggered, this, [this] { ChooseCompared(0); });
   // Appended after the menu's other items, which keep their places.
   edit->addSeparator();
   migrationAction_ = edit->addAction(tr("&Migration Script..."));
@@ -341,6 +350,12 @@ void MainWindow::ShowComparedChoice(int compared) {
     action->setChecked((compared & action->data().toInt()) != 0);
   }
   loadingChoice_ = false;
+}
+
+void MainWindow::ChooseCompared(int compared) {
+  ShowComparedChoice(compared);
+  StoreComparedChoice();
+  ShowNextRun();
 }
 
 void MainWindow::ShowNextRun() {

@@ -75,6 +75,8 @@ class MainWindow : public QMainWindow {
   int ComparedChoice() const;
   void ShowComparedChoice(int compared);
   void StoreComparedChoice();
+  // Edit > Compare > All and None: the whole choice at once, stored and shown.
+  void ChooseCompared(int compared);
   // The status bar's line of what the next run compares, from the Compare menu.
   void ShowNextRun();
   // Stores whether Edit > Compare > Explain Risks is checked.

@@ -256,10 +256,11 @@ TEST_F(MainWindowTest, TheCompareChoiceAddsObjectsToARunAndIsRemembered) {
       captions.append(action->isSeparator() ? "|"
                                             : action->text() + (action->isChecked() ? "+" : "-"));
     }
-    EXPECT_EQ(captions, QStringList({"&Fields+", "&Keys-", "&Indexes-", "F&oreign Keys-",
-                                     "&Checks-", "&Defaults-", "Co&llations-",
-                                     "&Generated Columns-", "&Views-", "&Triggers-", "&Sequences-",
-                                     "&Rules-", "&Persistence-", "|", "&Explain Risks-"}));
+    EXPECT_EQ(
+        captions,
+        QStringList({"&Fields+", "&Keys-", "&Indexes-", "F&oreign Keys-", "&Checks-", "&Defaults-",
+                     "Co&llations-", "&Generated Columns-", "&Views-", "&Triggers-", "&Sequences-",
+                     "&Rules-", "&Persistence-", "|", "&Explain Risks-", "|", "&All-", "&None-"}));
     // Every kind a run can compare has its item, in the order of the command line's words.
     std::vector<int> kinds;
     for (QAction* action : compare->actions()) {
@@ -403,6 +404,34 @@ TEST_F(MainWindowTest, ARunThatCannotOpenASideIsLoggedWithoutSummary) {
   EXPECT_TRUE(RunThroughModals([&] { window.CompareDatabases(); }).empty());
   EXPECT_EQ(Child<QLabel>(window, "lblRunFailure")->text(),
             "The run failed: no primary database is chosen");
+}
+
+// Edit > Compare stays open while items are ticked, by mouse or key; All and None choose every
+// kind or none at once, and are remembered as any choice is.
+TEST_F(MainWindowTest, TheCompareMenuStaysOpenWhileItemsAreTicked) {
+  MainWindow window;
+  window.show();
+  auto* compare = Child<QMenu>(window, "mnuEditCompare");
+  ASSERT_NE(compare, nullptr);
+  compare->popup(window.mapToGlobal(QPoint(20, 20)));
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(compare));
+  QAction* keys = MenuItem(window, "&Keys");
+  QTest::mouseClick(compare, Qt::LeftButton, {}, compare->actionGeometry(keys).center());
+  EXPECT_TRUE(keys->isChecked());
+  EXPECT_TRUE(compare->isVisible()) << "the menu closed on a tick";
+  compare->setActiveAction(MenuItem(window, "&Views"));
+  QTest::keyClick(compare, Qt::Key_Space);
+  EXPECT_TRUE(MenuItem(window, "&Views")->isChecked());
+  EXPECT_TRUE(compare->isVisible());
+  QTest::mouseClick(compare, Qt::LeftButton, {},
+                    compare->actionGeometry(MenuItem(window, "&All")).center());
+  EXPECT_EQ(window.RunOptions().compared, kCompareAll);
+  EXPECT_EQ(Stored("Compared"), QString::number(kCompareAll));
+  EXPECT_EQ(Child<QLabel>(window, "lblCompared")->text(), "Next run compares: everything");
+  MenuItem(window, "&None")->trigger();
+  EXPECT_EQ(window.RunOptions().compared, 0);
+  EXPECT_EQ(Stored("Compared"), "0");
+  compare->close();
 }
 
 // What the next run compares is on the window, as the Compare menu says it.
