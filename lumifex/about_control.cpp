@@ -113,9 +113,32 @@ AboutControl::AboutControl(QWidget* parent) : QWidget(parent) {
   txtWarning_->setFocusPolicy(Qt::ClickFocus);
   txtWarning_->setPlainText(QString::fromUtf8(kWarning).replace(QStringLiteral("\r\n"), "\n"));
   txtWarning_->setGeometry(PixelRect(120, 3240, 5535, 1095));
+  FitWarning();
 
   resize(Pixels(5835), Pixels(4455));
   UserControl_Resize();
+}
+
+// The notice's five lines, each on one line of the box and all of them in it: the box's size is
+// the design's, so the font shrinks until the longest line and every line fit, at any scale.
+void AboutControl::FitWarning() {
+  txtWarning_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  txtWarning_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  txtWarning_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  const QStringList lines = txtWarning_->toPlainText().split(u'\n', Qt::SkipEmptyParts);
+  const qreal margin = txtWarning_->document()->documentMargin();
+  const int frame = txtWarning_->frameWidth();
+  const qreal width = txtWarning_->width() - 2 * frame - 2 * margin;
+  const qreal height = txtWarning_->height() - 2 * frame - 2 * margin;
+  QFont font = txtWarning_->font();
+  for (qreal points = font.pointSizeF(); points >= 5; points -= 0.25) {
+    font.setPointSizeF(points);
+    const QFontMetricsF metrics(font);
+    qreal widest = 0;
+    for (const QString& line : lines) widest = std::max(widest, metrics.horizontalAdvance(line));
+    if (widest <= width && metrics.lineSpacing() * lines.size() <= height) break;
+  }
+  txtWarning_->setFont(font);
 }
 
 const component::ClassIdentity& AboutControl::ClassInfo() {

@@ -35,6 +35,7 @@ class AboutControl final : public QWidget, public _About {
 
  private:
   void UserControl_Resize();
+  void FitWarning();
   void txtURL_Click();
 
   QLabel* lblProductName_;

@@ -1,5 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
+
+#include <QFontMetricsF>
+
+#include <QTextLayout>
+
+#include <QTextBlock>
+
 #include <algorithm>
 
 #include <QLabel>
@@ -101,6 +109,17 @@ TEST(AboutTest, CreatedFromThePluginWithTheDesignLayout) {
   EXPECT_EQ(warning->geometry(), QRect(8, 216, 369, 73));
   EXPECT_TRUE(warning->isReadOnly());
   EXPECT_EQ(warning->document()->blockCount(), 6) << "five lines, each closed by a line end";
+  // Each line of the notice is one line of the box, and all five are in it.
+  control.widget->show();
+  QApplication::processEvents();
+  for (QTextBlock block = warning->document()->begin(); block.isValid(); block = block.next()) {
+    EXPECT_LE(block.layout()->lineCount(), 1) << block.text().toStdString();
+    EXPECT_LE(block.layout()->maximumWidth(), warning->viewport()->width())
+        << block.text().toStdString();
+  }
+  EXPECT_LE(warning->document()->size().height() * QFontMetricsF(warning->font()).lineSpacing(),
+            warning->viewport()->height() + QFontMetricsF(warning->font()).lineSpacing())
+      << "the five lines and the empty last block fit";
 
   for (QWidget* child : control.widget->findChildren<QWidget*>()) {
     EXPECT_FALSE(child->focusPolicy() & Qt::TabFocus) << child->objectName().toStdString();
