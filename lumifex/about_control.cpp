@@ -136,7 +136,8 @@ void AboutControl::FitWarning() {
     const QFontMetricsF metrics(font);
     qreal widest = 0;
     for (const QString& line : lines) widest = std::max(widest, metrics.horizontalAdvance(line));
-    if (widest <= width && metrics.lineSpacing() * lines.size() <= height) break;
+    if (widest <= width && metrics.lineSpacing() * static_cast<qreal>(lines.size()) <= height)
+      break;
   }
   txtWarning_->setFont(font);
 }
