@@ -349,6 +349,19 @@ TEST_F(MigrateTest, OutputNeverReplacesAnInputOrAStrangersFile) {
     EXPECT_EQ(refused.exit_code, 2) << target.toStdString();
     EXPECT_TRUE(refused.err.contains("will not write the script to")) << refused.err.toStdString();
   }
+  // A link in the way is never followed, even to an earlier script.
+  ASSERT_TRUE(QFile::link(script, folder_.PathOf(QStringLiteral("link.sql"))));
+  const QByteArray earlier = [&] {
+    QFile file(script);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+  }();
+  EXPECT_EQ(
+      RunCli({"migrate", "-o", folder_.PathOf(QStringLiteral("link.sql")), secondary_, primary_})
+          .exit_code,
+      2);
+  QFile kept(script);
+  ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+  EXPECT_EQ(kept.readAll(), earlier);
   QFile stranger(folder_.PathOf(QStringLiteral("notes.txt")));
   ASSERT_TRUE(stranger.open(QIODevice::WriteOnly));
   stranger.write("mine\n");
@@ -356,7 +369,7 @@ TEST_F(MigrateTest, OutputNeverReplacesAnInputOrAStrangersFile) {
   const QStringList with_notes = folder_.State();
   EXPECT_EQ(RunCli({"migrate", "-o", stranger.fileName(), primary_, secondary_}).exit_code, 2);
   EXPECT_EQ(folder_.State(), with_notes);
-  EXPECT_EQ(before.size() + 1, with_notes.size());
+  EXPECT_EQ(before.size() + 2, with_notes.size());
 }
 
 // Each step of the JSON document names the differences it answers, each with its risk.

@@ -150,6 +150,9 @@ TEST(WrittenOutputTest, AFullDiskIsExitTwoAndLeavesTheEarlierFile) {
   ASSERT_TRUE(QDir().mkpath(reports));
   ASSERT_EQ(RunCli({"check", "--reports", reports, pair.reference, pair.target}).exit_code, 1);
   const QString report = QDir(reports).filePath("t2.db.txt");
+  const QString script = QDir(disk).filePath("migrate.sql");
+  ASSERT_NE(RunCli({"migrate", "-o", script, pair.reference, pair.target}).exit_code, 2);
+  const QByteArray old_script = FileContents(script);
   const QByteArray old_snapshot = FileContents(snapshot);
   const QByteArray old_report = FileContents(report);
   WriteFileContents(report, "Table: 'an earlier report'\n\n");
@@ -166,6 +169,7 @@ TEST(WrittenOutputTest, AFullDiskIsExitTwoAndLeavesTheEarlierFile) {
       {{"check", "--format", "json", "--reports", reports, pair.reference, pair.target},
        nullptr,
        {}},
+      {{"migrate", "-o", script, pair.target, pair.reference}, &script, old_script},
   };
   for (const auto& row : rows) {
     const Result result = RunCli(row.arguments);
@@ -191,6 +195,8 @@ TEST(WrittenOutputTest, AFailedStandardOutputIsExitTwoWithOneLine) {
       {"check", pair.reference, pair.target},
       {"check", "--format", "json", pair.reference, pair.target},
       {"snapshot", pair.reference},
+      {"migrate", pair.reference, pair.target},
+      {"migrate", "--format", "json", pair.reference, pair.target},
   };
   const struct {
     const char* sink;

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -230,6 +231,10 @@ TEST_F(MainWindowTest, TheMigrationScriptOfThePairMarksWhatIsHeldBack) {
         EXPECT_TRUE(migration->SaveTo(folder.filePath("link.sql")).contains("is a link"));
         ASSERT_TRUE(stranger.open(QIODevice::ReadOnly));
         EXPECT_EQ(stranger.readAll(), "mine\n");
+        // A write that cannot be made says so and leaves nothing behind.
+        const QString nowhere = folder.filePath("gone/m.sql");
+        EXPECT_TRUE(migration->SaveTo(nowhere).startsWith("cannot write"));
+        EXPECT_FALSE(QFileInfo::exists(nowhere));
         dialog->close();
       });
   EXPECT_TRUE(boxes.empty());
