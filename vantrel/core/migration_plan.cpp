@@ -389,6 +389,11 @@ class Planner {
         continue;
       }
       if (d.kind == Kind::kSequenceMissing && !d.driving_is_primary) {
+        // A sequence that a dropped table's column owns goes with the table.
+        if (MergeIntoTableStep(OwnerOf(secondary_, d.object), dropped_tables_, Phase::kDropTables,
+                               i)) {
+          continue;
+        }
         step.phase = Phase::kDropTables;
         step.title = "drop sequence " + Quoted(d.object);
         step.statements.append("DROP SEQUENCE " + sql_.TableName(d.object) + u';');
@@ -403,15 +408,9 @@ class Planner {
       }
       if (sequence == nullptr) continue;
       // A new table's numbered column makes its own sequence: the table's step answers it.
-      const QString owner = sequence->owned_by.section(u'.', 0, -2);
-      if (d.kind == Kind::kSequenceMissing && new_tables_.count(owner) != 0) {
-        for (MigrationStep& made : script_.steps) {
-          if (made.phase == Phase::kCreateTables && !made.answers.empty() &&
-              made.answers.front() == new_tables_.at(owner)) {
-            made.answers.push_back(i);
-            break;
-          }
-        }
+      if (d.kind == Kind::kSequenceMissing &&
+          MergeIntoTableStep(sequence->owned_by.section(u'.', 0, -2), new_tables_,
+                             Phase::kCreateTables, i)) {
         continue;
       }
       const QString bounds = " INCREMENT BY " + QString::number(sequence->increment) +
@@ -426,6 +425,32 @@ class Planner {
                              sql_.TableName(d.object) + bounds + u';');
       script_.steps.push_back(std::move(step));
     }
+  }
+
+  // The table that owns sequence `name` of `connection` (PostgreSQL's serial and identity
+  // columns); empty when no column owns it.
+  static QString OwnerOf(const dx::DataConnection& connection, const QString& name) {
+    if (const dx::DatabaseObjects* objects = connection.Objects()) {
+      for (const dx::SequenceDefinition& sequence : objects->sequences) {
+        if (sequence.name == name) return sequence.owned_by.section(u'.', 0, -2);
+      }
+    }
+    return QString();
+  }
+
+  // Lets the step of `phase` that makes or drops `table` (one of `tables`) answer difference
+  // `answer` too; false when there is no such step.
+  bool MergeIntoTableStep(const QString& table, const std::map<QString, int>& tables, Phase phase,
+                          int answer) {
+    const auto found = tables.find(table);
+    if (table.isEmpty() || found == tables.end()) return false;
+    for (MigrationStep& step : script_.steps) {
+      if (step.phase == phase && !step.answers.empty() && step.answers.front() == found->second) {
+        step.answers.push_back(answer);
+        return true;
+      }
+    }
+    return false;
   }
 
   // A difference no step answers is said so, never passed over.

@@ -150,6 +150,12 @@ std::vector<Change> Changes() {
         "CREATE TABLE c (id INT PRIMARY KEY, p INT NOT NULL)", "CREATE TABLE old (x INT)",
         "INSERT INTO p VALUES (1, 'a'), (2, 'b')", "INSERT INTO c VALUES (1, 1), (2, 2), (3, 2)"},
        {"p", "c"}},
+      // PostgreSQL drops a serial column's sequence with its table: no statement of its own.
+      {"a numbered table dropped and one made",
+       {"CREATE TABLE t (id INT PRIMARY KEY)", "CREATE TABLE fresh (id SERIAL PRIMARY KEY, v INT)"},
+       {"CREATE TABLE t (id INT PRIMARY KEY)", "CREATE TABLE old (id SERIAL PRIMARY KEY, v INT)",
+        "INSERT INTO t VALUES (1)"},
+       {"t"}},
       {"views over a changed field, changed and new",
        {"CREATE TABLE t (id INT PRIMARY KEY, a VARCHAR(60))",
         "CREATE VIEW v AS SELECT id, a FROM t", "CREATE VIEW w AS SELECT a FROM v",
