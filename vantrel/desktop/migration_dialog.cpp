@@ -1,6 +1,10 @@
 #include "vantrel/desktop/migration_dialog.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
 
 #include <QApplication>
 #include <QClipboard>
@@ -12,7 +16,6 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QSyntaxHighlighter>
 #include <QVBoxLayout>
 
@@ -104,11 +107,28 @@ QString MigrationDialog::SaveTo(const QString& path) const {
       return tr("'%1' is not a script Vantrel wrote; choose another name").arg(VisibleText(path));
     }
   }
-  // Written beside the name and moved there whole: a failed write leaves what was there.
-  QSaveFile file(path);
+  // Written beside the name, synced and moved there whole: a failed write, flush or sync (a
+  // full disk) leaves what was there. Each system call is checked, since a buffered writer may
+  // report a write that never reached the disk as done.
+  QByteArray temp = bytes + ".tmp-XXXXXX";
+  const int fd = ::mkstemp(temp.data());
+  if (fd < 0) return tr("cannot write '%1': %2").arg(VisibleText(path), qt_error_string(errno));
   const QByteArray text = script_.toUtf8();
-  if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
-    return tr("cannot write '%1': %2").arg(VisibleText(path), file.errorString());
+  qsizetype done = 0;
+  int error = 0;
+  while (done < text.size() && error == 0) {
+    const ssize_t wrote =
+        ::write(fd, text.constData() + done, static_cast<size_t>(text.size() - done));
+    if (wrote < 0 && errno != EINTR) error = errno;
+    if (wrote > 0) done += wrote;
+  }
+  if (error == 0 && ::fchmod(fd, 0644) != 0) error = errno;
+  if (error == 0 && ::fsync(fd) != 0) error = errno;
+  if (::close(fd) != 0 && error == 0) error = errno;
+  if (error == 0 && ::rename(temp.constData(), bytes.constData()) != 0) error = errno;
+  if (error != 0) {
+    ::unlink(temp.constData());
+    return tr("cannot write '%1': %2").arg(VisibleText(path), qt_error_string(error));
   }
   return QString();
 }

@@ -1,9 +1,16 @@
 // The Data Source Manager and the About window on Qt's offscreen platform.
+#include <sys/mount.h>
+
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTemporaryDir>
+#include <cerrno>
+#include <cstring>
 #include <tuple>
 
 #include "corbenna/error_handler.h"
@@ -16,6 +23,7 @@
 #include "vantrel/desktop/connection_dialog.h"
 #include "vantrel/desktop/data_source_dialog.h"
 #include "vantrel/desktop/main_window.h"
+#include "vantrel/desktop/migration_dialog.h"
 #include "vantrel/desktop/tests/desktop_test_support.h"
 
 namespace vantrel::desktop {
@@ -181,6 +189,43 @@ TEST_F(DesktopTest, LibraryMessageBoxesAreModalDialogsInAWindowedHost) {
   EXPECT_EQ(boxes[0].title, "Vantrel - Critical Error");
   EXPECT_EQ(boxes[0].icon, QMessageBox::Critical);
   EXPECT_TRUE(boxes[0].text.contains("Invalid procedure call")) << boxes[0].text.toStdString();
+}
+
+}  // namespace
+}  // namespace vantrel::desktop
+
+namespace vantrel::desktop {
+namespace {
+
+// A full disk: the window's Save says why and leaves the earlier script as it was, with nothing
+// half written beside it.
+TEST_F(DesktopTest, SavingAScriptOnAFullDiskKeepsTheEarlierOne) {
+  const QTemporaryDir folder;
+  const QString disk = folder.filePath("disk");
+  ASSERT_TRUE(QDir().mkpath(disk));
+  if (::mount("tmpfs", QFile::encodeName(disk).constData(), "tmpfs", 0, "size=64k") != 0) {
+    GTEST_SKIP() << "cannot mount a small file system here (needs root): " << strerror(errno);
+  }
+  const QString script = QDir(disk).filePath("migrate.sql");
+  const MigrationDialog earlier("-- Gives 'b' (SQLite) the structure of 'a'.\nSELECT 1;\n", 1, 0);
+  ASSERT_EQ(earlier.SaveTo(script), QString());
+  {
+    QFile filler(QDir(disk).filePath("filler"));
+    ASSERT_TRUE(filler.open(QIODevice::WriteOnly));
+    const QByteArray block(4096, 'x');
+    while (filler.write(block) == block.size() && filler.flush()) {
+    }
+  }
+  const MigrationDialog later(
+      "-- Gives 'b' (SQLite) the structure of 'a'.\n" + QString(8192, u'x') + '\n', 1, 0);
+  const QString failure = later.SaveTo(script);
+  EXPECT_TRUE(failure.startsWith("cannot write")) << failure.toStdString();
+  QFile kept(script);
+  ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+  EXPECT_EQ(kept.readAll(), "-- Gives 'b' (SQLite) the structure of 'a'.\nSELECT 1;\n");
+  EXPECT_EQ(QDir(disk).entryList(QDir::Files | QDir::Hidden),
+            QStringList({"filler", "migrate.sql"}));
+  ::umount2(QFile::encodeName(disk).constData(), MNT_DETACH);
 }
 
 }  // namespace
