@@ -7,7 +7,7 @@ packages=(
   mariadb-server mariadb-client libmariadb-dev unixodbc unixodbc-dev odbc-postgresql
   qtkeychain-qt6-dev qt6-svg-dev libqt6svg6 desktop-file-utils dbus gnome-keyring
   libicu-dev nlohmann-json3-dev xvfb time groff-base clang-14 libclang-rt-14-dev llvm-14
-  clang-format-14 clang-tidy-14 python3 dpkg-dev lintian appstream
+  clang-format-14 clang-tidy-14 python3 dpkg-dev lintian appstream chromium
 )
 missing=()
 for p in "${packages[@]}"; do

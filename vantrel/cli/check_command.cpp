@@ -31,12 +31,13 @@
 #include "dataaccess/data_objects.h"
 #include "dataaccess/schema_set.h"
 #include "vantrel/cli/compare_command.h"
-#include "vantrel/cli/json_report.h"
 #include "vantrel/cli/output_file.h"
 #include "vantrel/cli/progress_line.h"
 #include "vantrel/cli/report_options.h"
 #include "vantrel/cli/source_argument.h"
 #include "vantrel/core/fleet_check.h"
+#include "vantrel/core/html_report.h"
+#include "vantrel/core/json_report.h"
 #include "vantrel/core/report_text.h"
 #include "vantrel/core/visible_text.h"
 
@@ -77,13 +78,15 @@ constexpr char kCheckFooter[] =
     "\n"
     "--include, --exclude and --ignore shape every target's report as they shape compare's.\n"
     "--reports DIR writes the full report of each differing target to DIR/NAME.txt (NAME.json\n"
-    "with --format json; characters other than letters, digits, '.', '_' and '-' written '_',\n"
+    "with --format json, NAME.html beside NAME.txt with --format html; characters other than\n"
+    "letters, digits, '.', '_' and '-' written '_',\n"
     "a number added where two names meet, a name is one of the inputs, or a name is taken by\n"
     "anything but an earlier report: a link, a folder or another file there is left as it is,\n"
     "and said on standard error). A report is written whole or not at all. --format json prints\n"
     "one document instead of the lines: \"reference\", \"targets\" (each with its \"name\",\n"
     "\"status\" identical, differs or failed, its \"differences\" as compare's document gives\n"
-    "them, or its \"error\") and a \"summary\" of the counts.\n"
+    "them, or its \"error\") and a \"summary\" of the counts. --format html prints one page:\n"
+    "each target's status and, where it differs, its differences as compare's page shows them.\n"
     "\n"
     "Exit status:\n"
     "  0  every target is identical to the reference\n"
@@ -383,10 +386,90 @@ bool IsReportText(const QByteArray& start, const QByteArray& tail) {
                      [](const QString& p) { return paragraph.match(p).hasMatch(); });
 }
 
-// Writes each differing target's report into `folder`; false (after saying why) on failure.
+// The page of a target's comparison with the reference.
+HtmlComparison HtmlOf(const QString& reference_name, const FleetResult& result) {
+  HtmlComparison page;
+  page.primary_name = reference_name;
+  page.secondary_name = result.name;
+  page.groups = GroupDifferences(result.differences, reference_name, result.name);
+  page.not_compared = result.not_compared;
+  page.status = QString::fromLatin1(StatusName(result.status));
+  page.failure = result.failure;
+  return page;
+}
+
+// A report of a target as a file: its name's ending and its content.
+struct ReportFile {
+  QString suffix;
+  QByteArray content;
+};
+
+// The files --reports writes for a differing target: the text, the JSON instead with
+// --format json, the page beside the text with --format html.
+std::vector<ReportFile> ReportFilesOf(const std::string& format, const QString& reference_name,
+                                      const FleetResult& result) {
+  std::vector<ReportFile> files;
+  if (format == "json") {
+    files.push_back(
+        {QStringLiteral(".json"), JsonOf(result).Document(reference_name, result.name)});
+    return files;
+  }
+  files.push_back({QStringLiteral(".txt"), Utf8(WithLineFeeds(result.report))});
+  if (format == "html") {
+    files.push_back({QStringLiteral(".html"), HtmlReport(HtmlOf(reference_name, result))});
+  }
+  return files;
+}
+
+// True when a file of these ends is a report this command wrote, in any of its formats.
+bool IsReport(const QByteArray& start, const QByteArray& tail) {
+  return IsReportText(start, tail) || IsHtmlReport(start);
+}
+
+// Writes `file` of the target `name` into `folder` under the first name free of `used`, the
+// inputs and what is not an earlier report; false (after saying why) on failure.
+bool WriteReport(const QString& folder, const QString& name, const ReportFile& report,
+                 const QStringList& inputs, QSet<QString>& used) {
+  const QString base = SafeFileName(name);
+  QString path;
+  try {
+    std::unique_ptr<OutputFile> file;
+    QStringList left_alone;
+    for (int n = 1;; ++n) {
+      path = QDir(folder).filePath(base + (n == 1 ? QString() : QStringLiteral("-%1").arg(n)) +
+                                   report.suffix);
+      const bool is_input = std::any_of(inputs.begin(), inputs.end(), [&](const QString& input) {
+        return WouldReplace(path, input);
+      });
+      if (used.contains(path) || is_input) continue;
+      if (StateOf(path, IsReport) == PathState::kTaken) {
+        left_alone.append(QStringLiteral("'%1' (%2)").arg(VisibleText(path), WhyTaken(path)));
+        continue;
+      }
+      if (!file) {
+        file = std::make_unique<OutputFile>(path);
+        file->Device().write(report.content);
+      }
+      file->Retarget(path);
+      if (file->Commit(IsReport)) break;
+    }
+    for (const QString& left : left_alone) {
+      std::fprintf(stderr, "vantrel-cli: left %s as it is; the report is '%s'\n",
+                   Utf8(left).constData(), Utf8(VisibleText(path)).constData());
+    }
+  } catch (const component::Error& error) {
+    std::fprintf(stderr, "vantrel-cli: a report failed: %s (error %d)\n",
+                 Utf8(VisibleText(error.description())).constData(), error.number());
+    return false;
+  }
+  used.insert(path);
+  return true;
+}
+
+// Writes each differing target's reports into `folder`; false (after saying why) on failure.
 // A name taken by anything but an earlier report (a link, a folder, another file) is left as it
 // is, said on standard error, and the report takes the next free name.
-bool WriteReports(const QString& folder, bool json, const QString& reference_name,
+bool WriteReports(const QString& folder, const std::string& format, const QString& reference_name,
                   const std::vector<FleetResult>& results, const QStringList& inputs) {
   if (!QDir().mkpath(folder)) {
     std::fprintf(stderr, "vantrel-cli: cannot create the folder '%s'\n",
@@ -396,42 +479,9 @@ bool WriteReports(const QString& folder, bool json, const QString& reference_nam
   QSet<QString> used;
   for (const FleetResult& result : results) {
     if (result.status != FleetResult::Status::kDiffers) continue;
-    const QString base = SafeFileName(result.name);
-    const QString suffix = json ? QStringLiteral(".json") : QStringLiteral(".txt");
-    const QByteArray content = json ? JsonOf(result).Document(reference_name, result.name)
-                                    : Utf8(WithLineFeeds(result.report));
-    QString path;
-    try {
-      std::unique_ptr<OutputFile> file;
-      QStringList left_alone;
-      for (int n = 1;; ++n) {
-        path = QDir(folder).filePath(base + (n == 1 ? QString() : QStringLiteral("-%1").arg(n)) +
-                                     suffix);
-        const bool is_input = std::any_of(inputs.begin(), inputs.end(), [&](const QString& input) {
-          return WouldReplace(path, input);
-        });
-        if (used.contains(path) || is_input) continue;
-        if (StateOf(path, IsReportText) == PathState::kTaken) {
-          left_alone.append(QStringLiteral("'%1' (%2)").arg(VisibleText(path), WhyTaken(path)));
-          continue;
-        }
-        if (!file) {
-          file = std::make_unique<OutputFile>(path);
-          file->Device().write(content);
-        }
-        file->Retarget(path);
-        if (file->Commit(IsReportText)) break;
-      }
-      for (const QString& left : left_alone) {
-        std::fprintf(stderr, "vantrel-cli: left %s as it is; the report is '%s'\n",
-                     Utf8(left).constData(), Utf8(VisibleText(path)).constData());
-      }
-    } catch (const component::Error& error) {
-      std::fprintf(stderr, "vantrel-cli: a report failed: %s (error %d)\n",
-                   Utf8(VisibleText(error.description())).constData(), error.number());
-      return false;
+    for (const ReportFile& report : ReportFilesOf(format, reference_name, result)) {
+      if (!WriteReport(folder, result.name, report, inputs, used)) return false;
     }
-    used.insert(path);
   }
   return true;
 }
@@ -509,10 +559,15 @@ int RunCheck(const CheckOptions& options) {
       RunFleetCheck(*connection, reference.display_name, targets, fleet);
   line.reset();
 
-  const bool json = options.format == "json";
-  if (json) {
+  if (options.format == "json") {
     const QByteArray document = Document(reference.display_name, results);
     WriteStandardOutput(document);
+  } else if (options.format == "html") {
+    std::vector<HtmlComparison> pages;
+    pages.reserve(results.size());
+    for (const FleetResult& result : results)
+      pages.push_back(HtmlOf(reference.display_name, result));
+    WriteStandardOutput(HtmlCheckReport(reference.display_name, pages));
   } else {
     PrintLines(results, reference.display_name, WalkOptionsOf(options));
   }
@@ -524,7 +579,7 @@ int RunCheck(const CheckOptions& options) {
     differ |= result.status == FleetResult::Status::kDiffers;
   }
   if (options.reports && !WriteReports(dataaccess::NameFromBytes(QByteArrayView(*options.reports)),
-                                       json, reference.display_name, results, inputs)) {
+                                       options.format, reference.display_name, results, inputs)) {
     return kFailed;
   }
   return failed ? kFailed : differ ? kDifferencesFound : kNoDifferences;

@@ -11,7 +11,6 @@
 #include "dataaccess/connect_string_mask.h"
 #include "dataaccess/data_objects.h"
 #include "vantrel/cli/check_command.h"
-#include "vantrel/cli/json_report.h"
 #include "vantrel/cli/migrate_command.h"
 #include "vantrel/cli/output_file.h"
 #include "vantrel/cli/progress_line.h"
@@ -21,6 +20,8 @@
 #include "vantrel/cli/sources_command.h"
 #include "vantrel/core/comparison_run.h"
 #include "vantrel/core/data_source_store.h"
+#include "vantrel/core/html_report.h"
+#include "vantrel/core/json_report.h"
 #include "vantrel/core/program_identity.h"
 #include "vantrel/core/visible_text.h"
 
@@ -119,6 +120,11 @@ constexpr char kCompareFooter[] =
     "kind; \"not_compared\" lists what a side could not tell, or what was not compared across\n"
     "engines (\"reason\": \"across-engines\").\n"
     "\n"
+    "--format html prints one self-contained page instead: the differences grouped by table,\n"
+    "each once, with the primary's and the secondary's values side by side, each one's risk\n"
+    "(the line --explain prints, marked where data is lost or rows are refused), what was not\n"
+    "compared, and a filter by kind and a search box that work without a server.\n"
+    "\n"
     "Exit status:\n"
     "  0  no differences (the report is empty)\n"
     "  1  differences found\n"
@@ -152,8 +158,10 @@ int RunCompare(const CompareOptions& options) {
     view = std::make_unique<TextResultsView>();
   }
   JsonReport json;
+  DifferenceCollector collected;
   WalkOptions walk = WalkOptionsOf(options);
   if (options.format == "json") walk.observer = &json;
+  if (options.format == "html") walk.observer = &collected;
   QString primary_name;
   QString secondary_name;
   const auto lookup = [](const std::string& argument, const std::string& name, QString* shown) {
@@ -190,9 +198,17 @@ int RunCompare(const CompareOptions& options) {
   const QString report = view->Text();
   view.reset();
   if (options.quiet) {
-  } else if (walk.observer) {
+  } else if (options.format == "json") {
     const QByteArray document = json.Document(primary_name, secondary_name, outcome);
     WriteStandardOutput(document);
+    FlushStandardOutput();
+  } else if (options.format == "html") {
+    HtmlComparison page;
+    page.primary_name = primary_name;
+    page.secondary_name = secondary_name;
+    page.groups = GroupDifferences(collected.found, primary_name, secondary_name);
+    page.not_compared = outcome.not_compared;
+    WriteStandardOutput(HtmlReport(page));
     FlushStandardOutput();
   } else {
     PrintReport(report, options.crlf);

@@ -67,9 +67,9 @@ void AddReportOptions(CLI::App& command, ReportOptions& options) {
                    "the primary, then on the secondary");
   command
       .add_option("--format", options.format,
-                  "text (the report as the window shows it) or json (one document, see "
-                  "below)")
-      ->check(CLI::IsMember({"text", "json"}));
+                  "text (the report as the window shows it), json (one document, see below) "
+                  "or html (one page for a browser, see below)")
+      ->check(CLI::IsMember({"text", "json", "html"}));
 }
 
 WalkOptions WalkOptionsOf(const ReportOptions& options) {

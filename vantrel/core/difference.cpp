@@ -33,4 +33,20 @@ bool SameDrift(const Difference& a, const Difference& b, bool with_values) {
   return a_facts == b_facts;
 }
 
+bool IsSecondCopy(const Difference& difference) {
+  using Kind = Difference::Kind;
+  switch (difference.kind) {
+    case Kind::kFieldProperties:
+    case Kind::kObjectProperties:
+    case Kind::kSequenceProperties:
+    case Kind::kDatabaseProperties:
+    case Kind::kDatabaseObjectProperties:
+      return !difference.driving_is_primary;
+    case Kind::kFieldCount:
+      return true;
+    default:
+      return false;
+  }
+}
+
 }  // namespace vantrel

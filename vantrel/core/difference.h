@@ -134,11 +134,25 @@ inline bool Lists(const Difference& difference, PropertyId id) {
 // whatever they are called.
 bool SameDrift(const Difference& a, const Difference& b, bool with_values);
 
+// Whether `difference`, one of the records both walks of a comparison found, says again what
+// another of them says: a difference in properties is found by both walks, and the primary's
+// walk's record is the one kept; a difference in the number of fields is said by the fields'
+// own records. What every output that shows each difference once (a migration script, the
+// HTML report, the window's tree) leaves out.
+bool IsSecondCopy(const Difference& difference);
+
 // Told of every paragraph the walk appends, in the report's order, besides the text.
 class DifferenceObserver {
  public:
   virtual ~DifferenceObserver() = default;
   virtual void Found(const Difference& difference) = 0;
+};
+
+// Keeps every difference it is told of, in the order told.
+class DifferenceCollector final : public DifferenceObserver {
+ public:
+  void Found(const Difference& difference) override { found.push_back(difference); }
+  std::vector<Difference> found;
 };
 
 }  // namespace vantrel

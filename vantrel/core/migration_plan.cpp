@@ -520,21 +520,6 @@ class Planner {
 
 }  // namespace
 
-bool IsSecondCopy(const Difference& difference) {
-  switch (difference.kind) {
-    case Kind::kFieldProperties:
-    case Kind::kObjectProperties:
-    case Kind::kSequenceProperties:
-    case Kind::kDatabaseProperties:
-    case Kind::kDatabaseObjectProperties:
-      return !difference.driving_is_primary;
-    case Kind::kFieldCount:
-      return true;  // the field paragraphs say it; it asks for nothing of its own
-    default:
-      return false;
-  }
-}
-
 bool MigrationScript::AnythingHeldBack() const {
   return std::any_of(steps.begin(), steps.end(),
                      [](const MigrationStep& step) { return !step.held_back.isEmpty(); });

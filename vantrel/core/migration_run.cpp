@@ -10,12 +10,6 @@
 namespace vantrel {
 namespace {
 
-class Collected final : public DifferenceObserver {
- public:
-  void Found(const Difference& difference) override { found.push_back(difference); }
-  std::vector<Difference> found;
-};
-
 void PlanAndProve(const MigrationRequest& request, std::vector<Difference> differences,
                   const OpenSides& sides, MigrationResult* result) {
   result->primary_name = sides.primary_name;
@@ -68,7 +62,7 @@ void PlanAndProve(const MigrationRequest& request, std::vector<Difference> diffe
 MigrationResult RunMigration(const SourceLookup& primary, const SourceLookup& secondary,
                              const MigrationRequest& request) {
   MigrationResult result;
-  Collected collected;
+  DifferenceCollector collected;
   WalkOptions walk = request.walk;
   walk.observer = &collected;
   TextResultsView view;
@@ -95,7 +89,7 @@ MigrationResult RunMigrationFromEmpty(const SourceLookup& primary, const QString
   }
   const std::unique_ptr<dataaccess::DataConnection> empty =
       EmptyDatabase(engine.isEmpty() ? opened->Engine() : engine, *opened);
-  Collected collected;
+  DifferenceCollector collected;
   WalkOptions walk = request.walk;
   walk.observer = &collected;
   TextResultsView view;

@@ -65,11 +65,6 @@ struct MigrationOptions {
   QString secondary_name;
 };
 
-// Whether a script answers `difference` through another: a difference in properties is found
-// by both walks, and the script answers the primary's; a difference in the number of fields is
-// answered by the fields'.
-bool IsSecondCopy(const Difference& difference);
-
 // The script that moves `secondary` to `primary`'s structure, from the differences the two
 // walks between them found (each with driving_is_primary set, as CompareBothWays tells them).
 // The connections must still be open. Throws only std::bad_alloc.

@@ -457,28 +457,32 @@ TEST(ExplainTest, TheTextAndTheJsonTellTheSameRisks) {
   EXPECT_FALSE(Compare(primary, secondary, {"--objects", "all"}).output.contains("\n    "));
 }
 
-// The README shows --objects all --explain on the samples: what it shows is what the program
-// prints.
+// The README shows --objects all with --explain and with --details on the samples: what it
+// shows is what the program prints.
 TEST(ExplainTest, TheReadmeShowsTheSamplesReportAsPrinted) {
   QFile readme(QStringLiteral(VANTREL_README));
   ASSERT_TRUE(readme.open(QIODevice::ReadOnly));
   const QString text = QString::fromUtf8(readme.readAll());
-  const QString command = QStringLiteral(
-      "$ vantrel-cli compare --name1 \"Sales Live\" --name2 \"Sales Test\" --objects all "
-      "--explain \\\n    build/samples/SALES.db build/samples/SALESTEST.db\n");
-  const qsizetype start = text.indexOf(command);
-  ASSERT_GE(start, 0) << "the README lost its example";
-  const qsizetype end = text.indexOf(QStringLiteral("```"), start);
-  const QString shown = text.mid(start + command.size(), end - start - command.size());
-  QProcess process;
-  process.start(QStringLiteral(VANTREL_CLI),
-                {"compare", "--name1", "Sales Live", "--name2", "Sales Test", "--objects", "all",
-                 "--explain", QStringLiteral(VANTREL_SAMPLES_DIR "/SALES.db"),
-                 QStringLiteral(VANTREL_SAMPLES_DIR "/SALESTEST.db")});
-  process.waitForFinished(60000);
-  QString printed = QString::fromUtf8(process.readAllStandardOutput());
-  printed.chop(1);  // the blank line after the last paragraph
-  EXPECT_EQ(shown, printed);
+  for (const char* option : {"--explain", "--details"}) {
+    const QString command =
+        QStringLiteral(
+            "$ vantrel-cli compare --name1 \"Sales Live\" --name2 \"Sales Test\" --objects all "
+            "%1 \\\n    build/samples/SALES.db build/samples/SALESTEST.db\n")
+            .arg(QLatin1String(option));
+    const qsizetype start = text.indexOf(command);
+    ASSERT_GE(start, 0) << "the README lost its example of " << option;
+    const qsizetype end = text.indexOf(QStringLiteral("```"), start);
+    const QString shown = text.mid(start + command.size(), end - start - command.size());
+    QProcess process;
+    process.start(QStringLiteral(VANTREL_CLI),
+                  {"compare", "--name1", "Sales Live", "--name2", "Sales Test", "--objects", "all",
+                   QLatin1String(option), QStringLiteral(VANTREL_SAMPLES_DIR "/SALES.db"),
+                   QStringLiteral(VANTREL_SAMPLES_DIR "/SALESTEST.db")});
+    process.waitForFinished(60000);
+    QString printed = QString::fromUtf8(process.readAllStandardOutput());
+    printed.chop(1);  // the blank line after the last paragraph
+    EXPECT_EQ(shown, printed) << option;
+  }
 }
 
 }  // namespace

@@ -17,9 +17,9 @@
 #include "testing/sales_report.h"
 #include "testing/sqlite_test_file.h"
 #include "testing/testutil.h"
-#include "vantrel/cli/json_report.h"
 #include "vantrel/cli/progress_line.h"
 #include "vantrel/cli/tests/cli_process.h"
+#include "vantrel/core/json_report.h"
 #include "vantrel/core/visible_text.h"
 
 namespace vantrel::cli {

@@ -169,6 +169,9 @@ TEST(WrittenOutputTest, AFullDiskIsExitTwoAndLeavesTheEarlierFile) {
       {{"check", "--format", "json", "--reports", reports, pair.reference, pair.target},
        nullptr,
        {}},
+      {{"check", "--format", "html", "--reports", reports, pair.reference, pair.target},
+       &report,
+       "Table: 'an earlier report'\n\n"},
       {{"migrate", "-o", script, pair.target, pair.reference}, &script, old_script},
   };
   for (const auto& row : rows) {
@@ -179,7 +182,7 @@ TEST(WrittenOutputTest, AFullDiskIsExitTwoAndLeavesTheEarlierFile) {
     if (row.file) {
       EXPECT_EQ(FileContents(*row.file), row.before) << row.file->toStdString();
     }
-    EXPECT_TRUE(QDir(reports).entryList({"*.tmp-*", "*.json"}, QDir::Files).isEmpty());
+    EXPECT_TRUE(QDir(reports).entryList({"*.tmp-*", "*.json", "*.html"}, QDir::Files).isEmpty());
     EXPECT_TRUE(QDir(disk).entryList({"*.tmp-*"}, QDir::Files).isEmpty());
   }
   EXPECT_NE(old_report, QByteArray());
@@ -192,8 +195,10 @@ TEST(WrittenOutputTest, AFailedStandardOutputIsExitTwoWithOneLine) {
   const QStringList commands[] = {
       {"compare", pair.reference, pair.target},
       {"compare", "--format", "json", pair.reference, pair.target},
+      {"compare", "--format", "html", pair.reference, pair.target},
       {"check", pair.reference, pair.target},
       {"check", "--format", "json", pair.reference, pair.target},
+      {"check", "--format", "html", pair.reference, pair.target},
       {"snapshot", pair.reference},
       {"migrate", pair.reference, pair.target},
       {"migrate", "--format", "json", pair.reference, pair.target},

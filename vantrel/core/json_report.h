@@ -1,4 +1,5 @@
-// The report as one JSON document, for `vantrel-cli compare --format json`:
+// The report as one JSON document, for `vantrel-cli compare --format json` and the window's
+// Save Report:
 //
 //   {"format": "vantrel-comparison", "version": 1,
 //    "primary": "Sales Live", "secondary": "Sales Test",
@@ -28,8 +29,8 @@
 // order. "side" is the database the walk
 // that found it started from: where a missing table or field exists. A value that could not be
 // read is null. Names are as the databases give them.
-#ifndef VANTREL_VANTREL_CLI_JSON_REPORT_H_
-#define VANTREL_VANTREL_CLI_JSON_REPORT_H_
+#ifndef VANTREL_VANTREL_CORE_JSON_REPORT_H_
+#define VANTREL_VANTREL_CORE_JSON_REPORT_H_
 
 #include <QByteArray>
 #include <QJsonArray>
@@ -40,7 +41,7 @@
 #include "vantrel/core/compare_tables.h"
 #include "vantrel/core/comparison_run.h"
 
-namespace vantrel::cli {
+namespace vantrel {
 
 // "field-properties": the "kind" a JSON report gives a difference of `kind`.
 QString JsonKindName(Difference::Kind kind);
@@ -65,6 +66,6 @@ class JsonReport final : public DifferenceObserver {
 QJsonArray NotComparedJson(const std::vector<NotCompared>& not_compared, const QString& primary,
                            const QString& secondary);
 
-}  // namespace vantrel::cli
+}  // namespace vantrel
 
-#endif  // VANTREL_VANTREL_CLI_JSON_REPORT_H_
+#endif  // VANTREL_VANTREL_CORE_JSON_REPORT_H_

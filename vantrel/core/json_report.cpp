@@ -1,9 +1,9 @@
-#include "vantrel/cli/json_report.h"
+#include "vantrel/core/json_report.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
 
-namespace vantrel::cli {
+namespace vantrel {
 
 QString JsonKindName(Difference::Kind kind) {
   switch (kind) {
@@ -149,4 +149,4 @@ QJsonArray NotComparedJson(const std::vector<NotCompared>& not_compared, const Q
   return gaps;
 }
 
-}  // namespace vantrel::cli
+}  // namespace vantrel
