@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDialog>
 #include <QDir>
 #include <QLineEdit>
 #include <QMenu>
@@ -86,6 +87,16 @@ int main(int argc, char** argv) {
     edit->close();
     ShootModal("3c-run-with-objects-summary", [&] { window.CompareDatabases(); });
     Shoot("3d-main-after-run-with-objects");
+    // Edit > Differences: that run's differences as a tree, each once, values side by side.
+    window.findChild<QAction*>("mnuEditDifferences")->trigger();
+    if (auto* tree = window.findChild<QDialog*>("frmDifferences")) tree->move(30, 40);
+    Shoot("3e-differences-tree");
+    if (auto* tree = window.findChild<QDialog*>("frmDifferences")) {
+      tree->findChild<QLineEdit*>("txtFind")->setText("name");
+      Shoot("3f-differences-tree-found");
+      tree->findChild<QLineEdit*>("txtFind")->clear();
+      tree->hide();
+    }
     for (QAction* action : compare->actions()) action->setChecked(action->text() == "&Fields");
   }
   ShootModal("4-data-source-manager", [] {
@@ -128,5 +139,8 @@ int main(int argc, char** argv) {
   window.CompareDatabases();
   Settle();
   Shoot("9-failed-run");
+  // The tree after the failed run says why it is empty.
+  window.findChild<QAction*>("mnuEditDifferences")->trigger();
+  Shoot("9b-failed-run-differences");
   return 0;
 }

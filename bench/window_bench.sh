@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Times a comparison run in the main window against `vantrel-cli compare` on the same pair of
 # generated SQLite databases (default 10,000 tables, about 170,000 columns, differing in about
-# 2% of their tables), measured in one run. The window runs on $DISPLAY when there is one,
+# 2% of their tables), measured in one run, with the Differences tree filled by the run. The
+# window runs on $DISPLAY when there is one,
 # otherwise on Qt's offscreen platform. Run from the project root:
 #   bash bench/window_bench.sh [TABLES] [RUNS]
 set -euo pipefail

@@ -38,6 +38,7 @@
 #include "vantrel/core/fleet_check.h"
 #include "vantrel/core/html_report.h"
 #include "vantrel/core/json_report.h"
+#include "vantrel/core/report_recognition.h"
 #include "vantrel/core/report_text.h"
 #include "vantrel/core/visible_text.h"
 
@@ -367,25 +368,6 @@ QByteArray Document(const QString& reference_name, const std::vector<FleetResult
   return QJsonDocument(document).toJson(QJsonDocument::Indented);
 }
 
-// True when a file of these ends is a report this command wrote: a comparison's JSON document
-// (its "format" near the end, as its keys come in name order), or text whose every paragraph
-// opens as the report's paragraphs do ("Table: '…").
-bool IsReportText(const QByteArray& start, const QByteArray& tail) {
-  static const QRegularExpression format(
-      QStringLiteral("\n\\s*\"format\"\\s*:\\s*\"vantrel-comparison\",?\n"));
-  if (start.trimmed().startsWith('{') && tail.trimmed().endsWith('}') &&
-      format.match(QString::fromUtf8(tail)).hasMatch()) {
-    return true;
-  }
-  static const QRegularExpression paragraph(QStringLiteral("^[A-Z][A-Za-z]*(?: [A-Za-z]+)*: '"));
-  const QString text = QString::fromUtf8(start);
-  QStringList paragraphs = text.split(QStringLiteral("\n\n"), Qt::SkipEmptyParts);
-  if (start.size() == kRecognisedEnd && paragraphs.size() > 1) paragraphs.removeLast();
-  return !paragraphs.isEmpty() &&
-         std::all_of(paragraphs.begin(), paragraphs.end(),
-                     [](const QString& p) { return paragraph.match(p).hasMatch(); });
-}
-
 // The page of a target's comparison with the reference.
 HtmlComparison HtmlOf(const QString& reference_name, const FleetResult& result) {
   HtmlComparison page;
@@ -421,11 +403,6 @@ std::vector<ReportFile> ReportFilesOf(const std::string& format, const QString& 
   return files;
 }
 
-// True when a file of these ends is a report this command wrote, in any of its formats.
-bool IsReport(const QByteArray& start, const QByteArray& tail) {
-  return IsReportText(start, tail) || IsHtmlReport(start);
-}
-
 // Writes `file` of the target `name` into `folder` under the first name free of `used`, the
 // inputs and what is not an earlier report; false (after saying why) on failure.
 bool WriteReport(const QString& folder, const QString& name, const ReportFile& report,
@@ -442,7 +419,7 @@ bool WriteReport(const QString& folder, const QString& name, const ReportFile& r
         return WouldReplace(path, input);
       });
       if (used.contains(path) || is_input) continue;
-      if (StateOf(path, IsReport) == PathState::kTaken) {
+      if (StateOf(path, IsComparisonReport) == PathState::kTaken) {
         left_alone.append(QStringLiteral("'%1' (%2)").arg(VisibleText(path), WhyTaken(path)));
         continue;
       }
@@ -451,7 +428,7 @@ bool WriteReport(const QString& folder, const QString& name, const ReportFile& r
         file->Device().write(report.content);
       }
       file->Retarget(path);
-      if (file->Commit(IsReport)) break;
+      if (file->Commit(IsComparisonReport)) break;
     }
     for (const QString& left : left_alone) {
       std::fprintf(stderr, "vantrel-cli: left %s as it is; the report is '%s'\n",

@@ -13,13 +13,14 @@
 #include <functional>
 #include <memory>
 
+#include "vantrel/core/report_recognition.h"
+
 namespace vantrel::cli {
 
 // True when the first and the last bytes of an existing regular file (at most kRecognisedEnd
 // of each; the whole file twice when it is shorter) show that Vantrel wrote it. Both ends,
 // since a JSON document's keys come in name order and "format" may stand far from the start.
 using WrittenByVantrel = std::function<bool(const QByteArray& head, const QByteArray& tail)>;
-inline constexpr qint64 kRecognisedEnd = qint64{64} * 1024;
 
 // What is at a path that an output would take.
 enum class PathState {

@@ -28,6 +28,7 @@
 #include "vantrel/desktop/about_dialog.h"
 #include "vantrel/desktop/choice_menu.h"
 #include "vantrel/desktop/data_source_dialog.h"
+#include "vantrel/desktop/differences_window.h"
 #include "vantrel/desktop/migration_dialog.h"
 #include "vantrel/desktop/results_box_view.h"
 #include "vantrel/desktop/text_fit.h"
@@ -220,6 +221,10 @@ void MainWindow::createMenus() {
   migrationAction_->setObjectName(QStringLiteral("mnuEditMigration"));
   connect(migrationAction_, &QAction::triggered, this,
           [this] { RunHandler(this, [this] { MigrationScriptCommand(); }); });
+  differencesAction_ = edit->addAction(tr("&Differences..."));
+  differencesAction_->setObjectName(QStringLiteral("mnuEditDifferences"));
+  connect(differencesAction_, &QAction::triggered, this,
+          [this] { RunHandler(this, [this] { DifferencesCommand(); }); });
   QMenu* help = menuBar()->addMenu(tr("&Help"));
   help->addAction(onlineAction_);
   help->addSeparator();
@@ -520,16 +525,21 @@ void MainWindow::CompareDatabases() {
   const RunningGuard running(*this);
   const QString primary = cboPrimaryDatabase_->currentText();
   const QString secondary = cboSecondaryDatabase_->currentText();
-  const WalkOptions options = RunOptions();
+  DifferenceCollector found;
+  WalkOptions options = RunOptions();
+  options.observer = &found;
   lblRunFailure_->clear();
   lblRunFailure_->setToolTip(QString());
   lblCompared_->show();
   try {
-    RunComparison(
-        [&] { return ProgramDataSources().Lookup(primary); },
-        [&] { return ProgramDataSources().Lookup(secondary); }, *view_,
-        [this](const ComparisonOutcome& outcome, const OpenSides&) { ShowSummary(outcome); },
-        options);
+    RunComparison([&] { return ProgramDataSources().Lookup(primary); },
+                  [&] { return ProgramDataSources().Lookup(secondary); }, *view_,
+                  [&](const ComparisonOutcome& outcome, const OpenSides&) {
+                    view_->Flush();
+                    KeepRun({primary, secondary, std::move(found.found), outcome, view_->Text()});
+                    ShowSummary(outcome);
+                  },
+                  options);
   } catch (const component::Error& error) {
     LogRunFailure(error.number(), error.description());
     // The log keeps the record; the window says in one line why the box stayed empty.
@@ -545,12 +555,14 @@ void MainWindow::CompareDatabases() {
     }
     lblRunFailure_->setText(tr("The run failed: %1").arg(why));
     lblRunFailure_->setToolTip(lblRunFailure_->text());
+    ForgetRun(lblRunFailure_->text());
     // The reason takes the whole line until the choice changes or the next run starts.
     lblCompared_->hide();
   } catch (const std::bad_alloc&) {
     LogRunFailure(component::kOutOfMemory, component::StandardDescription(component::kOutOfMemory));
     lblRunFailure_->setText(
         tr("The run failed: %1").arg(component::StandardDescription(component::kOutOfMemory)));
+    ForgetRun(lblRunFailure_->text());
   }
   view_->Flush();
 }
@@ -595,6 +607,32 @@ void MainWindow::MigrationScriptCommand() {
   MigrationDialog dialog(MigrationText(script, primary, secondary),
                          static_cast<int>(script.steps.size()), held_back, this);
   dialog.exec();
+}
+
+void MainWindow::DifferencesCommand() {
+  if (differences_ == nullptr) {
+    differences_ = new DifferencesWindow(this);
+    if (lastRun_) {
+      differences_->ShowRun(*lastRun_);
+    } else if (!lastRunFailure_.isEmpty()) {
+      differences_->ShowNoRun(lastRunFailure_);
+    }
+  }
+  differences_->show();
+  differences_->raise();
+  differences_->activateWindow();
+}
+
+void MainWindow::KeepRun(FinishedRun run) {
+  lastRun_ = std::make_unique<FinishedRun>(std::move(run));
+  lastRunFailure_.clear();
+  if (differences_ != nullptr) differences_->ShowRun(*lastRun_);
+}
+
+void MainWindow::ForgetRun(const QString& why) {
+  lastRun_.reset();
+  lastRunFailure_ = why;
+  if (differences_ != nullptr) differences_->ShowNoRun(why);
 }
 
 void MainWindow::ShowSummary(const ComparisonOutcome& outcome) {

@@ -12,6 +12,7 @@
 
 #include <QMainWindow>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "vantrel/core/comparison_run.h"
@@ -24,6 +25,8 @@ class QToolBar;
 
 namespace vantrel::desktop {
 
+class DifferencesWindow;
+struct FinishedRun;
 class ResultsBoxView;
 
 class MainWindow : public QMainWindow {
@@ -70,6 +73,12 @@ class MainWindow : public QMainWindow {
   void ShowAbout();
   // Edit > Migration Script: the script that gives the secondary the primary's structure.
   void MigrationScriptCommand();
+  // Edit > Differences: the last run's differences as a tree, in a window kept open beside this
+  // one and filled again after each run.
+  void DifferencesCommand();
+  // Keeps what a finished run found for the tree and Save Report, or forgets it after a failure.
+  void KeepRun(FinishedRun run);
+  void ForgetRun(const QString& why);
   void ShowSummary(const ComparisonOutcome& outcome);
   // The ComparedKind bits checked in Edit > Compare; showing them; storing them for the user.
   int ComparedChoice() const;
@@ -92,6 +101,7 @@ class MainWindow : public QMainWindow {
   std::vector<QAction*> compareActions_;
   QAction* explainAction_ = nullptr;
   QAction* migrationAction_ = nullptr;
+  QAction* differencesAction_ = nullptr;
   QLabel* lblRunFailure_ = nullptr;  // why the last run failed; empty after one that did not
   QLabel* lblCompared_ = nullptr;
   bool loadingChoice_ = false;
@@ -105,6 +115,9 @@ class MainWindow : public QMainWindow {
   QPlainTextEdit* txtResults_ = nullptr;
   std::unique_ptr<ResultsBoxView> view_;
   bool running_ = false;  // a run is under way, waiting in a nested event loop or not
+  std::unique_ptr<FinishedRun> lastRun_;      // what the last run found; none after a failed one
+  QString lastRunFailure_;                    // why the last run failed; empty when none did
+  DifferencesWindow* differences_ = nullptr;  // made when first opened
 };
 
 }  // namespace vantrel::desktop

@@ -1,15 +1,8 @@
 #include "vantrel/desktop/migration_dialog.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdlib>
-
 #include <QApplication>
 #include <QClipboard>
 #include <QDialogButtonBox>
-#include <QFile>
 #include <QFileDialog>
 #include <QFontDatabase>
 #include <QLabel>
@@ -19,9 +12,9 @@
 #include <QSyntaxHighlighter>
 #include <QVBoxLayout>
 
-#include "dataaccess/data_objects.h"
 #include "vantrel/core/migration_script.h"
 #include "vantrel/core/visible_text.h"
+#include "vantrel/desktop/saved_file.h"
 
 namespace vantrel::desktop {
 namespace {
@@ -94,43 +87,9 @@ MigrationDialog::MigrationDialog(const QString& script, int steps, int held_back
 }
 
 QString MigrationDialog::SaveTo(const QString& path) const {
-  // Never through a link, and never over a file the user keeps for something else.
-  struct stat facts {};
-  const QByteArray bytes = dataaccess::NameToBytes(path);
-  if (::lstat(bytes.constData(), &facts) == 0) {
-    if (!S_ISREG(facts.st_mode)) {
-      return tr("'%1' is a link, a folder or a device; choose another name").arg(VisibleText(path));
-    }
-    QFile existing(path);
-    if (facts.st_size > 0 && (!existing.open(QIODevice::ReadOnly) ||
-                              !IsMigrationScript(existing.read(qint64{64} * 1024)))) {
-      return tr("'%1' is not a script Vantrel wrote; choose another name").arg(VisibleText(path));
-    }
-  }
-  // Written beside the name, synced and moved there whole: a failed write, flush or sync (a
-  // full disk) leaves what was there. Each system call is checked, since a buffered writer may
-  // report a write that never reached the disk as done.
-  QByteArray temp = bytes + ".tmp-XXXXXX";
-  const int fd = ::mkstemp(temp.data());
-  if (fd < 0) return tr("cannot write '%1': %2").arg(VisibleText(path), qt_error_string(errno));
-  const QByteArray text = script_.toUtf8();
-  qsizetype done = 0;
-  int error = 0;
-  while (done < text.size() && error == 0) {
-    const ssize_t wrote =
-        ::write(fd, text.constData() + done, static_cast<size_t>(text.size() - done));
-    if (wrote < 0 && errno != EINTR) error = errno;
-    if (wrote > 0) done += wrote;
-  }
-  if (error == 0 && ::fchmod(fd, 0644) != 0) error = errno;
-  if (error == 0 && ::fsync(fd) != 0) error = errno;
-  if (::close(fd) != 0 && error == 0) error = errno;
-  if (error == 0 && ::rename(temp.constData(), bytes.constData()) != 0) error = errno;
-  if (error != 0) {
-    ::unlink(temp.constData());
-    return tr("cannot write '%1': %2").arg(VisibleText(path), qt_error_string(error));
-  }
-  return QString();
+  return SaveChecked(path, script_.toUtf8(), [](const QByteArray& start, const QByteArray&) {
+    return IsMigrationScript(start);
+  });
 }
 
 void MigrationDialog::Save() {

@@ -28,29 +28,39 @@ ResultsBoxView::ResultsBoxView(QPlainTextEdit* results, QLabel* table_caption,
 
 void ResultsBoxView::ClearText() {
   results_->clear();
+  pending_text_.clear();
   text_dirty_ = true;
 }
 
 void ResultsBoxView::AppendText(const QString& text) {
-  QTextCursor end(results_->document());
-  end.movePosition(QTextCursor::End);
-  end.insertText(text);
+  pending_text_ += text;
   text_dirty_ = true;
 }
 
-QString ResultsBoxView::Text() const { return results_->toPlainText(); }
+QString ResultsBoxView::Text() const {
+  InsertPendingText();
+  return results_->toPlainText();
+}
+
+void ResultsBoxView::InsertPendingText() const {
+  if (pending_text_.isEmpty()) return;
+  QTextCursor end(results_->document());
+  end.movePosition(QTextCursor::End);
+  end.insertText(pending_text_);
+  pending_text_.clear();
+}
 
 void ResultsBoxView::RepaintText() { RepaintWhenDue(); }
 
 void ResultsBoxView::SetTableCaption(const QString& caption) {
-  table_caption_->setText(caption);
+  table_caption_text_ = caption;
   captions_dirty_ = true;
 }
 
 void ResultsBoxView::RepaintTableCaption() { RepaintWhenDue(); }
 
 void ResultsBoxView::SetFieldCaption(const QString& caption) {
-  field_caption_->setText(caption);
+  field_caption_text_ = caption;
   captions_dirty_ = true;
 }
 
@@ -63,12 +73,15 @@ void ResultsBoxView::RepaintWhenDue() {
 
 void ResultsBoxView::Flush() {
   if (text_dirty_) {
+    InsertPendingText();
     // Keeps the newest paragraph in sight, as a growing log is read.
     results_->verticalScrollBar()->setValue(results_->verticalScrollBar()->maximum());
     results_->viewport()->repaint();
     text_dirty_ = false;
   }
   if (captions_dirty_) {
+    table_caption_->setText(table_caption_text_);
+    field_caption_->setText(field_caption_text_);
     table_caption_->repaint();
     field_caption_->repaint();
     captions_dirty_ = false;

@@ -6,6 +6,8 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -19,6 +21,7 @@
 #include <QTextLayout>
 #include <QTimer>
 #include <QToolBar>
+#include <QTreeWidget>
 
 #include "dataaccess/data_engine.h"
 #include "dataaccess/snapshot.h"
@@ -26,8 +29,11 @@
 #include "testing/testutil.h"
 #include "vantrel/core/comparison_vocabulary.h"
 #include "vantrel/core/data_source_store.h"
+#include "vantrel/core/html_report.h"
 #include "vantrel/core/program_objects.h"
+#include "vantrel/desktop/differences_window.h"
 #include "vantrel/desktop/migration_dialog.h"
+#include "vantrel/desktop/results_box_view.h"
 #include "vantrel/desktop/tests/desktop_test_support.h"
 
 namespace vantrel::desktop {
@@ -188,7 +194,8 @@ TEST_F(MainWindowTest, TheMigrationScriptOfThePairMarksWhatIsHeldBack) {
   auto* menu = qobject_cast<QMenu*>(Child<QMenu>(window, "mnuEditCompare")->parent());
   ASSERT_NE(menu, nullptr);
   EXPECT_EQ(menu->actions().first()->text(), "&Data Sources") << "an existing item moved";
-  EXPECT_EQ(menu->actions().last()->text(), "&Migration Script...");
+  EXPECT_EQ(menu->actions().at(menu->actions().size() - 2)->text(), "&Migration Script...");
+  EXPECT_EQ(menu->actions().last()->text(), "&Differences...");
   std::vector<test_support::ShownBox> boxes =
       RunThroughModals([&] { MenuItem(window, "&Migration Script...")->trigger(); });
   ASSERT_EQ(boxes.size(), 1u) << "no pair chosen";
@@ -226,7 +233,7 @@ TEST_F(MainWindowTest, TheMigrationScriptOfThePairMarksWhatIsHeldBack) {
         ASSERT_TRUE(stranger.open(QIODevice::WriteOnly));
         stranger.write("mine\n");
         stranger.close();
-        EXPECT_TRUE(migration->SaveTo(notes).contains("is not a script Vantrel wrote"));
+        EXPECT_TRUE(migration->SaveTo(notes).contains("is not a file Vantrel wrote"));
         ASSERT_TRUE(QFile::link(saved, folder.filePath("link.sql")));
         EXPECT_TRUE(migration->SaveTo(folder.filePath("link.sql")).contains("is a link"));
         ASSERT_TRUE(stranger.open(QIODevice::ReadOnly));
@@ -243,6 +250,180 @@ TEST_F(MainWindowTest, TheMigrationScriptOfThePairMarksWhatIsHeldBack) {
   EXPECT_TRUE(shown.contains("\nCREATE TABLE \"Orders\" (\n")) << shown.toStdString();
   EXPECT_EQ(Child<QPlainTextEdit>(window, "txtResults")->toPlainText(), "")
       << "the results box is the comparison's alone";
+}
+
+// The differences of the pair's differences as a tree that opens from Edit > Differences..., and
+// stays filled with the last run's: what the differences shown are.
+struct TreeRow {
+  QString title;
+  bool hidden = false;
+  bool marked = false;  // the risk icon
+  QStringList values;   // "Size: 50 | 40"
+};
+
+std::vector<TreeRow> TreeRows(const QTreeWidget* tree) {
+  std::vector<TreeRow> rows;
+  for (int t = 0; t < tree->topLevelItemCount(); ++t) {
+    const QTreeWidgetItem* table = tree->topLevelItem(t);
+    for (int d = 0; d < table->childCount(); ++d) {
+      const QTreeWidgetItem* item = table->child(d);
+      TreeRow row{
+          item->text(0), item->isHidden() || table->isHidden(), !item->icon(0).isNull(), {}};
+      for (int v = 0; v < item->childCount(); ++v) {
+        const QTreeWidgetItem* value = item->child(v);
+        row.values.append(value->text(0) + ": " + value->text(1) + " | " + value->text(2));
+      }
+      rows.push_back(row);
+    }
+  }
+  return rows;
+}
+
+// Edit > Differences..., appended after the menu's items: the last run's differences as a tree,
+// each once, both values side by side, the risky ones marked; a filter by kind and by words;
+// Save Report in three formats, never over a file that is not a report; a failed run empties it
+// and says why. The results box keeps the report exactly as a run without the tree.
+TEST_F(MainWindowTest, TheDifferencesTreeShowsEachDifferenceOnceAndSavesItsReport) {
+  MainWindow window;
+  Child<QComboBox>(window, "cboPrimaryDatabase")->setCurrentText("Sales Live");
+  Child<QComboBox>(window, "cboSecondaryDatabase")->setCurrentText("Sales Test");
+  MenuItem(window, "&Differences...")->trigger();
+  auto* differences = window.findChild<DifferencesWindow*>();
+  ASSERT_NE(differences, nullptr);
+  EXPECT_TRUE(differences->isVisible());
+  EXPECT_TRUE(
+      Child<QLabel>(*differences, "lblSummary")->text().startsWith("No comparison has run"));
+  EXPECT_FALSE(Child<QPushButton>(*differences, "cmdSaveReport")->isEnabled());
+
+  MenuItem(window, "&All")->trigger();
+  ASSERT_EQ(RunThroughModals([&] { window.CompareDatabases(); }).size(), 1u);
+  const QString report = Child<QPlainTextEdit>(window, "txtResults")->toPlainText();
+  auto* tree = Child<QTreeWidget>(*differences, "tvwDifferences");
+  const std::vector<TreeRow> rows = TreeRows(tree);
+  const struct {
+    const char* title = nullptr;
+    bool marked = false;
+    QStringList values;
+  } expected[] = {
+      {"Field Name (differs)",
+       true,
+       {"Required: yes | no", "Size: 50 | 40", "Default Value: none | 'unknown'",
+        "Collation: NOCASE | BINARY"}},
+      {"Field Phone (only in the primary)", false, {"Data Type: VARCHAR(24) | missing"}},
+      {"Index UNIQUE (Name) (CustomerNames) (only in the primary)",
+       true,
+       {"Definition: UNIQUE (Name) | missing"}},
+      {"Check Name <> '' (only in the secondary)", false, {"Definition: missing | Name <> ''"}},
+      {"Table (only in the primary)", false, {"Table: present | missing"}},
+  };
+  for (const auto& want : expected) {
+    const auto found = std::find_if(rows.begin(), rows.end(),
+                                    [&](const TreeRow& row) { return row.title == want.title; });
+    ASSERT_NE(found, rows.end()) << want.title;
+    EXPECT_EQ(found->marked, want.marked) << want.title;
+    EXPECT_EQ(found->values, want.values) << want.title;
+    EXPECT_EQ(std::count_if(rows.begin(), rows.end(),
+                            [&](const TreeRow& row) { return row.title == want.title; }),
+              1)
+        << want.title << ": shown once though both walks found it";
+  }
+  EXPECT_EQ(rows.size(), 6u) << "and the trigger";
+
+  // The filter by kind, and by words, which also find a table by its name.
+  const struct {
+    const char* kind;
+    const char* words;
+    size_t shown;
+  } filters[] = {{"Index", "", 1},  {"Field", "", 2},      {"", "phone", 1}, {"", "orders", 1},
+                 {"", "NOCASE", 1}, {"Check", "phone", 0}, {"", "", 6}};
+  auto* kind = Child<QComboBox>(*differences, "cboKind");
+  for (const auto& filter : filters) {
+    kind->setCurrentIndex(std::max(0, kind->findData(QString::fromLatin1(filter.kind))));
+    Child<QLineEdit>(*differences, "txtFind")->setText(QString::fromLatin1(filter.words));
+    const std::vector<TreeRow> now = TreeRows(tree);
+    EXPECT_EQ(static_cast<size_t>(std::count_if(now.begin(), now.end(),
+                                                [](const TreeRow& row) { return !row.hidden; })),
+              filter.shown)
+        << filter.kind << " / " << filter.words;
+  }
+
+  // Save Report: the box's text, the JSON of the run, the page; its own files replaced only.
+  const QTemporaryDir folder;
+  using Format = DifferencesWindow::ReportFormat;
+  const QString text = folder.filePath("r.txt");
+  const QString json = folder.filePath("r.json");
+  const QString html = folder.filePath("r.html");
+  for (int round = 0; round < 2; ++round) {
+    EXPECT_EQ(differences->SaveTo(text, Format::kText), QString()) << round;
+    EXPECT_EQ(differences->SaveTo(json, Format::kJson), QString()) << round;
+    EXPECT_EQ(differences->SaveTo(html, Format::kHtml), QString()) << round;
+  }
+  EXPECT_EQ(QString::fromUtf8(component::test_support::FileContents(text)), report);
+  const QJsonObject document =
+      QJsonDocument::fromJson(component::test_support::FileContents(json)).object();
+  EXPECT_EQ(document["format"].toString(), "vantrel-comparison");
+  EXPECT_EQ(document["primary"].toString(), "Sales Live");
+  const QByteArray page = component::test_support::FileContents(html);
+  EXPECT_TRUE(IsHtmlReport(page));
+  EXPECT_TRUE(page.contains("CustomerNames"));
+  const QString notes = folder.filePath("notes.txt");
+  component::test_support::WriteFileContents(notes, "mine\n");
+  for (const Format format : {Format::kText, Format::kJson, Format::kHtml}) {
+    EXPECT_TRUE(differences->SaveTo(notes, format).contains("is not a file Vantrel wrote"));
+  }
+  EXPECT_EQ(component::test_support::FileContents(notes), "mine\n");
+  ASSERT_TRUE(QFile::link(notes, folder.filePath("link.html")));
+  EXPECT_TRUE(
+      differences->SaveTo(folder.filePath("link.html"), Format::kHtml).contains("is a link"));
+  {
+    // The results box holds what a window that never opened the tree shows.
+    MainWindow plain;
+    Child<QComboBox>(plain, "cboPrimaryDatabase")->setCurrentText("Sales Live");
+    Child<QComboBox>(plain, "cboSecondaryDatabase")->setCurrentText("Sales Test");
+    ASSERT_EQ(RunThroughModals([&] { plain.CompareDatabases(); }).size(), 1u);
+    EXPECT_EQ(Child<QPlainTextEdit>(plain, "txtResults")->toPlainText(), report);
+    EXPECT_TRUE(report.contains("Index: 'UNIQUE (Name)' (CustomerNames)")) << "All was stored";
+  }
+
+  // A failed run empties the tree and says why; the next run fills it again.
+  Child<QComboBox>(window, "cboPrimaryDatabase")->setCurrentIndex(-1);
+  EXPECT_TRUE(RunThroughModals([&] { window.CompareDatabases(); }).empty());
+  EXPECT_EQ(tree->topLevelItemCount(), 0);
+  EXPECT_EQ(Child<QLabel>(*differences, "lblSummary")->text(),
+            "The run failed: no primary database is chosen");
+  EXPECT_FALSE(Child<QPushButton>(*differences, "cmdSaveReport")->isEnabled());
+  EXPECT_TRUE(differences->SaveTo(folder.filePath("after.txt"), Format::kText)
+                  .startsWith("there is no report"));
+  Child<QComboBox>(window, "cboPrimaryDatabase")->setCurrentText("Sales Live");
+  ASSERT_EQ(RunThroughModals([&] { window.CompareDatabases(); }).size(), 1u);
+  EXPECT_EQ(TreeRows(tree).size(), 6u);
+}
+
+// The results box gets what a walk appends in pieces at its paints: every piece arrives once and
+// in order, whether asked for by a repaint, a flush or a read of the text, and a clear drops what
+// had not arrived yet. The captions show the last one given.
+TEST(ResultsBoxViewTest, EveryPieceArrivesOnceInOrder) {
+  QPlainTextEdit box;
+  QLabel table;
+  QLabel field;
+  ResultsBoxView view(&box, &table, &field);
+  view.AppendText("Table: 'a'\r\n\r\n");
+  view.RepaintText();  // the first paint is due at once
+  EXPECT_EQ(box.toPlainText(), "Table: 'a'\n\n");
+  view.AppendText("Field: ");
+  view.AppendText("'b'\r\n\r\n");
+  view.RepaintText();  // within the frame: held back, yet the text is whole when read
+  EXPECT_EQ(view.Text(), "Table: 'a'\n\nField: 'b'\n\n");
+  view.AppendText("lost");
+  view.ClearText();
+  view.AppendText("Check: 'c'\r\n\r\n");
+  view.SetTableCaption("t1");
+  view.SetFieldCaption("f1");
+  view.SetTableCaption("t2");
+  view.Flush();
+  EXPECT_EQ(box.toPlainText(), "Check: 'c'\n\n");
+  EXPECT_EQ(table.text(), "t2");
+  EXPECT_EQ(field.text(), "f1");
 }
 
 // Edit > Compare: the items the menu always had keep their places; the choice asks a run for
