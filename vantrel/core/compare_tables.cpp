@@ -220,6 +220,9 @@ class TableWalk {
       if (!fields) return;
       Difference difference =
           Paragraph(Difference::Kind::kFieldMissing, table_name, MatchedName(matched), field_name);
+      Guarded([&] {
+        if (table.IsView()) difference.object_kind = ObjectKindId::kView;
+      });
       if (describing_)
         Guarded([&] { difference.driving_column = FactsOf(field, table, driving_); });
       Report(difference);

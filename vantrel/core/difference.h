@@ -99,7 +99,8 @@ struct Difference {
   QVariant driving_count;
   QVariant other_count;
   // For an object: its kind, its definition and name on the driving side, and the matched
-  // object's definition (null when missing); for kTableMissing, kView when the table is a view.
+  // object's definition (null when missing); for kTableMissing and kFieldMissing, kView when
+  // the table is a view.
   ObjectKindId object_kind = ObjectKindId::kNone;
   QString object;
   QString object_name;

@@ -175,6 +175,12 @@ std::vector<Finding> FieldPropertyFindings(const Difference& difference, const S
 // A field on one side only: dropped with its values, or new, needing a value for the rows
 // moved in.
 Finding FieldMissing(const Difference& difference, const Sides& sides) {
+  // A view holds no values of its own: what changes is what its queries may read.
+  if (difference.object_kind == ObjectKindId::kView) {
+    if (sides.driving_is_primary) return {Risk::kSafe, QStringLiteral("new view column")};
+    return {Risk::kBehaviour, "view column " + Quoted(difference.field) + " is not in " +
+                                  Quoted(sides.Primary()) + ": queries that read it fail there"};
+  }
   if (!sides.driving_is_primary) {
     return {Risk::kLost, "column " + Quoted(difference.field) + " is not in " +
                              Quoted(sides.Primary()) + ": its values are dropped"};

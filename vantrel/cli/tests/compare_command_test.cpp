@@ -239,6 +239,25 @@ TEST(CompareCommandTest, DetailsShowEachPropertysTwoValues) {
   }
 }
 
+// A view holds no values: its column on one side only is what its queries may read, never data
+// lost; a table's column on one side only still is.
+TEST(CompareCommandTest, AViewsColumnOnOneSideLosesNoData) {
+  dataaccess::test_support::SqliteTestFolder folder;
+  const QString a =
+      folder.CreateDatabase("a.db", "CREATE TABLE t (a, b); CREATE VIEW v AS SELECT a FROM t;");
+  const QString b = folder.CreateDatabase(
+      "b.db", "CREATE TABLE t (a, b, c); CREATE VIEW v AS SELECT a, b FROM t;");
+  const Result result = RunCli({"compare", "--explain", "--name1", "A", "--name2", "B", a, b});
+  EXPECT_EQ(result.exit_code, 1) << result.err.toStdString();
+  for (const char* line :
+       {"Field: 'b' exists in table 'B.b.v', but not in 'A.a.v'\n"
+        "    behaviour: view column 'b' is not in 'A': queries that read it fail there\n",
+        "Field: 'c' exists in table 'B.b.t', but not in 'A.a.t'\n"
+        "    lost: column 'c' is not in 'A': its values are dropped\n"}) {
+    EXPECT_TRUE(result.out.contains(line)) << line << "\n" << result.out.toStdString();
+  }
+}
+
 // A pattern matches whole names by what they hold: a NUL inside a name does not end it, and a
 // name's bytes that are not UTF-8 are matched by the same bytes on the command line (passed
 // here through printf, as a shell user would). A pattern that matches no table on either side

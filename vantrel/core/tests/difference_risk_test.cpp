@@ -424,6 +424,10 @@ TEST(DifferenceRiskTest, TablesFieldsAndSequencesOnOneSideOnly) {
   escaped.table = QStringLiteral("Or\nders");
   Difference sequence = Paragraph(Kind::kSequenceMissing);
   sequence.object = QStringLiteral("order_seq");
+  Difference view_field = Paragraph(Kind::kFieldMissing);
+  view_field.object_kind = ObjectKindId::kView;
+  Difference new_view_field = missing_field(with([](ColumnFacts& c) { c.required = true; }));
+  new_view_field.object_kind = ObjectKindId::kView;
   ExpectLines({
       {"a table only on the secondary", Paragraph(Kind::kTableMissing),
        "lost: table 'Orders' is not in 'Sales Test': its rows are dropped"},
@@ -444,6 +448,10 @@ TEST(DifferenceRiskTest, TablesFieldsAndSequencesOnOneSideOnly) {
       {"a required numbered field", missing_field(Type(dx::kInteger, 4, dx::kAutoIncrement)),
        "safe: new column"},
       {"a nullable field only on the primary", missing_field(Text(20)), "safe: new column"},
+      {"a view's field only on the secondary: no values are lost", view_field,
+       "behaviour: view column 'Phone' is not in 'Sales Test': queries that read it fail there"},
+      {"a view's field only on the primary needs no values", new_view_field,
+       "safe: new view column"},
       {"the number of fields", Paragraph(Kind::kFieldCount), "count: see the field paragraphs"},
       {"a sequence only on the secondary", sequence,
        "lost: sequence 'order_seq' is not in 'Sales Test': its numbering is dropped"},
