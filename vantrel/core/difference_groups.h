@@ -30,6 +30,11 @@ struct ShownDifference {
 
   // "only in the primary", "only in the secondary", "differs".
   QString PresenceWords() const;
+  // Whether moving the secondary's data to the primary's definition loses data or refuses rows:
+  // what the tree and the page mark.
+  bool IsRisky() const {
+    return severity == RiskSeverity::kDataLost || severity == RiskSeverity::kRowsRefused;
+  }
 };
 
 struct DifferenceGroup {

@@ -97,10 +97,6 @@ QString SeverityClass(RiskSeverity severity) {
   return QStringLiteral("safe");
 }
 
-bool IsRisky(RiskSeverity severity) {
-  return severity == RiskSeverity::kDataLost || severity == RiskSeverity::kRowsRefused;
-}
-
 // A value cell: "missing" where the side lacks what the other has.
 QString ValueCell(const QString& value) {
   if (value == u"missing") return QStringLiteral("<td class=\"missing\">missing</td>");
@@ -108,7 +104,7 @@ QString ValueCell(const QString& value) {
 }
 
 void AppendDifference(QString& html, const ShownDifference& difference) {
-  const bool risky = IsRisky(difference.severity);
+  const bool risky = difference.IsRisky();
   html += "<tbody class=\"difference" + QString(risky ? " risky" : "") + "\" data-kind=\"" +
           HtmlEscaped(difference.kind) + "\" data-severity=\"" +
           SeverityClass(difference.severity) + "\">\n";

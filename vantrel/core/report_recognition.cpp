@@ -17,7 +17,8 @@ bool IsComparisonReport(const QByteArray& start, const QByteArray& tail) {
       format.match(QString::fromUtf8(tail)).hasMatch()) {
     return true;
   }
-  static const QRegularExpression paragraph(QStringLiteral("^[A-Z][A-Za-z]*(?: [A-Za-z]+)*: '"));
+  static const QRegularExpression paragraph(
+      QStringLiteral("^(?:[A-Z][A-Za-z]*(?: [A-Za-z]+)*: '|Not compared: )"));
   const QString text = QString::fromUtf8(start);
   QStringList paragraphs = text.split(QStringLiteral("\n\n"), Qt::SkipEmptyParts);
   // A long report's last paragraph read may be cut off mid-way.

@@ -13,8 +13,9 @@ inline constexpr qint64 kRecognisedEnd = qint64{64} * 1024;
 
 // True when a file whose first and last bytes (at most kRecognisedEnd of each; the whole file
 // twice when it is shorter) are `start` and `tail` is a report: text whose every paragraph
-// opens as the report's paragraphs do ("Table: '…"), a comparison's JSON document (its "format"
-// near the end, as its keys come in name order), or an HTML page of HtmlReport.
+// opens as the report's paragraphs do ("Table: '…", "Not compared: …"), a comparison's JSON
+// document (its "format" near the end, as its keys come in name order), or an HTML page of
+// HtmlReport.
 bool IsComparisonReport(const QByteArray& start, const QByteArray& tail);
 
 }  // namespace vantrel

@@ -28,10 +28,6 @@ enum Column { kWhat, kPrimary, kSecondary, kRisk };
 constexpr int kKindRole = Qt::UserRole;
 constexpr int kWordsRole = Qt::UserRole + 1;
 
-bool IsRisky(RiskSeverity severity) {
-  return severity == RiskSeverity::kDataLost || severity == RiskSeverity::kRowsRefused;
-}
-
 QString TitleOf(const ShownDifference& difference) {
   QString title = difference.kind;
   if (!difference.subject.isEmpty()) title += ' ' + difference.subject;
@@ -139,7 +135,7 @@ void DifferencesWindow::Fill() {
         words += '\n' + value.property + '\n' + value.primary + '\n' + value.secondary;
       }
       item->setData(kWhat, kWordsRole, words.toCaseFolded());
-      if (IsRisky(difference.severity)) {
+      if (difference.IsRisky()) {
         item->setIcon(kWhat, warning);
         item->setForeground(kRisk, risky_text);
       }
