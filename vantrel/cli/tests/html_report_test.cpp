@@ -8,16 +8,13 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
-#include <QRegularExpression>
 #include <QSet>
-#include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QUrl>
 
 #include "testing/sqlite_test_file.h"
 #include "testing/testutil.h"
 #include "vantrel/cli/tests/cli_process.h"
+#include "vantrel/cli/tests/rendered_page.h"
 
 namespace vantrel::cli {
 namespace {
@@ -25,28 +22,9 @@ namespace {
 using dataaccess::test_support::SqliteTestFolder;
 using test_support::Result;
 using test_support::RunCli;
-
-// The DOM of `page` once its script has run, as Chromium serialises it; `fragment` is the part
-// of the address after '#'.
-QString RenderedDom(const QString& page, const QString& fragment = {}) {
-  const QString chromium = QStandardPaths::findExecutable(QStringLiteral("chromium"));
-  EXPECT_FALSE(chromium.isEmpty()) << "chromium is not installed (scripts/install-deps.sh)";
-  if (chromium.isEmpty()) return QString();
-  QTemporaryDir profile;
-  QString address = QUrl::fromLocalFile(page).toString();
-  if (!fragment.isEmpty()) address += u'#' + fragment;
-  QProcess browser;
-  browser.start(chromium,
-                {"--headless", "--no-sandbox", "--disable-gpu", "--no-first-run",
-                 "--disable-background-networking", "--disable-component-update", "--disable-sync",
-                 "--user-data-dir=" + profile.path(), "--dump-dom", address});
-  EXPECT_TRUE(browser.waitForFinished(120000)) << address.toStdString();
-  QString dom = QString::fromUtf8(browser.readAllStandardOutput());
-  EXPECT_TRUE(dom.contains(QStringLiteral("data-filters-ready=\"yes\"")))
-      << "the page's own script did not run: " << address.toStdString() << "\n"
-      << dom.left(2000).toStdString();
-  return dom;
-}
+using vantrel::test_support::RenderedDom;
+using vantrel::test_support::ShownDifferences;
+using vantrel::test_support::ShownRow;
 
 // Writes what `arguments` print to `name` in `folder`.
 QString Page(const SqliteTestFolder& folder, const QString& name, const QStringList& arguments,
@@ -56,32 +34,6 @@ QString Page(const SqliteTestFolder& folder, const QString& name, const QStringL
   QString path = folder.PathOf(name);
   component::test_support::WriteFileContents(path, result.out);
   return path;
-}
-
-struct ShownRow {
-  QString kind;
-  bool hidden = false;
-  QString text;  // the row's text, tags left out
-};
-
-// The differences on the page: each one's kind, whether it is hidden, and its text.
-std::vector<ShownRow> Differences(const QString& dom) {
-  static const QRegularExpression row(
-      QStringLiteral("<tbody class=\"difference[^\"]*\" data-kind=\"([^\"]*)\"[^>]*?( hidden=\"\")?"
-                     ">(.*?)</tbody>"),
-      QRegularExpression::DotMatchesEverythingOption);
-  static const QRegularExpression tag(QStringLiteral("<[^>]*>"));
-  std::vector<ShownRow> rows;
-  for (auto match = row.globalMatch(dom); match.hasNext();) {
-    const auto found = match.next();
-    QString text = found.captured(3);
-    text.replace(tag, QStringLiteral(" "));
-    text.replace(QStringLiteral("&lt;"), QStringLiteral("<"));
-    text.replace(QStringLiteral("&gt;"), QStringLiteral(">"));
-    text.replace(QStringLiteral("&amp;"), QStringLiteral("&"));
-    rows.push_back({found.captured(1), !found.captured(2).isEmpty(), text.simplified()});
-  }
-  return rows;
 }
 
 const char kPrimary[] = R"sql(
@@ -114,7 +66,7 @@ TEST(HtmlReportTest, EveryKindShowsBothValuesOnce) {
   const QString page = Page(folder, "report.html",
                             QStringList(compare) << "--format"
                                                  << "html");
-  const std::vector<ShownRow> rows = Differences(RenderedDom(page));
+  const std::vector<ShownRow> rows = ShownDifferences(RenderedDom(page));
 
   const struct {
     const char* kind;
@@ -207,7 +159,7 @@ TEST(HtmlReportTest, FilterAndSearchChooseWhatIsShown) {
   const QString b = folder.CreateDatabase("b.db", kSecondary);
   const QString page =
       Page(folder, "report.html", {"compare", "--objects", "all", "--format", "html", a, b});
-  const qsizetype all = static_cast<qsizetype>(Differences(RenderedDom(page)).size());
+  const qsizetype all = static_cast<qsizetype>(ShownDifferences(RenderedDom(page)).size());
   ASSERT_GT(all, 5);
   const struct {
     const char* fragment = nullptr;
@@ -223,7 +175,7 @@ TEST(HtmlReportTest, FilterAndSearchChooseWhatIsShown) {
     const QString dom = RenderedDom(page, QString::fromLatin1(row.fragment));
     QSet<QString> kinds;
     qsizetype shown = 0;
-    for (const ShownRow& difference : Differences(dom)) {
+    for (const ShownRow& difference : ShownDifferences(dom)) {
       if (difference.hidden) continue;
       kinds.insert(difference.kind);
       ++shown;
@@ -250,7 +202,7 @@ TEST(HtmlReportTest, CheckShowsEveryTargetAndWritesPagesBesideTheText) {
   const QString dom = RenderedDom(page);
   EXPECT_TRUE(dom.contains(QStringLiteral("same.db: <span class=\"status-identical\">")));
   EXPECT_TRUE(dom.contains(QStringLiteral("drifted.db: <span class=\"status-differs\">")));
-  const std::vector<ShownRow> rows = Differences(dom);
+  const std::vector<ShownRow> rows = ShownDifferences(dom);
   ASSERT_EQ(rows.size(), 1u);
   EXPECT_TRUE(rows[0].text.contains(QStringLiteral("b only in the primary")))
       << rows[0].text.toStdString();

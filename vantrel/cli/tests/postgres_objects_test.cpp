@@ -11,6 +11,7 @@
 #include "testing/server_test_support.h"
 #include "testing/sqlite_test_file.h"
 #include "vantrel/cli/tests/engine_pair_compare.h"
+#include "vantrel/cli/tests/rendered_page.h"
 
 namespace dataaccess::test_support {
 namespace {
@@ -122,6 +123,49 @@ TEST(PostgresObjectsTest, IndexesRulesAndPersistenceAreWhatTheyAre) {
   }
   EXPECT_FALSE(explained.output.contains("new UNIQUE: duplicate rows are refused"))
       << explained.output.toStdString();
+}
+
+// What only PostgreSQL has reads on the HTML page as any difference does: under its own kind,
+// both sides' values, once.
+TEST(PostgresObjectsTest, ThePageShowsEveryKindOnlyPostgresHas) {
+  VANTREL_REQUIRE_ENGINES(Engine::kPostgres);
+  SqliteTestFolder folder;
+  const QString a = BuildDatabase(
+      Engine::kPostgres, "vt_pg_page_a",
+      {"CREATE EXTENSION IF NOT EXISTS btree_gist",
+       "CREATE COLLATION blind (provider = icu, locale = 'und-u-ks-level1', deterministic = false)",
+       "CREATE SEQUENCE tickets INCREMENT 5",
+       // NOLINTNEXTLINE(bugprone-suspicious-missing-comma): one statement over two lines
+       "CREATE UNLOGGED TABLE t (id int PRIMARY KEY, during tsrange, "
+       "EXCLUDE USING gist (during WITH &&))",
+       "CREATE RULE t_keep AS ON DELETE TO t DO INSTEAD NOTHING"},
+      folder);
+  const QString b = BuildDatabase(
+      Engine::kPostgres, "vt_pg_page_b",
+      {"CREATE SEQUENCE tickets INCREMENT 1", "CREATE TABLE t (id int, during tsrange)"}, folder);
+  const CliResult result = Compare(a, b, {"--objects", "all", "--format", "html"});
+  EXPECT_EQ(result.status, 1) << result.errors.toStdString();
+  const QString page = folder.PathOf("page.html");
+  component::test_support::WriteFileContents(page, result.output.toUtf8());
+  const std::vector<vantrel::test_support::ShownRow> rows =
+      vantrel::test_support::ShownDifferences(vantrel::test_support::RenderedDom(page));
+  const struct {
+    const char* kind;
+    const char* text;
+  } expected[] = {
+      {"Collation", "blind only in the primary"},
+      {"Sequence", "Increment 5 1"},
+      {"Persistence", "Persistence UNLOGGED LOGGED"},
+      {"Exclusion Constraint", "only in the primary"},
+      {"Rule", "only in the primary"},
+      {"Primary Key", "only in the primary"},
+  };
+  for (const auto& want : expected) {
+    const auto shown = std::count_if(rows.begin(), rows.end(), [&](const auto& row) {
+      return row.kind == QLatin1String(want.kind) && row.text.contains(QLatin1String(want.text));
+    });
+    EXPECT_EQ(shown, 1) << want.kind << ": " << want.text;
+  }
 }
 
 // The collations a database defines, and enum types by name, within one engine; across engines
