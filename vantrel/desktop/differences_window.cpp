@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -80,7 +81,9 @@ DifferencesWindow::DifferencesWindow(QWidget* parent) : QDialog(parent) {
   layout->addLayout(filters);
   layout->addWidget(tree_, 1);
   layout->addWidget(buttons);
-  resize(960, 600);
+  // As large as the tree wants, within the screen it opens on.
+  const QRect room = screen()->availableGeometry();
+  resize(std::min(960, room.width() * 9 / 10), std::min(600, room.height() * 9 / 10));
   ShowNoRun(tr("No comparison has run yet: choose two databases and press Run."));
 }
 
@@ -148,9 +151,10 @@ void DifferencesWindow::Fill() {
   tree_->expandAll();
   // A long definition may not push the values out of sight: its whole text is in the row.
   tree_->resizeColumnToContents(kWhat);
-  tree_->setColumnWidth(kWhat, std::min(tree_->columnWidth(kWhat), 380));
-  tree_->setColumnWidth(kPrimary, 170);
-  tree_->setColumnWidth(kSecondary, 170);
+  const int room = std::max(tree_->viewport()->width(), 600);
+  tree_->setColumnWidth(kWhat, std::min(tree_->columnWidth(kWhat), room * 2 / 5));
+  tree_->setColumnWidth(kPrimary, room / 5);
+  tree_->setColumnWidth(kSecondary, room / 5);
   for (const QString& kind : kinds) kind_->addItem(kind, kind);
   ApplyFilter();
 }
