@@ -20,22 +20,28 @@ done
 cat "$work/v0.db" "$work/v1.db" >/dev/null
 
 median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+formats=(text json html)
 printf '%-12s %-6s %9s %9s %8s %10s\n' compared format seconds x_text peak_MB output_kB
 for objects in fields all; do
-  text_seconds=
-  for format in text json html; do
-    times=() peak_kb=0
-    for _ in $(seq 1 "$runs"); do
+  declare -A times=() peak_kb=() size_kb=()
+  # The formats take turns within each run, so that a slower stretch of the machine falls on
+  # all of them alike.
+  for _ in $(seq 1 "$runs"); do
+    for format in "${formats[@]}"; do
       /usr/bin/time -f '%e %M' -o "$work/t" "$cli" compare --objects "$objects" --format "$format" \
         "$work/v0.db" "$work/v1.db" >"$work/out" || true
       read -r seconds kb < <(tail -n 1 "$work/t")
-      times+=("$seconds")
-      [ "$kb" -gt "$peak_kb" ] && peak_kb=$kb
+      times[$format]+="$seconds "
+      [ "$kb" -gt "${peak_kb[$format]:-0}" ] && peak_kb[$format]=$kb
+      size_kb[$format]=$(($(stat -c %s "$work/out") / 1024))
     done
-    seconds=$(printf '%s\n' "${times[@]}" | median)
-    [ "$format" = text ] && text_seconds=$seconds
+  done
+  text_seconds=$(printf '%s\n' ${times[text]} | median)
+  for format in "${formats[@]}"; do
+    seconds=$(printf '%s\n' ${times[$format]} | median)
     printf '%-12s %-6s %9s %9s %8d %10d\n' "$objects" "$format" "$seconds" \
       "$(awk -v a="$seconds" -v b="$text_seconds" 'BEGIN { printf "%.2f", a / b }')" \
-      $((peak_kb / 1024)) $(($(stat -c %s "$work/out") / 1024))
+      $((peak_kb[$format] / 1024)) "${size_kb[$format]}"
   done
+  unset times peak_kb size_kb
 done
