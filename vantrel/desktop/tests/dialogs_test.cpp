@@ -22,6 +22,7 @@
 #include "vantrel/desktop/about_dialog.h"
 #include "vantrel/desktop/connection_dialog.h"
 #include "vantrel/desktop/data_source_dialog.h"
+#include "vantrel/desktop/differences_window.h"
 #include "vantrel/desktop/main_window.h"
 #include "vantrel/desktop/migration_dialog.h"
 #include "vantrel/desktop/tests/desktop_test_support.h"
@@ -197,8 +198,8 @@ TEST_F(DesktopTest, LibraryMessageBoxesAreModalDialogsInAWindowedHost) {
 namespace vantrel::desktop {
 namespace {
 
-// A full disk: the window's Save says why and leaves the earlier script as it was, with nothing
-// half written beside it.
+// A full disk: the window's Save (a migration script, a report) says why and leaves the earlier
+// file as it was, with nothing half written beside it.
 TEST_F(DesktopTest, SavingAScriptOnAFullDiskKeepsTheEarlierOne) {
   const QTemporaryDir folder;
   const QString disk = folder.filePath("disk");
@@ -209,6 +210,12 @@ TEST_F(DesktopTest, SavingAScriptOnAFullDiskKeepsTheEarlierOne) {
   const QString script = QDir(disk).filePath("migrate.sql");
   const MigrationDialog earlier("-- Gives 'b' (SQLite) the structure of 'a'.\nSELECT 1;\n", 1, 0);
   ASSERT_EQ(earlier.SaveTo(script), QString());
+  // And a report the Differences window saved.
+  const QString report = QDir(disk).filePath("report.txt");
+  const QByteArray short_report = "Table: 'Orders' exists in database 'a.a', but not in 'b.b'\n\n";
+  DifferencesWindow differences;
+  differences.ShowRun({"a", "b", {}, {}, QString::fromUtf8(short_report)});
+  ASSERT_EQ(differences.SaveTo(report, DifferencesWindow::ReportFormat::kText), QString());
   {
     QFile filler(QDir(disk).filePath("filler"));
     ASSERT_TRUE(filler.open(QIODevice::WriteOnly));
@@ -223,8 +230,12 @@ TEST_F(DesktopTest, SavingAScriptOnAFullDiskKeepsTheEarlierOne) {
   QFile kept(script);
   ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
   EXPECT_EQ(kept.readAll(), "-- Gives 'b' (SQLite) the structure of 'a'.\nSELECT 1;\n");
+  differences.ShowRun({"a", "b", {}, {}, QString::fromUtf8(short_report.repeated(200))});
+  const QString report_failure = differences.SaveTo(report, DifferencesWindow::ReportFormat::kText);
+  EXPECT_TRUE(report_failure.startsWith("cannot write")) << report_failure.toStdString();
+  EXPECT_EQ(component::test_support::FileContents(report), short_report);
   EXPECT_EQ(QDir(disk).entryList(QDir::Files | QDir::Hidden),
-            QStringList({"filler", "migrate.sql"}));
+            QStringList({"filler", "migrate.sql", "report.txt"}));
   ::umount2(QFile::encodeName(disk).constData(), MNT_DETACH);
 }
 
