@@ -6,7 +6,7 @@
 #include "dataaccess/connection_prompter.h"
 #include "dataaccess/data_engine.h"
 #include "vantrel/cli/compare_command.h"
-#include "vantrel/cli/output_file.h"
+#include "vantrel/cli/standard_output.h"
 #include "vantrel/cli/terminal_prompter.h"
 #include "vantrel/core/program_objects.h"
 

@@ -12,15 +12,16 @@
 #include "dataaccess/data_objects.h"
 #include "vantrel/cli/compare_command.h"
 #include "vantrel/cli/input_files.h"
-#include "vantrel/cli/output_file.h"
 #include "vantrel/cli/report_options.h"
 #include "vantrel/cli/source_argument.h"
+#include "vantrel/cli/standard_output.h"
 #include "vantrel/core/comparison_run.h"
 #include "vantrel/core/difference_risk.h"
 #include "vantrel/core/json_report.h"
 #include "vantrel/core/migration_run.h"
 #include "vantrel/core/migration_script.h"
 #include "vantrel/core/migration_sql.h"
+#include "vantrel/core/output_file.h"
 #include "vantrel/core/visible_text.h"
 
 namespace vantrel::cli {

@@ -15,8 +15,9 @@
 #include "dataaccess/snapshot.h"
 #include "platform/component/error.h"
 #include "vantrel/cli/compare_command.h"
-#include "vantrel/cli/output_file.h"
 #include "vantrel/cli/source_argument.h"
+#include "vantrel/cli/standard_output.h"
+#include "vantrel/core/output_file.h"
 #include "vantrel/core/visible_text.h"
 
 namespace vantrel::cli {

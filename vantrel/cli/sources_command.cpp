@@ -7,7 +7,7 @@
 #include "dataaccess/connect_string_mask.h"
 #include "platform/component/error.h"
 #include "vantrel/cli/compare_command.h"
-#include "vantrel/cli/output_file.h"
+#include "vantrel/cli/standard_output.h"
 #include "vantrel/core/data_source_store.h"
 #include "vantrel/core/visible_text.h"
 

@@ -1,23 +1,21 @@
-// What the window's Save buttons write: a file moved into place whole, each system call
-// checked, and never over anything but an empty file or one Vantrel wrote before.
+// What the window's Save buttons write, through the writer every output of Vantrel uses
+// (vantrel/core/output_file.h): a file moved into place whole, each write, sync and move
+// checked, never over anything but an empty file or one Vantrel wrote before.
 #ifndef VANTREL_VANTREL_DESKTOP_SAVED_FILE_H_
 #define VANTREL_VANTREL_DESKTOP_SAVED_FILE_H_
 
 #include <QByteArray>
 #include <QString>
-#include <functional>
+
+#include "vantrel/core/output_file.h"
 
 namespace vantrel::desktop {
 
-// Whether a file whose first and last bytes (at most 64 KiB of each) are these is one the
-// save may replace.
-using EarlierOutput = std::function<bool(const QByteArray& start, const QByteArray& tail)>;
-
-// Writes `content` to `path`: beside it first, synced, then renamed over it, so that a failed
-// write or sync (a full disk) leaves what was there. Refuses a link, a folder or a device at
-// `path`, and a non-empty file `earlier` does not recognise. Empty on success, otherwise why
-// not, in one line that names the file.
-QString SaveChecked(const QString& path, const QByteArray& content, const EarlierOutput& earlier);
+// Writes `content` to `path`, replacing only an empty file or one `earlier` recognises (from
+// its first and last bytes). Empty on success, otherwise why not, in one line that names the
+// file and, where the name is taken, asks for another.
+QString SaveChecked(const QString& path, const QByteArray& content,
+                    const WrittenByVantrel& earlier);
 
 }  // namespace vantrel::desktop
 

@@ -13,8 +13,8 @@
 
 #include "testing/sqlite_test_file.h"
 #include "testing/testutil.h"
-#include "vantrel/cli/output_file.h"
 #include "vantrel/cli/tests/cli_process.h"
+#include "vantrel/core/output_file.h"
 
 namespace vantrel::cli {
 namespace {

@@ -240,7 +240,7 @@ TEST_F(MainWindowTest, TheMigrationScriptOfThePairMarksWhatIsHeldBack) {
         EXPECT_EQ(stranger.readAll(), "mine\n");
         // A write that cannot be made says so and leaves nothing behind.
         const QString nowhere = folder.filePath("gone/m.sql");
-        EXPECT_TRUE(migration->SaveTo(nowhere).startsWith("cannot write"));
+        EXPECT_TRUE(migration->SaveTo(nowhere).startsWith("cannot create a file beside"));
         EXPECT_FALSE(QFileInfo::exists(nowhere));
         dialog->close();
       });

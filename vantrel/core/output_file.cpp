@@ -1,4 +1,4 @@
-#include "vantrel/cli/output_file.h"
+#include "vantrel/core/output_file.h"
 
 #include <fcntl.h>
 #include <stdio.h>
@@ -7,16 +7,14 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <atomic>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 
 #include "dataaccess/data_objects.h"
 #include "platform/component/error.h"
 #include "vantrel/core/visible_text.h"
 
-namespace vantrel::cli {
+namespace vantrel {
 namespace {
 
 [[noreturn]] void ThrowFileError(int error_number, const char* what, const QString& path) {
@@ -25,7 +23,7 @@ namespace {
   if (error_number == EACCES || error_number == EPERM || error_number == EROFS) {
     number = component::kPermissionDenied;
   }
-  throw component::Error(number, QStringLiteral("vantrel-cli"),
+  throw component::Error(number, QStringLiteral("Vantrel"),
                          QStringLiteral("cannot %1 '%2': %3")
                              .arg(QLatin1String(what), VisibleText(path),
                                   QString::fromLocal8Bit(std::strerror(error_number))));
@@ -127,7 +125,7 @@ QString WhyTaken(const QString& path) {
   if (S_ISLNK(info.st_mode)) return QStringLiteral("it is a link");
   if (S_ISDIR(info.st_mode)) return QStringLiteral("it is a folder");
   if (!S_ISREG(info.st_mode)) return QStringLiteral("it is not a regular file");
-  return QStringLiteral("it is not a file vantrel-cli wrote");
+  return QStringLiteral("it is not a file Vantrel wrote");
 }
 
 OutputFile::OutputFile(QString path) : path_(std::move(path)) {
@@ -186,59 +184,4 @@ bool OutputFile::Commit(const WrittenByVantrel& recognise) {
   return true;
 }
 
-namespace {
-
-// The reason the first write to standard output failed; 0 while none has.
-std::atomic<int> standard_output_error{0};
-
-void KeepStandardOutputError(int error_number) {
-  int none = 0;
-  standard_output_error.compare_exchange_strong(none, error_number != 0 ? error_number : EIO);
-}
-
-class StandardOutput : public QIODevice {
- public:
-  StandardOutput() { open(QIODevice::WriteOnly | QIODevice::Unbuffered); }
-
- protected:
-  qint64 readData(char*, qint64) override { return -1; }
-  qint64 writeData(const char* data, qint64 size) override {
-    WriteStandardOutput(QByteArrayView(data, size));
-    return size;  // a failure is said once, when the program ends
-  }
-};
-
-}  // namespace
-
-void WriteStandardOutput(QByteArrayView bytes) {
-  errno = 0;
-  const size_t size = static_cast<size_t>(bytes.size());
-  if (std::fwrite(bytes.data(), 1, size, stdout) != size) KeepStandardOutputError(errno);
-}
-
-void FlushStandardOutput() {
-  errno = 0;
-  if (std::fflush(stdout) != 0) KeepStandardOutputError(errno);
-}
-
-std::unique_ptr<QIODevice> StandardOutputDevice() { return std::make_unique<StandardOutput>(); }
-
-bool FinishStandardOutput() {
-  const bool failed_before = std::ferror(stdout) != 0;
-  errno = 0;
-  const bool flushed = std::fflush(stdout) == 0;
-  int error_number = standard_output_error.load();
-  if (error_number == 0 && !flushed) error_number = errno;
-  // A descriptor closed before the program started is no lost output when nothing was written.
-  if (std::fclose(stdout) != 0 && errno != EBADF && error_number == 0) error_number = errno;
-  if (!failed_before && flushed && error_number == 0) return true;
-  if (error_number != 0) {
-    std::fprintf(stderr, "vantrel-cli: cannot write to standard output: %s\n",
-                 std::strerror(error_number));
-  } else {
-    std::fprintf(stderr, "vantrel-cli: cannot write to standard output\n");
-  }
-  return false;
-}
-
-}  // namespace vantrel::cli
+}  // namespace vantrel

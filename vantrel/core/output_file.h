@@ -1,13 +1,12 @@
-// The files the command line writes (a snapshot, the fleet check's reports) and its standard
-// output, each write checked. A file is written beside its final name and moved there only when
-// every byte has reached the disk, so that a full disk or a failed flush leaves an existing file
-// as it was; and nothing that is not a file Vantrel wrote is ever replaced: a link planted under
-// the name, a folder, another program's file.
-#ifndef VANTREL_VANTREL_CLI_OUTPUT_FILE_H_
-#define VANTREL_VANTREL_CLI_OUTPUT_FILE_H_
+// The files Vantrel writes (a snapshot, the fleet check's reports, a migration script, the
+// window's saved reports), each write checked. A file is written beside its final name and
+// moved there only when every byte has reached the disk, so that a full disk or a failed flush
+// leaves an existing file as it was; and nothing that is not a file Vantrel wrote is ever
+// replaced: a link planted under the name, a folder, another program's file.
+#ifndef VANTREL_VANTREL_CORE_OUTPUT_FILE_H_
+#define VANTREL_VANTREL_CORE_OUTPUT_FILE_H_
 
 #include <QByteArray>
-#include <QByteArrayView>
 #include <QIODevice>
 #include <QString>
 #include <functional>
@@ -15,7 +14,7 @@
 
 #include "vantrel/core/report_recognition.h"
 
-namespace vantrel::cli {
+namespace vantrel {
 
 // True when the first and the last bytes of an existing regular file (at most kRecognisedEnd
 // of each; the whole file twice when it is shorter) show that Vantrel wrote it. Both ends,
@@ -32,7 +31,7 @@ enum class PathState {
 // What stands at `path` (never following a link there).
 PathState StateOf(const QString& path, const WrittenByVantrel& recognise);
 
-// One line saying why `path` is taken ("a link", "a folder", "not a file vantrel-cli wrote").
+// One line saying why `path` is taken ("a link", "a folder", "not a file Vantrel wrote").
 QString WhyTaken(const QString& path);
 
 // A new file beside `path` that becomes `path` on Commit. Every failure throws
@@ -70,19 +69,6 @@ class OutputFile {
   bool committed_ = false;
 };
 
-// Writes `bytes` to standard output, and flushes what is written; each keeps the reason of the
-// first write that fails for FinishStandardOutput (a failed flush drops what it held, and with
-// it the reason). Every command writes its output through these.
-void WriteStandardOutput(QByteArrayView bytes);
-void FlushStandardOutput();
+}  // namespace vantrel
 
-// Standard output as a device whose writes go through WriteStandardOutput.
-std::unique_ptr<QIODevice> StandardOutputDevice();
-
-// Flushes and closes standard output. False, after one line on standard error, when any write to
-// it failed (a full disk, a closed pipe, a closed descriptor that was written to).
-bool FinishStandardOutput();
-
-}  // namespace vantrel::cli
-
-#endif  // VANTREL_VANTREL_CLI_OUTPUT_FILE_H_
+#endif  // VANTREL_VANTREL_CORE_OUTPUT_FILE_H_
