@@ -211,32 +211,7 @@ void CollectKinds(const HtmlComparison& comparison, QStringList& kinds) {
 
 }  // namespace
 
-QString HtmlEscaped(const QString& text) {
-  QString escaped;
-  escaped.reserve(text.size() + text.size() / 8);
-  for (const QChar c : text) {
-    switch (c.unicode()) {
-      case u'&':
-        escaped += QStringLiteral("&amp;");
-        break;
-      case u'<':
-        escaped += QStringLiteral("&lt;");
-        break;
-      case u'>':
-        escaped += QStringLiteral("&gt;");
-        break;
-      case u'"':
-        escaped += QStringLiteral("&quot;");
-        break;
-      case u'\'':
-        escaped += QStringLiteral("&#39;");
-        break;
-      default:
-        escaped += c;
-    }
-  }
-  return escaped;
-}
+QString HtmlEscaped(const QString& text) { return text.toHtmlEscaped(); }
 
 QByteArray HtmlReport(const HtmlComparison& comparison) {
   const QString primary = Shown(comparison.primary_name);

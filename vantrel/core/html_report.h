@@ -37,8 +37,8 @@ QByteArray HtmlReport(const HtmlComparison& comparison);
 QByteArray HtmlCheckReport(const QString& reference_name,
                            const std::vector<HtmlComparison>& targets);
 
-// `text` with &, <, >, " and ' written as character references, safe in text and in a quoted
-// attribute.
+// `text` with &, <, > and " written as character references (Qt's escaping): safe in text and
+// in an attribute, which the page always quotes with ".
 QString HtmlEscaped(const QString& text);
 
 // Whether a file that starts with `head` is a page HtmlReport or HtmlCheckReport wrote: what a
