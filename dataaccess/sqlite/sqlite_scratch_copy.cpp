@@ -38,6 +38,11 @@ ScratchSqliteCopy::ScratchSqliteCopy(const QString& path) : state_(std::make_uni
         kScratchFailed, ErrorSource(),
         QStringLiteral("cannot open the copy to prove the script on: %1").arg(why));
   }
+  // Each CREATE in a script makes SQLite scan the whole schema table for the new entries. With
+  // the default cache of 2 MB, the schema table of a database of some thousand tables no longer
+  // fits, and every scan reads it from the file again: a quarter of the script's time at 10,000
+  // tables. The cache takes memory only as pages are read.
+  sqlite3_exec(state_->db, "PRAGMA cache_size = -16384", nullptr, nullptr, nullptr);
 }
 
 ScratchSqliteCopy::~ScratchSqliteCopy() {
