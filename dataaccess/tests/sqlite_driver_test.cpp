@@ -188,12 +188,12 @@ TEST_F(SqliteDriverTest, ReadsKeysIndexesForeignKeysAndChecks) {
     CREATE TABLE bare (x, "check" TEXT DEFAULT 'CHECK (x)');
   )sql"));
   EXPECT_EQ(connection->ObjectKinds(), kAllObjectKinds | kPostgresObjectKinds);
-  // An open that does not ask for objects (a comparison of fields) leaves out all but the key
-  // that comes with the columns, and says it read none.
+  // An open that does not ask for objects (a comparison of fields) keeps none, not even the
+  // key that comes with the columns, and says it read none.
   const auto fields_only = DataEngine::Instance().Environments().Item(0).OpenConnection(
       QString(), kPromptNever, true, folder_.PathOf("objects.db"));
   EXPECT_EQ(fields_only->ObjectKinds(), 0);
-  EXPECT_TRUE(fields_only->Tables().Item("shop_product").Objects()->indexes.empty());
+  EXPECT_EQ(fields_only->Tables().Item("shop_product").Objects(), nullptr);
   const std::vector<std::pair<const char*, const char*>> rows = {
       {"Order Lines",
        "PK order id,line; FK order id -> orders(id) del cascade upd no action; "
