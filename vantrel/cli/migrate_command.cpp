@@ -44,6 +44,9 @@ constexpr char kMigrateFooter[] =
     "temporary table, the table dropped and made anew under its own name, the rows copied\n"
     "back, its indexes and triggers made, the AUTOINCREMENT counter kept, every reference\n"
     "checked before COMMIT: no ON DELETE action fires and no child row is lost.\n"
+    "--objects narrows the differences the script answers, not what a table is made of: a\n"
+    "table the script makes or rebuilds is made whole from PRIMARY's definition, with its\n"
+    "keys, defaults, checks, indexes, foreign keys and triggers.\n"
     "\n"
     "A step that can lose data or fail on the rows already there (a table or field that goes,\n"
     "a narrower type, a new NOT NULL, UNIQUE, check or foreign key, a type change that is not\n"
@@ -258,7 +261,7 @@ void AddMigrateCommand(CLI::App& app, std::function<int()>* run) {
   CLI::App* migrate = app.add_subcommand(
       "migrate", "Write the SQL that gives the secondary database the primary's structure");
   migrate->footer(kMigrateFooter);
-  AddSelectionOptions(*migrate, *options);
+  AddSelectionOptions(*migrate, *options, "all");
   migrate->add_flag("--allow-unsafe", options->allow_unsafe,
                     "Write the steps that can lose data or fail on existing rows instead of "
                     "holding them back");

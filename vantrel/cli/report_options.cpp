@@ -30,12 +30,13 @@ const std::map<std::string, int>& ObjectChoices() {
 
 }  // namespace
 
-void AddSelectionOptions(CLI::App& command, ReportOptions& options) {
+void AddSelectionOptions(CLI::App& command, ReportOptions& options, const char* objects_default) {
   std::vector<std::string> object_names;
   for (const auto& [name, bit] : ObjectChoices()) object_names.push_back(name);
   command
       .add_option("--objects", options.objects,
-                  "What to compare of the tables found on both sides (default: fields)")
+                  std::string("What to compare of the tables found on both sides (default: ") +
+                      objects_default + ")")
       ->type_name("LIST")
       ->delimiter(',')
       ->allow_extra_args(false)

@@ -22,8 +22,10 @@ struct ReportOptions {
   bool details = false;
 };
 
-// Adds --objects, --include, --exclude and --ignore: what a command compares.
-void AddSelectionOptions(CLI::App& command, ReportOptions& options);
+// Adds --objects, --include, --exclude and --ignore: what a command compares. `objects_default`
+// names what an empty --objects compares, for its help.
+void AddSelectionOptions(CLI::App& command, ReportOptions& options,
+                         const char* objects_default = "fields");
 
 // Adds --objects, --compare-names, --explain, --details, --include, --exclude, --ignore and
 // --format to

@@ -48,6 +48,10 @@ struct WalkOptions {
   bool driving_is_primary = true;
   // Told of each paragraph as data; may be null. Must not throw.
   DifferenceObserver* observer = nullptr;
+  // Whether a run reads both sides whole, with every object, whatever `compared` asks: a
+  // migration script makes tables anew from their definitions, and a definition read without
+  // its keys, indexes and triggers would leave them out.
+  bool read_every_object = false;
 };
 
 // Walks `driving` against `other`. The display names are the names under which the user chose

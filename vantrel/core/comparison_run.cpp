@@ -24,13 +24,13 @@ struct PendingSide {
   std::unique_ptr<dataaccess::PendingConnection> read;
 };
 
-PendingSide Begin(const SourceLookup& lookup, Side side, int compared) {
+PendingSide Begin(const SourceLookup& lookup, Side side, int32_t read_options) {
   try {
     const DataSource source = lookup();
     return {source.display_name,
             dataaccess::DataEngine::Instance().Environments().Item(0).BeginOpenConnection(
                 source.database_name, dataaccess::kPromptCompleteRequired, true,
-                source.connect_string, OpenOptionsFor(compared))};
+                source.connect_string, read_options)};
   } catch (const component::Error& error) {
     throw SideError(side, error);
   }
@@ -250,8 +250,10 @@ ComparisonOutcome RunComparison(
   view.ClearText();
   // The secondary is reached only once the primary was, and its catalog is read while the
   // primary's still is. Either read's failure is its side's open failure, before any walk.
-  PendingSide first_read = Begin(primary, Side::kPrimary, options.compared);
-  PendingSide second_read = Begin(secondary, Side::kSecondary, options.compared);
+  const int32_t read_options =
+      options.read_every_object ? dataaccess::kReadEveryObject : OpenOptionsFor(options.compared);
+  PendingSide first_read = Begin(primary, Side::kPrimary, read_options);
+  PendingSide second_read = Begin(secondary, Side::kSecondary, read_options);
   const OpenSide first = Finish(first_read, Side::kPrimary);
   const OpenSide second = Finish(second_read, Side::kSecondary);
   QStringList include =

@@ -65,6 +65,7 @@ MigrationResult RunMigration(const SourceLookup& primary, const SourceLookup& se
   DifferenceCollector collected;
   WalkOptions walk = request.walk;
   walk.observer = &collected;
+  walk.read_every_object = true;
   TextResultsView view;
   RunComparison(
       primary, secondary, view,
@@ -83,7 +84,7 @@ MigrationResult RunMigrationFromEmpty(const SourceLookup& primary, const QString
     source = primary();
     opened = dataaccess::DataEngine::Instance().Environments().Item(0).OpenConnection(
         source.database_name, dataaccess::kPromptCompleteRequired, true, source.connect_string,
-        OpenOptionsFor(request.walk.compared));
+        dataaccess::kReadEveryObject);
   } catch (const component::Error& error) {
     throw SideError(Side::kPrimary, error);
   }

@@ -9,6 +9,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRandomGenerator>
+#include <string_view>
 
 #include "testing/sqlite_test_file.h"
 #include "vantrel/cli/tests/cli_process.h"
@@ -246,6 +247,49 @@ TEST_F(MigrateTest, FromEmptyWritesTheWholeStructure) {
   }
   EXPECT_EQ(RunCli({"migrate", "--from-empty", "a.db", "b.db"}).exit_code, 2);
   EXPECT_EQ(RunCli({"migrate", "--dialect", "mysql", "a.db", "b.db"}).exit_code, 2);
+}
+
+// --objects narrows what is compared, not what a table is made of: a table that fields alone
+// make rebuild or create keeps its keys, default, check, index, foreign key and trigger, and
+// the result compares equal to the primary in every kind.
+TEST_F(MigrateTest, AScriptOfFieldsAloneMakesWholeTables) {
+  constexpr char kPrimary[] = R"sql(
+    CREATE TABLE p (id INTEGER PRIMARY KEY);
+    INSERT INTO p VALUES (1);
+    CREATE TABLE t (id INTEGER PRIMARY KEY, a INTEGER NOT NULL DEFAULT 0 CHECK (a >= 0),
+                    p_id INTEGER REFERENCES p (id) ON DELETE CASCADE, b TEXT);
+    CREATE INDEX t_b ON t (b);
+    CREATE TRIGGER t_stamp AFTER INSERT ON t BEGIN SELECT 1; END;
+    CREATE TABLE u (x INT, y INT, PRIMARY KEY (x, y));
+    CREATE UNIQUE INDEX u_y ON u (y);)sql";
+  constexpr char kSecondary[] = R"sql(
+    CREATE TABLE p (id INTEGER PRIMARY KEY);
+    INSERT INTO p VALUES (1);
+    CREATE TABLE t (id INTEGER PRIMARY KEY, a TEXT NOT NULL DEFAULT 0 CHECK (a >= 0),
+                    p_id INTEGER REFERENCES p (id) ON DELETE CASCADE, b TEXT);
+    CREATE INDEX t_b ON t (b);
+    CREATE TRIGGER t_stamp AFTER INSERT ON t BEGIN SELECT 1; END;
+    INSERT INTO t VALUES (1, '5', 1, 'x'), (2, '7', 1, 'y');)sql";
+  for (const char* mode : {"pair", "from-empty"}) {
+    SCOPED_TRACE(mode);
+    SqliteTestFolder folder;
+    const QString primary = folder.CreateDatabase(QStringLiteral("p.db"), kPrimary);
+    const bool pair = std::string_view(mode) == "pair";
+    const QString target = folder.CreateDatabase(QStringLiteral("copy.db"), pair ? kSecondary : "");
+    const QString secondary = folder.CreateDatabase(QStringLiteral("s.db"), kSecondary);
+    const Result result =
+        pair ? RunCli({"migrate", "--objects", "fields", "--allow-unsafe", "--verify", primary,
+                       secondary})
+             : RunCli({"migrate", "--objects", "fields", "--from-empty", "--verify", primary});
+    ASSERT_EQ(result.exit_code, 0) << result.err.toStdString() << result.out.toStdString();
+    EXPECT_EQ(RunScript(target, result.out), QString()) << result.out.toStdString();
+    const Result after = RunCli({"compare", "--objects", "all", primary, target});
+    EXPECT_EQ(after.exit_code, 0) << after.out.toStdString() << result.out.toStdString();
+    if (pair) {
+      EXPECT_EQ(Value(target, "SELECT group_concat(id || ':' || a || ':' || p_id) FROM t"),
+                QStringLiteral("1:5:1,2:7:1"));
+    }
+  }
 }
 
 struct Unsafe {
