@@ -253,30 +253,30 @@ TEST_F(MigrateTest, FromEmptyWritesTheWholeStructure) {
 // make rebuild or create keeps its keys, default, check, index, foreign key and trigger, and
 // the result compares equal to the primary in every kind.
 TEST_F(MigrateTest, AScriptOfFieldsAloneMakesWholeTables) {
-  constexpr char kPrimary[] = R"sql(
-    CREATE TABLE p (id INTEGER PRIMARY KEY);
-    INSERT INTO p VALUES (1);
-    CREATE TABLE t (id INTEGER PRIMARY KEY, a INTEGER NOT NULL DEFAULT 0 CHECK (a >= 0),
-                    p_id INTEGER REFERENCES p (id) ON DELETE CASCADE, b TEXT);
-    CREATE INDEX t_b ON t (b);
-    CREATE TRIGGER t_stamp AFTER INSERT ON t BEGIN SELECT 1; END;
-    CREATE TABLE u (x INT, y INT, PRIMARY KEY (x, y));
-    CREATE UNIQUE INDEX u_y ON u (y);)sql";
-  constexpr char kSecondary[] = R"sql(
-    CREATE TABLE p (id INTEGER PRIMARY KEY);
-    INSERT INTO p VALUES (1);
-    CREATE TABLE t (id INTEGER PRIMARY KEY, a TEXT NOT NULL DEFAULT 0 CHECK (a >= 0),
-                    p_id INTEGER REFERENCES p (id) ON DELETE CASCADE, b TEXT);
-    CREATE INDEX t_b ON t (b);
-    CREATE TRIGGER t_stamp AFTER INSERT ON t BEGIN SELECT 1; END;
-    INSERT INTO t VALUES (1, '5', 1, 'x'), (2, '7', 1, 'y');)sql";
+  // Table t as each side has it, but for the type of its field a.
+  const auto parent_and_t = [](const char* type_of_a) {
+    return QStringLiteral(
+               "CREATE TABLE p (id INTEGER PRIMARY KEY); INSERT INTO p VALUES (1);"
+               "CREATE TABLE t (id INTEGER PRIMARY KEY, a %1 NOT NULL DEFAULT 0 CHECK (a >= 0),"
+               "                p_id INTEGER REFERENCES p (id) ON DELETE CASCADE, b TEXT);"
+               "CREATE INDEX t_b ON t (b);"
+               "CREATE TRIGGER t_stamp AFTER INSERT ON t BEGIN SELECT 1; END;")
+        .arg(QString::fromUtf8(type_of_a))
+        .toStdString();
+  };
+  const std::string primary_sql =
+      parent_and_t("INTEGER") +
+      "CREATE TABLE u (x INT, y INT, PRIMARY KEY (x, y)); CREATE UNIQUE INDEX u_y ON u (y);";
+  const std::string secondary_sql =
+      parent_and_t("TEXT") + "INSERT INTO t VALUES (1, '5', 1, 'x'), (2, '7', 1, 'y');";
   for (const char* mode : {"pair", "from-empty"}) {
     SCOPED_TRACE(mode);
     SqliteTestFolder folder;
-    const QString primary = folder.CreateDatabase(QStringLiteral("p.db"), kPrimary);
+    const QString primary = folder.CreateDatabase(QStringLiteral("p.db"), primary_sql.c_str());
     const bool pair = std::string_view(mode) == "pair";
-    const QString target = folder.CreateDatabase(QStringLiteral("copy.db"), pair ? kSecondary : "");
-    const QString secondary = folder.CreateDatabase(QStringLiteral("s.db"), kSecondary);
+    const QString target =
+        folder.CreateDatabase(QStringLiteral("copy.db"), pair ? secondary_sql.c_str() : "");
+    const QString secondary = folder.CreateDatabase(QStringLiteral("s.db"), secondary_sql.c_str());
     const Result result =
         pair ? RunCli({"migrate", "--objects", "fields", "--allow-unsafe", "--verify", primary,
                        secondary})
@@ -289,6 +289,43 @@ TEST_F(MigrateTest, AScriptOfFieldsAloneMakesWholeTables) {
       EXPECT_EQ(Value(target, "SELECT group_concat(id || ':' || a || ':' || p_id) FROM t"),
                 QStringLiteral("1:5:1,2:7:1"));
     }
+  }
+}
+
+// A secondary in write-ahead-log mode whose rows are still only in its -wal, with its writer
+// connected: the proof's copy holds those rows (a row that the new NOT NULL refuses makes the
+// proof fail on that step), and neither the database nor its -wal and -shm change.
+TEST_F(MigrateTest, AWriteAheadLoggedSecondaryIsProvenWithTheRowsOfItsLog) {
+  struct Row {
+    const char* rows;
+    int exit_code = 0;
+    const char* error = "";
+  };
+  const std::vector<Row> rows = {
+      {"(1, 5, 'x'), (2, 6, 'y')"},
+      {"(1, 5, 'x'), (2, NULL, 'y')", 2, "NOT NULL constraint failed: t.a"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.rows);
+    SqliteTestFolder folder;
+    const QString primary = folder.CreateDatabase(
+        QStringLiteral("p.db"),
+        "CREATE TABLE t (id INTEGER PRIMARY KEY, a INTEGER NOT NULL, b TEXT);");
+    const QString secondary = folder.CreateDatabase(
+        QStringLiteral("s.db"),
+        "PRAGMA journal_mode = WAL; CREATE TABLE t (id INTEGER PRIMARY KEY, a INTEGER, b TEXT);");
+    sqlite3* writer = nullptr;
+    ASSERT_EQ(sqlite3_open(secondary.toUtf8().constData(), &writer), SQLITE_OK);
+    const std::string insert =
+        std::string("PRAGMA wal_autocheckpoint = 0; INSERT INTO t VALUES ") + row.rows;
+    ASSERT_EQ(sqlite3_exec(writer, insert.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+    const QStringList before = folder.State();
+    const Result result = RunCli({"migrate", "--allow-unsafe", "--verify", primary, secondary});
+    EXPECT_EQ(result.exit_code, row.exit_code)
+        << result.err.toStdString() << result.out.toStdString();
+    EXPECT_TRUE(result.err.contains(row.error)) << result.err.toStdString();
+    EXPECT_EQ(folder.State(), before);
+    sqlite3_close(writer);
   }
 }
 
