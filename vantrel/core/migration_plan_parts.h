@@ -48,6 +48,7 @@ struct Sides {
   const MigrationSql& sql;      // writes the primary's definitions for the secondary
   const MigrationSql& own_sql;  // writes the secondary's own definitions back
   const std::vector<Difference>& differences;
+  int compared = kCompareAll;  // ComparedKind bits: what the script answers
 };
 
 // The primary's definition of an object of `table` that `object` stands for.

@@ -402,6 +402,39 @@ bool NamesIn::Mentions(const QString& name) const {
   return kWord.match(last).hasMatch() ? words_.contains(last) : text_.contains(last);
 }
 
+namespace {
+
+// The first field `index` is made of that `table` lacks; empty when it has them all (an
+// expression is not looked into).
+QString FieldThatGoes(const dx::IndexDefinition& index, const dx::DataTable& table) {
+  for (const dx::IndexPart& part : index.parts) {
+    if (!part.column.isEmpty() && ColumnOf(table, part.column) == nullptr) return part.column;
+  }
+  return QString();
+}
+
+// What a table made anew takes from the primary's definition although `compared` leaves it
+// out, in words ("keys and checks"); empty when everything of it is compared.
+QString KindsMadeAsThePrimaryHasThem(int compared) {
+  static const std::pair<int, const char*> kInTheDefinition[] = {
+      {kCompareKeys, "keys"},
+      {kCompareForeignKeys, "foreign keys"},
+      {kCompareChecks, "checks"},
+      {kCompareDefaults, "defaults"},
+      {kCompareCollations, "collations"},
+      {kCompareGenerated, "generated fields"},
+  };
+  QStringList kinds;
+  for (const auto& [kind, words] : kInTheDefinition) {
+    if ((compared & kind) == 0) kinds.append(QString::fromUtf8(words));
+  }
+  if (kinds.size() < 2) return kinds.join(QString());
+  const QString last = kinds.takeLast();
+  return kinds.join(QStringLiteral(", ")) + " and " + last;
+}
+
+}  // namespace
+
 MigrationStep SqliteRebuild(const Sides& sides, const TableWork& work) {
   const MigrationSql& sql = sides.sql;
   // The rows wait in a temporary table while the table is made anew under its own name. SQLite's
@@ -446,10 +479,21 @@ MigrationStep SqliteRebuild(const Sides& sides, const TableWork& work) {
         " WHERE NOT EXISTS (SELECT 1 FROM sqlite_sequence WHERE name = " + name + ");");
     statements.append("DROP TABLE " + sequence + u';');
   }
-  if (objects != nullptr) {
-    for (const dx::IndexDefinition& index : objects->indexes) {
+  // Indexes are what --objects says: the primary's where they are compared, and otherwise the
+  // secondary's own, made again as they were, since nothing asked to change them.
+  QStringList notes;
+  const bool primary_indexes = (sides.compared & kCompareIndexes) != 0;
+  if (const dx::TableObjects* source = primary_indexes ? objects : old_objects) {
+    for (const dx::IndexDefinition& index : source->indexes) {
       if (index.origin != dx::IndexDefinition::Origin::kIndex) continue;
-      statements.append(sql.CreateIndex(work.name, index, &unwritten));
+      const QString gone = primary_indexes ? QString() : FieldThatGoes(index, *work.primary);
+      if (!gone.isEmpty()) {
+        notes.append("Index " + Quoted(index.name) + " is not made again: its field " +
+                     Quoted(gone) + " goes.");
+        continue;
+      }
+      statements.append(
+          (primary_indexes ? sql : sides.own_sql).CreateIndex(work.name, index, &unwritten));
     }
   }
   MigrationStep step = Step(Phase::kChangeTables, "rebuild table " + Quoted(work.name), statements,
@@ -457,6 +501,12 @@ MigrationStep SqliteRebuild(const Sides& sides, const TableWork& work) {
   step.notes.append(QStringLiteral(
       "SQLite's ALTER TABLE cannot make this change: the table is made anew and its rows copied, "
       "with foreign keys off, so that no ON DELETE action fires on the rows that refer to it."));
+  const QString made_as_the_primary = KindsMadeAsThePrimaryHasThem(sides.compared);
+  if (!made_as_the_primary.isEmpty()) {
+    step.notes.append("Its " + made_as_the_primary +
+                      " are not compared, and are made as the primary has them.");
+  }
+  step.notes.append(notes);
   const QHash<QString, QString> renames = RenameNotes(work);
   for (const QString& field : work.dropped) {
     if (renames.contains(field)) step.notes.append(renames.value(field));
@@ -492,13 +542,16 @@ void PlanTableChanges(const Sides& sides, const TableWork& work, std::vector<Mig
     *rebuilt = true;
     steps->push_back(SqliteRebuild(sides, work));
     // Its triggers come once every rebuild is done: a trigger that names another table being
-    // rebuilt would stop that table's rename.
-    const dx::TableObjects* objects = work.primary->Objects();
+    // rebuilt would stop that table's rename. As with indexes, they are the secondary's own
+    // where --objects does not compare triggers.
+    const bool primary_triggers = (sides.compared & kCompareTriggers) != 0;
+    const dx::TableObjects* objects = (primary_triggers ? work.primary : work.secondary)->Objects();
     if (objects != nullptr && !objects->triggers.empty()) {
       QStringList statements;
       QStringList unwritten;
       for (const dx::TriggerDefinition& trigger : objects->triggers) {
-        statements.append(sides.sql.CreateTrigger(work.name, trigger, &unwritten));
+        statements.append((primary_triggers ? sides.sql : sides.own_sql)
+                              .CreateTrigger(work.name, trigger, &unwritten));
       }
       steps->push_back(Step(Phase::kCreateObjects,
                             "create the triggers of rebuilt table " + Quoted(work.name), statements,

@@ -292,6 +292,52 @@ TEST_F(MigrateTest, AScriptOfFieldsAloneMakesWholeTables) {
   }
 }
 
+// A table rebuilt for its fields keeps the secondary's own indexes and triggers where --objects
+// does not compare them (but an index of a field that goes), and takes the primary's where it
+// does.
+TEST_F(MigrateTest, ARebuildKeepsWhatIsNotComparedAsTheSecondaryHasIt) {
+  struct Row {
+    const char* objects;
+    const char* left_in_the_schema;  // the indexes and triggers of t afterwards
+    const char* compared_after;      // what the result must then compare equal in
+  };
+  const std::vector<Row> rows = {
+      {"fields", "t_log,t_own", "fields"},
+      {"all", "", "all"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.objects);
+    SqliteTestFolder folder;
+    const QString primary =
+        folder.CreateDatabase(QStringLiteral("p.db"),
+                              "CREATE TABLE t (id INTEGER PRIMARY KEY, a INTEGER, b TEXT);"
+                              "CREATE TABLE log (x);");
+    constexpr char kSecondary[] =
+        "CREATE TABLE t (id INTEGER PRIMARY KEY, a TEXT, b TEXT, old TEXT);"
+        "CREATE TABLE log (x); CREATE INDEX t_own ON t (b); CREATE INDEX t_old ON t (old);"
+        "CREATE TRIGGER t_log AFTER INSERT ON t BEGIN INSERT INTO log VALUES (new.id); END;"
+        "INSERT INTO t VALUES (1, '5', 'x', 'o'), (2, '7', 'y', 'p');";
+    const QString secondary = folder.CreateDatabase(QStringLiteral("s.db"), kSecondary);
+    const QString copy = folder.CreateDatabase(QStringLiteral("copy.db"), kSecondary);
+    const Result result = RunCli(
+        {"migrate", "--objects", row.objects, "--allow-unsafe", "--verify", primary, secondary});
+    ASSERT_EQ(result.exit_code, 0) << result.err.toStdString() << result.out.toStdString();
+    EXPECT_EQ(result.out.contains("-- Index 't_old' is not made again: its field 'old' goes."),
+              std::string_view(row.objects) == "fields")
+        << result.out.toStdString();
+    ASSERT_EQ(RunScript(copy, result.out), QString()) << result.out.toStdString();
+    EXPECT_EQ(Value(copy,
+                    "SELECT coalesce(group_concat(name), '') FROM (SELECT name FROM "
+                    "sqlite_schema WHERE tbl_name = 't' AND type <> 'table' ORDER BY name)"),
+              QString::fromUtf8(row.left_in_the_schema))
+        << result.out.toStdString();
+    EXPECT_EQ(Value(copy, "SELECT group_concat(id || ':' || a || ':' || b) FROM t"),
+              QStringLiteral("1:5:x,2:7:y"));
+    const Result after = RunCli({"compare", "--objects", row.compared_after, primary, copy});
+    EXPECT_EQ(after.exit_code, 0) << after.out.toStdString();
+  }
+}
+
 // A secondary in write-ahead-log mode whose rows are still only in its -wal, with its writer
 // connected: the proof's copy holds those rows (a row that the new NOT NULL refuses makes the
 // proof fail on that step), and neither the database nor its -wal and -shm change.
