@@ -85,7 +85,12 @@ QByteArray MysqlUrlDatabase(const QUrl& url) {
 }
 
 QUrl WithMysqlUrlDatabase(QUrl url, const QString& database) {
-  url.setPath(u'/' + database, QUrl::DecodedMode);  // a '%' taken as itself, not as an escape
+  // The name's UTF-8, percent-encoded here as QUrl encodes a path ('%' included; the
+  // sub-delimiters, ':', '@' and '/' left as they are): QUrl's own encoding of a decoded path
+  // writes a noncharacter beyond the first plane (U+BFFFF) as two halves of a surrogate pair,
+  // which no longer read back as the name.
+  const QByteArray encoded = database.toUtf8().toPercentEncoding("!$&'()*+,;=:@/");
+  url.setPath(u'/' + QString::fromLatin1(encoded), QUrl::StrictMode);
   return url;
 }
 
