@@ -49,7 +49,7 @@ constexpr char kMigrateFooter[] =
     "defaults, checks, indexes, foreign keys and triggers. A table SQLite rebuilds keeps\n"
     "its indexes and triggers as SECONDARY has them where --objects does not compare them;\n"
     "the rest of its definition is PRIMARY's, and a comment on the step says what of it\n"
-    "was not compared.\n"
+    "was not compared or was left out by --ignore.\n"
     "\n"
     "A step that can lose data or fail on the rows already there (a table or field that goes,\n"
     "a narrower type, a new NOT NULL, UNIQUE, check or foreign key, a type change that is not\n"

@@ -69,7 +69,13 @@ class Planner {
         script_(script),
         sql_(script.dialect, DialectOfEngine(primary.Engine()), primary.DatabaseName()),
         own_sql_(script.dialect, script.dialect),
-        sides_{primary, secondary, sql_, own_sql_, script.differences, options.compared} {}
+        sides_{primary,
+               secondary,
+               sql_,
+               own_sql_,
+               script.differences,
+               options.compared,
+               options.ignored_properties} {}
 
   void Plan() {
     for (int i = 0; i < static_cast<int>(script_.differences.size()); ++i) Gather(i);

@@ -49,6 +49,7 @@ struct Sides {
   const MigrationSql& own_sql;  // writes the secondary's own definitions back
   const std::vector<Difference>& differences;
   int compared = kCompareAll;  // ComparedKind bits: what the script answers
+  int ignored_properties = 0;  // ComparedProperty bits it does not answer
 };
 
 // The primary's definition of an object of `table` that `object` stands for.

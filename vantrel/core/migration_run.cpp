@@ -26,6 +26,7 @@ void PlanAndProve(const MigrationRequest& request, std::vector<Difference> diffe
   MigrationOptions plan;
   plan.allow_unsafe = request.allow_unsafe;
   plan.compared = request.walk.compared;
+  plan.ignored_properties = request.walk.ignored_properties;
   plan.primary_name = sides.primary_name;
   plan.secondary_name = sides.secondary_name;
   MigrationScript script =

@@ -58,8 +58,9 @@ struct MigrationScript {
 };
 
 struct MigrationOptions {
-  bool allow_unsafe = false;  // run steps that risk data instead of holding them back
-  int compared = 0;           // the ComparedKind bits compared
+  bool allow_unsafe = false;   // run steps that risk data instead of holding them back
+  int compared = 0;            // the ComparedKind bits compared
+  int ignored_properties = 0;  // the ComparedProperty bits --ignore leaves out
   // The sides' display names, as a held-back step's risk line names them.
   QString primary_name;
   QString secondary_name;

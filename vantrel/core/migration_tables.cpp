@@ -413,6 +413,13 @@ QString FieldThatGoes(const dx::IndexDefinition& index, const dx::DataTable& tab
   return QString();
 }
 
+// "a", "a and b", "a, b and c".
+QString InWords(QStringList items) {
+  if (items.size() < 2) return items.join(QString());
+  const QString last = items.takeLast();
+  return items.join(QStringLiteral(", ")) + " and " + last;
+}
+
 // What a table made anew takes from the primary's definition although `compared` leaves it
 // out, in words ("keys and checks"); empty when everything of it is compared.
 QString KindsMadeAsThePrimaryHasThem(int compared) {
@@ -428,9 +435,18 @@ QString KindsMadeAsThePrimaryHasThem(int compared) {
   for (const auto& [kind, words] : kInTheDefinition) {
     if ((compared & kind) == 0) kinds.append(QString::fromUtf8(words));
   }
-  if (kinds.size() < 2) return kinds.join(QString());
-  const QString last = kinds.takeLast();
-  return kinds.join(QStringLiteral(", ")) + " and " + last;
+  return InWords(kinds);
+}
+
+// The field properties `ignored` (ComparedProperty bits) leaves out, by the report's labels
+// ("Default Value and Collation"); empty for none.
+QString FieldPropertiesIgnored(int ignored) {
+  QStringList labels;
+  for (const PropertyWords& words : Properties()) {
+    if (words.id > PropertyId::kStorage) break;  // the fields' come first
+    if ((ignored & words.ignore_bit) != 0) labels.append(QString::fromUtf8(words.label));
+  }
+  return InWords(labels);
 }
 
 }  // namespace
@@ -505,6 +521,11 @@ MigrationStep SqliteRebuild(const Sides& sides, const TableWork& work) {
   if (!made_as_the_primary.isEmpty()) {
     step.notes.append("Its " + made_as_the_primary +
                       " are not compared, and are made as the primary has them.");
+  }
+  const QString ignored = FieldPropertiesIgnored(sides.ignored_properties);
+  if (!ignored.isEmpty()) {
+    step.notes.append("--ignore leaves out the fields' " + ignored +
+                      ", which the new table takes from the primary.");
   }
   step.notes.append(notes);
   const QHash<QString, QString> renames = RenameNotes(work);
