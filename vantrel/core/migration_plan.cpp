@@ -202,6 +202,35 @@ class Planner {
         renamed_.insert(old_name, name);
       }
     }
+    if (first < script_.steps.size()) {
+      for (const QString& parent : ParentsNowhere(*table)) {
+        script_.steps[first].notes.append("Its foreign key names table " + Quoted(parent) +
+                                          ", which the secondary does not have and this script "
+                                          "does not make.");
+      }
+    }
+  }
+
+  // The tables the foreign keys of `table` (a new one) name that neither the secondary has nor
+  // the script makes: left out of the comparison by --include or --exclude.
+  QStringList ParentsNowhere(const dx::DataTable& table) const {
+    QStringList nowhere;
+    const dx::TableObjects* objects = table.Objects();
+    if (objects == nullptr) return nowhere;
+    const auto made = [this](const QString& name) {
+      return std::any_of(new_tables_.begin(), new_tables_.end(), [&](const auto& entry) {
+        return entry.first.compare(name, Qt::CaseInsensitive) == 0;
+      });
+    };
+    for (const dx::ForeignKeyDefinition& key : objects->foreign_keys) {
+      const QString& parent = key.referenced_table;
+      if (parent.isEmpty() || TableOf(secondary_, parent) != nullptr || made(parent) ||
+          nowhere.contains(parent, Qt::CaseInsensitive)) {
+        continue;
+      }
+      nowhere.append(parent);
+    }
+    return nowhere;
   }
 
   void PlanDroppedTable(const QString& name, int answer) {

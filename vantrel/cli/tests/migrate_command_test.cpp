@@ -350,6 +350,43 @@ TEST_F(MigrateTest, ARebuildKeepsWhatIsNotComparedAsTheSecondaryHasIt) {
   }
 }
 
+// A new table's foreign key that names a table the secondary lacks and the script does not make
+// (a pattern left it out) is said on the table's step; one whose table exists (in another
+// letter case), is made, or is the table itself is not.
+TEST_F(MigrateTest, AForeignKeyToATableLeftOutIsNamed) {
+  struct Row {
+    std::vector<const char*> patterns;
+    bool named = false;
+  };
+  const std::vector<Row> rows = {
+      {{"--include", "c"}, true},
+      {{"--exclude", "p"}, true},
+      {{}, false},
+      {{"--include", "c", "--include", "Q"}, true},
+  };
+  for (const Row& row : rows) {
+    QStringList arguments{"migrate"};
+    for (const char* word : row.patterns) arguments << word;
+    SCOPED_TRACE(arguments.join(u' ').toStdString());
+    SqliteTestFolder folder;
+    const QString primary = folder.CreateDatabase(
+        QStringLiteral("p.db"),
+        "CREATE TABLE p (id INTEGER PRIMARY KEY); CREATE TABLE Q (id INTEGER PRIMARY KEY);"
+        "CREATE TABLE c (id INTEGER PRIMARY KEY, p_id INTEGER REFERENCES p (id),"
+        "                q_id INTEGER REFERENCES q (id), up INTEGER REFERENCES c (id));");
+    const QString secondary =
+        folder.CreateDatabase(QStringLiteral("s.db"), "CREATE TABLE Q (id INTEGER PRIMARY KEY);");
+    const Result result = RunCli(arguments << primary << secondary);
+    EXPECT_EQ(result.exit_code, 0) << result.err.toStdString();
+    EXPECT_EQ(result.out.count("-- Its foreign key names table"), row.named ? 1 : 0)
+        << result.out.toStdString();
+    EXPECT_EQ(result.out.contains("-- Its foreign key names table 'p', which the secondary does "
+                                  "not have and this script does not make.\n"),
+              row.named)
+        << result.out.toStdString();
+  }
+}
+
 // A secondary in write-ahead-log mode whose rows are still only in its -wal, with its writer
 // connected: the proof's copy holds those rows (a row that the new NOT NULL refuses makes the
 // proof fail on that step), and neither the database nor its -wal and -shm change.
