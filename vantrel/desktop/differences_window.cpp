@@ -11,6 +11,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QShowEvent>
 #include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -106,9 +107,12 @@ void DifferencesWindow::Fill() {
   kind_->clear();
   kind_->addItem(tr("All kinds"), QString());
   save_->setEnabled(run_.has_value());
+  // Without a run the columns name no database: the last pair may not be the one that failed.
+  tree_->headerItem()->setText(kPrimary,
+                               run_ ? tr("Primary: %1").arg(run_->primary_name) : tr("Primary"));
+  tree_->headerItem()->setText(
+      kSecondary, run_ ? tr("Secondary: %1").arg(run_->secondary_name) : tr("Secondary"));
   if (!run_) return;
-  tree_->headerItem()->setText(kPrimary, tr("Primary: %1").arg(run_->primary_name));
-  tree_->headerItem()->setText(kSecondary, tr("Secondary: %1").arg(run_->secondary_name));
   const QIcon warning = style()->standardIcon(QStyle::SP_MessageBoxWarning);
   const QBrush risky_text(QColor(0xA0, 0x10, 0x10));
   QList<QTreeWidgetItem*> top;
@@ -149,14 +153,27 @@ void DifferencesWindow::Fill() {
   tree_->addTopLevelItems(top);
   for (QTreeWidgetItem* table : top) table->setFirstColumnSpanned(true);
   tree_->expandAll();
-  // A long definition may not push the values out of sight: its whole text is in the row.
-  tree_->resizeColumnToContents(kWhat);
-  const int room = std::max(tree_->viewport()->width(), 600);
-  tree_->setColumnWidth(kWhat, std::min(tree_->columnWidth(kWhat), room * 2 / 5));
-  tree_->setColumnWidth(kPrimary, room / 5);
-  tree_->setColumnWidth(kSecondary, room / 5);
+  ShareWidths();
   for (const QString& kind : kinds) kind_->addItem(kind, kind);
   ApplyFilter();
+}
+
+void DifferencesWindow::ShareWidths() {
+  // A long definition may not push the values out of sight: its whole text is in the row. A
+  // value column is as wide as its header, which names the database, where there is room.
+  tree_->resizeColumnToContents(kWhat);
+  const int room = std::max(tree_->viewport()->width(), 300);
+  tree_->setColumnWidth(kWhat, std::min(tree_->columnWidth(kWhat), room * 3 / 10));
+  for (const int column : {kPrimary, kSecondary}) {
+    const int header = tree_->header()->sectionSizeHint(column);
+    tree_->setColumnWidth(column, std::clamp(header, room / 8, room / 5));
+  }
+}
+
+void DifferencesWindow::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  // Not when the window comes back from being minimised: the user's widths stay.
+  if (!event->spontaneous()) ShareWidths();
 }
 
 void DifferencesWindow::ApplyFilter() {

@@ -18,6 +18,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QShowEvent;
 class QTreeWidget;
 
 namespace vantrel::desktop {
@@ -47,8 +48,13 @@ class DifferencesWindow : public QDialog {
   // Vantrel wrote, never through a link; empty on success, otherwise why not in one line.
   QString SaveTo(const QString& path, ReportFormat format) const;
 
+ protected:
+  void showEvent(QShowEvent* event) override;
+
  private:
   void Fill();
+  // Shares the tree's width among its columns; the window's width is known only once shown.
+  void ShareWidths();
   void ApplyFilter();
   void Save();
 

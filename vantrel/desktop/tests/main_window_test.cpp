@@ -6,6 +6,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
@@ -22,6 +23,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
+#include <algorithm>
 
 #include "dataaccess/data_engine.h"
 #include "dataaccess/snapshot.h"
@@ -392,11 +394,18 @@ TEST_F(MainWindowTest, TheDifferencesTreeShowsEachDifferenceOnceAndSavesItsRepor
   EXPECT_EQ(Child<QLabel>(*differences, "lblSummary")->text(),
             "The run failed: no primary database is chosen");
   EXPECT_FALSE(Child<QPushButton>(*differences, "cmdSaveReport")->isEnabled());
+  EXPECT_EQ(tree->headerItem()->text(1), "Primary") << "not the last good run's database";
+  EXPECT_EQ(tree->headerItem()->text(2), "Secondary");
   EXPECT_TRUE(differences->SaveTo(folder.filePath("after.txt"), Format::kText)
                   .startsWith("there is no report"));
   Child<QComboBox>(window, "cboPrimaryDatabase")->setCurrentText("Sales Live");
   ASSERT_EQ(RunThroughModals([&] { window.CompareDatabases(); }).size(), 1u);
   EXPECT_EQ(TreeRows(tree).size(), 6u);
+  EXPECT_EQ(tree->headerItem()->text(2), "Secondary: Sales Test");
+  EXPECT_GE(tree->columnWidth(2),
+            std::min(tree->header()->sectionSizeHint(2), tree->viewport()->width() / 5))
+      << "the header that names the database shows where there is room: "
+      << tree->header()->sectionSizeHint(2) << " in " << tree->viewport()->width();
 }
 
 // The results box gets what a walk appends in pieces at its paints: every piece arrives once and
