@@ -421,19 +421,16 @@ QString InWords(QStringList items) {
 }
 
 // What a table made anew takes from the primary's definition although `compared` leaves it
-// out, in words ("keys and checks"); empty when everything of it is compared.
+// out, in the words of "Not compared" ("primary keys and check constraints"); empty when
+// everything of it is compared.
 QString KindsMadeAsThePrimaryHasThem(int compared) {
-  static const std::pair<int, const char*> kInTheDefinition[] = {
-      {kCompareKeys, "keys"},
-      {kCompareForeignKeys, "foreign keys"},
-      {kCompareChecks, "checks"},
-      {kCompareDefaults, "defaults"},
-      {kCompareCollations, "collations"},
-      {kCompareGenerated, "generated fields"},
-  };
+  constexpr int kInTheDefinition = kCompareKeys | kCompareForeignKeys | kCompareChecks |
+                                   kCompareDefaults | kCompareCollations | kCompareGenerated;
   QStringList kinds;
-  for (const auto& [kind, words] : kInTheDefinition) {
-    if ((compared & kind) == 0) kinds.append(QString::fromUtf8(words));
+  for (const ComparedKindWords& kind : ComparedKinds()) {
+    if ((kind.kind & kInTheDefinition) != 0 && (compared & kind.kind) == 0 && kind.not_told) {
+      kinds.append(WordsOf(*kind.not_told));
+    }
   }
   return InWords(kinds);
 }

@@ -305,8 +305,8 @@ TEST_F(MigrateTest, ARebuildKeepsWhatIsNotComparedAsTheSecondaryHasIt) {
   };
   const std::vector<Row> rows = {
       {"fields", "", "t_log,t_own",
-       "-- Its keys, foreign keys, checks, defaults, collations and generated fields are not "
-       "compared, and are made as the primary has them.\n"
+       "-- Its primary keys, foreign keys, check constraints, column defaults, collations and "
+       "generated columns are not compared, and are made as the primary has them.\n"
        "-- Index 't_old' is not made again: its field 'old' goes.\n"},
       {"all", "", ""},
       {"all", "default", "",
