@@ -28,6 +28,9 @@ class DATAACCESS_EXPORT ScratchSqliteCopy {
 
   // The copy's path, to open it for a comparison once the script has run.
   QString Path() const;
+  // The connect string a connection to the original reports ("sqlite:" and its absolute path);
+  // empty for a copy of nothing.
+  QString Source() const;
 
   // Runs one SQL statement on the copy; empty on success, otherwise SQLite's message. A text that
   // holds more than one statement is refused without running any of it.
@@ -38,6 +41,9 @@ class DATAACCESS_EXPORT ScratchSqliteCopy {
   QStringList ForeignKeyProblems();
   // The number of rows of `table`; -1 when it cannot be counted (it is gone).
   qint64 RowCount(const QString& table);
+  // The names of the copy's tables, without its views and SQLite's own tables. Throws
+  // component::Error (kScratchFailed) when they cannot be read.
+  QStringList TableNames();
 
  private:
   struct State;

@@ -695,13 +695,6 @@ int ReadObjects(const Database& db, const QString& path, CatalogTables& tables,
   return kinds | kPostgresObjectKinds;
 }
 
-QString PathOf(const ConnectRequest& request) {
-  QString path = request.connect_string.trimmed();
-  if (path.startsWith(u"sqlite:", Qt::CaseInsensitive)) path = path.mid(7);
-  if (path.startsWith(u"//")) path = path.mid(2);  // sqlite://relative or sqlite:///absolute
-  return AbsoluteFileName(path);
-}
-
 // With `objects`, each table's indexes, foreign keys, checks, column details and triggers and
 // each view's query too (its primary key comes with its columns either way).
 std::unique_ptr<CatalogConnection> ReadCatalog(const QString& path, bool wal_snapshot,
@@ -763,6 +756,13 @@ QByteArray FileStamp(const QString& path) {
 constexpr int kReadAttempts = 10;
 
 }  // namespace
+
+QString SqliteFilePath(const QString& connect_string) {
+  QString path = connect_string.trimmed();
+  if (path.startsWith(u"sqlite:", Qt::CaseInsensitive)) path = path.mid(7);
+  if (path.startsWith(u"//")) path = path.mid(2);  // sqlite://relative or sqlite:///absolute
+  return AbsoluteFileName(path);
+}
 
 void CopySqliteDatabase(const QString& path, const QString& destination) {
   const Database source(path, CheckSqliteFile(path).wal_mode);
@@ -827,7 +827,7 @@ std::unique_ptr<CatalogConnection> ReadWithRetries(const QString& path, bool obj
 }  // namespace
 
 CatalogRead SqliteDriver::Connect(const ConnectRequest& request) const {
-  const QString path = PathOf(request);
+  const QString path = SqliteFilePath(request.connect_string);
   // Objects cost a query per kind over every table: they are read when a comparison needs them.
   const bool objects = request.options != 0;
   // A file that is missing or no database fails here, on the calling thread, before anything

@@ -21,6 +21,10 @@ class DATAACCESS_EXPORT SqliteDriver final : public Driver {
   CatalogRead Connect(const ConnectRequest& request) const override;
 };
 
+// The absolute path of the file `connect_string` names ("sqlite:PATH", "sqlite://PATH" or PATH);
+// a connection to it reports "sqlite:" + this path as its ConnectString.
+QString SqliteFilePath(const QString& connect_string);
+
 // Copies the database at `path` into the new SQLite file `destination` through SQLite's backup
 // API, reading it as a catalog is read (strictly read-only, its side files untouched). Throws
 // component::Error as reading its catalog would, or kScratchFailed when the copy fails.

@@ -15,6 +15,7 @@ struct ScratchSqliteCopy::State {
   // QTemporaryDir makes its folder readable by this user alone (0700).
   QTemporaryDir folder{QDir::tempPath() + QStringLiteral("/vantrel-proof-XXXXXX")};
   QString path;
+  QString source;
   sqlite3* db = nullptr;
 };
 
@@ -24,10 +25,12 @@ ScratchSqliteCopy::ScratchSqliteCopy(const QString& path) : state_(std::make_uni
                            QStringLiteral("cannot make a private folder to prove the script in: %1")
                                .arg(state_->folder.errorString()));
   }
-  QString source = path;
-  if (source.startsWith(u"sqlite:", Qt::CaseInsensitive)) source = source.mid(7);
   state_->path = state_->folder.filePath(QStringLiteral("copy.db"));
-  if (!source.isEmpty()) CopySqliteDatabase(source, state_->path);
+  if (!path.trimmed().isEmpty()) {
+    const QString source = SqliteFilePath(path);
+    state_->source = QStringLiteral("sqlite:") + source;
+    CopySqliteDatabase(source, state_->path);
+  }
   if (sqlite3_open_v2(NameToBytes(state_->path).constData(), &state_->db,
                       SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
                       nullptr) != SQLITE_OK) {
@@ -50,6 +53,8 @@ ScratchSqliteCopy::~ScratchSqliteCopy() {
 }
 
 QString ScratchSqliteCopy::Path() const { return state_->path; }
+
+QString ScratchSqliteCopy::Source() const { return state_->source; }
 
 QString ScratchSqliteCopy::Run(const QString& statement) {
   const QByteArray text = statement.toUtf8();
@@ -108,6 +113,27 @@ QStringList ScratchSqliteCopy::IntegrityProblems() {
 
 QStringList ScratchSqliteCopy::ForeignKeyProblems() {
   return Rows(state_->db, "SELECT \"table\", parent FROM pragma_foreign_key_check", " -> ");
+}
+
+QStringList ScratchSqliteCopy::TableNames() {
+  QStringList names;
+  sqlite3_stmt* query = nullptr;
+  int rc = sqlite3_prepare_v2(state_->db,
+                              "SELECT name FROM sqlite_schema WHERE type = 'table' AND name NOT "
+                              "LIKE 'sqlite\\_%' ESCAPE '\\'",
+                              -1, &query, nullptr);
+  while (rc == SQLITE_OK && (rc = sqlite3_step(query)) == SQLITE_ROW) {
+    names.append(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(query, 0))));
+    rc = SQLITE_OK;
+  }
+  sqlite3_finalize(query);
+  if (rc != SQLITE_DONE) {
+    throw component::Error(
+        kScratchFailed, ErrorSource(),
+        QStringLiteral("cannot list the tables of the copy to prove the script on: %1")
+            .arg(QString::fromUtf8(sqlite3_errmsg(state_->db))));
+  }
+  return names;
 }
 
 qint64 ScratchSqliteCopy::RowCount(const QString& table) {

@@ -22,16 +22,6 @@ namespace {
 
 namespace dx = dataaccess;
 
-// The tables of `connection` (not its views).
-QStringList TablesOf(const dx::DataConnection& connection) {
-  QStringList names;
-  const auto tables = connection.Tables().Enumerate();
-  while (const dx::DataTable* table = tables->Next()) {
-    if (!table->IsView()) names.append(table->Name());
-  }
-  return names;
-}
-
 // The tables the script drops, as the steps that run drop them.
 QSet<QString> DroppedTables(const MigrationScript& script) {
   QSet<QString> dropped;
@@ -221,16 +211,26 @@ ProofOutcome ProveOnScratch(const MigrationScript& script, dx::DataConnection& s
   return {true, QString()};
 }
 
-ProofOutcome ProveOnSqliteCopy(const MigrationScript& script, const dx::DataConnection& secondary,
+SqliteProofCopy CopyForProof(const QString& connect_string) {
+  SqliteProofCopy prepared;
+  prepared.copy = std::make_unique<dx::ScratchSqliteCopy>(connect_string);
+  for (const QString& table : prepared.copy->TableNames()) {
+    // A virtual table whose module this SQLite lacks cannot be counted; its rows are kept in
+    // tables of their own, which are.
+    const qint64 rows = prepared.copy->RowCount(table);
+    if (rows >= 0) prepared.rows.insert(table, rows);
+  }
+  prepared.orphans = prepared.copy->ForeignKeyProblems().size();
+  return prepared;
+}
+
+ProofOutcome ProveOnSqliteCopy(const MigrationScript& script, SqliteProofCopy prepared,
                                dx::DataConnection& primary, const QString& primary_name,
                                const WalkOptions& options) {
-  dx::ScratchSqliteCopy copy(secondary.ConnectString());
-  const QSet<QString> dropped = DroppedTables(script);
-  QHash<QString, qint64> rows;
-  for (const QString& table : TablesOf(secondary)) {
-    if (!dropped.contains(table)) rows.insert(table, copy.RowCount(table));
-  }
-  const qsizetype orphans_before = copy.ForeignKeyProblems().size();
+  dx::ScratchSqliteCopy& copy = *prepared.copy;
+  QHash<QString, qint64>& rows = prepared.rows;
+  for (const QString& table : DroppedTables(script)) rows.remove(table);
+  const qsizetype orphans_before = prepared.orphans;
   for (const auto& [statement, step] : script.StatementsToRun()) {
     const QString error = copy.Run(statement);
     if (error.isEmpty()) continue;

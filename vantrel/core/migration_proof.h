@@ -4,9 +4,12 @@
 #ifndef VANTREL_VANTREL_CORE_MIGRATION_PROOF_H_
 #define VANTREL_VANTREL_CORE_MIGRATION_PROOF_H_
 
+#include <QHash>
 #include <QString>
+#include <memory>
 
 #include "dataaccess/data_objects.h"
+#include "dataaccess/scratch_copy.h"
 #include "vantrel/core/compare_tables.h"
 #include "vantrel/core/migration_script.h"
 
@@ -19,12 +22,23 @@ struct ProofOutcome {
   QString failure;
 };
 
-// Runs `script`'s statements that are not held back on a copy of `secondary` (an SQLite file;
-// the original and its side files are untouched), then checks it and compares it with `primary`
-// (displayed as `primary_name`) with `options`. The copy is deleted before it returns. Throws
-// component::Error when the copy cannot be made or read.
-ProofOutcome ProveOnSqliteCopy(const MigrationScript& script,
-                               const dataaccess::DataConnection& secondary,
+// A private copy of an SQLite secondary to prove a script on, with what the proof holds the copy
+// to once the script has run.
+struct SqliteProofCopy {
+  std::unique_ptr<dataaccess::ScratchSqliteCopy> copy;
+  QHash<QString, qint64> rows;  // each table's rows before any script ran
+  qsizetype orphans = 0;        // the rows that lacked their parent before any script ran
+};
+
+// Copies the SQLite database `connect_string` names (the original and its side files are
+// untouched; empty: an empty database) and counts what the proof holds the copy to. Any one
+// thread. Throws component::Error when the copy cannot be made or read.
+SqliteProofCopy CopyForProof(const QString& connect_string);
+
+// Runs `script`'s statements that are not held back on `prepared`, a copy of the secondary, then
+// checks it and compares it with `primary` (displayed as `primary_name`) with `options`. The copy
+// is deleted before it returns. Throws component::Error when the copy cannot be read.
+ProofOutcome ProveOnSqliteCopy(const MigrationScript& script, SqliteProofCopy prepared,
                                dataaccess::DataConnection& primary, const QString& primary_name,
                                const WalkOptions& options);
 
