@@ -23,6 +23,7 @@
 #include "dataaccess/errors.h"
 #include "dataaccess/sqlite/read_only_vfs.h"
 #include "dataaccess/sqlite/sqlite_file_check.h"
+#include "dataaccess/sqlite/sqlite_process_settings.h"
 #include "dataaccess/sqlite/sqlite_table_text.h"
 #include "platform/component/error.h"
 
@@ -136,11 +137,7 @@ class Database {
   // Without locks a writer may change the files during the read; the caller checks for that
   // (FileStamp) and reads again.
   Database(QString path, bool wal_snapshot) : path_(std::move(path)) {
-    // SQLite counts every allocation under one process-wide mutex unless told not to; two
-    // catalogs read at the same time would spend a fifth of their time waiting on it. This
-    // works only before SQLite's first use in the process, and is harmless after.
-    static const bool kNoMemoryStatistics = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0) == SQLITE_OK;
-    (void)kNoMemoryStatistics;
+    ApplySqliteProcessSettings();
     const bool with_log = wal_snapshot && HasLog(path_);
     QByteArray uri = "file:" + NameToBytes(path_).toPercentEncoding("/") + "?vfs=";
     uri += ReadOnlyVfsName(!wal_snapshot);

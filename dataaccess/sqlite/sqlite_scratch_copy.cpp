@@ -7,6 +7,7 @@
 #include "dataaccess/errors.h"
 #include "dataaccess/scratch_copy.h"
 #include "dataaccess/sqlite/sqlite_driver.h"
+#include "dataaccess/sqlite/sqlite_process_settings.h"
 #include "platform/component/error.h"
 
 namespace dataaccess {
@@ -20,6 +21,7 @@ struct ScratchSqliteCopy::State {
 };
 
 ScratchSqliteCopy::ScratchSqliteCopy(const QString& path) : state_(std::make_unique<State>()) {
+  ApplySqliteProcessSettings();
   if (!state_->folder.isValid()) {
     throw component::Error(kScratchFailed, ErrorSource(),
                            QStringLiteral("cannot make a private folder to prove the script in: %1")
