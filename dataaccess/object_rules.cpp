@@ -71,13 +71,24 @@ bool IsNumericTypeWord(const QString& word) {
                         "decimal", "real", "double", "float", "float4", "float8"});
 }
 
-std::vector<Token> Canonical(const std::vector<SqlToken>& tokens) {
-  std::vector<Token> result;
-  result.reserve(tokens.size());
+void AppendCanonical(QStringView text, std::vector<Token>& result) {
+  const std::vector<SqlToken> tokens = SqlTokens(text);
+  result.reserve(result.size() + tokens.size());
   for (const SqlToken& token : tokens) {
     switch (token.kind) {
-      case SqlToken::Kind::kWord:
       case SqlToken::Kind::kIdentifier:
+        // Brackets quote a name in SQLite, but are PostgreSQL's arrays where it shows them:
+        // ARRAY['a', 'b'] and the type text[].
+        if (text[token.offset] == u'[' &&
+            (token.text.isEmpty() || (!result.empty() && result.back().kind == Token::kWord &&
+                                      result.back().text == QLatin1String("array")))) {
+          result.push_back({Token::kOther, QStringLiteral("[")});
+          AppendCanonical(token.text, result);
+          result.push_back({Token::kOther, QStringLiteral("]")});
+          break;
+        }
+        [[fallthrough]];
+      case SqlToken::Kind::kWord:
         result.push_back({Token::kWord, token.text.toLower()});
         break;
       case SqlToken::Kind::kString:
@@ -87,14 +98,21 @@ std::vector<Token> Canonical(const std::vector<SqlToken>& tokens) {
         result.push_back({Token::kNumber, token.text.toLower()});
         break;
       default: {
-        QString text = token.text;
-        if (text == QLatin1String("!=")) text = QStringLiteral("<>");
-        if (text == QLatin1String("==")) text = QStringLiteral("=");
-        result.push_back({Token::kOther, text});
+        QString spelling = token.text;
+        if (spelling == QLatin1String("!=")) spelling = QStringLiteral("<>");
+        if (spelling == QLatin1String("==")) spelling = QStringLiteral("=");
+        result.push_back({Token::kOther, spelling});
         break;
       }
     }
   }
+}
+
+// The tokens of `text` with the spelling that means nothing taken out: words in lower case,
+// one spelling of each operator. Throws SqlSyntaxError as SqlTokens does.
+std::vector<Token> Canonical(QStringView text) {
+  std::vector<Token> result;
+  AppendCanonical(text, result);
   return result;
 }
 
@@ -233,6 +251,114 @@ bool RemoveOneLiteralCast(std::vector<Token>& tokens) {
   return false;
 }
 
+bool IsWord(const Token& token, const char* word) {
+  return token.kind == Token::kWord && token.text == QLatin1String(word);
+}
+bool IsOther(const Token& token, const char* spelling) {
+  return token.kind == Token::kOther && token.text == QLatin1String(spelling);
+}
+
+// PostgreSQL shows x IN (a, b) as x = ANY (ARRAY[a, b]) and x NOT IN (a, b) as
+// x <> ALL (ARRAY[a, b]), the array cast to an array of the column's type: for a list of
+// literals, this is the list.
+bool RewriteOneArrayComparison(std::vector<Token>& tokens) {
+  for (size_t i = 1; i + 1 < tokens.size(); ++i) {
+    const bool any = IsWord(tokens[i], "any") && IsOther(tokens[i - 1], "=");
+    const bool all = IsWord(tokens[i], "all") && IsOther(tokens[i - 1], "<>");
+    if ((!any && !all) || !IsOpen(tokens[i + 1])) continue;
+    const qsizetype close = Closing(tokens, static_cast<qsizetype>(i) + 1);
+    if (close < 0) continue;
+    // The argument, [first, last), without the parentheses and the cast around the array.
+    auto first = static_cast<qsizetype>(i) + 2;
+    qsizetype last = close;
+    for (bool stripped = true; stripped && last - first > 2;) {
+      stripped = false;
+      const auto at = [&](qsizetype k) -> const Token& { return tokens[static_cast<size_t>(k)]; };
+      if (IsOther(at(last - 1), "]") && IsOther(at(last - 2), "[")) {
+        qsizetype cast = last - 3;
+        while (cast > first && at(cast).kind == Token::kWord) --cast;
+        if (cast > first && cast < last - 3 && IsOther(at(cast), "::")) {
+          last = cast;
+          stripped = true;
+        }
+      } else if (IsOpen(at(first)) && Closing(tokens, first) == last - 1) {
+        ++first;
+        --last;
+        stripped = true;
+      }
+    }
+    if (last - first < 4 || !IsWord(tokens[static_cast<size_t>(first)], "array") ||
+        !IsOther(tokens[static_cast<size_t>(first) + 1], "[") ||
+        !IsOther(tokens[static_cast<size_t>(last) - 1], "]")) {
+      continue;
+    }
+    const auto items_begin = tokens.begin() + first + 2;
+    const auto items_end = tokens.begin() + last - 1;
+    const bool literals = std::all_of(items_begin, items_end, [](const Token& token) {
+      return token.kind == Token::kString || token.kind == Token::kNumber || token.text == u',' ||
+             token.text == u'-';
+    });
+    if (!literals) continue;
+    std::vector<Token> list;
+    if (all) list.push_back({Token::kWord, QStringLiteral("not")});
+    list.push_back({Token::kWord, QStringLiteral("in")});
+    list.push_back({Token::kOther, QStringLiteral("(")});
+    list.insert(list.end(), items_begin, items_end);
+    list.push_back({Token::kOther, QStringLiteral(")")});
+    tokens.erase(tokens.begin() + static_cast<qsizetype>(i) - 1, tokens.begin() + close + 1);
+    tokens.insert(tokens.begin() + static_cast<qsizetype>(i) - 1, list.begin(), list.end());
+    return true;
+  }
+  return false;
+}
+
+// One operand of one token: a name or a literal.
+bool IsSingleOperand(const Token& token) {
+  if (token.kind == Token::kString || token.kind == Token::kNumber) return true;
+  return token.kind == Token::kWord && !IsOperatorWord(token.text) &&
+         !IsOneOf(token.text, {"symmetric", "asymmetric"});
+}
+
+// x BETWEEN a AND b is x >= a AND x <= b, and x NOT BETWEEN a AND b is x < a OR x > b, as
+// PostgreSQL shows them; where x, a and b are each one name or literal.
+bool RewriteOneBetween(std::vector<Token>& tokens) {
+  for (size_t i = 1; i + 3 < tokens.size(); ++i) {
+    if (!IsWord(tokens[i], "between")) continue;
+    const bool negated = IsWord(tokens[i - 1], "not");
+    if (negated && i < 2) continue;
+    const size_t operand = negated ? i - 2 : i - 1;
+    if (!IsSingleOperand(tokens[operand]) || !IsSingleOperand(tokens[i + 1]) ||
+        !IsWord(tokens[i + 2], "and") || !IsSingleOperand(tokens[i + 3])) {
+      continue;
+    }
+    // Nothing on either side binds an operand more tightly than the comparison would.
+    if (operand > 0 && BindingOf(tokens[operand - 1]) > kLogical) continue;
+    if (i + 4 < tokens.size() && BindingOf(tokens[i + 4]) > kLogical) continue;
+    const Token x = tokens[operand];
+    const Token low = tokens[i + 1];
+    const Token high = tokens[i + 3];
+    const auto other = [](const char* spelling) {
+      return Token{Token::kOther, QString::fromLatin1(spelling)};
+    };
+    const std::vector<Token> comparisons = {
+        other("("),
+        x,
+        other(negated ? "<" : ">="),
+        low,
+        {Token::kWord, QString::fromLatin1(negated ? "or" : "and")},
+        x,
+        other(negated ? ">" : "<="),
+        high,
+        other(")")};
+    tokens.erase(tokens.begin() + static_cast<qsizetype>(operand),
+                 tokens.begin() + static_cast<qsizetype>(i) + 4);
+    tokens.insert(tokens.begin() + static_cast<qsizetype>(operand), comparisons.begin(),
+                  comparisons.end());
+    return true;
+  }
+  return false;
+}
+
 QString Joined(const std::vector<Token>& tokens) {
   QString text;
   for (const Token& token : tokens) {
@@ -301,14 +427,16 @@ bool HeldToLabels(const DataColumn& column, const DataTable& table, const DataCo
 QString ExpressionMeaning(QStringView expression) {
   std::vector<Token> tokens;
   try {
-    tokens = Canonical(SqlTokens(expression));
+    tokens = Canonical(expression);
   } catch (const SqlSyntaxError&) {
     return expression.trimmed().toString();
   }
-  // A literal cast may be parenthesised, (0)::numeric, and parentheses may wrap what a cast
-  // left, so the two steps repeat until neither finds anything.
+  // A literal cast may be parenthesised, (0)::numeric, parentheses may wrap what a cast left,
+  // and a list or a range is recognised once its literals are bare, so the steps repeat until
+  // none finds anything.
   for (bool changed = true; changed;) {
-    changed = RemoveOneRedundantGroup(tokens) || RemoveOneLiteralCast(tokens);
+    changed = RemoveOneRedundantGroup(tokens) || RemoveOneLiteralCast(tokens) ||
+              RewriteOneArrayComparison(tokens) || RewriteOneBetween(tokens);
   }
   return Joined(tokens);
 }

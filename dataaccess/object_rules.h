@@ -32,8 +32,11 @@
 //     identifier quoting and letter case, keyword case, whitespace and comments, parentheses
 //     that change nothing, casts of literals ('0'::integer is 0, 'a'::text is 'a'), the cast
 //     to text PostgreSQL shows where it compares a varchar column with text (status::text is
-//     status), and != for <> and == for = are spelling (ExpressionMeaning). Parentheses that
-//     group (a OR b) AND c are kept.
+//     status), and != for <> and == for = are spelling (ExpressionMeaning). So are the forms
+//     PostgreSQL shows a list and a range of literals in: x = ANY (ARRAY['a', 'b']) (its array
+//     cast to the column's type or not) is x IN ('a', 'b'), x <> ALL (ARRAY[...]) is NOT IN,
+//     and x >= 1 AND x <= 5 is x BETWEEN 1 AND 5 (x < 1 OR x > 5 is NOT BETWEEN), where x and
+//     the bounds are each a name or a literal. Parentheses that group (a OR b) AND c are kept.
 //  6. A check the column's type already stands for is part of the column, not a check of its
 //     own: json_valid(c) (with or without "OR c IS NULL") on a column the type table counts as
 //     JSON, except against an SQLite column declared JSON without that check, which keeps any

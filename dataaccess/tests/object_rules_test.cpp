@@ -22,7 +22,18 @@ TEST(ObjectRulesTest, SpellingsOfOneExpressionMeanTheSame) {
       {"json_valid(doc)", "JSON_VALID(`doc`)", "(json_valid(\"doc\"))"},
       {"(NOT (deleted))", "NOT deleted"},
       {"((a + b) > 0)", "a + b > 0"},
-      {"x IN (1, 2)", "(x IN (1,2))", "`x` in (1 , 2)"},
+      {"x IN (1, 2)", "(x IN (1,2))", "`x` in (1 , 2)", "(x = ANY (ARRAY[1, 2]))"},
+      // PostgreSQL's lists, with the array cast to its column's type, and its ranges.
+      {"status IN ('draft', 'published')",
+       "((status)::text = ANY ((ARRAY['draft'::character varying, 'published'::character "
+       "varying])::text[]))",
+       "`status` in ('draft','published')", "status = ANY (ARRAY['draft', 'published']::text[])"},
+      {"status NOT IN ('a', 'b')",
+       "((status)::text <> ALL ((ARRAY['a'::character varying, 'b'::character varying])::text[]))"},
+      {"stars BETWEEN 1 AND 5", "((stars >= 1) AND (stars <= 5))", "`stars` between 1 and 5"},
+      {"stars NOT BETWEEN 1 AND 5", "((stars < 1) OR (stars > 5))"},
+      {"NOT stars BETWEEN 1 AND 5", "(NOT ((stars >= 1) AND (stars <= 5)))"},
+      {"a = 1 OR stars BETWEEN 1 AND 5", "((a = 1) OR ((stars >= 1) AND (stars <= 5)))"},
       // A view's query, as SQLite keeps what its author typed.
       {"SELECT id FROM t WHERE qty > 0", "select \"id\" from t where (qty>0)"},
   };
@@ -47,6 +58,12 @@ TEST(ObjectRulesTest, DifferentExpressionsStayDifferent) {
       {"'0'", "'00'"},
       {"NOT (a AND b)", "NOT a AND b"},
       {"-(a + b) > 0", "-a + b > 0"},
+      {"x BETWEEN 1 AND 5", "x >= 1 AND x < 5"},
+      {"x NOT BETWEEN 1 AND 5", "x BETWEEN 1 AND 5"},
+      {"a + x BETWEEN 1 AND 5", "a + x >= 1 AND x <= 5"},
+      {"x IN ('a', 'b')", "x NOT IN ('a', 'b')"},
+      {"x IN ('a', 'b')", "(x = ANY (ARRAY['a'::text, 'c'::text]))"},
+      {"x NOT IN ('a', 'b')", "(x <> ANY (ARRAY['a'::text, 'b'::text]))"},
   };
   for (const auto& [a, b] : pairs) {
     EXPECT_NE(ExpressionMeaning(QString::fromUtf8(a)), ExpressionMeaning(QString::fromUtf8(b)))

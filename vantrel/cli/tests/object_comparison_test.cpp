@@ -97,6 +97,22 @@ const std::vector<Case>& Cases() {
       {"ALTER TABLE %1 ADD CHECK (qty > 0)",
        "ALTER TABLE %1 ADD CHECK (qty >= 0)",
        {"a Check missing", "b Check missing"}},
+      // PostgreSQL shows a list as "= ANY (ARRAY[...])" and a range as two comparisons.
+      {"ALTER TABLE %1 ADD CHECK (email IN ('a', 'b'))",
+       "ALTER TABLE %1 ADD CHECK (email IN ('a','b'))",
+       {}},
+      {"ALTER TABLE %1 ADD CHECK (email NOT IN ('a', 'b'))",
+       "ALTER TABLE %1 ADD CHECK (email NOT IN ('a', 'b'))",
+       {}},
+      {"ALTER TABLE %1 ADD CHECK (email IN ('a', 'b'))",
+       "ALTER TABLE %1 ADD CHECK (email IN ('a', 'c'))",
+       {"a Check missing", "b Check missing"}},
+      {"ALTER TABLE %1 ADD CHECK (qty BETWEEN 1 AND 5)",
+       "ALTER TABLE %1 ADD CHECK (qty >= 1 AND qty <= 5)",
+       {}},
+      {"ALTER TABLE %1 ADD CHECK (qty NOT BETWEEN 1 AND 5)",
+       "ALTER TABLE %1 ADD CHECK (qty BETWEEN 1 AND 5)",
+       {"a Check missing", "b Check missing"}},
       // An ORM's "qty >= 0" for an unsigned column, which MariaDB keeps beside UNSIGNED: part
       // of the column on either side (its type differs, which the fields' comparison says).
       {"ALTER TABLE %1 ADD CHECK (qty >= 0)",
