@@ -98,6 +98,34 @@ void RunMysql(const QStringList& statements) {
   mysql_close(mysql);
 }
 
+QString PostgresError(const QString& database, const QString& sql) {
+  const QByteArray info = QStringLiteral("host=%1 port=%2 user=postgres dbname=%3")
+                              .arg(ServerFact("PG_SOCKET_DIR"), ServerFact("PG_PORT"), database)
+                              .toUtf8();
+  PGconn* conn = PQconnectdb(info.constData());
+  PGresult* result = PQexec(conn, sql.toUtf8().constData());
+  const ExecStatusType status = PQresultStatus(result);
+  QString error = status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK
+                      ? QString()
+                      : QString::fromUtf8(PQerrorMessage(conn)).trimmed();
+  PQclear(result);
+  PQfinish(conn);
+  return error;
+}
+
+QString MysqlError(const QString& sql) {
+  MYSQL* mysql = mysql_init(nullptr);
+  QString error;
+  if (mysql_real_connect(mysql, "127.0.0.1", "root", nullptr, nullptr,
+                         ServerFact("MARIADB_PORT").toUInt(), nullptr, 0) == nullptr ||
+      mysql_query(mysql, sql.toUtf8().constData()) != 0) {
+    error = QString::fromUtf8(mysql_error(mysql));
+  }
+  if (MYSQL_RES* result = mysql_store_result(mysql)) mysql_free_result(result);
+  mysql_close(mysql);
+  return error;
+}
+
 QString PostgresValue(const QString& database, const QString& sql) {
   const QByteArray info = QStringLiteral("host=%1 port=%2 user=postgres dbname=%3")
                               .arg(ServerFact("PG_SOCKET_DIR"), ServerFact("PG_PORT"), database)

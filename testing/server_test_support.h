@@ -48,6 +48,11 @@ QString MysqlUri(const QString& database);
 void RunPostgres(const QString& database, const QStringList& statements);
 void RunMysql(const QStringList& statements);
 
+// Runs one statement as the servers' superusers and gives the server's error message, empty when
+// it succeeded: for statements a test expects the server to refuse.
+QString PostgresError(const QString& database, const QString& sql);
+QString MysqlError(const QString& sql);
+
 // The first value of the first row `sql` returns, as the superusers see it; fails the test on an
 // error. For counters kept at the server (sessions, connections).
 QString PostgresValue(const QString& database, const QString& sql);

@@ -97,6 +97,7 @@ class Planner {
     std::stable_sort(
         script_.steps.begin(), script_.steps.end(),
         [](const MigrationStep& a, const MigrationStep& b) { return a.phase < b.phase; });
+    KeepWhatAHeldBackStepWouldReplace();
   }
 
  private:
@@ -530,6 +531,44 @@ class Planner {
         step.held_back = d.driving_is_primary
                              ? DifferenceRisk(d, options_.primary_name, options_.secondary_name)
                              : DifferenceRisk(d, options_.secondary_name, options_.primary_name);
+        break;
+      }
+    }
+  }
+
+  // The object of the secondary's that `step` drops, when it drops one object the primary
+  // lacks, or the object of the primary's that it makes; null otherwise.
+  const Difference* ObjectOnOneSide(const MigrationStep& step, bool made) const {
+    if (step.answers.size() != 1 || step.answers.front() < 0) return nullptr;
+    const Difference& d = script_.differences[static_cast<size_t>(step.answers.front())];
+    if (d.kind != Kind::kObjectMissing || d.driving_is_primary != made) return nullptr;
+    return d.object_name.isEmpty() ? nullptr : &d;
+  }
+
+  // A check, key, index or foreign key that the primary has under the name of one of the
+  // secondary's, and that a held-back step would make, replaces it: the step that drops the
+  // secondary's is held back with it, so that the table keeps the one it has instead of being
+  // left with neither (the old check where the new one would refuse rows, say).
+  void KeepWhatAHeldBackStepWouldReplace() {
+    for (MigrationStep& drop : script_.steps) {
+      const Difference* old_object = ObjectOnOneSide(drop, false);
+      if (drop.phase != Phase::kDropObjects || !drop.held_back.isEmpty() || old_object == nullptr) {
+        continue;
+      }
+      for (size_t n = 0; n < script_.steps.size(); ++n) {
+        const MigrationStep& make = script_.steps[n];
+        const Difference* new_object = ObjectOnOneSide(make, true);
+        if (make.held_back.isEmpty() || new_object == nullptr ||
+            new_object->object_kind != old_object->object_kind ||
+            new_object->object_name != old_object->object_name ||
+            new_object->other_table != old_object->table) {
+          continue;
+        }
+        const QString kind = QString::fromLatin1(WordsOf(old_object->object_kind).label).toLower();
+        drop.held_back = "kept while step " + QString::number(n + 1) + ", which makes " + kind +
+                         u' ' + Quoted(new_object->object_name) +
+                         " anew, is held back: dropped alone, it would leave table " +
+                         Quoted(old_object->table) + " with neither " + kind;
         break;
       }
     }

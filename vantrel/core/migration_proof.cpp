@@ -45,9 +45,13 @@ class Remaining final : public DifferenceObserver {
 // fields after one it keeps or does not add, and the fields of the views that read a table whose
 // fields it leaves alone.
 // Whether two differences are about the same table, field or object, found from the same side.
+// A named object is the same under its name: the scratch database, made from the secondary's
+// catalog, may spell its definition another way (PostgreSQL casts a list's items anew).
 bool SameThing(const Difference& a, const Difference& b) {
+  const bool same_object =
+      a.object == b.object || (!a.object_name.isEmpty() && a.object_name == b.object_name);
   return a.kind == b.kind && a.driving_is_primary == b.driving_is_primary && a.table == b.table &&
-         a.field == b.field && a.object_kind == b.object_kind && a.object == b.object;
+         a.field == b.field && a.object_kind == b.object_kind && same_object;
 }
 
 class HeldBack {

@@ -290,6 +290,48 @@ TEST_P(MigrateServerTest, TheTextRunsInTheEnginesOwnClient) {
   EXPECT_EQ(Count(engine, "migrate_s", {}, "t"), "1");
 }
 
+// A check or unique index that the primary has anew under the name of one of the secondary's
+// replaces it: while the new one is held back, the old one is not dropped, and the secondary still
+// refuses what it refused.
+TEST_P(MigrateServerTest, AConstraintIsNotDroppedWhileItsReplacementIsHeldBack) {
+  const Engine engine = GetParam();
+  VANTREL_REQUIRE_ENGINES(engine);
+  struct Replaced {
+    const char* name;
+    QStringList primary;
+    QStringList secondary;
+    const char* refused;  // a row the secondary's own constraint refuses, into table %1
+  };
+  const std::vector<Replaced> cases = {
+      {"check",
+       {"CREATE TABLE t (id INT PRIMARY KEY, w VARCHAR(10), CONSTRAINT tw CHECK (w <> 'b'))"},
+       {"CREATE TABLE t (id INT PRIMARY KEY, w VARCHAR(10), CONSTRAINT tw CHECK (w <> 'z'))",
+        "INSERT INTO t VALUES (1, 'a'), (2, 'b')"},
+       "INSERT INTO %1 VALUES (3, 'z')"},
+      {"unique index",
+       {"CREATE TABLE t (id INT PRIMARY KEY, a INT, b INT)", "CREATE UNIQUE INDEX tw ON t (b)"},
+       {"CREATE TABLE t (id INT PRIMARY KEY, a INT, b INT)", "CREATE UNIQUE INDEX tw ON t (a)",
+        "INSERT INTO t VALUES (1, 1, 5), (2, 2, 5)"},
+       "INSERT INTO %1 VALUES (3, 1, 6)"},
+  };
+  for (const Replaced& c : cases) {
+    SCOPED_TRACE(c.name);
+    SqliteTestFolder folder;
+    const QString primary = BuildDatabase(engine, "migrate_p", c.primary, folder);
+    const QString secondary = BuildDatabase(engine, "migrate_s", c.secondary, folder);
+    const QString scratch = BuildDatabase(engine, "migrate_x", {}, folder);
+    const CliRun proof =
+        Cli({"migrate", "--verify", "--scratch", scratch, "--format", "json", primary, secondary});
+    ASSERT_EQ(proof.status, 1) << proof.errors.toStdString() << proof.out.toStdString();
+    RunOn(engine, "migrate_s", {}, StatementsThatRun(QJsonDocument::fromJson(proof.out).object()));
+    const QString error = engine == Engine::kPostgres
+                              ? PostgresError("migrate_s", QString::fromUtf8(c.refused).arg("t"))
+                              : MysqlError(QString::fromUtf8(c.refused).arg("migrate_s.t"));
+    EXPECT_FALSE(error.isEmpty()) << proof.out.toStdString();
+    EXPECT_EQ(Count(engine, "migrate_s", {}, "t"), "2");
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Engines, MigrateServerTest,
                          ::testing::Values(Engine::kPostgres, Engine::kMariadb),
                          [](const ::testing::TestParamInfo<Engine>& info) {
