@@ -441,6 +441,14 @@ QString ExpressionMeaning(QStringView expression) {
   return Joined(tokens);
 }
 
+bool CheckAdmitsAllOf(QStringView check, QStringView other) {
+  const LabelList wider = LabelsOfCheck(ExpressionMeaning(check));
+  const LabelList narrower = LabelsOfCheck(ExpressionMeaning(other));
+  if (wider.column.isEmpty() || !SameNameIgnoringCase(wider.column, narrower.column)) return false;
+  return std::all_of(narrower.labels.begin(), narrower.labels.end(),
+                     [&](const QString& label) { return wider.labels.contains(label); });
+}
+
 ReferentialAction EnforcedAction(ReferentialAction action, bool deferrable) {
   if (action == ReferentialAction::kRestrict && !deferrable) return ReferentialAction::kNoAction;
   return action;

@@ -61,6 +61,10 @@
 //  8. A property a side cannot tell (a deferrable foreign key on MySQL and MariaDB, which
 //     cannot declare one) is not compared object by object; the report says once that it was
 //     not compared.
+//  9. A check that holds a column to a list of literals (c IN ('a', 'b', 'c')) lets in every
+//     row a check holding the same column to a part of that list (c IN ('a', 'b')) lets in:
+//     adding the one where the other is enforced refuses no row that is there. They are still
+//     two checks, and differ; only what the difference risks turns on it (CheckAdmitsAllOf).
 //
 // Pure functions: any thread.
 #ifndef VANTREL_DATAACCESS_OBJECT_RULES_H_
@@ -79,6 +83,10 @@ namespace dataaccess {
 // equal results mean equal meaning under rule 5. Not for display. An expression that cannot be
 // split into tokens is compared by its trimmed text.
 DATAACCESS_EXPORT QString ExpressionMeaning(QStringView expression);
+
+// True when every row that check `other` lets in passes check `check` too, by rule 9: both hold
+// the same column to a list of literals, and `check`'s list holds each value of `other`'s.
+DATAACCESS_EXPORT bool CheckAdmitsAllOf(QStringView check, QStringView other);
 
 // The action as it is enforced (rule 3).
 DATAACCESS_EXPORT ReferentialAction EnforcedAction(ReferentialAction action, bool deferrable);

@@ -77,6 +77,31 @@ TEST(ObjectRulesTest, UnsplittableTextComparesByItsText) {
   EXPECT_NE(ExpressionMeaning(u"a = 'open"), ExpressionMeaning(u"a = 'opem"));
 }
 
+// Rule 9: a list check lets in what a check of a part of its list on the same column lets in.
+TEST(ObjectRulesTest, AListCheckAdmitsWhatAShorterListOfItsColumnAdmits) {
+  const struct {
+    const char* check;
+    const char* other;
+    bool admits;
+  } rows[] = {
+      {"kind IN ('a', 'b', 'c')", "kind IN ('a', 'b')", true},
+      {"kind IN ('a', 'b')", "kind IN ('b', 'a')", true},
+      {"((kind)::text = ANY ((ARRAY['a'::character varying, 'b'::character varying])::text[]))",
+       "`Kind` in ('a')", true},
+      {"kind IN ('a', 'b')", "kind IN ('a', 'b', 'c')", false},
+      {"kind IN ('a', 'b')", "other IN ('a')", false},
+      {"kind IN ('a', 'b')", "kind IN ('A')", false},
+      {"kind IN ('a', 'b')", "kind <> 'c'", false},
+      {"kind <> 'c'", "kind IN ('a')", false},
+      {"kind NOT IN ('a', 'b')", "kind NOT IN ('a')", false},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(CheckAdmitsAllOf(QString::fromUtf8(row.check), QString::fromUtf8(row.other)),
+              row.admits)
+        << "'" << row.check << "' against '" << row.other << "'";
+  }
+}
+
 TEST(ObjectRulesTest, RestrictIsNoActionUnlessDeferrable) {
   const struct {
     ReferentialAction action;

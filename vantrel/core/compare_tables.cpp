@@ -443,6 +443,15 @@ class TableWalk {
         Difference difference =
             Paragraph(Difference::Kind::kObjectMissing, table_name, MatchedName(matched));
         DescribeObject(difference, object, nullptr);
+        if (object.kind == ObjectKindId::kCheck) {
+          for (const ComparableObject& other : others) {
+            if (other.kind == ObjectKindId::kCheck &&
+                dataaccess::CheckAdmitsAllOf(object.definition, other.definition)) {
+              difference.driving_facts->admits_all_of = other.definition;
+              break;
+            }
+          }
+        }
         if (describing_ && object.kind == ObjectKindId::kTrigger && object.facts.fires_on_update) {
           Guarded([&] { difference.instead = OnUpdateColumnsOf(matched, false); });
         }

@@ -29,6 +29,9 @@ struct ObjectFacts {
   // A MySQL view's: the databases other than its own whose tables it reads, and its own.
   QStringList other_databases_read;
   QString own_database;
+  // A check's: the other side's check on the same table that lets in no row this one refuses
+  // (dataaccess::CheckAdmitsAllOf), as shown; empty when there is none.
+  QString admits_all_of;
 
   bool operator==(const ObjectFacts&) const = default;
 };

@@ -90,6 +90,11 @@ Finding ObjectMissing(const Difference& difference, const Sides& sides) {
   }
   if (kind == K::kCheck) {
     const QString expression = Quoted(difference.object);
+    const QString admitted = difference.driving_facts.value_or(ObjectFacts{}).admits_all_of;
+    if (on_primary && !admitted.isEmpty()) {
+      return {Risk::kSafe, "new check: " + expression + " lets in every row that " +
+                               Quoted(admitted) + " of " + Quoted(sides.Secondary()) + " lets in"};
+    }
     return on_primary ? Finding{Risk::kNewCheck, "rows that fail " + expression + " are refused"}
                       : Finding{Risk::kSafe,
                                 "constraint dropped: " + expression + " is no longer enforced"};

@@ -469,6 +469,32 @@ TEST_F(MigrateTest, UnsafeChangesAreHeldBackUnlessAllowed) {
   }
 }
 
+// A check whose list of values grows refuses no row that is there: its table is made anew
+// without --allow-unsafe. One whose list shrinks is held back.
+TEST_F(MigrateTest, ACheckWhoseListGrowsIsNotHeldBack) {
+  const struct {
+    const char* primary;
+    int exit_code;
+  } rows[] = {
+      {"CREATE TABLE a(id INTEGER PRIMARY KEY, s TEXT CHECK (s IN ('x', 'y', 'z')));", 0},
+      {"CREATE TABLE a(id INTEGER PRIMARY KEY, s TEXT CHECK (s IN ('x')));", 1},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.primary);
+    SqliteTestFolder folder;
+    const QString primary = folder.CreateDatabase(QStringLiteral("p.db"), row.primary);
+    const QString secondary = folder.CreateDatabase(
+        QStringLiteral("s.db"),
+        "CREATE TABLE a(id INTEGER PRIMARY KEY, s TEXT CHECK (s IN ('x', 'y')));"
+        "INSERT INTO a VALUES (1, 'x'), (2, 'y');");
+    const Result result = RunCli({"migrate", "--objects", "all", "--verify", primary, secondary});
+    EXPECT_EQ(result.exit_code, row.exit_code)
+        << result.err.toStdString() << result.out.toStdString();
+    EXPECT_EQ(result.out.contains("-- HELD BACK: "), row.exit_code == 1)
+        << result.out.toStdString();
+  }
+}
+
 TEST_F(MigrateTest, ARenameIsNotGuessedButNamed) {
   Build({"", "CREATE TABLE fresh(a INT, b TEXT); CREATE TABLE k(id INT, born DATE NOT NULL);",
          "CREATE TABLE old(a INT, b TEXT); CREATE TABLE k(id INT, birth DATE NOT NULL);"});

@@ -475,6 +475,10 @@ TEST(DifferenceRiskTest, KeysIndexesConstraintsTriggersAndViews) {
   trigger.object_name = QStringLiteral("audit");
   Difference dropped_trigger = trigger;
   dropped_trigger.driving_is_primary = false;
+  Difference wider_list = missing(K::kCheck, "Kind IN ('a', 'b')", kDrivingIsPrimary);
+  wider_list.driving_facts->admits_all_of = QStringLiteral("Kind IN ('a')");
+  Difference narrower_list_dropped = wider_list;
+  narrower_list_dropped.driving_is_primary = false;
   ExpectLines({
       {"unique index on the primary", missing(K::kIndex, "UNIQUE (Email)", kDrivingIsPrimary),
        "new UNIQUE: duplicate rows are refused"},
@@ -486,6 +490,11 @@ TEST(DifferenceRiskTest, KeysIndexesConstraintsTriggersAndViews) {
        "new check: rows that fail 'Price > 0' are refused"},
       {"check on the secondary", missing(K::kCheck, "Price > 0"),
        "safe: constraint dropped: 'Price > 0' is no longer enforced"},
+      {"check on the primary that lets in every row the secondary's lets in", wider_list,
+       "safe: new check: 'Kind IN ('a', 'b')' lets in every row that 'Kind IN ('a')' of "
+       "'Sales Test' lets in"},
+      {"the wider check on the secondary", narrower_list_dropped,
+       "safe: constraint dropped: 'Kind IN ('a', 'b')' is no longer enforced"},
       {"foreign key on the primary", missing(K::kForeignKey, key, kDrivingIsPrimary),
        "new foreign key: rows without their referenced row are refused"},
       {"foreign key on the secondary", missing(K::kForeignKey, key),
