@@ -134,10 +134,23 @@ QString LeftDifferent(const MigrationScript& script, dx::DataConnection& referen
   result->Close();
   const HeldBack held(script, reference);
   for (const Difference& left : remaining.found) {
-    if (!held.Answers(left)) {
-      return ReportOf({left}, reference_name, reference_name, scratch_name, scratch_name, false)
-          .trimmed();
+    if (held.Answers(left)) continue;
+    const Difference::Property* collation = FindProperty(left, PropertyId::kDefaultCollation);
+    if (left.kind == Difference::Kind::kDatabaseProperties && collation != nullptr) {
+      // No script changes it, and every table made there without a collation of its own
+      // takes it: the scratch database must be made with the one of the database it stands for.
+      const QVariant& wanted =
+          left.driving_is_primary ? collation->driving_value : collation->other_value;
+      const QVariant& found =
+          left.driving_is_primary ? collation->other_value : collation->driving_value;
+      return "its default collation is '" + VisibleText(found.toString()) + "' where '" +
+             VisibleText(reference_name) + "' has '" + VisibleText(wanted.toString()) +
+             "', and a table made there without a collation of its own takes it: give --scratch "
+             "a database made with '" +
+             VisibleText(wanted.toString()) + "'";
     }
+    return ReportOf({left}, reference_name, reference_name, scratch_name, scratch_name, false)
+        .trimmed();
   }
   return QString();
 }

@@ -250,6 +250,22 @@ TEST_P(MigrateServerTest, AScratchDatabaseThatHoldsATableIsRefused) {
   EXPECT_TRUE(without.errors.contains("needs --scratch URL")) << without.errors.toStdString();
   const QString sqlite = folder.CreateDatabase("s.db", "CREATE TABLE a (x INT)");
   EXPECT_EQ(Cli({"migrate", "--verify", "--scratch", scratch, primary, sqlite}).status, 2);
+  // One of another default collation than the secondary's would give the tables made there
+  // another collation: the error says which to make it with.
+  if (engine == Engine::kMariadb) {
+    const QString wanted = MysqlValue(
+        "SELECT DEFAULT_COLLATION_NAME FROM information_schema.SCHEMATA WHERE SCHEMA_NAME = "
+        "'migrate_s'");
+    RunMysql({"DROP DATABASE migrate_x", "CREATE DATABASE migrate_x COLLATE latin1_swedish_ci"});
+    const CliRun other = Cli({"migrate", "--verify", "--scratch", scratch, primary, secondary});
+    EXPECT_EQ(other.status, 2);
+    EXPECT_TRUE(
+        other.errors.contains("its default collation is 'latin1_swedish_ci' where "
+                              "'secondary' has '" +
+                              wanted + "'"))
+        << other.errors.toStdString();
+    EXPECT_EQ(Tables(engine, "migrate_x"), "0");
+  }
 }
 
 // The SQL text, as a person runs it with the engine's own client, does what the JSON says: a
