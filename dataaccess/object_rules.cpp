@@ -18,10 +18,12 @@ namespace {
 // either side of it.
 enum Binding : int {
   kOutside = 0,     // start, end, a comma, an enclosing parenthesis
-  kLogical = 1,     // AND, OR, NOT
-  kComparison = 2,  // = <> < <= > >= IS IN LIKE GLOB BETWEEN ...
-  kArithmetic = 3,  // every other operator
-  kSingle = 4,      // one operand, nothing to bind
+  kOr = 1,          // OR
+  kAnd = 2,         // AND, which binds more tightly: a AND b OR c is (a AND b) OR c
+  kNot = 3,         // NOT, more tightly still, but less than what it negates: NOT a = b
+  kComparison = 4,  // = <> < <= > >= IS IN LIKE GLOB BETWEEN ...
+  kArithmetic = 5,  // every other operator
+  kSingle = 6,      // one operand, nothing to bind
 };
 
 struct Token {
@@ -56,7 +58,9 @@ Binding BindingOf(const Token& token) {
                 {"case", "when", "then", "else", "end", "select", "where", "having", "on"})) {
       return kOutside;
     }
-    if (IsLogicalWord(token.text)) return kLogical;
+    if (token.text == QLatin1String("or")) return kOr;
+    if (token.text == QLatin1String("and")) return kAnd;
+    if (token.text == QLatin1String("not")) return kNot;
     if (IsComparisonWord(token.text)) return kComparison;
     return kSingle;
   }
@@ -88,9 +92,17 @@ void AppendCanonical(QStringView text, std::vector<Token>& result) {
           break;
         }
         [[fallthrough]];
-      case SqlToken::Kind::kWord:
-        result.push_back({Token::kWord, token.text.toLower()});
+      case SqlToken::Kind::kWord: {
+        // MySQL shows lower() and upper() under names of its own.
+        QString word = token.text.toLower();
+        if (token.kind == SqlToken::Kind::kWord && word == QLatin1String("lcase")) {
+          word = QStringLiteral("lower");
+        } else if (token.kind == SqlToken::Kind::kWord && word == QLatin1String("ucase")) {
+          word = QStringLiteral("upper");
+        }
+        result.push_back({Token::kWord, word});
         break;
+      }
       case SqlToken::Kind::kString:
         result.push_back({Token::kString, token.text});
         break;
@@ -140,7 +152,7 @@ Binding LoosestInside(const std::vector<Token>& tokens, qsizetype first, qsizety
     if (IsClose(token)) --depth;
     if (depth != 0 || IsOpen(token) || IsClose(token)) continue;
     const Binding binding = BindingOf(token);
-    if (binding != kSingle && binding < loosest) loosest = binding == kOutside ? kLogical : binding;
+    if (binding != kSingle && binding < loosest) loosest = binding == kOutside ? kOr : binding;
   }
   // Operands side by side without an operator (CASE ... END, a type name): keep the group.
   return loosest == kSingle ? kArithmetic : loosest;
@@ -332,8 +344,8 @@ bool RewriteOneBetween(std::vector<Token>& tokens) {
       continue;
     }
     // Nothing on either side binds an operand more tightly than the comparison would.
-    if (operand > 0 && BindingOf(tokens[operand - 1]) > kLogical) continue;
-    if (i + 4 < tokens.size() && BindingOf(tokens[i + 4]) > kLogical) continue;
+    if (operand > 0 && BindingOf(tokens[operand - 1]) > kNot) continue;
+    if (i + 4 < tokens.size() && BindingOf(tokens[i + 4]) > kNot) continue;
     const Token x = tokens[operand];
     const Token low = tokens[i + 1];
     const Token high = tokens[i + 3];

@@ -36,7 +36,8 @@
 //     PostgreSQL shows a list and a range of literals in: x = ANY (ARRAY['a', 'b']) (its array
 //     cast to the column's type or not) is x IN ('a', 'b'), x <> ALL (ARRAY[...]) is NOT IN,
 //     and x >= 1 AND x <= 5 is x BETWEEN 1 AND 5 (x < 1 OR x > 5 is NOT BETWEEN), where x and
-//     the bounds are each a name or a literal. Parentheses that group (a OR b) AND c are kept.
+//     the bounds are each a name or a literal. MySQL's lcase() and ucase() are lower() and
+//     upper(), as it shows them. Parentheses that group (a OR b) AND c are kept.
 //  6. A check the column's type already stands for is part of the column, not a check of its
 //     own: json_valid(c) (with or without "OR c IS NULL") on a column the type table counts as
 //     JSON, except against an SQLite column declared JSON without that check, which keeps any

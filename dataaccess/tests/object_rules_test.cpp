@@ -20,6 +20,8 @@ TEST(ObjectRulesTest, SpellingsOfOneExpressionMeanTheSame) {
       {"(a = 1)", "a == 1", "[a] = 1", "A = '1'::integer"},
       {"lower((email)::text)", "lower(email::text)"},
       {"json_valid(doc)", "JSON_VALID(`doc`)", "(json_valid(\"doc\"))"},
+      {"lower(kind) <> 'x'", "lcase(`kind`) <> 'x'", "(lower((kind)::text) <> 'x'::text)"},
+      {"upper(kind) <> 'X'", "ucase(`kind`) <> 'X'"},
       {"(NOT (deleted))", "NOT deleted"},
       {"((a + b) > 0)", "a + b > 0"},
       {"x IN (1, 2)", "(x IN (1,2))", "`x` in (1 , 2)", "(x = ANY (ARRAY[1, 2]))"},
@@ -33,7 +35,12 @@ TEST(ObjectRulesTest, SpellingsOfOneExpressionMeanTheSame) {
       {"stars BETWEEN 1 AND 5", "((stars >= 1) AND (stars <= 5))", "`stars` between 1 and 5"},
       {"stars NOT BETWEEN 1 AND 5", "((stars < 1) OR (stars > 5))"},
       {"NOT stars BETWEEN 1 AND 5", "(NOT ((stars >= 1) AND (stars <= 5)))"},
-      {"a = 1 OR stars BETWEEN 1 AND 5", "((a = 1) OR ((stars >= 1) AND (stars <= 5)))"},
+      {"a = 1 OR stars BETWEEN 1 AND 5", "((a = 1) OR ((stars >= 1) AND (stars <= 5)))",
+       "a = 1 OR stars >= 1 AND stars <= 5"},
+      // AND binds more tightly than OR, NOT more tightly than AND: PostgreSQL's pretty form
+      // leaves out the parentheses that say so.
+      {"(a = 1 AND b = 2) OR c = 3", "a = 1 AND b = 2 OR c = 3"},
+      {"(NOT a) AND b", "NOT a AND b"},
       // A view's query, as SQLite keeps what its author typed.
       {"SELECT id FROM t WHERE qty > 0", "select \"id\" from t where (qty>0)"},
   };
@@ -57,6 +64,10 @@ TEST(ObjectRulesTest, DifferentExpressionsStayDifferent) {
       {"x IN (1, 2)", "x IN (1, 3)"},
       {"'0'", "'00'"},
       {"NOT (a AND b)", "NOT a AND b"},
+      {"(a OR b) AND c", "a OR b AND c"},
+      {"a AND (b OR c)", "a AND b OR c"},
+      {"NOT (a OR b)", "NOT a OR b"},
+      {"x NOT BETWEEN 1 AND 5 AND y", "x < 1 OR x > 5 AND y"},
       {"-(a + b) > 0", "-a + b > 0"},
       {"x BETWEEN 1 AND 5", "x >= 1 AND x < 5"},
       {"x NOT BETWEEN 1 AND 5", "x BETWEEN 1 AND 5"},

@@ -2,6 +2,7 @@
 
 #include <QRegularExpression>
 
+#include "dataaccess/column_rules.h"
 #include "dataaccess/object_rules.h"
 #include "dataaccess/table_objects.h"
 
@@ -78,10 +79,6 @@ QString MigrationSql::Name(const QString& name) const {
   return u'"' + QString(name).replace(u'"', QStringLiteral("\"\"")) + u'"';
 }
 
-QString MigrationSql::Portable(const QString& expression) const {
-  return !SameEngine() && source_ == TypeDialect::kPostgres ? WithoutCasts(expression) : expression;
-}
-
 QString MigrationSql::TableName(const QString& report_name) const {
   // Only PostgreSQL names tables outside its default schema "schema.table".
   const qsizetype dot = report_name.indexOf(u'.');
@@ -101,18 +98,6 @@ QString MigrationSql::Literal(const QString& text) const {
   // MySQL reads a backslash in a string as an escape unless told otherwise.
   if (target_ == TypeDialect::kMysql) escaped.replace(u'\\', QStringLiteral("\\\\"));
   return u'\'' + escaped + u'\'';
-}
-
-QString WithoutCasts(const QString& expression) {
-  static const QRegularExpression kCast(QStringLiteral(
-      R"(::(?:character varying|double precision|bit varying|time(?:stamp)? with(?:out)? time zone|)"
-      R"("?[A-Za-z_][A-Za-z0-9_]*"?)(?:\([0-9, ]*\))?(?:\[\])?)"));
-  return QString(expression).remove(kCast);
-}
-
-bool PortableExpression(const QString& expression) {
-  static const QRegularExpression kUnportable(QStringLiteral(R"(::|\w\s*\(|"|`|\[)"));
-  return !kUnportable.match(expression).hasMatch();
 }
 
 bool MigrationSql::IsKeyColumn(const dx::DataTable& table, const dx::DataColumn& column) const {
@@ -262,6 +247,15 @@ QString MigrationSql::DefaultOf(const dx::DataTable& table, const dx::DataColumn
       QRegularExpression::CaseInsensitiveOption);
   const QString trimmed = value.trimmed();
   if (kNow.match(trimmed).hasMatch()) return QStringLiteral("CURRENT_TIMESTAMP");
+  // The current date and time of day, however the source spells them (curdate(),
+  // date('now')); MySQL takes them as a default only in parentheses.
+  const QString meaning = dx::DefaultMeaning(value, column.DataType(), column.Size(), true);
+  for (const auto& [clock, words] :
+       {std::pair{"@current date", "CURRENT_DATE"}, std::pair{"@current time", "CURRENT_TIME"}}) {
+    if (meaning != QLatin1String(clock)) continue;
+    return target_ == TypeDialect::kMysql ? u'(' + QLatin1String(words) + u')'
+                                          : QString::fromLatin1(words);
+  }
   if (trimmed.compare(u"NULL", Qt::CaseInsensitive) == 0) return QString();
   const bool boolean = column.DataType() == dx::kBoolean;
   if (boolean && (trimmed.compare(u"true", Qt::CaseInsensitive) == 0 ||
@@ -318,10 +312,13 @@ QString MigrationSql::ColumnDefinition(const dx::DataTable& table, const dx::Dat
   }
   if (!type.isEmpty()) definition += u' ' + type;
   if (details != nullptr && details->generation) {
-    if (!SameEngine() && !PortableExpression(details->generation->expression)) {
+    bool portable = true;
+    const QString expression =
+        Expression(details->generation->expression, &table, nullptr, &portable);
+    if (!portable) {
       unwritten->append("the generation of field '" + column.Name() + "'");
     } else {
-      definition += " GENERATED ALWAYS AS (" + details->generation->expression + u')';
+      definition += " GENERATED ALWAYS AS (" + expression + u')';
       if (details->generation->stored) {
         definition += " STORED";
       } else if (target_ != TypeDialect::kPostgres) {
@@ -366,11 +363,11 @@ QString MigrationSql::UniqueClause(const dx::IndexDefinition& index) const {
   return clause + "UNIQUE (" + Names(columns) + u')';
 }
 
-QString MigrationSql::CheckClause(const dx::CheckDefinition& check, QStringList* unwritten) const {
-  const QString written = Portable(check.expression);
-  if (!SameEngine() && !PortableExpression(written)) {
-    unwritten->append("the check " + check.expression);
-  }
+QString MigrationSql::CheckClause(const dx::CheckDefinition& check, const dx::DataTable& table,
+                                  const dx::DataTable* target, QStringList* unwritten) const {
+  bool portable = true;
+  const QString written = Expression(check.expression, &table, target, &portable);
+  if (!portable) unwritten->append("the check " + check.expression);
   QString clause;
   if (!check.name.isEmpty() && target_ != TypeDialect::kSqlite &&
       !dx::IsEngineMadeName(check.name)) {
@@ -434,7 +431,7 @@ QString MigrationSql::CreateTable(const dx::DataTable& table, const QString& nam
       }
     }
     for (const dx::CheckDefinition& check : objects->checks) {
-      lines.append(CheckClause(check, unwritten));
+      lines.append(CheckClause(check, table, nullptr, unwritten));
     }
   }
   QString sql = "CREATE " +
@@ -497,10 +494,10 @@ QString MigrationSql::CreateIndex(const QString& table, const dx::IndexDefinitio
     if (target_ == TypeDialect::kMysql) {
       unwritten->append("a partial index (WHERE " + index.predicate + u')');
     } else {
-      if (!SameEngine() && !PortableExpression(index.predicate)) {
-        unwritten->append("the index condition " + index.predicate);
-      }
-      sql += " WHERE " + index.predicate;
+      bool portable = true;
+      const QString predicate = Expression(index.predicate, nullptr, nullptr, &portable);
+      if (!portable) unwritten->append("the index condition " + index.predicate);
+      sql += " WHERE " + predicate;
     }
   }
   return sql + u';';

@@ -37,11 +37,19 @@ class MigrationSql {
   QString Name(const QString& name) const;
   QString TableName(const QString& report_name) const;
   QString Names(const QStringList& names) const;  // "a", "b"
-  // An expression of the source as the target may take it: across engines without PostgreSQL's
-  // casts ((0)::numeric is 0 to every engine); as it is otherwise.
-  QString Portable(const QString& expression) const;
   // A text as a string literal of the target.
   QString Literal(const QString& text) const;
+  // An expression of `table` (a check, a partial index's condition, a generated column; null
+  // when the caller has no table) as the target takes it, for the target's table `target` (null
+  // when the statement makes it). Within one engine, as it is. Across engines, each name is
+  // quoted as the target quotes it (a bare name of one of the table's columns as `target`
+  // spells it where it has it, else as `table` does: PostgreSQL would fold a bare name to lower
+  // case) and each string written as the target reads it; `portable` is false where the
+  // expression holds what engines read differently or what this cannot tell: a function but
+  // lower, upper, abs, coalesce and nullif, LIKE and its kin, a collation, ||, /, a cast that
+  // remains, a word that names no column of `table`.
+  QString Expression(const QString& expression, const dataaccess::DataTable* table,
+                     const dataaccess::DataTable* target, bool* portable) const;
 
   // A column's definition: name, type, collation, generation, NOT NULL, default, numbering.
   // `inline_key` writes SQLite's INTEGER PRIMARY KEY [AUTOINCREMENT] for a rowid alias.
@@ -60,7 +68,9 @@ class MigrationSql {
                       QStringList* unwritten) const;
   QString PrimaryKeyClause(const dataaccess::PrimaryKeyDefinition& key) const;
   QString UniqueClause(const dataaccess::IndexDefinition& index) const;
-  QString CheckClause(const dataaccess::CheckDefinition& check, QStringList* unwritten) const;
+  // A check of `table`, for the target's table `target` (null when the statement makes it).
+  QString CheckClause(const dataaccess::CheckDefinition& check, const dataaccess::DataTable& table,
+                      const dataaccess::DataTable* target, QStringList* unwritten) const;
   QString ForeignKeyClause(const dataaccess::ForeignKeyDefinition& key,
                            QStringList* unwritten) const;
   QString CreateIndex(const QString& table, const dataaccess::IndexDefinition& index,
@@ -84,14 +94,6 @@ class MigrationSql {
   TypeDialect source_;
   QString source_database_;
 };
-
-// `expression` without PostgreSQL's casts ("amount >= 0::numeric" is "amount >= 0").
-QString WithoutCasts(const QString& expression);
-
-// Whether the expression can be written for another engine as it stands: it holds no
-// PostgreSQL cast, no function call and no quoted name, only literals, names, operators and the
-// words every engine shares.
-bool PortableExpression(const QString& expression);
 
 }  // namespace vantrel
 

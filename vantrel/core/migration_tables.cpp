@@ -149,7 +149,8 @@ QString DropObject(const MigrationSql& sql, const QString& table, const dx::Data
 }
 
 QString CreateObject(const MigrationSql& sql, const QString& table, const dx::DataTable& source,
-                     const ComparableObject& object, QStringList* unwritten) {
+                     const dx::DataTable* target, const ComparableObject& object,
+                     QStringList* unwritten) {
   const QString altered = "ALTER TABLE " + sql.TableName(table);
   const dx::TableObjects* objects = source.Objects();
   const auto at = [&](const auto& list) -> decltype(&list.front()) {
@@ -183,7 +184,8 @@ QString CreateObject(const MigrationSql& sql, const QString& table, const dx::Da
     }
     case ObjectKindId::kCheck: {
       const dx::CheckDefinition* check = at(objects->checks);
-      return check ? altered + " ADD " + sql.CheckClause(*check, unwritten) + u';' : QString();
+      return check ? altered + " ADD " + sql.CheckClause(*check, source, target, unwritten) + u';'
+                   : QString();
     }
     case ObjectKindId::kTrigger: {
       const dx::TriggerDefinition* trigger = at(objects->triggers);
@@ -228,8 +230,8 @@ void PlanObjects(const Sides& sides, const TableWork& work, std::vector<Migratio
   }
   for (const ObjectChange& create : work.creates) {
     QStringList unwritten;
-    const QString statement =
-        CreateObject(sides.sql, work.name, *work.primary, create.object, &unwritten);
+    const QString statement = CreateObject(sides.sql, work.name, *work.primary, work.secondary,
+                                           create.object, &unwritten);
     if (statement.isEmpty() && unwritten.isEmpty()) continue;
     steps->push_back(Step(Phase::kCreateObjects,
                           "create " + ObjectWords(create.object) + " of table " + Quoted(work.name),

@@ -392,6 +392,57 @@ TEST_P(CrossEngineMigrateTest, TheScriptConvergesOrSaysWhatItCannotExpress) {
   }
 }
 
+// What every engine reads alike is written across engines, not held back as inexpressible:
+// checks of lists, ranges and comparisons of the table's columns, and the current date as a
+// default; the target then refuses what the primary refuses.
+TEST_P(CrossEngineMigrateTest, ChecksAndDatesEveryEngineReadsAlikeAreWritten) {
+  const auto [from, to] = GetParam();
+  VANTREL_REQUIRE_ENGINES(from, to);
+  SqliteTestFolder folder;
+  const QString primary =
+      BuildDatabase(from, "migrate_p",
+                    {"CREATE TABLE items (id INT PRIMARY KEY, kind VARCHAR(10) NOT NULL, qty INT,"
+                     " made DATE DEFAULT CURRENT_DATE,"
+                     " CONSTRAINT kind_known CHECK (kind IN ('a', 'b') AND lower(kind) <> 'x'),"
+                     " CONSTRAINT qty_range CHECK (qty BETWEEN 0 AND 10 OR qty IS NULL))"},
+                    folder);
+  const QString secondary = BuildDatabase(
+      to, "migrate_s",
+      {"CREATE TABLE items (id INT PRIMARY KEY, kind VARCHAR(10) NOT NULL, qty INT, made DATE)",
+       "INSERT INTO items VALUES (1, 'a', 1, NULL), (2, 'b', NULL, NULL)"},
+      folder);
+  const QString path = folder.PathOf("migrate_s.db");
+  const CliRun run = Cli({"migrate", "--allow-unsafe", "--format", "json", primary, secondary});
+  ASSERT_NE(run.status, 2) << run.errors.toStdString();
+  EXPECT_FALSE(run.out.contains("the check ")) << run.out.toStdString();
+  EXPECT_FALSE(run.out.contains("the default ")) << run.out.toStdString();
+  RunOn(to, "migrate_s", path, StatementsThatRun(QJsonDocument::fromJson(run.out).object()));
+  const CliRun again = Cli({"migrate", "--allow-unsafe", "--format", "json", primary, secondary});
+  for (const auto& step : QJsonDocument::fromJson(again.out).object().value("steps").toArray()) {
+    EXPECT_TRUE(step.toObject().value("inexpressible").toBool())
+        << QJsonDocument(step.toObject()).toJson().toStdString() << run.out.toStdString();
+  }
+  for (const char* refused :
+       {"INSERT INTO %1 VALUES (3, 'z', 1, NULL)", "INSERT INTO %1 VALUES (3, 'a', 11, NULL)"}) {
+    QString error;
+    if (to == Engine::kPostgres) {
+      error = PostgresError("migrate_s", QString::fromUtf8(refused).arg("items"));
+    } else if (to == Engine::kMariadb) {
+      error = MysqlError(QString::fromUtf8(refused).arg("migrate_s.items"));
+    } else {
+      sqlite3* db = nullptr;
+      sqlite3_open(path.toUtf8().constData(), &db);
+      if (sqlite3_exec(db, QString::fromUtf8(refused).arg("items").toUtf8().constData(), nullptr,
+                       nullptr, nullptr) != SQLITE_OK) {
+        error = QString::fromUtf8(sqlite3_errmsg(db));
+      }
+      sqlite3_close(db);
+    }
+    EXPECT_FALSE(error.isEmpty()) << refused << "\n" << run.out.toStdString();
+  }
+  EXPECT_EQ(Count(to, "migrate_s", path, "items"), "2");
+}
+
 INSTANTIATE_TEST_SUITE_P(Pairs, CrossEngineMigrateTest,
                          ::testing::Values(std::make_tuple(Engine::kPostgres, Engine::kMariadb),
                                            std::make_tuple(Engine::kMariadb, Engine::kPostgres),
