@@ -40,8 +40,9 @@ TEST(MigrationExpressionTest, WhatEveryEngineReadsAlikeIsWrittenAndNothingElse) 
        "`kind` in ('a', 'b')"},
       {"PostgreSQL's range", kPostgres, kSqlite, "((qty >= 0) AND (qty <= 10))",
        "\"Qty\" >= 0 and \"Qty\" <= 10"},
-      {"CASE", kSqlite, kPostgres, "CASE WHEN Qty > 0 THEN 1 ELSE 0 END = 1",
-       "CASE WHEN \"Qty\" > 0 THEN 1 ELSE 0 END = 1"},
+      {"CASE, and a column named as one of its words", kSqlite, kPostgres,
+       "CASE WHEN Qty > 0 THEN 1 ELSE \"end\" END = 1",
+       "CASE WHEN \"Qty\" > 0 THEN 1 ELSE \"end\" END = 1"},
       {"within one engine, as it is", kSqlite, kSqlite, "anything(kind) || 'y'",
        "anything(kind) || 'y'"},
       {"a string with a backslash from MySQL", kMysql, kPostgres, "`kind` <> 'a\\b'", nullptr},
@@ -59,7 +60,7 @@ TEST(MigrationExpressionTest, WhatEveryEngineReadsAlikeIsWrittenAndNothingElse) 
   SqliteTestFolder folder;
   const QString path = folder.CreateDatabase(
       QStringLiteral("t.db"),
-      "CREATE TABLE t (id INTEGER PRIMARY KEY, Qty INT, kind TEXT, a TEXT, b TEXT);");
+      "CREATE TABLE t (id INTEGER PRIMARY KEY, Qty INT, kind TEXT, a TEXT, b TEXT, \"end\" INT);");
   const QString target_path =
       folder.CreateDatabase(QStringLiteral("target.db"), "CREATE TABLE t (id INT, qty INT);");
   auto& environment = dataaccess::DataEngine::Instance().Environments().Item(0);
