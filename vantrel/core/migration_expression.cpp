@@ -134,15 +134,14 @@ QString MigrationSql::Expression(const QString& expression, const dx::DataTable*
                                                                      : token.text;
           *portable = IsSharedFunction(function.toLower()) || IsKeywordBeforeGroup(lower);
           put(token, function);
-        } else if (shared && IsSharedKeyword(lower)) {
-          // A keyword, even where a column bears its name: the column is quoted where meant.
+        } else if (shared && (IsSharedKeyword(lower) || table == nullptr)) {
+          // A keyword, even where a column bears its name (the column is quoted where meant);
+          // without a table, any word.
           put(token, token.text);
         } else if (shared && !column.isEmpty()) {
           // A bare name is folded to lower case by PostgreSQL: quoted, it names the column as
           // the table there spells it on every engine.
           put(token, Name(column));
-        } else if (shared && table == nullptr) {
-          put(token, token.text);
         } else {
           *portable = false;
         }
