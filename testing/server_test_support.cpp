@@ -66,12 +66,32 @@ QString MysqlUri(const QString& database) {
            ServerFact("MARIADB_PORT"), QString::fromUtf8(QUrl::toPercentEncoding(database)));
 }
 
-void RunPostgres(const QString& database, const QStringList& statements) {
+namespace {
+
+// A session of the PostgreSQL superuser on `database` (the server's default when empty), through
+// the server's socket; PQstatus tells whether it opened.
+PGconn* PostgresSuperuser(const QString& database) {
   const QByteArray info = QStringLiteral("host=%1 port=%2 user=postgres dbname=%3")
                               .arg(ServerFact("PG_SOCKET_DIR"), ServerFact("PG_PORT"),
                                    database.isEmpty() ? QStringLiteral("postgres") : database)
                               .toUtf8();
-  PGconn* conn = PQconnectdb(info.constData());
+  return PQconnectdb(info.constData());
+}
+
+// A session of MariaDB's root in utf8mb4; mysql_errno tells whether it opened. Closed with
+// mysql_close either way.
+MYSQL* MysqlRoot() {
+  MYSQL* mysql = mysql_init(nullptr);
+  mysql_optionsv(mysql, MYSQL_SET_CHARSET_NAME, "utf8mb4");
+  mysql_real_connect(mysql, "127.0.0.1", "root", nullptr, nullptr,
+                     ServerFact("MARIADB_PORT").toUInt(), nullptr, 0);
+  return mysql;
+}
+
+}  // namespace
+
+void RunPostgres(const QString& database, const QStringList& statements) {
+  PGconn* conn = PostgresSuperuser(database);
   ASSERT_EQ(PQstatus(conn), CONNECTION_OK) << PQerrorMessage(conn);
   for (const QString& sql : statements) {
     PGresult* result = PQexec(conn, sql.toUtf8().constData());
@@ -84,12 +104,8 @@ void RunPostgres(const QString& database, const QStringList& statements) {
 }
 
 void RunMysql(const QStringList& statements) {
-  MYSQL* mysql = mysql_init(nullptr);
-  mysql_optionsv(mysql, MYSQL_SET_CHARSET_NAME, "utf8mb4");
-  ASSERT_NE(mysql_real_connect(mysql, "127.0.0.1", "root", nullptr, nullptr,
-                               ServerFact("MARIADB_PORT").toUInt(), nullptr, 0),
-            nullptr)
-      << mysql_error(mysql);
+  MYSQL* mysql = MysqlRoot();
+  ASSERT_EQ(mysql_errno(mysql), 0U) << mysql_error(mysql);
   for (const QString& sql : statements) {
     EXPECT_EQ(mysql_query(mysql, sql.toUtf8().constData()), 0)
         << sql.toStdString() << ": " << mysql_error(mysql);
@@ -99,10 +115,7 @@ void RunMysql(const QStringList& statements) {
 }
 
 QString PostgresError(const QString& database, const QString& sql) {
-  const QByteArray info = QStringLiteral("host=%1 port=%2 user=postgres dbname=%3")
-                              .arg(ServerFact("PG_SOCKET_DIR"), ServerFact("PG_PORT"), database)
-                              .toUtf8();
-  PGconn* conn = PQconnectdb(info.constData());
+  PGconn* conn = PostgresSuperuser(database);
   PGresult* result = PQexec(conn, sql.toUtf8().constData());
   const ExecStatusType status = PQresultStatus(result);
   QString error = status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK
@@ -114,11 +127,9 @@ QString PostgresError(const QString& database, const QString& sql) {
 }
 
 QString MysqlError(const QString& sql) {
-  MYSQL* mysql = mysql_init(nullptr);
+  MYSQL* mysql = MysqlRoot();
   QString error;
-  if (mysql_real_connect(mysql, "127.0.0.1", "root", nullptr, nullptr,
-                         ServerFact("MARIADB_PORT").toUInt(), nullptr, 0) == nullptr ||
-      mysql_query(mysql, sql.toUtf8().constData()) != 0) {
+  if (mysql_errno(mysql) != 0 || mysql_query(mysql, sql.toUtf8().constData()) != 0) {
     error = QString::fromUtf8(mysql_error(mysql));
   }
   if (MYSQL_RES* result = mysql_store_result(mysql)) mysql_free_result(result);
@@ -127,10 +138,7 @@ QString MysqlError(const QString& sql) {
 }
 
 QString PostgresValue(const QString& database, const QString& sql) {
-  const QByteArray info = QStringLiteral("host=%1 port=%2 user=postgres dbname=%3")
-                              .arg(ServerFact("PG_SOCKET_DIR"), ServerFact("PG_PORT"), database)
-                              .toUtf8();
-  PGconn* conn = PQconnectdb(info.constData());
+  PGconn* conn = PostgresSuperuser(database);
   PGresult* result = PQexec(conn, sql.toUtf8().constData());
   QString value;
   if (PQresultStatus(result) == PGRES_TUPLES_OK && PQntuples(result) > 0) {
@@ -144,11 +152,9 @@ QString PostgresValue(const QString& database, const QString& sql) {
 }
 
 QString MysqlValue(const QString& sql) {
-  MYSQL* mysql = mysql_init(nullptr);
+  MYSQL* mysql = MysqlRoot();
   QString value;
-  if (mysql_real_connect(mysql, "127.0.0.1", "root", nullptr, nullptr,
-                         ServerFact("MARIADB_PORT").toUInt(), nullptr, 0) != nullptr &&
-      mysql_query(mysql, sql.toUtf8().constData()) == 0) {
+  if (mysql_errno(mysql) == 0 && mysql_query(mysql, sql.toUtf8().constData()) == 0) {
     if (MYSQL_RES* result = mysql_store_result(mysql)) {
       if (MYSQL_ROW row = mysql_fetch_row(result)) value = QString::fromUtf8(row[0]);
       mysql_free_result(result);
