@@ -550,27 +550,32 @@ class Planner {
   // secondary's is held back with it, so that the table keeps the one it has instead of being
   // left with neither (the old check where the new one would refuse rows, say).
   void KeepWhatAHeldBackStepWouldReplace() {
+    // The held-back steps that make an object, by what they make: kind, name, secondary's table.
+    const auto key = [](const Difference& d, const QString& table) {
+      return QString::number(static_cast<int>(d.object_kind)) + u'\n' + d.object_name + u'\n' +
+             table;
+    };
+    QHash<QString, size_t> held_makes;
+    for (size_t n = 0; n < script_.steps.size(); ++n) {
+      const MigrationStep& make = script_.steps[n];
+      const Difference* made = ObjectOnOneSide(make, true);
+      if (!make.held_back.isEmpty() && made != nullptr) {
+        const QString made_key = key(*made, made->other_table);
+        if (!held_makes.contains(made_key)) held_makes.insert(made_key, n);
+      }
+    }
     for (MigrationStep& drop : script_.steps) {
       const Difference* old_object = ObjectOnOneSide(drop, false);
       if (drop.phase != Phase::kDropObjects || !drop.held_back.isEmpty() || old_object == nullptr) {
         continue;
       }
-      for (size_t n = 0; n < script_.steps.size(); ++n) {
-        const MigrationStep& make = script_.steps[n];
-        const Difference* new_object = ObjectOnOneSide(make, true);
-        if (make.held_back.isEmpty() || new_object == nullptr ||
-            new_object->object_kind != old_object->object_kind ||
-            new_object->object_name != old_object->object_name ||
-            new_object->other_table != old_object->table) {
-          continue;
-        }
-        const QString kind = QString::fromLatin1(WordsOf(old_object->object_kind).label).toLower();
-        drop.held_back = "kept while step " + QString::number(n + 1) + ", which makes " + kind +
-                         u' ' + Quoted(new_object->object_name) +
-                         " anew, is held back: dropped alone, it would leave table " +
-                         Quoted(old_object->table) + " with neither " + kind;
-        break;
-      }
+      const auto make = held_makes.constFind(key(*old_object, old_object->table));
+      if (make == held_makes.constEnd()) continue;
+      const QString kind = QString::fromLatin1(WordsOf(old_object->object_kind).label).toLower();
+      drop.held_back = "kept while step " + QString::number(*make + 1) + ", which makes " + kind +
+                       u' ' + Quoted(old_object->object_name) +
+                       " anew, is held back: dropped alone, it would leave table " +
+                       Quoted(old_object->table) + " with neither " + kind;
     }
   }
 
