@@ -132,8 +132,14 @@ QString WithCharacterSet(const QString& character_set, const QString& collation)
 
 QString DefaultMeaning(const QString& default_value, int32_t data_type, int32_t size,
                        bool across_engines) {
+  return DefaultMeaning(default_value, data_type, size, ExpressionOrigin{false, across_engines});
+}
+
+QString DefaultMeaning(const QString& default_value, int32_t data_type, int32_t size,
+                       ExpressionOrigin origin) {
   if (default_value.isNull()) return {};
-  const QString meaning = ExpressionMeaning(default_value);
+  const bool across_engines = origin.across_engines;
+  const QString meaning = ExpressionMeaning(default_value, origin);
   if (meaning.isEmpty() || meaning == QLatin1String("null") ||
       meaning.startsWith(QLatin1String("null ::"))) {
     return {};

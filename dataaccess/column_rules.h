@@ -11,7 +11,8 @@
 // 10. A literal default compares by its value, after casts and parentheses are removed:
 //     '0'::integer, (0), 0 and '0' are the number 0 on a numeric column (1.50 is 1.5), and
 //     'abc'::character varying is the text abc. MariaDB quotes string defaults in its catalog
-//     and MySQL does not; the readers give both as SQL, so 'abc' is abc's one spelling.
+//     and MySQL does not; the readers give both as SQL, so 'abc' is abc's one spelling. Their
+//     SQL escapes with a backslash ('it\'s'), which is the standard 'it''s' (rule 5).
 // 11. On a boolean column, true, 't', 'true', 1, '1' and b'1' are true (false likewise): each
 //     engine spells the same stored value its own way (MySQL keeps BOOLEAN as tinyint(1)). True
 //     is the number 1 and false 0 against a column of another type (SMALLINT DEFAULT 1 against
@@ -67,6 +68,7 @@
 
 #include "dataaccess/data_objects.h"
 #include "dataaccess/dataaccess_export.h"
+#include "dataaccess/object_rules.h"
 #include "dataaccess/table_objects.h"
 
 namespace dataaccess {
@@ -76,6 +78,9 @@ namespace dataaccess {
 // and `size` the column's; `across_engines` whether the other side is another engine.
 DATAACCESS_EXPORT QString DefaultMeaning(const QString& default_value, int32_t data_type,
                                          int32_t size, bool across_engines);
+// As above, for a default of a side whose SQL `origin` tells (OriginOf).
+DATAACCESS_EXPORT QString DefaultMeaning(const QString& default_value, int32_t data_type,
+                                         int32_t size, ExpressionOrigin origin);
 
 // What a user can observe of a collation (rule 14).
 struct CollationTraits {

@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "dataaccess/catalog/mysql_strings.h"
 #include "dataaccess/catalog/sql_tokens.h"
 #include "dataaccess/catalog/type_kinds.h"
 
@@ -324,6 +325,68 @@ bool RewriteOneArrayComparison(std::vector<Token>& tokens) {
   return false;
 }
 
+// True when the expression divides or takes a remainder anywhere.
+bool Divides(const std::vector<Token>& tokens) {
+  return std::any_of(tokens.begin(), tokens.end(),
+                     [](const Token& token) {
+                       return token.kind == Token::kOther &&
+                              (token.text == u'/' || token.text == u'%');
+                     }) ||
+         std::any_of(tokens.begin(), tokens.end(), [](const Token& token) {
+           return token.kind == Token::kWord && IsOneOf(token.text, {"div", "mod"});
+         });
+}
+
+// Where the name that ends at `last` starts: t.qty is one name, and so is (t.qty) or (qty),
+// whose parentheses are then `*parenthesised`. -1 where no name ends there.
+qsizetype NameStart(const std::vector<Token>& tokens, qsizetype last, bool* parenthesised) {
+  const auto at = [&](qsizetype i) -> const Token& { return tokens[static_cast<size_t>(i)]; };
+  *parenthesised = IsClose(at(last));
+  if (*parenthesised) --last;
+  if (last < 0 || at(last).kind != Token::kWord || IsOperatorWord(at(last).text)) return -1;
+  qsizetype start = last;
+  while (start >= 2 && IsOther(at(start - 1), ".") && at(start - 2).kind == Token::kWord) {
+    start -= 2;
+  }
+  if (!*parenthesised) return start;
+  return start >= 1 && IsOpen(at(start - 1)) ? start - 1 : -1;
+}
+
+// Removes one column's cast to numeric (no precision) beside +, -, * or a comparison: PostgreSQL's
+// own conversion of an integer column where it meets a numeric one (rule 5, across engines).
+bool RemoveOneNumericPromotion(std::vector<Token>& tokens) {
+  const auto size = static_cast<qsizetype>(tokens.size());
+  const auto promotes = [&](qsizetype at) {
+    if (at < 0 || at >= size) return true;
+    const Token& token = tokens[static_cast<size_t>(at)];
+    if (token.kind != Token::kOther) return BindingOf(token) <= kComparison;
+    return IsOneOf(token.text, {"+", "-", "*", "=", "<>", "<", "<=", ">", ">=", ",", "(", ")"});
+  };
+  for (qsizetype cast = 1; cast + 1 < size; ++cast) {
+    if (!IsOther(tokens[static_cast<size_t>(cast)], "::") ||
+        !IsWord(tokens[static_cast<size_t>(cast + 1)], "numeric")) {
+      continue;
+    }
+    if (cast + 2 < size) {
+      const Token& next = tokens[static_cast<size_t>(cast + 2)];
+      if (IsOpen(next) || IsOther(next, "::") || IsOther(next, "[")) continue;  // precision, ...
+    }
+    bool parenthesised = false;
+    const qsizetype start = NameStart(tokens, cast - 1, &parenthesised);
+    if (start < 0 || (start >= 1 && IsOther(tokens[static_cast<size_t>(start - 1)], "::"))) {
+      continue;  // no name, or the type name of an earlier cast
+    }
+    if (!promotes(start - 1) || !promotes(cast + 2)) continue;
+    tokens.erase(tokens.begin() + cast, tokens.begin() + cast + 2);
+    if (parenthesised) {
+      tokens.erase(tokens.begin() + cast - 1);
+      tokens.erase(tokens.begin() + start);
+    }
+    return true;
+  }
+  return false;
+}
+
 // One operand of one token: a name or a literal.
 bool IsSingleOperand(const Token& token) {
   if (token.kind == Token::kString || token.kind == Token::kNumber) return true;
@@ -436,18 +499,29 @@ bool HeldToLabels(const DataColumn& column, const DataTable& table, const DataCo
 
 }  // namespace
 
-QString ExpressionMeaning(QStringView expression) {
+ExpressionOrigin OriginOf(const QString& engine, const QString& other_engine) {
+  return {engine == EngineName(TypeDialect::kMysql), engine != other_engine};
+}
+
+QString ExpressionMeaning(QStringView expression) { return ExpressionMeaning(expression, {}); }
+
+QString ExpressionMeaning(QStringView expression, ExpressionOrigin origin) {
+  const QString standard =
+      origin.backslash_escapes ? MysqlStringsAsStandard(expression) : QString();
+  const QStringView text = origin.backslash_escapes ? QStringView(standard) : expression;
   std::vector<Token> tokens;
   try {
-    tokens = Canonical(expression);
+    tokens = Canonical(text);
   } catch (const SqlSyntaxError&) {
-    return expression.trimmed().toString();
+    return text.trimmed().toString();
   }
+  const bool promotions = origin.across_engines && !Divides(tokens);
   // A literal cast may be parenthesised, (0)::numeric, parentheses may wrap what a cast left,
   // and a list or a range is recognised once its literals are bare, so the steps repeat until
   // none finds anything.
   for (bool changed = true; changed;) {
     changed = RemoveOneRedundantGroup(tokens) || RemoveOneLiteralCast(tokens) ||
+              (promotions && RemoveOneNumericPromotion(tokens)) ||
               RewriteOneArrayComparison(tokens) || RewriteOneBetween(tokens);
   }
   return Joined(tokens);

@@ -37,7 +37,14 @@
 //     cast to the column's type or not) is x IN ('a', 'b'), x <> ALL (ARRAY[...]) is NOT IN,
 //     and x >= 1 AND x <= 5 is x BETWEEN 1 AND 5 (x < 1 OR x > 5 is NOT BETWEEN), where x and
 //     the bounds are each a name or a literal. MySQL's lcase() and ucase() are lower() and
-//     upper(), as it shows them. Parentheses that group (a OR b) AND c are kept.
+//     upper(), as it shows them. Parentheses that group (a OR b) AND c are kept. MySQL and
+//     MariaDB escape a quote or a backslash in a string with a backslash ('it\'s', 'a\\b'), where
+//     the standard and the other engines double the quote ('it''s') and keep a backslash as
+//     itself: a string is compared by its value (MysqlStringsAsStandard). Across engines only, a
+//     column cast to numeric without a precision beside +, - or * or a comparison is the column:
+//     it is the conversion PostgreSQL adds and shows where a column of integers meets a numeric
+//     one (price * (qty)::numeric), which the other engines make without saying so; where the
+//     expression divides, the cast stays, since it decides whether the division keeps fractions.
 //  6. A check the column's type already stands for is part of the column, not a check of its
 //     own: json_valid(c) (with or without "OR c IS NULL") on a column the type table counts as
 //     JSON, except against an SQLite column declared JSON without that check, which keeps any
@@ -80,10 +87,22 @@
 
 namespace dataaccess {
 
+// Where an expression's text comes from, for what its spelling means (rule 5).
+struct ExpressionOrigin {
+  bool backslash_escapes = false;  // MySQL or MariaDB SQL: a backslash escapes in a string
+  bool across_engines = false;     // compared with an expression of another engine
+};
+
+// The origin of an expression of `engine` (DataConnection::Engine) compared with one of
+// `other_engine`.
+DATAACCESS_EXPORT ExpressionOrigin OriginOf(const QString& engine, const QString& other_engine);
+
 // A canonical form of an SQL expression, for telling whether two expressions mean the same:
 // equal results mean equal meaning under rule 5. Not for display. An expression that cannot be
-// split into tokens is compared by its trimmed text.
+// split into tokens is compared by its trimmed text. Without an origin, the expression is
+// standard SQL compared within one engine.
 DATAACCESS_EXPORT QString ExpressionMeaning(QStringView expression);
+DATAACCESS_EXPORT QString ExpressionMeaning(QStringView expression, ExpressionOrigin origin);
 
 // True when every row that check `other` lets in passes check `check` too, by rule 9: both hold
 // the same column to a list of literals, and `check`'s list holds each value of `other`'s.

@@ -53,6 +53,51 @@ TEST(ObjectRulesTest, SpellingsOfOneExpressionMeanTheSame) {
   }
 }
 
+// Spellings that mean the same only from where they come: MySQL's SQL escapes in strings with
+// a backslash, and across engines PostgreSQL's conversion of an integer column to numeric where
+// it meets a numeric one is the column. Each row: the two texts, the origin of the first (the
+// second is standard SQL of the same comparison), and whether they mean the same.
+TEST(ObjectRulesTest, WhatAnExpressionMeansTurnsOnWhereItComesFrom) {
+  struct Row {
+    const char* text;
+    const char* other;
+    ExpressionOrigin origin;
+    bool same;
+  };
+  constexpr ExpressionOrigin kMysqlAcross{true, true};
+  constexpr ExpressionOrigin kMysqlWithin{true, false};
+  constexpr ExpressionOrigin kAcross{false, true};
+  constexpr ExpressionOrigin kWithin{false, false};
+  const std::vector<Row> rows = {
+      {"`b` <> 'don\\'t'", "b <> 'don''t'", kMysqlAcross, true},
+      {"`b` <> 'don\\'t'", "b <> 'don''t'", kMysqlWithin, true},
+      {"`a` <> 'c:\\\\'", "a <> 'c:\\'", kMysqlAcross, true},
+      {"`a` <> 'c:\\\\'", "a <> 'c:\\\\'", kMysqlAcross, false},
+      {"`a` <> 'c:\\\\'", "a <> 'c:\\\\'", kWithin, true},  // standard SQL: two backslashes
+      {"(price * (qty)::numeric)", "price * qty", kAcross, true},
+      {"((qty)::numeric >= price)", "qty >= price", kAcross, true},
+      {"(t.qty)::numeric + price", "t.qty + price", kAcross, true},
+      {"(price * (qty)::numeric)", "price * qty", kWithin, false},
+      // Where the expression divides, the cast decides whether fractions are kept.
+      {"((qty)::numeric / 2)", "qty / 2", kAcross, false},
+      {"(price * (qty)::numeric) / 2", "price * qty / 2", kAcross, false},
+      // A precision rounds; another type may truncate.
+      {"(price * (qty)::numeric(5,1))", "price * qty", kAcross, false},
+      {"(price * (qty)::integer)", "price * qty", kAcross, false},
+      {"round((qty)::numeric, 2)", "round(qty, 2)", kAcross, true},
+      {"abs((qty)::numeric)", "abs(qty)", kAcross, true},
+  };
+  for (const Row& row : rows) {
+    const QString text = QString::fromUtf8(row.text);
+    const QString other = QString::fromUtf8(row.other);
+    EXPECT_EQ(ExpressionMeaning(text, row.origin) ==
+                  ExpressionMeaning(other, {false, row.origin.across_engines}),
+              row.same)
+        << row.text << " against " << row.other << " (MySQL " << row.origin.backslash_escapes
+        << ", across engines " << row.origin.across_engines << ")";
+  }
+}
+
 // Pairs that look alike but mean something else: none may compare equal.
 TEST(ObjectRulesTest, DifferentExpressionsStayDifferent) {
   const std::vector<std::pair<const char*, const char*>> pairs = {

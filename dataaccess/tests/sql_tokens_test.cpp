@@ -1,5 +1,7 @@
 #include "dataaccess/catalog/sql_tokens.h"
 
+#include "dataaccess/catalog/mysql_strings.h"
+
 #include <gtest/gtest.h>
 
 #include "testing/testutil.h"
@@ -82,6 +84,34 @@ TEST(SqlTokensTest, UnterminatedTextThrowsWithItsOffset) {
       EXPECT_EQ(error.offset(), offset) << input;
     }
   }
+}
+
+// MySQL's strings as the standard spells the same values; what is not a string stays as it is.
+TEST(MysqlStringsTest, AreSpeltTheStandardWay) {
+  const std::vector<std::pair<const char*, const char*>> rows = {
+      {"`b` <> 'don\\'t'", "`b` <> 'don''t'"},
+      {"'it''s'", "'it''s'"},
+      {"`a` <> 'c:\\\\'", "`a` <> 'c:\\'"},
+      {"'tab\\there'", "'tab\there'"},
+      {"'a\\nb\\rc\\Zd'",
+       "'a\nb\rc\x1a"
+       "d'"},
+      {"like 'a\\%b\\_'", "like 'a\\%b\\_'"},      // LIKE still reads them escaped
+      {"'\\q\\\"'", "'q\"'"},                      // any other character stands for itself
+      {"`it's` = \"it's\"", "`it's` = \"it's\""},  // a quoted name, a double-quoted string
+      {"a -- don't\n= 'x'", "a -- don't\n= 'x'"},  // a comment
+      {"a # don't\n= 'x'", "a # don't\n= 'x'"},
+      {"a /* don't */ = 'x\\'y'", "a /* don't */ = 'x''y'"},
+      {"'open", "'open"},  // unterminated: unchanged
+      {"'ends in \\", "'ends in \\"},
+      {"no strings", "no strings"},
+  };
+  for (const auto& [mysql, standard] : rows) {
+    EXPECT_EQ(MysqlStringsAsStandard(QString::fromUtf8(mysql)), QString::fromUtf8(standard))
+        << mysql;
+  }
+  EXPECT_EQ(MysqlStringsAsStandard(u"'a\\0b'"),
+            QStringLiteral("'a") + QChar(u'\0') + QStringLiteral("b'"));
 }
 
 }  // namespace

@@ -94,8 +94,9 @@ QString IndexDefinitionText(const IndexDefinition& index) {
 }
 
 ComparableObject Index(const IndexDefinition& index, const TableObjects& objects,
-                       const QString& engine, bool same_engine, bool compare_methods,
-                       bool compare_names) {
+                       const QString& engine, dataaccess::ExpressionOrigin origin,
+                       bool compare_methods, bool compare_names) {
+  const bool same_engine = !origin.across_engines;
   QStringList order;
   for (const dataaccess::IndexPart& part : index.parts) {
     order.append(part.descending ? QStringLiteral("DESC") : QStringLiteral("ASC"));
@@ -113,8 +114,9 @@ ComparableObject Index(const IndexDefinition& index, const TableObjects& objects
   object.properties.push_back({PropertyId::kUnique, unique, unique});
   const QString sort_order = order.join(QStringLiteral(", "));
   object.properties.push_back({PropertyId::kSortOrder, sort_order, sort_order});
-  object.properties.push_back(
-      {PropertyId::kWhere, dataaccess::ExpressionMeaning(index.predicate), Shown(index.predicate)});
+  object.properties.push_back({PropertyId::kWhere,
+                               dataaccess::ExpressionMeaning(index.predicate, origin),
+                               Shown(index.predicate)});
   if (compare_methods) {
     const QString method = dataaccess::IndexMethod(index);
     object.properties.push_back({PropertyId::kMethod, method, method});
@@ -152,9 +154,10 @@ ComparableObject ForeignKey(const ForeignKeyDefinition& key, bool compare_deferr
   return object;
 }
 
-ComparableObject Check(const CheckDefinition& check, bool compare_names) {
+ComparableObject Check(const CheckDefinition& check, dataaccess::ExpressionOrigin origin,
+                       bool compare_names) {
   ComparableObject object{ObjectKindId::kCheck,
-                          dataaccess::ExpressionMeaning(check.expression),
+                          dataaccess::ExpressionMeaning(check.expression, origin),
                           Shown(check.expression),
                           check.name,
                           false,
@@ -194,7 +197,7 @@ QString TriggerEvents(const TriggerDefinition& trigger) {
   return events.join(QStringLiteral(" OR "));
 }
 
-ComparableObject Trigger(const TriggerDefinition& trigger, bool same_engine) {
+ComparableObject Trigger(const TriggerDefinition& trigger, dataaccess::ExpressionOrigin origin) {
   const QString level =
       trigger.for_each_row ? QStringLiteral("FOR EACH ROW") : QStringLiteral("FOR EACH STATEMENT");
   QString definition = trigger.timing.toUpper() + u' ' + TriggerEvents(trigger) + u' ' + level;
@@ -209,11 +212,13 @@ ComparableObject Trigger(const TriggerDefinition& trigger, bool same_engine) {
   object.properties.push_back(
       {PropertyId::kEvents, dataaccess::TriggerEventsMeaning(trigger), TriggerEvents(trigger)});
   object.properties.push_back({PropertyId::kLevel, level, level});
-  object.properties.push_back(
-      {PropertyId::kWhen, dataaccess::ExpressionMeaning(trigger.when), Shown(trigger.when)});
-  if (same_engine) {
-    object.properties.push_back(
-        {PropertyId::kBody, dataaccess::ExpressionMeaning(trigger.body), Shown(trigger.body)});
+  object.properties.push_back({PropertyId::kWhen,
+                               dataaccess::ExpressionMeaning(trigger.when, origin),
+                               Shown(trigger.when)});
+  if (!origin.across_engines) {
+    object.properties.push_back({PropertyId::kBody,
+                                 dataaccess::ExpressionMeaning(trigger.body, origin),
+                                 Shown(trigger.body)});
   }
   return object;
 }
@@ -266,13 +271,15 @@ std::vector<ComparableObject> ComparableObjects(const ObjectSides& sides, int co
   if ((kinds & kCompareKeys) && objects->primary_key) {
     result.push_back(PrimaryKey(*objects->primary_key, compare_names));
   }
-  const bool same_engine = engine == sides.other_connection.Engine();
+  const dataaccess::ExpressionOrigin origin =
+      dataaccess::OriginOf(engine, sides.other_connection.Engine());
+  const bool same_engine = !origin.across_engines;
   if (kinds & kCompareIndexes) {
     const TableObjects* other_objects = sides.other_table.Objects();
     const QString other_engine = sides.other_connection.Engine();
     const bool methods = (both & dataaccess::kIndexMethods) != 0;
     for (const IndexDefinition& index : objects->indexes) {
-      result.push_back(Index(index, *objects, engine, same_engine, methods, compare_names));
+      result.push_back(Index(index, *objects, engine, origin, methods, compare_names));
       result.back().source_index = static_cast<int>(&index - objects->indexes.data());
       if ((other_objects != nullptr &&
            dataaccess::IsForeignKeyIndexServedBy(index, *objects, *other_objects, other_engine)) ||
@@ -294,7 +301,7 @@ std::vector<ComparableObject> ComparableObjects(const ObjectSides& sides, int co
                                            sides.other_connection.Engine())) {
         continue;
       }
-      result.push_back(Check(check, compare_names));
+      result.push_back(Check(check, origin, compare_names));
       result.back().source_index = static_cast<int>(&check - objects->checks.data());
     }
   }
@@ -305,7 +312,7 @@ std::vector<ComparableObject> ComparableObjects(const ObjectSides& sides, int co
   }
   if (kinds & kCompareTriggers) {
     for (const TriggerDefinition& trigger : objects->triggers) {
-      result.push_back(Trigger(trigger, same_engine));
+      result.push_back(Trigger(trigger, origin));
       result.back().source_index = static_cast<int>(&trigger - objects->triggers.data());
     }
   }

@@ -589,18 +589,23 @@ class TableWalk {
                     const DataConnection& connection, bool with_default = true) const {
     ColumnSide side;
     const int32_t data_type = column.DataType();
+    const bool mysql =
+        connection.Engine() == dataaccess::EngineName(dataaccess::TypeDialect::kMysql);
     if (details && with_default) {
-      side.default_meaning = DefaultMeaningOf(details->default_value, data_type, column.Size());
+      side.default_meaning =
+          DefaultMeaningOf(details->default_value, data_type, column.Size(), mysql);
       side.default_shown = OneLineSql(details->default_value);
     }
     if (details && !details->on_update.isEmpty()) {
-      side.on_update_meaning = DefaultMeaningOf(details->on_update, data_type, column.Size());
+      side.on_update_meaning =
+          DefaultMeaningOf(details->on_update, data_type, column.Size(), mysql);
       side.on_update_shown = OneLineSql(details->on_update);
     }
     if (details) {
       if (const dataaccess::ColumnGeneration* generation = details->generation.get();
           generation != nullptr && !generation->expression.isEmpty()) {
-        side.generated_meaning = dataaccess::ExpressionMeaning(generation->expression);
+        side.generated_meaning =
+            dataaccess::ExpressionMeaning(generation->expression, {mysql, across_engines_});
         side.generated_shown = OneLineSql(generation->expression);
         side.storage = generation->stored ? QStringLiteral("STORED") : QStringLiteral("VIRTUAL");
       }
@@ -627,12 +632,15 @@ class TableWalk {
 
   // A schema repeats a few defaults over thousands of columns, and taking one apart costs more
   // than the rest of a field's comparison: each default's meaning is worked out once a walk.
-  QString DefaultMeaningOf(const QString& value, int32_t data_type, int32_t size) const {
-    if (value.isEmpty()) return dataaccess::DefaultMeaning(value, data_type, size, across_engines_);
-    auto key = std::make_tuple(value, data_type, size);
+  // `mysql`: the default is MySQL's SQL, whose strings escape with a backslash.
+  QString DefaultMeaningOf(const QString& value, int32_t data_type, int32_t size,
+                           bool mysql) const {
+    const dataaccess::ExpressionOrigin origin{mysql, across_engines_};
+    if (value.isEmpty()) return dataaccess::DefaultMeaning(value, data_type, size, origin);
+    auto key = std::make_tuple(value, data_type, size, mysql);
     auto found = default_meanings_.find(key);
     if (found == default_meanings_.end()) {
-      QString meaning = dataaccess::DefaultMeaning(value, data_type, size, across_engines_);
+      QString meaning = dataaccess::DefaultMeaning(value, data_type, size, origin);
       found = default_meanings_.emplace(std::move(key), std::move(meaning)).first;
     }
     return found->second;
@@ -827,7 +835,7 @@ class TableWalk {
   // The ComparedKind bits asked for that both sides can tell.
   const int told_;
   const bool across_engines_;
-  mutable std::map<std::tuple<QString, int32_t, int32_t>, QString> default_meanings_;
+  mutable std::map<std::tuple<QString, int32_t, int32_t, bool>, QString> default_meanings_;
   const dataaccess::EffectiveCollation driving_collation_;
   const dataaccess::EffectiveCollation other_collation_;
   // The details of the fields of the table pair being walked (DetailsByPosition).

@@ -1,7 +1,10 @@
 #include "vantrel/core/comparison_run.h"
 
+#include <algorithm>
+
 #include "dataaccess/object_rules.h"
 
+#include "dataaccess/catalog/type_kinds.h"
 #include "dataaccess/data_engine.h"
 #include "vantrel/core/compare_tables.h"
 #include "vantrel/core/program_objects.h"
@@ -164,15 +167,26 @@ std::vector<NotComparedId> KindsNotTold(const dataaccess::DataConnection& side,
       kinds.push_back(NotComparedId::kIndexMethods);
     }
     // Deferrability matters only where the other side can tell it, and where both sides have a
-    // foreign key whose deferrability could have differed.
+    // foreign key whose deferrability could have differed: the other side's deferrable key
+    // against any of this side's. MySQL and MariaDB check every key at once: where the other
+    // side defers none either, nothing was left out. Another side that cannot tell (an ODBC
+    // source) may defer any of its keys.
     const int other_told = other.ObjectKinds();
     const auto has_foreign_keys = [](const dataaccess::TableObjects& objects) {
       return !objects.foreign_keys.empty();
     };
+    const bool always_immediate =
+        side.Engine() == dataaccess::EngineName(dataaccess::TypeDialect::kMysql);
+    const auto has_keys_that_may_defer = [&](const dataaccess::TableObjects& objects) {
+      if (!always_immediate) return !objects.foreign_keys.empty();
+      return std::any_of(
+          objects.foreign_keys.begin(), objects.foreign_keys.end(),
+          [](const dataaccess::ForeignKeyDefinition& key) { return key.deferrable; });
+    };
     if ((compared & kCompareForeignKeys) && (told & dataaccess::kForeignKeys) &&
         (other_told & dataaccess::kForeignKeys) && !(told & dataaccess::kForeignKeyDeferrability) &&
         (other_told & dataaccess::kForeignKeyDeferrability) && AnyTable(side, has_foreign_keys) &&
-        AnyTable(other, has_foreign_keys)) {
+        AnyTable(other, has_keys_that_may_defer)) {
       kinds.push_back(NotComparedId::kForeignKeyDeferrability);
     }
   } catch (const std::exception&) {

@@ -2,6 +2,7 @@
 // another engine than the one it was read from.
 #include <QSet>
 
+#include "dataaccess/catalog/mysql_strings.h"
 #include "dataaccess/catalog/sql_tokens.h"
 #include "dataaccess/object_rules.h"
 #include "platform/component/error.h"
@@ -92,8 +93,10 @@ QString MigrationSql::Expression(const QString& expression, const dx::DataTable*
   if (SameEngine()) return expression;
   // PostgreSQL shows what it was given in a form of its own: casts of literals, IN as
   // = ANY (ARRAY[...]), BETWEEN as two comparisons. Its canonical form reads as the others do.
-  const QString text =
-      source_ == TypeDialect::kPostgres ? dx::ExpressionMeaning(expression) : expression;
+  // MySQL escapes in strings with a backslash; the standard spelling holds each string's value.
+  const QString text = source_ == TypeDialect::kPostgres ? dx::ExpressionMeaning(expression)
+                       : source_ == TypeDialect::kMysql  ? dx::MysqlStringsAsStandard(expression)
+                                                         : expression;
   std::vector<dx::SqlToken> tokens;
   try {
     tokens = dx::SqlTokens(text);
@@ -155,8 +158,6 @@ QString MigrationSql::Expression(const QString& expression, const dx::DataTable*
         break;
       }
       case Kind::kString:
-        // MySQL reads a backslash in a string as an escape, which the text no longer shows.
-        *portable = !(source_ == TypeDialect::kMysql && token.text.contains(u'\\'));
         put(token, Literal(token.text));
         break;
       case Kind::kNumber:

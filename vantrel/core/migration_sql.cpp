@@ -2,6 +2,7 @@
 
 #include <QRegularExpression>
 
+#include "dataaccess/catalog/mysql_strings.h"
 #include "dataaccess/column_rules.h"
 #include "dataaccess/object_rules.h"
 #include "dataaccess/table_objects.h"
@@ -235,8 +236,11 @@ QString MigrationSql::DefaultOf(const dx::DataTable& table, const dx::DataColumn
   const dx::ColumnDetails* details =
       objects != nullptr ? objects->DetailsOf(column.Name()) : nullptr;
   if (details == nullptr || details->default_value.isNull()) return QString();
-  const QString& value = details->default_value;
-  if (SameEngine()) return value;
+  if (SameEngine()) return details->default_value;
+  // MySQL escapes in strings with a backslash; the standard spelling holds each string's value.
+  const QString value = source_ == TypeDialect::kMysql
+                            ? dx::MysqlStringsAsStandard(details->default_value)
+                            : details->default_value;
   // Across engines: literals, NULL and the current time, the spellings every engine takes.
   static const QRegularExpression kLiteral(
       QStringLiteral(R"(^\(*\s*('(?:[^']|'')*'|[-+]?[0-9]+(?:\.[0-9]+)?)\s*\)*)"

@@ -129,6 +129,43 @@ TEST(DefaultComparisonTest, ABooleanTrueIsTheNumberOneOfAnIntegerColumn) {
   }
 }
 
+// One value and one expression however each engine shows them: MariaDB escapes the quote of a
+// TEXT column's default with a backslash ('it\'s') where the others double it, and PostgreSQL
+// shows the conversion it makes of an integer column in price * qty, which the others make
+// without saying. Another value, or another operator, differs.
+TEST(SpellingAcrossEnginesTest, OneValueAndOneExpressionHoweverTheEngineShowsThem) {
+  VANTREL_REQUIRE_ENGINES(Engine::kPostgres, Engine::kMariadb);
+  const auto table = [](const char* other_default, const char* other_operator) {
+    return QStringList{
+        QStringLiteral(
+            "CREATE TABLE t (id INTEGER NOT NULL PRIMARY KEY, price NUMERIC(8, 2), qty INTEGER, "
+            "note TEXT DEFAULT 'it''s', other TEXT DEFAULT %1, "
+            "total NUMERIC(12, 2) GENERATED ALWAYS AS (price * qty) STORED, "
+            "part NUMERIC(12, 2) GENERATED ALWAYS AS (price %2 qty) STORED)")
+            .arg(QLatin1String(other_default), QLatin1String(other_operator))};
+  };
+  for (const auto& [engine_a, engine_b] : {std::pair(Engine::kSqlite, Engine::kMariadb),
+                                           std::pair(Engine::kPostgres, Engine::kMariadb),
+                                           std::pair(Engine::kSqlite, Engine::kPostgres),
+                                           std::pair(Engine::kMariadb, Engine::kMariadb)}) {
+    SqliteTestFolder sqlite;
+    const QString a = BuildDatabase(engine_a, "vt_spelt_a", table("'it''s'", "-"), sqlite);
+    const QString b = BuildDatabase(engine_b, "vt_spelt_b", table("'its'", "+"), sqlite);
+    const CliResult result = Compare(a, b, {"--objects", "defaults,generated"});
+    const std::string what = std::string(EngineName(engine_a)) + " " + EngineName(engine_b) + "\n" +
+                             result.output.toStdString();
+    const auto reported = [&](const char* field, const char* property) {
+      return result.output.contains(QRegularExpression(
+          QStringLiteral("^Field: '%1'.*%2").arg(QLatin1String(field), QLatin1String(property)),
+          QRegularExpression::MultilineOption));
+    };
+    EXPECT_FALSE(reported("note", "Default Value")) << what;
+    EXPECT_TRUE(reported("other", "Default Value")) << what;
+    EXPECT_FALSE(reported("total", "Generated")) << what;
+    EXPECT_TRUE(reported("part", "Generated")) << what;
+  }
+}
+
 // A text column that a check holds to a list of labels allows what an enumeration of those
 // labels allows: nothing of it is reported against MariaDB's ENUM or a PostgreSQL enum type. A
 // list of other labels is a check the other side lacks, and another type.
