@@ -28,7 +28,7 @@
 namespace dataaccess {
 
 // The format version that WriteSnapshot writes and the newest one the library reads.
-constexpr int kSnapshotFormatVersion = 4;
+constexpr int kSnapshotFormatVersion = 5;
 
 // Writes the catalog of `connection` as a snapshot to `out`: every table in the library's order,
 // every column with its name, its declared type as the engine spells it (empty when the engine

@@ -85,6 +85,9 @@ struct IndexDefinition {
   Origin origin = Origin::kIndex;
   // The access method ("btree", "hash", "gist"); empty where the source does not tell it.
   QString method;
+  // PostgreSQL's UNIQUE NULLS NOT DISTINCT: NULLs count as equal, so a second NULL is refused
+  // (every other unique index lets in any number of them).
+  bool nulls_not_distinct = false;
 };
 
 enum class ReferentialAction : uint8_t { kNoAction, kRestrict, kCascade, kSetNull, kSetDefault };

@@ -82,7 +82,11 @@ QStringList ObjectProperties(const DataConnection& connection) {
                                ? " constraint"
                                : " exclusion";
       lines << t + QStringLiteral("index %1%2 (%3)%4%5%6")
-                       .arg(index.name, index.unique ? " unique" : "", parts.join(", "),
+                       .arg(index.name,
+                            !index.unique              ? ""
+                            : index.nulls_not_distinct ? " unique nulls not distinct"
+                                                       : " unique",
+                            parts.join(", "),
                             index.predicate.isEmpty() ? QString() : " where " + index.predicate,
                             QLatin1String(origin),
                             index.method.isEmpty() ? QString() : " using " + index.method);

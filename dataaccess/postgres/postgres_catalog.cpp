@@ -130,7 +130,8 @@ enum TypesQueryField : int {
 // (indoption bit 1); whether a UNIQUE constraint made the index; its access method; the part's
 // operator class where it is not its type's default, its collation where it is not the column's
 // own (an expression's: where it is not the database's default) and, for an exclusion
-// constraint, the part's operator. INCLUDE columns are no key parts and are left out.
+// constraint, the part's operator; whether NULLs count as equal ($NULLS_NOT_DISTINCT, of
+// PostgreSQL 15 on). INCLUDE columns are no key parts and are left out.
 constexpr char kIndexesQuery[] = R"sql(COPY (
 SELECT i.indrelid, ic.relname, k.ord, i.indkey[k.ord - 1],
        CASE WHEN i.indkey[k.ord - 1] = 0 THEN pg_get_indexdef(i.indexrelid, k.ord, true) END,
@@ -145,7 +146,8 @@ SELECT i.indrelid, ic.relname, k.ord, i.indkey[k.ord - 1],
                                     AND a.attnum = i.indkey[k.ord - 1]), 100)),
        CASE WHEN i.indisexclusion THEN
          (SELECT o.oprname FROM pg_constraint x JOIN pg_operator o ON o.oid = x.conexclop[k.ord]
-          WHERE x.conindid = i.indexrelid AND x.contype = 'x') END
+          WHERE x.conindid = i.indexrelid AND x.contype = 'x') END,
+       $NULLS_NOT_DISTINCT
 FROM pg_index i
 JOIN pg_class ic ON ic.oid = i.indexrelid
 CROSS JOIN LATERAL generate_series(1, i.indnkeyatts::int) AS k(ord)
@@ -164,6 +166,7 @@ enum IndexesQueryField : int {
   kIdxOperatorClass,      // NULL for the type's default
   kIdxCollation,          // NULL for the column's own
   kIdxExclusionOperator,  // NULL but for an exclusion constraint
+  kIdxNullsNotDistinct,
   kIndexesQueryFields
 };
 
@@ -594,27 +597,34 @@ void ReadObjects(PGconn* conn, const QString& target, const QString& default_sch
   const auto name_of = [&](size_t slot) {
     return ServerTableName(default_schema, found.Schema(slot), found.Name(slot));
   };
-  ForEachCopyRow(conn, kIndexesQuery, target, kIndexesQueryFields, [&](const CopyTextRow& r) {
-    const std::optional<size_t> table = table_of(Oid(r, kIdxTableOid));
-    if (!table) return;
-    IndexPart part;
-    if (const int column = Int(r, kIdxColumnNumber); column != 0)
-      part.column = found.ColumnName(*table, column);
-    part.expression = Text(r, kIdxExpression);
-    part.descending = Flag(r, kIdxDescending);
-    part.operator_class = Text(r, kIdxOperatorClass);
-    part.collation = Text(r, kIdxCollation);
-    part.exclusion_operator = Text(r, kIdxExclusionOperator);
-    const bool exclusion = !r.IsNull(kIdxExclusionOperator);
-    IndexDefinition& index = objects.AddIndexPart(name_of(*table), Text(r, kIdxName),
-                                                  Int(r, kIdxPosition), std::move(part));
-    index.unique = Flag(r, kIdxUnique);
-    index.predicate = Text(r, kIdxPredicate);
-    index.method = Text(r, kIdxMethod);
-    index.origin = exclusion                         ? IndexDefinition::Origin::kExclusionConstraint
-                   : Flag(r, kIdxByUniqueConstraint) ? IndexDefinition::Origin::kUniqueConstraint
-                                                     : IndexDefinition::Origin::kIndex;
-  });
+  const QByteArray indexes_query =
+      QByteArray(kIndexesQuery)
+          .replace("$NULLS_NOT_DISTINCT",
+                   PQserverVersion(conn) >= 150000 ? "i.indnullsnotdistinct" : "false");
+  ForEachCopyRow(conn, indexes_query.constData(), target, kIndexesQueryFields,
+                 [&](const CopyTextRow& r) {
+                   const std::optional<size_t> table = table_of(Oid(r, kIdxTableOid));
+                   if (!table) return;
+                   IndexPart part;
+                   if (const int column = Int(r, kIdxColumnNumber); column != 0)
+                     part.column = found.ColumnName(*table, column);
+                   part.expression = Text(r, kIdxExpression);
+                   part.descending = Flag(r, kIdxDescending);
+                   part.operator_class = Text(r, kIdxOperatorClass);
+                   part.collation = Text(r, kIdxCollation);
+                   part.exclusion_operator = Text(r, kIdxExclusionOperator);
+                   const bool exclusion = !r.IsNull(kIdxExclusionOperator);
+                   IndexDefinition& index = objects.AddIndexPart(
+                       name_of(*table), Text(r, kIdxName), Int(r, kIdxPosition), std::move(part));
+                   index.unique = Flag(r, kIdxUnique);
+                   index.nulls_not_distinct = Flag(r, kIdxNullsNotDistinct);
+                   index.predicate = Text(r, kIdxPredicate);
+                   index.method = Text(r, kIdxMethod);
+                   index.origin = exclusion ? IndexDefinition::Origin::kExclusionConstraint
+                                  : Flag(r, kIdxByUniqueConstraint)
+                                      ? IndexDefinition::Origin::kUniqueConstraint
+                                      : IndexDefinition::Origin::kIndex;
+                 });
   ForEachCopyRow(
       conn, kConstraintsQuery, target, kConstraintsQueryFields, [&](const CopyTextRow& r) {
         const std::optional<size_t> table = table_of(Oid(r, kConTableOid));

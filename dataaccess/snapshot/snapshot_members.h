@@ -96,6 +96,7 @@ enum class MemberId {
   kLocale,
   kDeterministic,
   kOnUpdateExpression,
+  kNullsNotDistinct,
 };
 struct Member {
   const char* text;
@@ -113,7 +114,8 @@ constexpr Member kIndexMembers[] = {
     {"unique", MemberId::kUnique, MemberType::kFlag, false},
     {"predicate", MemberId::kPredicate, MemberType::kText, false},
     {"origin", MemberId::kOrigin, MemberType::kOrigin, false},
-    {"method", MemberId::kMethod, MemberType::kText, false},  // version 4 on
+    {"method", MemberId::kMethod, MemberType::kText, false},                        // version 4 on
+    {"nulls_not_distinct", MemberId::kNullsNotDistinct, MemberType::kFlag, false},  // 5 on
 };
 // A part has a column or an expression, which FinishPart checks.
 constexpr Member kPartMembers[] = {

@@ -812,6 +812,10 @@ class SnapshotHandler final : public nlohmann::json_sax<Json> {
       case MemberId::kUnique:
         index_.unique = flag;
         break;
+      case MemberId::kNullsNotDistinct:
+        // Version 5 on; an older file's is skipped, as its readers skipped it.
+        index_.nulls_not_distinct = flag && Knows(5);
+        break;
       case MemberId::kDescending:
         part_.descending = flag;
         break;

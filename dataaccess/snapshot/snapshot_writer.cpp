@@ -113,6 +113,7 @@ void AppendIndex(QByteArray& out, const IndexDefinition& index) {
   }
   out.append(']');
   if (index.unique) out.append(", \"unique\": true");
+  if (index.nulls_not_distinct) out.append(", \"nulls_not_distinct\": true");
   if (!index.predicate.isEmpty()) {
     out.append(", \"predicate\": ");
     AppendString(out, index.predicate);

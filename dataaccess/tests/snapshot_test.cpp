@@ -106,7 +106,7 @@ TEST(SnapshotTest, EveryFieldOfATablesObjectsSurvivesTheRoundTrip) {
           "qty > 0",
           Origin::kIndex,
           {}},
-         {"uq", {{"code", {}, false, {}, {}, {}}}, true, {}, Origin::kUniqueConstraint, {}},
+         {"uq", {{"code", {}, false, {}, {}, {}}}, true, {}, Origin::kUniqueConstraint, {}, true},
          {"plain", {{{}, "a\tb\\c", true, {}, {}, {}}}, false, {}, Origin::kIndex, {}},
          {"pattern",
           {{"code", {}, false, "varchar_pattern_ops", "C", {}}},
@@ -347,6 +347,15 @@ QByteArray Replaced4(const char* before, const char* after) {
   return Replaced(before, after, kGood4.constData());
 }
 
+// Version 5: a unique index that counts NULLs as alike.
+const QByteArray kGood5 =
+    QByteArray(kGood2)
+        .replace("\"version\": 2", "\"version\": 5")
+        .replace("\"unique\": true", "\"unique\": true, \"nulls_not_distinct\": true");
+QByteArray Replaced5(const char* before, const char* after) {
+  return Replaced(before, after, kGood5.constData());
+}
+
 TEST(SnapshotTest, BrokenForeignAndNewerFilesFailWithOneErrorThatSaysWhy) {
   SqliteTestFolder folder;
   const QByteArray deep = QByteArray(10000, '[') + QByteArray(10000, ']');
@@ -388,8 +397,8 @@ TEST(SnapshotTest, BrokenForeignAndNewerFilesFailWithOneErrorThatSaysWhy) {
       {"other json", R"({"name": "package", "tables": 3})", kNotADatabase,
        "is not a Vantrel snapshot"},
       {"nested array", deep, kNotADatabase, "is not a Vantrel snapshot"},
-      {"newer version", Replaced("\"version\": 1", "\"version\": 5"), kSnapshotTooNew,
-       "format version 5"},
+      {"newer version", Replaced("\"version\": 1", "\"version\": 6"), kSnapshotTooNew,
+       "format version 6"},
       {"version as text", Replaced("\"version\": 1", "\"version\": \"1\""), kDatabaseDamaged,
        "\"version\" should be a whole number"},
       {"size as text", Replaced("\"size\": 4", "\"size\": \"4\""), kDatabaseDamaged,
@@ -483,8 +492,8 @@ TEST(SnapshotTest, BrokenForeignAndNewerFilesFailWithOneErrorThatSaysWhy) {
        Replaced2("\"on_delete\": \"cascade\"",
                  "\"on_delete\": \"cascade\", \"on_delete\": \"restrict\""),
        kDatabaseDamaged, "\"on_delete\" is given twice"},
-      {"newer than 4", Replaced4("\"version\": 4", "\"version\": 5"), kSnapshotTooNew,
-       "format version 5"},
+      {"newer than 5", Replaced5("\"version\": 5", "\"version\": 6"), kSnapshotTooNew,
+       "format version 6"},
       // Version 3's members.
       {"unknown timing", Replaced3("\"BEFORE\"", "\"before\""), kDatabaseDamaged,
        "table 1 (\"a\"), trigger 1 (\"tr\"), \"timing\" is not a word this version knows"},
@@ -525,6 +534,10 @@ TEST(SnapshotTest, BrokenForeignAndNewerFilesFailWithOneErrorThatSaysWhy) {
        kDatabaseDamaged, "\"collations\" should be an array of collation objects"},
       {"no collation locale", Replaced4(", \"locale\": \"und-u-ks-level1\"", ""), kDatabaseDamaged,
        "collation 1 (\"blind\"), \"locale\" is missing"},
+      // Version 5's member.
+      {"nulls alike as text",
+       Replaced5("\"nulls_not_distinct\": true", "\"nulls_not_distinct\": \"yes\""),
+       kDatabaseDamaged, "index 1 (\"ix\"), \"nulls_not_distinct\" should be true or false"},
   };
   for (const auto& c : cases) {
     const QString path = folder.PathOf(QStringLiteral("%1.json").arg(c.name));
@@ -541,7 +554,7 @@ TEST(SnapshotTest, ATruncatedSnapshotNeverOpensAsPartOfOne) {
   SqliteTestFolder folder;
   const QString path = folder.PathOf("cut.json");
   for (const QByteArray& good :
-       {QByteArray(kGood), QByteArray(kGood2), QByteArray(kGood3), kGood4}) {
+       {QByteArray(kGood), QByteArray(kGood2), QByteArray(kGood3), kGood4, kGood5}) {
     const qsizetype marker_end = good.indexOf("vantrel-snapshot\"") + 17;
     for (qsizetype cut = 1; cut < good.size() - 2; cut += 5) {
       WriteFileContents(path, good.left(cut));
@@ -581,13 +594,14 @@ TEST(SnapshotTest, AVersionOneFileReadsWithNoObjectKinds) {
     EXPECT_EQ(ObjectProperties(*connection), QStringList()) << c.name;
   }
   // Version 2 as written by hand: the members in any order, unknown ones skipped, those of
-  // version 3 among them, whatever they hold.
+  // later versions among them, whatever they hold.
   const QString path = folder.PathOf("v2.json");
   QByteArray v2 = Replaced2("\"name\": \"fk\",", "\"note\": {\"a\": [1]}, \"name\": \"fk\",");
   v2.replace("\"columns\": [],",
              R"("columns": [], "column_details": [{"column": "y", "default": "1"}],
                 "triggers": 3, "view_definition": ["x"],)");
   v2.replace("\"tables\"", R"("default_collation": "C", "sequences": [{"name": 1}], "tables")");
+  v2.replace("\"unique\": true", "\"unique\": true, \"nulls_not_distinct\": true");
   WriteFileContents(path, v2);
   const auto connection = Open(QString(), path);
   EXPECT_EQ(connection->ObjectKinds(), kPrimaryKeys | kIndexes | kForeignKeys | kChecks);

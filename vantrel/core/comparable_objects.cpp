@@ -110,7 +110,9 @@ ComparableObject Index(const IndexDefinition& index, const TableObjects& objects
                           {},
                           {}};
   object.facts.unique = index.unique;
-  const QString unique = index.unique ? QStringLiteral("UNIQUE") : QStringLiteral("NOT UNIQUE");
+  const QString unique = !index.unique              ? QStringLiteral("NOT UNIQUE")
+                         : index.nulls_not_distinct ? QStringLiteral("UNIQUE NULLS NOT DISTINCT")
+                                                    : QStringLiteral("UNIQUE");
   object.properties.push_back({PropertyId::kUnique, unique, unique});
   const QString sort_order = order.join(QStringLiteral(", "));
   object.properties.push_back({PropertyId::kSortOrder, sort_order, sort_order});

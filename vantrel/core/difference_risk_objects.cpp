@@ -154,6 +154,20 @@ Finding KeyPropertyFinding(const Difference::Property& property, const Differenc
     return ActionFinding(property, name == P::kOnDelete, difference, sides);
   }
   if (name == P::kUnique) {
+    // UNIQUE NULLS NOT DISTINCT refuses a second NULL, which UNIQUE lets in.
+    const QLatin1StringView kNullsAlike("UNIQUE NULLS NOT DISTINCT");
+    if (p == kNullsAlike && s == u"UNIQUE") {
+      return {Risk::kNewUnique, QStringLiteral("NULLS NOT DISTINCT: rows whose key is NULL "
+                                               "alike are refused")};
+    }
+    if (p == kNullsAlike) {
+      return {Risk::kNewUnique,
+              QStringLiteral("duplicate rows are refused, and NULLs count as alike")};
+    }
+    if (p == u"UNIQUE" && s == kNullsAlike) {
+      return {Risk::kSafe, QStringLiteral("NULLS NOT DISTINCT dropped: a second NULL is no "
+                                          "longer refused")};
+    }
     return p == u"UNIQUE"
                ? Finding{Risk::kNewUnique, "duplicate rows are refused"}
                : Finding{Risk::kSafe, "constraint dropped: duplicates are no longer refused"};

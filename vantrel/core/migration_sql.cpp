@@ -356,7 +356,7 @@ QString MigrationSql::PrimaryKeyClause(const dx::PrimaryKeyDefinition& key) cons
   return clause + "PRIMARY KEY (" + Names(key.columns) + u')';
 }
 
-QString MigrationSql::UniqueClause(const dx::IndexDefinition& index) const {
+QString MigrationSql::UniqueClause(const dx::IndexDefinition& index, QStringList* unwritten) const {
   QStringList columns;
   for (const dx::IndexPart& part : index.parts) columns.append(part.column);
   QString clause;
@@ -364,7 +364,16 @@ QString MigrationSql::UniqueClause(const dx::IndexDefinition& index) const {
       !dx::IsEngineMadeName(index.name)) {
     clause = "CONSTRAINT " + Name(index.name) + u' ';
   }
-  return clause + "UNIQUE (" + Names(columns) + u')';
+  return clause + "UNIQUE " + NullsNotDistinct(index, unwritten) + u'(' + Names(columns) + u')';
+}
+
+QString MigrationSql::NullsNotDistinct(const dx::IndexDefinition& index,
+                                       QStringList* unwritten) const {
+  if (!index.nulls_not_distinct) return QString();
+  if (target_ == TypeDialect::kPostgres) return QStringLiteral("NULLS NOT DISTINCT ");
+  unwritten->append("NULLS NOT DISTINCT of the unique key " + index.name +
+                    ", which refuses a second NULL");
+  return QString();
 }
 
 QString MigrationSql::CheckClause(const dx::CheckDefinition& check, const dx::DataTable& table,
@@ -424,7 +433,7 @@ QString MigrationSql::CreateTable(const dx::DataTable& table, const QString& nam
     if (objects->primary_key && !key_inline) lines.append(PrimaryKeyClause(*objects->primary_key));
     for (const dx::IndexDefinition& index : objects->indexes) {
       if (index.origin == dx::IndexDefinition::Origin::kUniqueConstraint) {
-        lines.append(UniqueClause(index));
+        lines.append(UniqueClause(index, unwritten));
       } else if (index.origin == dx::IndexDefinition::Origin::kExclusionConstraint) {
         unwritten->append("the exclusion constraint " + index.name);
       }
@@ -494,6 +503,9 @@ QString MigrationSql::CreateIndex(const QString& table, const dx::IndexDefinitio
     }
   }
   sql += " (" + parts.join(QStringLiteral(", ")) + u')';
+  if (const QString nulls = NullsNotDistinct(index, unwritten); !nulls.isEmpty()) {
+    sql += u' ' + nulls.trimmed();
+  }
   if (!index.predicate.isEmpty()) {
     if (target_ == TypeDialect::kMysql) {
       unwritten->append("a partial index (WHERE " + index.predicate + u')');

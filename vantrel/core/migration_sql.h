@@ -67,7 +67,8 @@ class MigrationSql {
   QString CreateTable(const dataaccess::DataTable& table, const QString& name, bool foreign_keys,
                       QStringList* unwritten) const;
   QString PrimaryKeyClause(const dataaccess::PrimaryKeyDefinition& key) const;
-  QString UniqueClause(const dataaccess::IndexDefinition& index) const;
+  // Adds to `unwritten` what the target cannot express.
+  QString UniqueClause(const dataaccess::IndexDefinition& index, QStringList* unwritten) const;
   // A check of `table`, for the target's table `target` (null when the statement makes it).
   QString CheckClause(const dataaccess::CheckDefinition& check, const dataaccess::DataTable& table,
                       const dataaccess::DataTable* target, QStringList* unwritten) const;
@@ -89,6 +90,9 @@ class MigrationSql {
 
   // Whether `column` is SQLite's rowid alias of `table`, written INTEGER PRIMARY KEY.
   bool IsRowidKey(const dataaccess::DataTable& table, const dataaccess::DataColumn& column) const;
+  // "NULLS NOT DISTINCT " where the unique index counts NULLs as equal and the target can say
+  // so; otherwise empty, and where it cannot, what is lost goes to `unwritten`.
+  QString NullsNotDistinct(const dataaccess::IndexDefinition& index, QStringList* unwritten) const;
 
   TypeDialect target_;
   TypeDialect source_;

@@ -170,7 +170,7 @@ QString CreateObject(const MigrationSql& sql, const QString& table, const dx::Da
       const dx::IndexDefinition* index = at(objects->indexes);
       if (index == nullptr) return QString();
       if (index->origin == dx::IndexDefinition::Origin::kUniqueConstraint) {
-        return altered + " ADD " + sql.UniqueClause(*index) + u';';
+        return altered + " ADD " + sql.UniqueClause(*index, unwritten) + u';';
       }
       if (index->origin == dx::IndexDefinition::Origin::kExclusionConstraint) {
         unwritten->append("the exclusion constraint " + index->name);

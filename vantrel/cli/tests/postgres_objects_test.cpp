@@ -68,6 +68,13 @@ const std::vector<Case>& Cases() {
        "",
        {"a Persistence [Persistence]", "b Persistence [Persistence]"}},
       {"ALTER TABLE %1 SET UNLOGGED", "ALTER TABLE %1 SET UNLOGGED", {}},
+      // A key that counts NULLs as alike refuses a second NULL: another key than a plain one.
+      {"ALTER TABLE %1 ADD UNIQUE NULLS NOT DISTINCT (name)",
+       "ALTER TABLE %1 ADD UNIQUE (name)",
+       {"a Index [Unique]", "b Index [Unique]"}},
+      {"CREATE UNIQUE INDEX %1_x ON %1 (name) NULLS NOT DISTINCT",
+       "CREATE UNIQUE INDEX %1_y ON %1 (name) NULLS NOT DISTINCT",
+       {}},
   };
   return cases;
 }
@@ -117,7 +124,8 @@ TEST(PostgresObjectsTest, IndexesRulesAndPersistenceAreWhatTheyAre) {
         "behaviour: rule 'q09_keep' rewrites DELETE statements on 'a' only: they do something "
         "else there",
         "lost: UNLOGGED on 'a': its rows are lost after a crash",
-        "safe: method hash on 'a', btree on 'b'", "safe: new index"}) {
+        "safe: method hash on 'a', btree on 'b'", "safe: new index",
+        "new UNIQUE: NULLS NOT DISTINCT: rows whose key is NULL alike are refused"}) {
     EXPECT_TRUE(explained.output.contains(QLatin1String(risk))) << risk << "\n"
                                                                 << explained.output.toStdString();
   }
@@ -242,6 +250,42 @@ TEST(PostgresObjectsTest, AnEnumTypesLabelsTellWhatMovingRowsRisks) {
           << c.risk << (from_snapshot ? " (snapshot)\n" : "\n") << result.output.toStdString();
     }
   }
+}
+
+// A key that counts NULLs as alike is written as such for PostgreSQL, and the script converges
+// on a scratch database; for another engine, which cannot say it, the key is held back.
+TEST(PostgresObjectsTest, AKeyThatCountsNullsAlikeIsWrittenWhereTheTargetCanSayIt) {
+  VANTREL_REQUIRE_ENGINES(Engine::kPostgres);
+  SqliteTestFolder folder;
+  const QString alike = BuildDatabase(
+      Engine::kPostgres, "vt_pg_nulls_a",
+      {"CREATE TABLE t (id int PRIMARY KEY, a int, b int, CONSTRAINT t_a UNIQUE NULLS NOT DISTINCT "
+       "(a))",
+       "CREATE UNIQUE INDEX t_b ON t (b) NULLS NOT DISTINCT"},
+      folder);
+  const QStringList plain = {"CREATE TABLE t (id int PRIMARY KEY, a int, b int)",
+                             "INSERT INTO t VALUES (1, NULL, NULL), (2, 5, 5)"};
+  const QString pg_plain = BuildDatabase(Engine::kPostgres, "vt_pg_nulls_b", plain, folder);
+  const QString sqlite_plain = BuildDatabase(Engine::kSqlite, "vt_pg_nulls_c", plain, folder);
+  const QString scratch = BuildDatabase(Engine::kPostgres, "vt_pg_nulls_x", {}, folder);
+  const auto migrate = [](const QStringList& arguments) {
+    QProcess process;
+    process.start(QStringLiteral(VANTREL_CLI), QStringList{"migrate"} + arguments);
+    process.waitForFinished(120000);
+    return std::pair(process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()) +
+                                             QString::fromUtf8(process.readAllStandardError()));
+  };
+  const auto [status, script] =
+      migrate({"--allow-unsafe", "--verify", "--scratch", scratch, alike, pg_plain});
+  EXPECT_EQ(status, 0) << script.toStdString();
+  EXPECT_TRUE(script.contains("UNIQUE NULLS NOT DISTINCT (\"a\")")) << script.toStdString();
+  EXPECT_TRUE(script.contains("(\"b\") NULLS NOT DISTINCT;")) << script.toStdString();
+  const auto [across_status, across] = migrate({"--allow-unsafe", alike, sqlite_plain});
+  EXPECT_EQ(across_status, 1) << across.toStdString();
+  EXPECT_TRUE(across.contains("NULLS NOT DISTINCT of the unique key t_a")) << across.toStdString();
+  EXPECT_FALSE(across.contains(
+      QRegularExpression("^[^-].*NULLS NOT DISTINCT", QRegularExpression::MultilineOption)))
+      << across.toStdString();
 }
 
 // Across engines, PostgreSQL's pattern-class companion of a key is what the other engine's key
