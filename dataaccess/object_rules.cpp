@@ -325,6 +325,51 @@ bool RewriteOneArrayComparison(std::vector<Token>& tokens) {
   return false;
 }
 
+// An element of an array as PostgreSQL's text of the array writes it: in double quotes where it
+// is empty, NULL, or holds a space, a brace, a comma, a quote or a backslash.
+QString ArrayElement(const Token& token) {
+  if (token.kind == Token::kNumber) return token.text;
+  const QString& text = token.text;
+  const bool plain = !text.isEmpty() && text.compare(u"null", Qt::CaseInsensitive) != 0 &&
+                     std::none_of(text.begin(), text.end(), [](QChar c) {
+                       return c.isSpace() || QStringView(u"{},\"\\").contains(c);
+                     });
+  if (plain) return text;
+  QString quoted = text;
+  quoted.replace(u'\\', QStringLiteral("\\\\")).replace(u'"', QStringLiteral("\\\""));
+  return u'"' + quoted + u'"';
+}
+
+// ARRAY[1, 2] of literals is the array '{1,2}' (ARRAY[] is '{}'): PostgreSQL keeps a default
+// or a check as the user spelled the array, as a constructor or as its text.
+bool RewriteOneArrayLiteral(std::vector<Token>& tokens) {
+  for (size_t i = 0; i + 1 < tokens.size(); ++i) {
+    if (!IsWord(tokens[i], "array") || !IsOther(tokens[i + 1], "[")) continue;
+    QStringList elements;
+    size_t end = i + 2;
+    bool literals = true;
+    for (bool expect_element = true; end < tokens.size() && !IsOther(tokens[end], "]"); ++end) {
+      const Token& token = tokens[end];
+      if (expect_element && IsOther(token, "-") && end + 1 < tokens.size() &&
+          tokens[end + 1].kind == Token::kNumber) {
+        elements.append(u'-' + tokens[++end].text);
+      } else if (expect_element && (token.kind == Token::kNumber || token.kind == Token::kString)) {
+        elements.append(ArrayElement(token));
+      } else if (expect_element || !IsOther(token, ",")) {
+        literals = false;
+        break;
+      }
+      expect_element = !expect_element;
+    }
+    if (!literals || end >= tokens.size()) continue;
+    tokens.erase(tokens.begin() + static_cast<qsizetype>(i) + 1,
+                 tokens.begin() + static_cast<qsizetype>(end) + 1);
+    tokens[i] = {Token::kString, u'{' + elements.join(u',') + u'}'};
+    return true;
+  }
+  return false;
+}
+
 // True when the expression divides or takes a remainder anywhere.
 bool Divides(const std::vector<Token>& tokens) {
   return std::any_of(tokens.begin(), tokens.end(),
@@ -522,7 +567,8 @@ QString ExpressionMeaning(QStringView expression, ExpressionOrigin origin) {
   for (bool changed = true; changed;) {
     changed = RemoveOneRedundantGroup(tokens) || RemoveOneLiteralCast(tokens) ||
               (promotions && RemoveOneNumericPromotion(tokens)) ||
-              RewriteOneArrayComparison(tokens) || RewriteOneBetween(tokens);
+              RewriteOneArrayComparison(tokens) || RewriteOneBetween(tokens) ||
+              RewriteOneArrayLiteral(tokens);
   }
   return Joined(tokens);
 }

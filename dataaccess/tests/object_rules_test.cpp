@@ -41,6 +41,10 @@ TEST(ObjectRulesTest, SpellingsOfOneExpressionMeanTheSame) {
       // leaves out the parentheses that say so.
       {"(a = 1 AND b = 2) OR c = 3", "a = 1 AND b = 2 OR c = 3"},
       {"(NOT a) AND b", "NOT a AND b"},
+      // An array of literals, as a constructor or as PostgreSQL's text of it.
+      {"ARRAY[]::integer[]", "'{}'::integer[]"},
+      {"ARRAY[1, -2]", "'{1,-2}'::integer[]"},
+      {"(ARRAY['a'::text, 'b c'::text, ''::text])", "'{a,\"b c\",\"\"}'::text[]"},
       // A view's query, as SQLite keeps what its author typed.
       {"SELECT id FROM t WHERE qty > 0", "select \"id\" from t where (qty>0)"},
   };
@@ -103,6 +107,8 @@ TEST(ObjectRulesTest, DifferentExpressionsStayDifferent) {
   const std::vector<std::pair<const char*, const char*>> pairs = {
       {"price > 0", "price >= 0"},
       {"(a OR b) AND c", "a OR (b AND c)"},
+      {"ARRAY[1, 2]", "'{1,3}'::integer[]"},
+      {"ARRAY['a b']", "'{a,b}'::text[]"},
       {"a - (b - c)", "a - b - c"},
       {"a * (b + c)", "a * b + c"},
       {"status <> 'Gone'", "status <> 'gone'"},
