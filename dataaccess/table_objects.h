@@ -70,6 +70,9 @@ struct IndexPart {
   // MySQL's and MariaDB's index of the first characters of a column, note(20); 0 for all of
   // it. What a migration script needs to make such an index; not compared.
   int prefix_length = 0;
+  // PostgreSQL: the part sorts NULLs at the other end than its direction does by default
+  // (ASC NULLS FIRST, DESC NULLS LAST).
+  bool nulls_reversed = false;
 };
 
 struct IndexDefinition {
@@ -88,6 +91,9 @@ struct IndexDefinition {
   // PostgreSQL's UNIQUE NULLS NOT DISTINCT: NULLs count as equal, so a second NULL is refused
   // (every other unique index lets in any number of them).
   bool nulls_not_distinct = false;
+  // PostgreSQL's INCLUDE columns: stored in the index for queries it alone can answer, but no
+  // part of its key (nor of what a unique index refuses).
+  QStringList included;
 };
 
 enum class ReferentialAction : uint8_t { kNoAction, kRestrict, kCascade, kSetNull, kSetDefault };

@@ -75,13 +75,15 @@ QStringList ObjectProperties(const DataConnection& connection) {
         if (!part.operator_class.isEmpty()) text += " class " + part.operator_class;
         if (!part.collation.isEmpty()) text += " collate " + part.collation;
         if (!part.exclusion_operator.isEmpty()) text += " with " + part.exclusion_operator;
+        if (part.nulls_reversed) text += " nulls reversed";
         parts << text;
       }
       const char* origin = index.origin == IndexDefinition::Origin::kIndex ? ""
                            : index.origin == IndexDefinition::Origin::kUniqueConstraint
                                ? " constraint"
                                : " exclusion";
-      lines << t + QStringLiteral("index %1%2 (%3)%4%5%6")
+      lines << t +
+                   QStringLiteral("index %1%2 (%3)%4%5%6")
                        .arg(index.name,
                             !index.unique              ? ""
                             : index.nulls_not_distinct ? " unique nulls not distinct"
@@ -89,7 +91,9 @@ QStringList ObjectProperties(const DataConnection& connection) {
                             parts.join(", "),
                             index.predicate.isEmpty() ? QString() : " where " + index.predicate,
                             QLatin1String(origin),
-                            index.method.isEmpty() ? QString() : " using " + index.method);
+                            index.method.isEmpty() ? QString() : " using " + index.method) +
+                   (index.included.isEmpty() ? QString()
+                                             : " include (" + index.included.join(", ") + ")");
     }
     for (const ForeignKeyDefinition& key : objects->foreign_keys) {
       lines << t + QStringLiteral("foreign key %1 (%2) -> %3 (%4) delete %5 update %6%7%8%9")

@@ -131,7 +131,9 @@ enum TypesQueryField : int {
 // operator class where it is not its type's default, its collation where it is not the column's
 // own (an expression's: where it is not the database's default) and, for an exclusion
 // constraint, the part's operator; whether NULLs count as equal ($NULLS_NOT_DISTINCT, of
-// PostgreSQL 15 on). INCLUDE columns are no key parts and are left out.
+// PostgreSQL 15 on); whether the part sorts NULLs against its direction's default (indoption
+// 1 is DESC NULLS LAST, 2 ASC NULLS FIRST); and, on the first part's row, the column numbers of
+// the INCLUDE columns, which are no key parts.
 constexpr char kIndexesQuery[] = R"sql(COPY (
 SELECT i.indrelid, ic.relname, k.ord, i.indkey[k.ord - 1],
        CASE WHEN i.indkey[k.ord - 1] = 0 THEN pg_get_indexdef(i.indexrelid, k.ord, true) END,
@@ -147,7 +149,11 @@ SELECT i.indrelid, ic.relname, k.ord, i.indkey[k.ord - 1],
        CASE WHEN i.indisexclusion THEN
          (SELECT o.oprname FROM pg_constraint x JOIN pg_operator o ON o.oid = x.conexclop[k.ord]
           WHERE x.conindid = i.indexrelid AND x.contype = 'x') END,
-       $NULLS_NOT_DISTINCT
+       $NULLS_NOT_DISTINCT,
+       (i.indoption[k.ord - 1] & 3) IN (1, 2),
+       CASE WHEN k.ord = 1 AND i.indnatts > i.indnkeyatts THEN
+         (SELECT string_agg(i.indkey[n]::text, ' ' ORDER BY n)
+          FROM generate_series(i.indnkeyatts, i.indnatts - 1) AS n) END
 FROM pg_index i
 JOIN pg_class ic ON ic.oid = i.indexrelid
 CROSS JOIN LATERAL generate_series(1, i.indnkeyatts::int) AS k(ord)
@@ -167,6 +173,8 @@ enum IndexesQueryField : int {
   kIdxCollation,          // NULL for the column's own
   kIdxExclusionOperator,  // NULL but for an exclusion constraint
   kIdxNullsNotDistinct,
+  kIdxNullsReversed,
+  kIdxIncluded,  // "3 5": column numbers; NULL but on the first part of an index with some
   kIndexesQueryFields
 };
 
@@ -601,30 +609,35 @@ void ReadObjects(PGconn* conn, const QString& target, const QString& default_sch
       QByteArray(kIndexesQuery)
           .replace("$NULLS_NOT_DISTINCT",
                    PQserverVersion(conn) >= 150000 ? "i.indnullsnotdistinct" : "false");
-  ForEachCopyRow(conn, indexes_query.constData(), target, kIndexesQueryFields,
-                 [&](const CopyTextRow& r) {
-                   const std::optional<size_t> table = table_of(Oid(r, kIdxTableOid));
-                   if (!table) return;
-                   IndexPart part;
-                   if (const int column = Int(r, kIdxColumnNumber); column != 0)
-                     part.column = found.ColumnName(*table, column);
-                   part.expression = Text(r, kIdxExpression);
-                   part.descending = Flag(r, kIdxDescending);
-                   part.operator_class = Text(r, kIdxOperatorClass);
-                   part.collation = Text(r, kIdxCollation);
-                   part.exclusion_operator = Text(r, kIdxExclusionOperator);
-                   const bool exclusion = !r.IsNull(kIdxExclusionOperator);
-                   IndexDefinition& index = objects.AddIndexPart(
-                       name_of(*table), Text(r, kIdxName), Int(r, kIdxPosition), std::move(part));
-                   index.unique = Flag(r, kIdxUnique);
-                   index.nulls_not_distinct = Flag(r, kIdxNullsNotDistinct);
-                   index.predicate = Text(r, kIdxPredicate);
-                   index.method = Text(r, kIdxMethod);
-                   index.origin = exclusion ? IndexDefinition::Origin::kExclusionConstraint
-                                  : Flag(r, kIdxByUniqueConstraint)
-                                      ? IndexDefinition::Origin::kUniqueConstraint
-                                      : IndexDefinition::Origin::kIndex;
-                 });
+  const auto add_index_part = [&](const CopyTextRow& r) {
+    const std::optional<size_t> table = table_of(Oid(r, kIdxTableOid));
+    if (!table) return;
+    IndexPart part;
+    if (const int column = Int(r, kIdxColumnNumber); column != 0)
+      part.column = found.ColumnName(*table, column);
+    part.expression = Text(r, kIdxExpression);
+    part.descending = Flag(r, kIdxDescending);
+    part.operator_class = Text(r, kIdxOperatorClass);
+    part.collation = Text(r, kIdxCollation);
+    part.exclusion_operator = Text(r, kIdxExclusionOperator);
+    part.nulls_reversed = Flag(r, kIdxNullsReversed);
+    const bool exclusion = !r.IsNull(kIdxExclusionOperator);
+    IndexDefinition& index = objects.AddIndexPart(name_of(*table), Text(r, kIdxName),
+                                                  Int(r, kIdxPosition), std::move(part));
+    index.unique = Flag(r, kIdxUnique);
+    index.nulls_not_distinct = Flag(r, kIdxNullsNotDistinct);
+    if (!r.IsNull(kIdxIncluded)) {
+      for (const QString& number : Text(r, kIdxIncluded).split(u' ', Qt::SkipEmptyParts)) {
+        index.included.append(found.ColumnName(*table, number.toInt()));
+      }
+    }
+    index.predicate = Text(r, kIdxPredicate);
+    index.method = Text(r, kIdxMethod);
+    index.origin = exclusion                         ? IndexDefinition::Origin::kExclusionConstraint
+                   : Flag(r, kIdxByUniqueConstraint) ? IndexDefinition::Origin::kUniqueConstraint
+                                                     : IndexDefinition::Origin::kIndex;
+  };
+  ForEachCopyRow(conn, indexes_query.constData(), target, kIndexesQueryFields, add_index_part);
   ForEachCopyRow(
       conn, kConstraintsQuery, target, kConstraintsQueryFields, [&](const CopyTextRow& r) {
         const std::optional<size_t> table = table_of(Oid(r, kConTableOid));

@@ -97,6 +97,8 @@ enum class MemberId {
   kDeterministic,
   kOnUpdateExpression,
   kNullsNotDistinct,
+  kIncluded,
+  kNullsReversed,
 };
 struct Member {
   const char* text;
@@ -114,8 +116,10 @@ constexpr Member kIndexMembers[] = {
     {"unique", MemberId::kUnique, MemberType::kFlag, false},
     {"predicate", MemberId::kPredicate, MemberType::kText, false},
     {"origin", MemberId::kOrigin, MemberType::kOrigin, false},
-    {"method", MemberId::kMethod, MemberType::kText, false},                        // version 4 on
-    {"nulls_not_distinct", MemberId::kNullsNotDistinct, MemberType::kFlag, false},  // 5 on
+    {"method", MemberId::kMethod, MemberType::kText, false},  // version 4 on
+    // Version 5 on.
+    {"nulls_not_distinct", MemberId::kNullsNotDistinct, MemberType::kFlag, false},
+    {"included", MemberId::kIncluded, MemberType::kNames, false},
 };
 // A part has a column or an expression, which FinishPart checks.
 constexpr Member kPartMembers[] = {
@@ -125,6 +129,7 @@ constexpr Member kPartMembers[] = {
     // Version 4 on.
     {"operator_class", MemberId::kOperatorClass, MemberType::kText, false},
     {"collation", MemberId::kCollation, MemberType::kText, false},
+    {"nulls_reversed", MemberId::kNullsReversed, MemberType::kFlag, false},  // version 5 on
     {"exclusion_operator", MemberId::kExclusionOperator, MemberType::kText, false},
 };
 constexpr Member kForeignKeyMembers[] = {

@@ -588,6 +588,8 @@ class SnapshotHandler final : public nlohmann::json_sax<Json> {
 
   QStringList* NamesOf(MemberId id) {
     if (id == MemberId::kReferencedColumns) return &foreign_key_.referenced_columns;
+    // Version 5 on; an older file's are gathered to no use, as its readers skipped them.
+    if (id == MemberId::kIncluded) return Knows(5) ? &index_.included : &skipped_names_;
     if (id == MemberId::kEvents) return &trigger_.events;
     if (id == MemberId::kUpdateColumns) return &trigger_.update_columns;
     return level_ == Level::kPrimaryKey ? &primary_key_.columns : &foreign_key_.columns;
@@ -815,6 +817,9 @@ class SnapshotHandler final : public nlohmann::json_sax<Json> {
       case MemberId::kNullsNotDistinct:
         // Version 5 on; an older file's is skipped, as its readers skipped it.
         index_.nulls_not_distinct = flag && Knows(5);
+        break;
+      case MemberId::kNullsReversed:
+        part_.nulls_reversed = flag && Knows(5);
         break;
       case MemberId::kDescending:
         part_.descending = flag;
@@ -1219,6 +1224,7 @@ class SnapshotHandler final : public nlohmann::json_sax<Json> {
   unsigned object_seen_ = 0;
   PrimaryKeyDefinition primary_key_;
   IndexDefinition index_;
+  QStringList skipped_names_;  // the names of a member an older version did not have
   ForeignKeyDefinition foreign_key_;
   CheckDefinition check_;
   ColumnDetails detail_;

@@ -109,6 +109,7 @@ void AppendIndex(QByteArray& out, const IndexDefinition& index) {
     text("operator_class", part.operator_class);
     text("collation", part.collation);
     text("exclusion_operator", part.exclusion_operator);
+    if (part.nulls_reversed) out.append(", \"nulls_reversed\": true");
     out.append('}');
   }
   out.append(']');
@@ -124,6 +125,10 @@ void AppendIndex(QByteArray& out, const IndexDefinition& index) {
   if (!index.method.isEmpty()) {
     out.append(", \"method\": ");
     AppendString(out, index.method);
+  }
+  if (!index.included.isEmpty()) {
+    out.append(", \"included\": ");
+    AppendNames(out, index.included);
   }
   out.append('}');
 }

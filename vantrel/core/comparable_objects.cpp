@@ -99,7 +99,13 @@ ComparableObject Index(const IndexDefinition& index, const TableObjects& objects
   const bool same_engine = !origin.across_engines;
   QStringList order;
   for (const dataaccess::IndexPart& part : index.parts) {
-    order.append(part.descending ? QStringLiteral("DESC") : QStringLiteral("ASC"));
+    QString direction = part.descending ? QStringLiteral("DESC") : QStringLiteral("ASC");
+    // Where NULLs sort is each engine's own across engines (SQLite and MySQL put them first in
+    // ascending order, PostgreSQL last): only PostgreSQL's choice against its own compares.
+    if (same_engine && part.nulls_reversed) {
+      direction += part.descending ? QLatin1String(" NULLS LAST") : QLatin1String(" NULLS FIRST");
+    }
+    order.append(direction);
   }
   const bool exclusion = index.origin == IndexDefinition::Origin::kExclusionConstraint;
   ComparableObject object{exclusion ? ObjectKindId::kExclusionConstraint : ObjectKindId::kIndex,
@@ -122,6 +128,8 @@ ComparableObject Index(const IndexDefinition& index, const TableObjects& objects
   if (compare_methods) {
     const QString method = dataaccess::IndexMethod(index);
     object.properties.push_back({PropertyId::kMethod, method, method});
+    const QString included = index.included.join(QStringLiteral(", "));
+    object.properties.push_back({PropertyId::kIncluded, included.toLower(), included});
   }
   AddName(object, compare_names);
   return object;

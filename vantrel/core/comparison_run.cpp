@@ -159,7 +159,8 @@ std::vector<NotComparedId> KindsNotTold(const dataaccess::DataConnection& side,
     const auto has_method = [](const dataaccess::TableObjects& objects) {
       return std::any_of(objects.indexes.begin(), objects.indexes.end(),
                          [](const dataaccess::IndexDefinition& index) {
-                           return dataaccess::IndexMethod(index) != QLatin1String("btree");
+                           return dataaccess::IndexMethod(index) != QLatin1String("btree") ||
+                                  !index.included.isEmpty();
                          });
     };
     if ((compared & kCompareIndexes) && (told & kCompareIndexes) &&

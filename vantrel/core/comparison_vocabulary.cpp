@@ -25,6 +25,7 @@ constexpr PropertyWords kProperties[] = {
     {P::kSortOrder, "Sort Order", kSortOrderProperty},
     {P::kWhere, "Where", kWhereProperty},
     {P::kMethod, "Method", kMethodProperty},
+    {P::kIncluded, "Included Columns", kIncludedProperty},
     {P::kOnDelete, "On Delete", kOnDeleteProperty},
     {P::kOnUpdate, "On Update", kOnUpdateProperty},
     {P::kDeferrable, "Deferrable", kDeferrableProperty},
@@ -83,6 +84,7 @@ constexpr IgnoreName kIgnoreNames[] = {
     {"owned-by", kOwnedByProperty},
     {"method", kMethodProperty},
     {"persistence", kPersistenceProperty},
+    {"included", kIncludedProperty},
 };
 
 using K = ObjectKindId;
@@ -133,7 +135,7 @@ constexpr const char* kNotComparedWords[] = {
     "sequences",
     "rules",
     "whether tables are logged",
-    "index methods",
+    "index methods and included columns",
     "whether foreign keys are deferrable",
     "trigger bodies",
 };

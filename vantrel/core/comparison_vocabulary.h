@@ -48,6 +48,7 @@ enum ComparedProperty : int {
   kOwnedByProperty = 1 << 27,
   kMethodProperty = 1 << 28,       // an index's access method
   kPersistenceProperty = 1 << 29,  // a table's LOGGED or UNLOGGED
+  kIncludedProperty = 1 << 30,     // an index's INCLUDE columns
 };
 
 // What a walk compares besides tables: their fields, and the objects of dataaccess::ObjectKind
@@ -92,6 +93,7 @@ enum class PropertyId : uint8_t {
   kSortOrder,
   kWhere,
   kMethod,
+  kIncluded,
   kOnDelete,
   kOnUpdate,
   kDeferrable,

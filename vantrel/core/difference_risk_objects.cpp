@@ -204,6 +204,13 @@ Finding KeyPropertyFinding(const Difference::Property& property, const Differenc
     return {Risk::kSafe, "method " + sides.Each(VisibleText(p), VisibleText(s)) +
                              ": the index serves other queries"};
   }
+  if (name == P::kIncluded) {
+    const auto columns = [](const QString& names) {
+      return names.isEmpty() ? QStringLiteral("none") : VisibleText(names);
+    };
+    return {Risk::kSafe, "included columns " + sides.Each(columns(p), columns(s)) +
+                             ": the index answers other queries alone"};
+  }
   if (name == P::kPersistence) {
     // An unlogged table is emptied after a crash and is not copied to standbys.
     if (p == u"UNLOGGED") {

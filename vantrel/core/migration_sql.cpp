@@ -364,7 +364,15 @@ QString MigrationSql::UniqueClause(const dx::IndexDefinition& index, QStringList
       !dx::IsEngineMadeName(index.name)) {
     clause = "CONSTRAINT " + Name(index.name) + u' ';
   }
-  return clause + "UNIQUE " + NullsNotDistinct(index, unwritten) + u'(' + Names(columns) + u')';
+  clause += "UNIQUE " + NullsNotDistinct(index, unwritten) + u'(' + Names(columns) + u')';
+  if (!index.included.isEmpty()) {
+    if (target_ == TypeDialect::kPostgres) {
+      clause += " INCLUDE (" + Names(index.included) + u')';
+    } else {
+      unwritten->append("the INCLUDE columns of the unique key " + index.name);
+    }
+  }
+  return clause;
 }
 
 QString MigrationSql::NullsNotDistinct(const dx::IndexDefinition& index,
@@ -491,6 +499,10 @@ QString MigrationSql::CreateIndex(const QString& table, const dx::IndexDefinitio
       }
     }
     if (part.descending) term += " DESC";
+    // Where NULLs sort is compared within one engine only: elsewhere each engine's own place.
+    if (part.nulls_reversed && target_ == TypeDialect::kPostgres && SameEngine()) {
+      term += part.descending ? " NULLS LAST" : " NULLS FIRST";
+    }
     parts.append(term);
   }
   QString sql = QStringLiteral("CREATE ") + (index.unique ? "UNIQUE " : "") + "INDEX " +
@@ -503,6 +515,13 @@ QString MigrationSql::CreateIndex(const QString& table, const dx::IndexDefinitio
     }
   }
   sql += " (" + parts.join(QStringLiteral(", ")) + u')';
+  if (!index.included.isEmpty()) {
+    if (target_ == TypeDialect::kPostgres) {
+      sql += " INCLUDE (" + Names(index.included) + u')';
+    } else {
+      unwritten->append("the INCLUDE columns of index " + index.name);
+    }
+  }
   if (const QString nulls = NullsNotDistinct(index, unwritten); !nulls.isEmpty()) {
     sql += u' ' + nulls.trimmed();
   }

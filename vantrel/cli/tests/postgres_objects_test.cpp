@@ -75,6 +75,19 @@ const std::vector<Case>& Cases() {
       {"CREATE UNIQUE INDEX %1_x ON %1 (name) NULLS NOT DISTINCT",
        "CREATE UNIQUE INDEX %1_y ON %1 (name) NULLS NOT DISTINCT",
        {}},
+      // INCLUDE columns, and where a part sorts NULLs against its direction's default.
+      {"CREATE INDEX %1_x ON %1 (name) INCLUDE (id)",
+       "CREATE INDEX %1_x ON %1 (name)",
+       {"a Index [Included Columns]", "b Index [Included Columns]"}},
+      {"CREATE INDEX %1_x ON %1 (name) INCLUDE (ID)",
+       "CREATE INDEX %1_y ON %1 (name) INCLUDE (id)",
+       {}},
+      {"CREATE INDEX %1_x ON %1 (name DESC NULLS LAST)",
+       "CREATE INDEX %1_x ON %1 (name DESC)",
+       {"a Index [Sort Order]", "b Index [Sort Order]"}},
+      {"CREATE INDEX %1_x ON %1 (name ASC NULLS LAST, id DESC NULLS FIRST)",
+       "CREATE INDEX %1_x ON %1 (name, id DESC)",
+       {}},
   };
   return cases;
 }
@@ -252,16 +265,18 @@ TEST(PostgresObjectsTest, AnEnumTypesLabelsTellWhatMovingRowsRisks) {
   }
 }
 
-// A key that counts NULLs as alike is written as such for PostgreSQL, and the script converges
-// on a scratch database; for another engine, which cannot say it, the key is held back.
-TEST(PostgresObjectsTest, AKeyThatCountsNullsAlikeIsWrittenWhereTheTargetCanSayIt) {
+// A key that counts NULLs as alike, and an index with INCLUDE columns and NULLS LAST, are
+// written as such for PostgreSQL, and the script converges on a scratch database; for another
+// engine, which cannot say them, they are held back.
+TEST(PostgresObjectsTest, WhatOnlyPostgresSaysOfAnIndexIsWrittenWhereTheTargetCanSayIt) {
   VANTREL_REQUIRE_ENGINES(Engine::kPostgres);
   SqliteTestFolder folder;
   const QString alike = BuildDatabase(
       Engine::kPostgres, "vt_pg_nulls_a",
       {"CREATE TABLE t (id int PRIMARY KEY, a int, b int, CONSTRAINT t_a UNIQUE NULLS NOT DISTINCT "
        "(a))",
-       "CREATE UNIQUE INDEX t_b ON t (b) NULLS NOT DISTINCT"},
+       "CREATE UNIQUE INDEX t_b ON t (b) NULLS NOT DISTINCT",
+       "CREATE INDEX t_c ON t (a DESC NULLS LAST) INCLUDE (b)"},
       folder);
   const QStringList plain = {"CREATE TABLE t (id int PRIMARY KEY, a int, b int)",
                              "INSERT INTO t VALUES (1, NULL, NULL), (2, 5, 5)"};
@@ -280,9 +295,11 @@ TEST(PostgresObjectsTest, AKeyThatCountsNullsAlikeIsWrittenWhereTheTargetCanSayI
   EXPECT_EQ(status, 0) << script.toStdString();
   EXPECT_TRUE(script.contains("UNIQUE NULLS NOT DISTINCT (\"a\")")) << script.toStdString();
   EXPECT_TRUE(script.contains("(\"b\") NULLS NOT DISTINCT;")) << script.toStdString();
+  EXPECT_TRUE(script.contains("(\"a\" DESC NULLS LAST) INCLUDE (\"b\");")) << script.toStdString();
   const auto [across_status, across] = migrate({"--allow-unsafe", alike, sqlite_plain});
   EXPECT_EQ(across_status, 1) << across.toStdString();
   EXPECT_TRUE(across.contains("NULLS NOT DISTINCT of the unique key t_a")) << across.toStdString();
+  EXPECT_TRUE(across.contains("the INCLUDE columns of index t_c")) << across.toStdString();
   EXPECT_FALSE(across.contains(
       QRegularExpression("^[^-].*NULLS NOT DISTINCT", QRegularExpression::MultilineOption)))
       << across.toStdString();
@@ -290,7 +307,7 @@ TEST(PostgresObjectsTest, AKeyThatCountsNullsAlikeIsWrittenWhereTheTargetCanSayI
 
 // Across engines, PostgreSQL's pattern-class companion of a key is what the other engine's key
 // serves itself; within PostgreSQL it is an index the other side lacks. A rule the other engine
-// cannot tell is said to be not compared; an unlogged table likewise.
+// cannot tell is said to be not compared; an unlogged table and INCLUDE columns likewise.
 TEST(PostgresObjectsTest, ThePatternCompanionAndRulesAcrossEngines) {
   VANTREL_REQUIRE_ENGINES(Engine::kPostgres, Engine::kMariadb);
   SqliteTestFolder folder;
@@ -298,12 +315,14 @@ TEST(PostgresObjectsTest, ThePatternCompanionAndRulesAcrossEngines) {
   const QString pg = BuildDatabase(
       Engine::kPostgres, "vt_pg_companion",
       plain + QStringList{"CREATE INDEX t_name_like ON t (name varchar_pattern_ops)",
-                          "CREATE TABLE archive (id int)",
+                          "CREATE TABLE archive (id int, note text)",
                           "CREATE RULE archive_keep AS ON DELETE TO archive DO INSTEAD NOTHING",
-                          "CREATE UNLOGGED TABLE scratch (a int)"},
+                          "CREATE UNLOGGED TABLE scratch (a int)",
+                          "CREATE INDEX archive_covering ON archive (id) INCLUDE (note)"},
       folder);
-  const QStringList others =
-      plain + QStringList{"CREATE TABLE archive (id int)", "CREATE TABLE scratch (a int)"};
+  const QStringList others = plain + QStringList{"CREATE TABLE archive (id int, note text)",
+                                                 "CREATE TABLE scratch (a int)",
+                                                 "CREATE INDEX archive_covering ON archive (id)"};
   for (const Engine engine : {Engine::kSqlite, Engine::kMariadb}) {
     const QString other = BuildDatabase(engine, "vt_pg_companion_o", others, folder);
     const CliResult result = Compare(pg, other, {"--objects", "indexes,rules,persistence"});
@@ -317,6 +336,17 @@ TEST(PostgresObjectsTest, ThePatternCompanionAndRulesAcrossEngines) {
         mariadb)
         << result.output.toStdString();
     EXPECT_EQ(result.output.contains("Not compared: whether tables are logged, which "
+                                     "'b.vt_pg_companion_o' cannot tell"),
+              mariadb)
+        << result.output.toStdString();
+    // SQLite indexes include no columns of their own; MariaDB's cannot be told.
+    EXPECT_EQ(result.output.contains("Index: '(id)' (archive_covering) in table "
+                                     "'a.vt_pg_companion.archive', and "
+                                     "b.vt_pg_companion_o.archive differ in the following ways. "
+                                     "[Included Columns]"),
+              !mariadb)
+        << result.output.toStdString();
+    EXPECT_EQ(result.output.contains("Not compared: index methods and included columns, which "
                                      "'b.vt_pg_companion_o' cannot tell"),
               mariadb)
         << result.output.toStdString();
