@@ -763,6 +763,9 @@ QString IndexIdentity(const IndexDefinition& index, bool same_engine) {
                                          : QLatin1String("c:") + part.column.toLower();
     if (!part.operator_class.isEmpty()) text += QLatin1String("/o:") + part.operator_class;
     if (same_engine && !part.collation.isEmpty()) text += QLatin1String("/k:") + part.collation;
+    if (same_engine && part.prefix_length > 0) {
+      text += QLatin1String("/p:") + QString::number(part.prefix_length);
+    }
     if (!part.exclusion_operator.isEmpty()) text += QLatin1String("/x:") + part.exclusion_operator;
     identity.append(text);
   }

@@ -61,11 +61,17 @@
 //     index than the key on name, and an exclusion constraint (EXCLUDE USING gist (c WITH &&))
 //     is no index on c: it refuses rows that conflict under its operators. Within one engine a
 //     part's collation is part of the index too; across engines collations have other names
-//     and are compared on the columns (column_rules.h). The access method is compared where both
-//     sides tell it (IndexMethod). Across engines, an index whose every part is a column with a
-//     pattern operator class, beside another index or the primary key on the same columns, is
-//     PostgreSQL's companion for LIKE searches that another engine's plain index serves itself:
-//     it is never reported missing (IsPatternSearchCompanion).
+//     and are compared on the columns (column_rules.h). So is a MySQL part's length (note(20)
+//     indexes the first 20 characters, and a unique index holds those unique): within one engine
+//     it is part of the index, while across engines the others index the whole text. The access
+//     method is compared where both sides tell it (IndexMethod: PostgreSQL, MySQL and MariaDB,
+//     and SQLite, whose indexes are all B-trees), and with it PostgreSQL's INCLUDE columns; where
+//     a part sorts its NULLs compares within one engine only, each engine having its own place
+//     for them. Across engines, an index whose every part is a column with a pattern operator
+//     class, beside another index or the primary key on the same columns, is PostgreSQL's
+//     companion for LIKE searches that another engine's plain index serves itself: it is never
+//     reported missing (IsPatternSearchCompanion). PostgreSQL's UNIQUE NULLS NOT DISTINCT,
+//     which refuses a second NULL, is another uniqueness than UNIQUE.
 //  8. A property a side cannot tell (a deferrable foreign key on MySQL and MariaDB, which
 //     cannot declare one) is not compared object by object; the report says once that it was
 //     not compared.

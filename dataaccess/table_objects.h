@@ -68,7 +68,8 @@ struct IndexPart {
   // An exclusion constraint's operator for this part ("&&"); empty for an index.
   QString exclusion_operator;
   // MySQL's and MariaDB's index of the first characters of a column, note(20); 0 for all of
-  // it. What a migration script needs to make such an index; not compared.
+  // it. Within one engine part of what the index is (a unique one refuses rows alike in those
+  // characters); across engines the others index the whole text.
   int prefix_length = 0;
   // PostgreSQL: the part sorts NULLs at the other end than its direction does by default
   // (ASC NULLS FIRST, DESC NULLS LAST).

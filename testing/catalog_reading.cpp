@@ -76,6 +76,7 @@ QStringList ObjectProperties(const DataConnection& connection) {
         if (!part.collation.isEmpty()) text += " collate " + part.collation;
         if (!part.exclusion_operator.isEmpty()) text += " with " + part.exclusion_operator;
         if (part.nulls_reversed) text += " nulls reversed";
+        if (part.prefix_length > 0) text += " prefix " + QString::number(part.prefix_length);
         parts << text;
       }
       const char* origin = index.origin == IndexDefinition::Origin::kIndex ? ""

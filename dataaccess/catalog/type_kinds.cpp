@@ -4,6 +4,7 @@
 #include <QRegularExpression>
 #include <QString>
 #include <QStringList>
+#include <iterator>
 #include <utility>
 
 namespace dataaccess {
@@ -279,6 +280,16 @@ bool AllowsZeroLength(int32_t kind) {
 }
 
 }  // namespace
+
+QString KindName(int32_t kind) {
+  static const char* const kNames[] = {
+      "",          "BOOLEAN",     "INTEGER",   "DECIMAL", "FLOAT", "CHAR",   "VARCHAR",
+      "TEXT",      "BINARY",      "VARBINARY", "BLOB",    "DATE",  "TIME",   "TIMETZ",
+      "TIMESTAMP", "TIMESTAMPTZ", "INTERVAL",  "UUID",    "JSON",  "MONEY",  "BIT",
+      "VARBIT",    "XML",         "ENUM",      "SET",     "YEAR",  "no type"};
+  static_assert(std::size(kNames) == kUntyped + 1);
+  return kind > 0 && kind <= kUntyped ? QLatin1String(kNames[kind]) : QString();
+}
 
 QString EngineName(TypeDialect dialect) {
   switch (dialect) {

@@ -214,6 +214,10 @@ DATAACCESS_EXPORT bool TakesDeclaredLength(int32_t kind);
 // timestamp and timestamptz.
 DATAACCESS_EXPORT bool IsTimeKind(int32_t kind);
 
+// The name a report gives `kind`: "INTEGER", "JSON", "no type" (kUntyped); empty for a number
+// that is no kind.
+DATAACCESS_EXPORT QString KindName(int32_t kind);
+
 // The engine whose catalog spelled a type; the rules above that name an engine follow it.
 // kOther applies the table alone, with the fractional-seconds default of PostgreSQL.
 enum class TypeDialect { kOther, kSqlite, kPostgres, kMysql };

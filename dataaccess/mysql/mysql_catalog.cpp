@@ -84,15 +84,16 @@ enum TriggersQueryField : int {
   kTrigStatement,
 };
 
-// Every key part of every index, the primary key's included (PRIMARY), unsorted. MySQL 8.0.13
-// and later add the text of an expression part (functional key parts), where COLUMN_NAME is
-// NULL.
+// Every key part of every index, the primary key's included (PRIMARY), unsorted, with the
+// index's method (BTREE, FULLTEXT, SPATIAL, HASH). MySQL 8.0.13 and later add the text of an
+// expression part (functional key parts), where COLUMN_NAME is NULL.
 constexpr char kIndexesQuery[] =
     "SELECT TABLE_NAME, INDEX_NAME, SEQ_IN_INDEX, COLUMN_NAME, NON_UNIQUE, COLLATION = 'D', "
-    "SUB_PART FROM information_schema.STATISTICS WHERE TABLE_SCHEMA = DATABASE()";
+    "INDEX_TYPE, SUB_PART FROM information_schema.STATISTICS WHERE TABLE_SCHEMA = DATABASE()";
 constexpr char kIndexesQueryWithExpressions[] =
     "SELECT TABLE_NAME, INDEX_NAME, SEQ_IN_INDEX, COLUMN_NAME, NON_UNIQUE, COLLATION = 'D', "
-    "SUB_PART, EXPRESSION FROM information_schema.STATISTICS WHERE TABLE_SCHEMA = DATABASE()";
+    "INDEX_TYPE, SUB_PART, EXPRESSION FROM information_schema.STATISTICS "
+    "WHERE TABLE_SCHEMA = DATABASE()";
 // The columns of both; only kIndexesQueryWithExpressions has the last.
 enum IndexesQueryField : int {
   kIdxTable,
@@ -101,6 +102,7 @@ enum IndexesQueryField : int {
   kIdxColumn,
   kIdxNonUnique,
   kIdxDescending,
+  kIdxMethod,
   kIdxPrefix,  // the length of a part that indexes the start of its column; NULL for all of it
   kIdxExpression,
 };
@@ -289,8 +291,10 @@ void ReadIndexes(MYSQL* mysql, const QString& target, const ServerFeatures& feat
         }
         part.descending = row[kIdxDescending] && row[kIdxDescending][0] == '1';
         if (row[kIdxPrefix]) part.prefix_length = std::atoi(row[kIdxPrefix]);
-        objects.AddIndexPart(OwnTable(table), name, position, std::move(part)).unique =
-            row[kIdxNonUnique] && row[kIdxNonUnique][0] == '0';
+        IndexDefinition& index =
+            objects.AddIndexPart(OwnTable(table), name, position, std::move(part));
+        index.unique = row[kIdxNonUnique] && row[kIdxNonUnique][0] == '0';
+        index.method = Text(row, lengths, kIdxMethod).toLower();
       });
 }
 
@@ -741,7 +745,7 @@ int ReadMysqlCatalog(MYSQL* mysql, const QString& target, CatalogTables& tables,
   // Neither engine can declare a foreign key deferrable. A server without sequences (MySQL,
   // MariaDB before 10.3) truly has none: its empty list is what it tells.
   int kinds_told = kDefaults | kCollations | kViews | kTriggers | kSequences;
-  if (with_indexes) kinds_told |= kPrimaryKeys | kIndexes;
+  if (with_indexes) kinds_told |= kPrimaryKeys | kIndexes | kIndexMethods;
   if (with_constraints) kinds_told |= features.checks ? kForeignKeys | kChecks : kForeignKeys;
   if (features.generation) kinds_told |= kGeneratedColumns;
   return kinds_told;

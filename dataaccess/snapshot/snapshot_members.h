@@ -99,6 +99,7 @@ enum class MemberId {
   kNullsNotDistinct,
   kIncluded,
   kNullsReversed,
+  kPrefixLength,
 };
 struct Member {
   const char* text;
@@ -129,7 +130,9 @@ constexpr Member kPartMembers[] = {
     // Version 4 on.
     {"operator_class", MemberId::kOperatorClass, MemberType::kText, false},
     {"collation", MemberId::kCollation, MemberType::kText, false},
-    {"nulls_reversed", MemberId::kNullsReversed, MemberType::kFlag, false},  // version 5 on
+    // Version 5 on.
+    {"nulls_reversed", MemberId::kNullsReversed, MemberType::kFlag, false},
+    {"prefix_length", MemberId::kPrefixLength, MemberType::kInteger, false},
     {"exclusion_operator", MemberId::kExclusionOperator, MemberType::kText, false},
 };
 constexpr Member kForeignKeyMembers[] = {

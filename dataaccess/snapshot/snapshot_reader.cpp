@@ -719,6 +719,13 @@ class SnapshotHandler final : public nlohmann::json_sax<Json> {
         }
         break;
       case MemberType::kInteger:
+        if (member->id == MemberId::kPrefixLength) {
+          // Version 5 on; an older file's is skipped, as its readers skipped it.
+          if (const auto n = Whole(value, 0, std::numeric_limits<int>::max()); n && Knows(5)) {
+            part_.prefix_length = static_cast<int>(*n);
+          }
+          break;
+        }
         if (const auto n = Whole(value, std::numeric_limits<int64_t>::min(),
                                  std::numeric_limits<int64_t>::max())) {
           (member->id == MemberId::kStart       ? sequence_.start

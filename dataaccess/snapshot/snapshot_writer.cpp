@@ -110,6 +110,9 @@ void AppendIndex(QByteArray& out, const IndexDefinition& index) {
     text("collation", part.collation);
     text("exclusion_operator", part.exclusion_operator);
     if (part.nulls_reversed) out.append(", \"nulls_reversed\": true");
+    if (part.prefix_length > 0) {
+      out.append(", \"prefix_length\": ").append(QByteArray::number(part.prefix_length));
+    }
     out.append('}');
   }
   out.append(']');

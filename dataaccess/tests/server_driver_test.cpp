@@ -438,7 +438,7 @@ Engine Mariadb() {
         "check qty: `qty` > 0"}},
       {"v_child", {}},
   };
-  e.object_kinds = kAllObjectKinds & ~kForeignKeyDeferrability;
+  e.object_kinds = (kAllObjectKinds & ~kForeignKeyDeferrability) | kIndexMethods;
   return e;
 }
 
@@ -1065,11 +1065,11 @@ TEST_F(MysqlDriverTest, MysqlReadsKeysAndConstraintsOnlyWhenOneOfTheirKindsIsAsk
   } rows[] = {
       {"defaults", kDefaults, 0},
       {"views and triggers", kViews | kTriggers, 0},
-      {"primary keys", kPrimaryKeys, kKeys},
-      {"indexes", kIndexes, kKeys | kConstraints},
+      {"primary keys", kPrimaryKeys, kKeys | kIndexMethods},
+      {"indexes", kIndexes, kKeys | kIndexMethods | kConstraints},
       {"foreign keys", kForeignKeys, kConstraints},
       {"checks", kChecks, kConstraints},
-      {"all", kAllObjectKinds, kKeys | kConstraints},
+      {"all", kAllObjectKinds, kKeys | kIndexMethods | kConstraints},
   };
   constexpr int kAlwaysTold =
       kDefaults | kCollations | kGeneratedColumns | kViews | kTriggers | kSequences;
@@ -1122,7 +1122,8 @@ TEST_F(MysqlDriverTest, MysqlReadsDefaultsCollationsViewsTriggersAndSequences) {
             "CREATE SEQUENCE free START WITH 5 INCREMENT BY 3 MINVALUE 2 MAXVALUE 1000 CYCLE",
             "CREATE SEQUENCE plain"});
   const auto connection = Open(QString(), MysqlUri(database));
-  EXPECT_EQ(connection->ObjectKinds(), kAllObjectKinds & ~kForeignKeyDeferrability);
+  EXPECT_EQ(connection->ObjectKinds(),
+            (kAllObjectKinds & ~kForeignKeyDeferrability) | kIndexMethods);
   EXPECT_EQ(TableNames(*connection), QStringList({"item", "v_it's\\x", "v_item"}));
   EXPECT_EQ(
       RestLines(*connection),

@@ -109,7 +109,7 @@ TEST(SnapshotTest, EveryFieldOfATablesObjectsSurvivesTheRoundTrip) {
           false,
           {}},
          {"uq",
-          {{"code", {}, false, {}, {}, {}, 0, true}},
+          {{"code", {}, false, {}, {}, {}, 12, true}},
           true,
           {},
           Origin::kUniqueConstraint,

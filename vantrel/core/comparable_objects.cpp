@@ -75,6 +75,7 @@ QString IndexDefinitionText(const IndexDefinition& index) {
   QStringList shown;
   for (const dataaccess::IndexPart& part : index.parts) {
     QString text = part.column.isEmpty() ? Shown(part.expression) : part.column;
+    if (part.prefix_length > 0) text += u'(' + QString::number(part.prefix_length) + u')';
     if (!part.collation.isEmpty()) text += QLatin1String(" COLLATE ") + part.collation;
     if (!part.operator_class.isEmpty()) text += u' ' + part.operator_class;
     if (part.descending) text += QLatin1String(" DESC");

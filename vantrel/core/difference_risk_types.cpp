@@ -50,14 +50,7 @@ Family FamilyOf(int32_t kind) {
 }
 
 QString KindName(const ColumnFacts& column) {
-  static const char* const kNames[] = {
-      "",          "BOOLEAN",     "INTEGER",   "DECIMAL", "FLOAT", "CHAR",   "VARCHAR",
-      "TEXT",      "BINARY",      "VARBINARY", "BLOB",    "DATE",  "TIME",   "TIMETZ",
-      "TIMESTAMP", "TIMESTAMPTZ", "INTERVAL",  "UUID",    "JSON",  "MONEY",  "BIT",
-      "VARBIT",    "XML",         "ENUM",      "SET",     "YEAR",  "no type"};
-  if (column.data_type > 0 && column.data_type <= dx::kUntyped) {
-    return QLatin1String(kNames[column.data_type]);
-  }
+  if (QString name = dx::KindName(column.data_type); !name.isEmpty()) return name;
   // Another type is known by its spelling only.
   return column.declared_type.isEmpty() ? QStringLiteral("another type")
                                         : VisibleText(column.declared_type);

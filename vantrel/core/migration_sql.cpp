@@ -505,16 +505,21 @@ QString MigrationSql::CreateIndex(const QString& table, const dx::IndexDefinitio
     }
     parts.append(term);
   }
-  QString sql = QStringLiteral("CREATE ") + (index.unique ? "UNIQUE " : "") + "INDEX " +
+  const bool other_method = !index.method.isEmpty() && index.method != u"btree";
+  // MySQL names a FULLTEXT or SPATIAL index by its kind and a HASH one after its columns.
+  const bool mysql_kind = target_ == TypeDialect::kMysql && SameEngine() &&
+                          (index.method == u"fulltext" || index.method == u"spatial");
+  QString sql = QStringLiteral("CREATE ") + (index.unique ? "UNIQUE " : "") +
+                (mysql_kind ? index.method.toUpper() + u' ' : QString()) + "INDEX " +
                 Name(index.name) + " ON " + TableName(table);
-  if (!index.method.isEmpty() && index.method != u"btree") {
-    if (target_ == TypeDialect::kPostgres && SameEngine()) {
-      sql += " USING " + index.method;
-    } else {
-      unwritten->append("the index method " + index.method);
-    }
+  if (other_method && target_ == TypeDialect::kPostgres && SameEngine()) {
+    sql += " USING " + index.method;
   }
   sql += " (" + parts.join(QStringLiteral(", ")) + u')';
+  if (other_method && target_ == TypeDialect::kMysql && SameEngine() && !mysql_kind) {
+    sql += " USING " + index.method.toUpper();
+  }
+  if (other_method && !SameEngine()) unwritten->append("the index method " + index.method);
   if (!index.included.isEmpty()) {
     if (target_ == TypeDialect::kPostgres) {
       sql += " INCLUDE (" + Names(index.included) + u')';

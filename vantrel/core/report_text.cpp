@@ -68,10 +68,19 @@ QString DetailValue(const Difference& difference, const Difference::Property& pr
       return value.toBool() ? QStringLiteral("yes") : QStringLiteral("no");
     case PropertyId::kAttributes:
       return AttributeWords(value.toInt());
-    case PropertyId::kDataType:
-      // The type as the engine spells it says more than its kind's number.
-      if (column && !column->declared_type.isEmpty()) return VisibleText(column->declared_type);
-      break;
+    case PropertyId::kDataType: {
+      // The type as the engine spells it says more than its kind's number, and where both
+      // sides spell it alike (MariaDB's JSON is a longtext), the kind says what differs.
+      if (!column || column->declared_type.isEmpty()) break;
+      const std::optional<ColumnFacts>& other =
+          driving ? difference.other_column : difference.driving_column;
+      if (other && other->declared_type.compare(column->declared_type, Qt::CaseInsensitive) == 0 &&
+          other->data_type != column->data_type) {
+        return VisibleText(column->declared_type) + " (" + dataaccess::KindName(column->data_type) +
+               u')';
+      }
+      return VisibleText(column->declared_type);
+    }
     case PropertyId::kSize:
       if (column && column->data_type == dataaccess::kDecimal && value.toInt() != 0) {
         const auto size = static_cast<uint32_t>(value.toInt());

@@ -297,6 +297,60 @@ TEST(DeferrabilityTest, IsSaidNotComparedOnlyAgainstAKeyThatDefers) {
   }
 }
 
+// Within MariaDB an index of a column's first characters is another index than one of the whole
+// column (a unique one refuses rows alike in those characters), and a FULLTEXT index on a column
+// is a B-tree's namesake of another method. A snapshot keeps both.
+TEST(MariadbIndexesTest, APrefixAndAMethodAreWhatTheIndexIs) {
+  VANTREL_REQUIRE_ENGINES(Engine::kMariadb);
+  const auto schema = [](const char* key, const char* text_index, const char* method) {
+    return QStringList{QStringLiteral("CREATE TABLE t (id INT PRIMARY KEY, e VARCHAR(100), "
+                                      "n VARCHAR(50), x TEXT, UNIQUE KEY ue (%1), %2 KEY tx (%3), "
+                                      "%4 KEY tn (n))")
+                           .arg(QLatin1String(key), QLatin1String(text_index),
+                                QLatin1String(*text_index ? "x" : "x(20)"), QLatin1String(method))};
+  };
+  SqliteTestFolder folder;
+  const QString a = BuildDatabase(Engine::kMariadb, "vt_prefix_a",
+                                  schema("e(10)", "FULLTEXT", "FULLTEXT"), folder);
+  const QString b = BuildDatabase(Engine::kMariadb, "vt_prefix_b", schema("e", "", ""), folder);
+  const CliResult result = Compare(a, b, {"--objects", "indexes", "--details"});
+  for (const char* found : {"Index: 'UNIQUE (e(10))' (ue) exists in table 'a.vt_prefix_a.t'",
+                            "Index: 'UNIQUE (e)' (ue) exists in table 'b.vt_prefix_b.t'",
+                            "Index: 'USING fulltext (x)' (tx) exists in table 'a.vt_prefix_a.t'",
+                            "Index: '(x(20))' (tx) exists in table 'b.vt_prefix_b.t'",
+                            // NOLINTNEXTLINE(bugprone-suspicious-missing-comma): one paragraph
+                            "Index: 'USING fulltext (n)' (tn) in table 'a.vt_prefix_a.t', and "
+                            "b.vt_prefix_b.t differ in the following ways. [Method]\n"
+                            "    Method: fulltext | btree"}) {
+    EXPECT_TRUE(result.output.contains(QLatin1String(found))) << found << "\n"
+                                                              << result.output.toStdString();
+  }
+  const QString same = BuildDatabase(Engine::kMariadb, "vt_prefix_c",
+                                     schema("e(10)", "FULLTEXT", "FULLTEXT"), folder);
+  const QString path = folder.PathOf(QStringLiteral("prefix.json"));
+  QProcess snapshot;
+  snapshot.start(QStringLiteral(VANTREL_CLI), {"snapshot", a, "-o", path});
+  snapshot.waitForFinished(120000);
+  ASSERT_EQ(snapshot.exitCode(), 0) << snapshot.readAllStandardError().toStdString();
+  for (const QString& other : {same, path}) {
+    const CliResult none = Compare(a, other, {"--objects", "all"});
+    EXPECT_EQ(none.output, QString()) << other.toStdString();
+    EXPECT_EQ(none.status, 0) << other.toStdString();
+  }
+  // The script makes each index as it is, proven on a scratch database.
+  const QString scratch = BuildDatabase(Engine::kMariadb, "vt_prefix_x", {}, folder);
+  QProcess migrate;
+  migrate.start(QStringLiteral(VANTREL_CLI),
+                {"migrate", "--allow-unsafe", "--verify", "--scratch", scratch, a, b});
+  migrate.waitForFinished(120000);
+  const QString script = QString::fromUtf8(migrate.readAllStandardOutput()) +
+                         QString::fromUtf8(migrate.readAllStandardError());
+  EXPECT_EQ(migrate.exitCode(), 0) << script.toStdString();
+  EXPECT_TRUE(script.contains("CREATE FULLTEXT INDEX `tn` ON `t` (`n`);")) << script.toStdString();
+  EXPECT_TRUE(script.contains("CREATE UNIQUE INDEX `ue` ON `t` (`e`(10));"))
+      << script.toStdString();
+}
+
 INSTANTIATE_TEST_SUITE_P(Engines, ObjectComparisonTest,
                          ::testing::Values(std::tuple(Engine::kSqlite, Engine::kSqlite),
                                            std::tuple(Engine::kPostgres, Engine::kPostgres),
