@@ -370,6 +370,34 @@ bool RewriteOneArrayLiteral(std::vector<Token>& tokens) {
   return false;
 }
 
+// The length of a text in characters is char_length() everywhere: PostgreSQL's and SQLite's
+// length() and character_length() count characters, while MySQL's length() counts bytes, which
+// is octet_length() (rule 5).
+// Whether a text is empty, though, is the same in bytes and in characters: length(x) > 0 is
+// char_length(x) > 0 on MySQL too.
+void NameLengthFunctionsAlike(std::vector<Token>& tokens, bool mysql) {
+  const auto tells_emptiness = [&](size_t open) {
+    const qsizetype close = Closing(tokens, static_cast<qsizetype>(open));
+    if (close < 0 || static_cast<size_t>(close) + 2 >= tokens.size()) return false;
+    const Token& op = tokens[static_cast<size_t>(close) + 1];
+    const Token& bound = tokens[static_cast<size_t>(close) + 2];
+    if (op.kind != Token::kOther || bound.kind != Token::kNumber) return false;
+    if (bound.text == u'0') return IsOneOf(op.text, {">", "<>", "=", "<="});
+    return bound.text == u'1' && IsOneOf(op.text, {">=", "<"});
+  };
+  for (size_t i = 0; i + 1 < tokens.size(); ++i) {
+    if (tokens[i].kind != Token::kWord || !IsOpen(tokens[i + 1])) continue;
+    QString& name = tokens[i].text;
+    const bool length = name == QLatin1String("length");
+    if (name == QLatin1String("character_length") ||
+        (length && (!mysql || tells_emptiness(i + 1)))) {
+      name = QStringLiteral("char_length");
+    } else if (length || (name == QLatin1String("octet_length") && tells_emptiness(i + 1))) {
+      name = length ? QStringLiteral("octet_length") : QStringLiteral("char_length");
+    }
+  }
+}
+
 // True when the expression divides or takes a remainder anywhere.
 bool Divides(const std::vector<Token>& tokens) {
   return std::any_of(tokens.begin(), tokens.end(),
@@ -560,6 +588,7 @@ QString ExpressionMeaning(QStringView expression, ExpressionOrigin origin) {
   } catch (const SqlSyntaxError&) {
     return text.trimmed().toString();
   }
+  NameLengthFunctionsAlike(tokens, origin.backslash_escapes);
   const bool promotions = origin.across_engines && !Divides(tokens);
   // A literal cast may be parenthesised, (0)::numeric, parentheses may wrap what a cast left,
   // and a list or a range is recognised once its literals are bare, so the steps repeat until

@@ -37,14 +37,18 @@
 //     cast to the column's type or not) is x IN ('a', 'b'), x <> ALL (ARRAY[...]) is NOT IN,
 //     and x >= 1 AND x <= 5 is x BETWEEN 1 AND 5 (x < 1 OR x > 5 is NOT BETWEEN), where x and
 //     the bounds are each a name or a literal. MySQL's lcase() and ucase() are lower() and
-//     upper(), as it shows them. Parentheses that group (a OR b) AND c are kept. MySQL and
-//     MariaDB escape a quote or a backslash in a string with a backslash ('it\'s', 'a\\b'), where
-//     the standard and the other engines double the quote ('it''s') and keep a backslash as
-//     itself: a string is compared by its value (MysqlStringsAsStandard). Across engines only, a
-//     column cast to numeric without a precision beside +, - or * or a comparison is the column:
-//     it is the conversion PostgreSQL adds and shows where a column of integers meets a numeric
-//     one (price * (qty)::numeric), which the other engines make without saying so; where the
-//     expression divides, the cast stays, since it decides whether the division keeps fractions.
+//     upper(), as it shows them. A text's length in characters is char_length() on every
+//     engine, which PostgreSQL and SQLite also spell length() and character_length(); MySQL's
+//     length() counts bytes, and is octet_length(), but where it is compared with 0 (or >= 1)
+//     it tells whether the text is empty, as char_length() does. Parentheses that group (a OR b)
+//     AND c are kept. MySQL and MariaDB escape a quote or a backslash in a string with a backslash
+//     ('it\'s', 'a\\b'), where the standard and the other engines double the quote ('it''s') and
+//     keep a backslash as itself: a string is compared by its value (MysqlStringsAsStandard).
+//     Across engines only, a column cast to numeric without a precision beside +, - or * or a
+//     comparison is the column: it is the conversion PostgreSQL adds and shows where a column of
+//     integers meets a numeric one (price * (qty)::numeric), which the other engines make without
+//     saying so; where the expression divides, the cast stays, since it decides whether the
+//     division keeps fractions.
 //  6. A check the column's type already stands for is part of the column, not a check of its
 //     own: json_valid(c) (with or without "OR c IS NULL") on a column the type table counts as
 //     JSON, except against an SQLite column declared JSON without that check, which keeps any

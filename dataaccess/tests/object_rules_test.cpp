@@ -41,6 +41,8 @@ TEST(ObjectRulesTest, SpellingsOfOneExpressionMeanTheSame) {
       // leaves out the parentheses that say so.
       {"(a = 1 AND b = 2) OR c = 3", "a = 1 AND b = 2 OR c = 3"},
       {"(NOT a) AND b", "NOT a AND b"},
+      // A text's length in characters, as PostgreSQL, SQLite and MySQL name it.
+      {"length(name) > 0", "(char_length((name)::text) > 0)", "character_length(name) > 0"},
       // An array of literals, as a constructor or as PostgreSQL's text of it.
       {"ARRAY[]::integer[]", "'{}'::integer[]"},
       {"ARRAY[1, -2]", "'{1,-2}'::integer[]"},
@@ -74,6 +76,13 @@ TEST(ObjectRulesTest, WhatAnExpressionMeansTurnsOnWhereItComesFrom) {
   constexpr ExpressionOrigin kWithin{false, false};
   const std::vector<Row> rows = {
       {"`b` <> 'don\\'t'", "b <> 'don''t'", kMysqlAcross, true},
+      {"char_length(`name`) > 0", "length(name) > 0", kMysqlAcross, true},
+      {"length(`name`) <= 10", "octet_length(name) <= 10", kMysqlAcross, true},
+      {"length(`name`) <= 10", "length(name) <= 10", kMysqlAcross, false},
+      // Emptiness is the same in bytes and in characters.
+      {"length(`name`) > 0", "length(name) > 0", kMysqlAcross, true},
+      {"length(`name`) >= 1", "char_length(name) >= 1", kMysqlAcross, true},
+      {"length(`name`) = 0", "octet_length(name) = 0", kMysqlAcross, true},
       {"`b` <> 'don\\'t'", "b <> 'don''t'", kMysqlWithin, true},
       {"`a` <> 'c:\\\\'", "a <> 'c:\\'", kMysqlAcross, true},
       {"`a` <> 'c:\\\\'", "a <> 'c:\\\\'", kMysqlAcross, false},
