@@ -507,6 +507,46 @@ bool RewriteOneBetween(std::vector<Token>& tokens) {
   return false;
 }
 
+// x = a OR x = b is x IN (a, b), where x is one name and a and b literals, and nothing beside
+// the chain binds more tightly than OR (a AND x = 1 OR x = 2 is (a AND x = 1) OR x = 2).
+bool RewriteOneOrChain(std::vector<Token>& tokens) {
+  const auto is_literal = [](const Token& token) {
+    return token.kind == Token::kString || token.kind == Token::kNumber;
+  };
+  for (size_t i = 0; i + 6 < tokens.size(); ++i) {
+    const Token& x = tokens[i];
+    if (x.kind != Token::kWord || IsOperatorWord(x.text)) continue;
+    if (i > 0 && BindingOf(tokens[i - 1]) > kOr) continue;
+    if (i > 0 && IsOther(tokens[i - 1], ".")) continue;
+    std::vector<Token> literals;
+    size_t end = i;  // just past the last comparison of the chain
+    while (end + 2 < tokens.size() && tokens[end].kind == x.kind && tokens[end].text == x.text &&
+           IsOther(tokens[end + 1], "=") && is_literal(tokens[end + 2])) {
+      literals.push_back(tokens[end + 2]);
+      end += 3;
+      if (end + 1 < tokens.size() && IsWord(tokens[end], "or") && tokens[end + 1].text == x.text) {
+        ++end;
+        continue;
+      }
+      break;
+    }
+    if (literals.size() < 2) continue;
+    if (end < tokens.size() && BindingOf(tokens[end]) > kOr) continue;
+    std::vector<Token> list = {
+        x, {Token::kWord, QStringLiteral("in")}, {Token::kOther, QStringLiteral("(")}};
+    for (const Token& literal : literals) {
+      if (list.size() > 3) list.push_back({Token::kOther, QStringLiteral(",")});
+      list.push_back(literal);
+    }
+    list.push_back({Token::kOther, QStringLiteral(")")});
+    tokens.erase(tokens.begin() + static_cast<qsizetype>(i),
+                 tokens.begin() + static_cast<qsizetype>(end));
+    tokens.insert(tokens.begin() + static_cast<qsizetype>(i), list.begin(), list.end());
+    return true;
+  }
+  return false;
+}
+
 QString Joined(const std::vector<Token>& tokens) {
   QString text;
   for (const Token& token : tokens) {
@@ -597,7 +637,7 @@ QString ExpressionMeaning(QStringView expression, ExpressionOrigin origin) {
     changed = RemoveOneRedundantGroup(tokens) || RemoveOneLiteralCast(tokens) ||
               (promotions && RemoveOneNumericPromotion(tokens)) ||
               RewriteOneArrayComparison(tokens) || RewriteOneBetween(tokens) ||
-              RewriteOneArrayLiteral(tokens);
+              RewriteOneOrChain(tokens) || RewriteOneArrayLiteral(tokens);
   }
   return Joined(tokens);
 }

@@ -36,12 +36,13 @@
 //     PostgreSQL shows a list and a range of literals in: x = ANY (ARRAY['a', 'b']) (its array
 //     cast to the column's type or not) is x IN ('a', 'b'), x <> ALL (ARRAY[...]) is NOT IN,
 //     and x >= 1 AND x <= 5 is x BETWEEN 1 AND 5 (x < 1 OR x > 5 is NOT BETWEEN), where x and
-//     the bounds are each a name or a literal. MySQL's lcase() and ucase() are lower() and
-//     upper(), as it shows them. A text's length in characters is char_length() on every
-//     engine, which PostgreSQL and SQLite also spell length() and character_length(); MySQL's
-//     length() counts bytes, and is octet_length(), but where it is compared with 0 (or >= 1)
-//     it tells whether the text is empty, as char_length() does. Parentheses that group (a OR b)
-//     AND c are kept. MySQL and MariaDB escape a quote or a backslash in a string with a backslash
+//     the bounds are each a name or a literal; x = 1 OR x = 2 is x IN (1, 2). MySQL's lcase() and
+//     ucase() are lower() and upper(), as it shows them. A text's length in characters is
+//     char_length() on every engine, which PostgreSQL and SQLite also spell length() and
+//     character_length(); MySQL's length() counts bytes, and is octet_length(), but where it is
+//     compared with 0 (or >= 1) it tells whether the text is empty, as char_length() does.
+//     Parentheses that group (a OR b) AND c are kept. MySQL and MariaDB escape a quote or a
+//     backslash in a string with a backslash
 //     ('it\'s', 'a\\b'), where the standard and the other engines double the quote ('it''s') and
 //     keep a backslash as itself: a string is compared by its value (MysqlStringsAsStandard).
 //     Across engines only, a column cast to numeric without a precision beside +, - or * or a

@@ -41,6 +41,9 @@ TEST(ObjectRulesTest, SpellingsOfOneExpressionMeanTheSame) {
       // leaves out the parentheses that say so.
       {"(a = 1 AND b = 2) OR c = 3", "a = 1 AND b = 2 OR c = 3"},
       {"(NOT a) AND b", "NOT a AND b"},
+      // A list, as IN or as comparisons joined by OR.
+      {"e IN (1, 2)", "((e = 1) OR (e = 2))", "(e = ANY (ARRAY[1, 2]))", "e = 1 or e = 2"},
+      {"a = 0 OR e IN ('x', 'y')", "((a = 0) OR (e = 'x'::text) OR (e = 'y'::text))"},
       // A text's length in characters, as PostgreSQL, SQLite and MySQL name it.
       {"length(name) > 0", "(char_length((name)::text) > 0)", "character_length(name) > 0"},
       // An array of literals, as a constructor or as PostgreSQL's text of it.
@@ -117,6 +120,9 @@ TEST(ObjectRulesTest, DifferentExpressionsStayDifferent) {
       {"price > 0", "price >= 0"},
       {"(a OR b) AND c", "a OR (b AND c)"},
       {"ARRAY[1, 2]", "'{1,3}'::integer[]"},
+      {"a AND e = 1 OR e = 2", "a AND e IN (1, 2)"},
+      {"e = 1 OR f = 2", "e IN (1, 2)"},
+      {"e = 1 OR e = 2 AND b", "e IN (1, 2) AND b"},
       {"ARRAY['a b']", "'{a,b}'::text[]"},
       {"a - (b - c)", "a - b - c"},
       {"a * (b + c)", "a * b + c"},
