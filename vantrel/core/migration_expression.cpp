@@ -94,9 +94,10 @@ QString MigrationSql::Expression(const QString& expression, const dx::DataTable*
   // PostgreSQL shows what it was given in a form of its own: casts of literals, IN as
   // = ANY (ARRAY[...]), BETWEEN as two comparisons. Its canonical form reads as the others do.
   // MySQL escapes in strings with a backslash; the standard spelling holds each string's value.
-  const QString text = source_ == TypeDialect::kPostgres ? dx::ExpressionMeaning(expression)
-                       : source_ == TypeDialect::kMysql  ? dx::MysqlStringsAsStandard(expression)
-                                                         : expression;
+  const QString text = source_ == TypeDialect::kPostgres
+                           ? dx::ExpressionMeaning(expression, {false, true})
+                       : source_ == TypeDialect::kMysql ? dx::MysqlStringsAsStandard(expression)
+                                                        : expression;
   std::vector<dx::SqlToken> tokens;
   try {
     tokens = dx::SqlTokens(text);

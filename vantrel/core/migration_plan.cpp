@@ -98,6 +98,7 @@ class Planner {
         script_.steps.begin(), script_.steps.end(),
         [](const MigrationStep& a, const MigrationStep& b) { return a.phase < b.phase; });
     KeepWhatAHeldBackStepWouldReplace();
+    HoldBackWhatNeedsATableNotMade();
   }
 
  private:
@@ -576,6 +577,33 @@ class Planner {
                        u' ' + Quoted(old_object->object_name) +
                        " anew, is held back: dropped alone, it would leave table " +
                        Quoted(old_object->table) + " with neither " + kind;
+    }
+  }
+
+  // A step whose statements need a new table that a held-back step would make (its foreign
+  // keys, another table's key that names it) would fail where the script runs: it is held
+  // back with that step.
+  void HoldBackWhatNeedsATableNotMade() {
+    QHash<QString, size_t> not_made;  // by the table's name in lower case
+    for (size_t n = 0; n < script_.steps.size(); ++n) {
+      const MigrationStep& make = script_.steps[n];
+      if (!make.makes_table.isEmpty() && !make.held_back.isEmpty()) {
+        not_made.insert(make.makes_table.toLower(), n);
+      }
+    }
+    if (not_made.isEmpty()) return;
+    for (MigrationStep& step : script_.steps) {
+      if (!step.held_back.isEmpty()) continue;
+      for (const QString& table : step.needs_tables) {
+        const auto make = not_made.constFind(table.toLower());
+        if (make == not_made.constEnd()) continue;
+        const MigrationStep& maker = script_.steps[*make];
+        step.held_back = "held back with step " + QString::number(*make + 1) +
+                         ", which makes table " + Quoted(maker.makes_table) +
+                         ": without that table its statements fail";
+        step.inexpressible = maker.inexpressible;
+        break;
+      }
     }
   }
 

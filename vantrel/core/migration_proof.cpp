@@ -66,6 +66,11 @@ class HeldBack {
             held.kind == Difference::Kind::kFieldProperties) {
           kept_fields_.insert(held.driving_is_primary ? held.table : held.other_table);
         }
+        // A new table's foreign keys and triggers, made by a step of their own.
+        if (held.kind == Difference::Kind::kTableMissing && held.driving_is_primary &&
+            step.phase == MigrationStep::Phase::kCreateObjects) {
+          objects_not_made_.insert(held.table);
+        }
       }
     }
     if (kept_fields_.isEmpty()) return;
@@ -82,6 +87,12 @@ class HeldBack {
 
   bool Answers(const Difference& left) const {
     if (IsSecondCopy(left)) return true;
+    if (left.kind == Difference::Kind::kObjectMissing && left.driving_is_primary &&
+        (left.object_kind == ObjectKindId::kForeignKey ||
+         left.object_kind == ObjectKindId::kTrigger) &&
+        objects_not_made_.contains(left.table)) {
+      return true;
+    }
     const QString& table = left.driving_is_primary ? left.table : left.other_table;
     const bool field = left.kind == Difference::Kind::kFieldProperties ||
                        left.kind == Difference::Kind::kFieldMissing;
@@ -110,6 +121,8 @@ class HeldBack {
   const MigrationScript& script_;
   QSet<QString> kept_fields_;  // tables, by the primary's names, whose fields a step keeps
   QSet<QString> views_;        // the primary's views that read one of them
+  // New tables, by the primary's names, whose foreign keys and triggers a held-back step makes.
+  QSet<QString> objects_not_made_;
 };
 
 }  // namespace

@@ -41,6 +41,10 @@ struct MigrationStep {
   bool inexpressible = false;
   // A view's: it holds no rows, so what its fields' differences risk does not hold it back.
   bool holds_no_rows = false;
+  // The new table a "create table" step makes, and the tables (by the primary's names) a step's
+  // statements need to exist: a foreign key's own table and the one it names.
+  QString makes_table;
+  QStringList needs_tables;
   std::vector<int> answers;  // places in MigrationScript::differences
 };
 

@@ -244,7 +244,7 @@ QString MigrationSql::DefaultOf(const dx::DataTable& table, const dx::DataColumn
   // Across engines: literals, NULL and the current time, the spellings every engine takes.
   static const QRegularExpression kLiteral(
       QStringLiteral(R"(^\(*\s*('(?:[^']|'')*'|[-+]?[0-9]+(?:\.[0-9]+)?)\s*\)*)"
-                     R"((?:::[a-z ]+(?:\([0-9, ]*\))?(?:\[\])?)*\)*$)"),
+                     R"((?:::(?:"[^"]+"|[a-z_][a-z0-9_ .]*)(?:\([0-9, ]*\))?(?:\[\])?)*\)*$)"),
       QRegularExpression::CaseInsensitiveOption);
   static const QRegularExpression kNow(
       QStringLiteral(R"(^\(*\s*(now\(\)|current_timestamp(\(\d*\))?|localtimestamp)\s*\)*$)"),
@@ -254,6 +254,8 @@ QString MigrationSql::DefaultOf(const dx::DataTable& table, const dx::DataColumn
   // The current date and time of day, however the source spells them (curdate(),
   // date('now')); MySQL takes them as a default only in parentheses.
   const QString meaning = dx::DefaultMeaning(value, column.DataType(), column.Size(), true);
+  // No default: NULL, or a sequence's nextval(), the numbering the type writes (AUTO_INCREMENT).
+  if (meaning.isEmpty()) return QString();
   for (const auto& [clock, words] :
        {std::pair{"@current date", "CURRENT_DATE"}, std::pair{"@current time", "CURRENT_TIME"}}) {
     if (meaning != QLatin1String(clock)) continue;

@@ -237,6 +237,9 @@ void PlanObjects(const Sides& sides, const TableWork& work, std::vector<Migratio
                           "create " + ObjectWords(create.object) + " of table " + Quoted(work.name),
                           statement.isEmpty() ? QStringList() : QStringList{statement},
                           {create.answer}, unwritten, dialect));
+    if (!create.object.facts.referenced_table.isEmpty()) {
+      steps->back().needs_tables.append(create.object.facts.referenced_table);
+    }
   }
 }
 
@@ -602,13 +605,16 @@ void PlanNewTable(const Sides& sides, const dx::DataTable& table, int answer,
   }
   steps->push_back(Step(MigrationStep::Phase::kCreateTables, "create table " + Quoted(name),
                         statements, {answer}, unwritten, dialect));
+  steps->back().makes_table = name;
   if (objects == nullptr) return;
+  QStringList needs{name};
   QStringList later;
   QStringList later_unwritten;
   if (!sqlite) {
     for (const dx::ForeignKeyDefinition& key : objects->foreign_keys) {
       later.append("ALTER TABLE " + sql.TableName(name) + " ADD " +
                    sql.ForeignKeyClause(key, &later_unwritten) + u';');
+      needs.append(key.referenced_table);
     }
   }
   for (const dx::TriggerDefinition& trigger : objects->triggers) {
@@ -620,6 +626,7 @@ void PlanNewTable(const Sides& sides, const dx::DataTable& table, int answer,
                                   : "create the foreign keys and triggers of table ") +
                               Quoted(name),
                           later, {answer}, later_unwritten, dialect));
+    steps->back().needs_tables = needs;
   }
 }
 

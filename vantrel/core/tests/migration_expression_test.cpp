@@ -57,7 +57,11 @@ TEST(MigrationExpressionTest, WhatEveryEngineReadsAlikeIsWrittenAndNothingElse) 
        nullptr},
       {"a collation", kSqlite, kPostgres, "kind = 'a' COLLATE NOCASE", nullptr},
       {"a word that names no column", kSqlite, kPostgres, "missing > 0", nullptr},
-      {"a cast that is not of a literal", kPostgres, kMysql, "((qty)::numeric > 0.5)", nullptr},
+      {"PostgreSQL's conversion of an integer column where it meets a number", kPostgres, kMysql,
+       "((qty)::numeric > 0.5)", "`Qty` > 0.5"},
+      {"a cast to numeric in a division, which decides whether fractions are kept", kPostgres,
+       kMysql, "(((qty)::numeric / 2) > 0.5)", nullptr},
+      {"a cast that is not of a literal", kPostgres, kMysql, "((qty)::integer > 0)", nullptr},
       {"text that cannot be split", kSqlite, kPostgres, "kind = 'open", nullptr},
   };
   SqliteTestFolder folder;
