@@ -372,9 +372,8 @@ bool RewriteOneArrayLiteral(std::vector<Token>& tokens) {
 
 // The length of a text in characters is char_length() everywhere: PostgreSQL's and SQLite's
 // length() and character_length() count characters, while MySQL's length() counts bytes, which
-// is octet_length() (rule 5).
-// Whether a text is empty, though, is the same in bytes and in characters: length(x) > 0 is
-// char_length(x) > 0 on MySQL too.
+// is octet_length() (rule 5). Whether a text is empty is the same in bytes and in characters,
+// though: on MySQL too, length(x) > 0 is char_length(x) > 0.
 void NameLengthFunctionsAlike(std::vector<Token>& tokens, bool mysql) {
   const auto tells_emptiness = [&](size_t open) {
     const qsizetype close = Closing(tokens, static_cast<qsizetype>(open));
@@ -400,14 +399,10 @@ void NameLengthFunctionsAlike(std::vector<Token>& tokens, bool mysql) {
 
 // True when the expression divides or takes a remainder anywhere.
 bool Divides(const std::vector<Token>& tokens) {
-  return std::any_of(tokens.begin(), tokens.end(),
-                     [](const Token& token) {
-                       return token.kind == Token::kOther &&
-                              (token.text == u'/' || token.text == u'%');
-                     }) ||
-         std::any_of(tokens.begin(), tokens.end(), [](const Token& token) {
-           return token.kind == Token::kWord && IsOneOf(token.text, {"div", "mod"});
-         });
+  return std::any_of(tokens.begin(), tokens.end(), [](const Token& token) {
+    return IsOther(token, "/") || IsOther(token, "%") || IsWord(token, "div") ||
+           IsWord(token, "mod");
+  });
 }
 
 // Where the name that ends at `last` starts: t.qty is one name, and so is (t.qty) or (qty),
@@ -612,8 +607,12 @@ bool HeldToLabels(const DataColumn& column, const DataTable& table, const DataCo
 
 }  // namespace
 
+bool EscapesWithBackslash(const QString& engine) {
+  return engine == EngineName(TypeDialect::kMysql);
+}
+
 ExpressionOrigin OriginOf(const QString& engine, const QString& other_engine) {
-  return {engine == EngineName(TypeDialect::kMysql), engine != other_engine};
+  return {EscapesWithBackslash(engine), engine != other_engine};
 }
 
 QString ExpressionMeaning(QStringView expression) { return ExpressionMeaning(expression, {}); }

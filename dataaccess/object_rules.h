@@ -104,6 +104,10 @@ struct ExpressionOrigin {
   bool across_engines = false;     // compared with an expression of another engine
 };
 
+// True where `engine` (DataConnection::Engine) escapes in strings with a backslash: MySQL and
+// MariaDB.
+DATAACCESS_EXPORT bool EscapesWithBackslash(const QString& engine);
+
 // The origin of an expression of `engine` (DataConnection::Engine) compared with one of
 // `other_engine`.
 DATAACCESS_EXPORT ExpressionOrigin OriginOf(const QString& engine, const QString& other_engine);

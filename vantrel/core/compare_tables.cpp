@@ -589,8 +589,7 @@ class TableWalk {
                     const DataConnection& connection, bool with_default = true) const {
     ColumnSide side;
     const int32_t data_type = column.DataType();
-    const bool mysql =
-        connection.Engine() == dataaccess::EngineName(dataaccess::TypeDialect::kMysql);
+    const bool mysql = dataaccess::EscapesWithBackslash(connection.Engine());
     if (details && with_default) {
       side.default_meaning =
           DefaultMeaningOf(details->default_value, data_type, column.Size(), mysql);
