@@ -366,23 +366,25 @@ QString MigrationSql::UniqueClause(const dx::IndexDefinition& index, QStringList
       !dx::IsEngineMadeName(index.name)) {
     clause = "CONSTRAINT " + Name(index.name) + u' ';
   }
-  clause += "UNIQUE " + NullsNotDistinct(index, unwritten) + u'(' + Names(columns) + u')';
-  if (!index.included.isEmpty()) {
-    if (target_ == TypeDialect::kPostgres) {
-      clause += " INCLUDE (" + Names(index.included) + u')';
-    } else {
-      unwritten->append("the INCLUDE columns of the unique key " + index.name);
-    }
-  }
-  return clause;
+  const QString nulls = NullsNotDistinct(index, unwritten);
+  return clause + "UNIQUE " + (nulls.isEmpty() ? QString() : nulls + u' ') + u'(' + Names(columns) +
+         u')' + Included(index, "the unique key ", unwritten);
 }
 
 QString MigrationSql::NullsNotDistinct(const dx::IndexDefinition& index,
                                        QStringList* unwritten) const {
   if (!index.nulls_not_distinct) return QString();
-  if (target_ == TypeDialect::kPostgres) return QStringLiteral("NULLS NOT DISTINCT ");
+  if (target_ == TypeDialect::kPostgres) return QStringLiteral("NULLS NOT DISTINCT");
   unwritten->append("NULLS NOT DISTINCT of the unique key " + index.name +
                     ", which refuses a second NULL");
+  return QString();
+}
+
+QString MigrationSql::Included(const dx::IndexDefinition& index, const char* what,
+                               QStringList* unwritten) const {
+  if (index.included.isEmpty()) return QString();
+  if (target_ == TypeDialect::kPostgres) return " INCLUDE (" + Names(index.included) + u')';
+  unwritten->append("the INCLUDE columns of " + QLatin1String(what) + index.name);
   return QString();
 }
 
@@ -522,15 +524,9 @@ QString MigrationSql::CreateIndex(const QString& table, const dx::IndexDefinitio
     sql += " USING " + index.method.toUpper();
   }
   if (other_method && !SameEngine()) unwritten->append("the index method " + index.method);
-  if (!index.included.isEmpty()) {
-    if (target_ == TypeDialect::kPostgres) {
-      sql += " INCLUDE (" + Names(index.included) + u')';
-    } else {
-      unwritten->append("the INCLUDE columns of index " + index.name);
-    }
-  }
+  sql += Included(index, "index ", unwritten);
   if (const QString nulls = NullsNotDistinct(index, unwritten); !nulls.isEmpty()) {
-    sql += u' ' + nulls.trimmed();
+    sql += u' ' + nulls;
   }
   if (!index.predicate.isEmpty()) {
     if (target_ == TypeDialect::kMysql) {

@@ -90,9 +90,13 @@ class MigrationSql {
 
   // Whether `column` is SQLite's rowid alias of `table`, written INTEGER PRIMARY KEY.
   bool IsRowidKey(const dataaccess::DataTable& table, const dataaccess::DataColumn& column) const;
-  // "NULLS NOT DISTINCT " where the unique index counts NULLs as equal and the target can say
-  // so; otherwise empty, and where it cannot, what is lost goes to `unwritten`.
+  // PostgreSQL's own clauses of an index: "NULLS NOT DISTINCT" where the unique index counts
+  // NULLs as equal, and " INCLUDE (...)" where it has INCLUDE columns; empty where it has none,
+  // and where the target cannot say them, what is lost goes to `unwritten` (`what` names the
+  // index: "index ", "the unique key ").
   QString NullsNotDistinct(const dataaccess::IndexDefinition& index, QStringList* unwritten) const;
+  QString Included(const dataaccess::IndexDefinition& index, const char* what,
+                   QStringList* unwritten) const;
 
   TypeDialect target_;
   TypeDialect source_;
