@@ -1,5 +1,6 @@
 #include "vantrel/core/difference.h"
 
+#include <QRegularExpression>
 #include <algorithm>
 #include <tuple>
 
@@ -47,6 +48,18 @@ bool IsSecondCopy(const Difference& difference) {
     default:
       return false;
   }
+}
+
+QStringList EnumerationLabels(const ColumnFacts& column) {
+  if (!column.labels.isEmpty()) return column.labels;
+  static const QRegularExpression kLabel(QStringLiteral("'((?:[^']|'')*)'"));
+  QStringList labels;
+  const qsizetype open = column.declared_type.indexOf(u'(');
+  if (open < 0) return labels;
+  for (auto it = kLabel.globalMatch(column.declared_type, open); it.hasNext();) {
+    labels.append(it.next().captured(1).replace(QLatin1String("''"), QLatin1String("'")));
+  }
+  return labels;
 }
 
 }  // namespace vantrel

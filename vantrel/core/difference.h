@@ -145,6 +145,11 @@ bool SameDrift(const Difference& a, const Difference& b, bool with_values);
 // HTML report, the window's tree) leaves out.
 bool IsSecondCopy(const Difference& difference);
 
+// An enumeration's labels as `column` knows them: those it was read with, else those its declared
+// type spells ("enum('a','b')"); empty where neither says (a PostgreSQL enum in an old
+// snapshot).
+QStringList EnumerationLabels(const ColumnFacts& column);
+
 // Told of every paragraph the walk appends, in the report's order, besides the text.
 class DifferenceObserver {
  public:

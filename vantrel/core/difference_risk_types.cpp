@@ -1,6 +1,5 @@
 // The risk of a change of type: how much of the secondary's values the primary's type holds,
 // judged per type family of the type table.
-#include <QRegularExpression>
 #include <QStringList>
 #include <limits>
 
@@ -227,28 +226,15 @@ std::vector<Finding> TimeFindings(const ColumnFacts& p, const ColumnFacts& s, co
   return findings;
 }
 
-// The labels of "enum('a','b')" or "SET('x')", unquoted; empty when the spelling has none (a
-// PostgreSQL enum is spelled by its type's name).
-QStringList Labels(const QString& declared) {
-  static const QRegularExpression kLabel(QStringLiteral("'((?:[^']|'')*)'"));
-  QStringList labels;
-  const qsizetype open = declared.indexOf(u'(');
-  if (open < 0) return labels;
-  for (auto it = kLabel.globalMatch(declared, open); it.hasNext();) {
-    labels.append(it.next().captured(1).replace(QLatin1String("''"), QLatin1String("'")));
-  }
-  return labels;
-}
-
 std::vector<Finding> LabelFindings(const ColumnFacts& p, const ColumnFacts& s, const Sides& sides) {
   if (p.data_type != s.data_type) {
     return {{Risk::kTypeChangeRefused,
              sides.Each(KindName(p), KindName(s)) + ": values that are not labels are refused"}};
   }
   // A PostgreSQL enum is spelled by its type's name: its labels come apart, where the source kept
-  // them (a snapshot does not); its Size is a hash of its labels in order.
-  const QStringList p_labels = p.labels.isEmpty() ? Labels(p.declared_type) : p.labels;
-  const QStringList s_labels = s.labels.isEmpty() ? Labels(s.declared_type) : s.labels;
+  // them (a snapshot of format version 3 or earlier does not); its Size is a hash of its labels.
+  const QStringList p_labels = EnumerationLabels(p);
+  const QStringList s_labels = EnumerationLabels(s);
   if (p.size == s.size && (p_labels == s_labels || p_labels.isEmpty() || s_labels.isEmpty())) {
     return {{Risk::kTypeChangeConverted,
              "enum types " + sides.Each(Quoted(p.declared_type), Quoted(s.declared_type)) +

@@ -37,6 +37,14 @@ QString DatabaseObjectTitle(const Difference& difference) {
          VisibleText(difference.object) + "'";
 }
 
+// Labels as SQL lists them: 'a','it''s'.
+QString QuotedLabels(const QStringList& labels) {
+  QStringList quoted;
+  for (QString label : labels)
+    quoted.append(u'\'' + label.replace(u'\'', QLatin1String("''")) + u'\'');
+  return quoted.join(u',');
+}
+
 // The words of a column's attribute bits, as a detail line lists them.
 QString AttributeWords(int32_t attributes) {
   const struct {
@@ -82,9 +90,17 @@ QString DetailValue(const Difference& difference, const Difference::Property& pr
       return VisibleText(column->declared_type);
     }
     case PropertyId::kSize:
-      if (column && column->data_type == dataaccess::kDecimal && value.toInt() != 0) {
+      if (column && column->data_type == dataaccess::kDecimal) {
+        // A DECIMAL without digits takes the engine's own: none are declared.
+        if (value.toInt() == 0) return QStringLiteral("not declared");
         const auto size = static_cast<uint32_t>(value.toInt());
         return QString::number(size >> 16) + u',' + QString::number(size & 0xffff);
+      }
+      // An enumeration's Size is a hash of its labels, which say what the number stands for.
+      if (column &&
+          (column->data_type == dataaccess::kEnum || column->data_type == dataaccess::kSet)) {
+        const QStringList labels = EnumerationLabels(*column);
+        if (!labels.isEmpty()) return VisibleText(QuotedLabels(labels));
       }
       // A varying kind's size 0 is no limit.
       if (column && (column->attributes & dataaccess::kVariableLength) && value.toInt() == 0) {

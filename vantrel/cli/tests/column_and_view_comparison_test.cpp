@@ -200,6 +200,42 @@ TEST(EnumComparisonTest, ACheckedListOfLabelsIsTheEnumerationOfThem) {
   }
 }
 
+// The values a detail line shows are what the type says: an enumeration's labels, not the
+// number they are compared by, and a DECIMAL without digits as such.
+TEST(DetailValuesTest, AnEnumerationShowsItsLabelsAndADecimalWithoutDigitsSaysSo) {
+  VANTREL_REQUIRE_ENGINES(Engine::kPostgres, Engine::kMariadb);
+  SqliteTestFolder sqlite;
+  const QString postgres =
+      BuildDatabase(Engine::kPostgres, "vt_shown_pg",
+                    {"CREATE TYPE mood AS ENUM ('new', 'it''s')",
+                     "CREATE TABLE t (id INTEGER PRIMARY KEY, m mood, d NUMERIC(10, 2))"},
+                    sqlite);
+  const struct {
+    Engine engine = Engine::kSqlite;
+    const char* table = nullptr;
+    QStringList lines;
+  } cases[] = {
+      {Engine::kSqlite,
+       "CREATE TABLE t (id INTEGER PRIMARY KEY, m TEXT, d DECIMAL)",
+       {"    Size: unlimited | 'new','it''s'", "    Size: not declared | 10,2"}},
+      {Engine::kMariadb,
+       "CREATE TABLE t (id INTEGER PRIMARY KEY, m ENUM('new','old'), d DECIMAL(10,2))",
+       {"    Size: 'new','old' | 'new','it''s'"}},
+  };
+  for (const auto& c : cases) {
+    const QString other = BuildDatabase(c.engine, "vt_shown_other", {c.table}, sqlite);
+    const CliResult result = Compare(other, postgres, {"--details"});
+    for (const QString& line : c.lines) {
+      EXPECT_TRUE(result.output.contains(line + "\r\n") || result.output.contains(line + "\n"))
+          << EngineName(c.engine) << ": " << line.toStdString() << "\n"
+          << result.output.toStdString() << result.errors.toStdString();
+    }
+    EXPECT_FALSE(result.output.contains(QRegularExpression(QStringLiteral("Size: .*\\d{6}"))))
+        << EngineName(c.engine) << "\n"
+        << result.output.toStdString();
+  }
+}
+
 // MariaDB's JSON refuses what is not JSON by the check it keeps; SQLite keeps any text in a
 // column declared JSON, and refuses it only by a check of its own. The check is reported where
 // SQLite has none, and is part of the column where it has one.
