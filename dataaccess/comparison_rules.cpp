@@ -23,9 +23,29 @@ bool ComparesColumnTypes(const DataConnection& a, const DataTable& table_a, cons
   return engine_a.isEmpty() || engine_b.isEmpty() || engine_a == engine_b;
 }
 
-bool SizesMatch(const DataColumn& a, const DataColumn& b) {
+bool SizesMatch(const DataColumn& a, const QString& engine_a, const DataColumn& b,
+                const QString& engine_b) {
   if (a.Size() == b.Size()) return true;
-  return (IsRowidAlias(a) && IsNumberedInteger(b)) || (IsRowidAlias(b) && IsNumberedInteger(a));
+  if ((IsRowidAlias(a) && IsNumberedInteger(b)) || (IsRowidAlias(b) && IsNumberedInteger(a))) {
+    return true;
+  }
+  if (engine_a == engine_b || a.DataType() != kInteger || b.DataType() != kInteger) return false;
+  const QString sqlite = EngineName(TypeDialect::kSqlite);
+  const auto holds = [&](const DataColumn& declared, const QString& engine,
+                         const DataColumn& other) {
+    return engine == sqlite && !IsNumberedInteger(declared) && other.Size() >= declared.Size();
+  };
+  return holds(a, engine_a, b) || holds(b, engine_b, a);
+}
+
+bool AttributesMatch(const DataColumn& a, const DataColumn& b) {
+  const int32_t mine = a.Attributes();
+  const int32_t theirs = b.Attributes();
+  if (mine == theirs) return true;
+  constexpr int32_t kLengthBits = kFixedLength | kVariableLength;
+  const bool one_side_untold = (mine & kLengthBits) == 0 || (theirs & kLengthBits) == 0;
+  return a.DataType() >= kOtherBase && a.DataType() == b.DataType() && one_side_untold &&
+         (mine & ~kLengthBits) == (theirs & ~kLengthBits);
 }
 
 bool DataTypesDiffer(const DataColumn& a, const DataColumn& b, bool same_engine) {

@@ -6,6 +6,7 @@
 #ifndef VANTREL_DATAACCESS_COMPARISON_RULES_H_
 #define VANTREL_DATAACCESS_COMPARISON_RULES_H_
 
+#include <QString>
 #include <cstdint>
 
 #include "dataaccess/data_objects.h"
@@ -13,11 +14,23 @@
 
 namespace dataaccess {
 
-// True when the two columns' Size properties say the same. An SQLite rowid alias (an integer
-// the engine numbers, of Size 0) holds any 64-bit integer, whatever its declaration: it matches
-// an engine-numbered integer of any width. Otherwise the sizes must be equal. Throws what the
-// columns' reads throw.
-DATAACCESS_EXPORT bool SizesMatch(const DataColumn& a, const DataColumn& b);
+// True when the two columns' Size properties say the same; `engine_a` and `engine_b` are their
+// connections' engines (DataConnection::Engine). An SQLite rowid alias (an integer the engine
+// numbers, of Size 0) holds any 64-bit integer, whatever its declaration: it matches an
+// engine-numbered integer of any width (against a plain one it differs: the numbering is what
+// makes the two one key). Any other SQLite integer holds any 64-bit integer too,
+// and its declared width says only what its author meant: across engines it matches an integer
+// at least as wide as declared (INTEGER against bigint, as ORMs write a 64-bit key for SQLite,
+// and against integer), but not a narrower one (BIGINT against integer, which refuses what SQLite
+// keeps). Otherwise the sizes must be equal. Throws what the columns' reads throw.
+DATAACCESS_EXPORT bool SizesMatch(const DataColumn& a, const QString& engine_a, const DataColumn& b,
+                                  const QString& engine_b);
+
+// True when the two columns' Attributes properties say the same. Of a type of another name
+// (a kind of kOtherBase and up) only PostgreSQL tells whether it is of fixed or variable length;
+// SQLite's jsonb or MariaDB's geometry has neither bit. Where one side does not tell, the length
+// bits are not compared: the other bits must still be equal. Throws what the columns' reads throw.
+DATAACCESS_EXPORT bool AttributesMatch(const DataColumn& a, const DataColumn& b);
 
 // True when the types of two matched tables' columns are compared (Allow Zero Length,
 // Attributes, Size and Data Type). A view's column types are what its engine inferred from the

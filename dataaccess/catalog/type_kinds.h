@@ -72,7 +72,9 @@
 //   kAlwaysNumbered 0x0040  with kAutoIncrement: the engine refuses a value an insert gives
 //                           (PostgreSQL GENERATED ALWAYS AS IDENTITY); set by the drivers
 //   kUnsigned       0x0100  an UNSIGNED integer or decimal
-// A type of another name has neither length bit, except on PostgreSQL, see below.
+// A type of another name has neither length bit, except on PostgreSQL, see below; where one
+// side of a comparison does not tell the length, the length bits are not compared (AttributesMatch
+// in comparison_rules.h).
 //
 // AllowZeroLength is true for the kinds that can hold an empty value distinct from NULL and
 // store it as such: varchar, text, varbinary, blob and untyped, and likewise a SET (the empty

@@ -99,6 +99,8 @@ class TableWalk {
         describing_(options.observer != nullptr || options.explain || options.details),
         told_(ToldKinds(driving, other, options.compared)),
         across_engines_(AcrossEngines(driving, other)),
+        driving_engine_(EngineOf(driving)),
+        other_engine_(EngineOf(other)),
         driving_collation_(DatabaseCollation(driving)),
         other_collation_(DatabaseCollation(other)) {}
 
@@ -112,6 +114,12 @@ class TableWalk {
     bool across = true;
     Guarded([&] { across = driving.Engine() != other.Engine(); });
     return across;
+  }
+
+  static QString EngineOf(const DataConnection& connection) noexcept {
+    QString engine;
+    Guarded([&] { engine = connection.Engine(); });
+    return engine;
   }
 
   int Run() {
@@ -260,9 +268,13 @@ class TableWalk {
     check(
         PropertyId::kAllowZeroLength, [&] { return match->AllowZeroLength(); },
         [&] { return field.AllowZeroLength(); });
-    check(
-        PropertyId::kAttributes, [&] { return match->Attributes(); },
-        [&] { return field.Attributes(); });
+    report(
+        PropertyId::kAttributes,
+        [&] {
+          return Differs([&] { return dataaccess::AttributesMatch(*match, field); },
+                         [] { return true; });
+        },
+        [&] { return match->Attributes(); }, [&] { return field.Attributes(); });
     check(
         PropertyId::kOrdinalPosition, [&] { return match->OrdinalPosition(); },
         [&] { return field.OrdinalPosition(); });
@@ -271,8 +283,9 @@ class TableWalk {
     report(
         PropertyId::kSize,
         [&] {
-          return Differs([&] { return dataaccess::SizesMatch(*match, field); },
-                         [] { return true; });
+          return Differs(
+              [&] { return dataaccess::SizesMatch(*match, other_engine_, field, driving_engine_); },
+              [] { return true; });
         },
         [&] { return match->Size(); }, [&] { return field.Size(); });
     // Two enumerations of one engine that differ only in their types' names show the names.
@@ -834,6 +847,8 @@ class TableWalk {
   // The ComparedKind bits asked for that both sides can tell.
   const int told_;
   const bool across_engines_;
+  const QString driving_engine_;  // DataConnection::Engine, empty when unknown
+  const QString other_engine_;
   mutable std::map<std::tuple<QString, int32_t, int32_t, bool>, QString> default_meanings_;
   const dataaccess::EffectiveCollation driving_collation_;
   const dataaccess::EffectiveCollation other_collation_;

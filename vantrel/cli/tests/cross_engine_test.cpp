@@ -161,6 +161,12 @@ TEST_F(CrossEngineTest, SqliteAgainstPostgres) {
           {"DATE", "date", ""},
           {"CHAR(4)", "character(4)", ""},
           {"SMALLINT", "int2", ""},
+          {"integer", "bigint", ""},
+          {"SMALLINT", "integer", ""},
+          {"BIGINT", "integer", "Size"},
+          {"jsonb", "jsonb", ""},
+          {"macaddr", "macaddr", ""},
+          {"jsonb", "json", "Attributes, Data Type"},
       });
 }
 
@@ -186,6 +192,9 @@ TEST_F(CrossEngineTest, SqliteAgainstMariadb) {
                    {"TEXT", "SET('a','b')", "Size, Data Type"},
                    {"VARCHAR(50) NOT NULL", "VARCHAR(50) NOT NULL", ""},
                    {"NUMERIC(10, 2)", "DECIMAL(10,2)", ""},
+                   {"INTEGER", "BIGINT", ""},
+                   {"BIGINT", "INT", "Size"},
+                   {"INTEGER NOT NULL", "BIGINT AUTO_INCREMENT PRIMARY KEY", "Attributes"},
                });
 }
 
@@ -210,7 +219,7 @@ TEST_F(CrossEngineTest, PostgresAgainstMariadb) {
                    {"json", "TEXT COLLATE utf8mb4_bin CHECK (json_valid(c))", "Size"},
                    {"mood", "ENUM('new','paid','shipped')", ""},
                    {"mood", "ENUM('new', 'shipped', 'paid')", "Size"},
-                   {"point", "POINT", "Attributes"},
+                   {"point", "POINT", ""},
                    {"timestamp", "DATETIME(6)", ""},
                    {"timestamp(0)", "DATETIME", ""},
                    {"timestamp", "DATETIME", "Size"},
@@ -249,6 +258,15 @@ TEST_F(CrossEngineTest, MariadbAgainstMariadb) {
                    {"INT AUTO_INCREMENT PRIMARY KEY", "BIGINT AUTO_INCREMENT PRIMARY KEY", "Size"},
                    {"INT AUTO_INCREMENT PRIMARY KEY", "INT PRIMARY KEY", "Attributes"},
                    {"TIMESTAMP NULL", "DATETIME NULL", "Data Type"},
+               });
+}
+
+// Within SQLite a declared width is the schema author's change, and is reported as such.
+TEST_F(CrossEngineTest, SqliteAgainstSqlite) {
+  ExpectReport(Engine::kSqlite, Engine::kSqlite,
+               {
+                   {"INTEGER", "BIGINT", "Size"},
+                   {"jsonb", "jsonb", ""},
                });
 }
 
