@@ -50,16 +50,19 @@ bool IsSecondCopy(const Difference& difference) {
   }
 }
 
-QStringList EnumerationLabels(const ColumnFacts& column) {
-  if (!column.labels.isEmpty()) return column.labels;
+QStringList LabelsSpelledIn(const QString& declared_type) {
   static const QRegularExpression kLabel(QStringLiteral("'((?:[^']|'')*)'"));
   QStringList labels;
-  const qsizetype open = column.declared_type.indexOf(u'(');
+  const qsizetype open = declared_type.indexOf(u'(');
   if (open < 0) return labels;
-  for (auto it = kLabel.globalMatch(column.declared_type, open); it.hasNext();) {
+  for (auto it = kLabel.globalMatch(declared_type, open); it.hasNext();) {
     labels.append(it.next().captured(1).replace(QLatin1String("''"), QLatin1String("'")));
   }
   return labels;
+}
+
+QStringList EnumerationLabels(const ColumnFacts& column) {
+  return column.labels.isEmpty() ? LabelsSpelledIn(column.declared_type) : column.labels;
 }
 
 }  // namespace vantrel

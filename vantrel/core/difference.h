@@ -145,6 +145,10 @@ bool SameDrift(const Difference& a, const Difference& b, bool with_values);
 // HTML report, the window's tree) leaves out.
 bool IsSecondCopy(const Difference& difference);
 
+// The labels a declared type spells, unquoted: a, b of "enum('a','b')" or "SET('a','b')"; empty
+// where it spells none (a PostgreSQL enum is spelled by its type's name).
+QStringList LabelsSpelledIn(const QString& declared_type);
+
 // An enumeration's labels as `column` knows them: those it was read with, else those its declared
 // type spells ("enum('a','b')"); empty where neither says (a PostgreSQL enum in an old
 // snapshot).

@@ -6,6 +6,7 @@
 #include "dataaccess/column_rules.h"
 #include "dataaccess/object_rules.h"
 #include "dataaccess/table_objects.h"
+#include "vantrel/core/difference.h"
 
 namespace vantrel {
 namespace {
@@ -115,6 +116,21 @@ bool MigrationSql::IsRowidKey(const dx::DataTable& table, const dx::DataColumn& 
          column.IsNamed(objects->primary_key->columns.front());
 }
 
+QStringList MigrationSql::LabelsOf(const dx::DataColumn& column) {
+  const QStringList labels = column.EnumerationLabels();
+  return labels.isEmpty() ? LabelsSpelledIn(column.DeclaredType()) : labels;
+}
+
+QString MigrationSql::LabelsCheck(const dx::DataColumn& column) const {
+  if (SameEngine() || target_ != TypeDialect::kSqlite || column.DataType() != dx::kEnum) {
+    return QString();
+  }
+  QStringList labels = LabelsOf(column);
+  if (labels.isEmpty()) return QString();
+  for (QString& label : labels) label = Literal(label);
+  return "CHECK (" + Name(column.Name()) + " IN (" + labels.join(QStringLiteral(", ")) + "))";
+}
+
 QString MigrationSql::TypeOf(const dx::DataColumn& column, QStringList* unwritten) const {
   if (SameEngine()) return column.DeclaredType();
   const qsizetype before = unwritten->size();
@@ -122,7 +138,8 @@ QString MigrationSql::TypeOf(const dx::DataColumn& column, QStringList* unwritte
   // The type written must hold what the column holds: the type table says whether it does.
   const dx::ColumnType written = dx::ClassifyDeclaredType(type, target_);
   const bool any_width = column.DataType() == dx::kInteger && column.Size() == 0;
-  if (unwritten->size() == before && !any_width && !type.isEmpty() &&
+  const bool checked_labels = !LabelsCheck(column).isEmpty();
+  if (unwritten->size() == before && !any_width && !checked_labels && !type.isEmpty() &&
       (written.data_type != column.DataType() || written.size != column.Size())) {
     unwritten->append("the type " + column.DeclaredType() + " of field '" + column.Name() + "' (" +
                       type + " holds other values)");
@@ -195,14 +212,16 @@ QString MigrationSql::TypeAcross(const dx::DataColumn& column, QStringList* unwr
       return pg ? QStringLiteral("uuid") : QStringLiteral("UUID");
     case dx::kJson:
       return pg ? QStringLiteral("json") : QStringLiteral("JSON");
-    case dx::kEnum:
-      if (my) {
-        QStringList labels = column.EnumerationLabels();
-        if (labels.isEmpty()) return cannot(QStringLiteral("enumeration"));
-        for (QString& label : labels) label = Literal(label);
-        return "ENUM(" + labels.join(u',') + u')';
-      }
-      return cannot(QStringLiteral("enumeration"));
+    case dx::kEnum: {
+      QStringList labels = LabelsOf(column);
+      if (labels.isEmpty()) return cannot(QStringLiteral("enumeration"));
+      // SQLite has no enumeration: a text that a check holds to the labels is one
+      // (LabelsCheck), and compares as one.
+      if (target_ == TypeDialect::kSqlite) return QStringLiteral("TEXT");
+      if (!my) return cannot(QStringLiteral("enumeration"));
+      for (QString& label : labels) label = Literal(label);
+      return "ENUM(" + labels.join(u',') + u')';
+    }
     case dx::kUntyped:
       return target_ == TypeDialect::kSqlite ? QString() : cannot(QStringLiteral("untyped"));
     default:
@@ -336,6 +355,7 @@ QString MigrationSql::ColumnDefinition(const dx::DataTable& table, const dx::Dat
   }
   if (column.Required()) definition += " NOT NULL";
   if (!default_value.isEmpty()) definition += " DEFAULT " + default_value;
+  if (const QString check = LabelsCheck(column); !check.isEmpty()) definition += u' ' + check;
   if (details != nullptr && !details->on_update.isEmpty()) {
     if (target_ == TypeDialect::kMysql) {
       definition += " ON UPDATE " + details->on_update;

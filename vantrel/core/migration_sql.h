@@ -85,6 +85,11 @@ class MigrationSql {
 
  private:
   QString TypeOf(const dataaccess::DataColumn& column, QStringList* unwritten) const;
+  // An enumeration's labels, as the column was read with them or as its type spells them.
+  static QStringList LabelsOf(const dataaccess::DataColumn& column);
+  // Where SQLite is given an enumeration of another engine: the column check that holds its
+  // text to the labels; empty otherwise.
+  QString LabelsCheck(const dataaccess::DataColumn& column) const;
   // The target's spelling of the column's kind and size, from the type table.
   QString TypeAcross(const dataaccess::DataColumn& column, QStringList* unwritten) const;
 

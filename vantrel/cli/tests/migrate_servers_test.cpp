@@ -438,6 +438,50 @@ TEST(PostgresToOtherEnginesTest, ATableThatCannotBeMadeHoldsBackTheKeysThatNameI
   }
 }
 
+// SQLite has no enumeration: an enum of PostgreSQL or MariaDB is written as a text that a check
+// holds to its labels, which the proof compares as the same enumeration, and which refuses what
+// the enumeration refuses.
+TEST(EnumToSqliteTest, AnEnumerationIsATextCheckedToItsLabels) {
+  const struct {
+    Engine from = Engine::kPostgres;
+    QStringList statements;
+  } cases[] = {
+      {Engine::kPostgres,
+       {"CREATE TYPE mood AS ENUM ('glad', 'it''s')",
+        "CREATE TABLE t (id INT PRIMARY KEY, feel mood NOT NULL DEFAULT 'glad')"}},
+      {Engine::kMariadb,
+       {"CREATE TABLE t (id INT PRIMARY KEY, feel ENUM('glad', 'it''s') NOT NULL DEFAULT "
+        "'glad')"}},
+  };
+  for (const auto& c : cases) {
+    VANTREL_REQUIRE_ENGINES(c.from, Engine::kSqlite);
+    SCOPED_TRACE(EngineName(c.from));
+    SqliteTestFolder folder;
+    const QString primary = BuildDatabase(c.from, "migrate_p", c.statements, folder);
+    const QString secondary =
+        BuildDatabase(Engine::kSqlite, "migrate_s", {"CREATE TABLE other (id INT)"}, folder);
+    const CliRun run = Cli({"migrate", "--verify", primary, secondary});
+    ASSERT_EQ(run.status, 1) << run.errors.toStdString() << run.out.toStdString();
+    const QString script = QString::fromUtf8(run.out);
+    EXPECT_TRUE(script.contains(
+        R"("feel" TEXT NOT NULL DEFAULT 'glad' CHECK ("feel" IN ('glad', 'it''s')))"))
+        << script.toStdString();
+    // (From MariaDB the database's default collation is not written: SQLite has none to set.)
+    EXPECT_FALSE(script.contains("enumeration") || script.contains("of field 'feel'"))
+        << script.toStdString();
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(secondary.toUtf8().constData(), &db), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(db, script.toUtf8().constData(), nullptr, nullptr, nullptr), SQLITE_OK)
+        << sqlite3_errmsg(db);
+    EXPECT_EQ(sqlite3_exec(db, "INSERT INTO t VALUES (1, 'it''s')", nullptr, nullptr, nullptr),
+              SQLITE_OK)
+        << sqlite3_errmsg(db);
+    EXPECT_EQ(sqlite3_exec(db, "INSERT INTO t VALUES (2, 'sad')", nullptr, nullptr, nullptr),
+              SQLITE_CONSTRAINT);
+    sqlite3_close(db);
+  }
+}
+
 // What every engine reads alike is written across engines, not held back as inexpressible:
 // checks of lists, ranges and comparisons of the table's columns, and the current date as a
 // default; the target then refuses what the primary refuses.
