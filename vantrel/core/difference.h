@@ -67,6 +67,8 @@ struct ColumnFacts {
   bool case_blind = false;     // the column's effective collation ignores letter case
   bool accent_blind = false;   // ... or accents
   QString collation;           // the effective collation's name; empty when unknown
+  // An SQLite integer, which keeps any 64-bit integer whatever its declared width.
+  bool any_integer_width = false;
 
   bool operator==(const ColumnFacts&) const = default;
 };

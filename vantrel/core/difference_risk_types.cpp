@@ -63,7 +63,8 @@ struct IntegerRange {
   unsigned long long max;
 };
 IntegerRange RangeOf(const ColumnFacts& column) {
-  const int bits = (column.size <= 0 || column.size >= 8) ? 64 : column.size * 8;
+  const bool any_width = column.any_integer_width || column.size <= 0 || column.size >= 8;
+  const int bits = any_width ? 64 : column.size * 8;
   if (IsUnsigned(column)) {
     return {0, bits == 64 ? std::numeric_limits<unsigned long long>::max() : (1ULL << bits) - 1};
   }
@@ -127,6 +128,11 @@ std::vector<Finding> IntegerFindings(const ColumnFacts& p, const ColumnFacts& s,
   const QString what = "Size " + sides.Each(IntegerText(p), IntegerText(s));
   const bool low = pr.min > sr.min;
   const bool high = pr.max < sr.max;
+  if (!low && !high && p.any_integer_width && p.size > 0 && p.size < s.size) {
+    // The primary declares fewer bytes, which SQLite does not hold it to.
+    return {{Risk::kSafe, QStringLiteral("SQLite keeps any 64-bit integer whatever the width "
+                                         "declared")}};
+  }
   if (!low && !high) return {{Risk::kSafe, QStringLiteral("wider")}};
   QString consequence;
   if (low && high) {

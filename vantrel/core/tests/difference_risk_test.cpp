@@ -185,6 +185,16 @@ TEST(DifferenceRiskTest, TypesWidenOrNarrowWithinTheirFamily) {
       {"unsigned into a wider signed",
        Field(Type(dx::kInteger, 2, dx::kUnsigned), Type(dx::kInteger, 4), {"Size", "Attributes"}),
        "safe: wider"},
+      {"an SQLite integer keeps 64 bits whatever its declared width",
+       Field(Type(dx::kInteger, 8),
+             With(Type(dx::kInteger, 4), [](ColumnFacts& c) { c.any_integer_width = true; }), size),
+       "safe: SQLite keeps any 64-bit integer whatever the width declared"},
+      {"an SQLite integer still refuses unsigned numbers above its 64 bits",
+       Field(Type(dx::kInteger, 8, dx::kUnsigned),
+             With(Type(dx::kInteger, 4), [](ColumnFacts& c) { c.any_integer_width = true; }),
+             {"Attributes", "Size"}),
+       "narrower: Size 8 UNSIGNED on 'Sales Live', 4 on 'Sales Test': numbers above "
+       "9223372036854775807 do not fit"},
       {"a rowid alias holds 64 bits", Field(Type(dx::kInteger, 0), Type(dx::kInteger, 4), size),
        "narrower: Size 0 on 'Sales Live', 4 on 'Sales Test': numbers outside "
        "-2147483648..2147483647 do not fit"},
