@@ -667,8 +667,7 @@ class TableWalk {
     facts.required = column.Required();
     facts.declared_type = column.DeclaredType();
     facts.labels = column.EnumerationLabels();
-    facts.any_integer_width =
-        facts.data_type == dataaccess::kInteger &&
+    facts.width_not_enforced =
         connection.Engine() == dataaccess::EngineName(dataaccess::TypeDialect::kSqlite);
     const ColumnSide side = SideOf(column, DetailsOf(column, table), connection);
     facts.has_default = !side.default_meaning.isEmpty();

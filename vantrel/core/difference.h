@@ -67,8 +67,9 @@ struct ColumnFacts {
   bool case_blind = false;     // the column's effective collation ignores letter case
   bool accent_blind = false;   // ... or accents
   QString collation;           // the effective collation's name; empty when unknown
-  // An SQLite integer, which keeps any 64-bit integer whatever its declared width.
-  bool any_integer_width = false;
+  // SQLite's, which keeps any 64-bit integer and any text or bytes whatever the width or length
+  // declared, and pads nothing.
+  bool width_not_enforced = false;
 
   bool operator==(const ColumnFacts&) const = default;
 };

@@ -63,7 +63,7 @@ struct IntegerRange {
   unsigned long long max;
 };
 IntegerRange RangeOf(const ColumnFacts& column) {
-  const bool any_width = column.any_integer_width || column.size <= 0 || column.size >= 8;
+  const bool any_width = column.width_not_enforced || column.size <= 0 || column.size >= 8;
   const int bits = any_width ? 64 : column.size * 8;
   if (IsUnsigned(column)) {
     return {0, bits == 64 ? std::numeric_limits<unsigned long long>::max() : (1ULL << bits) - 1};
@@ -128,7 +128,7 @@ std::vector<Finding> IntegerFindings(const ColumnFacts& p, const ColumnFacts& s,
   const QString what = "Size " + sides.Each(IntegerText(p), IntegerText(s));
   const bool low = pr.min > sr.min;
   const bool high = pr.max < sr.max;
-  if (!low && !high && p.any_integer_width && p.size > 0 && p.size < s.size) {
+  if (!low && !high && p.width_not_enforced && p.size > 0 && p.size < s.size) {
     // The primary declares fewer bytes, which SQLite does not hold it to.
     return {{Risk::kSafe, QStringLiteral("SQLite keeps any 64-bit integer whatever the width "
                                          "declared")}};
@@ -169,8 +169,15 @@ std::vector<Finding> DecimalFindings(const ColumnFacts& p, const ColumnFacts& s,
 QString LengthText(const ColumnFacts& p, const ColumnFacts& s, const Sides& sides) {
   return "Size " + sides.Each(SizeText(p.size), SizeText(s.size));
 }
-bool LengthCuts(const ColumnFacts& p, const ColumnFacts& s) {
+// Whether the primary declares a shorter length than the secondary's.
+bool DeclaredShorter(const ColumnFacts& p, const ColumnFacts& s) {
   return p.size != 0 && (s.size == 0 || p.size < s.size);
+}
+bool LengthCuts(const ColumnFacts& p, const ColumnFacts& s) {
+  return DeclaredShorter(p, s) && !p.width_not_enforced;
+}
+Finding LengthNotEnforced() {
+  return {Risk::kSafe, QStringLiteral("SQLite keeps any length whatever the length declared")};
 }
 
 // Texts, binaries and bit strings: the length, then what a fixed-length kind does to values.
@@ -182,7 +189,7 @@ std::vector<Finding> LengthFindings(const ColumnFacts& p, const ColumnFacts& s, 
   }
   if (p.data_type != s.data_type) {
     const QString kinds = sides.Each(KindName(p), KindName(s));
-    if (p.data_type == fixed_kind) {
+    if (p.data_type == fixed_kind && !p.width_not_enforced) {
       findings.push_back({Risk::kTypeChangeConverted,
                           kinds + ": shorter values are padded with " + QLatin1String(padding)});
     } else if (s.data_type == fixed_kind && fixed_kind == dx::kChar) {
@@ -190,6 +197,7 @@ std::vector<Finding> LengthFindings(const ColumnFacts& p, const ColumnFacts& s, 
       findings.push_back({Risk::kTypeChangeConverted, kinds + ": trailing spaces are dropped"});
     }
   }
+  if (findings.empty() && DeclaredShorter(p, s)) findings.push_back(LengthNotEnforced());
   if (findings.empty()) {
     findings.push_back({Risk::kSafe, p.size == s.size && p.data_type != s.data_type
                                          ? QStringLiteral("converted")

@@ -438,8 +438,6 @@ TEST_F(MigrateTest, UnsafeChangesAreHeldBackUnlessAllowed) {
        "DROP TABLE \"b\";"},
       {"field dropped", "CREATE TABLE a(x INT);", "CREATE TABLE a(x INT, y INT);",
        "DROP TABLE \"a\";"},
-      {"narrower", "CREATE TABLE a(x VARCHAR(10));", "CREATE TABLE a(x VARCHAR(20));",
-       "DROP TABLE \"a\";"},
       {"new NOT NULL without default", "CREATE TABLE a(x INT, y INT NOT NULL);",
        "CREATE TABLE a(x INT);", "DROP TABLE \"a\";"},
       {"new unique index", "CREATE TABLE a(x INT); CREATE UNIQUE INDEX u ON a(x);",
@@ -586,14 +584,18 @@ TEST_F(MigrateTest, JsonGivesEachStepItsStatementsAnswersAndRisk) {
   const QJsonArray steps = document.value("steps").toArray();
   ASSERT_EQ(steps.size(), 2) << result.out.toStdString();
   QStringList risks;
+  QStringList held_back;
   for (const auto& step : steps) {
-    EXPECT_FALSE(step.toObject().value("held_back").isNull());
+    held_back.append(step.toObject().value("held_back").toString().section(u':', 0, 0));
     for (const auto& answer : step.toObject().value("answers").toArray()) {
       risks.append(answer.toObject().value("risk").toString().section(u':', 0, 0));
     }
   }
   risks.sort();
-  EXPECT_EQ(risks, QStringList({"lost", "narrower"}));
+  // SQLite keeps a text longer than its declared length: the shorter VARCHAR loses nothing.
+  EXPECT_EQ(risks, QStringList({"lost", "safe"}));
+  held_back.sort();
+  EXPECT_EQ(held_back, QStringList({"", "lost"})) << result.out.toStdString();
 }
 
 // A name may hold a line break: in a held-back step it stays inside the comment, and in a step

@@ -438,6 +438,32 @@ TEST(PostgresToOtherEnginesTest, ATableThatCannotBeMadeHoldsBackTheKeysThatNameI
   }
 }
 
+// A shorter VARCHAR cuts or refuses the longer values on the servers, and is held back there
+// unless allowed; SQLite keeps any text whatever its declared length, so there the table is
+// rebuilt with every row.
+TEST(NarrowerTextTest, HeldBackOnTheServersAndWrittenForSqlite) {
+  VANTREL_REQUIRE_ENGINES(Engine::kPostgres, Engine::kMariadb);
+  for (const Engine engine : {Engine::kSqlite, Engine::kPostgres, Engine::kMariadb}) {
+    SCOPED_TRACE(EngineName(engine));
+    SqliteTestFolder folder;
+    const QString primary = BuildDatabase(
+        engine, "migrate_p", {"CREATE TABLE a (id INT PRIMARY KEY, x VARCHAR(10))"}, folder);
+    const QString secondary = BuildDatabase(engine, "migrate_s",
+                                            {"CREATE TABLE a (id INT PRIMARY KEY, x VARCHAR(20))",
+                                             "INSERT INTO a VALUES (1, 'fifteen letters')"},
+                                            folder);
+    const CliRun run = Cli({"migrate", primary, secondary});
+    if (engine == Engine::kSqlite) {
+      EXPECT_EQ(run.status, 0) << run.out.toStdString();
+      EXPECT_FALSE(run.out.contains("HELD BACK")) << run.out.toStdString();
+      EXPECT_EQ(Cli({"migrate", "--verify", primary, secondary}).status, 0);
+    } else {
+      EXPECT_EQ(run.status, 1) << run.out.toStdString();
+      EXPECT_TRUE(run.out.contains("-- HELD BACK: narrower: Size 10 on ")) << run.out.toStdString();
+    }
+  }
+}
+
 // SQLite has no enumeration: an enum of PostgreSQL or MariaDB is written as a text that a check
 // holds to its labels, which the proof compares as the same enumeration, and which refuses what
 // the enumeration refuses.
