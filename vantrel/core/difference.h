@@ -68,7 +68,7 @@ struct ColumnFacts {
   bool accent_blind = false;   // ... or accents
   QString collation;           // the effective collation's name; empty when unknown
   // SQLite's, which keeps any 64-bit integer and any text or bytes whatever the width or length
-  // declared, and pads nothing.
+  // declared, and pads nothing: a definition given to its database holds whatever it held.
   bool width_not_enforced = false;
 
   bool operator==(const ColumnFacts&) const = default;

@@ -63,8 +63,7 @@ struct IntegerRange {
   unsigned long long max;
 };
 IntegerRange RangeOf(const ColumnFacts& column) {
-  const bool any_width = column.width_not_enforced || column.size <= 0 || column.size >= 8;
-  const int bits = any_width ? 64 : column.size * 8;
+  const int bits = (column.size <= 0 || column.size >= 8) ? 64 : column.size * 8;
   if (IsUnsigned(column)) {
     return {0, bits == 64 ? std::numeric_limits<unsigned long long>::max() : (1ULL << bits) - 1};
   }
@@ -120,16 +119,19 @@ QString Joined(const QStringList& consequences) {
   return consequences.join(QStringLiteral(", and "));
 }
 
-// Integers: the primary holds the secondary's range, or cuts it at the top or the bottom.
+// Integers: the primary holds the secondary's range, or cuts it at the top or the bottom. The
+// primary's definition is given to the secondary's database: where that is SQLite, which keeps
+// any 64-bit integer whatever the width declared, both ranges are 64 bits.
 std::vector<Finding> IntegerFindings(const ColumnFacts& p, const ColumnFacts& s,
                                      const Sides& sides) {
-  const IntegerRange pr = RangeOf(p);
-  const IntegerRange sr = RangeOf(s);
+  const IntegerRange any_width = RangeOf(ColumnFacts{});  // Size 0, signed: 64 bits
+  const IntegerRange pr = s.width_not_enforced ? any_width : RangeOf(p);
+  const IntegerRange sr = s.width_not_enforced ? any_width : RangeOf(s);
   const QString what = "Size " + sides.Each(IntegerText(p), IntegerText(s));
   const bool low = pr.min > sr.min;
   const bool high = pr.max < sr.max;
-  if (!low && !high && p.width_not_enforced && p.size > 0 && p.size < s.size) {
-    // The primary declares fewer bytes, which SQLite does not hold it to.
+  if (!low && !high && s.width_not_enforced && p.size > 0 && p.size < s.size) {
+    // The primary declares fewer bytes, which SQLite does not hold the column to.
     return {{Risk::kSafe, QStringLiteral("SQLite keeps any 64-bit integer whatever the width "
                                          "declared")}};
   }
@@ -173,8 +175,10 @@ QString LengthText(const ColumnFacts& p, const ColumnFacts& s, const Sides& side
 bool DeclaredShorter(const ColumnFacts& p, const ColumnFacts& s) {
   return p.size != 0 && (s.size == 0 || p.size < s.size);
 }
+// The primary's definition is given to the secondary's database; SQLite holds no text to its
+// declared length there.
 bool LengthCuts(const ColumnFacts& p, const ColumnFacts& s) {
-  return DeclaredShorter(p, s) && !p.width_not_enforced;
+  return DeclaredShorter(p, s) && !s.width_not_enforced;
 }
 Finding LengthNotEnforced() {
   return {Risk::kSafe, QStringLiteral("SQLite keeps any length whatever the length declared")};
@@ -187,9 +191,10 @@ std::vector<Finding> LengthFindings(const ColumnFacts& p, const ColumnFacts& s, 
   if (LengthCuts(p, s)) {
     findings.push_back({Risk::kNarrower, LengthText(p, s, sides) + ": longer values do not fit"});
   }
-  if (p.data_type != s.data_type) {
+  // SQLite pads no CHAR, and keeps a CHAR's value as it was given.
+  if (p.data_type != s.data_type && !s.width_not_enforced) {
     const QString kinds = sides.Each(KindName(p), KindName(s));
-    if (p.data_type == fixed_kind && !p.width_not_enforced) {
+    if (p.data_type == fixed_kind) {
       findings.push_back({Risk::kTypeChangeConverted,
                           kinds + ": shorter values are padded with " + QLatin1String(padding)});
     } else if (s.data_type == fixed_kind && fixed_kind == dx::kChar) {
