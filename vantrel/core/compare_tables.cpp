@@ -667,8 +667,9 @@ class TableWalk {
     facts.required = column.Required();
     facts.declared_type = column.DeclaredType();
     facts.labels = column.EnumerationLabels();
+    static const QString kSqlite = dataaccess::EngineName(dataaccess::TypeDialect::kSqlite);
     facts.width_not_enforced =
-        connection.Engine() == dataaccess::EngineName(dataaccess::TypeDialect::kSqlite);
+        (&connection == &driving_ ? driving_engine_ : other_engine_) == kSqlite;
     const ColumnSide side = SideOf(column, DetailsOf(column, table), connection);
     facts.has_default = !side.default_meaning.isEmpty();
     facts.default_known = (told_ & kCompareDefaults) != 0;
