@@ -48,9 +48,19 @@ bool AttributesMatch(const DataColumn& a, const DataColumn& b) {
          (mine & ~kLengthBits) == (theirs & ~kLengthBits);
 }
 
-bool DataTypesDiffer(const DataColumn& a, const DataColumn& b, bool same_engine) {
-  if (a.DataType() != b.DataType()) return true;
-  return same_engine && a.DataType() == kEnum && a.DeclaredType() != b.DeclaredType();
+bool DataTypesDiffer(const DataColumn& a, const QString& engine_a, const DataColumn& b,
+                     const QString& engine_b) {
+  const bool same_engine = engine_a == engine_b;
+  if (a.DataType() == b.DataType()) {
+    return same_engine && a.DataType() == kEnum && a.DeclaredType() != b.DeclaredType();
+  }
+  if (same_engine) return true;
+  const auto boolean_by_declaration = [](const DataColumn& column, const QString& engine) {
+    return engine == EngineName(TypeDialect::kSqlite) && column.DataType() == kInteger &&
+           IsMysqlBooleanSpelling(column.DeclaredType());
+  };
+  return !((a.DataType() == kBoolean && boolean_by_declaration(b, engine_b)) ||
+           (b.DataType() == kBoolean && boolean_by_declaration(a, engine_a)));
 }
 
 }  // namespace dataaccess

@@ -43,12 +43,16 @@ DATAACCESS_EXPORT bool AttributesMatch(const DataColumn& a, const DataColumn& b)
 DATAACCESS_EXPORT bool ComparesColumnTypes(const DataConnection& a, const DataTable& table_a,
                                            const DataConnection& b, const DataTable& table_b);
 
-// True when the Data Type properties of two matched columns say different things. Across
-// engines an enumeration is its labels (ENUM('a','b') is a PostgreSQL enum type of a, b); within
-// one engine an enumeration's type also has a name, and two enum types of the same labels are
-// two types: a value of one is not a value of the other, and each changes on its own. Throws
-// what the columns' reads throw.
-DATAACCESS_EXPORT bool DataTypesDiffer(const DataColumn& a, const DataColumn& b, bool same_engine);
+// True when the Data Type properties of two matched columns say different things; `engine_a`
+// and `engine_b` are their connections' engines. Across engines an enumeration is its labels
+// (ENUM('a','b') is a PostgreSQL enum type of a, b); within one engine an enumeration's type also
+// has a name, and two enum types of the same labels are two types: a value of one is not a value
+// of the other, and each changes on its own. MySQL's BOOLEAN is TINYINT(1), and that is how a
+// boolean is declared in SQLite by tools that write for MySQL too: across engines an SQLite
+// TINYINT(1) is the boolean it is on MySQL (within SQLite it stays the integer SQLite's
+// affinity makes it, as against SQLite's own BOOLEAN). Throws what the columns' reads throw.
+DATAACCESS_EXPORT bool DataTypesDiffer(const DataColumn& a, const QString& engine_a,
+                                       const DataColumn& b, const QString& engine_b);
 
 }  // namespace dataaccess
 

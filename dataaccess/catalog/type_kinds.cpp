@@ -279,7 +279,13 @@ bool AllowsZeroLength(int32_t kind) {
          kind == kUntyped;
 }
 
+bool IsBooleanSpelling(const SplitDeclaration& d) {
+  return d.base == u"TINYINT" && d.parameters == u"1" && !d.is_unsigned && !d.is_zerofill;
+}
+
 }  // namespace
+
+bool IsMysqlBooleanSpelling(QStringView declared) { return IsBooleanSpelling(Split(declared)); }
 
 QString KindName(int32_t kind) {
   static const char* const kNames[] = {
@@ -368,8 +374,7 @@ ColumnType ClassifyDeclaredType(QStringView declared, TypeDialect dialect) {
   } else if (auto it = KnownTypes().constFind(d.base); it != KnownTypes().cend()) {
     type.data_type = it->kind;
     type.size = SizeOf(it->kind, it->size, d, dialect);
-    if (dialect == TypeDialect::kMysql && d.base == u"TINYINT" && d.parameters == u"1" &&
-        !d.is_unsigned && !d.is_zerofill) {
+    if (dialect == TypeDialect::kMysql && IsBooleanSpelling(d)) {
       type.data_type = kBoolean;
       type.size = 1;
     }

@@ -233,6 +233,10 @@ DATAACCESS_EXPORT QString EngineName(TypeDialect dialect);
 DATAACCESS_EXPORT ColumnType ClassifyDeclaredType(QStringView declared,
                                                   TypeDialect dialect = TypeDialect::kOther);
 
+// True for TINYINT(1), neither UNSIGNED nor ZEROFILL, in any case: the spelling MySQL gives its
+// BOOLEAN, which ClassifyDeclaredType reads as kBoolean on MySQL.
+DATAACCESS_EXPORT bool IsMysqlBooleanSpelling(QStringView declared);
+
 // `type` as a column the engine numbers itself: kAutoIncrement, of the declared width.
 DATAACCESS_EXPORT ColumnType AutoNumbered(ColumnType type);
 // `type` as an SQLite rowid alias: numbered, and of Size 0 (any width) when an integer.

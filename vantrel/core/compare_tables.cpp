@@ -301,7 +301,9 @@ class TableWalk {
         PropertyId::kDataType,
         [&] {
           return Differs(
-              [&] { return !dataaccess::DataTypesDiffer(*match, field, !across_engines_); },
+              [&] {
+                return !dataaccess::DataTypesDiffer(*match, other_engine_, field, driving_engine_);
+              },
               [] { return true; });
         },
         data_type(*match, field), data_type(field, *match));

@@ -167,6 +167,8 @@ TEST_F(CrossEngineTest, SqliteAgainstPostgres) {
           {"jsonb", "jsonb", ""},
           {"macaddr", "macaddr", ""},
           {"jsonb", "json", "Attributes, Data Type"},
+          {"tinyint(1) NOT NULL DEFAULT '0'", "boolean NOT NULL DEFAULT false", ""},
+          {"tinyint(2)", "boolean", "Data Type"},
       });
 }
 
@@ -181,6 +183,10 @@ TEST_F(CrossEngineTest, SqliteAgainstMariadb) {
                    {"integer unsigned", "integer UNSIGNED", "Attributes"},
                    {"bool", "BOOL", ""},
                    {"BOOLEAN", "TINYINT", "Data Type"},
+                   {"tinyint(1) DEFAULT '1'", "TINYINT(1) DEFAULT 1", ""},
+                   {"TINYINT(1)", "BOOL", ""},
+                   {"tinyint(1)", "TINYINT", ""},
+                   {"tinyint", "BOOL", "Data Type"},
                    {"text CHECK ((JSON_VALID(\"c\") OR \"c\" IS NULL))", "JSON", ""},
                    {"JSON", "JSON", ""},
                    {"TEXT", "LONGTEXT", ""},
@@ -267,6 +273,7 @@ TEST_F(CrossEngineTest, SqliteAgainstSqlite) {
                {
                    {"INTEGER", "BIGINT", "Size"},
                    {"jsonb", "jsonb", ""},
+                   {"tinyint(1)", "BOOLEAN", "Data Type"},
                });
 }
 
