@@ -305,8 +305,14 @@ QString MigrationSql::DefaultOf(const dx::DataTable& table, const dx::DataColumn
   return QString();
 }
 
+SqliteTableOptions SqliteTableOptions::Of(const dx::TableObjects* objects) {
+  if (objects == nullptr) return {};
+  return {objects->autoincrement, objects->without_rowid, objects->strict};
+}
+
 QString MigrationSql::ColumnDefinition(const dx::DataTable& table, const dx::DataColumn& column,
-                                       bool inline_key, QStringList* unwritten) const {
+                                       const SqliteTableOptions* inline_key,
+                                       QStringList* unwritten) const {
   QString definition = Name(column.Name());
   if (!column.Required() && target_ != TypeDialect::kSqlite && IsKeyColumn(table, column)) {
     unwritten->append("NULL in field '" + column.Name() + "' of a primary key");
@@ -320,9 +326,9 @@ QString MigrationSql::ColumnDefinition(const dx::DataTable& table, const dx::Dat
     unwritten->append("the numbering of field '" + column.Name() +
                       "', which refuses the values an insert gives (GENERATED ALWAYS)");
   }
-  if (inline_key && IsRowidKey(table, column)) {
+  if (inline_key != nullptr && IsRowidKey(table, column)) {
     definition += " INTEGER PRIMARY KEY";
-    if (objects->autoincrement) definition += " AUTOINCREMENT";
+    if (inline_key->autoincrement) definition += " AUTOINCREMENT";
     return definition;
   }
   QString type = ColumnType(table, column, unwritten);
@@ -451,15 +457,26 @@ QString MigrationSql::ForeignKeyClause(const dx::ForeignKeyDefinition& key,
   return clause;
 }
 
+bool MigrationSql::HasRowidKey(const dx::DataTable& table) const {
+  const auto columns = table.Columns().Enumerate();
+  while (const dx::DataColumn* column = columns->Next()) {
+    if (IsRowidKey(table, *column)) return true;
+  }
+  return false;
+}
+
 QString MigrationSql::CreateTable(const dx::DataTable& table, const QString& name,
-                                  bool foreign_keys, QStringList* unwritten) const {
+                                  bool foreign_keys, QStringList* unwritten,
+                                  const SqliteTableOptions* options) const {
   QStringList lines;
   const dx::TableObjects* objects = table.Objects();
+  const SqliteTableOptions own = SqliteTableOptions::Of(objects);
+  if (options == nullptr) options = &own;
   bool key_inline = false;
   const auto columns = table.Columns().Enumerate();
   while (const dx::DataColumn* column = columns->Next()) {
     key_inline = key_inline || IsRowidKey(table, *column);
-    lines.append(ColumnDefinition(table, *column, true, unwritten));
+    lines.append(ColumnDefinition(table, *column, options, unwritten));
   }
   if (objects != nullptr) {
     if (objects->primary_key && !key_inline) lines.append(PrimaryKeyClause(*objects->primary_key));
@@ -484,11 +501,17 @@ QString MigrationSql::CreateTable(const dx::DataTable& table, const QString& nam
                             ? "UNLOGGED "
                             : "") +
                 "TABLE " + TableName(name) + " (\n  " + lines.join(QStringLiteral(",\n  ")) + "\n)";
-  if (objects != nullptr && target_ == TypeDialect::kSqlite) {
-    QStringList options;
-    if (objects->without_rowid) options.append(QStringLiteral("WITHOUT ROWID"));
-    if (objects->strict) options.append(QStringLiteral("STRICT"));
-    if (!options.isEmpty()) sql += u' ' + options.join(QStringLiteral(", "));
+  if (target_ == TypeDialect::kSqlite) {
+    QStringList written;
+    if (options->without_rowid) {
+      // SQLite refuses a table WITHOUT ROWID that has no primary key.
+      if (objects == nullptr || !objects->primary_key) {
+        unwritten->append(QStringLiteral("WITHOUT ROWID on a table without a primary key"));
+      }
+      written.append(QStringLiteral("WITHOUT ROWID"));
+    }
+    if (options->strict) written.append(QStringLiteral("STRICT"));
+    if (!written.isEmpty()) sql += u' ' + written.join(QStringLiteral(", "));
   }
   return sql + u';';
 }

@@ -21,6 +21,16 @@ using dataaccess::TypeDialect;
 // SQL for (ODBC, an unknown snapshot).
 TypeDialect DialectOfEngine(const QString& engine);
 
+// What SQLite's CREATE TABLE says of a table beyond its columns and constraints.
+struct SqliteTableOptions {
+  bool autoincrement = false;  // its rowid alias never gives a number again (sqlite_sequence)
+  bool without_rowid = false;
+  bool strict = false;  // a value of another type than its column's is refused
+
+  // The options `objects` tells; none for null.
+  static SqliteTableOptions Of(const dataaccess::TableObjects* objects);
+};
+
 class MigrationSql {
  public:
   // Writes definitions read from a database of `source` (its Engine) for a database of `target`.
@@ -52,9 +62,10 @@ class MigrationSql {
                      const dataaccess::DataTable* target, bool* portable) const;
 
   // A column's definition: name, type, collation, generation, NOT NULL, default, numbering.
-  // `inline_key` writes SQLite's INTEGER PRIMARY KEY [AUTOINCREMENT] for a rowid alias.
+  // With `inline_key`, SQLite's INTEGER PRIMARY KEY for a rowid alias, AUTOINCREMENT as the
+  // options say.
   QString ColumnDefinition(const dataaccess::DataTable& table, const dataaccess::DataColumn& column,
-                           bool inline_key, QStringList* unwritten) const;
+                           const SqliteTableOptions* inline_key, QStringList* unwritten) const;
   // The column's type alone, with its collation (for PostgreSQL's ALTER COLUMN ... TYPE).
   QString ColumnType(const dataaccess::DataTable& table, const dataaccess::DataColumn& column,
                      QStringList* unwritten) const;
@@ -63,9 +74,12 @@ class MigrationSql {
                     QStringList* unwritten) const;
 
   // CREATE TABLE `name` with every column, the primary key, unique constraints and checks, and
-  // with `foreign_keys` the foreign keys too.
+  // with `foreign_keys` the foreign keys too; on SQLite with the table's own options, or with
+  // `options` where given. WITHOUT ROWID on a table without a primary key goes to `unwritten`.
   QString CreateTable(const dataaccess::DataTable& table, const QString& name, bool foreign_keys,
-                      QStringList* unwritten) const;
+                      QStringList* unwritten, const SqliteTableOptions* options = nullptr) const;
+  // Whether CREATE TABLE writes `table` with SQLite's rowid alias, INTEGER PRIMARY KEY.
+  bool HasRowidKey(const dataaccess::DataTable& table) const;
   QString PrimaryKeyClause(const dataaccess::PrimaryKeyDefinition& key) const;
   // Adds to `unwritten` what the target cannot express.
   QString UniqueClause(const dataaccess::IndexDefinition& index, QStringList* unwritten) const;

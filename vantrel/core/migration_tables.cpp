@@ -260,7 +260,7 @@ void PlanPostgresField(const Sides& sides, const TableWork& work, const QString&
     statements.append("ALTER TABLE " + sides.sql.TableName(work.name) + " DROP COLUMN " +
                       sides.sql.Name(secondary->Name()) + u';');
     statements.append("ALTER TABLE " + sides.sql.TableName(work.name) + " ADD COLUMN " +
-                      sides.sql.ColumnDefinition(*work.primary, *primary, false, &unwritten) +
+                      sides.sql.ColumnDefinition(*work.primary, *primary, nullptr, &unwritten) +
                       u';');
   } else {
     if (Lists(difference, PropertyId::kDataType) || Lists(difference, PropertyId::kSize) ||
@@ -326,7 +326,7 @@ void PlanInPlace(const Sides& sides, const TableWork& work, std::vector<Migratio
     if (column == nullptr) continue;
     QStringList unwritten;
     QString statement = altered + " ADD COLUMN " +
-                        sides.sql.ColumnDefinition(*work.primary, *column, false, &unwritten);
+                        sides.sql.ColumnDefinition(*work.primary, *column, nullptr, &unwritten);
     if (dialect == TypeDialect::kMysql) statement += Placement(fields, field, sides.sql);
     int answer = -1;
     for (const int i : work.answers) {
@@ -351,7 +351,7 @@ void PlanInPlace(const Sides& sides, const TableWork& work, std::vector<Migratio
     QStringList unwritten;
     const QString statement =
         altered + " MODIFY COLUMN " +
-        sides.sql.ColumnDefinition(*work.primary, *column, false, &unwritten) +
+        sides.sql.ColumnDefinition(*work.primary, *column, nullptr, &unwritten) +
         Placement(fields, work.changed[i], sides.sql) + u';';
     steps->push_back(
         Step(Phase::kChangeTables,
@@ -476,16 +476,17 @@ MigrationStep SqliteRebuild(const Sides& sides, const TableWork& work) {
                          table + u';'};
   const dx::TableObjects* objects = work.primary->Objects();
   const dx::TableObjects* old_objects = work.secondary->Objects();
-  // AUTOINCREMENT never reuses a number: the old table's counter carries over.
-  const bool counter = objects != nullptr && objects->autoincrement && old_objects != nullptr &&
-                       old_objects->autoincrement;
+  // AUTOINCREMENT, WITHOUT ROWID and STRICT are not compared: the table keeps its own. Where it
+  // keeps AUTOINCREMENT, which never gives a number again, its counter carries over.
+  const SqliteTableOptions kept = SqliteTableOptions::Of(old_objects);
+  const bool counter = kept.autoincrement && sql.HasRowidKey(*work.primary);
   const QString name = sql.Literal(work.name);
   if (counter) {
     statements.append("CREATE TEMP TABLE " + sequence +
                       " AS SELECT seq FROM sqlite_sequence WHERE name = " + name + u';');
   }
   statements.append("DROP TABLE " + table + u';');
-  statements.append(sql.CreateTable(*work.primary, work.name, true, &unwritten));
+  statements.append(sql.CreateTable(*work.primary, work.name, true, &unwritten, &kept));
   statements.append("INSERT INTO " + table + " (" + sql.Names(moved) + ") SELECT " +
                     sql.Names(moved) + " FROM " + rows + u';');
   statements.append("DROP TABLE " + rows + u';');

@@ -350,6 +350,69 @@ TEST_F(MigrateTest, ARebuildKeepsWhatIsNotComparedAsTheSecondaryHasIt) {
   }
 }
 
+// AUTOINCREMENT, WITHOUT ROWID and STRICT are not compared, so a rebuild made for another change
+// keeps the secondary's own: a number given once is not given again, a value of another type is
+// still refused. WITHOUT ROWID on a table that is to lose its primary key cannot be kept.
+TEST_F(MigrateTest, ARebuildKeepsTheSecondarysOwnTableOptions) {
+  struct Row {
+    const char* primary;
+    const char* secondary;  // with rows, the highest of which was deleted
+    int exit_code;
+    // Each a query on the migrated copy whose first value must be "1"; or, where the rebuild is
+    // held back, what the script says instead.
+    std::vector<const char*> checks;
+  };
+  const std::vector<Row> rows = {
+      {"CREATE TABLE t (id INTEGER PRIMARY KEY, a INTEGER NOT NULL DEFAULT 0);",
+       "CREATE TABLE t (id INTEGER PRIMARY KEY AUTOINCREMENT, a INTEGER) STRICT;"
+       "INSERT INTO t VALUES (1, 5), (2, 7), (3, 9); DELETE FROM t WHERE id = 3;",
+       0,
+       {"SELECT sql LIKE '%AUTOINCREMENT%) STRICT' FROM sqlite_schema WHERE name = 't'",
+        "SELECT seq = 3 FROM sqlite_sequence WHERE name = 't'",
+        "SELECT group_concat(id || ':' || a) = '1:5,2:7' FROM t"}},
+      {"CREATE TABLE t (id INTEGER PRIMARY KEY AUTOINCREMENT, a INTEGER NOT NULL DEFAULT 0);",
+       "CREATE TABLE t (id INTEGER PRIMARY KEY, a INTEGER);"
+       "INSERT INTO t VALUES (1, 5), (2, 7);",
+       0,
+       {"SELECT sql NOT LIKE '%AUTOINCREMENT%' FROM sqlite_schema WHERE name = 't'",
+        "SELECT count(*) = 0 FROM sqlite_schema WHERE name = 'sqlite_sequence'"}},
+      {"CREATE TABLE t (k TEXT NOT NULL PRIMARY KEY, a INTEGER NOT NULL DEFAULT 0);",
+       "CREATE TABLE t (k TEXT NOT NULL PRIMARY KEY, a INTEGER) WITHOUT ROWID;"
+       "INSERT INTO t VALUES ('x', 5), ('y', 7);",
+       0,
+       {"SELECT sql LIKE '%) WITHOUT ROWID' FROM sqlite_schema WHERE name = 't'",
+        "SELECT group_concat(k || ':' || a) = 'x:5,y:7' FROM t"}},
+      {"CREATE TABLE t (k TEXT NOT NULL, a INTEGER);",
+       "CREATE TABLE t (k TEXT NOT NULL PRIMARY KEY, a INTEGER) WITHOUT ROWID;"
+       "INSERT INTO t VALUES ('x', 5);",
+       1,
+       {"-- NOT WRITTEN: SQLite cannot express WITHOUT ROWID on a table without a primary key"}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(std::string(row.primary) + " from " + row.secondary);
+    SqliteTestFolder folder;
+    const QString primary = folder.CreateDatabase(QStringLiteral("p.db"), row.primary);
+    const QString secondary = folder.CreateDatabase(QStringLiteral("s.db"), row.secondary);
+    const QString copy = folder.CreateDatabase(QStringLiteral("copy.db"), row.secondary);
+    const Result result = RunCli({"migrate", "--allow-unsafe", "--verify", "-o",
+                                  folder.PathOf(QStringLiteral("m.sql")), primary, secondary});
+    ASSERT_EQ(result.exit_code, row.exit_code) << result.err.toStdString();
+    QFile file(folder.PathOf(QStringLiteral("m.sql")));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray script = file.readAll();
+    if (row.exit_code != 0) {
+      for (const char* said : row.checks) EXPECT_TRUE(script.contains(said)) << script.data();
+      continue;
+    }
+    ASSERT_EQ(RunScript(copy, script), QString()) << script.toStdString();
+    for (const char* check : row.checks) {
+      EXPECT_EQ(Value(copy, check), QStringLiteral("1")) << check << "\n" << script.toStdString();
+    }
+    const Result after = RunCli({"compare", "--objects", "all", primary, copy});
+    EXPECT_EQ(after.exit_code, 0) << after.out.toStdString();
+  }
+}
+
 // A new table's foreign key that names a table the secondary lacks and the script does not make
 // (a pattern left it out) is said on the table's step; one whose table exists (in another
 // letter case), is made, or is the table itself is not.
