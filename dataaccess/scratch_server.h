@@ -18,10 +18,11 @@ class DATAACCESS_EXPORT ScratchSession {
   virtual ~ScratchSession() = default;
   // Runs one SQL statement; empty on success, otherwise the server's message.
   virtual QString Run(const QString& statement) = 0;
-  // The number of tables, views and sequences in the database (PostgreSQL: outside its own
-  // schemas); -1 when they cannot be counted.
+  // The number of tables, views, sequences and (PostgreSQL) enum types in the database
+  // (PostgreSQL: outside its own schemas); -1 when they cannot be counted.
   virtual qint64 ObjectCount() = 0;
-  // Drops every table, view and sequence of the database; empty on success, otherwise why not.
+  // Drops every table, view, sequence and enum type of the database; empty on success, otherwise
+  // why not.
   virtual QString DropEverything() = 0;
 };
 

@@ -67,7 +67,8 @@ class Planner {
         secondary_(secondary),
         options_(options),
         script_(script),
-        sql_(script.dialect, DialectOfEngine(primary.Engine()), primary.DatabaseName()),
+        sql_(script.dialect, DialectOfEngine(primary.Engine()), primary.DatabaseName(),
+             primary.Objects()),
         own_sql_(script.dialect, script.dialect),
         sides_{primary,
                secondary,
@@ -79,6 +80,7 @@ class Planner {
 
   void Plan() {
     for (int i = 0; i < static_cast<int>(script_.differences.size()); ++i) Gather(i);
+    if (script_.dialect != TypeDialect::kSqlite) KeepForeignKeysAroundTypeChanges();
     QSet<QString> rebuilt_tables;
     for (auto& [name, work] : tables_) {
       bool rebuilt = false;
@@ -88,6 +90,7 @@ class Planner {
       if (rebuilt) rebuilt_tables.insert(name);
     }
     PlanTriggersAround(rebuilt_tables);
+    migration::PlanEnumTypes(sides_, FieldsMade(), &script_.steps);
     for (const auto& [name, answer] : new_tables_) PlanNewTable(name, answer);
     for (const auto& [name, answer] : dropped_tables_) PlanDroppedTable(name, answer);
     PlanViews();
@@ -186,6 +189,107 @@ class Planner {
     const ComparableObject* secondary_object = from_primary ? matched : found;
     if (secondary_object != nullptr) work.drops.push_back({i, *secondary_object});
     if (primary_object != nullptr) work.creates.push_back({i, *primary_object});
+  }
+
+  // PostgreSQL, MySQL and MariaDB refuse to change the type of a field that a foreign key holds
+  // to another field (on either end) while the key stands. Such a key that compares equal is
+  // dropped before the change and made again after it, as the primary has it; one that differs
+  // is dropped or made by its own difference already. SQLite rebuilds with foreign keys off.
+  void KeepForeignKeysAroundTypeChanges() {
+    QHash<QString, int> typed;  // "table\nfield" in lower case: the difference that changes it
+    for (const auto& [name, work] : tables_) {
+      for (size_t i = 0; i < work.changed.size() && i < work.changed_answers.size(); ++i) {
+        const Difference& d = script_.differences[static_cast<size_t>(work.changed_answers[i])];
+        const bool retyped = std::any_of(d.properties.begin(), d.properties.end(), [](auto& p) {
+          return p.id == PropertyId::kDataType || p.id == PropertyId::kSize ||
+                 p.id == PropertyId::kAttributes;
+        });
+        if (retyped)
+          typed.insert(Key(name, work.changed[static_cast<qsizetype>(i)]), work.changed_answers[i]);
+      }
+    }
+    if (typed.isEmpty()) return;
+    const auto tables = secondary_.Tables().Enumerate();
+    while (const dx::DataTable* table = tables->Next()) {
+      const dx::TableObjects* objects = table->Objects();
+      if (objects == nullptr || objects->foreign_keys.empty()) continue;
+      for (size_t k = 0; k < objects->foreign_keys.size(); ++k) {
+        const int answer = RetypedAnswer(objects->foreign_keys[k], table->Name(), typed);
+        if (answer >= 0) KeepForeignKeyAround(*table, static_cast<int>(k), answer);
+      }
+    }
+  }
+
+  static QString Key(const QString& table, const QString& field) {
+    return table.toLower() + u'\n' + field.toLower();
+  }
+
+  // The difference that changes the type of a field `key` holds, on either end; -1 for none.
+  int RetypedAnswer(const dx::ForeignKeyDefinition& key, const QString& table,
+                    const QHash<QString, int>& typed) const {
+    for (const QString& column : key.columns) {
+      if (const auto found = typed.constFind(Key(table, column)); found != typed.cend()) {
+        return *found;
+      }
+    }
+    QStringList referenced = key.referenced_columns;
+    if (referenced.isEmpty()) {  // the key names the referenced table's primary key
+      const dx::DataTable* parent = TableOf(secondary_, key.referenced_table);
+      const dx::TableObjects* objects = parent != nullptr ? parent->Objects() : nullptr;
+      if (objects != nullptr && objects->primary_key) referenced = objects->primary_key->columns;
+    }
+    for (const QString& column : referenced) {
+      if (const auto found = typed.constFind(Key(key.referenced_table, column));
+          found != typed.cend()) {
+        return *found;
+      }
+    }
+    return -1;
+  }
+
+  void KeepForeignKeyAround(const dx::DataTable& table, int index, int answer) {
+    TableWork& work = Work(table.Name(), table.Name());
+    if (work.primary == nullptr || work.secondary == nullptr) return;
+    const auto is_it = [&](const migration::ObjectChange& change) {
+      return change.object.kind == ObjectKindId::kForeignKey && change.object.source_index == index;
+    };
+    if (std::any_of(work.drops.begin(), work.drops.end(), is_it)) return;
+    const std::vector<ComparableObject> own = ComparableObjects(
+        {secondary_, *work.secondary, primary_, *work.primary}, kCompareAll, false);
+    const std::vector<ComparableObject> theirs = ComparableObjects(
+        {primary_, *work.primary, secondary_, *work.secondary}, kCompareAll, false);
+    for (const ComparableObject& object : own) {
+      if (object.kind != ObjectKindId::kForeignKey || object.source_index != index) continue;
+      for (const ComparableObject& primary : theirs) {
+        if (primary.kind != object.kind || primary.identity != object.identity) continue;
+        work.drops.push_back({answer, object});
+        work.creates.push_back({answer, primary});
+        return;
+      }
+    }
+  }
+
+  // The primary's fields that the script makes or changes: those of new tables, and those added
+  // or changed.
+  std::vector<migration::FieldMade> FieldsMade() const {
+    std::vector<migration::FieldMade> fields;
+    for (const auto& [name, answer] : new_tables_) {
+      const dx::DataTable* table = TableOf(primary_, name);
+      if (table == nullptr) continue;
+      const auto columns = table->Columns().Enumerate();
+      while (const dx::DataColumn* column = columns->Next()) fields.push_back({column, answer});
+    }
+    for (const auto& [name, work] : tables_) {
+      if (work.primary == nullptr || work.answers.empty()) continue;
+      for (const QString& field : work.added + work.changed) {
+        try {
+          fields.push_back({&work.primary->Columns().Item(field), work.answers.front()});
+        } catch (const component::Error&) {
+          continue;  // a field the primary's table does not have by that name
+        }
+      }
+    }
+    return fields;
   }
 
   void PlanNewTable(const QString& name, int answer) {
@@ -450,11 +554,7 @@ class Planner {
                              Phase::kCreateTables, i)) {
         continue;
       }
-      const QString bounds = " INCREMENT BY " + QString::number(sequence->increment) +
-                             " MINVALUE " + QString::number(sequence->minimum) + " MAXVALUE " +
-                             QString::number(sequence->maximum) + " START WITH " +
-                             QString::number(sequence->start) +
-                             (sequence->cycle ? " CYCLE" : " NO CYCLE");
+      const QString bounds = sql_.SequenceOptions(*sequence);
       const bool create = d.kind == Kind::kSequenceMissing;
       step.phase = create ? Phase::kCreateTables : Phase::kChangeTables;
       step.title = (create ? "create sequence " : "change sequence ") + Quoted(d.object);

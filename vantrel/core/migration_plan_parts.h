@@ -66,6 +66,24 @@ void PlanTableChanges(const Sides& sides, const TableWork& work, std::vector<Mig
 void PlanNewTable(const Sides& sides, const dataaccess::DataTable& table, int answer,
                   std::vector<MigrationStep>* steps);
 
+// A step of `phase`; where `unwritten` names what `dialect` cannot express, it is held back
+// with those words whatever is allowed.
+MigrationStep Step(MigrationStep::Phase phase, const QString& title, QStringList statements,
+                   std::vector<int> answers, const QStringList& unwritten, TypeDialect dialect);
+
+// A field of the primary that the script makes or changes, and the difference it answers.
+struct FieldMade {
+  const dataaccess::DataColumn* column;
+  int answer;
+};
+
+// Within PostgreSQL: the enum types of `fields` that no field of the secondary is of, each made
+// by a step put before every other step, since no table or field of the type can be made before
+// it. A type whose labels are not known (a snapshot of format version 3 or earlier) is named as
+// not written.
+void PlanEnumTypes(const Sides& sides, const std::vector<FieldMade>& fields,
+                   std::vector<MigrationStep>* steps);
+
 // SQLite's rebuild of `work`'s table to the primary's definition, with its rows kept.
 MigrationStep SqliteRebuild(const Sides& sides, const TableWork& work);
 

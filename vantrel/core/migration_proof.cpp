@@ -198,7 +198,7 @@ ProofOutcome ProveOnScratch(const MigrationScript& script, dx::DataConnection& s
   if (held != 0) {
     return {false, held < 0 ? QStringLiteral("the scratch database's tables cannot be counted")
                             : "the scratch database holds " + QString::number(held) +
-                                  " tables, views or sequences: --scratch names an empty "
+                                  " tables, views, sequences or types: --scratch names an empty "
                                   "database that Vantrel may write in"};
   }
   // Whatever happens below, what was made there goes.

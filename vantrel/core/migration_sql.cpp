@@ -1,5 +1,8 @@
 #include "vantrel/core/migration_sql.h"
 
+#include <algorithm>
+#include <limits>
+
 #include <QRegularExpression>
 
 #include "dataaccess/catalog/mysql_strings.h"
@@ -237,6 +240,12 @@ QString MigrationSql::ColumnType(const dx::DataTable& table, const dx::DataColum
       objects != nullptr ? objects->DetailsOf(column.Name()) : nullptr;
   if (details != nullptr && details->collation) {
     if (!SameEngine()) {
+      // Across engines a collation that behaves as its database's default compares equal to the
+      // target's default (rule 14 of column_rules.h), as does MariaDB's JSON collation.
+      if (!dx::CollationOf(dx::EngineName(source_), details, column.DataType(), source_objects_)
+               .departs_observably) {
+        return type;
+      }
       unwritten->append("the collation " + details->collation->name + " of field '" +
                         column.Name() + "'");
     } else if (target_ == TypeDialect::kMysql) {
@@ -514,6 +523,23 @@ QString MigrationSql::CreateTable(const dx::DataTable& table, const QString& nam
     if (!written.isEmpty()) sql += u' ' + written.join(QStringLiteral(", "));
   }
   return sql + u';';
+}
+
+QString MigrationSql::SequenceOptions(const dx::SequenceDefinition& sequence) const {
+  qint64 minimum = sequence.minimum;
+  qint64 maximum = sequence.maximum;
+  const bool mysql = target_ == TypeDialect::kMysql;
+  if (mysql) {
+    // MariaDB keeps a sequence within one less than a 64-bit integer's range on either end;
+    // PostgreSQL's full range is the same unbounded sequence, and compares equal to it.
+    minimum = std::max(minimum, std::numeric_limits<qint64>::min() + 1);
+    maximum = std::min(maximum, std::numeric_limits<qint64>::max() - 1);
+  }
+  // MariaDB writes NOCYCLE where PostgreSQL writes NO CYCLE, and takes no other spelling.
+  const char* const no_cycle = mysql ? " NOCYCLE" : " NO CYCLE";
+  return " INCREMENT BY " + QString::number(sequence.increment) + " MINVALUE " +
+         QString::number(minimum) + " MAXVALUE " + QString::number(maximum) + " START WITH " +
+         QString::number(sequence.start) + (sequence.cycle ? " CYCLE" : no_cycle);
 }
 
 QString MigrationSql::CreateIndex(const QString& table, const dx::IndexDefinition& index,

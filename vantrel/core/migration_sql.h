@@ -35,9 +35,14 @@ class MigrationSql {
  public:
   // Writes definitions read from a database of `source` (its Engine) for a database of `target`.
   // `source_database` is the name of the database the definitions come from, which MySQL writes
-  // into a view's query.
-  MigrationSql(TypeDialect target, TypeDialect source, QString source_database = QString())
-      : target_(target), source_(source), source_database_(std::move(source_database)) {}
+  // into a view's query; `source_objects` what it says of itself (its default collation), null
+  // when unknown.
+  MigrationSql(TypeDialect target, TypeDialect source, QString source_database = QString(),
+               const dataaccess::DatabaseObjects* source_objects = nullptr)
+      : target_(target),
+        source_(source),
+        source_database_(std::move(source_database)),
+        source_objects_(source_objects) {}
 
   TypeDialect target() const { return target_; }
   bool SameEngine() const { return target_ == source_; }
@@ -93,6 +98,9 @@ class MigrationSql {
   QString CreateTrigger(const QString& table, const dataaccess::TriggerDefinition& trigger,
                         QStringList* unwritten) const;
   QString CreateView(const QString& name, const QString& query, QStringList* unwritten) const;
+  // What CREATE SEQUENCE and ALTER SEQUENCE write after the name: " INCREMENT BY 1 MINVALUE 1
+  // MAXVALUE ... START WITH 1 NO CYCLE".
+  QString SequenceOptions(const dataaccess::SequenceDefinition& sequence) const;
 
   // Whether `column` is part of `table`'s primary key.
   bool IsKeyColumn(const dataaccess::DataTable& table, const dataaccess::DataColumn& column) const;
@@ -120,6 +128,7 @@ class MigrationSql {
   TypeDialect target_;
   TypeDialect source_;
   QString source_database_;
+  const dataaccess::DatabaseObjects* source_objects_;
 };
 
 }  // namespace vantrel

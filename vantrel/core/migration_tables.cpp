@@ -28,6 +28,8 @@ QString EngineWords(TypeDialect dialect) {
   return QStringLiteral("this engine");
 }
 
+}  // namespace
+
 MigrationStep Step(Phase phase, const QString& title, QStringList statements,
                    std::vector<int> answers, const QStringList& unwritten, TypeDialect dialect) {
   MigrationStep step;
@@ -43,6 +45,8 @@ MigrationStep Step(Phase phase, const QString& title, QStringList statements,
   }
   return step;
 }
+
+namespace {
 
 const dx::DataColumn* ColumnOf(const dx::DataTable& table, const QString& name) {
   try {

@@ -157,6 +157,25 @@ std::vector<Change> Changes() {
        {"CREATE TABLE t (id INT PRIMARY KEY)", "CREATE TABLE old (id SERIAL PRIMARY KEY, v INT)",
         "INSERT INTO t VALUES (1)"},
        {"t"}},
+      // Both servers refuse to change the type of a field a foreign key holds, on either end,
+      // while the key stands: it is dropped before and made again after.
+      {"a field's type changed at both ends of a foreign key",
+       {"CREATE TABLE p (id VARCHAR(36) PRIMARY KEY, n BIGINT)",
+        "CREATE TABLE c (id INT PRIMARY KEY, p VARCHAR(36),"
+        " CONSTRAINT cp FOREIGN KEY (p) REFERENCES p (id))"},
+       {"CREATE TABLE p (id UUID PRIMARY KEY, n INT)",
+        "CREATE TABLE c (id INT PRIMARY KEY, p UUID,"
+        " CONSTRAINT cp FOREIGN KEY (p) REFERENCES p (id))",
+        "INSERT INTO p VALUES ('0b3a2c4e-1d2f-4a5b-8c6d-7e8f9a0b1c2d', 1)",
+        "INSERT INTO c VALUES (1, '0b3a2c4e-1d2f-4a5b-8c6d-7e8f9a0b1c2d')"},
+       {"p", "c"}},
+      // MariaDB writes NOCYCLE, and no NO CYCLE.
+      {"a sequence made and one changed",
+       {"CREATE TABLE t (id INT PRIMARY KEY)", "CREATE SEQUENCE s1 INCREMENT BY 50",
+        "CREATE SEQUENCE s2 INCREMENT BY 5"},
+       {"CREATE TABLE t (id INT PRIMARY KEY)", "CREATE SEQUENCE s2 INCREMENT BY 1",
+        "INSERT INTO t VALUES (1)"},
+       {"t"}},
       {"views over a changed field, changed and new",
        {"CREATE TABLE t (id INT PRIMARY KEY, a VARCHAR(60))",
         "CREATE VIEW v AS SELECT id, a FROM t", "CREATE VIEW w AS SELECT a FROM v",
@@ -242,7 +261,7 @@ TEST_P(MigrateServerTest, AScratchDatabaseThatHoldsATableIsRefused) {
       engine, "migrate_x", {"CREATE TABLE kept (x INT)", "INSERT INTO kept VALUES (1)"}, folder);
   const CliRun run = Cli({"migrate", "--verify", "--scratch", scratch, primary, secondary});
   EXPECT_EQ(run.status, 2);
-  EXPECT_TRUE(run.errors.contains("the scratch database holds 1 tables, views or sequences"))
+  EXPECT_TRUE(run.errors.contains("the scratch database holds 1 tables, views, sequences or types"))
       << run.errors.toStdString();
   EXPECT_EQ(run.out, QByteArray());
   EXPECT_EQ(Count(engine, "migrate_x", {}, "kept"), "1");
@@ -563,6 +582,69 @@ TEST_P(CrossEngineMigrateTest, ChecksAndDatesEveryEngineReadsAlikeAreWritten) {
     EXPECT_FALSE(error.isEmpty()) << refused << "\n" << run.out.toStdString();
   }
   EXPECT_EQ(Count(to, "migrate_s", path, "items"), "2");
+}
+
+// Within PostgreSQL an enum type is made before the table or field that is of it, by the
+// script and by the structure made in the scratch database, which is left without it again.
+TEST(PostgresEnumTypesTest, AnEnumTypeIsMadeBeforeWhatIsOfIt) {
+  VANTREL_REQUIRE_ENGINES(Engine::kPostgres);
+  SqliteTestFolder folder;
+  const QStringList types = {"CREATE TYPE mood AS ENUM ('glad', 'it''s')",
+                             "CREATE TYPE size AS ENUM ('s', 'm')"};
+  const QString primary = BuildDatabase(
+      Engine::kPostgres, "migrate_p",
+      types + QStringList{"CREATE TABLE t (id INT PRIMARY KEY, m mood NOT NULL DEFAULT 'glad')",
+                          "CREATE TABLE fresh (id INT PRIMARY KEY, s size)"},
+      folder);
+  const QString secondary =
+      BuildDatabase(Engine::kPostgres, "migrate_s",
+                    {"CREATE TABLE t (id INT PRIMARY KEY)", "INSERT INTO t VALUES (1)"}, folder);
+  const QString scratch = BuildDatabase(Engine::kPostgres, "migrate_x", {}, folder);
+  const auto types_left = [] {
+    return PostgresValue("migrate_x", "SELECT count(*) FROM pg_type WHERE typtype = 'e'");
+  };
+  for (const QString& source : {primary, secondary}) {
+    // The secondary's own types are made in the scratch database from its catalog too.
+    const CliRun proof = Cli({"migrate", "--verify", "--scratch", scratch, primary, source});
+    EXPECT_EQ(proof.status, 0) << proof.errors.toStdString() << proof.out.toStdString();
+    EXPECT_EQ(types_left(), "0");
+  }
+  const CliRun run = Cli({"migrate", "--format", "json", primary, secondary});
+  ASSERT_EQ(run.status, 0) << run.errors.toStdString() << run.out.toStdString();
+  RunOn(Engine::kPostgres, "migrate_s", {},
+        StatementsThatRun(QJsonDocument::fromJson(run.out).object()));
+  const CliRun after = Cli({"compare", "--objects", "all", primary, secondary});
+  EXPECT_EQ(after.status, 0) << after.out.toStdString() << run.out.toStdString();
+  EXPECT_EQ(Count(Engine::kPostgres, "migrate_s", {}, "t"), "1");
+}
+
+// From PostgreSQL into MariaDB a sequence of PostgreSQL's whole range is MariaDB's, one less
+// on either end; MariaDB's JSON collation is no collation to write into PostgreSQL.
+TEST(ServerToServerTest, SequencesAndJsonAreWrittenAsTheOtherServerTakesThem) {
+  VANTREL_REQUIRE_ENGINES(Engine::kPostgres, Engine::kMariadb);
+  SqliteTestFolder folder;
+  const QString postgres =
+      BuildDatabase(Engine::kPostgres, "migrate_p",
+                    {"CREATE SEQUENCE up INCREMENT BY 50", "CREATE SEQUENCE down INCREMENT BY -1",
+                     "CREATE TABLE t (id INT PRIMARY KEY, doc JSON)"},
+                    folder);
+  const QString mariadb =
+      BuildDatabase(Engine::kMariadb, "migrate_s", {"CREATE TABLE t (id INT PRIMARY KEY)"}, folder);
+  const QString mariadb_with_json = BuildDatabase(
+      Engine::kMariadb, "migrate_m", {"CREATE TABLE t (id INT PRIMARY KEY, doc JSON)"}, folder);
+  const QString postgres_without = BuildDatabase(Engine::kPostgres, "migrate_q",
+                                                 {"CREATE TABLE t (id INT PRIMARY KEY)"}, folder);
+  for (const auto& [from, to, scratch_engine] :
+       {std::tuple(postgres, mariadb, Engine::kMariadb),
+        std::tuple(mariadb_with_json, postgres_without, Engine::kPostgres)}) {
+    const QString scratch = BuildDatabase(scratch_engine, "migrate_x", {}, folder);
+    const CliRun proof = Cli({"migrate", "--verify", "--scratch", scratch, from, to});
+    // Only the databases' default collations, which no script changes, are left.
+    EXPECT_EQ(proof.status, 1) << proof.errors.toStdString();
+    EXPECT_EQ(proof.out.count("-- NOT WRITTEN:"), 1) << proof.out.toStdString();
+    EXPECT_TRUE(proof.out.contains("-- NOT WRITTEN: a database's default collation"))
+        << proof.out.toStdString();
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Pairs, CrossEngineMigrateTest,
