@@ -97,6 +97,7 @@ class Planner {
     PlanSequences();
     AnswerTheRest();
     Judge();
+    if (script_.dialect != TypeDialect::kSqlite) LeaveForeignKeysOfChangesHeldBack();
     std::stable_sort(
         script_.steps.begin(), script_.steps.end(),
         [](const MigrationStep& a, const MigrationStep& b) { return a.phase < b.phase; });
@@ -218,6 +219,23 @@ class Planner {
         if (answer >= 0) KeepForeignKeyAround(*table, static_cast<int>(k), answer);
       }
     }
+  }
+
+  // A foreign key dropped around a change of type stays where that change is held back: on
+  // PostgreSQL and MySQL the only steps that drop or make an object for a field's difference.
+  void LeaveForeignKeysOfChangesHeldBack() {
+    QSet<int> written;  // the field differences a written change answers
+    for (const MigrationStep& step : script_.steps) {
+      if (step.phase != Phase::kChangeTables || !step.held_back.isEmpty()) continue;
+      for (const int answer : step.answers) written.insert(answer);
+    }
+    std::erase_if(script_.steps, [&](const MigrationStep& step) {
+      if (step.phase != Phase::kDropObjects && step.phase != Phase::kCreateObjects) return false;
+      if (step.answers.size() != 1 || step.answers.front() < 0) return false;
+      const int answer = step.answers.front();
+      return script_.differences[static_cast<size_t>(answer)].kind == Kind::kFieldProperties &&
+             !written.contains(answer);
+    });
   }
 
   static QString Key(const QString& table, const QString& field) {

@@ -140,7 +140,8 @@ QString MigrationSql::TypeOf(const dx::DataColumn& column, QStringList* unwritte
   QString type = TypeAcross(column, unwritten);
   // The type written must hold what the column holds: the type table says whether it does.
   const dx::ColumnType written = dx::ClassifyDeclaredType(type, target_);
-  const bool any_width = column.DataType() == dx::kInteger && column.Size() == 0;
+  const bool any_width =
+      column.DataType() == dx::kInteger && (column.Size() == 0 || source_ == TypeDialect::kSqlite);
   const bool checked_labels = !LabelsCheck(column).isEmpty();
   if (unwritten->size() == before && !any_width && !checked_labels && !type.isEmpty() &&
       (written.data_type != column.DataType() || written.size != column.Size())) {
@@ -165,6 +166,10 @@ QString MigrationSql::TypeAcross(const dx::DataColumn& column, QStringList* unwr
     case dx::kBoolean:
       return pg ? QStringLiteral("boolean") : QStringLiteral("BOOLEAN");
     case dx::kInteger:
+      // SQLite keeps any 64-bit integer whatever the width declared, and a server's BIGINT
+      // matches it (SizesMatch): every SQLite integer is written so, which narrows no field of
+      // the target and lets a foreign key's two ends agree, as MariaDB requires.
+      if (source_ == TypeDialect::kSqlite) return IntegerType(8, target_);
       if (unsigned_number && target_ == TypeDialect::kPostgres) {
         // An unsigned integer's values need the next wider signed type.
         return IntegerType(size >= 4 || size == 0 ? 8 : size * 2, target_);

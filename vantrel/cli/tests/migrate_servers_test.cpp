@@ -647,6 +647,51 @@ TEST(ServerToServerTest, SequencesAndJsonAreWrittenAsTheOtherServerTakesThem) {
   }
 }
 
+// SQLite keeps any 64-bit integer: into a server each of its integers is a BIGINT, so that a
+// foreign key's two ends agree (MariaDB refuses INT against BIGINT) and no wider field is cut.
+TEST(SqliteToServersTest, IntegersAreBigintsAndKeysAndTheirReferencesAgree) {
+  VANTREL_REQUIRE_ENGINES(Engine::kPostgres, Engine::kMariadb);
+  SqliteTestFolder folder;
+  const QString sqlite = BuildDatabase(
+      Engine::kSqlite, "lite",
+      {"CREATE TABLE users (id INTEGER PRIMARY KEY, n INTEGER)",
+       "CREATE TABLE posts (id INTEGER PRIMARY KEY, user_id INTEGER REFERENCES users (id), v INT)"},
+      folder);
+  for (const Engine to : {Engine::kPostgres, Engine::kMariadb}) {
+    SCOPED_TRACE(to == Engine::kPostgres ? "PostgreSQL" : "MariaDB");
+    const QString empty = BuildDatabase(to, "migrate_e", {}, folder);
+    const QString scratch = BuildDatabase(to, "migrate_x", {}, folder);
+    const bool mariadb = to == Engine::kMariadb;
+    const QString wide = mariadb ? "BIGINT UNSIGNED" : "NUMERIC(20)";
+    const QString numbered =
+        mariadb ? "BIGINT AUTO_INCREMENT PRIMARY KEY" : "BIGSERIAL PRIMARY KEY";
+    const QString secondary = BuildDatabase(
+        to, "migrate_s",
+        {"CREATE TABLE users (id " + numbered + ", n " + wide + ")",
+         "CREATE TABLE posts (id " + numbered + ", user_id BIGINT REFERENCES users (id), v BIGINT)",
+         "INSERT INTO users VALUES (1, 5000000000)", "INSERT INTO posts VALUES (1, 1, 6000000000)"},
+        folder);
+    for (const QString& target : {empty, secondary}) {
+      const CliRun proof = Cli({"migrate", "--verify", "--allow-unsafe", "--scratch", scratch,
+                                "--format", "json", sqlite, target});
+      ASSERT_NE(proof.status, 2) << proof.errors.toStdString();
+      RunOn(to, target == empty ? "migrate_e" : "migrate_s", {},
+            StatementsThatRun(QJsonDocument::fromJson(proof.out).object()));
+    }
+    const QString read = "SELECT n + 0 FROM users";
+    EXPECT_EQ(
+        mariadb ? MysqlValue("SELECT n FROM migrate_s.users") : PostgresValue("migrate_s", read),
+        "5000000000");
+    EXPECT_EQ(mariadb ? MysqlValue("SELECT v FROM migrate_s.posts")
+                      : PostgresValue("migrate_s", "SELECT v FROM posts"),
+              "6000000000");
+    for (const QString& target : {empty, secondary}) {
+      const CliRun after = Cli({"compare", "--objects", "all", sqlite, target});
+      EXPECT_FALSE(after.out.contains("Field:")) << after.out.toStdString();
+    }
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Pairs, CrossEngineMigrateTest,
                          ::testing::Values(std::make_tuple(Engine::kPostgres, Engine::kMariadb),
                                            std::make_tuple(Engine::kMariadb, Engine::kPostgres),
