@@ -143,12 +143,19 @@ QString MigrationSql::TypeOf(const dx::DataColumn& column, QStringList* unwritte
   const bool any_width =
       column.DataType() == dx::kInteger && (column.Size() == 0 || source_ == TypeDialect::kSqlite);
   const bool checked_labels = !LabelsCheck(column).isEmpty();
-  if (unwritten->size() == before && !any_width && !checked_labels && !type.isEmpty() &&
-      (written.data_type != column.DataType() || written.size != column.Size())) {
-    unwritten->append("the type " + column.DeclaredType() + " of field '" + column.Name() + "' (" +
-                      type + " holds other values)");
+  const bool sign_lost =
+      (column.Attributes() & dx::kUnsigned) != 0 && (written.attributes & dx::kUnsigned) == 0;
+  if (unwritten->size() == before && !checked_labels && !type.isEmpty() &&
+      ((!any_width && (written.data_type != column.DataType() || written.size != column.Size())) ||
+       sign_lost)) {
+    unwritten->append(OtherValues(column, type));
   }
   return type;
+}
+
+QString MigrationSql::OtherValues(const dx::DataColumn& column, const QString& type) {
+  return "the type " + column.DeclaredType() + " of field '" + column.Name() + "' (" + type +
+         " holds other values)";
 }
 
 QString MigrationSql::TypeAcross(const dx::DataColumn& column, QStringList* unwritten) const {
@@ -341,6 +348,9 @@ QString MigrationSql::ColumnDefinition(const dx::DataTable& table, const dx::Dat
                       "', which refuses the values an insert gives (GENERATED ALWAYS)");
   }
   if (inline_key != nullptr && IsRowidKey(table, column)) {
+    // SQLite numbers a rowid alias from any 64-bit integer; it has no UNSIGNED to refuse the
+    // negative ones with.
+    if ((attributes & dx::kUnsigned) != 0) unwritten->append(OtherValues(column, "INTEGER"));
     definition += " INTEGER PRIMARY KEY";
     if (inline_key->autoincrement) definition += " AUTOINCREMENT";
     return definition;

@@ -107,6 +107,8 @@ class MigrationSql {
 
  private:
   QString TypeOf(const dataaccess::DataColumn& column, QStringList* unwritten) const;
+  // "the type int(10) unsigned of field 'n' (INTEGER holds other values)"
+  static QString OtherValues(const dataaccess::DataColumn& column, const QString& type);
   // An enumeration's labels, as the column was read with them or as its type spells them.
   static QStringList LabelsOf(const dataaccess::DataColumn& column);
   // Where SQLite is given an enumeration of another engine: the column check that holds its

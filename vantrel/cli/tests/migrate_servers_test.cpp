@@ -692,6 +692,30 @@ TEST(SqliteToServersTest, IntegersAreBigintsAndKeysAndTheirReferencesAgree) {
   }
 }
 
+// SQLite and PostgreSQL have no UNSIGNED: a MariaDB field that is UNSIGNED is named as not
+// written there (a script that wrote it signed would not converge and not be proven).
+TEST(UnsignedTest, AnUnsignedFieldIsNotWrittenWhereTheTargetHasNone) {
+  VANTREL_REQUIRE_ENGINES(Engine::kPostgres, Engine::kMariadb);
+  SqliteTestFolder folder;
+  const QString mariadb = BuildDatabase(
+      Engine::kMariadb, "migrate_p",
+      {"CREATE TABLE t (id BIGINT UNSIGNED AUTO_INCREMENT PRIMARY KEY, n BIGINT UNSIGNED)"},
+      folder);
+  for (const Engine to : {Engine::kSqlite, Engine::kPostgres}) {
+    const QString secondary = BuildDatabase(
+        to, "migrate_s",
+        {"CREATE TABLE t (id BIGINT PRIMARY KEY, n INT)", "INSERT INTO t VALUES (1, 2)"}, folder);
+    QStringList arguments{"migrate", "--verify", "--allow-unsafe"};
+    if (to == Engine::kPostgres) {
+      arguments << "--scratch" << BuildDatabase(to, "migrate_x", {}, folder);
+    }
+    const CliRun proof = Cli(arguments << mariadb << secondary);
+    EXPECT_EQ(proof.status, 1) << proof.errors.toStdString();
+    EXPECT_TRUE(proof.out.contains("the type bigint(20) unsigned of field 'n'"))
+        << proof.out.toStdString();
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Pairs, CrossEngineMigrateTest,
                          ::testing::Values(std::make_tuple(Engine::kPostgres, Engine::kMariadb),
                                            std::make_tuple(Engine::kMariadb, Engine::kPostgres),
