@@ -102,6 +102,7 @@ class Planner {
         script_.steps.begin(), script_.steps.end(),
         [](const MigrationStep& a, const MigrationStep& b) { return a.phase < b.phase; });
     KeepWhatAHeldBackStepWouldReplace();
+    HoldBackWhatTakesTheNameOfWhatStays();
     HoldBackWhatNeedsATableNotMade();
   }
 
@@ -553,7 +554,9 @@ class Planner {
                                i)) {
           continue;
         }
-        step.phase = Phase::kDropTables;
+        // A table and a sequence share their names: one of the sequence's name that the script
+        // makes needs it gone first.
+        step.phase = NameOf(new_tables_, d.object) ? Phase::kDropObjects : Phase::kDropTables;
         step.title = "drop sequence " + Quoted(d.object);
         step.statements.append("DROP SEQUENCE " + sql_.TableName(d.object) + u';');
         script_.steps.push_back(std::move(step));
@@ -575,11 +578,20 @@ class Planner {
       const QString bounds = sql_.SequenceOptions(*sequence);
       const bool create = d.kind == Kind::kSequenceMissing;
       step.phase = create ? Phase::kCreateTables : Phase::kChangeTables;
+      // ... and a sequence made under the name of a table that goes comes after that table.
+      if (create && NameOf(dropped_tables_, d.object)) step.phase = Phase::kDropTables;
       step.title = (create ? "create sequence " : "change sequence ") + Quoted(d.object);
       step.statements.append((create ? "CREATE SEQUENCE " : "ALTER SEQUENCE ") +
                              sql_.TableName(d.object) + bounds + u';');
       script_.steps.push_back(std::move(step));
     }
+  }
+
+  // Whether `tables` holds `name`, in any letter case.
+  static bool NameOf(const std::map<QString, int>& tables, const QString& name) {
+    return std::any_of(tables.begin(), tables.end(), [&](const auto& entry) {
+      return entry.first.compare(name, Qt::CaseInsensitive) == 0;
+    });
   }
 
   // The table that owns sequence `name` of `connection` (PostgreSQL's serial and identity
@@ -695,6 +707,38 @@ class Planner {
                        u' ' + Quoted(old_object->object_name) +
                        " anew, is held back: dropped alone, it would leave table " +
                        Quoted(old_object->table) + " with neither " + kind;
+    }
+  }
+
+  // A table, view or sequence that a step makes under the name of one whose drop is held back
+  // would fail where the script runs: tables and sequences share their names. It is held back
+  // with the drop.
+  void HoldBackWhatTakesTheNameOfWhatStays() {
+    // The name a difference of a table or sequence on one side only gives it; empty for another.
+    const auto name_of = [](const Difference& d) {
+      if (d.kind == Kind::kTableMissing) return d.table.toLower();
+      return d.kind == Kind::kSequenceMissing ? d.object.toLower() : QString();
+    };
+    QHash<QString, size_t> staying;  // the names whose drops are held back, by their steps
+    for (size_t n = 0; n < script_.steps.size(); ++n) {
+      if (script_.steps[n].held_back.isEmpty()) continue;
+      for (const int answer : script_.steps[n].answers) {
+        const Difference& d = script_.differences[static_cast<size_t>(answer)];
+        if (!d.driving_is_primary && !name_of(d).isEmpty()) staying.insert(name_of(d), n);
+      }
+    }
+    if (staying.isEmpty()) return;
+    for (MigrationStep& step : script_.steps) {
+      if (!step.held_back.isEmpty()) continue;
+      for (const int answer : step.answers) {
+        const Difference& d = script_.differences[static_cast<size_t>(answer)];
+        const auto drop = staying.constFind(name_of(d));
+        if (!d.driving_is_primary || drop == staying.cend()) continue;
+        step.held_back = "kept while step " + QString::number(*drop + 1) + ", which drops " +
+                         Quoted(d.kind == Kind::kTableMissing ? d.table : d.object) +
+                         ", is held back: a table and a sequence cannot share a name";
+        break;
+      }
     }
   }
 
