@@ -296,6 +296,8 @@ QString MigrationSql::DefaultOf(const dx::DataTable& table, const dx::DataColumn
   const QString meaning = dx::DefaultMeaning(value, column.DataType(), column.Size(), true);
   // No default: NULL, or a sequence's nextval(), the numbering the type writes (AUTO_INCREMENT).
   if (meaning.isEmpty()) return QString();
+  // SQLite's datetime('now') is the current timestamp, as every engine's CURRENT_TIMESTAMP.
+  if (meaning == u"@current timestamp") return QStringLiteral("CURRENT_TIMESTAMP");
   for (const auto& [clock, words] :
        {std::pair{"@current date", "CURRENT_DATE"}, std::pair{"@current time", "CURRENT_TIME"}}) {
     if (meaning != QLatin1String(clock)) continue;

@@ -221,6 +221,22 @@ void PlanObjects(const Sides& sides, const TableWork& work, std::vector<Migratio
   const TypeDialect dialect = sides.sql.target();
   for (const ObjectChange& drop : work.drops) {
     QString statement;
+    // MariaDB's JSON is LONGTEXT with this check: without it the field is a LONGTEXT, and no
+    // longer the JSON that the primary's field is.
+    const QString json_field =
+        drop.object.kind == ObjectKindId::kCheck && dialect == TypeDialect::kMysql
+            ? dx::JsonCheckedColumn(drop.object.definition)
+            : QString();
+    const dx::DataColumn* primary_json =
+        json_field.isEmpty() ? nullptr : ColumnOf(*work.primary, json_field);
+    if (primary_json != nullptr && primary_json->DataType() == dx::kJson) {
+      steps->push_back(
+          Step(Phase::kDropObjects,
+               "drop " + ObjectWords(drop.object) + " of table " + Quoted(work.name),
+               {DropObject(sides.sql, work.name, *work.secondary, drop.object)}, {drop.answer},
+               {"a JSON field '" + json_field + "' that takes what is not JSON"}, dialect));
+      continue;
+    }
     if (dialect == TypeDialect::kSqlite) {
       statement = (drop.object.kind == ObjectKindId::kTrigger ? "DROP TRIGGER " : "DROP INDEX ") +
                   sides.sql.Name(drop.object.name) + u';';

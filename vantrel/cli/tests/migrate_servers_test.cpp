@@ -702,6 +702,36 @@ TEST(SqliteToServersTest, IntegersAreBigintsAndKeysAndTheirReferencesAgree) {
   }
 }
 
+// SQLite's datetime('now') is written as CURRENT_TIMESTAMP; SQLite's unchecked JSON cannot be
+// given to MariaDB, whose JSON is a LONGTEXT with a json_valid() check: the check stays.
+TEST(SqliteToServersTest, TheCurrentTimeIsWrittenAndMariadbsJsonKeepsItsCheck) {
+  VANTREL_REQUIRE_ENGINES(Engine::kPostgres, Engine::kMariadb);
+  SqliteTestFolder folder;
+  const QString sqlite = BuildDatabase(
+      Engine::kSqlite, "lite",
+      {"CREATE TABLE t (id INT PRIMARY KEY, doc JSON, at DATETIME DEFAULT (datetime('now')))"},
+      folder);
+  for (const Engine to : {Engine::kPostgres, Engine::kMariadb}) {
+    const bool mariadb = to == Engine::kMariadb;
+    SCOPED_TRACE(mariadb ? "MariaDB" : "PostgreSQL");
+    const QString secondary =
+        BuildDatabase(to, "migrate_s",
+                      {QStringLiteral("CREATE TABLE t (id INT PRIMARY KEY, doc JSON, at %1)")
+                           .arg(mariadb ? "DATETIME" : "TIMESTAMP"),
+                       "INSERT INTO t (id) VALUES (1)"},
+                      folder);
+    const QString scratch = BuildDatabase(to, "migrate_x", {}, folder);
+    const CliRun proof =
+        Cli({"migrate", "--verify", "--allow-unsafe", "--scratch", scratch, sqlite, secondary});
+    EXPECT_NE(proof.status, 2) << proof.errors.toStdString();
+    EXPECT_TRUE(proof.out.contains(" DEFAULT CURRENT_TIMESTAMP")) << proof.out.toStdString();
+    EXPECT_FALSE(proof.out.contains("the default ")) << proof.out.toStdString();
+    EXPECT_EQ(proof.out.contains("cannot express a JSON field 'doc' that takes what is not JSON"),
+              mariadb)
+        << proof.out.toStdString();
+  }
+}
+
 // SQLite and PostgreSQL have no UNSIGNED: a MariaDB field that is UNSIGNED is named as not
 // written there (a script that wrote it signed would not converge and not be proven).
 TEST(UnsignedTest, AnUnsignedFieldIsNotWrittenWhereTheTargetHasNone) {
