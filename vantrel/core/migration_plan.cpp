@@ -195,8 +195,8 @@ class Planner {
 
   // PostgreSQL, MySQL and MariaDB refuse to change the type of a field that a foreign key holds
   // to another field (on either end) while the key stands. Such a key that compares equal is
-  // dropped before the change and made again after it, as the primary has it; one that differs
-  // is dropped or made by its own difference already. SQLite rebuilds with foreign keys off.
+  // dropped before the change and made again after it; one that differs is dropped or made by
+  // its own difference already. SQLite rebuilds with foreign keys off.
   void KeepForeignKeysAroundTypeChanges() {
     QHash<QString, int> typed;  // "table\nfield" in lower case: the difference that changes it
     for (const auto& [name, work] : tables_) {
@@ -216,19 +216,48 @@ class Planner {
       const dx::TableObjects* objects = table->Objects();
       if (objects == nullptr || objects->foreign_keys.empty()) continue;
       for (size_t k = 0; k < objects->foreign_keys.size(); ++k) {
-        const int answer = RetypedAnswer(objects->foreign_keys[k], table->Name(), typed);
-        if (answer >= 0) KeepForeignKeyAround(*table, static_cast<int>(k), answer);
+        const std::vector<int> answers =
+            RetypedAnswers(objects->foreign_keys[k], table->Name(), typed);
+        if (answers.empty()) continue;
+        if (KeepForeignKeyAround(*table, static_cast<int>(k), answers.front())) {
+          keys_kept_around_.push_back(answers);
+        }
       }
     }
   }
 
   // A foreign key dropped around a change of type stays where that change is held back: on
   // PostgreSQL and MySQL the only steps that drop or make an object for a field's difference.
+  // Where a change at one end of such a key is held back, the changes at its other end are held
+  // back with it: the key's two ends keep one type.
   void LeaveForeignKeysOfChangesHeldBack() {
     QSet<int> written;  // the field differences a written change answers
-    for (const MigrationStep& step : script_.steps) {
-      if (step.phase != Phase::kChangeTables || !step.held_back.isEmpty()) continue;
-      for (const int answer : step.answers) written.insert(answer);
+    for (bool again = true; again;) {
+      again = false;
+      written.clear();
+      for (const MigrationStep& step : script_.steps) {
+        if (step.phase != Phase::kChangeTables || !step.held_back.isEmpty()) continue;
+        for (const int answer : step.answers) written.insert(answer);
+      }
+      for (const std::vector<int>& ends : keys_kept_around_) {
+        const auto held = std::find_if(ends.begin(), ends.end(),
+                                       [&](int answer) { return !written.contains(answer); });
+        if (held == ends.end()) continue;
+        for (MigrationStep& step : script_.steps) {
+          if (step.phase != Phase::kChangeTables || !step.held_back.isEmpty()) continue;
+          if (std::none_of(ends.begin(), ends.end(), [&](int answer) {
+                return std::find(step.answers.begin(), step.answers.end(), answer) !=
+                       step.answers.end();
+              })) {
+            continue;
+          }
+          step.held_back =
+              "kept while the change of the other end of a foreign key it is held to is held "
+              "back: the two ends keep one type";
+          step.inexpressible = true;
+          again = true;
+        }
+      }
     }
     std::erase_if(script_.steps, [&](const MigrationStep& step) {
       if (step.phase != Phase::kDropObjects && step.phase != Phase::kCreateObjects) return false;
@@ -243,49 +272,46 @@ class Planner {
     return table.toLower() + u'\n' + field.toLower();
   }
 
-  // The difference that changes the type of a field `key` holds, on either end; -1 for none.
-  int RetypedAnswer(const dx::ForeignKeyDefinition& key, const QString& table,
-                    const QHash<QString, int>& typed) const {
-    for (const QString& column : key.columns) {
-      if (const auto found = typed.constFind(Key(table, column)); found != typed.cend()) {
-        return *found;
+  // The differences that change the types of the fields `key` holds, on either end.
+  std::vector<int> RetypedAnswers(const dx::ForeignKeyDefinition& key, const QString& table,
+                                  const QHash<QString, int>& typed) const {
+    std::vector<int> answers;
+    const auto add = [&](const QString& owner, const QStringList& columns) {
+      for (const QString& column : columns) {
+        if (const auto found = typed.constFind(Key(owner, column)); found != typed.cend()) {
+          answers.push_back(*found);
+        }
       }
-    }
+    };
+    add(table, key.columns);
     QStringList referenced = key.referenced_columns;
     if (referenced.isEmpty()) {  // the key names the referenced table's primary key
       const dx::DataTable* parent = TableOf(secondary_, key.referenced_table);
       const dx::TableObjects* objects = parent != nullptr ? parent->Objects() : nullptr;
       if (objects != nullptr && objects->primary_key) referenced = objects->primary_key->columns;
     }
-    for (const QString& column : referenced) {
-      if (const auto found = typed.constFind(Key(key.referenced_table, column));
-          found != typed.cend()) {
-        return *found;
-      }
-    }
-    return -1;
+    add(key.referenced_table, referenced);
+    return answers;
   }
 
-  void KeepForeignKeyAround(const dx::DataTable& table, int index, int answer) {
+  // Whether the key is dropped and made again around the change `answer`, as the secondary has
+  // it: it compares equal to the primary's, or is not compared, and keeps its name (MySQL's own
+  // index for it is named after it).
+  bool KeepForeignKeyAround(const dx::DataTable& table, int index, int answer) {
     TableWork& work = Work(table.Name(), table.Name());
-    if (work.primary == nullptr || work.secondary == nullptr) return;
+    if (work.primary == nullptr || work.secondary == nullptr) return false;
     const auto is_it = [&](const migration::ObjectChange& change) {
       return change.object.kind == ObjectKindId::kForeignKey && change.object.source_index == index;
     };
-    if (std::any_of(work.drops.begin(), work.drops.end(), is_it)) return;
-    const std::vector<ComparableObject> own = ComparableObjects(
-        {secondary_, *work.secondary, primary_, *work.primary}, kCompareAll, false);
-    const std::vector<ComparableObject> theirs = ComparableObjects(
-        {primary_, *work.primary, secondary_, *work.secondary}, kCompareAll, false);
-    for (const ComparableObject& object : own) {
+    if (std::any_of(work.drops.begin(), work.drops.end(), is_it)) return false;
+    for (const ComparableObject& object : ComparableObjects(
+             {secondary_, *work.secondary, primary_, *work.primary}, kCompareAll, false)) {
       if (object.kind != ObjectKindId::kForeignKey || object.source_index != index) continue;
-      for (const ComparableObject& primary : theirs) {
-        if (primary.kind != object.kind || primary.identity != object.identity) continue;
-        work.drops.push_back({answer, object});
-        work.creates.push_back({answer, primary});
-        return;
-      }
+      work.drops.push_back({answer, object});
+      work.creates.push_back({answer, object, true});
+      return true;
     }
+    return false;
   }
 
   // The primary's fields that the script makes or changes: those of new tables, and those added
@@ -777,6 +803,8 @@ class Planner {
   MigrationSql own_sql_;
   migration::Sides sides_;
   std::map<QString, TableWork> tables_;  // by the secondary's name, in name order
+  // The foreign keys dropped and made again around changes of type: each key's changes.
+  std::vector<std::vector<int>> keys_kept_around_;
   std::map<QString, int> new_tables_;
   std::map<QString, int> dropped_tables_;
   QHash<QString, QString> renamed_;  // a table that goes, by the new one of its fields

@@ -24,6 +24,8 @@ QString Quoted(const QString& name);
 struct ObjectChange {
   int answer = -1;
   ComparableObject object;
+  // A create that makes again the secondary's own object, dropped only to let a change through.
+  bool as_secondary_has_it = false;
 };
 
 // Everything that changes in one table found on both sides.

@@ -183,6 +183,8 @@ QString MigrationSql::TypeAcross(const dx::DataColumn& column, QStringList* unwr
       }
       return IntegerType(size, target_) + (unsigned_number && my ? " UNSIGNED" : "");
     case dx::kDecimal:
+      // MySQL's DECIMAL without digits is DECIMAL(10,0); only PostgreSQL has one of any size.
+      if (my && size == 0) return cannot(QStringLiteral("DECIMAL"));
       return (pg ? QStringLiteral("numeric") : QStringLiteral("DECIMAL")) +
              DecimalParameters(size) + (unsigned_number && my ? " UNSIGNED" : "");
     case dx::kFloat:

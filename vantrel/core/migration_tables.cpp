@@ -250,8 +250,11 @@ void PlanObjects(const Sides& sides, const TableWork& work, std::vector<Migratio
   }
   for (const ObjectChange& create : work.creates) {
     QStringList unwritten;
-    const QString statement = CreateObject(sides.sql, work.name, *work.primary, work.secondary,
-                                           create.object, &unwritten);
+    const QString statement = create.as_secondary_has_it
+                                  ? CreateObject(sides.own_sql, work.name, *work.secondary,
+                                                 work.secondary, create.object, &unwritten)
+                                  : CreateObject(sides.sql, work.name, *work.primary,
+                                                 work.secondary, create.object, &unwritten);
     if (statement.isEmpty() && unwritten.isEmpty()) continue;
     steps->push_back(Step(Phase::kCreateObjects,
                           "create " + ObjectWords(create.object) + " of table " + Quoted(work.name),

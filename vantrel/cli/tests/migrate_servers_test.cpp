@@ -160,9 +160,10 @@ std::vector<Change> Changes() {
       // Both servers refuse to change the type of a field a foreign key holds, on either end,
       // while the key stands: it is dropped before and made again after.
       {"a field's type changed at both ends of a foreign key",
+       // The key keeps its own name, which MariaDB's index for it has too.
        {"CREATE TABLE p (id VARCHAR(36) PRIMARY KEY, n BIGINT)",
         "CREATE TABLE c (id INT PRIMARY KEY, p VARCHAR(36),"
-        " CONSTRAINT cp FOREIGN KEY (p) REFERENCES p (id))"},
+        " CONSTRAINT c_to_p FOREIGN KEY (p) REFERENCES p (id))"},
        {"CREATE TABLE p (id UUID PRIMARY KEY, n INT)",
         "CREATE TABLE c (id INT PRIMARY KEY, p UUID,"
         " CONSTRAINT cp FOREIGN KEY (p) REFERENCES p (id))",
@@ -709,17 +710,18 @@ TEST(SqliteToServersTest, TheCurrentTimeIsWrittenAndMariadbsJsonKeepsItsCheck) {
   SqliteTestFolder folder;
   const QString sqlite = BuildDatabase(
       Engine::kSqlite, "lite",
-      {"CREATE TABLE t (id INT PRIMARY KEY, doc JSON, at DATETIME DEFAULT (datetime('now')))"},
+      {"CREATE TABLE t (id INT PRIMARY KEY, doc JSON, at DATETIME DEFAULT (datetime('now')),"
+       " price NUMERIC)"},
       folder);
   for (const Engine to : {Engine::kPostgres, Engine::kMariadb}) {
     const bool mariadb = to == Engine::kMariadb;
     SCOPED_TRACE(mariadb ? "MariaDB" : "PostgreSQL");
-    const QString secondary =
-        BuildDatabase(to, "migrate_s",
-                      {QStringLiteral("CREATE TABLE t (id INT PRIMARY KEY, doc JSON, at %1)")
-                           .arg(mariadb ? "DATETIME" : "TIMESTAMP"),
-                       "INSERT INTO t (id) VALUES (1)"},
-                      folder);
+    const QString secondary = BuildDatabase(
+        to, "migrate_s",
+        {QStringLiteral("CREATE TABLE t (id INT PRIMARY KEY, doc JSON, at %1, price DECIMAL(8,2))")
+             .arg(mariadb ? "DATETIME" : "TIMESTAMP"),
+         "INSERT INTO t (id) VALUES (1)"},
+        folder);
     const QString scratch = BuildDatabase(to, "migrate_x", {}, folder);
     const CliRun proof =
         Cli({"migrate", "--verify", "--allow-unsafe", "--scratch", scratch, sqlite, secondary});
@@ -729,7 +731,37 @@ TEST(SqliteToServersTest, TheCurrentTimeIsWrittenAndMariadbsJsonKeepsItsCheck) {
     EXPECT_EQ(proof.out.contains("cannot express a JSON field 'doc' that takes what is not JSON"),
               mariadb)
         << proof.out.toStdString();
+    // MariaDB's DECIMAL without digits is DECIMAL(10,0), which cuts what SQLite's NUMERIC keeps.
+    EXPECT_EQ(proof.out.contains("the type NUMERIC of field 'price'"), mariadb)
+        << proof.out.toStdString();
   }
+}
+
+// A foreign key's two ends keep one type: where the change at one end cannot be written, the
+// change at the other is held back with it, and the key stays as it is.
+TEST(ServerToServerTest, TheEndsOfAForeignKeyChangeTogetherOrNotAtAll) {
+  VANTREL_REQUIRE_ENGINES(Engine::kPostgres, Engine::kMariadb);
+  SqliteTestFolder folder;
+  const QString postgres =
+      BuildDatabase(Engine::kPostgres, "migrate_p",
+                    {"CREATE TABLE p (id UUID PRIMARY KEY DEFAULT md5('a')::uuid)",
+                     "CREATE TABLE c (id INT PRIMARY KEY, p UUID REFERENCES p (id))"},
+                    folder);
+  const QString mariadb =
+      BuildDatabase(Engine::kMariadb, "migrate_s",
+                    {"CREATE TABLE p (id VARCHAR(36) PRIMARY KEY)",
+                     "CREATE TABLE c (id INT PRIMARY KEY, p VARCHAR(36) REFERENCES p (id))",
+                     "INSERT INTO p VALUES ('0b3a2c4e-1d2f-4a5b-8c6d-7e8f9a0b1c2d')",
+                     "INSERT INTO c VALUES (1, '0b3a2c4e-1d2f-4a5b-8c6d-7e8f9a0b1c2d')"},
+                    folder);
+  const QString scratch = BuildDatabase(Engine::kMariadb, "migrate_x", {}, folder);
+  const CliRun proof =
+      Cli({"migrate", "--verify", "--allow-unsafe", "--scratch", scratch, postgres, mariadb});
+  EXPECT_EQ(proof.status, 1) << proof.errors.toStdString();
+  EXPECT_TRUE(proof.out.contains("of field 'id'")) << proof.out.toStdString();
+  EXPECT_TRUE(proof.out.contains("kept while the change of the other end of a foreign key"))
+      << proof.out.toStdString();
+  EXPECT_FALSE(proof.out.contains("\nALTER TABLE `c` DROP FOREIGN KEY")) << proof.out.toStdString();
 }
 
 // SQLite and PostgreSQL have no UNSIGNED: a MariaDB field that is UNSIGNED is named as not
