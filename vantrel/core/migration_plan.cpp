@@ -206,8 +206,9 @@ class Planner {
           return p.id == PropertyId::kDataType || p.id == PropertyId::kSize ||
                  p.id == PropertyId::kAttributes;
         });
-        if (retyped)
+        if (retyped) {
           typed.insert(Key(name, work.changed[static_cast<qsizetype>(i)]), work.changed_answers[i]);
+        }
       }
     }
     if (typed.isEmpty()) return;
@@ -240,9 +241,10 @@ class Planner {
         for (const int answer : step.answers) written.insert(answer);
       }
       for (const std::vector<int>& ends : keys_kept_around_) {
-        const auto held = std::find_if(ends.begin(), ends.end(),
-                                       [&](int answer) { return !written.contains(answer); });
-        if (held == ends.end()) continue;
+        if (std::all_of(ends.begin(), ends.end(),
+                        [&](int answer) { return written.contains(answer); })) {
+          continue;
+        }
         for (MigrationStep& step : script_.steps) {
           if (step.phase != Phase::kChangeTables || !step.held_back.isEmpty()) continue;
           if (std::none_of(ends.begin(), ends.end(), [&](int answer) {
@@ -368,15 +370,11 @@ class Planner {
     QStringList nowhere;
     const dx::TableObjects* objects = table.Objects();
     if (objects == nullptr) return nowhere;
-    const auto made = [this](const QString& name) {
-      return std::any_of(new_tables_.begin(), new_tables_.end(), [&](const auto& entry) {
-        return entry.first.compare(name, Qt::CaseInsensitive) == 0;
-      });
-    };
+
     for (const dx::ForeignKeyDefinition& key : objects->foreign_keys) {
       const QString& parent = key.referenced_table;
-      if (parent.isEmpty() || TableOf(secondary_, parent) != nullptr || made(parent) ||
-          nowhere.contains(parent, Qt::CaseInsensitive)) {
+      if (parent.isEmpty() || TableOf(secondary_, parent) != nullptr ||
+          NameOf(new_tables_, parent) || nowhere.contains(parent, Qt::CaseInsensitive)) {
         continue;
       }
       nowhere.append(parent);
