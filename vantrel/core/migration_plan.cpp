@@ -200,7 +200,9 @@ class Planner {
   void KeepForeignKeysAroundTypeChanges() {
     QHash<QString, int> typed;  // "table\nfield" in lower case: the difference that changes it
     for (const auto& [name, work] : tables_) {
-      for (size_t i = 0; i < work.changed.size() && i < work.changed_answers.size(); ++i) {
+      const size_t count =
+          std::min(static_cast<size_t>(work.changed.size()), work.changed_answers.size());
+      for (size_t i = 0; i < count; ++i) {
         const Difference& d = script_.differences[static_cast<size_t>(work.changed_answers[i])];
         const bool retyped = std::any_of(d.properties.begin(), d.properties.end(), [](auto& p) {
           return p.id == PropertyId::kDataType || p.id == PropertyId::kSize ||
