@@ -688,19 +688,23 @@ TEST_F(PostgresDriverTest, PostgresMarksSerialIdentityAndGeneratedColumns) {
   const auto connection = Open(QString(), Uri());
   const ColumnCollection& c = connection->Tables().Item("numbering").Columns();
   // Numbered columns keep their width; only an identity GENERATED ALWAYS refuses given values.
-  // A nextval() default numbers the column whether or not the column owns the sequence.
+  // A nextval() default numbers the column whether or not the column owns the sequence, and
+  // whichever schema the sequence is in.
   for (const auto& [numbered, size, always] :
        std::vector<std::tuple<const char*, int, bool>>{{"s", 4, false},
                                                        {"bs", 8, false},
                                                        {"ia", 4, true},
                                                        {"ib", 8, false},
-                                                       {"shared", 4, false}}) {
+                                                       {"shared", 4, false},
+                                                       {"far", 4, false}}) {
     EXPECT_TRUE(c.Item(numbered).Attributes() & kAutoIncrement) << numbered;
     EXPECT_EQ((c.Item(numbered).Attributes() & kAlwaysNumbered) != 0, always) << numbered;
     EXPECT_TRUE(c.Item(numbered).Required()) << numbered;
     EXPECT_EQ(c.Item(numbered).Size(), size) << numbered;
   }
   EXPECT_EQ(c.Item("g").Attributes(), kFixedLength | kGenerated);
+  // A default that draws from a sequence without being a nextval() call numbers nothing.
+  EXPECT_FALSE(c.Item("label").Attributes() & kAutoIncrement);
   EXPECT_TRUE(connection->Tables().Item("alpha").Columns().Item("id").Attributes() &
               kAutoIncrement);
 }
