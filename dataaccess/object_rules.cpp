@@ -10,6 +10,8 @@
 #include "dataaccess/catalog/mysql_strings.h"
 #include "dataaccess/catalog/sql_tokens.h"
 #include "dataaccess/catalog/type_kinds.h"
+#include "dataaccess/errors.h"
+#include "platform/component/error.h"
 
 namespace dataaccess {
 namespace {
@@ -816,6 +818,47 @@ bool IsPatternSearchCompanion(const IndexDefinition& index, const TableObjects& 
     if (plain && same_columns(other_columns)) return true;
   }
   return false;
+}
+
+namespace {
+
+// The set of `columns`, when each is NOT NULL in `table`; empty otherwise.
+QString RequiredColumnSet(QStringList columns, const DataTable& table) {
+  if (columns.isEmpty()) return QString();
+  for (QString& column : columns) {
+    try {
+      if (!table.Columns().Item(column).Required()) return QString();
+    } catch (const component::Error& error) {
+      if (error.number() != kItemNotFound) throw;
+      return QString();  // a column the catalog does not list tells nothing
+    }
+    column = column.toLower();
+  }
+  columns.sort();
+  columns.removeDuplicates();
+  return columns.join(u'\x1f');
+}
+
+}  // namespace
+
+QString UniqueColumnSet(const PrimaryKeyDefinition& key, const DataTable& table) {
+  return RequiredColumnSet(key.columns, table);
+}
+
+QString UniqueColumnSet(const IndexDefinition& index, const DataTable& table) {
+  if (!index.unique || !index.predicate.isEmpty() ||
+      index.origin == IndexDefinition::Origin::kExclusionConstraint) {
+    return QString();
+  }
+  QStringList columns;
+  for (const IndexPart& part : index.parts) {
+    if (part.column.isEmpty() || !part.operator_class.isEmpty() || !part.collation.isEmpty() ||
+        part.prefix_length > 0) {
+      return QString();
+    }
+    columns.append(part.column);
+  }
+  return RequiredColumnSet(columns, table);
 }
 
 QString ColumnsIdentity(const QStringList& columns) {

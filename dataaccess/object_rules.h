@@ -84,6 +84,12 @@
 //     row a check holding the same column to a part of that list (c IN ('a', 'b')) lets in:
 //     adding the one where the other is enforced refuses no row that is there. They are still
 //     two checks, and differ; only what the difference risks turns on it (CheckAdmitsAllOf).
+// 10. A primary key and a UNIQUE index on the same columns, in any order, each column NOT NULL
+//     on its own side, refuse the same rows: no NULL is let into either, and the order of a
+//     key's columns orders only its index. ORMs make one where another engine gets the other (a
+//     join table's primary key on PostgreSQL, a unique index on (A, B) on MySQL). They are still
+//     a primary key on one side and an index on the other, and differ; only what the difference
+//     risks turns on it (UniqueColumnSet).
 //
 // Pure functions: any thread.
 #ifndef VANTREL_DATAACCESS_OBJECT_RULES_H_
@@ -154,6 +160,14 @@ DATAACCESS_EXPORT bool IsForeignKeyIndexServedBy(const IndexDefinition& index,
                                                  const TableObjects& objects,
                                                  const TableObjects& other,
                                                  const QString& other_engine);
+
+// The columns, by name without regard to letter case and in no order, whose equal values
+// `key` or `index` of `table` refuses in two rows, where it refuses exactly those (rule 10):
+// every part a whole column that is NOT NULL, compared under the column's own collation and
+// operators, in an index without a condition; empty otherwise. Equal results refuse the same
+// rows. Throws what the reads throw.
+DATAACCESS_EXPORT QString UniqueColumnSet(const PrimaryKeyDefinition& key, const DataTable& table);
+DATAACCESS_EXPORT QString UniqueColumnSet(const IndexDefinition& index, const DataTable& table);
 
 // The index's access method as compared (rule 7): "btree" where the source names none (SQLite's
 // only kind).

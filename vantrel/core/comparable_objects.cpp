@@ -281,6 +281,7 @@ std::vector<ComparableObject> ComparableObjects(const ObjectSides& sides, int co
   const QString engine = sides.connection.Engine();
   if ((kinds & kCompareKeys) && objects->primary_key) {
     result.push_back(PrimaryKey(*objects->primary_key, compare_names));
+    result.back().unique_columns = dataaccess::UniqueColumnSet(*objects->primary_key, sides.table);
   }
   const dataaccess::ExpressionOrigin origin =
       dataaccess::OriginOf(engine, sides.other_connection.Engine());
@@ -292,6 +293,7 @@ std::vector<ComparableObject> ComparableObjects(const ObjectSides& sides, int co
     for (const IndexDefinition& index : objects->indexes) {
       result.push_back(Index(index, *objects, engine, origin, methods, compare_names));
       result.back().source_index = static_cast<int>(&index - objects->indexes.data());
+      result.back().unique_columns = dataaccess::UniqueColumnSet(index, sides.table);
       if ((other_objects != nullptr &&
            dataaccess::IsForeignKeyIndexServedBy(index, *objects, *other_objects, other_engine)) ||
           (!same_engine && dataaccess::IsPatternSearchCompanion(index, *objects))) {

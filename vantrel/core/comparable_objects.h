@@ -33,6 +33,8 @@ struct ComparableObject {
   // Its place in the list of its kind in the table's dataaccess::TableObjects (indexes, foreign
   // keys, checks, triggers, rules); -1 for a primary key, a view's query and persistence.
   int source_index = -1;
+  // A primary key's or unique index's dataaccess::UniqueColumnSet: the rows it refuses.
+  QString unique_columns{};
 };
 
 // What a comparison of one table with its match on the other side needs to know of both sides.

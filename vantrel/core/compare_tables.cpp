@@ -467,6 +467,16 @@ class TableWalk {
             }
           }
         }
+        if (!object.unique_columns.isEmpty()) {
+          for (const ComparableObject& other : others) {
+            if (other.unique_columns == object.unique_columns) {
+              difference.driving_facts->same_rows_refused_by =
+                  other.kind == ObjectKindId::kPrimaryKey ? "primary key " + other.definition
+                                                          : other.definition;
+              break;
+            }
+          }
+        }
         if (describing_ && object.kind == ObjectKindId::kTrigger && object.facts.fires_on_update) {
           Guarded([&] { difference.instead = OnUpdateColumnsOf(matched, false); });
         }

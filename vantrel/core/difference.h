@@ -32,6 +32,10 @@ struct ObjectFacts {
   // A check's: the other side's check on the same table that lets in no row this one refuses
   // (dataaccess::CheckAdmitsAllOf), as shown; empty when there is none.
   QString admits_all_of;
+  // A primary key's or unique index's: the other side's unique index or primary key that
+  // refuses the same rows (dataaccess::UniqueColumnSet), as shown ("primary key (a, b)");
+  // empty when there is none.
+  QString same_rows_refused_by;
 
   bool operator==(const ObjectFacts&) const = default;
 };

@@ -72,6 +72,13 @@ Finding ObjectMissing(const Difference& difference, const Sides& sides) {
       kind == K::kPrimaryKey ||
       (kind == K::kIndex && difference.driving_facts.value_or(ObjectFacts{}).unique);
   if (unique) {
+    // The other side refuses the same rows with the other kind of key (object rule 10).
+    const QString other = difference.driving_facts.value_or(ObjectFacts{}).same_rows_refused_by;
+    if (!other.isEmpty()) {
+      const QString side = Quoted(on_primary ? sides.Secondary() : sides.Primary());
+      return {Risk::kSafe, (on_primary ? "no new row is refused: " : "constraint dropped: ") +
+                               Quoted(other) + " on " + side + " refuses the same duplicates"};
+    }
     return on_primary
                ? Finding{Risk::kNewUnique, "duplicate rows are refused"}
                : Finding{Risk::kSafe, "constraint dropped: duplicates are no longer refused"};

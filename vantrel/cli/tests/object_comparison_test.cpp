@@ -428,3 +428,52 @@ TEST(SameSchemaTwiceTest, ComparesEmptyOnEachEngineUnderEverything) {
 
 }  // namespace
 }  // namespace dataaccess::test_support
+
+namespace dataaccess::test_support {
+namespace {
+
+// A join table's primary key on one engine and a UNIQUE index on the same NOT NULL columns on
+// another (as an ORM makes them) refuse the same rows: both are reported, neither as refusing or
+// letting in duplicates. On nullable columns the index lets in rows the key refuses.
+TEST(UniqueKeyKindsTest, AKeyAndAUniqueIndexOnTheSameRequiredColumnsRefuseTheSameRows) {
+  const struct {
+    Engine keyed;
+    Engine indexed;
+  } pairs[] = {{Engine::kPostgres, Engine::kSqlite},
+               {Engine::kPostgres, Engine::kMariadb},
+               {Engine::kSqlite, Engine::kMariadb}};
+  SqliteTestFolder folder;
+  for (const auto& [keyed_engine, indexed_engine] : pairs) {
+    VANTREL_REQUIRE_ENGINES(keyed_engine, indexed_engine);
+    const QString what =
+        QStringLiteral("%1 against %2").arg(EngineName(keyed_engine), EngineName(indexed_engine));
+    const QString keyed = BuildDatabase(
+        keyed_engine, "vt_unique_a",
+        {"CREATE TABLE tag_post (a INTEGER NOT NULL, b INTEGER NOT NULL, PRIMARY KEY (a, b))",
+         "CREATE TABLE loose (a INTEGER NOT NULL, b INTEGER NOT NULL, PRIMARY KEY (a, b))"},
+        folder);
+    const QString indexed =
+        BuildDatabase(indexed_engine, "vt_unique_b",
+                      {"CREATE TABLE tag_post (a INTEGER NOT NULL, b INTEGER NOT NULL)",
+                       "CREATE UNIQUE INDEX tag_post_ba ON tag_post (b, a)",
+                       "CREATE TABLE loose (a INTEGER NOT NULL, b INTEGER)",
+                       "CREATE UNIQUE INDEX loose_ab ON loose (a, b)"},
+                      folder);
+    const CliResult result = Compare(keyed, indexed, {"--explain", "--objects", "keys,indexes"});
+    const QString& out = result.output;
+    EXPECT_EQ(result.status, 1) << what.toStdString() << "\n" << out.toStdString();
+    const QStringList expected = {
+        // tag_post, the key on a and the index on b: each the other's counterpart
+        "safe: no new row is refused: 'UNIQUE (b, a)' on 'b' refuses the same duplicates",
+        "safe: constraint dropped: 'primary key (a, b)' on 'a' refuses the same duplicates",
+        // loose: b is nullable on b's side, where rows alike but for a NULL get in
+        "new UNIQUE: duplicate rows are refused"};
+    for (const QString& line : expected) {
+      EXPECT_EQ(out.count(line), 1) << what.toStdString() << ": " << line.toStdString() << "\n"
+                                    << out.toStdString();
+    }
+  }
+}
+
+}  // namespace
+}  // namespace dataaccess::test_support
