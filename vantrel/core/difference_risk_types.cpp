@@ -120,20 +120,30 @@ QString Joined(const QStringList& consequences) {
 }
 
 // Integers: the primary holds the secondary's range, or cuts it at the top or the bottom. The
-// primary's definition is given to the secondary's database: where that is SQLite, which keeps
-// any 64-bit integer whatever the width declared, both ranges are 64 bits.
+// primary's definition is given to the secondary's database. SQLite keeps any 64-bit integer
+// whatever the width declared: where the secondary is SQLite, both ranges are 64 bits, and
+// where only the primary is, its integer is a BIGINT on the secondary's server (as migrate
+// writes it).
 std::vector<Finding> IntegerFindings(const ColumnFacts& p, const ColumnFacts& s,
                                      const Sides& sides) {
   const IntegerRange any_width = RangeOf(ColumnFacts{});  // Size 0, signed: 64 bits
-  const IntegerRange pr = s.width_not_enforced ? any_width : RangeOf(p);
+  const bool sqlite = p.width_not_enforced || s.width_not_enforced;
+  const IntegerRange pr = sqlite ? any_width : RangeOf(p);
   const IntegerRange sr = s.width_not_enforced ? any_width : RangeOf(s);
   const QString what = "Size " + sides.Each(IntegerText(p), IntegerText(s));
   const bool low = pr.min > sr.min;
   const bool high = pr.max < sr.max;
-  if (!low && !high && s.width_not_enforced && p.size > 0 && p.size < s.size) {
-    // The primary declares fewer bytes, which SQLite does not hold the column to.
-    return {{Risk::kSafe, QStringLiteral("SQLite keeps any 64-bit integer whatever the width "
-                                         "declared")}};
+  const IntegerRange declared = RangeOf(p);
+  const IntegerRange other_declared = RangeOf(s);
+  if (!low && !high && sqlite &&
+      (declared.min > other_declared.min || declared.max < other_declared.max)) {
+    // The primary declares a narrower range, which SQLite does not hold the column to.
+    return {{Risk::kSafe, s.width_not_enforced
+                              ? QStringLiteral("SQLite keeps any 64-bit integer whatever the "
+                                               "width declared")
+                              : "SQLite keeps any 64-bit integer whatever the width declared: "
+                                "it is a BIGINT on " +
+                                    Quoted(sides.Secondary())}};
   }
   if (!low && !high) return {{Risk::kSafe, QStringLiteral("wider")}};
   QString consequence;

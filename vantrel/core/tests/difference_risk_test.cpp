@@ -198,12 +198,25 @@ TEST(DifferenceRiskTest, TypesWidenOrNarrowWithinTheirFamily) {
        Field(With(Type(dx::kInteger, 8), [](ColumnFacts& c) { c.width_not_enforced = true; }),
              Type(dx::kInteger, 4), size),
        "safe: SQLite keeps any 64-bit integer whatever the width declared"},
-      {"an SQLite primary's width counts on a server",
+      // Into a server an SQLite integer is a BIGINT: only what a BIGINT cannot hold is cut.
+      {"an SQLite primary's integer is a BIGINT on a server",
        Field(Type(dx::kInteger, 8),
              With(Type(dx::kInteger, 4), [](ColumnFacts& c) { c.width_not_enforced = true; }),
              size),
-       "narrower: Size 8 on 'Sales Live', 4 on 'Sales Test': numbers outside "
-       "-2147483648..2147483647 do not fit"},
+       "safe: SQLite keeps any 64-bit integer whatever the width declared: it is a BIGINT on "
+       "'Sales Live'"},
+      {"an SQLite primary against a server's unsigned integer of its width",
+       Field(Type(dx::kInteger, 4, dx::kUnsigned),
+             With(Type(dx::kInteger, 4), [](ColumnFacts& c) { c.width_not_enforced = true; }),
+             attributes),
+       "safe: SQLite keeps any 64-bit integer whatever the width declared: it is a BIGINT on "
+       "'Sales Live'"},
+      {"an SQLite primary against a server's unsigned BIGINT",
+       Field(Type(dx::kInteger, 8, dx::kUnsigned),
+             With(Type(dx::kInteger, 8), [](ColumnFacts& c) { c.width_not_enforced = true; }),
+             attributes),
+       "narrower: Size 8 UNSIGNED on 'Sales Live', 8 on 'Sales Test': numbers above "
+       "9223372036854775807 do not fit"},
       {"an SQLite primary's length counts on a server",
        Field(Text(50), With(Text(40), [](ColumnFacts& c) { c.width_not_enforced = true; }), size),
        "narrower: Size 50 on 'Sales Live', 40 on 'Sales Test': longer values do not fit"},
