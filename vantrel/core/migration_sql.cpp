@@ -1,9 +1,8 @@
 #include "vantrel/core/migration_sql.h"
 
+#include <QRegularExpression>
 #include <algorithm>
 #include <limits>
-
-#include <QRegularExpression>
 
 #include "dataaccess/catalog/mysql_strings.h"
 #include "dataaccess/column_rules.h"
@@ -110,6 +109,38 @@ bool MigrationSql::IsKeyColumn(const dx::DataTable& table, const dx::DataColumn&
   return objects != nullptr && objects->primary_key &&
          objects->primary_key->columns.contains(column.Name(), Qt::CaseInsensitive);
 }
+
+namespace {
+
+// MySQL's types of a text or bytes without a length, which an index holds only by a prefix of
+// each value (MariaDB makes a unique one a hash of the whole, which serves no foreign key).
+bool IsUnboundedMysqlType(const QString& type) {
+  static const QRegularExpression unbounded(
+      QStringLiteral(R"(^(TINY|MEDIUM|LONG)?(TEXT|BLOB)\b|^JSON\b)"));
+  return unbounded.match(type).hasMatch();
+}
+
+// The primary key or index of `table` that holds the whole of `column`, as the script names it;
+// empty when none does (MariaDB's hash of a long unique value aside).
+QString IndexHoldingWhole(const dx::DataTable& table, const dx::DataColumn& column) {
+  const dx::TableObjects* objects = table.Objects();
+  if (objects == nullptr) return QString();
+  if (objects->primary_key &&
+      objects->primary_key->columns.contains(column.Name(), Qt::CaseInsensitive)) {
+    return QStringLiteral("the primary key");
+  }
+  for (const dx::IndexDefinition& index : objects->indexes) {
+    if (index.method.compare(QLatin1String("HASH"), Qt::CaseInsensitive) == 0) continue;
+    for (const dx::IndexPart& part : index.parts) {
+      if (part.prefix_length == 0 && column.IsNamed(part.column)) {
+        return "index '" + index.name + u'\'';
+      }
+    }
+  }
+  return QString();
+}
+
+}  // namespace
 
 bool MigrationSql::IsRowidKey(const dx::DataTable& table, const dx::DataColumn& column) const {
   if (target_ != TypeDialect::kSqlite || column.DataType() != dx::kInteger) return false;
@@ -360,6 +391,13 @@ QString MigrationSql::ColumnDefinition(const dx::DataTable& table, const dx::Dat
     return definition;
   }
   QString type = ColumnType(table, column, unwritten);
+  if (target_ == TypeDialect::kMysql && IsUnboundedMysqlType(type)) {
+    if (const QString index = IndexHoldingWhole(table, column); !index.isEmpty()) {
+      unwritten->append("field '" + column.Name() + "' as " + type.section(u' ', 0, 0) +
+                        ", which " + index + " holds whole: an index holds only a prefix of " +
+                        "such a field");
+    }
+  }
   QString default_value = DefaultOf(table, column, unwritten);
   if (numbered && target_ == TypeDialect::kPostgres) {
     // PostgreSQL numbers a column by identity; a nextval() default is the engine's own doing.

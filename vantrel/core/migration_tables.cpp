@@ -222,14 +222,19 @@ void PlanObjects(const Sides& sides, const TableWork& work, std::vector<Migratio
   for (const ObjectChange& drop : work.drops) {
     QString statement;
     // MariaDB's JSON is LONGTEXT with this check: without it the field is a LONGTEXT, and no
-    // longer the JSON that the primary's field is.
+    // longer the JSON that the primary's field is, or the nearest MariaDB has to a type of the
+    // primary's that it cannot express (SQLite's JSONB), which the field's own step leaves.
     const QString json_field =
         drop.object.kind == ObjectKindId::kCheck && dialect == TypeDialect::kMysql
             ? dx::JsonCheckedColumn(drop.object.definition)
             : QString();
     const dx::DataColumn* primary_json =
         json_field.isEmpty() ? nullptr : ColumnOf(*work.primary, json_field);
-    if (primary_json != nullptr && primary_json->DataType() == dx::kJson) {
+    QStringList type_unwritten;
+    if (primary_json != nullptr)
+      sides.sql.ColumnType(*work.primary, *primary_json, &type_unwritten);
+    if (primary_json != nullptr &&
+        (primary_json->DataType() == dx::kJson || !type_unwritten.isEmpty())) {
       steps->push_back(
           Step(Phase::kDropObjects,
                "drop " + ObjectWords(drop.object) + " of table " + Quoted(work.name),

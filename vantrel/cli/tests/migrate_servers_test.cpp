@@ -764,6 +764,54 @@ TEST(ServerToServerTest, TheEndsOfAForeignKeyChangeTogetherOrNotAtAll) {
   EXPECT_FALSE(proof.out.contains("\nALTER TABLE `c` DROP FOREIGN KEY")) << proof.out.toStdString();
 }
 
+// MariaDB indexes a TEXT, BLOB or JSON field only by a prefix (a unique one by a hash of the
+// whole, which serves no foreign key, where MySQL refuses it): an unbounded text of the primary
+// whose field an index holds whole is named as not written, and the script is proven. So is a
+// type MariaDB lacks (SQLite's JSONB), whose JSON field keeps the check that makes it JSON.
+TEST(IntoMariadbTest, AFieldAnIndexHoldsWholeIsNoTextAndJsonKeepsItsCheck) {
+  VANTREL_REQUIRE_ENGINES(Engine::kPostgres, Engine::kMariadb);
+  SqliteTestFolder folder;
+  const QStringList primary_tables = {
+      "CREATE TABLE parent (id INTEGER PRIMARY KEY)",
+      "CREATE TABLE t (id INT PRIMARY KEY, owner INT NOT NULL REFERENCES parent (id), email "
+      "TEXT NOT NULL, title TEXT NOT NULL, note TEXT)",
+      "CREATE UNIQUE INDEX t_email ON t (email)",
+      "CREATE UNIQUE INDEX t_owner_title ON t (owner, title)"};
+  const QString sqlite =
+      BuildDatabase(Engine::kSqlite, "lite",
+                    primary_tables + QStringList{"ALTER TABLE t ADD COLUMN meta JSONB"}, folder);
+  const QString postgres = BuildDatabase(Engine::kPostgres, "migrate_p", primary_tables, folder);
+  const QString secondary = BuildDatabase(
+      Engine::kMariadb, "migrate_s",
+      {"CREATE TABLE parent (id BIGINT PRIMARY KEY)",
+       // NOLINTNEXTLINE(bugprone-suspicious-missing-comma): one statement over three lines
+       "CREATE TABLE t (id INT PRIMARY KEY, owner BIGINT NOT NULL, email VARCHAR(191) NOT NULL, "
+       "title VARCHAR(191) NOT NULL, note VARCHAR(191), meta JSON, FOREIGN KEY (owner) "
+       "REFERENCES parent (id))",
+       "CREATE UNIQUE INDEX t_email ON t (email)",
+       "CREATE UNIQUE INDEX t_owner_title ON t (owner, title)", "INSERT INTO parent VALUES (1)",
+       "INSERT INTO t VALUES (1, 1, 'a@b', 'x', 'n', '{}')"},
+      folder);
+  const QString scratch = BuildDatabase(Engine::kMariadb, "migrate_x", {}, folder);
+  for (const QString& primary : {sqlite, postgres}) {
+    SCOPED_TRACE(primary.toStdString());
+    const CliRun proof =
+        Cli({"migrate", "--verify", "--allow-unsafe", "--scratch", scratch, primary, secondary});
+    EXPECT_EQ(proof.status, 1) << proof.errors.toStdString() << proof.out.toStdString();
+    for (const char* field : {"email", "title"}) {
+      EXPECT_TRUE(proof.out.contains("cannot express field '" + QByteArray(field) +
+                                     "' as LONGTEXT, which index 't_"))
+          << field << "\n"
+          << proof.out.toStdString();
+    }
+    // The field no index holds is written.
+    EXPECT_TRUE(proof.out.contains("MODIFY COLUMN `note` LONGTEXT")) << proof.out.toStdString();
+    EXPECT_EQ(proof.out.contains("cannot express a JSON field 'meta' that takes what is not JSON"),
+              primary == sqlite)
+        << proof.out.toStdString();
+  }
+}
+
 // SQLite and PostgreSQL have no UNSIGNED: a MariaDB field that is UNSIGNED is named as not
 // written there (a script that wrote it signed would not converge and not be proven).
 TEST(UnsignedTest, AnUnsignedFieldIsNotWrittenWhereTheTargetHasNone) {
