@@ -2,6 +2,7 @@
 // adds trailing fields and otherwise rebuilds the table; PostgreSQL and MySQL alter it in place.
 #include <QHash>
 #include <QRegularExpression>
+#include <algorithm>
 
 #include "dataaccess/table_objects.h"
 #include "platform/component/error.h"
@@ -217,8 +218,58 @@ bool SqliteChangesInPlace(const ComparableObject& object, const dx::DataTable& t
   return object.kind == ObjectKindId::kIndex && !IsUniqueConstraint(object, table);
 }
 
+// True when `columns` begin with every column of `key`, in any order: an index on them serves a
+// foreign key on `key` in MySQL and MariaDB.
+bool BeginWith(const QStringList& columns, const QStringList& key) {
+  if (key.isEmpty() || columns.size() < key.size()) return false;
+  for (const QString& column : columns.mid(0, key.size())) {
+    if (!key.contains(column, Qt::CaseInsensitive)) return false;
+  }
+  return true;
+}
+
+QStringList ColumnsOf(const dx::IndexDefinition& index) {
+  QStringList columns;
+  for (const dx::IndexPart& part : index.parts) columns.append(part.column);
+  return columns;
+}
+
+// MySQL and MariaDB refuse to drop the index that a foreign key of the table needs: true when
+// `drop` is the secondary's only index, left standing by the script's other drops, that serves
+// one of its foreign keys that the script keeps. Such a drop waits until the primary's keys and
+// indexes are made, one of which may serve the key then.
+bool ServesAForeignKeyKept(const TableWork& work, const ObjectChange& drop) {
+  const dx::TableObjects* objects = work.secondary->Objects();
+  const dx::IndexDefinition* index = IndexOf(*work.secondary, drop.object);
+  if (objects == nullptr || index == nullptr) return false;
+  const auto dropped = [&](ObjectKindId kind, int source_index) {
+    return std::any_of(work.drops.begin(), work.drops.end(), [&](const ObjectChange& other) {
+      return other.object.kind == kind && other.object.source_index == source_index;
+    });
+  };
+  for (const dx::ForeignKeyDefinition& key : objects->foreign_keys) {
+    const int key_index = static_cast<int>(&key - objects->foreign_keys.data());
+    if (dropped(ObjectKindId::kForeignKey, key_index) ||
+        !BeginWith(ColumnsOf(*index), key.columns)) {
+      continue;
+    }
+    bool served_otherwise = objects->primary_key && !dropped(ObjectKindId::kPrimaryKey, -1) &&
+                            BeginWith(objects->primary_key->columns, key.columns);
+    for (const dx::IndexDefinition& other : objects->indexes) {
+      const int other_index = static_cast<int>(&other - objects->indexes.data());
+      if (&other != index && !dropped(ObjectKindId::kIndex, other_index) &&
+          BeginWith(ColumnsOf(other), key.columns)) {
+        served_otherwise = true;
+      }
+    }
+    if (!served_otherwise) return true;
+  }
+  return false;
+}
+
 void PlanObjects(const Sides& sides, const TableWork& work, std::vector<MigrationStep>* steps) {
   const TypeDialect dialect = sides.sql.target();
+  std::vector<MigrationStep> drops_that_wait;
   for (const ObjectChange& drop : work.drops) {
     QString statement;
     // MariaDB's JSON is LONGTEXT with this check: without it the field is a LONGTEXT, and no
@@ -249,9 +300,12 @@ void PlanObjects(const Sides& sides, const TableWork& work, std::vector<Migratio
       statement = DropObject(sides.sql, work.name, *work.secondary, drop.object);
     }
     if (statement.isEmpty()) continue;
-    steps->push_back(Step(Phase::kDropObjects,
-                          "drop " + ObjectWords(drop.object) + " of table " + Quoted(work.name),
-                          {statement}, {drop.answer}, {}, dialect));
+    const bool waits = dialect == TypeDialect::kMysql && drop.object.kind == ObjectKindId::kIndex &&
+                       ServesAForeignKeyKept(work, drop);
+    (waits ? drops_that_wait : *steps)
+        .push_back(Step(waits ? Phase::kCreateObjects : Phase::kDropObjects,
+                        "drop " + ObjectWords(drop.object) + " of table " + Quoted(work.name),
+                        {statement}, {drop.answer}, {}, dialect));
   }
   for (const ObjectChange& create : work.creates) {
     QStringList unwritten;
@@ -269,6 +323,7 @@ void PlanObjects(const Sides& sides, const TableWork& work, std::vector<Migratio
       steps->back().needs_tables.append(create.object.facts.referenced_table);
     }
   }
+  for (MigrationStep& drop : drops_that_wait) steps->push_back(std::move(drop));
 }
 
 // PostgreSQL: one ALTER TABLE for each property of a field that differs.
