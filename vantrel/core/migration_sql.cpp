@@ -6,8 +6,10 @@
 
 #include "dataaccess/catalog/mysql_strings.h"
 #include "dataaccess/column_rules.h"
+#include "dataaccess/errors.h"
 #include "dataaccess/object_rules.h"
 #include "dataaccess/table_objects.h"
+#include "platform/component/error.h"
 #include "vantrel/core/difference.h"
 
 namespace vantrel {
@@ -539,10 +541,32 @@ QString MigrationSql::CreateTable(const dx::DataTable& table, const QString& nam
   const SqliteTableOptions own = SqliteTableOptions::Of(objects);
   if (options == nullptr) options = &own;
   bool key_inline = false;
+  // MariaDB names a field's own check (its JSON's json_valid(), say) after the field. Written
+  // with the field, it stays the field's own: a later MODIFY of the field replaces it, where
+  // MariaDB would add a second one, of the same name, beside a check of the table.
+  std::vector<const dx::CheckDefinition*> inline_checks;
+  if (objects != nullptr && target_ == TypeDialect::kMysql && SameEngine()) {
+    for (const dx::CheckDefinition& check : objects->checks) {
+      if (check.name.isEmpty()) continue;
+      try {
+        table.Columns().Item(check.name);
+        inline_checks.push_back(&check);
+      } catch (const component::Error& error) {
+        if (error.number() != dx::kItemNotFound) throw;  // no field of that name: the table's
+      }
+    }
+  }
   const auto columns = table.Columns().Enumerate();
   while (const dx::DataColumn* column = columns->Next()) {
     key_inline = key_inline || IsRowidKey(table, *column);
-    lines.append(ColumnDefinition(table, *column, options, unwritten));
+    QString line = ColumnDefinition(table, *column, options, unwritten);
+    for (const dx::CheckDefinition* check : inline_checks) {
+      if (column->IsNamed(check->name)) {
+        const QString clause = CheckClause(*check, table, nullptr, unwritten);
+        line += u' ' + clause.mid(clause.indexOf(QLatin1String("CHECK ")));
+      }
+    }
+    lines.append(line);
   }
   if (objects != nullptr) {
     if (objects->primary_key && !key_inline) lines.append(PrimaryKeyClause(*objects->primary_key));
@@ -559,6 +583,9 @@ QString MigrationSql::CreateTable(const dx::DataTable& table, const QString& nam
       }
     }
     for (const dx::CheckDefinition& check : objects->checks) {
+      if (std::find(inline_checks.begin(), inline_checks.end(), &check) != inline_checks.end()) {
+        continue;
+      }
       lines.append(CheckClause(check, table, nullptr, unwritten));
     }
   }

@@ -844,6 +844,32 @@ TEST(IntoMariadbTest, AnIndexAForeignKeyNeedsIsDroppedAfterWhatServesItInstead) 
   }
 }
 
+// MariaDB's JSON field has a check of its own, named after it, which a MODIFY of the field
+// replaces. Made anew (the scratch database, a script from nothing) it stays the field's own: as
+// a check of the table, MODIFY `data` JSON would add a second check named `data`, refused.
+TEST(IntoMariadbTest, AFieldsOwnCheckIsMadeWithTheField) {
+  VANTREL_REQUIRE_ENGINES(Engine::kMariadb);
+  SqliteTestFolder folder;
+  const QString sqlite = BuildDatabase(
+      Engine::kSqlite, "lite",
+      {"CREATE TABLE settings (id INTEGER PRIMARY KEY, data json DEFAULT '{}' NOT NULL)"}, folder);
+  const QString secondary = BuildDatabase(
+      Engine::kMariadb, "migrate_s",
+      {"CREATE TABLE settings (id BIGINT PRIMARY KEY, data JSON NOT NULL, n INT, CONSTRAINT "
+       "positive CHECK (n > 0))",
+       "INSERT INTO settings VALUES (1, '[]', 1)"},
+      folder);
+  const CliRun made = Cli({"migrate", "--from-empty", secondary});
+  EXPECT_TRUE(made.out.contains("NOT NULL CHECK (json_valid(`data`)),")) << made.out.toStdString();
+  EXPECT_TRUE(made.out.contains("CONSTRAINT `positive` CHECK (`n` > 0)")) << made.out.toStdString();
+  const QString scratch = BuildDatabase(Engine::kMariadb, "migrate_x", {}, folder);
+  const CliRun proof =
+      Cli({"migrate", "--verify", "--allow-unsafe", "--scratch", scratch, sqlite, secondary});
+  EXPECT_NE(proof.status, 2) << proof.errors.toStdString() << proof.out.toStdString();
+  EXPECT_TRUE(proof.out.contains("MODIFY COLUMN `data` JSON NOT NULL DEFAULT '{}'"))
+      << proof.out.toStdString();
+}
+
 // SQLite and PostgreSQL have no UNSIGNED: a MariaDB field that is UNSIGNED is named as not
 // written there (a script that wrote it signed would not converge and not be proven).
 TEST(UnsignedTest, AnUnsignedFieldIsNotWrittenWhereTheTargetHasNone) {
