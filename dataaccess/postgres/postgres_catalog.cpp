@@ -502,7 +502,6 @@ QByteArray WithLocale(const char* sql, int version, bool collation) {
   return QByteArray(sql).replace("$LOCALE", LocaleExpression(version, collation));
 }
 
-// The table oid and column number of each column whose default numbers it.
 // The columns, as table oid and column number, whose default draws from one of `sequences`.
 QSet<QPair<uint, int>> ReadNumberingDefaults(PGconn* conn, const QString& target,
                                              const std::vector<uint>& sequences) {

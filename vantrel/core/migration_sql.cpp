@@ -122,15 +122,11 @@ bool IsUnboundedMysqlType(const QString& type) {
   return unbounded.match(type).hasMatch();
 }
 
-// The primary key or index of `table` that holds the whole of `column`, as the script names it;
-// empty when none does (MariaDB's hash of a long unique value aside).
+// The index of `table` that holds the whole of `column`, as the script names it; empty when none
+// does (MariaDB's hash of a long unique value aside).
 QString IndexHoldingWhole(const dx::DataTable& table, const dx::DataColumn& column) {
   const dx::TableObjects* objects = table.Objects();
   if (objects == nullptr) return QString();
-  if (objects->primary_key &&
-      objects->primary_key->columns.contains(column.Name(), Qt::CaseInsensitive)) {
-    return QStringLiteral("the primary key");
-  }
   for (const dx::IndexDefinition& index : objects->indexes) {
     if (index.method.compare(QLatin1String("HASH"), Qt::CaseInsensitive) == 0) continue;
     for (const dx::IndexPart& part : index.parts) {
@@ -394,7 +390,9 @@ QString MigrationSql::ColumnDefinition(const dx::DataTable& table, const dx::Dat
   }
   QString type = ColumnType(table, column, unwritten);
   if (target_ == TypeDialect::kMysql && IsUnboundedMysqlType(type)) {
-    if (const QString index = IndexHoldingWhole(table, column); !index.isEmpty()) {
+    if (const QString index = IsKeyColumn(table, column) ? QStringLiteral("the primary key")
+                                                         : IndexHoldingWhole(table, column);
+        !index.isEmpty()) {
       unwritten->append("field '" + column.Name() + "' as " + type.section(u' ', 0, 0) +
                         ", which " + index + " holds whole: an index holds only a prefix of " +
                         "such a field");
